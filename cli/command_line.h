@@ -1,0 +1,22 @@
+// The command-line front end: arguments in, a run, messages and an exit code out.
+#pragma once
+
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// The program's version as it reports it.
+inline constexpr const char* kVersion = "1.00";
+
+// Exit codes of quillmere-cli.
+enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
+
+// Runs quillmere-cli with `args` (without the program name); returns the exit code.
+int RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                   FileSystem& fs);
+
+}  // namespace quillmere

@@ -1,0 +1,119 @@
+#include "index/index_file.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "index/line_reader.h"
+#include "index/number.h"
+
+namespace quillmere {
+namespace {
+
+constexpr std::size_t kReadBlock = 8 << 20;
+
+std::string_view TrimSpaces(std::string_view text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Reads the next value line of the head, skipping blank and comment lines; empty at the end.
+std::string_view NextValueLine(LineReader& lines) {
+  while (!lines.AtEnd()) {
+    std::string_view value = TrimSpaces(lines.Next());
+    if (!value.empty() && value.front() != ';') return value;
+  }
+  return {};
+}
+
+bool FitsInt32(std::int64_t value) {
+  return value >= std::numeric_limits<std::int32_t>::min() &&
+         value <= std::numeric_limits<std::int32_t>::max();
+}
+
+void ReadPictures(LineReader& lines, IndexFile& index, IndexReport* report) {
+  while (!lines.AtEnd()) {
+    std::string_view shortLine = lines.Next();
+    std::uint64_t shortNumber = lines.LineNumber();
+    std::string_view longLine;
+    std::uint64_t longNumber = 0;
+    if (!lines.AtEnd()) {
+      longLine = lines.Next();
+      longNumber = lines.LineNumber();
+    }
+    // Only a semicolon in the very first column makes a comment here.
+    if (!shortLine.empty() && shortLine.front() == ';') shortLine = {};
+    shortLine = TrimSpaces(shortLine);
+    if (!shortLine.empty()) {
+      index.Pictures.push_back({shortLine, longLine});
+      if (report) report->pictureLines.push_back(shortNumber);
+    } else if (report) {
+      report->droppedPairs.push_back({shortNumber, longNumber});
+    }
+  }
+}
+
+}  // namespace
+
+std::variant<IndexFile, IndexError> ParseIndexText(std::string_view text, IndexReport* report) {
+  IndexFile index;
+  LineReader lines(text);
+  index.SiteTitle = NextValueLine(lines);
+  index.ThumbPrefix = NextValueLine(lines);
+  index.ImagePrefix = NextValueLine(lines);
+  index.SupportFolder = NextValueLine(lines);
+  std::string_view fifthValue = NextValueLine(lines);
+  if (!fifthValue.empty()) {
+    ReadNumberResult number = ReadNumber(fifthValue);
+    if (report) {
+      report->fifthValueLine = lines.LineNumber();
+      report->fifthValueText = std::string(fifthValue);
+      report->fifthValuePlain = number.plain;
+      report->fifthValueNumber = number.value;
+    }
+    if (!FitsInt32(number.value) || number.value > kMaxPicsPerRow) {
+      return IndexError{IndexError::Kind::kPicsPerRowOutOfRange, 0, std::string(fifthValue)};
+    }
+    index.PicsPerRow = static_cast<std::int32_t>(number.value);
+  }
+  index.PicsPerRow = std::max(index.PicsPerRow, 1);
+  ReadPictures(lines, index, report);
+  return index;
+}
+
+std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs,
+                                                  IndexReport* report) {
+  auto unreadable = [](int error) {
+    return IndexError{IndexError::Kind::kUnreadable, error, {}};
+  };
+  Result<std::unique_ptr<ReadableFile>> file = fs.OpenForReading(path);
+  if (!file) return unreadable(file.error);
+  Result<std::uint64_t> sizeHint = file.value->Size();
+  if (!sizeHint) return unreadable(sizeHint.error);
+
+  // One byte more than expected, so that reaching the end needs no second buffer.
+  std::size_t capacity = static_cast<std::size_t>(sizeHint.value) + 1;
+  auto text = std::make_unique_for_overwrite<char[]>(capacity);
+  std::size_t used = 0;
+  for (;;) {
+    if (used == capacity) {
+      std::size_t grown = capacity + capacity / 2 + kReadBlock;
+      auto larger = std::make_unique_for_overwrite<char[]>(grown);
+      std::memcpy(larger.get(), text.get(), used);
+      text = std::move(larger);
+      capacity = grown;
+    }
+    Result<std::size_t> got = file.value->Read(text.get() + used, std::min(capacity - used, kReadBlock));
+    if (!got) return unreadable(got.error);
+    if (got.value == 0) break;
+    used += got.value;
+  }
+  file.value.reset();
+
+  std::variant<IndexFile, IndexError> parsed = ParseIndexText({text.get(), used}, report);
+  if (auto* index = std::get_if<IndexFile>(&parsed)) index->KeepText(std::move(text));
+  return parsed;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,24 @@
+// Path checks that a run makes on the chosen index file.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// The separator between a folder and the name in it.
+inline constexpr char kSeparator = '/';
+
+// Returns everything up to and including the last "/" of `folderPath`, or "./" when it has none.
+std::string FolderName(std::string_view folderPath);
+
+// Tells whether `FileName` names a regular file or folder; "*" and "?" in its last part are
+// wildcards that never match a leading dot. Any failure counts as "no".
+bool Exist(const std::string& FileName, FileSystem& fs);
+
+// Tells whether `name` matches `pattern`, where "*" is any run and "?" any one character.
+bool MatchesWildcard(std::string_view pattern, std::string_view name);
+
+}  // namespace quillmere

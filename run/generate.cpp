@@ -1,0 +1,54 @@
+#include "run/generate.h"
+
+#include <variant>
+
+#include "index/index_file.h"
+#include "paths/paths.h"
+
+namespace quillmere {
+namespace {
+
+std::string DescribeIndexError(const std::string& path, const IndexError& error) {
+  if (error.kind == IndexError::Kind::kPicsPerRowOutOfRange) {
+    return "Thumbnails per row \"" + error.numberText + "\" in " + path +
+           " is out of range: it must be at most " + std::to_string(kMaxPicsPerRow) + ".";
+  }
+  return "Could not read index file " + path + ": " + ErrorText(error.systemError) + ".";
+}
+
+std::string DescribePageError(const PageError& error) {
+  return "Could not write page " + error.page + ": " + ErrorText(error.error) + ".";
+}
+
+}  // namespace
+
+RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs) {
+  RunOutcome outcome;
+  outcome.siteFolder = FolderName(chosenPath);
+  if (!Exist(chosenPath, fs)) {
+    outcome.status = RunOutcome::Status::kNotFound;
+    outcome.message = "File " + chosenPath + " was not found!";
+    return outcome;
+  }
+  std::variant<IndexFile, IndexError> read = ReadIndexFile(chosenPath, fs);
+  if (const auto* error = std::get_if<IndexError>(&read)) {
+    outcome.status = error->kind == IndexError::Kind::kPicsPerRowOutOfRange
+                         ? RunOutcome::Status::kBadPicsPerRow
+                         : RunOutcome::Status::kIndexUnreadable;
+    outcome.message = DescribeIndexError(chosenPath, *error);
+    return outcome;
+  }
+  const IndexFile& index = std::get<IndexFile>(read);
+  outcome.pictureCount = index.PictureCount();
+  SiteWriter writer(fs, outcome.siteFolder);
+  std::optional<PageError> failure = writer.WriteIndexPage(index);
+  if (!failure) failure = writer.WritePicturePages(index);
+  outcome.pages = writer.tally();
+  if (failure) {
+    outcome.status = RunOutcome::Status::kPageNotWritten;
+    outcome.message = DescribePageError(*failure);
+  }
+  return outcome;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,49 @@
+// What every page writer shares: names of pages and pictures, numbers as text, line ends.
+#pragma once
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace quillmere {
+
+// The double quote that encloses attribute values taken from the index file or from numbers.
+inline constexpr std::string_view Q = "\"";
+
+// The end of every line of every page.
+inline constexpr std::string_view kLineEnd = "\r\n";
+
+// The index page's file name inside the site folder.
+inline constexpr std::string_view kIndexPageName = "index.html";
+
+// The twelve support images the pages name, each written right after the support folder.
+inline constexpr std::array<std::string_view, 12> SupportImages = {
+    "/rondtl.gif", "/rondtr.gif", "/rondbl.gif", "/rondbr.gif", "/x.gif",       "/s6.gif",
+    "/s6a.gif",    "/s8.gif",     "/s8a.gif",    "/s9.gif",     "/previmg.gif", "/nextimg.gif"};
+
+// A picture number as decimal digits without sign, spaces or leading zeros.
+class PageNumber {
+ public:
+  explicit PageNumber(std::int64_t n) {
+    length_ = static_cast<std::size_t>(std::to_chars(digits_, digits_ + sizeof digits_, n).ptr -
+                                       digits_);
+  }
+  std::string_view text() const { return {digits_, length_}; }
+  operator std::string_view() const { return text(); }
+
+ private:
+  char digits_[24];
+  std::size_t length_;
+};
+
+// The file name of picture page `n`: "Image" followed by the number and ".html".
+inline std::string PicturePageName(std::int64_t n) {
+  std::string name = "Image";
+  name += PageNumber(n).text();
+  name += ".html";
+  return name;
+}
+
+}  // namespace quillmere
