@@ -78,8 +78,8 @@ int RunCommandLine(std::span<const std::string> args, std::ostream& out, std::os
     return kExitOk;
   }
   if (options.files.size() != 1) {
-    return UsageError(err, options.files.empty() ? "no index file given"
-                                                 : "only one index file can be given");
+    return UsageError(
+        err, options.files.empty() ? "no index file given" : "only one index file can be given");
   }
   RunOutcome outcome = GenerateSite(options.files.front(), fs);
   if (!outcome.ok()) {

@@ -84,9 +84,7 @@ std::variant<IndexFile, IndexError> ParseIndexText(std::string_view text, IndexR
 
 std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs,
                                                   IndexReport* report) {
-  auto unreadable = [](int error) {
-    return IndexError{IndexError::Kind::kUnreadable, error, {}};
-  };
+  auto unreadable = [](int error) { return IndexError{IndexError::Kind::kUnreadable, error, {}}; };
   Result<std::unique_ptr<ReadableFile>> file = fs.OpenForReading(path);
   if (!file) return unreadable(file.error);
   Result<std::uint64_t> sizeHint = file.value->Size();
@@ -104,7 +102,8 @@ std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileS
       text = std::move(larger);
       capacity = grown;
     }
-    Result<std::size_t> got = file.value->Read(text.get() + used, std::min(capacity - used, kReadBlock));
+    Result<std::size_t> got =
+        file.value->Read(text.get() + used, std::min(capacity - used, kReadBlock));
     if (!got) return unreadable(got.error);
     if (got.value == 0) break;
     used += got.value;

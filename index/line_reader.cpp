@@ -8,8 +8,8 @@ namespace quillmere {
 std::size_t LineReader::FindFrom(char c, std::size_t& cached) const {
   if (cached == kUnknown || cached < pos_) {
     const void* hit = std::memchr(text_.data() + pos_, c, text_.size() - pos_);
-    cached = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data())
-                 : text_.size();
+    cached =
+        hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - text_.data()) : text_.size();
   }
   return cached;
 }

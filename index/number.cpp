@@ -7,7 +7,9 @@ namespace {
 
 constexpr std::int64_t kHeldLimit = 1'000'000'000'000'000'000;
 
-bool IsSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsSkipped(char c) {
+  return c == ' ' || c == '\t' || c == '\n';
+}
 
 // Walks the text with blanks skipped, as the number reader sees it.
 class Cursor {

@@ -5,7 +5,9 @@
 namespace quillmere {
 namespace {
 
-bool HasWildcard(std::string_view text) { return text.find_first_of("*?") != std::string_view::npos; }
+bool HasWildcard(std::string_view text) {
+  return text.find_first_of("*?") != std::string_view::npos;
+}
 
 bool CountsAsPresent(FileSystem& fs, const std::string& path) {
   Result<EntryInfo> entry = fs.Inspect(path, /*follow=*/true);

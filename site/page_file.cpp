@@ -57,7 +57,9 @@ PageFile::PageFile(FileSystem& fs, PageBuffers& buffers, std::string path, std::
   StartWriting();
 }
 
-PageFile::~PageFile() { DiscardTemporary(); }
+PageFile::~PageFile() {
+  DiscardTemporary();
+}
 
 void PageFile::PutInParts(std::string_view piece) {
   while (!piece.empty()) {

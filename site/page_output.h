@@ -27,8 +27,8 @@ inline constexpr std::array<std::string_view, 12> SupportImages = {
 class PageNumber {
  public:
   explicit PageNumber(std::int64_t n) {
-    length_ = static_cast<std::size_t>(std::to_chars(digits_, digits_ + sizeof digits_, n).ptr -
-                                       digits_);
+    length_ =
+        static_cast<std::size_t>(std::to_chars(digits_, digits_ + sizeof digits_, n).ptr - digits_);
   }
   std::string_view text() const { return {digits_, length_}; }
   operator std::string_view() const { return text(); }

@@ -96,8 +96,7 @@ void EmitThumbnail(Sink& out, const IndexFile& index, std::int64_t n) {
        support, "/s6a.gif", Q, " width=9></TD></TR>");
   Line(out, "            <TR><TD align=left background=", Q, support, "/s8.gif", Q,
        "><IMG height=9 src=", Q, support, "/s8a.gif", Q, " width=14></TD>");
-  Line(out, "            <TD><IMG height=9 src=", Q, support, "/s9.gif", Q,
-       " width=9></TD></TR>");
+  Line(out, "            <TD><IMG height=9 src=", Q, support, "/s9.gif", Q, " width=9></TD></TR>");
   Line(out, "          </TBODY>");
   Line(out, "        </TABLE></TD></TR>");
 }
@@ -108,7 +107,8 @@ void EmitCell(Sink& out, const IndexFile& index, std::int64_t n) {
   const bool isPicture = n <= index.PictureCount();
   Line(out, "    <TD width=134><IMG height=1 src=", Q, index.SupportFolder, "/x.gif", Q,
        " width=134><BR>");
-  Line(out, "    <TABLE height=100 cellSpacing=0 cellPadding=0 width=100 bgColor=#ffffff border=0>");
+  Line(out,
+       "    <TABLE height=100 cellSpacing=0 cellPadding=0 width=100 bgColor=#ffffff border=0>");
   Line(out, "      <TBODY>");
   if (isPicture) EmitThumbnail(out, index, n);
   Line(out, "      </TBODY>");
@@ -176,12 +176,11 @@ void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n) {
   } else {
     Line(out, "<TD width=40 rowSpan=3></TD></TR>");
   }
-  Line(out, "<TR><TD width=7 height=5 bgColor=#CDDBEB><IMG height=1 src=", Q, support, "/x.gif",
-       Q, " width=1></TD>");
+  Line(out, "<TR><TD width=7 height=5 bgColor=#CDDBEB><IMG height=1 src=", Q, support, "/x.gif", Q,
+       " width=1></TD>");
   Line(out, "<TD width=7 height=5 bgColor=#CDDBEB><IMG height=1 src=", Q, support, "/x.gif", Q,
        " width=1></TD></TR>");
-  Line(out, "<TR><TD width=7><IMG height=10 src=", Q, support, "/rondbl.gif", Q,
-       " width=10></TD>");
+  Line(out, "<TR><TD width=7><IMG height=10 src=", Q, support, "/rondbl.gif", Q, " width=10></TD>");
   Line(out, "<TD width=7><IMG height=10 src=", Q, support, "/rondbr.gif", Q,
        " width=10></TD></TR><TR height=2></TR></TBODY></TABLE></CENTER>");
   Line(out, "<TABLE cellSpacing=0 cellPadding=0 bgColor=#ffffff border=0><TBODY>");

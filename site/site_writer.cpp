@@ -29,8 +29,8 @@ std::optional<PageError> SiteWriter::WriteIndexPage(const IndexFile& index) {
 
 std::optional<PageError> SiteWriter::WritePicturePages(const IndexFile& index) {
   for (std::int64_t n = 1; n <= index.PictureCount(); ++n) {
-    auto failure = WritePage(PicturePageName(n),
-                             [&](auto& sink) { EmitPicturePage(sink, index, n); });
+    auto failure =
+        WritePage(PicturePageName(n), [&](auto& sink) { EmitPicturePage(sink, index, n); });
     if (failure) return failure;
   }
   return std::nullopt;

@@ -1,0 +1,4 @@
+# The Debian packages each kind of build needs, sourced by the other scripts.
+# shellcheck disable=SC2034
+build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev)
+test_packages=("${build_packages[@]}" googletest libgtest-dev libgmock-dev)

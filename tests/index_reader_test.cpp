@@ -1,0 +1,224 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "index/index_file.h"
+#include "index/number.h"
+#include "support/temp_folder.h"
+
+namespace quillmere {
+namespace {
+
+IndexFile Parse(std::string_view text) {
+  auto parsed = ParseIndexText(text);
+  EXPECT_TRUE(std::holds_alternative<IndexFile>(parsed));
+  return std::get<IndexFile>(std::move(parsed));
+}
+
+std::vector<std::pair<std::string, std::string>> PicturesOf(const IndexFile& index) {
+  std::vector<std::pair<std::string, std::string>> pictures;
+  for (const Picture& p : index.Pictures) pictures.emplace_back(p.shortText, p.longText);
+  return pictures;
+}
+
+using Pairs = std::vector<std::pair<std::string, std::string>>;
+
+TEST(ReadIndex, TwelveLineExample) {
+  IndexFile index = Parse(
+      "; holiday pictures\r\nSummer by the sea  \r\nthumbs/t\r\n\r\nbig/p\r\ngfx\r\n3\r\n"
+      "Beach\r\nThe beach at noon, seen from the dunes.\r\n;Harbour\r\nBoats in the old "
+      "harbour.\r\nDunes\r\n");
+  EXPECT_EQ(index.SiteTitle, "Summer by the sea");
+  EXPECT_EQ(index.ThumbPrefix, "thumbs/t");
+  EXPECT_EQ(index.ImagePrefix, "big/p");
+  EXPECT_EQ(index.SupportFolder, "gfx");
+  EXPECT_EQ(index.PicsPerRow, 3);
+  EXPECT_EQ(PicturesOf(index),
+            (Pairs{{"Beach", "The beach at noon, seen from the dunes."}, {"Dunes", ""}}));
+
+  IndexFile indented = Parse(
+      "Summer\r\nthumbs/t\r\nbig/p\r\ngfx\r\n3\r\nBeach\r\nNoon\r\n ;Harbour\r\nBoats\r\n"
+      "Dunes\r\n");
+  EXPECT_EQ(PicturesOf(indented), (Pairs{{"Beach", "Noon"}, {";Harbour", "Boats"}, {"Dunes", ""}}));
+}
+
+TEST(ReadIndex, HeadSkipsBlankAndCommentLinesAnywhere) {
+  IndexFile index = Parse("\n  \n;c\nTitle\n   ; indented comment\nT\n\nI\n;\nS\n \n4\n;x\nA\nB\n");
+  EXPECT_EQ(index.SiteTitle, "Title");
+  EXPECT_EQ(index.ThumbPrefix, "T");
+  EXPECT_EQ(index.ImagePrefix, "I");
+  EXPECT_EQ(index.SupportFolder, "S");
+  EXPECT_EQ(index.PicsPerRow, 4);
+  // In the picture section a comment swallows the line after it.
+  EXPECT_EQ(PicturesOf(index), (Pairs{{"B", ""}}));
+}
+
+TEST(ReadIndex, HeadKeepsTabsAndTrimsOnlySpaces) {
+  IndexFile index = Parse("\t\n  a b  \n\tx\t\n/s/\n2\n");
+  EXPECT_EQ(index.SiteTitle, "\t");
+  EXPECT_EQ(index.ThumbPrefix, "a b");
+  EXPECT_EQ(index.ImagePrefix, "\tx\t");
+  EXPECT_EQ(index.SupportFolder, "/s/");
+  EXPECT_EQ(index.PicsPerRow, 2);
+}
+
+TEST(ReadIndex, FileEndingInTheHeadLeavesTheRestEmpty) {
+  IndexFile empty = Parse("");
+  EXPECT_EQ(empty.SiteTitle, "");
+  EXPECT_EQ(empty.PicsPerRow, 6);
+  EXPECT_EQ(empty.PictureCount(), 0);
+
+  IndexFile comments = Parse(";a\n;b\n\n   \n");
+  EXPECT_EQ(comments.SiteTitle, "");
+  EXPECT_EQ(comments.PicsPerRow, 6);
+
+  IndexFile two = Parse("Title\nthumbs");
+  EXPECT_EQ(two.SiteTitle, "Title");
+  EXPECT_EQ(two.ThumbPrefix, "thumbs");
+  EXPECT_EQ(two.ImagePrefix, "");
+  EXPECT_EQ(two.PicsPerRow, 6);
+}
+
+TEST(ReadIndex, PictureSectionTakesStrictPairs) {
+  // Long lines are kept exactly, spaces and semicolons included; short lines are trimmed.
+  IndexFile index = Parse("T\nt\ni\ns\n3\n  One  \n  ;long one  \nTwo\n\n");
+  EXPECT_EQ(PicturesOf(index), (Pairs{{"One", "  ;long one  "}, {"Two", ""}}));
+
+  // A blank line between pictures shifts the pairs.
+  IndexFile shifted = Parse("T\nt\ni\ns\n3\nA\nlong A\n\nB\nlong B\nC\n");
+  EXPECT_EQ(PicturesOf(shifted), (Pairs{{"A", "long A"}, {"long B", "C"}}));
+
+  // Four head values: the first caption becomes the number, and every pair shifts by one.
+  IndexFile four = Parse("T\nt\ni\ns\nA\nlong A\nB\nlong B\n");
+  EXPECT_EQ(four.PicsPerRow, 1);
+  EXPECT_EQ(PicturesOf(four), (Pairs{{"long A", "B"}, {"long B", ""}}));
+}
+
+TEST(ReadIndex, LinesEndAtCrCrLfOrLf) {
+  IndexFile index = Parse("T\rt\r\ni\ns\n\r2\rA\r\n\r\nB\nb\r\r");
+  EXPECT_EQ(index.SupportFolder, "s");
+  EXPECT_EQ(index.PicsPerRow, 2);
+  // "A" takes the empty line as its long line; "B" and "b" pair; the last CR ends an empty line.
+  EXPECT_EQ(PicturesOf(index), (Pairs{{"A", ""}, {"B", "b"}}));
+  // LF CR is two line ends, not one.
+  IndexFile lfcr = Parse("T\nt\ni\ns\n2\nA\n\rB\n");
+  EXPECT_EQ(PicturesOf(lfcr), (Pairs{{"A", ""}, {"B", ""}}));
+}
+
+TEST(ReadIndex, BytesPassThroughUnchanged) {
+  using namespace std::string_literals;
+  std::string text = "\xEF\xBB\xBFTitle \xE9\n\x1A\nimg\ns\n1\nCap\xFF\nLong\0with NUL \"<b>\"\n"s;
+  IndexFile index = Parse(text);
+  EXPECT_EQ(index.SiteTitle, "\xEF\xBB\xBFTitle \xE9");
+  EXPECT_EQ(index.ThumbPrefix, "\x1A");
+  ASSERT_EQ(index.PictureCount(), 1);
+  EXPECT_EQ(index.Pictures[0].shortText, "Cap\xFF");
+  EXPECT_EQ(index.Pictures[0].longText, std::string_view("Long\0with NUL \"<b>\"", 19));
+}
+
+TEST(ReadNumber, DecimalRules) {
+  struct Case {
+    const char* text;
+    std::int64_t value;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"4", 4},   {"4 per row", 4}, {"1 2", 12},    {"1\t2", 12},  {"2.7", 3},   {"2.5", 2},
+           {"3.5", 4}, {"0.5", 0},       {"2.50001", 3}, {"2.4999", 2}, {"-2.5", -2}, {"-0.5", 0},
+           {".6", 1},  {"four", 0},      {"-3", -3},     {"+7", 7},     {"- 3", -3},  {"--3", 0},
+           {"4e2", 4}, {"1e400", 1},     {"5.5.5", 6},   {"007", 7},    {"", 0}}) {
+    EXPECT_EQ(ReadNumber(c.text).value, c.value) << '"' << c.text << '"';
+  }
+}
+
+TEST(ReadNumber, HexadecimalAndOctal) {
+  EXPECT_EQ(ReadNumber("&H10").value, 16);
+  EXPECT_EQ(ReadNumber("&hff").value, 255);
+  EXPECT_EQ(ReadNumber("&O17").value, 15);
+  EXPECT_EQ(ReadNumber("&o8").value, 0);
+  EXPECT_EQ(ReadNumber("&H").value, 0);
+  EXPECT_EQ(ReadNumber("&X1").value, 0);
+  EXPECT_EQ(ReadNumber("&HFFFFFFFFFF").value, 0xFFFFFFFFFF);
+}
+
+TEST(ReadNumber, HugeNumbersAreHeldAtTheLimit) {
+  EXPECT_EQ(ReadNumber(std::string(400, '9')).value, 1'000'000'000'000'000'000);
+  EXPECT_EQ(ReadNumber("-" + std::string(400, '9')).value, -1'000'000'000'000'000'000);
+}
+
+TEST(ReadNumber, TellsPlainWholeNumbers) {
+  EXPECT_TRUE(ReadNumber("12").plain);
+  EXPECT_TRUE(ReadNumber("-3").plain);
+  EXPECT_FALSE(ReadNumber("1 2").plain);
+  EXPECT_FALSE(ReadNumber("2.0").plain);
+  EXPECT_FALSE(ReadNumber("&H10").plain);
+  EXPECT_FALSE(ReadNumber("4 per row").plain);
+}
+
+TEST(ReadIndex, PicsPerRowIsAtLeastOne) {
+  EXPECT_EQ(Parse("T\nt\ni\ns\nfour\n").PicsPerRow, 1);
+  EXPECT_EQ(Parse("T\nt\ni\ns\n0\n").PicsPerRow, 1);
+  EXPECT_EQ(Parse("T\nt\ni\ns\n-3\n").PicsPerRow, 1);
+  EXPECT_EQ(Parse("T\nt\ni\ns\n-0.5\n").PicsPerRow, 1);
+  EXPECT_EQ(Parse("T\nt\ni\ns\n10000\n").PicsPerRow, 10000);
+}
+
+TEST(ReadIndex, RefusesNumbersOutOfRange) {
+  for (std::string number :
+       {std::string("10001"), std::string("2147483648"), std::string("-2147483649"),
+        std::string("&HFFFFFFFFFF"), std::string(400, '9')}) {
+    auto parsed = ParseIndexText("T\nt\ni\ns\n  " + number + "  \nA\nB\n");
+    ASSERT_TRUE(std::holds_alternative<IndexError>(parsed)) << number;
+    const IndexError& error = std::get<IndexError>(parsed);
+    EXPECT_EQ(error.kind, IndexError::Kind::kPicsPerRowOutOfRange);
+    EXPECT_EQ(error.numberText, number);
+  }
+}
+
+TEST(ReadIndex, ReportsWhereThingsStand) {
+  IndexReport report;
+  auto parsed = ParseIndexText("T\nt\ni\ns\n\n3.5\nA\na\n\nx\nB\nb\n;C\nc\nD", &report);
+  ASSERT_TRUE(std::holds_alternative<IndexFile>(parsed));
+  EXPECT_EQ(report.fifthValueLine, 6u);
+  EXPECT_EQ(report.fifthValueText, "3.5");
+  EXPECT_FALSE(report.fifthValuePlain);
+  EXPECT_EQ(report.fifthValueNumber, 4);
+  EXPECT_EQ(report.pictureLines, (std::vector<std::uint64_t>{7, 11, 15}));
+  ASSERT_EQ(report.droppedPairs.size(), 2u);
+  EXPECT_EQ(report.droppedPairs[0].shortLine, 9u);
+  EXPECT_EQ(report.droppedPairs[0].longLine, 10u);
+  EXPECT_EQ(report.droppedPairs[1].shortLine, 13u);
+}
+
+class ReadIndexFileTest : public ::testing::Test {
+ protected:
+  testing::TempFolder dir;
+  PosixFileSystem fs;
+};
+
+TEST_F(ReadIndexFileTest, ReadsAFileLargerThanOneBlock) {
+  std::string text = "T\nt\ni\ns\n2\n";
+  for (int n = 0; n < 300000; ++n) text += "Caption " + std::to_string(n) + "\nLong text\n";
+  testing::WriteFile(dir / "big.txt", text);
+  auto read = ReadIndexFile(dir / "big.txt", fs);
+  ASSERT_TRUE(std::holds_alternative<IndexFile>(read));
+  const IndexFile& index = std::get<IndexFile>(read);
+  ASSERT_EQ(index.PictureCount(), 300000);
+  EXPECT_EQ(index.Pictures[299999].shortText, "Caption 299999");
+}
+
+TEST_F(ReadIndexFileTest, FoldersFifosAndMissingFilesAreUnreadable) {
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  struct Case {
+    std::string path;
+    int error;
+  };
+  for (const Case& c : {Case{dir.path(), EISDIR}, Case{dir / "fifo", kNotRegularFile},
+                        Case{dir / "missing", ENOENT}}) {
+    auto read = ReadIndexFile(c.path, fs);
+    ASSERT_TRUE(std::holds_alternative<IndexError>(read)) << c.path;
+    EXPECT_EQ(std::get<IndexError>(read).kind, IndexError::Kind::kUnreadable);
+    EXPECT_EQ(std::get<IndexError>(read).systemError, c.error) << c.path;
+  }
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+
+#include "index/index_file.h"
+#include "run/generate.h"
+#include "site/page_output.h"
+#include "support/reference_site.h"
+#include "support/temp_folder.h"
+
+namespace quillmere {
+namespace {
+
+using testing::ReadFile;
+using testing::ReferenceRead;
+using testing::TempFolder;
+using testing::WriteFile;
+
+std::vector<std::string> LinesOf(const std::string& page) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t end; (end = page.find("\r\n", start)) != std::string::npos; start = end + 2) {
+    lines.push_back(page.substr(start, end - start));
+  }
+  EXPECT_EQ(start, page.size()) << "the page does not end with CR LF";
+  return lines;
+}
+
+std::size_t CountLines(const std::vector<std::string>& lines, const std::string& line) {
+  return static_cast<std::size_t>(std::count(lines.begin(), lines.end(), line));
+}
+
+std::string IndexText(int pictures, const std::string& perRow) {
+  std::string text = "Summer by the sea\r\nthumbs/t\r\nbig/p\r\ngfx\r\n" + perRow + "\r\n";
+  for (int n = 1; n <= pictures; ++n) {
+    text += "Caption " + std::to_string(n) + "\r\nLong " + std::to_string(n) + "\r\n";
+  }
+  return text;
+}
+
+class PagesTest : public ::testing::Test {
+ protected:
+  RunOutcome Generate(const std::string& text) {
+    WriteFile(dir / "index.txt", text);
+    return GenerateSite(dir / "index.txt", fs);
+  }
+  std::vector<std::string> Page(const std::string& name) { return LinesOf(ReadFile(dir / name)); }
+
+  TempFolder dir;
+  PosixFileSystem fs;
+};
+
+TEST_F(PagesTest, SevenPicturesAtThreePerRowGive186Lines) {
+  ASSERT_TRUE(Generate(IndexText(7, "3")).ok());
+  std::vector<std::string> lines = Page("index.html");
+  ASSERT_EQ(lines.size(), 186u);
+  EXPECT_EQ(lines.front(), "<HTML><HEAD><TITLE>Summer by the sea</TITLE>");
+  EXPECT_EQ(lines.back(), "</BODY></HTML>");
+  EXPECT_EQ(CountLines(lines, "    <TR vAlign=top><TD colSpan=5><BR></TD></TR><TR vAlign=top>"),
+            3u);
+  EXPECT_EQ(CountLines(lines, "    </TR>"), 3u);
+  EXPECT_EQ(CountLines(lines, "    <TD width=134><IMG height=1 src=\"gfx/x.gif\" width=134><BR>"),
+            9u);
+  EXPECT_EQ(CountLines(lines, "    <SPAN id=pictitle>Caption 7 </SPAN></TD>"), 1u);
+  EXPECT_EQ(CountLines(lines, "            <IMG src=\"thumbs/t7.jpg\";border=1></A></TD>"), 1u);
+  // Empty cells 8 and 9 are five lines each, straight before the last row end.
+  EXPECT_EQ(lines[171], "    <TD width=134><IMG height=1 src=\"gfx/x.gif\" width=134><BR>");
+  EXPECT_EQ(lines[175], "    </TABLE>");
+  EXPECT_EQ(lines[176], lines[171]);
+  EXPECT_EQ(lines[181], "    </TR>");
+  EXPECT_EQ(lines[183], "</TABLE>");
+}
+
+TEST_F(PagesTest, GridShapes) {
+  struct Case {
+    int pictures;
+    const char* perRow;
+    std::size_t lines, rows, cells;
+  };
+  for (const Case& c : {Case{0, "3", 32, 0, 0}, Case{6, "3", 30 + 2 * 6 + 6 * 18 + 2, 2, 6},
+                        Case{2, "6", 30 + 6 + 2 * 18 + 4 * 5 + 2, 1, 6},
+                        Case{3, "1", 30 + 3 * 6 + 3 * 18 + 2, 3, 3}}) {
+    ASSERT_TRUE(Generate(IndexText(c.pictures, c.perRow)).ok());
+    std::vector<std::string> lines = Page("index.html");
+    EXPECT_EQ(lines.size(), c.lines) << c.pictures << " at " << c.perRow;
+    EXPECT_EQ(CountLines(lines, "  <TBODY>"), 1 + c.rows);
+    EXPECT_EQ(CountLines(lines,
+                         "    <TABLE height=100 cellSpacing=0 cellPadding=0 width=100 "
+                         "bgColor=#ffffff border=0>"),
+              c.cells);
+  }
+}
+
+TEST_F(PagesTest, ThreePageChain) {
+  ASSERT_TRUE(Generate(IndexText(3, "3")).ok());
+  std::vector<std::string> one = Page("Image1.html"), two = Page("Image2.html"),
+                           three = Page("Image3.html");
+  ASSERT_EQ(one.size(), 16u);
+  ASSERT_EQ(two.size(), 16u);
+  ASSERT_EQ(three.size(), 16u);
+  EXPECT_EQ(one[0], "<HTML><HEAD><TITLE>Caption 1</TITLE></HEAD><BODY>");
+  EXPECT_EQ(one[2], "<TR><TD width=40 rowSpan=3></TD>");
+  EXPECT_EQ(one[4],
+            "<TD width=646 bgColor=#CDDBEB rowSpan=3><SPAN id=picheader>Long 1</SPAN></TD>");
+  EXPECT_EQ(one[6],
+            "<TD width=40 rowSpan=3><A href=\"Image2.html\"><IMG src=\"gfx/nextimg.gif\" "
+            "border=0 alt=\"Next\"></A></TD></TR>");
+  EXPECT_EQ(one[12],
+            "<TR vAlign=top><TD><A href=\"Image2.html\"><IMG src=\"big/p1.jpg\" border=1 "
+            "alt=\"Next\"></A></TD>");
+  EXPECT_EQ(two[2],
+            "<TR><TD width=40 rowSpan=3><A href=\"Image1.html\"><IMG "
+            "src=\"gfx/previmg.gif\" border=0 alt=\"Previous\"></A></TD>");
+  EXPECT_EQ(two[6],
+            "<TD width=40 rowSpan=3><A href=\"Image3.html\"><IMG src=\"gfx/nextimg.gif\" "
+            "border=0 alt=\"Next\"></A></TD></TR>");
+  EXPECT_EQ(three[6], "<TD width=40 rowSpan=3></TD></TR>");
+  EXPECT_EQ(three[12], "<TR vAlign=top><TD><IMG src=\"big/p3.jpg\" border=1></TD>");
+  EXPECT_EQ(three[15],
+            "<TD><IMG height=9 src=\"gfx/s9.gif\" width=9></TD></TR></TBODY></TABLE>"
+            "</BODY></HTML>");
+}
+
+TEST_F(PagesTest, NumbersFromTenOn) {
+  ASSERT_TRUE(Generate(IndexText(10, "4")).ok());
+  EXPECT_NE(ReadFile(dir / "Image9.html").find("<A href=\"Image10.html\">"), std::string::npos);
+  EXPECT_NE(ReadFile(dir / "Image10.html").find("<A href=\"Image9.html\">"), std::string::npos);
+  std::vector<std::string> index = Page("index.html");
+  EXPECT_EQ(CountLines(index, "            <TD><A href=\"javascript:show_foto(10)\">"), 1u);
+  EXPECT_EQ(CountLines(index, "            <IMG src=\"thumbs/t10.jpg\";border=1></A></TD>"), 1u);
+}
+
+TEST_F(PagesTest, SinglePictureHasNoArrows) {
+  ASSERT_TRUE(Generate("T\nth\nim\ngfx\n1\nOnly\n").ok());
+  std::vector<std::string> page = Page("Image1.html");
+  ASSERT_EQ(page.size(), 16u);
+  EXPECT_EQ(page[2], "<TR><TD width=40 rowSpan=3></TD>");
+  EXPECT_EQ(page[4], "<TD width=646 bgColor=#CDDBEB rowSpan=3><SPAN id=picheader></SPAN></TD>");
+  EXPECT_EQ(page[6], "<TD width=40 rowSpan=3></TD></TR>");
+  EXPECT_EQ(page[12], "<TR vAlign=top><TD><IMG src=\"im1.jpg\" border=1></TD>");
+}
+
+// Random index files with every kind of line end, comments, blanks and high bytes must give
+// exactly the pages of the plain model.
+std::string RandomIndexFile(std::mt19937& random) {
+  const std::vector<std::string> ends = {"\r\n", "\n", "\r"};
+  const std::vector<std::string> pieces = {"Beach",
+                                           " ",
+                                           ";",
+                                           "\t",
+                                           "<b>x</b>",
+                                           "\"q\"",
+                                           "\xE9\xFF",
+                                           "",
+                                           "  ;c",
+                                           "Caf\xE9",
+                                           "&H1",
+                                           "2.5",
+                                           "3",
+                                           "-1",
+                                           "1 2",
+                                           "gfx/",
+                                           "a\x1A"
+                                           "b"};
+  std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
+  std::uniform_int_distribution<int> lineCount(0, 60), partCount(0, 3);
+  std::string text;
+  for (int line = lineCount(random); line > 0; --line) {
+    for (int part = partCount(random); part > 0; --part) text += pieces[pick(random)];
+    text += ends[pick(random) % ends.size()];
+  }
+  if (random() % 2) text += pieces[pick(random)];
+  return text;
+}
+
+TEST_F(PagesTest, RandomIndexFilesMatchTheModelByteForByte) {
+  std::mt19937 random(20261207);
+  for (int round = 0; round < 300; ++round) {
+    std::string text = RandomIndexFile(random);
+    RunOutcome outcome = Generate(text);
+    testing::ReferenceIndex model = ReferenceRead(text);
+    if (model.picsPerRow > kMaxPicsPerRow) {
+      ASSERT_EQ(outcome.status, RunOutcome::Status::kBadPicsPerRow);
+      continue;
+    }
+    ASSERT_TRUE(outcome.ok()) << outcome.message;
+    ASSERT_EQ(outcome.pictureCount, static_cast<std::int64_t>(model.pictures.size()));
+    ASSERT_EQ(ReadFile(dir / "index.html"), ReferenceIndexPage(model)) << "round " << round;
+    for (int n = 1; n <= outcome.pictureCount; ++n) {
+      ASSERT_EQ(ReadFile(dir / PicturePageName(n)), ReferencePicturePage(model, n))
+          << "round " << round << " page " << n;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -1,0 +1,110 @@
+#include "paths/paths.h"
+
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include "support/temp_folder.h"
+
+namespace quillmere {
+namespace {
+
+using testing::TempFolder;
+using testing::WriteFile;
+
+TEST(FolderName, KeepsEverythingUpToTheLastSeparator) {
+  EXPECT_EQ(FolderName("/home/ann/photos/index.txt"), "/home/ann/photos/");
+  EXPECT_EQ(FolderName("/home/ann/photos/"), "/home/ann/photos/");
+  EXPECT_EQ(FolderName("albums//2024/index.txt"), "albums//2024/");
+  EXPECT_EQ(FolderName("/index.txt"), "/");
+  EXPECT_EQ(FolderName("../up/x"), "../up/");
+}
+
+TEST(FolderName, IsTheCurrentFolderWithoutSeparator) {
+  EXPECT_EQ(FolderName("index.txt"), "./");
+  EXPECT_EQ(FolderName(""), "./");
+  EXPECT_EQ(FolderName("C:\\photos\\index.txt"), "./");
+  EXPECT_EQ(FolderName("C:index.txt"), "./");
+}
+
+TEST(MatchesWildcard, StarAndQuestionMarkOnly) {
+  EXPECT_TRUE(MatchesWildcard("*.txt", "index.txt"));
+  EXPECT_TRUE(MatchesWildcard("in?ex.*", "index.txt"));
+  EXPECT_TRUE(MatchesWildcard("*", "anything"));
+  EXPECT_TRUE(MatchesWildcard("a*b*c", "aXXbYYbZc"));
+  EXPECT_FALSE(MatchesWildcard("*.txt", "index.txt.bak"));
+  EXPECT_FALSE(MatchesWildcard("?", ""));
+  EXPECT_FALSE(MatchesWildcard("[ab].txt", "a.txt"));
+  EXPECT_TRUE(MatchesWildcard("[ab].txt", "[ab].txt"));
+}
+
+class ExistTest : public ::testing::Test {
+ protected:
+  TempFolder dir;
+  PosixFileSystem fs;
+};
+
+TEST_F(ExistTest, RegularFilesAndFoldersCount) {
+  WriteFile(dir / "index.txt", "x");
+  EXPECT_TRUE(Exist(dir / "index.txt", fs));
+  EXPECT_TRUE(Exist(dir.path(), fs));
+  EXPECT_FALSE(Exist(dir / "missing.txt", fs));
+  EXPECT_FALSE(Exist(dir / "index.txt/inside", fs));
+  EXPECT_FALSE(Exist("", fs));
+}
+
+TEST_F(ExistTest, EveryCharacterButStarAndQuestionMarkIsLiteral) {
+  WriteFile(dir / "album [2024].txt", "x");
+  WriteFile(dir / "it's \"quoted\" $(x).txt", "x");
+  EXPECT_TRUE(Exist(dir / "album [2024].txt", fs));
+  EXPECT_FALSE(Exist(dir / "album 2.txt", fs));
+  EXPECT_TRUE(Exist(dir / "it's \"quoted\" $(x).txt", fs));
+}
+
+TEST_F(ExistTest, WildcardsInTheLastPart) {
+  WriteFile(dir / "index.txt", "x");
+  EXPECT_TRUE(Exist(dir / "*.txt", fs));
+  EXPECT_TRUE(Exist(dir / "ind?x.txt", fs));
+  EXPECT_FALSE(Exist(dir / "*.html", fs));
+  EXPECT_FALSE(Exist(dir / "nofolder/*.txt", fs));
+}
+
+TEST_F(ExistTest, WildcardsSkipDotFilesButLiteralDotFilesCount) {
+  WriteFile(dir / ".hidden.txt", "x");
+  EXPECT_FALSE(Exist(dir / "*.txt", fs));
+  EXPECT_TRUE(Exist(dir / ".*.txt", fs));
+  EXPECT_TRUE(Exist(dir / ".hidden.txt", fs));
+}
+
+TEST_F(ExistTest, LinksAreFollowedAndSpecialFilesDoNotCount) {
+  WriteFile(dir / "real.txt", "x");
+  ASSERT_EQ(::symlink("real.txt", (dir / "link.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("gone.txt", (dir / "broken.txt").c_str()), 0);
+  ASSERT_EQ(::symlink("loop.txt", (dir / "loop.txt").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir / "fifo.txt").c_str(), 0600), 0);
+  EXPECT_TRUE(Exist(dir / "link.txt", fs));
+  EXPECT_FALSE(Exist(dir / "broken.txt", fs));
+  EXPECT_FALSE(Exist(dir / "loop.txt", fs));
+  EXPECT_FALSE(Exist(dir / "fifo.txt", fs));
+  EXPECT_TRUE(Exist(dir / "*.txt", fs));  // through real.txt and link.txt
+  EXPECT_FALSE(Exist(dir / "fi*", fs));
+  EXPECT_FALSE(Exist("/dev/null", fs));
+}
+
+TEST_F(ExistTest, SocketsDoNotCount) {
+  int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(sock, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::string path = dir / "sock";
+  ASSERT_LT(path.size(), sizeof address.sun_path);
+  path.copy(address.sun_path, path.size());
+  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  EXPECT_FALSE(Exist(path, fs));
+  ::close(sock);
+}
+
+}  // namespace
+}  // namespace quillmere

@@ -1,0 +1,59 @@
+// A file system that passes every call to a real one, except the calls a test makes fail.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace quillmere::testing {
+
+// The calls that can be made to fail.
+enum class Step : std::size_t {
+  kInspect,
+  kListFolder,
+  kOpenForReading,
+  kRead,
+  kCreateTemporary,
+  kWrite,
+  kClose,
+  kSetMode,
+  kRename,
+  kRemove,
+  kCount
+};
+
+// Passes calls on to `inner`; the chosen call of a step fails with the chosen error instead.
+class FaultyFileSystem final : public FileSystem {
+ public:
+  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
+
+  // Makes the `nth` call (counted from 1) of `step` fail with `error`.
+  void FailAt(Step step, int nth, int error) {
+    failStep_ = step;
+    failAt_ = nth;
+    failError_ = error;
+  }
+  // How many calls of `step` were made so far.
+  int Calls(Step step) const { return calls_[static_cast<std::size_t>(step)]; }
+  // Counts a call of `step` and tells the error it must fail with, or 0.
+  int Count(Step step);
+
+  Result<EntryInfo> Inspect(const std::string& path, bool follow) override;
+  Result<std::vector<std::string>> ListFolder(const std::string& folder) override;
+  Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
+  Result<TemporaryFile> CreateTemporary(const std::string& nearPath, mode_t mode) override;
+  int SetMode(const std::string& path, mode_t mode) override;
+  int Rename(const std::string& from, const std::string& to) override;
+  int Remove(const std::string& path) override;
+
+ private:
+  FileSystem& inner_;
+  std::array<int, static_cast<std::size_t>(Step::kCount)> calls_{};
+  Step failStep_ = Step::kCount;
+  int failAt_ = 0;
+  int failError_ = 0;
+};
+
+}  // namespace quillmere::testing

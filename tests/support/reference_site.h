@@ -1,0 +1,26 @@
+// A plain, slow model of the reader and the pages, written line by line from the rules, that
+// the real streaming code is compared against.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quillmere::testing {
+
+struct ReferenceIndex {
+  std::string title, thumbPrefix, imagePrefix, supportFolder;
+  long long picsPerRow = 6;
+  std::vector<std::pair<std::string, std::string>> pictures;  // short, long
+};
+
+// Reads index file bytes by the rules; the thumbnails-per-row number is not range-checked.
+ReferenceIndex ReferenceRead(const std::string& bytes);
+
+// The index page's bytes.
+std::string ReferenceIndexPage(const ReferenceIndex& index);
+
+// Picture page `n`'s bytes (n from 1).
+std::string ReferencePicturePage(const ReferenceIndex& index, int n);
+
+}  // namespace quillmere::testing
