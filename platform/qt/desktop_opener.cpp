@@ -1,0 +1,12 @@
+#include "platform/qt/desktop_opener.h"
+
+#include <QDesktopServices>
+#include <QUrl>
+
+namespace quillmere {
+
+void OpenWithDesktop(const QString& path) {
+  static_cast<void>(QDesktopServices::openUrl(QUrl::fromLocalFile(path)));
+}
+
+}  // namespace quillmere

@@ -1,0 +1,116 @@
+#include "platform/qt/io_box.h"
+
+#include <QDialog>
+#include <QFileDialog>
+#include <QWidget>
+#include <utility>
+
+namespace quillmere {
+namespace {
+
+// Spells each letter of `pattern` as a bracket of both cases: "*.txt" gives "*.[tT][xX][tT]".
+// Some dialogs compare patterns with case, the file systems users come from mostly do not.
+QString CaselessPattern(const QString& pattern) {
+  if (pattern == QLatin1String("*.*")) return QStringLiteral("*");
+  QString result;
+  bool inBracket = false;
+  for (const QChar c : pattern) {
+    if (c == QLatin1Char('[')) inBracket = true;
+    if (c == QLatin1Char(']')) inBracket = false;
+    const QChar lower = c.toLower();
+    const QChar upper = c.toUpper();
+    if (inBracket || lower == upper) {
+      result += c;
+    } else {
+      result += QLatin1Char('[') + lower + upper + QLatin1Char(']');
+    }
+  }
+  return result;
+}
+
+}  // namespace
+
+IOBox::IOBox(QWidget* owner) : owner_(owner) {}
+
+void IOBox::setCancelError(bool on) {
+  calls_ << QStringLiteral("CancelError=") + (on ? QLatin1String("true") : QLatin1String("false"));
+  cancelError_ = on;
+}
+
+void IOBox::setFileName(const QString& name) {
+  calls_ << QStringLiteral("FileName=") + name;
+  fileName_ = name;
+}
+
+QString IOBox::fileName() const {
+  calls_ << QStringLiteral("FileName?");
+  return fileName_;
+}
+
+void IOBox::setFilter(const QString& filter) {
+  calls_ << QStringLiteral("Filter=") + filter;
+  filter_ = filter;
+}
+
+void IOBox::setFlags(int flags) {
+  calls_ << QStringLiteral("Flags=") + QString::number(flags);
+  flags_ = flags;
+}
+
+QStringList IOBox::NameFilters(const QString& filter) {
+  QStringList result;
+  const QStringList parts = filter.split(QLatin1Char('|'));
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    QStringList patterns;
+    for (const QString& pattern : parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+      const QString trimmed = pattern.trimmed();
+      if (!trimmed.isEmpty()) patterns << CaselessPattern(trimmed);
+    }
+    if (patterns.isEmpty()) continue;
+    const QString description = parts[i].trimmed();
+    const QString bracket = QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    result << (description.isEmpty() ? bracket : description + QLatin1Char(' ') + bracket);
+  }
+  return result;
+}
+
+void IOBox::QueueAnswer(Answer answer) {
+  answers_.push_back(std::move(answer));
+}
+
+IOBox::ShowResult IOBox::ShowOpen() {
+  calls_ << QStringLiteral("ShowOpen");
+  if (!answers_.empty()) {
+    const Answer answer = std::move(answers_.front());
+    answers_.pop_front();
+    if (answer.result == ShowResult::kChosen) fileName_ = answer.fileName;
+    return answer.result;
+  }
+
+  // No file name holds a NUL character; the dialog could not preselect it.
+  if (fileName_.contains(QChar(u'\0'))) return ShowResult::kInvalidFileName;
+
+  QFileDialog dialog(owner_);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // Any name may be typed: whether the file exists is for the caller to find out.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // The type list shows the descriptions exactly as given; the patterns stay out of sight.
+  QFileDialog::Options options = QFileDialog::HideNameFilterDetails;
+  if (flags_ & kFlagReadOnly) options |= QFileDialog::ReadOnly;
+  dialog.setOptions(options);
+  const QStringList nameFilters = NameFilters(filter_);
+  if (!nameFilters.isEmpty()) {
+    dialog.setNameFilters(nameFilters);
+    dialog.selectNameFilter(nameFilters.front());
+  }
+  if (!fileName_.isEmpty()) dialog.selectFile(fileName_);
+
+  if (dialog.exec() != QDialog::Accepted) {
+    return cancelError_ ? ShowResult::kCancelled : ShowResult::kChosen;
+  }
+  const QStringList chosen = dialog.selectedFiles();
+  fileName_ = chosen.isEmpty() ? QString() : chosen.front();
+  return ShowResult::kChosen;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,89 @@
+// The open-file dialog of a window: set up through its properties, then shown with ShowOpen.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <deque>
+
+class QWidget;
+
+namespace quillmere {
+
+// The error number with which the dialog reports a preset file name that it cannot take.
+inline constexpr int kInvalidFileNameError = 20477;
+
+class IOBox {
+ public:
+  // How one showing of the dialog ended.
+  enum class ShowResult {
+    // A file was chosen, or the dialog was closed without a choice while CancelError is off
+    // (the file name is then left as it was).
+    kChosen,
+    // The user cancelled while CancelError is on.
+    kCancelled,
+    // The preset file name cannot be used (error kInvalidFileNameError); nothing was shown.
+    kInvalidFileName,
+    // The dialog could not be shown.
+    kFailed,
+  };
+
+  // Bits of Flags.
+  // The file list of the dialog is read-only: no renaming, deleting or new folders from it.
+  static constexpr int kFlagReadOnly = 1;
+
+  // A prepared outcome that takes the place of one showing of the dialog.
+  struct Answer {
+    ShowResult result = ShowResult::kCancelled;
+    // The chosen file, taken as the file name when `result` is kChosen.
+    QString fileName;
+  };
+
+  // The dialog will be modal to `owner`'s window.
+  explicit IOBox(QWidget* owner);
+
+  // When on, cancelling the dialog is reported as kCancelled.
+  void setCancelError(bool on);
+  bool cancelError() const { return cancelError_; }
+
+  // The preset file name before showing; the chosen file afterwards.
+  void setFileName(const QString& name);
+  QString fileName() const;
+
+  // The list of file types, as "description|patterns" pairs joined by "|", patterns
+  // separated by ";". The first type is in effect when the dialog opens.
+  void setFilter(const QString& filter);
+  QString filter() const { return filter_; }
+
+  // Further options, a combination of the kFlag bits; other bits are kept but have no effect.
+  void setFlags(int flags);
+  int flags() const { return flags_; }
+
+  // Shows the dialog and waits until it is closed.
+  ShowResult ShowOpen();
+
+  // Turns a "|" filter list into name filters for QFileDialog, one per file type, each the
+  // description followed by its patterns in brackets. Patterns match regardless of case, and
+  // "*.*" becomes "*" so that names without a dot are listed too.
+  static QStringList NameFilters(const QString& filter);
+
+  // Makes the next showing return `answer` at once instead of showing the dialog; answers are
+  // used in the order they were queued.
+  void QueueAnswer(Answer answer);
+  std::size_t queuedAnswers() const { return answers_.size(); }
+
+  // The settings, read-backs and showings made so far, in order, one entry each, e.g.
+  // "CancelError=true", "FileName=", "Filter=...", "Flags=1", "ShowOpen", "FileName?".
+  const QStringList& calls() const { return calls_; }
+
+ private:
+  QPointer<QWidget> owner_;
+  bool cancelError_ = false;
+  QString fileName_;
+  QString filter_;
+  int flags_ = 0;
+  std::deque<Answer> answers_;
+  mutable QStringList calls_;
+};
+
+}  // namespace quillmere
