@@ -55,7 +55,8 @@ class PageFile {
   // Appends a piece of the page.
   void Put(std::string_view piece) {
     if (piece.size() <= buffers_.size() - used_) {
-      std::memcpy(buffers_.output() + used_, piece.data(), piece.size());
+      // An empty piece may carry no data pointer at all, which memcpy must never be given.
+      if (!piece.empty()) std::memcpy(buffers_.output() + used_, piece.data(), piece.size());
       used_ += piece.size();
     } else {
       PutInParts(piece);
