@@ -1,0 +1,89 @@
+// Helpers for the window's tests: scratch files, captured URLs and modal dialogs.
+#pragma once
+
+#include <QApplication>
+#include <QDialog>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+
+// Prints a QString readably in test failures.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
+
+namespace quillmere::apptest {
+
+// An index file with a header and two pictures.
+inline constexpr const char* kTwoPictures =
+    "Holiday\r\nthumbs/t\r\npictures/p\r\nsupport\r\n3\r\n"
+    "Beach\r\nThe beach at noon\r\nHill\r\nThe hill at dusk\r\n";
+
+// An index file with a header and no pictures.
+inline constexpr const char* kNoPictures = "Empty\r\nthumbs/t\r\npictures/p\r\nsupport\r\n3\r\n";
+
+// Writes `bytes` to the file at `path`, replacing it.
+void WriteText(const QString& path, const char* bytes);
+
+// The names in `folder`, sorted and joined by spaces.
+QString Names(const QString& folder);
+
+// A path in the form the core library takes it.
+std::string Local(const QString& path);
+
+// Receives what is handed to the desktop to open, in place of the desktop, while it exists.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+
+ public:
+  UrlCatcher();
+  ~UrlCatcher() override;
+
+  const QList<QUrl>& urls() const { return urls_; }
+
+ public slots:
+  void open(const QUrl& url);
+
+ private:
+  QList<QUrl> urls_;
+};
+
+// Watches for a modal dialog for as long as it exists.
+class ModalWatch {
+ public:
+  explicit ModalWatch(QTimer* poll) : poll_(poll) {}
+  ModalWatch(ModalWatch&&) = default;
+  ModalWatch& operator=(ModalWatch&&) = default;
+  ~ModalWatch() { delete poll_.data(); }
+
+ private:
+  QPointer<QTimer> poll_;
+};
+
+// Runs `act` on the first modal dialog of type T that appears while the returned watch exists,
+// as soon as it is the active window and so takes keys. A dialog still open some seconds after
+// `act` is rejected, so that a failing test does not hang.
+template <class T>
+[[nodiscard]] ModalWatch WhenModalAppears(std::function<void(T*)> act) {
+  auto* poll = new QTimer(qApp);
+  poll->setInterval(5);
+  QObject::connect(poll, &QTimer::timeout, poll, [poll, act] {
+    auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (dialog != nullptr && dialog->isActiveWindow()) {
+      poll->stop();
+      QTimer::singleShot(8000, dialog, [dialog] { dialog->reject(); });
+      act(dialog);
+    }
+  });
+  poll->start();
+  return ModalWatch(poll);
+}
+
+}  // namespace quillmere::apptest
