@@ -1,31 +1,59 @@
 #include "cli/command_line.h"
 
 #include <optional>
+#include <variant>
 #include <vector>
 
+#include "cli/site_check.h"
+#include "cli/site_names.h"
+#include "cli/support_images.h"
 #include "run/generate.h"
 
 namespace quillmere {
 namespace {
 
 constexpr const char* kProgram = "quillmere-cli";
-constexpr const char* kUsage = "Usage: quillmere-cli [--verbose] INDEX_FILE";
+constexpr const char* kUsage =
+    "Usage: quillmere-cli [--verbose] INDEX_FILE\n"
+    "       quillmere-cli --check [--quiet] INDEX_FILE\n"
+    "       quillmere-cli --add-support-images [--quiet] INDEX_FILE";
 
 constexpr const char* kHelp =
     "Generates a picture-browsing web site from INDEX_FILE: index.html with a thumbnail grid\n"
     "and one ImageN.html page per picture, written into the index file's folder.\n"
     "\n"
-    "Options:\n"
-    "  -v, --verbose  print a summary line after a successful run\n"
-    "  -h, --help     show this help and exit\n"
-    "      --version  show the version and exit\n"
+    "      --check       write nothing; read INDEX_FILE as a run does and list on standard\n"
+    "                    output, one line each as INDEX_FILE:LINE: ..., the thumbnails,\n"
+    "                    pictures and support images that the pages would name but that are\n"
+    "                    missing, the picture lines that a blank line drops, old ImageN.html\n"
+    "                    pages beyond the last picture and a thumbnails-per-row value that is\n"
+    "                    not a plain whole number; then a summary line. Pairs that a comment\n"
+    "                    line leaves out are listed as notes. Names with a URL are not checked.\n"
+    "      --add-support-images\n"
+    "                    copy the twelve bundled support images into the support folder that\n"
+    "                    INDEX_FILE names, creating it when needed; files already there are\n"
+    "                    kept as they are\n"
+    "  -q, --quiet       with --check, print only the problems; with --add-support-images,\n"
+    "                    print nothing unless it fails\n"
+    "  -v, --verbose     print a summary line after generating\n"
+    "  -h, --help        show this help and exit\n"
+    "      --version     show the version and exit\n"
     "\n"
-    "Exit status: 0 on success, 1 when the run failed, 2 on wrong usage.\n";
+    "Environment:\n"
+    "  QUILLMERE_DATA_DIR  the folder whose \"support\" folder holds the bundled support\n"
+    "                      images (otherwise ../share/quillmere beside the program)\n"
+    "\n"
+    "Exit status: 0 on success, 1 when the run failed or --check found a problem,\n"
+    "2 on wrong usage. Messages that stop a run go to standard error.\n";
+
+enum class Mode { kGenerate, kCheck, kAddSupportImages };
 
 struct Options {
   bool help = false;
   bool version = false;
   bool verbose = false;
+  bool quiet = false;
+  std::vector<Mode> modes;
   std::vector<std::string> files;
   std::optional<std::string> unknownOption;
 };
@@ -44,6 +72,12 @@ Options ParseOptions(std::span<const std::string> args) {
       options.version = true;
     } else if (arg == "-v" || arg == "--verbose") {
       options.verbose = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+      options.quiet = true;
+    } else if (arg == "--check") {
+      options.modes.push_back(Mode::kCheck);
+    } else if (arg == "--add-support-images") {
+      options.modes.push_back(Mode::kAddSupportImages);
     } else if (!options.unknownOption) {
       options.unknownOption = arg;
     }
@@ -56,11 +90,85 @@ int UsageError(std::ostream& err, const std::string& problem) {
   return kExitUsage;
 }
 
+std::string Count(std::uint64_t count, const char* one, const char* many) {
+  return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 void PrintSummary(std::ostream& out, const RunOutcome& outcome) {
   std::uint64_t pages = outcome.pages.written + outcome.pages.unchanged;
   out << pages << (pages == 1 ? " page" : " pages") << " in " << outcome.siteFolder << " ("
       << outcome.pages.written << " written, " << outcome.pages.unchanged
       << " already up to date)\n";
+}
+
+int Generate(const std::string& indexPath, bool verbose, std::ostream& out, std::ostream& err,
+             FileSystem& fs) {
+  RunOutcome outcome = GenerateSite(indexPath, fs);
+  if (!outcome.ok()) {
+    err << outcome.message << "\n";
+    return kExitFailure;
+  }
+  if (verbose) PrintSummary(out, outcome);
+  return kExitOk;
+}
+
+int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostream& err,
+          FileSystem& fs) {
+  std::variant<SiteCheck, std::string> result = CheckSite(indexPath, fs);
+  if (const auto* message = std::get_if<std::string>(&result)) {
+    err << *message << "\n";
+    return kExitFailure;
+  }
+  const SiteCheck& check = std::get<SiteCheck>(result);
+  std::string file = Printable(indexPath);
+  for (const Finding& finding : check.findings) {
+    if (quiet && finding.note) continue;
+    out << file;
+    if (finding.line != 0) out << ":" << finding.line;
+    out << ": " << finding.text << "\n";
+  }
+  std::uint64_t problems = check.Problems();
+  if (!quiet) {
+    if (check.supportImagesCanBeAdded) {
+      out << file << ": hint: quillmere-cli --add-support-images " << ShellWord(indexPath)
+          << " copies the missing support images\n";
+    }
+    out << file << ": "
+        << Count(static_cast<std::uint64_t>(check.pictureCount), "picture", "pictures") << ", "
+        << Count(check.filesChecked, "file", "files") << " checked";
+    if (check.namesNotChecked != 0) {
+      out << ", " << Count(check.namesNotChecked, "URL", "URLs") << " not checked";
+    }
+    out << ", " << (problems == 0 ? "no problems" : Count(problems, "problem", "problems"));
+    if (std::uint64_t notes = check.Notes()) out << ", " << Count(notes, "note", "notes");
+    out << "\n";
+  }
+  return problems == 0 ? kExitOk : kExitFailure;
+}
+
+int AddSupport(const std::string& indexPath, bool quiet, std::ostream& out, std::ostream& err,
+               FileSystem& fs) {
+  SupportCopy copy = AddSupportImages(indexPath, fs);
+  if (!quiet) {
+    for (const std::string& name : copy.copied) out << "copied " << Printable(name) << "\n";
+  }
+  if (!copy.failure.empty()) {
+    err << copy.failure << "\n";
+    return kExitFailure;
+  }
+  if (!quiet) {
+    std::string into = Printable(copy.into);
+    if (copy.copied.empty()) {
+      out << "All " << copy.present.size() << " support images are already in " << into
+          << "; nothing copied\n";
+    } else {
+      out << Count(copy.copied.size(), "support image", "support images") << " copied from "
+          << copy.from << " into " << into;
+      if (!copy.present.empty()) out << ", " << copy.present.size() << " already there";
+      out << "\n";
+    }
+  }
+  return kExitOk;
 }
 
 }  // namespace
@@ -70,24 +178,33 @@ int RunCommandLine(std::span<const std::string> args, std::ostream& out, std::os
   Options options = ParseOptions(args);
   if (options.unknownOption) return UsageError(err, "unknown option " + *options.unknownOption);
   if (options.help) {
-    out << kUsage << "\n" << kHelp;
+    out << kUsage << "\n\n" << kHelp;
     return kExitOk;
   }
   if (options.version) {
     out << kProgram << " " << kVersion << "\n";
     return kExitOk;
   }
+  if (options.modes.size() > 1) {
+    return UsageError(err, "--check and --add-support-images are used one at a time");
+  }
+  if (options.quiet && options.verbose) {
+    return UsageError(err, "--quiet and --verbose cannot be used together");
+  }
   if (options.files.size() != 1) {
     return UsageError(
         err, options.files.empty() ? "no index file given" : "only one index file can be given");
   }
-  RunOutcome outcome = GenerateSite(options.files.front(), fs);
-  if (!outcome.ok()) {
-    err << outcome.message << "\n";
-    return kExitFailure;
+  const std::string& indexPath = options.files.front();
+  switch (options.modes.empty() ? Mode::kGenerate : options.modes.front()) {
+    case Mode::kCheck:
+      return Check(indexPath, options.quiet, out, err, fs);
+    case Mode::kAddSupportImages:
+      return AddSupport(indexPath, options.quiet, out, err, fs);
+    case Mode::kGenerate:
+      break;
   }
-  if (options.verbose) PrintSummary(out, outcome);
-  return kExitOk;
+  return Generate(indexPath, options.verbose, out, err, fs);
 }
 
 }  // namespace quillmere

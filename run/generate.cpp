@@ -8,6 +8,12 @@
 namespace quillmere {
 namespace {
 
+std::string DescribePageError(const PageError& error) {
+  return "Could not write page " + error.page + ": " + ErrorText(error.error) + ".";
+}
+
+}  // namespace
+
 std::string DescribeIndexError(const std::string& path, const IndexError& error) {
   if (error.kind == IndexError::Kind::kPicsPerRowOutOfRange) {
     return "Thumbnails per row \"" + error.numberText + "\" in " + path +
@@ -15,12 +21,6 @@ std::string DescribeIndexError(const std::string& path, const IndexError& error)
   }
   return "Could not read index file " + path + ": " + ErrorText(error.systemError) + ".";
 }
-
-std::string DescribePageError(const PageError& error) {
-  return "Could not write page " + error.page + ": " + ErrorText(error.error) + ".";
-}
-
-}  // namespace
 
 RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs) {
   RunOutcome outcome;

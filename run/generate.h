@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "index/index_file.h"
 #include "platform/file_system.h"
 #include "site/site_writer.h"
 
@@ -24,6 +25,9 @@ struct RunOutcome {
 
   bool ok() const { return status == Status::kDone; }
 };
+
+// The one line a run shows when the index file at `path` cannot be used.
+std::string DescribeIndexError(const std::string& path, const IndexError& error);
 
 // Generates the site for the index file at `chosenPath` into that file's folder.
 RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs);

@@ -1,0 +1,62 @@
+#include "cli/site_names.h"
+
+namespace quillmere {
+namespace {
+
+bool IsLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+}  // namespace
+
+bool NamesAnotherPlace(std::string_view name) {
+  if (name.starts_with("//")) return true;
+  // A scheme is a letter followed by letters, digits, "+", "-" or ".", and ends at a colon.
+  if (name.empty() || !IsLetter(name.front())) return false;
+  for (char c : name.substr(1)) {
+    if (c == ':') return true;
+    if (!IsLetter(c) && !IsDigit(c) && c != '+' && c != '-' && c != '.') return false;
+  }
+  return false;
+}
+
+std::string PathOnDisk(std::string_view siteFolder, std::string_view name) {
+  if (name.starts_with('/')) return std::string(name);
+  std::string path(siteFolder);
+  path += name;
+  return path;
+}
+
+std::string Printable(std::string_view text) {
+  std::string shown(text);
+  for (char& c : shown) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
+  }
+  return shown;
+}
+
+std::string ShellWord(std::string_view text) {
+  bool plain = !text.empty();
+  for (char c : text) {
+    if (!IsLetter(c) && !IsDigit(c) &&
+        std::string_view("_./+-,=:@").find(c) == std::string_view::npos) {
+      plain = false;
+    }
+  }
+  if (plain) return std::string(text);
+  std::string quoted = "'";
+  for (char c : text) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  quoted += '\'';
+  return quoted;
+}
+
+}  // namespace quillmere

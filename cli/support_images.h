@@ -1,0 +1,36 @@
+// The bundled set of support images and copying it beside a site.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// The environment variable that names the folder holding the bundled "support" folder,
+// in place of the one installed with the program.
+inline constexpr const char* kDataDirVariable = "QUILLMERE_DATA_DIR";
+
+// The folders where the bundled support images are looked for, in order:
+// $QUILLMERE_DATA_DIR/support alone when the variable is set; otherwise <program
+// folder>/../share/quillmere/support, then the set in the source tree the program was built from.
+std::vector<std::string> SupportImageSources();
+
+// The result of copying the bundled support images.
+struct SupportCopy {
+  // Empty when the copy went well; otherwise the one line to show.
+  std::string failure;
+  // The bundled folder copied from, and the site's support folder copied into.
+  std::string from, into;
+  // The names as the pages write them, of the images copied and of those already there.
+  std::vector<std::string> copied, present;
+};
+
+// Copies the bundled support images into the support folder that the index file at `indexPath`
+// names, creating the folder when needed; a file already there is never replaced. Refuses an
+// empty support folder (its images would lie at the top of the file system) and one on another
+// server. Images copied before a failure stay and are listed.
+SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs);
+
+}  // namespace quillmere
