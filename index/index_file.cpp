@@ -1,8 +1,10 @@
 #include "index/index_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
+#include <new>
 
 #include "index/line_reader.h"
 #include "index/number.h"
@@ -33,6 +35,8 @@ bool FitsInt32(std::int64_t value) {
 }
 
 void ReadPictures(LineReader& lines, IndexFile& index, IndexReport* report) {
+  // Each picture takes at least two bytes of the rest, so this much room is never outgrown.
+  index.Pictures.Reserve(lines.Rest().size() / 2 + 1);
   while (!lines.AtEnd()) {
     std::string_view shortLine = lines.Next();
     std::uint64_t shortNumber = lines.LineNumber();
@@ -91,26 +95,30 @@ std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileS
   if (!sizeHint) return unreadable(sizeHint.error);
 
   // One byte more than expected, so that reaching the end needs no second buffer.
-  std::size_t capacity = static_cast<std::size_t>(sizeHint.value) + 1;
-  auto text = std::make_unique_for_overwrite<char[]>(capacity);
+  LargeBuffer text(static_cast<std::size_t>(sizeHint.value) + 1);
   std::size_t used = 0;
   for (;;) {
-    if (used == capacity) {
-      std::size_t grown = capacity + capacity / 2 + kReadBlock;
-      auto larger = std::make_unique_for_overwrite<char[]>(grown);
-      std::memcpy(larger.get(), text.get(), used);
+    if (used == text.capacity()) {
+      LargeBuffer larger(text.capacity() + text.capacity() / 2 + kReadBlock);
+      if (larger.data() == nullptr) return unreadable(ENOMEM);
+      std::memcpy(larger.data(), text.data(), used);
       text = std::move(larger);
-      capacity = grown;
     }
-    Result<std::size_t> got =
-        file.value->Read(text.get() + used, std::min(capacity - used, kReadBlock));
+    if (text.data() == nullptr) return unreadable(ENOMEM);
+    std::size_t wanted = std::min(text.capacity() - used, kReadBlock);
+    Result<std::size_t> got = file.value->Read(text.data() + used, wanted);
     if (!got) return unreadable(got.error);
     if (got.value == 0) break;
     used += got.value;
   }
   file.value.reset();
 
-  std::variant<IndexFile, IndexError> parsed = ParseIndexText({text.get(), used}, report);
+  std::variant<IndexFile, IndexError> parsed;
+  try {
+    parsed = ParseIndexText({text.data(), used}, report);
+  } catch (const std::bad_alloc&) {
+    return unreadable(ENOMEM);
+  }
   if (auto* index = std::get_if<IndexFile>(&parsed)) index->KeepText(std::move(text));
   return parsed;
 }

@@ -8,20 +8,14 @@
 #include <variant>
 #include <vector>
 
+#include "index/picture_table.h"
 #include "platform/file_system.h"
+#include "platform/large_buffer.h"
 
 namespace quillmere {
 
 // The most thumbnails per row a run accepts; a larger number is taken for a typing error.
 inline constexpr std::int32_t kMaxPicsPerRow = 10000;
-
-// One picture's two descriptions, pointing into the text the reader keeps.
-struct Picture {
-  // The caption: trimmed, never empty.
-  std::string_view shortText;
-  // The text above the full-size picture, exactly as written, possibly empty.
-  std::string_view longText;
-};
 
 // Where the reader found things, for reports about the index file.
 struct IndexReport {
@@ -53,16 +47,16 @@ class IndexFile {
   std::string_view SupportFolder;
   std::int32_t PicsPerRow = 6;
   // Picture n is Pictures[n - 1].
-  std::vector<Picture> Pictures;
+  PictureTable Pictures;
 
   // The number of pictures.
   std::int64_t PictureCount() const { return static_cast<std::int64_t>(Pictures.size()); }
 
   // Takes ownership of the bytes the values point into.
-  void KeepText(std::unique_ptr<char[]> text) { text_ = std::move(text); }
+  void KeepText(LargeBuffer text) { text_ = std::move(text); }
 
  private:
-  std::unique_ptr<char[]> text_;
+  LargeBuffer text_;
 };
 
 // Why an index file could not be used.

@@ -19,6 +19,9 @@ class LineReader {
   // Returns the next line; call only when not AtEnd.
   std::string_view Next();
 
+  // The text not read yet.
+  std::string_view Rest() const { return text_.substr(pos_); }
+
   // The 1-based number of the line that Next returned last.
   std::uint64_t LineNumber() const { return lineNumber_; }
 

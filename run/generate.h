@@ -12,7 +12,14 @@ namespace quillmere {
 
 // What a run did.
 struct RunOutcome {
-  enum class Status { kDone, kNotFound, kIndexUnreadable, kBadPicsPerRow, kPageNotWritten };
+  enum class Status {
+    kDone,
+    kNotFound,
+    kIndexUnreadable,
+    kBadPicsPerRow,
+    kPageNotWritten,
+    kOutOfMemory
+  };
   Status status = Status::kDone;
   // The folder of the chosen file, ending with "/": the site folder.
   std::string siteFolder;
