@@ -9,16 +9,16 @@ namespace {
 // The mode a new page gets before the umask, as for any file a program creates.
 constexpr mode_t kNewFileMode = 0666;
 
-// Reads until `size` bytes are in or the file ends; returns how many came, or -1 on failure.
-std::int64_t ReadFully(ReadableFile& file, char* data, std::size_t size) {
+// Reads until `size` bytes are in or the file ends; returns how many came, or the read's error.
+Result<std::size_t> ReadFully(ReadableFile& file, char* data, std::size_t size) {
   std::size_t got = 0;
   while (got < size) {
     Result<std::size_t> part = file.Read(data + got, size - got);
-    if (!part) return -1;
+    if (!part) return {got, part.error};
     if (part.value == 0) break;
     got += part.value;
   }
-  return static_cast<std::int64_t>(got);
+  return {got, 0};
 }
 
 }  // namespace
@@ -87,9 +87,8 @@ void PageFile::Flush() {
 }
 
 bool PageFile::MatchesOldPage(const char* data, std::size_t size) {
-  std::int64_t got = ReadFully(*oldPage_, buffers_.comparison(), size);
-  return got == static_cast<std::int64_t>(size) &&
-         std::memcmp(buffers_.comparison(), data, size) == 0;
+  Result<std::size_t> got = ReadFully(*oldPage_, buffers_.comparison(), size);
+  return got && got.value == size && std::memcmp(buffers_.comparison(), data, size) == 0;
 }
 
 void PageFile::StartWriting() {
@@ -113,8 +112,10 @@ void PageFile::CopyVerifiedPrefix() {
   }
   for (std::uint64_t left = verified_; left > 0 && mode_ == Mode::kWriting;) {
     std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffers_.size()));
-    if (ReadFully(*reader.value, buffers_.comparison(), part) != static_cast<std::int64_t>(part)) {
-      Fail(EIO);
+    Result<std::size_t> got = ReadFully(*reader.value, buffers_.comparison(), part);
+    if (got.value != part) {
+      // A failed read names its reason; an old page that shrank meanwhile is an I/O error too.
+      Fail(got ? EIO : got.error);
       return;
     }
     WriteOut(buffers_.comparison(), part);
@@ -131,7 +132,8 @@ Result<PageOutcome> PageFile::Finish() {
   Flush();
   if (mode_ == Mode::kComparing) {
     char extra;
-    if (ReadFully(*oldPage_, &extra, 1) == 0) {
+    Result<std::size_t> more = ReadFully(*oldPage_, &extra, 1);
+    if (more && more.value == 0) {
       oldPage_.reset();
       return {PageOutcome::kUnchanged, 0};
     }
