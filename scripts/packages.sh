@@ -2,3 +2,4 @@
 # shellcheck disable=SC2034
 build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev)
 test_packages=("${build_packages[@]}" googletest libgtest-dev libgmock-dev)
+deb_packages=("${build_packages[@]}" dpkg-dev file)

@@ -1,0 +1,45 @@
+# Installs the build into a scratch prefix and runs the installed quillmere-cli from there: it
+# must find the bundled support images beside itself, and generate the installed example album.
+
+function(run_cli)
+  cmake_parse_arguments(ARG "" "EXPECT" "" ${ARGN})
+  execute_process(COMMAND "${WORK}/usr/bin/quillmere-cli" ${ARG_UNPARSED_ARGUMENTS}
+                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE errors)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "quillmere-cli ${ARG_UNPARSED_ARGUMENTS} failed (${result}): ${errors}${output}")
+  endif()
+  if(ARG_EXPECT AND NOT output MATCHES "${ARG_EXPECT}")
+    message(FATAL_ERROR "quillmere-cli ${ARG_UNPARSED_ARGUMENTS} said:\n${output}\nexpected: ${ARG_EXPECT}")
+  endif()
+endfunction()
+
+function(require path)
+  if(NOT EXISTS "${path}")
+    message(FATAL_ERROR "${path} is missing")
+  endif()
+endfunction()
+
+file(REMOVE_RECURSE "${WORK}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD}" --prefix "${WORK}/usr"
+                RESULT_VARIABLE result OUTPUT_QUIET ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed: ${errors}")
+endif()
+require("${WORK}/usr/share/man/man1/quillmere-cli.1.gz")
+require("${WORK}/usr/share/quillmere/support/rondtl.gif")
+require("${WORK}/usr/share/quillmere/examples/album/index.txt")
+
+run_cli(--version EXPECT "^quillmere-cli [0-9]")
+
+# A new site with only its index file gets the installed support images.
+file(WRITE "${WORK}/site/index.txt" "New album\nthumbs/t\npictures/p\ngfx\n4\n")
+run_cli(--add-support-images "${WORK}/site/index.txt"
+        EXPECT "12 support images copied from ${WORK}/usr/share/quillmere/support into")
+run_cli(--check "${WORK}/site/index.txt" EXPECT "0 pictures, 12 files checked, no problems")
+
+# The installed example album is complete and can be generated from a copy.
+file(COPY "${WORK}/usr/share/quillmere/examples/album" DESTINATION "${WORK}")
+run_cli(--check "${WORK}/album/index.txt" EXPECT "no problems\n$")
+run_cli("${WORK}/album/index.txt")
+require("${WORK}/album/index.html")
+require("${WORK}/album/Image1.html")
