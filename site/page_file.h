@@ -28,7 +28,7 @@ class ByteCounter {
 // Scratch memory that all pages of a run share.
 class PageBuffers {
  public:
-  explicit PageBuffers(std::size_t size = 256 * 1024);
+  explicit PageBuffers(std::size_t size = std::size_t{256} * 1024);
   std::size_t size() const { return size_; }
   char* output() { return output_.get(); }
   char* comparison() { return comparison_.get(); }
