@@ -1,0 +1,105 @@
+// Feeds arbitrary bytes to the index reader and compares what it reads with the plain model.
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <string_view>
+#include <variant>
+
+#include "fuzz/fuzz_check.h"
+#include "fuzz/model_text.h"
+#include "index/index_file.h"
+#include "support/reference_site.h"
+
+namespace {
+
+using quillmere::IndexError;
+using quillmere::IndexFile;
+using quillmere::IndexReport;
+
+bool Inside(std::string_view part, std::string_view text) {
+  if (part.empty()) return true;
+  return part.data() >= text.data() && part.data() + part.size() <= text.data() + text.size();
+}
+
+bool HasLineEnd(std::string_view part) {
+  return part.find_first_of("\r\n") != std::string_view::npos;
+}
+
+bool IsTrimmed(std::string_view part) {
+  return part.empty() || (part.front() != ' ' && part.back() != ' ');
+}
+
+void CheckValue(std::string_view value, std::string_view text, const char* what) {
+  FUZZ_CHECK(Inside(value, text), what);
+  FUZZ_CHECK(!HasLineEnd(value), what);
+  FUZZ_CHECK(IsTrimmed(value), what);
+  FUZZ_CHECK(value.empty() || value.front() != ';', what);
+}
+
+void CheckIndex(const IndexFile& index, const IndexReport& report, std::string_view text) {
+  CheckValue(index.SiteTitle, text, "title");
+  CheckValue(index.ThumbPrefix, text, "thumbnail prefix");
+  CheckValue(index.ImagePrefix, text, "picture prefix");
+  CheckValue(index.SupportFolder, text, "support folder");
+  FUZZ_CHECK(index.PicsPerRow >= 1 && index.PicsPerRow <= quillmere::kMaxPicsPerRow, "per row");
+  FUZZ_CHECK(report.pictureLines.size() == index.Pictures.size(), "report");
+  for (const quillmere::Picture& picture : index.Pictures) {
+    FUZZ_CHECK(!picture.shortText.empty(), "short description");
+    FUZZ_CHECK(Inside(picture.shortText, text) && Inside(picture.longText, text), "pictures");
+    FUZZ_CHECK(IsTrimmed(picture.shortText), "short description");
+    FUZZ_CHECK(!HasLineEnd(picture.shortText) && !HasLineEnd(picture.longText), "pictures");
+  }
+
+  // The model gives the same values, the number aside when it is too long for the model.
+  const quillmere::testing::ReferenceIndex model =
+      quillmere::testing::ReferenceRead(ModelText(text, report, index.PicsPerRow));
+  FUZZ_CHECK(model.title == index.SiteTitle, "title");
+  FUZZ_CHECK(model.thumbPrefix == index.ThumbPrefix, "thumbnail prefix");
+  FUZZ_CHECK(model.imagePrefix == index.ImagePrefix, "picture prefix");
+  FUZZ_CHECK(model.supportFolder == index.SupportFolder, "support folder");
+  FUZZ_CHECK(model.picsPerRow == index.PicsPerRow, "thumbnails per row");
+  FUZZ_CHECK(model.pictures.size() == index.Pictures.size(), "picture count");
+  for (std::size_t i = 0; i < model.pictures.size(); ++i) {
+    FUZZ_CHECK(model.pictures[i].first == index.Pictures[i].shortText, "short description");
+    FUZZ_CHECK(model.pictures[i].second == index.Pictures[i].longText, "long description");
+  }
+}
+
+void CheckRefusal(const IndexError& error, const IndexReport& report) {
+  FUZZ_CHECK(error.kind == IndexError::Kind::kPicsPerRowOutOfRange, "only the number can fail");
+  FUZZ_CHECK(error.numberText == report.fifthValueText, "number text");
+  FUZZ_CHECK(report.fifthValueNumber > quillmere::kMaxPicsPerRow ||
+                 report.fifthValueNumber < std::numeric_limits<std::int32_t>::min(),
+             "refused number");
+  if (report.fifthValueText.size() <= kModelNumberLength) {
+    // The model raises every number below 1 to 1, the refused negative ones included.
+    const long long modelled =
+        quillmere::testing::ReferenceRead("t\nt\ni\ns\n" + error.numberText).picsPerRow;
+    FUZZ_CHECK(
+        modelled > quillmere::kMaxPicsPerRow || (report.fifthValueNumber < 0 && modelled == 1),
+        "refused number");
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  IndexReport report;
+  std::variant<IndexFile, IndexError> parsed = quillmere::ParseIndexText(text, &report);
+  if (const auto* index = std::get_if<IndexFile>(&parsed)) {
+    CheckIndex(*index, report, text);
+    // Without a report the reader must come to the same values.
+    auto plain = quillmere::ParseIndexText(text);
+    const auto* again = std::get_if<IndexFile>(&plain);
+    FUZZ_CHECK(again != nullptr && again->PictureCount() == index->PictureCount() &&
+                   again->PicsPerRow == index->PicsPerRow,
+               "reading without a report");
+  } else {
+    CheckRefusal(std::get<IndexError>(parsed), report);
+    FUZZ_CHECK(std::holds_alternative<IndexError>(quillmere::ParseIndexText(text)),
+               "reading without a report");
+  }
+  return 0;
+}

@@ -1,0 +1,33 @@
+// The index file text that the model is given in place of the fuzzer's input.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "fuzz/fuzz_check.h"
+#include "index/index_file.h"
+
+// The longest number text on the fifth value line that the model, which reads it through long
+// double, gives exactly.
+inline constexpr std::size_t kModelNumberLength = 16;
+
+// Returns `text` itself, unless the number on its fifth value line is too long for the model:
+// that line then holds the number the reader found, `perRow`, so that everything else compares.
+inline std::string ModelText(std::string_view text, const quillmere::IndexReport& report,
+                             std::int32_t perRow) {
+  if (report.fifthValueText.size() <= kModelNumberLength) return std::string(text);
+  std::size_t start = 0;
+  for (std::uint64_t line = 1; line < report.fifthValueLine; ++line) {
+    start = text.find_first_of("\r\n", start);
+    FUZZ_CHECK(start != std::string_view::npos, "fifth value line");
+    start += text.compare(start, 2, "\r\n") == 0 ? 2 : 1;
+  }
+  std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+  std::string replaced(text.substr(0, start));
+  replaced += std::to_string(perRow);
+  replaced += text.substr(end);
+  return replaced;
+}
