@@ -3,3 +3,6 @@
 build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
 test_packages=("${build_packages[@]}" googletest libgtest-dev libgmock-dev)
 deb_packages=("${build_packages[@]}" dpkg-dev file)
+# clang and its libFuzzer runtime for the fuzz targets, clang-tidy and clang-format for the lint.
+fuzz_packages=(cmake make clang libclang-rt-14-dev)
+lint_packages=("${test_packages[@]}" clang clang-tidy clang-format)
