@@ -7,7 +7,6 @@
 
 #include "cli/site_names.h"
 #include "index/index_file.h"
-#include "index/line_reader.h"
 #include "paths/paths.h"
 #include "run/generate.h"
 #include "site/page_output.h"
@@ -16,33 +15,6 @@ namespace quillmere {
 namespace {
 
 constexpr std::size_t kExcerptLength = 60;
-
-// The whole content of a file, or nothing when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path, FileSystem& fs) {
-  Result<std::unique_ptr<ReadableFile>> file = fs.OpenForReading(path);
-  if (!file) return std::nullopt;
-  std::string text;
-  char block[1 << 16];
-  for (;;) {
-    Result<std::size_t> got = file.value->Read(block, sizeof block);
-    if (!got) return std::nullopt;
-    if (got.value == 0) return text;
-    text.append(block, got.value);
-  }
-}
-
-// The texts of the lines numbered in `wanted` (ascending), empty views for lines past the end.
-std::vector<std::string_view> LinesNumbered(std::string_view text,
-                                            const std::vector<std::uint64_t>& wanted) {
-  std::vector<std::string_view> found(wanted.size());
-  LineReader lines(text);
-  std::size_t next = 0;
-  while (next < wanted.size() && !lines.AtEnd()) {
-    std::string_view line = lines.Next();
-    while (next < wanted.size() && wanted[next] == lines.LineNumber()) found[next++] = line;
-  }
-  return found;
-}
 
 // Tells whether a line read in place of a long description holds something the reader would
 // have taken as a description: neither blank nor a comment.
@@ -119,26 +91,13 @@ class Checker {
   }
 
   void CheckDroppedPairs(const IndexReport& report) {
-    if (report.droppedPairs.empty()) return;
-    std::optional<std::string> text = ReadWholeFile(indexPath_, fs_);
-    std::vector<std::uint64_t> wanted;
     for (const IndexReport::DroppedPair& pair : report.droppedPairs) {
-      wanted.push_back(pair.shortLine);
-      if (pair.longLine != 0) wanted.push_back(pair.longLine);
-    }
-    std::vector<std::string_view> lines = LinesNumbered(text ? *text : "", wanted);
-    std::size_t at = 0;
-    for (const IndexReport::DroppedPair& pair : report.droppedPairs) {
-      std::string_view shortLine = lines[at++];
-      if (pair.longLine == 0) continue;  // the file ends here: nothing was taken along
-      std::string_view longLine = lines[at++];
-      // Without the text (the file changed since it was read) every drop is reported.
-      if (text && !HoldsDescription(longLine)) continue;
-      bool comment = text && shortLine.starts_with(';');
+      // A drop at the end of the file, or of a line that held nothing, loses nothing.
+      if (pair.longLine == 0 || !HoldsDescription(pair.longText)) continue;
+      bool comment = pair.shortText.starts_with(';');
       std::string what = comment ? "comment line " : "blank line ";
       what += std::to_string(pair.shortLine) + " drops line " + std::to_string(pair.longLine) +
-              " with it";
-      if (text) what += ": " + Quoted(longLine);
+              " with it: " + Quoted(pair.longText);
       Add(pair.shortLine, comment ? "note: " + what : what, comment);
     }
   }

@@ -38,7 +38,8 @@ void ReadPictures(LineReader& lines, IndexFile& index, IndexReport* report) {
   // Each picture takes at least two bytes of the rest, so this much room is never outgrown.
   index.Pictures.Reserve(lines.Rest().size() / 2 + 1);
   while (!lines.AtEnd()) {
-    std::string_view shortLine = lines.Next();
+    const std::string_view asRead = lines.Next();
+    std::string_view shortLine = asRead;
     std::uint64_t shortNumber = lines.LineNumber();
     std::string_view longLine;
     std::uint64_t longNumber = 0;
@@ -53,7 +54,7 @@ void ReadPictures(LineReader& lines, IndexFile& index, IndexReport* report) {
       index.Pictures.push_back({shortLine, longLine});
       if (report) report->pictureLines.push_back(shortNumber);
     } else if (report) {
-      report->droppedPairs.push_back({shortNumber, longNumber});
+      report->droppedPairs.push_back({shortNumber, longNumber, asRead, longLine});
     }
   }
 }

@@ -19,10 +19,13 @@ inline constexpr std::int32_t kMaxPicsPerRow = 10000;
 
 // Where the reader found things, for reports about the index file.
 struct IndexReport {
-  // A pair that a blank or comment short line dropped.
+  // A pair that a blank or comment short line dropped; the texts point into the text that the
+  // IndexFile read alongside keeps.
   struct DroppedPair {
     std::uint64_t shortLine = 0;
     std::uint64_t longLine = 0;  // 0 when the file ended after the short line
+    std::string_view shortText;  // as read
+    std::string_view longText;
   };
   std::uint64_t fifthValueLine = 0;  // 0 when the head ended early
   std::string fifthValueText;

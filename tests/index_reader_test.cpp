@@ -185,7 +185,10 @@ TEST(ReadIndex, ReportsWhereThingsStand) {
   ASSERT_EQ(report.droppedPairs.size(), 2u);
   EXPECT_EQ(report.droppedPairs[0].shortLine, 9u);
   EXPECT_EQ(report.droppedPairs[0].longLine, 10u);
+  EXPECT_EQ(report.droppedPairs[0].longText, "x");
   EXPECT_EQ(report.droppedPairs[1].shortLine, 13u);
+  EXPECT_EQ(report.droppedPairs[1].shortText, ";C");
+  EXPECT_EQ(report.droppedPairs[1].longText, "c");
 }
 
 class ReadIndexFileTest : public ::testing::Test {
