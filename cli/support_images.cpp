@@ -1,8 +1,5 @@
 #include "cli/support_images.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -19,68 +16,35 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-// Closes a descriptor when it goes out of scope.
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  int get() const { return fd_; }
-  int Close() {
-    int rc = ::close(fd_);
-    fd_ = -1;
-    return rc == 0 ? 0 : errno;
-  }
-
- private:
-  int fd_;
-};
-
-int WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    ssize_t put = ::write(fd, data, size);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    data += put;
-    size -= static_cast<std::size_t>(put);
-  }
-  return 0;
-}
-
 // Copies `from` to the new file `to`; fails with EEXIST when `to` exists, and removes what it
-// made of `to` on any other failure. Returns the error and whether it was the reading side's.
+// made of `to` on any other failure.
 struct CopyError {
   int error = 0;
   bool reading = false;
 };
 
-CopyError CopyToNewFile(const std::string& from, const std::string& to) {
-  Descriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-  if (in.get() < 0) return {errno, true};
-  Descriptor out(::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666));
-  if (out.get() < 0) return {errno, false};
+CopyError CopyToNewFile(const std::string& from, const std::string& to, FileSystem& fs) {
+  Result<std::unique_ptr<ReadableFile>> in = fs.OpenForReading(from);
+  if (!in) return {in.error, true};
+  Result<std::unique_ptr<WritableFile>> out = fs.CreateNew(to, 0666);
+  if (!out) return {out.error, false};
   CopyError failure;
   char block[1 << 16];
   for (;;) {
-    ssize_t got = ::read(in.get(), block, sizeof block);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      failure = {errno, true};
+    Result<std::size_t> got = in.value->Read(block, sizeof block);
+    if (!got) {
+      failure = {got.error, true};
       break;
     }
-    if (got == 0) break;
-    if (int error = WriteAll(out.get(), block, static_cast<std::size_t>(got))) {
+    if (got.value == 0) break;
+    if (int error = out.value->Write(block, got.value)) {
       failure = {error, false};
       break;
     }
   }
-  if (failure.error == 0) failure.error = out.Close();
-  if (failure.error != 0) ::unlink(to.c_str());
+  int closed = out.value->Close();
+  if (failure.error == 0) failure.error = closed;
+  if (failure.error != 0) fs.Remove(to);
   return failure;
 }
 
@@ -90,14 +54,9 @@ std::string ProgramFolder() {
   return error ? std::string() : program.parent_path().string();
 }
 
-bool IsFolder(const std::string& path) {
-  std::error_code error;
-  return stdfs::is_directory(path, error);
-}
-
-bool IsRegularFile(const std::string& path) {
-  std::error_code error;
-  return stdfs::is_regular_file(path, error);
+bool IsKind(FileSystem& fs, const std::string& path, EntryInfo::Kind kind) {
+  Result<EntryInfo> entry = fs.Inspect(path, /*follow=*/true);
+  return entry && entry.value.kind == kind;
 }
 
 // The bundled images' folder, or why there is none.
@@ -107,12 +66,12 @@ struct Bundled {
 };
 
 // The first folder of SupportImageSources that exists, checked to hold all twelve images.
-Bundled FindBundledImages() {
+Bundled FindBundledImages(FileSystem& fs) {
   std::vector<std::string> sources = SupportImageSources();
   for (const std::string& folder : sources) {
-    if (!IsFolder(folder)) continue;
+    if (!IsKind(fs, folder, EntryInfo::Kind::kFolder)) continue;
     for (std::string_view image : SupportImages) {
-      if (!IsRegularFile(folder + std::string(image))) {
+      if (!IsKind(fs, folder + std::string(image), EntryInfo::Kind::kRegular)) {
         return {{},
                 "The bundled support image " + std::string(image.substr(1)) + " is missing from " +
                     folder + "."};
@@ -171,7 +130,7 @@ SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs) {
     return copy;
   }
 
-  Bundled bundled = FindBundledImages();
+  Bundled bundled = FindBundledImages(fs);
   if (!bundled.failure.empty()) {
     copy.failure = bundled.failure;
     return copy;
@@ -180,21 +139,20 @@ SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs) {
   std::string siteFolder = FolderName(indexPath);
   copy.into = PathOnDisk(siteFolder, folderName);
 
-  std::error_code error;
-  stdfs::create_directories(copy.into, error);
-  if (error || !IsFolder(copy.into)) {
+  if (int error = fs.CreateFolders(copy.into)) {
     copy.failure = "Could not create the support folder " + Printable(copy.into) + ": " +
-                   (error ? error.message() : ErrorText(ENOTDIR)) + ".";
+                   ErrorText(error) + ".";
     return copy;
   }
   for (std::string_view image : SupportImages) {
     std::string name = folderName + std::string(image);
     std::string target = PathOnDisk(siteFolder, name);
-    if (std::error_code ignored; stdfs::exists(stdfs::symlink_status(target, ignored))) {
+    Result<EntryInfo> existing = fs.Inspect(target, /*follow=*/false);
+    if (existing && existing.value.kind != EntryInfo::Kind::kMissing) {
       copy.present.push_back(name);
       continue;
     }
-    CopyError failure = CopyToNewFile(copy.from + std::string(image), target);
+    CopyError failure = CopyToNewFile(copy.from + std::string(image), target, fs);
     if (failure.error == EEXIST && !failure.reading) {
       copy.present.push_back(name);
     } else if (failure.error != 0) {

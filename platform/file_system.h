@@ -69,6 +69,10 @@ class FileSystem {
   virtual Result<std::vector<std::string>> ListFolder(const std::string& folder) = 0;
   // Opens an existing regular file for reading; refuses anything else without blocking.
   virtual Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) = 0;
+  // Creates the file `path`, which must not exist yet, with `mode` less the umask.
+  virtual Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) = 0;
+  // Creates the folder `path` and any missing folders above it; an existing folder is fine.
+  virtual int CreateFolders(const std::string& path) = 0;
   // Creates a new hidden file beside `nearPath`, named after it, with `mode` less the umask.
   virtual Result<TemporaryFile> CreateTemporary(const std::string& nearPath, mode_t mode) = 0;
   // Sets the permission bits of `path` exactly to `mode`.
@@ -85,6 +89,8 @@ class PosixFileSystem final : public FileSystem {
   Result<EntryInfo> Inspect(const std::string& path, bool follow) override;
   Result<std::vector<std::string>> ListFolder(const std::string& folder) override;
   Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
+  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override;
+  int CreateFolders(const std::string& path) override;
   Result<TemporaryFile> CreateTemporary(const std::string& nearPath, mode_t mode) override;
   int SetMode(const std::string& path, mode_t mode) override;
   int Rename(const std::string& from, const std::string& to) override;

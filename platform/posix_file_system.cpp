@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -131,15 +132,29 @@ Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForReading(const std:
   return {std::make_unique<PosixReadableFile>(fd.release()), 0};
 }
 
+Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateNew(const std::string& path,
+                                                                 mode_t mode) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+  if (fd < 0) return {nullptr, errno};
+  return {std::make_unique<PosixWritableFile>(fd), 0};
+}
+
+int PosixFileSystem::CreateFolders(const std::string& path) {
+  std::error_code error;
+  std::filesystem::create_directories(path, error);
+  if (error) return error.value();
+  return std::filesystem::is_directory(path, error) ? 0 : ENOTDIR;
+}
+
 Result<TemporaryFile> PosixFileSystem::CreateTemporary(const std::string& nearPath, mode_t mode) {
   std::size_t nameStart = nearPath.rfind('/') + 1;  // 0 when the path has no folder
   std::string stem = nearPath.substr(0, nameStart) + "." + nearPath.substr(nameStart) + ".tmp-" +
                      std::to_string(::getpid()) + "-";
   for (;;) {
     std::string path = stem + std::to_string(++temporaryCount_);
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-    if (fd >= 0) return {{std::make_unique<PosixWritableFile>(fd), std::move(path)}, 0};
-    if (errno != EEXIST) return {{}, errno};
+    Result<std::unique_ptr<WritableFile>> created = CreateNew(path, mode);
+    if (created) return {{std::move(created.value), std::move(path)}, 0};
+    if (created.error != EEXIST) return {{}, created.error};
   }
 }
 

@@ -116,6 +116,10 @@ class CheckingFileSystem final : public FileSystem {
     if (IsPage(path)) return {nullptr, ENOENT};
     return disk_.OpenForReading(path);
   }
+  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override {
+    return disk_.CreateNew(path, mode);
+  }
+  int CreateFolders(const std::string& path) override { return disk_.CreateFolders(path); }
   Result<TemporaryFile> CreateTemporary(const std::string& nearPath, mode_t) override {
     if (open_ != nullptr) problems.push_back("two files open at once: " + nearPath);
     auto file = std::make_unique<PageCheck>(*this, expect_(nearPath.substr(site_.size())));

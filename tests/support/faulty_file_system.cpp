@@ -65,6 +65,15 @@ Result<std::unique_ptr<ReadableFile>> FaultyFileSystem::OpenForReading(const std
   return opened;
 }
 
+Result<std::unique_ptr<WritableFile>> FaultyFileSystem::CreateNew(const std::string& path,
+                                                                  mode_t mode) {
+  if (int error = Count(Step::kCreateTemporary)) return {nullptr, error};
+  Result<std::unique_ptr<WritableFile>> created = inner_.CreateNew(path, mode);
+  if (created)
+    created.value = std::make_unique<FaultyWritableFile>(std::move(created.value), *this);
+  return created;
+}
+
 Result<TemporaryFile> FaultyFileSystem::CreateTemporary(const std::string& nearPath, mode_t mode) {
   if (int error = Count(Step::kCreateTemporary)) return {{}, error};
   Result<TemporaryFile> created = inner_.CreateTemporary(nearPath, mode);

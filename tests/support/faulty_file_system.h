@@ -43,6 +43,8 @@ class FaultyFileSystem final : public FileSystem {
   Result<EntryInfo> Inspect(const std::string& path, bool follow) override;
   Result<std::vector<std::string>> ListFolder(const std::string& folder) override;
   Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
+  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override;
+  int CreateFolders(const std::string& path) override { return inner_.CreateFolders(path); }
   Result<TemporaryFile> CreateTemporary(const std::string& nearPath, mode_t mode) override;
   int SetMode(const std::string& path, mode_t mode) override;
   int Rename(const std::string& from, const std::string& to) override;
