@@ -101,6 +101,16 @@ TEST_F(RunTest, UnchangedPagesAreNotTouched) {
     EXPECT_EQ(ReadFile(dir / name), bytes) << name;
     EXPECT_EQ(std::filesystem::last_write_time(dir / name) == old, name != "Image2.html") << name;
   }
+
+  // A caption stands on its own page and on the index page.
+  text.replace(text.find("Caption 3"), 9, "Caption three");
+  RunOutcome captioned = Generate(text);
+  EXPECT_EQ(captioned.pages.written, 2u);
+  for (const auto& [name, bytes] : Expected(text)) {
+    EXPECT_EQ(ReadFile(dir / name), bytes) << name;
+    bool rewritten = name == "Image2.html" || name == "Image3.html" || name == "index.html";
+    EXPECT_EQ(std::filesystem::last_write_time(dir / name) == old, !rewritten) << name;
+  }
 }
 
 TEST_F(RunTest, LargePagesDifferingLateOrInLengthAreRewrittenWhole) {
