@@ -69,13 +69,5 @@ TEST_F(CliTest, FailuresPrintOneLineAndExitWithOne) {
   EXPECT_EQ(folder.err, "Could not read index file " + dir.path() + ": Is a directory.\n");
 }
 
-TEST_F(CliTest, DoubleDashAllowsNamesStartingWithADash) {
-  WriteFile(dir / "-odd [1] *name.txt", "T\nt\ni\ns\n2\nA\na\n");
-  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
-  CliResult result = Run({"--", "-odd [1] *name.txt"});
-  EXPECT_EQ(result.code, 0) << result.err;
-  EXPECT_EQ(ListNames(dir.path()), "-odd [1] *name.txt Image1.html index.html");
-}
-
 }  // namespace
 }  // namespace quillmere

@@ -34,16 +34,6 @@ using testing::WriteFile;
 
 using Pages = std::map<std::string, std::string>;
 
-// The pages the model gives for `text`, by file name.
-Pages ModelPages(const std::string& text) {
-  testing::ReferenceIndex model = testing::ReferenceRead(text);
-  Pages pages{{"index.html", ReferenceIndexPage(model)}};
-  for (int n = 1; n <= static_cast<int>(model.pictures.size()); ++n) {
-    pages[PicturePageName(n)] = ReferencePicturePage(model, n);
-  }
-  return pages;
-}
-
 // Compares page bytes and describes a difference briefly: pages here can be megabytes long.
 ::testing::AssertionResult SameBytes(const std::string& actual, const std::string& expected) {
   if (actual == expected) return ::testing::AssertionSuccess();
@@ -116,8 +106,8 @@ void PrintTo(const Scenario& scenario, std::ostream* out) {
 class FaultInjectionTest : public ::testing::TestWithParam<Scenario> {
  protected:
   void SetUp() override {
-    if (GetParam().oldText) oldPages = ModelPages(*GetParam().oldText);
-    newPages = ModelPages(GetParam().newText);
+    if (GetParam().oldText) oldPages = testing::ReferencePages(*GetParam().oldText);
+    newPages = testing::ReferencePages(GetParam().newText);
   }
 
   // Empties the folder, puts the old pages back and the new index file in place.
@@ -355,7 +345,7 @@ TEST(DiskFull, TinyTmpfsRunsOutAndAReRunCompletesTheSite) {
   if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs is not permitted here";
   PosixFileSystem fs;
   const std::string text = BulkyIndex();
-  const Pages pages = ModelPages(text);
+  const Pages pages = testing::ReferencePages(text);
   WriteFile(disk.path() + "index.txt", text);
 
   RunOutcome full = GenerateSite(disk.path() + "index.txt", fs);
@@ -376,7 +366,7 @@ TEST(DiskFull, TinyTmpfsRunsOutAndAReRunCompletesTheSite) {
   for (int n = 1; n <= 40; ++n) {
     changed += Picture(n, "Caption", LongText(n == 10 ? 60'100 : 100, 'e'));
   }
-  const Pages changedPages = ModelPages(changed);
+  const Pages changedPages = testing::ReferencePages(changed);
   WriteFile(disk.path() + "index.txt", changed);
   FillDisk(disk.path(), 32 * 1024);
   RunOutcome stopped = GenerateSite(disk.path() + "index.txt", fs);
@@ -404,7 +394,7 @@ TEST(DiskFull, FileSizeLimitStopsTheRunAtTheFirstPageOverIt) {
                               Picture(3, "Old", "c") + Picture(4, "Old", "d");
       WriteFile(dir / "index.txt", old);
       ASSERT_TRUE(GenerateSite(dir / "index.txt", fs).ok());
-      before = ModelPages(old);
+      before = testing::ReferencePages(old);
     }
     WriteFile(dir / "index.txt", text);
 
@@ -439,7 +429,7 @@ TEST(DiskFull, FileSizeLimitStopsTheRunAtTheFirstPageOverIt) {
     outcome.message = report.substr(report.find('\n') + 1);
     EXPECT_EQ(PageOutOfSpace(outcome, dir.path(), ErrorText(EFBIG)), "Image3.html")
         << outcome.message;
-    CheckStoppedRun(dir.path(), ModelPages(text), before, "Image3.html");
+    CheckStoppedRun(dir.path(), testing::ReferencePages(text), before, "Image3.html");
   }
 }
 

@@ -29,21 +29,11 @@ using testing::WriteFile;
 const std::string kAlbum =
     "Album\r\nthumbs/t\r\npics/p\r\nsupport\r\n3\r\nOne\r\nFirst\r\nTwo\r\nSecond\r\n";
 
-// The pages the model gives for `text`, by file name.
-std::map<std::string, std::string> ModelPages(const std::string& text) {
-  testing::ReferenceIndex model = testing::ReferenceRead(text);
-  std::map<std::string, std::string> pages{{"index.html", ReferenceIndexPage(model)}};
-  for (int n = 1; n <= static_cast<int>(model.pictures.size()); ++n) {
-    pages[PicturePageName(n)] = ReferencePicturePage(model, n);
-  }
-  return pages;
-}
-
 // Expects `folder` to hold exactly the model's pages for `text` besides `others`.
 void ExpectSite(const std::string& folder, const std::string& text,
                 const std::string& others = "index.txt") {
   std::vector<std::string> names{others};
-  for (const auto& [name, bytes] : ModelPages(text)) {
+  for (const auto& [name, bytes] : testing::ReferencePages(text)) {
     EXPECT_EQ(ReadFile(folder + name), bytes) << name;
     EXPECT_TRUE(std::filesystem::is_regular_file(std::filesystem::symlink_status(folder + name)))
         << name;
@@ -94,7 +84,7 @@ TEST_F(HostileTest, FileOfOnlyCommentsGivesAnEmptyIndexPage) {
   ASSERT_TRUE(outcome.ok()) << outcome.message;
   EXPECT_EQ(outcome.pictureCount, 0);
   ExpectSite(dir.path(), text);
-  EXPECT_EQ(ReadFile(dir / "index.html"), ModelPages("")["index.html"]);
+  EXPECT_EQ(ReadFile(dir / "index.html"), testing::ReferencePages("")["index.html"]);
 }
 
 // Expected: CR alone ends lines just like CR LF; NUL bytes are ordinary characters that reach
@@ -268,7 +258,7 @@ TEST_F(HostileTest, SiteFolderWithShellSyntaxAndNewlinesIsOnlyAPath) {
 TEST_F(HostileTest, PicturePageThatIsALinkToAFileIsReplacedAndTheFileLeftAlone) {
   TempFolder elsewhere;
   WriteFile(elsewhere / "precious.html", "keep me");
-  WriteFile(elsewhere / "same.html", ModelPages(kAlbum)["Image1.html"]);
+  WriteFile(elsewhere / "same.html", testing::ReferencePages(kAlbum)["Image1.html"]);
   ASSERT_EQ(::symlink((elsewhere / "precious.html").c_str(), (dir / "Image2.html").c_str()), 0);
   ASSERT_EQ(::symlink((elsewhere / "same.html").c_str(), (dir / "Image1.html").c_str()), 0);
   RunOutcome outcome = Generate(kAlbum);
@@ -276,7 +266,7 @@ TEST_F(HostileTest, PicturePageThatIsALinkToAFileIsReplacedAndTheFileLeftAlone) 
   EXPECT_EQ(outcome.pages.written, 3u);
   ExpectSite(dir.path(), kAlbum);
   EXPECT_EQ(ReadFile(elsewhere / "precious.html"), "keep me");
-  EXPECT_EQ(ReadFile(elsewhere / "same.html"), ModelPages(kAlbum)["Image1.html"]);
+  EXPECT_EQ(ReadFile(elsewhere / "same.html"), testing::ReferencePages(kAlbum)["Image1.html"]);
   EXPECT_EQ(ListNames(elsewhere.path()), "precious.html same.html");
 }
 

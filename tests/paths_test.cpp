@@ -1,9 +1,7 @@
 #include "paths/paths.h"
 
 #include <gtest/gtest.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include "support/temp_folder.h"
@@ -91,19 +89,6 @@ TEST_F(ExistTest, LinksAreFollowedAndSpecialFilesDoNotCount) {
   EXPECT_TRUE(Exist(dir / "*.txt", fs));  // through real.txt and link.txt
   EXPECT_FALSE(Exist(dir / "fi*", fs));
   EXPECT_FALSE(Exist("/dev/null", fs));
-}
-
-TEST_F(ExistTest, SocketsDoNotCount) {
-  int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-  ASSERT_GE(sock, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  std::string path = dir / "sock";
-  ASSERT_LT(path.size(), sizeof address.sun_path);
-  path.copy(address.sun_path, path.size());
-  ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  EXPECT_FALSE(Exist(path, fs));
-  ::close(sock);
 }
 
 }  // namespace

@@ -226,4 +226,13 @@ std::string ReferencePicturePage(const ReferenceIndex& index, int n) {
   return Lines(p);
 }
 
+std::map<std::string, std::string> ReferencePages(const std::string& bytes) {
+  ReferenceIndex model = ReferenceRead(bytes);
+  std::map<std::string, std::string> pages{{"index.html", ReferenceIndexPage(model)}};
+  for (int n = 1; n <= static_cast<int>(model.pictures.size()); ++n) {
+    pages["Image" + std::to_string(n) + ".html"] = ReferencePicturePage(model, n);
+  }
+  return pages;
+}
+
 }  // namespace quillmere::testing

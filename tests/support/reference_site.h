@@ -2,6 +2,7 @@
 // the real streaming code is compared against.
 #pragma once
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,5 +23,8 @@ std::string ReferenceIndexPage(const ReferenceIndex& index);
 
 // Picture page `n`'s bytes (n from 1).
 std::string ReferencePicturePage(const ReferenceIndex& index, int n);
+
+// Every page the model gives for index file bytes, by file name.
+std::map<std::string, std::string> ReferencePages(const std::string& bytes);
 
 }  // namespace quillmere::testing
