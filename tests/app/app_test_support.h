@@ -2,15 +2,14 @@
 #pragma once
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDialog>
-#include <QList>
-#include <QObject>
+#include <QDir>
+#include <QFile>
 #include <QPointer>
-#include <QString>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
-#include <memory>
 #include <ostream>
 #include <string>
 
@@ -26,30 +25,37 @@ inline constexpr const char* kTwoPictures =
     "Holiday\r\nthumbs/t\r\npictures/p\r\nsupport\r\n3\r\n"
     "Beach\r\nThe beach at noon\r\nHill\r\nThe hill at dusk\r\n";
 
-// An index file with a header and no pictures.
-inline constexpr const char* kNoPictures = "Empty\r\nthumbs/t\r\npictures/p\r\nsupport\r\n3\r\n";
-
 // Writes `bytes` to the file at `path`, replacing it.
-void WriteText(const QString& path, const char* bytes);
+inline void WriteText(const QString& path, const char* bytes) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write a test file");
+  file.write(bytes);
+}
 
 // The names in `folder`, sorted and joined by spaces.
-QString Names(const QString& folder);
+inline QString Names(const QString& folder) {
+  return QDir(folder)
+      .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)
+      .join(QLatin1Char(' '));
+}
 
 // A path in the form the core library takes it.
-std::string Local(const QString& path);
+inline std::string Local(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
 
 // Receives what is handed to the desktop to open, in place of the desktop, while it exists.
 class UrlCatcher : public QObject {
   Q_OBJECT
 
  public:
-  UrlCatcher();
-  ~UrlCatcher() override;
+  UrlCatcher() { QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "open"); }
+  ~UrlCatcher() override { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
   const QList<QUrl>& urls() const { return urls_; }
 
  public slots:
-  void open(const QUrl& url);
+  void open(const QUrl& url) { urls_ << url; }
 
  private:
   QList<QUrl> urls_;
