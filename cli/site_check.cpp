@@ -183,12 +183,9 @@ std::uint64_t SiteCheck::Notes() const {
 }
 
 std::variant<SiteCheck, std::string> CheckSite(const std::string& indexPath, FileSystem& fs) {
-  if (!Exist(indexPath, fs)) return "File " + indexPath + " was not found!";
   IndexReport report;
-  std::variant<IndexFile, IndexError> read = ReadIndexFile(indexPath, fs, &report);
-  if (const auto* error = std::get_if<IndexError>(&read)) {
-    return DescribeIndexError(indexPath, *error);
-  }
+  std::variant<IndexFile, ChosenFileFailure> read = ReadChosenIndexFile(indexPath, fs, &report);
+  if (auto* failure = std::get_if<ChosenFileFailure>(&read)) return std::move(failure->message);
   return Checker(indexPath, fs).Run(std::get<IndexFile>(read), report);
 }
 

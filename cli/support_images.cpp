@@ -106,13 +106,9 @@ std::vector<std::string> SupportImageSources() {
 
 SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs) {
   SupportCopy copy;
-  if (!Exist(indexPath, fs)) {
-    copy.failure = "File " + indexPath + " was not found!";
-    return copy;
-  }
-  std::variant<IndexFile, IndexError> read = ReadIndexFile(indexPath, fs);
-  if (const auto* error = std::get_if<IndexError>(&read)) {
-    copy.failure = DescribeIndexError(indexPath, *error);
+  std::variant<IndexFile, ChosenFileFailure> read = ReadChosenIndexFile(indexPath, fs);
+  if (auto* failure = std::get_if<ChosenFileFailure>(&read)) {
+    copy.failure = std::move(failure->message);
     return copy;
   }
   const IndexFile& index = std::get<IndexFile>(read);

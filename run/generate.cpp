@@ -7,6 +7,7 @@
 #include "paths/paths.h"
 
 namespace quillmere {
+namespace {
 
 std::string DescribeIndexError(const std::string& path, const IndexError& error) {
   if (error.kind == IndexError::Kind::kPicsPerRowOutOfRange) {
@@ -16,22 +17,11 @@ std::string DescribeIndexError(const std::string& path, const IndexError& error)
   return "Could not read index file " + path + ": " + ErrorText(error.systemError) + ".";
 }
 
-namespace {
-
 std::string DescribePageError(const PageError& error) {
   return "Could not write page " + error.page + ": " + ErrorText(error.error) + ".";
 }
 
-void ReadAndWrite(const std::string& chosenPath, FileSystem& fs, RunOutcome& outcome) {
-  std::variant<IndexFile, IndexError> read = ReadIndexFile(chosenPath, fs);
-  if (const auto* error = std::get_if<IndexError>(&read)) {
-    outcome.status = error->kind == IndexError::Kind::kPicsPerRowOutOfRange
-                         ? RunOutcome::Status::kBadPicsPerRow
-                         : RunOutcome::Status::kIndexUnreadable;
-    outcome.message = DescribeIndexError(chosenPath, *error);
-    return;
-  }
-  const IndexFile& index = std::get<IndexFile>(read);
+void WritePages(const IndexFile& index, FileSystem& fs, RunOutcome& outcome) {
   outcome.pictureCount = index.PictureCount();
   SiteWriter writer(fs, outcome.siteFolder);
   std::optional<PageError> failure = writer.WriteIndexPage(index);
@@ -45,16 +35,34 @@ void ReadAndWrite(const std::string& chosenPath, FileSystem& fs, RunOutcome& out
 
 }  // namespace
 
+std::variant<IndexFile, ChosenFileFailure> ReadChosenIndexFile(const std::string& chosenPath,
+                                                               FileSystem& fs,
+                                                               IndexReport* report) {
+  if (!Exist(chosenPath, fs)) {
+    return ChosenFileFailure{RunOutcome::Status::kNotFound,
+                             "File " + chosenPath + " was not found!"};
+  }
+  std::variant<IndexFile, IndexError> read = ReadIndexFile(chosenPath, fs, report);
+  if (const auto* error = std::get_if<IndexError>(&read)) {
+    return ChosenFileFailure{error->kind == IndexError::Kind::kPicsPerRowOutOfRange
+                                 ? RunOutcome::Status::kBadPicsPerRow
+                                 : RunOutcome::Status::kIndexUnreadable,
+                             DescribeIndexError(chosenPath, *error)};
+  }
+  return std::get<IndexFile>(std::move(read));
+}
+
 RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs) {
   RunOutcome outcome;
   outcome.siteFolder = FolderName(chosenPath);
-  if (!Exist(chosenPath, fs)) {
-    outcome.status = RunOutcome::Status::kNotFound;
-    outcome.message = "File " + chosenPath + " was not found!";
-    return outcome;
-  }
   try {
-    ReadAndWrite(chosenPath, fs, outcome);
+    std::variant<IndexFile, ChosenFileFailure> read = ReadChosenIndexFile(chosenPath, fs);
+    if (auto* failure = std::get_if<ChosenFileFailure>(&read)) {
+      outcome.status = failure->status;
+      outcome.message = std::move(failure->message);
+    } else {
+      WritePages(std::get<IndexFile>(read), fs, outcome);
+    }
   } catch (const std::bad_alloc&) {
     outcome.status = RunOutcome::Status::kOutOfMemory;
     outcome.message = "Not enough memory to generate the site of " + chosenPath + ".";

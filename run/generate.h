@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <variant>
 
 #include "index/index_file.h"
 #include "platform/file_system.h"
@@ -33,8 +34,16 @@ struct RunOutcome {
   bool ok() const { return status == Status::kDone; }
 };
 
-// The one line a run shows when the index file at `path` cannot be used.
-std::string DescribeIndexError(const std::string& path, const IndexError& error);
+// Why a chosen index file could not be read, in the run's words.
+struct ChosenFileFailure {
+  RunOutcome::Status status = RunOutcome::Status::kNotFound;
+  std::string message;
+};
+
+// Checks that the index file at `chosenPath` exists and reads it, exactly as a run does.
+std::variant<IndexFile, ChosenFileFailure> ReadChosenIndexFile(const std::string& chosenPath,
+                                                               FileSystem& fs,
+                                                               IndexReport* report = nullptr);
 
 // Generates the site for the index file at `chosenPath` into that file's folder.
 RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs);
