@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFont>
 #include <QFontMetricsF>
@@ -11,6 +12,7 @@
 #include "platform/qt/busy_cursor.h"
 #include "platform/qt/desktop_opener.h"
 #include "platform/qt/message_box.h"
+#include "platform/signals.h"
 #include "run/generate.h"
 
 namespace quillmere {
@@ -106,14 +108,20 @@ void Form1::GenerateCommand() {
   if (chosen.isEmpty()) return;
 
   RunOutcome outcome;
+  StopRequest stop;
   {
     const BusyCursor busy;
-    outcome = GenerateSite(QFile::encodeName(chosen).toStdString(), fs_);
+    const StopOnSignals stopOnSignals(stop);
+    outcome = GenerateSite(QFile::encodeName(chosen).toStdString(), fs_, RunOptions{false, &stop});
   }
   siteFolder_ = outcome.siteFolder;
   if (!outcome.ok()) {
     ShowCriticalMessage(this, QString::fromLatin1(kProgramTitle),
                         QString::fromLocal8Bit(QByteArray::fromStdString(outcome.message)));
+    // A signal that asked the program to end ends it, once the run has stopped and said so.
+    if (outcome.status == RunOutcome::Status::kStopped && outcome.stopReason > 0) {
+      QCoreApplication::exit(128 + outcome.stopReason);
+    }
     return;
   }
   cmdShow_->setEnabled(true);

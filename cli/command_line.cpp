@@ -1,20 +1,26 @@
 #include "cli/command_line.h"
 
+#include <unistd.h>
+
+#include <iostream>
 #include <optional>
 #include <variant>
 #include <vector>
 
+#include "cli/descriptor_stream.h"
 #include "cli/site_check.h"
 #include "cli/site_names.h"
 #include "cli/support_images.h"
+#include "platform/signals.h"
 #include "run/generate.h"
+#include "run/message_text.h"
 
 namespace quillmere {
 namespace {
 
 constexpr const char* kProgram = "quillmere-cli";
 constexpr const char* kUsage =
-    "Usage: quillmere-cli [--verbose] INDEX_FILE\n"
+    "Usage: quillmere-cli [--verbose] [--force] INDEX_FILE\n"
     "       quillmere-cli --check [--quiet] INDEX_FILE\n"
     "       quillmere-cli --add-support-images [--quiet] INDEX_FILE";
 
@@ -36,6 +42,8 @@ constexpr const char* kHelp =
     "  -q, --quiet       with --check, print only the problems; with --add-support-images,\n"
     "                    print nothing unless it fails\n"
     "  -v, --verbose     print a summary line after generating\n"
+    "      --force       replace index.html and ImageN.html files in the folder even when\n"
+    "                    they do not look like pages that Quillmere writes\n"
     "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
@@ -53,6 +61,7 @@ struct Options {
   bool version = false;
   bool verbose = false;
   bool quiet = false;
+  bool force = false;
   std::vector<Mode> modes;
   std::vector<std::string> files;
   std::optional<std::string> unknownOption;
@@ -74,6 +83,8 @@ Options ParseOptions(std::span<const std::string> args) {
       options.verbose = true;
     } else if (arg == "-q" || arg == "--quiet") {
       options.quiet = true;
+    } else if (arg == "--force") {
+      options.force = true;
     } else if (arg == "--check") {
       options.modes.push_back(Mode::kCheck);
     } else if (arg == "--add-support-images") {
@@ -86,7 +97,7 @@ Options ParseOptions(std::span<const std::string> args) {
 }
 
 int UsageError(std::ostream& err, const std::string& problem) {
-  err << kProgram << ": " << problem << "\n" << kUsage << "\n";
+  err << kProgram << ": " << Visible(problem) << "\n" << kUsage << "\n";
   return kExitUsage;
 }
 
@@ -96,41 +107,51 @@ std::string Count(std::uint64_t count, const char* one, const char* many) {
 
 void PrintSummary(std::ostream& out, const RunOutcome& outcome) {
   std::uint64_t pages = outcome.pages.written + outcome.pages.unchanged;
-  out << pages << (pages == 1 ? " page" : " pages") << " in " << outcome.siteFolder << " ("
+  out << pages << (pages == 1 ? " page" : " pages") << " in " << Visible(outcome.siteFolder) << " ("
       << outcome.pages.written << " written, " << outcome.pages.unchanged
       << " already up to date)\n";
 }
 
-int Generate(const std::string& indexPath, bool verbose, std::ostream& out, std::ostream& err,
-             FileSystem& fs) {
-  RunOutcome outcome = GenerateSite(indexPath, fs);
+int Generate(const std::string& indexPath, const Options& options, std::ostream& out,
+             std::ostream& err, FileSystem& fs) {
+  StopRequest stop;
+  RunOutcome outcome;
+  {
+    const StopOnSignals stopOnSignals(stop);
+    outcome = GenerateSite(indexPath, fs, RunOptions{options.force, &stop});
+  }
   if (!outcome.ok()) {
-    err << outcome.message << "\n";
+    err << Visible(outcome.message) << "\n";
+    if (outcome.status == RunOutcome::Status::kForeignPage) {
+      err << kProgram << ": --force replaces such pages anyway\n";
+    }
+    if (outcome.status == RunOutcome::Status::kStopped && outcome.stopReason > 0) {
+      return 128 + outcome.stopReason;
+    }
     return kExitFailure;
   }
-  if (verbose) PrintSummary(out, outcome);
+  if (options.verbose) PrintSummary(out, outcome);
   return kExitOk;
 }
 
 int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostream& err,
           FileSystem& fs) {
-  std::variant<SiteCheck, std::string> result = CheckSite(indexPath, fs);
-  if (const auto* message = std::get_if<std::string>(&result)) {
-    err << *message << "\n";
-    return kExitFailure;
-  }
-  const SiteCheck& check = std::get<SiteCheck>(result);
-  std::string file = Printable(indexPath);
-  for (const Finding& finding : check.findings) {
-    if (quiet && finding.note) continue;
+  const std::string file = Visible(indexPath);
+  auto print = [&](const Finding& finding) {
+    if (quiet && finding.note) return;
     out << file;
     if (finding.line != 0) out << ":" << finding.line;
     out << ": " << finding.text << "\n";
+  };
+  std::variant<SiteCheck, std::string> result = CheckSite(indexPath, fs, print);
+  if (const auto* message = std::get_if<std::string>(&result)) {
+    err << Visible(*message) << "\n";
+    return kExitFailure;
   }
-  std::uint64_t problems = check.Problems();
+  const SiteCheck& check = std::get<SiteCheck>(result);
   if (!quiet) {
     if (check.supportImagesCanBeAdded) {
-      out << file << ": hint: quillmere-cli --add-support-images " << ShellWord(indexPath)
+      out << file << ": hint: quillmere-cli --add-support-images " << Visible(ShellWord(indexPath))
           << " copies the missing support images\n";
     }
     out << file << ": "
@@ -139,42 +160,60 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
     if (check.namesNotChecked != 0) {
       out << ", " << Count(check.namesNotChecked, "URL", "URLs") << " not checked";
     }
-    out << ", " << (problems == 0 ? "no problems" : Count(problems, "problem", "problems"));
-    if (std::uint64_t notes = check.Notes()) out << ", " << Count(notes, "note", "notes");
+    out << ", "
+        << (check.problems == 0 ? "no problems" : Count(check.problems, "problem", "problems"));
+    if (check.notes != 0) out << ", " << Count(check.notes, "note", "notes");
     out << "\n";
   }
-  return problems == 0 ? kExitOk : kExitFailure;
+  return check.problems == 0 ? kExitOk : kExitFailure;
 }
 
 int AddSupport(const std::string& indexPath, bool quiet, std::ostream& out, std::ostream& err,
                FileSystem& fs) {
   SupportCopy copy = AddSupportImages(indexPath, fs);
   if (!quiet) {
-    for (const std::string& name : copy.copied) out << "copied " << Printable(name) << "\n";
+    for (const std::string& name : copy.copied) out << "copied " << Visible(name) << "\n";
   }
   if (!copy.failure.empty()) {
-    err << copy.failure << "\n";
+    err << Visible(copy.failure) << "\n";
     return kExitFailure;
   }
+  for (const std::string& name : copy.dangling) {
+    err << kProgram << ": " << Visible(name)
+        << " is a symbolic link to a file that does not exist; it was left as it is\n";
+  }
   if (!quiet) {
-    std::string into = Printable(copy.into);
-    if (copy.copied.empty()) {
+    std::string into = Visible(copy.into);
+    if (copy.copied.empty() && copy.dangling.empty()) {
       out << "All " << copy.present.size() << " support images are already in " << into
           << "; nothing copied\n";
     } else {
       out << Count(copy.copied.size(), "support image", "support images") << " copied from "
-          << copy.from << " into " << into;
+          << Visible(copy.from) << " into " << into;
       if (!copy.present.empty()) out << ", " << copy.present.size() << " already there";
+      if (!copy.dangling.empty()) out << ", " << copy.dangling.size() << " left missing";
       out << "\n";
     }
   }
-  return kExitOk;
+  return copy.dangling.empty() ? kExitOk : kExitFailure;
 }
 
-}  // namespace
+// Flushes both streams; a write that failed on either turns success into failure.
+int FinishOutput(std::ostream& out, std::ostream& err, int code) {
+  out.flush();
+  if (out.fail()) {
+    const int error = StreamError(out);
+    err << kProgram << ": could not write to standard output"
+        << (error != 0 ? ": " + ErrorText(error) : std::string()) << "\n";
+    if (code == kExitOk) code = kExitFailure;
+  }
+  err.flush();
+  if (err.fail() && code == kExitOk) code = kExitFailure;
+  return code;
+}
 
-int RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-                   FileSystem& fs) {
+int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+             FileSystem& fs) {
   Options options = ParseOptions(args);
   if (options.unknownOption) return UsageError(err, "unknown option " + *options.unknownOption);
   if (options.help) {
@@ -191,6 +230,9 @@ int RunCommandLine(std::span<const std::string> args, std::ostream& out, std::os
   if (options.quiet && options.verbose) {
     return UsageError(err, "--quiet and --verbose cannot be used together");
   }
+  if (options.force && !options.modes.empty()) {
+    return UsageError(err, "--force is for generating a site");
+  }
   if (options.files.size() != 1) {
     return UsageError(
         err, options.files.empty() ? "no index file given" : "only one index file can be given");
@@ -204,7 +246,24 @@ int RunCommandLine(std::span<const std::string> args, std::ostream& out, std::os
     case Mode::kGenerate:
       break;
   }
-  return Generate(indexPath, options.verbose, out, err, fs);
+  return Generate(indexPath, options, out, err, fs);
+}
+
+}  // namespace
+
+int RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err,
+                   FileSystem& fs) {
+  return FinishOutput(out, err, Dispatch(args, out, err, fs));
+}
+
+int RunProgram(int argc, char** argv) {
+  // Past the file-size limit a write then fails with a message, instead of ending the program.
+  IgnoreFileSizeSignal();
+  DescriptorStreamBuffer outBuffer(STDOUT_FILENO), errBuffer(STDERR_FILENO);
+  std::ostream out(&outBuffer), err(&errBuffer);
+  std::vector<std::string> args(argv + 1, argv + argc);
+  PosixFileSystem fs;
+  return RunCommandLine(args, out, err, fs);
 }
 
 }  // namespace quillmere

@@ -15,8 +15,12 @@ inline constexpr const char* kVersion = "1.00";
 // Exit codes of quillmere-cli.
 enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 
-// Runs quillmere-cli with `args` (without the program name); returns the exit code.
+// Runs quillmere-cli with `args` (without the program name); returns the exit code. A write to
+// `out` or `err` that failed makes it a failure.
 int RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                    FileSystem& fs);
+
+// Runs quillmere-cli as the program: standard output and error, this machine's file system.
+int RunProgram(int argc, char** argv);
 
 }  // namespace quillmere

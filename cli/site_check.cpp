@@ -2,19 +2,19 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
-#include <limits>
+#include <utility>
+#include <vector>
 
 #include "cli/site_names.h"
 #include "index/index_file.h"
+#include "index/picture_section.h"
 #include "paths/paths.h"
 #include "run/generate.h"
+#include "run/message_text.h"
 #include "site/page_output.h"
 
 namespace quillmere {
 namespace {
-
-constexpr std::size_t kExcerptLength = 60;
 
 // Tells whether a line read in place of a long description holds something the reader would
 // have taken as a description: neither blank nor a comment.
@@ -23,82 +23,105 @@ bool HoldsDescription(std::string_view line) {
   return line.front() != ';';
 }
 
-std::string Quoted(std::string_view text) {
-  std::string shown = Printable(text.substr(0, kExcerptLength));
-  if (text.size() > kExcerptLength) shown += "...";
-  return "\"" + shown + "\"";
-}
-
 std::string Plural(std::uint64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
 class Checker {
  public:
-  Checker(const std::string& indexPath, FileSystem& fs) : indexPath_(indexPath), fs_(fs) {}
+  Checker(const std::string& indexPath, FileSystem& fs, const FindingSink& sink)
+      : indexPath_(indexPath), fs_(fs), sink_(sink) {}
 
-  SiteCheck Run(const IndexFile& index, const IndexReport& report) {
+  SiteCheck Run(const IndexText& text, const IndexHead& head) {
     check_.siteFolder = FolderName(indexPath_);
-    check_.pictureCount = index.PictureCount();
-    CheckHead(index, report);
-    CheckDroppedPairs(report);
-    for (std::int64_t n = 1; n <= index.PictureCount(); ++n) {
-      std::uint64_t line = report.pictureLines[static_cast<std::size_t>(n - 1)];
-      PageNumber number(n);
-      LookFor("thumbnail", std::string(index.ThumbPrefix) + std::string(number.text()) + ".jpg",
-              line);
-      LookFor("picture", std::string(index.ImagePrefix) + std::string(number.text()) + ".jpg",
-              line);
-    }
-    CheckSupportImages(index);
-    CheckLeftoverPages(index.PictureCount());
-    std::stable_sort(check_.findings.begin(), check_.findings.end(),
-                     [](const Finding& a, const Finding& b) { return SortKey(a) < SortKey(b); });
+    CheckFifthValue(head);
+    CheckPictureSection(text.bytes(), head);
+    ReportUnlistedDrops();
+    if (head.fifthValueLine == 0) ReportShortHead(head);
+    CheckIndexFileIsNoPage(text.source);
+    CheckSupportImages(head);
+    CheckLeftoverPages();
     return std::move(check_);
   }
 
  private:
-  static std::uint64_t SortKey(const Finding& finding) {
-    return finding.line == 0 ? std::numeric_limits<std::uint64_t>::max() : finding.line;
-  }
-
   void Add(std::uint64_t line, std::string text, bool note = false) {
-    check_.findings.push_back({line, note, std::move(text)});
+    ++(note ? check_.notes : check_.problems);
+    sink_({line, note, std::move(text)});
   }
 
-  void CheckHead(const IndexFile& index, const IndexReport& report) {
-    if (report.fifthValueLine == 0) {
-      int values = 0;
-      for (std::string_view value :
-           {index.SiteTitle, index.ThumbPrefix, index.ImagePrefix, index.SupportFolder}) {
-        if (!value.empty()) ++values;
+  void CheckFifthValue(const IndexHead& head) {
+    if (head.fifthValueLine == 0) return;
+    const std::string number = QuotedExcerpt(head.fifthValueText);
+    std::string onePerRow;
+    if (head.fifthValueNumber < 1) onePerRow = ", so each row holds 1 thumbnail";
+    if (!head.fifthValuePlain) {
+      Add(head.fifthValueLine, "thumbnails per row " + number +
+                                   " is not a plain whole number; it reads as " +
+                                   std::to_string(head.fifthValueNumber) + onePerRow);
+    } else if (head.fifthValueNumber < 1) {
+      Add(head.fifthValueLine, "thumbnails per row " + number + " is below 1" + onePerRow);
+    }
+  }
+
+  void ReportShortHead(const IndexHead& head) {
+    int values = 0;
+    for (std::string_view value :
+         {head.SiteTitle, head.ThumbPrefix, head.ImagePrefix, head.SupportFolder}) {
+      if (!value.empty()) ++values;
+    }
+    Add(0, "the head ends after " + Plural(static_cast<std::uint64_t>(values), "value", "values") +
+               " of five, so no picture is read");
+  }
+
+  void CheckPictureSection(std::string_view text, const IndexHead& head) {
+    PairReader pairs(PictureLines(text, head));
+    for (LinePair pair; pairs.Next(pair);) {
+      if (pair.dropped()) {
+        CheckDroppedPair(pair);
+        continue;
       }
-      Add(0, "the head ends after " +
-                 Plural(static_cast<std::uint64_t>(values), "value", "values") +
-                 " of five, so no picture is read");
+      const PageNumber number(++check_.pictureCount);
+      LookFor("thumbnail", std::string(head.ThumbPrefix) + std::string(number.text()) + ".jpg",
+              pair.firstLineNumber);
+      LookFor("picture", std::string(head.ImagePrefix) + std::string(number.text()) + ".jpg",
+              pair.firstLineNumber);
+    }
+  }
+
+  void CheckDroppedPair(const LinePair& pair) {
+    // A drop at the end of the file, or of a line that held nothing, loses nothing.
+    if (pair.secondLineNumber == 0 || !HoldsDescription(pair.secondLine)) return;
+    const bool comment = pair.firstLine.starts_with(';');
+    if (droppedListed_ == kListedDroppedPairs) {
+      ++(comment ? unlistedNotes_ : unlistedProblems_);
+      ++(comment ? check_.notes : check_.problems);
       return;
     }
-    std::string onePerRow;
-    if (report.fifthValueNumber < 1) onePerRow = ", so each row holds 1 thumbnail";
-    if (!report.fifthValuePlain) {
-      Add(report.fifthValueLine, "thumbnails per row " + Quoted(report.fifthValueText) +
-                                     " is not a plain whole number; it reads as " +
-                                     std::to_string(report.fifthValueNumber) + onePerRow);
-    } else if (report.fifthValueNumber < 1) {
-      Add(report.fifthValueLine,
-          "thumbnails per row " + Quoted(report.fifthValueText) + " is below 1" + onePerRow);
-    }
+    ++droppedListed_;
+    std::string what = comment ? "comment line " : "blank line ";
+    what += std::to_string(pair.firstLineNumber) + " drops line " +
+            std::to_string(pair.secondLineNumber) + " with it: " + QuotedExcerpt(pair.secondLine);
+    Add(pair.firstLineNumber, comment ? "note: " + what : what, comment);
   }
 
-  void CheckDroppedPairs(const IndexReport& report) {
-    for (const IndexReport::DroppedPair& pair : report.droppedPairs) {
-      // A drop at the end of the file, or of a line that held nothing, loses nothing.
-      if (pair.longLine == 0 || !HoldsDescription(pair.longText)) continue;
-      bool comment = pair.shortText.starts_with(';');
-      std::string what = comment ? "comment line " : "blank line ";
-      what += std::to_string(pair.shortLine) + " drops line " + std::to_string(pair.longLine) +
-              " with it: " + Quoted(pair.longText);
-      Add(pair.shortLine, comment ? "note: " + what : what, comment);
+  // Counted already; one line says how many more there are.
+  void ReportUnlistedDrops() {
+    const std::uint64_t unlisted = unlistedProblems_ + unlistedNotes_;
+    if (unlisted == 0) return;
+    sink_({0, unlistedProblems_ == 0,
+           "and " + Plural(unlisted, "more dropped pair", "more dropped pairs") +
+               " not listed (the first " + std::to_string(kListedDroppedPairs) + " are)"});
+  }
+
+  void CheckIndexFileIsNoPage(const EntryInfo& source) {
+    Result<std::unique_ptr<Folder>> folder = fs_.OpenFolder(check_.siteFolder);
+    if (!folder) return;  // the search for old pages below tells why
+    const std::string page =
+        PageThatIsTheIndexFile(indexPath_, source, check_.pictureCount, *folder.value, fs_);
+    if (!page.empty()) {
+      Add(0, "the index file is the page " + Visible(page) +
+                 " itself, which a run would write over; a run refuses it");
     }
   }
 
@@ -122,71 +145,61 @@ class Checker {
     } else {
       return true;
     }
-    Add(line, std::string(what) + " " + Printable(name) + " " + problem);
+    Add(line, std::string(what) + " " + Visible(name) + " " + problem);
     return false;
   }
 
-  void CheckSupportImages(const IndexFile& index) {
+  void CheckSupportImages(const IndexHead& head) {
     bool missing = false;
     for (std::string_view image : SupportImages) {
-      if (!LookFor("support image", std::string(index.SupportFolder) + std::string(image), 0)) {
+      if (!LookFor("support image", std::string(head.SupportFolder) + std::string(image), 0)) {
         missing = true;
       }
     }
     check_.supportImagesCanBeAdded =
-        missing && !index.SupportFolder.empty() &&
-        !NamesAnotherPlace(std::string(index.SupportFolder) + std::string(SupportImages[0]));
+        missing && !head.SupportFolder.empty() &&
+        !NamesAnotherPlace(std::string(head.SupportFolder) + std::string(SupportImages[0]));
   }
 
-  void CheckLeftoverPages(std::int64_t pictureCount) {
+  void CheckLeftoverPages() {
     Result<std::vector<std::string>> names = fs_.ListFolder(check_.siteFolder);
     if (!names) {
-      Add(0, "the site folder " + Printable(check_.siteFolder) +
+      Add(0, "the site folder " + Visible(check_.siteFolder) +
                  " cannot be searched for old picture pages: " + ErrorText(names.error));
       return;
     }
-    std::vector<std::pair<std::uint64_t, std::string>> leftovers;
-    for (const std::string& name : names.value) {
-      std::string_view digits(name);
-      if (!digits.starts_with("Image") || !digits.ends_with(".html")) continue;
-      digits = digits.substr(5, digits.size() - 10);
-      if (digits.empty() || digits.front() == '0' ||
-          digits.find_first_not_of("0123456789") != std::string_view::npos) {
-        continue;
-      }
-      std::uint64_t number = 0;
-      auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-      if (error == std::errc::result_out_of_range)
-        number = std::numeric_limits<std::uint64_t>::max();
-      if (number > static_cast<std::uint64_t>(pictureCount)) leftovers.emplace_back(number, name);
+    std::vector<std::pair<std::int64_t, std::string>> leftovers;
+    for (std::string& name : names.value) {
+      const std::int64_t number = PicturePageNumber(name);
+      if (number > check_.pictureCount) leftovers.emplace_back(number, std::move(name));
     }
     std::sort(leftovers.begin(), leftovers.end());
     for (const auto& [number, name] : leftovers) {
-      Add(0, "page " + Printable(name) + " is left over from an earlier run with more pictures");
+      Add(0, "page " + Visible(name) + " is left over from an earlier run with more pictures");
     }
   }
 
   const std::string& indexPath_;
   FileSystem& fs_;
+  const FindingSink& sink_;
   SiteCheck check_;
+  std::uint64_t droppedListed_ = 0;
+  std::uint64_t unlistedProblems_ = 0;
+  std::uint64_t unlistedNotes_ = 0;
 };
 
 }  // namespace
 
-std::uint64_t SiteCheck::Problems() const {
-  return static_cast<std::uint64_t>(
-      std::count_if(findings.begin(), findings.end(), [](const Finding& f) { return !f.note; }));
-}
-
-std::uint64_t SiteCheck::Notes() const {
-  return static_cast<std::uint64_t>(findings.size()) - Problems();
-}
-
-std::variant<SiteCheck, std::string> CheckSite(const std::string& indexPath, FileSystem& fs) {
-  IndexReport report;
-  std::variant<IndexFile, ChosenFileFailure> read = ReadChosenIndexFile(indexPath, fs, &report);
-  if (auto* failure = std::get_if<ChosenFileFailure>(&read)) return std::move(failure->message);
-  return Checker(indexPath, fs).Run(std::get<IndexFile>(read), report);
+std::variant<SiteCheck, std::string> CheckSite(const std::string& indexPath, FileSystem& fs,
+                                               const FindingSink& sink) {
+  std::variant<IndexText, ChosenFileFailure> loaded = LoadChosenIndexFile(indexPath, fs);
+  if (auto* failure = std::get_if<ChosenFileFailure>(&loaded)) return std::move(failure->message);
+  const IndexText& text = std::get<IndexText>(loaded);
+  std::variant<IndexHead, IndexError> head = ParseIndexHead(text.bytes());
+  if (const auto* error = std::get_if<IndexError>(&head)) {
+    return IndexFailure(indexPath, *error).message;
+  }
+  return Checker(indexPath, fs, sink).Run(text, std::get<IndexHead>(head));
 }
 
 }  // namespace quillmere

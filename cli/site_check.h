@@ -2,13 +2,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <variant>
-#include <vector>
 
 #include "platform/file_system.h"
 
 namespace quillmere {
+
+// The most dropped pairs that a check lists one by one; the rest are only counted.
+inline constexpr std::uint64_t kListedDroppedPairs = 100;
 
 // One thing the check found.
 struct Finding {
@@ -20,7 +23,7 @@ struct Finding {
   std::string text;
 };
 
-// What the check of one index file found.
+// What the check of one index file came to.
 struct SiteCheck {
   // The index file's folder, ending with "/".
   std::string siteFolder;
@@ -31,17 +34,21 @@ struct SiteCheck {
   std::uint64_t namesNotChecked = 0;
   // True when support images are missing from a support folder they can be copied into.
   bool supportImagesCanBeAdded = false;
-  // In the order of the index file's lines; findings about no line come last.
-  std::vector<Finding> findings;
-
-  std::uint64_t Problems() const;
-  std::uint64_t Notes() const;
+  // The problems and notes found, the listed ones and those only counted.
+  std::uint64_t problems = 0;
+  std::uint64_t notes = 0;
 };
+
+// Receives the findings one by one: first those about lines, in the order of the lines, then
+// those about no line.
+using FindingSink = std::function<void(const Finding&)>;
 
 // Reads the index file at `indexPath` as a run does and checks, without writing anything:
 // the head's thumbnails-per-row value, the pairs that blank or comment lines drop, the
-// thumbnails, pictures and support images that the pages would name, and picture pages left
-// over from an earlier run. Gives the run's one-line message when the file cannot be used.
-std::variant<SiteCheck, std::string> CheckSite(const std::string& indexPath, FileSystem& fs);
+// thumbnails, pictures and support images that the pages would name, whether the index file is
+// itself one of the pages, and picture pages left over from an earlier run. Keeps no finding
+// after handing it to `sink`. Gives the run's one-line message when the file cannot be used.
+std::variant<SiteCheck, std::string> CheckSite(const std::string& indexPath, FileSystem& fs,
+                                               const FindingSink& sink);
 
 }  // namespace quillmere

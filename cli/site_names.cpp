@@ -30,14 +30,6 @@ std::string PathOnDisk(std::string_view siteFolder, std::string_view name) {
   return path;
 }
 
-std::string Printable(std::string_view text) {
-  std::string shown(text);
-  for (char& c : shown) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  }
-  return shown;
-}
-
 std::string ShellWord(std::string_view text) {
   bool plain = !text.empty();
   for (char c : text) {

@@ -14,9 +14,6 @@ bool NamesAnotherPlace(std::string_view name);
 // inside `siteFolder` (which ends with "/").
 std::string PathOnDisk(std::string_view siteFolder, std::string_view name);
 
-// `text` made safe for one line of a terminal: control characters become "?".
-std::string Printable(std::string_view text);
-
 // `text` quoted for a POSIX shell when it holds anything but letters, digits and "_./+-,=:@".
 std::string ShellWord(std::string_view text);
 

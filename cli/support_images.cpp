@@ -9,6 +9,7 @@
 #include "index/index_file.h"
 #include "paths/paths.h"
 #include "run/generate.h"
+#include "run/message_text.h"
 #include "site/page_output.h"
 
 namespace quillmere {
@@ -121,7 +122,7 @@ SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs) {
     return copy;
   }
   if (NamesAnotherPlace(folderName + std::string(SupportImages[0]))) {
-    copy.failure = "The support folder " + Printable(folderName) + " of " + indexPath +
+    copy.failure = "The support folder " + Visible(folderName) + " of " + indexPath +
                    " is not on this machine; nothing can be copied there.";
     return copy;
   }
@@ -136,14 +137,24 @@ SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs) {
   copy.into = PathOnDisk(siteFolder, folderName);
 
   if (int error = fs.CreateFolders(copy.into)) {
-    copy.failure = "Could not create the support folder " + Printable(copy.into) + ": " +
-                   ErrorText(error) + ".";
+    copy.failure =
+        "Could not create the support folder " + Visible(copy.into) + ": " + ErrorText(error) + ".";
     return copy;
   }
   for (std::string_view image : SupportImages) {
     std::string name = folderName + std::string(image);
     std::string target = PathOnDisk(siteFolder, name);
     Result<EntryInfo> existing = fs.Inspect(target, /*follow=*/false);
+    if (existing && existing.value.kind == EntryInfo::Kind::kSymlink) {
+      // A link is never written through; one that leads nowhere leaves the image missing.
+      Result<EntryInfo> led = fs.Inspect(target, /*follow=*/true);
+      if (!led || led.value.kind == EntryInfo::Kind::kMissing) {
+        copy.dangling.push_back(name);
+      } else {
+        copy.present.push_back(name);
+      }
+      continue;
+    }
     if (existing && existing.value.kind != EntryInfo::Kind::kMissing) {
       copy.present.push_back(name);
       continue;
@@ -152,8 +163,8 @@ SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs) {
     if (failure.error == EEXIST && !failure.reading) {
       copy.present.push_back(name);
     } else if (failure.error != 0) {
-      copy.failure = "Could not copy " + copy.from + std::string(image) + " to " +
-                     Printable(target) + ": " + ErrorText(failure.error) + ".";
+      copy.failure = "Could not copy " + copy.from + std::string(image) + " to " + Visible(target) +
+                     ": " + ErrorText(failure.error) + ".";
       return copy;
     } else {
       copy.copied.push_back(name);

@@ -25,12 +25,15 @@ struct SupportCopy {
   std::string from, into;
   // The names as the pages write them, of the images copied and of those already there.
   std::vector<std::string> copied, present;
+  // The names of images that are symbolic links to nothing: left alone, and still missing.
+  std::vector<std::string> dangling;
 };
 
 // Copies the bundled support images into the support folder that the index file at `indexPath`
 // names, creating the folder when needed; a file already there is never replaced. Refuses an
 // empty support folder (its images would lie at the top of the file system) and one on another
-// server. Images copied before a failure stay and are listed.
+// server. Images copied before a failure stay and are listed. A symbolic link in an image's
+// place is never written through.
 SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs);
 
 }  // namespace quillmere

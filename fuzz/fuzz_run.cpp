@@ -19,6 +19,7 @@
 #include "fuzz/fuzz_check.h"
 #include "fuzz/model_text.h"
 #include "index/index_file.h"
+#include "index/text_encoding.h"
 #include "run/generate.h"
 #include "site/page_output.h"
 #include "support/reference_site.h"
@@ -91,12 +92,12 @@ std::string ReadWhole(const std::string& path) {
 
 // The pages the model gives for `text`, by name.
 std::map<std::string, std::string> ModelPages(std::string_view text) {
-  quillmere::IndexReport report;
-  auto parsed = quillmere::ParseIndexText(text, &report);
+  auto parsed = quillmere::ParseIndexText(text);
   FUZZ_CHECK(std::holds_alternative<quillmere::IndexFile>(parsed), "the reader accepts it");
-  const std::int32_t perRow = std::get<quillmere::IndexFile>(parsed).PicsPerRow;
+  const quillmere::IndexFile& index = std::get<quillmere::IndexFile>(parsed);
   quillmere::testing::ReferenceIndex model =
-      quillmere::testing::ReferenceRead(ModelText(text, report, perRow));
+      quillmere::testing::ReferenceRead(ModelText(text, index, index.PicsPerRow));
+  const std::int32_t perRow = index.PicsPerRow;
   FUZZ_CHECK(model.picsPerRow == perRow, "thumbnails per row");
   std::map<std::string, std::string> pages{{"index.html", ReferenceIndexPage(model)}};
   for (int n = 1; n <= static_cast<int>(model.pictures.size()); ++n) {
@@ -106,7 +107,7 @@ std::map<std::string, std::string> ModelPages(std::string_view text) {
 }
 
 bool IsTemporaryName(const std::string& name) {
-  return name.front() == '.' || name.find(".tmp-") != std::string::npos;
+  return name.front() == '.' || name.find(".tmp") != std::string::npos;
 }
 
 // Checks the site folder after a run of `text`: the pages `expected` names hold exactly their
@@ -137,7 +138,10 @@ std::map<std::string, std::string> Run(const Scratch& scratch, std::string_view 
   quillmere::PosixFileSystem fs;
   RunOutcome outcome = quillmere::GenerateSite(scratch.site + "index.txt", fs);
   FUZZ_CHECK(outcome.siteFolder == scratch.site, "site folder");
-  if (outcome.status == RunOutcome::Status::kBadPicsPerRow) {
+  if (outcome.status == RunOutcome::Status::kBadPicsPerRow ||
+      outcome.status == RunOutcome::Status::kNotText) {
+    FUZZ_CHECK((outcome.status == RunOutcome::Status::kNotText) == quillmere::LooksBinary(text),
+               "only a file with NUL bytes at its start is no text");
     FUZZ_CHECK(!outcome.message.empty(), "a message");
     FUZZ_CHECK(outcome.pages.written + outcome.pages.unchanged == 0, "nothing written");
     CheckSite(scratch, {}, before);

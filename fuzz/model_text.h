@@ -9,6 +9,7 @@
 
 #include "fuzz/fuzz_check.h"
 #include "index/index_file.h"
+#include "index/text_encoding.h"
 
 // The longest number text on the fifth value line that the model, which reads it through long
 // double, gives exactly.
@@ -16,11 +17,11 @@ inline constexpr std::size_t kModelNumberLength = 16;
 
 // Returns `text` itself, unless the number on its fifth value line is too long for the model:
 // that line then holds the number the reader found, `perRow`, so that everything else compares.
-inline std::string ModelText(std::string_view text, const quillmere::IndexReport& report,
+inline std::string ModelText(std::string_view text, const quillmere::IndexHead& head,
                              std::int32_t perRow) {
-  if (report.fifthValueText.size() <= kModelNumberLength) return std::string(text);
-  std::size_t start = 0;
-  for (std::uint64_t line = 1; line < report.fifthValueLine; ++line) {
+  if (head.fifthValueText.size() <= kModelNumberLength) return std::string(text);
+  std::size_t start = text.starts_with(quillmere::kUtf8ByteOrderMark) ? 3 : 0;
+  for (std::uint64_t line = 1; line < head.fifthValueLine; ++line) {
     start = text.find_first_of("\r\n", start);
     FUZZ_CHECK(start != std::string_view::npos, "fifth value line");
     start += text.compare(start, 2, "\r\n") == 0 ? 2 : 1;

@@ -2,23 +2,17 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <limits>
 #include <new>
 
-#include "index/line_reader.h"
 #include "index/number.h"
+#include "index/picture_section.h"
+#include "index/text_encoding.h"
 
 namespace quillmere {
 namespace {
 
 constexpr std::size_t kReadBlock = 8 << 20;
-
-std::string_view TrimSpaces(std::string_view text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
-}
 
 // Reads the next value line of the head, skipping blank and comment lines; empty at the end.
 std::string_view NextValueLine(LineReader& lines) {
@@ -29,98 +23,103 @@ std::string_view NextValueLine(LineReader& lines) {
   return {};
 }
 
-bool FitsInt32(std::int64_t value) {
-  return value >= std::numeric_limits<std::int32_t>::min() &&
-         value <= std::numeric_limits<std::int32_t>::max();
+bool FitsPicsPerRow(std::int64_t value) {
+  return value >= std::numeric_limits<std::int32_t>::min() && value <= kMaxPicsPerRow;
 }
 
-void ReadPictures(LineReader& lines, IndexFile& index, IndexReport* report) {
-  // Each picture takes at least two bytes of the rest, so this much room is never outgrown.
-  index.Pictures.Reserve(lines.Rest().size() / 2 + 1);
-  while (!lines.AtEnd()) {
-    const std::string_view asRead = lines.Next();
-    std::string_view shortLine = asRead;
-    std::uint64_t shortNumber = lines.LineNumber();
-    std::string_view longLine;
-    std::uint64_t longNumber = 0;
-    if (!lines.AtEnd()) {
-      longLine = lines.Next();
-      longNumber = lines.LineNumber();
-    }
-    // Only a semicolon in the very first column makes a comment here.
-    if (!shortLine.empty() && shortLine.front() == ';') shortLine = {};
-    shortLine = TrimSpaces(shortLine);
-    if (!shortLine.empty()) {
-      index.Pictures.push_back({shortLine, longLine});
-      if (report) report->pictureLines.push_back(shortNumber);
-    } else if (report) {
-      report->droppedPairs.push_back({shortNumber, longNumber, asRead, longLine});
-    }
+void ReadPictures(LineReader lines, IndexFile& index) {
+  PairReader pairs(lines);
+  for (LinePair pair; pairs.Next(pair);) {
+    if (!pair.dropped()) index.Pictures.push_back({pair.caption, pair.secondLine});
   }
+}
+
+IndexError Unreadable(int error) {
+  return IndexError{IndexError::Kind::kUnreadable, error, {}};
 }
 
 }  // namespace
 
-std::variant<IndexFile, IndexError> ParseIndexText(std::string_view text, IndexReport* report) {
-  IndexFile index;
-  LineReader lines(text);
-  index.SiteTitle = NextValueLine(lines);
-  index.ThumbPrefix = NextValueLine(lines);
-  index.ImagePrefix = NextValueLine(lines);
-  index.SupportFolder = NextValueLine(lines);
-  std::string_view fifthValue = NextValueLine(lines);
-  if (!fifthValue.empty()) {
-    ReadNumberResult number = ReadNumber(fifthValue);
-    if (report) {
-      report->fifthValueLine = lines.LineNumber();
-      report->fifthValueText = std::string(fifthValue);
-      report->fifthValuePlain = number.plain;
-      report->fifthValueNumber = number.value;
+std::variant<IndexHead, IndexError> ParseIndexHead(std::string_view text) {
+  if (LooksBinary(text)) return IndexError{IndexError::Kind::kNotText, 0, {}};
+  IndexHead head;
+  head.utf8 = IsUtf8BeyondAscii(text);
+  // A byte-order mark only tells the encoding; it is no part of the first line.
+  const std::size_t start = text.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
+  LineReader lines(text, start, 0);
+  head.SiteTitle = NextValueLine(lines);
+  head.ThumbPrefix = NextValueLine(lines);
+  head.ImagePrefix = NextValueLine(lines);
+  head.SupportFolder = NextValueLine(lines);
+  head.fifthValueText = NextValueLine(lines);
+  if (!head.fifthValueText.empty()) {
+    ReadNumberResult number = ReadNumber(head.fifthValueText);
+    head.fifthValueLine = lines.LineNumber();
+    head.fifthValuePlain = number.plain;
+    head.fifthValueNumber = number.value;
+    if (!FitsPicsPerRow(number.value)) {
+      return IndexError{IndexError::Kind::kPicsPerRowOutOfRange, 0,
+                        std::string(head.fifthValueText)};
     }
-    if (!FitsInt32(number.value) || number.value > kMaxPicsPerRow) {
-      return IndexError{IndexError::Kind::kPicsPerRowOutOfRange, 0, std::string(fifthValue)};
-    }
-    index.PicsPerRow = static_cast<std::int32_t>(number.value);
+    head.PicsPerRow = static_cast<std::int32_t>(number.value);
   }
-  index.PicsPerRow = std::max(index.PicsPerRow, 1);
-  ReadPictures(lines, index, report);
+  head.PicsPerRow = std::max(head.PicsPerRow, 1);
+  head.headLines = lines.LineNumber();
+  head.picturesOffset = lines.Offset();
+  return head;
+}
+
+std::variant<IndexFile, IndexError> ParseIndexText(std::string_view text) {
+  std::variant<IndexHead, IndexError> head = ParseIndexHead(text);
+  if (auto* error = std::get_if<IndexError>(&head)) return std::move(*error);
+  IndexFile index;
+  static_cast<IndexHead&>(index) = std::get<IndexHead>(head);
+  // Room for a picture per 32 bytes of text, about as much memory as the text itself; a file of
+  // shorter lines makes the table grow.
+  index.Pictures.Reserve((text.size() - index.picturesOffset) / 32 + 16);
+  ReadPictures(PictureLines(text, index), index);
   return index;
 }
 
-std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs,
-                                                  IndexReport* report) {
-  auto unreadable = [](int error) { return IndexError{IndexError::Kind::kUnreadable, error, {}}; };
+std::variant<IndexText, IndexError> LoadIndexText(const std::string& path, FileSystem& fs) {
   Result<std::unique_ptr<ReadableFile>> file = fs.OpenForReading(path);
-  if (!file) return unreadable(file.error);
-  Result<std::uint64_t> sizeHint = file.value->Size();
-  if (!sizeHint) return unreadable(sizeHint.error);
+  if (!file) return Unreadable(file.error);
+  Result<EntryInfo> source = file.value->Describe();
+  if (!source) return Unreadable(source.error);
 
   // One byte more than expected, so that reaching the end needs no second buffer.
-  LargeBuffer text(static_cast<std::size_t>(sizeHint.value) + 1);
-  std::size_t used = 0;
+  IndexText text;
+  text.source = source.value;
+  text.buffer = LargeBuffer(static_cast<std::size_t>(source.value.size) + 1);
+  if (text.buffer.data() == nullptr) return Unreadable(ENOMEM);
   for (;;) {
-    if (used == text.capacity()) {
-      LargeBuffer larger(text.capacity() + text.capacity() / 2 + kReadBlock);
-      if (larger.data() == nullptr) return unreadable(ENOMEM);
-      std::memcpy(larger.data(), text.data(), used);
-      text = std::move(larger);
+    if (text.size == text.buffer.capacity() &&
+        !text.buffer.Grow(text.buffer.capacity() + text.buffer.capacity() / 2 + kReadBlock)) {
+      return Unreadable(ENOMEM);
     }
-    if (text.data() == nullptr) return unreadable(ENOMEM);
-    std::size_t wanted = std::min(text.capacity() - used, kReadBlock);
-    Result<std::size_t> got = file.value->Read(text.data() + used, wanted);
-    if (!got) return unreadable(got.error);
+    std::size_t wanted = std::min(text.buffer.capacity() - text.size, kReadBlock);
+    Result<std::size_t> got = file.value->Read(text.buffer.data() + text.size, wanted);
+    if (!got) return Unreadable(got.error);
     if (got.value == 0) break;
-    used += got.value;
+    text.size += got.value;
   }
-  file.value.reset();
+  return text;
+}
 
+std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs) {
+  std::variant<IndexText, IndexError> loaded = LoadIndexText(path, fs);
+  if (auto* error = std::get_if<IndexError>(&loaded)) return std::move(*error);
+  IndexText& text = std::get<IndexText>(loaded);
   std::variant<IndexFile, IndexError> parsed;
   try {
-    parsed = ParseIndexText({text.data(), used}, report);
+    parsed = ParseIndexText(text.bytes());
   } catch (const std::bad_alloc&) {
-    return unreadable(ENOMEM);
+    return Unreadable(ENOMEM);
   }
-  if (auto* index = std::get_if<IndexFile>(&parsed)) index->KeepText(std::move(text));
+  if (auto* index = std::get_if<IndexFile>(&parsed)) {
+    index->source = text.source;
+    index->KeepText(std::move(text.buffer));
+  }
   return parsed;
 }
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 #include <variant>
-#include <vector>
 
+#include "index/line_reader.h"
 #include "index/picture_table.h"
 #include "platform/file_system.h"
 #include "platform/large_buffer.h"
@@ -17,26 +17,31 @@ namespace quillmere {
 // The most thumbnails per row a run accepts; a larger number is taken for a typing error.
 inline constexpr std::int32_t kMaxPicsPerRow = 10000;
 
-// Where the reader found things, for reports about the index file.
-struct IndexReport {
-  // A pair that a blank or comment short line dropped; the texts point into the text that the
-  // IndexFile read alongside keeps.
-  struct DroppedPair {
-    std::uint64_t shortLine = 0;
-    std::uint64_t longLine = 0;  // 0 when the file ended after the short line
-    std::string_view shortText;  // as read
-    std::string_view longText;
-  };
-  std::uint64_t fifthValueLine = 0;  // 0 when the head ended early
-  std::string fifthValueText;
-  bool fifthValuePlain = false;
+// The head of an index file: its five values, and where in the file they stood.
+struct IndexHead {
+  std::string_view SiteTitle;
+  std::string_view ThumbPrefix;
+  std::string_view ImagePrefix;
+  std::string_view SupportFolder;
+  std::int32_t PicsPerRow = 6;
+
+  // The fifth value line: its number (0 when the head ended before it), its trimmed text, the
+  // number it reads as, and whether it is a plain whole number and nothing else.
+  std::uint64_t fifthValueLine = 0;
+  std::string_view fifthValueText;
   std::int64_t fifthValueNumber = 0;
-  std::vector<std::uint64_t> pictureLines;  // the short line of each picture
-  std::vector<DroppedPair> droppedPairs;
+  bool fifthValuePlain = false;
+
+  // True when the whole file is UTF-8 beyond plain ASCII, which the index page then declares.
+  bool utf8 = false;
+
+  // Where the picture section starts: the lines of the head and its place in the text.
+  std::uint64_t headLines = 0;
+  std::size_t picturesOffset = 0;
 };
 
 // The values of one run: the head of the index file and its pictures.
-class IndexFile {
+class IndexFile : public IndexHead {
  public:
   IndexFile() = default;
   IndexFile(IndexFile&&) = default;
@@ -44,16 +49,14 @@ class IndexFile {
   IndexFile(const IndexFile&) = delete;
   IndexFile& operator=(const IndexFile&) = delete;
 
-  std::string_view SiteTitle;
-  std::string_view ThumbPrefix;
-  std::string_view ImagePrefix;
-  std::string_view SupportFolder;
-  std::int32_t PicsPerRow = 6;
   // Picture n is Pictures[n - 1].
   PictureTable Pictures;
 
   // The number of pictures.
   std::int64_t PictureCount() const { return static_cast<std::int64_t>(Pictures.size()); }
+
+  // The file that was read, as it was when it was read; empty for text read from memory.
+  EntryInfo source;
 
   // Takes ownership of the bytes the values point into.
   void KeepText(LargeBuffer text) { text_ = std::move(text); }
@@ -64,18 +67,36 @@ class IndexFile {
 
 // Why an index file could not be used.
 struct IndexError {
-  enum class Kind { kUnreadable, kPicsPerRowOutOfRange };
+  enum class Kind { kUnreadable, kPicsPerRowOutOfRange, kNotText };
   Kind kind = Kind::kUnreadable;
   int systemError = 0;
   std::string numberText;  // the fifth value line, for kPicsPerRowOutOfRange
 };
 
-// Reads index file text already in memory; the result points into `text`.
-std::variant<IndexFile, IndexError> ParseIndexText(std::string_view text,
-                                                   IndexReport* report = nullptr);
+// An index file's bytes, read whole, and the file as it was when they were read.
+struct IndexText {
+  LargeBuffer buffer;
+  std::size_t size = 0;
+  EntryInfo source;
 
-// Reads the index file at `path` through `fs`.
-std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs,
-                                                  IndexReport* report = nullptr);
+  std::string_view bytes() const { return {buffer.data(), size}; }
+};
+
+// The lines of the picture section, for reading them after the head.
+inline LineReader PictureLines(std::string_view text, const IndexHead& head) {
+  return LineReader(text, head.picturesOffset, head.headLines);
+}
+
+// Reads the whole index file at `path` through `fs`, refusing a file that is not text.
+std::variant<IndexText, IndexError> LoadIndexText(const std::string& path, FileSystem& fs);
+
+// Reads the head of index file text; the result points into `text`.
+std::variant<IndexHead, IndexError> ParseIndexHead(std::string_view text);
+
+// Reads index file text already in memory; the result points into `text`.
+std::variant<IndexFile, IndexError> ParseIndexText(std::string_view text);
+
+// Reads the index file at `path` through `fs`; the result keeps the text it points into.
+std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs);
 
 }  // namespace quillmere

@@ -12,6 +12,9 @@ namespace quillmere {
 class LineReader {
  public:
   explicit LineReader(std::string_view text) : text_(text) {}
+  // Starts at byte `offset` of `text`, as if `linesBefore` lines had been read up to there.
+  LineReader(std::string_view text, std::size_t offset, std::uint64_t linesBefore)
+      : text_(text), pos_(offset), lineNumber_(linesBefore) {}
 
   // Tells whether every line has been read.
   bool AtEnd() const { return pos_ >= text_.size(); }
@@ -21,6 +24,9 @@ class LineReader {
 
   // The text not read yet.
   std::string_view Rest() const { return text_.substr(pos_); }
+
+  // Where the text not read yet starts.
+  std::size_t Offset() const { return pos_; }
 
   // The 1-based number of the line that Next returned last.
   std::uint64_t LineNumber() const { return lineNumber_; }

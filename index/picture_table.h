@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <new>
 #include <string_view>
 #include <type_traits>
@@ -21,18 +20,18 @@ struct Picture {
 };
 
 // A growing array of pictures in memory taken from the system in large pages, so that a table
-// of millions of pictures costs few page faults and is never moved when reserved up front.
+// of millions of pictures costs few page faults; it grows without copying its entries.
 class PictureTable {
  public:
-  // Makes room for `count` pictures if the system grants it; memory is committed only as
-  // pictures are added.
+  // Makes room for `count` pictures if the system grants it.
   void Reserve(std::size_t count) {
-    if (count > capacity_) MoveTo(count);
+    if (count > capacity_) GrowTo(count);
   }
   // Adds a picture; throws std::bad_alloc when the table cannot grow.
   void push_back(const Picture& picture) {
-    if (size_ == capacity_) MoveTo(capacity_ < 16 ? 16 : capacity_ * 2);
-    if (size_ == capacity_) throw std::bad_alloc();
+    if (size_ == capacity_ && !GrowTo(capacity_ < 16 ? 16 : capacity_ * 2)) {
+      throw std::bad_alloc();
+    }
     data()[size_++] = picture;
   }
   std::size_t size() const { return size_; }
@@ -45,13 +44,11 @@ class PictureTable {
   static_assert(std::is_trivially_copyable_v<Picture>);
 
   Picture* data() const { return reinterpret_cast<Picture*>(buffer_.data()); }
-  void MoveTo(std::size_t capacity) {
-    if (capacity > SIZE_MAX / sizeof(Picture)) return;
-    LargeBuffer larger(capacity * sizeof(Picture));
-    if (larger.data() == nullptr) return;
-    if (size_ > 0) std::memcpy(larger.data(), buffer_.data(), size_ * sizeof(Picture));
-    buffer_ = std::move(larger);
+  bool GrowTo(std::size_t capacity) {
+    if (capacity > SIZE_MAX / sizeof(Picture)) return false;
+    if (!buffer_.Grow(capacity * sizeof(Picture))) return false;
     capacity_ = buffer_.capacity() / sizeof(Picture);
+    return true;
   }
 
   LargeBuffer buffer_;

@@ -6,7 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quillmere {
@@ -31,6 +33,11 @@ struct EntryInfo {
   Kind kind = Kind::kMissing;
   std::uint64_t size = 0;
   mode_t mode = 0;
+  // Which file it is: two entries with the same device and inode are the same file.
+  dev_t device = 0;
+  ino_t inode = 0;
+  // How many names the file has.
+  std::uint64_t links = 0;
 };
 
 // A file opened for reading.
@@ -39,8 +46,10 @@ class ReadableFile {
   virtual ~ReadableFile() = default;
   // Reads up to `size` bytes into `data`; 0 bytes read means the end of the file.
   virtual Result<std::size_t> Read(char* data, std::size_t size) = 0;
-  // Tells the file's size at this moment, as a hint for the reader's buffer.
-  virtual Result<std::uint64_t> Size() = 0;
+  // Reads up to `size` bytes from `offset` on, without moving the position of Read.
+  virtual Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset) = 0;
+  // Describes the open file as it is at this moment.
+  virtual Result<EntryInfo> Describe() = 0;
 };
 
 // A file opened for writing; closing it is part of writing it.
@@ -53,10 +62,33 @@ class WritableFile {
   virtual int Close() = 0;
 };
 
-// A newly created file and the path it was given.
-struct TemporaryFile {
-  std::unique_ptr<WritableFile> file;
-  std::string path;
+// A new file in a folder that no one sees until it is put in place; dropped without a trace
+// when it is destroyed before that.
+class NewFile {
+ public:
+  virtual ~NewFile() = default;
+  // Writes all of `size` bytes or reports why not.
+  virtual int Write(const char* data, std::size_t size) = 0;
+  // Gives the file the permission bits `mode` (only 0777 of it counts; when none, the bits it was
+  // created with, 0666 less the umask), then puts it in place under `name`, replacing whatever
+  // has that name in one step, and closes it. On failure nothing of it stays.
+  virtual int PutInPlace(std::string_view name, std::optional<mode_t> mode) = 0;
+};
+
+// A folder opened once, so that every later step names the same folder whatever happens to the
+// path it was opened by. Names are single names inside it, never paths.
+class Folder {
+ public:
+  virtual ~Folder() = default;
+  // Describes the entry `name`, without following a symbolic link.
+  virtual Result<EntryInfo> Inspect(std::string_view name) = 0;
+  // Opens the regular file `name` for reading; refuses a symbolic link (ELOOP) and anything but a
+  // regular file (kNotRegularFile) without blocking.
+  virtual Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) = 0;
+  // Creates a new file in the folder, with 0666 less the umask as its permission bits.
+  virtual Result<std::unique_ptr<NewFile>> CreateFile() = 0;
+  // Removes the hidden files that runs killed while putting a file in place left behind.
+  virtual void RemoveLeftovers() = 0;
 };
 
 // Access to files and folders; tests put their own implementation in its place.
@@ -69,16 +101,12 @@ class FileSystem {
   virtual Result<std::vector<std::string>> ListFolder(const std::string& folder) = 0;
   // Opens an existing regular file for reading; refuses anything else without blocking.
   virtual Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) = 0;
+  // Opens the folder at `path` for the steps of Folder.
+  virtual Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) = 0;
   // Creates the file `path`, which must not exist yet, with `mode` less the umask.
   virtual Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) = 0;
   // Creates the folder `path` and any missing folders above it; an existing folder is fine.
   virtual int CreateFolders(const std::string& path) = 0;
-  // Creates a new hidden file beside `nearPath`, named after it, with `mode` less the umask.
-  virtual Result<TemporaryFile> CreateTemporary(const std::string& nearPath, mode_t mode) = 0;
-  // Sets the permission bits of `path` exactly to `mode`.
-  virtual int SetMode(const std::string& path, mode_t mode) = 0;
-  // Moves `from` over `to` in one step.
-  virtual int Rename(const std::string& from, const std::string& to) = 0;
   // Removes the file at `path`.
   virtual int Remove(const std::string& path) = 0;
 };
@@ -86,18 +114,31 @@ class FileSystem {
 // The file system of this machine, through POSIX calls.
 class PosixFileSystem final : public FileSystem {
  public:
+  // How new files come into being in a folder.
+  enum class NewFiles {
+    // Unnamed until put in place, where the file system can do that; otherwise as kNamed.
+    kUnnamedWherePossible,
+    // Under a hidden name of their own from the start.
+    kNamed,
+  };
+
+  explicit PosixFileSystem(NewFiles newFiles = NewFiles::kUnnamedWherePossible)
+      : newFiles_(newFiles) {}
+
   Result<EntryInfo> Inspect(const std::string& path, bool follow) override;
   Result<std::vector<std::string>> ListFolder(const std::string& folder) override;
   Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
+  Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override;
   int CreateFolders(const std::string& path) override;
-  Result<TemporaryFile> CreateTemporary(const std::string& nearPath, mode_t mode) override;
-  int SetMode(const std::string& path, mode_t mode) override;
-  int Rename(const std::string& from, const std::string& to) override;
   int Remove(const std::string& path) override;
 
  private:
-  unsigned long temporaryCount_ = 0;
+  NewFiles newFiles_;
 };
+
+// Tells whether `name` is one that a new file of a folder has while it is put in place; such a
+// file is removed by RemoveLeftovers once the process that made it has ended.
+bool IsHiddenNewFileName(std::string_view name);
 
 }  // namespace quillmere

@@ -1,10 +1,14 @@
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <utility>
 
@@ -13,10 +17,18 @@
 namespace quillmere {
 namespace {
 
+// Hidden names of new files: ".qm-" PID "-" eight random letters or digits ".tmp".
+constexpr std::string_view kHiddenPrefix = ".qm-";
+constexpr std::string_view kHiddenSuffix = ".tmp";
+constexpr std::size_t kRandomLength = 8;
+
 EntryInfo DescribeStat(const struct stat& st) {
   EntryInfo info;
   info.size = static_cast<std::uint64_t>(st.st_size);
   info.mode = st.st_mode & 07777;
+  info.device = st.st_dev;
+  info.inode = st.st_ino;
+  info.links = static_cast<std::uint64_t>(st.st_nlink);
   if (S_ISREG(st.st_mode)) {
     info.kind = EntryInfo::Kind::kRegular;
   } else if (S_ISDIR(st.st_mode)) {
@@ -29,25 +41,50 @@ EntryInfo DescribeStat(const struct stat& st) {
   return info;
 }
 
+// A name or path with a NUL byte in it would be cut short by every system call.
+bool HoldsNul(std::string_view text) {
+  return text.find('\0') != std::string_view::npos;
+}
+
 // Closes a descriptor on every path out of a scope unless released.
 class FileDescriptor {
  public:
-  explicit FileDescriptor(int fd) : fd_(fd) {}
+  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.release()) {}
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+    reset(other.release());
+    return *this;
+  }
   FileDescriptor(const FileDescriptor&) = delete;
   FileDescriptor& operator=(const FileDescriptor&) = delete;
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
+  ~FileDescriptor() { reset(); }
   int get() const { return fd_; }
   int release() { return std::exchange(fd_, -1); }
+  void reset(int fd = -1) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = fd;
+  }
 
  private:
   int fd_;
 };
 
+int WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    ssize_t put = ::write(fd, data, size);
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    data += put;
+    size -= static_cast<std::size_t>(put);
+  }
+  return 0;
+}
+
 class PosixReadableFile final : public ReadableFile {
  public:
-  explicit PosixReadableFile(int fd) : fd_(fd) {}
+  explicit PosixReadableFile(FileDescriptor fd) : fd_(std::move(fd)) {}
   Result<std::size_t> Read(char* data, std::size_t size) override {
     for (;;) {
       ssize_t got = ::read(fd_.get(), data, size);
@@ -55,10 +92,17 @@ class PosixReadableFile final : public ReadableFile {
       if (errno != EINTR) return {0, errno};
     }
   }
-  Result<std::uint64_t> Size() override {
+  Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset) override {
+    for (;;) {
+      ssize_t got = ::pread(fd_.get(), data, size, static_cast<off_t>(offset));
+      if (got >= 0) return {static_cast<std::size_t>(got), 0};
+      if (errno != EINTR) return {0, errno};
+    }
+  }
+  Result<EntryInfo> Describe() override {
     struct stat st {};
-    if (::fstat(fd_.get(), &st) != 0) return {0, errno};
-    return {static_cast<std::uint64_t>(st.st_size), 0};
+    if (::fstat(fd_.get(), &st) != 0) return {{}, errno};
+    return {DescribeStat(st), 0};
   }
 
  private:
@@ -68,18 +112,7 @@ class PosixReadableFile final : public ReadableFile {
 class PosixWritableFile final : public WritableFile {
  public:
   explicit PosixWritableFile(int fd) : fd_(fd) {}
-  int Write(const char* data, std::size_t size) override {
-    while (size > 0) {
-      ssize_t put = ::write(fd_.get(), data, size);
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        return errno;
-      }
-      data += put;
-      size -= static_cast<std::size_t>(put);
-    }
-    return 0;
-  }
+  int Write(const char* data, std::size_t size) override { return WriteAll(fd_.get(), data, size); }
   int Close() override {
     // Linux releases the descriptor even when close reports an error, so it is never retried.
     return ::close(fd_.release()) == 0 ? 0 : errno;
@@ -89,6 +122,208 @@ class PosixWritableFile final : public WritableFile {
   FileDescriptor fd_;
 };
 
+// Makes a regular file out of a descriptor opened without blocking, or says why not.
+Result<std::unique_ptr<ReadableFile>> RegularFileFrom(FileDescriptor fd) {
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) return {nullptr, errno};
+  if (S_ISDIR(st.st_mode)) return {nullptr, EISDIR};
+  if (!S_ISREG(st.st_mode)) return {nullptr, kNotRegularFile};
+  int flags = ::fcntl(fd.get(), F_GETFL);
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return {nullptr, errno};
+  return {std::make_unique<PosixReadableFile>(std::move(fd)), 0};
+}
+
+// A hidden name for a new file of this process that no other process picks by chance.
+std::string HiddenName() {
+  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  unsigned char random[kRandomLength] = {};
+  if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
+    // The name is tried with O_EXCL or linkat, which never take an existing one, so a weaker
+    // choice only costs another try now and then.
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    auto mixed = static_cast<std::uint64_t>(now.tv_nsec) * 0x9E3779B97F4A7C15u;
+    for (unsigned char& c : random) c = static_cast<unsigned char>(mixed >>= 8);
+  }
+  std::string name(kHiddenPrefix);
+  name += std::to_string(::getpid());
+  name += '-';
+  for (unsigned char c : random) name += kLetters[c % (sizeof kLetters - 1)];
+  name += kHiddenSuffix;
+  return name;
+}
+
+// The PID in a hidden new file's name, or 0 when the name is not one.
+pid_t PidOfHiddenName(std::string_view name) {
+  if (!name.starts_with(kHiddenPrefix) || !name.ends_with(kHiddenSuffix)) return 0;
+  name.remove_prefix(kHiddenPrefix.size());
+  name.remove_suffix(kHiddenSuffix.size());
+  std::size_t dash = name.find('-');
+  if (dash == std::string_view::npos || name.size() - dash - 1 != kRandomLength) return 0;
+  pid_t pid = 0;
+  auto [end, error] = std::from_chars(name.data(), name.data() + dash, pid);
+  if (error != std::errc() || end != name.data() + dash || pid <= 0) return 0;
+  for (char c : name.substr(dash + 1)) {
+    if (!((c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return 0;
+  }
+  return pid;
+}
+
+// A new file made with O_TMPFILE: it has no name until it is linked into its folder.
+class UnnamedNewFile final : public NewFile {
+ public:
+  UnnamedNewFile(int folder, FileDescriptor fd) : folder_(folder), fd_(std::move(fd)) {}
+
+  int Write(const char* data, std::size_t size) override { return WriteAll(fd_.get(), data, size); }
+
+  int PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
+    if (HoldsNul(name)) return EINVAL;
+    if (mode && ::fchmod(fd_.get(), *mode & 0777) != 0) return errno;
+    const std::string target(name);
+    // Where nothing has the name yet, the file takes it directly and no other name ever exists.
+    int linked = Link(target);
+    if (linked == 0) {
+      if (::close(fd_.release()) == 0) return 0;
+      int error = errno;
+      ::unlinkat(folder_, target.c_str(), 0);
+      return error;
+    }
+    if (linked != EEXIST) return linked;
+    // Otherwise it takes a hidden name first, which is then renamed over the old entry.
+    std::string hidden;
+    for (int error = EEXIST; error == EEXIST;) {
+      hidden = HiddenName();
+      error = Link(hidden);
+      if (error != 0 && error != EEXIST) return error;
+    }
+    int error = ::close(fd_.release()) == 0 ? 0 : errno;
+    if (error == 0 && ::renameat(folder_, hidden.c_str(), folder_, target.c_str()) != 0) {
+      error = errno;
+    }
+    if (error != 0) ::unlinkat(folder_, hidden.c_str(), 0);
+    return error;
+  }
+
+ private:
+  // Gives the unnamed file the name `name` in the folder.
+  int Link(const std::string& name) {
+    // With the right to search any folder (root), the descriptor itself can be linked; otherwise
+    // through its entry in /proc, as the system's manual describes for O_TMPFILE.
+    if (::linkat(fd_.get(), "", folder_, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
+    if (errno != ENOENT && errno != EPERM && errno != EINVAL) return errno;
+    const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
+    if (::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+    return errno;
+  }
+
+  int folder_;
+  FileDescriptor fd_;
+};
+
+// A new file that has a hidden name of its own from the start, where O_TMPFILE is not to be had.
+class NamedNewFile final : public NewFile {
+ public:
+  NamedNewFile(int folder, FileDescriptor fd, std::string hidden)
+      : folder_(folder), fd_(std::move(fd)), hidden_(std::move(hidden)) {}
+  ~NamedNewFile() override {
+    if (!hidden_.empty()) {
+      fd_.reset();
+      ::unlinkat(folder_, hidden_.c_str(), 0);
+    }
+  }
+
+  int Write(const char* data, std::size_t size) override { return WriteAll(fd_.get(), data, size); }
+
+  int PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
+    if (HoldsNul(name)) return EINVAL;
+    if (mode && ::fchmod(fd_.get(), *mode & 0777) != 0) return errno;
+    if (::close(fd_.release()) != 0) return errno;
+    const std::string target(name);
+    if (::renameat(folder_, hidden_.c_str(), folder_, target.c_str()) != 0) return errno;
+    hidden_.clear();
+    return 0;
+  }
+
+ private:
+  int folder_;
+  FileDescriptor fd_;
+  std::string hidden_;
+};
+
+class PosixFolder final : public Folder {
+ public:
+  PosixFolder(FileDescriptor fd, bool listable, PosixFileSystem::NewFiles newFiles)
+      : fd_(std::move(fd)),
+        listable_(listable),
+        unnamed_(newFiles == PosixFileSystem::NewFiles::kUnnamedWherePossible) {}
+
+  Result<EntryInfo> Inspect(std::string_view name) override {
+    if (HoldsNul(name)) return {{}, EINVAL};
+    struct stat st {};
+    if (::fstatat(fd_.get(), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+      return {DescribeStat(st), 0};
+    }
+    if (errno == ENOENT) return {EntryInfo{}, 0};
+    return {{}, errno};
+  }
+
+  Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) override {
+    if (HoldsNul(name)) return {nullptr, EINVAL};
+    FileDescriptor fd(::openat(fd_.get(), std::string(name).c_str(),
+                               O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+    if (fd.get() < 0) return {nullptr, errno};
+    return RegularFileFrom(std::move(fd));
+  }
+
+  Result<std::unique_ptr<NewFile>> CreateFile() override {
+    if (unnamed_) {
+      FileDescriptor fd(::openat(fd_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+      if (fd.get() >= 0) return {std::make_unique<UnnamedNewFile>(fd_.get(), std::move(fd)), 0};
+      // File systems without O_TMPFILE say so in one of these ways; others are real failures.
+      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return {nullptr, errno};
+      unnamed_ = false;
+    }
+    for (;;) {
+      std::string hidden = HiddenName();
+      FileDescriptor fd(::openat(fd_.get(), hidden.c_str(),
+                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+                                 0666));
+      if (fd.get() >= 0) {
+        return {std::make_unique<NamedNewFile>(fd_.get(), std::move(fd), std::move(hidden)), 0};
+      }
+      if (errno != EEXIST) return {nullptr, errno};
+    }
+  }
+
+  void RemoveLeftovers() override {
+    if (!listable_) return;
+    int listing = ::dup(fd_.get());
+    if (listing < 0) return;
+    DIR* dir = ::fdopendir(listing);
+    if (dir == nullptr) {
+      ::close(listing);
+      return;
+    }
+    ::rewinddir(dir);
+    while (const dirent* entry = ::readdir(dir)) {
+      pid_t pid = PidOfHiddenName(entry->d_name);
+      // A process that still runs may be about to rename its file into place.
+      if (pid == 0 || ::kill(pid, 0) == 0 || errno != ESRCH) continue;
+      struct stat st {};
+      if (::fstatat(fd_.get(), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+          S_ISREG(st.st_mode)) {
+        ::unlinkat(fd_.get(), entry->d_name, 0);
+      }
+    }
+    ::closedir(dir);
+  }
+
+ private:
+  FileDescriptor fd_;
+  bool listable_;
+  bool unnamed_;
+};
+
 }  // namespace
 
 std::string ErrorText(int code) {
@@ -96,7 +331,12 @@ std::string ErrorText(int code) {
   return std::strerror(code);
 }
 
+bool IsHiddenNewFileName(std::string_view name) {
+  return PidOfHiddenName(name) != 0;
+}
+
 Result<EntryInfo> PosixFileSystem::Inspect(const std::string& path, bool follow) {
+  if (HoldsNul(path)) return {{}, EINVAL};
   struct stat st {};
   int rc = follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
   if (rc == 0) return {DescribeStat(st), 0};
@@ -105,6 +345,7 @@ Result<EntryInfo> PosixFileSystem::Inspect(const std::string& path, bool follow)
 }
 
 Result<std::vector<std::string>> PosixFileSystem::ListFolder(const std::string& folder) {
+  if (HoldsNul(folder)) return {{}, EINVAL};
   DIR* dir = ::opendir(folder.c_str());
   if (dir == nullptr) return {{}, errno};
   std::vector<std::string> names;
@@ -120,53 +361,45 @@ Result<std::vector<std::string>> PosixFileSystem::ListFolder(const std::string& 
 }
 
 Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForReading(const std::string& path) {
+  if (HoldsNul(path)) return {nullptr, EINVAL};
   // Non-blocking, so that a FIFO put in the file's place cannot hold the run up.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   if (fd.get() < 0) return {nullptr, errno};
-  struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) return {nullptr, errno};
-  if (S_ISDIR(st.st_mode)) return {nullptr, EISDIR};
-  if (!S_ISREG(st.st_mode)) return {nullptr, kNotRegularFile};
-  int flags = ::fcntl(fd.get(), F_GETFL);
-  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return {nullptr, errno};
-  return {std::make_unique<PosixReadableFile>(fd.release()), 0};
+  return RegularFileFrom(std::move(fd));
+}
+
+Result<std::unique_ptr<Folder>> PosixFileSystem::OpenFolder(const std::string& path) {
+  if (HoldsNul(path)) return {nullptr, EINVAL};
+  const char* name = path.empty() ? "." : path.c_str();
+  bool listable = true;
+  FileDescriptor fd(::open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.get() < 0 && errno == EACCES) {
+    // A folder that may be written and searched but not listed still takes every step by name.
+    listable = false;
+    fd.reset(::open(name, O_PATH | O_DIRECTORY | O_CLOEXEC));
+  }
+  if (fd.get() < 0) return {nullptr, errno};
+  return {std::make_unique<PosixFolder>(std::move(fd), listable, newFiles_), 0};
 }
 
 Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateNew(const std::string& path,
                                                                  mode_t mode) {
+  if (HoldsNul(path)) return {nullptr, EINVAL};
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
   if (fd < 0) return {nullptr, errno};
   return {std::make_unique<PosixWritableFile>(fd), 0};
 }
 
 int PosixFileSystem::CreateFolders(const std::string& path) {
+  if (HoldsNul(path)) return EINVAL;
   std::error_code error;
   std::filesystem::create_directories(path, error);
   if (error) return error.value();
   return std::filesystem::is_directory(path, error) ? 0 : ENOTDIR;
 }
 
-Result<TemporaryFile> PosixFileSystem::CreateTemporary(const std::string& nearPath, mode_t mode) {
-  std::size_t nameStart = nearPath.rfind('/') + 1;  // 0 when the path has no folder
-  std::string stem = nearPath.substr(0, nameStart) + "." + nearPath.substr(nameStart) + ".tmp-" +
-                     std::to_string(::getpid()) + "-";
-  for (;;) {
-    std::string path = stem + std::to_string(++temporaryCount_);
-    Result<std::unique_ptr<WritableFile>> created = CreateNew(path, mode);
-    if (created) return {{std::move(created.value), std::move(path)}, 0};
-    if (created.error != EEXIST) return {{}, created.error};
-  }
-}
-
-int PosixFileSystem::SetMode(const std::string& path, mode_t mode) {
-  return ::chmod(path.c_str(), mode) == 0 ? 0 : errno;
-}
-
-int PosixFileSystem::Rename(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
-}
-
 int PosixFileSystem::Remove(const std::string& path) {
+  if (HoldsNul(path)) return EINVAL;
   return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 

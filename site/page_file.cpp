@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "site/page_signature.h"
+
 namespace quillmere {
 namespace {
-
-// The mode a new page gets before the umask, as for any file a program creates.
-constexpr mode_t kNewFileMode = 0666;
 
 // Reads until `size` bytes are in or the file ends; returns how many came, or the read's error.
 Result<std::size_t> ReadFully(ReadableFile& file, char* data, std::size_t size) {
@@ -28,37 +27,51 @@ PageBuffers::PageBuffers(std::size_t size)
       output_(std::make_unique_for_overwrite<char[]>(size)),
       comparison_(std::make_unique_for_overwrite<char[]>(size)) {}
 
-PageFile::PageFile(FileSystem& fs, PageBuffers& buffers, std::string path, std::uint64_t newSize)
-    : fs_(fs), buffers_(buffers), path_(std::move(path)) {
-  Result<EntryInfo> old = fs_.Inspect(path_, /*follow=*/false);
+PageFile::PageFile(Folder& folder, PageBuffers& buffers, std::string_view name,
+                   std::uint64_t newSize, const PageRules& rules)
+    : folder_(folder), buffers_(buffers), name_(name), newSize_(newSize), rules_(rules) {
+  Result<EntryInfo> old = folder_.Inspect(name_);
   if (!old) {
-    Fail(old.error);
-    return;
+    Fail(PageFailure::Kind::kSystem, old.error);
+  } else if (old.value.kind == EntryInfo::Kind::kFolder) {
+    Fail(PageFailure::Kind::kSystem, EISDIR);
+  } else if (old.value.kind == EntryInfo::Kind::kRegular) {
+    OpenOldPage();
+  } else {
+    // A missing page, or a link or other entry that the new page simply replaces: a link is
+    // never followed, so the file it leads to is left alone.
+    StartWriting();
   }
-  switch (old.value.kind) {
-    case EntryInfo::Kind::kFolder:
-      Fail(EISDIR);
-      return;
-    case EntryInfo::Kind::kRegular:
-      oldMode_ = old.value.mode;
-      if (old.value.size == newSize) {
-        Result<std::unique_ptr<ReadableFile>> reader = fs_.OpenForReading(path_);
-        if (reader) {
-          oldPage_ = std::move(reader.value);
-          mode_ = Mode::kComparing;
-          return;
-        }
-      }
-      break;
-    default:
-      // A missing page, or a link or other entry that the new page simply replaces.
-      break;
-  }
-  StartWriting();
 }
 
-PageFile::~PageFile() {
-  DiscardTemporary();
+void PageFile::OpenOldPage() {
+  Result<std::unique_ptr<ReadableFile>> opened = folder_.OpenForReading(name_);
+  if (!opened) {
+    // The entry changed since it was looked at: what stands there now is no page to keep.
+    const int error = opened.error;
+    if (error == ELOOP || error == ENOENT || error == kNotRegularFile ||
+        rules_.replaceForeignPages) {
+      StartWriting();
+    } else {
+      Fail(PageFailure::Kind::kSystem, error);
+    }
+    return;
+  }
+  oldPage_ = std::move(opened.value);
+  Result<EntryInfo> old = oldPage_->Describe();
+  if (!old) {
+    Fail(PageFailure::Kind::kSystem, old.error);
+    return;
+  }
+  // The new page keeps the old one's permissions, but never its set-user-ID, set-group-ID or
+  // sticky bits.
+  oldMode_ = old.value.mode & 0777;
+  oldSize_ = old.value.size;
+  if (oldSize_ == newSize_) {
+    mode_ = Mode::kComparing;
+  } else if (MayReplaceOldPage()) {
+    StartWriting();
+  }
 }
 
 void PageFile::PutInParts(std::string_view piece) {
@@ -73,17 +86,19 @@ void PageFile::PutInParts(std::string_view piece) {
 
 void PageFile::Flush() {
   const char* data = buffers_.output();
-  std::size_t size = used_;
+  const std::size_t size = used_;
   used_ = 0;
-  if (mode_ == Mode::kComparing) {
-    if (MatchesOldPage(data, size)) {
-      verified_ += size;
-      return;
-    }
-    StartWriting();
-    CopyVerifiedPrefix();
+  if (rules_.stop != nullptr && rules_.stop->requested()) Fail(PageFailure::Kind::kStopped);
+  switch (mode_) {
+    case Mode::kComparing:
+      if (!MatchesOldPage(data, size) && MayReplaceOldPage()) mode_ = Mode::kSkipping;
+      break;
+    case Mode::kWriting:
+      if (int error = newFile_->Write(data, size)) Fail(PageFailure::Kind::kSystem, error);
+      break;
+    default:
+      break;
   }
-  WriteOut(data, size);
 }
 
 bool PageFile::MatchesOldPage(const char* data, std::size_t size) {
@@ -91,89 +106,74 @@ bool PageFile::MatchesOldPage(const char* data, std::size_t size) {
   return got && got.value == size && std::memcmp(buffers_.comparison(), data, size) == 0;
 }
 
-void PageFile::StartWriting() {
-  oldPage_.reset();
-  mode_ = Mode::kWriting;
-  Result<TemporaryFile> created = fs_.CreateTemporary(path_, kNewFileMode);
-  if (!created) {
-    Fail(created.error);
-    return;
-  }
-  temporary_ = std::move(created.value);
+bool PageFile::OldPageEndsHere() {
+  char extra;
+  Result<std::size_t> more = ReadFully(*oldPage_, &extra, 1);
+  return more && more.value == 0;
 }
 
-// The bytes already found equal in the old page are the new page's start: copy them over.
-void PageFile::CopyVerifiedPrefix() {
-  if (mode_ != Mode::kWriting || verified_ == 0) return;
-  Result<std::unique_ptr<ReadableFile>> reader = fs_.OpenForReading(path_);
-  if (!reader) {
-    Fail(reader.error);
-    return;
+bool PageFile::MayReplaceOldPage() {
+  if (rules_.replaceForeignPages) return true;
+  Result<bool> written = LooksLikeWrittenPage(*oldPage_, oldSize_);
+  if (!written) {
+    Fail(PageFailure::Kind::kSystem, written.error);
+  } else if (!written.value) {
+    Fail(PageFailure::Kind::kForeignPage);
   }
-  for (std::uint64_t left = verified_; left > 0 && mode_ == Mode::kWriting;) {
-    std::size_t part = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffers_.size()));
-    Result<std::size_t> got = ReadFully(*reader.value, buffers_.comparison(), part);
-    if (got.value != part) {
-      // A failed read names its reason; an old page that shrank meanwhile is an I/O error too.
-      Fail(got ? EIO : got.error);
-      return;
-    }
-    WriteOut(buffers_.comparison(), part);
-    left -= part;
-  }
+  return mode_ != Mode::kFailed;
 }
 
-void PageFile::WriteOut(const char* data, std::size_t size) {
-  if (mode_ != Mode::kWriting) return;
-  if (int error = temporary_.file->Write(data, size)) Fail(error);
-}
-
-Result<PageOutcome> PageFile::Finish() {
+bool PageFile::NeedsAnotherPass() {
   Flush();
   if (mode_ == Mode::kComparing) {
-    char extra;
-    Result<std::size_t> more = ReadFully(*oldPage_, &extra, 1);
-    if (more && more.value == 0) {
+    // Every byte matched; the page is unchanged unless the old one is longer now.
+    if (OldPageEndsHere()) {
+      mode_ = Mode::kUnchanged;
       oldPage_.reset();
-      return {PageOutcome::kUnchanged, 0};
+      return false;
     }
-    // The old page is longer than it was a moment ago: rewrite it with the verified bytes.
-    StartWriting();
-    CopyVerifiedPrefix();
+    if (MayReplaceOldPage()) mode_ = Mode::kSkipping;
   }
-  if (mode_ == Mode::kWriting) {
-    int error = temporary_.file->Close();
-    temporary_.file.reset();
-    if (error == 0 && oldMode_) error = fs_.SetMode(temporary_.path, *oldMode_);
-    if (error == 0) error = fs_.Rename(temporary_.path, path_);
-    if (error != 0) {
-      Fail(error);
-    } else {
-      temporary_.path.clear();
-      return {PageOutcome::kWritten, 0};
-    }
-  }
-  DiscardTemporary();
-  return {PageOutcome::kWritten, error_};
+  if (mode_ != Mode::kSkipping) return false;
+  oldPage_.reset();
+  StartWriting();
+  return mode_ == Mode::kWriting;
 }
 
-void PageFile::Fail(int error) {
+void PageFile::StartWriting() {
+  oldPage_.reset();
+  Result<std::unique_ptr<NewFile>> created = folder_.CreateFile();
+  if (!created) {
+    Fail(PageFailure::Kind::kSystem, created.error);
+    return;
+  }
+  newFile_ = std::move(created.value);
+  mode_ = Mode::kWriting;
+}
+
+std::variant<PageOutcome, PageFailure> PageFile::Finish() {
+  Flush();
+  if (mode_ == Mode::kUnchanged) return PageOutcome::kUnchanged;
+  if (mode_ == Mode::kWriting) {
+    if (rules_.stop != nullptr && rules_.stop->requested()) {
+      Fail(PageFailure::Kind::kStopped);
+    } else if (int error = newFile_->PutInPlace(name_, oldMode_)) {
+      Fail(PageFailure::Kind::kSystem, error);
+    } else {
+      newFile_.reset();
+      return PageOutcome::kWritten;
+    }
+  }
+  if (mode_ != Mode::kFailed) Fail(PageFailure::Kind::kSystem, EIO);  // a pass was left out
+  return failure_;
+}
+
+void PageFile::Fail(PageFailure::Kind kind, int error) {
   if (mode_ == Mode::kFailed) return;
   mode_ = Mode::kFailed;
-  error_ = error;
+  failure_ = {kind, error};
   oldPage_.reset();
-  DiscardTemporary();
-}
-
-void PageFile::DiscardTemporary() {
-  if (temporary_.file) {
-    temporary_.file->Close();
-    temporary_.file.reset();
-  }
-  if (!temporary_.path.empty()) {
-    fs_.Remove(temporary_.path);
-    temporary_.path.clear();
-  }
+  newFile_.reset();
 }
 
 }  // namespace quillmere

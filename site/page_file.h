@@ -1,4 +1,4 @@
-// Writing one page: streamed through a buffer into a temporary file that then replaces the page,
+// Writing one page: streamed through a buffer into a new file that then replaces the page,
 // unless the page already holds exactly the new bytes.
 #pragma once
 
@@ -10,8 +10,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "platform/file_system.h"
+#include "platform/stop_request.h"
 
 namespace quillmere {
 
@@ -39,18 +41,44 @@ class PageBuffers {
   std::unique_ptr<char[]> comparison_;
 };
 
+// What the page writer may do besides writing pages.
+struct PageRules {
+  // Replace an existing page even when it does not look like a page this program writes.
+  bool replaceForeignPages = false;
+  // Looked at between pages and between buffers; once it is requested, no page is put in place.
+  const StopRequest* stop = nullptr;
+};
+
 // How a page came out.
 enum class PageOutcome { kWritten, kUnchanged };
 
-// Streams the new content of the page at `path`, which is known to be `newSize` bytes long.
-// While the old page matches it, the old page is only read; on the first difference the new
-// content goes to a temporary file beside the page, which replaces it at Finish.
+// Why a page was not written; the page then holds its old content.
+struct PageFailure {
+  enum class Kind {
+    // A step of the file system failed with `error`.
+    kSystem,
+    // The file in the page's place is not a page this program writes, and was left alone.
+    kForeignPage,
+    // The run was asked to stop.
+    kStopped,
+  };
+  Kind kind = Kind::kSystem;
+  int error = 0;
+};
+
+// Streams the new content of the page `name` of `folder`, which is known to be `newSize` bytes
+// long. While the old page matches it, the old page is only read, through the one descriptor
+// opened for it. On the first difference the new content goes to a new file, which replaces
+// the page at Finish; the bytes already compared are not taken from the old page but put again
+// from the start, in a second pass.
+//
+// Use: put every piece of the page; if NeedsAnotherPass(), put every piece once more; Finish().
 class PageFile {
  public:
-  PageFile(FileSystem& fs, PageBuffers& buffers, std::string path, std::uint64_t newSize);
+  PageFile(Folder& folder, PageBuffers& buffers, std::string_view name, std::uint64_t newSize,
+           const PageRules& rules);
   PageFile(const PageFile&) = delete;
   PageFile& operator=(const PageFile&) = delete;
-  ~PageFile();
 
   // Appends a piece of the page.
   void Put(std::string_view piece) {
@@ -63,31 +91,36 @@ class PageFile {
     }
   }
 
-  // Completes the page; on failure the page keeps its old content and no temporary file stays.
-  Result<PageOutcome> Finish();
+  // Ends a pass over the page; true when the page must be put once more from its start.
+  bool NeedsAnotherPass();
+
+  // Completes the page; on failure the page keeps its old content and no new file stays.
+  std::variant<PageOutcome, PageFailure> Finish();
 
  private:
-  enum class Mode { kComparing, kWriting, kFailed };
+  enum class Mode { kComparing, kSkipping, kWriting, kUnchanged, kFailed };
 
   void PutInParts(std::string_view piece);
   void Flush();
+  void OpenOldPage();
   bool MatchesOldPage(const char* data, std::size_t size);
+  bool OldPageEndsHere();
+  bool MayReplaceOldPage();
   void StartWriting();
-  void CopyVerifiedPrefix();
-  void WriteOut(const char* data, std::size_t size);
-  void Fail(int error);
-  void DiscardTemporary();
+  void Fail(PageFailure::Kind kind, int error = 0);
 
-  FileSystem& fs_;
+  Folder& folder_;
   PageBuffers& buffers_;
-  std::string path_;
+  std::string name_;
+  std::uint64_t newSize_;
+  const PageRules& rules_;
   std::size_t used_ = 0;
   Mode mode_ = Mode::kWriting;
-  int error_ = 0;
+  PageFailure failure_;
   std::optional<mode_t> oldMode_;
+  std::uint64_t oldSize_ = 0;
   std::unique_ptr<ReadableFile> oldPage_;
-  std::uint64_t verified_ = 0;
-  TemporaryFile temporary_;
+  std::unique_ptr<NewFile> newFile_;
 };
 
 }  // namespace quillmere

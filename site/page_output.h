@@ -46,4 +46,15 @@ inline std::string PicturePageName(std::int64_t n) {
   return name;
 }
 
+// The number of the picture page named `name`, or 0 when no picture page has that name (the
+// number has no leading zeros; one too large for a page number is taken as the largest).
+std::int64_t PicturePageNumber(std::string_view name);
+
+// Tells whether a run over `pictureCount` pictures writes a page named `name`.
+inline bool IsPageOfRun(std::string_view name, std::int64_t pictureCount) {
+  if (name == kIndexPageName) return true;
+  const std::int64_t n = PicturePageNumber(name);
+  return n >= 1 && n <= pictureCount;
+}
+
 }  // namespace quillmere

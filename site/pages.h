@@ -25,7 +25,8 @@ inline std::int64_t CellCount(std::int64_t pictureCount, std::int32_t picsPerRow
 template <class Sink>
 void EmitIndexHead(Sink& out, const IndexFile& index) {
   Line(out, "<HTML><HEAD><TITLE>", index.SiteTitle, "</TITLE>");
-  Line(out, "<META http-equiv=Content-Type content=", Q, "text/html; charset=iso-8859-1", Q, ">");
+  Line(out, "<META http-equiv=Content-Type content=", Q,
+       index.utf8 ? "text/html; charset=utf-8" : "text/html; charset=iso-8859-1", Q, ">");
   Line(out, "<style type=", Q, "text/css", Q, "><!--");
   Line(out,
        "#pictitle {FONT-WEIGHT: bold; FONT-SIZE: 12px; COLOR: #000000; LINE-HEIGHT: 16px; "

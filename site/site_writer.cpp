@@ -4,22 +4,23 @@
 
 namespace quillmere {
 
-SiteWriter::SiteWriter(FileSystem& fs, std::string siteFolder)
-    : fs_(fs), siteFolder_(std::move(siteFolder)) {}
-
-// Emits a page twice: once to learn its size, which decides whether the old page can be equal,
-// and once into the page file.
+// Emits a page once to learn its size, which decides whether the old page can be equal, then
+// into the page file, and once more when the old page turned out to differ after its start.
 template <class Emit>
 std::optional<PageError> SiteWriter::WritePage(std::string_view name, const Emit& emit) {
+  if (rules_.stop != nullptr && rules_.stop->requested()) {
+    return PageError{std::string(name), {PageFailure::Kind::kStopped, 0}};
+  }
   ByteCounter counter;
   emit(counter);
-  std::string path = siteFolder_;
-  path += name;
-  PageFile page(fs_, buffers_, path, counter.size());
+  PageFile page(folder_, buffers_, name, counter.size(), rules_);
   emit(page);
-  Result<PageOutcome> outcome = page.Finish();
-  if (!outcome) return PageError{std::move(path), outcome.error};
-  ++(outcome.value == PageOutcome::kUnchanged ? tally_.unchanged : tally_.written);
+  if (page.NeedsAnotherPass()) emit(page);
+  std::variant<PageOutcome, PageFailure> outcome = page.Finish();
+  if (const auto* failure = std::get_if<PageFailure>(&outcome)) {
+    return PageError{std::string(name), *failure};
+  }
+  ++(std::get<PageOutcome>(outcome) == PageOutcome::kUnchanged ? tally_.unchanged : tally_.written);
   return std::nullopt;
 }
 

@@ -17,17 +17,16 @@ struct PageTally {
   std::uint64_t unchanged = 0;
 };
 
-// A page that could not be written, and the system's reason.
+// A page that could not be written: its file name in the site folder, and why.
 struct PageError {
   std::string page;
-  int error = 0;
+  PageFailure failure;
 };
 
-// Writes the index page and picture pages of one site folder.
+// Writes the index page and picture pages into one site folder.
 class SiteWriter {
  public:
-  // `siteFolder` ends with "/"; pages are named by appending their file names to it.
-  SiteWriter(FileSystem& fs, std::string siteFolder);
+  SiteWriter(Folder& folder, const PageRules& rules) : folder_(folder), rules_(rules) {}
 
   // Writes "index.html": the header box and the thumbnail grid.
   std::optional<PageError> WriteIndexPage(const IndexFile& index);
@@ -42,8 +41,8 @@ class SiteWriter {
   template <class Emit>
   std::optional<PageError> WritePage(std::string_view name, const Emit& emit);
 
-  FileSystem& fs_;
-  std::string siteFolder_;
+  Folder& folder_;
+  const PageRules& rules_;
   PageBuffers buffers_;
   PageTally tally_;
 };

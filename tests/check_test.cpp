@@ -121,7 +121,7 @@ TEST_F(CheckTest, EachKindOfProblemIsNamedWithItsLine) {
       // Line 8 is blank and takes B's caption with it; B's description becomes a caption.
       {Head() + "A\na\n\nB\nb\nC\nc\n", 3, ":8: blank line 8 drops line 9 with it: \"B\"\n"},
       {Head() + "\n" + longLine + "\n", 0,
-       ":6: blank line 6 drops line 7 with it: \"" + longLine.substr(0, 60) + "...\"\n"},
+       ":6: blank line 6 drops line 7 with it: \"" + longLine.substr(0, 40) + "\u2026\"\n"},
       // Two blank lines, a blank line after a comment and a blank last line keep pairs in step.
       {Head() + "A\na\n\n\n; the next ones\n\nB\nb\n\n", 2, ""},
       {Head("4 per row") + "A\na\n", 1,
@@ -293,6 +293,64 @@ TEST_F(CheckTest, RefusalsPrintOneMessageAndExitWithTheirCode) {
   EXPECT_EQ(incomplete.err,
             "The bundled support image s8.gif is missing from " + (bundle / "support") + ".\n");
   EXPECT_EQ(ListNames(dir.path()), "blocked index.txt");
+}
+
+// A file of many dropped pairs lists the first hundred and counts the rest, so that a check
+// needs no more memory than a run, however many there are.
+TEST_F(CheckTest, ManyDroppedPairsAreCountedButOnlyAHundredListed) {
+  std::string text = Head();
+  for (int n = 0; n < 150; ++n) text += "\nlost\n";
+  MakeSite(text, 0);
+  CliResult result = Run({"--check", dir / "index.txt"});
+  EXPECT_EQ(result.code, 1);
+  const std::string out = WithoutPath(result.out);
+  EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 102);
+  EXPECT_NE(out.find(":204: blank line 204 drops line 205 with it: \"lost\"\n"), std::string::npos);
+  EXPECT_EQ(out.find(":206: "), std::string::npos);
+  EXPECT_NE(out.find(": and 50 more dropped pairs not listed (the first 100 are)\n"),
+            std::string::npos);
+  EXPECT_NE(out.find(": 0 pictures, 12 files checked, 150 problems\n"), std::string::npos);
+}
+
+// The index file as one of the pages is a problem a check names, as a run refuses it.
+TEST_F(CheckTest, AnIndexFileThatIsAPageIsAProblem) {
+  MakeSite(Head() + "A\na\n", 1);
+  stdfs::rename(dir / "index.txt", dir / "Image1.html");
+  CliResult result = Run({"--check", "--quiet", dir / "Image1.html"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.out, (dir / "Image1.html") +
+                            ": the index file is the page Image1.html itself, which a run would "
+                            "write over; a run refuses it\n");
+}
+
+// A support image that is a link to nothing is missing to --check, and --add-support-images
+// neither writes through it nor says that every image is there.
+TEST_F(CheckTest, ALinkToNothingIsAMissingSupportImageThatIsLeftAlone) {
+  MakeSite(Head() + "A\na\n", 1);
+  stdfs::remove(dir / "support/x.gif");
+  stdfs::create_symlink(dir / "elsewhere/x.gif", dir / "support/x.gif");
+  EXPECT_EQ(WithoutPath(Run({"--check", "-q", dir / "index.txt"}).out),
+            ": support image support/x.gif is missing\n");
+  CliResult add = Run({"--add-support-images", dir / "index.txt"});
+  EXPECT_EQ(add.code, 1);
+  EXPECT_EQ(add.err,
+            "quillmere-cli: support/x.gif is a symbolic link to a file that does not "
+            "exist; it was left as it is\n");
+  EXPECT_EQ(add.out, "0 support images copied from " + (bundle / "support") + " into " +
+                         (dir / "support") + ", 11 already there, 1 left missing\n");
+  EXPECT_FALSE(stdfs::exists(dir / "elsewhere"));
+}
+
+// A support folder whose name holds a NUL byte names no folder: nothing is created or copied.
+TEST_F(CheckTest, ASupportFolderWithANulByteIsRefused) {
+  // The NUL byte stands beyond the start of the file, where it would make the file no text.
+  WriteFile(dir / "index.txt",
+            std::string(8000, ';') + std::string("\nAlbum\nt\np\ngfx\0x\n1\n", 20));
+  CliResult add = Run({"--add-support-images", dir / "index.txt"});
+  EXPECT_EQ(add.code, 1);
+  EXPECT_EQ(add.err,
+            "Could not create the support folder " + dir.path() + "gfx\\x00x: Invalid argument.\n");
+  EXPECT_EQ(ListNames(dir.path()), "index.txt");
 }
 
 }  // namespace

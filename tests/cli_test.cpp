@@ -69,5 +69,57 @@ TEST_F(CliTest, FailuresPrintOneLineAndExitWithOne) {
   EXPECT_EQ(folder.err, "Could not read index file " + dir.path() + ": Is a directory.\n");
 }
 
+// A stream whose every write fails, like standard output sent to /dev/full.
+class FullDevice final : public std::streambuf {
+ protected:
+  int_type overflow(int_type) override { return traits_type::eof(); }
+  std::streamsize xsputn(const char*, std::streamsize) override { return 0; }
+};
+
+TEST_F(CliTest, AFailedWriteToStandardOutputIsAFailure) {
+  WriteFile(dir / "index.txt", "T\nt\ni\ns\n2\nA\na\n");
+  FullDevice full;
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--verbose", dir / "index.txt"},
+        std::vector<std::string>{"--check", dir / "index.txt"},
+        std::vector<std::string>{"--version"}}) {
+    std::ostream out(&full);
+    std::ostringstream err;
+    EXPECT_EQ(RunCommandLine(args, out, err, fs), 1) << args.front();
+    EXPECT_EQ(err.str(), "quillmere-cli: could not write to standard output\n") << args.front();
+  }
+  // Nothing to say is no failure.
+  std::ostream out(&full);
+  std::ostringstream err;
+  EXPECT_EQ(RunCommandLine(std::vector<std::string>{dir / "index.txt"}, out, err, fs), 0);
+}
+
+TEST_F(CliTest, ForceReplacesPagesThatAreNotTheProgramsOwn) {
+  WriteFile(dir / "index.html", "<html>my own page</html>\n");
+  WriteFile(dir / "index.txt", "T\nt\ni\ns\n2\nA\na\n");
+  CliResult refused = Run({dir / "index.txt"});
+  EXPECT_EQ(refused.code, 1);
+  EXPECT_EQ(refused.err, "Page " + (dir / "index.html") +
+                             " does not look like a page that Quillmere writes, so it was left "
+                             "as it is and the run stopped.\n"
+                             "quillmere-cli: --force replaces such pages anyway\n");
+  CliResult forced = Run({"--force", dir / "index.txt"});
+  EXPECT_EQ(forced.code, 0) << forced.err;
+  EXPECT_EQ(ListNames(dir.path()), "Image1.html index.html index.txt");
+  EXPECT_EQ(Run({"--check", "--force", dir / "index.txt"}).code, 2);
+}
+
+// Text from the file and names with control characters never reach the terminal raw.
+TEST_F(CliTest, MessagesShowControlCharactersVisibly) {
+  WriteFile(dir / "index.txt", "T\nt\ni\ns\n99999\x1b]0;owned\x07" + std::string(100, '9') + "\n");
+  CliResult result = Run({dir / "index.txt"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.err, "Thumbnails per row \"99999\\x1b]0;owned\\x07" + std::string(25, '9') +
+                            "\u2026\" in " + (dir / "index.txt") +
+                            " is out of range: it must be from 1 to 10000.\n");
+  CliResult missing = Run({dir / "new\nline\x1b[2J.txt"});
+  EXPECT_EQ(missing.err, "File " + dir.path() + "new\\x0aline\\x1b[2J.txt was not found!\n");
+}
+
 }  // namespace
 }  // namespace quillmere

@@ -63,26 +63,19 @@ std::string Head(const std::string& title) {
   return title + "\r\nthumbs/t\r\npics/p\r\nsupport\r\n3\r\n";
 }
 
-const char* StepName(Step step) {
-  static const char* const names[] = {"Inspect",         "ListFolder", "OpenForReading", "Read",
-                                      "CreateTemporary", "Write",      "Close",          "SetMode",
-                                      "Rename",          "Remove"};
-  return names[static_cast<std::size_t>(step)];
-}
-
 // The error a step is made to fail with; each step its own, so that the message shows which.
 int InjectedError(Step step) {
   switch (step) {
     case Step::kWrite:
       return ENOSPC;
-    case Step::kClose:
+    case Step::kPutInPlace:
       return EDQUOT;
-    case Step::kCreateTemporary:
+    case Step::kCreateFile:
       return EMFILE;
-    case Step::kRename:
-      return EXDEV;
-    case Step::kSetMode:
-      return EPERM;
+    case Step::kOpenFolder:
+      return ENOTDIR;
+    case Step::kDescribe:
+      return EOVERFLOW;
     case Step::kRead:
       return EBADMSG;
     case Step::kOpenForReading:
@@ -170,8 +163,10 @@ TEST_P(FaultInjectionTest, EveryCallOfEveryStepCanFail) {
       ASSERT_EQ(faulty.Calls(step) >= nth, true);
       switch (outcome.status) {
         case RunOutcome::Status::kDone:
-          // Only a failure the run can work around, such as reading an old page to compare.
-          EXPECT_TRUE(step == Step::kOpenForReading || step == Step::kRead) << outcome.message;
+          // Only a failure the run can work around: a read of an old page to compare it, which
+          // then is written anew, or a look at the chosen path for a link, which makes the run
+          // compare every page with the index file instead.
+          EXPECT_TRUE(step == Step::kRead || step == Step::kInspect) << outcome.message;
           CheckPages("");
           break;
         case RunOutcome::Status::kNotFound:

@@ -87,19 +87,37 @@ TEST_F(HostileTest, FileOfOnlyCommentsGivesAnEmptyIndexPage) {
   EXPECT_EQ(ReadFile(dir / "index.html"), testing::ReferencePages("")["index.html"]);
 }
 
-// Expected: CR alone ends lines just like CR LF; NUL bytes are ordinary characters that reach
-// the pages unchanged.
+// Expected: CR alone ends lines just like CR LF; NUL bytes past the start of the file are
+// ordinary characters that reach the pages unchanged.
 TEST_F(HostileTest, CarriageReturnsAloneAndNulBytesAreReadByTheRules) {
   const std::string crOnly = "Title\rt/\rp/\rs\r2\rOne\rFirst\rTwo\rSecond\r";
   ASSERT_TRUE(Generate(crOnly).ok());
   ExpectSite(dir.path(), crOnly);
 
   TempFolder other;
-  const std::string nul("Ti\0tle\nt\0\ni\ns\n1\nA\0\nB\0b\n", 23);
+  const std::string nul =
+      std::string(8000, ';') + "\nTitle\nt\ni\ns\n1\n" + std::string("A\0\nB\0b\n", 7);
   WriteFile(other / "index.txt", nul);
   ASSERT_TRUE(GenerateSite(other / "index.txt", fs).ok());
   ExpectSite(other.path(), nul);
   EXPECT_NE(ReadFile(other / "Image1.html").find(std::string("B\0b", 3)), std::string::npos);
+}
+
+// Expected: a picture, or any file with a NUL byte among its first 8000 bytes, chosen as the
+// index file (through "All Files" in the window) is refused with a message naming it; nothing is
+// written, not even over an existing site.
+TEST_F(HostileTest, BinaryFileIsNoIndexFileAndNothingIsWritten) {
+  ASSERT_TRUE(Generate(kAlbum).ok());
+  const std::string before = ReadFile(dir / "index.html");
+  const std::string jpeg("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 20);
+  WriteFile(dir / "p1.jpg", jpeg + std::string(5000, 'x'));
+  RunOutcome outcome = GenerateSite(dir / "p1.jpg", fs);
+  EXPECT_EQ(outcome.status, RunOutcome::Status::kNotText);
+  EXPECT_EQ(outcome.message, "File " + (dir / "p1.jpg") +
+                                 " is not a text file (it holds NUL bytes), so it is no index "
+                                 "file; nothing was written.");
+  EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt p1.jpg");
+  EXPECT_EQ(ReadFile(dir / "index.html"), before);
 }
 
 // Expected: a number on the fifth value line that cannot be a count of thumbnails per row is
@@ -114,8 +132,10 @@ TEST_F(HostileTest, HugeThumbnailsPerRowIsRefusedAndNothingIsWritten) {
     SCOPED_TRACE(number);
     RunOutcome outcome = Generate("T\r\nt\r\ni\r\ns\r\n" + number + "\r\nNew\r\nnew\r\n");
     EXPECT_EQ(outcome.status, RunOutcome::Status::kBadPicsPerRow);
-    EXPECT_EQ(outcome.message, "Thumbnails per row \"" + number + "\" in " + (dir / "index.txt") +
-                                   " is out of range: it must be at most 10000.");
+    const std::string quoted =
+        number.size() > 40 ? number.substr(0, 40) + "\u2026" : number;  // at most 40 characters
+    EXPECT_EQ(outcome.message, "Thumbnails per row \"" + quoted + "\" in " + (dir / "index.txt") +
+                                   " is out of range: it must be from 1 to 10000.");
     EXPECT_EQ(outcome.pages.written, 0u);
     EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt");
     EXPECT_EQ(ReadFile(dir / "index.html"), before);

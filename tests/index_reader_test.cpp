@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <tuple>
+
 #include "index/index_file.h"
 #include "index/number.h"
+#include "index/picture_section.h"
 #include "support/temp_folder.h"
 
 namespace quillmere {
@@ -105,14 +108,57 @@ TEST(ReadIndex, LinesEndAtCrCrLfOrLf) {
 }
 
 TEST(ReadIndex, BytesPassThroughUnchanged) {
-  using namespace std::string_literals;
-  std::string text = "\xEF\xBB\xBFTitle \xE9\n\x1A\nimg\ns\n1\nCap\xFF\nLong\0with NUL \"<b>\"\n"s;
-  IndexFile index = Parse(text);
-  EXPECT_EQ(index.SiteTitle, "\xEF\xBB\xBFTitle \xE9");
+  IndexFile index = Parse("Title \xE9\n\x1A\nimg\ns\n1\nCap\xFF\nLong \"<b>\"\n");
+  EXPECT_EQ(index.SiteTitle, "Title \xE9");
   EXPECT_EQ(index.ThumbPrefix, "\x1A");
   ASSERT_EQ(index.PictureCount(), 1);
   EXPECT_EQ(index.Pictures[0].shortText, "Cap\xFF");
-  EXPECT_EQ(index.Pictures[0].longText, std::string_view("Long\0with NUL \"<b>\"", 19));
+  EXPECT_EQ(index.Pictures[0].longText, "Long \"<b>\"");
+  EXPECT_FALSE(index.utf8) << "a single-byte code page";
+}
+
+// UTF-8 beyond ASCII is declared; a byte-order mark is no part of the title; ASCII and text in a
+// single-byte code page are declared as before; broken or overlong sequences are no UTF-8.
+TEST(ReadIndex, TellsUtf8FromOtherText) {
+  struct Case {
+    std::string text;
+    bool utf8;
+    std::string title;
+  };
+  const std::string rest = "\nt\ni\ns\n1\n";
+  for (const Case& c :
+       std::vector<Case>{{"C\xC3\xB4te d'Azur" + rest, true, "C\xC3\xB4te d'Azur"},
+                         {"\xEF\xBB\xBFTitle" + rest, true, "Title"},
+                         {"\xEF\xBB\xBF  ; comment\nTitle" + rest, true, "Title"},
+                         {"Title" + rest + "A\nemoji \xF0\x9F\x93\xB7\n", true, "Title"},
+                         {"Plain ASCII" + rest, false, "Plain ASCII"},
+                         {"C\xF4te" + rest, false, "C\xF4te"},
+                         {"\xC3\xB4 then \xC3" + rest, false, "\xC3\xB4 then \xC3"},
+                         {"over\xC0\xAFlong" + rest, false, "over\xC0\xAFlong"},
+                         {"surrogate \xED\xA0\x80" + rest, false, "surrogate \xED\xA0\x80"},
+                         {"beyond \xF4\x90\x80\x80" + rest, false, "beyond \xF4\x90\x80\x80"},
+                         {"BOM later \xEF\xBB\xBF" + rest, true, "BOM later \xEF\xBB\xBF"}}) {
+    IndexFile index = Parse(c.text);
+    EXPECT_EQ(index.utf8, c.utf8) << c.text;
+    EXPECT_EQ(index.SiteTitle, c.title) << c.text;
+  }
+}
+
+// A NUL byte among the first 8000 bytes makes the file no text; later ones are characters.
+TEST(ReadIndex, NulBytesAtTheStartMakeNoText) {
+  using namespace std::string_literals;
+  for (std::size_t at : {0u, 3u, 7999u}) {
+    std::string text(9000, 'x');
+    text[at] = '\0';
+    auto parsed = ParseIndexText(text);
+    ASSERT_TRUE(std::holds_alternative<IndexError>(parsed)) << at;
+    EXPECT_EQ(std::get<IndexError>(parsed).kind, IndexError::Kind::kNotText);
+  }
+  const std::string head = std::string(8000, ';') + "\nT\nt\ni\ns\n1\n";
+  IndexFile index = Parse(head + "A\0\nB\0b\n"s);
+  ASSERT_EQ(index.PictureCount(), 1);
+  EXPECT_EQ(index.Pictures[0].shortText, "A\0"s);
+  EXPECT_EQ(index.Pictures[0].longText, "B\0b"s);
 }
 
 TEST(ReadNumber, DecimalRules) {
@@ -168,22 +214,29 @@ TEST(ReadIndex, RefusesNumbersOutOfRange) {
   }
 }
 
-TEST(ReadIndex, ReportsWhereThingsStand) {
-  IndexReport report;
-  auto parsed = ParseIndexText("T\nt\ni\ns\n\n3.5\nA\na\n\nx\nB\nb\n;C\nc\nD", &report);
-  ASSERT_TRUE(std::holds_alternative<IndexFile>(parsed));
-  EXPECT_EQ(report.fifthValueLine, 6u);
-  EXPECT_EQ(report.fifthValueText, "3.5");
-  EXPECT_FALSE(report.fifthValuePlain);
-  EXPECT_EQ(report.fifthValueNumber, 4);
-  EXPECT_EQ(report.pictureLines, (std::vector<std::uint64_t>{7, 11, 15}));
-  ASSERT_EQ(report.droppedPairs.size(), 2u);
-  EXPECT_EQ(report.droppedPairs[0].shortLine, 9u);
-  EXPECT_EQ(report.droppedPairs[0].longLine, 10u);
-  EXPECT_EQ(report.droppedPairs[0].longText, "x");
-  EXPECT_EQ(report.droppedPairs[1].shortLine, 13u);
-  EXPECT_EQ(report.droppedPairs[1].shortText, ";C");
-  EXPECT_EQ(report.droppedPairs[1].longText, "c");
+TEST(ReadIndex, TellsWhereTheHeadAndEachPairStand) {
+  const std::string text = "T\nt\ni\ns\n\n3.5\nA\na\n\nx\nB\nb\n;C\nc\nD";
+  auto parsed = ParseIndexHead(text);
+  ASSERT_TRUE(std::holds_alternative<IndexHead>(parsed));
+  const IndexHead& head = std::get<IndexHead>(parsed);
+  EXPECT_EQ(head.fifthValueLine, 6u);
+  EXPECT_EQ(head.fifthValueText, "3.5");
+  EXPECT_FALSE(head.fifthValuePlain);
+  EXPECT_EQ(head.fifthValueNumber, 4);
+  EXPECT_EQ(head.PicsPerRow, 4);
+
+  // Line numbers of each pair's lines, the caption, and the second line.
+  std::vector<std::tuple<std::uint64_t, std::uint64_t, std::string, std::string>> pairs;
+  PairReader reader(PictureLines(text, head));
+  for (LinePair pair; reader.Next(pair);) {
+    pairs.emplace_back(pair.firstLineNumber, pair.secondLineNumber, pair.caption, pair.secondLine);
+  }
+  using Pair = decltype(pairs)::value_type;
+  EXPECT_EQ(pairs, (std::vector<Pair>{{7, 8, "A", "a"},
+                                      {9, 10, "", "x"},
+                                      {11, 12, "B", "b"},
+                                      {13, 14, "", "c"},
+                                      {15, 0, "D", ""}}));
 }
 
 class ReadIndexFileTest : public ::testing::Test {

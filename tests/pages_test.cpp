@@ -6,6 +6,7 @@
 #include "index/index_file.h"
 #include "run/generate.h"
 #include "site/page_output.h"
+#include "site/page_signature.h"
 #include "support/reference_site.h"
 #include "support/temp_folder.h"
 
@@ -141,20 +142,23 @@ TEST_F(PagesTest, SinglePictureHasNoArrows) {
   EXPECT_EQ(page[12], "<TR vAlign=top><TD><IMG src=\"im1.jpg\" border=1></TD>");
 }
 
-// Random index files with every kind of line end, comments, blanks and high bytes must give
-// exactly the pages of the plain model.
-std::string RandomIndexFile(std::mt19937& random) {
+// Random index files with every kind of line end, comments, blanks and high bytes, in a
+// single-byte code page or in UTF-8 (with a byte-order mark now and then), must give exactly the
+// pages of the plain model.
+std::string RandomIndexFile(std::mt19937& random, bool utf8) {
   const std::vector<std::string> ends = {"\r\n", "\n", "\r"};
+  const std::string highBytes = utf8 ? "C\xC3\xB4te \xF0\x9F\x93\xB7" : "\xE9\xFF";
+  const std::string accented = utf8 ? "\xEF\xBB\xBF" : "Caf\xE9";
   const std::vector<std::string> pieces = {"Beach",
                                            " ",
                                            ";",
                                            "\t",
                                            "<b>x</b>",
                                            "\"q\"",
-                                           "\xE9\xFF",
+                                           highBytes,
                                            "",
                                            "  ;c",
-                                           "Caf\xE9",
+                                           accented,
                                            "&H1",
                                            "2.5",
                                            "3",
@@ -165,7 +169,7 @@ std::string RandomIndexFile(std::mt19937& random) {
                                            "b"};
   std::uniform_int_distribution<std::size_t> pick(0, pieces.size() - 1);
   std::uniform_int_distribution<int> lineCount(0, 60), partCount(0, 3);
-  std::string text;
+  std::string text = utf8 && random() % 3 == 0 ? "\xEF\xBB\xBF" : "";
   for (int line = lineCount(random); line > 0; --line) {
     for (int part = partCount(random); part > 0; --part) text += pieces[pick(random)];
     text += ends[pick(random) % ends.size()];
@@ -176,8 +180,9 @@ std::string RandomIndexFile(std::mt19937& random) {
 
 TEST_F(PagesTest, RandomIndexFilesMatchTheModelByteForByte) {
   std::mt19937 random(20261207);
+  int utf8Rounds = 0;
   for (int round = 0; round < 300; ++round) {
-    std::string text = RandomIndexFile(random);
+    std::string text = RandomIndexFile(random, round % 2 == 0);
     RunOutcome outcome = Generate(text);
     testing::ReferenceIndex model = ReferenceRead(text);
     if (model.picsPerRow > kMaxPicsPerRow) {
@@ -191,6 +196,29 @@ TEST_F(PagesTest, RandomIndexFilesMatchTheModelByteForByte) {
       ASSERT_EQ(ReadFile(dir / PicturePageName(n)), ReferencePicturePage(model, n))
           << "round " << round << " page " << n;
     }
+    utf8Rounds += model.utf8 ? 1 : 0;
+    // Every page written, from whatever index file, carries the signature that lets a later
+    // run replace it.
+    for (const auto& [name, bytes] : testing::ReferencePages(text)) {
+      EXPECT_TRUE(HasPageSignature(bytes, bytes)) << "round " << round << " " << name;
+    }
+  }
+  EXPECT_GT(utf8Rounds, 50) << "the UTF-8 rounds must mostly declare UTF-8";
+}
+
+// Pages written by hand, or by other programs, do not carry the signature, so a run leaves them
+// alone; nor does a page of this program cut short or edited at either end.
+TEST(PageSignature, HandWrittenAndDamagedPagesLackIt) {
+  const std::string ours = testing::ReferencePages("T\nt\ni\ns\n1\nA\na\n")["index.html"];
+  ASSERT_TRUE(HasPageSignature(ours, ours));
+  for (const std::string& page :
+       {std::string(
+            "<!DOCTYPE html>\n<html><head><title>Mine</title></head><body></body></html>\n"),
+        std::string("<HTML><HEAD><TITLE>Mine</TITLE></HEAD><BODY></BODY></HTML>\r\n"),
+        std::string("<HTML><HEAD><TITLE>x</TITLE>\n</TABLE>\n</CENTER>\n</BODY></HTML>\n"),
+        std::string("<html><head><title>x</title>") + std::string(kIndexPageEnd),
+        ours.substr(0, ours.size() - 2), ours + "\r\n", " " + ours, std::string()}) {
+    EXPECT_FALSE(HasPageSignature(page, page)) << page;
   }
 }
 

@@ -11,12 +11,23 @@ class FaultyReadableFile final : public ReadableFile {
     if (int error = fs_.Count(Step::kRead)) return {0, error};
     return inner_->Read(data, size);
   }
-  Result<std::uint64_t> Size() override { return inner_->Size(); }
+  Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset) override {
+    if (int error = fs_.Count(Step::kRead)) return {0, error};
+    return inner_->ReadAt(data, size, offset);
+  }
+  Result<EntryInfo> Describe() override {
+    if (int error = fs_.Count(Step::kDescribe)) return {{}, error};
+    return inner_->Describe();
+  }
 
  private:
   std::unique_ptr<ReadableFile> inner_;
   FaultyFileSystem& fs_;
 };
+
+std::unique_ptr<ReadableFile> Wrapped(std::unique_ptr<ReadableFile> file, FaultyFileSystem& fs) {
+  return std::make_unique<FaultyReadableFile>(std::move(file), fs);
+}
 
 class FaultyWritableFile final : public WritableFile {
  public:
@@ -30,18 +41,70 @@ class FaultyWritableFile final : public WritableFile {
     }
     return inner_->Write(data, size);
   }
-  int Close() override {
-    int error = fs_.Count(Step::kClose);
-    int closed = inner_->Close();
-    return error ? error : closed;
-  }
+  int Close() override { return inner_->Close(); }
 
  private:
   std::unique_ptr<WritableFile> inner_;
   FaultyFileSystem& fs_;
 };
 
+class FaultyNewFile final : public NewFile {
+ public:
+  FaultyNewFile(std::unique_ptr<NewFile> inner, FaultyFileSystem& fs)
+      : inner_(std::move(inner)), fs_(fs) {}
+  int Write(const char* data, std::size_t size) override {
+    if (int error = fs_.Count(Step::kWrite)) {
+      inner_->Write(data, size / 2);
+      return error;
+    }
+    return inner_->Write(data, size);
+  }
+  int PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
+    if (int error = fs_.Count(Step::kPutInPlace)) return error;
+    return inner_->PutInPlace(name, mode);
+  }
+
+ private:
+  std::unique_ptr<NewFile> inner_;
+  FaultyFileSystem& fs_;
+};
+
+class FaultyFolder final : public Folder {
+ public:
+  FaultyFolder(std::unique_ptr<Folder> inner, FaultyFileSystem& fs)
+      : inner_(std::move(inner)), fs_(fs) {}
+  Result<EntryInfo> Inspect(std::string_view name) override {
+    if (int error = fs_.Count(Step::kInspect)) return {{}, error};
+    return inner_->Inspect(name);
+  }
+  Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) override {
+    if (int error = fs_.Count(Step::kOpenForReading)) return {nullptr, error};
+    Result<std::unique_ptr<ReadableFile>> opened = inner_->OpenForReading(name);
+    if (opened) opened.value = Wrapped(std::move(opened.value), fs_);
+    return opened;
+  }
+  Result<std::unique_ptr<NewFile>> CreateFile() override {
+    if (int error = fs_.Count(Step::kCreateFile)) return {nullptr, error};
+    Result<std::unique_ptr<NewFile>> created = inner_->CreateFile();
+    if (created) created.value = std::make_unique<FaultyNewFile>(std::move(created.value), fs_);
+    return created;
+  }
+  void RemoveLeftovers() override { inner_->RemoveLeftovers(); }
+
+ private:
+  std::unique_ptr<Folder> inner_;
+  FaultyFileSystem& fs_;
+};
+
 }  // namespace
+
+const char* StepName(Step step) {
+  static const char* const names[] = {"Inspect",    "ListFolder", "OpenForReading", "Read",
+                                      "Describe",   "OpenFolder", "CreateFile",     "Write",
+                                      "PutInPlace", "CreateNew",  "Remove"};
+  static_assert(std::size(names) == static_cast<std::size_t>(Step::kCount));
+  return names[static_cast<std::size_t>(step)];
+}
 
 int FaultyFileSystem::Count(Step step) {
   int calls = ++calls_[static_cast<std::size_t>(step)];
@@ -61,36 +124,25 @@ Result<std::vector<std::string>> FaultyFileSystem::ListFolder(const std::string&
 Result<std::unique_ptr<ReadableFile>> FaultyFileSystem::OpenForReading(const std::string& path) {
   if (int error = Count(Step::kOpenForReading)) return {nullptr, error};
   Result<std::unique_ptr<ReadableFile>> opened = inner_.OpenForReading(path);
-  if (opened) opened.value = std::make_unique<FaultyReadableFile>(std::move(opened.value), *this);
+  if (opened) opened.value = Wrapped(std::move(opened.value), *this);
+  return opened;
+}
+
+Result<std::unique_ptr<Folder>> FaultyFileSystem::OpenFolder(const std::string& path) {
+  if (int error = Count(Step::kOpenFolder)) return {nullptr, error};
+  Result<std::unique_ptr<Folder>> opened = inner_.OpenFolder(path);
+  if (opened) opened.value = std::make_unique<FaultyFolder>(std::move(opened.value), *this);
   return opened;
 }
 
 Result<std::unique_ptr<WritableFile>> FaultyFileSystem::CreateNew(const std::string& path,
                                                                   mode_t mode) {
-  if (int error = Count(Step::kCreateTemporary)) return {nullptr, error};
+  if (int error = Count(Step::kCreateNew)) return {nullptr, error};
   Result<std::unique_ptr<WritableFile>> created = inner_.CreateNew(path, mode);
-  if (created)
-    created.value = std::make_unique<FaultyWritableFile>(std::move(created.value), *this);
-  return created;
-}
-
-Result<TemporaryFile> FaultyFileSystem::CreateTemporary(const std::string& nearPath, mode_t mode) {
-  if (int error = Count(Step::kCreateTemporary)) return {{}, error};
-  Result<TemporaryFile> created = inner_.CreateTemporary(nearPath, mode);
   if (created) {
-    created.value.file = std::make_unique<FaultyWritableFile>(std::move(created.value.file), *this);
+    created.value = std::make_unique<FaultyWritableFile>(std::move(created.value), *this);
   }
   return created;
-}
-
-int FaultyFileSystem::SetMode(const std::string& path, mode_t mode) {
-  if (int error = Count(Step::kSetMode)) return error;
-  return inner_.SetMode(path, mode);
-}
-
-int FaultyFileSystem::Rename(const std::string& from, const std::string& to) {
-  if (int error = Count(Step::kRename)) return error;
-  return inner_.Rename(from, to);
 }
 
 int FaultyFileSystem::Remove(const std::string& path) {

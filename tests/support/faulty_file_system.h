@@ -15,16 +15,21 @@ enum class Step : std::size_t {
   kListFolder,
   kOpenForReading,
   kRead,
-  kCreateTemporary,
+  kDescribe,
+  kOpenFolder,
+  kCreateFile,
   kWrite,
-  kClose,
-  kSetMode,
-  kRename,
+  kPutInPlace,
+  kCreateNew,
   kRemove,
   kCount
 };
 
+// The name of a step, for test messages.
+const char* StepName(Step step);
+
 // Passes calls on to `inner`; the chosen call of a step fails with the chosen error instead.
+// The same counts cover the calls of the folders and files it hands out.
 class FaultyFileSystem final : public FileSystem {
  public:
   explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
@@ -43,11 +48,9 @@ class FaultyFileSystem final : public FileSystem {
   Result<EntryInfo> Inspect(const std::string& path, bool follow) override;
   Result<std::vector<std::string>> ListFolder(const std::string& folder) override;
   Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
+  Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override;
   int CreateFolders(const std::string& path) override { return inner_.CreateFolders(path); }
-  Result<TemporaryFile> CreateTemporary(const std::string& nearPath, mode_t mode) override;
-  int SetMode(const std::string& path, mode_t mode) override;
-  int Rename(const std::string& from, const std::string& to) override;
   int Remove(const std::string& path) override;
 
  private:

@@ -1,5 +1,6 @@
 #include "support/reference_site.h"
 
+#include <algorithm>
 #include <cmath>
 #include <string_view>
 
@@ -59,6 +60,32 @@ long long NumberOf(const std::string& text) {
   return std::llrint(std::stold(number));  // the default rounding sends halves to even
 }
 
+// Decodes code point after code point by the letter of RFC 3629.
+bool IsUtf8(const std::string& bytes) {
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+    int length = lead < 0x80         ? 1
+                 : (lead >> 5) == 6  ? 2
+                 : (lead >> 4) == 14 ? 3
+                 : (lead >> 3) == 30 ? 4
+                                     : 0;
+    if (length == 0 || i + length > bytes.size()) return false;
+    unsigned long code = length == 1 ? lead : lead & (0x7F >> length);
+    for (int k = 1; k < length; ++k) {
+      const unsigned char next = static_cast<unsigned char>(bytes[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = code << 6 | (next & 0x3F);
+    }
+    const unsigned long smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < smallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
 std::string Lines(const std::vector<std::string>& lines) {
   std::string page;
   for (const std::string& line : lines) page += line + "\r\n";
@@ -68,7 +95,8 @@ std::string Lines(const std::vector<std::string>& lines) {
 }  // namespace
 
 ReferenceIndex ReferenceRead(const std::string& bytes) {
-  std::vector<std::string> lines = SplitLines(bytes);
+  const bool bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0;
+  std::vector<std::string> lines = SplitLines(bom ? bytes.substr(3) : bytes);
   std::size_t next = 0;
   std::string head[5];
   for (std::string& value : head) {
@@ -78,6 +106,9 @@ ReferenceIndex ReferenceRead(const std::string& bytes) {
     }
   }
   ReferenceIndex index;
+  index.utf8 = IsUtf8(bytes) && std::any_of(bytes.begin(), bytes.end(), [](char c) {
+                 return static_cast<unsigned char>(c) >= 128;
+               });
   index.title = head[0];
   index.thumbPrefix = head[1];
   index.imagePrefix = head[2];
@@ -98,7 +129,8 @@ std::string ReferenceIndexPage(const ReferenceIndex& index) {
   const std::string& sf = index.supportFolder;
   std::vector<std::string> p = {
       "<HTML><HEAD><TITLE>" + index.title + "</TITLE>",
-      "<META http-equiv=Content-Type content=" + Q + "text/html; charset=iso-8859-1" + Q + ">",
+      "<META http-equiv=Content-Type content=" + Q +
+          "text/html; charset=" + (index.utf8 ? "utf-8" : "iso-8859-1") + Q + ">",
       "<style type=" + Q + "text/css" + Q + "><!--",
       "#pictitle {FONT-WEIGHT: bold; FONT-SIZE: 12px; COLOR: #000000; LINE-HEIGHT: 16px; "
       "FONT-FAMILY: Verdana, Arial, Helvetica, sans-serif; TEXT-DECORATION: none}",

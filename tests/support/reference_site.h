@@ -12,10 +12,12 @@ namespace quillmere::testing {
 struct ReferenceIndex {
   std::string title, thumbPrefix, imagePrefix, supportFolder;
   long long picsPerRow = 6;
+  bool utf8 = false;  // the whole file is UTF-8 with at least one byte beyond ASCII
   std::vector<std::pair<std::string, std::string>> pictures;  // short, long
 };
 
-// Reads index file bytes by the rules; the thumbnails-per-row number is not range-checked.
+// Reads index file bytes by the rules; the thumbnails-per-row number is not range-checked, nor
+// are the bytes checked for being text.
 ReferenceIndex ReferenceRead(const std::string& bytes);
 
 // The index page's bytes.

@@ -1,0 +1,36 @@
+// Standard output and standard error as streams that remember why a write failed.
+#pragma once
+
+#include <ostream>
+#include <streambuf>
+
+namespace quillmere {
+
+// A stream buffer over a file descriptor that keeps the error of the first write that failed.
+class DescriptorStreamBuffer final : public std::streambuf {
+ public:
+  explicit DescriptorStreamBuffer(int fd);
+  DescriptorStreamBuffer(const DescriptorStreamBuffer&) = delete;
+  DescriptorStreamBuffer& operator=(const DescriptorStreamBuffer&) = delete;
+  ~DescriptorStreamBuffer() override;
+
+  // The errno of the first failed write, or 0.
+  int error() const { return error_; }
+
+ protected:
+  int_type overflow(int_type c) override;
+  int sync() override;
+
+ private:
+  bool WriteOut();
+
+  int fd_;
+  int error_ = 0;
+  char buffer_[8192];
+};
+
+// The errno with which writing to `stream` failed, when it writes through a
+// DescriptorStreamBuffer and one failed; otherwise 0.
+int StreamError(std::ostream& stream);
+
+}  // namespace quillmere

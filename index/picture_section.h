@@ -1,0 +1,65 @@
+// The picture section of an index file, taken pair of lines by pair of lines.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "index/line_reader.h"
+
+namespace quillmere {
+
+// One pair of lines of the picture section: a picture, or a pair that its first line drops.
+struct LinePair {
+  // The first line exactly as read.
+  std::string_view firstLine;
+  // The caption: the first line trimmed of spaces; empty when the pair is dropped, because the
+  // first line is blank or starts with ";".
+  std::string_view caption;
+  // The second line exactly as read; empty when the file ended after the first.
+  std::string_view secondLine;
+  // The 1-based numbers of the two lines; secondLineNumber is 0 when there is no second line.
+  std::uint64_t firstLineNumber = 0;
+  std::uint64_t secondLineNumber = 0;
+
+  bool dropped() const { return caption.empty(); }
+};
+
+// Trims spaces, and nothing else, from both ends of `text`.
+inline std::string_view TrimSpaces(std::string_view text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Yields the pairs of the picture section in the order of the file.
+class PairReader {
+ public:
+  // Reads from where `lines` stands to the end of its text.
+  explicit PairReader(const LineReader& lines) : lines_(lines) {}
+
+  // Reads the next pair into `pair`; false at the end of the file.
+  bool Next(LinePair& pair) {
+    if (lines_.AtEnd()) return false;
+    pair.firstLine = lines_.Next();
+    pair.firstLineNumber = lines_.LineNumber();
+    pair.secondLine = {};
+    pair.secondLineNumber = 0;
+    if (!lines_.AtEnd()) {
+      pair.secondLine = lines_.Next();
+      pair.secondLineNumber = lines_.LineNumber();
+    }
+    // Only a semicolon in the very first column makes a comment here.
+    pair.caption = !pair.firstLine.empty() && pair.firstLine.front() == ';'
+                       ? std::string_view()
+                       : TrimSpaces(pair.firstLine);
+    return true;
+  }
+
+  // The text not read yet.
+  std::string_view Rest() const { return lines_.Rest(); }
+
+ private:
+  LineReader lines_;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,81 @@
+#include "run/message_text.h"
+
+#include <cstdint>
+
+namespace quillmere {
+namespace {
+
+// The length of the character at the start of `text`: a valid UTF-8 sequence of a printable
+// character, or a single byte that must be escaped (length 1, `escape` set).
+std::size_t CharacterLength(std::string_view text, bool& escape) {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  escape = false;
+  if (lead < 0x20 || lead == 0x7F) {
+    escape = true;
+    return 1;
+  }
+  if (lead < 0x80) return 1;
+  std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+  if (length == 0 || lead > 0xF4 || length > text.size()) length = 0;
+  std::uint32_t code = length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto next = static_cast<unsigned char>(text[i]);
+    if ((next & 0xC0) != 0x80) {
+      length = 0;
+      break;
+    }
+    code = code << 6 | (next & 0x3F);
+  }
+  const bool valid = length != 0 &&
+                     !(length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) &&
+                     !(length == 4 && (code < 0x10000 || code > 0x10FFFF));
+  // The C1 control characters, U+0080 to U+009F, act on terminals like the C0 ones.
+  if (!valid || code < 0xA0) {
+    escape = true;
+    return 1;
+  }
+  return length;
+}
+
+void AppendEscaped(std::string& out, char c) {
+  static constexpr char kDigits[] = "0123456789abcdef";
+  const auto byte = static_cast<unsigned char>(c);
+  out += "\\x";
+  out += kDigits[byte >> 4];
+  out += kDigits[byte & 0x0F];
+}
+
+// Appends up to `limit` characters of `text` made visible; returns the bytes taken.
+std::size_t AppendVisible(std::string& out, std::string_view text, std::size_t limit) {
+  std::size_t at = 0;
+  for (std::size_t shown = 0; at < text.size() && shown < limit; ++shown) {
+    bool escape = false;
+    const std::size_t length = CharacterLength(text.substr(at), escape);
+    if (escape) {
+      AppendEscaped(out, text[at]);
+    } else {
+      out.append(text.substr(at, length));
+    }
+    at += length;
+  }
+  return at;
+}
+
+}  // namespace
+
+std::string Visible(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  AppendVisible(out, text, text.size());
+  return out;
+}
+
+std::string QuotedExcerpt(std::string_view text) {
+  std::string out = "\"";
+  const std::size_t taken = AppendVisible(out, text, kExcerptLength);
+  if (taken < text.size()) out += "\u2026";
+  out += '"';
+  return out;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,21 @@
+#include "site/page_output.h"
+
+#include <limits>
+
+namespace quillmere {
+
+std::int64_t PicturePageNumber(std::string_view name) {
+  constexpr std::string_view kStart = "Image", kEnd = ".html";
+  if (!name.starts_with(kStart) || !name.ends_with(kEnd)) return 0;
+  std::string_view digits = name.substr(kStart.size(), name.size() - kStart.size() - kEnd.size());
+  if (digits.empty() || digits.front() == '0' ||
+      digits.find_first_not_of("0123456789") != std::string_view::npos) {
+    return 0;
+  }
+  std::int64_t number = 0;
+  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (error == std::errc::result_out_of_range) return std::numeric_limits<std::int64_t>::max();
+  return number;
+}
+
+}  // namespace quillmere
