@@ -155,7 +155,8 @@ TEST(ReadIndex, NulBytesAtTheStartMakeNoText) {
     EXPECT_EQ(std::get<IndexError>(parsed).kind, IndexError::Kind::kNotText);
   }
   const std::string head = std::string(8000, ';') + "\nT\nt\ni\ns\n1\n";
-  IndexFile index = Parse(head + "A\0\nB\0b\n"s);
+  const std::string text = head + "A\0\nB\0b\n"s;
+  IndexFile index = Parse(text);
   ASSERT_EQ(index.PictureCount(), 1);
   EXPECT_EQ(index.Pictures[0].shortText, "A\0"s);
   EXPECT_EQ(index.Pictures[0].longText, "B\0b"s);
