@@ -114,9 +114,15 @@ void BM_RewriteUnchangedPages(benchmark::State& state) {
   }
   folder += "/";
   PosixFileSystem fs;
-  SiteWriter(fs, folder).WritePicturePages(index);
+  auto opened = fs.OpenFolder(folder);
+  if (!opened) {
+    state.SkipWithError("cannot open the temporary folder");
+    return;
+  }
+  const PageRules rules;
+  SiteWriter(*opened.value, rules).WritePicturePages(index);
   for (auto _ : state) {
-    SiteWriter writer(fs, folder);
+    SiteWriter writer(*opened.value, rules);
     benchmark::DoNotOptimize(writer.WritePicturePages(index));
   }
   state.SetItemsProcessed(state.iterations() * index.PictureCount());
