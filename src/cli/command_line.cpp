@@ -7,10 +7,10 @@
 #include <variant>
 #include <vector>
 
+#include "check/site_check.h"
+#include "check/support_images.h"
 #include "cli/descriptor_stream.h"
-#include "cli/site_check.h"
-#include "cli/site_names.h"
-#include "cli/support_images.h"
+#include "cli/shell_word.h"
 #include "platform/signals.h"
 #include "run/generate.h"
 #include "run/message_text.h"

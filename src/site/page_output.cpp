@@ -5,9 +5,9 @@
 namespace quillmere {
 
 std::int64_t PicturePageNumber(std::string_view name) {
-  constexpr std::string_view kStart = "Image", kEnd = ".html";
-  if (!name.starts_with(kStart) || !name.ends_with(kEnd)) return 0;
-  std::string_view digits = name.substr(kStart.size(), name.size() - kStart.size() - kEnd.size());
+  if (!name.starts_with(kPicturePagePrefix) || !name.ends_with(kPageExtension)) return 0;
+  std::string_view digits = name.substr(
+      kPicturePagePrefix.size(), name.size() - kPicturePagePrefix.size() - kPageExtension.size());
   if (digits.empty() || digits.front() == '0' ||
       digits.find_first_not_of("0123456789") != std::string_view::npos) {
     return 0;

@@ -38,11 +38,27 @@ class PageNumber {
   std::size_t length_;
 };
 
+// A picture page's file name is this prefix, the picture's number and the extension of pages.
+inline constexpr std::string_view kPicturePagePrefix = "Image";
+inline constexpr std::string_view kPageExtension = ".html";
+
 // The file name of picture page `n`: "Image" followed by the number and ".html".
 inline std::string PicturePageName(std::int64_t n) {
-  std::string name = "Image";
+  std::string name(kPicturePagePrefix);
   name += PageNumber(n).text();
-  name += ".html";
+  name += kPageExtension;
+  return name;
+}
+
+// The extension of every thumbnail and picture that the pages name.
+inline constexpr std::string_view kPictureFileExtension = ".jpg";
+
+// The name that the pages give the thumbnail or picture of picture `n`: the prefix from the index
+// file, the number and ".jpg".
+inline std::string PictureFileName(std::string_view prefix, std::int64_t n) {
+  std::string name(prefix);
+  name += PageNumber(n).text();
+  name += kPictureFileExtension;
   return name;
 }
 

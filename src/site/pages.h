@@ -91,7 +91,7 @@ void EmitThumbnail(Sink& out, const IndexFile& index, std::int64_t n) {
   Line(out, "          <TBODY>");
   Line(out, "            <TR vAlign=top>");
   Line(out, "            <TD><A href=", Q, "javascript:show_foto(", number, ")", Q, ">");
-  Line(out, "            <IMG src=", Q, index.ThumbPrefix, number, ".jpg", Q,
+  Line(out, "            <IMG src=", Q, index.ThumbPrefix, number, kPictureFileExtension, Q,
        ";border=1></A></TD>");
   Line(out, "            <TD background=", Q, support, "/s6.gif", Q, "><IMG height=13 src=", Q,
        support, "/s6a.gif", Q, " width=9></TD></TR>");
@@ -160,9 +160,9 @@ void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n) {
   Line(out, "<HTML><HEAD><TITLE>", picture.shortText, "</TITLE></HEAD><BODY>");
   Line(out, "<CENTER><TABLE cellSpacing=0 cellPadding=0 border=0><TBODY>");
   if (hasPrevious) {
-    Line(out, "<TR><TD width=40 rowSpan=3><A href=", Q, "Image", PageNumber(n - 1), ".html", Q,
-         "><IMG src=", Q, support, "/previmg.gif", Q, " border=0 alt=", Q, "Previous", Q,
-         "></A></TD>");
+    Line(out, "<TR><TD width=40 rowSpan=3><A href=", Q, kPicturePagePrefix, PageNumber(n - 1),
+         kPageExtension, Q, "><IMG src=", Q, support, "/previmg.gif", Q, " border=0 alt=", Q,
+         "Previous", Q, "></A></TD>");
   } else {
     Line(out, "<TR><TD width=40 rowSpan=3></TD>");
   }
@@ -171,9 +171,9 @@ void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n) {
        "</SPAN></TD>");
   Line(out, "<TD width=7><IMG src=", Q, support, "/rondtr.gif", Q, " width=10></TD>");
   if (hasNext) {
-    Line(out, "<TD width=40 rowSpan=3><A href=", Q, "Image", PageNumber(n + 1), ".html", Q,
-         "><IMG src=", Q, support, "/nextimg.gif", Q, " border=0 alt=", Q, "Next", Q,
-         "></A></TD></TR>");
+    Line(out, "<TD width=40 rowSpan=3><A href=", Q, kPicturePagePrefix, PageNumber(n + 1),
+         kPageExtension, Q, "><IMG src=", Q, support, "/nextimg.gif", Q, " border=0 alt=", Q,
+         "Next", Q, "></A></TD></TR>");
   } else {
     Line(out, "<TD width=40 rowSpan=3></TD></TR>");
   }
@@ -186,12 +186,12 @@ void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n) {
        " width=10></TD></TR><TR height=2></TR></TBODY></TABLE></CENTER>");
   Line(out, "<TABLE cellSpacing=0 cellPadding=0 bgColor=#ffffff border=0><TBODY>");
   if (hasNext) {
-    Line(out, "<TR vAlign=top><TD><A href=", Q, "Image", PageNumber(n + 1), ".html", Q,
-         "><IMG src=", Q, index.ImagePrefix, number, ".jpg", Q, " border=1 alt=", Q, "Next", Q,
-         "></A></TD>");
+    Line(out, "<TR vAlign=top><TD><A href=", Q, kPicturePagePrefix, PageNumber(n + 1),
+         kPageExtension, Q, "><IMG src=", Q, index.ImagePrefix, number, kPictureFileExtension, Q,
+         " border=1 alt=", Q, "Next", Q, "></A></TD>");
   } else {
-    Line(out, "<TR vAlign=top><TD><IMG src=", Q, index.ImagePrefix, number, ".jpg", Q,
-         " border=1></TD>");
+    Line(out, "<TR vAlign=top><TD><IMG src=", Q, index.ImagePrefix, number, kPictureFileExtension,
+         Q, " border=1></TD>");
   }
   Line(out, "<TD background=", Q, support, "/s6.gif", Q, "><IMG height=13 src=", Q, support,
        "/s6a.gif", Q, " width=9></TD></TR>");

@@ -1,11 +1,11 @@
-#include "cli/support_images.h"
+#include "check/support_images.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <variant>
 
-#include "cli/site_names.h"
+#include "check/site_names.h"
 #include "index/index_file.h"
 #include "paths/paths.h"
 #include "run/generate.h"

@@ -1,4 +1,4 @@
-#include "cli/site_names.h"
+#include "check/site_names.h"
 
 namespace quillmere {
 namespace {
@@ -28,27 +28,6 @@ std::string PathOnDisk(std::string_view siteFolder, std::string_view name) {
   std::string path(siteFolder);
   path += name;
   return path;
-}
-
-std::string ShellWord(std::string_view text) {
-  bool plain = !text.empty();
-  for (char c : text) {
-    if (!IsLetter(c) && !IsDigit(c) &&
-        std::string_view("_./+-,=:@").find(c) == std::string_view::npos) {
-      plain = false;
-    }
-  }
-  if (plain) return std::string(text);
-  std::string quoted = "'";
-  for (char c : text) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  quoted += '\'';
-  return quoted;
 }
 
 }  // namespace quillmere

@@ -14,7 +14,4 @@ bool NamesAnotherPlace(std::string_view name);
 // inside `siteFolder` (which ends with "/").
 std::string PathOnDisk(std::string_view siteFolder, std::string_view name);
 
-// `text` quoted for a POSIX shell when it holds anything but letters, digits and "_./+-,=:@".
-std::string ShellWord(std::string_view text);
-
 }  // namespace quillmere

@@ -1,11 +1,11 @@
-#include "cli/site_check.h"
+#include "check/site_check.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <utility>
 #include <vector>
 
-#include "cli/site_names.h"
+#include "check/site_names.h"
 #include "index/index_file.h"
 #include "index/picture_section.h"
 #include "paths/paths.h"
@@ -81,11 +81,9 @@ class Checker {
         CheckDroppedPair(pair);
         continue;
       }
-      const PageNumber number(++check_.pictureCount);
-      LookFor("thumbnail", std::string(head.ThumbPrefix) + std::string(number.text()) + ".jpg",
-              pair.firstLineNumber);
-      LookFor("picture", std::string(head.ImagePrefix) + std::string(number.text()) + ".jpg",
-              pair.firstLineNumber);
+      const std::int64_t n = ++check_.pictureCount;
+      LookFor("thumbnail", PictureFileName(head.ThumbPrefix, n), pair.firstLineNumber);
+      LookFor("picture", PictureFileName(head.ImagePrefix, n), pair.firstLineNumber);
     }
   }
 
