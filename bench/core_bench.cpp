@@ -120,9 +120,9 @@ void BM_RewriteUnchangedPages(benchmark::State& state) {
     return;
   }
   const PageRules rules;
-  SiteWriter(*opened.value, rules).WritePicturePages(index);
+  SiteWriter(*opened.value(), rules).WritePicturePages(index);
   for (auto _ : state) {
-    SiteWriter writer(*opened.value, rules);
+    SiteWriter writer(*opened.value(), rules);
     benchmark::DoNotOptimize(writer.WritePicturePages(index));
   }
   state.SetItemsProcessed(state.iterations() * index.PictureCount());

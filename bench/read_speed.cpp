@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     seconds.push_back(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     if (!std::holds_alternative<quillmere::IndexFile>(read)) return 1;
-    bytes = fs.Inspect(argv[1], true).value.size;
+    bytes = std::get<quillmere::IndexFile>(read).source.size;
   }
   std::sort(seconds.begin(), seconds.end());
   std::printf("%.0f\n", static_cast<double>(bytes) / 1e6 / seconds[seconds.size() / 2]);

@@ -142,12 +142,12 @@ std::map<std::string, std::string> Run(const Scratch& scratch, std::string_view 
       outcome.status == RunOutcome::Status::kNotText) {
     FUZZ_CHECK((outcome.status == RunOutcome::Status::kNotText) == quillmere::LooksBinary(text),
                "only a file with NUL bytes at its start is no text");
-    FUZZ_CHECK(!outcome.message.empty(), "a message");
+    FUZZ_CHECK(outcome.subject == scratch.site + "index.txt", "the index file is named");
     FUZZ_CHECK(outcome.pages.written + outcome.pages.unchanged == 0, "nothing written");
     CheckSite(scratch, {}, before);
     return before;
   }
-  FUZZ_CHECK(outcome.ok(), outcome.message.c_str());
+  FUZZ_CHECK(outcome.ok(), quillmere::Describe(outcome).c_str());
   std::map<std::string, std::string> pages = ModelPages(text);
   FUZZ_CHECK(outcome.pictureCount + 1 == static_cast<std::int64_t>(pages.size()), "pictures");
   std::uint64_t changed = 0;

@@ -71,7 +71,7 @@ class HostileTest : public ::testing::Test {
 // picture page.
 TEST_F(HostileTest, EmptyFileGivesAnEmptyIndexPage) {
   RunOutcome outcome = Generate("");
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(outcome.pictureCount, 0);
   ExpectSite(dir.path(), "");
   EXPECT_NE(ReadFile(dir / "index.html").find("<TITLE></TITLE>"), std::string::npos);
@@ -81,7 +81,7 @@ TEST_F(HostileTest, EmptyFileGivesAnEmptyIndexPage) {
 TEST_F(HostileTest, FileOfOnlyCommentsGivesAnEmptyIndexPage) {
   const std::string text = "; one\r\n;\r\n   ; indented\r\n\r\n  \r\n;; last, no line end";
   RunOutcome outcome = Generate(text);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(outcome.pictureCount, 0);
   ExpectSite(dir.path(), text);
   EXPECT_EQ(ReadFile(dir / "index.html"), testing::ReferencePages("")["index.html"]);
@@ -113,9 +113,7 @@ TEST_F(HostileTest, BinaryFileIsNoIndexFileAndNothingIsWritten) {
   WriteFile(dir / "p1.jpg", jpeg + std::string(5000, 'x'));
   RunOutcome outcome = GenerateSite(dir / "p1.jpg", fs);
   EXPECT_EQ(outcome.status, RunOutcome::Status::kNotText);
-  EXPECT_EQ(outcome.message, "File " + (dir / "p1.jpg") +
-                                 " is not a text file (it holds NUL bytes), so it is no index "
-                                 "file; nothing was written.");
+  EXPECT_EQ(outcome.subject, dir / "p1.jpg");
   EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt p1.jpg");
   EXPECT_EQ(ReadFile(dir / "index.html"), before);
 }
@@ -134,8 +132,8 @@ TEST_F(HostileTest, HugeThumbnailsPerRowIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(outcome.status, RunOutcome::Status::kBadPicsPerRow);
     const std::string quoted =
         number.size() > 40 ? number.substr(0, 40) + "\u2026" : number;  // at most 40 characters
-    EXPECT_EQ(outcome.message, "Thumbnails per row \"" + quoted + "\" in " + (dir / "index.txt") +
-                                   " is out of range: it must be from 1 to 10000.");
+    EXPECT_EQ(Describe(outcome), "Thumbnails per row \"" + quoted + "\" in " + (dir / "index.txt") +
+                                     " is out of range: it must be from 1 to 10000.");
     EXPECT_EQ(outcome.pages.written, 0u);
     EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt");
     EXPECT_EQ(ReadFile(dir / "index.html"), before);
@@ -158,7 +156,7 @@ TEST_F(HostileTest, OddNumbersOnTheFifthValueLineGiveTheRulesCount) {
     ASSERT_TRUE(std::holds_alternative<IndexFile>(parsed));
     EXPECT_EQ(std::get<IndexFile>(parsed).PicsPerRow, perRow);
     RunOutcome outcome = Generate(text);
-    ASSERT_TRUE(outcome.ok()) << outcome.message;
+    ASSERT_TRUE(outcome.ok()) << Describe(outcome);
     ExpectSite(dir.path(), text);
   }
 }
@@ -172,10 +170,10 @@ TEST_F(HostileTest, FifoIsNotReadAndNothingIsWritten) {
   Watchdog watchdog(20);
   RunOutcome outcome = GenerateSite(dir / "index.txt", fs);
   EXPECT_EQ(outcome.status, RunOutcome::Status::kNotFound);
-  EXPECT_EQ(outcome.message, "File " + (dir / "index.txt") + " was not found!");
+  EXPECT_EQ(Describe(outcome), "File " + (dir / "index.txt") + " was not found!");
   auto read = ReadIndexFile(dir / "index.txt", fs);
   ASSERT_TRUE(std::holds_alternative<IndexError>(read));
-  EXPECT_EQ(std::get<IndexError>(read).systemError, kNotRegularFile);
+  EXPECT_EQ(std::get<IndexError>(read).systemError, FileError::kNotRegularFile);
   EXPECT_EQ(ListNames(dir.path()), "index.txt");
 }
 
@@ -185,8 +183,8 @@ TEST_F(HostileTest, FolderIsReportedAsUnreadableAndNothingIsWritten) {
   std::filesystem::create_directory(dir / "album.txt");
   RunOutcome outcome = GenerateSite(dir / "album.txt", fs);
   EXPECT_EQ(outcome.status, RunOutcome::Status::kIndexUnreadable);
-  EXPECT_EQ(outcome.message,
-            "Could not read index file " + (dir / "album.txt") + ": Is a directory.");
+  EXPECT_EQ(outcome.subject, dir / "album.txt");
+  EXPECT_EQ(outcome.error, std::errc::is_a_directory);
   EXPECT_EQ(ListNames(dir.path()), "album.txt");
   EXPECT_EQ(ListNames(dir / "album.txt"), "");
 }
@@ -203,7 +201,7 @@ TEST_F(HostileTest, DanglingLinkAndLinkLoopsAreNotFoundAndNothingIsWritten) {
     Watchdog watchdog(20);
     RunOutcome outcome = GenerateSite(dir / name, fs);
     EXPECT_EQ(outcome.status, RunOutcome::Status::kNotFound);
-    EXPECT_EQ(outcome.message, "File " + (dir / name) + " was not found!");
+    EXPECT_EQ(Describe(outcome), "File " + (dir / name) + " was not found!");
   }
   EXPECT_EQ(ListNames(dir.path()), "dangling.txt loop-a.txt loop-b.txt self.txt");
 }
@@ -214,7 +212,7 @@ TEST_F(HostileTest, DanglingLinkAndLinkLoopsAreNotFoundAndNothingIsWritten) {
 TEST_F(HostileTest, IndexFileWithAHostileNameIsReadLikeAnyOther) {
   const std::string name = "-my \"best\" 'album' [2024] (draft) {x} * ? ;|&<>.txt";
   RunOutcome outcome = Generate(kAlbum, name);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(outcome.siteFolder, dir.path());
   ExpectSite(dir.path(), kAlbum, name);
 }
@@ -243,8 +241,8 @@ TEST_F(HostileTest, WildcardNameThatOnlyMatchesAnotherFileIsUnreadable) {
   WriteFile(dir / "album-2024.txt", kAlbum);
   RunOutcome outcome = GenerateSite(dir / "album-*.txt", fs);
   EXPECT_EQ(outcome.status, RunOutcome::Status::kIndexUnreadable);
-  EXPECT_EQ(outcome.message,
-            "Could not read index file " + (dir / "album-*.txt") + ": No such file or directory.");
+  EXPECT_EQ(outcome.subject, dir / "album-*.txt");
+  EXPECT_EQ(outcome.error, std::errc::no_such_file_or_directory);
   EXPECT_EQ(ListNames(dir.path()), "album-2024.txt");
 }
 
@@ -262,10 +260,10 @@ TEST_F(HostileTest, SiteFolderWithShellSyntaxAndNewlinesIsOnlyAPath) {
       RunCommandLine(std::vector<std::string>{"--verbose", folder + "/index.txt"}, out, err, fs);
   RunOutcome missing = GenerateSite(folder + "/gone.txt", fs);
   std::filesystem::current_path(cwd);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(outcome.siteFolder, folder + "/");
   EXPECT_EQ(code, kExitOk) << err.str();
-  EXPECT_EQ(missing.message, "File " + folder + "/gone.txt was not found!");
+  EXPECT_EQ(Describe(missing), "File " + folder + "/gone.txt was not found!");
   ExpectSite(folder + "/", kAlbum);
   EXPECT_EQ(ListNames(dir.path()), folder.substr(dir.path().size()));
 }
@@ -282,7 +280,7 @@ TEST_F(HostileTest, PicturePageThatIsALinkToAFileIsReplacedAndTheFileLeftAlone) 
   ASSERT_EQ(::symlink((elsewhere / "precious.html").c_str(), (dir / "Image2.html").c_str()), 0);
   ASSERT_EQ(::symlink((elsewhere / "same.html").c_str(), (dir / "Image1.html").c_str()), 0);
   RunOutcome outcome = Generate(kAlbum);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(outcome.pages.written, 3u);
   ExpectSite(dir.path(), kAlbum);
   EXPECT_EQ(ReadFile(elsewhere / "precious.html"), "keep me");
@@ -300,7 +298,7 @@ TEST_F(HostileTest, PagesThatAreLinksToFoldersOrNowhereAreReplaced) {
   ASSERT_EQ(::symlink((elsewhere / "folder").c_str(), (dir / "Image1.html").c_str()), 0);
   ASSERT_EQ(::symlink((elsewhere / "nowhere.html").c_str(), (dir / "Image2.html").c_str()), 0);
   RunOutcome outcome = Generate(kAlbum);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   ExpectSite(dir.path(), kAlbum);
   EXPECT_EQ(ListNames(elsewhere.path()), "folder");
   EXPECT_EQ(ListNames(elsewhere / "folder"), "index.html");
@@ -321,7 +319,7 @@ TEST_F(HostileTest, LinksPlantedUnderTemporaryNamesAreNotFollowed) {
     }
   }
   RunOutcome outcome = Generate(kAlbum);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(ReadFile(elsewhere / "victim"), "keep me");
   for (const std::string& name : planted) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir / name)) << name;
@@ -337,7 +335,7 @@ TEST_F(HostileTest, IndexFileChosenThroughALinkWritesBesideTheLink) {
   WriteFile(elsewhere / "index.txt", kAlbum);
   ASSERT_EQ(::symlink((elsewhere / "index.txt").c_str(), (dir / "album.txt").c_str()), 0);
   RunOutcome outcome = GenerateSite(dir / "album.txt", fs);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   ExpectSite(dir.path(), kAlbum, "album.txt");
   EXPECT_EQ(ListNames(elsewhere.path()), "index.txt");
 }

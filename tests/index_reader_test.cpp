@@ -261,10 +261,11 @@ TEST_F(ReadIndexFileTest, FoldersFifosAndMissingFilesAreUnreadable) {
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   struct Case {
     std::string path;
-    int error;
+    std::error_code error;
   };
-  for (const Case& c : {Case{dir.path(), EISDIR}, Case{dir / "fifo", kNotRegularFile},
-                        Case{dir / "missing", ENOENT}}) {
+  for (const Case& c :
+       {Case{dir.path(), SystemError(EISDIR)}, Case{dir / "fifo", FileError::kNotRegularFile},
+        Case{dir / "missing", SystemError(ENOENT)}}) {
     auto read = ReadIndexFile(c.path, fs);
     ASSERT_TRUE(std::holds_alternative<IndexError>(read)) << c.path;
     EXPECT_EQ(std::get<IndexError>(read).kind, IndexError::Kind::kUnreadable);

@@ -9,6 +9,7 @@
 
 #include "run/generate.h"
 #include "site/page_output.h"
+#include "support/forwarding_file_system.h"
 #include "support/reference_site.h"
 #include "support/temp_folder.h"
 
@@ -49,9 +50,7 @@ TEST_F(OverwriteTest, PagesNotWrittenByTheProgramAreLeftAlone) {
   WriteFile(dir / "index.html", kHandWritten);
   RunOutcome outcome = Generate("Notes\nto\nmyself\n", "notes.txt");
   EXPECT_EQ(outcome.status, RunOutcome::Status::kForeignPage);
-  EXPECT_EQ(outcome.message, "Page " + (dir / "index.html") +
-                                 " does not look like a page that Quillmere writes, so it was "
-                                 "left as it is and the run stopped.");
+  EXPECT_EQ(outcome.subject, dir / "index.html");
   EXPECT_EQ(ReadFile(dir / "index.html"), kHandWritten);
   EXPECT_EQ(ListNames(dir.path()), "index.html notes.txt");
 
@@ -64,7 +63,7 @@ TEST_F(OverwriteTest, PagesNotWrittenByTheProgramAreLeftAlone) {
   EXPECT_EQ(ReadFile(dir / "Image1.html"), testing::ReferencePages(kAlbum)["Image1.html"]);
 
   outcome = Generate(kAlbum, "index.txt", RunOptions{.replaceForeignPages = true});
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(ReadFile(dir / "Image2.html"), testing::ReferencePages(kAlbum)["Image2.html"]);
 }
 
@@ -73,7 +72,7 @@ TEST_F(OverwriteTest, PagesNotWrittenByTheProgramAreLeftAlone) {
 TEST_F(OverwriteTest, PagesOfAnyEarlierRunAreReplaced) {
   ASSERT_TRUE(Generate("Other\nt/\np/\ns\n1\nA very different caption\nx\n").ok());
   RunOutcome outcome = Generate(kAlbum);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(outcome.pages.written, 3u);
   const std::string page = ReadFile(dir / "Image1.html");
   WriteFile(dir / "Image1.html", page.substr(10));
@@ -105,9 +104,8 @@ TEST_F(OverwriteTest, TheIndexFileIsNeverWrittenOver) {
     const std::string before = ListNames(site.path());
     RunOutcome outcome = GenerateSite(site / c.chosen, fs);
     EXPECT_EQ(outcome.status, RunOutcome::Status::kIndexIsAPage);
-    EXPECT_EQ(outcome.message, "Index file " + (site / c.chosen) + " is the page " +
-                                   (site / c.page) +
-                                   " that the run would write over; nothing was written.");
+    EXPECT_EQ(outcome.subject, site / c.chosen);
+    EXPECT_EQ(outcome.detail, site / c.page);
     EXPECT_EQ(ReadFile(real), text);
     EXPECT_EQ(ListNames(site.path()), before);
   }
@@ -128,7 +126,7 @@ TEST_F(OverwriteTest, ReplacedPagesKeepTheirPermissionsButNoSpecialBits) {
   const mode_t mask = ::umask(022);
   RunOutcome outcome = Generate(kAlbum + "Three\nThird\n");
   ::umask(mask);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(ModeOf(dir / "Image1.html"), 0604u);
   EXPECT_EQ(ModeOf(dir / "Image2.html"), 0777u);
   EXPECT_EQ(ModeOf(dir / "index.html"), 0640u);
@@ -142,7 +140,7 @@ TEST_F(OverwriteTest, NamedNewFilesGiveTheSameSiteAndLeaveNothing) {
   ASSERT_TRUE(Generate("Old\nt\np\ns\n2\nA\na\n").ok());
   WriteFile(dir / "index.txt", kAlbum);
   RunOutcome outcome = GenerateSite(dir / "index.txt", named);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   for (const auto& [name, bytes] : testing::ReferencePages(kAlbum)) {
     EXPECT_EQ(ReadFile(dir / name), bytes) << name;
   }
@@ -180,58 +178,37 @@ TEST_F(OverwriteTest, ARunAskedToStopLeavesEveryPageWhole) {
   EXPECT_EQ(ListNames(dir.path()), "index.txt");
 
   // A file system that asks for the stop once the first page is in place.
-  class StopAfterFirstPage final : public FileSystem {
+  class StopAfterFirstPage final : public testing::ForwardingFileSystem {
    public:
-    explicit StopAfterFirstPage(StopRequest& stop) : stop_(stop) {}
-    Result<EntryInfo> Inspect(const std::string& path, bool follow) override {
-      return disk_.Inspect(path, follow);
-    }
-    Result<std::vector<std::string>> ListFolder(const std::string& folder) override {
-      return disk_.ListFolder(folder);
-    }
-    Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override {
-      return disk_.OpenForReading(path);
-    }
+    StopAfterFirstPage(FileSystem& disk, StopRequest& stop)
+        : ForwardingFileSystem(disk), stop_(stop) {}
     Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override {
-      auto opened = disk_.OpenFolder(path);
-      if (opened) opened.value = std::make_unique<Stopping>(std::move(opened.value), stop_);
-      return opened;
+      auto opened = inner().OpenFolder(path);
+      if (!opened) return opened;
+      return std::make_unique<Stopping>(std::move(opened.value()), stop_);
     }
-    Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t m) override {
-      return disk_.CreateNew(path, m);
-    }
-    int CreateFolders(const std::string& path) override { return disk_.CreateFolders(path); }
-    int Remove(const std::string& path) override { return disk_.Remove(path); }
 
    private:
-    struct Stopping final : Folder {
+    struct Stopping final : testing::ForwardingFolder {
       Stopping(std::unique_ptr<Folder> inner, StopRequest& stop)
-          : inner_(std::move(inner)), stop_(stop) {}
-      Result<EntryInfo> Inspect(std::string_view name) override { return inner_->Inspect(name); }
-      Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) override {
-        return inner_->OpenForReading(name);
-      }
+          : ForwardingFolder(std::move(inner)), stop_(stop) {}
       Result<std::unique_ptr<NewFile>> CreateFile() override {
         if (++created_ == 2) stop_.Request(SIGTERM);
-        return inner_->CreateFile();
+        return inner().CreateFile();
       }
-      void RemoveLeftovers() override {}
-      std::unique_ptr<Folder> inner_;
       StopRequest& stop_;
       int created_ = 0;
     };
-    PosixFileSystem disk_;
     StopRequest& stop_;
   };
 
   StopRequest later;
-  StopAfterFirstPage stopping(later);
+  StopAfterFirstPage stopping(fs, later);
   WriteFile(dir / "index.txt", kAlbum);
   RunOutcome stopped = GenerateSite(dir / "index.txt", stopping, RunOptions{.stop = &later});
   EXPECT_EQ(stopped.status, RunOutcome::Status::kStopped);
   EXPECT_EQ(stopped.stopReason, SIGTERM);
-  EXPECT_EQ(stopped.message, "The run was stopped by SIGTERM: page " + (dir / "Image1.html") +
-                                 " and those after it were left as they were.");
+  EXPECT_EQ(stopped.subject, dir / "Image1.html");
   EXPECT_EQ(ListNames(dir.path()), "index.html index.txt");
   EXPECT_EQ(ReadFile(dir / "index.html"), testing::ReferencePages(kAlbum)["index.html"]);
 }
@@ -249,7 +226,7 @@ TEST_F(OverwriteTest, AVeryLongFolderPathTakesItsPages) {
   ASSERT_EQ(folder.size(), 4079u);
   WriteFile(folder + "a.txt", kAlbum);
   RunOutcome outcome = GenerateSite(folder + "a.txt", fs);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(ListNames(folder), "Image1.html Image2.html a.txt index.html");
 }
 

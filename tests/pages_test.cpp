@@ -189,7 +189,7 @@ TEST_F(PagesTest, RandomIndexFilesMatchTheModelByteForByte) {
       ASSERT_EQ(outcome.status, RunOutcome::Status::kBadPicsPerRow);
       continue;
     }
-    ASSERT_TRUE(outcome.ok()) << outcome.message;
+    ASSERT_TRUE(outcome.ok()) << Describe(outcome);
     ASSERT_EQ(outcome.pictureCount, static_cast<std::int64_t>(model.pictures.size()));
     ASSERT_EQ(ReadFile(dir / "index.html"), ReferenceIndexPage(model)) << "round " << round;
     for (int n = 1; n <= outcome.pictureCount; ++n) {

@@ -46,7 +46,7 @@ TEST_F(RunTest, MissingFileIsReportedWithThePathAsChosen) {
   std::string chosen = dir / "sub/../gone.txt";
   RunOutcome outcome = GenerateSite(chosen, fs);
   EXPECT_EQ(outcome.status, RunOutcome::Status::kNotFound);
-  EXPECT_EQ(outcome.message, "File " + chosen + " was not found!");
+  EXPECT_EQ(outcome.subject, chosen);
   EXPECT_EQ(outcome.siteFolder, dir / "sub/../");
   EXPECT_EQ(ListNames(dir.path()), "");
 }
@@ -135,7 +135,8 @@ TEST_F(RunTest, AFolderNamedLikeAPageStopsTheRunThere) {
   std::filesystem::create_directory(dir / "Image2.html");
   RunOutcome outcome = Generate(IndexText(3));
   EXPECT_EQ(outcome.status, RunOutcome::Status::kPageNotWritten);
-  EXPECT_EQ(outcome.message, "Could not write page " + (dir / "Image2.html") + ": Is a directory.");
+  EXPECT_EQ(outcome.subject, dir / "Image2.html");
+  EXPECT_EQ(outcome.error, std::errc::is_a_directory);
   EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt");
   EXPECT_EQ(ReadFile(dir / "Image1.html"), testing::ReferencePages(IndexText(3))["Image1.html"]);
 }

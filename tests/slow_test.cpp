@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "run/generate.h"
+#include "support/forwarding_file_system.h"
 #include "support/reference_site.h"
 #include "support/temp_folder.h"
 
@@ -35,34 +36,21 @@ std::uint64_t Hash(std::string_view bytes, std::uint64_t hash = 1469598103934665
 // Takes the pages' bytes in place of the disk, which would need 3 GB for a million pictures:
 // every page is counted, and the pages named in `sampled` keep their size, hash and first
 // 64 KiB. Everything else, the index file included, goes to the disk.
-class PageCounter final : public FileSystem {
+class PageCounter final : public testing::ForwardingFileSystem {
  public:
   struct Page {
     std::uint64_t size = 0, hash = Hash({});
     std::string start;
   };
 
-  explicit PageCounter(std::set<std::string> sampled) : sampled_(std::move(sampled)) {}
+  explicit PageCounter(std::set<std::string> sampled)
+      : ForwardingFileSystem(disk_), sampled_(std::move(sampled)) {}
 
-  Result<EntryInfo> Inspect(const std::string& path, bool follow) override {
-    return disk_.Inspect(path, follow);
-  }
-  Result<std::vector<std::string>> ListFolder(const std::string& folder) override {
-    return disk_.ListFolder(folder);
-  }
-  Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override {
-    return disk_.OpenForReading(path);
-  }
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override {
     Result<std::unique_ptr<Folder>> opened = disk_.OpenFolder(path);
-    if (opened) opened.value = std::make_unique<CountingFolder>(std::move(opened.value), *this);
-    return opened;
+    if (!opened) return opened;
+    return std::make_unique<CountingFolder>(std::move(opened.value()), *this);
   }
-  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override {
-    return disk_.CreateNew(path, mode);
-  }
-  int CreateFolders(const std::string& path) override { return disk_.CreateFolders(path); }
-  int Remove(const std::string& path) override { return disk_.Remove(path); }
 
   std::uint64_t pages = 0;
   std::map<std::string, Page> sampledPages;
@@ -71,36 +59,31 @@ class PageCounter final : public FileSystem {
   // Counts and hashes a page's bytes; putting it in place files it under its name.
   struct Sink final : NewFile {
     explicit Sink(PageCounter& counter) : counter_(counter) {}
-    int Write(const char* data, std::size_t size) override {
+    std::error_code Write(const char* data, std::size_t size) override {
       page_.size += size;
       page_.hash = Hash({data, size}, page_.hash);
       if (page_.start.size() < (64u << 10)) page_.start.append(data, size);
-      return 0;
+      return {};
     }
-    int PutInPlace(std::string_view name, std::optional<mode_t>) override {
+    std::error_code PutInPlace(std::string_view name, std::optional<mode_t>) override {
       ++counter_.pages;
       if (counter_.sampled_.count(std::string(name)) != 0) {
         counter_.sampledPages[std::string(name)] = std::move(page_);
       }
-      return 0;
+      return {};
     }
     PageCounter& counter_;
     Page page_;
   };
 
   // The site folder on disk, but for new files, which go to a Sink.
-  struct CountingFolder final : Folder {
+  struct CountingFolder final : testing::ForwardingFolder {
     CountingFolder(std::unique_ptr<Folder> disk, PageCounter& counter)
-        : disk_(std::move(disk)), counter_(counter) {}
-    Result<EntryInfo> Inspect(std::string_view name) override { return disk_->Inspect(name); }
-    Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) override {
-      return disk_->OpenForReading(name);
-    }
+        : ForwardingFolder(std::move(disk)), counter_(counter) {}
     Result<std::unique_ptr<NewFile>> CreateFile() override {
-      return {std::make_unique<Sink>(counter_), 0};
+      return std::make_unique<Sink>(counter_);
     }
     void RemoveLeftovers() override {}
-    std::unique_ptr<Folder> disk_;
     PageCounter& counter_;
   };
 
@@ -113,7 +96,7 @@ void RunWithin(const std::string& path, PageCounter& fs, std::int64_t pictures) 
   const auto start = std::chrono::steady_clock::now();
   RunOutcome outcome = GenerateSite(path, fs);
   EXPECT_LT(std::chrono::steady_clock::now() - start, kTimeLimit);
-  ASSERT_TRUE(outcome.ok()) << outcome.message;
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(outcome.pictureCount, pictures);
   EXPECT_EQ(outcome.pages.written, static_cast<std::uint64_t>(pictures) + 1);
   EXPECT_EQ(fs.pages, static_cast<std::uint64_t>(pictures) + 1);

@@ -117,7 +117,7 @@ void Form1::GenerateCommand() {
   siteFolder_ = outcome.siteFolder;
   if (!outcome.ok()) {
     ShowCriticalMessage(this, QString::fromLatin1(kProgramTitle),
-                        QString::fromLocal8Bit(QByteArray::fromStdString(outcome.message)));
+                        QString::fromLocal8Bit(QByteArray::fromStdString(Describe(outcome))));
     // A signal that asked the program to end ends it, once the run has stopped and said so.
     if (outcome.status == RunOutcome::Status::kStopped && outcome.stopReason > 0) {
       QCoreApplication::exit(128 + outcome.stopReason);

@@ -116,7 +116,7 @@ class Checker {
     Result<std::unique_ptr<Folder>> folder = fs_.OpenFolder(check_.siteFolder);
     if (!folder) return;  // the search for old pages below tells why
     const std::string page =
-        PageThatIsTheIndexFile(indexPath_, source, check_.pictureCount, *folder.value, fs_);
+        PageThatIsTheIndexFile(indexPath_, source, check_.pictureCount, *folder.value(), fs_);
     if (!page.empty()) {
       Add(0, "the index file is the page " + Visible(page) +
                  " itself, which a run would write over; a run refuses it");
@@ -134,11 +134,12 @@ class Checker {
     std::string problem;
     Result<EntryInfo> entry = fs_.Inspect(PathOnDisk(check_.siteFolder, name), /*follow=*/true);
     if (!entry) {
-      problem =
-          entry.error == ENOTDIR ? "is missing" : "cannot be checked: " + ErrorText(entry.error);
-    } else if (entry.value.kind == EntryInfo::Kind::kMissing) {
+      problem = entry.error() == std::errc::not_a_directory
+                    ? "is missing"
+                    : "cannot be checked: " + ErrorText(entry.error());
+    } else if (entry.value().kind == EntryInfo::Kind::kMissing) {
       problem = "is missing";
-    } else if (entry.value.kind != EntryInfo::Kind::kRegular) {
+    } else if (entry.value().kind != EntryInfo::Kind::kRegular) {
       problem = "is not a file";
     } else {
       return true;
@@ -163,11 +164,11 @@ class Checker {
     Result<std::vector<std::string>> names = fs_.ListFolder(check_.siteFolder);
     if (!names) {
       Add(0, "the site folder " + Visible(check_.siteFolder) +
-                 " cannot be searched for old picture pages: " + ErrorText(names.error));
+                 " cannot be searched for old picture pages: " + ErrorText(names.error()));
       return;
     }
     std::vector<std::pair<std::int64_t, std::string>> leftovers;
-    for (std::string& name : names.value) {
+    for (std::string& name : names.value()) {
       const std::int64_t number = PicturePageNumber(name);
       if (number > check_.pictureCount) leftovers.emplace_back(number, std::move(name));
     }
@@ -188,14 +189,14 @@ class Checker {
 
 }  // namespace
 
-std::variant<SiteCheck, std::string> CheckSite(const std::string& indexPath, FileSystem& fs,
-                                               const FindingSink& sink) {
-  std::variant<IndexText, ChosenFileFailure> loaded = LoadChosenIndexFile(indexPath, fs);
-  if (auto* failure = std::get_if<ChosenFileFailure>(&loaded)) return std::move(failure->message);
+std::variant<SiteCheck, RunFailure> CheckSite(const std::string& indexPath, FileSystem& fs,
+                                              const FindingSink& sink) {
+  std::variant<IndexText, RunFailure> loaded = LoadChosenIndexFile(indexPath, fs);
+  if (auto* failure = std::get_if<RunFailure>(&loaded)) return std::move(*failure);
   const IndexText& text = std::get<IndexText>(loaded);
   std::variant<IndexHead, IndexError> head = ParseIndexHead(text.bytes());
   if (const auto* error = std::get_if<IndexError>(&head)) {
-    return IndexFailure(indexPath, *error).message;
+    return IndexFailure(indexPath, *error);
   }
   return Checker(indexPath, fs, sink).Run(text, std::get<IndexHead>(head));
 }

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "platform/file_system.h"
+#include "run/generate.h"
 
 namespace quillmere {
 
@@ -47,8 +48,8 @@ using FindingSink = std::function<void(const Finding&)>;
 // the head's thumbnails-per-row value, the pairs that blank or comment lines drop, the
 // thumbnails, pictures and support images that the pages would name, whether the index file is
 // itself one of the pages, and picture pages left over from an earlier run. Keeps no finding
-// after handing it to `sink`. Gives the run's one-line message when the file cannot be used.
-std::variant<SiteCheck, std::string> CheckSite(const std::string& indexPath, FileSystem& fs,
-                                               const FindingSink& sink);
+// after handing it to `sink`. Fails as a run does when the file cannot be used.
+std::variant<SiteCheck, RunFailure> CheckSite(const std::string& indexPath, FileSystem& fs,
+                                              const FindingSink& sink);
 
 }  // namespace quillmere

@@ -8,44 +8,45 @@
 #include "check/site_names.h"
 #include "index/index_file.h"
 #include "paths/paths.h"
-#include "run/generate.h"
-#include "run/message_text.h"
 #include "site/page_output.h"
 
 namespace quillmere {
 namespace {
 
 namespace stdfs = std::filesystem;
+using Kind = SupportFailure::Kind;
 
-// Copies `from` to the new file `to`; fails with EEXIST when `to` exists, and removes what it
-// made of `to` on any other failure.
+// How copying one file went: its error, and whether reading (not writing) failed.
 struct CopyError {
-  int error = 0;
+  std::error_code error;
   bool reading = false;
 };
 
+// Copies `from` to the new file `to`; fails with EEXIST when `to` exists, and removes what it
+// made of `to` on any other failure.
 CopyError CopyToNewFile(const std::string& from, const std::string& to, FileSystem& fs) {
   Result<std::unique_ptr<ReadableFile>> in = fs.OpenForReading(from);
-  if (!in) return {in.error, true};
+  if (!in) return {in.error(), true};
   Result<std::unique_ptr<WritableFile>> out = fs.CreateNew(to, 0666);
-  if (!out) return {out.error, false};
+  if (!out) return {out.error(), false};
   CopyError failure;
   char block[1 << 16];
   for (;;) {
-    Result<std::size_t> got = in.value->Read(block, sizeof block);
+    Result<std::size_t> got = in.value()->Read(block, sizeof block);
     if (!got) {
-      failure = {got.error, true};
+      failure = {got.error(), true};
       break;
     }
-    if (got.value == 0) break;
-    if (int error = out.value->Write(block, got.value)) {
+    if (got.value() == 0) break;
+    if (std::error_code error = out.value()->Write(block, got.value())) {
       failure = {error, false};
       break;
     }
   }
-  int closed = out.value->Close();
-  if (failure.error == 0) failure.error = closed;
-  if (failure.error != 0) fs.Remove(to);
+  std::error_code closed = out.value()->Close();
+  if (!failure.error) failure.error = closed;
+  // What was made of a copy that failed goes again; a failure to remove it changes nothing more.
+  if (failure.error) static_cast<void>(fs.Remove(to));
   return failure;
 }
 
@@ -57,37 +58,91 @@ std::string ProgramFolder() {
 
 bool IsKind(FileSystem& fs, const std::string& path, EntryInfo::Kind kind) {
   Result<EntryInfo> entry = fs.Inspect(path, /*follow=*/true);
-  return entry && entry.value.kind == kind;
+  return entry && entry.value().kind == kind;
 }
 
-// The bundled images' folder, or why there is none.
-struct Bundled {
-  std::string folder;
-  std::string failure;
-};
+SupportFailure Failed(Kind kind, std::string subject, std::string detail = {},
+                      std::error_code error = {}) {
+  SupportFailure failure;
+  failure.kind = kind;
+  failure.subject = std::move(subject);
+  failure.detail = std::move(detail);
+  failure.error = error;
+  return failure;
+}
 
 // The first folder of SupportImageSources that exists, checked to hold all twelve images.
-Bundled FindBundledImages(FileSystem& fs) {
+std::variant<std::string, SupportFailure> FindBundledImages(FileSystem& fs) {
   std::vector<std::string> sources = SupportImageSources();
   for (const std::string& folder : sources) {
     if (!IsKind(fs, folder, EntryInfo::Kind::kFolder)) continue;
     for (std::string_view image : SupportImages) {
       if (!IsKind(fs, folder + std::string(image), EntryInfo::Kind::kRegular)) {
-        return {{},
-                "The bundled support image " + std::string(image.substr(1)) + " is missing from " +
-                    folder + "."};
+        return Failed(Kind::kBundleIncomplete, std::string(image.substr(1)), folder);
       }
     }
-    return {folder, {}};
+    return folder;
   }
   std::string looked;
   for (const std::string& folder : sources) looked += (looked.empty() ? "" : ", ") + folder;
-  return {{},
-          "The bundled support images were not found (looked in " + looked + "); set " +
-              kDataDirVariable + " to the folder that holds their \"support\" folder."};
+  return Failed(Kind::kBundleNotFound, {}, looked);
+}
+
+// Copies the image `name` (as the pages write it) to `target` unless something is there;
+// records what happened in `copy`.
+void CopyImage(const std::string& name, const std::string& from, const std::string& target,
+               FileSystem& fs, SupportCopy& copy) {
+  Result<EntryInfo> existing = fs.Inspect(target, /*follow=*/false);
+  if (existing && existing.value().kind == EntryInfo::Kind::kSymlink) {
+    // A link is never written through; one that leads nowhere leaves the image missing.
+    Result<EntryInfo> led = fs.Inspect(target, /*follow=*/true);
+    const bool dangling = !led || led.value().kind == EntryInfo::Kind::kMissing;
+    (dangling ? copy.dangling : copy.present).push_back(name);
+    return;
+  }
+  if (existing && existing.value().kind != EntryInfo::Kind::kMissing) {
+    copy.present.push_back(name);
+    return;
+  }
+  CopyError failure = CopyToNewFile(from, target, fs);
+  if (failure.error == std::errc::file_exists && !failure.reading) {
+    copy.present.push_back(name);
+  } else if (failure.error) {
+    copy.failure = Failed(Kind::kCopy, from, target, failure.error);
+  } else {
+    copy.copied.push_back(name);
+  }
 }
 
 }  // namespace
+
+std::string Describe(const SupportFailure& failure) {
+  switch (failure.kind) {
+    case Kind::kIndex:
+      return Describe(failure.index);
+    case Kind::kNoSupportFolder:
+      return failure.subject +
+             " names no support folder, so the pages look for the support images at the top of "
+             "the file system; give a folder such as \"support\" as the fourth value of its head "
+             "first.";
+    case Kind::kNotOnThisMachine:
+      return "The support folder " + failure.subject + " of " + failure.detail +
+             " is not on this machine; nothing can be copied there.";
+    case Kind::kBundleNotFound:
+      return "The bundled support images were not found (looked in " + failure.detail + "); set " +
+             kDataDirVariable + " to the folder that holds their \"support\" folder.";
+    case Kind::kBundleIncomplete:
+      return "The bundled support image " + failure.subject + " is missing from " + failure.detail +
+             ".";
+    case Kind::kCreateFolder:
+      return "Could not create the support folder " + failure.subject + ": " +
+             ErrorText(failure.error) + ".";
+    case Kind::kCopy:
+      return "Could not copy " + failure.subject + " to " + failure.detail + ": " +
+             ErrorText(failure.error) + ".";
+  }
+  return "";
+}
 
 std::vector<std::string> SupportImageSources() {
   const char* dataDir = std::getenv(kDataDirVariable);
@@ -107,68 +162,38 @@ std::vector<std::string> SupportImageSources() {
 
 SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs) {
   SupportCopy copy;
-  std::variant<IndexFile, ChosenFileFailure> read = ReadChosenIndexFile(indexPath, fs);
-  if (auto* failure = std::get_if<ChosenFileFailure>(&read)) {
-    copy.failure = std::move(failure->message);
+  std::variant<IndexFile, RunFailure> read = ReadChosenIndexFile(indexPath, fs);
+  if (auto* failure = std::get_if<RunFailure>(&read)) {
+    copy.failure = SupportFailure{Kind::kIndex, std::move(*failure), {}, {}, {}};
     return copy;
   }
   const IndexFile& index = std::get<IndexFile>(read);
   std::string folderName(index.SupportFolder);
   if (folderName.empty()) {
-    copy.failure = indexPath +
-                   " names no support folder, so the pages look for the support images at the "
-                   "top of the file system; give a folder such as \"support\" as the fourth "
-                   "value of its head first.";
+    copy.failure = Failed(Kind::kNoSupportFolder, indexPath);
     return copy;
   }
   if (NamesAnotherPlace(folderName + std::string(SupportImages[0]))) {
-    copy.failure = "The support folder " + Visible(folderName) + " of " + indexPath +
-                   " is not on this machine; nothing can be copied there.";
+    copy.failure = Failed(Kind::kNotOnThisMachine, folderName, indexPath);
     return copy;
   }
 
-  Bundled bundled = FindBundledImages(fs);
-  if (!bundled.failure.empty()) {
-    copy.failure = bundled.failure;
+  std::variant<std::string, SupportFailure> bundled = FindBundledImages(fs);
+  if (auto* failure = std::get_if<SupportFailure>(&bundled)) {
+    copy.failure = std::move(*failure);
     return copy;
   }
-  copy.from = bundled.folder;
-  std::string siteFolder = FolderName(indexPath);
+  copy.from = std::get<std::string>(bundled);
+  const std::string siteFolder = FolderName(indexPath);
   copy.into = PathOnDisk(siteFolder, folderName);
-
-  if (int error = fs.CreateFolders(copy.into)) {
-    copy.failure =
-        "Could not create the support folder " + Visible(copy.into) + ": " + ErrorText(error) + ".";
+  if (std::error_code error = fs.CreateFolders(copy.into)) {
+    copy.failure = Failed(Kind::kCreateFolder, copy.into, {}, error);
     return copy;
   }
   for (std::string_view image : SupportImages) {
-    std::string name = folderName + std::string(image);
-    std::string target = PathOnDisk(siteFolder, name);
-    Result<EntryInfo> existing = fs.Inspect(target, /*follow=*/false);
-    if (existing && existing.value.kind == EntryInfo::Kind::kSymlink) {
-      // A link is never written through; one that leads nowhere leaves the image missing.
-      Result<EntryInfo> led = fs.Inspect(target, /*follow=*/true);
-      if (!led || led.value.kind == EntryInfo::Kind::kMissing) {
-        copy.dangling.push_back(name);
-      } else {
-        copy.present.push_back(name);
-      }
-      continue;
-    }
-    if (existing && existing.value.kind != EntryInfo::Kind::kMissing) {
-      copy.present.push_back(name);
-      continue;
-    }
-    CopyError failure = CopyToNewFile(copy.from + std::string(image), target, fs);
-    if (failure.error == EEXIST && !failure.reading) {
-      copy.present.push_back(name);
-    } else if (failure.error != 0) {
-      copy.failure = "Could not copy " + copy.from + std::string(image) + " to " + Visible(target) +
-                     ": " + ErrorText(failure.error) + ".";
-      return copy;
-    } else {
-      copy.copied.push_back(name);
-    }
+    const std::string name = folderName + std::string(image);
+    CopyImage(name, copy.from + std::string(image), PathOnDisk(siteFolder, name), fs, copy);
+    if (copy.failure) break;
   }
   return copy;
 }

@@ -1,10 +1,13 @@
 // The bundled set of support images and copying it beside a site.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "run/generate.h"
 
 namespace quillmere {
 
@@ -17,10 +20,38 @@ inline constexpr const char* kDataDirVariable = "QUILLMERE_DATA_DIR";
 // folder>/../share/quillmere/support, then the set in the source tree the program was built from.
 std::vector<std::string> SupportImageSources();
 
+// Why the support images were not all copied.
+struct SupportFailure {
+  enum class Kind {
+    // The index file could not be used: `index` tells why.
+    kIndex,
+    // The index file `subject` names no support folder.
+    kNoSupportFolder,
+    // The support folder `subject` of the index file `detail` is on another server.
+    kNotOnThisMachine,
+    // No bundled set was found; `detail` lists the folders looked in.
+    kBundleNotFound,
+    // The bundled image `subject` is missing from the bundled folder `detail`.
+    kBundleIncomplete,
+    // The support folder `subject` could not be made, for `error`.
+    kCreateFolder,
+    // The image `subject` could not be copied to `detail`, for `error`.
+    kCopy,
+  };
+  Kind kind = Kind::kIndex;
+  RunFailure index;
+  std::string subject;
+  std::string detail;
+  std::error_code error;
+};
+
+// The one line that tells the user why the support images were not all copied.
+std::string Describe(const SupportFailure& failure);
+
 // The result of copying the bundled support images.
 struct SupportCopy {
-  // Empty when the copy went well; otherwise the one line to show.
-  std::string failure;
+  // Why not all were copied; none when the copy went well.
+  std::optional<SupportFailure> failure;
   // The bundled folder copied from, and the site's support folder copied into.
   std::string from, into;
   // The names as the pages write them, of the images copied and of those already there.

@@ -121,7 +121,7 @@ int Generate(const std::string& indexPath, const Options& options, std::ostream&
     outcome = GenerateSite(indexPath, fs, RunOptions{options.force, &stop});
   }
   if (!outcome.ok()) {
-    err << Visible(outcome.message) << "\n";
+    err << Visible(Describe(outcome)) << "\n";
     if (outcome.status == RunOutcome::Status::kForeignPage) {
       err << kProgram << ": --force replaces such pages anyway\n";
     }
@@ -143,9 +143,9 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
     if (finding.line != 0) out << ":" << finding.line;
     out << ": " << finding.text << "\n";
   };
-  std::variant<SiteCheck, std::string> result = CheckSite(indexPath, fs, print);
-  if (const auto* message = std::get_if<std::string>(&result)) {
-    err << Visible(*message) << "\n";
+  std::variant<SiteCheck, RunFailure> result = CheckSite(indexPath, fs, print);
+  if (const auto* failure = std::get_if<RunFailure>(&result)) {
+    err << Visible(Describe(*failure)) << "\n";
     return kExitFailure;
   }
   const SiteCheck& check = std::get<SiteCheck>(result);
@@ -174,8 +174,8 @@ int AddSupport(const std::string& indexPath, bool quiet, std::ostream& out, std:
   if (!quiet) {
     for (const std::string& name : copy.copied) out << "copied " << Visible(name) << "\n";
   }
-  if (!copy.failure.empty()) {
-    err << Visible(copy.failure) << "\n";
+  if (copy.failure) {
+    err << Visible(Describe(*copy.failure)) << "\n";
     return kExitFailure;
   }
   for (const std::string& name : copy.dangling) {
@@ -202,9 +202,9 @@ int AddSupport(const std::string& indexPath, bool quiet, std::ostream& out, std:
 int FinishOutput(std::ostream& out, std::ostream& err, int code) {
   out.flush();
   if (out.fail()) {
-    const int error = StreamError(out);
+    const std::error_code error = StreamError(out);
     err << kProgram << ": could not write to standard output"
-        << (error != 0 ? ": " + ErrorText(error) : std::string()) << "\n";
+        << (error ? ": " + ErrorText(error) : std::string()) << "\n";
     if (code == kExitOk) code = kExitFailure;
   }
   err.flush();

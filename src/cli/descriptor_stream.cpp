@@ -31,12 +31,12 @@ bool DescriptorStreamBuffer::WriteOut() {
   const char* data = pbase();
   std::size_t size = static_cast<std::size_t>(pptr() - pbase());
   setp(buffer_, buffer_ + sizeof buffer_);
-  if (error_ != 0) return false;
+  if (error_) return false;
   while (size > 0) {
     ssize_t put = ::write(fd_, data, size);
     if (put < 0) {
       if (errno == EINTR) continue;
-      error_ = errno;
+      error_ = std::error_code(errno, std::system_category());
       return false;
     }
     data += put;
@@ -45,9 +45,9 @@ bool DescriptorStreamBuffer::WriteOut() {
   return true;
 }
 
-int StreamError(std::ostream& stream) {
+std::error_code StreamError(std::ostream& stream) {
   const auto* buffer = dynamic_cast<const DescriptorStreamBuffer*>(stream.rdbuf());
-  return buffer != nullptr ? buffer->error() : 0;
+  return buffer != nullptr ? buffer->error() : std::error_code();
 }
 
 }  // namespace quillmere

@@ -3,6 +3,7 @@
 
 #include <ostream>
 #include <streambuf>
+#include <system_error>
 
 namespace quillmere {
 
@@ -14,8 +15,8 @@ class DescriptorStreamBuffer final : public std::streambuf {
   DescriptorStreamBuffer& operator=(const DescriptorStreamBuffer&) = delete;
   ~DescriptorStreamBuffer() override;
 
-  // The errno of the first failed write, or 0.
-  int error() const { return error_; }
+  // The error of the first failed write, or none.
+  std::error_code error() const { return error_; }
 
  protected:
   int_type overflow(int_type c) override;
@@ -25,12 +26,12 @@ class DescriptorStreamBuffer final : public std::streambuf {
   bool WriteOut();
 
   int fd_;
-  int error_ = 0;
+  std::error_code error_;
   char buffer_[8192];
 };
 
-// The errno with which writing to `stream` failed, when it writes through a
-// DescriptorStreamBuffer and one failed; otherwise 0.
-int StreamError(std::ostream& stream);
+// The error with which writing to `stream` failed, when it writes through a
+// DescriptorStreamBuffer and one failed; otherwise none.
+std::error_code StreamError(std::ostream& stream);
 
 }  // namespace quillmere

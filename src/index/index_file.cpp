@@ -34,14 +34,14 @@ void ReadPictures(LineReader lines, IndexFile& index) {
   }
 }
 
-IndexError Unreadable(int error) {
+IndexError Unreadable(std::error_code error) {
   return IndexError{IndexError::Kind::kUnreadable, error, {}};
 }
 
 }  // namespace
 
 std::variant<IndexHead, IndexError> ParseIndexHead(std::string_view text) {
-  if (LooksBinary(text)) return IndexError{IndexError::Kind::kNotText, 0, {}};
+  if (LooksBinary(text)) return IndexError{IndexError::Kind::kNotText, {}, {}};
   IndexHead head;
   head.utf8 = IsUtf8BeyondAscii(text);
   // A byte-order mark only tells the encoding; it is no part of the first line.
@@ -58,8 +58,8 @@ std::variant<IndexHead, IndexError> ParseIndexHead(std::string_view text) {
     head.fifthValuePlain = number.plain;
     head.fifthValueNumber = number.value;
     if (!FitsPicsPerRow(number.value)) {
-      return IndexError{IndexError::Kind::kPicsPerRowOutOfRange, 0,
-                        std::string(head.fifthValueText)};
+      return IndexError{
+          IndexError::Kind::kPicsPerRowOutOfRange, {}, std::string(head.fifthValueText)};
     }
     head.PicsPerRow = static_cast<std::int32_t>(number.value);
   }
@@ -83,25 +83,25 @@ std::variant<IndexFile, IndexError> ParseIndexText(std::string_view text) {
 
 std::variant<IndexText, IndexError> LoadIndexText(const std::string& path, FileSystem& fs) {
   Result<std::unique_ptr<ReadableFile>> file = fs.OpenForReading(path);
-  if (!file) return Unreadable(file.error);
-  Result<EntryInfo> source = file.value->Describe();
-  if (!source) return Unreadable(source.error);
+  if (!file) return Unreadable(file.error());
+  Result<EntryInfo> source = file.value()->Describe();
+  if (!source) return Unreadable(source.error());
 
   // One byte more than expected, so that reaching the end needs no second buffer.
   IndexText text;
-  text.source = source.value;
-  text.buffer = LargeBuffer(static_cast<std::size_t>(source.value.size) + 1);
-  if (text.buffer.data() == nullptr) return Unreadable(ENOMEM);
+  text.source = source.value();
+  text.buffer = LargeBuffer(static_cast<std::size_t>(source.value().size) + 1);
+  if (text.buffer.data() == nullptr) return Unreadable(SystemError(ENOMEM));
   for (;;) {
     if (text.size == text.buffer.capacity() &&
         !text.buffer.Grow(text.buffer.capacity() + text.buffer.capacity() / 2 + kReadBlock)) {
-      return Unreadable(ENOMEM);
+      return Unreadable(SystemError(ENOMEM));
     }
     std::size_t wanted = std::min(text.buffer.capacity() - text.size, kReadBlock);
-    Result<std::size_t> got = file.value->Read(text.buffer.data() + text.size, wanted);
-    if (!got) return Unreadable(got.error);
-    if (got.value == 0) break;
-    text.size += got.value;
+    Result<std::size_t> got = file.value()->Read(text.buffer.data() + text.size, wanted);
+    if (!got) return Unreadable(got.error());
+    if (got.value() == 0) break;
+    text.size += got.value();
   }
   return text;
 }
@@ -114,7 +114,7 @@ std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileS
   try {
     parsed = ParseIndexText(text.bytes());
   } catch (const std::bad_alloc&) {
-    return Unreadable(ENOMEM);
+    return Unreadable(SystemError(ENOMEM));
   }
   if (auto* index = std::get_if<IndexFile>(&parsed)) {
     index->source = text.source;

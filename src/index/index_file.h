@@ -69,7 +69,7 @@ class IndexFile : public IndexHead {
 struct IndexError {
   enum class Kind { kUnreadable, kPicsPerRowOutOfRange, kNotText };
   Kind kind = Kind::kUnreadable;
-  int systemError = 0;
+  std::error_code systemError;
   std::string numberText;  // the fifth value line, for kPicsPerRowOutOfRange
 };
 

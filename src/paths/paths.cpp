@@ -11,14 +11,14 @@ bool HasWildcard(std::string_view text) {
 
 bool CountsAsPresent(FileSystem& fs, const std::string& path) {
   Result<EntryInfo> entry = fs.Inspect(path, /*follow=*/true);
-  return entry && (entry.value.kind == EntryInfo::Kind::kRegular ||
-                   entry.value.kind == EntryInfo::Kind::kFolder);
+  return entry && (entry.value().kind == EntryInfo::Kind::kRegular ||
+                   entry.value().kind == EntryInfo::Kind::kFolder);
 }
 
 bool AnyMatchPresent(FileSystem& fs, const std::string& folder, std::string_view pattern) {
   Result<std::vector<std::string>> names = fs.ListFolder(folder.empty() ? "." : folder);
   if (!names) return false;
-  for (const std::string& name : names.value) {
+  for (const std::string& name : names.value()) {
     // Like a shell, a wildcard does not reveal dot files unless the pattern starts with a dot.
     if (name.front() == '.' && pattern.front() != '.') continue;
     if (MatchesWildcard(pattern, name) && CountsAsPresent(fs, folder + name)) return true;

@@ -9,22 +9,60 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <type_traits>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace quillmere {
 
-// Error code used when a file to be read is neither a regular file nor a folder.
-inline constexpr int kNotRegularFile = -1;
+// The program's own reasons why a file step failed, beside the system's (errno) ones.
+enum class FileError {
+  // A file to be read is neither a regular file nor a folder.
+  kNotRegularFile = 1,
+};
 
-// Returns the system's text for an error code, with the program's own codes included.
-std::string ErrorText(int code);
+// The category of FileError codes.
+const std::error_category& FileErrorCategory();
 
-// An operation's result: a value, or a system error code (errno) when `error` is not 0.
+inline std::error_code make_error_code(FileError error) {
+  return {static_cast<int>(error), FileErrorCategory()};
+}
+
+// The error code of the system's error number `number` (an errno value).
+inline std::error_code SystemError(int number) {
+  return {number, std::system_category()};
+}
+
+// Returns the words for an error code, the system's or the program's own.
+inline std::string ErrorText(std::error_code error) {
+  return error.message();
+}
+
+// An operation's result: a value, or the error that kept it from one; never both.
 template <class T>
-struct Result {
-  T value{};
-  int error = 0;
-  explicit operator bool() const { return error == 0; }
+class [[nodiscard]] Result {
+ public:
+  template <class U>
+  requires(std::is_convertible_v<U&&, T> &&
+           !std::is_same_v<std::remove_cvref_t<U>, std::error_code>) Result(U&& value)
+      : state_(std::in_place_index<0>, std::forward<U>(value)) {}
+  Result(std::error_code error) : state_(std::in_place_index<1>, error) {}
+
+  bool ok() const { return state_.index() == 0; }
+  explicit operator bool() const { return ok(); }
+
+  // The value; only when ok().
+  T& value() & { return std::get<0>(state_); }
+  const T& value() const& { return std::get<0>(state_); }
+  T&& value() && { return std::get<0>(std::move(state_)); }
+
+  // The error; an empty code when ok().
+  std::error_code error() const { return ok() ? std::error_code() : std::get<1>(state_); }
+
+ private:
+  std::variant<T, std::error_code> state_;
 };
 
 // What a path names, without following a final symbolic link (or following it, when asked).
@@ -57,9 +95,9 @@ class WritableFile {
  public:
   virtual ~WritableFile() = default;
   // Writes all of `size` bytes or reports why not.
-  virtual int Write(const char* data, std::size_t size) = 0;
+  [[nodiscard]] virtual std::error_code Write(const char* data, std::size_t size) = 0;
   // Closes the file and reports a failure of the last writes the system held back.
-  virtual int Close() = 0;
+  [[nodiscard]] virtual std::error_code Close() = 0;
 };
 
 // A new file in a folder that no one sees until it is put in place; dropped without a trace
@@ -68,11 +106,12 @@ class NewFile {
  public:
   virtual ~NewFile() = default;
   // Writes all of `size` bytes or reports why not.
-  virtual int Write(const char* data, std::size_t size) = 0;
+  [[nodiscard]] virtual std::error_code Write(const char* data, std::size_t size) = 0;
   // Gives the file the permission bits `mode` (only 0777 of it counts; when none, the bits it was
   // created with, 0666 less the umask), then puts it in place under `name`, replacing whatever
   // has that name in one step, and closes it. On failure nothing of it stays.
-  virtual int PutInPlace(std::string_view name, std::optional<mode_t> mode) = 0;
+  [[nodiscard]] virtual std::error_code PutInPlace(std::string_view name,
+                                                   std::optional<mode_t> mode) = 0;
 };
 
 // A folder opened once, so that every later step names the same folder whatever happens to the
@@ -83,7 +122,7 @@ class Folder {
   // Describes the entry `name`, without following a symbolic link.
   virtual Result<EntryInfo> Inspect(std::string_view name) = 0;
   // Opens the regular file `name` for reading; refuses a symbolic link (ELOOP) and anything but a
-  // regular file (kNotRegularFile) without blocking.
+  // regular file (FileError::kNotRegularFile) without blocking.
   virtual Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) = 0;
   // Creates a new file in the folder, with 0666 less the umask as its permission bits.
   virtual Result<std::unique_ptr<NewFile>> CreateFile() = 0;
@@ -106,9 +145,9 @@ class FileSystem {
   // Creates the file `path`, which must not exist yet, with `mode` less the umask.
   virtual Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) = 0;
   // Creates the folder `path` and any missing folders above it; an existing folder is fine.
-  virtual int CreateFolders(const std::string& path) = 0;
+  [[nodiscard]] virtual std::error_code CreateFolders(const std::string& path) = 0;
   // Removes the file at `path`.
-  virtual int Remove(const std::string& path) = 0;
+  [[nodiscard]] virtual std::error_code Remove(const std::string& path) = 0;
 };
 
 // The file system of this machine, through POSIX calls.
@@ -130,8 +169,8 @@ class PosixFileSystem final : public FileSystem {
   Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override;
-  int CreateFolders(const std::string& path) override;
-  int Remove(const std::string& path) override;
+  std::error_code CreateFolders(const std::string& path) override;
+  std::error_code Remove(const std::string& path) override;
 
  private:
   NewFiles newFiles_;
@@ -142,3 +181,6 @@ class PosixFileSystem final : public FileSystem {
 bool IsHiddenNewFileName(std::string_view name);
 
 }  // namespace quillmere
+
+template <>
+struct std::is_error_code_enum<quillmere::FileError> : std::true_type {};

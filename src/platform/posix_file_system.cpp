@@ -69,17 +69,22 @@ class FileDescriptor {
   int fd_;
 };
 
-int WriteAll(int fd, const char* data, std::size_t size) {
+// The error of the system call that just failed.
+std::error_code LastError() {
+  return SystemError(errno);
+}
+
+std::error_code WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     ssize_t put = ::write(fd, data, size);
     if (put < 0) {
       if (errno == EINTR) continue;
-      return errno;
+      return LastError();
     }
     data += put;
     size -= static_cast<std::size_t>(put);
   }
-  return 0;
+  return {};
 }
 
 class PosixReadableFile final : public ReadableFile {
@@ -88,21 +93,21 @@ class PosixReadableFile final : public ReadableFile {
   Result<std::size_t> Read(char* data, std::size_t size) override {
     for (;;) {
       ssize_t got = ::read(fd_.get(), data, size);
-      if (got >= 0) return {static_cast<std::size_t>(got), 0};
-      if (errno != EINTR) return {0, errno};
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) return LastError();
     }
   }
   Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset) override {
     for (;;) {
       ssize_t got = ::pread(fd_.get(), data, size, static_cast<off_t>(offset));
-      if (got >= 0) return {static_cast<std::size_t>(got), 0};
-      if (errno != EINTR) return {0, errno};
+      if (got >= 0) return static_cast<std::size_t>(got);
+      if (errno != EINTR) return LastError();
     }
   }
   Result<EntryInfo> Describe() override {
     struct stat st {};
-    if (::fstat(fd_.get(), &st) != 0) return {{}, errno};
-    return {DescribeStat(st), 0};
+    if (::fstat(fd_.get(), &st) != 0) return LastError();
+    return DescribeStat(st);
   }
 
  private:
@@ -112,10 +117,12 @@ class PosixReadableFile final : public ReadableFile {
 class PosixWritableFile final : public WritableFile {
  public:
   explicit PosixWritableFile(int fd) : fd_(fd) {}
-  int Write(const char* data, std::size_t size) override { return WriteAll(fd_.get(), data, size); }
-  int Close() override {
+  std::error_code Write(const char* data, std::size_t size) override {
+    return WriteAll(fd_.get(), data, size);
+  }
+  std::error_code Close() override {
     // Linux releases the descriptor even when close reports an error, so it is never retried.
-    return ::close(fd_.release()) == 0 ? 0 : errno;
+    return ::close(fd_.release()) == 0 ? std::error_code() : LastError();
   }
 
  private:
@@ -125,12 +132,12 @@ class PosixWritableFile final : public WritableFile {
 // Makes a regular file out of a descriptor opened without blocking, or says why not.
 Result<std::unique_ptr<ReadableFile>> RegularFileFrom(FileDescriptor fd) {
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) return {nullptr, errno};
-  if (S_ISDIR(st.st_mode)) return {nullptr, EISDIR};
-  if (!S_ISREG(st.st_mode)) return {nullptr, kNotRegularFile};
+  if (::fstat(fd.get(), &st) != 0) return LastError();
+  if (S_ISDIR(st.st_mode)) return SystemError(EISDIR);
+  if (!S_ISREG(st.st_mode)) return make_error_code(FileError::kNotRegularFile);
   int flags = ::fcntl(fd.get(), F_GETFL);
-  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return {nullptr, errno};
-  return {std::make_unique<PosixReadableFile>(std::move(fd)), 0};
+  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return LastError();
+  return std::make_unique<PosixReadableFile>(std::move(fd));
 }
 
 // A hidden name for a new file of this process that no other process picks by chance.
@@ -174,46 +181,48 @@ class UnnamedNewFile final : public NewFile {
  public:
   UnnamedNewFile(int folder, FileDescriptor fd) : folder_(folder), fd_(std::move(fd)) {}
 
-  int Write(const char* data, std::size_t size) override { return WriteAll(fd_.get(), data, size); }
+  std::error_code Write(const char* data, std::size_t size) override {
+    return WriteAll(fd_.get(), data, size);
+  }
 
-  int PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
-    if (HoldsNul(name)) return EINVAL;
-    if (mode && ::fchmod(fd_.get(), *mode & 0777) != 0) return errno;
+  std::error_code PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
+    if (HoldsNul(name)) return SystemError(EINVAL);
+    if (mode && ::fchmod(fd_.get(), *mode & 0777) != 0) return LastError();
     const std::string target(name);
     // Where nothing has the name yet, the file takes it directly and no other name ever exists.
-    int linked = Link(target);
-    if (linked == 0) {
-      if (::close(fd_.release()) == 0) return 0;
-      int error = errno;
+    std::error_code linked = Link(target);
+    if (!linked) {
+      if (::close(fd_.release()) == 0) return {};
+      std::error_code error = LastError();
       ::unlinkat(folder_, target.c_str(), 0);
       return error;
     }
-    if (linked != EEXIST) return linked;
+    if (linked != std::errc::file_exists) return linked;
     // Otherwise it takes a hidden name first, which is then renamed over the old entry.
     std::string hidden;
-    for (int error = EEXIST; error == EEXIST;) {
+    for (linked = SystemError(EEXIST); linked == std::errc::file_exists;) {
       hidden = HiddenName();
-      error = Link(hidden);
-      if (error != 0 && error != EEXIST) return error;
+      linked = Link(hidden);
+      if (linked && linked != std::errc::file_exists) return linked;
     }
-    int error = ::close(fd_.release()) == 0 ? 0 : errno;
-    if (error == 0 && ::renameat(folder_, hidden.c_str(), folder_, target.c_str()) != 0) {
-      error = errno;
+    std::error_code error = ::close(fd_.release()) == 0 ? std::error_code() : LastError();
+    if (!error && ::renameat(folder_, hidden.c_str(), folder_, target.c_str()) != 0) {
+      error = LastError();
     }
-    if (error != 0) ::unlinkat(folder_, hidden.c_str(), 0);
+    if (error) ::unlinkat(folder_, hidden.c_str(), 0);
     return error;
   }
 
  private:
   // Gives the unnamed file the name `name` in the folder.
-  int Link(const std::string& name) {
+  std::error_code Link(const std::string& name) {
     // With the right to search any folder (root), the descriptor itself can be linked; otherwise
     // through its entry in /proc, as the system's manual describes for O_TMPFILE.
-    if (::linkat(fd_.get(), "", folder_, name.c_str(), AT_EMPTY_PATH) == 0) return 0;
-    if (errno != ENOENT && errno != EPERM && errno != EINVAL) return errno;
+    if (::linkat(fd_.get(), "", folder_, name.c_str(), AT_EMPTY_PATH) == 0) return {};
+    if (errno != ENOENT && errno != EPERM && errno != EINVAL) return LastError();
     const std::string self = "/proc/self/fd/" + std::to_string(fd_.get());
-    if (::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
-    return errno;
+    if (::linkat(AT_FDCWD, self.c_str(), folder_, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return {};
+    return LastError();
   }
 
   int folder_;
@@ -232,16 +241,18 @@ class NamedNewFile final : public NewFile {
     }
   }
 
-  int Write(const char* data, std::size_t size) override { return WriteAll(fd_.get(), data, size); }
+  std::error_code Write(const char* data, std::size_t size) override {
+    return WriteAll(fd_.get(), data, size);
+  }
 
-  int PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
-    if (HoldsNul(name)) return EINVAL;
-    if (mode && ::fchmod(fd_.get(), *mode & 0777) != 0) return errno;
-    if (::close(fd_.release()) != 0) return errno;
+  std::error_code PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
+    if (HoldsNul(name)) return SystemError(EINVAL);
+    if (mode && ::fchmod(fd_.get(), *mode & 0777) != 0) return LastError();
+    if (::close(fd_.release()) != 0) return LastError();
     const std::string target(name);
-    if (::renameat(folder_, hidden_.c_str(), folder_, target.c_str()) != 0) return errno;
+    if (::renameat(folder_, hidden_.c_str(), folder_, target.c_str()) != 0) return LastError();
     hidden_.clear();
-    return 0;
+    return {};
   }
 
  private:
@@ -249,6 +260,13 @@ class NamedNewFile final : public NewFile {
   FileDescriptor fd_;
   std::string hidden_;
 };
+
+// An entry's description from fstatat or stat: a missing entry is no error.
+Result<EntryInfo> Described(int rc, const struct stat& st) {
+  if (rc == 0) return DescribeStat(st);
+  if (errno == ENOENT) return EntryInfo{};
+  return LastError();
+}
 
 class PosixFolder final : public Folder {
  public:
@@ -258,29 +276,26 @@ class PosixFolder final : public Folder {
         unnamed_(newFiles == PosixFileSystem::NewFiles::kUnnamedWherePossible) {}
 
   Result<EntryInfo> Inspect(std::string_view name) override {
-    if (HoldsNul(name)) return {{}, EINVAL};
+    if (HoldsNul(name)) return SystemError(EINVAL);
     struct stat st {};
-    if (::fstatat(fd_.get(), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
-      return {DescribeStat(st), 0};
-    }
-    if (errno == ENOENT) return {EntryInfo{}, 0};
-    return {{}, errno};
+    int rc = ::fstatat(fd_.get(), std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW);
+    return Described(rc, st);
   }
 
   Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) override {
-    if (HoldsNul(name)) return {nullptr, EINVAL};
+    if (HoldsNul(name)) return SystemError(EINVAL);
     FileDescriptor fd(::openat(fd_.get(), std::string(name).c_str(),
                                O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
-    if (fd.get() < 0) return {nullptr, errno};
+    if (fd.get() < 0) return LastError();
     return RegularFileFrom(std::move(fd));
   }
 
   Result<std::unique_ptr<NewFile>> CreateFile() override {
     if (unnamed_) {
       FileDescriptor fd(::openat(fd_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
-      if (fd.get() >= 0) return {std::make_unique<UnnamedNewFile>(fd_.get(), std::move(fd)), 0};
+      if (fd.get() >= 0) return std::make_unique<UnnamedNewFile>(fd_.get(), std::move(fd));
       // File systems without O_TMPFILE say so in one of these ways; others are real failures.
-      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return {nullptr, errno};
+      if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return LastError();
       unnamed_ = false;
     }
     for (;;) {
@@ -289,9 +304,9 @@ class PosixFolder final : public Folder {
                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
                                  0666));
       if (fd.get() >= 0) {
-        return {std::make_unique<NamedNewFile>(fd_.get(), std::move(fd), std::move(hidden)), 0};
+        return std::make_unique<NamedNewFile>(fd_.get(), std::move(fd), std::move(hidden));
       }
-      if (errno != EEXIST) return {nullptr, errno};
+      if (errno != EEXIST) return LastError();
     }
   }
 
@@ -324,11 +339,23 @@ class PosixFolder final : public Folder {
   bool unnamed_;
 };
 
+class FileErrorCategoryImpl final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "quillmere file"; }
+  std::string message(int code) const override {
+    switch (static_cast<FileError>(code)) {
+      case FileError::kNotRegularFile:
+        return "Not a regular file";
+    }
+    return "Unknown file error";
+  }
+};
+
 }  // namespace
 
-std::string ErrorText(int code) {
-  if (code == kNotRegularFile) return "Not a regular file";
-  return std::strerror(code);
+const std::error_category& FileErrorCategory() {
+  static const FileErrorCategoryImpl category;
+  return category;
 }
 
 bool IsHiddenNewFileName(std::string_view name) {
@@ -336,18 +363,16 @@ bool IsHiddenNewFileName(std::string_view name) {
 }
 
 Result<EntryInfo> PosixFileSystem::Inspect(const std::string& path, bool follow) {
-  if (HoldsNul(path)) return {{}, EINVAL};
+  if (HoldsNul(path)) return SystemError(EINVAL);
   struct stat st {};
   int rc = follow ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st);
-  if (rc == 0) return {DescribeStat(st), 0};
-  if (errno == ENOENT) return {EntryInfo{}, 0};
-  return {EntryInfo{}, errno};
+  return Described(rc, st);
 }
 
 Result<std::vector<std::string>> PosixFileSystem::ListFolder(const std::string& folder) {
-  if (HoldsNul(folder)) return {{}, EINVAL};
+  if (HoldsNul(folder)) return SystemError(EINVAL);
   DIR* dir = ::opendir(folder.c_str());
-  if (dir == nullptr) return {{}, errno};
+  if (dir == nullptr) return LastError();
   std::vector<std::string> names;
   errno = 0;
   while (const dirent* entry = ::readdir(dir)) {
@@ -355,21 +380,22 @@ Result<std::vector<std::string>> PosixFileSystem::ListFolder(const std::string& 
     if (name != "." && name != "..") names.push_back(std::move(name));
     errno = 0;
   }
-  int error = errno;
+  const int error = errno;
   ::closedir(dir);
-  return {std::move(names), error};
+  if (error != 0) return SystemError(error);
+  return names;
 }
 
 Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForReading(const std::string& path) {
-  if (HoldsNul(path)) return {nullptr, EINVAL};
+  if (HoldsNul(path)) return SystemError(EINVAL);
   // Non-blocking, so that a FIFO put in the file's place cannot hold the run up.
   FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-  if (fd.get() < 0) return {nullptr, errno};
+  if (fd.get() < 0) return LastError();
   return RegularFileFrom(std::move(fd));
 }
 
 Result<std::unique_ptr<Folder>> PosixFileSystem::OpenFolder(const std::string& path) {
-  if (HoldsNul(path)) return {nullptr, EINVAL};
+  if (HoldsNul(path)) return SystemError(EINVAL);
   const char* name = path.empty() ? "." : path.c_str();
   bool listable = true;
   FileDescriptor fd(::open(name, O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -378,29 +404,29 @@ Result<std::unique_ptr<Folder>> PosixFileSystem::OpenFolder(const std::string& p
     listable = false;
     fd.reset(::open(name, O_PATH | O_DIRECTORY | O_CLOEXEC));
   }
-  if (fd.get() < 0) return {nullptr, errno};
-  return {std::make_unique<PosixFolder>(std::move(fd), listable, newFiles_), 0};
+  if (fd.get() < 0) return LastError();
+  return std::make_unique<PosixFolder>(std::move(fd), listable, newFiles_);
 }
 
 Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateNew(const std::string& path,
                                                                  mode_t mode) {
-  if (HoldsNul(path)) return {nullptr, EINVAL};
+  if (HoldsNul(path)) return SystemError(EINVAL);
   int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-  if (fd < 0) return {nullptr, errno};
-  return {std::make_unique<PosixWritableFile>(fd), 0};
+  if (fd < 0) return LastError();
+  return std::make_unique<PosixWritableFile>(fd);
 }
 
-int PosixFileSystem::CreateFolders(const std::string& path) {
-  if (HoldsNul(path)) return EINVAL;
+std::error_code PosixFileSystem::CreateFolders(const std::string& path) {
+  if (HoldsNul(path)) return SystemError(EINVAL);
   std::error_code error;
   std::filesystem::create_directories(path, error);
-  if (error) return error.value();
-  return std::filesystem::is_directory(path, error) ? 0 : ENOTDIR;
+  if (error) return error;
+  return std::filesystem::is_directory(path, error) ? std::error_code() : SystemError(ENOTDIR);
 }
 
-int PosixFileSystem::Remove(const std::string& path) {
-  if (HoldsNul(path)) return EINVAL;
-  return ::unlink(path.c_str()) == 0 ? 0 : errno;
+std::error_code PosixFileSystem::Remove(const std::string& path) {
+  if (HoldsNul(path)) return SystemError(EINVAL);
+  return ::unlink(path.c_str()) == 0 ? std::error_code() : LastError();
 }
 
 }  // namespace quillmere

@@ -12,100 +12,112 @@
 namespace quillmere {
 namespace {
 
-std::string DescribeIndexError(const std::string& path, const IndexError& error) {
-  switch (error.kind) {
-    case IndexError::Kind::kPicsPerRowOutOfRange:
-      return "Thumbnails per row " + QuotedExcerpt(error.numberText) + " in " + path +
-             " is out of range: it must be from 1 to " + std::to_string(kMaxPicsPerRow) + ".";
-    case IndexError::Kind::kNotText:
-      return "File " + path +
-             " is not a text file (it holds NUL bytes), so it is no index file; nothing was "
-             "written.";
-    case IndexError::Kind::kUnreadable:
-      break;
-  }
-  return "Could not read index file " + path + ": " + ErrorText(error.systemError) + ".";
+using Status = RunFailure::Status;
+
+RunFailure Failure(Status status, std::string subject, std::error_code error = {},
+                   std::string detail = {}) {
+  RunFailure failure;
+  failure.status = status;
+  failure.subject = std::move(subject);
+  failure.error = error;
+  failure.detail = std::move(detail);
+  return failure;
 }
 
-RunOutcome::Status StatusOf(const IndexError& error) {
-  switch (error.kind) {
-    case IndexError::Kind::kPicsPerRowOutOfRange:
-      return RunOutcome::Status::kBadPicsPerRow;
-    case IndexError::Kind::kNotText:
-      return RunOutcome::Status::kNotText;
-    case IndexError::Kind::kUnreadable:
-      break;
-  }
-  return RunOutcome::Status::kIndexUnreadable;
-}
-
-void Stopped(RunOutcome& outcome, int reason, const std::string& page) {
-  outcome.status = RunOutcome::Status::kStopped;
-  outcome.stopReason = reason;
-  std::string by = reason == StopRequest::kByUser ? "" : " by " + SignalName(reason);
-  outcome.message = "The run was stopped" + by + ": page " + outcome.siteFolder + page +
-                    " and those after it were left as they were.";
-}
-
-void PageFailed(RunOutcome& outcome, const PageError& error) {
-  const std::string page = outcome.siteFolder + error.page;
+RunFailure PageFailed(const std::string& siteFolder, const PageError& error, int stopReason) {
+  const std::string page = siteFolder + error.page;
   switch (error.failure.kind) {
-    case PageFailure::Kind::kStopped:
-      Stopped(outcome, outcome.stopReason, error.page);
-      return;
+    case PageFailure::Kind::kStopped: {
+      RunFailure stopped = Failure(Status::kStopped, page);
+      stopped.stopReason = stopReason;
+      return stopped;
+    }
     case PageFailure::Kind::kForeignPage:
-      outcome.status = RunOutcome::Status::kForeignPage;
-      outcome.message = "Page " + page +
-                        " does not look like a page that Quillmere writes, so it was left as it "
-                        "is and the run stopped.";
-      return;
+      return Failure(Status::kForeignPage, page);
     case PageFailure::Kind::kSystem:
       break;
   }
-  outcome.status = RunOutcome::Status::kPageNotWritten;
-  outcome.message = "Could not write page " + page + ": " + ErrorText(error.failure.error) + ".";
+  return Failure(Status::kPageNotWritten, page, error.failure.error);
 }
 
-void WritePages(const std::string& chosenPath, const IndexFile& index, FileSystem& fs,
-                const RunOptions& options, RunOutcome& outcome) {
-  outcome.pictureCount = index.PictureCount();
+// Writes the pages of `index` into the site folder, unless the index file is one of them.
+RunFailure WritePages(const std::string& chosenPath, const IndexFile& index, FileSystem& fs,
+                      const RunOptions& options, RunOutcome& outcome) {
   Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(outcome.siteFolder);
   if (!folder) {
-    PageFailed(outcome, {std::string(kIndexPageName), {PageFailure::Kind::kSystem, folder.error}});
-    return;
+    return Failure(Status::kPageNotWritten, outcome.siteFolder + std::string(kIndexPageName),
+                   folder.error());
   }
   const std::string same =
-      PageThatIsTheIndexFile(chosenPath, index.source, index.PictureCount(), *folder.value, fs);
+      PageThatIsTheIndexFile(chosenPath, index.source, index.PictureCount(), *folder.value(), fs);
   if (!same.empty()) {
-    outcome.status = RunOutcome::Status::kIndexIsAPage;
-    outcome.message = "Index file " + chosenPath + " is the page " + outcome.siteFolder + same +
-                      " that the run would write over; nothing was written.";
-    return;
+    return Failure(Status::kIndexIsAPage, chosenPath, {}, outcome.siteFolder + same);
   }
-  folder.value->RemoveLeftovers();
+  folder.value()->RemoveLeftovers();
   const PageRules rules{options.replaceForeignPages, options.stop};
-  SiteWriter writer(*folder.value, rules);
+  SiteWriter writer(*folder.value(), rules);
   std::optional<PageError> failure = writer.WriteIndexPage(index);
   if (!failure) failure = writer.WritePicturePages(index);
   outcome.pages = writer.tally();
-  if (failure) {
-    if (options.stop != nullptr) outcome.stopReason = options.stop->reason();
-    PageFailed(outcome, *failure);
-  }
+  if (!failure) return {};
+  return PageFailed(outcome.siteFolder, *failure,
+                    options.stop != nullptr ? options.stop->reason() : 0);
 }
 
 }  // namespace
 
-ChosenFileFailure IndexFailure(const std::string& chosenPath, const IndexError& error) {
-  return ChosenFileFailure{StatusOf(error), DescribeIndexError(chosenPath, error)};
+std::string Describe(const RunFailure& failure) {
+  const std::string& subject = failure.subject;
+  switch (failure.status) {
+    case Status::kDone:
+      return "";
+    case Status::kNotFound:
+      return "File " + subject + " was not found!";
+    case Status::kIndexUnreadable:
+      return "Could not read index file " + subject + ": " + ErrorText(failure.error) + ".";
+    case Status::kBadPicsPerRow:
+      return "Thumbnails per row " + QuotedExcerpt(failure.detail) + " in " + subject +
+             " is out of range: it must be from 1 to " + std::to_string(kMaxPicsPerRow) + ".";
+    case Status::kNotText:
+      return "File " + subject +
+             " is not a text file (it holds NUL bytes), so it is no index file; nothing was "
+             "written.";
+    case Status::kIndexIsAPage:
+      return "Index file " + subject + " is the page " + failure.detail +
+             " that the run would write over; nothing was written.";
+    case Status::kPageNotWritten:
+      return "Could not write page " + subject + ": " + ErrorText(failure.error) + ".";
+    case Status::kForeignPage:
+      return "Page " + subject +
+             " does not look like a page that Quillmere writes, so it was left as it is and the "
+             "run stopped.";
+    case Status::kStopped: {
+      const std::string by =
+          failure.stopReason > 0 ? " by " + SignalName(failure.stopReason) : std::string();
+      return "The run was stopped" + by + ": page " + subject +
+             " and those after it were left as they were.";
+    }
+    case Status::kOutOfMemory:
+      return "Not enough memory to generate the site of " + subject + ".";
+  }
+  return "";
 }
 
-std::variant<IndexText, ChosenFileFailure> LoadChosenIndexFile(const std::string& chosenPath,
-                                                               FileSystem& fs) {
-  if (!Exist(chosenPath, fs)) {
-    return ChosenFileFailure{RunOutcome::Status::kNotFound,
-                             "File " + chosenPath + " was not found!"};
+RunFailure IndexFailure(const std::string& chosenPath, const IndexError& error) {
+  switch (error.kind) {
+    case IndexError::Kind::kPicsPerRowOutOfRange:
+      return Failure(Status::kBadPicsPerRow, chosenPath, {}, error.numberText);
+    case IndexError::Kind::kNotText:
+      return Failure(Status::kNotText, chosenPath);
+    case IndexError::Kind::kUnreadable:
+      break;
   }
+  return Failure(Status::kIndexUnreadable, chosenPath, error.systemError);
+}
+
+std::variant<IndexText, RunFailure> LoadChosenIndexFile(const std::string& chosenPath,
+                                                        FileSystem& fs) {
+  if (!Exist(chosenPath, fs)) return Failure(Status::kNotFound, chosenPath);
   std::variant<IndexText, IndexError> loaded = LoadIndexText(chosenPath, fs);
   if (const auto* error = std::get_if<IndexError>(&loaded)) {
     return IndexFailure(chosenPath, *error);
@@ -113,16 +125,11 @@ std::variant<IndexText, ChosenFileFailure> LoadChosenIndexFile(const std::string
   return std::get<IndexText>(std::move(loaded));
 }
 
-std::variant<IndexFile, ChosenFileFailure> ReadChosenIndexFile(const std::string& chosenPath,
-                                                               FileSystem& fs) {
-  if (!Exist(chosenPath, fs)) {
-    return ChosenFileFailure{RunOutcome::Status::kNotFound,
-                             "File " + chosenPath + " was not found!"};
-  }
+std::variant<IndexFile, RunFailure> ReadChosenIndexFile(const std::string& chosenPath,
+                                                        FileSystem& fs) {
+  if (!Exist(chosenPath, fs)) return Failure(Status::kNotFound, chosenPath);
   std::variant<IndexFile, IndexError> read = ReadIndexFile(chosenPath, fs);
-  if (const auto* error = std::get_if<IndexError>(&read)) {
-    return IndexFailure(chosenPath, *error);
-  }
+  if (const auto* error = std::get_if<IndexError>(&read)) return IndexFailure(chosenPath, *error);
   return std::get<IndexFile>(std::move(read));
 }
 
@@ -130,15 +137,15 @@ std::string PageThatIsTheIndexFile(const std::string& chosenPath, const EntryInf
                                    std::int64_t pictureCount, Folder& folder, FileSystem& fs) {
   const std::string ownName = chosenPath.substr(chosenPath.rfind(kSeparator) + 1);
   Result<EntryInfo> chosen = fs.Inspect(chosenPath, /*follow=*/false);
-  const bool reachedByLink = !chosen || chosen.value.kind == EntryInfo::Kind::kSymlink;
+  const bool reachedByLink = !chosen || chosen.value().kind == EntryInfo::Kind::kSymlink;
   if (!reachedByLink && source.links <= 1) {
     // The file has one name, the chosen one, in the site folder.
     return IsPageOfRun(ownName, pictureCount) ? ownName : "";
   }
   auto isTheIndexFile = [&](const std::string& page) {
     Result<EntryInfo> entry = folder.Inspect(page);
-    return entry && entry.value.kind == EntryInfo::Kind::kRegular &&
-           entry.value.device == source.device && entry.value.inode == source.inode;
+    return entry && entry.value().kind == EntryInfo::Kind::kRegular &&
+           entry.value().device == source.device && entry.value().inode == source.inode;
   };
   if (isTheIndexFile(std::string(kIndexPageName))) return std::string(kIndexPageName);
   for (std::int64_t n = 1; n <= pictureCount; ++n) {
@@ -152,18 +159,20 @@ RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs, const Run
   RunOutcome outcome;
   outcome.siteFolder = FolderName(chosenPath);
   try {
-    std::variant<IndexFile, ChosenFileFailure> read = ReadChosenIndexFile(chosenPath, fs);
-    if (auto* failure = std::get_if<ChosenFileFailure>(&read)) {
-      outcome.status = failure->status;
-      outcome.message = std::move(failure->message);
+    std::variant<IndexFile, RunFailure> read = ReadChosenIndexFile(chosenPath, fs);
+    if (auto* failure = std::get_if<RunFailure>(&read)) {
+      static_cast<RunFailure&>(outcome) = std::move(*failure);
     } else if (options.stop != nullptr && options.stop->requested()) {
-      Stopped(outcome, options.stop->reason(), std::string(kIndexPageName));
+      static_cast<RunFailure&>(outcome) =
+          Failure(Status::kStopped, outcome.siteFolder + std::string(kIndexPageName));
+      outcome.stopReason = options.stop->reason();
     } else {
-      WritePages(chosenPath, std::get<IndexFile>(read), fs, options, outcome);
+      const IndexFile& index = std::get<IndexFile>(read);
+      outcome.pictureCount = index.PictureCount();
+      static_cast<RunFailure&>(outcome) = WritePages(chosenPath, index, fs, options, outcome);
     }
   } catch (const std::bad_alloc&) {
-    outcome.status = RunOutcome::Status::kOutOfMemory;
-    outcome.message = "Not enough memory to generate the site of " + chosenPath + ".";
+    static_cast<RunFailure&>(outcome) = Failure(Status::kOutOfMemory, chosenPath);
   }
   return outcome;
 }

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <system_error>
 #include <variant>
 
 #include "index/index_file.h"
@@ -20,51 +21,65 @@ struct RunOptions {
   const StopRequest* stop = nullptr;
 };
 
-// What a run did.
-struct RunOutcome {
+// How a run ended, and for a failure what it is about and why: data until it is shown.
+struct RunFailure {
   enum class Status {
     kDone,
+    // The chosen index file, `subject`, does not exist.
     kNotFound,
+    // It could not be read, for `error`.
     kIndexUnreadable,
+    // Its thumbnails-per-row number, `detail`, is out of range.
     kBadPicsPerRow,
+    // It is no text file.
     kNotText,
+    // It is itself the page `detail` that the run would write.
     kIndexIsAPage,
+    // The page `subject` could not be written, for `error`.
     kPageNotWritten,
+    // The page `subject` is not a page this program writes, and was left alone.
     kForeignPage,
+    // The run was asked to stop (`stopReason`) before the page `subject`.
     kStopped,
+    // There was not memory enough for the index file `subject`.
     kOutOfMemory
   };
   Status status = Status::kDone;
+  // The file or page the failure is about, as a path.
+  std::string subject;
+  // What more the words for the failure need: a number's text, or a page's path.
+  std::string detail;
+  // The system's reason, where there is one.
+  std::error_code error;
+  // For kStopped, what stopped it: a signal number or StopRequest::kByUser.
+  int stopReason = 0;
+
+  bool ok() const { return status == Status::kDone; }
+};
+
+// What a run did.
+struct RunOutcome : RunFailure {
   // The folder of the chosen file, ending with "/": the site folder.
   std::string siteFolder;
   // The pages written or found already up to date, also when the run stopped early.
   PageTally pages;
   // The number of pictures read.
   std::int64_t pictureCount = 0;
-  // For kStopped, what stopped it: a signal number or StopRequest::kByUser.
-  int stopReason = 0;
-  // For a failure, the one line to show the user.
-  std::string message;
-
-  bool ok() const { return status == Status::kDone; }
 };
 
-// Why a chosen index file could not be read, in the run's words.
-struct ChosenFileFailure {
-  RunOutcome::Status status = RunOutcome::Status::kNotFound;
-  std::string message;
-};
+// The one line that tells the user of a failure; the window and the command line both show it.
+std::string Describe(const RunFailure& failure);
 
 // The run's failure for the index file at `chosenPath` that could not be used for `error`.
-ChosenFileFailure IndexFailure(const std::string& chosenPath, const IndexError& error);
+RunFailure IndexFailure(const std::string& chosenPath, const IndexError& error);
 
 // Checks that the index file at `chosenPath` exists and reads its text, exactly as a run does.
-std::variant<IndexText, ChosenFileFailure> LoadChosenIndexFile(const std::string& chosenPath,
-                                                               FileSystem& fs);
+std::variant<IndexText, RunFailure> LoadChosenIndexFile(const std::string& chosenPath,
+                                                        FileSystem& fs);
 
 // Checks that the index file at `chosenPath` exists and reads it, exactly as a run does.
-std::variant<IndexFile, ChosenFileFailure> ReadChosenIndexFile(const std::string& chosenPath,
-                                                               FileSystem& fs);
+std::variant<IndexFile, RunFailure> ReadChosenIndexFile(const std::string& chosenPath,
+                                                        FileSystem& fs);
 
 // The name of the page of the run that is the index file itself (through a link or another
 // name, too), or "" when none is; `source` is the index file as it was read.

@@ -8,16 +8,16 @@
 namespace quillmere {
 namespace {
 
-// Reads until `size` bytes are in or the file ends; returns how many came, or the read's error.
+// Reads until `size` bytes are in or the file ends; returns how many came.
 Result<std::size_t> ReadFully(ReadableFile& file, char* data, std::size_t size) {
   std::size_t got = 0;
   while (got < size) {
     Result<std::size_t> part = file.Read(data + got, size - got);
-    if (!part) return {got, part.error};
-    if (part.value == 0) break;
-    got += part.value;
+    if (!part) return part.error();
+    if (part.value() == 0) break;
+    got += part.value();
   }
-  return {got, 0};
+  return got;
 }
 
 }  // namespace
@@ -32,10 +32,10 @@ PageFile::PageFile(Folder& folder, PageBuffers& buffers, std::string_view name,
     : folder_(folder), buffers_(buffers), name_(name), newSize_(newSize), rules_(rules) {
   Result<EntryInfo> old = folder_.Inspect(name_);
   if (!old) {
-    Fail(PageFailure::Kind::kSystem, old.error);
-  } else if (old.value.kind == EntryInfo::Kind::kFolder) {
-    Fail(PageFailure::Kind::kSystem, EISDIR);
-  } else if (old.value.kind == EntryInfo::Kind::kRegular) {
+    Fail(PageFailure::Kind::kSystem, old.error());
+  } else if (old.value().kind == EntryInfo::Kind::kFolder) {
+    Fail(PageFailure::Kind::kSystem, SystemError(EISDIR));
+  } else if (old.value().kind == EntryInfo::Kind::kRegular) {
     OpenOldPage();
   } else {
     // A missing page, or a link or other entry that the new page simply replaces: a link is
@@ -48,8 +48,9 @@ void PageFile::OpenOldPage() {
   Result<std::unique_ptr<ReadableFile>> opened = folder_.OpenForReading(name_);
   if (!opened) {
     // The entry changed since it was looked at: what stands there now is no page to keep.
-    const int error = opened.error;
-    if (error == ELOOP || error == ENOENT || error == kNotRegularFile ||
+    const std::error_code error = opened.error();
+    if (error == std::errc::too_many_symbolic_link_levels ||
+        error == std::errc::no_such_file_or_directory || error == FileError::kNotRegularFile ||
         rules_.replaceForeignPages) {
       StartWriting();
     } else {
@@ -57,16 +58,16 @@ void PageFile::OpenOldPage() {
     }
     return;
   }
-  oldPage_ = std::move(opened.value);
+  oldPage_ = std::move(opened.value());
   Result<EntryInfo> old = oldPage_->Describe();
   if (!old) {
-    Fail(PageFailure::Kind::kSystem, old.error);
+    Fail(PageFailure::Kind::kSystem, old.error());
     return;
   }
   // The new page keeps the old one's permissions, but never its set-user-ID, set-group-ID or
   // sticky bits.
-  oldMode_ = old.value.mode & 0777;
-  oldSize_ = old.value.size;
+  oldMode_ = old.value().mode & 0777;
+  oldSize_ = old.value().size;
   if (oldSize_ == newSize_) {
     mode_ = Mode::kComparing;
   } else if (MayReplaceOldPage()) {
@@ -94,7 +95,9 @@ void PageFile::Flush() {
       if (!MatchesOldPage(data, size) && MayReplaceOldPage()) mode_ = Mode::kSkipping;
       break;
     case Mode::kWriting:
-      if (int error = newFile_->Write(data, size)) Fail(PageFailure::Kind::kSystem, error);
+      if (std::error_code error = newFile_->Write(data, size)) {
+        Fail(PageFailure::Kind::kSystem, error);
+      }
       break;
     default:
       break;
@@ -103,21 +106,21 @@ void PageFile::Flush() {
 
 bool PageFile::MatchesOldPage(const char* data, std::size_t size) {
   Result<std::size_t> got = ReadFully(*oldPage_, buffers_.comparison(), size);
-  return got && got.value == size && std::memcmp(buffers_.comparison(), data, size) == 0;
+  return got && got.value() == size && std::memcmp(buffers_.comparison(), data, size) == 0;
 }
 
 bool PageFile::OldPageEndsHere() {
   char extra;
   Result<std::size_t> more = ReadFully(*oldPage_, &extra, 1);
-  return more && more.value == 0;
+  return more && more.value() == 0;
 }
 
 bool PageFile::MayReplaceOldPage() {
   if (rules_.replaceForeignPages) return true;
   Result<bool> written = LooksLikeWrittenPage(*oldPage_, oldSize_);
   if (!written) {
-    Fail(PageFailure::Kind::kSystem, written.error);
-  } else if (!written.value) {
+    Fail(PageFailure::Kind::kSystem, written.error());
+  } else if (!written.value()) {
     Fail(PageFailure::Kind::kForeignPage);
   }
   return mode_ != Mode::kFailed;
@@ -144,10 +147,10 @@ void PageFile::StartWriting() {
   oldPage_.reset();
   Result<std::unique_ptr<NewFile>> created = folder_.CreateFile();
   if (!created) {
-    Fail(PageFailure::Kind::kSystem, created.error);
+    Fail(PageFailure::Kind::kSystem, created.error());
     return;
   }
-  newFile_ = std::move(created.value);
+  newFile_ = std::move(created.value());
   mode_ = Mode::kWriting;
 }
 
@@ -157,18 +160,19 @@ std::variant<PageOutcome, PageFailure> PageFile::Finish() {
   if (mode_ == Mode::kWriting) {
     if (rules_.stop != nullptr && rules_.stop->requested()) {
       Fail(PageFailure::Kind::kStopped);
-    } else if (int error = newFile_->PutInPlace(name_, oldMode_)) {
+    } else if (std::error_code error = newFile_->PutInPlace(name_, oldMode_)) {
       Fail(PageFailure::Kind::kSystem, error);
     } else {
       newFile_.reset();
       return PageOutcome::kWritten;
     }
   }
-  if (mode_ != Mode::kFailed) Fail(PageFailure::Kind::kSystem, EIO);  // a pass was left out
+  // A pass was left out.
+  if (mode_ != Mode::kFailed) Fail(PageFailure::Kind::kSystem, SystemError(EIO));
   return failure_;
 }
 
-void PageFile::Fail(PageFailure::Kind kind, int error) {
+void PageFile::Fail(PageFailure::Kind kind, std::error_code error) {
   if (mode_ == Mode::kFailed) return;
   mode_ = Mode::kFailed;
   failure_ = {kind, error};

@@ -63,7 +63,7 @@ struct PageFailure {
     kStopped,
   };
   Kind kind = Kind::kSystem;
-  int error = 0;
+  std::error_code error;
 };
 
 // Streams the new content of the page `name` of `folder`, which is known to be `newSize` bytes
@@ -107,7 +107,7 @@ class PageFile {
   bool OldPageEndsHere();
   bool MayReplaceOldPage();
   void StartWriting();
-  void Fail(PageFailure::Kind kind, int error = 0);
+  void Fail(PageFailure::Kind kind, std::error_code error = {});
 
   Folder& folder_;
   PageBuffers& buffers_;

@@ -7,17 +7,17 @@ namespace {
 
 constexpr std::size_t kLongestEnd = std::max(kIndexPageEnd.size(), kPicturePageEnd.size());
 
-// Reads exactly `size` bytes from `offset`, or fewer when the file ends first.
+// Reads `size` bytes from `offset`, or fewer when the file ends first; returns how many came.
 Result<std::size_t> ReadFullyAt(ReadableFile& file, char* data, std::size_t size,
                                 std::uint64_t offset) {
   std::size_t got = 0;
   while (got < size) {
     Result<std::size_t> part = file.ReadAt(data + got, size - got, offset + got);
-    if (!part) return {got, part.error};
-    if (part.value == 0) break;
-    got += part.value;
+    if (!part) return part.error();
+    if (part.value() == 0) break;
+    got += part.value();
   }
-  return {got, 0};
+  return got;
 }
 
 }  // namespace
@@ -28,15 +28,15 @@ bool HasPageSignature(std::string_view start, std::string_view end) {
 }
 
 Result<bool> LooksLikeWrittenPage(ReadableFile& page, std::uint64_t size) {
-  if (size < kPageStart.size() + kIndexPageEnd.size()) return {false, 0};
+  if (size < kPageStart.size() + kIndexPageEnd.size()) return false;
   char start[kPageStart.size()];
   Result<std::size_t> gotStart = ReadFullyAt(page, start, sizeof start, 0);
-  if (!gotStart) return {false, gotStart.error};
+  if (!gotStart) return gotStart.error();
   const std::size_t endSize = static_cast<std::size_t>(std::min<std::uint64_t>(size, kLongestEnd));
   char end[kLongestEnd];
   Result<std::size_t> gotEnd = ReadFullyAt(page, end, endSize, size - endSize);
-  if (!gotEnd) return {false, gotEnd.error};
-  return {HasPageSignature({start, gotStart.value}, {end, gotEnd.value}), 0};
+  if (!gotEnd) return gotEnd.error();
+  return HasPageSignature({start, gotStart.value()}, {end, gotEnd.value()});
 }
 
 }  // namespace quillmere

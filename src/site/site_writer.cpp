@@ -9,7 +9,7 @@ namespace quillmere {
 template <class Emit>
 std::optional<PageError> SiteWriter::WritePage(std::string_view name, const Emit& emit) {
   if (rules_.stop != nullptr && rules_.stop->requested()) {
-    return PageError{std::string(name), {PageFailure::Kind::kStopped, 0}};
+    return PageError{std::string(name), {PageFailure::Kind::kStopped, {}}};
   }
   ByteCounter counter;
   emit(counter);

@@ -8,15 +8,15 @@ class FaultyReadableFile final : public ReadableFile {
   FaultyReadableFile(std::unique_ptr<ReadableFile> inner, FaultyFileSystem& fs)
       : inner_(std::move(inner)), fs_(fs) {}
   Result<std::size_t> Read(char* data, std::size_t size) override {
-    if (int error = fs_.Count(Step::kRead)) return {0, error};
+    if (std::error_code error = fs_.Count(Step::kRead)) return error;
     return inner_->Read(data, size);
   }
   Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset) override {
-    if (int error = fs_.Count(Step::kRead)) return {0, error};
+    if (std::error_code error = fs_.Count(Step::kRead)) return error;
     return inner_->ReadAt(data, size, offset);
   }
   Result<EntryInfo> Describe() override {
-    if (int error = fs_.Count(Step::kDescribe)) return {{}, error};
+    if (std::error_code error = fs_.Count(Step::kDescribe)) return error;
     return inner_->Describe();
   }
 
@@ -33,15 +33,15 @@ class FaultyWritableFile final : public WritableFile {
  public:
   FaultyWritableFile(std::unique_ptr<WritableFile> inner, FaultyFileSystem& fs)
       : inner_(std::move(inner)), fs_(fs) {}
-  int Write(const char* data, std::size_t size) override {
-    if (int error = fs_.Count(Step::kWrite)) {
+  std::error_code Write(const char* data, std::size_t size) override {
+    if (std::error_code error = fs_.Count(Step::kWrite)) {
       // Like a full disk: part of the data lands before the failure.
-      inner_->Write(data, size / 2);
+      static_cast<void>(inner_->Write(data, size / 2));
       return error;
     }
     return inner_->Write(data, size);
   }
-  int Close() override { return inner_->Close(); }
+  std::error_code Close() override { return inner_->Close(); }
 
  private:
   std::unique_ptr<WritableFile> inner_;
@@ -52,15 +52,15 @@ class FaultyNewFile final : public NewFile {
  public:
   FaultyNewFile(std::unique_ptr<NewFile> inner, FaultyFileSystem& fs)
       : inner_(std::move(inner)), fs_(fs) {}
-  int Write(const char* data, std::size_t size) override {
-    if (int error = fs_.Count(Step::kWrite)) {
-      inner_->Write(data, size / 2);
+  std::error_code Write(const char* data, std::size_t size) override {
+    if (std::error_code error = fs_.Count(Step::kWrite)) {
+      static_cast<void>(inner_->Write(data, size / 2));
       return error;
     }
     return inner_->Write(data, size);
   }
-  int PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
-    if (int error = fs_.Count(Step::kPutInPlace)) return error;
+  std::error_code PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
+    if (std::error_code error = fs_.Count(Step::kPutInPlace)) return error;
     return inner_->PutInPlace(name, mode);
   }
 
@@ -74,20 +74,20 @@ class FaultyFolder final : public Folder {
   FaultyFolder(std::unique_ptr<Folder> inner, FaultyFileSystem& fs)
       : inner_(std::move(inner)), fs_(fs) {}
   Result<EntryInfo> Inspect(std::string_view name) override {
-    if (int error = fs_.Count(Step::kInspect)) return {{}, error};
+    if (std::error_code error = fs_.Count(Step::kInspect)) return error;
     return inner_->Inspect(name);
   }
   Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) override {
-    if (int error = fs_.Count(Step::kOpenForReading)) return {nullptr, error};
+    if (std::error_code error = fs_.Count(Step::kOpenForReading)) return error;
     Result<std::unique_ptr<ReadableFile>> opened = inner_->OpenForReading(name);
-    if (opened) opened.value = Wrapped(std::move(opened.value), fs_);
-    return opened;
+    if (!opened) return opened;
+    return Wrapped(std::move(opened.value()), fs_);
   }
   Result<std::unique_ptr<NewFile>> CreateFile() override {
-    if (int error = fs_.Count(Step::kCreateFile)) return {nullptr, error};
+    if (std::error_code error = fs_.Count(Step::kCreateFile)) return error;
     Result<std::unique_ptr<NewFile>> created = inner_->CreateFile();
-    if (created) created.value = std::make_unique<FaultyNewFile>(std::move(created.value), fs_);
-    return created;
+    if (!created) return created;
+    return std::make_unique<FaultyNewFile>(std::move(created.value()), fs_);
   }
   void RemoveLeftovers() override { inner_->RemoveLeftovers(); }
 
@@ -106,47 +106,45 @@ const char* StepName(Step step) {
   return names[static_cast<std::size_t>(step)];
 }
 
-int FaultyFileSystem::Count(Step step) {
+std::error_code FaultyFileSystem::Count(Step step) {
   int calls = ++calls_[static_cast<std::size_t>(step)];
-  return step == failStep_ && calls == failAt_ ? failError_ : 0;
+  return step == failStep_ && calls == failAt_ ? failError_ : std::error_code();
 }
 
 Result<EntryInfo> FaultyFileSystem::Inspect(const std::string& path, bool follow) {
-  if (int error = Count(Step::kInspect)) return {{}, error};
+  if (std::error_code error = Count(Step::kInspect)) return error;
   return inner_.Inspect(path, follow);
 }
 
 Result<std::vector<std::string>> FaultyFileSystem::ListFolder(const std::string& folder) {
-  if (int error = Count(Step::kListFolder)) return {{}, error};
+  if (std::error_code error = Count(Step::kListFolder)) return error;
   return inner_.ListFolder(folder);
 }
 
 Result<std::unique_ptr<ReadableFile>> FaultyFileSystem::OpenForReading(const std::string& path) {
-  if (int error = Count(Step::kOpenForReading)) return {nullptr, error};
+  if (std::error_code error = Count(Step::kOpenForReading)) return error;
   Result<std::unique_ptr<ReadableFile>> opened = inner_.OpenForReading(path);
-  if (opened) opened.value = Wrapped(std::move(opened.value), *this);
-  return opened;
+  if (!opened) return opened;
+  return Wrapped(std::move(opened.value()), *this);
 }
 
 Result<std::unique_ptr<Folder>> FaultyFileSystem::OpenFolder(const std::string& path) {
-  if (int error = Count(Step::kOpenFolder)) return {nullptr, error};
+  if (std::error_code error = Count(Step::kOpenFolder)) return error;
   Result<std::unique_ptr<Folder>> opened = inner_.OpenFolder(path);
-  if (opened) opened.value = std::make_unique<FaultyFolder>(std::move(opened.value), *this);
-  return opened;
+  if (!opened) return opened;
+  return std::make_unique<FaultyFolder>(std::move(opened.value()), *this);
 }
 
 Result<std::unique_ptr<WritableFile>> FaultyFileSystem::CreateNew(const std::string& path,
                                                                   mode_t mode) {
-  if (int error = Count(Step::kCreateNew)) return {nullptr, error};
+  if (std::error_code error = Count(Step::kCreateNew)) return error;
   Result<std::unique_ptr<WritableFile>> created = inner_.CreateNew(path, mode);
-  if (created) {
-    created.value = std::make_unique<FaultyWritableFile>(std::move(created.value), *this);
-  }
-  return created;
+  if (!created) return created;
+  return std::make_unique<FaultyWritableFile>(std::move(created.value()), *this);
 }
 
-int FaultyFileSystem::Remove(const std::string& path) {
-  if (int error = Count(Step::kRemove)) return error;
+std::error_code FaultyFileSystem::Remove(const std::string& path) {
+  if (std::error_code error = Count(Step::kRemove)) return error;
   return inner_.Remove(path);
 }
 

@@ -35,30 +35,32 @@ class FaultyFileSystem final : public FileSystem {
   explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
 
   // Makes the `nth` call (counted from 1) of `step` fail with `error`.
-  void FailAt(Step step, int nth, int error) {
+  void FailAt(Step step, int nth, std::error_code error) {
     failStep_ = step;
     failAt_ = nth;
     failError_ = error;
   }
   // How many calls of `step` were made so far.
   int Calls(Step step) const { return calls_[static_cast<std::size_t>(step)]; }
-  // Counts a call of `step` and tells the error it must fail with, or 0.
-  int Count(Step step);
+  // Counts a call of `step` and tells the error it must fail with, or none.
+  std::error_code Count(Step step);
 
   Result<EntryInfo> Inspect(const std::string& path, bool follow) override;
   Result<std::vector<std::string>> ListFolder(const std::string& folder) override;
   Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override;
-  int CreateFolders(const std::string& path) override { return inner_.CreateFolders(path); }
-  int Remove(const std::string& path) override;
+  std::error_code CreateFolders(const std::string& path) override {
+    return inner_.CreateFolders(path);
+  }
+  std::error_code Remove(const std::string& path) override;
 
  private:
   FileSystem& inner_;
   std::array<int, static_cast<std::size_t>(Step::kCount)> calls_{};
   Step failStep_ = Step::kCount;
   int failAt_ = 0;
-  int failError_ = 0;
+  std::error_code failError_;
 };
 
 }  // namespace quillmere::testing

@@ -1,0 +1,61 @@
+// File systems and folders that pass every call on, for tests to change one call of.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+
+#include "platform/file_system.h"
+
+namespace quillmere::testing {
+
+// A folder that passes every call to `inner`.
+class ForwardingFolder : public Folder {
+ public:
+  explicit ForwardingFolder(std::unique_ptr<Folder> inner) : inner_(std::move(inner)) {}
+  Result<EntryInfo> Inspect(std::string_view name) override { return inner_->Inspect(name); }
+  Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) override {
+    return inner_->OpenForReading(name);
+  }
+  Result<std::unique_ptr<NewFile>> CreateFile() override { return inner_->CreateFile(); }
+  void RemoveLeftovers() override { inner_->RemoveLeftovers(); }
+
+ protected:
+  Folder& inner() { return *inner_; }
+
+ private:
+  std::unique_ptr<Folder> inner_;
+};
+
+// A file system that passes every call to `inner`.
+class ForwardingFileSystem : public FileSystem {
+ public:
+  explicit ForwardingFileSystem(FileSystem& inner) : inner_(inner) {}
+  Result<EntryInfo> Inspect(const std::string& path, bool follow) override {
+    return inner_.Inspect(path, follow);
+  }
+  Result<std::vector<std::string>> ListFolder(const std::string& folder) override {
+    return inner_.ListFolder(folder);
+  }
+  Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override {
+    return inner_.OpenForReading(path);
+  }
+  Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override {
+    return inner_.OpenFolder(path);
+  }
+  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override {
+    return inner_.CreateNew(path, mode);
+  }
+  std::error_code CreateFolders(const std::string& path) override {
+    return inner_.CreateFolders(path);
+  }
+  std::error_code Remove(const std::string& path) override { return inner_.Remove(path); }
+
+ protected:
+  FileSystem& inner() { return inner_; }
+
+ private:
+  FileSystem& inner_;
+};
+
+}  // namespace quillmere::testing
