@@ -1,22 +1,22 @@
 # The manual page of quillmere-cli and the Debian package: `cpack -G DEB` in the build folder.
 
-# The manual page, installed compressed as Debian wants it.
-set(quillmere_man_source "${CMAKE_CURRENT_LIST_DIR}/quillmere-cli.1")
+# The manual page, with the version filled in, installed compressed as Debian wants it.
+set(quillmere_man_dir "${CMAKE_CURRENT_BINARY_DIR}/man")
+set(quillmere_man_page "${quillmere_man_dir}/quillmere-cli.1")
+configure_file("${CMAKE_CURRENT_LIST_DIR}/quillmere-cli.1.in" "${quillmere_man_page}" @ONLY)
 find_program(QUILLMERE_GZIP gzip)
 if(QUILLMERE_GZIP)
-  set(quillmere_man_dir "${CMAKE_CURRENT_BINARY_DIR}/man")
   add_custom_command(
-    OUTPUT "${quillmere_man_dir}/quillmere-cli.1.gz"
-    COMMAND "${CMAKE_COMMAND}" -E copy "${quillmere_man_source}" "${quillmere_man_dir}/quillmere-cli.1"
+    OUTPUT "${quillmere_man_page}.gz"
     # -n leaves out the name and time, so that the same page always gives the same bytes.
-    COMMAND "${QUILLMERE_GZIP}" -9 -n -f "${quillmere_man_dir}/quillmere-cli.1"
-    DEPENDS "${quillmere_man_source}"
+    COMMAND "${QUILLMERE_GZIP}" -9 -n -k -f "${quillmere_man_page}"
+    DEPENDS "${quillmere_man_page}"
     COMMENT "Compressing the manual page of quillmere-cli"
     VERBATIM)
-  add_custom_target(quillmere_man_page ALL DEPENDS "${quillmere_man_dir}/quillmere-cli.1.gz")
-  install(FILES "${quillmere_man_dir}/quillmere-cli.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+  add_custom_target(quillmere_man_page ALL DEPENDS "${quillmere_man_page}.gz")
+  install(FILES "${quillmere_man_page}.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 else()
-  install(FILES "${quillmere_man_source}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+  install(FILES "${quillmere_man_page}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 endif()
 
 set(CPACK_PACKAGE_NAME quillmere)

@@ -4,6 +4,7 @@
 
 #include "cli/command_line.h"
 #include "support/temp_folder.h"
+#include "version/version.h"
 
 namespace quillmere {
 namespace {
@@ -32,7 +33,7 @@ class CliTest : public ::testing::Test {
 TEST_F(CliTest, HelpAndVersion) {
   CliResult version = Run({"--version"});
   EXPECT_EQ(version.code, 0);
-  EXPECT_EQ(version.out, "quillmere-cli 1.00\n");
+  EXPECT_EQ(version.out, std::string("quillmere-cli ") + kVersionText + "\n");
   CliResult help = Run({"--help"});
   EXPECT_EQ(help.code, 0);
   EXPECT_EQ(help.out.rfind("Usage: quillmere-cli", 0), 0u);

@@ -14,6 +14,7 @@
 #include "platform/signals.h"
 #include "run/generate.h"
 #include "run/message_text.h"
+#include "version/version.h"
 
 namespace quillmere {
 namespace {
@@ -221,7 +222,7 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
     return kExitOk;
   }
   if (options.version) {
-    out << kProgram << " " << kVersion << "\n";
+    out << kProgram << " " << kVersionText << "\n";
     return kExitOk;
   }
   if (options.modes.size() > 1) {

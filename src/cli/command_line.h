@@ -9,9 +9,6 @@
 
 namespace quillmere {
 
-// The program's version as it reports it.
-inline constexpr const char* kVersion = "1.00";
-
 // Exit codes of quillmere-cli.
 enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 
