@@ -7,7 +7,9 @@
 #include <set>
 #include <sstream>
 
+#include "check/support_images.h"
 #include "cli/command_line.h"
+#include "support/scoped_state.h"
 #include "support/temp_folder.h"
 
 namespace quillmere {
@@ -37,6 +39,11 @@ std::set<std::string> Snapshot(const std::string& folder) {
   return entries;
 }
 
+std::optional<std::string> Environment(const char* name) {
+  const char* value = ::getenv(name);
+  return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
 std::string Head(const std::string& perRow = "2") {
   return "Album\nthumbs/t\npictures/p\nsupport\n" + perRow + "\n";
 }
@@ -49,9 +56,7 @@ class CheckTest : public ::testing::Test {
     for (const char* name : kSupportNames) {
       WriteFile(bundle / ("support/" + std::string(name) + ".gif"), "GIF " + std::string(name));
     }
-    ::setenv("QUILLMERE_DATA_DIR", bundle.path().c_str(), 1);
   }
-  void TearDown() override { ::unsetenv("QUILLMERE_DATA_DIR"); }
 
   CliResult Run(std::vector<std::string> args) {
     std::ostringstream out, err;
@@ -83,6 +88,9 @@ class CheckTest : public ::testing::Test {
 
   TempFolder dir, bundle;
   PosixFileSystem fs;
+  // The folder that the build tells its programs to take the bundled images from.
+  const std::optional<std::string> buildData = Environment("QUILLMERE_DATA_DIR");
+  testing::ScopedEnvironmentVariable dataDir{"QUILLMERE_DATA_DIR", bundle.path()};
 };
 
 TEST_F(CheckTest, ExampleAlbumWithAMissingThumbnailAndABlankLine) {
@@ -234,8 +242,10 @@ TEST_F(CheckTest, AddSupportImagesCopiesIntoANewFolderAndNeverReplacesWhatIsTher
   EXPECT_EQ(Run({"--add-support-images", "--quiet", dir / "index.txt"}).out, "");
 }
 
-TEST_F(CheckTest, AddSupportImagesFindsTheSetItWasBuiltWithWhenNoFolderIsGiven) {
-  ::unsetenv("QUILLMERE_DATA_DIR");
+// In the build tree the bundled images are where the build's variable says: the example album's.
+TEST_F(CheckTest, AddSupportImagesTakesTheSetTheBuildNames) {
+  ASSERT_TRUE(buildData.has_value()) << "the build sets QUILLMERE_DATA_DIR for its tests";
+  testing::ScopedEnvironmentVariable fromBuild("QUILLMERE_DATA_DIR", buildData);
   WriteFile(dir / "index.txt", Head());
   CliResult result = Run({"--add-support-images", "-q", dir / "index.txt"});
   EXPECT_EQ(result.code, 0) << result.err;
@@ -244,6 +254,25 @@ TEST_F(CheckTest, AddSupportImagesFindsTheSetItWasBuiltWithWhenNoFolderIsGiven) 
     std::string image = "support/" + std::string(name) + ".gif";
     EXPECT_EQ(ReadFile(dir / image), ReadFile(QUILLMERE_EXAMPLE_ALBUM "/" + image));
   }
+}
+
+// Without the variable a program looks beside itself only, as where it is installed: never in
+// the source tree it was built from.
+TEST_F(CheckTest, WithoutTheVariableOnlyTheInstalledSetCounts) {
+  testing::ScopedEnvironmentVariable unset("QUILLMERE_DATA_DIR", std::nullopt);
+  const std::string beside =
+      (stdfs::read_symlink("/proc/self/exe").parent_path() / "../share/quillmere/support")
+          .lexically_normal()
+          .string();
+  ASSERT_FALSE(stdfs::exists(beside)) << "the build tree has no installed data";
+  EXPECT_EQ(SupportImageSources(), std::vector<std::string>{beside});
+  WriteFile(dir / "index.txt", Head());
+  CliResult result = Run({"--add-support-images", dir / "index.txt"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.err, "The bundled support images were not found (looked in " + beside +
+                            "); set QUILLMERE_DATA_DIR to the folder that holds their \"support\" "
+                            "folder.\n");
+  EXPECT_EQ(ListNames(dir.path()), "index.txt");
 }
 
 // A refusal prints one message, exits with 1 (2 for wrong usage) and writes nothing.

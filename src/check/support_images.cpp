@@ -149,6 +149,7 @@ std::vector<std::string> SupportImageSources() {
   if (dataDir != nullptr && *dataDir != '\0') {
     return {(stdfs::path(dataDir) / "support").lexically_normal().string()};
   }
+  // Installed, the images lie in the data folder of the prefix the program was installed into.
   std::vector<std::string> sources;
   std::string programFolder = ProgramFolder();
   if (!programFolder.empty()) {
@@ -156,7 +157,6 @@ std::vector<std::string> SupportImageSources() {
                           .lexically_normal()
                           .string());
   }
-  sources.push_back(QUILLMERE_SOURCE_SUPPORT_DIR);
   return sources;
 }
 

@@ -15,9 +15,9 @@ namespace quillmere {
 // in place of the one installed with the program.
 inline constexpr const char* kDataDirVariable = "QUILLMERE_DATA_DIR";
 
-// The folders where the bundled support images are looked for, in order:
-// $QUILLMERE_DATA_DIR/support alone when the variable is set; otherwise <program
-// folder>/../share/quillmere/support, then the set in the source tree the program was built from.
+// The folders where the bundled support images are looked for: $QUILLMERE_DATA_DIR/support when
+// the variable is set (as the build does for its tests and scripts), otherwise the one installed
+// with the program, <program folder>/../share/quillmere/support.
 std::vector<std::string> SupportImageSources();
 
 // Why the support images were not all copied.
