@@ -9,6 +9,7 @@
 
 #include "check/support_images.h"
 #include "cli/command_line.h"
+#include "support/cli_runner.h"
 #include "support/scoped_state.h"
 #include "support/temp_folder.h"
 
@@ -16,6 +17,7 @@ namespace quillmere {
 namespace {
 
 namespace stdfs = std::filesystem;
+using testing::CliResult;
 using testing::ListNames;
 using testing::ReadFile;
 using testing::TempFolder;
@@ -23,11 +25,6 @@ using testing::WriteFile;
 
 const char* const kSupportNames[] = {"rondtl", "rondtr", "rondbl", "rondbr", "x",       "s6",
                                      "s6a",    "s8",     "s8a",    "s9",     "previmg", "nextimg"};
-
-struct CliResult {
-  int code;
-  std::string out, err;
-};
 
 // Every file and folder under `folder` with its size, so that a test can tell nothing changed.
 std::set<std::string> Snapshot(const std::string& folder) {
@@ -58,11 +55,7 @@ class CheckTest : public ::testing::Test {
     }
   }
 
-  CliResult Run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int code = RunCommandLine(args, out, err, fs);
-    return {code, out.str(), err.str()};
-  }
+  CliResult Run(const std::vector<std::string>& args) { return testing::RunCli(args, fs); }
 
   // A site in `dir` with the given index file and every file it names, for `pictures` pictures.
   void MakeSite(const std::string& indexText, int pictures) {
@@ -189,13 +182,13 @@ TEST_F(CheckTest, MissingThumbnailsAndPicturesAreNamedAsTheIndexFileWasGiven) {
     return index + ":6: thumbnail thumbs/t1.jpg is not a file\n" + index +
            ":8: picture pictures/p2.jpg is missing\n";
   };
-  ASSERT_EQ(::chdir(dir.path().c_str()), 0);
+  testing::ScopedWorkingFolder inSite(dir.path());
   CliResult here = Run({"--check", "index.txt"});
   EXPECT_EQ(here.code, 1);
   EXPECT_EQ(here.out,
             problems("index.txt") + "index.txt: 2 pictures, 16 files checked, 2 problems\n");
   // From elsewhere the names are still taken relative to the index file's folder.
-  ASSERT_EQ(::chdir("thumbs"), 0);
+  testing::ScopedWorkingFolder inThumbnails(dir / "thumbs");
   EXPECT_EQ(Run({"--check", "--quiet", "../index.txt"}).out, problems("../index.txt"));
 }
 

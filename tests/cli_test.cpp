@@ -3,28 +3,21 @@
 #include <sstream>
 
 #include "cli/command_line.h"
+#include "support/cli_runner.h"
 #include "support/temp_folder.h"
 #include "version/version.h"
 
 namespace quillmere {
 namespace {
 
+using testing::CliResult;
 using testing::ListNames;
 using testing::TempFolder;
 using testing::WriteFile;
 
-struct CliResult {
-  int code;
-  std::string out, err;
-};
-
 class CliTest : public ::testing::Test {
  protected:
-  CliResult Run(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    int code = RunCommandLine(args, out, err, fs);
-    return {code, out.str(), err.str()};
-  }
+  CliResult Run(const std::vector<std::string>& args) { return testing::RunCli(args, fs); }
 
   TempFolder dir;
   PosixFileSystem fs;

@@ -15,7 +15,9 @@
 #include "index/index_file.h"
 #include "run/generate.h"
 #include "site/page_output.h"
+#include "support/cli_runner.h"
 #include "support/reference_site.h"
+#include "support/scoped_state.h"
 #include "support/temp_folder.h"
 
 namespace quillmere {
@@ -222,16 +224,13 @@ TEST_F(HostileTest, IndexFileWithAHostileNameIsReadLikeAnyOther) {
 TEST_F(HostileTest, LeadingDashNameOnTheCommandLine) {
   const std::string name = "-v [x] *.txt";
   WriteFile(dir / name, kAlbum);
-  std::string cwd = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
-  std::ostringstream out, err;
-  int asOption = RunCommandLine(std::vector<std::string>{name}, out, err, fs);
+  testing::ScopedWorkingFolder inSite(dir.path());
+  testing::CliResult asOption = testing::RunCli({name}, fs);
   std::string afterOption = ListNames(dir.path());
-  int asFile = RunCommandLine(std::vector<std::string>{"--", name}, out, err, fs);
-  std::filesystem::current_path(cwd);
-  EXPECT_EQ(asOption, kExitUsage);
+  testing::CliResult asFile = testing::RunCli({"--", name}, fs);
+  EXPECT_EQ(asOption.code, kExitUsage);
   EXPECT_EQ(afterOption, name);
-  EXPECT_EQ(asFile, kExitOk) << err.str();
+  EXPECT_EQ(asFile.code, kExitOk) << asFile.err;
   ExpectSite(dir.path(), kAlbum, name);
 }
 
@@ -252,17 +251,13 @@ TEST_F(HostileTest, SiteFolderWithShellSyntaxAndNewlinesIsOnlyAPath) {
   const std::string folder = dir / "$(touch pwned) `touch pwned2` \"; touch pwned3\n\rnext line";
   ASSERT_TRUE(std::filesystem::create_directory(folder));
   WriteFile(folder + "/index.txt", kAlbum);
-  std::string cwd = std::filesystem::current_path();
-  std::filesystem::current_path(dir.path());
+  testing::ScopedWorkingFolder inParent(dir.path());
   RunOutcome outcome = GenerateSite(folder + "/index.txt", fs);
-  std::ostringstream out, err;
-  int code =
-      RunCommandLine(std::vector<std::string>{"--verbose", folder + "/index.txt"}, out, err, fs);
+  testing::CliResult verbose = testing::RunCli({"--verbose", folder + "/index.txt"}, fs);
   RunOutcome missing = GenerateSite(folder + "/gone.txt", fs);
-  std::filesystem::current_path(cwd);
   ASSERT_TRUE(outcome.ok()) << Describe(outcome);
   EXPECT_EQ(outcome.siteFolder, folder + "/");
-  EXPECT_EQ(code, kExitOk) << err.str();
+  EXPECT_EQ(verbose.code, kExitOk) << verbose.err;
   EXPECT_EQ(Describe(missing), "File " + folder + "/gone.txt was not found!");
   ExpectSite(folder + "/", kAlbum);
   EXPECT_EQ(ListNames(dir.path()), folder.substr(dir.path().size()));

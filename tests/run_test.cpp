@@ -120,14 +120,16 @@ TEST_F(RunTest, LargePagesDifferingLateOrInLengthAreRewrittenWhole) {
   EXPECT_EQ(ReadFile(dir / "Image7.html"), testing::ReferencePages(text)["Image7.html"]);
 }
 
+// The old page's mode, 0604, is one that the umask never gives a new page here (0640), so only a
+// run that restores it passes.
 TEST_F(RunTest, ReplacedPagesKeepTheirModeAndNewPagesFollowTheUmask) {
   ASSERT_TRUE(Generate(IndexText(1)).ok());
-  ASSERT_EQ(::chmod((dir / "Image1.html").c_str(), 0640), 0);
+  ASSERT_EQ(::chmod((dir / "Image1.html").c_str(), 0604), 0);
   mode_t mask = ::umask(027);
   RunOutcome outcome = Generate(IndexText(2, "x"));
   ::umask(mask);
   ASSERT_TRUE(outcome.ok());
-  EXPECT_EQ(ModeOf(dir / "Image1.html"), 0640u);
+  EXPECT_EQ(ModeOf(dir / "Image1.html"), 0604u);
   EXPECT_EQ(ModeOf(dir / "Image2.html"), 0640u);  // 0666 less 027
 }
 

@@ -21,10 +21,9 @@ using apptest::Names;
 using apptest::WriteText;
 using Result = IOBox::ShowResult;
 
-const QStringList kSettingCalls = {
-    QStringLiteral("CancelError=true"), QStringLiteral("FileName="),
-    QStringLiteral("Filter=Text Files (*.txt)|*.txt|All Files (*.*)|*.*"),
-    QStringLiteral("Flags=1"), QStringLiteral("ShowOpen")};
+// The file types that the dialog offers, the text files first.
+const QStringList kFileTypes = {QStringLiteral("Text Files (*.txt)"),
+                                QStringLiteral("All Files (*.*)")};
 
 std::string FolderOf(const QString& folder) {
   return Local(folder) + "/";
@@ -39,17 +38,20 @@ class Form1Test : public ::testing::Test {
     ASSERT_NE(show_, nullptr);
   }
 
-  // Clicks Generate with `answers` in place of the user's doings in the dialog, and returns the
-  // dialog's calls made meanwhile.
-  QStringList Generate(std::vector<IOBox::Answer> answers) {
-    const qsizetype before = form_.ioBox().calls().size();
+  // Clicks Generate with `answers` in place of the user's doings in the dialog, and returns what
+  // each showing of the dialog offered the user meanwhile.
+  std::vector<IOBox::Showing> Generate(std::vector<IOBox::Answer> answers) {
+    const std::size_t before = form_.ioBox().showings().size();
     for (IOBox::Answer& answer : answers) form_.ioBox().QueueAnswer(answer);
     form_.findChild<QPushButton*>(QStringLiteral("CmdGen"))->click();
     EXPECT_EQ(form_.ioBox().queuedAnswers(), 0u);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    return form_.ioBox().calls().mid(before);
+    const auto& all = form_.ioBox().showings();
+    return {all.begin() + static_cast<std::ptrdiff_t>(before), all.end()};
   }
-  QStringList Generate(const QString& chosen) { return Generate({{Result::kChosen, chosen}}); }
+  std::vector<IOBox::Showing> Generate(const QString& chosen) {
+    return Generate({{Result::kChosen, chosen}});
+  }
 
   QTemporaryDir folder_;
   QString index_;
@@ -59,25 +61,32 @@ class Form1Test : public ::testing::Test {
   QPushButton* show_ = form_.findChild<QPushButton*>(QStringLiteral("CmdShow"));
 };
 
-// The runs that end before a file is chosen, and the dialog's calls each makes.
+// Every showing of the dialog offers the text files first, then all files, with no name preset.
+void ExpectFreshDialogs(const std::vector<IOBox::Showing>& showings, std::size_t count,
+                        const char* what) {
+  ASSERT_EQ(showings.size(), count) << what;
+  for (const IOBox::Showing& showing : showings) {
+    EXPECT_EQ(showing.fileTypes, kFileTypes) << what;
+    EXPECT_EQ(showing.presetName, QString()) << what;
+  }
+}
+
+// The runs that end before a file is chosen, and how often each shows the dialog.
 struct EarlyEnd {
   const char* what;
   std::vector<IOBox::Answer> answers;
-  QStringList calls;
+  std::size_t showings;
 };
 
 TEST_F(Form1Test, RunsThatEndEarlyWriteNothingAndLeaveShowAsItWas) {
-  const QStringList again = {QStringLiteral("FileName="), QStringLiteral("ShowOpen")};
   const std::vector<EarlyEnd> cases = {
-      {"cancel", {{Result::kCancelled, {}}}, kSettingCalls},
-      {"dialog failure", {{Result::kFailed, {}}}, kSettingCalls},
-      {"empty name", {{Result::kChosen, {}}}, kSettingCalls + QStringList{"FileName?"}},
-      {"invalid name, then cancel",
-       {{Result::kInvalidFileName, {}}, {Result::kCancelled, {}}},
-       kSettingCalls + again}};
+      {"cancel", {{Result::kCancelled, {}}}, 1},
+      {"dialog failure", {{Result::kFailed, {}}}, 1},
+      {"empty name", {{Result::kChosen, {}}}, 1},
+      {"invalid name, then cancel", {{Result::kInvalidFileName, {}}, {Result::kCancelled, {}}}, 2}};
   const QString files = Names(folder_.path());
   for (const EarlyEnd& c : cases) {
-    EXPECT_EQ(Generate(c.answers), c.calls) << c.what;
+    ExpectFreshDialogs(Generate(c.answers), c.showings, c.what);
     EXPECT_FALSE(show_->isEnabled()) << c.what;
     EXPECT_EQ(form_.siteFolder(), "") << c.what;
   }
@@ -87,7 +96,7 @@ TEST_F(Form1Test, RunsThatEndEarlyWriteNothingAndLeaveShowAsItWas) {
   Generate(index_);
   ASSERT_TRUE(show_->isEnabled());
   for (const EarlyEnd& c : cases) {
-    EXPECT_EQ(Generate(c.answers), c.calls) << c.what;
+    ExpectFreshDialogs(Generate(c.answers), c.showings, c.what);
     EXPECT_TRUE(show_->isEnabled()) << c.what;
     EXPECT_EQ(form_.siteFolder(), FolderOf(folder_.path())) << c.what;
   }
@@ -95,17 +104,18 @@ TEST_F(Form1Test, RunsThatEndEarlyWriteNothingAndLeaveShowAsItWas) {
 }
 
 TEST_F(Form1Test, InvalidNameReportClearsTheNameAndShowsTheDialogAgain) {
-  const QStringList calls = Generate({{Result::kInvalidFileName, {}},
-                                      {Result::kInvalidFileName, QStringLiteral("ignored")},
-                                      {Result::kChosen, index_}});
-  const QStringList again = {"FileName=", "ShowOpen"};
-  EXPECT_EQ(calls, kSettingCalls + again + again + QStringList{"FileName?"});
+  form_.ioBox().setFileName(QStringLiteral("left from before.txt"));
+  const std::vector<IOBox::Showing> showings =
+      Generate({{Result::kInvalidFileName, {}},
+                {Result::kInvalidFileName, QStringLiteral("ignored")},
+                {Result::kChosen, index_}});
+  ExpectFreshDialogs(showings, 3, "invalid twice, then chosen");
   EXPECT_TRUE(show_->isEnabled());
   EXPECT_TRUE(QFile::exists(folder_.filePath(QStringLiteral("index.html"))));
 }
 
 TEST_F(Form1Test, CompletedRunWritesThePagesAndEnablesShow) {
-  EXPECT_EQ(Generate(index_), kSettingCalls + QStringList{"FileName?"});
+  ExpectFreshDialogs(Generate(index_), 1, "chosen");
   EXPECT_EQ(Names(folder_.path()), QStringLiteral("Image1.html Image2.html index.html index.txt"));
   EXPECT_TRUE(messages_.messages().empty());
   EXPECT_TRUE(show_->isEnabled());

@@ -94,9 +94,9 @@ TEST_F(LayoutTest, FocusStartsOnGenerateTabMovesToShowAndOnlySpaceClicks) {
     QTest::keyClick(generate_, key);
     QTest::keyClick(&form_, key);
   }
-  EXPECT_TRUE(form_.ioBox().calls().isEmpty());
+  EXPECT_TRUE(form_.ioBox().showings().empty());
   QTest::keyClick(generate_, Qt::Key_Space);
-  EXPECT_EQ(form_.ioBox().calls().count(QStringLiteral("ShowOpen")), 1);
+  EXPECT_EQ(form_.ioBox().showings().size(), 1u);
 
   show_->setEnabled(true);
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);

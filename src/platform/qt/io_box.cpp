@@ -33,32 +33,27 @@ QString CaselessPattern(const QString& pattern) {
 IOBox::IOBox(QWidget* owner) : owner_(owner) {}
 
 void IOBox::setCancelError(bool on) {
-  calls_ << QStringLiteral("CancelError=") + (on ? QLatin1String("true") : QLatin1String("false"));
   cancelError_ = on;
 }
 
 void IOBox::setFileName(const QString& name) {
-  calls_ << QStringLiteral("FileName=") + name;
   fileName_ = name;
 }
 
 QString IOBox::fileName() const {
-  calls_ << QStringLiteral("FileName?");
   return fileName_;
 }
 
 void IOBox::setFilter(const QString& filter) {
-  calls_ << QStringLiteral("Filter=") + filter;
   filter_ = filter;
 }
 
 void IOBox::setFlags(int flags) {
-  calls_ << QStringLiteral("Flags=") + QString::number(flags);
   flags_ = flags;
 }
 
-QStringList IOBox::NameFilters(const QString& filter) {
-  QStringList result;
+std::vector<IOBox::FileType> IOBox::FileTypes(const QString& filter) {
+  std::vector<FileType> types;
   const QStringList parts = filter.split(QLatin1Char('|'));
   for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
     QStringList patterns;
@@ -66,12 +61,25 @@ QStringList IOBox::NameFilters(const QString& filter) {
       const QString trimmed = pattern.trimmed();
       if (!trimmed.isEmpty()) patterns << CaselessPattern(trimmed);
     }
-    if (patterns.isEmpty()) continue;
-    const QString description = parts[i].trimmed();
-    const QString bracket = QLatin1Char('(') + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
-    result << (description.isEmpty() ? bracket : description + QLatin1Char(' ') + bracket);
+    if (!patterns.isEmpty()) types.push_back({parts[i].trimmed(), patterns});
+  }
+  return types;
+}
+
+QStringList IOBox::NameFilters(const QString& filter) {
+  QStringList result;
+  for (const FileType& type : FileTypes(filter)) {
+    const QString bracket =
+        QLatin1Char('(') + type.patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
+    result << (type.name.isEmpty() ? bracket : type.name + QLatin1Char(' ') + bracket);
   }
   return result;
+}
+
+QStringList IOBox::FileTypeNames(const QString& filter) {
+  QStringList names;
+  for (const FileType& type : FileTypes(filter)) names << type.name;
+  return names;
 }
 
 void IOBox::QueueAnswer(Answer answer) {
@@ -79,8 +87,8 @@ void IOBox::QueueAnswer(Answer answer) {
 }
 
 IOBox::ShowResult IOBox::ShowOpen() {
-  calls_ << QStringLiteral("ShowOpen");
   if (!answers_.empty()) {
+    showings_.push_back({FileTypeNames(filter_), fileName_});
     const Answer answer = std::move(answers_.front());
     answers_.pop_front();
     if (answer.result == ShowResult::kChosen) fileName_ = answer.fileName;
@@ -89,6 +97,7 @@ IOBox::ShowResult IOBox::ShowOpen() {
 
   // No file name holds a NUL character; the dialog could not preselect it.
   if (fileName_.contains(QChar(u'\0'))) return ShowResult::kInvalidFileName;
+  showings_.push_back({FileTypeNames(filter_), fileName_});
 
   QFileDialog dialog(owner_);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <vector>
 
 class QWidget;
 
@@ -31,6 +32,14 @@ class IOBox {
   // Bits of Flags.
   // The file list of the dialog is read-only: no renaming, deleting or new folders from it.
   static constexpr int kFlagReadOnly = 1;
+
+  // What one showing of the dialog offered the user.
+  struct Showing {
+    // The names of the file types, in their order; the first is in effect.
+    QStringList fileTypes;
+    // The file name the dialog started with.
+    QString presetName;
+  };
 
   // A prepared outcome that takes the place of one showing of the dialog.
   struct Answer {
@@ -67,23 +76,32 @@ class IOBox {
   // "*.*" becomes "*" so that names without a dot are listed too.
   static QStringList NameFilters(const QString& filter);
 
+  // The names of the file types of a "|" filter list, as the dialog shows them.
+  static QStringList FileTypeNames(const QString& filter);
+
   // Makes the next showing return `answer` at once instead of showing the dialog; answers are
   // used in the order they were queued.
   void QueueAnswer(Answer answer);
   std::size_t queuedAnswers() const { return answers_.size(); }
 
-  // The settings, read-backs and showings made so far, in order, one entry each, e.g.
-  // "CancelError=true", "FileName=", "Filter=...", "Flags=1", "ShowOpen", "FileName?".
-  const QStringList& calls() const { return calls_; }
+  // What each showing so far offered the user, a queued answer's showings included.
+  const std::vector<Showing>& showings() const { return showings_; }
 
  private:
+  // One file type of a filter list: its name and its patterns, each matching in any case.
+  struct FileType {
+    QString name;
+    QStringList patterns;
+  };
+  static std::vector<FileType> FileTypes(const QString& filter);
+
   QPointer<QWidget> owner_;
   bool cancelError_ = false;
   QString fileName_;
   QString filter_;
   int flags_ = 0;
   std::deque<Answer> answers_;
-  mutable QStringList calls_;
+  std::vector<Showing> showings_;
 };
 
 }  // namespace quillmere
