@@ -44,10 +44,13 @@ inline std::string ErrorText(std::error_code error) {
 template <class T>
 class [[nodiscard]] Result {
  public:
-  template <class U>
-  requires(std::is_convertible_v<U&&, T> &&
-           !std::is_same_v<std::remove_cvref_t<U>, std::error_code>) Result(U&& value)
-      : state_(std::in_place_index<0>, std::forward<U>(value)) {}
+  // Any value that converts to T, but no error code and no other Result.
+  template <class U,
+            std::enable_if_t<std::is_convertible_v<U&&, T> &&
+                                 !std::is_same_v<std::remove_cvref_t<U>, std::error_code> &&
+                                 !std::is_same_v<std::remove_cvref_t<U>, Result>,
+                             int> = 0>
+  Result(U&& value) : state_(std::in_place_index<0>, std::forward<U>(value)) {}
   Result(std::error_code error) : state_(std::in_place_index<1>, error) {}
 
   bool ok() const { return state_.index() == 0; }
