@@ -17,6 +17,7 @@ namespace quillmere {
 namespace {
 
 using testing::ListNames;
+using testing::ModeOf;
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
@@ -24,12 +25,6 @@ using testing::WriteFile;
 const std::string kAlbum = "Album\nthumbs/t\npics/p\nsupport\n3\nOne\nFirst\nTwo\nSecond\n";
 const std::string kHandWritten =
     "<!DOCTYPE html>\n<html><head><title>My web project</title></head></html>\n";
-
-mode_t ModeOf(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-  return st.st_mode & 07777;
-}
 
 class OverwriteTest : public ::testing::Test {
  protected:
@@ -127,10 +122,10 @@ TEST_F(OverwriteTest, ReplacedPagesKeepTheirPermissionsButNoSpecialBits) {
   RunOutcome outcome = Generate(kAlbum + "Three\nThird\n");
   ::umask(mask);
   ASSERT_TRUE(outcome.ok()) << Describe(outcome);
-  EXPECT_EQ(ModeOf(dir / "Image1.html"), 0604u);
-  EXPECT_EQ(ModeOf(dir / "Image2.html"), 0777u);
-  EXPECT_EQ(ModeOf(dir / "index.html"), 0640u);
-  EXPECT_EQ(ModeOf(dir / "Image3.html"), 0644u);
+  EXPECT_EQ(ModeOf(dir / "Image1.html"), 0604);
+  EXPECT_EQ(ModeOf(dir / "Image2.html"), 0777);
+  EXPECT_EQ(ModeOf(dir / "index.html"), 0640);
+  EXPECT_EQ(ModeOf(dir / "Image3.html"), 0644);
 }
 
 // Expected: with files that have a hidden name from the start (where the file system cannot

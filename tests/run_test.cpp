@@ -13,6 +13,7 @@ namespace quillmere {
 namespace {
 
 using testing::ListNames;
+using testing::ModeOf;
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
@@ -23,12 +24,6 @@ std::string IndexText(int pictures, const std::string& tag = "") {
     text += "Caption " + std::to_string(n) + tag + "\nLong " + std::to_string(n) + tag + "\n";
   }
   return text;
-}
-
-mode_t ModeOf(const std::string& path) {
-  struct stat st {};
-  EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-  return st.st_mode & 07777;
 }
 
 class RunTest : public ::testing::Test {
@@ -129,8 +124,8 @@ TEST_F(RunTest, ReplacedPagesKeepTheirModeAndNewPagesFollowTheUmask) {
   RunOutcome outcome = Generate(IndexText(2, "x"));
   ::umask(mask);
   ASSERT_TRUE(outcome.ok());
-  EXPECT_EQ(ModeOf(dir / "Image1.html"), 0604u);
-  EXPECT_EQ(ModeOf(dir / "Image2.html"), 0640u);  // 0666 less 027
+  EXPECT_EQ(ModeOf(dir / "Image1.html"), 0604);
+  EXPECT_EQ(ModeOf(dir / "Image2.html"), 0640);  // 0666 less 027
 }
 
 TEST_F(RunTest, AFolderNamedLikeAPageStopsTheRunThere) {

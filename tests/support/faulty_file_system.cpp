@@ -29,17 +29,22 @@ std::unique_ptr<ReadableFile> Wrapped(std::unique_ptr<ReadableFile> file, Faulty
   return std::make_unique<FaultyReadableFile>(std::move(file), fs);
 }
 
+// Writes through `file`, or fails as a full disk does: part of the data lands first.
+template <class File>
+std::error_code WriteOrFail(File& file, FaultyFileSystem& fs, const char* data, std::size_t size) {
+  if (std::error_code error = fs.Count(Step::kWrite)) {
+    static_cast<void>(file.Write(data, size / 2));
+    return error;
+  }
+  return file.Write(data, size);
+}
+
 class FaultyWritableFile final : public WritableFile {
  public:
   FaultyWritableFile(std::unique_ptr<WritableFile> inner, FaultyFileSystem& fs)
       : inner_(std::move(inner)), fs_(fs) {}
   std::error_code Write(const char* data, std::size_t size) override {
-    if (std::error_code error = fs_.Count(Step::kWrite)) {
-      // Like a full disk: part of the data lands before the failure.
-      static_cast<void>(inner_->Write(data, size / 2));
-      return error;
-    }
-    return inner_->Write(data, size);
+    return WriteOrFail(*inner_, fs_, data, size);
   }
   std::error_code Close() override { return inner_->Close(); }
 
@@ -53,11 +58,7 @@ class FaultyNewFile final : public NewFile {
   FaultyNewFile(std::unique_ptr<NewFile> inner, FaultyFileSystem& fs)
       : inner_(std::move(inner)), fs_(fs) {}
   std::error_code Write(const char* data, std::size_t size) override {
-    if (std::error_code error = fs_.Count(Step::kWrite)) {
-      static_cast<void>(inner_->Write(data, size / 2));
-      return error;
-    }
-    return inner_->Write(data, size);
+    return WriteOrFail(*inner_, fs_, data, size);
   }
   std::error_code PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
     if (std::error_code error = fs_.Count(Step::kPutInPlace)) return error;

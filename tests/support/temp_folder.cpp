@@ -1,6 +1,7 @@
 #include "support/temp_folder.h"
 
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
@@ -32,6 +33,12 @@ std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) return "<missing>";
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+int ModeOf(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return -1;
+  return static_cast<int>(st.st_mode & 07777);
 }
 
 std::string ListNames(const std::string& folder) {

@@ -32,4 +32,8 @@ std::string ReadFile(const std::string& path);
 // Lists the names in `folder`, sorted.
 std::string ListNames(const std::string& folder);
 
+// The permission and special bits of the entry at `path` (a link itself, not what it leads to),
+// or -1 when there is none.
+int ModeOf(const std::string& path);
+
 }  // namespace quillmere::testing
