@@ -41,12 +41,22 @@ class PageBuffers {
   std::unique_ptr<char[]> comparison_;
 };
 
+// Hears how far the writing of a site has come.
+class PageProgress {
+ public:
+  virtual ~PageProgress() = default;
+  // Called after each page, written or found up to date: `done` of `total` pages are handled.
+  virtual void PagesDone(std::uint64_t done, std::uint64_t total) = 0;
+};
+
 // What the page writer may do besides writing pages.
 struct PageRules {
   // Replace an existing page even when it does not look like a page this program writes.
   bool replaceForeignPages = false;
   // Looked at between pages and between buffers; once it is requested, no page is put in place.
   const StopRequest* stop = nullptr;
+  // Told after each page; none costs nothing.
+  PageProgress* progress = nullptr;
 };
 
 // How a page came out.
