@@ -208,6 +208,22 @@ TEST_F(OverwriteTest, ARunAskedToStopLeavesEveryPageWhole) {
   EXPECT_EQ(ReadFile(dir / "index.html"), testing::ReferencePages(kAlbum)["index.html"]);
 }
 
+// Expected: the progress hears of every page once, in order, with the site's number of pages,
+// whether the page is written or already up to date.
+TEST_F(OverwriteTest, ProgressHearsOfEveryPage) {
+  struct Recorder final : PageProgress {
+    void PagesDone(std::uint64_t done, std::uint64_t total) override {
+      heard += std::to_string(done) + "/" + std::to_string(total) + " ";
+    }
+    std::string heard;
+  };
+  for (int round = 0; round < 2; ++round) {
+    Recorder recorder;
+    ASSERT_TRUE(Generate(kAlbum, "index.txt", RunOptions{.progress = &recorder}).ok());
+    EXPECT_EQ(recorder.heard, "1/3 2/3 3/3 ") << round;
+  }
+}
+
 // Expected: a site folder whose path is near the system's limit takes pages as any other; the
 // hidden names the run uses are never longer than the pages' own.
 TEST_F(OverwriteTest, AVeryLongFolderPathTakesItsPages) {

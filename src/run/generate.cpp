@@ -54,7 +54,7 @@ RunFailure WritePages(const std::string& chosenPath, const IndexFile& index, Fil
     return Failure(Status::kIndexIsAPage, chosenPath, {}, outcome.siteFolder + same);
   }
   folder.value()->RemoveLeftovers();
-  const PageRules rules{options.replaceForeignPages, options.stop};
+  const PageRules rules{options.replaceForeignPages, options.stop, options.progress};
   SiteWriter writer(*folder.value(), rules);
   std::optional<PageError> failure = writer.WriteIndexPage(index);
   if (!failure) failure = writer.WritePicturePages(index);

@@ -19,6 +19,8 @@ struct RunOptions {
   bool replaceForeignPages = false;
   // A request to stop, looked at between pages and between buffers.
   const StopRequest* stop = nullptr;
+  // Told after each page how many of the site's pages are done.
+  PageProgress* progress = nullptr;
 };
 
 // How a run ended, and for a failure what it is about and why: data until it is shown.

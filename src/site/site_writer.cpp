@@ -21,10 +21,14 @@ std::optional<PageError> SiteWriter::WritePage(std::string_view name, const Emit
     return PageError{std::string(name), *failure};
   }
   ++(std::get<PageOutcome>(outcome) == PageOutcome::kUnchanged ? tally_.unchanged : tally_.written);
+  if (rules_.progress != nullptr) {
+    rules_.progress->PagesDone(tally_.written + tally_.unchanged, totalPages_);
+  }
   return std::nullopt;
 }
 
 std::optional<PageError> SiteWriter::WriteIndexPage(const IndexFile& index) {
+  totalPages_ = static_cast<std::uint64_t>(index.PictureCount()) + 1;
   return WritePage(kIndexPageName, [&](auto& sink) { EmitIndexPage(sink, index); });
 }
 

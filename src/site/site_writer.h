@@ -45,6 +45,7 @@ class SiteWriter {
   const PageRules& rules_;
   PageBuffers buffers_;
   PageTally tally_;
+  std::uint64_t totalPages_ = 0;
 };
 
 }  // namespace quillmere
