@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "cli/command_line.h"
+#include "cli/progress_line.h"
 #include "support/cli_runner.h"
 #include "support/temp_folder.h"
 #include "version/version.h"
@@ -113,6 +114,33 @@ TEST_F(CliTest, MessagesShowControlCharactersVisibly) {
                             " is out of range: it must be from 1 to 10000.\n");
   CliResult missing = Run({dir / "new\nline\x1b[2J.txt"});
   EXPECT_EQ(missing.err, "File " + dir.path() + "new\\x0aline\\x1b[2J.txt was not found!\n");
+}
+
+// The progress line: nothing on what is no terminal, nothing for work shorter than its delay,
+// then one line rewritten in place at most ten times a second, the last count always shown, and
+// blanked out at the end.
+TEST(ProgressLine, ShowsLongWorkOnATerminalOnly) {
+  using namespace std::chrono_literals;
+  std::chrono::steady_clock::time_point now{};
+  auto clock = [&now] { return now; };
+  for (bool terminal : {false, true}) {
+    std::ostringstream err;
+    {
+      ProgressLine line(err, terminal, "Pages written:", 1s, clock);
+      line.Update(1, 12);
+      now += 999ms;
+      line.Update(5, 12);
+      EXPECT_EQ(err.str(), "") << "not before a second has passed";
+      now += 2ms;
+      line.Update(9, 12);
+      now += 50ms;
+      line.Update(10, 12);  // too soon after the last
+      line.Update(12, 12);  // but the last always shows
+    }
+    EXPECT_EQ(err.str(), terminal ? "\rPages written: 9 of 12\rPages written: 12 of 12"
+                                    "\r                       \r"
+                                  : "");
+  }
 }
 
 }  // namespace

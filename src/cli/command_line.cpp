@@ -10,6 +10,7 @@
 #include "check/site_check.h"
 #include "check/support_images.h"
 #include "cli/descriptor_stream.h"
+#include "cli/progress_line.h"
 #include "cli/shell_word.h"
 #include "platform/signals.h"
 #include "run/generate.h"
@@ -113,13 +114,28 @@ void PrintSummary(std::ostream& out, const RunOutcome& outcome) {
       << " already up to date)\n";
 }
 
-int Generate(const std::string& indexPath, const Options& options, std::ostream& out,
-             std::ostream& err, FileSystem& fs) {
+// The pages written so far, on the progress line of a terminal.
+class PagesOnProgressLine final : public PageProgress {
+ public:
+  PagesOnProgressLine(std::ostream& err, bool terminal) : line_(err, terminal, "Pages written:") {}
+  void PagesDone(std::uint64_t done, std::uint64_t total) override { line_.Update(done, total); }
+  void Finish() { line_.Finish(); }
+
+ private:
+  ProgressLine line_;
+};
+
+int Generate(const std::string& indexPath, const Options& options, const Console& console,
+             FileSystem& fs) {
+  std::ostream& out = console.out;
+  std::ostream& err = console.err;
   StopRequest stop;
   RunOutcome outcome;
   {
+    PagesOnProgressLine progress(err, console.errIsTerminal);
     const StopOnSignals stopOnSignals(stop);
-    outcome = GenerateSite(indexPath, fs, RunOptions{options.force, &stop});
+    outcome = GenerateSite(indexPath, fs, RunOptions{options.force, &stop, &progress});
+    progress.Finish();
   }
   if (!outcome.ok()) {
     err << Visible(Describe(outcome)) << "\n";
@@ -213,8 +229,9 @@ int FinishOutput(std::ostream& out, std::ostream& err, int code) {
   return code;
 }
 
-int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream& err,
-             FileSystem& fs) {
+int Dispatch(std::span<const std::string> args, const Console& console, FileSystem& fs) {
+  std::ostream& out = console.out;
+  std::ostream& err = console.err;
   Options options = ParseOptions(args);
   if (options.unknownOption) return UsageError(err, "unknown option " + *options.unknownOption);
   if (options.help) {
@@ -247,14 +264,18 @@ int Dispatch(std::span<const std::string> args, std::ostream& out, std::ostream&
     case Mode::kGenerate:
       break;
   }
-  return Generate(indexPath, options, out, err, fs);
+  return Generate(indexPath, options, console, fs);
 }
 
 }  // namespace
 
+int RunCommandLine(std::span<const std::string> args, const Console& console, FileSystem& fs) {
+  return FinishOutput(console.out, console.err, Dispatch(args, console, fs));
+}
+
 int RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                    FileSystem& fs) {
-  return FinishOutput(out, err, Dispatch(args, out, err, fs));
+  return RunCommandLine(args, Console{out, err, false}, fs);
 }
 
 int RunProgram(int argc, char** argv) {
@@ -264,7 +285,7 @@ int RunProgram(int argc, char** argv) {
   std::ostream out(&outBuffer), err(&errBuffer);
   std::vector<std::string> args(argv + 1, argv + argc);
   PosixFileSystem fs;
-  return RunCommandLine(args, out, err, fs);
+  return RunCommandLine(args, Console{out, err, IsTerminal(STDERR_FILENO)}, fs);
 }
 
 }  // namespace quillmere

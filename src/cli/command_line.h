@@ -12,8 +12,19 @@ namespace quillmere {
 // Exit codes of quillmere-cli.
 enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 
+// Where quillmere-cli prints: standard output and error, and whether the latter is a terminal
+// (which then shows the progress of long work).
+struct Console {
+  std::ostream& out;
+  std::ostream& err;
+  bool errIsTerminal = false;
+};
+
 // Runs quillmere-cli with `args` (without the program name); returns the exit code. A write to
-// `out` or `err` that failed makes it a failure.
+// the console that failed makes it a failure.
+int RunCommandLine(std::span<const std::string> args, const Console& console, FileSystem& fs);
+
+// The same, on streams that are no terminal.
 int RunCommandLine(std::span<const std::string> args, std::ostream& out, std::ostream& err,
                    FileSystem& fs);
 
