@@ -1,6 +1,7 @@
 #include "album/album.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <mutex>
 #include <new>
@@ -65,7 +66,10 @@ class PictureWork {
   std::mutex& fileLock() { return fileLock_; }
   PictureMaker& maker() {
     // The library starts only when there is a picture to make.
-    std::call_once(makerMade_, [&] { maker_.emplace(fileLock_); });
+    std::call_once(makerMade_, [&] {
+      maker_.emplace(fileLock_);
+      makerStarted_.store(true);
+    });
     return *maker_;
   }
 
@@ -90,7 +94,9 @@ class PictureWork {
 
   // Runs `work(i)` for each of `count` pictures on the threads of the work.
   void ForEach(std::size_t count, const std::function<void(std::size_t)>& work) {
-    ParallelFor(count, ThreadsFor(options_), options_.run.stop, work, PictureMaker::EndOfThread);
+    ParallelFor(count, ThreadsFor(options_), options_.run.stop, work, [&] {
+      if (makerStarted_.load()) PictureMaker::EndOfThread();
+    });
   }
 
  private:
@@ -99,6 +105,7 @@ class PictureWork {
   std::mutex fileLock_;
   std::once_flag makerMade_;
   std::optional<PictureMaker> maker_;
+  std::atomic<bool> makerStarted_{false};
   std::mutex progressLock_;
   std::uint64_t total_;
   std::uint64_t done_ = 0;
