@@ -30,8 +30,9 @@ pictures: an index page with a grid of captioned thumbnails and one page per pic
 Previous and Next arrows, written into the folder of the index file.
 .
 The package holds the program with its window (quillmere), the command line
-(quillmere-cli, which can also check an index file for missing pictures and misplaced
-lines), the twelve support images the pages use, and an example album.")
+(quillmere-cli, which can also make a whole album from a folder of pictures with libvips,
+add pictures to it, make its thumbnails, and check an index file for missing pictures and
+misplaced lines), the twelve support images the pages use, and an example album.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -50,7 +51,8 @@ set(quillmere_depends)
 if(QUILLMERE_DPKG_SHLIBDEPS AND QUILLMERE_FILE_COMMAND)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  list(APPEND quillmere_depends "libc6 (>= 2.34)" libgcc-s1 "libstdc++6 (>= 12)")
+  list(APPEND quillmere_depends "libc6 (>= 2.34)" libgcc-s1 "libstdc++6 (>= 12)" "libvips42 (>= 8.14)"
+       libglib2.0-0)
   if(QUILLMERE_BUILD_APP)
     list(APPEND quillmere_depends "libqt6core6 (>= 6.4)" "libqt6gui6 (>= 6.4)"
          "libqt6widgets6 (>= 6.4)")
