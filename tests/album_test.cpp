@@ -374,6 +374,29 @@ TEST(AlbumProcess, AnInterruptedRunLeavesEveryThumbnailWhole) {
   EXPECT_GT(whole, 0);
 }
 
+// Expected: the image library is loaded only for picture work, so a program without its module
+// still does everything else, and says so when pictures are to be made.
+TEST(AlbumProcess, TheImageLibraryIsLoadedOnlyForPictures) {
+  TempFolder dir;
+  stdfs::create_directories(dir / "bin");
+  stdfs::copy_file(QUILLMERE_CLI, dir / "bin/quillmere-cli");
+  const std::string cli = dir / "bin/quillmere-cli";
+  stdfs::create_directories(dir / "album/pictures");
+  stdfs::create_directories(dir / "album/thumbs");
+  testing::WriteTestJpeg(dir / "album/pictures/p1.jpg", {});
+  WriteFile(dir / "album/thumbs/t1.jpg", "newer than its picture");
+  WriteFile(dir / "album/index.txt", "T\nthumbs/t\npictures/p\nsupport\n4\nA\na\n");
+  const testing::ProcessResult upToDate =
+      testing::RunProcess(cli, {"--make-thumbnails", dir / "album/index.txt"});
+  EXPECT_EQ(upToDate.exitCode, 0) << upToDate.err;
+  EXPECT_TRUE(stdfs::exists(dir / "album/index.html"));
+  const testing::ProcessResult newAlbum =
+      testing::RunProcess(cli, {"--new-album", dir / "album/pictures", dir / "new"});
+  EXPECT_EQ(newAlbum.exitCode, 1);
+  EXPECT_EQ(newAlbum.err.rfind("The image library could not be loaded: ", 0), 0u) << newAlbum.err;
+  EXPECT_FALSE(stdfs::exists(dir / "new"));
+}
+
 TEST_F(AlbumTest, SizesAndFoldersAreCheckedBeforeAnyWork) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--new-album", photos}, "--new-album takes a folder of pictures and an album folder"},

@@ -1,7 +1,6 @@
 #include "album/album.h"
 
 #include <algorithm>
-#include <atomic>
 #include <filesystem>
 #include <mutex>
 #include <new>
@@ -62,16 +61,17 @@ class PictureWork {
   PictureWork(FileSystem& fs, const AlbumOptions& options, std::uint64_t total)
       : fs_(fs), options_(options), total_(total) {}
 
-  FileSystem& fs() { return fs_; }
-  std::mutex& fileLock() { return fileLock_; }
-  PictureMaker& maker() {
-    // The library starts only when there is a picture to make.
-    std::call_once(makerMade_, [&] {
-      maker_.emplace(fileLock_);
-      makerStarted_.store(true);
-    });
-    return *maker_;
+  // Loads the image library, where it was not yet; the failure when it cannot be.
+  std::optional<AlbumFailure> Start() {
+    if (maker_) return std::nullopt;
+    std::string error;
+    maker_ = LoadPictureMaker(fileLock_, error);
+    if (!maker_) return Failed(Kind::kImageLibrary, {}, error);
+    return std::nullopt;
   }
+
+  // The maker of pictures; only after Start succeeded.
+  PictureMaker& maker() { return *maker_; }
 
   // Opens the picture at `path` for reading.
   Result<std::unique_ptr<ReadableFile>> Open(const std::string& path) {
@@ -95,7 +95,7 @@ class PictureWork {
   // Runs `work(i)` for each of `count` pictures on the threads of the work.
   void ForEach(std::size_t count, const std::function<void(std::size_t)>& work) {
     ParallelFor(count, ThreadsFor(options_), options_.run.stop, work, [&] {
-      if (makerStarted_.load()) PictureMaker::EndOfThread();
+      if (maker_) maker_->EndOfThread();
     });
   }
 
@@ -103,19 +103,23 @@ class PictureWork {
   FileSystem& fs_;
   const AlbumOptions& options_;
   std::mutex fileLock_;
-  std::once_flag makerMade_;
-  std::optional<PictureMaker> maker_;
-  std::atomic<bool> makerStarted_{false};
+  std::unique_ptr<PictureMaker> maker_;
   std::mutex progressLock_;
   std::uint64_t total_;
   std::uint64_t done_ = 0;
 };
 
 // Reads what each of `found` tells about itself; those that are no pictures become problems.
+// Sets `failure` when the image library cannot be loaded.
 std::vector<FoundPicture> ProbePictures(std::vector<FoundPicture> found, FileSystem& fs,
                                         const AlbumOptions& options,
-                                        std::vector<PictureProblem>& problems) {
+                                        std::vector<PictureProblem>& problems,
+                                        std::optional<AlbumFailure>& failure) {
   PictureWork work(fs, options, 0);
+  if (!found.empty()) {
+    failure = work.Start();
+    if (failure) return {};
+  }
   work.ForEach(found.size(), [&](std::size_t i) {
     FoundPicture& picture = found[i];
     Result<std::unique_ptr<ReadableFile>> file = work.Open(picture.path);
@@ -180,6 +184,8 @@ std::vector<PicturePair> MakeAndNumber(const std::vector<FoundPicture>& pictures
                                        std::optional<AlbumFailure>& writeFailure) {
   PictureWork work(fs, options, pictures.size());
   std::vector<PicturePair> pairs;
+  writeFailure = work.Start();
+  if (writeFailure) return pairs;
   auto write = [&](std::size_t i, MadeImages& made) {
     const FoundPicture& picture = pictures[i];
     if (!made.error.empty() || writeFailure) {
@@ -430,6 +436,8 @@ std::string Describe(const AlbumFailure& failure) {
       return "Could not write " + subject + ": " + ErrorText(failure.error) + ".";
     case Kind::kSupport:
       return Describe(failure.support);
+    case Kind::kImageLibrary:
+      return "The image library could not be loaded: " + failure.detail + ".";
     case Kind::kStopped: {
       const int reason = failure.run.stopReason;
       const std::string by = reason > 0 ? " by " + SignalName(reason) : std::string();
@@ -455,8 +463,13 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
       outcome.failure = Failed(Kind::kPicturesUnreadable, picturesFolder, {}, found.error());
       return outcome;
     }
+    std::optional<AlbumFailure> noLibrary;
     std::vector<FoundPicture> pictures =
-        ProbePictures(std::move(found.value()), fs, options, outcome.problems);
+        ProbePictures(std::move(found.value()), fs, options, outcome.problems, noLibrary);
+    if (noLibrary) {
+      outcome.failure = std::move(*noLibrary);
+      return outcome;
+    }
     if (StopRequested(options)) {
       outcome.failure = Stopped(options, "nothing was written.");
       return outcome;
@@ -528,8 +541,13 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
       return outcome;
     }
     const PictureLineNumbers numbers = PictureLinesOf(index);
-    std::vector<FoundPicture> pictures =
-        ProbePictures(GivenPictures(sources, fs, outcome.problems), fs, options, outcome.problems);
+    std::optional<AlbumFailure> noLibrary;
+    std::vector<FoundPicture> pictures = ProbePictures(GivenPictures(sources, fs, outcome.problems),
+                                                       fs, options, outcome.problems, noLibrary);
+    if (noLibrary) {
+      outcome.failure = std::move(*noLibrary);
+      return outcome;
+    }
     if (StopRequested(options)) {
       outcome.failure = Stopped(options, "nothing was written.");
       return outcome;
@@ -598,6 +616,10 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
         ThumbnailsToMake(siteFolder, index, numbers, thumbnails, fs, outcome);
 
     PictureWork work(fs, options, toMake.size());
+    if (std::optional<AlbumFailure> failure = toMake.empty() ? std::nullopt : work.Start()) {
+      outcome.failure = std::move(*failure);
+      return outcome;
+    }
     std::mutex resultLock;
     work.ForEach(toMake.size(), [&](std::size_t k) {
       const std::size_t i = toMake[k];

@@ -105,6 +105,8 @@ struct AlbumFailure {
     kNotWritten,
     // The support images were not all copied: `support` tells why.
     kSupport,
+    // The module with the image library could not be loaded, for `detail`.
+    kImageLibrary,
     // The site was not written: `run` tells why.
     kSite,
     // The work was asked to stop (`run.stopReason`); `detail` says what was left as it was.

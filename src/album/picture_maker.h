@@ -1,8 +1,10 @@
 // Pictures and thumbnails made with the image library: read through the file layer, shrunk
 // while they load, turned upright, in sRGB on white, stripped of metadata and encoded as JPEG
-// in memory. No other part of the program sees the library.
+// in memory. The library and all it needs live in a module of their own (vips_pictures.cpp),
+// loaded at the first picture, so that a run without pictures does not pay for loading them.
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -41,31 +43,37 @@ struct MadeImages {
   std::string error;
 };
 
-// Makes pictures on any number of threads at once. Every read of a picture file holds `fileLock`,
-// the lock that all the work's steps of the file layer share.
+// Makes pictures on any number of threads at once. Every read of a picture file holds the lock
+// that all the work's steps of the file layer share.
 class PictureMaker {
  public:
-  // Starts the image library once for the process: one thread inside it for each picture, no
-  // cache of operations, no loaders that it does not trust with files from elsewhere, and its
-  // warnings unprinted (what fails is told with the failure).
-  explicit PictureMaker(std::mutex& fileLock);
+  virtual ~PictureMaker() = default;
 
   // Reads what `file` tells about itself, as a picture.
-  PictureFacts Probe(ReadableFile& file);
+  virtual PictureFacts Probe(ReadableFile& file) = 0;
 
   // Makes the picture of `file` fitted within `picture` (a copy of the file itself when none is
   // given and the file is a JPEG) and the thumbnail fitted within `thumbnail`, from one decoding.
-  MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
-                                     FitBox thumbnail);
+  virtual MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
+                                             FitBox thumbnail) = 0;
 
   // Makes the thumbnail of `file`, fitted within `thumbnail`.
-  MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail);
+  virtual MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) = 0;
 
   // Frees what the image library keeps for the calling thread, which makes no more pictures.
-  static void EndOfThread();
-
- private:
-  std::mutex& fileLock_;
+  virtual void EndOfThread() = 0;
 };
+
+// The name of the function of the module that makes a PictureMaker whose reads hold the lock it
+// is given: PictureMaker* (std::mutex*), the caller owning the maker.
+inline constexpr const char* kNewPictureMakerSymbol = "QuillmereNewPictureMaker";
+
+// The module's file name, found at the same path from the program's folder in the build tree and
+// where it is installed.
+inline constexpr const char* kPictureModuleName = "quillmere-pictures.so";
+
+// Loads the module once for the process and makes a maker whose reads hold `fileLock`; none,
+// with the reason in `error`, when the module cannot be loaded.
+std::unique_ptr<PictureMaker> LoadPictureMaker(std::mutex& fileLock, std::string& error);
 
 }  // namespace quillmere

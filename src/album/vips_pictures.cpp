@@ -1,10 +1,12 @@
-#include "album/picture_maker.h"
-
+// The module that holds the image library: a PictureMaker made with libvips, loaded by the
+// album layer at its first picture.
 #include <stdio.h>
 
 #include <cstdint>
 #include <vector>
 #include <vips/vips8>
+
+#include "album/picture_maker.h"
 
 namespace quillmere {
 namespace {
@@ -100,8 +102,11 @@ Result<std::string> ReadWhole(ReadableFile& file, std::mutex& lock) {
 void DiscardMessage(const gchar* /*domain*/, GLogLevelFlags /*level*/, const gchar* /*message*/,
                     gpointer /*data*/) {}
 
-void StartLibrary() {
-  if (VIPS_INIT("quillmere") != 0) vips_error_exit("the image library could not start");
+// Starts the library once for the process: one thread inside it for each picture, no cache of
+// operations, no loaders that it does not trust with files from elsewhere, and its warnings
+// unprinted (what fails is told with the failure).
+bool StartLibrary() {
+  if (VIPS_INIT("quillmere") != 0) return false;
   // The work runs one picture per thread on every core; more threads inside each would only
   // take turns.
   vips_concurrency_set(1);
@@ -111,6 +116,7 @@ void StartLibrary() {
   vips_block_untrusted_set(TRUE);
   g_log_set_handler("VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
                     DiscardMessage, nullptr);
+  return true;
 }
 
 // Runs `make`; returns why it failed ("" when it did not): the file layer's reason where a step
@@ -192,14 +198,22 @@ VImage Thumbnail(SourceState& state, FitBox box) {
   return Displayable(VImage::thumbnail_source(SourceOf(state), box.width, FitOptions(box)));
 }
 
-}  // namespace
+// Pictures made with libvips.
+class VipsPictureMaker final : public PictureMaker {
+ public:
+  explicit VipsPictureMaker(std::mutex& fileLock) : fileLock_(fileLock) {}
 
-PictureMaker::PictureMaker(std::mutex& fileLock) : fileLock_(fileLock) {
-  static std::once_flag started;
-  std::call_once(started, StartLibrary);
-}
+  PictureFacts Probe(ReadableFile& file) override;
+  MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
+                                     FitBox thumbnail) override;
+  MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) override;
+  void EndOfThread() override { vips_thread_shutdown(); }
 
-PictureFacts PictureMaker::Probe(ReadableFile& file) {
+ private:
+  std::mutex& fileLock_;
+};
+
+PictureFacts VipsPictureMaker::Probe(ReadableFile& file) {
   PictureFacts facts;
   SourceState state = StateOf(file, fileLock_);
   facts.error = Guarded(state, "not a picture", [&] {
@@ -215,8 +229,9 @@ PictureFacts PictureMaker::Probe(ReadableFile& file) {
   return facts;
 }
 
-MadeImages PictureMaker::MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
-                                                 FitBox thumbnail) {
+MadeImages VipsPictureMaker::MakePictureAndThumbnail(ReadableFile& file,
+                                                     std::optional<FitBox> picture,
+                                                     FitBox thumbnail) {
   MadeImages made;
   SourceState state = StateOf(file, fileLock_);
   made.error = Guarded(state, kNotDecoded, [&] {
@@ -241,7 +256,7 @@ MadeImages PictureMaker::MakePictureAndThumbnail(ReadableFile& file, std::option
   return made;
 }
 
-MadeImages PictureMaker::MakeThumbnail(ReadableFile& file, FitBox thumbnail) {
+MadeImages VipsPictureMaker::MakeThumbnail(ReadableFile& file, FitBox thumbnail) {
   MadeImages made;
   SourceState state = StateOf(file, fileLock_);
   made.error = Guarded(state, kNotDecoded, [&] {
@@ -250,8 +265,13 @@ MadeImages PictureMaker::MakeThumbnail(ReadableFile& file, FitBox thumbnail) {
   return made;
 }
 
-void PictureMaker::EndOfThread() {
-  vips_thread_shutdown();
-}
+}  // namespace
 
 }  // namespace quillmere
+
+// Made by the album layer through kNewPictureMakerSymbol; none when the library cannot start.
+extern "C" __attribute__((visibility("default"))) quillmere::PictureMaker* QuillmereNewPictureMaker(
+    std::mutex* fileLock) {
+  static const bool started = quillmere::StartLibrary();
+  return started ? new quillmere::VipsPictureMaker(*fileLock) : nullptr;
+}
