@@ -68,6 +68,9 @@ class PictureMaker {
 // is given: PictureMaker* (std::mutex*), the caller owning the maker.
 inline constexpr const char* kNewPictureMakerSymbol = "QuillmereNewPictureMaker";
 
+// The name of the module's function that ends the image library for the process: void ().
+inline constexpr const char* kEndPictureLibrarySymbol = "QuillmereEndPictureLibrary";
+
 // The module's file name, found at the same path from the program's folder in the build tree and
 // where it is installed.
 inline constexpr const char* kPictureModuleName = "quillmere-pictures.so";
@@ -75,5 +78,9 @@ inline constexpr const char* kPictureModuleName = "quillmere-pictures.so";
 // Loads the module once for the process and makes a maker whose reads hold `fileLock`; none,
 // with the reason in `error`, when the module cannot be loaded.
 std::unique_ptr<PictureMaker> LoadPictureMaker(std::mutex& fileLock, std::string& error);
+
+// Ends the image library, its threads included, where the module was loaded; no picture can be
+// made after it. For the end of a program.
+void EndPictureLibrary();
 
 }  // namespace quillmere

@@ -275,3 +275,8 @@ extern "C" __attribute__((visibility("default"))) quillmere::PictureMaker* Quill
   static const bool started = quillmere::StartLibrary();
   return started ? new quillmere::VipsPictureMaker(*fileLock) : nullptr;
 }
+
+// Called by the album layer through kEndPictureLibrarySymbol, when the program ends.
+extern "C" __attribute__((visibility("default"))) void QuillmereEndPictureLibrary() {
+  vips_shutdown();
+}

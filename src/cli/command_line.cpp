@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "album/album.h"
+#include "album/picture_maker.h"
 #include "check/site_check.h"
 #include "check/support_images.h"
 #include "cli/descriptor_stream.h"
@@ -518,7 +519,10 @@ int RunProgram(int argc, char** argv) {
   std::ostream out(&outBuffer), err(&errBuffer);
   std::vector<std::string> args(argv + 1, argv + argc);
   PosixFileSystem fs;
-  return RunCommandLine(args, Console{out, err, IsTerminal(STDERR_FILENO)}, fs);
+  const int code = RunCommandLine(args, Console{out, err, IsTerminal(STDERR_FILENO)}, fs);
+  // The image library's threads end before the program does.
+  EndPictureLibrary();
+  return code;
 }
 
 }  // namespace quillmere
