@@ -23,16 +23,6 @@ using Kind = AlbumFailure::Kind;
 // How many made pictures may wait, per thread, for an earlier one to be written.
 constexpr std::size_t kWaitingPerThread = 4;
 
-AlbumFailure Failed(Kind kind, std::string subject, std::string detail = {},
-                    std::error_code error = {}) {
-  AlbumFailure failure;
-  failure.kind = kind;
-  failure.subject = std::move(subject);
-  failure.detail = std::move(detail);
-  failure.error = error;
-  return failure;
-}
-
 AlbumFailure RunFailed(Kind kind, RunFailure run) {
   AlbumFailure failure;
   failure.kind = kind;
@@ -45,7 +35,7 @@ bool StopRequested(const AlbumOptions& options) {
 }
 
 AlbumFailure Stopped(const AlbumOptions& options, std::string leftAsItWas) {
-  AlbumFailure failure = Failed(Kind::kStopped, {}, std::move(leftAsItWas));
+  AlbumFailure failure = AlbumFailed(Kind::kStopped, {}, std::move(leftAsItWas));
   failure.run.stopReason = options.run.stop != nullptr ? options.run.stop->reason() : 0;
   return failure;
 }
@@ -66,7 +56,7 @@ class PictureWork {
     if (maker_) return std::nullopt;
     std::string error;
     maker_ = LoadPictureMaker(fileLock_, error);
-    if (!maker_) return Failed(Kind::kImageLibrary, {}, error);
+    if (!maker_) return AlbumFailed(Kind::kImageLibrary, {}, error);
     return std::nullopt;
   }
 
@@ -199,11 +189,11 @@ std::vector<PicturePair> MakeAndNumber(const std::vector<FoundPicture>& pictures
     const std::string pictureName = folders.pictures.FileName(n);
     const std::string thumbnailName = folders.thumbnails.FileName(n);
     if (std::error_code error = work.Write(*folders.pictures.folder, pictureName, made.picture)) {
-      writeFailure = Failed(Kind::kNotWritten, folders.pictures.path + pictureName, {}, error);
+      writeFailure = AlbumFailed(Kind::kNotWritten, folders.pictures.path + pictureName, {}, error);
     } else if (std::error_code thumbError =
                    work.Write(*folders.thumbnails.folder, thumbnailName, made.thumbnail)) {
       writeFailure =
-          Failed(Kind::kNotWritten, folders.thumbnails.path + thumbnailName, {}, thumbError);
+          AlbumFailed(Kind::kNotWritten, folders.thumbnails.path + thumbnailName, {}, thumbError);
     } else {
       pairs.push_back(PairOf(picture));
     }
@@ -237,15 +227,16 @@ std::vector<PicturePair> MakeAndNumber(const std::vector<FoundPicture>& pictures
 // Refuses an album folder that holds an index file or pages; fine when it does not exist.
 std::optional<AlbumFailure> CheckAlbumFolder(const std::string& albumFolder, FileSystem& fs) {
   Result<EntryInfo> entry = fs.Inspect(albumFolder, /*follow=*/true);
-  if (!entry) return Failed(Kind::kFolderNotMade, albumFolder, {}, entry.error());
+  if (!entry) return AlbumFailed(Kind::kFolderNotMade, albumFolder, {}, entry.error());
   if (entry.value().kind == EntryInfo::Kind::kMissing) return std::nullopt;
-  if (entry.value().kind != EntryInfo::Kind::kFolder) return Failed(Kind::kNotAFolder, albumFolder);
+  if (entry.value().kind != EntryInfo::Kind::kFolder)
+    return AlbumFailed(Kind::kNotAFolder, albumFolder);
   Result<std::vector<std::string>> names = fs.ListFolder(albumFolder);
-  if (!names) return Failed(Kind::kFolderNotMade, albumFolder, {}, names.error());
+  if (!names) return AlbumFailed(Kind::kFolderNotMade, albumFolder, {}, names.error());
   std::sort(names.value().begin(), names.value().end(), NameOrderLess);
   for (const std::string& name : names.value()) {
     if (name == kAlbumIndexName || name == kIndexPageName || PicturePageNumber(name) != 0) {
-      return Failed(Kind::kAlbumInUse, albumFolder, name);
+      return AlbumFailed(Kind::kAlbumInUse, albumFolder, name);
     }
   }
   return std::nullopt;
@@ -267,7 +258,7 @@ AlbumFailure FinishSite(const std::string& indexPath, const std::string& support
   if (!supportFolder.empty()) {
     SupportCopy copy = CopySupportImages(FolderName(indexPath), supportFolder, fs);
     if (copy.failure) {
-      AlbumFailure failure = Failed(Kind::kSupport, {});
+      AlbumFailure failure = AlbumFailed(Kind::kSupport, {});
       failure.support = std::move(*copy.failure);
       return failure;
     }
@@ -343,11 +334,11 @@ std::optional<AlbumFailure> RewriteIndex(const std::string& indexPath, const Cho
   const std::string folderPath = FolderName(indexPath);
   const std::string name = indexPath.substr(indexPath.rfind(kSeparator) + 1);
   Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(folderPath);
-  if (!folder) return Failed(Kind::kNotWritten, indexPath, {}, folder.error());
+  if (!folder) return AlbumFailed(Kind::kNotWritten, indexPath, {}, folder.error());
   std::string text(index.text.bytes());
   text += added;
   if (std::error_code error = WriteWhole(*folder.value(), name, text, index.text.source.mode)) {
-    return Failed(Kind::kNotWritten, indexPath, {}, error);
+    return AlbumFailed(Kind::kNotWritten, indexPath, {}, error);
   }
   return std::nullopt;
 }
@@ -460,7 +451,7 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
     }
     Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs);
     if (!found) {
-      outcome.failure = Failed(Kind::kPicturesUnreadable, picturesFolder, {}, found.error());
+      outcome.failure = AlbumFailed(Kind::kPicturesUnreadable, picturesFolder, {}, found.error());
       return outcome;
     }
     std::optional<AlbumFailure> noLibrary;
@@ -475,11 +466,11 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
       return outcome;
     }
     if (pictures.empty()) {
-      outcome.failure = Failed(Kind::kNoPictures, picturesFolder);
+      outcome.failure = AlbumFailed(Kind::kNoPictures, picturesFolder);
       return outcome;
     }
     if (std::error_code error = fs.CreateFolders(album)) {
-      outcome.failure = Failed(Kind::kFolderNotMade, album, {}, error);
+      outcome.failure = AlbumFailed(Kind::kFolderNotMade, album, {}, error);
       return outcome;
     }
     auto folders =
@@ -498,7 +489,7 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
     } else if (StopRequested(options)) {
       outcome.failure = Stopped(options, "the album has no index file yet.");
     } else if (pairs.empty()) {
-      outcome.failure = Failed(Kind::kNoPictures, picturesFolder);
+      outcome.failure = AlbumFailed(Kind::kNoPictures, picturesFolder);
     }
     if (!outcome.failure.ok()) return outcome;
 
@@ -510,12 +501,12 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
         albumDir ? WriteWhole(*albumDir.value(), kAlbumIndexName, NewIndexText(head, pairs))
                  : albumDir.error();
     if (error) {
-      outcome.failure = Failed(Kind::kNotWritten, outcome.indexPath, {}, error);
+      outcome.failure = AlbumFailed(Kind::kNotWritten, outcome.indexPath, {}, error);
       return outcome;
     }
     outcome.failure = FinishSite(outcome.indexPath, head.supportFolder, fs, options, outcome);
   } catch (const std::bad_alloc&) {
-    outcome.failure = Failed(Kind::kNotWritten, outcome.indexPath, {}, SystemError(ENOMEM));
+    outcome.failure = AlbumFailed(Kind::kNotWritten, outcome.indexPath, {}, SystemError(ENOMEM));
   }
   return outcome;
 }
@@ -533,11 +524,11 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
     const ChosenIndex& index = std::get<ChosenIndex>(loaded);
     Result<EntryInfo> self = fs.Inspect(indexPath, /*follow=*/false);
     if (self && self.value().kind == EntryInfo::Kind::kSymlink) {
-      outcome.failure = Failed(Kind::kIndexIsLink, indexPath);
+      outcome.failure = AlbumFailed(Kind::kIndexIsLink, indexPath);
       return outcome;
     }
     if (index.head.fifthValueLine == 0) {
-      outcome.failure = Failed(Kind::kHeadIncomplete, indexPath);
+      outcome.failure = AlbumFailed(Kind::kHeadIncomplete, indexPath);
       return outcome;
     }
     const PictureLineNumbers numbers = PictureLinesOf(index);
@@ -553,7 +544,7 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
       return outcome;
     }
     if (pictures.empty()) {
-      outcome.failure = Failed(Kind::kNoPictures, "the files given");
+      outcome.failure = AlbumFailed(Kind::kNoPictures, "the files given");
       return outcome;
     }
     const std::string siteFolder = FolderName(indexPath);
@@ -572,7 +563,7 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
     } else if (StopRequested(options)) {
       outcome.failure = Stopped(options, "the index file was left as it was.");
     } else if (pairs.empty()) {
-      outcome.failure = Failed(Kind::kNoPictures, "the files given");
+      outcome.failure = AlbumFailed(Kind::kNoPictures, "the files given");
     }
     if (!outcome.failure.ok()) return outcome;
     if (auto failure = RewriteIndex(
@@ -584,7 +575,7 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
     outcome.thumbnailsWritten = pairs.size();
     outcome.failure = FinishSite(indexPath, {}, fs, options, outcome);
   } catch (const std::bad_alloc&) {
-    outcome.failure = Failed(Kind::kNotWritten, indexPath, {}, SystemError(ENOMEM));
+    outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ENOMEM));
   }
   return outcome;
 }
@@ -601,7 +592,7 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
     }
     const ChosenIndex& index = std::get<ChosenIndex>(loaded);
     if (NamesAnotherPlace(index.head.ImagePrefix)) {
-      outcome.failure = Failed(Kind::kPicturesElsewhere, indexPath);
+      outcome.failure = AlbumFailed(Kind::kPicturesElsewhere, indexPath);
       return outcome;
     }
     const std::string siteFolder = FolderName(indexPath);
@@ -661,7 +652,7 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
     }
     outcome.failure = FinishSite(indexPath, {}, fs, options, outcome);
   } catch (const std::bad_alloc&) {
-    outcome.failure = Failed(Kind::kNotWritten, indexPath, {}, SystemError(ENOMEM));
+    outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ENOMEM));
   }
   return outcome;
 }

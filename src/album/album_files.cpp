@@ -12,16 +12,6 @@ namespace {
 
 using Kind = AlbumFailure::Kind;
 
-AlbumFailure Failed(Kind kind, std::string subject, std::string detail = {},
-                    std::error_code error = {}) {
-  AlbumFailure failure;
-  failure.kind = kind;
-  failure.subject = std::move(subject);
-  failure.detail = std::move(detail);
-  failure.error = error;
-  return failure;
-}
-
 // The parts of a relative path between its "/", empty ones left out.
 std::vector<std::string_view> PartsOf(std::string_view path) {
   std::vector<std::string_view> parts;
@@ -44,11 +34,12 @@ std::variant<std::monostate, AlbumFailure> CheckWay(const std::string& siteFolde
   for (std::string_view part : parts) {
     way += part;
     Result<EntryInfo> entry = fs.Inspect(way, /*follow=*/false);
-    if (!entry) return Failed(Kind::kFolderNotMade, way, {}, entry.error());
+    if (!entry) return AlbumFailed(Kind::kFolderNotMade, way, {}, entry.error());
     if (entry.value().kind == EntryInfo::Kind::kMissing) break;
-    if (entry.value().kind == EntryInfo::Kind::kSymlink) return Failed(Kind::kLinkedFolder, way);
+    if (entry.value().kind == EntryInfo::Kind::kSymlink)
+      return AlbumFailed(Kind::kLinkedFolder, way);
     if (entry.value().kind != EntryInfo::Kind::kFolder) {
-      return Failed(Kind::kFolderNotMade, way, {}, SystemError(ENOTDIR));
+      return AlbumFailed(Kind::kFolderNotMade, way, {}, SystemError(ENOTDIR));
     }
     way += kSeparator;
   }
@@ -56,6 +47,16 @@ std::variant<std::monostate, AlbumFailure> CheckWay(const std::string& siteFolde
 }
 
 }  // namespace
+
+AlbumFailure AlbumFailed(AlbumFailure::Kind kind, std::string subject, std::string detail,
+                         std::error_code error) {
+  AlbumFailure failure;
+  failure.kind = kind;
+  failure.subject = std::move(subject);
+  failure.detail = std::move(detail);
+  failure.error = error;
+  return failure;
+}
 
 std::string ImageFolder::FileName(std::int64_t n) const {
   return PictureFileName(namePrefix, n);
@@ -71,7 +72,8 @@ std::variant<ImageFolder, AlbumFailure> OpenImageFolder(const std::string& siteF
                                                         std::string_view prefix,
                                                         const std::string& indexPath,
                                                         FileSystem& fs) {
-  if (!StaysInside(prefix)) return Failed(Kind::kOutsideTheAlbum, std::string(prefix), indexPath);
+  if (!StaysInside(prefix))
+    return AlbumFailed(Kind::kOutsideTheAlbum, std::string(prefix), indexPath);
   const std::size_t slash = prefix.rfind(kSeparator);
   const std::string_view folderPart =
       slash == std::string_view::npos ? std::string_view() : prefix.substr(0, slash + 1);
@@ -82,10 +84,10 @@ std::variant<ImageFolder, AlbumFailure> OpenImageFolder(const std::string& siteF
   images.path = siteFolder + std::string(folderPart);
   images.namePrefix = std::string(prefix.substr(folderPart.size()));
   if (std::error_code error = fs.CreateFolders(images.path)) {
-    return Failed(Kind::kFolderNotMade, images.path, {}, error);
+    return AlbumFailed(Kind::kFolderNotMade, images.path, {}, error);
   }
   Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(images.path);
-  if (!folder) return Failed(Kind::kFolderNotMade, images.path, {}, folder.error());
+  if (!folder) return AlbumFailed(Kind::kFolderNotMade, images.path, {}, folder.error());
   images.folder = std::move(folder.value());
   return images;
 }

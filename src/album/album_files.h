@@ -15,6 +15,10 @@
 
 namespace quillmere {
 
+// The failure of `kind` about `subject`, with `detail` and the system's `error` where there are.
+AlbumFailure AlbumFailed(AlbumFailure::Kind kind, std::string subject, std::string detail = {},
+                         std::error_code error = {});
+
 // The folder that the images of one prefix of an index file lie in, opened once.
 struct ImageFolder {
   std::unique_ptr<Folder> folder;
