@@ -24,11 +24,11 @@ namespace {
 
 namespace stdfs = std::filesystem;
 using testing::CliResult;
-using testing::JpegSpec;
 using testing::ListNames;
 using testing::ReadFile;
 using testing::ReadPicture;
 using testing::TempFolder;
+using testing::TestJpeg;
 using testing::WriteFile;
 
 std::string Path(const stdfs::path& path) {

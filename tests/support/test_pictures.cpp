@@ -33,17 +33,17 @@ bool IsMetadata(const std::string& field) {
 
 }  // namespace
 
-void WriteTestJpeg(const std::string& path, const JpegSpec& spec) {
+void WriteTestJpeg(const std::string& path, const TestJpeg& jpeg) {
   StartLibrary();
-  VImage picture = Pattern(spec.width, spec.height);
-  if (spec.orientation != 1) picture.set("orientation", spec.orientation);
-  if (!spec.dateTaken.empty()) {
-    picture.set("exif-ifd2-DateTimeOriginal", spec.dateTaken.c_str());
+  VImage picture = Pattern(jpeg.width, jpeg.height);
+  if (jpeg.orientation != 1) picture.set("orientation", jpeg.orientation);
+  if (!jpeg.dateTaken.empty()) {
+    picture.set("exif-ifd2-DateTimeOriginal", jpeg.dateTaken.c_str());
   }
-  if (!spec.description.empty()) {
-    picture.set("exif-ifd0-ImageDescription", spec.description.c_str());
+  if (!jpeg.description.empty()) {
+    picture.set("exif-ifd0-ImageDescription", jpeg.description.c_str());
   }
-  if (spec.place) {
+  if (jpeg.place) {
     picture.set("exif-ifd3-GPSLatitudeRef", "N");
     picture.set("exif-ifd3-GPSLatitude", "51/1 30/1 12/1");
     picture.set("exif-ifd3-GPSLongitudeRef", "W");

@@ -9,8 +9,8 @@
 namespace quillmere::testing {
 
 // A JPEG to make: its stored size, and what it records about itself.
-struct JpegSpec {
-  JpegSpec(int w = 160, int h = 120, int turn = 1, std::string date = {}, std::string text = {},
+struct TestJpeg {
+  TestJpeg(int w = 160, int h = 120, int turn = 1, std::string date = {}, std::string text = {},
            bool withPlace = false)
       : width(w),
         height(h),
@@ -31,7 +31,7 @@ struct JpegSpec {
 };
 
 // Writes a JPEG with detail in every part (so that a truncated copy misses some) to `path`.
-void WriteTestJpeg(const std::string& path, const JpegSpec& spec);
+void WriteTestJpeg(const std::string& path, const TestJpeg& jpeg);
 
 // Writes a PNG of `width` by `height` with an alpha channel: its left half fully transparent,
 // its right half opaque red.
