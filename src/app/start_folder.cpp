@@ -25,9 +25,9 @@ bool IsFolder(const QString& path) {
 }  // namespace
 
 QString IndexStartFolder() {
-  const QString last = ProgramSettings().value(QLatin1String(kLastIndexFolderKey)).toString();
+  QString last = ProgramSettings().value(QLatin1String(kLastIndexFolderKey)).toString();
   if (IsFolder(last)) return last;
-  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
   if (IsFolder(pictures)) return pictures;
   return QDir::homePath();
 }
