@@ -1,22 +1,54 @@
-# The manual page of quillmere-cli and the Debian package: `cpack -G DEB` in the build folder.
+# The manual pages, the package's documents and the Debian package: `cpack -G DEB` in the build
+# folder, or scripts/package from nothing.
 
-# The manual page, with the version filled in, installed compressed as Debian wants it.
-set(quillmere_man_dir "${CMAKE_CURRENT_BINARY_DIR}/man")
-set(quillmere_man_page "${quillmere_man_dir}/quillmere-cli.1")
-configure_file("${CMAKE_CURRENT_LIST_DIR}/quillmere-cli.1.in" "${quillmere_man_page}" @ONLY)
 find_program(QUILLMERE_GZIP gzip)
-if(QUILLMERE_GZIP)
+
+# Configures the file `source` (a path under this folder) with the version filled in and installs
+# it into `destination` as `name`, compressed the way Debian wants when `COMPRESS` is given.
+function(quillmere_install_configured source name destination)
+  cmake_parse_arguments(ARG "COMPRESS" "" "" ${ARGN})
+  set(configured "${CMAKE_CURRENT_BINARY_DIR}/configured/${name}")
+  configure_file("${CMAKE_CURRENT_LIST_DIR}/${source}" "${configured}" @ONLY)
+  if(NOT ARG_COMPRESS OR NOT QUILLMERE_GZIP)
+    install(FILES "${configured}" DESTINATION "${destination}")
+    return()
+  endif()
+  string(MAKE_C_IDENTIFIER "quillmere_${name}_gz" target)
   add_custom_command(
-    OUTPUT "${quillmere_man_page}.gz"
-    # -n leaves out the name and time, so that the same page always gives the same bytes.
-    COMMAND "${QUILLMERE_GZIP}" -9 -n -k -f "${quillmere_man_page}"
-    DEPENDS "${quillmere_man_page}"
-    COMMENT "Compressing the manual page of quillmere-cli"
+    OUTPUT "${configured}.gz"
+    # -n leaves out the name and time, so that the same file always gives the same bytes.
+    COMMAND "${QUILLMERE_GZIP}" -9 -n -k -f "${configured}"
+    DEPENDS "${configured}"
+    COMMENT "Compressing ${name}"
     VERBATIM)
-  add_custom_target(quillmere_man_page ALL DEPENDS "${quillmere_man_page}.gz")
-  install(FILES "${quillmere_man_page}.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
-else()
-  install(FILES "${quillmere_man_page}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+  add_custom_target(${target} ALL DEPENDS "${configured}.gz")
+  install(FILES "${configured}.gz" DESTINATION "${destination}")
+endfunction()
+
+set(quillmere_doc_dir "${CMAKE_INSTALL_DATADIR}/doc/quillmere")
+quillmere_install_configured(quillmere-cli.1.in quillmere-cli.1 "${CMAKE_INSTALL_MANDIR}/man1"
+                             COMPRESS)
+if(QUILLMERE_BUILD_APP)
+  quillmere_install_configured(quillmere.1.in quillmere.1 "${CMAKE_INSTALL_MANDIR}/man1" COMPRESS)
+endif()
+# The package's own documents: its copyright in the machine-readable format, and its changelog.
+install(FILES "${CMAKE_CURRENT_LIST_DIR}/copyright" DESTINATION "${quillmere_doc_dir}")
+quillmere_install_configured(changelog.in changelog "${quillmere_doc_dir}" COMPRESS)
+
+# A stripped program loses the compilers' notes (.comment) too, as in Debian's own packages.
+if(CMAKE_OBJCOPY)
+  set(quillmere_programs quillmere-cli)
+  if(QUILLMERE_BUILD_APP)
+    list(APPEND quillmere_programs quillmere)
+  endif()
+  install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+      foreach(program ${quillmere_programs})
+        execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
+                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                        COMMAND_ERROR_IS_FATAL ANY)
+      endforeach()
+    endif()")
 endif()
 
 set(CPACK_PACKAGE_NAME quillmere)
@@ -24,15 +56,18 @@ set(CPACK_PACKAGE_VERSION "${QUILLMERE_VERSION_TEXT}")
 set(CPACK_PACKAGE_VENDOR "Quillmere developers")
 set(CPACK_PACKAGE_CONTACT "Quillmere developers <quillmere@users.noreply.github.io>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "static picture-browsing web sites from a text index file")
+# Lines of at most 80 characters, as Debian's tools show them.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Quillmere turns a plain text index file into a small static web site for browsing
-pictures: an index page with a grid of captioned thumbnails and one page per picture with
-Previous and Next arrows, written into the folder of the index file.
+    "Quillmere turns a plain text index file into a small static web site for
+browsing pictures: an index page with a grid of captioned thumbnails and one
+page per picture with Previous and Next arrows, written into the folder of the
+index file.
 .
 The package holds the program with its window (quillmere), the command line
-(quillmere-cli, which can also make a whole album from a folder of pictures with libvips,
-add pictures to it, make its thumbnails, and check an index file for missing pictures and
-misplaced lines), the twelve support images the pages use, and an example album.")
+(quillmere-cli, which can also make a whole album from a folder of pictures
+with libvips, add pictures to it, make its thumbnails, and check an index file
+for missing pictures and misplaced lines), the twelve support images the pages
+use, and an example album.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -71,5 +106,12 @@ if(QUILLMERE_BUILD_TESTS)
   add_test(NAME cli.installed_layout
            COMMAND "${CMAKE_COMMAND}" -E env --unset=QUILLMERE_DATA_DIR "${CMAKE_COMMAND}"
                    -DBUILD=${CMAKE_BINARY_DIR} -DWORK=${CMAKE_BINARY_DIR}/installed-layout
+                   -DAPP=${QUILLMERE_BUILD_APP}
                    -P "${CMAKE_CURRENT_LIST_DIR}/installed_layout_test.cmake")
+  # Tab in bash completes quillmere-cli's options and index files.
+  add_test(NAME cli.bash_completion
+           COMMAND bash "${CMAKE_CURRENT_LIST_DIR}/bash_completion_test.sh"
+                   "${PROJECT_SOURCE_DIR}/share/bash-completion/quillmere-cli"
+                   "$<TARGET_FILE_DIR:quillmere-cli>")
+  set_tests_properties(cli.bash_completion PROPERTIES SKIP_RETURN_CODE 77)
 endif()

@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "check/pair_rhythm.h"
 #include "check/support_images.h"
 #include "cli/command_line.h"
 #include "support/cli_runner.h"
@@ -103,9 +104,12 @@ TEST_F(CheckTest, ExampleAlbumWithAMissingThumbnailAndABlankLine) {
   const std::set<std::string> before = Snapshot(dir.path());
   CliResult broken = Run({"--check", index});
   EXPECT_EQ(broken.code, 1);
-  EXPECT_EQ(broken.out, index + ":18: thumbnail thumbs/t3.jpg is missing\n" +  //
-                            index + ":20: blank line 20 drops line 21 with it: \"Night sky\"\n" +
-                            index + ": 8 pictures, 28 files checked, 2 problems\n");
+  EXPECT_EQ(broken.out,
+            index + ":18: thumbnail thumbs/t3.jpg is missing\n" + index +
+                ":20: blank line 20 drops line 21 with it: \"Night sky\"; every picture after it "
+                "moves by one line: picture 4 now shows line 22 \"A crescent moon and countless "
+                "stars over\u2026\" as its caption\n" +
+                index + ": 8 pictures, 28 files checked, 2 problems\n");
   EXPECT_EQ(broken.err, "");
   EXPECT_EQ(Snapshot(dir.path()), before) << "a check must write nothing";
 }
@@ -119,10 +123,17 @@ TEST_F(CheckTest, EachKindOfProblemIsNamedWithItsLine) {
     std::string problems;
   };
   const Case cases[] = {
-      // Line 8 is blank and takes B's caption with it; B's description becomes a caption.
-      {Head() + "A\na\n\nB\nb\nC\nc\n", 3, ":8: blank line 8 drops line 9 with it: \"B\"\n"},
+      // Line 8 is blank and takes the dunes' caption with it; their description becomes a
+      // caption, and so on to the end.
+      {Head() + "Beach\nThe beach at noon.\n\nDunes\nGrass in the wind.\nHarbour\nBoats.\n", 3,
+       ":8: blank line 8 drops line 9 with it: \"Dunes\"; every picture after it moves by one "
+       "line: picture 2 now shows line 10 \"Grass in the wind.\" as its caption\n"},
       {Head() + "\n" + longLine + "\n", 0,
-       ":6: blank line 6 drops line 7 with it: \"" + longLine.substr(0, 40) + "\u2026\"\n"},
+       ":6: blank line 6 drops line 7 with it: \"" + longLine.substr(0, 40) +
+           "\u2026\"; the pictures after it stay in step\n"},
+      // A file that ends after a caption gives its picture no description.
+      {Head() + "Beach\nThe beach at noon.\nDunes\n", 2,
+       ":8: picture 2 has no description line: the file ends after its caption\n"},
       // Two blank lines, a blank line after a comment and a blank last line keep pairs in step.
       {Head() + "A\na\n\n\n; the next ones\n\nB\nb\n\n", 2, ""},
       {Head("4 per row") + "A\na\n", 1,
@@ -139,8 +150,8 @@ TEST_F(CheckTest, EachKindOfProblemIsNamedWithItsLine) {
        ": the head ends after 4 values of five, so no picture is read\n"},
       // Names with a URL scheme point elsewhere and are not looked for; a colon after a space
       // makes no scheme, so that name is a file in the site folder.
-      {"Album\nhttps://example.com/t\n//cdn.example.com/p\nfile:gfx\n1\nA\n", 1, ""},
-      {"Album\nthumbs/t\nmy pics: old/p\nsupport\n1\nA\n", 1,
+      {"Album\nhttps://example.com/t\n//cdn.example.com/p\nfile:gfx\n1\nA\na\n", 1, ""},
+      {"Album\nthumbs/t\nmy pics: old/p\nsupport\n1\nA\na\n", 1,
        ":6: picture my pics: old/p1.jpg is missing\n"}};
   for (const Case& c : cases) {
     MakeSite(c.index, c.pictures);
@@ -155,9 +166,74 @@ TEST_F(CheckTest, CommentedOutPairsAreNotesThatLeaveTheExitStatusAlone) {
   CliResult result = Run({"--check", dir / "index.txt"});
   EXPECT_EQ(result.code, 0);
   EXPECT_EQ(WithoutPath(result.out),
-            ":8: note: comment line 8 drops line 9 with it: \"b\"\n"
+            ":8: note: comment line 8 drops line 9 with it: \"b\"; the pictures after it stay in "
+            "step\n"
             ": 2 pictures, 16 files checked, no problems, 1 note\n");
   EXPECT_EQ(Run({"--check", "-q", dir / "index.txt"}).out, "");
+}
+
+// What a dropped pair does to the pictures after it, told from the lines themselves: a
+// commented-out picture keeps them in step and is a note; a stray line moves every later picture
+// by one line and is a problem that says which caption the next picture now shows; a second
+// stray line brings them back in step.
+TEST_F(CheckTest, DroppedPairsSayWhatTheyDoToThePicturesAfterThem) {
+  const std::string beach = "Beach\nThe beach at noon, seen from the <B>dunes</B>.\n";
+  const std::string dunes = "Dunes\nWind-shaped dunes in the evening light.\n";
+  const std::string harbour = "Harbour\nBoats at rest in the old harbour, with gulls above.\n";
+  const std::string forest = "Forest\nPointed trees fade into the morning mist.\n";
+  struct Case {
+    const char* what;
+    std::string pictures;
+    int count;
+    int code;
+    std::string report;
+  };
+  const Case cases[] = {
+      {"a picture commented out", beach + ";" + dunes + harbour, 2, 0,
+       ":8: note: comment line 8 drops line 9 with it: \"Wind-shaped dunes in the evening "
+       "light.\"; the pictures after it stay in step\n"
+       ": 2 pictures, 16 files checked, no problems, 1 note\n"},
+      {"a comment between two pictures", beach + "; the dunes come next\n" + dunes + harbour, 3, 1,
+       ":8: comment line 8 drops line 9 with it: \"Dunes\"; every picture after it moves by one "
+       "line: picture 2 now shows line 10 \"Wind-shaped dunes in the evening light.\" as its "
+       "caption\n"
+       ": 3 pictures, 18 files checked, 1 problem\n"},
+      // The second stray line stands where the reader, one line off by then, takes a caption.
+      {"two stray lines that cancel out",
+       beach + "\n" + dunes + "Harbour\n;\nBoats at rest in the old harbour, with gulls above.\n" +
+           forest,
+       3, 1,
+       ":8: blank line 8 drops line 9 with it: \"Dunes\"; every picture after it moves by one "
+       "line: picture 2 now shows line 10 \"Wind-shaped dunes in the evening light.\" as its "
+       "caption\n"
+       ":12: note: comment line 12 drops line 13 with it: \"Boats at rest in the old harbour, "
+       "with g\u2026\"; the pictures after it are in step again\n"
+       ": 3 pictures, 18 files checked, 1 problem, 1 note\n"},
+      {"a last caption without its description", beach + "Dunes\n", 2, 1,
+       ":8: picture 2 has no description line: the file ends after its caption\n"
+       ": 2 pictures, 16 files checked, 1 problem\n"}};
+  for (const Case& c : cases) {
+    MakeSite(Head() + c.pictures, c.count);
+    CliResult result = Run({"--check", dir / "index.txt"});
+    EXPECT_EQ(result.code, c.code) << c.what;
+    EXPECT_EQ(WithoutPath(result.out), c.report) << c.what;
+  }
+}
+
+// Lines that look like descriptions, and those that could be either.
+TEST(LineLook, MarkupSentencesAndLengthMakeADescription) {
+  for (const char* caption : {"Beach", "Sunset over the sea", "St. Ives harbour", "1 < 2"}) {
+    EXPECT_EQ(LookOf(caption), LineLook::kCaption) << caption;
+  }
+  for (const char* description :
+       {"The beach at noon.", "Is it snow?", "Boats <B>at rest</B>", "Wow!",
+        "one two three four five six seven eight nine",
+        "a name of sixty-one characters without an end, a bit long here"}) {
+    EXPECT_EQ(LookOf(description), LineLook::kDescription) << description;
+  }
+  for (const char* nothing : {"", "   ", "; a comment", "  ; indented"}) {
+    EXPECT_EQ(LookOf(nothing), LineLook::kNothing) << nothing;
+  }
 }
 
 TEST_F(CheckTest, PicturePagesLeftFromAnEarlierRun) {
@@ -327,7 +403,7 @@ TEST_F(CheckTest, ManyDroppedPairsAreCountedButOnlyAHundredListed) {
   EXPECT_EQ(result.code, 1);
   const std::string out = WithoutPath(result.out);
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 102);
-  EXPECT_NE(out.find(":204: blank line 204 drops line 205 with it: \"lost\"\n"), std::string::npos);
+  EXPECT_NE(out.find(":204: blank line 204 drops line 205 with it: \"lost\"; "), std::string::npos);
   EXPECT_EQ(out.find(":206: "), std::string::npos);
   EXPECT_NE(out.find(": and 50 more dropped pairs not listed (the first 100 are)\n"),
             std::string::npos);

@@ -1,18 +1,21 @@
 #include "app/form1.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
+#include <QCloseEvent>
 #include <QFile>
-#include <QFont>
-#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <algorithm>
+#include <climits>
+#include <cstdint>
 
-#include "platform/qt/busy_cursor.h"
+#include "app/background_run.h"
+#include "app/start_folder.h"
+#include "app/text_fit.h"
 #include "platform/qt/desktop_opener.h"
 #include "platform/qt/message_box.h"
-#include "platform/signals.h"
 #include "run/generate.h"
 
 namespace quillmere {
@@ -28,10 +31,21 @@ constexpr const char* kInstructions =
 // The file types offered by the open-file dialog; the first is in effect when it opens.
 constexpr const char* kIndexFileTypes = "Text Files (*.txt)|*.txt|All Files (*.*)|*.*";
 
-QPushButton* MakeButton(const char* name, const char* text, const QRect& place, QWidget* parent) {
+// The window's design, in device-independent pixels. The window is drawn this size, or larger
+// in the same proportions when its texts would not fit at the desktop's font.
+constexpr QSize kWindowSize(313, 172);
+// The frame leaves a band of 3 pixels of the window below it.
+constexpr QRect kFramePlace(0, 0, 313, 169);
+constexpr QRect kLabelPlace(8, 16, 297, 97);
+constexpr QRect kGeneratePlace(32, 128, 97, 25);
+constexpr QRect kShowPlace(184, 128, 97, 25);
+// The steps in which the window grows, and how far.
+constexpr double kScaleStep = 1.0 / 16;
+constexpr double kLargestScale = 4.0;
+
+QPushButton* MakeButton(const char* name, const char* text, QWidget* parent) {
   auto* button = new QPushButton(QString::fromLatin1(text), parent);
   button->setObjectName(QString::fromLatin1(name));
-  button->setGeometry(place);
   // Neither Enter nor Esc may run a command.
   button->setAutoDefault(false);
   button->setDefault(false);
@@ -39,65 +53,66 @@ QPushButton* MakeButton(const char* name, const char* text, const QRect& place, 
   return button;
 }
 
-// The layout was drawn for a standard font smaller than most desktops use today. When the text
-// does not fit its box in the label's font, the font is made smaller in half points until it
-// does, down to a size that stays readable.
-void FitTextInBox(QLabel* label) {
-  constexpr qreal kSmallestPointSize = 6.0;
-  const QRectF box(QPointF(0, 0), label->contentsRect().size());
-  const int flags = Qt::TextWordWrap | static_cast<int>(label->alignment());
-  const auto fits = [&](const QFont& font) {
-    return QFontMetricsF(font).boundingRect(box, flags, label->text()).height() <= box.height();
-  };
-  QFont font = label->font();
-  if (fits(font) || font.pointSizeF() <= 0) return;
-  while (!fits(font) && font.pointSizeF() - 0.5 >= kSmallestPointSize) {
-    font.setPointSizeF(font.pointSizeF() - 0.5);
-  }
-  label->setFont(font);
+QString FromLocal(const std::string& text) {
+  return QString::fromLocal8Bit(QByteArray::fromStdString(text));
+}
+
+// A count of pages as the progress bar takes it.
+int BarValue(std::uint64_t pages) {
+  return static_cast<int>(std::min<std::uint64_t>(pages, INT_MAX));
 }
 
 }  // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent), ioBox_(this) {
+Form1::Form1(QWidget* parent, FileSystem* fs)
+    : QWidget(parent), ioBox_(this), fs_(fs != nullptr ? fs : &machineFileSystem_) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(kProgramTitle));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
-  setFixedSize(313, 172);
 
-  // The frame leaves a band of 3 pixels of the window below it.
   frame1_ = new QGroupBox(this);
   frame1_->setObjectName(QStringLiteral("Frame1"));
-  frame1_->setGeometry(0, 0, 313, 169);
   frame1_->setFocusPolicy(Qt::NoFocus);
 
   label1_ = new QLabel(QString::fromLatin1(kInstructions), frame1_);
   label1_->setObjectName(QStringLiteral("Label1"));
-  label1_->setGeometry(8, 16, 297, 97);
   label1_->setTextFormat(Qt::PlainText);
   label1_->setWordWrap(true);
   label1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   label1_->setFocusPolicy(Qt::NoFocus);
-  FitTextInBox(label1_);
 
-  cmdGen_ = MakeButton("CmdGen", "Generate", QRect(32, 128, 97, 25), frame1_);
-  cmdShow_ = MakeButton("CmdShow", "Show", QRect(184, 128, 97, 25), frame1_);
+  cmdGen_ = MakeButton("CmdGen", "Generate", frame1_);
+  cmdShow_ = MakeButton("CmdShow", "Show", frame1_);
   cmdShow_->setEnabled(false);
+  LayOut();
 
   setTabOrder(cmdGen_, cmdShow_);
   cmdGen_->setFocus();
 
   connect(cmdGen_, &QPushButton::clicked, this, &Form1::GenerateCommand);
   connect(cmdShow_, &QPushButton::clicked, this, &Form1::ShowCommand);
+
+  progressDelay_.setSingleShot(true);
+  progressDelay_.setInterval(kProgressDelay);
+  connect(&progressDelay_, &QTimer::timeout, this, &Form1::ShowProgress);
+  progressPoll_.setInterval(kProgressInterval);
+  connect(&progressPoll_, &QTimer::timeout, this, &Form1::UpdateProgress);
+}
+
+Form1::~Form1() {
+  // The run uses the file system, which goes with this window.
+  delete run_;
 }
 
 void Form1::GenerateCommand() {
+  if (running()) return;
   ioBox_.setCancelError(true);
   ioBox_.setFileName(QString());
   ioBox_.setFilter(QString::fromLatin1(kIndexFileTypes));
   ioBox_.setFlags(IOBox::kFlagReadOnly);
+  ioBox_.setInitialFolder(IndexStartFolder());
   IOBox::ShowResult shown = ioBox_.ShowOpen();
   while (shown == IOBox::ShowResult::kInvalidFileName) {
     ioBox_.setFileName(QString());
@@ -106,30 +121,137 @@ void Form1::GenerateCommand() {
   if (shown != IOBox::ShowResult::kChosen) return;
   const QString chosen = ioBox_.fileName();
   if (chosen.isEmpty()) return;
-
-  RunOutcome outcome;
-  StopRequest stop;
-  {
-    const BusyCursor busy;
-    const StopOnSignals stopOnSignals(stop);
-    outcome = GenerateSite(QFile::encodeName(chosen).toStdString(), fs_, RunOptions{false, &stop});
-  }
-  siteFolder_ = outcome.siteFolder;
-  if (!outcome.ok()) {
-    ShowCriticalMessage(this, QString::fromLatin1(kProgramTitle),
-                        QString::fromLocal8Bit(QByteArray::fromStdString(Describe(outcome))));
-    // A signal that asked the program to end ends it, once the run has stopped and said so.
-    if (outcome.status == RunOutcome::Status::kStopped && outcome.stopReason > 0) {
-      QCoreApplication::exit(128 + outcome.stopReason);
-    }
-    return;
-  }
-  cmdShow_->setEnabled(true);
+  RememberIndexFile(chosen);
+  StartRun(chosen);
 }
 
 void Form1::ShowCommand() {
   if (siteFolder_.empty()) return;
-  OpenWithDesktop(QFile::decodeName(QByteArray::fromStdString(siteFolder_ + "index.html")));
+  const std::string page = siteFolder_ + "index.html";
+  const Result<EntryInfo> entry = fs_->Inspect(page, /*follow=*/true);
+  if (!entry || entry.value().kind != EntryInfo::Kind::kRegular) {
+    RunFailure missing;
+    missing.status = RunFailure::Status::kNotFound;
+    missing.subject = page;
+    ShowCriticalMessage(this, QString::fromLatin1(kProgramTitle), FromLocal(Describe(missing)));
+    return;
+  }
+  OpenWithDesktop(QFile::decodeName(QByteArray::fromStdString(page)));
+}
+
+void Form1::StartRun(const QString& chosen) {
+  EnableButtons(false);
+  setCursor(Qt::BusyCursor);
+  run_ = new BackgroundRun(QFile::encodeName(chosen).toStdString(), *fs_, this);
+  connect(run_, &BackgroundRun::finished, this, &Form1::EndRun);
+  progressDelay_.start();
+}
+
+void Form1::ShowProgress() {
+  if (!running()) return;
+  auto* dialog = new QProgressDialog(this);
+  dialog->setObjectName(QStringLiteral("Progress"));
+  dialog->setWindowTitle(QString::fromLatin1(kProgramTitle));
+  dialog->setWindowModality(Qt::WindowModal);
+  // The dialog stays until the run has ended, and only then goes.
+  dialog->setAutoReset(false);
+  dialog->setAutoClose(false);
+  dialog->setMinimumDuration(0);
+  // Cancel, closing the dialog and Esc all stop the run; Esc alone would only hide the dialog.
+  connect(dialog, &QProgressDialog::canceled, this, &Form1::CancelRun);
+  connect(dialog, &QDialog::rejected, this, &Form1::CancelRun);
+  progress_ = dialog;
+  UpdateProgress();
+  dialog->show();
+  progressPoll_.start();
+}
+
+void Form1::UpdateProgress() {
+  if (progress_ == nullptr || !running()) return;
+  const std::uint64_t total = run_->pages().total();
+  const std::uint64_t done = run_->pages().done();
+  if (total == 0) {
+    progress_->setLabelText(QStringLiteral("Reading the index file..."));
+  } else {
+    progress_->setLabelText(QStringLiteral("Pages written: %1 of %2")
+                                .arg(QString::number(done), QString::number(total)));
+  }
+  progress_->setMaximum(BarValue(total));
+  // A modal dialog lets events through here: the run may end meanwhile.
+  progress_->setValue(BarValue(done));
+}
+
+void Form1::CancelRun() {
+  if (running()) run_->RequestStop(StopRequest::kByUser);
+}
+
+void Form1::EndRun() {
+  if (run_ == nullptr || !run_->hasFinished()) return;
+  const RunOutcome outcome = run_->outcome();
+  run_->deleteLater();
+  run_ = nullptr;
+  progressDelay_.stop();
+  progressPoll_.stop();
+  if (progress_ != nullptr) {
+    progress_->hide();
+    progress_->deleteLater();
+    progress_ = nullptr;
+  }
+  unsetCursor();
+  if (outcome.ok()) siteFolder_ = outcome.siteFolder;
+  EnableButtons(true);
+
+  const bool stopped = outcome.status == RunOutcome::Status::kStopped;
+  // A stop the user asked for needs no word.
+  if (!outcome.ok() && !(stopped && outcome.stopReason == StopRequest::kByUser)) {
+    ShowCriticalMessage(this, QString::fromLatin1(kProgramTitle), FromLocal(Describe(outcome)));
+  }
+  emit runEnded();
+  // A signal that asked the program to end ends it, once the run has stopped and said so.
+  if (stopped && outcome.stopReason > 0) emit exitRequested(128 + outcome.stopReason);
+  if (closeWhenRunEnds_) close();
+}
+
+void Form1::EnableButtons(bool on) {
+  cmdGen_->setEnabled(on);
+  cmdShow_->setEnabled(on && !siteFolder_.empty());
+  if (on && focusWidget() == nullptr) cmdGen_->setFocus();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  if (running()) {
+    closeWhenRunEnds_ = true;
+    run_->RequestStop(StopRequest::kByUser);
+    event->ignore();
+    return;
+  }
+  closeWhenRunEnds_ = false;
+  QWidget::closeEvent(event);
+}
+
+void Form1::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange) LayOut();
+}
+
+bool Form1::TextsFit(double scale) const {
+  return LabelTextFits(*label1_, ScaledRect(kLabelPlace, scale).size()) &&
+         ButtonTextFits(*cmdGen_, ScaledRect(kGeneratePlace, scale).size()) &&
+         ButtonTextFits(*cmdShow_, ScaledRect(kShowPlace, scale).size());
+}
+
+// The layout was drawn for a standard font smaller than most desktops use today. The texts keep
+// the desktop's font; where they would not fit, the whole window grows in its proportions, in
+// small steps, until they do.
+void Form1::LayOut() {
+  double scale = 1.0;
+  while (scale < kLargestScale && !TextsFit(scale)) scale += kScaleStep;
+  scale_ = scale;
+  setFixedSize(ScaledRect(QRect(QPoint(0, 0), kWindowSize), scale).size());
+  frame1_->setGeometry(ScaledRect(kFramePlace, scale));
+  label1_->setGeometry(ScaledRect(kLabelPlace, scale));
+  cmdGen_->setGeometry(ScaledRect(kGeneratePlace, scale));
+  cmdShow_->setGeometry(ScaledRect(kShowPlace, scale));
 }
 
 }  // namespace quillmere

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "check/pair_rhythm.h"
 #include "check/site_names.h"
 #include "index/index_file.h"
 #include "index/picture_section.h"
@@ -78,29 +79,58 @@ class Checker {
     PairReader pairs(PictureLines(text, head));
     for (LinePair pair; pairs.Next(pair);) {
       if (pair.dropped()) {
-        CheckDroppedPair(pair);
+        CheckDroppedPair(pair, pairs);
         continue;
       }
       const std::int64_t n = ++check_.pictureCount;
+      // Out of step, a missing last description is one more sign of the drop reported already.
+      if (pair.secondLineNumber == 0 && inStep_) {
+        Add(pair.firstLineNumber, "picture " + std::to_string(n) +
+                                      " has no description line: the file ends after its caption");
+      }
       LookFor("thumbnail", PictureFileName(head.ThumbPrefix, n), pair.firstLineNumber);
       LookFor("picture", PictureFileName(head.ImagePrefix, n), pair.firstLineNumber);
     }
   }
 
-  void CheckDroppedPair(const LinePair& pair) {
+  // Reports a pair that a blank or comment line drops, and what it does to the pictures after
+  // it; `following` stands at the pair after it.
+  void CheckDroppedPair(const LinePair& pair, const PairReader& following) {
     // A drop at the end of the file, or of a line that held nothing, loses nothing.
     if (pair.secondLineNumber == 0 || !HoldsDescription(pair.secondLine)) return;
     const bool comment = pair.firstLine.starts_with(';');
+    const bool wasInStep = inStep_;
+    inStep_ = InStepAfter(pair, following);
+    // A blank line loses a picture even in step; a comment line is meant to, unless it puts the
+    // pictures after it out of step.
+    const bool note = comment && inStep_;
     if (droppedListed_ == kListedDroppedPairs) {
-      ++(comment ? unlistedNotes_ : unlistedProblems_);
-      ++(comment ? check_.notes : check_.problems);
+      ++(note ? unlistedNotes_ : unlistedProblems_);
+      ++(note ? check_.notes : check_.problems);
       return;
     }
     ++droppedListed_;
     std::string what = comment ? "comment line " : "blank line ";
     what += std::to_string(pair.firstLineNumber) + " drops line " +
-            std::to_string(pair.secondLineNumber) + " with it: " + QuotedExcerpt(pair.secondLine);
-    Add(pair.firstLineNumber, comment ? "note: " + what : what, comment);
+            std::to_string(pair.secondLineNumber) + " with it: " + QuotedExcerpt(pair.secondLine) +
+            "; " + Consequence(wasInStep, following);
+    Add(pair.firstLineNumber, note ? "note: " + what : what, note);
+  }
+
+  // What a drop did to the pictures after it, now that inStep_ tells how they stand.
+  std::string Consequence(bool wasInStep, PairReader following) const {
+    if (inStep_) {
+      return wasInStep ? "the pictures after it stay in step"
+                       : "the pictures after it are in step again";
+    }
+    LinePair next;
+    while (following.Next(next) && next.dropped()) {
+    }
+    const std::string offBy = wasInStep ? "every picture after it moves by one line: "
+                                        : "the pictures after it are still one line off: ";
+    return offBy + "picture " + std::to_string(check_.pictureCount + 1) + " now shows line " +
+           std::to_string(next.firstLineNumber) + " " + QuotedExcerpt(next.caption) +
+           " as its caption";
   }
 
   // Counted already; one line says how many more there are.
@@ -183,6 +213,8 @@ class Checker {
   const FindingSink& sink_;
   SiteCheck check_;
   std::uint64_t droppedListed_ = 0;
+  // Whether the pictures read so far are in step, as the last dropped pair left them.
+  bool inStep_ = true;
   std::uint64_t unlistedProblems_ = 0;
   std::uint64_t unlistedNotes_ = 0;
 };

@@ -7,11 +7,15 @@
 #include <QDir>
 #include <QFile>
 #include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <QUrl>
 #include <functional>
 #include <ostream>
 #include <string>
+
+#include "app/form1.h"
 
 // Prints a QString readably in test failures.
 inline void PrintTo(const QString& text, std::ostream* out) {
@@ -24,6 +28,32 @@ namespace quillmere::apptest {
 inline constexpr const char* kTwoPictures =
     "Holiday\r\nthumbs/t\r\npictures/p\r\nsupport\r\n3\r\n"
     "Beach\r\nThe beach at noon\r\nHill\r\nThe hill at dusk\r\n";
+
+// An index file with `pictures` pictures, whose captions and descriptions carry `edition`.
+inline std::string ManyPictures(int pictures, const std::string& edition) {
+  std::string text = "Many " + edition + "\nthumbs/t\npictures/p\nsupport\n5\n";
+  for (int n = 1; n <= pictures; ++n) {
+    text += "Picture " + std::to_string(n) + " " + edition + "\nThe picture numbered " +
+            std::to_string(n) + ", " + edition + ".\n";
+  }
+  return text;
+}
+
+// How long a test waits for what must happen before it fails.
+inline constexpr int kPatienceMs = 60000;
+
+// Lets the event loop turn until `condition` holds; false when it still does not at the end of
+// the test's patience.
+inline bool WaitUntil(const std::function<bool()>& condition) {
+  return QTest::qWaitFor(condition, kPatienceMs);
+}
+
+// Waits until the run of `form`, if one goes on, has ended and said what it had to say.
+inline bool FinishRun(Form1& form) {
+  if (!form.running()) return true;
+  QSignalSpy ended(&form, &Form1::runEnded);
+  return ended.wait(kPatienceMs);
+}
 
 // Writes `bytes` to the file at `path`, replacing it.
 inline void WriteText(const QString& path, const char* bytes) {

@@ -44,8 +44,10 @@ class Form1Test : public ::testing::Test {
     const std::size_t before = form_.ioBox().showings().size();
     for (IOBox::Answer& answer : answers) form_.ioBox().QueueAnswer(answer);
     form_.findChild<QPushButton*>(QStringLiteral("CmdGen"))->click();
+    EXPECT_TRUE(apptest::FinishRun(form_));
     EXPECT_EQ(form_.ioBox().queuedAnswers(), 0u);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(form_.cursor().shape(), Qt::ArrowCursor);
     const auto& all = form_.ioBox().showings();
     return {all.begin() + static_cast<std::ptrdiff_t>(before), all.end()};
   }
@@ -122,17 +124,25 @@ TEST_F(Form1Test, CompletedRunWritesThePagesAndEnablesShow) {
   EXPECT_EQ(form_.siteFolder(), FolderOf(folder_.path()));
 }
 
-TEST_F(Form1Test, MissingFileIsReportedAsItIsAndMovesTheSiteFolder) {
+TEST_F(Form1Test, MissingFileIsReportedAsItIsAndShowStaysWithTheLastSite) {
   QTemporaryDir other;
   const QString missing = other.filePath(QStringLiteral("<b>gone<b> & co.txt"));
-  Generate(missing);
-  ASSERT_EQ(messages_.messages().size(), 1u);
-  EXPECT_EQ(messages_.messages()[0].caption, QStringLiteral("Quillmere"));
-  EXPECT_EQ(messages_.messages()[0].text,
-            QStringLiteral("File ") + missing + QStringLiteral(" was not found!"));
-  EXPECT_EQ(form_.siteFolder(), FolderOf(other.path()));
-  EXPECT_FALSE(show_->isEnabled());
-  EXPECT_EQ(Names(other.path()), QString());
+  for (const bool completedBefore : {false, true}) {
+    if (completedBefore) Generate(index_);
+    const std::size_t shown = messages_.messages().size();
+    Generate(missing);
+    ASSERT_EQ(messages_.messages().size(), shown + 1);
+    EXPECT_EQ(messages_.messages().back().caption, QStringLiteral("Quillmere"));
+    EXPECT_EQ(messages_.messages().back().text,
+              QStringLiteral("File ") + missing + QStringLiteral(" was not found!"));
+    EXPECT_EQ(form_.siteFolder(), completedBefore ? FolderOf(folder_.path()) : "");
+    EXPECT_EQ(show_->isEnabled(), completedBefore);
+    EXPECT_EQ(Names(other.path()), QString());
+  }
+  // Show opens the site that was written, not the folder of the missing file.
+  show_->click();
+  EXPECT_EQ(opened_.urls(),
+            QList<QUrl>{QUrl::fromLocalFile(folder_.filePath(QStringLiteral("index.html")))});
 }
 
 TEST_F(Form1Test, RunFailureIsShownAndShowKeepsItsState) {
@@ -150,12 +160,29 @@ TEST_F(Form1Test, RunFailureIsShownAndShowKeepsItsState) {
                                         folderAsIndex + QStringLiteral(": ")))
         << message.text.toStdString();
     EXPECT_EQ(show_->isEnabled(), completedBefore);
-    EXPECT_EQ(form_.siteFolder(), FolderOf(other.path()));
+    EXPECT_EQ(form_.siteFolder(), completedBefore ? FolderOf(folder_.path()) : "");
   }
-  // Show now names the page in the new site folder, though it was not written.
+}
+
+TEST_F(Form1Test, ShowOnADeletedIndexPageNamesItInsteadOfOpeningNothing) {
+  Generate(index_);
+  const QString page = folder_.filePath(QStringLiteral("index.html"));
+  ASSERT_TRUE(QFile::remove(page));
   show_->click();
-  EXPECT_EQ(opened_.urls(),
-            QList<QUrl>{QUrl::fromLocalFile(other.filePath(QStringLiteral("index.html")))});
+  EXPECT_TRUE(opened_.urls().isEmpty());
+  ASSERT_EQ(messages_.messages().size(), 1u);
+  EXPECT_EQ(messages_.messages()[0].caption, QStringLiteral("Quillmere"));
+  EXPECT_EQ(messages_.messages()[0].text,
+            QStringLiteral("File ") + page + QStringLiteral(" was not found!"));
+  // A folder in its place is no page either; once the page is back, Show opens it.
+  ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("index.html")));
+  show_->click();
+  EXPECT_EQ(messages_.messages().size(), 2u);
+  ASSERT_TRUE(QDir(folder_.path()).rmdir(QStringLiteral("index.html")));
+  Generate(index_);
+  show_->click();
+  EXPECT_EQ(opened_.urls(), QList<QUrl>{QUrl::fromLocalFile(page)});
+  EXPECT_EQ(messages_.messages().size(), 2u);
 }
 
 TEST_F(Form1Test, ShowHandsTheIndexPageAsAFileUrlAndRunsNothing) {

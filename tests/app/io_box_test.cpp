@@ -110,5 +110,21 @@ TEST(IOBox, ClosingTheRealDialogKeepsTheNameWhenCancelErrorIsOff) {
   EXPECT_EQ(box.fileName(), QStringLiteral("kept.txt"));
 }
 
+TEST(IOBox, RealDialogStartsInTheInitialFolderAndTellsItsShowings) {
+  QTemporaryDir folder;
+  ASSERT_TRUE(folder.isValid());
+  IOBox box(nullptr);
+  box.setInitialFolder(folder.path());
+  QString shownFolder;
+  const auto watch = WhenModalAppears<QFileDialog>([&](QFileDialog* dialog) {
+    shownFolder = dialog->directory().absolutePath();
+    dialog->reject();
+  });
+  EXPECT_EQ(box.ShowOpen(), Result::kChosen);
+  EXPECT_EQ(shownFolder, folder.path());
+  ASSERT_EQ(box.showings().size(), 1u);
+  EXPECT_EQ(box.showings()[0].startFolder, folder.path());
+}
+
 }  // namespace
 }  // namespace quillmere

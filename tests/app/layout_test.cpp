@@ -3,7 +3,11 @@
 #include <QFontMetricsF>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
+#include <string>
 
 #include "app/form1.h"
 #include "app_test_support.h"
@@ -23,42 +27,119 @@ class LayoutTest : public ::testing::Test {
   QPushButton* show_ = form_.findChild<QPushButton*>(QStringLiteral("CmdShow"));
 };
 
+// The window's design: each control's parent, place, text, focus policy and whether it starts
+// enabled. The window is 313 x 172 pixels, larger in these proportions where the font needs it.
+struct Control {
+  const char* name;
+  const char* parent;
+  QRect place;
+  QString text;
+  Qt::FocusPolicy focus;
+  bool enabled;
+};
+
+const QString kInstructions = QStringLiteral(
+    "This program will take an index (text) file you select, and generate a website out of it. "
+    "This website will contain your a browser for your pictures and a index sheet. The text file "
+    "should contain the title on line1, the prefix for the thumbnails,the images and the support "
+    "imageson line 2, 3 and 4, and then a short and a long description per picture (should be "
+    "numbered 1... max)");
+
+const Control kControls[] = {
+    {"Frame1", "Form1", {0, 0, 313, 169}, {}, Qt::NoFocus, true},
+    {"Label1", "Frame1", {8, 16, 297, 97}, kInstructions, Qt::NoFocus, true},
+    {"CmdGen", "Frame1", {32, 128, 97, 25}, QStringLiteral("Generate"), Qt::StrongFocus, true},
+    {"CmdShow", "Frame1", {184, 128, 97, 25}, QStringLiteral("Show"), Qt::StrongFocus, false}};
+
+// Sets the application's font, as a desktop does, for as long as it exists.
+class ScopedFont {
+ public:
+  explicit ScopedFont(const QFont& font) : previous_(QApplication::font()) {
+    QApplication::setFont(font);
+  }
+  ScopedFont(const ScopedFont&) = delete;
+  ScopedFont& operator=(const ScopedFont&) = delete;
+  ~ScopedFont() { QApplication::setFont(previous_); }
+
+ private:
+  QFont previous_;
+};
+
+QFont DesktopFont(int points) {
+  QFont font(QStringLiteral("DejaVu Sans"));
+  font.setPointSize(points);
+  return font;
+}
+
+// Checks that each control stands where the design has it, scaled by the window's own scale
+// (its width over the design's), to the pixel.
+void ExpectTheDesignsProportions(const Form1& form) {
+  const double scale = form.width() / 313.0;
+  EXPECT_GE(scale, 1.0);
+  EXPECT_NEAR(form.height(), 172 * scale, 1.0);
+  for (const Control& c : kControls) {
+    const auto* control = form.findChild<QWidget*>(QString::fromLatin1(c.name));
+    ASSERT_NE(control, nullptr) << c.name;
+    const QRect place = control->geometry();
+    EXPECT_NEAR(place.left(), c.place.left() * scale, 1.0) << c.name;
+    EXPECT_NEAR(place.top(), c.place.top() * scale, 1.0) << c.name;
+    EXPECT_NEAR(place.right() + 1, (c.place.right() + 1) * scale, 1.0) << c.name;
+    EXPECT_NEAR(place.bottom() + 1, (c.place.bottom() + 1) * scale, 1.0) << c.name;
+  }
+}
+
+// Checks that no text of the window is cut off: the instructions wrap within their label in the
+// desktop's font, each button's text lies inside its frame, and each control inside its parent.
+void ExpectNothingClipped(const Form1& form, const QFont& desktopFont) {
+  const auto* label = form.findChild<QLabel*>(QStringLiteral("Label1"));
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->font().pointSize(), desktopFont.pointSize()) << "the label keeps the font";
+  const QRectF box(QPointF(0, 0), label->contentsRect().size());
+  const int flags = Qt::TextWordWrap | static_cast<int>(label->alignment());
+  const QRectF needed = QFontMetricsF(label->font()).boundingRect(box, flags, label->text());
+  EXPECT_LE(needed.height(), box.height());
+  EXPECT_LE(needed.width(), box.width());
+  EXPECT_LE(label->heightForWidth(label->width()), label->height());
+
+  for (const char* name : {"CmdGen", "CmdShow"}) {
+    const auto* button = form.findChild<QPushButton*>(QString::fromLatin1(name));
+    ASSERT_NE(button, nullptr) << name;
+    EXPECT_EQ(button->font().pointSize(), desktopFont.pointSize()) << name;
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QRect inside =
+        button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+    const QSize text = button->fontMetrics().size(Qt::TextShowMnemonic, button->text());
+    EXPECT_LE(text.width(), inside.width()) << name;
+    EXPECT_LE(text.height(), inside.height()) << name;
+  }
+  for (const Control& c : kControls) {
+    const auto* control = form.findChild<QWidget*>(QString::fromLatin1(c.name));
+    ASSERT_NE(control, nullptr) << c.name;
+    EXPECT_TRUE(control->parentWidget()->rect().contains(control->geometry())) << c.name;
+  }
+  EXPECT_TRUE(form.screen()->availableGeometry().contains(QRect(QPoint(0, 0), form.frameSize())));
+}
+
 TEST_F(LayoutTest, WindowHasItsCaptionAndAFixedSize) {
   EXPECT_EQ(form_.windowTitle(), QStringLiteral("Quillmere"));
-  EXPECT_EQ(form_.minimumSize(), QSize(313, 172));
-  EXPECT_EQ(form_.maximumSize(), QSize(313, 172));
+  EXPECT_EQ(form_.minimumSize(), form_.maximumSize());
+  EXPECT_GE(form_.width(), 313);
+  EXPECT_GE(form_.height(), 172);
   form_.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&form_));
-  form_.resize(500, 400);
-  EXPECT_EQ(form_.size(), QSize(313, 172));
+  const QSize size = form_.size();
+  form_.resize(size * 2);
+  EXPECT_EQ(form_.size(), size);
   EXPECT_FALSE(form_.windowFlags() & Qt::WindowMaximizeButtonHint);
 }
 
-// Each control's parent, place, text, focus policy and whether it starts enabled.
-TEST_F(LayoutTest, ControlsStandWhereTheTableSays) {
-  const QString instructions = QStringLiteral(
-      "This program will take an index (text) file you select, and generate a website out of it. "
-      "This website will contain your a browser for your pictures and a index sheet. The text file "
-      "should contain the title on line1, the prefix for the thumbnails,the images and the support "
-      "imageson line 2, 3 and 4, and then a short and a long description per picture (should be "
-      "numbered 1... max)");
-  struct Control {
-    const char* name;
-    const char* parent;
-    QRect geometry;
-    QString text;
-    Qt::FocusPolicy focus;
-    bool enabled;
-  };
-  for (const Control& c :
-       {Control{"Frame1", "Form1", {0, 0, 313, 169}, {}, Qt::NoFocus, true},
-        Control{"Label1", "Frame1", {8, 16, 297, 97}, instructions, Qt::NoFocus, true},
-        Control{"CmdGen", "Frame1", {32, 128, 97, 25}, "Generate", Qt::StrongFocus, true},
-        Control{"CmdShow", "Frame1", {184, 128, 97, 25}, "Show", Qt::StrongFocus, false}}) {
+TEST_F(LayoutTest, ControlsStandWhereTheDesignSays) {
+  for (const Control& c : kControls) {
     auto* control = form_.findChild<QWidget*>(QString::fromLatin1(c.name));
     ASSERT_NE(control, nullptr) << c.name;
     EXPECT_EQ(control->parentWidget()->objectName(), QLatin1String(c.parent)) << c.name;
-    EXPECT_EQ(control->geometry(), c.geometry) << c.name;
     EXPECT_EQ(control->property("text").toString(), c.text) << c.name;
     EXPECT_EQ(control->focusPolicy(), c.focus) << c.name;
     EXPECT_EQ(control->isEnabled(), c.enabled) << c.name;
@@ -67,17 +148,50 @@ TEST_F(LayoutTest, ControlsStandWhereTheTableSays) {
     EXPECT_FALSE(button->isDefault());
     EXPECT_FALSE(button->autoDefault());
   }
+  ExpectTheDesignsProportions(form_);
+
+  // A font small enough for the design leaves the window exactly as it was drawn.
+  const ScopedFont small(DesktopFont(6));
+  const Form1 drawn;
+  EXPECT_EQ(drawn.size(), QSize(313, 172));
+  for (const Control& c : kControls) {
+    EXPECT_EQ(drawn.findChild<QWidget*>(QString::fromLatin1(c.name))->geometry(), c.place)
+        << c.name;
+  }
 }
 
-// The layout was drawn for a smaller standard font; the text must still fit its box.
-TEST_F(LayoutTest, LabelShowsTheWholeInstructionTextWrapped) {
-  auto* label = form_.findChild<QLabel*>(QStringLiteral("Label1"));
-  ASSERT_NE(label, nullptr);
-  const QRectF box(QPointF(0, 0), label->contentsRect().size());
-  const int flags = Qt::TextWordWrap | static_cast<int>(label->alignment());
-  const QRectF needed = QFontMetricsF(label->font()).boundingRect(box, flags, label->text());
-  EXPECT_LE(needed.height(), box.height());
-  EXPECT_LE(needed.width(), box.width());
+// Expected: at every desktop font from 9 to 16 points the texts keep the font and show whole;
+// the window grows in its proportions, never shrinking as the font grows.
+TEST_F(LayoutTest, NoTextIsClippedAtDesktopFontsFrom9To16Points) {
+  int previousWidth = 0;
+  for (int points = 9; points <= 16; ++points) {
+    SCOPED_TRACE(std::to_string(points) + " pt");
+    const ScopedFont desktop(DesktopFont(points));
+    Form1 form;
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ExpectNothingClipped(form, DesktopFont(points));
+    ExpectTheDesignsProportions(form);
+    EXPECT_GE(form.width(), previousWidth);
+    previousWidth = form.width();
+  }
+}
+
+TEST_F(LayoutTest, ANewDesktopFontLaysTheWindowOutAnew) {
+  const ScopedFont desktop(DesktopFont(9));
+  Form1 form;
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  const QSize before = form.size();
+  // The desktop's new font reaches the window through the event loop.
+  QApplication::setFont(DesktopFont(16));
+  ASSERT_TRUE(apptest::WaitUntil([&form] { return form.font().pointSize() == 16; }));
+  EXPECT_GT(form.width(), before.width());
+  ExpectNothingClipped(form, DesktopFont(16));
+  ExpectTheDesignsProportions(form);
+  QApplication::setFont(DesktopFont(9));
+  ASSERT_TRUE(apptest::WaitUntil([&form] { return form.font().pointSize() == 9; }));
+  EXPECT_EQ(form.size(), before);
 }
 
 TEST_F(LayoutTest, FocusStartsOnGenerateTabMovesToShowAndOnlySpaceClicks) {

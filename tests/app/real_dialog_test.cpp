@@ -55,6 +55,7 @@ TEST_F(RealDialog, ChoosingTheIndexFileWritesTheSite) {
     TypeFileNameAndAccept(dialog, index);
   });
   form_.findChild<QPushButton*>(QStringLiteral("CmdGen"))->click();
+  ASSERT_TRUE(apptest::FinishRun(form_));
 
   EXPECT_TRUE(modal);
   EXPECT_EQ(type, QStringLiteral("Text Files (*.txt)"));
@@ -85,6 +86,7 @@ TEST_F(RealDialog, MissingFileShowsTheMessageBoxWithCriticalIconAndOk) {
     }
   });
   form_.GenerateCommand();
+  ASSERT_TRUE(apptest::FinishRun(form_));
 
   EXPECT_EQ(caption, QStringLiteral("Quillmere"));
   EXPECT_EQ(text, QStringLiteral("File ") + missing + QStringLiteral(" was not found!"));

@@ -2,10 +2,19 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   // Without a display of their own the tests draw off screen.
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // The settings the window keeps go to a scratch folder, never to the user's own; a test that
+  // starts this program again names the folder for its child in QUILLMERE_TEST_CONFIG_HOME.
+  const QTemporaryDir scratch;
+  if (!scratch.isValid()) qFatal("no scratch folder for the settings");
+  const QByteArray given = qgetenv("QUILLMERE_TEST_CONFIG_HOME");
+  qputenv("XDG_CONFIG_HOME", given.isEmpty() ? QFile::encodeName(scratch.path()) : given);
   // The tests drive Qt's own dialogs, whatever the desktop offers.
   QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   QApplication app(argc, argv);

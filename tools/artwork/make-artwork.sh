@@ -34,45 +34,57 @@ mkdir -p "$support" "$album/pictures" "$album/thumbs"
 # colour is #CDDBEB.
 ###########################################################################
 BOX='#CDDBEB'
+# Every colour as drawn, none merged with a near one: where a tile meets the white page or a
+# box of colour $BOX it must be exactly that colour, or a faint edge shows. Small images have
+# far fewer than the 256 colours a GIF holds; left to itself, ImageMagick's GIF writer would
+# still merge close colours, such as white with the lightest grey.
+EXACT="+dither -colors 256"
 
-# Rounded corners, 10x10: drawn 8 times larger, then reduced for smooth edges.
+# Rounded corners, 10x10: drawn 8 times larger, then reduced by averaging for smooth edges
+# (a sharper filter would ring and leave the disc a shade off the box colour).
 # The top-left corner is a quarter disc centred on the tile's bottom-right
 # corner; the other three are mirror images of it.
 im -size 80x80 xc:white -fill "$BOX" -draw "circle 80,80 80,0" \
-   -resize 10x10 -colors 32 "$work/tl.png"
+   -filter Box -resize 10x10 -depth 8 $EXACT "$work/tl.png"
 im "$work/tl.png" "$support/rondtl.gif"
 im "$work/tl.png" -flop "$support/rondtr.gif"
 im "$work/tl.png" -flip "$support/rondbl.gif"
 im "$work/tl.png" -flip -flop "$support/rondbr.gif"
 
-# Spacer, 1x1 in the box colour.
-im -size 1x1 xc:"$BOX" "$support/x.gif"
+# Spacer, 1x1 and transparent: it only holds table cells open, and shows whatever is behind it
+# (the white page above each row of thumbnails, the box colour beside the header).
+im -size 1x1 xc:none "$support/x.gif"
 
 # Drop shadow. The darkness falls off with the square of the distance from
 # the picture edge: at the edge the grey is about 64%, nine pixels away it is
-# white. D is how much darker than white the shadow is at the edge.
+# white. D is how much darker than white the shadow is at the edge. Each grey is rounded to
+# the nearest of the 256 levels, so that the far ends are pure white and meet the page without a
+# seam.
 D=0.40
+# level X: an -fx expression that rounds X (0 to 1) to the nearest 8-bit level.
+level() { echo "round(255*($1))/255"; }
 # smooth X: an -fx expression that is 0 for X<=0, 1 for X>=1, smooth between.
 smooth() { c="min(max($1,0),1)"; echo "($c*$c*(3-2*$c))"; }
 # Right-hand shadow, tiles vertically.
 im -size 9x1 xc:white -colorspace Gray \
-   -fx "1-$D*(1-(i+0.5)/9)^2" "$support/s6.gif"
+   -fx "$(level "1-$D*(1-(i+0.5)/9)^2")" -depth 8 $EXACT "$support/s6.gif"
 # Top of the right-hand shadow: the shadow starts a few pixels below the top
 # of the picture and fades in smoothly.
 im -size 9x13 xc:white -colorspace Gray \
-   -fx "1-$D*$(smooth "(j+0.5-3)/9.5")*(1-(i+0.5)/9)^2" \
-   "$support/s6a.gif"
+   -fx "$(level "1-$D*$(smooth "(j+0.5-3)/9.5")*(1-(i+0.5)/9)^2")" \
+   -depth 8 $EXACT "$support/s6a.gif"
 # Shadow below the picture, tiles horizontally.
 im -size 1x9 xc:white -colorspace Gray \
-   -fx "1-$D*(1-(j+0.5)/9)^2" "$support/s8.gif"
+   -fx "$(level "1-$D*(1-(j+0.5)/9)^2")" -depth 8 $EXACT "$support/s8.gif"
 # Left end of the bottom shadow: fades in from the left.
 im -size 14x9 xc:white -colorspace Gray \
-   -fx "1-$D*$(smooth "(i+0.5-3)/10.5")*(1-(j+0.5)/9)^2" \
-   "$support/s8a.gif"
+   -fx "$(level "1-$D*$(smooth "(i+0.5-3)/10.5")*(1-(j+0.5)/9)^2")" \
+   -depth 8 $EXACT "$support/s8a.gif"
 # Bottom-right corner: the same profile, measured radially from the picture's
 # corner, so its edges meet s6.gif and s8.gif without a seam.
 im -size 9x9 xc:white -colorspace Gray \
-   -fx "1-$D*(1-min(hypot(i+0.5,j+0.5)/9,1))^2" "$support/s9.gif"
+   -fx "$(level "1-$D*(1-min(hypot(i+0.5,j+0.5)/9,1))^2")" -depth 8 $EXACT \
+   "$support/s9.gif"
 
 # Previous / Next arrows, 32x32, dark blue on white. Drawn at 256x256 with a
 # round stroke so the corners are soft, then reduced.

@@ -48,6 +48,10 @@ void IOBox::setFilter(const QString& filter) {
   filter_ = filter;
 }
 
+void IOBox::setInitialFolder(const QString& folder) {
+  initialFolder_ = folder;
+}
+
 void IOBox::setFlags(int flags) {
   flags_ = flags;
 }
@@ -88,7 +92,7 @@ void IOBox::QueueAnswer(Answer answer) {
 
 IOBox::ShowResult IOBox::ShowOpen() {
   if (!answers_.empty()) {
-    showings_.push_back({FileTypeNames(filter_), fileName_});
+    showings_.push_back({FileTypeNames(filter_), fileName_, initialFolder_});
     const Answer answer = std::move(answers_.front());
     answers_.pop_front();
     if (answer.result == ShowResult::kChosen) fileName_ = answer.fileName;
@@ -97,7 +101,7 @@ IOBox::ShowResult IOBox::ShowOpen() {
 
   // No file name holds a NUL character; the dialog could not preselect it.
   if (fileName_.contains(QChar(u'\0'))) return ShowResult::kInvalidFileName;
-  showings_.push_back({FileTypeNames(filter_), fileName_});
+  showings_.push_back({FileTypeNames(filter_), fileName_, initialFolder_});
 
   QFileDialog dialog(owner_);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
@@ -112,6 +116,7 @@ IOBox::ShowResult IOBox::ShowOpen() {
     dialog.setNameFilters(nameFilters);
     dialog.selectNameFilter(nameFilters.front());
   }
+  if (!initialFolder_.isEmpty()) dialog.setDirectory(initialFolder_);
   if (!fileName_.isEmpty()) dialog.selectFile(fileName_);
 
   if (dialog.exec() != QDialog::Accepted) {

@@ -39,6 +39,8 @@ class IOBox {
     QStringList fileTypes;
     // The file name the dialog started with.
     QString presetName;
+    // The folder the dialog started in; empty for the process's working folder.
+    QString startFolder;
   };
 
   // A prepared outcome that takes the place of one showing of the dialog.
@@ -63,6 +65,10 @@ class IOBox {
   // separated by ";". The first type is in effect when the dialog opens.
   void setFilter(const QString& filter);
   QString filter() const { return filter_; }
+
+  // The folder the dialog starts in; empty for the process's working folder.
+  void setInitialFolder(const QString& folder);
+  QString initialFolder() const { return initialFolder_; }
 
   // Further options, a combination of the kFlag bits; other bits are kept but have no effect.
   void setFlags(int flags);
@@ -99,6 +105,7 @@ class IOBox {
   bool cancelError_ = false;
   QString fileName_;
   QString filter_;
+  QString initialFolder_;
   int flags_ = 0;
   std::deque<Answer> answers_;
   std::vector<Showing> showings_;

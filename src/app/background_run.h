@@ -1,0 +1,79 @@
+// A run of the window: the site generation on a thread of its own, so that the window goes on
+// painting and answering while the pages are written.
+#pragma once
+
+#include <QObject>
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include "platform/file_system.h"
+#include "platform/signals.h"
+#include "platform/stop_request.h"
+#include "run/generate.h"
+
+namespace quillmere {
+
+// How many of a site's pages are done: told on the run's thread, read on the window's.
+class PageCount final : public PageProgress {
+ public:
+  void PagesDone(std::uint64_t done, std::uint64_t total) override {
+    total_.store(total, std::memory_order_relaxed);
+    done_.store(done, std::memory_order_relaxed);
+  }
+  std::uint64_t done() const { return done_.load(std::memory_order_relaxed); }
+  // The number of pages of the site; 0 until the index file has been read.
+  std::uint64_t total() const { return total_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<std::uint64_t> done_{0};
+  std::atomic<std::uint64_t> total_{0};
+};
+
+// Generates the site of one index file on a thread of its own. While it goes on, SIGINT,
+// SIGTERM and SIGHUP ask it to stop instead of ending the program, as the window's runs always
+// did; once it has ended they end the program again, and one that came too late to stop it ends
+// the program then.
+class BackgroundRun final : public QObject {
+  Q_OBJECT
+
+ public:
+  // Starts the run of the index file at `chosenPath` through `fs`, which must outlive it.
+  BackgroundRun(std::string chosenPath, FileSystem& fs, QObject* parent = nullptr);
+  BackgroundRun(const BackgroundRun&) = delete;
+  BackgroundRun& operator=(const BackgroundRun&) = delete;
+  // Asks a run that still goes on to stop, and waits for it.
+  ~BackgroundRun() override;
+
+  // Asks the run to stop after the page in hand, for `reason`: a signal number or
+  // StopRequest::kByUser. Every page stays whole, old or new.
+  void RequestStop(int reason) { stop_.Request(reason); }
+
+  // How many pages are done, and of how many.
+  const PageCount& pages() const { return pages_; }
+
+  // Whether the run has ended and `finished` was sent.
+  bool hasFinished() const { return finished_; }
+
+  // What the run did; only once it has finished.
+  const RunOutcome& outcome() const { return outcome_; }
+
+ signals:
+  // Sent on the thread that started the run, once the run's own thread has ended.
+  void finished();
+
+ private:
+  // Ends the run's thread and tells that the run is over.
+  void Finish();
+
+  StopRequest stop_;
+  PageCount pages_;
+  RunOutcome outcome_;
+  std::optional<StopOnSignals> stopOnSignals_;
+  std::thread thread_;
+  bool finished_ = false;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,29 @@
+// The names by which the desktop knows the window, and its desktop file.
+#include "app/program_identity.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QSettings>
+
+namespace quillmere {
+namespace {
+
+// Expected: a dock groups the window with its launcher. On X11 the window's class is the
+// application's name, which the desktop file's StartupWMClass must name; on Wayland the
+// window's application id is the desktop file's name.
+TEST(ProgramIdentity, DesktopFileNamesTheWindowsClassAndId) {
+  SetProgramIdentity();
+  const QSettings desktopFile(QStringLiteral(QUILLMERE_DESKTOP_FILE), QSettings::IniFormat);
+  ASSERT_EQ(desktopFile.status(), QSettings::NoError);
+  EXPECT_EQ(desktopFile.value(QStringLiteral("Desktop Entry/StartupWMClass")).toString(),
+            QGuiApplication::applicationName());
+  EXPECT_EQ(QFileInfo(QStringLiteral(QUILLMERE_DESKTOP_FILE)).fileName(),
+            QGuiApplication::desktopFileName() + QStringLiteral(".desktop"));
+  EXPECT_EQ(desktopFile.value(QStringLiteral("Desktop Entry/Exec")).toString(),
+            QStringLiteral("quillmere"));
+}
+
+}  // namespace
+}  // namespace quillmere
