@@ -35,8 +35,8 @@ constexpr const char* kUsage =
 constexpr const char* kHelp =
     "Generates a picture-browsing web site from INDEX_FILE: index.html with a thumbnail grid\n"
     "and one ImageN.html page per picture, written into the index file's folder.\n"
-    "--new-album, --add-pictures and --make-thumbnails first make an album's pictures and\n"
-    "thumbnails from pictures of your own; SIZES are --picture-size and --thumbnail-size.\n"
+    "With --new-album, --add-pictures or --make-thumbnails it first makes an album's pictures\n"
+    "and thumbnails from pictures of your own; SIZES are --picture-size and --thumbnail-size.\n"
     "\n"
     "      --check       write nothing; read INDEX_FILE as a run does and list on standard\n"
     "                    output, one line each as INDEX_FILE:LINE: ..., the thumbnails,\n"
