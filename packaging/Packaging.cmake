@@ -37,15 +37,17 @@ quillmere_install_configured(changelog.in changelog "${quillmere_doc_dir}" COMPR
 
 # A stripped program loses the compilers' notes (.comment) too, as in Debian's own packages.
 if(CMAKE_OBJCOPY)
-  set(quillmere_programs quillmere-cli)
+  # The programs, and the module of pictures that quillmere-cli loads.
+  set(quillmere_programs "${CMAKE_INSTALL_BINDIR}/quillmere-cli"
+                         "${CMAKE_INSTALL_LIBDIR}/quillmere/quillmere-pictures.so")
   if(QUILLMERE_BUILD_APP)
-    list(APPEND quillmere_programs quillmere)
+    list(APPEND quillmere_programs "${CMAKE_INSTALL_BINDIR}/quillmere")
   endif()
   install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
       foreach(program ${quillmere_programs})
         execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
-                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"
                         COMMAND_ERROR_IS_FATAL ANY)
       endforeach()
     endif()")
