@@ -6,6 +6,7 @@ test_packages=("${build_packages[@]}" googletest libgtest-dev libgmock-dev bash-
 # The package is made with dpkg-dev and file; lintian checks it as a distribution would.
 package_packages=("${build_packages[@]}" dpkg-dev file)
 deb_packages=("${package_packages[@]}" lintian)
-# clang and its libFuzzer runtime for the fuzz targets, clang-tidy and clang-format for the lint.
-fuzz_packages=(cmake make clang libclang-rt-14-dev)
+# clang and its libFuzzer runtime for the fuzz targets (the configuration finds libvips for the
+# album layer, which they do not build), clang-tidy and clang-format for the lint.
+fuzz_packages=(cmake make pkg-config clang libclang-rt-14-dev libvips-dev)
 lint_packages=("${test_packages[@]}" clang clang-tidy clang-format)
