@@ -37,15 +37,17 @@ quillmere_install_configured(changelog.in changelog "${quillmere_doc_dir}" COMPR
 
 # A stripped program loses the compilers' notes (.comment) too, as in Debian's own packages.
 if(CMAKE_OBJCOPY)
-  set(quillmere_programs quillmere-cli)
+  # The programs, and the module of pictures that quillmere-cli loads.
+  set(quillmere_programs "${CMAKE_INSTALL_BINDIR}/quillmere-cli"
+                         "${CMAKE_INSTALL_LIBDIR}/quillmere/quillmere-pictures.so")
   if(QUILLMERE_BUILD_APP)
-    list(APPEND quillmere_programs quillmere)
+    list(APPEND quillmere_programs "${CMAKE_INSTALL_BINDIR}/quillmere")
   endif()
   install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
       foreach(program ${quillmere_programs})
         execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment
-                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/\${program}\"
+                        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${program}\"
                         COMMAND_ERROR_IS_FATAL ANY)
       endforeach()
     endif()")
@@ -64,9 +66,10 @@ page per picture with Previous and Next arrows, written into the folder of the
 index file.
 .
 The package holds the program with its window (quillmere), the command line
-(quillmere-cli, which can also check an index file for missing pictures and
-misplaced lines), the twelve support images the pages use, and an example
-album.")
+(quillmere-cli, which can also make a whole album from a folder of pictures
+with libvips, add pictures to it, make its thumbnails, and check an index file
+for missing pictures and misplaced lines), the twelve support images the pages
+use, and an example album.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
@@ -85,7 +88,8 @@ set(quillmere_depends)
 if(QUILLMERE_DPKG_SHLIBDEPS AND QUILLMERE_FILE_COMMAND)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  list(APPEND quillmere_depends "libc6 (>= 2.34)" libgcc-s1 "libstdc++6 (>= 12)")
+  list(APPEND quillmere_depends "libc6 (>= 2.34)" libgcc-s1 "libstdc++6 (>= 12)" "libvips42 (>= 8.14)"
+       libglib2.0-0)
   if(QUILLMERE_BUILD_APP)
     list(APPEND quillmere_depends "libqt6core6 (>= 6.4)" "libqt6gui6 (>= 6.4)"
          "libqt6widgets6 (>= 6.4)")

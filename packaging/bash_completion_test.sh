@@ -44,6 +44,7 @@ expect "every option of --help" "$(printf '%s\n' $listed -- | sort)" "$(offered 
 expect "an option's start" "--check" "$(offered --ch)"
 expect "options after an option" "--quiet" "$(offered --check --qu)"
 expect "nothing after --version" "" "$(offered --version '')"
+expect "picture sizes" "$(printf '780x560\noriginal')" "$(offered --new-album --picture-size '')"
 
 # Index files and folders for a word that is no option; after "--", names that look like options.
 work=$(mktemp -d)

@@ -1,5 +1,6 @@
 # Installs the build into a scratch prefix and runs the installed quillmere-cli from there: it
-# must find the bundled support images beside itself, and generate the installed example album.
+# must find the bundled support images and its module of pictures beside itself, generate the
+# installed example album and make a new album of its pictures.
 
 function(run_cli)
   cmake_parse_arguments(ARG "" "EXPECT" "" ${ARGN})
@@ -49,3 +50,8 @@ run_cli(--check "${WORK}/album/index.txt" EXPECT "no problems\n$")
 run_cli("${WORK}/album/index.txt")
 require("${WORK}/album/index.html")
 require("${WORK}/album/Image1.html")
+
+# A new album of the example's pictures, made by the installed module.
+run_cli(--new-album "${WORK}/usr/share/quillmere/examples/album/pictures" "${WORK}/photos")
+require("${WORK}/photos/thumbs/t8.jpg")
+run_cli(--check "${WORK}/photos/index.txt" EXPECT "8 pictures, 28 files checked, no problems")

@@ -1,11 +1,12 @@
 # The Debian packages each kind of build needs, sourced by the other scripts.
 # shellcheck disable=SC2034
-build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev fonts-dejavu-core)
+build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev fonts-dejavu-core)
 # bash-completion for the test of quillmere-cli's completion.
 test_packages=("${build_packages[@]}" googletest libgtest-dev libgmock-dev bash-completion)
 # The package is made with dpkg-dev and file; lintian checks it as a distribution would.
 package_packages=("${build_packages[@]}" dpkg-dev file)
 deb_packages=("${package_packages[@]}" lintian)
-# clang and its libFuzzer runtime for the fuzz targets, clang-tidy and clang-format for the lint.
-fuzz_packages=(cmake make clang libclang-rt-14-dev)
+# clang and its libFuzzer runtime for the fuzz targets (the configuration finds libvips for the
+# album layer, which they do not build), clang-tidy and clang-format for the lint.
+fuzz_packages=(cmake make pkg-config clang libclang-rt-14-dev libvips-dev)
 lint_packages=("${test_packages[@]}" clang clang-tidy clang-format)

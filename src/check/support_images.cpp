@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <variant>
 
 #include "check/site_names.h"
@@ -22,32 +23,22 @@ struct CopyError {
   bool reading = false;
 };
 
-// Copies `from` to the new file `to`; fails with EEXIST when `to` exists, and removes what it
-// made of `to` on any other failure.
-CopyError CopyToNewFile(const std::string& from, const std::string& to, FileSystem& fs) {
+// Copies `from` into a new file of `folder` that then takes the name `name` whole, in one step;
+// on any failure nothing of it stays.
+CopyError CopyIntoFolder(const std::string& from, Folder& folder, std::string_view name,
+                         FileSystem& fs) {
   Result<std::unique_ptr<ReadableFile>> in = fs.OpenForReading(from);
   if (!in) return {in.error(), true};
-  Result<std::unique_ptr<WritableFile>> out = fs.CreateNew(to, 0666);
+  Result<std::unique_ptr<NewFile>> out = folder.CreateFile();
   if (!out) return {out.error(), false};
-  CopyError failure;
   char block[1 << 16];
   for (;;) {
     Result<std::size_t> got = in.value()->Read(block, sizeof block);
-    if (!got) {
-      failure = {got.error(), true};
-      break;
-    }
+    if (!got) return {got.error(), true};
     if (got.value() == 0) break;
-    if (std::error_code error = out.value()->Write(block, got.value())) {
-      failure = {error, false};
-      break;
-    }
+    if (std::error_code error = out.value()->Write(block, got.value())) return {error, false};
   }
-  std::error_code closed = out.value()->Close();
-  if (!failure.error) failure.error = closed;
-  // What was made of a copy that failed goes again; a failure to remove it changes nothing more.
-  if (failure.error) static_cast<void>(fs.Remove(to));
-  return failure;
+  return {out.value()->PutInPlace(name, std::nullopt), false};
 }
 
 std::string ProgramFolder() {
@@ -88,11 +79,12 @@ std::variant<std::string, SupportFailure> FindBundledImages(FileSystem& fs) {
   return Failed(Kind::kBundleNotFound, {}, looked);
 }
 
-// Copies the image `name` (as the pages write it) to `target` unless something is there;
-// records what happened in `copy`.
-void CopyImage(const std::string& name, const std::string& from, const std::string& target,
-               FileSystem& fs, SupportCopy& copy) {
-  Result<EntryInfo> existing = fs.Inspect(target, /*follow=*/false);
+// Copies the image `name` (as the pages write it) into `folder` as `file`, whose path is
+// `target`, unless something is there; records what happened in `copy`.
+void CopyImage(const std::string& name, const std::string& from, Folder& folder,
+               std::string_view file, const std::string& target, FileSystem& fs,
+               SupportCopy& copy) {
+  Result<EntryInfo> existing = folder.Inspect(file);
   if (existing && existing.value().kind == EntryInfo::Kind::kSymlink) {
     // A link is never written through; one that leads nowhere leaves the image missing.
     Result<EntryInfo> led = fs.Inspect(target, /*follow=*/true);
@@ -104,10 +96,8 @@ void CopyImage(const std::string& name, const std::string& from, const std::stri
     copy.present.push_back(name);
     return;
   }
-  CopyError failure = CopyToNewFile(from, target, fs);
-  if (failure.error == std::errc::file_exists && !failure.reading) {
-    copy.present.push_back(name);
-  } else if (failure.error) {
+  CopyError failure = CopyIntoFolder(from, folder, file, fs);
+  if (failure.error) {
     copy.failure = Failed(Kind::kCopy, from, target, failure.error);
   } else {
     copy.copied.push_back(name);
@@ -177,22 +167,32 @@ SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs) {
     copy.failure = Failed(Kind::kNotOnThisMachine, folderName, indexPath);
     return copy;
   }
+  return CopySupportImages(FolderName(indexPath), folderName, fs);
+}
 
+SupportCopy CopySupportImages(const std::string& siteFolder, const std::string& folderName,
+                              FileSystem& fs) {
+  SupportCopy copy;
   std::variant<std::string, SupportFailure> bundled = FindBundledImages(fs);
   if (auto* failure = std::get_if<SupportFailure>(&bundled)) {
     copy.failure = std::move(*failure);
     return copy;
   }
   copy.from = std::get<std::string>(bundled);
-  const std::string siteFolder = FolderName(indexPath);
   copy.into = PathOnDisk(siteFolder, folderName);
   if (std::error_code error = fs.CreateFolders(copy.into)) {
     copy.failure = Failed(Kind::kCreateFolder, copy.into, {}, error);
     return copy;
   }
+  Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(copy.into);
+  if (!folder) {
+    copy.failure = Failed(Kind::kCreateFolder, copy.into, {}, folder.error());
+    return copy;
+  }
   for (std::string_view image : SupportImages) {
     const std::string name = folderName + std::string(image);
-    CopyImage(name, copy.from + std::string(image), PathOnDisk(siteFolder, name), fs, copy);
+    CopyImage(name, copy.from + std::string(image), *folder.value(), image.substr(1),
+              PathOnDisk(siteFolder, name), fs, copy);
     if (copy.failure) break;
   }
   return copy;

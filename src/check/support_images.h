@@ -61,10 +61,16 @@ struct SupportCopy {
 };
 
 // Copies the bundled support images into the support folder that the index file at `indexPath`
-// names, creating the folder when needed; a file already there is never replaced. Refuses an
-// empty support folder (its images would lie at the top of the file system) and one on another
-// server. Images copied before a failure stay and are listed. A symbolic link in an image's
-// place is never written through.
+// names, as CopySupportImages does. Refuses an empty support folder (its images would lie at the
+// top of the file system) and one on another server.
 SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs);
+
+// Copies the bundled support images into the folder `folderName`, as the pages name it, of
+// `siteFolder` (which ends with "/"), creating the folder when needed; a file already there is
+// kept. Each image is written to a new file that takes its name whole, so that an image is never
+// seen half copied. Images copied before a failure stay and are listed. A symbolic link in an
+// image's place is never written through.
+SupportCopy CopySupportImages(const std::string& siteFolder, const std::string& folderName,
+                              FileSystem& fs);
 
 }  // namespace quillmere

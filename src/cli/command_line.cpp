@@ -2,11 +2,14 @@
 
 #include <unistd.h>
 
+#include <charconv>
 #include <iostream>
 #include <optional>
 #include <variant>
 #include <vector>
 
+#include "album/album.h"
+#include "album/picture_maker.h"
 #include "check/site_check.h"
 #include "check/support_images.h"
 #include "cli/descriptor_stream.h"
@@ -24,11 +27,16 @@ constexpr const char* kProgram = "quillmere-cli";
 constexpr const char* kUsage =
     "Usage: quillmere-cli [--verbose] [--force] INDEX_FILE\n"
     "       quillmere-cli --check [--quiet] INDEX_FILE\n"
-    "       quillmere-cli --add-support-images [--quiet] INDEX_FILE";
+    "       quillmere-cli --add-support-images [--quiet] INDEX_FILE\n"
+    "       quillmere-cli --new-album [SIZES] [--verbose] PICTURES_FOLDER ALBUM_FOLDER\n"
+    "       quillmere-cli --add-pictures [SIZES] [--verbose] INDEX_FILE PICTURE_OR_FOLDER...\n"
+    "       quillmere-cli --make-thumbnails [--thumbnail-size WxH] [--verbose] INDEX_FILE";
 
 constexpr const char* kHelp =
     "Generates a picture-browsing web site from INDEX_FILE: index.html with a thumbnail grid\n"
     "and one ImageN.html page per picture, written into the index file's folder.\n"
+    "With --new-album, --add-pictures or --make-thumbnails it first makes an album's pictures\n"
+    "and thumbnails from pictures of your own; SIZES are --picture-size and --thumbnail-size.\n"
     "\n"
     "      --check       write nothing; read INDEX_FILE as a run does and list on standard\n"
     "                    output, one line each as INDEX_FILE:LINE: ..., the thumbnails,\n"
@@ -43,6 +51,29 @@ constexpr const char* kHelp =
     "                    copy the twelve bundled support images into the support folder that\n"
     "                    INDEX_FILE names, creating it when needed; files already there are\n"
     "                    kept as they are\n"
+    "      --new-album   make a new album in ALBUM_FOLDER (created when missing; refused when\n"
+    "                    it holds an index file or pages) from the pictures in PICTURES_FOLDER,\n"
+    "                    ordered by the date taken, then by name: pictures/p1.jpg ...,\n"
+    "                    thumbs/t1.jpg ..., the support images, index.txt and the site. Files\n"
+    "                    that are no pictures are listed and left out; the originals are only\n"
+    "                    read. Pictures are turned upright, made sRGB and stripped of all\n"
+    "                    metadata, the place they were taken included\n"
+    "      --add-pictures\n"
+    "                    add the pictures given (or those in the folders given) to the album of\n"
+    "                    INDEX_FILE after its last one: their pictures and thumbnails, their\n"
+    "                    lines at the end of INDEX_FILE, whose bytes stay as they are, and the\n"
+    "                    site\n"
+    "      --make-thumbnails\n"
+    "                    write the thumbnail of every picture of INDEX_FILE from the picture,\n"
+    "                    except where the thumbnail is not older than its picture; list missing\n"
+    "                    or unreadable pictures with their line; then write the site\n"
+    "      --picture-size WxH|original\n"
+    "                    fit pictures within W by H pixels (default 780x560, for the picture\n"
+    "                    page's pop-up of 825x650); original keeps their size, and copies JPEGs\n"
+    "                    byte for byte, metadata included\n"
+    "      --thumbnail-size WxH\n"
+    "                    fit thumbnails within W by H pixels (default 100x100, the index page's\n"
+    "                    grid cell)\n"
     "  -q, --quiet       with --check, print only the problems; with --add-support-images,\n"
     "                    print nothing unless it fails\n"
     "  -v, --verbose     print a summary line after generating\n"
@@ -55,10 +86,11 @@ constexpr const char* kHelp =
     "  QUILLMERE_DATA_DIR  the folder whose \"support\" folder holds the bundled support\n"
     "                      images (otherwise ../share/quillmere beside the program)\n"
     "\n"
-    "Exit status: 0 on success, 1 when the run failed or --check found a problem,\n"
-    "2 on wrong usage. Messages that stop a run go to standard error.\n";
+    "Exit status: 0 on success, 1 when the run failed, --check found a problem or a picture\n"
+    "was listed as left out, 2 on wrong usage, 128 plus the signal's number when a signal\n"
+    "stopped the work. Messages that stop a run and listed pictures go to standard error.\n";
 
-enum class Mode { kGenerate, kCheck, kAddSupportImages };
+enum class Mode { kGenerate, kCheck, kAddSupportImages, kNewAlbum, kAddPictures, kMakeThumbnails };
 
 struct Options {
   bool help = false;
@@ -68,13 +100,35 @@ struct Options {
   bool force = false;
   std::vector<Mode> modes;
   std::vector<std::string> files;
+  std::optional<std::string> pictureSize;
+  std::optional<std::string> thumbnailSize;
   std::optional<std::string> unknownOption;
+  std::optional<std::string> missingValue;
 };
+
+// Takes the value of the option `name` from "NAME=VALUE" or from the argument after it; false
+// when `arg` is not that option.
+bool TakeValue(std::span<const std::string> args, std::size_t& i, std::string_view name,
+               std::optional<std::string>& value, Options& options) {
+  const std::string& arg = args[i];
+  if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
+    value = arg.substr(name.size() + 1);
+    return true;
+  }
+  if (arg != name) return false;
+  if (i + 1 < args.size()) {
+    value = args[++i];
+  } else if (!options.missingValue) {
+    options.missingValue = arg;
+  }
+  return true;
+}
 
 Options ParseOptions(std::span<const std::string> args) {
   Options options;
   bool optionsEnded = false;
-  for (const std::string& arg : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (optionsEnded || arg == "-" || arg.empty() || arg.front() != '-') {
       options.files.push_back(arg);
     } else if (arg == "--") {
@@ -93,6 +147,15 @@ Options ParseOptions(std::span<const std::string> args) {
       options.modes.push_back(Mode::kCheck);
     } else if (arg == "--add-support-images") {
       options.modes.push_back(Mode::kAddSupportImages);
+    } else if (arg == "--new-album") {
+      options.modes.push_back(Mode::kNewAlbum);
+    } else if (arg == "--add-pictures") {
+      options.modes.push_back(Mode::kAddPictures);
+    } else if (arg == "--make-thumbnails") {
+      options.modes.push_back(Mode::kMakeThumbnails);
+    } else if (TakeValue(args, i, "--picture-size", options.pictureSize, options) ||
+               TakeValue(args, i, "--thumbnail-size", options.thumbnailSize, options)) {
+      continue;
     } else if (!options.unknownOption) {
       options.unknownOption = arg;
     }
@@ -231,6 +294,181 @@ int FinishOutput(std::ostream& out, std::ostream& err, int code) {
   return code;
 }
 
+bool IsAlbumMode(Mode mode) {
+  return mode == Mode::kNewAlbum || mode == Mode::kAddPictures || mode == Mode::kMakeThumbnails;
+}
+
+// Reads "WxH" as a box of whole numbers from 1 to 100000; none when it is not one.
+std::optional<FitBox> ReadSize(std::string_view text) {
+  constexpr int kMost = 100000;
+  FitBox box;
+  const char* end = text.data() + text.size();
+  auto [afterWidth, widthError] = std::from_chars(text.data(), end, box.width);
+  if (widthError != std::errc() || afterWidth == end ||
+      (*afterWidth != 'x' && *afterWidth != 'X')) {
+    return std::nullopt;
+  }
+  auto [afterHeight, heightError] = std::from_chars(afterWidth + 1, end, box.height);
+  if (heightError != std::errc() || afterHeight != end || afterWidth + 1 == end) {
+    return std::nullopt;
+  }
+  if (box.width < 1 || box.height < 1 || box.width > kMost || box.height > kMost) {
+    return std::nullopt;
+  }
+  return box;
+}
+
+// The sizes of pictures and thumbnails the options ask for; the usage problem when they are
+// not understood.
+std::variant<AlbumOptions, std::string> SizesFrom(const Options& options) {
+  AlbumOptions album;
+  if (options.pictureSize) {
+    if (*options.pictureSize == "original") {
+      album.pictureSize = std::nullopt;
+    } else if (std::optional<FitBox> box = ReadSize(*options.pictureSize)) {
+      album.pictureSize = box;
+    } else {
+      return "--picture-size takes WxH (from 1 to 100000 each) or original, not " +
+             *options.pictureSize;
+    }
+  }
+  if (options.thumbnailSize) {
+    std::optional<FitBox> box = ReadSize(*options.thumbnailSize);
+    if (!box) {
+      return "--thumbnail-size takes WxH (from 1 to 100000 each), not " + *options.thumbnailSize;
+    }
+    album.thumbnailSize = *box;
+  }
+  return album;
+}
+
+// What is wrong with the use of the options, or "".
+std::string UsageProblem(const Options& options, Mode mode) {
+  if (options.modes.size() > 1) {
+    return "--check, --add-support-images, --new-album, --add-pictures and --make-thumbnails are "
+           "used one at a time";
+  }
+  if (options.missingValue) return *options.missingValue + " needs a value";
+  if (options.quiet && options.verbose) return "--quiet and --verbose cannot be used together";
+  if (options.force && mode != Mode::kGenerate && mode != Mode::kAddPictures &&
+      mode != Mode::kMakeThumbnails) {
+    return "--force is for generating a site";
+  }
+  if (options.quiet && IsAlbumMode(mode)) {
+    return "--quiet is for --check and --add-support-images";
+  }
+  if (options.pictureSize && mode != Mode::kNewAlbum && mode != Mode::kAddPictures) {
+    return "--picture-size is for --new-album and --add-pictures";
+  }
+  if (options.thumbnailSize && !IsAlbumMode(mode)) {
+    return "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails";
+  }
+  const std::size_t files = options.files.size();
+  switch (mode) {
+    case Mode::kNewAlbum:
+      if (files != 2) return "--new-album takes a folder of pictures and an album folder";
+      return "";
+    case Mode::kAddPictures:
+      if (files < 2) return "--add-pictures takes an index file and the pictures to add";
+      return "";
+    case Mode::kGenerate:
+    case Mode::kCheck:
+    case Mode::kAddSupportImages:
+    case Mode::kMakeThumbnails:
+      break;
+  }
+  if (files != 1) return files == 0 ? "no index file given" : "only one index file can be given";
+  return "";
+}
+
+// The pictures made so far, then the pages written, on the progress line of a terminal.
+class AlbumOnProgressLine final : public PictureProgress, public PageProgress {
+ public:
+  AlbumOnProgressLine(std::ostream& err, bool terminal)
+      : pictures_(err, terminal, "Pictures made:"), pages_(err, terminal, "Pages written:") {}
+  void PicturesDone(std::uint64_t done, std::uint64_t total) override {
+    pictures_.Update(done, total);
+  }
+  void PagesDone(std::uint64_t done, std::uint64_t total) override {
+    pictures_.Finish();
+    pages_.Update(done, total);
+  }
+  void Finish() {
+    pictures_.Finish();
+    pages_.Finish();
+  }
+
+ private:
+  ProgressLine pictures_;
+  ProgressLine pages_;
+};
+
+void PrintProblems(const AlbumOutcome& outcome, std::ostream& err) {
+  for (const PictureProblem& problem : outcome.problems) {
+    if (problem.line != 0) {
+      err << Visible(outcome.indexPath) << ":" << problem.line << ": " << Visible(problem.file)
+          << " " << Visible(Describe(problem)) << "\n";
+    } else {
+      err << kProgram << ": " << Visible(problem.file) << " " << Visible(Describe(problem)) << "\n";
+    }
+  }
+}
+
+void PrintAlbumSummary(Mode mode, const AlbumOutcome& outcome, std::ostream& out) {
+  switch (mode) {
+    case Mode::kNewAlbum:
+      out << Count(outcome.picturesAdded, "picture", "pictures") << " in "
+          << Visible(outcome.indexPath) << "\n";
+      break;
+    case Mode::kAddPictures:
+      out << Count(outcome.picturesAdded, "picture", "pictures") << " added to "
+          << Visible(outcome.indexPath) << "\n";
+      break;
+    default:
+      out << Count(outcome.thumbnailsWritten, "thumbnail", "thumbnails") << " written, "
+          << outcome.thumbnailsUpToDate << " already up to date\n";
+      break;
+  }
+  PrintSummary(out, outcome.site);
+}
+
+int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Console& console,
+                 FileSystem& fs) {
+  std::ostream& err = console.err;
+  StopRequest stop;
+  AlbumOutcome outcome;
+  {
+    AlbumOnProgressLine progress(err, console.errIsTerminal);
+    album.progress = &progress;
+    album.run = RunOptions{options.force, &stop, &progress};
+    const StopOnSignals stopOnSignals(stop);
+    const std::vector<std::string>& files = options.files;
+    if (mode == Mode::kNewAlbum) {
+      outcome = MakeNewAlbum(files[0], files[1], fs, album);
+    } else if (mode == Mode::kAddPictures) {
+      outcome = AddPictures(files[0], {files.begin() + 1, files.end()}, fs, album);
+    } else {
+      outcome = MakeThumbnails(files[0], fs, album);
+    }
+    progress.Finish();
+  }
+  PrintProblems(outcome, err);
+  if (!outcome.failure.ok()) {
+    err << Visible(Describe(outcome.failure)) << "\n";
+    if (outcome.failure.kind == AlbumFailure::Kind::kSite &&
+        outcome.failure.run.status == RunFailure::Status::kForeignPage) {
+      err << kProgram << ": --force replaces such pages anyway\n";
+    }
+    const int signal = outcome.failure.kind == AlbumFailure::Kind::kStopped ||
+                               outcome.failure.run.status == RunFailure::Status::kStopped
+                           ? outcome.failure.run.stopReason
+                           : 0;
+    return signal > 0 ? 128 + signal : kExitFailure;
+  }
+  if (options.verbose) PrintAlbumSummary(mode, outcome, console.out);
+  return outcome.problems.empty() ? kExitOk : kExitFailure;
+}
+
 int Dispatch(std::span<const std::string> args, const Console& console, FileSystem& fs) {
   std::ostream& out = console.out;
   std::ostream& err = console.err;
@@ -244,26 +482,22 @@ int Dispatch(std::span<const std::string> args, const Console& console, FileSyst
     out << kProgram << " " << kVersionText << "\n";
     return kExitOk;
   }
-  if (options.modes.size() > 1) {
-    return UsageError(err, "--check and --add-support-images are used one at a time");
+  const Mode mode = options.modes.empty() ? Mode::kGenerate : options.modes.front();
+  if (std::string problem = UsageProblem(options, mode); !problem.empty()) {
+    return UsageError(err, problem);
   }
-  if (options.quiet && options.verbose) {
-    return UsageError(err, "--quiet and --verbose cannot be used together");
-  }
-  if (options.force && !options.modes.empty()) {
-    return UsageError(err, "--force is for generating a site");
-  }
-  if (options.files.size() != 1) {
-    return UsageError(
-        err, options.files.empty() ? "no index file given" : "only one index file can be given");
+  if (IsAlbumMode(mode)) {
+    std::variant<AlbumOptions, std::string> sizes = SizesFrom(options);
+    if (auto* problem = std::get_if<std::string>(&sizes)) return UsageError(err, *problem);
+    return RunAlbumMode(mode, options, std::get<AlbumOptions>(sizes), console, fs);
   }
   const std::string& indexPath = options.files.front();
-  switch (options.modes.empty() ? Mode::kGenerate : options.modes.front()) {
+  switch (mode) {
     case Mode::kCheck:
       return Check(indexPath, options.quiet, out, err, fs);
     case Mode::kAddSupportImages:
       return AddSupport(indexPath, options.quiet, out, err, fs);
-    case Mode::kGenerate:
+    default:
       break;
   }
   return Generate(indexPath, options, console, fs);
@@ -287,7 +521,10 @@ int RunProgram(int argc, char** argv) {
   std::ostream out(&outBuffer), err(&errBuffer);
   std::vector<std::string> args(argv + 1, argv + argc);
   PosixFileSystem fs;
-  return RunCommandLine(args, Console{out, err, IsTerminal(STDERR_FILENO)}, fs);
+  const int code = RunCommandLine(args, Console{out, err, IsTerminal(STDERR_FILENO)}, fs);
+  // The image library's threads end before the program does.
+  EndPictureLibrary();
+  return code;
 }
 
 }  // namespace quillmere

@@ -79,6 +79,8 @@ struct EntryInfo {
   ino_t inode = 0;
   // How many names the file has.
   std::uint64_t links = 0;
+  // When the file's content last changed, in nanoseconds since 1970.
+  std::int64_t modified = 0;
 };
 
 // A file opened for reading.

@@ -29,6 +29,7 @@ EntryInfo DescribeStat(const struct stat& st) {
   info.device = st.st_dev;
   info.inode = st.st_ino;
   info.links = static_cast<std::uint64_t>(st.st_nlink);
+  info.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
   if (S_ISREG(st.st_mode)) {
     info.kind = EntryInfo::Kind::kRegular;
   } else if (S_ISDIR(st.st_mode)) {

@@ -1,0 +1,167 @@
+// Albums made from a folder of pictures: a new album with its pictures, thumbnails, support
+// images, index file and site; pictures added to an album; an album's thumbnails made anew.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "album/picture_maker.h"
+#include "check/support_images.h"
+#include "platform/file_system.h"
+#include "run/generate.h"
+
+namespace quillmere {
+
+// Pictures are fitted within this box by default: the picture page's pop-up window is 825 by
+// 650 pixels, and its margins, the description box above the picture, the picture's border and
+// its shadow leave about 790 by 570 of it, with room for a description of two lines.
+inline constexpr FitBox kDefaultPictureSize{780, 560};
+
+// Thumbnails are fitted within this box by default: the index page's grid cell, 100 by 100
+// pixels in a column 134 wide, which holds the thumbnail's border and shadow beside it.
+inline constexpr FitBox kDefaultThumbnailSize{100, 100};
+
+// Thumbnails per row of a new album: five columns of 134 pixels fit a window 700 wide.
+inline constexpr int kNewAlbumPicsPerRow = 5;
+
+// The names a new album gives its index file, thumbnails, pictures and support folder.
+inline constexpr std::string_view kAlbumIndexName = "index.txt";
+inline constexpr std::string_view kAlbumThumbPrefix = "thumbs/t";
+inline constexpr std::string_view kAlbumPicturePrefix = "pictures/p";
+inline constexpr std::string_view kAlbumSupportFolder = "support";
+
+// Hears how far the work on the pictures has come; told by one thread at a time.
+class PictureProgress {
+ public:
+  virtual ~PictureProgress() = default;
+  // `done` of the `total` pictures to work on are done.
+  virtual void PicturesDone(std::uint64_t done, std::uint64_t total) = 0;
+};
+
+// How the pictures are made, and what the run that follows may do.
+struct AlbumOptions {
+  // The box the pictures are fitted within; none keeps them at their size, and JPEGs byte for
+  // byte.
+  std::optional<FitBox> pictureSize = kDefaultPictureSize;
+  FitBox thumbnailSize = kDefaultThumbnailSize;
+  // The run that writes the site afterwards; its stop request also stops the pictures' work,
+  // between pictures.
+  RunOptions run;
+  // Told after each picture; none costs nothing.
+  PictureProgress* progress = nullptr;
+  // How many pictures are made at once; 0 for one per core the program may use.
+  unsigned threads = 0;
+};
+
+// A picture that was left out, or whose thumbnail was not made; the work went on without it.
+struct PictureProblem {
+  enum class Kind {
+    // `file` cannot be read as a picture, for `reason`.
+    kNotAPicture,
+    // `file` does not exist or is not a file.
+    kMissing,
+    // What was made of `file` could not be written, for `reason`.
+    kNotWritten,
+  };
+  Kind kind = Kind::kNotAPicture;
+  std::string file;
+  // The index file's line that names the picture, or 0.
+  std::uint64_t line = 0;
+  std::string reason;
+};
+
+// Why the work on an album stopped before its end.
+struct AlbumFailure {
+  enum class Kind {
+    kDone,
+    // The pictures' folder `subject` could not be listed, for `error`.
+    kPicturesUnreadable,
+    // No picture could be read from `subject`; nothing was written.
+    kNoPictures,
+    // The album folder `subject` already holds an index file or pages, `detail`; nothing was
+    // written.
+    kAlbumInUse,
+    // `subject`, given as the album folder, is something other than a folder.
+    kNotAFolder,
+    // The folder `subject` could not be made or opened, for `error`.
+    kFolderNotMade,
+    // The prefix `subject` of the index file `detail` names files outside its folder.
+    kOutsideTheAlbum,
+    // The folder `subject` on the way to the album's images is a symbolic link.
+    kLinkedFolder,
+    // The pictures of the index file `subject` are named by a URL.
+    kPicturesElsewhere,
+    // The index file could not be used: `run` tells why.
+    kIndex,
+    // The index file `subject` is a symbolic link, which replacing it would break.
+    kIndexIsLink,
+    // The head of the index file `subject` ends before its fifth value, so that added pictures
+    // would be read as head values.
+    kHeadIncomplete,
+    // The file `subject` could not be written, for `error`.
+    kNotWritten,
+    // The support images were not all copied: `support` tells why.
+    kSupport,
+    // The module with the image library could not be loaded, for `detail`.
+    kImageLibrary,
+    // The site was not written: `run` tells why.
+    kSite,
+    // The work was asked to stop (`run.stopReason`); `detail` says what was left as it was.
+    kStopped,
+  };
+  Kind kind = Kind::kDone;
+  std::string subject;
+  std::string detail;
+  std::error_code error;
+  RunFailure run;
+  SupportFailure support;
+
+  bool ok() const { return kind == Kind::kDone; }
+};
+
+// What the work on an album did.
+struct AlbumOutcome {
+  AlbumFailure failure;
+  // The pictures left out or not made, in the order of the album.
+  std::vector<PictureProblem> problems;
+  // The album's index file.
+  std::string indexPath;
+  // Pictures added to the album, and thumbnails written or found newer than their pictures.
+  std::uint64_t picturesAdded = 0;
+  std::uint64_t thumbnailsWritten = 0;
+  std::uint64_t thumbnailsUpToDate = 0;
+  // The run that wrote the site, when it was reached.
+  RunOutcome site;
+};
+
+// The one line that tells the user of a failure.
+std::string Describe(const AlbumFailure& failure);
+
+// The one line that tells the user of a picture left out.
+std::string Describe(const PictureProblem& problem);
+
+// Makes a new album in `albumFolder` (created when missing) from the pictures in
+// `picturesFolder`: refuses a folder that holds an index file or pages, writing nothing; orders
+// the pictures by the date they were taken, then by name; lists the files that cannot be read
+// as pictures and leaves them out; writes the pictures and thumbnails, the support images, the
+// index file and then the site. The pictures' folder is only read.
+AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& albumFolder,
+                          FileSystem& fs, const AlbumOptions& options);
+
+// Adds the pictures `sources` (files, or folders whose pictures are taken as MakeNewAlbum takes
+// them) to the album of the index file at `indexPath`: numbered after its last picture, their
+// pictures and thumbnails written, their pairs put after every byte the index file has, which is
+// replaced whole; then writes the site.
+AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::string>& sources,
+                         FileSystem& fs, const AlbumOptions& options);
+
+// Writes the thumbnail of every picture of the index file at `indexPath` from its picture,
+// leaving alone a thumbnail that is not older than its picture; lists a missing or unreadable
+// picture with its line and goes on; then writes the site.
+AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
+                            const AlbumOptions& options);
+
+}  // namespace quillmere

@@ -1,0 +1,210 @@
+#include "album/album_text.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "index/text_encoding.h"
+
+namespace quillmere {
+namespace {
+
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+bool IsUtf8(std::string_view text) {
+  return IsAscii(text) || IsUtf8BeyondAscii(text);
+}
+
+void AppendUtf8(std::string& out, std::uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// The code points of `text`, valid UTF-8 or else ISO-8859-1.
+std::vector<std::uint32_t> CodePoints(std::string_view text) {
+  std::vector<std::uint32_t> codes;
+  codes.reserve(text.size());
+  if (!IsUtf8(text)) {
+    for (char c : text) codes.push_back(static_cast<unsigned char>(c));
+    return codes;
+  }
+  for (std::size_t i = 0; i < text.size();) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    std::uint32_t code = length == 1   ? lead
+                         : length == 2 ? lead & 0x1Fu
+                         : length == 3 ? lead & 0x0Fu
+                                       : lead & 0x07u;
+    for (std::size_t k = 1; k < length; ++k) {
+      code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
+    }
+    codes.push_back(code);
+    i += length;
+  }
+  return codes;
+}
+
+bool IsControl(std::uint32_t code) {
+  return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
+
+// Makes a line that the index file's reader would skip or drop ("" or ";...") a line it reads.
+std::string ReadableFirstColumn(std::string text, std::string_view fallback) {
+  if (text.empty()) text = fallback;
+  if (text.front() == ';') text.replace(0, 1, "&#59;");
+  return text;
+}
+
+// The first line end of `text`, or LF when it has none.
+std::string_view LineEndOf(std::string_view text) {
+  const std::size_t at = text.find_first_of("\r\n");
+  if (at == std::string_view::npos || text[at] == '\n') return "\n";
+  return at + 1 < text.size() && text[at + 1] == '\n' ? "\r\n" : "\r";
+}
+
+// `text` with every character beyond ASCII as a numeric character reference.
+std::string AsciiOnly(std::string_view text) {
+  std::string out;
+  for (std::uint32_t code : CodePoints(text)) {
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else {
+      out += "&#" + std::to_string(code) + ";";
+    }
+  }
+  return out;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// Compares the runs of digits at the start of `a` and `b` by value: <0, 0 or >0; moves both past
+// them.
+int CompareNumbers(std::string_view& a, std::string_view& b) {
+  auto take = [](std::string_view& text) {
+    std::size_t end = 0;
+    while (end < text.size() && IsDigit(text[end])) ++end;
+    std::string_view digits = text.substr(0, end);
+    text.remove_prefix(end);
+    const std::size_t first = digits.find_first_not_of('0');
+    return first == std::string_view::npos ? std::string_view() : digits.substr(first);
+  };
+  const std::string_view x = take(a);
+  const std::string_view y = take(b);
+  if (x.size() != y.size()) return x.size() < y.size() ? -1 : 1;
+  return x.compare(y);
+}
+
+}  // namespace
+
+std::string MarkupText(std::string_view raw) {
+  std::string out;
+  bool pendingSpace = false;
+  for (std::uint32_t code : CodePoints(raw)) {
+    if (code == ' ' || IsControl(code)) {
+      pendingSpace = !out.empty();
+      continue;
+    }
+    if (pendingSpace) out += ' ';
+    pendingSpace = false;
+    if (code == '&') {
+      out += "&amp;";
+    } else if (code == '<') {
+      out += "&lt;";
+    } else if (code == '>') {
+      out += "&gt;";
+    } else {
+      AppendUtf8(out, code);
+    }
+  }
+  return out;
+}
+
+std::string CaptionFromFileName(std::string_view fileName) {
+  std::string_view stem = fileName;
+  const std::size_t dot = stem.rfind('.');
+  if (dot != std::string_view::npos && dot > 0) stem = stem.substr(0, dot);
+  std::string spaced(stem);
+  std::replace_if(
+      spaced.begin(), spaced.end(), [](char c) { return c == '_' || c == '-'; }, ' ');
+  const std::string whole = MarkupText(fileName);
+  return ReadableFirstColumn(MarkupText(spaced), whole.empty() ? "Picture" : whole);
+}
+
+std::string TitleFromFolderName(std::string_view folderName) {
+  return ReadableFirstColumn(MarkupText(folderName), "Album");
+}
+
+std::string DateTakenText(std::string_view recorded) {
+  // "YYYY:MM:DD HH:MM:SS"; cameras without a clock write spaces or zeros.
+  static constexpr std::string_view kShape = "dddd:dd:dd dd:dd";
+  if (recorded.size() < kShape.size()) return "";
+  for (std::size_t i = 0; i < kShape.size(); ++i) {
+    if (kShape[i] == 'd' ? !IsDigit(recorded[i]) : recorded[i] != kShape[i]) return "";
+  }
+  if (recorded.substr(0, 4) == "0000") return "";
+  std::string text(recorded.substr(0, kShape.size()));
+  text[4] = '-';
+  text[7] = '-';
+  return text;
+}
+
+std::string NewIndexText(const AlbumHead& head, const std::vector<PicturePair>& pairs) {
+  std::string text = head.title + "\n" + head.thumbPrefix + "\n" + head.picturePrefix + "\n" +
+                     head.supportFolder + "\n" + std::to_string(head.picsPerRow) + "\n";
+  for (const PicturePair& pair : pairs) text += pair.caption + "\n" + pair.description + "\n";
+  return text;
+}
+
+std::string PairsToAppend(std::string_view existing, bool lastPairOpen,
+                          const std::vector<PicturePair>& pairs) {
+  const std::string_view end = LineEndOf(existing);
+  std::string text;
+  if (!existing.empty() && existing.back() != '\n' && existing.back() != '\r') text += end;
+  if (lastPairOpen) text += end;
+  for (const PicturePair& pair : pairs) {
+    text += pair.caption;
+    text += end;
+    text += pair.description;
+    text += end;
+  }
+  // Bytes beyond ASCII in a file that is not UTF-8 are of some other code page, which the index
+  // page then declares; references read the same in every one.
+  if (!IsUtf8(existing)) return AsciiOnly(text);
+  return text;
+}
+
+bool NameOrderLess(std::string_view a, std::string_view b) {
+  std::string_view x = a, y = b;
+  while (!x.empty() && !y.empty()) {
+    if (IsDigit(x.front()) && IsDigit(y.front())) {
+      if (int order = CompareNumbers(x, y); order != 0) return order < 0;
+      continue;
+    }
+    if (x.front() != y.front()) {
+      return static_cast<unsigned char>(x.front()) < static_cast<unsigned char>(y.front());
+    }
+    x.remove_prefix(1);
+    y.remove_prefix(1);
+  }
+  if (x.empty() != y.empty()) return x.empty();
+  return a < b;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,58 @@
+// The text an album's index file gets from file names and from what pictures record about
+// themselves, and the order of pictures by name.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quillmere {
+
+// `raw` as one line of index file text: UTF-8 (a text that is not valid UTF-8 is read as
+// ISO-8859-1), control characters as spaces, runs of spaces as one, trimmed, and "&", "<" and ">"
+// written as character references, because the index file's text is markup.
+std::string MarkupText(std::string_view raw);
+
+// A caption made from a picture's file name: the name without its extension, with "_" and "-" as
+// spaces, as MarkupText writes it; never empty, and never starting with ";" (which would make the
+// pair a comment).
+std::string CaptionFromFileName(std::string_view fileName);
+
+// The title of an album made from the name of its pictures' folder, as MarkupText writes it;
+// never empty, and never starting with ";" (which would make the line a comment).
+std::string TitleFromFolderName(std::string_view folderName);
+
+// "2024-06-01 14:03" from a date as pictures record it, "2024:06:01 14:03:22"; empty when
+// `recorded` is no such date.
+std::string DateTakenText(std::string_view recorded);
+
+// The two lines of one picture in the index file.
+struct PicturePair {
+  std::string caption;
+  std::string description;
+};
+
+// The five values of the head of a new album's index file.
+struct AlbumHead {
+  std::string title;
+  std::string thumbPrefix;
+  std::string picturePrefix;
+  std::string supportFolder;
+  int picsPerRow = 1;
+};
+
+// The whole index file of a new album, with LF line ends.
+std::string NewIndexText(const AlbumHead& head, const std::vector<PicturePair>& pairs);
+
+// What an existing index file needs at its end, so that `pairs` follow as its last pictures:
+// a line end where its last line has none, an empty line where its last pair lacks its second
+// line (`lastPairOpen`), then the pairs, all with the line end the file uses first. A file that
+// is not UTF-8 gets characters beyond ASCII as numeric character references.
+std::string PairsToAppend(std::string_view existing, bool lastPairOpen,
+                          const std::vector<PicturePair>& pairs);
+
+// Orders names as people count: runs of digits by their value ("p2" before "p10"), the rest byte
+// by byte; names that tie so are ordered byte by byte.
+bool NameOrderLess(std::string_view a, std::string_view b);
+
+}  // namespace quillmere

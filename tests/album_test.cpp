@@ -1,0 +1,427 @@
+// Albums made from folders of pictures that the tests make with libvips: --new-album,
+// --add-pictures and --make-thumbnails through the command line, on the real file system, with
+// injected faults and as a real process that a signal stops.
+#include "album/album.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/child_process.h"
+#include "support/cli_runner.h"
+#include "support/faulty_file_system.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
+
+namespace quillmere {
+namespace {
+
+namespace stdfs = std::filesystem;
+using testing::CliResult;
+using testing::ListNames;
+using testing::ReadFile;
+using testing::ReadPicture;
+using testing::TempFolder;
+using testing::TestJpeg;
+using testing::WriteFile;
+
+std::string Path(const stdfs::path& path) {
+  return path.string();
+}
+
+// The hidden files of `folder`, which a write that was cut short would leave.
+std::vector<std::string> HiddenFiles(const std::string& folder) {
+  std::vector<std::string> hidden;
+  for (const auto& entry : stdfs::directory_iterator(folder)) {
+    const std::string name = entry.path().filename();
+    if (name.front() == '.') hidden.push_back(name);
+  }
+  return hidden;
+}
+
+// Every file under `folder` with its bytes.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : stdfs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) files[entry.path().string()] = ReadFile(entry.path().string());
+  }
+  return files;
+}
+
+::testing::AssertionResult FitsWithin(const std::string& path, int width, int height) {
+  std::optional<testing::PictureInfo> info = ReadPicture(path);
+  if (!info) return ::testing::AssertionFailure() << path << " is no whole picture";
+  if (info->loader.rfind("jpegload", 0) != 0) {
+    return ::testing::AssertionFailure() << path << " is read by " << info->loader;
+  }
+  if (info->width > width || info->height > height) {
+    return ::testing::AssertionFailure() << path << " is " << info->width << "x" << info->height
+                                         << ", not within " << width << "x" << height;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+class AlbumTest : public ::testing::Test {
+ protected:
+  CliResult Run(const std::vector<std::string>& args) { return testing::RunCli(args, fs); }
+
+  // A folder of pictures of every kind: dated JPEGs, one of them turned by its EXIF orientation,
+  // a PNG with transparency, names with spaces, "&" and "<", a truncated JPEG and a text file.
+  void MakePictures() {
+    stdfs::create_directories(photos);
+    testing::WriteTestJpeg(photos + "/beach_day-one.jpg",
+                           {480, 360, 1, "2021:06:01 10:00:00", "", true});
+    testing::WriteTestJpeg(photos + "/rotated.jpg",
+                           {240, 160, 6, "2020:01:02 03:04:05", "Rock & <roll>", false});
+    testing::WriteTestPngWithTransparency(photos + "/glass & <cup>.png", 80, 40);
+    testing::WriteTestJpeg(photos + "/name with spaces.jpg", {120, 90});
+    testing::WriteTestJpeg(dir / "whole.jpg", {400, 300});
+    const std::string whole = ReadFile(dir / "whole.jpg");
+    WriteFile(photos + "/truncated.jpg", whole.substr(0, whole.size() / 2));
+    WriteFile(photos + "/notes.txt", "not a picture\n");
+  }
+
+  TempFolder dir;
+  PosixFileSystem fs;
+  const std::string photos = dir / "Summer 2021";
+  const std::string album = dir / "album";
+};
+
+TEST_F(AlbumTest, ANewAlbumTakesEveryPictureInDateOrderAndListsTheRest) {
+  MakePictures();
+  const auto originals = Snapshot(photos);
+  CliResult result = Run({"--new-album", photos, album});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err,
+            "quillmere-cli: " + photos +
+                "/notes.txt cannot be read as a picture: VipsForeignLoad: source is not in a "
+                "known format\n"
+                "quillmere-cli: " +
+                photos +
+                "/truncated.jpg cannot be read as a picture: VipsJpeg: Premature end of input "
+                "file\n");
+  // Dated first, in the order they were taken, then by name; the text is escaped markup.
+  EXPECT_EQ(ReadFile(album + "/index.txt"),
+            "Summer 2021\nthumbs/t\npictures/p\nsupport\n5\n"
+            "rotated\nRock &amp; &lt;roll&gt;\n"
+            "beach day one\n2021-06-01 10:00\n"
+            "glass &amp; &lt;cup&gt;\nglass &amp; &lt;cup&gt;\n"
+            "name with spaces\nname with spaces\n");
+  EXPECT_EQ(ListNames(album + "/pictures"), "p1.jpg p2.jpg p3.jpg p4.jpg");
+  EXPECT_EQ(ListNames(album + "/thumbs"), "t1.jpg t2.jpg t3.jpg t4.jpg");
+  for (int n = 1; n <= 4; ++n) {
+    const std::string number = std::to_string(n);
+    EXPECT_TRUE(FitsWithin(album + "/pictures/p" + number + ".jpg", 780, 560));
+    EXPECT_TRUE(FitsWithin(album + "/thumbs/t" + number + ".jpg", 100, 100));
+    // Nothing of what the pictures recorded, the place they were taken least of all.
+    EXPECT_EQ(ReadPicture(album + "/pictures/p" + number + ".jpg")->metadata,
+              std::vector<std::string>{});
+    EXPECT_EQ(ReadFile(album + "/pictures/p" + number + ".jpg").find("GPS"), std::string::npos);
+  }
+  // The picture taken sideways stands upright: taller than wide.
+  EXPECT_EQ(ReadPicture(album + "/thumbs/t1.jpg")->width, 67);
+  EXPECT_EQ(ReadPicture(album + "/thumbs/t1.jpg")->height, 100);
+  EXPECT_EQ(ReadPicture(album + "/pictures/p1.jpg")->width, 160);
+  EXPECT_EQ(ReadPicture(album + "/pictures/p2.jpg")->width, 480);
+  // The transparent half of the PNG lies on white, its opaque half stays red.
+  EXPECT_GT(testing::PixelOf(album + "/pictures/p3.jpg", 5, 20)[1], 240);
+  EXPECT_LT(testing::PixelOf(album + "/pictures/p3.jpg", 75, 20)[1], 30);
+  EXPECT_EQ(ListNames(album),
+            "Image1.html Image2.html Image3.html Image4.html index.html index.txt pictures "
+            "support thumbs");
+  EXPECT_EQ(Snapshot(photos), originals);
+
+  // Every name the pages use is there.
+  CliResult check = Run({"--check", album + "/index.txt"});
+  EXPECT_EQ(check.code, 0) << check.out;
+  EXPECT_NE(check.out.find("4 pictures, 20 files checked, no problems"), std::string::npos)
+      << check.out;
+}
+
+TEST_F(AlbumTest, ANewAlbumTellsWhatItDidWhenAsked) {
+  stdfs::create_directories(photos);
+  testing::WriteTestJpeg(photos + "/a.jpg", {});
+  CliResult result = Run({"--new-album", "--verbose", photos + "/", album + "/"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, "1 picture in " + album + "/index.txt\n2 pages in " + album +
+                            "/ (2 written, 0 already up to date)\n");
+}
+
+TEST_F(AlbumTest, ANewAlbumIsRefusedWhereAnIndexFileOrPagesAreAndWritesNothing) {
+  MakePictures();
+  for (const char* existing : {"index.txt", "index.html", "Image7.html"}) {
+    SCOPED_TRACE(existing);
+    stdfs::remove_all(album);
+    stdfs::create_directories(album);
+    WriteFile(album + "/" + existing, "mine\n");
+    CliResult result = Run({"--new-album", photos, album});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err, "The folder " + album + " already holds " + existing +
+                              ", so it is no place for a new album; nothing was written.\n");
+    EXPECT_EQ(ListNames(album), existing);
+    EXPECT_EQ(ReadFile(album + "/" + existing), "mine\n");
+  }
+  CliResult empty = Run({"--new-album", album, dir / "other"});
+  EXPECT_EQ(empty.code, 1);
+  EXPECT_FALSE(stdfs::exists(dir / "other"));
+}
+
+TEST_F(AlbumTest, OriginalSizeCopiesJpegsByteForByte) {
+  stdfs::create_directories(photos);
+  testing::WriteTestJpeg(photos + "/a.jpg", {900, 700, 1, "2020:01:01 00:00:00", "", true});
+  testing::WriteTestPngWithTransparency(photos + "/b.png", 1000, 20);
+  CliResult result =
+      Run({"--new-album", "--picture-size", "original", "--thumbnail-size=50x40", photos, album});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(ReadFile(album + "/pictures/p1.jpg"), ReadFile(photos + "/a.jpg"));
+  std::optional<testing::PictureInfo> png = ReadPicture(album + "/pictures/p2.jpg");
+  ASSERT_TRUE(png.has_value());
+  EXPECT_EQ(png->width, 1000);
+  EXPECT_EQ(png->loader, "jpegload");
+  EXPECT_TRUE(FitsWithin(album + "/thumbs/t1.jpg", 50, 40));
+  EXPECT_EQ(ReadPicture(album + "/thumbs/t2.jpg")->width, 50);
+}
+
+TEST_F(AlbumTest, AddedPicturesFollowEveryByteOfTheIndexFile) {
+  stdfs::create_directories(album + "/pictures");
+  stdfs::create_directories(dir / "new");
+  testing::WriteTestJpeg(album + "/pictures/p1.jpg", {});
+  // Windows line ends, a comment, and a last pair without its second line or a line end.
+  const std::string old = "; mine\r\nTrip\r\nthumbs/t\r\npictures/p\r\nsupport\r\n3\r\nFirst";
+  WriteFile(album + "/index.txt", old);
+  ::chmod((album + "/index.txt").c_str(), 0640);
+  testing::WriteTestJpeg(dir / "new/b_2.jpg", {300, 200, 1, "2022:02:02 02:02:02"});
+  testing::WriteTestJpeg(dir / "new/b_10.jpg", {300, 200, 1, "2022:02:02 02:02:02"});
+  testing::WriteTestJpeg(dir / "a.jpg", {200, 300});
+  CliResult result = Run({"--add-pictures", album + "/index.txt", dir / "a.jpg", dir / "new"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_EQ(ReadFile(album + "/index.txt"), old +
+                                                "\r\n\r\n"
+                                                "b 2\r\n2022-02-02 02:02\r\n"
+                                                "b 10\r\n2022-02-02 02:02\r\n"
+                                                "a\r\na\r\n");
+  EXPECT_EQ(testing::ModeOf(album + "/index.txt"), 0640);
+  EXPECT_EQ(ListNames(album + "/pictures"), "p1.jpg p2.jpg p3.jpg p4.jpg");
+  EXPECT_EQ(ListNames(album + "/thumbs"), "t2.jpg t3.jpg t4.jpg");
+  EXPECT_EQ(ListNames(album),
+            "Image1.html Image2.html Image3.html Image4.html index.html index.txt pictures "
+            "thumbs");
+  EXPECT_EQ(HiddenFiles(album), std::vector<std::string>{});
+
+  // Nothing to add leaves the index file as it is.
+  const std::string added = ReadFile(album + "/index.txt");
+  CliResult nothing = Run({"--add-pictures", album + "/index.txt", dir / "missing.jpg"});
+  EXPECT_EQ(nothing.code, 1);
+  EXPECT_EQ(nothing.err, "quillmere-cli: " + (dir / "missing.jpg") +
+                             " is missing\nNo picture could be read from the files given; "
+                             "nothing was written.\n");
+  EXPECT_EQ(ReadFile(album + "/index.txt"), added);
+}
+
+TEST_F(AlbumTest, PicturesAreAddedOnlyWhereTheyStayInsideTheAlbum) {
+  testing::WriteTestJpeg(dir / "a.jpg", {});
+  const std::vector<std::pair<std::string, std::string>> heads = {
+      {"T\nthumbs/t\n../p\ns\n3\n", "../p"},
+      {"T\n/tmp/t\np\ns\n3\n", "/tmp/t"},
+      {"T\nhttp://example.com/t\np\ns\n3\n", "http://example.com/t"}};
+  for (const auto& [head, prefix] : heads) {
+    WriteFile(dir / "index.txt", head);
+    CliResult result = Run({"--add-pictures", dir / "index.txt", dir / "a.jpg"});
+    EXPECT_EQ(result.code, 1);
+    EXPECT_EQ(result.err, "The prefix \"" + prefix + "\" of " + (dir / "index.txt") +
+                              " names files outside its folder, where pictures are never "
+                              "written; nothing was written.\n");
+    EXPECT_EQ(ReadFile(dir / "index.txt"), head);
+  }
+  WriteFile(dir / "index.txt", "T\nthumbs/t\n");
+  EXPECT_EQ(Run({"--add-pictures", dir / "index.txt", dir / "a.jpg"}).err,
+            "Index file " + (dir / "index.txt") +
+                " has fewer than five head values, so added pictures would be read as head "
+                "values; nothing was written.\n");
+  WriteFile(dir / "index.txt", "T\nthumbs/t\np\ns\n3\n");
+  stdfs::create_directories(dir / "elsewhere");
+  stdfs::create_directory_symlink(dir / "elsewhere", dir / "thumbs");
+  EXPECT_EQ(Run({"--add-pictures", dir / "index.txt", dir / "a.jpg"}).err,
+            "The folder " + (dir / "thumbs") +
+                " is a symbolic link, and pictures are never written through one; nothing was "
+                "written.\n");
+  EXPECT_EQ(ListNames(dir / "elsewhere"), "");
+}
+
+// An album whose pictures were made by hand: thumbnails are made for all but a missing and a
+// truncated picture, which are listed with their lines.
+class ThumbnailTest : public AlbumTest {
+ protected:
+  void SetUp() override {
+    stdfs::create_directories(album + "/pictures");
+    WriteFile(album + "/index.txt", "T\nthumbs/t\npictures/p\nsupport\n4\n; comment\nx\n" +
+                                        std::string("A\na\nB\nb\nC\nc\nD\nd\n"));
+    testing::WriteTestJpeg(album + "/pictures/p1.jpg", {300, 200, 6});
+    testing::WriteTestJpeg(album + "/pictures/p3.jpg", {300, 200});
+    testing::WriteTestJpeg(album + "/pictures/p4.jpg", {500, 400});
+    const std::string whole = ReadFile(album + "/pictures/p4.jpg");
+    WriteFile(album + "/pictures/p4.jpg", whole.substr(0, whole.size() * 2 / 3));
+  }
+};
+
+TEST_F(ThumbnailTest, MissingAndUnreadablePicturesAreListedWithTheirLines) {
+  CliResult result = Run({"--make-thumbnails", "-v", album + "/index.txt"});
+  EXPECT_EQ(result.code, 1);
+  const std::string index = album + "/index.txt";
+  EXPECT_EQ(result.err, index + ":10: " + album + "/pictures/p2.jpg is missing\n" + index +
+                            ":14: " + album +
+                            "/pictures/p4.jpg cannot be read as a picture: VipsJpeg: Premature "
+                            "end of input file\n");
+  EXPECT_EQ(result.out, "2 thumbnails written, 0 already up to date\n5 pages in " + album +
+                            "/ (5 written, 0 already up to date)\n");
+  EXPECT_EQ(ListNames(album + "/thumbs"), "t1.jpg t3.jpg");
+  EXPECT_EQ(ReadPicture(album + "/thumbs/t1.jpg")->height, 100);
+  EXPECT_EQ(ReadPicture(album + "/thumbs/t1.jpg")->width, 67);
+}
+
+TEST_F(ThumbnailTest, AThumbnailNotOlderThanItsPictureIsLeftAlone) {
+  testing::WriteTestJpeg(album + "/pictures/p2.jpg", {});
+  testing::WriteTestJpeg(album + "/pictures/p4.jpg", {});
+  ASSERT_EQ(Run({"--make-thumbnails", album + "/index.txt"}).code, 0);
+  struct stat before {};
+  ::stat((album + "/thumbs/t1.jpg").c_str(), &before);
+  CliResult again = Run({"--make-thumbnails", "--verbose", album + "/index.txt"});
+  EXPECT_EQ(again.code, 0);
+  EXPECT_EQ(again.out.substr(0, again.out.find('\n')),
+            "0 thumbnails written, 4 already up to date");
+  struct stat after {};
+  ::stat((album + "/thumbs/t1.jpg").c_str(), &after);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+
+  // A picture changed after its thumbnail gets a new one.
+  const auto later = stdfs::last_write_time(album + "/thumbs/t3.jpg") + std::chrono::seconds(5);
+  stdfs::last_write_time(album + "/pictures/p3.jpg", later);
+  CliResult changed = Run({"--make-thumbnails", "--verbose", album + "/index.txt"});
+  EXPECT_EQ(changed.out.substr(0, changed.out.find('\n')),
+            "1 thumbnail written, 3 already up to date");
+}
+
+// Expected: a write that fails at any step leaves no thumbnail half written and no hidden file;
+// the thumbnails before it are whole, the failing one is listed, the rest are still made.
+TEST_F(ThumbnailTest, AFailedWriteLeavesNoHalfWrittenThumbnail) {
+  testing::WriteTestJpeg(album + "/pictures/p2.jpg", {});
+  WriteFile(album + "/pictures/p4.jpg", ReadFile(album + "/pictures/p3.jpg"));
+  for (testing::Step step :
+       {testing::Step::kCreateFile, testing::Step::kWrite, testing::Step::kPutInPlace}) {
+    SCOPED_TRACE(testing::StepName(step));
+    stdfs::remove_all(album + "/thumbs");
+    testing::FaultyFileSystem faulty(fs);
+    faulty.FailAt(step, 2, SystemError(ENOSPC));
+    AlbumOptions options;
+    options.threads = 1;
+    AlbumOutcome outcome = MakeThumbnails(album + "/index.txt", faulty, options);
+    EXPECT_TRUE(outcome.failure.ok()) << Describe(outcome.failure);
+    ASSERT_EQ(outcome.problems.size(), 1u);
+    EXPECT_EQ(outcome.problems[0].line, 10u);
+    EXPECT_EQ(Describe(outcome.problems[0]), "could not be written: No space left on device");
+    EXPECT_EQ(ListNames(album + "/thumbs"), "t1.jpg t3.jpg t4.jpg");
+    for (const char* name : {"t1.jpg", "t3.jpg", "t4.jpg"}) {
+      EXPECT_TRUE(ReadPicture(album + "/thumbs/" + name).has_value()) << name;
+    }
+  }
+}
+
+// Expected: SIGINT while thumbnails are made stops the work between pictures with a message and
+// 128 + 2; every thumbnail there is whole and no hidden file stays.
+TEST(AlbumProcess, AnInterruptedRunLeavesEveryThumbnailWhole) {
+  TempFolder dir;
+  const std::string album = dir / "album";
+  stdfs::create_directories(album + "/pictures");
+  std::string index = "T\nthumbs/t\npictures/p\nsupport\n4\n";
+  constexpr int kPictures = 30;
+  testing::WriteTestJpeg(dir / "p.jpg", {1600, 1200});
+  for (int n = 1; n <= kPictures; ++n) {
+    stdfs::copy_file(dir / "p.jpg", album + "/pictures/p" + std::to_string(n) + ".jpg");
+    index += "P\np\n";
+  }
+  WriteFile(album + "/index.txt", index);
+  testing::ChildProcess run(QUILLMERE_CLI, {"--make-thumbnails", album + "/index.txt"});
+  // Stops it once it has begun writing thumbnails.
+  for (int wait = 0; wait < 2000; ++wait) {
+    if (stdfs::exists(album + "/thumbs") && !stdfs::is_empty(album + "/thumbs")) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  run.Signal(SIGINT);
+  const testing::ProcessResult result = run.Wait();
+  RecordProperty("exit", result.exitCode);
+  if (result.exitCode == 128 + SIGINT) {
+    EXPECT_EQ(result.err,
+              "The work was stopped by SIGINT: the thumbnails not made yet were left as they "
+              "were.\n");
+    EXPECT_FALSE(stdfs::exists(album + "/index.html"));
+  } else {
+    EXPECT_EQ(result.exitCode, 0) << "the work ended before the signal came";
+  }
+  EXPECT_EQ(HiddenFiles(album + "/thumbs"), std::vector<std::string>{});
+  int whole = 0;
+  for (const auto& entry : stdfs::directory_iterator(album + "/thumbs")) {
+    EXPECT_TRUE(ReadPicture(Path(entry.path())).has_value()) << entry.path();
+    ++whole;
+  }
+  EXPECT_GT(whole, 0);
+}
+
+// Expected: the image library is loaded only for picture work, so a program without its module
+// still does everything else, and says so when pictures are to be made.
+TEST(AlbumProcess, TheImageLibraryIsLoadedOnlyForPictures) {
+  TempFolder dir;
+  stdfs::create_directories(dir / "bin");
+  stdfs::copy_file(QUILLMERE_CLI, dir / "bin/quillmere-cli");
+  const std::string cli = dir / "bin/quillmere-cli";
+  stdfs::create_directories(dir / "album/pictures");
+  stdfs::create_directories(dir / "album/thumbs");
+  testing::WriteTestJpeg(dir / "album/pictures/p1.jpg", {});
+  WriteFile(dir / "album/thumbs/t1.jpg", "newer than its picture");
+  WriteFile(dir / "album/index.txt", "T\nthumbs/t\npictures/p\nsupport\n4\nA\na\n");
+  const testing::ProcessResult upToDate =
+      testing::RunProcess(cli, {"--make-thumbnails", dir / "album/index.txt"});
+  EXPECT_EQ(upToDate.exitCode, 0) << upToDate.err;
+  EXPECT_TRUE(stdfs::exists(dir / "album/index.html"));
+  const testing::ProcessResult newAlbum =
+      testing::RunProcess(cli, {"--new-album", dir / "album/pictures", dir / "new"});
+  EXPECT_EQ(newAlbum.exitCode, 1);
+  EXPECT_EQ(newAlbum.err.rfind("The image library could not be loaded: ", 0), 0u) << newAlbum.err;
+  EXPECT_FALSE(stdfs::exists(dir / "new"));
+}
+
+TEST_F(AlbumTest, SizesAndFoldersAreCheckedBeforeAnyWork) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"--new-album", photos}, "--new-album takes a folder of pictures and an album folder"},
+      {{"--add-pictures", dir / "index.txt"},
+       "--add-pictures takes an index file and the pictures to add"},
+      {{"--make-thumbnails", "a", "b"}, "only one index file can be given"},
+      {{"--new-album", "--picture-size", "big", photos, album},
+       "--picture-size takes WxH (from 1 to 100000 each) or original, not big"},
+      {{"--new-album", "--thumbnail-size=0x10", photos, album},
+       "--thumbnail-size takes WxH (from 1 to 100000 each), not 0x10"},
+      {{"--new-album", photos, album, "--thumbnail-size"}, "--thumbnail-size needs a value"},
+      {{"--make-thumbnails", "--picture-size", "10x10", "i.txt"},
+       "--picture-size is for --new-album and --add-pictures"},
+      {{"--check", "--thumbnail-size", "10x10", "i.txt"},
+       "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails"},
+      {{"--new-album", "--make-thumbnails", "i.txt"},
+       "--check, --add-support-images, --new-album, --add-pictures and --make-thumbnails are "
+       "used one at a time"}};
+  for (const auto& [args, problem] : cases) {
+    CliResult result = Run(args);
+    EXPECT_EQ(result.code, 2) << problem;
+    EXPECT_EQ(result.err.substr(0, result.err.find('\n')), "quillmere-cli: " + problem);
+  }
+  EXPECT_FALSE(stdfs::exists(album));
+}
+
+}  // namespace
+}  // namespace quillmere
