@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Throughput of the reader and the page writers.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>

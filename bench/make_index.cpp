@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Writes a synthetic index file of N pictures, for benchmarks.
 #include <cstdio>
 #include <cstdlib>

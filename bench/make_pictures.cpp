@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Writes the JPEG pictures FIRST to LAST (IMG_0001.jpg, ...) of WIDTH by HEIGHT pixels into FOLDER,
 // each with detail down to the pixel (a few MB each, as a camera's), the date it was taken and
 // now and then an orientation. Several processes with parts of the numbers share the work.

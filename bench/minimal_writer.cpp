@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The floor for a fresh site: the same files with the same bytes, created through the same
 // temporary-file-and-rename steps, with nothing else done. The bytes are rendered before the clock
 // starts, so only the file system's work is timed.

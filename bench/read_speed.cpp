@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Reads an index file several times and prints the median speed in MB/s.
 #include <algorithm>
 #include <chrono>

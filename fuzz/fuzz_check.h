@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Checks for the fuzz targets: a broken invariant aborts, so that the fuzzer keeps the input.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Feeds arbitrary bytes to the index reader and compares what it reads with the plain model.
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Runs the whole program on arbitrary index file bytes in a scratch folder: the run must write
 // exactly the pages the model gives, leave no temporary file, write nothing outside the site
 // folder, find everything up to date when run again, and bring the pages up to date after an edit.

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The index file text that the model is given in place of the fuzzer's input.
 #pragma once
 

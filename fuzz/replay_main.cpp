@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Runs a fuzz target once on each file named, or on each file in each folder named, without the
 // fuzzer: this is how the seed corpus and the inputs of past findings run with the regular tests.
 #include <algorithm>

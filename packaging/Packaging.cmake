@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmere developers
+# SPDX-License-Identifier: MIT
 # The manual pages, the package's documents and the Debian package: `cpack -G DEB` in the build
 # folder, or scripts/package from nothing.
 

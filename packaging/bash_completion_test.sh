@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 The Quillmere developers
+# SPDX-License-Identifier: MIT
 # Completes quillmere-cli command lines in bash, as a user pressing Tab would, with the
 # completion file of the source tree and the program of the build.
 # Usage: bash_completion_test.sh COMPLETION_FILE PROGRAM_FOLDER

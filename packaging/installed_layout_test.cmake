@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmere developers
+# SPDX-License-Identifier: MIT
 # Installs the build into a scratch prefix and runs the installed quillmere-cli from there: it
 # must find the bundled support images and its module of pictures beside itself, generate the
 # installed example album and make a new album of its pictures.

@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmere developers
+# SPDX-License-Identifier: MIT
 # The Debian packages each kind of build needs, sourced by the other scripts.
 # shellcheck disable=SC2034
 build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev fonts-dejavu-core)

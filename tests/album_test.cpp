@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Albums made from folders of pictures that the tests make with libvips: --new-album,
 // --add-pictures and --make-thumbnails through the command line, on the real file system, with
 // injected faults and as a real process that a signal stops.

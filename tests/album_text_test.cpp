@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The text an album's index file gets from names and from what pictures record, and the order
 // of names.
 #include "album/album_text.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // quillmere-cli --check and --add-support-images, as a user runs them.
 #include <gtest/gtest.h>
 #include <stdlib.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Failures of the file layer at every call of every step, and a disk that really runs out: after
 // each, the run names the failing page and the reason, every page holds either its complete old
 // or its complete new content, and no temporary file is left behind.

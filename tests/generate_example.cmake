@@ -1,3 +1,5 @@
+# SPDX-FileCopyrightText: 2026 The Quillmere developers
+# SPDX-License-Identifier: MIT
 # Generates the example album in a copy and checks that every page is there.
 file(REMOVE_RECURSE "${WORK}")
 file(COPY "${ALBUM}/" DESTINATION "${WORK}")

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Hostile index files, hostile names and hostile entries in the site folder. Each test states the
 // outcome it expects: the pages the rules give, or a clear message with nothing written; never a
 // crash, a hang or a write outside the site folder.

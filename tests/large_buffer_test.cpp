@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Memory for index files: accounted for by the system when it is taken, so that a lack of memory
 // is refused on the spot (and reported) rather than ending the program later.
 #include "platform/large_buffer.h"

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Text from index files and paths as messages show it: cut short, and with every control
 // character visible, so that a file cannot flood a message box or drive a terminal.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // What a run will and will not write over: pages it wrote itself, never a page written by hand,
 // never the index file, never the set-user-ID bits of a page, and never anything through a link.
 #include <gtest/gtest.h>

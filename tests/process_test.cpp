@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // quillmere-cli as separate processes on the real file system: runs at once over one folder,
 // another user swapping names for links while root writes, signals at random moments, a limit
 // on the size of files and an output device that is full. None of these shows through a test

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Hostile sizes: a 200 MB index file of one line without a line end, and an index file of a
 // million pictures. They take a while and carry the ctest label "slow".
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Albums made from a folder of pictures: a new album with its pictures, thumbnails, support
 // images, index file and site; pictures added to an album; an album's thumbnails made anew.
 #pragma once

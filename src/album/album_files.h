@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The files of an album: where its images lie, how each is written whole, and which files are
 // taken as pictures.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The text an album's index file gets from file names and from what pictures record about
 // themselves, and the order of pictures by name.
 #pragma once

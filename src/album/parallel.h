@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Work on pictures spread over threads: one picture per thread at a time, and what was made
 // written in the order of the list, whichever thread finished first.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Pictures and thumbnails made with the image library: read through the file layer, shrunk
 // while they load, turned upright, in sRGB on white, stripped of metadata and encoded as JPEG
 // in memory. The library and all it needs live in a module of their own (vips_pictures.cpp),

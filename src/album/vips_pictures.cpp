@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The module that holds the image library: a PictureMaker made with libvips, loaded by the
 // album layer at its first picture.
 #include <stdio.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // A run of the window: the site generation on a thread of its own, so that the window goes on
 // painting and answering while the pages are written.
 #pragma once

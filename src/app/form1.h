@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The program's one window: an instruction text and the Generate and Show buttons.
 #pragma once
 

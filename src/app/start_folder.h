@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Where the open-file dialog of Generate starts, kept from one start of the program to the next.
 #pragma once
 

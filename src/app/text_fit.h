@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Whether the texts of the window's controls fit their places, and the places scaled.
 #pragma once
 

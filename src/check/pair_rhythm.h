@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The rhythm of the picture section, a caption then a description, read from the lines' text:
 // whether a pair that a blank or comment line drops leaves the later pictures in step.
 #pragma once

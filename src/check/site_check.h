@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Checks an index file and its site folder for the mistakes that a run passes over in silence.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The command-line front end: arguments in, a run, messages and an exit code out.
 #pragma once
 

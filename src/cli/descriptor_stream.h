@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Standard output and standard error as streams that remember why a write failed.
 #pragma once
 

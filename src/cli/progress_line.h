@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // One line on a terminal that tells how far a long piece of work has come, rewritten in place.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The index file: its format, its reader and the values a run takes from it.
 #pragma once
 

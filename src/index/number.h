@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Reading the thumbnails-per-row number from the fifth value line of an index file.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The picture section of an index file, taken pair of lines by pair of lines.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The thin layer over the file system that the rest of the program writes and reads through.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Large blocks of memory taken straight from the system in huge pages, for an index file's text
 // and its table of pictures.
 #pragma once

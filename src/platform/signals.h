@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The signals that end a program, turned into a request to stop the run in hand.
 #pragma once
 

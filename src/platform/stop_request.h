@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // A request to stop a run early, made from another thread or from a signal handler.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Text from files and paths, made fit to stand in a one-line message.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Writing one page: streamed through a buffer into a new file that then replaces the page,
 // unless the page already holds exactly the new bytes.
 #pragma once

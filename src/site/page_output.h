@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // What every page writer shares: names of pages and pictures, numbers as text, line ends.
 #pragma once
 

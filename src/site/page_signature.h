@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // How a page that this program wrote can be told from any other file: every page it writes, from
 // any index file, starts and ends with these bytes, and hand-written pages almost never do.
 #pragma once

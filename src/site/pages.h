@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The lines of the index page and of the picture pages, sent piece by piece to a sink.
 #pragma once
 

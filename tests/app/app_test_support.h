@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Helpers for the window's tests: scratch files, captured URLs and modal dialogs.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // A file system that holds a run at a chosen page until the test lets it go on, so that what
 // the window does during a run is seen while the run is sure to be going on.
 #pragma once

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The window during a long run: the run goes on a thread of its own while the window answers,
 // shows the progress and lets the user stop it, and every page stays whole.
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The names by which the desktop knows the window, and its desktop file.
 #include "app/program_identity.h"
 

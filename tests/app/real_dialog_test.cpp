@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The window with Qt's own open-file dialog and message box, driven as a user would.
 #include <gtest/gtest.h>
 

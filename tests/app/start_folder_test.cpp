@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Where the open-file dialog starts, across starts of the program: each start is this test
 // program run again as a new process, with the settings and home folders of the test.
 #include <gtest/gtest.h>

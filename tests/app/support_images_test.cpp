@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The example album's support images, as a browser shows them on the white page and in the
 // boxes of colour #CDDBEB: where an image meets the page or a box it is exactly that colour, or
 // transparent, so that no faint line or seam shows.

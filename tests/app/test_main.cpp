@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Runs the window's tests inside one application object.
 #include <gtest/gtest.h>
 

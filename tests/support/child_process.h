@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Running a program of the build as a separate process, as a user or a script would.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // quillmere-cli's front end run in the test's own process, as a user runs the program.
 #pragma once
 

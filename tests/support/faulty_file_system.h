@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // A file system that passes every call to a real one, except the calls a test makes fail.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // File systems and folders that pass every call on, for tests to change one call of.
 #pragma once
 

@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // A plain, slow model of the reader and the pages, written line by line from the rules, that
 // the real streaming code is compared against.
 #pragma once

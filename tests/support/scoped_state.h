@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Guards that give a test its own working folder or environment variable and put the old one
 // back when the test ends, however it ends.
 #pragma once

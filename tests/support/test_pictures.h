@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // Pictures made by tests with libvips, and what tests read back from the pictures a run wrote.
 #pragma once
 

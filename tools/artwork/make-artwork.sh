@@ -1,4 +1,6 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 The Quillmere developers
+# SPDX-License-Identifier: MIT
 # Regenerates the project's artwork:
 #   examples/album/support/*.gif   boxes, drop shadows and arrows used by the generated pages
 #   examples/album/pictures/*.jpg  the eight example pictures (640x480)

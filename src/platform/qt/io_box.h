@@ -1,3 +1,5 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
 // The open-file dialog of a window: set up through its properties, then shown with ShowOpen.
 #pragma once
 
