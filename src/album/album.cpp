@@ -214,7 +214,8 @@ std::vector<PicturePair> MakeAndNumber(const std::vector<FoundPicture>& pictures
         const bool copyAsItIs = !options.pictureSize && picture.facts.jpeg;
         std::optional<FitBox> box = options.pictureSize;
         if (!box && !copyAsItIs) box = FitBox{kLargestSide, kLargestSide};
-        made = work.maker().MakePictureAndThumbnail(*file.value(), box, options.thumbnailSize);
+        made = work.maker().MakePictureAndThumbnail(*file.value(), box, options.thumbnailSize,
+                                                    options.keepMetadata);
       }
     } catch (const std::bad_alloc&) {
       made = MadeImages{};

@@ -49,6 +49,9 @@ struct AlbumOptions {
   // byte.
   std::optional<FitBox> pictureSize = kDefaultPictureSize;
   FitBox thumbnailSize = kDefaultThumbnailSize;
+  // Whether fitted pictures keep what the originals record (date, camera, place taken); they are
+  // stripped of it by default, and thumbnails always are.
+  bool keepMetadata = false;
   // The run that writes the site afterwards; its stop request also stops the pictures' work,
   // between pictures.
   RunOptions run;

@@ -55,9 +55,10 @@ class PictureMaker {
   virtual PictureFacts Probe(ReadableFile& file) = 0;
 
   // Makes the picture of `file` fitted within `picture` (a copy of the file itself when none is
-  // given and the file is a JPEG) and the thumbnail fitted within `thumbnail`, from one decoding.
+  // given and the file is a JPEG), carrying the file's metadata when `keepMetadata` says so, and
+  // the thumbnail fitted within `thumbnail`, without metadata, from one decoding.
   virtual MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
-                                             FitBox thumbnail) = 0;
+                                             FitBox thumbnail, bool keepMetadata) = 0;
 
   // Makes the thumbnail of `file`, fitted within `thumbnail`.
   virtual MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) = 0;

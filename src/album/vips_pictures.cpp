@@ -177,9 +177,12 @@ VImage Displayable(VImage image) {
   return image;
 }
 
-std::string Jpeg(const VImage& image, int quality) {
-  VipsBlob* blob = image.jpegsave_buffer(
-      VImage::option()->set("Q", quality)->set("strip", true)->set("optimize_coding", true));
+// The image as JPEG bytes; without its metadata unless `keepMetadata`.
+std::string Jpeg(const VImage& image, int quality, bool keepMetadata = false) {
+  VipsBlob* blob = image.jpegsave_buffer(VImage::option()
+                                             ->set("Q", quality)
+                                             ->set("strip", !keepMetadata)
+                                             ->set("optimize_coding", true));
   std::size_t length = 0;
   const void* data = vips_blob_get(blob, &length);
   std::string bytes(static_cast<const char*>(data), length);
@@ -207,7 +210,7 @@ class VipsPictureMaker final : public PictureMaker {
 
   PictureFacts Probe(ReadableFile& file) override;
   MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
-                                     FitBox thumbnail) override;
+                                     FitBox thumbnail, bool keepMetadata) override;
   MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) override;
   void EndOfThread() override { vips_thread_shutdown(); }
 
@@ -233,7 +236,7 @@ PictureFacts VipsPictureMaker::Probe(ReadableFile& file) {
 
 MadeImages VipsPictureMaker::MakePictureAndThumbnail(ReadableFile& file,
                                                      std::optional<FitBox> picture,
-                                                     FitBox thumbnail) {
+                                                     FitBox thumbnail, bool keepMetadata) {
   MadeImages made;
   SourceState state = StateOf(file, fileLock_);
   made.error = Guarded(state, kNotDecoded, [&] {
@@ -246,7 +249,8 @@ MadeImages VipsPictureMaker::MakePictureAndThumbnail(ReadableFile& file,
       return;
     }
     const VImage fitted = Thumbnail(state, *picture).copy_memory();
-    made.picture = Jpeg(fitted, kPictureQuality);
+    // Turned upright while it loaded, the picture no longer records an orientation.
+    made.picture = Jpeg(fitted, kPictureQuality, keepMetadata);
     made.thumbnail =
         Jpeg(fitted.thumbnail_image(thumbnail.width, VImage::option()
                                                          ->set("height", thumbnail.height)

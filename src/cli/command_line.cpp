@@ -30,15 +30,17 @@ constexpr const char* kUsage =
     "Usage: quillmere-cli [--verbose] [--force] INDEX_FILE\n"
     "       quillmere-cli --check [--quiet] INDEX_FILE\n"
     "       quillmere-cli --add-support-images [--quiet] INDEX_FILE\n"
-    "       quillmere-cli --new-album [SIZES] [--verbose] PICTURES_FOLDER ALBUM_FOLDER\n"
-    "       quillmere-cli --add-pictures [SIZES] [--verbose] INDEX_FILE PICTURE_OR_FOLDER...\n"
+    "       quillmere-cli --new-album [PICTURE_OPTIONS] [--verbose] PICTURES_FOLDER ALBUM_FOLDER\n"
+    "       quillmere-cli --add-pictures [PICTURE_OPTIONS] [--verbose] INDEX_FILE "
+    "PICTURE_OR_FOLDER...\n"
     "       quillmere-cli --make-thumbnails [--thumbnail-size WxH] [--verbose] INDEX_FILE";
 
 constexpr const char* kHelp =
     "Generates a picture-browsing web site from INDEX_FILE: index.html with a thumbnail grid\n"
     "and one ImageN.html page per picture, written into the index file's folder.\n"
     "With --new-album, --add-pictures or --make-thumbnails it first makes an album's pictures\n"
-    "and thumbnails from pictures of your own; SIZES are --picture-size and --thumbnail-size.\n"
+    "and thumbnails from pictures of your own.\n"
+    "PICTURE_OPTIONS are --picture-size, --thumbnail-size and --keep-metadata.\n"
     "\n"
     "      --check       write nothing; read INDEX_FILE as a run does and list on standard\n"
     "                    output, one line each as INDEX_FILE:LINE: ..., the thumbnails,\n"
@@ -76,6 +78,9 @@ constexpr const char* kHelp =
     "      --thumbnail-size WxH\n"
     "                    fit thumbnails within W by H pixels (default 100x100, the index page's\n"
     "                    grid cell)\n"
+    "      --keep-metadata\n"
+    "                    keep on the fitted pictures what the originals record (date, camera,\n"
+    "                    the place they were taken); thumbnails never carry it\n"
     "  -q, --quiet       with --check, print only the problems; with --add-support-images,\n"
     "                    print nothing unless it fails\n"
     "  -v, --verbose     print a summary line after generating\n"
@@ -100,6 +105,7 @@ struct Options {
   bool verbose = false;
   bool quiet = false;
   bool force = false;
+  bool keepMetadata = false;
   std::vector<Mode> modes;
   std::vector<std::string> files;
   std::optional<std::string> pictureSize;
@@ -145,6 +151,8 @@ Options ParseOptions(std::span<const std::string> args) {
       options.quiet = true;
     } else if (arg == "--force") {
       options.force = true;
+    } else if (arg == "--keep-metadata") {
+      options.keepMetadata = true;
     } else if (arg == "--check") {
       options.modes.push_back(Mode::kCheck);
     } else if (arg == "--add-support-images") {
@@ -320,10 +328,11 @@ std::optional<FitBox> ReadSize(std::string_view text) {
   return box;
 }
 
-// The sizes of pictures and thumbnails the options ask for; the usage problem when they are
-// not understood.
+// The sizes and metadata of pictures and thumbnails the options ask for; the usage problem when
+// they are not understood.
 std::variant<AlbumOptions, std::string> SizesFrom(const Options& options) {
   AlbumOptions album;
+  album.keepMetadata = options.keepMetadata;
   if (options.pictureSize) {
     if (*options.pictureSize == "original") {
       album.pictureSize = std::nullopt;
@@ -361,6 +370,9 @@ std::string UsageProblem(const Options& options, Mode mode) {
   }
   if (options.pictureSize && mode != Mode::kNewAlbum && mode != Mode::kAddPictures) {
     return "--picture-size is for --new-album and --add-pictures";
+  }
+  if (options.keepMetadata && mode != Mode::kNewAlbum && mode != Mode::kAddPictures) {
+    return "--keep-metadata is for --new-album and --add-pictures";
   }
   if (options.thumbnailSize && !IsAlbumMode(mode)) {
     return "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails";

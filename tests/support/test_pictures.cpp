@@ -76,6 +76,9 @@ std::optional<PictureInfo> ReadPicture(const std::string& path) {
     info.height = picture.height();
     info.bands = picture.bands();
     if (picture.get_typeof("vips-loader") != 0) info.loader = picture.get_string("vips-loader");
+    if (picture.get_typeof(VIPS_META_ORIENTATION) != 0) {
+      info.orientation = picture.get_int(VIPS_META_ORIENTATION);
+    }
     char** fields = vips_image_get_fields(picture.get_image());
     for (char** field = fields; *field != nullptr; ++field) {
       if (IsMetadata(*field)) info.metadata.emplace_back(*field);

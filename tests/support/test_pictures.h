@@ -48,6 +48,8 @@ struct PictureInfo {
   std::vector<std::string> metadata;
   // The loader that read it, "jpegload" for a JPEG.
   std::string loader;
+  // The EXIF orientation it records, 1 (upright) when none.
+  int orientation = 1;
 };
 
 // Decodes the picture at `path` whole; none when it cannot be read to its last pixel.
