@@ -102,15 +102,15 @@ class PictureWork {
 };
 
 // Reads what each of `found` tells about itself; those that are no pictures become problems.
-// Sets `failure` when the image library cannot be loaded.
-std::vector<FoundPicture> ProbePictures(std::vector<FoundPicture> found, FileSystem& fs,
-                                        const AlbumOptions& options,
-                                        std::vector<PictureProblem>& problems,
-                                        std::optional<AlbumFailure>& failure) {
+// Returns the pictures in their order, or why nothing can be made of them: the image library
+// cannot be loaded, the work was asked to stop, or there is no picture among what was
+// `givenAs`.
+std::variant<std::vector<FoundPicture>, AlbumFailure> ProbePictures(
+    std::vector<FoundPicture> found, const std::string& givenAs, FileSystem& fs,
+    const AlbumOptions& options, std::vector<PictureProblem>& problems) {
   PictureWork work(fs, options, 0);
   if (!found.empty()) {
-    failure = work.Start();
-    if (failure) return {};
+    if (std::optional<AlbumFailure> failure = work.Start()) return std::move(*failure);
   }
   work.ForEach(found.size(), [&](std::size_t i) {
     FoundPicture& picture = found[i];
@@ -132,6 +132,8 @@ std::vector<FoundPicture> ProbePictures(std::vector<FoundPicture> found, FileSys
           {PictureProblem::Kind::kNotAPicture, picture.path, 0, std::move(picture.facts.error)});
     }
   }
+  if (StopRequested(options)) return Stopped(options, "nothing was written.");
+  if (pictures.empty()) return AlbumFailed(Kind::kNoPictures, givenAs);
   OrderPictures(pictures);
   return pictures;
 }
@@ -166,18 +168,25 @@ std::variant<ImageFolders, AlbumFailure> OpenImageFolders(const std::string& sit
                       std::move(std::get<ImageFolder>(thumbnails))};
 }
 
+// What MakeAndNumber made: the pairs of the pictures written, and why the work cannot go on.
+struct NumberedPictures {
+  std::vector<PicturePair> pairs;
+  std::optional<AlbumFailure> failure;
+};
+
 // Makes the pictures and thumbnails of `pictures` and writes them, numbered from `firstNumber`
 // on in their order; a picture that cannot be made is left out of the numbering and becomes a
-// problem. Returns the pairs of the pictures written.
-std::vector<PicturePair> MakeAndNumber(const std::vector<FoundPicture>& pictures,
-                                       std::int64_t firstNumber, ImageFolders& folders,
-                                       FileSystem& fs, const AlbumOptions& options,
-                                       std::vector<PictureProblem>& problems,
-                                       std::optional<AlbumFailure>& writeFailure) {
+// problem. A stop says what was `leftWhenStopped`; none made says nothing of what was `givenAs`
+// was a picture.
+NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::int64_t firstNumber,
+                               ImageFolders& folders, FileSystem& fs, const AlbumOptions& options,
+                               std::vector<PictureProblem>& problems,
+                               const std::string& leftWhenStopped, const std::string& givenAs) {
   PictureWork work(fs, options, pictures.size());
-  std::vector<PicturePair> pairs;
-  writeFailure = work.Start();
-  if (writeFailure) return pairs;
+  NumberedPictures numbered{{}, work.Start()};
+  if (numbered.failure) return numbered;
+  std::vector<PicturePair>& pairs = numbered.pairs;
+  std::optional<AlbumFailure>& writeFailure = numbered.failure;
   auto write = [&](std::size_t i, MadeImages& made) {
     const FoundPicture& picture = pictures[i];
     if (!made.error.empty() || writeFailure) {
@@ -224,7 +233,13 @@ std::vector<PicturePair> MakeAndNumber(const std::vector<FoundPicture>& pictures
     inOrder.Deliver(i, std::move(made));
     work.Done();
   });
-  return pairs;
+  if (writeFailure) return numbered;
+  if (StopRequested(options)) {
+    writeFailure = Stopped(options, leftWhenStopped);
+  } else if (pairs.empty()) {
+    writeFailure = AlbumFailed(Kind::kNoPictures, givenAs);
+  }
+  return numbered;
 }
 
 // Refuses an album folder that holds an index file or pages; fine when it does not exist.
@@ -457,19 +472,10 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
       outcome.failure = AlbumFailed(Kind::kPicturesUnreadable, picturesFolder, {}, found.error());
       return outcome;
     }
-    std::optional<AlbumFailure> noLibrary;
-    std::vector<FoundPicture> pictures =
-        ProbePictures(std::move(found.value()), fs, options, outcome.problems, noLibrary);
-    if (noLibrary) {
-      outcome.failure = std::move(*noLibrary);
-      return outcome;
-    }
-    if (StopRequested(options)) {
-      outcome.failure = Stopped(options, "nothing was written.");
-      return outcome;
-    }
-    if (pictures.empty()) {
-      outcome.failure = AlbumFailed(Kind::kNoPictures, picturesFolder);
+    auto probed =
+        ProbePictures(std::move(found.value()), picturesFolder, fs, options, outcome.problems);
+    if (auto* failure = std::get_if<AlbumFailure>(&probed)) {
+      outcome.failure = std::move(*failure);
       return outcome;
     }
     if (std::error_code error = fs.CreateFolders(album)) {
@@ -482,26 +488,22 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
       outcome.failure = std::move(*failure);
       return outcome;
     }
-    std::optional<AlbumFailure> writeFailure;
-    const std::vector<PicturePair> pairs = MakeAndNumber(
-        pictures, 1, std::get<ImageFolders>(folders), fs, options, outcome.problems, writeFailure);
-    outcome.picturesAdded = pairs.size();
-    outcome.thumbnailsWritten = pairs.size();
-    if (writeFailure) {
-      outcome.failure = std::move(*writeFailure);
-    } else if (StopRequested(options)) {
-      outcome.failure = Stopped(options, "the album has no index file yet.");
-    } else if (pairs.empty()) {
-      outcome.failure = AlbumFailed(Kind::kNoPictures, picturesFolder);
+    NumberedPictures made = MakeAndNumber(
+        std::get<std::vector<FoundPicture>>(probed), 1, std::get<ImageFolders>(folders), fs,
+        options, outcome.problems, "the album has no index file yet.", picturesFolder);
+    outcome.picturesAdded = made.pairs.size();
+    outcome.thumbnailsWritten = made.pairs.size();
+    if (made.failure) {
+      outcome.failure = std::move(*made.failure);
+      return outcome;
     }
-    if (!outcome.failure.ok()) return outcome;
 
     const AlbumHead head{FolderTitle(picturesFolder), std::string(kAlbumThumbPrefix),
                          std::string(kAlbumPicturePrefix), std::string(kAlbumSupportFolder),
                          kNewAlbumPicsPerRow};
     Result<std::unique_ptr<Folder>> albumDir = fs.OpenFolder(album);
     std::error_code error =
-        albumDir ? WriteWhole(*albumDir.value(), kAlbumIndexName, NewIndexText(head, pairs))
+        albumDir ? WriteWhole(*albumDir.value(), kAlbumIndexName, NewIndexText(head, made.pairs))
                  : albumDir.error();
     if (error) {
       outcome.failure = AlbumFailed(Kind::kNotWritten, outcome.indexPath, {}, error);
@@ -535,19 +537,11 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
       return outcome;
     }
     const PictureLineNumbers numbers = PictureLinesOf(index);
-    std::optional<AlbumFailure> noLibrary;
-    std::vector<FoundPicture> pictures = ProbePictures(GivenPictures(sources, fs, outcome.problems),
-                                                       fs, options, outcome.problems, noLibrary);
-    if (noLibrary) {
-      outcome.failure = std::move(*noLibrary);
-      return outcome;
-    }
-    if (StopRequested(options)) {
-      outcome.failure = Stopped(options, "nothing was written.");
-      return outcome;
-    }
-    if (pictures.empty()) {
-      outcome.failure = AlbumFailed(Kind::kNoPictures, "the files given");
+    const std::string givenAs = "the files given";
+    auto probed = ProbePictures(GivenPictures(sources, fs, outcome.problems), givenAs, fs, options,
+                                outcome.problems);
+    if (auto* failure = std::get_if<AlbumFailure>(&probed)) {
+      outcome.failure = std::move(*failure);
       return outcome;
     }
     const std::string siteFolder = FolderName(indexPath);
@@ -557,25 +551,21 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
       outcome.failure = std::move(*failure);
       return outcome;
     }
-    std::optional<AlbumFailure> writeFailure;
-    const std::vector<PicturePair> pairs =
-        MakeAndNumber(pictures, static_cast<std::int64_t>(numbers.lines.size()) + 1,
-                      std::get<ImageFolders>(folders), fs, options, outcome.problems, writeFailure);
-    if (writeFailure) {
-      outcome.failure = std::move(*writeFailure);
-    } else if (StopRequested(options)) {
-      outcome.failure = Stopped(options, "the index file was left as it was.");
-    } else if (pairs.empty()) {
-      outcome.failure = AlbumFailed(Kind::kNoPictures, "the files given");
+    NumberedPictures made = MakeAndNumber(
+        std::get<std::vector<FoundPicture>>(probed),
+        static_cast<std::int64_t>(numbers.lines.size()) + 1, std::get<ImageFolders>(folders), fs,
+        options, outcome.problems, "the index file was left as it was.", givenAs);
+    if (made.failure) {
+      outcome.failure = std::move(*made.failure);
+      return outcome;
     }
-    if (!outcome.failure.ok()) return outcome;
-    if (auto failure = RewriteIndex(
-            indexPath, index, PairsToAppend(index.text.bytes(), numbers.lastPairOpen, pairs), fs)) {
+    const std::string added = PairsToAppend(index.text.bytes(), numbers.lastPairOpen, made.pairs);
+    if (auto failure = RewriteIndex(indexPath, index, added, fs)) {
       outcome.failure = std::move(*failure);
       return outcome;
     }
-    outcome.picturesAdded = pairs.size();
-    outcome.thumbnailsWritten = pairs.size();
+    outcome.picturesAdded = made.pairs.size();
+    outcome.thumbnailsWritten = made.pairs.size();
     outcome.failure = FinishSite(indexPath, {}, fs, options, outcome);
   } catch (const std::bad_alloc&) {
     outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ENOMEM));

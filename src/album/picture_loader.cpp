@@ -6,6 +6,7 @@
 #include <mutex>
 
 #include "album/picture_maker.h"
+#include "platform/program_folder.h"
 
 namespace quillmere {
 namespace {
@@ -29,10 +30,9 @@ LoadedModule& Module() {
 
 // The module beside the program: the same path from its folder in the build tree and installed.
 std::string ModulePath() {
-  std::error_code error;
-  const std::filesystem::path program = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) return "";
-  return (program.parent_path() / QUILLMERE_PROGRAM_TO_MODULES / kPictureModuleName)
+  const std::string program = ProgramFolder();
+  if (program.empty()) return "";
+  return (std::filesystem::path(program) / QUILLMERE_PROGRAM_TO_MODULES / kPictureModuleName)
       .lexically_normal()
       .string();
 }

@@ -11,6 +11,7 @@
 #include "check/site_names.h"
 #include "index/index_file.h"
 #include "paths/paths.h"
+#include "platform/program_folder.h"
 #include "site/page_output.h"
 
 namespace quillmere {
@@ -41,12 +42,6 @@ CopyError CopyIntoFolder(const std::string& from, Folder& folder, std::string_vi
     if (std::error_code error = out.value()->Write(block, got.value())) return {error, false};
   }
   return {out.value()->PutInPlace(name, std::nullopt), false};
-}
-
-std::string ProgramFolder() {
-  std::error_code error;
-  stdfs::path program = stdfs::read_symlink("/proc/self/exe", error);
-  return error ? std::string() : program.parent_path().string();
 }
 
 bool IsKind(FileSystem& fs, const std::string& path, EntryInfo::Kind kind) {
@@ -143,7 +138,7 @@ std::vector<std::string> SupportImageSources() {
   }
   // Installed, the images lie in the data folder of the prefix the program was installed into.
   std::vector<std::string> sources;
-  std::string programFolder = ProgramFolder();
+  const std::string programFolder = ProgramFolder();
   if (!programFolder.empty()) {
     sources.push_back((stdfs::path(programFolder) / QUILLMERE_PROGRAM_TO_DATA / "support")
                           .lexically_normal()
