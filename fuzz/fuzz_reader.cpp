@@ -55,13 +55,13 @@ void CheckIndex(const IndexFile& index, std::string_view text) {
   }
 
   // The model gives the same values, the number aside when it is too long for the model.
-  const quillmere::testing::ReferenceIndex model =
-      quillmere::testing::ReferenceRead(ModelText(text, index, index.PicsPerRow));
+  const quillmere::testing::ReferenceIndex model = ModelIndex(text, index);
   FUZZ_CHECK(model.title == index.SiteTitle, "title");
   FUZZ_CHECK(model.thumbPrefix == index.ThumbPrefix, "thumbnail prefix");
   FUZZ_CHECK(model.imagePrefix == index.ImagePrefix, "picture prefix");
   FUZZ_CHECK(model.supportFolder == index.SupportFolder, "support folder");
   FUZZ_CHECK(model.picsPerRow == index.PicsPerRow, "thumbnails per row");
+  FUZZ_CHECK(model.utf8 == index.utf8, "character set");
   FUZZ_CHECK(model.pictures.size() == index.Pictures.size(), "picture count");
   for (std::size_t i = 0; i < model.pictures.size(); ++i) {
     FUZZ_CHECK(model.pictures[i].first == index.Pictures[i].shortText, "short description");

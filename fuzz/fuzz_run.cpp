@@ -97,8 +97,7 @@ std::map<std::string, std::string> ModelPages(std::string_view text) {
   auto parsed = quillmere::ParseIndexText(text);
   FUZZ_CHECK(std::holds_alternative<quillmere::IndexFile>(parsed), "the reader accepts it");
   const quillmere::IndexFile& index = std::get<quillmere::IndexFile>(parsed);
-  quillmere::testing::ReferenceIndex model =
-      quillmere::testing::ReferenceRead(ModelText(text, index, index.PicsPerRow));
+  const quillmere::testing::ReferenceIndex model = ModelIndex(text, index);
   const std::int32_t perRow = index.PicsPerRow;
   FUZZ_CHECK(model.picsPerRow == perRow, "thumbnails per row");
   std::map<std::string, std::string> pages{{"index.html", ReferenceIndexPage(model)}};

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// The index file text that the model is given in place of the fuzzer's input.
+// What the model reads from the fuzzer's input: the same bytes, but for a fifth value line too
+// long for the model's arithmetic.
 #pragma once
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "fuzz/fuzz_check.h"
 #include "index/index_file.h"
 #include "index/text_encoding.h"
+#include "support/reference_site.h"
 
 // The longest number text on the fifth value line that the model, which reads it through long
 // double, gives exactly.
@@ -33,4 +35,16 @@ inline std::string ModelText(std::string_view text, const quillmere::IndexHead& 
   replaced += std::to_string(perRow);
   replaced += text.substr(end);
   return replaced;
+}
+
+// The model's reading of `text`, whose head the reader read as `head`. The values come from
+// ModelText; what is decided over the whole file (the character set the pages declare) comes
+// from the bytes the program reads, since the line ModelText replaces may hold the only bytes
+// that decide it.
+inline quillmere::testing::ReferenceIndex ModelIndex(std::string_view text,
+                                                     const quillmere::IndexHead& head) {
+  quillmere::testing::ReferenceIndex model =
+      quillmere::testing::ReferenceRead(ModelText(text, head, head.PicsPerRow));
+  model.utf8 = quillmere::testing::ReferenceDeclaresUtf8(std::string(text));
+  return model;
 }

@@ -96,6 +96,11 @@ std::string Lines(const std::vector<std::string>& lines) {
 
 }  // namespace
 
+bool ReferenceDeclaresUtf8(const std::string& bytes) {
+  return IsUtf8(bytes) && std::any_of(bytes.begin(), bytes.end(),
+                                      [](char c) { return static_cast<unsigned char>(c) >= 128; });
+}
+
 ReferenceIndex ReferenceRead(const std::string& bytes) {
   const bool bom = bytes.rfind("\xEF\xBB\xBF", 0) == 0;
   std::vector<std::string> lines = SplitLines(bom ? bytes.substr(3) : bytes);
@@ -108,9 +113,7 @@ ReferenceIndex ReferenceRead(const std::string& bytes) {
     }
   }
   ReferenceIndex index;
-  index.utf8 = IsUtf8(bytes) && std::any_of(bytes.begin(), bytes.end(), [](char c) {
-                 return static_cast<unsigned char>(c) >= 128;
-               });
+  index.utf8 = ReferenceDeclaresUtf8(bytes);
   index.title = head[0];
   index.thumbPrefix = head[1];
   index.imagePrefix = head[2];

@@ -18,6 +18,10 @@ struct ReferenceIndex {
   std::vector<std::pair<std::string, std::string>> pictures;  // short, long
 };
 
+// Tells whether the index page declares UTF-8 for index file bytes: the whole file is UTF-8
+// with at least one byte beyond ASCII.
+bool ReferenceDeclaresUtf8(const std::string& bytes);
+
 // Reads index file bytes by the rules; the thumbnails-per-row number is not range-checked, nor
 // are the bytes checked for being text.
 ReferenceIndex ReferenceRead(const std::string& bytes);
