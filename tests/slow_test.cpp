@@ -67,7 +67,7 @@ class PageCounter final : public testing::ForwardingFileSystem {
       if (page_.start.size() < (64u << 10)) page_.start.append(data, size);
       return {};
     }
-    std::error_code PutInPlace(std::string_view name, std::optional<mode_t>) override {
+    std::error_code PutInPlace(std::string_view name, const Placement&) override {
       ++counter_.pages;
       if (counter_.sampled_.count(std::string(name)) != 0) {
         counter_.sampledPages[std::string(name)] = std::move(page_);

@@ -99,7 +99,9 @@ std::error_code WriteWhole(Folder& folder, std::string_view name, std::string_vi
   Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
   if (!file) return file.error();
   if (std::error_code error = file.value()->Write(bytes.data(), bytes.size())) return error;
-  return file.value()->PutInPlace(name, mode);
+  Placement placement;
+  placement.mode = mode;
+  return file.value()->PutInPlace(name, placement);
 }
 
 Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs) {

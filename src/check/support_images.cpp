@@ -41,7 +41,7 @@ CopyError CopyIntoFolder(const std::string& from, Folder& folder, std::string_vi
     if (got.value() == 0) break;
     if (std::error_code error = out.value()->Write(block, got.value())) return {error, false};
   }
-  return {out.value()->PutInPlace(name, std::nullopt), false};
+  return {out.value()->PutInPlace(name, Placement{}), false};
 }
 
 bool IsKind(FileSystem& fs, const std::string& path, EntryInfo::Kind kind) {

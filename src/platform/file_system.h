@@ -83,6 +83,31 @@ struct EntryInfo {
   std::uint64_t links = 0;
   // When the file's content last changed, in nanoseconds since 1970.
   std::int64_t modified = 0;
+  // Who owns it.
+  uid_t user = 0;
+  gid_t group = 0;
+};
+
+// The user and group that own a file.
+struct Owner {
+  uid_t user = 0;
+  gid_t group = 0;
+};
+
+// How a new file takes its name.
+struct Placement {
+  // The permission bits it gets (only 0777 of them count); none keeps those it was created with,
+  // 0666 less the umask.
+  std::optional<mode_t> mode;
+  // The owner and group it gets where the process may set them (root); none gives it those of
+  // its folder when the process runs as root, and leaves it the process's otherwise.
+  std::optional<Owner> owner;
+  // Whether it replaces what already has the name, in one step; otherwise an existing entry is
+  // left alone and the placing fails with EEXIST.
+  bool replace = true;
+  // Whether its data reaches the disk before its name appears, so that a power cut leaves the
+  // name with the whole file or no name at all.
+  bool durable = false;
 };
 
 // A file opened for reading.
@@ -114,11 +139,17 @@ class NewFile {
   virtual ~NewFile() = default;
   // Writes all of `size` bytes or reports why not.
   [[nodiscard]] virtual std::error_code Write(const char* data, std::size_t size) = 0;
-  // Gives the file the permission bits `mode` (only 0777 of it counts; when none, the bits it was
-  // created with, 0666 less the umask), then puts it in place under `name`, replacing whatever
-  // has that name in one step, and closes it. On failure nothing of it stays.
+  // Puts the file in place under `name` as `placement` says, and closes it. On failure nothing of
+  // it stays.
   [[nodiscard]] virtual std::error_code PutInPlace(std::string_view name,
-                                                   std::optional<mode_t> mode) = 0;
+                                                   const Placement& placement) = 0;
+};
+
+// A lock that one process at a time may hold; released when it is destroyed, or when its
+// process ends however it ends.
+class FolderLock {
+ public:
+  virtual ~FolderLock() = default;
 };
 
 // A folder opened once, so that every later step names the same folder whatever happens to the
@@ -135,6 +166,26 @@ class Folder {
   virtual Result<std::unique_ptr<NewFile>> CreateFile() = 0;
   // Removes the hidden files that runs killed while putting a file in place left behind.
   virtual void RemoveLeftovers() = 0;
+  // Opens the folder `name` inside it; refuses a symbolic link (ELOOP or ENOTDIR).
+  virtual Result<std::unique_ptr<Folder>> OpenFolder(std::string_view name) = 0;
+  // Makes the folder `name` inside it, which must not exist yet, and opens it. Made by root, it
+  // gets this folder's owner and group.
+  virtual Result<std::unique_ptr<Folder>> MakeFolder(std::string_view name) = 0;
+  // Gives the entry `from` the name `to` in one step; unless `replace`, an entry that has the
+  // name `to` is left alone and the renaming fails with EEXIST.
+  [[nodiscard]] virtual std::error_code Rename(std::string_view from, std::string_view to,
+                                               bool replace) = 0;
+  // Removes the entry `name`, a file or a symbolic link, never a folder.
+  [[nodiscard]] virtual std::error_code Remove(std::string_view name) = 0;
+  // Removes the empty folder `name`.
+  [[nodiscard]] virtual std::error_code RemoveFolder(std::string_view name) = 0;
+  // Makes the names the folder got or lost so far last through a power cut.
+  [[nodiscard]] virtual std::error_code Sync() = 0;
+  // Makes the data of every file of this folder's file system reach the disk, in one step.
+  [[nodiscard]] virtual std::error_code SyncFileSystem() = 0;
+  // Takes the lock of this folder, unless another process (or another opening of the folder)
+  // holds it: then fails at once with EWOULDBLOCK.
+  virtual Result<std::unique_ptr<FolderLock>> TryLock() = 0;
 };
 
 // Access to files and folders; tests put their own implementation in its place.
@@ -151,7 +202,8 @@ class FileSystem {
   virtual Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) = 0;
   // Creates the file `path`, which must not exist yet, with `mode` less the umask.
   virtual Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) = 0;
-  // Creates the folder `path` and any missing folders above it; an existing folder is fine.
+  // Creates the folder `path` and any missing folders above it; an existing folder is fine. Made
+  // by root, each gets the owner and group of the folder it is made in.
   [[nodiscard]] virtual std::error_code CreateFolders(const std::string& path) = 0;
   // Removes the file at `path`.
   [[nodiscard]] virtual std::error_code Remove(const std::string& path) = 0;
@@ -186,6 +238,12 @@ class PosixFileSystem final : public FileSystem {
 // Tells whether `name` is one that a new file of a folder has while it is put in place; such a
 // file is removed by RemoveLeftovers once the process that made it has ended.
 bool IsHiddenNewFileName(std::string_view name);
+
+// Tells whether `error` says that a lock is held by another.
+inline bool IsLockBusy(std::error_code error) {
+  return error == std::errc::operation_would_block ||
+         error == std::errc::resource_unavailable_try_again;
+}
 
 }  // namespace quillmere
 

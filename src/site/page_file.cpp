@@ -69,6 +69,8 @@ void PageFile::OpenOldPage() {
   // The new page keeps the old one's permissions, but never its set-user-ID, set-group-ID or
   // sticky bits.
   oldMode_ = old.value().mode & 0777;
+  // And its owner and group, where the process may give them (root).
+  oldOwner_ = Owner{old.value().user, old.value().group};
   oldSize_ = old.value().size;
   if (oldSize_ == newSize_) {
     mode_ = Mode::kComparing;
@@ -162,7 +164,8 @@ std::variant<PageOutcome, PageFailure> PageFile::Finish() {
   if (mode_ == Mode::kWriting) {
     if (rules_.stop != nullptr && rules_.stop->requested()) {
       Fail(PageFailure::Kind::kStopped);
-    } else if (std::error_code error = newFile_->PutInPlace(name_, oldMode_)) {
+    } else if (std::error_code error =
+                   newFile_->PutInPlace(name_, Placement{oldMode_, oldOwner_, true, false})) {
       Fail(PageFailure::Kind::kSystem, error);
     } else {
       newFile_.reset();

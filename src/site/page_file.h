@@ -130,6 +130,7 @@ class PageFile {
   Mode mode_ = Mode::kWriting;
   PageFailure failure_;
   std::optional<mode_t> oldMode_;
+  std::optional<Owner> oldOwner_;
   std::uint64_t oldSize_ = 0;
   std::unique_ptr<ReadableFile> oldPage_;
   std::unique_ptr<NewFile> newFile_;

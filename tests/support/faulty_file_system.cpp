@@ -62,9 +62,9 @@ class FaultyNewFile final : public NewFile {
   std::error_code Write(const char* data, std::size_t size) override {
     return WriteOrFail(*inner_, fs_, data, size);
   }
-  std::error_code PutInPlace(std::string_view name, std::optional<mode_t> mode) override {
+  std::error_code PutInPlace(std::string_view name, const Placement& placement) override {
     if (std::error_code error = fs_.Count(Step::kPutInPlace)) return error;
-    return inner_->PutInPlace(name, mode);
+    return inner_->PutInPlace(name, placement);
   }
 
  private:
@@ -93,8 +93,46 @@ class FaultyFolder final : public Folder {
     return std::make_unique<FaultyNewFile>(std::move(created.value()), fs_);
   }
   void RemoveLeftovers() override { inner_->RemoveLeftovers(); }
+  Result<std::unique_ptr<Folder>> OpenFolder(std::string_view name) override {
+    if (std::error_code error = fs_.Count(Step::kOpenFolder)) return error;
+    return WrappedFolder(inner_->OpenFolder(name));
+  }
+  Result<std::unique_ptr<Folder>> MakeFolder(std::string_view name) override {
+    if (std::error_code error = fs_.Count(Step::kMakeFolder)) return error;
+    return WrappedFolder(inner_->MakeFolder(name));
+  }
+  std::error_code Rename(std::string_view from, std::string_view to, bool replace) override {
+    if (std::error_code error = fs_.Count(Step::kRename)) return error;
+    return inner_->Rename(from, to, replace);
+  }
+  std::error_code Remove(std::string_view name) override {
+    if (std::error_code error = fs_.Count(Step::kRemove)) return error;
+    return inner_->Remove(name);
+  }
+  std::error_code RemoveFolder(std::string_view name) override {
+    if (std::error_code error = fs_.Count(Step::kRemove)) return error;
+    return inner_->RemoveFolder(name);
+  }
+  std::error_code Sync() override {
+    if (std::error_code error = fs_.Count(Step::kSync)) return error;
+    return inner_->Sync();
+  }
+  std::error_code SyncFileSystem() override {
+    if (std::error_code error = fs_.Count(Step::kSync)) return error;
+    return inner_->SyncFileSystem();
+  }
+  Result<std::unique_ptr<FolderLock>> TryLock() override {
+    if (std::error_code error = fs_.Count(Step::kLock)) return error;
+    return inner_->TryLock();
+  }
 
  private:
+  // The folder `opened`, wrapped so that its calls count too.
+  Result<std::unique_ptr<Folder>> WrappedFolder(Result<std::unique_ptr<Folder>> opened) {
+    if (!opened) return opened;
+    return std::unique_ptr<Folder>(std::make_unique<FaultyFolder>(std::move(opened.value()), fs_));
+  }
+
   std::unique_ptr<Folder> inner_;
   FaultyFileSystem& fs_;
 };
@@ -102,16 +140,21 @@ class FaultyFolder final : public Folder {
 }  // namespace
 
 const char* StepName(Step step) {
-  static const char* const names[] = {"Inspect",    "ListFolder", "OpenForReading", "Read",
-                                      "Describe",   "OpenFolder", "CreateFile",     "Write",
-                                      "PutInPlace", "CreateNew",  "Remove"};
+  static const char* const names[] = {
+      "Inspect",    "ListFolder", "OpenForReading", "Read",       "Describe",
+      "OpenFolder", "CreateFile", "Write",          "PutInPlace", "CreateNew",
+      "Remove",     "MakeFolder", "Rename",         "Sync",       "Lock"};
   static_assert(std::size(names) == static_cast<std::size_t>(Step::kCount));
   return names[static_cast<std::size_t>(step)];
 }
 
 std::error_code FaultyFileSystem::Count(Step step) {
+  if (ended_) return SystemError(EIO);
   int calls = ++calls_[static_cast<std::size_t>(step)];
-  return step == failStep_ && calls == failAt_ ? failError_ : std::error_code();
+  if (step != failStep_ || calls != failAt_) return {};
+  failedOnce_ = true;
+  ended_ = endAfterFailing_;
+  return failError_;
 }
 
 Result<EntryInfo> FaultyFileSystem::Inspect(const std::string& path, bool follow) {

@@ -24,6 +24,10 @@ enum class Step : std::size_t {
   kPutInPlace,
   kCreateNew,
   kRemove,
+  kMakeFolder,
+  kRename,
+  kSync,
+  kLock,
   kCount
 };
 
@@ -42,6 +46,14 @@ class FaultyFileSystem final : public FileSystem {
     failAt_ = nth;
     failError_ = error;
   }
+  // Makes the `nth` call of `step` fail, and every call after it, as if the process had ended
+  // there: what it left on the disk stays as it was.
+  void EndAt(Step step, int nth) {
+    FailAt(step, nth, SystemError(EIO));
+    endAfterFailing_ = true;
+  }
+  // Whether a call has failed so far.
+  bool failed() const { return ended_ || failedOnce_; }
   // How many calls of `step` were made so far.
   int Calls(Step step) const { return calls_[static_cast<std::size_t>(step)]; }
   // Counts a call of `step` and tells the error it must fail with, or none.
@@ -53,6 +65,7 @@ class FaultyFileSystem final : public FileSystem {
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
   Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override;
   std::error_code CreateFolders(const std::string& path) override {
+    if (std::error_code error = Count(Step::kMakeFolder)) return error;
     return inner_.CreateFolders(path);
   }
   std::error_code Remove(const std::string& path) override;
@@ -63,6 +76,9 @@ class FaultyFileSystem final : public FileSystem {
   Step failStep_ = Step::kCount;
   int failAt_ = 0;
   std::error_code failError_;
+  bool endAfterFailing_ = false;
+  bool ended_ = false;
+  bool failedOnce_ = false;
 };
 
 }  // namespace quillmere::testing

@@ -21,6 +21,22 @@ class ForwardingFolder : public Folder {
   }
   Result<std::unique_ptr<NewFile>> CreateFile() override { return inner_->CreateFile(); }
   void RemoveLeftovers() override { inner_->RemoveLeftovers(); }
+  Result<std::unique_ptr<Folder>> OpenFolder(std::string_view name) override {
+    return inner_->OpenFolder(name);
+  }
+  Result<std::unique_ptr<Folder>> MakeFolder(std::string_view name) override {
+    return inner_->MakeFolder(name);
+  }
+  std::error_code Rename(std::string_view from, std::string_view to, bool replace) override {
+    return inner_->Rename(from, to, replace);
+  }
+  std::error_code Remove(std::string_view name) override { return inner_->Remove(name); }
+  std::error_code RemoveFolder(std::string_view name) override {
+    return inner_->RemoveFolder(name);
+  }
+  std::error_code Sync() override { return inner_->Sync(); }
+  std::error_code SyncFileSystem() override { return inner_->SyncFileSystem(); }
+  Result<std::unique_ptr<FolderLock>> TryLock() override { return inner_->TryLock(); }
 
  protected:
   Folder& inner() { return *inner_; }
