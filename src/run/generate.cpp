@@ -2,12 +2,15 @@
 // SPDX-License-Identifier: MIT
 #include "run/generate.h"
 
+#include <chrono>
 #include <new>
+#include <thread>
 #include <variant>
 
 #include "index/index_file.h"
 #include "paths/paths.h"
 #include "platform/signals.h"
+#include "run/journal.h"
 #include "run/message_text.h"
 #include "site/page_output.h"
 
@@ -42,28 +45,55 @@ RunFailure PageFailed(const std::string& siteFolder, const PageError& error, int
   return Failure(Status::kPageNotWritten, page, error.failure.error);
 }
 
+// How long a run waits before it looks again whether another has let go of its folder.
+constexpr std::chrono::milliseconds kLockPoll{100};
+
+RunFailure Stopped(const std::string& page, const RunOptions& options) {
+  RunFailure stopped = Failure(Status::kStopped, page);
+  stopped.stopReason = options.stop != nullptr ? options.stop->reason() : 0;
+  return stopped;
+}
+
 // Writes the pages of `index` into the site folder, unless the index file is one of them.
-RunFailure WritePages(const std::string& chosenPath, const IndexFile& index, FileSystem& fs,
-                      const RunOptions& options, RunOutcome& outcome) {
-  Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(outcome.siteFolder);
-  if (!folder) {
-    return Failure(Status::kPageNotWritten, outcome.siteFolder + std::string(kIndexPageName),
-                   folder.error());
-  }
+RunFailure WritePages(const std::string& chosenPath, const IndexFile& index, Folder& folder,
+                      FileSystem& fs, const RunOptions& options, RunOutcome& outcome) {
   const std::string same =
-      PageThatIsTheIndexFile(chosenPath, index.source, index.PictureCount(), *folder.value(), fs);
+      PageThatIsTheIndexFile(chosenPath, index.source, index.PictureCount(), folder, fs);
   if (!same.empty()) {
     return Failure(Status::kIndexIsAPage, chosenPath, {}, outcome.siteFolder + same);
   }
-  folder.value()->RemoveLeftovers();
+  folder.RemoveLeftovers();
   const PageRules rules{options.replaceForeignPages, options.stop, options.progress};
-  SiteWriter writer(*folder.value(), rules);
+  SiteWriter writer(folder, rules);
   std::optional<PageError> failure = writer.WriteIndexPage(index);
   if (!failure) failure = writer.WritePicturePages(index);
   outcome.pages = writer.tally();
   if (!failure) return {};
   return PageFailed(outcome.siteFolder, *failure,
                     options.stop != nullptr ? options.stop->reason() : 0);
+}
+
+// Writes the site of the index file at `chosenPath`, as `read` read it, into its folder `folder`.
+RunOutcome WriteSite(const std::string& chosenPath, Folder& folder, FileSystem& fs,
+                     const RunOptions& options, std::variant<IndexFile, IndexError> read) {
+  RunOutcome outcome;
+  outcome.siteFolder = FolderName(chosenPath);
+  try {
+    if (const auto* error = std::get_if<IndexError>(&read)) {
+      static_cast<RunFailure&>(outcome) = IndexFailure(chosenPath, *error);
+    } else if (options.stop != nullptr && options.stop->requested()) {
+      static_cast<RunFailure&>(outcome) =
+          Stopped(outcome.siteFolder + std::string(kIndexPageName), options);
+    } else {
+      const IndexFile& index = std::get<IndexFile>(read);
+      outcome.pictureCount = index.PictureCount();
+      static_cast<RunFailure&>(outcome) =
+          WritePages(chosenPath, index, folder, fs, options, outcome);
+    }
+  } catch (const std::bad_alloc&) {
+    static_cast<RunFailure&>(outcome) = Failure(Status::kOutOfMemory, chosenPath);
+  }
+  return outcome;
 }
 
 }  // namespace
@@ -101,6 +131,23 @@ std::string Describe(const RunFailure& failure) {
     }
     case Status::kOutOfMemory:
       return "Not enough memory to generate the site of " + subject + ".";
+    case Status::kBusy:
+      return "Another run of Quillmere is changing " + subject + "; nothing was written.";
+    case Status::kNotLocked:
+      return "Could not lock " + subject + " for the run: " + ErrorText(failure.error) + ".";
+    case Status::kJournalUnreadable:
+      return "The folder " + subject + " holds " + std::string(kJournalName) +
+             ", which is not the journal of an interrupted run of Quillmere that can be read" +
+             (failure.error ? " (" + ErrorText(failure.error) + ")" : std::string()) +
+             "; nothing was written. Look at it, then remove it.";
+    case Status::kJournalIndexChanged:
+      return "Index file " + subject + " was edited after a run of " + failure.detail +
+             " was interrupted, so that run can be neither finished nor undone; nothing was "
+             "written. Check the files it lists in " +
+             std::string(kJournalName) + ", then remove that journal.";
+    case Status::kJournalStep:
+      return "An interrupted run of " + failure.detail + " could not be finished or undone at " +
+             subject + ": " + ErrorText(failure.error) + ".";
   }
   return "";
 }
@@ -157,26 +204,80 @@ std::string PageThatIsTheIndexFile(const std::string& chosenPath, const EntryInf
   return "";
 }
 
+std::variant<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& folder,
+                                                                     const std::string& path,
+                                                                     const RunOptions& options) {
+  bool told = false;
+  for (;;) {
+    Result<std::unique_ptr<FolderLock>> lock = folder.TryLock();
+    if (lock) return std::move(lock.value());
+    if (!IsLockBusy(lock.error())) return Failure(Status::kNotLocked, path, lock.error());
+    if (!options.wait) return Failure(Status::kBusy, path);
+    if (options.stop != nullptr && options.stop->requested()) {
+      return Stopped(path + std::string(kIndexPageName), options);
+    }
+    if (!told && options.waiting != nullptr) options.waiting->WaitingFor(path);
+    told = true;
+    std::this_thread::sleep_for(kLockPoll);
+  }
+}
+
+std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path) {
+  std::variant<Settled, JournalProblem> settled = SettleJournal(folder);
+  const auto* problem = std::get_if<JournalProblem>(&settled);
+  if (problem == nullptr) return std::nullopt;
+  switch (problem->kind) {
+    case JournalProblem::Kind::kUnreadable:
+      return Failure(Status::kJournalUnreadable, path, problem->error);
+    case JournalProblem::Kind::kIndexChanged:
+      return Failure(Status::kJournalIndexChanged, path + problem->path, {}, problem->command);
+    case JournalProblem::Kind::kStep:
+      break;
+  }
+  return Failure(Status::kJournalStep, path + problem->path, problem->error, problem->command);
+}
+
 RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs, const RunOptions& options) {
   RunOutcome outcome;
   outcome.siteFolder = FolderName(chosenPath);
   try {
-    std::variant<IndexFile, RunFailure> read = ReadChosenIndexFile(chosenPath, fs);
-    if (auto* failure = std::get_if<RunFailure>(&read)) {
-      static_cast<RunFailure&>(outcome) = std::move(*failure);
-    } else if (options.stop != nullptr && options.stop->requested()) {
-      static_cast<RunFailure&>(outcome) =
-          Failure(Status::kStopped, outcome.siteFolder + std::string(kIndexPageName));
-      outcome.stopReason = options.stop->reason();
-    } else {
-      const IndexFile& index = std::get<IndexFile>(read);
-      outcome.pictureCount = index.PictureCount();
-      static_cast<RunFailure&>(outcome) = WritePages(chosenPath, index, fs, options, outcome);
+    if (!Exist(chosenPath, fs)) {
+      static_cast<RunFailure&>(outcome) = Failure(Status::kNotFound, chosenPath);
+      return outcome;
     }
+    Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(outcome.siteFolder);
+    if (!folder) {
+      static_cast<RunFailure&>(outcome) =
+          Failure(Status::kPageNotWritten, outcome.siteFolder + std::string(kIndexPageName),
+                  folder.error());
+      return outcome;
+    }
+    auto lock = LockSiteFolder(*folder.value(), outcome.siteFolder, options);
+    if (auto* failure = std::get_if<RunFailure>(&lock)) {
+      static_cast<RunFailure&>(outcome) = std::move(*failure);
+      return outcome;
+    }
+    if (std::optional<RunFailure> failure =
+            SettleInterruptedChange(*folder.value(), outcome.siteFolder)) {
+      static_cast<RunFailure&>(outcome) = std::move(*failure);
+      return outcome;
+    }
+    return WriteSite(chosenPath, *folder.value(), fs, options, ReadIndexFile(chosenPath, fs));
   } catch (const std::bad_alloc&) {
     static_cast<RunFailure&>(outcome) = Failure(Status::kOutOfMemory, chosenPath);
   }
   return outcome;
+}
+
+RunOutcome GenerateSiteInLockedFolder(const std::string& chosenPath, Folder& folder, FileSystem& fs,
+                                      const RunOptions& options) {
+  if (!Exist(chosenPath, fs)) {
+    RunOutcome outcome;
+    outcome.siteFolder = FolderName(chosenPath);
+    static_cast<RunFailure&>(outcome) = Failure(Status::kNotFound, chosenPath);
+    return outcome;
+  }
+  return WriteSite(chosenPath, folder, fs, options, ReadIndexFile(chosenPath, fs));
 }
 
 }  // namespace quillmere

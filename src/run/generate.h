@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <variant>
@@ -15,14 +17,26 @@
 
 namespace quillmere {
 
+// Hears that a run waits for another run of the program to let go of a folder.
+class LockWaiting {
+ public:
+  virtual ~LockWaiting() = default;
+  // The run waits for the folder `folder` (ending with "/"), which another run is changing.
+  virtual void WaitingFor(const std::string& folder) = 0;
+};
+
 // What a run may do beyond the usual.
 struct RunOptions {
   // Replace pages in the site folder that do not look like pages this program writes.
   bool replaceForeignPages = false;
-  // A request to stop, looked at between pages and between buffers.
+  // A request to stop, looked at between pages and between buffers, and while waiting.
   const StopRequest* stop = nullptr;
   // Told after each page how many of the site's pages are done.
   PageProgress* progress = nullptr;
+  // Whether to wait for another run that is changing the same folder, or to fail at once.
+  bool wait = true;
+  // Told once when the run has to wait for another; none costs nothing.
+  LockWaiting* waiting = nullptr;
 };
 
 // How a run ended, and for a failure what it is about and why: data until it is shown.
@@ -46,7 +60,17 @@ struct RunFailure {
     // The run was asked to stop (`stopReason`) before the page `subject`.
     kStopped,
     // There was not memory enough for the index file `subject`.
-    kOutOfMemory
+    kOutOfMemory,
+    // Another run is changing the folder `subject`, and this one was not to wait.
+    kBusy,
+    // The folder `subject` could not be locked for the run, for `error`.
+    kNotLocked,
+    // The folder `subject` holds the journal of an interrupted change that cannot be read.
+    kJournalUnreadable,
+    // The index file `subject` was edited after the change `detail` (a command) was interrupted.
+    kJournalIndexChanged,
+    // The interrupted change `detail` could not be finished or undone at `subject`, for `error`.
+    kJournalStep,
   };
   Status status = Status::kDone;
   // The file or page the failure is about, as a path.
@@ -90,8 +114,25 @@ std::variant<IndexFile, RunFailure> ReadChosenIndexFile(const std::string& chose
 std::string PageThatIsTheIndexFile(const std::string& chosenPath, const EntryInfo& source,
                                    std::int64_t pictureCount, Folder& folder, FileSystem& fs);
 
-// Generates the site for the index file at `chosenPath` into that file's folder.
+// Takes the lock of the site folder `folder`, whose path is `path`, for a run that changes it:
+// at once, or once the run of the program that holds it has ended, or not at all when the
+// options say not to wait or ask the run to stop meanwhile.
+std::variant<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& folder,
+                                                                     const std::string& path,
+                                                                     const RunOptions& options);
+
+// Finishes or undoes the change to the album of `folder` (at `path`) that an interrupted run
+// left in its journal, if there is one; the caller holds the folder's lock.
+std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path);
+
+// Generates the site for the index file at `chosenPath` into that file's folder, holding the
+// folder's lock meanwhile.
 RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs,
                         const RunOptions& options = {});
+
+// Generates the site for the index file at `chosenPath` into `folder`, its folder, whose lock
+// the caller holds and whose journal it has settled.
+RunOutcome GenerateSiteInLockedFolder(const std::string& chosenPath, Folder& folder, FileSystem& fs,
+                                      const RunOptions& options = {});
 
 }  // namespace quillmere

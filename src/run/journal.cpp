@@ -1,0 +1,425 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "run/journal.h"
+
+#include <charconv>
+#include <cstdio>
+#include <memory>
+
+namespace quillmere {
+namespace {
+
+// The journal's first line, which names its format.
+constexpr std::string_view kFirstLine = "quillmere journal 1";
+
+// The most bytes a journal is read of; one lists a few lines per picture of a change.
+constexpr std::uint64_t kLargestJournal = std::uint64_t{256} << 20;
+
+constexpr std::uint64_t kHashStart = 0xcbf29ce484222325u;
+constexpr std::uint64_t kHashFactor = 0x100000001b3u;
+
+std::uint64_t Hashed(std::string_view bytes, std::uint64_t hash) {
+  for (unsigned char c : bytes) hash = (hash ^ c) * kHashFactor;
+  return hash;
+}
+
+std::string Hex(std::uint64_t value) {
+  char text[17];
+  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+  return text;
+}
+
+// `path` with "%", spaces and control bytes written as %XX, so that it is one word of a line.
+std::string Escaped(std::string_view path) {
+  std::string escaped;
+  for (unsigned char c : path) {
+    if (c <= ' ' || c == '%' || c == 0x7f) {
+      char code[4];
+      std::snprintf(code, sizeof code, "%%%02X", c);
+      escaped += code;
+    } else {
+      escaped += static_cast<char>(c);
+    }
+  }
+  return escaped;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+std::optional<std::string> Unescaped(std::string_view word) {
+  std::string path;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (word[i] != '%') {
+      path += word[i];
+      continue;
+    }
+    if (i + 2 >= word.size()) return std::nullopt;
+    const int high = HexDigit(word[i + 1]), low = HexDigit(word[i + 2]);
+    if (high < 0 || low < 0) return std::nullopt;
+    path += static_cast<char>(high * 16 + low);
+    i += 2;
+  }
+  return path;
+}
+
+// Tells whether `path` names something inside the folder: relative, without "." or ".." parts,
+// empty parts or NUL bytes.
+bool StaysInFolder(std::string_view path) {
+  if (path.empty() || path.front() == '/' || path.back() == '/') return false;
+  if (path.find('\0') != std::string_view::npos) return false;
+  while (!path.empty()) {
+    const std::size_t slash = path.find('/');
+    const std::string_view part = path.substr(0, slash);
+    if (part.empty() || part == "." || part == "..") return false;
+    path.remove_prefix(slash == std::string_view::npos ? path.size() : slash + 1);
+  }
+  return true;
+}
+
+// The part of `path` up to its last "/", which renames keep.
+std::string_view FolderPart(std::string_view path) {
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+std::string StateText(const IndexState& state) {
+  if (!state.present) return "none";
+  return std::to_string(state.size) + " " + Hex(state.hash);
+}
+
+// The words of one line, split at spaces.
+std::vector<std::string_view> Words(std::string_view line) {
+  std::vector<std::string_view> words;
+  while (!line.empty()) {
+    const std::size_t space = line.find(' ');
+    words.push_back(line.substr(0, space));
+    line.remove_prefix(space == std::string_view::npos ? line.size() : space + 1);
+  }
+  return words;
+}
+
+std::optional<IndexState> ParseState(const std::vector<std::string_view>& words) {
+  if (words.size() == 2 && words[1] == "none") return IndexState{};
+  if (words.size() != 3 || words[2].size() != 16) return std::nullopt;
+  IndexState state;
+  state.present = true;
+  const char* end = words[1].data() + words[1].size();
+  if (std::from_chars(words[1].data(), end, state.size).ptr != end) return std::nullopt;
+  end = words[2].data() + words[2].size();
+  if (std::from_chars(words[2].data(), end, state.hash, 16).ptr != end) return std::nullopt;
+  return state;
+}
+
+std::optional<JournalStep> ParseStep(const std::vector<std::string_view>& words) {
+  static constexpr std::pair<std::string_view, JournalStep::Kind> kKinds[] = {
+      {"folder", JournalStep::Kind::kMakeFolder},
+      {"file", JournalStep::Kind::kMakeFile},
+      {"rename", JournalStep::Kind::kRename},
+      {"discard", JournalStep::Kind::kDiscard},
+  };
+  for (const auto& [word, kind] : kKinds) {
+    if (words.front() != word) continue;
+    const std::size_t paths = kind == JournalStep::Kind::kRename ? 2 : 1;
+    if (words.size() != paths + 1) return std::nullopt;
+    JournalStep step;
+    step.kind = kind;
+    std::optional<std::string> path = Unescaped(words[1]);
+    if (!path || !StaysInFolder(*path)) return std::nullopt;
+    step.path = std::move(*path);
+    if (paths == 2) {
+      std::optional<std::string> to = Unescaped(words[2]);
+      if (!to || !StaysInFolder(*to) || FolderPart(*to) != FolderPart(step.path)) {
+        return std::nullopt;
+      }
+      step.to = std::move(*to);
+    }
+    return step;
+  }
+  return std::nullopt;
+}
+
+std::string StepLine(const JournalStep& step) {
+  switch (step.kind) {
+    case JournalStep::Kind::kMakeFolder:
+      return "folder " + Escaped(step.path);
+    case JournalStep::Kind::kMakeFile:
+      return "file " + Escaped(step.path);
+    case JournalStep::Kind::kRename:
+      return "rename " + Escaped(step.path) + " " + Escaped(step.to);
+    case JournalStep::Kind::kDiscard:
+      return "discard " + Escaped(step.path);
+  }
+  return "";
+}
+
+// Reads the whole of `file`, up to `most` bytes; EFBIG beyond.
+Result<std::string> ReadAll(ReadableFile& file, std::uint64_t most) {
+  std::string bytes;
+  char block[1 << 16];
+  for (;;) {
+    Result<std::size_t> got = file.Read(block, sizeof block);
+    if (!got) return got.error();
+    if (got.value() == 0) return bytes;
+    if (bytes.size() + got.value() > most) return SystemError(EFBIG);
+    bytes.append(block, got.value());
+  }
+}
+
+// What the index file `name` of `folder` holds now.
+Result<IndexState> CurrentState(Folder& folder, const std::string& name) {
+  Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(name);
+  if (!file) {
+    if (file.error() == std::errc::no_such_file_or_directory) return IndexState{};
+    return file.error();
+  }
+  IndexState state;
+  state.present = true;
+  state.hash = kHashStart;
+  char block[1 << 16];
+  for (;;) {
+    Result<std::size_t> got = file.value()->Read(block, sizeof block);
+    if (!got) return got.error();
+    if (got.value() == 0) return state;
+    state.size += got.value();
+    state.hash = Hashed({block, got.value()}, state.hash);
+  }
+}
+
+// The kind of the entry at `path` under `top`, and its folder opened; a missing folder on the way
+// makes the entry missing.
+struct Located {
+  std::unique_ptr<Folder> folder;
+  std::string leaf;
+  EntryInfo entry;
+};
+
+Result<Located> Locate(Folder& top, std::string_view path) {
+  Located located;
+  Result<std::unique_ptr<Folder>> folder = OpenFolderOf(top, path, located.leaf);
+  if (!folder) {
+    if (folder.error() == std::errc::no_such_file_or_directory) return located;
+    return folder.error();
+  }
+  located.folder = std::move(folder.value());
+  Result<EntryInfo> entry = located.folder->Inspect(located.leaf);
+  if (!entry) return entry.error();
+  located.entry = entry.value();
+  return located;
+}
+
+bool IsMissing(const Located& located) {
+  return located.entry.kind == EntryInfo::Kind::kMissing;
+}
+
+// Undoes one step that may or may not have been done.
+std::error_code Undo(Folder& top, const JournalStep& step) {
+  using Kind = JournalStep::Kind;
+  if (step.kind == Kind::kDiscard) return {};
+  const std::string_view named = step.kind == Kind::kRename ? step.to : step.path;
+  Result<Located> at = Locate(top, named);
+  if (!at) return at.error();
+  Located& located = at.value();
+  if (IsMissing(located)) return {};
+  switch (step.kind) {
+    case Kind::kMakeFolder: {
+      std::error_code error = located.folder->RemoveFolder(located.leaf);
+      // A folder that holds something of someone else's stays.
+      return error == std::errc::directory_not_empty ? std::error_code() : error;
+    }
+    case Kind::kMakeFile:
+      if (located.entry.kind != EntryInfo::Kind::kRegular) return {};
+      return located.folder->Remove(located.leaf);
+    case Kind::kRename: {
+      std::string leaf;
+      Result<std::unique_ptr<Folder>> from = OpenFolderOf(top, step.path, leaf);
+      if (!from) return from.error();
+      Result<EntryInfo> original = from.value()->Inspect(leaf);
+      if (!original) return original.error();
+      if (original.value().kind != EntryInfo::Kind::kMissing) return {};
+      // Renames stay within one folder.
+      return located.folder->Rename(located.leaf, leaf, /*replace=*/false);
+    }
+    case Kind::kDiscard:
+      break;
+  }
+  return {};
+}
+
+// Does one discard that may or may not have been done.
+std::error_code Discard(Folder& top, const JournalStep& step) {
+  if (step.kind != JournalStep::Kind::kDiscard) return {};
+  Result<Located> at = Locate(top, step.path);
+  if (!at) return at.error();
+  if (at.value().entry.kind != EntryInfo::Kind::kRegular) return {};
+  return at.value().folder->Remove(at.value().leaf);
+}
+
+// Flushes each folder that holds one of `steps`' paths, so that what settling did lasts.
+std::error_code SyncFoldersOf(Folder& top, const std::vector<JournalStep>& steps) {
+  for (const JournalStep& step : steps) {
+    for (std::string_view path : {std::string_view(step.path), std::string_view(step.to)}) {
+      if (path.empty()) continue;
+      std::string leaf;
+      Result<std::unique_ptr<Folder>> folder = OpenFolderOf(top, path, leaf);
+      if (!folder) continue;
+      if (std::error_code error = folder.value()->Sync()) return error;
+    }
+  }
+  return top.Sync();
+}
+
+JournalProblem Problem(JournalProblem::Kind kind, const Journal* journal, std::string path = {},
+                       std::error_code error = {}) {
+  JournalProblem problem;
+  problem.kind = kind;
+  if (journal != nullptr) problem.command = journal->command;
+  problem.path = std::move(path);
+  problem.error = error;
+  return problem;
+}
+
+}  // namespace
+
+IndexState StateOf(std::string_view bytes) {
+  return {true, bytes.size(), Hashed(bytes, kHashStart)};
+}
+
+std::string JournalText(const Journal& journal) {
+  std::string text(kFirstLine);
+  text += "\ncommand " + Escaped(journal.command);
+  text += "\nindex " + Escaped(journal.indexName);
+  text += "\nbefore " + StateText(journal.before);
+  text += "\nafter " + StateText(journal.after);
+  for (const JournalStep& step : journal.steps) text += "\n" + StepLine(step);
+  text += "\nend\n";
+  return text;
+}
+
+std::optional<Journal> ParseJournal(std::string_view text) {
+  std::vector<std::vector<std::string_view>> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    if (end == std::string_view::npos) return std::nullopt;  // cut short
+    lines.push_back(Words(text.substr(0, end)));
+    text.remove_prefix(end + 1);
+  }
+  if (lines.size() < 6 || lines.front() != Words(kFirstLine) || lines.back().size() != 1 ||
+      lines.back()[0] != "end") {
+    return std::nullopt;
+  }
+  Journal journal;
+  auto value = [&](std::size_t i, std::string_view key) -> std::optional<std::string> {
+    if (lines[i].size() != 2 || lines[i][0] != key) return std::nullopt;
+    return Unescaped(lines[i][1]);
+  };
+  std::optional<std::string> command = value(1, "command");
+  std::optional<std::string> index = value(2, "index");
+  if (!command || !index || !StaysInFolder(*index) || index->find('/') != std::string::npos) {
+    return std::nullopt;
+  }
+  journal.command = std::move(*command);
+  journal.indexName = std::move(*index);
+  if (lines[3].empty() || lines[3][0] != "before" || lines[4].empty() || lines[4][0] != "after") {
+    return std::nullopt;
+  }
+  std::optional<IndexState> before = ParseState(lines[3]);
+  std::optional<IndexState> after = ParseState(lines[4]);
+  if (!before || !after) return std::nullopt;
+  journal.before = *before;
+  journal.after = *after;
+  for (std::size_t i = 5; i + 1 < lines.size(); ++i) {
+    if (lines[i].empty()) return std::nullopt;
+    std::optional<JournalStep> step = ParseStep(lines[i]);
+    if (!step) return std::nullopt;
+    journal.steps.push_back(std::move(*step));
+  }
+  return journal;
+}
+
+std::error_code WriteJournal(Folder& folder, const Journal& journal) {
+  Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
+  if (!file) return file.error();
+  const std::string text = JournalText(journal);
+  if (std::error_code error = file.value()->Write(text.data(), text.size())) return error;
+  Placement placement;
+  placement.mode = 0600;
+  placement.replace = false;
+  placement.durable = true;
+  if (std::error_code error = file.value()->PutInPlace(kJournalName, placement)) return error;
+  return folder.Sync();
+}
+
+std::error_code RemoveJournal(Folder& folder) {
+  if (std::error_code error = folder.Remove(kJournalName)) return error;
+  return folder.Sync();
+}
+
+Result<bool> HasJournal(Folder& folder) {
+  Result<EntryInfo> entry = folder.Inspect(kJournalName);
+  if (!entry) return entry.error();
+  return entry.value().kind != EntryInfo::Kind::kMissing;
+}
+
+Result<std::unique_ptr<Folder>> OpenFolderOf(Folder& top, std::string_view path,
+                                             std::string& leaf) {
+  Result<std::unique_ptr<Folder>> folder = top.OpenFolder(".");
+  while (folder) {
+    const std::size_t slash = path.find('/');
+    if (slash == std::string_view::npos) {
+      leaf = std::string(path);
+      return folder;
+    }
+    folder = folder.value()->OpenFolder(path.substr(0, slash));
+    path.remove_prefix(slash + 1);
+  }
+  return folder;
+}
+
+std::variant<Settled, JournalProblem> SettleJournal(Folder& folder) {
+  Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(kJournalName);
+  if (!file) {
+    if (file.error() == std::errc::no_such_file_or_directory) return Settled::kNoJournal;
+    return Problem(JournalProblem::Kind::kUnreadable, nullptr, {}, file.error());
+  }
+  Result<std::string> text = ReadAll(*file.value(), kLargestJournal);
+  file.value().reset();
+  if (!text) return Problem(JournalProblem::Kind::kUnreadable, nullptr, {}, text.error());
+  // A journal takes its name only once it is whole, so one that is no journal was not written
+  // by this program, or was damaged since.
+  std::optional<Journal> journal = ParseJournal(text.value());
+  if (!journal) return Problem(JournalProblem::Kind::kUnreadable, nullptr);
+  Result<IndexState> now = CurrentState(folder, journal->indexName);
+  if (!now) return Problem(JournalProblem::Kind::kStep, &*journal, journal->indexName, now.error());
+  Settled settled;
+  if (now.value() == journal->after) {
+    for (const JournalStep& step : journal->steps) {
+      if (std::error_code error = Discard(folder, step)) {
+        return Problem(JournalProblem::Kind::kStep, &*journal, step.path, error);
+      }
+    }
+    settled = Settled::kFinished;
+  } else if (now.value() == journal->before) {
+    for (auto step = journal->steps.rbegin(); step != journal->steps.rend(); ++step) {
+      if (std::error_code error = Undo(folder, *step)) {
+        return Problem(JournalProblem::Kind::kStep, &*journal, step->path, error);
+      }
+    }
+    settled = Settled::kUndone;
+  } else {
+    return Problem(JournalProblem::Kind::kIndexChanged, &*journal, journal->indexName);
+  }
+  if (std::error_code error = SyncFoldersOf(folder, journal->steps)) {
+    return Problem(JournalProblem::Kind::kStep, &*journal, ".", error);
+  }
+  if (std::error_code error = RemoveJournal(folder)) {
+    return Problem(JournalProblem::Kind::kStep, &*journal, std::string(kJournalName), error);
+  }
+  return settled;
+}
+
+}  // namespace quillmere

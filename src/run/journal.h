@@ -1,0 +1,121 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// The journal of a change to an album: what a command is about to make, rename and discard,
+// written down and flushed before its first step and removed after its last, so that a change
+// cut short by a kill or a power cut is finished or undone by the next run.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <variant>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// The journal's name in the folder of the index file whose album it changes.
+inline constexpr std::string_view kJournalName = ".quillmere-journal";
+
+// What the index file holds, told by its size and a hash of its bytes; `present` is false for
+// an index file that does not exist.
+struct IndexState {
+  bool present = false;
+  std::uint64_t size = 0;
+  std::uint64_t hash = 0;
+
+  bool operator==(const IndexState&) const = default;
+};
+
+// The state of an index file that holds `bytes`.
+IndexState StateOf(std::string_view bytes);
+
+// One step of a change. Paths are relative to the index file's folder and stay inside it.
+struct JournalStep {
+  enum class Kind {
+    // The folder `path` was made: undone by removing it when it is empty.
+    kMakeFolder,
+    // The file `path` was made where nothing was: undone by removing it.
+    kMakeFile,
+    // The entry `path` took the name `to`: undone by giving it its name back.
+    kRename,
+    // The file `path` goes once the index file is new: done by removing it.
+    kDiscard,
+  };
+  Kind kind = Kind::kMakeFile;
+  std::string path;
+  std::string to;
+
+  bool operator==(const JournalStep&) const = default;
+};
+
+// A change to an album. The index file's change is the moment the change takes effect: before
+// it, the steps that make and rename are undone; after it, the discards are done.
+struct Journal {
+  // The command that makes the change, as the messages name it ("--add-pictures").
+  std::string command;
+  // The index file's name in its folder, and what it holds before and after the change.
+  std::string indexName;
+  IndexState before;
+  IndexState after;
+  std::vector<JournalStep> steps;
+
+  bool operator==(const Journal&) const = default;
+};
+
+// The journal as the text of its file.
+std::string JournalText(const Journal& journal);
+
+// The journal that `text` holds; none when it is no journal or names a path outside the folder.
+std::optional<Journal> ParseJournal(std::string_view text);
+
+// Writes `journal` into `folder` as its journal file, its data and its name flushed; fails with
+// EEXIST when the folder already has one.
+std::error_code WriteJournal(Folder& folder, const Journal& journal);
+
+// Removes the journal file of `folder`, and flushes the folder.
+std::error_code RemoveJournal(Folder& folder);
+
+// Why a journal left by a change cut short could not be settled.
+struct JournalProblem {
+  enum class Kind {
+    // The journal file cannot be read, or is no journal.
+    kUnreadable,
+    // The index file holds neither what it held before the change nor what it holds after it:
+    // it was edited since.
+    kIndexChanged,
+    // A step could not be done or undone, for `error`; `path` names it.
+    kStep,
+  };
+  Kind kind = Kind::kUnreadable;
+  // The command of the journal, when it could be read.
+  std::string command;
+  std::string path;
+  std::error_code error;
+};
+
+// How a journal was settled.
+enum class Settled {
+  // There was none.
+  kNoJournal,
+  // The change had not taken effect, and was undone.
+  kUndone,
+  // The change had taken effect, and its last steps were done.
+  kFinished,
+};
+
+// Finishes or undoes the change recorded by the journal of `folder`, if it has one, and then
+// removes the journal; the caller holds the folder's lock.
+std::variant<Settled, JournalProblem> SettleJournal(Folder& folder);
+
+// Tells whether `folder` has a journal, without acting on it.
+Result<bool> HasJournal(Folder& folder);
+
+// Opens the folder that holds `path` (relative to `top`, inside it), one folder at a time and
+// never through a symbolic link; `leaf` gets the last part of `path`.
+Result<std::unique_ptr<Folder>> OpenFolderOf(Folder& top, std::string_view path, std::string& leaf);
+
+}  // namespace quillmere
