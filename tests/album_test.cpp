@@ -167,7 +167,8 @@ TEST_F(AlbumTest, ANewAlbumIsRefusedWhereAnIndexFileOrPagesAreAndWritesNothing) 
     CliResult result = Run({"--new-album", photos, album});
     EXPECT_EQ(result.code, 1);
     EXPECT_EQ(result.err, "The folder " + album + " already holds " + existing +
-                              ", so it is no place for a new album; nothing was written.\n");
+                              ", which a new album would write; nothing was written. Choose an "
+                              "empty or a new folder.\n");
     EXPECT_EQ(ListNames(album), existing);
     EXPECT_EQ(ReadFile(album + "/" + existing), "mine\n");
   }

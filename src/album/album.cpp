@@ -3,16 +3,18 @@
 #include "album/album.h"
 
 #include <algorithm>
+#include <charconv>
 #include <filesystem>
 #include <mutex>
 #include <new>
 #include <variant>
 
 #include "album/album_files.h"
+#include "album/album_index.h"
+#include "album/album_steps.h"
 #include "album/album_text.h"
 #include "album/parallel.h"
 #include "check/site_names.h"
-#include "index/picture_section.h"
 #include "paths/paths.h"
 #include "platform/signals.h"
 #include "site/page_output.h"
@@ -25,6 +27,19 @@ using Kind = AlbumFailure::Kind;
 // How many made pictures may wait, per thread, for an earlier one to be written.
 constexpr std::size_t kWaitingPerThread = 4;
 
+// How many thumbnails wait for one flush of their data before they take their names.
+constexpr std::size_t kThumbnailsPerFlush = 64;
+
+// The number n of the file name `prefix` n ".jpg", or 0 when `name` is no such name.
+std::int64_t PictureNumberOf(std::string_view name, std::string_view prefix) {
+  if (!name.starts_with(prefix) || !name.ends_with(kPictureFileExtension)) return 0;
+  name.remove_prefix(prefix.size());
+  name.remove_suffix(kPictureFileExtension.size());
+  std::int64_t n = 0;
+  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), n);
+  return error == std::errc() && end == name.data() + name.size() ? n : 0;
+}
+
 AlbumFailure RunFailed(Kind kind, RunFailure run) {
   AlbumFailure failure;
   failure.kind = kind;
@@ -34,12 +49,6 @@ AlbumFailure RunFailed(Kind kind, RunFailure run) {
 
 bool StopRequested(const AlbumOptions& options) {
   return options.run.stop != nullptr && options.run.stop->requested();
-}
-
-AlbumFailure Stopped(const AlbumOptions& options, std::string leftAsItWas) {
-  AlbumFailure failure = AlbumFailed(Kind::kStopped, {}, std::move(leftAsItWas));
-  failure.run.stopReason = options.run.stop != nullptr ? options.run.stop->reason() : 0;
-  return failure;
 }
 
 unsigned ThreadsFor(const AlbumOptions& options) {
@@ -71,10 +80,37 @@ class PictureWork {
     return fs_.OpenForReading(path);
   }
 
-  // Writes `bytes` whole as `name` in `folder`.
-  std::error_code Write(Folder& folder, std::string_view name, std::string_view bytes) {
+  // Writes `bytes` to a new file that `change` puts in place as `name` of `image`'s folder.
+  std::error_code WriteNew(AlbumChange& change, ImageFolder& image, std::string name,
+                           std::string_view bytes) {
     const std::lock_guard<std::mutex> hold(fileLock_);
-    return WriteWhole(folder, name, bytes);
+    Result<std::unique_ptr<NewFile>> file = image.folder->CreateFile();
+    if (!file) return file.error();
+    if (std::error_code error = file.value()->Write(bytes.data(), bytes.size())) return error;
+    return change.AddFile(std::move(file.value()), *image.folder, image.relative, std::move(name));
+  }
+
+  // Writes `bytes` to a new file that `batch` puts in place as `name` of `folder`, replacing
+  // what is there in one step with its owner and permission bits kept.
+  std::error_code Replace(FileBatch& batch, Folder& folder, const std::string& name,
+                          std::string_view bytes) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    Placement placement;
+    if (Result<EntryInfo> old = folder.Inspect(name);
+        old && old.value().kind == EntryInfo::Kind::kRegular) {
+      placement.mode = old.value().mode & 0777;
+      placement.owner = Owner{old.value().user, old.value().group};
+    }
+    Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
+    if (!file) return file.error();
+    if (std::error_code error = file.value()->Write(bytes.data(), bytes.size())) return error;
+    return batch.Add(std::move(file.value()), folder, name, placement);
+  }
+
+  // Puts what `batch` holds in place and flushes its folders.
+  std::error_code Finish(FileBatch& batch) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    return batch.Finish();
   }
 
   // Counts a picture as done and tells the progress.
@@ -101,10 +137,85 @@ class PictureWork {
   std::uint64_t done_ = 0;
 };
 
-// Reads what each of `found` tells about itself; those that are no pictures become problems.
-// Returns the pictures in their order, or why nothing can be made of them: the image library
-// cannot be loaded, the work was asked to stop, or there is no picture among what was
-// `givenAs`.
+// The pair of lines a picture gets: its caption from its name, its description as recorded,
+// else the date it was taken, else its caption.
+PicturePair PairOf(const FoundPicture& picture) {
+  PicturePair pair;
+  pair.caption = CaptionFromFileName(picture.name);
+  pair.description = MarkupText(picture.facts.description);
+  if (pair.description.empty()) pair.description = DateTakenText(picture.facts.dateTaken);
+  if (pair.description.empty()) pair.description = pair.caption;
+  return pair;
+}
+
+// Decides which pictures of the index need a thumbnail, listing those that are missing.
+std::vector<std::size_t> ThumbnailsToMake(const std::string& siteFolder, const ChosenIndex& index,
+                                          const PictureLineNumbers& numbers,
+                                          ImageFolder& thumbnails, FileSystem& fs,
+                                          AlbumOutcome& outcome) {
+  std::vector<std::size_t> toMake;
+  for (std::size_t i = 0; i < numbers.lines.size(); ++i) {
+    const auto n = static_cast<std::int64_t>(i + 1);
+    const std::string picture = PathOnDisk(siteFolder, PictureFileName(index.head.ImagePrefix, n));
+    Result<EntryInfo> source = fs.Inspect(picture, /*follow=*/true);
+    if (!source || source.value().kind != EntryInfo::Kind::kRegular) {
+      outcome.problems.push_back({PictureProblem::Kind::kMissing, picture, numbers.lines[i],
+                                  source ? std::string() : ErrorText(source.error())});
+      continue;
+    }
+    // Without its folder, no thumbnail is there yet.
+    Result<EntryInfo> thumbnail = thumbnails.folder
+                                      ? thumbnails.folder->Inspect(thumbnails.FileName(n))
+                                      : Result<EntryInfo>(EntryInfo{});
+    if (thumbnail && thumbnail.value().kind == EntryInfo::Kind::kRegular &&
+        thumbnail.value().modified >= source.value().modified) {
+      ++outcome.thumbnailsUpToDate;
+      continue;
+    }
+    toMake.push_back(i);
+  }
+  return toMake;
+}
+
+// Up to kNamesShown of `names`, then how many more there are: "a, b and 3 more".
+std::string NamesText(const std::vector<std::string>& names) {
+  constexpr std::size_t kNamesShown = 4;
+  std::string text;
+  const std::size_t shown = std::min(names.size(), kNamesShown);
+  for (std::size_t i = 0; i < shown; ++i) {
+    if (i > 0) text += i + 1 == shown && shown == names.size() ? " and " : ", ";
+    text += names[i];
+  }
+  if (names.size() > shown) text += " and " + std::to_string(names.size() - shown) + " more";
+  return text;
+}
+
+std::string NamesTakenText(const AlbumFailure& failure) {
+  const std::string names = NamesText(failure.names);
+  const bool one = failure.names.size() == 1;
+  const std::string verb = one ? " already exists" : " already exist";
+  const std::string it = one ? "it" : "them";
+  const std::string number = one ? "its number" : "their numbers";
+  if (failure.line == 0) {
+    return names + verb + ", though no line of " + failure.subject + " names " + it +
+           ", and the pictures to add would take " + number + "; nothing was written. Move " + it +
+           " out of the album first.";
+  }
+  return names + verb + ", and the pictures to add would take " + number + ": the pair that line " +
+         std::to_string(failure.line) + " of " + failure.subject +
+         " drops has moved every picture after it onto the files of the one before, which no "
+         "added picture must write over. Put lines and files in step first: remove the dropped "
+         "pair and renumber the files after it. Nothing was written.";
+}
+
+}  // namespace
+
+AlbumFailure Stopped(const AlbumOptions& options, std::string leftAsItWas) {
+  AlbumFailure failure = AlbumFailed(Kind::kStopped, {}, std::move(leftAsItWas));
+  failure.run.stopReason = options.run.stop != nullptr ? options.run.stop->reason() : 0;
+  return failure;
+}
+
 std::variant<std::vector<FoundPicture>, AlbumFailure> ProbePictures(
     std::vector<FoundPicture> found, const std::string& givenAs, FileSystem& fs,
     const AlbumOptions& options, std::vector<PictureProblem>& problems) {
@@ -138,53 +249,49 @@ std::variant<std::vector<FoundPicture>, AlbumFailure> ProbePictures(
   return pictures;
 }
 
-// The pair of lines a picture gets: its caption from its name, its description as recorded,
-// else the date it was taken, else its caption.
-PicturePair PairOf(const FoundPicture& picture) {
-  PicturePair pair;
-  pair.caption = CaptionFromFileName(picture.name);
-  pair.description = MarkupText(picture.facts.description);
-  if (pair.description.empty()) pair.description = DateTakenText(picture.facts.dateTaken);
-  if (pair.description.empty()) pair.description = pair.caption;
-  return pair;
-}
-
-// Where a made picture and its thumbnail go.
-struct ImageFolders {
-  ImageFolder pictures;
-  ImageFolder thumbnails;
-};
-
-std::variant<ImageFolders, AlbumFailure> OpenImageFolders(const std::string& siteFolder,
-                                                          std::string_view thumbPrefix,
+std::variant<ImageFolders, AlbumFailure> FindImageFolders(AlbumFolder& album,
                                                           std::string_view picturePrefix,
-                                                          const std::string& indexPath,
-                                                          FileSystem& fs) {
-  auto pictures = OpenImageFolder(siteFolder, picturePrefix, indexPath, fs);
+                                                          std::string_view thumbPrefix,
+                                                          const std::string& indexPath) {
+  auto pictures = FindImageFolder(album, picturePrefix, indexPath);
   if (auto* failure = std::get_if<AlbumFailure>(&pictures)) return std::move(*failure);
-  auto thumbnails = OpenImageFolder(siteFolder, thumbPrefix, indexPath, fs);
+  auto thumbnails = FindImageFolder(album, thumbPrefix, indexPath);
   if (auto* failure = std::get_if<AlbumFailure>(&thumbnails)) return std::move(*failure);
   return ImageFolders{std::move(std::get<ImageFolder>(pictures)),
                       std::move(std::get<ImageFolder>(thumbnails))};
 }
 
-// What MakeAndNumber made: the pairs of the pictures written, and why the work cannot go on.
-struct NumberedPictures {
-  std::vector<PicturePair> pairs;
-  std::optional<AlbumFailure> failure;
-};
+void PlanImages(const ImageFolders& folders, std::int64_t first, std::int64_t last,
+                std::vector<JournalStep>& plan) {
+  PlanFolders(folders.pictures, plan);
+  PlanFolders(folders.thumbnails, plan);
+  for (std::int64_t n = first; n <= last; ++n) {
+    plan.push_back({JournalStep::Kind::kMakeFile, folders.pictures.RelativeName(n), {}});
+    plan.push_back({JournalStep::Kind::kMakeFile, folders.thumbnails.RelativeName(n), {}});
+  }
+}
 
-// Makes the pictures and thumbnails of `pictures` and writes them, numbered from `firstNumber`
-// on in their order; a picture that cannot be made is left out of the numbering and becomes a
-// problem. A stop says what was `leftWhenStopped`; none made says nothing of what was `givenAs`
-// was a picture.
+Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int64_t first,
+                                                 std::int64_t last) {
+  Result<std::vector<std::string>> taken = TakenNames(folders.pictures, first, last);
+  if (!taken) return taken;
+  Result<std::vector<std::string>> thumbnails = TakenNames(folders.thumbnails, first, last);
+  if (!thumbnails) return thumbnails;
+  for (std::string& name : thumbnails.value()) taken.value().push_back(std::move(name));
+  return taken;
+}
+
 NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::int64_t firstNumber,
-                               ImageFolders& folders, FileSystem& fs, const AlbumOptions& options,
-                               std::vector<PictureProblem>& problems,
-                               const std::string& leftWhenStopped, const std::string& givenAs) {
+                               ImageFolders& folders, AlbumChange& change, FileSystem& fs,
+                               const AlbumOptions& options, std::vector<PictureProblem>& problems,
+                               const std::string& givenAs) {
   PictureWork work(fs, options, pictures.size());
   NumberedPictures numbered{{}, work.Start()};
   if (numbered.failure) return numbered;
+  for (ImageFolder* image : {&folders.pictures, &folders.thumbnails}) {
+    numbered.failure = MakeImageFolder(*image, &change);
+    if (numbered.failure) return numbered;
+  }
   std::vector<PicturePair>& pairs = numbered.pairs;
   std::optional<AlbumFailure>& writeFailure = numbered.failure;
   auto write = [&](std::size_t i, MadeImages& made) {
@@ -197,17 +304,14 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
     }
     const std::int64_t n = firstNumber + static_cast<std::int64_t>(pairs.size());
     // The picture first, so that its thumbnail is never older than it.
-    const std::string pictureName = folders.pictures.FileName(n);
-    const std::string thumbnailName = folders.thumbnails.FileName(n);
-    if (std::error_code error = work.Write(*folders.pictures.folder, pictureName, made.picture)) {
-      writeFailure = AlbumFailed(Kind::kNotWritten, folders.pictures.path + pictureName, {}, error);
-    } else if (std::error_code thumbError =
-                   work.Write(*folders.thumbnails.folder, thumbnailName, made.thumbnail)) {
-      writeFailure =
-          AlbumFailed(Kind::kNotWritten, folders.thumbnails.path + thumbnailName, {}, thumbError);
-    } else {
-      pairs.push_back(PairOf(picture));
+    for (auto [image, bytes] : {std::pair{&folders.pictures, &made.picture},
+                                std::pair{&folders.thumbnails, &made.thumbnail}}) {
+      if (std::error_code error = work.WriteNew(change, *image, image->FileName(n), *bytes)) {
+        writeFailure = AlbumFailed(Kind::kNotWritten, image->path + image->FileName(n), {}, error);
+        return;
+      }
     }
+    pairs.push_back(PairOf(picture));
   };
   const unsigned threads = ThreadsFor(options);
   InOrder<MadeImages> inOrder(kWaitingPerThread * threads, write);
@@ -235,159 +339,21 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
   });
   if (writeFailure) return numbered;
   if (StopRequested(options)) {
-    writeFailure = Stopped(options, leftWhenStopped);
+    writeFailure = Stopped(options, "nothing was written.");
   } else if (pairs.empty()) {
     writeFailure = AlbumFailed(Kind::kNoPictures, givenAs);
+  } else if (std::error_code error = change.FinishFiles()) {
+    writeFailure = AlbumFailed(Kind::kNotWritten, folders.pictures.path, {}, error);
   }
   return numbered;
 }
 
-// Refuses an album folder that holds an index file or pages; fine when it does not exist.
-std::optional<AlbumFailure> CheckAlbumFolder(const std::string& albumFolder, FileSystem& fs) {
-  Result<EntryInfo> entry = fs.Inspect(albumFolder, /*follow=*/true);
-  if (!entry) return AlbumFailed(Kind::kFolderNotMade, albumFolder, {}, entry.error());
-  if (entry.value().kind == EntryInfo::Kind::kMissing) return std::nullopt;
-  if (entry.value().kind != EntryInfo::Kind::kFolder)
-    return AlbumFailed(Kind::kNotAFolder, albumFolder);
-  Result<std::vector<std::string>> names = fs.ListFolder(albumFolder);
-  if (!names) return AlbumFailed(Kind::kFolderNotMade, albumFolder, {}, names.error());
-  std::sort(names.value().begin(), names.value().end(), NameOrderLess);
-  for (const std::string& name : names.value()) {
-    if (name == kAlbumIndexName || name == kIndexPageName || PicturePageNumber(name) != 0) {
-      return AlbumFailed(Kind::kAlbumInUse, albumFolder, name);
-    }
-  }
-  return std::nullopt;
-}
-
-// The name a folder goes by, also when given as "." or with a trailing "/".
-std::string FolderTitle(const std::string& folder) {
-  std::error_code error;
-  std::filesystem::path path = std::filesystem::absolute(folder, error).lexically_normal();
-  if (error) path = std::filesystem::path(folder).lexically_normal();
-  std::string name = path.filename().string();
-  if (name.empty()) name = path.parent_path().filename().string();
-  return TitleFromFolderName(name);
-}
-
-// Copies the support images and writes the site of the index file at `indexPath`.
-AlbumFailure FinishSite(const std::string& indexPath, const std::string& supportFolder,
-                        FileSystem& fs, const AlbumOptions& options, AlbumOutcome& outcome) {
-  if (!supportFolder.empty()) {
-    SupportCopy copy = CopySupportImages(FolderName(indexPath), supportFolder, fs);
-    if (copy.failure) {
-      AlbumFailure failure = AlbumFailed(Kind::kSupport, {});
-      failure.support = std::move(*copy.failure);
-      return failure;
-    }
-  }
-  outcome.site = GenerateSite(indexPath, fs, options.run);
+AlbumFailure FinishSite(const std::string& indexPath, AlbumFolder& album, FileSystem& fs,
+                        const AlbumOptions& options, AlbumOutcome& outcome) {
+  outcome.site = GenerateSiteInLockedFolder(indexPath, *album.folder, fs, options.run);
   if (!outcome.site.ok()) return RunFailed(Kind::kSite, outcome.site);
   return {};
 }
-
-// The index file's text and head, or why they cannot be used.
-struct ChosenIndex {
-  IndexText text;
-  IndexHead head;
-};
-
-std::variant<ChosenIndex, AlbumFailure> LoadIndex(const std::string& indexPath, FileSystem& fs) {
-  std::variant<IndexText, RunFailure> loaded = LoadChosenIndexFile(indexPath, fs);
-  if (auto* failure = std::get_if<RunFailure>(&loaded)) {
-    return RunFailed(Kind::kIndex, std::move(*failure));
-  }
-  ChosenIndex chosen{std::get<IndexText>(std::move(loaded)), {}};
-  std::variant<IndexHead, IndexError> head = ParseIndexHead(chosen.text.bytes());
-  if (auto* error = std::get_if<IndexError>(&head)) {
-    return RunFailed(Kind::kIndex, IndexFailure(indexPath, *error));
-  }
-  chosen.head = std::get<IndexHead>(head);
-  return chosen;
-}
-
-// The numbers of the lines that name the pictures, in order, and whether the last pair lacks
-// its second line.
-struct PictureLineNumbers {
-  std::vector<std::uint64_t> lines;
-  bool lastPairOpen = false;
-};
-
-PictureLineNumbers PictureLinesOf(const ChosenIndex& index) {
-  PictureLineNumbers numbers;
-  PairReader pairs(PictureLines(index.text.bytes(), index.head));
-  for (LinePair pair; pairs.Next(pair);) {
-    if (!pair.dropped()) numbers.lines.push_back(pair.firstLineNumber);
-    numbers.lastPairOpen = pair.secondLineNumber == 0;
-  }
-  return numbers;
-}
-
-// The pictures given to --add-pictures: files as they are, folders by their pictures.
-std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources, FileSystem& fs,
-                                        std::vector<PictureProblem>& problems) {
-  std::vector<FoundPicture> found;
-  for (const std::string& source : sources) {
-    Result<EntryInfo> entry = fs.Inspect(source, /*follow=*/true);
-    if (entry && entry.value().kind == EntryInfo::Kind::kFolder) {
-      Result<std::vector<FoundPicture>> inFolder = FilesIn(source, fs);
-      if (!inFolder) {
-        problems.push_back(
-            {PictureProblem::Kind::kNotAPicture, source, 0, ErrorText(inFolder.error())});
-        continue;
-      }
-      for (FoundPicture& picture : inFolder.value()) found.push_back(std::move(picture));
-    } else if (entry && entry.value().kind == EntryInfo::Kind::kRegular) {
-      found.push_back({source, std::filesystem::path(source).filename().string(), {}});
-    } else {
-      problems.push_back({PictureProblem::Kind::kMissing, source, 0, {}});
-    }
-  }
-  return found;
-}
-
-// Puts the index file's old bytes and `added` in its place, whole, keeping its permission bits.
-std::optional<AlbumFailure> RewriteIndex(const std::string& indexPath, const ChosenIndex& index,
-                                         const std::string& added, FileSystem& fs) {
-  const std::string folderPath = FolderName(indexPath);
-  const std::string name = indexPath.substr(indexPath.rfind(kSeparator) + 1);
-  Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(folderPath);
-  if (!folder) return AlbumFailed(Kind::kNotWritten, indexPath, {}, folder.error());
-  std::string text(index.text.bytes());
-  text += added;
-  if (std::error_code error = WriteWhole(*folder.value(), name, text, index.text.source.mode)) {
-    return AlbumFailed(Kind::kNotWritten, indexPath, {}, error);
-  }
-  return std::nullopt;
-}
-
-// Decides which pictures of the index need a thumbnail, listing those that are missing.
-std::vector<std::size_t> ThumbnailsToMake(const std::string& siteFolder, const ChosenIndex& index,
-                                          const PictureLineNumbers& numbers,
-                                          ImageFolder& thumbnails, FileSystem& fs,
-                                          AlbumOutcome& outcome) {
-  std::vector<std::size_t> toMake;
-  for (std::size_t i = 0; i < numbers.lines.size(); ++i) {
-    const auto n = static_cast<std::int64_t>(i + 1);
-    const std::string picture = PathOnDisk(siteFolder, PictureFileName(index.head.ImagePrefix, n));
-    Result<EntryInfo> source = fs.Inspect(picture, /*follow=*/true);
-    if (!source || source.value().kind != EntryInfo::Kind::kRegular) {
-      outcome.problems.push_back({PictureProblem::Kind::kMissing, picture, numbers.lines[i],
-                                  source ? std::string() : ErrorText(source.error())});
-      continue;
-    }
-    Result<EntryInfo> thumbnail = thumbnails.folder->Inspect(thumbnails.FileName(n));
-    if (thumbnail && thumbnail.value().kind == EntryInfo::Kind::kRegular &&
-        thumbnail.value().modified >= source.value().modified) {
-      ++outcome.thumbnailsUpToDate;
-      continue;
-    }
-    toMake.push_back(i);
-  }
-  return toMake;
-}
-
-}  // namespace
 
 std::string Describe(const PictureProblem& problem) {
   using PKind = PictureProblem::Kind;
@@ -413,8 +379,13 @@ std::string Describe(const AlbumFailure& failure) {
     case Kind::kNoPictures:
       return "No picture could be read from " + subject + "; nothing was written.";
     case Kind::kAlbumInUse:
-      return "The folder " + subject + " already holds " + failure.detail +
-             ", so it is no place for a new album; nothing was written.";
+      return "The folder " + subject + " already holds " + NamesText(failure.names) +
+             ", which a new album would write; nothing was written. Choose an empty or a new "
+             "folder.";
+    case Kind::kNamesTaken:
+      return NamesTakenText(failure);
+    case Kind::kAlbumFolder:
+      return Describe(failure.run);
     case Kind::kNotAFolder:
       return subject + " is not a folder; nothing was written.";
     case Kind::kFolderNotMade:
@@ -456,129 +427,18 @@ std::string Describe(const AlbumFailure& failure) {
   return "";
 }
 
-AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& albumFolder,
-                          FileSystem& fs, const AlbumOptions& options) {
-  AlbumOutcome outcome;
-  const std::string album = TidyFolderPath(albumFolder);
-  const std::string siteFolder = album + kSeparator;
-  outcome.indexPath = siteFolder + std::string(kAlbumIndexName);
-  try {
-    if (auto refused = CheckAlbumFolder(album, fs)) {
-      outcome.failure = std::move(*refused);
-      return outcome;
-    }
-    Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs);
-    if (!found) {
-      outcome.failure = AlbumFailed(Kind::kPicturesUnreadable, picturesFolder, {}, found.error());
-      return outcome;
-    }
-    auto probed =
-        ProbePictures(std::move(found.value()), picturesFolder, fs, options, outcome.problems);
-    if (auto* failure = std::get_if<AlbumFailure>(&probed)) {
-      outcome.failure = std::move(*failure);
-      return outcome;
-    }
-    if (std::error_code error = fs.CreateFolders(album)) {
-      outcome.failure = AlbumFailed(Kind::kFolderNotMade, album, {}, error);
-      return outcome;
-    }
-    auto folders =
-        OpenImageFolders(siteFolder, kAlbumThumbPrefix, kAlbumPicturePrefix, outcome.indexPath, fs);
-    if (auto* failure = std::get_if<AlbumFailure>(&folders)) {
-      outcome.failure = std::move(*failure);
-      return outcome;
-    }
-    NumberedPictures made = MakeAndNumber(
-        std::get<std::vector<FoundPicture>>(probed), 1, std::get<ImageFolders>(folders), fs,
-        options, outcome.problems, "the album has no index file yet.", picturesFolder);
-    outcome.picturesAdded = made.pairs.size();
-    outcome.thumbnailsWritten = made.pairs.size();
-    if (made.failure) {
-      outcome.failure = std::move(*made.failure);
-      return outcome;
-    }
-
-    const AlbumHead head{FolderTitle(picturesFolder), std::string(kAlbumThumbPrefix),
-                         std::string(kAlbumPicturePrefix), std::string(kAlbumSupportFolder),
-                         kNewAlbumPicsPerRow};
-    Result<std::unique_ptr<Folder>> albumDir = fs.OpenFolder(album);
-    std::error_code error =
-        albumDir ? WriteWhole(*albumDir.value(), kAlbumIndexName, NewIndexText(head, made.pairs))
-                 : albumDir.error();
-    if (error) {
-      outcome.failure = AlbumFailed(Kind::kNotWritten, outcome.indexPath, {}, error);
-      return outcome;
-    }
-    outcome.failure = FinishSite(outcome.indexPath, head.supportFolder, fs, options, outcome);
-  } catch (const std::bad_alloc&) {
-    outcome.failure = AlbumFailed(Kind::kNotWritten, outcome.indexPath, {}, SystemError(ENOMEM));
-  }
-  return outcome;
-}
-
-AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::string>& sources,
-                         FileSystem& fs, const AlbumOptions& options) {
-  AlbumOutcome outcome;
-  outcome.indexPath = indexPath;
-  try {
-    std::variant<ChosenIndex, AlbumFailure> loaded = LoadIndex(indexPath, fs);
-    if (auto* failure = std::get_if<AlbumFailure>(&loaded)) {
-      outcome.failure = std::move(*failure);
-      return outcome;
-    }
-    const ChosenIndex& index = std::get<ChosenIndex>(loaded);
-    Result<EntryInfo> self = fs.Inspect(indexPath, /*follow=*/false);
-    if (self && self.value().kind == EntryInfo::Kind::kSymlink) {
-      outcome.failure = AlbumFailed(Kind::kIndexIsLink, indexPath);
-      return outcome;
-    }
-    if (index.head.fifthValueLine == 0) {
-      outcome.failure = AlbumFailed(Kind::kHeadIncomplete, indexPath);
-      return outcome;
-    }
-    const PictureLineNumbers numbers = PictureLinesOf(index);
-    const std::string givenAs = "the files given";
-    auto probed = ProbePictures(GivenPictures(sources, fs, outcome.problems), givenAs, fs, options,
-                                outcome.problems);
-    if (auto* failure = std::get_if<AlbumFailure>(&probed)) {
-      outcome.failure = std::move(*failure);
-      return outcome;
-    }
-    const std::string siteFolder = FolderName(indexPath);
-    auto folders =
-        OpenImageFolders(siteFolder, index.head.ThumbPrefix, index.head.ImagePrefix, indexPath, fs);
-    if (auto* failure = std::get_if<AlbumFailure>(&folders)) {
-      outcome.failure = std::move(*failure);
-      return outcome;
-    }
-    NumberedPictures made = MakeAndNumber(
-        std::get<std::vector<FoundPicture>>(probed),
-        static_cast<std::int64_t>(numbers.lines.size()) + 1, std::get<ImageFolders>(folders), fs,
-        options, outcome.problems, "the index file was left as it was.", givenAs);
-    if (made.failure) {
-      outcome.failure = std::move(*made.failure);
-      return outcome;
-    }
-    const std::string added = PairsToAppend(index.text.bytes(), numbers.lastPairOpen, made.pairs);
-    if (auto failure = RewriteIndex(indexPath, index, added, fs)) {
-      outcome.failure = std::move(*failure);
-      return outcome;
-    }
-    outcome.picturesAdded = made.pairs.size();
-    outcome.thumbnailsWritten = made.pairs.size();
-    outcome.failure = FinishSite(indexPath, {}, fs, options, outcome);
-  } catch (const std::bad_alloc&) {
-    outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ENOMEM));
-  }
-  return outcome;
-}
-
 AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
                             const AlbumOptions& options) {
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
   try {
-    std::variant<ChosenIndex, AlbumFailure> loaded = LoadIndex(indexPath, fs);
+    auto opened = OpenAlbumFolder(FolderName(indexPath), fs, options);
+    if (auto* failure = std::get_if<AlbumFailure>(&opened)) {
+      outcome.failure = std::move(*failure);
+      return outcome;
+    }
+    AlbumFolder& album = std::get<AlbumFolder>(opened);
+    std::variant<ChosenIndex, AlbumFailure> loaded = LoadAlbumIndex(indexPath, album, fs);
     if (auto* failure = std::get_if<AlbumFailure>(&loaded)) {
       outcome.failure = std::move(*failure);
       return outcome;
@@ -588,28 +448,39 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
       outcome.failure = AlbumFailed(Kind::kPicturesElsewhere, indexPath);
       return outcome;
     }
-    const std::string siteFolder = FolderName(indexPath);
-    auto opened = OpenImageFolder(siteFolder, index.head.ThumbPrefix, indexPath, fs);
-    if (auto* failure = std::get_if<AlbumFailure>(&opened)) {
+    auto found = FindImageFolder(album, index.head.ThumbPrefix, indexPath);
+    if (auto* failure = std::get_if<AlbumFailure>(&found)) {
       outcome.failure = std::move(*failure);
       return outcome;
     }
-    ImageFolder& thumbnails = std::get<ImageFolder>(opened);
+    ImageFolder& thumbnails = std::get<ImageFolder>(found);
     const PictureLineNumbers numbers = PictureLinesOf(index);
     const std::vector<std::size_t> toMake =
-        ThumbnailsToMake(siteFolder, index, numbers, thumbnails, fs, outcome);
+        ThumbnailsToMake(album.path, index, numbers, thumbnails, fs, outcome);
 
     PictureWork work(fs, options, toMake.size());
-    if (std::optional<AlbumFailure> failure = toMake.empty() ? std::nullopt : work.Start()) {
+    std::optional<AlbumFailure> failure;
+    if (!toMake.empty()) failure = work.Start();
+    if (!failure && !toMake.empty()) failure = MakeImageFolder(thumbnails, nullptr);
+    if (failure) {
       outcome.failure = std::move(*failure);
       return outcome;
     }
     std::mutex resultLock;
+    // A thumbnail that cannot take its name is listed with its picture's line.
+    FileBatch batch(kThumbnailsPerFlush, [&](const std::string& name, std::error_code error) {
+      const std::int64_t n = PictureNumberOf(name, thumbnails.namePrefix);
+      const std::lock_guard<std::mutex> hold(resultLock);
+      --outcome.thumbnailsWritten;
+      outcome.problems.push_back({PictureProblem::Kind::kNotWritten, thumbnails.path + name,
+                                  n > 0 ? numbers.lines[static_cast<std::size_t>(n - 1)] : 0,
+                                  ErrorText(error)});
+    });
     work.ForEach(toMake.size(), [&](std::size_t k) {
       const std::size_t i = toMake[k];
       const auto n = static_cast<std::int64_t>(i + 1);
       const std::string picture =
-          PathOnDisk(siteFolder, PictureFileName(index.head.ImagePrefix, n));
+          PathOnDisk(album.path, PictureFileName(index.head.ImagePrefix, n));
       PictureProblem problem{PictureProblem::Kind::kNotAPicture, picture, numbers.lines[i], {}};
       Result<std::unique_ptr<ReadableFile>> file = work.Open(picture);
       MadeImages made;
@@ -620,7 +491,7 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
       }
       if (made.error.empty()) {
         if (std::error_code error =
-                work.Write(*thumbnails.folder, thumbnails.FileName(n), made.thumbnail)) {
+                work.Replace(batch, *thumbnails.folder, thumbnails.FileName(n), made.thumbnail)) {
           problem = {PictureProblem::Kind::kNotWritten, thumbnails.path + thumbnails.FileName(n),
                      numbers.lines[i], ErrorText(error)};
         }
@@ -637,13 +508,18 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
       }
       work.Done();
     });
+    // The thumbnails made before a stop or a failure take their place too.
+    if (std::error_code error = work.Finish(batch)) {
+      outcome.failure = AlbumFailed(Kind::kNotWritten, thumbnails.path, {}, error);
+      return outcome;
+    }
     std::sort(outcome.problems.begin(), outcome.problems.end(),
               [](const PictureProblem& a, const PictureProblem& b) { return a.line < b.line; });
     if (StopRequested(options)) {
       outcome.failure = Stopped(options, "the thumbnails not made yet were left as they were.");
       return outcome;
     }
-    outcome.failure = FinishSite(indexPath, {}, fs, options, outcome);
+    outcome.failure = FinishSite(indexPath, album, fs, options, outcome);
   } catch (const std::bad_alloc&) {
     outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ENOMEM));
   }

@@ -86,9 +86,15 @@ struct AlbumFailure {
     kPicturesUnreadable,
     // No picture could be read from `subject`; nothing was written.
     kNoPictures,
-    // The album folder `subject` already holds an index file or pages, `detail`; nothing was
-    // written.
+    // The new album's folder `subject` already holds `names`, which the album would write;
+    // nothing was written.
     kAlbumInUse,
+    // The files `names` of the album of the index file `subject` are in the way of the pictures
+    // to be added; the pair dropped at `line` (or none, 0) explains them. Nothing was written.
+    kNamesTaken,
+    // The album's folder `subject` could not be had for the work (another run has it, it cannot
+    // be locked, or an interrupted change in it cannot be settled): `run` tells why.
+    kAlbumFolder,
     // `subject`, given as the album folder, is something other than a folder.
     kNotAFolder,
     // The folder `subject` could not be made or opened, for `error`.
@@ -121,6 +127,9 @@ struct AlbumFailure {
   std::string subject;
   std::string detail;
   std::error_code error;
+  // The files in the way, and the line that explains them.
+  std::vector<std::string> names;
+  std::uint64_t line = 0;
   RunFailure run;
   SupportFailure support;
 

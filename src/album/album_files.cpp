@@ -3,6 +3,7 @@
 #include "album/album_files.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "album/album_text.h"
 #include "check/site_names.h"
@@ -10,45 +11,6 @@
 #include "site/page_output.h"
 
 namespace quillmere {
-namespace {
-
-using Kind = AlbumFailure::Kind;
-
-// The parts of a relative path between its "/", empty ones left out.
-std::vector<std::string_view> PartsOf(std::string_view path) {
-  std::vector<std::string_view> parts;
-  while (!path.empty()) {
-    const std::size_t slash = path.find(kSeparator);
-    std::string_view part = path.substr(0, slash);
-    if (!part.empty()) parts.push_back(part);
-    if (slash == std::string_view::npos) break;
-    path.remove_prefix(slash + 1);
-  }
-  return parts;
-}
-
-// The first folder on the way from `siteFolder` down `parts` that is a symbolic link or no
-// folder at all; empty when there is none.
-std::variant<std::monostate, AlbumFailure> CheckWay(const std::string& siteFolder,
-                                                    const std::vector<std::string_view>& parts,
-                                                    FileSystem& fs) {
-  std::string way = siteFolder;
-  for (std::string_view part : parts) {
-    way += part;
-    Result<EntryInfo> entry = fs.Inspect(way, /*follow=*/false);
-    if (!entry) return AlbumFailed(Kind::kFolderNotMade, way, {}, entry.error());
-    if (entry.value().kind == EntryInfo::Kind::kMissing) break;
-    if (entry.value().kind == EntryInfo::Kind::kSymlink)
-      return AlbumFailed(Kind::kLinkedFolder, way);
-    if (entry.value().kind != EntryInfo::Kind::kFolder) {
-      return AlbumFailed(Kind::kFolderNotMade, way, {}, SystemError(ENOTDIR));
-    }
-    way += kSeparator;
-  }
-  return std::monostate{};
-}
-
-}  // namespace
 
 AlbumFailure AlbumFailed(AlbumFailure::Kind kind, std::string subject, std::string detail,
                          std::error_code error) {
@@ -58,50 +20,6 @@ AlbumFailure AlbumFailed(AlbumFailure::Kind kind, std::string subject, std::stri
   failure.detail = std::move(detail);
   failure.error = error;
   return failure;
-}
-
-std::string ImageFolder::FileName(std::int64_t n) const {
-  return PictureFileName(namePrefix, n);
-}
-
-bool StaysInside(std::string_view prefix) {
-  if (prefix.empty() || prefix.front() == kSeparator || NamesAnotherPlace(prefix)) return false;
-  const std::vector<std::string_view> parts = PartsOf(prefix);
-  return std::none_of(parts.begin(), parts.end(), [](std::string_view p) { return p == ".."; });
-}
-
-std::variant<ImageFolder, AlbumFailure> OpenImageFolder(const std::string& siteFolder,
-                                                        std::string_view prefix,
-                                                        const std::string& indexPath,
-                                                        FileSystem& fs) {
-  if (!StaysInside(prefix))
-    return AlbumFailed(Kind::kOutsideTheAlbum, std::string(prefix), indexPath);
-  const std::size_t slash = prefix.rfind(kSeparator);
-  const std::string_view folderPart =
-      slash == std::string_view::npos ? std::string_view() : prefix.substr(0, slash + 1);
-  std::variant<std::monostate, AlbumFailure> way = CheckWay(siteFolder, PartsOf(folderPart), fs);
-  if (auto* failure = std::get_if<AlbumFailure>(&way)) return std::move(*failure);
-
-  ImageFolder images;
-  images.path = siteFolder + std::string(folderPart);
-  images.namePrefix = std::string(prefix.substr(folderPart.size()));
-  if (std::error_code error = fs.CreateFolders(images.path)) {
-    return AlbumFailed(Kind::kFolderNotMade, images.path, {}, error);
-  }
-  Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(images.path);
-  if (!folder) return AlbumFailed(Kind::kFolderNotMade, images.path, {}, folder.error());
-  images.folder = std::move(folder.value());
-  return images;
-}
-
-std::error_code WriteWhole(Folder& folder, std::string_view name, std::string_view bytes,
-                           std::optional<mode_t> mode) {
-  Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
-  if (!file) return file.error();
-  if (std::error_code error = file.value()->Write(bytes.data(), bytes.size())) return error;
-  Placement placement;
-  placement.mode = mode;
-  return file.value()->PutInPlace(name, placement);
 }
 
 Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs) {
@@ -115,6 +33,28 @@ Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem&
     Result<EntryInfo> entry = fs.Inspect(path, /*follow=*/true);
     if (!entry || entry.value().kind != EntryInfo::Kind::kRegular) continue;
     found.push_back(FoundPicture{std::move(path), std::move(name), {}});
+  }
+  return found;
+}
+
+std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources, FileSystem& fs,
+                                        std::vector<PictureProblem>& problems) {
+  std::vector<FoundPicture> found;
+  for (const std::string& source : sources) {
+    Result<EntryInfo> entry = fs.Inspect(source, /*follow=*/true);
+    if (entry && entry.value().kind == EntryInfo::Kind::kFolder) {
+      Result<std::vector<FoundPicture>> inFolder = FilesIn(source, fs);
+      if (!inFolder) {
+        problems.push_back(
+            {PictureProblem::Kind::kNotAPicture, source, 0, ErrorText(inFolder.error())});
+        continue;
+      }
+      for (FoundPicture& picture : inFolder.value()) found.push_back(std::move(picture));
+    } else if (entry && entry.value().kind == EntryInfo::Kind::kRegular) {
+      found.push_back({source, std::filesystem::path(source).filename().string(), {}});
+    } else {
+      problems.push_back({PictureProblem::Kind::kMissing, source, 0, {}});
+    }
   }
   return found;
 }

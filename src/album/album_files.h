@@ -1,7 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// The files of an album: where its images lie, how each is written whole, and which files are
-// taken as pictures.
+// The files taken as pictures for an album, and how the album's failures are made.
 #pragma once
 
 #include <cstdint>
@@ -21,35 +20,6 @@ namespace quillmere {
 AlbumFailure AlbumFailed(AlbumFailure::Kind kind, std::string subject, std::string detail = {},
                          std::error_code error = {});
 
-// The folder that the images of one prefix of an index file lie in, opened once.
-struct ImageFolder {
-  std::unique_ptr<Folder> folder;
-  // Its path, ending with "/".
-  std::string path;
-  // The part of the prefix after the folder.
-  std::string namePrefix;
-
-  // The file name of image `n` inside the folder.
-  std::string FileName(std::int64_t n) const;
-};
-
-// Tells whether `prefix`, as an index file names images with it, stays inside the index file's
-// folder: not a URL, not from the top of the file system, no "..".
-bool StaysInside(std::string_view prefix);
-
-// Opens the folder of the images named by `prefix` in `siteFolder` (which ends with "/"), making
-// it when missing; refuses a prefix that leads outside the site folder (`indexPath` is named in
-// the failure) and a symbolic link on the way.
-std::variant<ImageFolder, AlbumFailure> OpenImageFolder(const std::string& siteFolder,
-                                                        std::string_view prefix,
-                                                        const std::string& indexPath,
-                                                        FileSystem& fs);
-
-// Writes `bytes` to a new file of `folder` that then takes the name `name` whole, in one step,
-// with the permission bits `mode` (none: those of a new file).
-std::error_code WriteWhole(Folder& folder, std::string_view name, std::string_view bytes,
-                           std::optional<mode_t> mode = std::nullopt);
-
 // A file taken as a picture, and what it tells about itself.
 struct FoundPicture {
   std::string path;
@@ -61,6 +31,11 @@ struct FoundPicture {
 // The files of `folder` that may be pictures: regular files (or links to them) whose names do
 // not start with ".", in no particular order; the error when the folder cannot be listed.
 Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs);
+
+// The pictures given to --add-pictures: files as they are, folders by their pictures; what is
+// neither becomes a problem.
+std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources, FileSystem& fs,
+                                        std::vector<PictureProblem>& problems);
 
 // Orders pictures by the date they were taken, then by name (NameOrderLess); those that record
 // no date come after those that do.

@@ -26,22 +26,31 @@ struct CopyError {
   bool reading = false;
 };
 
-// Copies `from` into a new file of `folder` that then takes the name `name` whole, in one step;
-// on any failure nothing of it stays.
+// Copies what `in` holds from where it stands into `out`.
+CopyError CopyBytes(ReadableFile& in, NewFile& out) {
+  char block[1 << 16];
+  for (;;) {
+    Result<std::size_t> got = in.Read(block, sizeof block);
+    if (!got) return {got.error(), true};
+    if (got.value() == 0) return {};
+    if (std::error_code error = out.Write(block, got.value())) return {error, false};
+  }
+}
+
+// Copies `from` into a new file of `folder` that then takes the name `name` whole, in one step,
+// its data on the disk first; an existing entry is replaced only when `replace`. On any failure
+// nothing of it stays.
 CopyError CopyIntoFolder(const std::string& from, Folder& folder, std::string_view name,
-                         FileSystem& fs) {
+                         bool replace, FileSystem& fs) {
   Result<std::unique_ptr<ReadableFile>> in = fs.OpenForReading(from);
   if (!in) return {in.error(), true};
   Result<std::unique_ptr<NewFile>> out = folder.CreateFile();
   if (!out) return {out.error(), false};
-  char block[1 << 16];
-  for (;;) {
-    Result<std::size_t> got = in.value()->Read(block, sizeof block);
-    if (!got) return {got.error(), true};
-    if (got.value() == 0) break;
-    if (std::error_code error = out.value()->Write(block, got.value())) return {error, false};
-  }
-  return {out.value()->PutInPlace(name, Placement{}), false};
+  if (CopyError failed = CopyBytes(*in.value(), *out.value()); failed.error) return failed;
+  Placement placement;
+  placement.replace = replace;
+  placement.durable = true;
+  return {out.value()->PutInPlace(name, placement), false};
 }
 
 bool IsKind(FileSystem& fs, const std::string& path, EntryInfo::Kind kind) {
@@ -59,7 +68,8 @@ SupportFailure Failed(Kind kind, std::string subject, std::string detail = {},
   return failure;
 }
 
-// The first folder of SupportImageSources that exists, checked to hold all twelve images.
+}  // namespace
+
 std::variant<std::string, SupportFailure> FindBundledImages(FileSystem& fs) {
   std::vector<std::string> sources = SupportImageSources();
   for (const std::string& folder : sources) {
@@ -76,6 +86,18 @@ std::variant<std::string, SupportFailure> FindBundledImages(FileSystem& fs) {
   return Failed(Kind::kBundleNotFound, {}, looked);
 }
 
+Result<std::unique_ptr<NewFile>> CopyIntoNewFile(const std::string& from, Folder& folder,
+                                                 FileSystem& fs) {
+  Result<std::unique_ptr<ReadableFile>> in = fs.OpenForReading(from);
+  if (!in) return in.error();
+  Result<std::unique_ptr<NewFile>> out = folder.CreateFile();
+  if (!out) return out;
+  if (CopyError failed = CopyBytes(*in.value(), *out.value()); failed.error) return failed.error;
+  return out;
+}
+
+namespace {
+
 // Copies the image `name` (as the pages write it) into `folder` as `file`, whose path is
 // `target`, unless something is there; records what happened in `copy`.
 void CopyImage(const std::string& name, const std::string& from, Folder& folder,
@@ -89,11 +111,14 @@ void CopyImage(const std::string& name, const std::string& from, Folder& folder,
     (dangling ? copy.dangling : copy.present).push_back(name);
     return;
   }
-  if (existing && existing.value().kind != EntryInfo::Kind::kMissing) {
+  // An empty file in the image's place is what a power cut leaves of a copy; it is copied again.
+  const bool empty =
+      existing && existing.value().kind == EntryInfo::Kind::kRegular && existing.value().size == 0;
+  if (existing && existing.value().kind != EntryInfo::Kind::kMissing && !empty) {
     copy.present.push_back(name);
     return;
   }
-  CopyError failure = CopyIntoFolder(from, folder, file, fs);
+  CopyError failure = CopyIntoFolder(from, folder, file, /*replace=*/empty, fs);
   if (failure.error) {
     copy.failure = Failed(Kind::kCopy, from, target, failure.error);
   } else {
@@ -191,6 +216,10 @@ SupportCopy CopySupportImages(const std::string& siteFolder, const std::string& 
     CopyImage(name, copy.from + std::string(image), *folder.value(), image.substr(1),
               PathOnDisk(siteFolder, name), fs, copy);
     if (copy.failure) break;
+  }
+  // The names of the images copied last through a power cut.
+  if (std::error_code error = folder.value()->Sync(); error && !copy.failure) {
+    copy.failure = Failed(Kind::kCopy, copy.from, copy.into, error);
   }
   return copy;
 }

@@ -3,9 +3,11 @@
 // The bundled set of support images and copying it beside a site.
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <system_error>
+#include <variant>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -61,6 +63,14 @@ struct SupportCopy {
   // The names of images that are symbolic links to nothing: left alone, and still missing.
   std::vector<std::string> dangling;
 };
+
+// The first folder of SupportImageSources that exists, checked to hold all twelve images; or why
+// there is none.
+std::variant<std::string, SupportFailure> FindBundledImages(FileSystem& fs);
+
+// A new file of `folder`, not yet in place, that holds a copy of the file at `from`.
+Result<std::unique_ptr<NewFile>> CopyIntoNewFile(const std::string& from, Folder& folder,
+                                                 FileSystem& fs);
 
 // Copies the bundled support images into the support folder that the index file at `indexPath`
 // names, as CopySupportImages does. Refuses an empty support folder (its images would lie at the

@@ -294,7 +294,7 @@ std::string JournalText(const Journal& journal) {
   text += "\ncommand " + Escaped(journal.command);
   text += "\nindex " + Escaped(journal.indexName);
   text += "\nbefore " + StateText(journal.before);
-  text += "\nafter " + StateText(journal.after);
+  text += "\nafter " + (journal.after ? StateText(*journal.after) : std::string("unknown"));
   for (const JournalStep& step : journal.steps) text += "\n" + StepLine(step);
   text += "\nend\n";
   return text;
@@ -328,10 +328,13 @@ std::optional<Journal> ParseJournal(std::string_view text) {
     return std::nullopt;
   }
   std::optional<IndexState> before = ParseState(lines[3]);
-  std::optional<IndexState> after = ParseState(lines[4]);
-  if (!before || !after) return std::nullopt;
+  if (!before) return std::nullopt;
   journal.before = *before;
-  journal.after = *after;
+  if (lines[4].size() != 2 || lines[4][1] != "unknown") {
+    std::optional<IndexState> after = ParseState(lines[4]);
+    if (!after) return std::nullopt;
+    journal.after = *after;
+  }
   for (std::size_t i = 5; i + 1 < lines.size(); ++i) {
     if (lines[i].empty()) return std::nullopt;
     std::optional<JournalStep> step = ParseStep(lines[i]);
@@ -341,14 +344,14 @@ std::optional<Journal> ParseJournal(std::string_view text) {
   return journal;
 }
 
-std::error_code WriteJournal(Folder& folder, const Journal& journal) {
+std::error_code WriteJournal(Folder& folder, const Journal& journal, bool replace) {
   Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
   if (!file) return file.error();
   const std::string text = JournalText(journal);
   if (std::error_code error = file.value()->Write(text.data(), text.size())) return error;
   Placement placement;
   placement.mode = 0600;
-  placement.replace = false;
+  placement.replace = replace;
   placement.durable = true;
   if (std::error_code error = file.value()->PutInPlace(kJournalName, placement)) return error;
   return folder.Sync();
@@ -396,7 +399,7 @@ std::variant<Settled, JournalProblem> SettleJournal(Folder& folder) {
   Result<IndexState> now = CurrentState(folder, journal->indexName);
   if (!now) return Problem(JournalProblem::Kind::kStep, &*journal, journal->indexName, now.error());
   Settled settled;
-  if (now.value() == journal->after) {
+  if (journal->after && now.value() == *journal->after) {
     for (const JournalStep& step : journal->steps) {
       if (std::error_code error = Discard(folder, step)) {
         return Problem(JournalProblem::Kind::kStep, &*journal, step.path, error);

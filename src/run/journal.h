@@ -57,10 +57,11 @@ struct JournalStep {
 struct Journal {
   // The command that makes the change, as the messages name it ("--add-pictures").
   std::string command;
-  // The index file's name in its folder, and what it holds before and after the change.
+  // The index file's name in its folder, and what it holds before and after the change; until
+  // the change knows what it will write there, it can only be undone.
   std::string indexName;
   IndexState before;
-  IndexState after;
+  std::optional<IndexState> after;
   std::vector<JournalStep> steps;
 
   bool operator==(const Journal&) const = default;
@@ -72,9 +73,9 @@ std::string JournalText(const Journal& journal);
 // The journal that `text` holds; none when it is no journal or names a path outside the folder.
 std::optional<Journal> ParseJournal(std::string_view text);
 
-// Writes `journal` into `folder` as its journal file, its data and its name flushed; fails with
-// EEXIST when the folder already has one.
-std::error_code WriteJournal(Folder& folder, const Journal& journal);
+// Writes `journal` into `folder` as its journal file, its data and its name flushed. Unless
+// `replace`, it fails with EEXIST when the folder already has one.
+std::error_code WriteJournal(Folder& folder, const Journal& journal, bool replace = false);
 
 // Removes the journal file of `folder`, and flushes the folder.
 std::error_code RemoveJournal(Folder& folder);

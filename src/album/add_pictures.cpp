@@ -1,0 +1,127 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// --add-pictures: pictures added to an album after its last one.
+#include <new>
+
+#include "album/album.h"
+#include "album/album_index.h"
+#include "album/album_steps.h"
+#include "paths/paths.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = AlbumFailure::Kind;
+
+// What AddPictures has found out before it writes anything.
+struct AddPlan {
+  std::vector<FoundPicture> pictures;
+  ImageFolders folders;
+  std::int64_t first = 0;
+  std::vector<JournalStep> steps;
+};
+
+// Refuses names in the way of the pictures to add, naming them and what explains them.
+std::optional<AlbumFailure> CheckNamesFree(const std::string& indexPath, AddPlan& plan,
+                                           const PictureLineNumbers& numbers) {
+  const auto last = plan.first + static_cast<std::int64_t>(plan.pictures.size()) - 1;
+  Result<std::vector<std::string>> taken = TakenImageNames(plan.folders, plan.first, last);
+  if (!taken) return AlbumFailed(Kind::kNotWritten, plan.folders.pictures.path, {}, taken.error());
+  if (taken.value().empty()) return std::nullopt;
+  AlbumFailure failure = AlbumFailed(Kind::kNamesTaken, indexPath);
+  failure.names = std::move(taken.value());
+  failure.line = numbers.firstDroppedLine;
+  return failure;
+}
+
+// Finds out everything that can be known before the first write: the pictures, where they go,
+// and that no file is in their way.
+std::variant<AddPlan, AlbumFailure> PlanAdding(const std::string& indexPath,
+                                               const std::vector<std::string>& sources,
+                                               AlbumFolder& album, const ChosenIndex& index,
+                                               const PictureLineNumbers& numbers, FileSystem& fs,
+                                               const AlbumOptions& options, AlbumOutcome& outcome) {
+  auto probed = ProbePictures(GivenPictures(sources, fs, outcome.problems), "the files given", fs,
+                              options, outcome.problems);
+  if (auto* failure = std::get_if<AlbumFailure>(&probed)) return std::move(*failure);
+  auto folders = FindImageFolders(album, index.head.ImagePrefix, index.head.ThumbPrefix, indexPath);
+  if (auto* failure = std::get_if<AlbumFailure>(&folders)) return std::move(*failure);
+  AddPlan plan{std::move(std::get<std::vector<FoundPicture>>(probed)),
+               std::move(std::get<ImageFolders>(folders)),
+               static_cast<std::int64_t>(numbers.lines.size()) + 1,
+               {}};
+  if (auto failure = CheckNamesFree(indexPath, plan, numbers)) return std::move(*failure);
+  PlanImages(plan.folders, plan.first,
+             plan.first + static_cast<std::int64_t>(plan.pictures.size()) - 1, plan.steps);
+  return plan;
+}
+
+// The index file's placing: its permission bits and owner kept.
+Placement IndexPlacement(const ChosenIndex& index) {
+  Placement placement;
+  placement.mode = index.text.source.mode & 0777;
+  placement.owner = Owner{index.text.source.user, index.text.source.group};
+  return placement;
+}
+
+}  // namespace
+
+AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::string>& sources,
+                         FileSystem& fs, const AlbumOptions& options) {
+  AlbumOutcome outcome;
+  outcome.indexPath = indexPath;
+  try {
+    auto opened = OpenAlbumFolder(FolderName(indexPath), fs, options);
+    if (auto* failure = std::get_if<AlbumFailure>(&opened)) {
+      outcome.failure = std::move(*failure);
+      return outcome;
+    }
+    AlbumFolder& album = std::get<AlbumFolder>(opened);
+    std::variant<ChosenIndex, AlbumFailure> loaded = LoadAlbumIndex(indexPath, album, fs);
+    if (auto* failure = std::get_if<AlbumFailure>(&loaded)) {
+      outcome.failure = std::move(*failure);
+      return outcome;
+    }
+    const ChosenIndex& index = std::get<ChosenIndex>(loaded);
+    if (index.head.fifthValueLine == 0) {
+      outcome.failure = AlbumFailed(Kind::kHeadIncomplete, indexPath);
+      return outcome;
+    }
+    const PictureLineNumbers numbers = PictureLinesOf(index);
+    auto planned = PlanAdding(indexPath, sources, album, index, numbers, fs, options, outcome);
+    if (auto* failure = std::get_if<AlbumFailure>(&planned)) {
+      outcome.failure = std::move(*failure);
+      return outcome;
+    }
+    AddPlan& plan = std::get<AddPlan>(planned);
+
+    AlbumChange change(*album.folder, "quillmere-cli --add-pictures", index.name,
+                       StateOf(index.text.bytes()));
+    if (std::error_code error = change.Begin(std::move(plan.steps))) {
+      outcome.failure =
+          AlbumFailed(Kind::kNotWritten, album.path + std::string(kJournalName), {}, error);
+      return outcome;
+    }
+    NumberedPictures made = MakeAndNumber(plan.pictures, plan.first, plan.folders, change, fs,
+                                          options, outcome.problems, "the files given");
+    if (made.failure) {
+      change.Undo();
+      outcome.failure = std::move(*made.failure);
+      return outcome;
+    }
+    std::string text(index.text.bytes());
+    text += PairsToAppend(index.text.bytes(), numbers.lastPairOpen, made.pairs);
+    if (std::error_code error = change.Commit(text, IndexPlacement(index))) {
+      outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, error);
+      return outcome;
+    }
+    outcome.picturesAdded = made.pairs.size();
+    outcome.thumbnailsWritten = made.pairs.size();
+    outcome.failure = FinishSite(indexPath, album, fs, options, outcome);
+  } catch (const std::bad_alloc&) {
+    outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ENOMEM));
+  }
+  return outcome;
+}
+
+}  // namespace quillmere

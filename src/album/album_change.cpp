@@ -1,0 +1,84 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/album_change.h"
+
+#include <utility>
+
+namespace quillmere {
+
+AlbumChange::AlbumChange(Folder& album, std::string command, std::string indexName,
+                         IndexState before)
+    : album_(album) {
+  journal_.command = std::move(command);
+  journal_.indexName = std::move(indexName);
+  journal_.before = before;
+}
+
+AlbumChange::~AlbumChange() {
+  if (begun_ && !committed_) Undo();
+}
+
+std::error_code AlbumChange::Begin(std::vector<JournalStep> plan) {
+  journal_.steps = std::move(plan);
+  if (std::error_code error = WriteJournal(album_, journal_)) return error;
+  begun_ = true;
+  return {};
+}
+
+Result<std::unique_ptr<Folder>> AlbumChange::MakeFolder(Folder& parent, std::string_view parentPath,
+                                                        std::string_view name) {
+  Result<std::unique_ptr<Folder>> made = parent.MakeFolder(name);
+  if (made) madeFolders_.push_back(std::string(parentPath) + std::string(name));
+  return made;
+}
+
+std::error_code AlbumChange::AddFile(std::unique_ptr<NewFile> file, Folder& folder,
+                                     std::string_view folderPath, std::string name) {
+  files_.push_back(std::string(folderPath) + name);
+  Placement placement;
+  placement.replace = false;
+  placement.durable = true;
+  return batch_.Add(std::move(file), folder, std::move(name), placement);
+}
+
+std::error_code AlbumChange::FinishFiles() {
+  return batch_.Finish();
+}
+
+std::error_code AlbumChange::Commit(std::string_view text, Placement placement) {
+  journal_.after = StateOf(text);
+  // The journal learns what the index file will hold before the file holds it.
+  if (std::error_code error = WriteJournal(album_, journal_, /*replace=*/true)) return error;
+  Result<std::unique_ptr<NewFile>> file = album_.CreateFile();
+  if (!file) return file.error();
+  if (std::error_code error = file.value()->Write(text.data(), text.size())) return error;
+  placement.durable = true;
+  if (std::error_code error = file.value()->PutInPlace(journal_.indexName, placement)) {
+    return error;
+  }
+  committed_ = true;
+  if (std::error_code error = album_.Sync()) return error;
+  return RemoveJournal(album_);
+}
+
+void AlbumChange::RemoveMade(std::string_view path, bool isFolder) {
+  std::string leaf;
+  Result<std::unique_ptr<Folder>> folder = OpenFolderOf(album_, path, leaf);
+  if (!folder) return;
+  static_cast<void>(isFolder ? folder.value()->RemoveFolder(leaf) : folder.value()->Remove(leaf));
+  static_cast<void>(folder.value()->Sync());
+}
+
+void AlbumChange::Undo() {
+  batch_.Drop();
+  for (std::size_t i = batch_.placed(); i-- > 0;) RemoveMade(files_[i], /*isFolder=*/false);
+  for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
+    RemoveMade(*folder, /*isFolder=*/true);
+  }
+  files_.clear();
+  madeFolders_.clear();
+  if (begun_ && !committed_) static_cast<void>(RemoveJournal(album_));
+  begun_ = false;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,74 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// A change to an album in the making: its plan written to the journal before the first step,
+// what it made so far, and the index file written last, so that a failure undoes exactly what
+// was made and a crash leaves what the next run finishes or undoes.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "platform/file_batch.h"
+#include "platform/file_system.h"
+#include "run/journal.h"
+
+namespace quillmere {
+
+class AlbumChange {
+ public:
+  // A change by `command` (as messages name it) to the album of the index file `indexName` in
+  // `album`, which holds `before` now; the caller holds the folder's lock.
+  AlbumChange(Folder& album, std::string command, std::string indexName, IndexState before);
+  AlbumChange(const AlbumChange&) = delete;
+  AlbumChange& operator=(const AlbumChange&) = delete;
+  // Undoes what was made, unless the change was committed.
+  ~AlbumChange();
+
+  // Writes the plan, every folder and file the change may make (paths relative to the album
+  // folder), to the journal; nothing is made before.
+  [[nodiscard]] std::error_code Begin(std::vector<JournalStep> plan);
+
+  // Makes the folder `name` in `parent`, which is at `parentPath` in the album ("" or ending
+  // with "/"), as the plan said.
+  Result<std::unique_ptr<Folder>> MakeFolder(Folder& parent, std::string_view parentPath,
+                                             std::string_view name);
+
+  // Takes the file `file`, written whole, to be put in place as `name` of `folder` (at
+  // `folderPath` in the album, "" or ending with "/"; it must outlive FinishFiles) where the name
+  // is free, its data flushed first; in groups, so that one flush holds many files.
+  [[nodiscard]] std::error_code AddFile(std::unique_ptr<NewFile> file, Folder& folder,
+                                        std::string_view folderPath, std::string name);
+
+  // Puts every file taken in place and flushes the folders they are in.
+  [[nodiscard]] std::error_code FinishFiles();
+
+  // Writes `text` as the index file, replacing it whole with `placement` (its data flushed), once
+  // the journal knows what it will hold; then flushes the album folder and removes the journal.
+  // From here on the change stands.
+  [[nodiscard]] std::error_code Commit(std::string_view text, Placement placement);
+
+  // Undoes what was made so far, newest first, and removes the journal.
+  void Undo();
+
+  // How many files were put in place so far.
+  std::size_t filesMade() const { return batch_.placed(); }
+
+ private:
+  // Removes the entry at `path` in the album, a folder only when it is empty.
+  void RemoveMade(std::string_view path, bool isFolder);
+
+  Folder& album_;
+  Journal journal_;
+  bool begun_ = false;
+  bool committed_ = false;
+  FileBatch batch_;
+  // The folders made, and the files taken (of which the batch's first placed() are made), as
+  // paths in the album.
+  std::vector<std::string> madeFolders_;
+  std::vector<std::string> files_;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,164 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/album_folder.h"
+
+#include <algorithm>
+
+#include "album/album_files.h"
+#include "check/site_names.h"
+#include "paths/paths.h"
+#include "run/generate.h"
+#include "site/page_output.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = AlbumFailure::Kind;
+
+// The parts of a relative path between its "/", empty ones left out.
+std::vector<std::string_view> PartsOf(std::string_view path) {
+  std::vector<std::string_view> parts;
+  while (!path.empty()) {
+    const std::size_t slash = path.find(kSeparator);
+    std::string_view part = path.substr(0, slash);
+    if (!part.empty()) parts.push_back(part);
+    if (slash == std::string_view::npos) break;
+    path.remove_prefix(slash + 1);
+  }
+  return parts;
+}
+
+AlbumFailure FolderFailed(Kind kind, RunFailure run) {
+  AlbumFailure failure = AlbumFailed(kind, run.subject);
+  failure.run = std::move(run);
+  return failure;
+}
+
+}  // namespace
+
+std::variant<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileSystem& fs,
+                                                        const AlbumOptions& options) {
+  AlbumFolder album;
+  album.path = path;
+  Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(path);
+  if (!folder) return AlbumFailed(Kind::kFolderNotMade, path, {}, folder.error());
+  album.folder = std::move(folder.value());
+  auto lock = LockSiteFolder(*album.folder, path, options.run);
+  if (auto* failure = std::get_if<RunFailure>(&lock)) {
+    return FolderFailed(Kind::kAlbumFolder, std::move(*failure));
+  }
+  album.lock = std::move(std::get<std::unique_ptr<FolderLock>>(lock));
+  if (std::optional<RunFailure> failure = SettleInterruptedChange(*album.folder, path)) {
+    return FolderFailed(Kind::kAlbumFolder, std::move(*failure));
+  }
+  return album;
+}
+
+std::string ImageFolder::FileName(std::int64_t n) const {
+  return PictureFileName(namePrefix, n);
+}
+
+bool StaysInside(std::string_view prefix) {
+  if (prefix.empty() || prefix.front() == kSeparator || NamesAnotherPlace(prefix)) return false;
+  const std::vector<std::string_view> parts = PartsOf(prefix);
+  return std::none_of(parts.begin(), parts.end(),
+                      [](std::string_view p) { return p == ".." || p == "."; });
+}
+
+std::variant<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,
+                                                        const std::string& indexPath) {
+  if (!StaysInside(prefix)) {
+    return AlbumFailed(Kind::kOutsideTheAlbum, std::string(prefix), indexPath);
+  }
+  const std::size_t slash = prefix.rfind(kSeparator);
+  const std::string_view folderPart =
+      slash == std::string_view::npos ? std::string_view() : prefix.substr(0, slash + 1);
+  ImageFolder image;
+  image.namePrefix = std::string(prefix.substr(folderPart.size()));
+  Result<std::unique_ptr<Folder>> at = album.folder->OpenFolder(".");
+  if (!at) return AlbumFailed(Kind::kFolderNotMade, album.path, {}, at.error());
+  std::unique_ptr<Folder> current = std::move(at.value());
+  std::string way;
+  for (std::string_view part : PartsOf(folderPart)) {
+    const std::string name(part);
+    if (!image.missing.empty()) {
+      image.missing.push_back(way + name);
+      way += name + kSeparator;
+      continue;
+    }
+    Result<EntryInfo> entry = current->Inspect(name);
+    if (!entry)
+      return AlbumFailed(Kind::kFolderNotMade, album.path + way + name, {}, entry.error());
+    switch (entry.value().kind) {
+      case EntryInfo::Kind::kMissing:
+        image.missing.push_back(way + name);
+        break;
+      case EntryInfo::Kind::kSymlink:
+        return AlbumFailed(Kind::kLinkedFolder, album.path + way + name);
+      case EntryInfo::Kind::kFolder: {
+        Result<std::unique_ptr<Folder>> next = current->OpenFolder(name);
+        if (!next) {
+          return AlbumFailed(Kind::kFolderNotMade, album.path + way + name, {}, next.error());
+        }
+        current = std::move(next.value());
+        break;
+      }
+      default:
+        return AlbumFailed(Kind::kFolderNotMade, album.path + way + name, {}, SystemError(ENOTDIR));
+    }
+    if (image.missing.empty()) image.existingRelative = way + name + kSeparator;
+    way += name + kSeparator;
+  }
+  image.relative = way;
+  image.path = album.path + way;
+  if (image.missing.empty()) {
+    image.folder = std::move(current);
+  } else {
+    image.existing = std::move(current);
+  }
+  return image;
+}
+
+void PlanFolders(const ImageFolder& image, std::vector<JournalStep>& plan) {
+  for (const std::string& folder : image.missing) {
+    const bool planned = std::any_of(plan.begin(), plan.end(), [&](const JournalStep& step) {
+      return step.kind == JournalStep::Kind::kMakeFolder && step.path == folder;
+    });
+    if (!planned) plan.push_back({JournalStep::Kind::kMakeFolder, folder, {}});
+  }
+}
+
+std::optional<AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* change) {
+  if (image.folder) return std::nullopt;
+  const std::string albumPath = image.path.substr(0, image.path.size() - image.relative.size());
+  std::unique_ptr<Folder> current = std::move(image.existing);
+  std::string parentPath = image.existingRelative;
+  for (const std::string& path : image.missing) {
+    const std::string name = path.substr(parentPath.size());
+    Result<std::unique_ptr<Folder>> made = change != nullptr
+                                               ? change->MakeFolder(*current, parentPath, name)
+                                               : current->MakeFolder(name);
+    // A second prefix into the same new folder finds it made already.
+    if (!made && made.error() == std::errc::file_exists) made = current->OpenFolder(name);
+    if (!made) return AlbumFailed(Kind::kFolderNotMade, albumPath + path, {}, made.error());
+    current = std::move(made.value());
+    parentPath = path + kSeparator;
+  }
+  image.folder = std::move(current);
+  image.missing.clear();
+  return std::nullopt;
+}
+
+Result<std::vector<std::string>> TakenNames(ImageFolder& image, std::int64_t first,
+                                            std::int64_t last) {
+  std::vector<std::string> taken;
+  if (!image.folder) return taken;
+  for (std::int64_t n = first; n <= last; ++n) {
+    Result<EntryInfo> entry = image.folder->Inspect(image.FileName(n));
+    if (!entry) return entry.error();
+    if (entry.value().kind != EntryInfo::Kind::kMissing) taken.push_back(image.RelativeName(n));
+  }
+  return taken;
+}
+
+}  // namespace quillmere

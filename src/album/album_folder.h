@@ -1,0 +1,75 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// An album's folders: the folder of its index file, opened once and locked for the whole of a
+// change, and the folders its pictures and thumbnails lie in, found before anything is made.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "album/album.h"
+#include "album/album_change.h"
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// The folder of an album's index file, opened, locked, and without a change left unfinished.
+struct AlbumFolder {
+  // Its path, ending with "/".
+  std::string path;
+  std::unique_ptr<Folder> folder;
+  std::unique_ptr<FolderLock> lock;
+};
+
+// Opens the folder at `path` (ending with "/"), takes its lock as `options` say (waiting for
+// another run, or not), and finishes or undoes a change that an interrupted run left in it.
+std::variant<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileSystem& fs,
+                                                        const AlbumOptions& options);
+
+// The folder that the images of one prefix of an index file lie in: opened when it exists,
+// otherwise what is to be made of it.
+struct ImageFolder {
+  // The folder, once it exists.
+  std::unique_ptr<Folder> folder;
+  // Its path, ending with "/".
+  std::string path;
+  // Its path in the album folder: "" or ending with "/".
+  std::string relative;
+  // The part of the prefix after the folder.
+  std::string namePrefix;
+  // The deepest folder on the way that exists, and the folders below it that are to be made.
+  std::unique_ptr<Folder> existing;
+  std::string existingRelative;
+  std::vector<std::string> missing;
+
+  // The file name of image `n` inside the folder.
+  std::string FileName(std::int64_t n) const;
+  // The path of image `n` in the album folder.
+  std::string RelativeName(std::int64_t n) const { return relative + FileName(n); }
+};
+
+// Tells whether `prefix`, as an index file names images with it, stays inside the index file's
+// folder: not a URL, not from the top of the file system, no "..".
+bool StaysInside(std::string_view prefix);
+
+// Finds the folder of the images named by `prefix` in `album`, making nothing; refuses a prefix
+// that leads outside the album folder (`indexPath` is named in the failure) and a symbolic link
+// or a file on the way.
+std::variant<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,
+                                                        const std::string& indexPath);
+
+// The folders that making `image` adds to the plan of a change, outermost first.
+void PlanFolders(const ImageFolder& image, std::vector<JournalStep>& plan);
+
+// Makes the folders of `image` that are missing, as part of `change` where there is one.
+std::optional<AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* change);
+
+// The images `first` to `last` of `image` whose names are taken already, as paths in the album.
+Result<std::vector<std::string>> TakenNames(ImageFolder& image, std::int64_t first,
+                                            std::int64_t last);
+
+}  // namespace quillmere

@@ -1,0 +1,62 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/album_index.h"
+
+#include "album/album_files.h"
+#include "index/picture_section.h"
+#include "paths/paths.h"
+#include "run/generate.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = AlbumFailure::Kind;
+
+AlbumFailure IndexFailed(RunFailure run) {
+  AlbumFailure failure = AlbumFailed(Kind::kIndex, run.subject);
+  failure.run = std::move(run);
+  return failure;
+}
+
+}  // namespace
+
+std::variant<ChosenIndex, AlbumFailure> LoadAlbumIndex(const std::string& indexPath,
+                                                       AlbumFolder& album, FileSystem& fs) {
+  std::variant<IndexText, RunFailure> loaded = LoadChosenIndexFile(indexPath, fs);
+  if (auto* failure = std::get_if<RunFailure>(&loaded)) return IndexFailed(std::move(*failure));
+  ChosenIndex chosen{std::get<IndexText>(std::move(loaded)), {}, {}};
+  chosen.name = indexPath.substr(indexPath.rfind(kSeparator) + 1);
+  Result<EntryInfo> entry = album.folder->Inspect(chosen.name);
+  if (!entry) return AlbumFailed(Kind::kNotWritten, indexPath, {}, entry.error());
+  if (entry.value().kind == EntryInfo::Kind::kSymlink) {
+    return AlbumFailed(Kind::kIndexIsLink, indexPath);
+  }
+  // What was read must be what the folder holds under the name, not a file put in its place.
+  if (entry.value().device != chosen.text.source.device ||
+      entry.value().inode != chosen.text.source.inode) {
+    return AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ESTALE));
+  }
+  std::variant<IndexHead, IndexError> head = ParseIndexHead(chosen.text.bytes());
+  if (auto* error = std::get_if<IndexError>(&head)) {
+    return IndexFailed(IndexFailure(indexPath, *error));
+  }
+  chosen.head = std::get<IndexHead>(head);
+  return chosen;
+}
+
+PictureLineNumbers PictureLinesOf(const ChosenIndex& index) {
+  PictureLineNumbers numbers;
+  PairReader pairs(PictureLines(index.text.bytes(), index.head));
+  for (LinePair pair; pairs.Next(pair);) {
+    if (!pair.dropped()) {
+      numbers.lines.push_back(pair.firstLineNumber);
+    } else if (numbers.firstDroppedLine == 0 && !TrimSpaces(pair.secondLine).empty() &&
+               !pair.secondLine.starts_with(';')) {
+      numbers.firstDroppedLine = pair.firstLineNumber;
+    }
+    numbers.lastPairOpen = pair.secondLineNumber == 0;
+  }
+  return numbers;
+}
+
+}  // namespace quillmere

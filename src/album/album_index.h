@@ -1,0 +1,44 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// An album's index file as the album's work reads it: its text and head, the lines that name its
+// pictures, and the pairs its blank and comment lines drop.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "album/album.h"
+#include "album/album_folder.h"
+#include "index/index_file.h"
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// The index file's text and head.
+struct ChosenIndex {
+  IndexText text;
+  IndexHead head;
+  // Its name in its folder.
+  std::string name;
+};
+
+// Reads the index file at `indexPath` as a run does, and checks that it is the file that
+// `album` (its folder) holds under its name, and no symbolic link, which writing it anew would
+// replace.
+std::variant<ChosenIndex, AlbumFailure> LoadAlbumIndex(const std::string& indexPath,
+                                                       AlbumFolder& album, FileSystem& fs);
+
+// The numbers of the lines that name the pictures, in order; whether the last pair lacks its
+// second line; and the first pair that a blank or comment line drops while its second line
+// holds text (0 when none), which puts the pictures after it out of step with their files.
+struct PictureLineNumbers {
+  std::vector<std::uint64_t> lines;
+  bool lastPairOpen = false;
+  std::uint64_t firstDroppedLine = 0;
+};
+
+PictureLineNumbers PictureLinesOf(const ChosenIndex& index);
+
+}  // namespace quillmere

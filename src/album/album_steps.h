@@ -1,0 +1,74 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// The steps that the album's commands share: probing pictures, making and numbering them, and
+// writing the site at the end.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "album/album.h"
+#include "album/album_change.h"
+#include "album/album_files.h"
+#include "album/album_folder.h"
+#include "album/album_text.h"
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// The failure that tells the work was asked to stop, with what was `leftAsItWas`.
+AlbumFailure Stopped(const AlbumOptions& options, std::string leftAsItWas);
+
+// Reads what each of `found` tells about itself; those that are no pictures become problems.
+// Returns the pictures in their order, or why nothing can be made of them: the image library
+// cannot be loaded, the work was asked to stop, or there is no picture among what was
+// `givenAs`.
+std::variant<std::vector<FoundPicture>, AlbumFailure> ProbePictures(
+    std::vector<FoundPicture> found, const std::string& givenAs, FileSystem& fs,
+    const AlbumOptions& options, std::vector<PictureProblem>& problems);
+
+// Where a made picture and its thumbnail go.
+struct ImageFolders {
+  ImageFolder pictures;
+  ImageFolder thumbnails;
+};
+
+// Finds the folders of the pictures and thumbnails of `album`, named by the index file
+// `indexPath` with `picturePrefix` and `thumbPrefix`; makes nothing.
+std::variant<ImageFolders, AlbumFailure> FindImageFolders(AlbumFolder& album,
+                                                          std::string_view picturePrefix,
+                                                          std::string_view thumbPrefix,
+                                                          const std::string& indexPath);
+
+// Adds to `plan` the folders to make and the pictures and thumbnails `first` to `last` of
+// `folders`.
+void PlanImages(const ImageFolders& folders, std::int64_t first, std::int64_t last,
+                std::vector<JournalStep>& plan);
+
+// The names among the pictures and thumbnails `first` to `last` of `folders` that are taken.
+Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int64_t first,
+                                                 std::int64_t last);
+
+// What MakeAndNumber made: the pairs of the pictures written, and why the work cannot go on.
+struct NumberedPictures {
+  std::vector<PicturePair> pairs;
+  std::optional<AlbumFailure> failure;
+};
+
+// Makes the pictures and thumbnails of `pictures` and hands them to `change`, numbered from
+// `firstNumber` on in their order, where no file has their names; a picture that cannot be made
+// is left out of the numbering and becomes a problem. None made says nothing of what was
+// `givenAs` was a picture.
+NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::int64_t firstNumber,
+                               ImageFolders& folders, AlbumChange& change, FileSystem& fs,
+                               const AlbumOptions& options, std::vector<PictureProblem>& problems,
+                               const std::string& givenAs);
+
+// Writes the site of the index file at `indexPath` into `album`, whose lock is held.
+AlbumFailure FinishSite(const std::string& indexPath, AlbumFolder& album, FileSystem& fs,
+                        const AlbumOptions& options, AlbumOutcome& outcome);
+
+}  // namespace quillmere

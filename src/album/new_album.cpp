@@ -1,0 +1,268 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// --new-album: a whole album made from a folder of pictures.
+#include <algorithm>
+#include <filesystem>
+#include <new>
+
+#include "album/album.h"
+#include "album/album_steps.h"
+#include "check/support_images.h"
+#include "paths/paths.h"
+#include "site/page_output.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = AlbumFailure::Kind;
+
+// The name a folder goes by, also when given as "." or with a trailing "/".
+std::string FolderTitle(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(folder, error).lexically_normal();
+  if (error) path = std::filesystem::path(folder).lexically_normal();
+  std::string name = path.filename().string();
+  if (name.empty()) name = path.parent_path().filename().string();
+  return TitleFromFolderName(name);
+}
+
+// The nearest folder above `path` that exists, locked while the folders down to `path` are made.
+std::variant<AlbumFolder, AlbumFailure> LockNearestParent(const std::string& path, FileSystem& fs,
+                                                          const AlbumOptions& options) {
+  std::filesystem::path parent = std::filesystem::path(path).parent_path();
+  for (;;) {
+    const std::string folder = parent.empty() ? "." : parent.string();
+    Result<EntryInfo> entry = fs.Inspect(folder, /*follow=*/true);
+    if (!entry) return AlbumFailed(Kind::kFolderNotMade, path, {}, entry.error());
+    if (entry.value().kind == EntryInfo::Kind::kFolder || parent.empty() || parent == "/") {
+      Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(folder);
+      if (!opened) return AlbumFailed(Kind::kFolderNotMade, path, {}, opened.error());
+      auto lock = LockSiteFolder(*opened.value(), folder + "/", options.run);
+      if (auto* failure = std::get_if<RunFailure>(&lock)) {
+        AlbumFailure failed = AlbumFailed(Kind::kAlbumFolder, failure->subject);
+        failed.run = std::move(*failure);
+        return failed;
+      }
+      return AlbumFolder{folder + "/", std::move(opened.value()),
+                         std::move(std::get<std::unique_ptr<FolderLock>>(lock))};
+    }
+    parent = parent.parent_path();
+  }
+}
+
+// The folders of `path` that do not exist yet, outermost first.
+std::vector<std::string> MissingFolders(const std::string& path, FileSystem& fs) {
+  std::vector<std::string> missing;
+  for (std::filesystem::path at = path; !at.empty() && at != "/"; at = at.parent_path()) {
+    Result<EntryInfo> entry = fs.Inspect(at.string(), /*follow=*/true);
+    if (!entry || entry.value().kind != EntryInfo::Kind::kMissing) break;
+    missing.insert(missing.begin(), at.string());
+  }
+  return missing;
+}
+
+// Removes the folders that the work made, innermost first, where they are still empty.
+void RemoveMadeFolders(const std::vector<std::string>& made, FileSystem& fs) {
+  for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+    const std::filesystem::path path(*folder);
+    const std::string parent = path.parent_path().empty() ? "." : path.parent_path().string();
+    Result<std::unique_ptr<Folder>> above = fs.OpenFolder(parent);
+    if (above) static_cast<void>(above.value()->RemoveFolder(path.filename().string()));
+  }
+}
+
+// The names in `album` that hold an index file or pages already.
+Result<std::vector<std::string>> SiteNamesTaken(AlbumFolder& album, FileSystem& fs) {
+  Result<std::vector<std::string>> names = fs.ListFolder(album.path);
+  if (!names) return names;
+  std::vector<std::string> taken;
+  for (const std::string& name : names.value()) {
+    if (name == kAlbumIndexName || name == kIndexPageName || PicturePageNumber(name) != 0) {
+      taken.push_back(name);
+    }
+  }
+  std::sort(taken.begin(), taken.end(), NameOrderLess);
+  return taken;
+}
+
+// The album's support folder, and the support images it lacks.
+struct SupportPlace {
+  ImageFolder folder;
+  std::string bundle;
+  std::vector<std::string> missing;
+};
+
+std::variant<SupportPlace, AlbumFailure> FindSupportPlace(AlbumFolder& album,
+                                                          const std::string& indexPath,
+                                                          FileSystem& fs,
+                                                          std::vector<std::string>& taken) {
+  std::variant<std::string, SupportFailure> bundle = FindBundledImages(fs);
+  if (auto* failure = std::get_if<SupportFailure>(&bundle)) {
+    AlbumFailure failed = AlbumFailed(Kind::kSupport, {});
+    failed.support = std::move(*failure);
+    return failed;
+  }
+  auto folder = FindImageFolder(album, std::string(kAlbumSupportFolder) + "/", indexPath);
+  if (auto* failure = std::get_if<AlbumFailure>(&folder)) return std::move(*failure);
+  SupportPlace place{std::move(std::get<ImageFolder>(folder)), std::get<std::string>(bundle), {}};
+  for (std::string_view image : SupportImages) {
+    const std::string name(image.substr(1));
+    if (place.folder.folder) {
+      Result<EntryInfo> entry = place.folder.folder->Inspect(name);
+      if (!entry)
+        return AlbumFailed(Kind::kNotWritten, place.folder.path + name, {}, entry.error());
+      if (entry.value().kind != EntryInfo::Kind::kMissing) {
+        taken.push_back(place.folder.relative + name);
+        continue;
+      }
+    }
+    place.missing.push_back(name);
+  }
+  return place;
+}
+
+// Copies the support images `place` lacks into it, as part of `change`.
+std::optional<AlbumFailure> AddSupportImages(SupportPlace& place, AlbumChange& change,
+                                             FileSystem& fs) {
+  if (auto failure = MakeImageFolder(place.folder, &change)) return failure;
+  for (const std::string& name : place.missing) {
+    Result<std::unique_ptr<NewFile>> copy =
+        CopyIntoNewFile(place.bundle + "/" + name, *place.folder.folder, fs);
+    std::error_code error = copy ? change.AddFile(std::move(copy.value()), *place.folder.folder,
+                                                  place.folder.relative, name)
+                                 : copy.error();
+    if (error) return AlbumFailed(Kind::kNotWritten, place.folder.path + name, {}, error);
+  }
+  if (std::error_code error = change.FinishFiles()) {
+    return AlbumFailed(Kind::kNotWritten, place.folder.path, {}, error);
+  }
+  return std::nullopt;
+}
+
+// Makes the album in `album`, which holds nothing of an album yet, from `pictures`.
+AlbumFailure MakeAlbumIn(AlbumFolder& album, const std::string& picturesFolder,
+                         std::vector<FoundPicture>& pictures, FileSystem& fs,
+                         const AlbumOptions& options, AlbumOutcome& outcome) {
+  Result<std::vector<std::string>> taken = std::vector<std::string>();
+  auto found = FindImageFolders(album, kAlbumPicturePrefix, kAlbumThumbPrefix, outcome.indexPath);
+  if (auto* failure = std::get_if<AlbumFailure>(&found)) return std::move(*failure);
+  ImageFolders& folders = std::get<ImageFolders>(found);
+  const auto count = static_cast<std::int64_t>(pictures.size());
+  Result<std::vector<std::string>> images = TakenImageNames(folders, 1, count);
+  if (!images) return AlbumFailed(Kind::kFolderNotMade, album.path, {}, images.error());
+  taken.value().insert(taken.value().end(), images.value().begin(), images.value().end());
+  auto support = FindSupportPlace(album, outcome.indexPath, fs, taken.value());
+  if (auto* failure = std::get_if<AlbumFailure>(&support)) return std::move(*failure);
+  SupportPlace& place = std::get<SupportPlace>(support);
+  if (!taken.value().empty()) {
+    AlbumFailure failure = AlbumFailed(Kind::kAlbumInUse, album.path);
+    failure.names = std::move(taken.value());
+    return failure;
+  }
+
+  std::vector<JournalStep> plan;
+  PlanImages(folders, 1, count, plan);
+  PlanFolders(place.folder, plan);
+  for (const std::string& name : place.missing) {
+    plan.push_back({JournalStep::Kind::kMakeFile, place.folder.relative + name, {}});
+  }
+  AlbumChange change(*album.folder, "quillmere-cli --new-album", std::string(kAlbumIndexName), {});
+  if (std::error_code error = change.Begin(std::move(plan))) {
+    return AlbumFailed(Kind::kNotWritten, album.path + std::string(kJournalName), {}, error);
+  }
+  NumberedPictures made =
+      MakeAndNumber(pictures, 1, folders, change, fs, options, outcome.problems, picturesFolder);
+  if (made.failure) return std::move(*made.failure);
+  if (auto failure = AddSupportImages(place, change, fs)) return std::move(*failure);
+  const AlbumHead head{FolderTitle(picturesFolder), std::string(kAlbumThumbPrefix),
+                       std::string(kAlbumPicturePrefix), std::string(kAlbumSupportFolder),
+                       kNewAlbumPicsPerRow};
+  Placement placement;
+  placement.replace = false;
+  if (std::error_code error = change.Commit(NewIndexText(head, made.pairs), placement)) {
+    return AlbumFailed(Kind::kNotWritten, outcome.indexPath, {}, error);
+  }
+  outcome.picturesAdded = made.pairs.size();
+  outcome.thumbnailsWritten = made.pairs.size();
+  return FinishSite(outcome.indexPath, album, fs, options, outcome);
+}
+
+}  // namespace
+
+AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& albumFolder,
+                          FileSystem& fs, const AlbumOptions& options) {
+  AlbumOutcome outcome;
+  const std::string albumPath = TidyFolderPath(albumFolder);
+  const std::string siteFolder = albumPath == "/" ? albumPath : albumPath + kSeparator;
+  outcome.indexPath = siteFolder + std::string(kAlbumIndexName);
+  std::vector<std::string> made;
+  try {
+    Result<EntryInfo> entry = fs.Inspect(albumPath, /*follow=*/true);
+    if (!entry) {
+      outcome.failure = AlbumFailed(Kind::kFolderNotMade, albumPath, {}, entry.error());
+      return outcome;
+    }
+    if (entry.value().kind != EntryInfo::Kind::kMissing &&
+        entry.value().kind != EntryInfo::Kind::kFolder) {
+      outcome.failure = AlbumFailed(Kind::kNotAFolder, albumPath);
+      return outcome;
+    }
+    const bool exists = entry.value().kind == EntryInfo::Kind::kFolder;
+    // A folder that does not exist yet is held through the nearest one above it.
+    auto held = exists ? OpenAlbumFolder(siteFolder, fs, options)
+                       : LockNearestParent(albumPath, fs, options);
+    if (auto* failure = std::get_if<AlbumFailure>(&held)) {
+      outcome.failure = std::move(*failure);
+      return outcome;
+    }
+    // A folder that holds a site already is refused before any picture is looked at.
+    if (exists) {
+      Result<std::vector<std::string>> taken = SiteNamesTaken(std::get<AlbumFolder>(held), fs);
+      if (!taken || !taken.value().empty()) {
+        outcome.failure = taken ? AlbumFailed(Kind::kAlbumInUse, albumPath)
+                                : AlbumFailed(Kind::kFolderNotMade, albumPath, {}, taken.error());
+        if (taken) outcome.failure.names = std::move(taken.value());
+        return outcome;
+      }
+    }
+    Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs);
+    if (!found) {
+      outcome.failure = AlbumFailed(Kind::kPicturesUnreadable, picturesFolder, {}, found.error());
+      return outcome;
+    }
+    auto probed =
+        ProbePictures(std::move(found.value()), picturesFolder, fs, options, outcome.problems);
+    if (auto* failure = std::get_if<AlbumFailure>(&probed)) {
+      outcome.failure = std::move(*failure);
+      return outcome;
+    }
+    if (!exists) {
+      made = MissingFolders(albumPath, fs);
+      if (std::error_code error = fs.CreateFolders(albumPath)) {
+        RemoveMadeFolders(made, fs);
+        outcome.failure = AlbumFailed(Kind::kFolderNotMade, albumPath, {}, error);
+        return outcome;
+      }
+      held = OpenAlbumFolder(siteFolder, fs, options);
+      if (auto* failure = std::get_if<AlbumFailure>(&held)) {
+        RemoveMadeFolders(made, fs);
+        outcome.failure = std::move(*failure);
+        return outcome;
+      }
+    }
+    outcome.failure =
+        MakeAlbumIn(std::get<AlbumFolder>(held), picturesFolder,
+                    std::get<std::vector<FoundPicture>>(probed), fs, options, outcome);
+    // A failed album leaves no folder it made; one that holds the album stays.
+    if (!outcome.failure.ok()) {
+      held = AlbumFailure{};
+      RemoveMadeFolders(made, fs);
+    }
+  } catch (const std::bad_alloc&) {
+    outcome.failure = AlbumFailed(Kind::kNotWritten, outcome.indexPath, {}, SystemError(ENOMEM));
+    RemoveMadeFolders(made, fs);
+  }
+  return outcome;
+}
+
+}  // namespace quillmere
