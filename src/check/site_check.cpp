@@ -13,6 +13,7 @@
 #include "index/picture_section.h"
 #include "paths/paths.h"
 #include "run/generate.h"
+#include "run/journal.h"
 #include "run/message_text.h"
 #include "site/page_output.h"
 
@@ -24,6 +25,37 @@ namespace {
 bool HoldsDescription(std::string_view line) {
   if (line.find_first_not_of(' ') == std::string_view::npos) return false;
   return line.front() != ';';
+}
+
+// The most of a journal that --check reads to name the command that left it.
+constexpr std::size_t kLargestJournalShown = 64 * 1024;
+
+// Tells whether `path` names a JPEG by its extension.
+bool IsJpegName(std::string_view path) {
+  for (std::string_view extension : {".jpg", ".jpeg", ".JPG", ".JPEG"}) {
+    if (path.ends_with(extension)) return true;
+  }
+  return false;
+}
+
+// How far from its end a JPEG's end-of-image marker is looked for: some cameras write a few
+// bytes of their own after it.
+constexpr std::uint64_t kJpegTail = 4096;
+
+// Tells whether the JPEG `file`, `size` bytes long, ends as a whole JPEG does, with its
+// end-of-image marker near its end. A file that does not start as a JPEG counts as whole, since
+// it is no JPEG cut short.
+Result<bool> JpegEndsWhole(ReadableFile& file, std::uint64_t size) {
+  char start[2] = {};
+  Result<std::size_t> gotStart = file.ReadAt(start, sizeof start, 0);
+  if (!gotStart) return gotStart.error();
+  if (gotStart.value() != 2 || start[0] != '\xFF' || start[1] != '\xD8') return true;
+  const std::uint64_t tailSize = std::min(size - 2, kJpegTail);
+  std::string tail(static_cast<std::size_t>(tailSize), '\0');
+  Result<std::size_t> gotEnd = file.ReadAt(tail.data(), tail.size(), size - tailSize);
+  if (!gotEnd) return gotEnd.error();
+  tail.resize(gotEnd.value());
+  return tail.find("\xFF\xD9") != std::string::npos;
 }
 
 std::string Plural(std::uint64_t count, const char* one, const char* many) {
@@ -43,7 +75,8 @@ class Checker {
     if (head.fifthValueLine == 0) ReportShortHead(head);
     CheckIndexFileIsNoPage(text.source);
     CheckSupportImages(head);
-    CheckLeftoverPages();
+    CheckPagesOnDisk();
+    CheckJournal();
     return std::move(check_);
   }
 
@@ -155,8 +188,8 @@ class Checker {
     }
   }
 
-  // Looks for the file that the pages name `name`; reports it on `line` unless it is there.
-  // Returns false when it is not there.
+  // Looks for the file that the pages name `name`; reports it on `line` unless it is there and
+  // whole. Returns false when it is not there.
   bool LookFor(const char* what, const std::string& name, std::uint64_t line) {
     if (NamesAnotherPlace(name)) {
       ++check_.namesNotChecked;
@@ -174,10 +207,70 @@ class Checker {
     } else if (entry.value().kind != EntryInfo::Kind::kRegular) {
       problem = "is not a file";
     } else {
+      problem = DamageOf(PathOnDisk(check_.siteFolder, name), entry.value().size);
+      if (!problem.empty()) Add(line, std::string(what) + " " + Visible(name) + " " + problem);
       return true;
     }
     Add(line, std::string(what) + " " + Visible(name) + " " + problem);
     return false;
+  }
+
+  // What a crash or a cut-off copy did to the file at `path`, `size` bytes long, as its size and
+  // its last bytes tell: empty, or a JPEG without its end; "" when nothing shows.
+  std::string DamageOf(const std::string& path, std::uint64_t size) {
+    if (size == 0) return "is empty (0 bytes)";
+    if (!IsJpegName(path)) return "";
+    Result<std::unique_ptr<ReadableFile>> file = fs_.OpenForReading(path);
+    if (!file) return "";
+    Result<bool> whole = JpegEndsWhole(*file.value(), size);
+    return whole && !whole.value() ? "ends early: the end of the JPEG is missing" : "";
+  }
+
+  // Pages that a crash left empty: the next run writes them anew, though they look like no page
+  // of this program; then pages left over from an earlier run with more pictures.
+  void CheckPagesOnDisk() {
+    Result<std::vector<std::string>> names = fs_.ListFolder(check_.siteFolder);
+    if (!names) {
+      Add(0, "the site folder " + Visible(check_.siteFolder) +
+                 " cannot be searched for old picture pages: " + ErrorText(names.error()));
+      return;
+    }
+    std::vector<std::pair<std::int64_t, std::string>> empty, leftovers;
+    for (std::string& name : names.value()) {
+      const std::int64_t number = name == kIndexPageName ? 0 : PicturePageNumber(name);
+      if (number > check_.pictureCount) {
+        leftovers.emplace_back(number, std::move(name));
+        continue;
+      }
+      if (number == 0 && name != kIndexPageName) continue;
+      Result<EntryInfo> entry = fs_.Inspect(check_.siteFolder + name, /*follow=*/false);
+      if (entry && entry.value().kind == EntryInfo::Kind::kRegular && entry.value().size == 0) {
+        empty.emplace_back(number, std::move(name));
+      }
+    }
+    std::sort(empty.begin(), empty.end());
+    for (const auto& [number, name] : empty) {
+      Add(0, "page " + Visible(name) +
+                 " is empty (0 bytes), as a crash can leave it; the next run writes it anew");
+    }
+    std::sort(leftovers.begin(), leftovers.end());
+    for (const auto& [number, name] : leftovers) {
+      Add(0, "page " + Visible(name) + " is left over from an earlier run with more pictures");
+    }
+  }
+
+  // The journal of a change that an interrupted run left: only reported, never acted on.
+  void CheckJournal() {
+    const std::string path = check_.siteFolder + std::string(kJournalName);
+    Result<std::unique_ptr<ReadableFile>> file = fs_.OpenForReading(path);
+    if (!file) return;
+    std::string text(static_cast<std::size_t>(kLargestJournalShown), '\0');
+    Result<std::size_t> got = file.value()->Read(text.data(), text.size());
+    text.resize(got ? got.value() : 0);
+    std::optional<Journal> journal = ParseJournal(text);
+    const std::string by = journal ? " of " + Visible(journal->command) : std::string();
+    Add(0, "an interrupted run" + by + " left its journal " + Visible(std::string(kJournalName)) +
+               "; the next run that writes here finishes or undoes that run");
   }
 
   void CheckSupportImages(const IndexHead& head) {
@@ -190,24 +283,6 @@ class Checker {
     check_.supportImagesCanBeAdded =
         missing && !head.SupportFolder.empty() &&
         !NamesAnotherPlace(std::string(head.SupportFolder) + std::string(SupportImages[0]));
-  }
-
-  void CheckLeftoverPages() {
-    Result<std::vector<std::string>> names = fs_.ListFolder(check_.siteFolder);
-    if (!names) {
-      Add(0, "the site folder " + Visible(check_.siteFolder) +
-                 " cannot be searched for old picture pages: " + ErrorText(names.error()));
-      return;
-    }
-    std::vector<std::pair<std::int64_t, std::string>> leftovers;
-    for (std::string& name : names.value()) {
-      const std::int64_t number = PicturePageNumber(name);
-      if (number > check_.pictureCount) leftovers.emplace_back(number, std::move(name));
-    }
-    std::sort(leftovers.begin(), leftovers.end());
-    for (const auto& [number, name] : leftovers) {
-      Add(0, "page " + Visible(name) + " is left over from an earlier run with more pictures");
-    }
   }
 
   const std::string& indexPath_;

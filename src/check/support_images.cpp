@@ -172,8 +172,29 @@ std::vector<std::string> SupportImageSources() {
   return sources;
 }
 
-SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs) {
+SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs,
+                             const RunOptions& options) {
   SupportCopy copy;
+  // The folder is held from reading the index file to the last image; a missing index file is
+  // told by the reading.
+  std::unique_ptr<Folder> folder;
+  std::variant<std::unique_ptr<FolderLock>, RunFailure> lock;
+  if (const std::string siteFolder = FolderName(indexPath); Exist(indexPath, fs)) {
+    Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(siteFolder);
+    if (!opened) {
+      copy.failure = Failed(Kind::kCreateFolder, siteFolder, {}, opened.error());
+      return copy;
+    }
+    folder = std::move(opened.value());
+    lock = LockSiteFolder(*folder, siteFolder, options);
+    std::optional<RunFailure> failure;
+    if (auto* refused = std::get_if<RunFailure>(&lock)) failure = std::move(*refused);
+    if (!failure) failure = SettleInterruptedChange(*folder, siteFolder);
+    if (failure) {
+      copy.failure = SupportFailure{Kind::kIndex, std::move(*failure), {}, {}, {}};
+      return copy;
+    }
+  }
   std::variant<IndexFile, RunFailure> read = ReadChosenIndexFile(indexPath, fs);
   if (auto* failure = std::get_if<RunFailure>(&read)) {
     copy.failure = SupportFailure{Kind::kIndex, std::move(*failure), {}, {}, {}};

@@ -73,14 +73,17 @@ Result<std::unique_ptr<NewFile>> CopyIntoNewFile(const std::string& from, Folder
                                                  FileSystem& fs);
 
 // Copies the bundled support images into the support folder that the index file at `indexPath`
-// names, as CopySupportImages does. Refuses an empty support folder (its images would lie at the
-// top of the file system) and one on another server.
-SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs);
+// names, as CopySupportImages does, holding the lock of the index file's folder as `options` say.
+// Refuses an empty support folder (its images would lie at the top of the file system) and one
+// on another server.
+SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs,
+                             const RunOptions& options = {});
 
 // Copies the bundled support images into the folder `folderName`, as the pages name it, of
 // `siteFolder` (which ends with "/"), creating the folder when needed; a file already there is
-// kept. Each image is written to a new file that takes its name whole, so that an image is never
-// seen half copied. Images copied before a failure stay and are listed. A symbolic link in an
+// kept, unless it is empty (what a power cut leaves of a copy). Each image is written to a new
+// file that takes its name whole, its data on the disk first, so that an image is never seen half
+// copied. Images copied before a failure stay and are listed. A symbolic link in an
 // image's place is never written through.
 SupportCopy CopySupportImages(const std::string& siteFolder, const std::string& folderName,
                               FileSystem& fs);

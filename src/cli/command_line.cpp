@@ -27,9 +27,9 @@ namespace {
 
 constexpr const char* kProgram = "quillmere-cli";
 constexpr const char* kUsage =
-    "Usage: quillmere-cli [--verbose] [--force] INDEX_FILE\n"
+    "Usage: quillmere-cli [--verbose] [--force] [--sync] [--no-wait] INDEX_FILE\n"
     "       quillmere-cli --check [--quiet] INDEX_FILE\n"
-    "       quillmere-cli --add-support-images [--quiet] INDEX_FILE\n"
+    "       quillmere-cli --add-support-images [--quiet] [--no-wait] INDEX_FILE\n"
     "       quillmere-cli --new-album [PICTURE_OPTIONS] [--verbose] PICTURES_FOLDER ALBUM_FOLDER\n"
     "       quillmere-cli --add-pictures [PICTURE_OPTIONS] [--verbose] INDEX_FILE "
     "PICTURE_OR_FOLDER...\n"
@@ -86,6 +86,12 @@ constexpr const char* kHelp =
     "  -v, --verbose     print a summary line after generating\n"
     "      --force       replace index.html and ImageN.html files in the folder even when\n"
     "                    they do not look like pages that Quillmere writes\n"
+    "      --sync        flush the pages to the disk before they take their names, so that a\n"
+    "                    power cut leaves each old or whole new (index files, pictures and\n"
+    "                    thumbnails always are); otherwise the next run mends a page that a\n"
+    "                    crash cut short\n"
+    "      --no-wait     fail at once when another quillmere run is changing the same folder,\n"
+    "                    instead of waiting for it to end\n"
     "  -h, --help        show this help and exit\n"
     "      --version     show the version and exit\n"
     "\n"
@@ -106,6 +112,8 @@ struct Options {
   bool quiet = false;
   bool force = false;
   bool keepMetadata = false;
+  bool sync = false;
+  bool noWait = false;
   std::vector<Mode> modes;
   std::vector<std::string> files;
   std::optional<std::string> pictureSize;
@@ -153,6 +161,10 @@ Options ParseOptions(std::span<const std::string> args) {
       options.force = true;
     } else if (arg == "--keep-metadata") {
       options.keepMetadata = true;
+    } else if (arg == "--sync") {
+      options.sync = true;
+    } else if (arg == "--no-wait") {
+      options.noWait = true;
     } else if (arg == "--check") {
       options.modes.push_back(Mode::kCheck);
     } else if (arg == "--add-support-images") {
@@ -189,6 +201,34 @@ void PrintSummary(std::ostream& out, const RunOutcome& outcome) {
       << " already up to date)\n";
 }
 
+// Tells on a terminal that the run waits for another; scripts wait without a word.
+class WaitingMessage final : public LockWaiting {
+ public:
+  WaitingMessage(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
+  void WaitingFor(const std::string& folder) override {
+    if (!terminal_) return;
+    err_ << kProgram << ": waiting for another quillmere run on " << Visible(folder) << " to end\n";
+    err_.flush();
+  }
+
+ private:
+  std::ostream& err_;
+  bool terminal_;
+};
+
+// The options of a run that changes a site, as the command line gives them.
+RunOptions RunOptionsFrom(const Options& options, const StopRequest& stop, PageProgress* progress,
+                          LockWaiting* waiting) {
+  RunOptions run;
+  run.replaceForeignPages = options.force;
+  run.stop = &stop;
+  run.progress = progress;
+  run.wait = !options.noWait;
+  run.waiting = waiting;
+  run.sync = options.sync;
+  return run;
+}
+
 // The pages written so far, on the progress line of a terminal.
 class PagesOnProgressLine final : public PageProgress {
  public:
@@ -208,8 +248,9 @@ int Generate(const std::string& indexPath, const Options& options, const Console
   RunOutcome outcome;
   {
     PagesOnProgressLine progress(err, console.errIsTerminal);
+    WaitingMessage waiting(err, console.errIsTerminal);
     const StopOnSignals stopOnSignals(stop);
-    outcome = GenerateSite(indexPath, fs, RunOptions{options.force, &stop, &progress});
+    outcome = GenerateSite(indexPath, fs, RunOptionsFrom(options, stop, &progress, &waiting));
     progress.Finish();
   }
   if (!outcome.ok()) {
@@ -260,9 +301,18 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
   return check.problems == 0 ? kExitOk : kExitFailure;
 }
 
-int AddSupport(const std::string& indexPath, bool quiet, std::ostream& out, std::ostream& err,
+int AddSupport(const std::string& indexPath, const Options& options, const Console& console,
                FileSystem& fs) {
-  SupportCopy copy = AddSupportImages(indexPath, fs);
+  std::ostream& out = console.out;
+  std::ostream& err = console.err;
+  const bool quiet = options.quiet;
+  StopRequest stop;
+  WaitingMessage waiting(err, console.errIsTerminal);
+  SupportCopy copy;
+  {
+    const StopOnSignals stopOnSignals(stop);
+    copy = AddSupportImages(indexPath, fs, RunOptionsFrom(options, stop, nullptr, &waiting));
+  }
   if (!quiet) {
     for (const std::string& name : copy.copied) out << "copied " << Visible(name) << "\n";
   }
@@ -368,6 +418,10 @@ std::string UsageProblem(const Options& options, Mode mode) {
   if (options.quiet && IsAlbumMode(mode)) {
     return "--quiet is for --check and --add-support-images";
   }
+  if (options.sync && mode != Mode::kGenerate && !IsAlbumMode(mode)) {
+    return "--sync is for generating a site and for the album's commands";
+  }
+  if (options.noWait && mode == Mode::kCheck) return "--no-wait is for commands that write";
   if (options.pictureSize && mode != Mode::kNewAlbum && mode != Mode::kAddPictures) {
     return "--picture-size is for --new-album and --add-pictures";
   }
@@ -453,8 +507,9 @@ int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Co
   AlbumOutcome outcome;
   {
     AlbumOnProgressLine progress(err, console.errIsTerminal);
+    WaitingMessage waiting(err, console.errIsTerminal);
     album.progress = &progress;
-    album.run = RunOptions{options.force, &stop, &progress};
+    album.run = RunOptionsFrom(options, stop, &progress, &waiting);
     const StopOnSignals stopOnSignals(stop);
     const std::vector<std::string>& files = options.files;
     if (mode == Mode::kNewAlbum) {
@@ -510,7 +565,7 @@ int Dispatch(std::span<const std::string> args, const Console& console, FileSyst
     case Mode::kCheck:
       return Check(indexPath, options.quiet, out, err, fs);
     case Mode::kAddSupportImages:
-      return AddSupport(indexPath, options.quiet, out, err, fs);
+      return AddSupport(indexPath, options, console, fs);
     default:
       break;
   }

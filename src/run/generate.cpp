@@ -48,6 +48,9 @@ RunFailure PageFailed(const std::string& siteFolder, const PageError& error, int
 // How long a run waits before it looks again whether another has let go of its folder.
 constexpr std::chrono::milliseconds kLockPoll{100};
 
+// How many pages wait for one flush of their data, with sync.
+constexpr std::size_t kPagesPerFlush = 128;
+
 RunFailure Stopped(const std::string& page, const RunOptions& options) {
   RunFailure stopped = Failure(Status::kStopped, page);
   stopped.stopReason = options.stop != nullptr ? options.stop->reason() : 0;
@@ -63,11 +66,24 @@ RunFailure WritePages(const std::string& chosenPath, const IndexFile& index, Fol
     return Failure(Status::kIndexIsAPage, chosenPath, {}, outcome.siteFolder + same);
   }
   folder.RemoveLeftovers();
-  const PageRules rules{options.replaceForeignPages, options.stop, options.progress};
+  // With sync, the pages wait in groups for one flush of their data before they take their
+  // names; the first that cannot take its name is the run's failure.
+  std::optional<PageError> unplaced;
+  FileBatch batch(kPagesPerFlush, [&](const std::string& name, std::error_code error) {
+    if (!unplaced) unplaced = PageError{name, {PageFailure::Kind::kSystem, error}};
+  });
+  const PageRules rules{options.replaceForeignPages, options.stop, options.progress,
+                        options.sync ? &batch : nullptr};
   SiteWriter writer(folder, rules);
   std::optional<PageError> failure = writer.WriteIndexPage(index);
   if (!failure) failure = writer.WritePicturePages(index);
   outcome.pages = writer.tally();
+  // The pages whole before a failure or a stop take their names too.
+  if (std::error_code error = options.sync ? batch.Finish() : std::error_code();
+      error && !unplaced) {
+    unplaced = PageError{std::string(kIndexPageName), {PageFailure::Kind::kSystem, error}};
+  }
+  if (!failure) failure = unplaced;
   if (!failure) return {};
   return PageFailed(outcome.siteFolder, *failure,
                     options.stop != nullptr ? options.stop->reason() : 0);

@@ -37,6 +37,10 @@ struct RunOptions {
   bool wait = true;
   // Told once when the run has to wait for another; none costs nothing.
   LockWaiting* waiting = nullptr;
+  // Whether the pages' data reaches the disk before they take their names, so that a power cut
+  // leaves each page old or whole new (flushed in groups); otherwise a later run heals what a
+  // crash left.
+  bool sync = false;
 };
 
 // How a run ended, and for a failure what it is about and why: data until it is shown.

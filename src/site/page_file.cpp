@@ -74,8 +74,22 @@ void PageFile::OpenOldPage() {
   oldSize_ = old.value().size;
   if (oldSize_ == newSize_) {
     mode_ = Mode::kComparing;
-  } else if (MayReplaceOldPage()) {
+    return;
+  }
+  if (oldSize_ == 0 || rules_.replaceForeignPages) {
     StartWriting();
+    return;
+  }
+  Result<bool> written = LooksLikeWrittenPage(*oldPage_, oldSize_);
+  if (!written) {
+    Fail(PageFailure::Kind::kSystem, written.error());
+  } else if (written.value()) {
+    StartWriting();
+  } else if (oldSize_ < newSize_) {
+    // Maybe what a crash left of this very page: it is, if it holds the page's start exactly.
+    mode_ = Mode::kComparingStart;
+  } else {
+    Fail(PageFailure::Kind::kForeignPage);
   }
 }
 
@@ -98,6 +112,13 @@ void PageFile::Flush() {
     case Mode::kComparing:
       if (!MatchesOldPage(data, size) && MayReplaceOldPage()) mode_ = Mode::kSkipping;
       break;
+    case Mode::kComparingStart:
+      if (!MatchesOldStart(data, size)) {
+        Fail(PageFailure::Kind::kForeignPage);
+      } else if (compared_ == oldSize_) {
+        mode_ = Mode::kSkipping;
+      }
+      break;
     case Mode::kWriting:
       if (std::error_code error = newFile_->Write(data, size)) {
         Fail(PageFailure::Kind::kSystem, error);
@@ -111,6 +132,14 @@ void PageFile::Flush() {
 bool PageFile::MatchesOldPage(const char* data, std::size_t size) {
   Result<std::size_t> got = ReadFully(*oldPage_, buffers_.comparison(), size);
   return got && got.value() == size && std::memcmp(buffers_.comparison(), data, size) == 0;
+}
+
+bool PageFile::MatchesOldStart(const char* data, std::size_t size) {
+  const auto part = static_cast<std::size_t>(std::min<std::uint64_t>(size, oldSize_ - compared_));
+  Result<std::size_t> got = ReadFully(*oldPage_, buffers_.comparison(), part);
+  if (!got || got.value() != part) return false;
+  compared_ += part;
+  return std::memcmp(buffers_.comparison(), data, part) == 0;
 }
 
 bool PageFile::OldPageEndsHere() {
@@ -162,10 +191,13 @@ std::variant<PageOutcome, PageFailure> PageFile::Finish() {
   Flush();
   if (mode_ == Mode::kUnchanged) return PageOutcome::kUnchanged;
   if (mode_ == Mode::kWriting) {
+    const Placement placement{oldMode_, oldOwner_, true, false};
     if (rules_.stop != nullptr && rules_.stop->requested()) {
       Fail(PageFailure::Kind::kStopped);
     } else if (std::error_code error =
-                   newFile_->PutInPlace(name_, Placement{oldMode_, oldOwner_, true, false})) {
+                   rules_.batch != nullptr
+                       ? rules_.batch->Add(std::move(newFile_), folder_, name_, placement)
+                       : newFile_->PutInPlace(name_, placement)) {
       Fail(PageFailure::Kind::kSystem, error);
     } else {
       newFile_.reset();

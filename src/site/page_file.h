@@ -14,6 +14,7 @@
 #include <string_view>
 #include <variant>
 
+#include "platform/file_batch.h"
 #include "platform/file_system.h"
 #include "platform/stop_request.h"
 
@@ -59,6 +60,9 @@ struct PageRules {
   const StopRequest* stop = nullptr;
   // Told after each page; none costs nothing.
   PageProgress* progress = nullptr;
+  // Where written pages wait to be flushed in groups before they take their names; none puts
+  // each in place at once, unflushed.
+  FileBatch* batch = nullptr;
 };
 
 // How a page came out.
@@ -82,7 +86,9 @@ struct PageFailure {
 // long. While the old page matches it, the old page is only read, through the one descriptor
 // opened for it. On the first difference the new content goes to a new file, which replaces
 // the page at Finish; the bytes already compared are not taken from the old page but put again
-// from the start, in a second pass.
+// from the start, in a second pass. An old page that does not look like this program's is
+// replaced only when it is empty or holds the start of the new page exactly (what a write cut
+// short by a crash leaves), unless the rules say to replace such pages anyway.
 //
 // Use: put every piece of the page; if NeedsAnotherPass(), put every piece once more; Finish().
 class PageFile {
@@ -110,12 +116,13 @@ class PageFile {
   std::variant<PageOutcome, PageFailure> Finish();
 
  private:
-  enum class Mode { kComparing, kSkipping, kWriting, kUnchanged, kFailed };
+  enum class Mode { kComparing, kComparingStart, kSkipping, kWriting, kUnchanged, kFailed };
 
   void PutInParts(std::string_view piece);
   void Flush();
   void OpenOldPage();
   bool MatchesOldPage(const char* data, std::size_t size);
+  bool MatchesOldStart(const char* data, std::size_t size);
   bool OldPageEndsHere();
   bool MayReplaceOldPage();
   void StartWriting();
@@ -132,6 +139,8 @@ class PageFile {
   std::optional<mode_t> oldMode_;
   std::optional<Owner> oldOwner_;
   std::uint64_t oldSize_ = 0;
+  // How much of the old page was compared while it is taken for the start of the new one.
+  std::uint64_t compared_ = 0;
   std::unique_ptr<ReadableFile> oldPage_;
   std::unique_ptr<NewFile> newFile_;
 };
