@@ -368,7 +368,9 @@ TEST(AlbumProcess, AnInterruptedRunLeavesEveryThumbnailWhole) {
                               "left as they were.\n";
     EXPECT_TRUE(inThumbnails || result.err.starts_with("The run was stopped by SIGINT: page "))
         << result.err;
-    if (inThumbnails) EXPECT_FALSE(stdfs::exists(album + "/index.html"));
+    if (inThumbnails) {
+      EXPECT_FALSE(stdfs::exists(album + "/index.html"));
+    }
   } else {
     EXPECT_EQ(result.exitCode, 0) << "the work ended before the signal came";
   }
