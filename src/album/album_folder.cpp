@@ -112,6 +112,8 @@ std::variant<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std:
   image.relative = way;
   image.path = album.path + way;
   if (image.missing.empty()) {
+    // What a killed run left there while putting a file in place goes, as in the site folder.
+    current->RemoveLeftovers();
     image.folder = std::move(current);
   } else {
     image.existing = std::move(current);

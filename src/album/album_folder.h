@@ -56,9 +56,9 @@ struct ImageFolder {
 // folder: not a URL, not from the top of the file system, no "..".
 bool StaysInside(std::string_view prefix);
 
-// Finds the folder of the images named by `prefix` in `album`, making nothing; refuses a prefix
-// that leads outside the album folder (`indexPath` is named in the failure) and a symbolic link
-// or a file on the way.
+// Finds the folder of the images named by `prefix` in `album`, making nothing but removing the
+// hidden files that killed runs left there; refuses a prefix that leads outside the album folder
+// (`indexPath` is named in the failure) and a symbolic link or a file on the way.
 std::variant<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,
                                                         const std::string& indexPath);
 

@@ -13,7 +13,11 @@ BackgroundRun::BackgroundRun(std::string chosenPath, FileSystem& fs, QObject* pa
   // The signals ask the run to stop from before its first step on.
   stopOnSignals_.emplace(stop_);
   thread_ = std::thread([this, path = std::move(chosenPath), &fs] {
-    outcome_ = GenerateSite(path, fs, RunOptions{false, &stop_, &pages_});
+    RunOptions options;
+    options.stop = &stop_;
+    options.progress = &pages_;
+    options.waiting = &waiting_;
+    outcome_ = GenerateSite(path, fs, options);
     QMetaObject::invokeMethod(this, &BackgroundRun::Finish, Qt::QueuedConnection);
   });
 }

@@ -18,6 +18,19 @@
 
 namespace quillmere {
 
+// Whether a run waits for another run on its folder: told on the run's thread, read on the
+// window's.
+class WaitingFlag final : public LockWaiting {
+ public:
+  void WaitingFor(const std::string& /*folder*/) override {
+    waiting_.store(true, std::memory_order_relaxed);
+  }
+  bool waiting() const { return waiting_.load(std::memory_order_relaxed); }
+
+ private:
+  std::atomic<bool> waiting_{false};
+};
+
 // How many of a site's pages are done: told on the run's thread, read on the window's.
 class PageCount final : public PageProgress {
  public:
@@ -56,6 +69,9 @@ class BackgroundRun final : public QObject {
   // How many pages are done, and of how many.
   const PageCount& pages() const { return pages_; }
 
+  // Whether the run has waited for another run on its folder; it writes once that has ended.
+  bool waited() const { return waiting_.waiting(); }
+
   // Whether the run has ended and `finished` was sent.
   bool hasFinished() const { return finished_; }
 
@@ -72,6 +88,7 @@ class BackgroundRun final : public QObject {
 
   StopRequest stop_;
   PageCount pages_;
+  WaitingFlag waiting_;
   RunOutcome outcome_;
   std::optional<StopOnSignals> stopOnSignals_;
   std::thread thread_;

@@ -172,7 +172,10 @@ void Form1::UpdateProgress() {
   if (progress_ == nullptr || !running()) return;
   const std::uint64_t total = run_->pages().total();
   const std::uint64_t done = run_->pages().done();
-  if (total == 0) {
+  if (total == 0 && run_->waited()) {
+    progress_->setLabelText(
+        QStringLiteral("Waiting for another run of Quillmere on this folder to end..."));
+  } else if (total == 0) {
     progress_->setLabelText(QStringLiteral("Reading the index file..."));
   } else {
     progress_->setLabelText(QStringLiteral("Pages written: %1 of %2")
