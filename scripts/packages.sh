@@ -3,8 +3,8 @@
 # The Debian packages each kind of build needs, sourced by the other scripts.
 # shellcheck disable=SC2034
 build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev fonts-dejavu-core)
-# bash-completion for the test of quillmere-cli's completion.
-test_packages=("${build_packages[@]}" googletest libgtest-dev libgmock-dev bash-completion)
+# bash-completion for the test of quillmere-cli's completion, strace for the order of flushes.
+test_packages=("${build_packages[@]}" googletest libgtest-dev libgmock-dev bash-completion strace)
 # The package is made with dpkg-dev and file; lintian checks it as a distribution would.
 package_packages=("${build_packages[@]}" dpkg-dev file)
 deb_packages=("${package_packages[@]}" lintian)

@@ -155,7 +155,9 @@ AlbumFailure MakeAlbumIn(AlbumFolder& album, const std::string& picturesFolder,
   if (auto* failure = std::get_if<AlbumFailure>(&support)) return std::move(*failure);
   SupportPlace& place = std::get<SupportPlace>(support);
   if (!taken.value().empty()) {
-    AlbumFailure failure = AlbumFailed(Kind::kAlbumInUse, album.path);
+    const std::string folder =
+        album.path.size() > 1 ? album.path.substr(0, album.path.size() - 1) : album.path;
+    AlbumFailure failure = AlbumFailed(Kind::kAlbumInUse, folder);
     failure.names = std::move(taken.value());
     return failure;
   }
