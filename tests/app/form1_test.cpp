@@ -14,6 +14,7 @@
 
 #include "app_test_support.h"
 #include "platform/qt/message_box.h"
+#include "run/journal.h"
 
 namespace quillmere {
 namespace {
@@ -21,7 +22,7 @@ namespace {
 using apptest::Local;
 using apptest::Names;
 using apptest::WriteText;
-using Result = IOBox::ShowResult;
+using ShowResult = IOBox::ShowResult;
 
 // The file types that the dialog offers, the text files first.
 const QStringList kFileTypes = {QStringLiteral("Text Files (*.txt)"),
@@ -54,7 +55,7 @@ class Form1Test : public ::testing::Test {
     return {all.begin() + static_cast<std::ptrdiff_t>(before), all.end()};
   }
   std::vector<IOBox::Showing> Generate(const QString& chosen) {
-    return Generate({{Result::kChosen, chosen}});
+    return Generate({{ShowResult::kChosen, chosen}});
   }
 
   QTemporaryDir folder_;
@@ -84,10 +85,12 @@ struct EarlyEnd {
 
 TEST_F(Form1Test, RunsThatEndEarlyWriteNothingAndLeaveShowAsItWas) {
   const std::vector<EarlyEnd> cases = {
-      {"cancel", {{Result::kCancelled, {}}}, 1},
-      {"dialog failure", {{Result::kFailed, {}}}, 1},
-      {"empty name", {{Result::kChosen, {}}}, 1},
-      {"invalid name, then cancel", {{Result::kInvalidFileName, {}}, {Result::kCancelled, {}}}, 2}};
+      {"cancel", {{ShowResult::kCancelled, {}}}, 1},
+      {"dialog failure", {{ShowResult::kFailed, {}}}, 1},
+      {"empty name", {{ShowResult::kChosen, {}}}, 1},
+      {"invalid name, then cancel",
+       {{ShowResult::kInvalidFileName, {}}, {ShowResult::kCancelled, {}}},
+       2}};
   const QString files = Names(folder_.path());
   for (const EarlyEnd& c : cases) {
     ExpectFreshDialogs(Generate(c.answers), c.showings, c.what);
@@ -110,9 +113,9 @@ TEST_F(Form1Test, RunsThatEndEarlyWriteNothingAndLeaveShowAsItWas) {
 TEST_F(Form1Test, InvalidNameReportClearsTheNameAndShowsTheDialogAgain) {
   form_.ioBox().setFileName(QStringLiteral("left from before.txt"));
   const std::vector<IOBox::Showing> showings =
-      Generate({{Result::kInvalidFileName, {}},
-                {Result::kInvalidFileName, QStringLiteral("ignored")},
-                {Result::kChosen, index_}});
+      Generate({{ShowResult::kInvalidFileName, {}},
+                {ShowResult::kInvalidFileName, QStringLiteral("ignored")},
+                {ShowResult::kChosen, index_}});
   ExpectFreshDialogs(showings, 3, "invalid twice, then chosen");
   EXPECT_TRUE(show_->isEnabled());
   EXPECT_TRUE(QFile::exists(folder_.filePath(QStringLiteral("index.html"))));
@@ -124,6 +127,27 @@ TEST_F(Form1Test, CompletedRunWritesThePagesAndEnablesShow) {
   EXPECT_TRUE(messages_.messages().empty());
   EXPECT_TRUE(show_->isEnabled());
   EXPECT_EQ(form_.siteFolder(), FolderOf(folder_.path()));
+}
+
+// Expected: a change to the album that a crash cut short is undone before Generate writes, as
+// every run does: the picture it made goes, and so does its journal.
+TEST_F(Form1Test, GenerateUndoesAChangeThatACrashCutShort) {
+  const std::string folder = FolderOf(folder_.path());
+  Journal journal;
+  journal.command = "quillmere-cli --add-pictures";
+  journal.indexName = "index.txt";
+  journal.before = StateOf(apptest::kTwoPictures);
+  journal.steps = {{JournalStep::Kind::kMakeFolder, "pictures", {}},
+                   {JournalStep::Kind::kMakeFile, "pictures/p3.jpg", {}}};
+  ASSERT_TRUE(QDir(folder_.path()).mkdir(QStringLiteral("pictures")));
+  WriteText(folder_.filePath(QStringLiteral("pictures/p3.jpg")), "made by the crashed run");
+  PosixFileSystem fs;
+  Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(folder);
+  ASSERT_TRUE(opened);
+  ASSERT_FALSE(WriteJournal(*opened.value(), journal));
+  Generate(index_);
+  EXPECT_EQ(Names(folder_.path()), QStringLiteral("Image1.html Image2.html index.html index.txt"));
+  EXPECT_TRUE(messages_.messages().empty());
 }
 
 TEST_F(Form1Test, MissingFileIsReportedAsItIsAndShowStaysWithTheLastSite) {
