@@ -150,12 +150,15 @@ class Checker {
                        (looksLikeACaption ? "caption" : "description") +
                        (nowInStep ? " again" : "") +
                        ": a line was likely dropped or added before it, and ";
+    const LinePair next = NextPictureAfter(following);
     if (shift.captionPlace) {
       text += nowInStep ? "the pictures from this one on are in step again"
                         : "every picture from this one on is one line off";
+    } else if (next.dropped()) {
+      text += "no picture comes after it";
     } else {
       text += nowInStep ? "the pictures after it are in step again"
-                        : "every picture after it moves by one line: " + NextCaption(following);
+                        : "every picture after it moves by one line: " + NowShows(next);
     }
     Add(shift.line, text);
   }
@@ -175,9 +178,10 @@ class Checker {
                           verdict == DropVerdict::kNothingFollows;
     // Two comment lines in a row are a comment, unless the text or the files show that the
     // pictures after them moved.
-    const bool picturesMoved = verdict == DropVerdict::kMoves ||
-                               (verdict == DropVerdict::kKeepsStep && !fileBeyond_.empty());
-    if (!HoldsText(pair.secondLine) && !(wasInStep && picturesMoved)) return;
+    const bool picturesMoved =
+        verdict == DropVerdict::kMoves ||
+        (verdict == DropVerdict::kKeepsStep && wasInStep && !fileBeyond_.empty());
+    if (!HoldsText(pair.secondLine) && !picturesMoved) return;
     const bool note = comment && harmless;
     if (!Listed(droppedListed_, note)) return;
     std::string what = comment ? "comment line " : "blank line ";
@@ -201,29 +205,30 @@ class Checker {
   // What a drop did to the pictures after it.
   std::string Consequence(DropVerdict verdict, bool wasInStep, bool nowInStep,
                           const PairReader& following) const {
+    const LinePair next = NextPictureAfter(following);
+    if (verdict == DropVerdict::kNothingFollows || next.dropped()) {
+      return "no picture comes after it";
+    }
     switch (verdict) {
-      case DropVerdict::kNothingFollows:
-        return "no picture comes after it";
       case DropVerdict::kUnclear:
-        return "the pictures after it may have moved by one line: " + NextCaption(following) +
+        return "the pictures after it may have moved by one line: " + NowShows(next) +
                ", and the lines around it do not tell whether that is right" +
                (fileBeyond_.empty() ? "" : "; " + FileBeyondRemark());
       case DropVerdict::kMoves:
         if (nowInStep) return "the pictures after it are in step again";
-        return "every picture after it moves by one line: " + NextCaption(following);
+        return "every picture after it moves by one line: " + NowShows(next);
       case DropVerdict::kKeepsStep:
+      case DropVerdict::kNothingFollows:
         break;
     }
-    if (!wasInStep) {
-      return "the pictures after it are still one line off: " + NextCaption(following);
-    }
+    if (!wasInStep) return "the pictures after it are still one line off: " + NowShows(next);
     if (filesElsewhere_) {
       return "the lines after it stay in step, but the picture files are not on this machine, "
              "so whether they were renumbered cannot be told";
     }
     if (!fileBeyond_.empty()) {
-      return "the lines after it stay in step, but " + FileBeyondRemark() + ", so from " +
-             NextPicture(following) +
+      return "the lines after it stay in step, but " + FileBeyondRemark() + ", so from picture " +
+             std::to_string(check_.pictureCount + 1) + " " + QuotedExcerpt(next.caption) +
              " on each caption likely stands with the picture before its own";
     }
     return "the pictures after it stay in step";
@@ -235,19 +240,16 @@ class Checker {
            " lies beyond the last picture: the picture files were likely not renumbered";
   }
 
-  // The next picture after `following`: its number and caption.
-  std::string NextPicture(PairReader following) const {
+  // The next picture's pair after `following`; a dropped pair when no picture comes.
+  static LinePair NextPictureAfter(PairReader following) {
     LinePair next;
     while (following.Next(next) && next.dropped()) {
     }
-    return "picture " + std::to_string(check_.pictureCount + 1) + " " + QuotedExcerpt(next.caption);
+    return next;
   }
 
-  // Which line the next picture after `following` now shows as its caption.
-  std::string NextCaption(PairReader following) const {
-    LinePair next;
-    while (following.Next(next) && next.dropped()) {
-    }
+  // Which line the picture after the last one read, `next`, now shows as its caption.
+  std::string NowShows(const LinePair& next) const {
     return "picture " + std::to_string(check_.pictureCount + 1) + " now shows line " +
            std::to_string(next.firstLineNumber) + " " + QuotedExcerpt(next.caption) +
            " as its caption";
