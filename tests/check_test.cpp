@@ -278,6 +278,7 @@ TEST_F(CheckTest, LinesThatMoveAgainstTheirPicturesAreFoundWhereTheMoveStarts) {
       {"a blank line before picture 4", WithLineBefore(album, 12, ""), 30, {"12 moved"}},
       {"picture 4's description deleted", WithoutLine(album, 13), 30, {"13 moved"}},
       {"picture 4's caption deleted", WithoutLine(album, 12), 30, {"12 moved"}},
+      {"picture 1's description deleted", WithoutLine(album, 7), 30, {"7 moved"}},
       {"a stray caption before picture 4's description",
        WithLineBefore(album, 13, "IMG 9999"),
        30,

@@ -208,6 +208,7 @@ void ShapeModel::Learn(const LineShape& shape, bool caption) {
   sums.markup += shape.markup ? 1 : 0;
   sums.sentenceEnd += shape.sentenceEnd ? 1 : 0;
   sums.dateOrTime += shape.dateOrTime ? 1 : 0;
+  sums.describedByRule += shape.describesByRule ? 1 : 0;
   sums.forms[shape.form] += 1;
   // Early lines change the picture much, later ones little: the weights follow in steps.
   const double learned = captions_.lines + descriptions_.lines;
@@ -236,6 +237,14 @@ void ShapeModel::Refresh() {
     }
   }
   weights_ = weights;
+}
+
+bool ShapeModel::RulesDisagree() const {
+  constexpr double kFewestLines = 4;
+  constexpr double kMargin = 0.5;
+  if (captions_.lines < kFewestLines || descriptions_.lines < kFewestLines) return false;
+  return captions_.describedByRule / captions_.lines >
+         descriptions_.describedByRule / descriptions_.lines + kMargin;
 }
 
 void ShapeModel::SwapKinds() {

@@ -47,6 +47,10 @@ class ShapeModel {
   // Takes what was learned of captions for descriptions, and the other way round.
   void SwapKinds();
 
+  // Tells whether the fixed rules take far more of the learned captions than of the learned
+  // descriptions for descriptions, as when the lines were learned one line off.
+  bool RulesDisagree() const;
+
   // The lines learned so far.
   double LinesLearned() const { return captions_.lines + descriptions_.lines; }
 
@@ -60,7 +64,7 @@ class ShapeModel {
     double lines = 0;
     double length = 0, lengthSquares = 0;
     double words = 0, wordSquares = 0;
-    double markup = 0, sentenceEnd = 0, dateOrTime = 0;
+    double markup = 0, sentenceEnd = 0, dateOrTime = 0, describedByRule = 0;
     std::array<double, kLineForms> forms{};
   };
 

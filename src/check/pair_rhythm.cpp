@@ -201,6 +201,8 @@ SectionShape LearnSectionShape(const LineReader& lines) {
       rhythm.JudgeDrop(pair, pairs);
     }
   }
+  // Learned from a move among the first pictures on, the lines stand the other way round.
+  if (shape.model.RulesDisagree()) shape.model.SwapKinds();
   shape.model.Refresh();
   return shape;
 }
