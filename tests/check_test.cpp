@@ -272,6 +272,7 @@ TEST_F(CheckTest, LinesThatMoveAgainstTheirPicturesAreFoundWhereTheMoveStarts) {
     std::string index;
     int pictureFiles;
     std::vector<std::string> gists;
+    const char* missingFile = nullptr;
   };
   const Case cases[] = {
       // Picture 4 (lines 12 and 13) of an album of 30.
@@ -304,10 +305,11 @@ TEST_F(CheckTest, LinesThatMoveAgainstTheirPicturesAreFoundWhereTheMoveStarts) {
        29,
        {}},
       {"the last picture commented out", WithCommentedLines(album, {64}), 30, {"64 note last"}},
-      {"picture 4's description commented out",
+      {"picture 4's description commented out, its thumbnail missing",
        WithCommentedLines(album, {13}),
        30,
-       {"13 comment as description"}},
+       {"12 missing", "13 comment as description"},
+       "thumbs/t4.jpg"},
       {"picture 4 commented out, its files elsewhere",
        WithCommentedLines(remote, {12}),
        0,
@@ -344,6 +346,7 @@ TEST_F(CheckTest, LinesThatMoveAgainstTheirPicturesAreFoundWhereTheMoveStarts) {
        {"8 no description"}}};
   for (const Case& c : cases) {
     MakeSite(c.index, c.pictureFiles);
+    if (c.missingFile != nullptr) stdfs::remove(dir / c.missingFile);
     std::vector<std::string> gists;
     const auto result = CheckSite(dir / "index.txt", fs, [&](const Finding& finding) {
       if (finding.line != 0) gists.push_back(Gist(finding));

@@ -90,9 +90,12 @@ class Checker {
         continue;
       }
       const std::int64_t n = ++check_.pictureCount;
-      CheckPictureLines(pair, pairs, rhythm);
+      // Findings come in the order of their lines: the caption's, then the description's.
+      const LineShift shift = rhythm.JudgePicture(pair, pairs);
+      if (shift.line != 0 && shift.captionPlace) ReportShift(pair, shift, rhythm.InStep(), pairs);
       LookFor("thumbnail", PictureFileName(head.ThumbPrefix, n), pair.firstLineNumber);
       LookFor("picture", PictureFileName(head.ImagePrefix, n), pair.firstLineNumber);
+      CheckDescriptionLine(pair, shift, pairs, rhythm);
     }
   }
 
@@ -112,19 +115,11 @@ class Checker {
     }
   }
 
-  // Reports where a picture's lines show that the pictures moved by one line, a description
-  // that was meant as a comment, and a last caption without its description.
-  void CheckPictureLines(const LinePair& pair, const PairReader& following, PairRhythm& rhythm) {
+  // Reports a last caption without its description, and where the description line of the
+  // picture `pair` shows that the pictures moved by one line or was meant as a comment.
+  void CheckDescriptionLine(const LinePair& pair, const LineShift& shift,
+                            const PairReader& following, const PairRhythm& rhythm) {
     const std::int64_t n = check_.pictureCount;
-    const LineShift shift = rhythm.JudgePicture(pair, following);
-    if (shift.line != 0) ReportShift(pair, shift, rhythm.InStep(), following);
-    if (pair.secondLineNumber != 0 && pair.secondLine.starts_with(';')) {
-      Add(pair.secondLineNumber, "picture " + std::to_string(n) + "'s description, line " +
-                                     std::to_string(pair.secondLineNumber) + " " +
-                                     QuotedExcerpt(pair.secondLine) +
-                                     ", is shown as it is: a line starting with \";\" is a "
-                                     "comment only where a caption belongs");
-    }
     // Out of step, a missing last description is one more sign of the move reported already.
     if (pair.secondLineNumber == 0 && rhythm.InStep()) {
       std::string text = "picture " + std::to_string(n) +
@@ -134,6 +129,16 @@ class Checker {
                 std::to_string(likely);
       }
       Add(pair.firstLineNumber, text);
+    }
+    if (shift.line != 0 && !shift.captionPlace) {
+      ReportShift(pair, shift, rhythm.InStep(), following);
+    }
+    if (pair.secondLineNumber != 0 && pair.secondLine.starts_with(';')) {
+      Add(pair.secondLineNumber, "picture " + std::to_string(n) + "'s description, line " +
+                                     std::to_string(pair.secondLineNumber) + " " +
+                                     QuotedExcerpt(pair.secondLine) +
+                                     ", is shown as it is: a line starting with \";\" is a "
+                                     "comment only where a caption belongs");
     }
   }
 
