@@ -20,12 +20,12 @@
 namespace quillmere {
 namespace {
 
-// Tells whether a line read in place of a long description holds something the reader would
-// have taken as a description: neither blank nor a comment.
-bool HoldsDescription(std::string_view line) {
-  if (line.find_first_not_of(' ') == std::string_view::npos) return false;
-  return line.front() != ';';
-}
+// How many findings of one kind were listed, and how many were only counted.
+struct Listing {
+  std::uint64_t listed = 0;
+  std::uint64_t unlistedProblems = 0;
+  std::uint64_t unlistedNotes = 0;
+};
 
 // The most of a journal that --check reads to name the command that left it.
 constexpr std::size_t kLargestJournalShown = 64 * 1024;
@@ -71,7 +71,9 @@ class Checker {
     check_.siteFolder = FolderName(indexPath_);
     CheckFifthValue(head);
     CheckPictureSection(text.bytes(), head);
-    ReportUnlistedDrops();
+    ReportUnlisted(droppedListed_, "more dropped pair", "more dropped pairs");
+    ReportUnlisted(shiftsListed_, "more line where the pictures move",
+                   "more lines where the pictures move");
     if (head.fifthValueLine == 0) ReportShortHead(head);
     CheckIndexFileIsNoPage(text.source);
     CheckSupportImages(head);
@@ -111,70 +113,193 @@ class Checker {
   }
 
   void CheckPictureSection(std::string_view text, const IndexHead& head) {
+    SectionShape shape = LearnSectionShape(PictureLines(text, head));
+    LookBeyondTheLastPicture(head, shape.pictureCount);
+    PairRhythm rhythm(shape.model, /*learning=*/false);
     PairReader pairs(PictureLines(text, head));
     for (LinePair pair; pairs.Next(pair);) {
       if (pair.dropped()) {
-        CheckDroppedPair(pair, pairs);
+        CheckDroppedPair(pair, pairs, rhythm);
         continue;
       }
       const std::int64_t n = ++check_.pictureCount;
-      // Out of step, a missing last description is one more sign of the drop reported already.
-      if (pair.secondLineNumber == 0 && inStep_) {
-        Add(pair.firstLineNumber, "picture " + std::to_string(n) +
-                                      " has no description line: the file ends after its caption");
-      }
+      // Findings come in the order of their lines: the caption's, then the description's.
+      const LineShift shift = rhythm.JudgePicture(pair, pairs);
+      if (shift.line != 0 && shift.captionPlace) ReportShift(pair, shift, rhythm.InStep(), pairs);
       LookFor("thumbnail", PictureFileName(head.ThumbPrefix, n), pair.firstLineNumber);
       LookFor("picture", PictureFileName(head.ImagePrefix, n), pair.firstLineNumber);
+      CheckDescriptionLine(pair, shift, pairs, rhythm);
     }
+  }
+
+  // Looks for a thumbnail or picture numbered after the last picture, the sign of a pair dropped
+  // without renumbering the files after it; such files are not checked otherwise.
+  void LookBeyondTheLastPicture(const IndexHead& head, std::int64_t pictureCount) {
+    filesElsewhere_ = true;
+    for (std::string_view prefix : {head.ImagePrefix, head.ThumbPrefix}) {
+      const std::string name = PictureFileName(prefix, pictureCount + 1);
+      if (NamesAnotherPlace(name)) continue;
+      filesElsewhere_ = false;
+      Result<EntryInfo> entry = fs_.Inspect(PathOnDisk(check_.siteFolder, name), /*follow=*/true);
+      if (entry && entry.value().kind == EntryInfo::Kind::kRegular) {
+        fileBeyond_ = name;
+        return;
+      }
+    }
+  }
+
+  // Reports a last caption without its description, and where the description line of the
+  // picture `pair` shows that the pictures moved by one line or was meant as a comment.
+  void CheckDescriptionLine(const LinePair& pair, const LineShift& shift,
+                            const PairReader& following, const PairRhythm& rhythm) {
+    const std::int64_t n = check_.pictureCount;
+    // Out of step, a missing last description is one more sign of the move reported already.
+    if (pair.secondLineNumber == 0 && rhythm.InStep()) {
+      std::string text = "picture " + std::to_string(n) +
+                         " has no description line: the file ends after its caption";
+      if (const std::uint64_t likely = rhythm.LikelyShiftLine(); likely != 0) {
+        text += ", so a line was likely dropped or added before it, most likely at line " +
+                std::to_string(likely);
+      }
+      Add(pair.firstLineNumber, text);
+    }
+    if (shift.line != 0 && !shift.captionPlace) {
+      ReportShift(pair, shift, rhythm.InStep(), following);
+    }
+    if (pair.secondLineNumber != 0 && pair.secondLine.starts_with(';')) {
+      Add(pair.secondLineNumber, "picture " + std::to_string(n) + "'s description, line " +
+                                     std::to_string(pair.secondLineNumber) + " " +
+                                     QuotedExcerpt(pair.secondLine) +
+                                     ", is shown as it is: a line starting with \";\" is a "
+                                     "comment only where a caption belongs");
+    }
+  }
+
+  // Reports a line of the picture `pair` from which the pictures move by one line.
+  void ReportShift(const LinePair& pair, const LineShift& shift, bool nowInStep,
+                   const PairReader& following) {
+    if (!Listed(shiftsListed_, /*note=*/false)) return;
+    const std::int64_t n = check_.pictureCount;
+    const std::string_view line = shift.captionPlace ? pair.firstLine : pair.secondLine;
+    const bool looksLikeACaption = shift.captionPlace == nowInStep;
+    std::string text = "picture " + std::to_string(n) +
+                       (shift.captionPlace ? "'s caption, line " : "'s description, line ") +
+                       std::to_string(shift.line) + " " + QuotedExcerpt(line) + ", looks like a " +
+                       (looksLikeACaption ? "caption" : "description") +
+                       (nowInStep ? " again" : "") +
+                       ": a line was likely dropped or added before it, and ";
+    const LinePair next = NextPictureAfter(following);
+    if (shift.captionPlace) {
+      text += nowInStep ? "the pictures from this one on are in step again"
+                        : "every picture from this one on is one line off";
+    } else if (next.dropped()) {
+      text += "no picture comes after it";
+    } else {
+      text += nowInStep ? "the pictures after it are in step again"
+                        : "every picture after it moves by one line: " + NowShows(next);
+    }
+    Add(shift.line, text);
   }
 
   // Reports a pair that a blank or comment line drops, and what it does to the pictures after
   // it; `following` stands at the pair after it.
-  void CheckDroppedPair(const LinePair& pair, const PairReader& following) {
+  void CheckDroppedPair(const LinePair& pair, const PairReader& following, PairRhythm& rhythm) {
     // A drop at the end of the file, or of a line that held nothing, loses nothing.
-    if (pair.secondLineNumber == 0 || !HoldsDescription(pair.secondLine)) return;
+    if (!MayMoveThePictures(pair)) return;
     const bool comment = pair.firstLine.starts_with(';');
-    const bool wasInStep = inStep_;
-    inStep_ = InStepAfter(pair, following);
-    // A blank line loses a picture even in step; a comment line is meant to, unless it puts the
-    // pictures after it out of step.
-    const bool note = comment && inStep_;
-    if (droppedListed_ == kListedDroppedPairs) {
-      ++(note ? unlistedNotes_ : unlistedProblems_);
-      ++(note ? check_.notes : check_.problems);
-      return;
-    }
-    ++droppedListed_;
+    const bool wasInStep = rhythm.InStep();
+    const DropVerdict verdict = rhythm.JudgeDrop(pair, following);
+    // A blank line loses a picture even in step; a comment line is meant to, as long as the text
+    // and the files both show the pictures after it in step.
+    const bool filesInStep = fileBeyond_.empty() && !filesElsewhere_;
+    const bool harmless = (verdict == DropVerdict::kKeepsStep && wasInStep && filesInStep) ||
+                          verdict == DropVerdict::kNothingFollows;
+    // Two comment lines in a row are a comment, unless the text or the files show that the
+    // pictures after them moved.
+    const bool picturesMoved =
+        verdict == DropVerdict::kMoves ||
+        (verdict == DropVerdict::kKeepsStep && wasInStep && !fileBeyond_.empty());
+    if (!HoldsText(pair.secondLine) && !picturesMoved) return;
+    const bool note = comment && harmless;
+    if (!Listed(droppedListed_, note)) return;
     std::string what = comment ? "comment line " : "blank line ";
     what += std::to_string(pair.firstLineNumber) + " drops line " +
             std::to_string(pair.secondLineNumber) + " with it: " + QuotedExcerpt(pair.secondLine) +
-            "; " + Consequence(wasInStep, following);
+            "; " + Consequence(verdict, wasInStep, rhythm.InStep(), following);
     Add(pair.firstLineNumber, note ? "note: " + what : what, note);
   }
 
-  // What a drop did to the pictures after it, now that inStep_ tells how they stand.
-  std::string Consequence(bool wasInStep, PairReader following) const {
-    if (inStep_) {
-      return wasInStep ? "the pictures after it stay in step"
-                       : "the pictures after it are in step again";
+  // Tells whether a finding is listed one by one; counts it when it is not.
+  bool Listed(Listing& listing, bool note) {
+    if (listing.listed == kListedDroppedPairs) {
+      ++(note ? listing.unlistedNotes : listing.unlistedProblems);
+      ++(note ? check_.notes : check_.problems);
+      return false;
     }
+    ++listing.listed;
+    return true;
+  }
+
+  // What a drop did to the pictures after it.
+  std::string Consequence(DropVerdict verdict, bool wasInStep, bool nowInStep,
+                          const PairReader& following) const {
+    const LinePair next = NextPictureAfter(following);
+    if (verdict == DropVerdict::kNothingFollows || next.dropped()) {
+      return "no picture comes after it";
+    }
+    switch (verdict) {
+      case DropVerdict::kUnclear:
+        return "the pictures after it may have moved by one line: " + NowShows(next) +
+               ", and the lines around it do not tell whether that is right" +
+               (fileBeyond_.empty() ? "" : "; " + FileBeyondRemark());
+      case DropVerdict::kMoves:
+        if (nowInStep) return "the pictures after it are in step again";
+        return "every picture after it moves by one line: " + NowShows(next);
+      case DropVerdict::kKeepsStep:
+      case DropVerdict::kNothingFollows:
+        break;
+    }
+    if (!wasInStep) return "the pictures after it are still one line off: " + NowShows(next);
+    if (filesElsewhere_) {
+      return "the lines after it stay in step, but the picture files are not on this machine, "
+             "so whether they were renumbered cannot be told";
+    }
+    if (!fileBeyond_.empty()) {
+      return "the lines after it stay in step, but " + FileBeyondRemark() + ", so from picture " +
+             std::to_string(check_.pictureCount + 1) + " " + QuotedExcerpt(next.caption) +
+             " on each caption likely stands with the picture before its own";
+    }
+    return "the pictures after it stay in step";
+  }
+
+  // What the file numbered after the last picture says.
+  std::string FileBeyondRemark() const {
+    return Visible(fileBeyond_) +
+           " lies beyond the last picture: the picture files were likely not renumbered";
+  }
+
+  // The next picture's pair after `following`; a dropped pair when no picture comes.
+  static LinePair NextPictureAfter(PairReader following) {
     LinePair next;
     while (following.Next(next) && next.dropped()) {
     }
-    const std::string offBy = wasInStep ? "every picture after it moves by one line: "
-                                        : "the pictures after it are still one line off: ";
-    return offBy + "picture " + std::to_string(check_.pictureCount + 1) + " now shows line " +
+    return next;
+  }
+
+  // Which line the picture after the last one read, `next`, now shows as its caption.
+  std::string NowShows(const LinePair& next) const {
+    return "picture " + std::to_string(check_.pictureCount + 1) + " now shows line " +
            std::to_string(next.firstLineNumber) + " " + QuotedExcerpt(next.caption) +
            " as its caption";
   }
 
-  // Counted already; one line says how many more there are.
-  void ReportUnlistedDrops() {
-    const std::uint64_t unlisted = unlistedProblems_ + unlistedNotes_;
+  // Counted already; one line for each kind says how many more there are.
+  void ReportUnlisted(const Listing& listing, const char* one, const char* many) {
+    const std::uint64_t unlisted = listing.unlistedProblems + listing.unlistedNotes;
     if (unlisted == 0) return;
-    sink_({0, unlistedProblems_ == 0,
-           "and " + Plural(unlisted, "more dropped pair", "more dropped pairs") +
-               " not listed (the first " + std::to_string(kListedDroppedPairs) + " are)"});
+    sink_({0, listing.unlistedProblems == 0,
+           "and " + Plural(unlisted, one, many) + " not listed (the first " +
+               std::to_string(kListedDroppedPairs) + " are)"});
   }
 
   void CheckIndexFileIsNoPage(const EntryInfo& source) {
@@ -289,11 +414,13 @@ class Checker {
   FileSystem& fs_;
   const FindingSink& sink_;
   SiteCheck check_;
-  std::uint64_t droppedListed_ = 0;
-  // Whether the pictures read so far are in step, as the last dropped pair left them.
-  bool inStep_ = true;
-  std::uint64_t unlistedProblems_ = 0;
-  std::uint64_t unlistedNotes_ = 0;
+  // The dropped pairs and the moves without one, listed or only counted.
+  Listing droppedListed_;
+  Listing shiftsListed_;
+  // A thumbnail or picture numbered after the last picture, or "" when there is none.
+  std::string fileBeyond_;
+  // Whether the pictures and thumbnails are elsewhere (a URL), so that none can be looked for.
+  bool filesElsewhere_ = false;
 };
 
 }  // namespace

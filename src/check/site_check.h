@@ -13,7 +13,8 @@
 
 namespace quillmere {
 
-// The most dropped pairs that a check lists one by one; the rest are only counted.
+// The most dropped pairs, and the most lines where the pictures move without one, that a check
+// lists one by one; the rest are only counted.
 inline constexpr std::uint64_t kListedDroppedPairs = 100;
 
 // One thing the check found.
