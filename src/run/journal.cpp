@@ -290,13 +290,19 @@ IndexState StateOf(std::string_view bytes) {
 }
 
 std::string JournalText(const Journal& journal) {
-  std::string text(kFirstLine);
-  text += "\ncommand " + Escaped(journal.command);
-  text += "\nindex " + Escaped(journal.indexName);
-  text += "\nbefore " + StateText(journal.before);
-  text += "\nafter " + (journal.after ? StateText(*journal.after) : std::string("unknown"));
-  for (const JournalStep& step : journal.steps) text += "\n" + StepLine(step);
-  text += "\nend\n";
+  std::string text;
+  auto line = [&text](std::string_view key, const std::string& value) {
+    text += key;
+    text += value;
+    text += '\n';
+  };
+  line(kFirstLine, "");
+  line("command ", Escaped(journal.command));
+  line("index ", Escaped(journal.indexName));
+  line("before ", StateText(journal.before));
+  line("after ", journal.after ? StateText(*journal.after) : std::string("unknown"));
+  for (const JournalStep& step : journal.steps) line(StepLine(step), "");
+  line("end", "");
   return text;
 }
 
