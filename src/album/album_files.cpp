@@ -102,17 +102,34 @@ std::error_code WriteWhole(Folder& folder, std::string_view name, std::string_vi
   return file.value()->PutInPlace(name, mode);
 }
 
-Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs) {
+Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs,
+                                          std::vector<PictureProblem>& passedOver) {
+  using PKind = PictureProblem::Kind;
   Result<std::vector<std::string>> names = fs.ListFolder(folder);
   if (!names) return names.error();
+  // Listed in the order people count, so that what was passed over reads in order.
+  std::sort(names.value().begin(), names.value().end(), NameOrderLess);
   const std::string prefix = folder.ends_with(kSeparator) ? folder : folder + kSeparator;
   std::vector<FoundPicture> found;
   for (std::string& name : names.value()) {
     if (name.starts_with('.')) continue;
     std::string path = prefix + name;
     Result<EntryInfo> entry = fs.Inspect(path, /*follow=*/true);
-    if (!entry || entry.value().kind != EntryInfo::Kind::kRegular) continue;
-    found.push_back(FoundPicture{std::move(path), std::move(name), {}});
+    const EntryInfo::Kind kind = entry ? entry.value().kind : EntryInfo::Kind::kMissing;
+    if (kind == EntryInfo::Kind::kRegular) {
+      found.push_back(FoundPicture{std::move(path), std::move(name), {}});
+    } else if (kind == EntryInfo::Kind::kFolder) {
+      passedOver.push_back({.kind = PKind::kFolderSkipped, .file = std::move(path)});
+    } else if (kind == EntryInfo::Kind::kMissing) {
+      // Listed a moment ago, it is a link to nothing (or to itself), or it has just gone.
+      Result<EntryInfo> link = fs.Inspect(path, /*follow=*/false);
+      if (link && link.value().kind == EntryInfo::Kind::kSymlink) {
+        passedOver.push_back(
+            {.kind = PKind::kDanglingLink, .file = std::move(path), .error = entry.error()});
+      }
+    } else {
+      passedOver.push_back({.kind = PKind::kNotAFile, .file = std::move(path)});
+    }
   }
   return found;
 }

@@ -58,9 +58,12 @@ struct FoundPicture {
   PictureFacts facts;
 };
 
-// The files of `folder` that may be pictures: regular files (or links to them) whose names do
-// not start with ".", in no particular order; the error when the folder cannot be listed.
-Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs);
+// The files of `folder` that may be pictures: regular files (or symbolic links that lead to
+// one) whose names do not start with ".", in no particular order; the error when the folder
+// cannot be listed. What else is there is added to `passedOver`: folders (also through links),
+// links that lead to no file, and entries that are neither files nor folders.
+Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs,
+                                          std::vector<PictureProblem>& passedOver);
 
 // Orders pictures by the date they were taken, then by name (NameOrderLess); those that record
 // no date come after those that do.
