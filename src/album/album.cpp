@@ -457,7 +457,7 @@ std::string Describe(const PictureProblem& problem) {
     case PKind::kNotWritten:
       return "could not be written: " + ErrorText(problem.error);
     case PKind::kFolderSkipped:
-      return "is a folder: skipped, since pictures in folders among the pictures are not taken";
+      return "is a folder and was skipped: pictures in sub-folders are not taken";
     case PKind::kDanglingLink:
       return "is a symbolic link that leads to no file: left out";
     case PKind::kNotAFile:

@@ -57,14 +57,16 @@ std::uint64_t DecodedBytes(const PictureHeader& header, FitBox box) {
           StreamedBytes(DividedUp(w, static_cast<double>(by)),
                         DividedUp(h, static_cast<double>(by)), bytesPerPixel);
       if (!header.interlaced) return lines;
-      // Two bytes for each coefficient of each plane, the colour planes maybe at a quarter.
+      // Two bytes for each coefficient of each plane, the colour planes maybe at a quarter, and
+      // an eighth more for the decoder's own buffers.
       const std::uint64_t planeBytes = header.quarterChroma && header.bands == 3
                                            ? 3
                                            : 2 * static_cast<std::uint64_t>(header.bands);
-      return w * h * planeBytes + lines;
+      return w * h * planeBytes * 9 / 8 + lines;
     }
     case Decoder::kPng:
-      return header.interlaced ? w * h * bytesPerPixel : StreamedBytes(w, h, bytesPerPixel);
+      // Stored in passes, the picture is decoded whole, with the rows of the passes beside it.
+      return header.interlaced ? w * h * bytesPerPixel * 5 / 4 : StreamedBytes(w, h, bytesPerPixel);
     case Decoder::kGif:
       // The canvas, and a part of it again for the frame being drawn.
       return w * h * 4 * 5 / 4;

@@ -18,7 +18,7 @@ struct PictureHeader {
     // Shrinks by 2, 4 or 8 while it decodes, line by line; in passes (progressive), it keeps
     // every coefficient of the whole picture.
     kJpeg,
-    // Line by line; in passes (interlaced), the whole picture at once.
+    // Line by line; in passes (interlaced), the whole picture at once, and a part again.
     kPng,
     // Whole frames of the whole canvas, four bytes a pixel.
     kGif,

@@ -210,7 +210,9 @@ int IntField(const VImage& image, const char* field) {
 }
 
 std::string StringField(const VImage& image, const char* field) {
-  return image.get_typeof(field) == G_TYPE_STRING ? std::string(image.get_string(field)) : "";
+  const GType type = image.get_typeof(field);
+  if (type != G_TYPE_STRING && type != VIPS_TYPE_REF_STRING) return "";
+  return image.get_string(field);
 }
 
 std::string BlobField(const VImage& image, const char* field) {
@@ -261,26 +263,29 @@ std::variant<Inspected, PictureError> Inspect(ReadableFile& file, std::mutex& lo
   }
 }
 
+// Why a picture of `inspected` is refused under `limits` for the pixels it declares; none when
+// it is not.
+std::optional<PictureError> TooManyPixels(const Inspected& inspected, const PictureLimits& limits) {
+  const PictureHeader& header = inspected.header;
+  if (header.width * header.height <= limits.maxPixels) return std::nullopt;
+  PictureError error = ErrorOf(ErrorKind::kTooManyPixels, inspected.format);
+  error.width = header.width;
+  error.height = header.height;
+  error.limit = limits.maxPixels;
+  return error;
+}
+
 // Why `making` a picture within `picture` and a thumbnail within `thumbnail` from `inspected` is
 // refused under `limits`: more pixels than they allow, or more memory; none when it is not.
 std::optional<PictureError> OverLimits(const Inspected& inspected, const PictureLimits& limits,
                                        Making making, FitBox picture, FitBox thumbnail) {
-  const PictureHeader& header = inspected.header;
-  if (header.width * header.height > limits.maxPixels) {
-    PictureError error = ErrorOf(ErrorKind::kTooManyPixels, inspected.format);
-    error.width = header.width;
-    error.height = header.height;
-    error.limit = limits.maxPixels;
-    return error;
-  }
-  const std::uint64_t needed = DecodeCost(header, making, picture, thumbnail);
-  if (needed > limits.maxMemory) {
-    PictureError error = ErrorOf(ErrorKind::kTooMuchMemory, inspected.format);
-    error.needed = needed;
-    error.limit = limits.maxMemory;
-    return error;
-  }
-  return std::nullopt;
+  if (std::optional<PictureError> refused = TooManyPixels(inspected, limits)) return refused;
+  const std::uint64_t needed = DecodeCost(inspected.header, making, picture, thumbnail);
+  if (needed <= limits.maxMemory) return std::nullopt;
+  PictureError error = ErrorOf(ErrorKind::kTooMuchMemory, inspected.format);
+  error.needed = needed;
+  error.limit = limits.maxMemory;
+  return error;
 }
 
 // Runs `make`, which decodes a picture of `format` from `state`; returns why it failed, none when
@@ -738,6 +743,9 @@ PictureFacts VipsPictureMaker::ProbeOnce(ReadableFile& file) {
     return facts;
   }
   const Inspected& header = std::get<Inspected>(inspected);
+  // Refused already here, a picture of too many pixels is left out before the album is begun.
+  facts.error = TooManyPixels(header, rules_.limits);
+  if (facts.error) return facts;
   facts.jpeg = header.header.decoder == Decoder::kJpeg;
   RecordedTexts texts = ReadTexts(header.exif, header.xmp);
   facts.dateTaken = std::move(texts.dateTaken);
