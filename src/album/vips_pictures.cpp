@@ -150,6 +150,7 @@ const PictureFormat* FormatOf(const char* loader) {
   return nullptr;
 }
 
+// The error of `kind` about a picture of `format`.
 PictureError ErrorOf(ErrorKind kind, std::string_view format = {}) {
   PictureError error;
   error.kind = kind;
@@ -205,16 +206,19 @@ struct Inspected {
   std::string xmp;
 };
 
+// The number `field` of `image`'s header; 0 when it has none.
 int IntField(const VImage& image, const char* field) {
   return image.get_typeof(field) == G_TYPE_INT ? image.get_int(field) : 0;
 }
 
+// The text `field` of `image`'s header; empty when it has none.
 std::string StringField(const VImage& image, const char* field) {
   const GType type = image.get_typeof(field);
   if (type != G_TYPE_STRING && type != VIPS_TYPE_REF_STRING) return "";
   return image.get_string(field);
 }
 
+// The bytes `field` of `image`'s header; empty when it has none.
 std::string BlobField(const VImage& image, const char* field) {
   if (image.get_typeof(field) != VIPS_TYPE_BLOB) return "";
   std::size_t length = 0;
@@ -343,6 +347,8 @@ vips::VOption* FitOptions(FitBox box, bool profile) {
   return options;
 }
 
+// The picture read from `state`, fitted within `box` and displayable; converted from its own
+// colour `profile` where it has one.
 VImage Thumbnail(SourceState& state, FitBox box, bool profile) {
   return Displayable(
       VImage::thumbnail_source(SourceOf(state), box.width, FitOptions(box, profile)));
@@ -361,6 +367,7 @@ std::string UpToNul(std::string_view bytes) {
   return std::string(bytes.substr(0, bytes.find('\0')));
 }
 
+// Appends the UTF-8 bytes of the code point `code` to `out`.
 void AppendUtf8(std::string& out, std::uint32_t code) {
   if (code < 0x80) {
     out += static_cast<char>(code);
@@ -383,7 +390,7 @@ void AppendUtf8(std::string& out, std::uint32_t code) {
 // first NUL; a lone surrogate becomes U+FFFD.
 std::string Utf16AsUtf8(std::string_view bytes, bool bigEndian) {
   const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
-  std::size_t count = bytes.size() / 2;
+  const std::size_t count = bytes.size() / 2;
   std::size_t i = 0;
   if (count > 0 && ((b[0] == 0xFE && b[1] == 0xFF) || (b[0] == 0xFF && b[1] == 0xFE))) {
     bigEndian = b[0] == 0xFE;
@@ -451,10 +458,12 @@ std::string UserCommentText(std::string_view bytes, bool bigEndian) {
   return UpToNul(text);
 }
 
+// The entry `tag` of `data`, in whichever directory it stands; null when there is none.
 ExifEntry* EntryOf(ExifData* data, ExifTag tag) {
   return exif_data_get_entry(data, tag);
 }
 
+// The bytes `entry` stores; empty when there is no entry.
 std::string_view BytesOf(const ExifEntry* entry) {
   if (entry == nullptr || entry->data == nullptr) return {};
   return {reinterpret_cast<const char*>(entry->data), entry->size};
