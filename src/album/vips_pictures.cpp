@@ -4,8 +4,9 @@
 // album layer at its first picture. Each picture's header is read before a pixel is decoded, and
 // a picture over the limits is refused; the texts a picture records are read whole from its raw
 // EXIF (libexif) and XMP (expat) data. The library keeps its words for failures in one buffer
-// for the whole process, so they are read only when asked for, with the failed work done again
-// while no other picture is being made.
+// for the whole process, which its C++ binding reads at every failure: the buffer is kept shut,
+// and opened only when the words are asked for, with the failed work done again while no other
+// picture is being made.
 #include <expat.h>
 #include <iconv.h>
 #include <libexif/exif-data.h>
@@ -680,8 +681,9 @@ void DiscardMessage(const gchar* /*domain*/, GLogLevelFlags /*level*/, const gch
                     gpointer /*data*/) {}
 
 // Starts the library once for the process: one thread inside it for each picture, no cache of
-// operations, no loaders that it does not trust with files from elsewhere, and its warnings
-// unprinted (what fails is told with the failure).
+// operations, no loaders that it does not trust with files from elsewhere, its warnings
+// unprinted (what fails is told with the failure) and its buffer of words for failures shut, so
+// that no thread writes it while another reads it.
 bool StartLibrary() {
   if (VIPS_INIT("quillmere") != 0) return false;
   // The work runs one picture per thread on every core; more threads inside each would only
@@ -693,6 +695,7 @@ bool StartLibrary() {
   vips_block_untrusted_set(TRUE);
   g_log_set_handler("VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
                     DiscardMessage, nullptr);
+  vips_error_freeze();
   return true;
 }
 
@@ -732,10 +735,12 @@ class VipsPictureMaker final : public PictureMaker {
     }();
     if (result.error && FromTheLibrary(result.error->kind)) {
       const Turn alone(Turns(), Turn::kAlone);
+      vips_error_thaw();
       vips_error_clear();
       (void)work();
       result.error->libraryText = LibraryWords();
       vips_error_clear();
+      vips_error_freeze();
     }
     return result;
   }
