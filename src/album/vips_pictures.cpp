@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string_view>
 #include <type_traits>
 #include <variant>
@@ -724,20 +725,32 @@ class VipsPictureMaker final : public PictureMaker {
   MadeImages MakeOnce(ReadableFile& file, Making making, FitBox picture, FitBox thumbnail,
                       bool keepMetadata);
 
-  // Runs `work`; where it fails in the library and its words are asked for, runs it again alone
-  // to take them.
+  // Runs `work` on one picture; memory that runs out is that picture's failure.
+  template <class Work>
+  static auto Safely(const Work& work) -> decltype(work()) {
+    try {
+      return work();
+    } catch (const std::bad_alloc&) {
+      decltype(work()) failed;
+      failed.error = ErrorOf(ErrorKind::kOutOfMemory);
+      return failed;
+    }
+  }
+
+  // Runs `work` safely; where it fails in the library and its words are asked for, runs it again
+  // alone to take them.
   template <class Work>
   auto Attempt(const Work& work) -> decltype(work()) {
-    if (!rules_.libraryText) return work();
+    if (!rules_.libraryText) return Safely(work);
     auto result = [&] {
       const Turn shared(Turns(), Turn::kShared);
-      return work();
+      return Safely(work);
     }();
     if (result.error && FromTheLibrary(result.error->kind)) {
       const Turn alone(Turns(), Turn::kAlone);
       vips_error_thaw();
       vips_error_clear();
-      (void)work();
+      (void)Safely(work);
       result.error->libraryText = LibraryWords();
       vips_error_clear();
       vips_error_freeze();
