@@ -91,7 +91,7 @@ if(QUILLMERE_DPKG_SHLIBDEPS AND QUILLMERE_FILE_COMMAND)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
   list(APPEND quillmere_depends "libc6 (>= 2.34)" libgcc-s1 "libstdc++6 (>= 12)" "libvips42 (>= 8.14)"
-       libglib2.0-0)
+       libglib2.0-0 libexif12 libexpat1)
   if(QUILLMERE_BUILD_APP)
     list(APPEND quillmere_depends "libqt6core6 (>= 6.4)" "libqt6gui6 (>= 6.4)"
          "libqt6widgets6 (>= 6.4)")

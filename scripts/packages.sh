@@ -2,13 +2,19 @@
 # SPDX-License-Identifier: MIT
 # The Debian packages each kind of build needs, sourced by the other scripts.
 # shellcheck disable=SC2034
-build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev fonts-dejavu-core)
-# bash-completion for the test of quillmere-cli's completion, strace for the order of flushes.
-test_packages=("${build_packages[@]}" googletest libgtest-dev libgmock-dev bash-completion strace)
+# libexif and expat, with which the picture module reads what pictures record, come with libvips
+# too; they are named because the module uses them itself.
+build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev libexif-dev
+                libexpat1-dev fonts-dejavu-core)
+# bash-completion for the test of quillmere-cli's completion; LittleCMS and zlib to make the test
+# pictures with a colour profile and the PNG that unpacks to thousands of MB; strace for the order
+# of flushes.
+test_packages=("${build_packages[@]}" googletest libgtest-dev libgmock-dev bash-completion
+               liblcms2-dev zlib1g-dev strace)
 # The package is made with dpkg-dev and file; lintian checks it as a distribution would.
 package_packages=("${build_packages[@]}" dpkg-dev file)
 deb_packages=("${package_packages[@]}" lintian)
 # clang and its libFuzzer runtime for the fuzz targets (the configuration finds libvips for the
 # album layer, which they do not build), clang-tidy and clang-format for the lint.
-fuzz_packages=(cmake make pkg-config clang libclang-rt-14-dev libvips-dev)
+fuzz_packages=(cmake make pkg-config clang libclang-rt-14-dev libvips-dev libexif-dev libexpat1-dev)
 lint_packages=("${test_packages[@]}" clang clang-tidy clang-format)

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -102,14 +103,13 @@ TEST_F(AlbumTest, ANewAlbumTakesEveryPictureInDateOrderAndListsTheRest) {
   CliResult result = Run({"--new-album", photos, album});
   EXPECT_EQ(result.code, 1);
   EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err,
-            "quillmere-cli: " + photos +
-                "/notes.txt cannot be read as a picture: VipsForeignLoad: source is not in a "
-                "known format\n"
-                "quillmere-cli: " +
-                photos +
-                "/truncated.jpg cannot be read as a picture: VipsJpeg: Premature end of input "
-                "file\n");
+  EXPECT_EQ(
+      result.err,
+      "quillmere-cli: " + photos +
+          "/notes.txt cannot be read as a picture: not a picture this program reads\n"
+          "quillmere-cli: " +
+          photos +
+          "/truncated.jpg cannot be read as a picture: the file ends early (truncated JPEG)\n");
   // Dated first, in the order they were taken, then by name; the text is escaped markup.
   EXPECT_EQ(ReadFile(album + "/index.txt"),
             "Summer 2021\nthumbs/t\npictures/p\nsupport\n5\n"
@@ -281,8 +281,8 @@ TEST_F(ThumbnailTest, MissingAndUnreadablePicturesAreListedWithTheirLines) {
   const std::string index = album + "/index.txt";
   EXPECT_EQ(result.err, index + ":10: " + album + "/pictures/p2.jpg is missing\n" + index +
                             ":14: " + album +
-                            "/pictures/p4.jpg cannot be read as a picture: VipsJpeg: Premature "
-                            "end of input file\n");
+                            "/pictures/p4.jpg cannot be read as a picture: the file ends early "
+                            "(truncated JPEG) (VipsJpeg: Premature end of input file)\n");
   EXPECT_EQ(result.out, "2 thumbnails written, 0 already up to date\n5 pages in " + album +
                             "/ (5 written, 0 already up to date)\n");
   EXPECT_EQ(ListNames(album + "/thumbs"), "t1.jpg t3.jpg");
@@ -310,6 +310,101 @@ TEST_F(ThumbnailTest, AThumbnailNotOlderThanItsPictureIsLeftAlone) {
   CliResult changed = Run({"--make-thumbnails", "--verbose", album + "/index.txt"});
   EXPECT_EQ(changed.out.substr(0, changed.out.find('\n')),
             "1 thumbnail written, 3 already up to date");
+}
+
+// Expected: without a size asked for, a thumbnail stands while it is whole and not older than its
+// picture, whatever its size; with one, only while it has the size that gives for its picture
+// (the picture turned upright first); --remake remakes them all, and an empty or cut-off
+// thumbnail is remade whatever its time.
+TEST_F(ThumbnailTest, ThumbnailsFollowTheSizeAskedForAndAreRemadeWhenAsked) {
+  testing::WriteTestJpeg(album + "/pictures/p2.jpg", {});
+  testing::WriteTestJpeg(album + "/pictures/p4.jpg", {500, 400});
+  const std::string t1 = album + "/thumbs/t1.jpg";
+  const std::string t4 = album + "/thumbs/t4.jpg";
+  struct Step {
+    const char* what;
+    std::function<void()> before;
+    std::vector<std::string> options;
+    const char* counts;
+    // The size of t1 (of p1, 300x200 turned a quarter) and of t4 (of p4, 500x400) after it.
+    int t1Width, t1Height, t4Width, t4Height;
+  };
+  const std::vector<Step> steps = {
+      {"the first run", [] {}, {}, "4 thumbnails written, 0 already up to date", 67, 100, 100, 80},
+      {"the same size asked for",
+       [] {},
+       {"--thumbnail-size", "100x100"},
+       "0 thumbnails written, 4 already up to date",
+       67,
+       100,
+       100,
+       80},
+      {"a larger size asked for",
+       [] {},
+       {"--thumbnail-size=200x150"},
+       "4 thumbnails written, 0 already up to date",
+       100,
+       150,
+       188,
+       150},
+      {"no size asked for",
+       [] {},
+       {},
+       "0 thumbnails written, 4 already up to date",
+       100,
+       150,
+       188,
+       150},
+      {"a smaller size asked for",
+       [] {},
+       {"--thumbnail-size", "50x50"},
+       "4 thumbnails written, 0 already up to date",
+       33,
+       50,
+       50,
+       40},
+      {"an empty thumbnail",
+       [&] { WriteFile(t1, ""); },
+       {},
+       "1 thumbnail written, 3 already up to date",
+       67,
+       100,
+       50,
+       40},
+      {"a thumbnail cut off",
+       [&] {
+         const std::string whole = ReadFile(t4);
+         WriteFile(t4, whole.substr(0, whole.size() - 10));
+       },
+       {},
+       "1 thumbnail written, 3 already up to date",
+       67,
+       100,
+       100,
+       80},
+      {"--remake",
+       [] {},
+       {"--remake"},
+       "4 thumbnails written, 0 already up to date",
+       67,
+       100,
+       100,
+       80},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.before();
+    std::vector<std::string> args = {"--make-thumbnails", "--verbose"};
+    args.insert(args.end(), step.options.begin(), step.options.end());
+    args.push_back(album + "/index.txt");
+    const CliResult result = Run(args);
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_EQ(result.out.substr(0, result.out.find('\n')), step.counts);
+    EXPECT_EQ(ReadPicture(t1)->width, step.t1Width);
+    EXPECT_EQ(ReadPicture(t1)->height, step.t1Height);
+    EXPECT_EQ(ReadPicture(t4)->width, step.t4Width);
+    EXPECT_EQ(ReadPicture(t4)->height, step.t4Height);
+  }
 }
 
 // Expected: a write that fails at any step leaves no thumbnail half written and no hidden file;
@@ -441,6 +536,13 @@ TEST_F(AlbumTest, SizesAndFoldersAreCheckedBeforeAnyWork) {
        "--keep-metadata is for --new-album and --add-pictures"},
       {{"--check", "--thumbnail-size", "10x10", "i.txt"},
        "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails"},
+      {{"--new-album", "--max-pixels", "0", photos, album},
+       "--max-pixels takes a whole number of pixels from 1 to 1000000000000, not 0"},
+      {{"--new-album", "--max-memory=512M", photos, album},
+       "--max-memory takes a whole number of MiB from 1 to 1048576, not 512M"},
+      {{"--check", "--max-memory", "64", "i.txt"},
+       "--max-memory is for --new-album, --add-pictures and --make-thumbnails"},
+      {{"--new-album", "--remake", photos, album}, "--remake is for --make-thumbnails"},
       {{"--new-album", "--make-thumbnails", "i.txt"},
        "--check, --add-support-images, --new-album, --add-pictures and --make-thumbnails are "
        "used one at a time"}};

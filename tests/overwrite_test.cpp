@@ -74,6 +74,19 @@ TEST_F(OverwriteTest, PagesOfAnyEarlierRunAreReplaced) {
   const std::string page = ReadFile(dir / "Image1.html");
   WriteFile(dir / "Image1.html", page.substr(10));
   EXPECT_EQ(Generate(kAlbum).status, RunOutcome::Status::kForeignPage);
+
+  // A UTF-8 site's picture pages, with the character set before their title or, as the first
+  // layout wrote them, without it, are pages of an earlier run both.
+  std::filesystem::remove(dir / "Image1.html");
+  ASSERT_TRUE(Generate("Caf\xC3\xA9\nt/\np/\ns\n1\nOne\nFirst\n").ok());
+  const std::string declared = ReadFile(dir / "Image1.html");
+  const std::string undeclared = "<HTML><HEAD>" + declared.substr(declared.find("<TITLE>"));
+  for (const std::string& before : {declared, undeclared}) {
+    WriteFile(dir / "Image1.html", before);
+    outcome = Generate(kAlbum);
+    ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+    EXPECT_EQ(ReadFile(dir / "Image1.html"), testing::ReferencePages(kAlbum)["Image1.html"]);
+  }
 }
 
 // Expected: when the chosen index file is itself one of the pages the run would write, by name,

@@ -144,6 +144,32 @@ TEST_F(PagesTest, SinglePictureHasNoArrows) {
   EXPECT_EQ(page[12], "<TR vAlign=top><TD><IMG src=\"im1.jpg\" border=1></TD>");
 }
 
+// A picture page declares UTF-8 exactly when its index page does, in its first line before the
+// title; every other byte, the sixteen lines among them, stays as it was.
+TEST_F(PagesTest, PicturePagesDeclareUtf8WhereTheIndexPageDoes) {
+  struct Case {
+    const char* caption;
+    const char* firstLine;
+  };
+  const std::string declared =
+      "<HTML><HEAD><META http-equiv=Content-Type content=\"text/html; charset=utf-8\">";
+  for (const Case& c : {Case{"Plain", "<HTML><HEAD><TITLE>Plain</TITLE></HEAD><BODY>"},
+                        Case{"Caf\xE9", "<HTML><HEAD><TITLE>Caf\xE9</TITLE></HEAD><BODY>"},
+                        Case{"Gra\xC3\xA7"
+                             "a",
+                             "<TITLE>Gra\xC3\xA7"
+                             "a</TITLE></HEAD><BODY>"}}) {
+    SCOPED_TRACE(c.caption);
+    const std::string text = std::string("T\nth\nim\ngfx\n1\n") + c.caption + "\nLong\n";
+    ASSERT_TRUE(Generate(text).ok());
+    const std::vector<std::string> page = Page("Image1.html");
+    ASSERT_EQ(page.size(), 16u);
+    const bool utf8 = Page("index.html")[1].find("utf-8") != std::string::npos;
+    EXPECT_EQ(page[0], utf8 ? declared + c.firstLine : std::string(c.firstLine));
+    EXPECT_EQ(ReadFile(dir / "Image1.html"), ReferencePicturePage(ReferenceRead(text), 1));
+  }
+}
+
 // Random index files with every kind of line end, comments, blanks and high bytes, in a
 // single-byte code page or in UTF-8 (with a byte-order mark now and then), must give exactly the
 // pages of the plain model.
@@ -213,13 +239,18 @@ TEST_F(PagesTest, RandomIndexFilesMatchTheModelByteForByte) {
 TEST(PageSignature, HandWrittenAndDamagedPagesLackIt) {
   const std::string ours = testing::ReferencePages("T\nt\ni\ns\n1\nA\na\n")["index.html"];
   ASSERT_TRUE(HasPageSignature(ours, ours));
+  // A picture page of a UTF-8 index file starts with its character set, and is ours too.
+  const std::string utf8 = testing::ReferencePages("T\nt\ni\ns\n1\n\xC3\xA9\na\n")["Image1.html"];
+  ASSERT_TRUE(HasPageSignature(utf8, utf8));
   for (const std::string& page :
        {std::string(
             "<!DOCTYPE html>\n<html><head><title>Mine</title></head><body></body></html>\n"),
         std::string("<HTML><HEAD><TITLE>Mine</TITLE></HEAD><BODY></BODY></HTML>\r\n"),
         std::string("<HTML><HEAD><TITLE>x</TITLE>\n</TABLE>\n</CENTER>\n</BODY></HTML>\n"),
         std::string("<html><head><title>x</title>") + std::string(kIndexPageEnd),
-        ours.substr(0, ours.size() - 2), ours + "\r\n", " " + ours, std::string()}) {
+        ours.substr(0, ours.size() - 2), ours + "\r\n", " " + ours, std::string(),
+        "<HTML><HEAD><META charset=utf-8><TITLE>x" + utf8.substr(utf8.find("</TITLE>")),
+        utf8.substr(0, utf8.size() - 2)}) {
     EXPECT_FALSE(HasPageSignature(page, page)) << page;
   }
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <new>
@@ -13,7 +14,9 @@
 #include "album/album_index.h"
 #include "album/album_steps.h"
 #include "album/album_text.h"
+#include "album/decode_cost.h"
 #include "album/parallel.h"
+#include "check/jpeg_shape.h"
 #include "check/site_names.h"
 #include "paths/paths.h"
 #include "platform/signals.h"
@@ -65,9 +68,13 @@ class PictureWork {
   // Loads the image library, where it was not yet; the failure when it cannot be.
   std::optional<AlbumFailure> Start() {
     if (maker_) return std::nullopt;
-    std::string error;
-    maker_ = LoadPictureMaker(fileLock_, error);
-    if (!maker_) return AlbumFailed(Kind::kImageLibrary, {}, error);
+    auto loaded = LoadPictureMaker(fileLock_, {options_.limits, options_.libraryText});
+    if (auto* error = std::get_if<PictureError>(&loaded)) {
+      AlbumFailure failure = AlbumFailed(Kind::kImageLibrary, {});
+      failure.picture = std::move(*error);
+      return failure;
+    }
+    maker_ = std::move(std::get<std::unique_ptr<PictureMaker>>(loaded));
     return std::nullopt;
   }
 
@@ -148,33 +155,77 @@ PicturePair PairOf(const FoundPicture& picture) {
   return pair;
 }
 
+// The shape of the JPEG `name` in `folder` (or at the path `name` when there is none); none
+// when it is no JPEG or cannot be read.
+std::optional<JpegShape> ShapeOf(Folder* folder, const std::string& name, FileSystem& fs) {
+  Result<std::unique_ptr<ReadableFile>> file =
+      folder != nullptr ? folder->OpenForReading(name) : fs.OpenForReading(name);
+  if (!file) return std::nullopt;
+  Result<EntryInfo> info = file.value()->Describe();
+  if (!info) return std::nullopt;
+  Result<std::optional<JpegShape>> shape = ReadJpegShape(*file.value(), info.value().size);
+  return shape ? shape.value() : std::nullopt;
+}
+
+// Tells whether the thumbnail `name` (described by `thumbnail`) of the picture at `picture`
+// (described by `source`) stands as it is: not older than its picture, not empty, not a JPEG cut
+// short, and, when a size was asked for, a JPEG of the size it gives for its picture, give or
+// take the pixel that rounding may make.
+bool ThumbnailStands(const EntryInfo& thumbnail, const EntryInfo& source, const std::string& name,
+                     const std::string& picture, ImageFolder& thumbnails, FileSystem& fs,
+                     const AlbumOptions& options) {
+  if (thumbnail.kind != EntryInfo::Kind::kRegular || thumbnail.modified < source.modified ||
+      thumbnail.size == 0) {
+    return false;
+  }
+  const std::optional<JpegShape> shape = ShapeOf(thumbnails.folder.get(), name, fs);
+  if (shape && !shape->complete) return false;
+  if (!options.thumbnailSizeAsked) return true;
+  const std::optional<JpegShape> original = ShapeOf(nullptr, picture, fs);
+  if (!shape || !original) return false;
+  const FitBox expected =
+      FittedSize(static_cast<std::uint64_t>(original->UprightWidth()),
+                 static_cast<std::uint64_t>(original->UprightHeight()), options.thumbnailSize);
+  return std::abs(shape->width - expected.width) <= 1 &&
+         std::abs(shape->height - expected.height) <= 1;
+}
+
 // Decides which pictures of the index need a thumbnail, listing those that are missing.
 std::vector<std::size_t> ThumbnailsToMake(const std::string& siteFolder, const ChosenIndex& index,
                                           const PictureLineNumbers& numbers,
                                           ImageFolder& thumbnails, FileSystem& fs,
-                                          AlbumOutcome& outcome) {
+                                          const AlbumOptions& options, AlbumOutcome& outcome) {
   std::vector<std::size_t> toMake;
   for (std::size_t i = 0; i < numbers.lines.size(); ++i) {
     const auto n = static_cast<std::int64_t>(i + 1);
     const std::string picture = PathOnDisk(siteFolder, PictureFileName(index.head.ImagePrefix, n));
     Result<EntryInfo> source = fs.Inspect(picture, /*follow=*/true);
     if (!source || source.value().kind != EntryInfo::Kind::kRegular) {
-      outcome.problems.push_back({PictureProblem::Kind::kMissing, picture, numbers.lines[i],
-                                  source ? std::string() : ErrorText(source.error())});
+      outcome.problems.push_back({.kind = PictureProblem::Kind::kMissing,
+                                  .file = picture,
+                                  .line = numbers.lines[i],
+                                  .error = source.error()});
       continue;
     }
+    const std::string name = thumbnails.FileName(n);
     // Without its folder, no thumbnail is there yet.
-    Result<EntryInfo> thumbnail = thumbnails.folder
-                                      ? thumbnails.folder->Inspect(thumbnails.FileName(n))
-                                      : Result<EntryInfo>(EntryInfo{});
-    if (thumbnail && thumbnail.value().kind == EntryInfo::Kind::kRegular &&
-        thumbnail.value().modified >= source.value().modified) {
+    Result<EntryInfo> thumbnail = thumbnails.folder ? thumbnails.folder->Inspect(name)
+                                                    : Result<EntryInfo>(EntryInfo{});
+    if (!options.remake && thumbnail &&
+        ThumbnailStands(thumbnail.value(), source.value(), name, picture, thumbnails, fs,
+                        options)) {
       ++outcome.thumbnailsUpToDate;
       continue;
     }
     toMake.push_back(i);
   }
   return toMake;
+}
+
+// Tells whether `error` refuses a picture for the limits, rather than finding it unreadable.
+bool IsRefusal(const PictureError& error) {
+  return error.kind == PictureError::Kind::kTooManyPixels ||
+         error.kind == PictureError::Kind::kTooMuchMemory;
 }
 
 // Up to kNamesShown of `names`, then how many more there are: "a, b and 3 more".
@@ -227,7 +278,7 @@ std::variant<std::vector<FoundPicture>, AlbumFailure> ProbePictures(
     FoundPicture& picture = found[i];
     Result<std::unique_ptr<ReadableFile>> file = work.Open(picture.path);
     if (!file) {
-      picture.facts.error = ErrorText(file.error());
+      picture.facts.error = Unreadable(file.error());
       return;
     }
     picture.facts = work.maker().Probe(*file.value());
@@ -236,11 +287,12 @@ std::variant<std::vector<FoundPicture>, AlbumFailure> ProbePictures(
   });
   std::vector<FoundPicture> pictures;
   for (FoundPicture& picture : found) {
-    if (picture.facts.error.empty()) {
+    if (!picture.facts.error) {
       pictures.push_back(std::move(picture));
     } else {
-      problems.push_back(
-          {PictureProblem::Kind::kNotAPicture, picture.path, 0, std::move(picture.facts.error)});
+      problems.push_back({.kind = PictureProblem::Kind::kNotAPicture,
+                          .file = picture.path,
+                          .picture = std::move(*picture.facts.error)});
     }
   }
   if (StopRequested(options)) return Stopped(options, "nothing was written.");
@@ -296,9 +348,11 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
   std::optional<AlbumFailure>& writeFailure = numbered.failure;
   auto write = [&](std::size_t i, MadeImages& made) {
     const FoundPicture& picture = pictures[i];
-    if (!made.error.empty() || writeFailure) {
-      if (!made.error.empty()) {
-        problems.push_back({PictureProblem::Kind::kNotAPicture, picture.path, 0, made.error});
+    if (made.error || writeFailure) {
+      if (made.error) {
+        problems.push_back({.kind = PictureProblem::Kind::kNotAPicture,
+                            .file = picture.path,
+                            .picture = *made.error});
       }
       return;
     }
@@ -322,7 +376,7 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
       const FoundPicture& picture = pictures[i];
       Result<std::unique_ptr<ReadableFile>> file = work.Open(picture.path);
       if (!file) {
-        made.error = ErrorText(file.error());
+        made.error = Unreadable(file.error());
       } else {
         const bool copyAsItIs = !options.pictureSize && picture.facts.jpeg;
         std::optional<FitBox> box = options.pictureSize;
@@ -332,7 +386,7 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
       }
     } catch (const std::bad_alloc&) {
       made = MadeImages{};
-      made.error = ErrorText(SystemError(ENOMEM));
+      made.error = PictureError{.kind = PictureError::Kind::kOutOfMemory};
     }
     inOrder.Deliver(i, std::move(made));
     work.Done();
@@ -359,11 +413,18 @@ std::string Describe(const PictureProblem& problem) {
   using PKind = PictureProblem::Kind;
   switch (problem.kind) {
     case PKind::kNotAPicture:
-      return "cannot be read as a picture: " + problem.reason;
+      return (IsRefusal(problem.picture) ? "is refused: " : "cannot be read as a picture: ") +
+             Describe(problem.picture);
     case PKind::kMissing:
-      return problem.reason.empty() ? "is missing" : "is missing: " + problem.reason;
+      return problem.error ? "is missing: " + ErrorText(problem.error) : "is missing";
     case PKind::kNotWritten:
-      return "could not be written: " + problem.reason;
+      return "could not be written: " + ErrorText(problem.error);
+    case PKind::kFolderSkipped:
+      return "is a folder and was skipped: pictures in sub-folders are not taken";
+    case PKind::kDanglingLink:
+      return "is a symbolic link that leads to no file: left out";
+    case PKind::kNotAFile:
+      return "is neither a file nor a folder: skipped";
   }
   return "";
 }
@@ -417,7 +478,7 @@ std::string Describe(const AlbumFailure& failure) {
     case Kind::kSupport:
       return Describe(failure.support);
     case Kind::kImageLibrary:
-      return "The image library could not be loaded: " + failure.detail + ".";
+      return "The image library could not be loaded: " + Describe(failure.picture) + ".";
     case Kind::kStopped: {
       const int reason = failure.run.stopReason;
       const std::string by = reason > 0 ? " by " + SignalName(reason) : std::string();
@@ -456,7 +517,7 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
     ImageFolder& thumbnails = std::get<ImageFolder>(found);
     const PictureLineNumbers numbers = PictureLinesOf(index);
     const std::vector<std::size_t> toMake =
-        ThumbnailsToMake(album.path, index, numbers, thumbnails, fs, outcome);
+        ThumbnailsToMake(album.path, index, numbers, thumbnails, fs, options, outcome);
 
     PictureWork work(fs, options, toMake.size());
     std::optional<AlbumFailure> failure;
@@ -472,38 +533,45 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
       const std::int64_t n = PictureNumberOf(name, thumbnails.namePrefix);
       const std::lock_guard<std::mutex> hold(resultLock);
       --outcome.thumbnailsWritten;
-      outcome.problems.push_back({PictureProblem::Kind::kNotWritten, thumbnails.path + name,
-                                  n > 0 ? numbers.lines[static_cast<std::size_t>(n - 1)] : 0,
-                                  ErrorText(error)});
+      outcome.problems.push_back(
+          {.kind = PictureProblem::Kind::kNotWritten,
+           .file = thumbnails.path + name,
+           .line = n > 0 ? numbers.lines[static_cast<std::size_t>(n - 1)] : 0,
+           .error = error});
     });
     work.ForEach(toMake.size(), [&](std::size_t k) {
       const std::size_t i = toMake[k];
       const auto n = static_cast<std::int64_t>(i + 1);
       const std::string picture =
           PathOnDisk(album.path, PictureFileName(index.head.ImagePrefix, n));
-      PictureProblem problem{PictureProblem::Kind::kNotAPicture, picture, numbers.lines[i], {}};
+      std::optional<PictureProblem> problem;
       Result<std::unique_ptr<ReadableFile>> file = work.Open(picture);
       MadeImages made;
       if (!file) {
-        made.error = ErrorText(file.error());
+        made.error = Unreadable(file.error());
       } else {
         made = work.maker().MakeThumbnail(*file.value(), options.thumbnailSize);
       }
-      if (made.error.empty()) {
+      if (!made.error) {
         if (std::error_code error =
                 work.Replace(batch, *thumbnails.folder, thumbnails.FileName(n), made.thumbnail)) {
-          problem = {PictureProblem::Kind::kNotWritten, thumbnails.path + thumbnails.FileName(n),
-                     numbers.lines[i], ErrorText(error)};
+          problem = PictureProblem{.kind = PictureProblem::Kind::kNotWritten,
+                                   .file = thumbnails.path + thumbnails.FileName(n),
+                                   .line = numbers.lines[i],
+                                   .error = error};
         }
       } else {
-        problem.reason = std::move(made.error);
+        problem = PictureProblem{.kind = PictureProblem::Kind::kNotAPicture,
+                                 .file = picture,
+                                 .line = numbers.lines[i],
+                                 .picture = std::move(*made.error)};
       }
       {
         const std::lock_guard<std::mutex> hold(resultLock);
-        if (problem.reason.empty()) {
+        if (!problem) {
           ++outcome.thumbnailsWritten;
         } else {
-          outcome.problems.push_back(std::move(problem));
+          outcome.problems.push_back(std::move(*problem));
         }
       }
       work.Done();

@@ -49,6 +49,15 @@ struct AlbumOptions {
   // byte.
   std::optional<FitBox> pictureSize = kDefaultPictureSize;
   FitBox thumbnailSize = kDefaultThumbnailSize;
+  // Whether the thumbnail size was asked for: --make-thumbnails then remakes every thumbnail
+  // whose size is not what that size gives for its picture.
+  bool thumbnailSizeAsked = false;
+  // Whether --make-thumbnails remakes every thumbnail, whatever its time and size.
+  bool remake = false;
+  // What a picture may declare and need; one over them is refused, decided from its header.
+  PictureLimits limits;
+  // Whether a picture that cannot be read is told of with the image library's own words too.
+  bool libraryText = false;
   // Whether fitted pictures keep what the originals record (date, camera, place taken); they are
   // stripped of it by default, and thumbnails always are.
   bool keepMetadata = false;
@@ -61,21 +70,33 @@ struct AlbumOptions {
   unsigned threads = 0;
 };
 
-// A picture that was left out, or whose thumbnail was not made; the work went on without it.
+// A picture that was left out, or whose thumbnail was not made, or a file among the pictures that
+// was passed over; the work went on without it.
 struct PictureProblem {
   enum class Kind {
-    // `file` cannot be read as a picture, for `reason`.
+    // `file` cannot be read as a picture, or is refused as one, for `picture`.
     kNotAPicture,
-    // `file` does not exist or is not a file.
+    // `file` does not exist or is not a file (the file layer's `error`, where there is one).
     kMissing,
-    // What was made of `file` could not be written, for `reason`.
+    // What was made of `file` could not be written, for `error`.
     kNotWritten,
+    // `file`, among the pictures, is a folder, whose pictures are not taken; a note only.
+    kFolderSkipped,
+    // `file`, among the pictures, is a symbolic link that leads to no file.
+    kDanglingLink,
+    // `file`, among the pictures, is neither a file nor a folder (a device, a pipe, a socket); a
+    // note only.
+    kNotAFile,
   };
   Kind kind = Kind::kNotAPicture;
-  std::string file;
+  std::string file{};
   // The index file's line that names the picture, or 0.
   std::uint64_t line = 0;
-  std::string reason;
+  PictureError picture{};
+  std::error_code error{};
+
+  // Whether it only tells what was passed over, and leaves the work's outcome a success.
+  bool note() const { return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile; }
 };
 
 // Why the work on an album stopped before its end.
@@ -116,7 +137,7 @@ struct AlbumFailure {
     kNotWritten,
     // The support images were not all copied: `support` tells why.
     kSupport,
-    // The module with the image library could not be loaded, for `detail`.
+    // The module with the image library could not be loaded, for `picture`.
     kImageLibrary,
     // The site was not written: `run` tells why.
     kSite,
@@ -132,6 +153,7 @@ struct AlbumFailure {
   std::uint64_t line = 0;
   RunFailure run;
   SupportFailure support;
+  PictureError picture;
 
   bool ok() const { return kind == Kind::kDone; }
 };
@@ -173,8 +195,9 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
                          FileSystem& fs, const AlbumOptions& options);
 
 // Writes the thumbnail of every picture of the index file at `indexPath` from its picture,
-// leaving alone a thumbnail that is not older than its picture; lists a missing or unreadable
-// picture with its line and goes on; then writes the site.
+// leaving alone a whole thumbnail that is not older than its picture and, when the thumbnail
+// size was asked for, has the size it gives; remakes all when asked; lists a missing or
+// unreadable picture with its line and goes on; then writes the site.
 AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
                             const AlbumOptions& options);
 

@@ -28,9 +28,12 @@ struct FoundPicture {
   PictureFacts facts;
 };
 
-// The files of `folder` that may be pictures: regular files (or links to them) whose names do
-// not start with ".", in no particular order; the error when the folder cannot be listed.
-Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs);
+// The files of `folder` that may be pictures: regular files (or symbolic links that lead to
+// one) whose names do not start with ".", in no particular order; the error when the folder
+// cannot be listed. What else is there is added to `passedOver`: folders (also through links),
+// links that lead to no file, and entries that are neither files nor folders.
+Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs,
+                                          std::vector<PictureProblem>& passedOver);
 
 // The pictures given to --add-pictures: files as they are, folders by their pictures; what is
 // neither becomes a problem.

@@ -227,7 +227,7 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
         return outcome;
       }
     }
-    Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs);
+    Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs, outcome.problems);
     if (!found) {
       outcome.failure = AlbumFailed(Kind::kPicturesUnreadable, picturesFolder, {}, found.error());
       return outcome;

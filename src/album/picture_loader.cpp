@@ -11,14 +11,12 @@
 namespace quillmere {
 namespace {
 
-using NewPictureMaker = PictureMaker* (*)(std::mutex*);
-using EndLibrary = void (*)();
-
 // The module once it is loaded, kept until the process ends.
 struct LoadedModule {
   std::mutex loading;
   void* module = nullptr;
-  NewPictureMaker make = nullptr;
+  NewPictureMakerFunction* make = nullptr;
+  // Why it could not be loaded, in the system loader's words; empty when it was.
   std::string failure;
 };
 
@@ -37,9 +35,9 @@ std::string ModulePath() {
       .string();
 }
 
-// The module's function, loaded once for the process and kept until it ends; null with the
-// reason in `error` when it cannot be.
-NewPictureMaker LoadModule(std::string& error) {
+// The module's function that makes makers, loaded once for the process and kept until it ends;
+// null, with the reason in `failure`, when it cannot be.
+NewPictureMakerFunction* LoadModule(std::string& failure) {
   LoadedModule& loaded = Module();
   const std::lock_guard<std::mutex> hold(loaded.loading);
   if (loaded.module == nullptr && loaded.failure.empty()) {
@@ -49,22 +47,31 @@ NewPictureMaker LoadModule(std::string& error) {
       const char* reason = ::dlerror();
       loaded.failure = reason != nullptr ? reason : "the program's folder is unknown";
     } else {
-      loaded.make =
-          reinterpret_cast<NewPictureMaker>(::dlsym(loaded.module, kNewPictureMakerSymbol));
+      loaded.make = reinterpret_cast<NewPictureMakerFunction*>(
+          ::dlsym(loaded.module, kNewPictureMakerSymbol));
       if (loaded.make == nullptr) loaded.failure = path + " has no " + kNewPictureMakerSymbol;
     }
   }
-  error = loaded.failure;
+  failure = loaded.failure;
   return loaded.make;
+}
+
+PictureError ModuleError(PictureError::Kind kind, std::string text) {
+  PictureError error;
+  error.kind = kind;
+  error.libraryText = std::move(text);
+  return error;
 }
 
 }  // namespace
 
-std::unique_ptr<PictureMaker> LoadPictureMaker(std::mutex& fileLock, std::string& error) {
-  NewPictureMaker make = LoadModule(error);
-  if (make == nullptr) return nullptr;
-  std::unique_ptr<PictureMaker> maker(make(&fileLock));
-  if (!maker) error = "the image library could not start";
+std::variant<std::unique_ptr<PictureMaker>, PictureError> LoadPictureMaker(
+    std::mutex& fileLock, const PictureRules& rules) {
+  std::string failure;
+  NewPictureMakerFunction* make = LoadModule(failure);
+  if (make == nullptr) return ModuleError(PictureError::Kind::kNoModule, std::move(failure));
+  std::unique_ptr<PictureMaker> maker(make(&fileLock, &rules));
+  if (!maker) return ModuleError(PictureError::Kind::kNotStarted, {});
   return maker;
 }
 
@@ -72,7 +79,8 @@ void EndPictureLibrary() {
   LoadedModule& loaded = Module();
   const std::lock_guard<std::mutex> hold(loaded.loading);
   if (loaded.module == nullptr) return;
-  if (auto end = reinterpret_cast<EndLibrary>(::dlsym(loaded.module, kEndPictureLibrarySymbol))) {
+  if (auto* end = reinterpret_cast<EndPictureLibraryFunction*>(
+          ::dlsym(loaded.module, kEndPictureLibrarySymbol))) {
     end();
   }
   loaded.make = nullptr;

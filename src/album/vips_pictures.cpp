@@ -1,24 +1,40 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
 // The module that holds the image library: a PictureMaker made with libvips, loaded by the
-// album layer at its first picture.
+// album layer at its first picture. Each picture's header is read before a pixel is decoded, and
+// a picture over the limits is refused; the texts a picture records are read whole from its raw
+// EXIF (libexif) and XMP (expat) data. The library keeps its words for failures in one buffer
+// for the whole process, which its C++ binding reads at every failure: the buffer is kept shut,
+// and opened only when the words are asked for, with the failed work done again while no other
+// picture is being made.
+#include <expat.h>
+#include <iconv.h>
+#include <libexif/exif-data.h>
 #include <stdio.h>
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstdint>
+#include <cstring>
+#include <new>
+#include <string_view>
+#include <type_traits>
+#include <variant>
 #include <vector>
 #include <vips/vips8>
 
+#include "album/decode_cost.h"
 #include "album/picture_maker.h"
 
 namespace quillmere {
 namespace {
 
 using vips::VImage;
+using Decoder = PictureHeader::Decoder;
+using ErrorKind = PictureError::Kind;
 
 constexpr int kPictureQuality = 85;
 constexpr int kThumbnailQuality = 85;
-
-constexpr std::string_view kNotDecoded = "the picture could not be decoded";
 
 // A picture file as the image library reads it: through the file layer, from any offset, each
 // read holding the lock of the work's file steps.
@@ -84,15 +100,14 @@ vips::VSource SourceOf(SourceState& state) {
   return vips::VSource(VIPS_SOURCE(custom), vips::STEAL);
 }
 
-// Reads the whole of `file` into memory.
-Result<std::string> ReadWhole(ReadableFile& file, std::mutex& lock) {
+// Reads `size` bytes of `file` from `offset`, or fewer where it ends first.
+Result<std::string> ReadPart(ReadableFile& file, std::mutex& lock, std::uint64_t offset,
+                             std::size_t size) {
   const std::lock_guard<std::mutex> hold(lock);
-  Result<EntryInfo> info = file.Describe();
-  if (!info) return info.error();
-  std::string bytes(static_cast<std::size_t>(info.value().size), '\0');
+  std::string bytes(size, '\0');
   std::size_t done = 0;
   while (done < bytes.size()) {
-    Result<std::size_t> got = file.ReadAt(bytes.data() + done, bytes.size() - done, done);
+    Result<std::size_t> got = file.ReadAt(bytes.data() + done, bytes.size() - done, offset + done);
     if (!got) return got.error();
     if (got.value() == 0) break;
     done += got.value();
@@ -101,68 +116,199 @@ Result<std::string> ReadWhole(ReadableFile& file, std::mutex& lock) {
   return bytes;
 }
 
-void DiscardMessage(const gchar* /*domain*/, GLogLevelFlags /*level*/, const gchar* /*message*/,
-                    gpointer /*data*/) {}
-
-// Starts the library once for the process: one thread inside it for each picture, no cache of
-// operations, no loaders that it does not trust with files from elsewhere, and its warnings
-// unprinted (what fails is told with the failure).
-bool StartLibrary() {
-  if (VIPS_INIT("quillmere") != 0) return false;
-  // The work runs one picture per thread on every core; more threads inside each would only
-  // take turns.
-  vips_concurrency_set(1);
-  // Every picture is read once; cached operations would only hold their memory.
-  vips_cache_set_max(0);
-  // Loaders the library marks as untrusted are not fit for files from elsewhere.
-  vips_block_untrusted_set(TRUE);
-  g_log_set_handler("VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
-                    DiscardMessage, nullptr);
-  return true;
+// Reads the whole of `file` into memory.
+Result<std::string> ReadWhole(ReadableFile& file, std::mutex& lock) {
+  Result<EntryInfo> info = [&] {
+    const std::lock_guard<std::mutex> hold(lock);
+    return file.Describe();
+  }();
+  if (!info) return info.error();
+  return ReadPart(file, lock, 0, static_cast<std::size_t>(info.value().size));
 }
 
-// Runs `make`; returns why it failed ("" when it did not): the file layer's reason where a step
-// of it failed, else the first line of the library's message, else `fallback`.
+// A loader of a format this program reads as pictures; the library's other loaders (text
+// matrices, and those it does not trust with files from elsewhere) are left unused.
+struct PictureFormat {
+  std::string_view loader;
+  std::string_view name;
+  Decoder decoder;
+};
+
+constexpr PictureFormat kPictureFormats[] = {
+    {"VipsForeignLoadJpegSource", "JPEG", Decoder::kJpeg},
+    {"VipsForeignLoadPngSource", "PNG", Decoder::kPng},
+    {"VipsForeignLoadNsgifSource", "GIF", Decoder::kGif},
+    {"VipsForeignLoadWebpSource", "WebP", Decoder::kWebp},
+    {"VipsForeignLoadTiffSource", "TIFF", Decoder::kWhole},
+    {"VipsForeignLoadHeifSource", "HEIF", Decoder::kHeif},
+};
+
+// The format whose loader is `loader`; null when it is none of them.
+const PictureFormat* FormatOf(const char* loader) {
+  if (loader == nullptr) return nullptr;
+  for (const PictureFormat& format : kPictureFormats) {
+    if (format.loader == loader) return &format;
+  }
+  return nullptr;
+}
+
+// The error of `kind` about a picture of `format`.
+PictureError ErrorOf(ErrorKind kind, std::string_view format = {}) {
+  PictureError error;
+  error.kind = kind;
+  error.format = format;
+  return error;
+}
+
+// Tells whether `file` ends before its picture of `format` does, from its first and last bytes;
+// false when the format does not tell.
+bool EndsEarly(std::string_view format, ReadableFile& file, std::mutex& lock) {
+  Result<EntryInfo> info = [&] {
+    const std::lock_guard<std::mutex> hold(lock);
+    return file.Describe();
+  }();
+  if (!info) return false;
+  const std::uint64_t size = info.value().size;
+  auto last = [&](std::size_t count) {
+    Result<std::string> bytes =
+        ReadPart(file, lock, size - std::min<std::uint64_t>(size, count), count);
+    return bytes ? bytes.value() : std::string();
+  };
+  if (format == "JPEG") return last(2) != "\xFF\xD9";
+  if (format == "PNG") return last(8) != std::string_view("IEND\xAE\x42\x60\x82", 8);
+  if (format == "GIF") return last(1) != "\x3B";
+  if (format == "WebP") {
+    // The RIFF header says how long the file is.
+    Result<std::string> head = ReadPart(file, lock, 0, 8);
+    if (!head || head.value().size() < 8) return true;
+    const auto* b = reinterpret_cast<const unsigned char*>(head.value().data());
+    const std::uint64_t declared = std::uint64_t{b[4]} | std::uint64_t{b[5]} << 8 |
+                                   std::uint64_t{b[6]} << 16 | std::uint64_t{b[7]} << 24;
+    return declared + 8 > size;
+  }
+  return false;
+}
+
+// Why decoding a picture of `format` from `file` failed: `state`'s file step, the file ending
+// early, or else `otherwise`.
+PictureError DecodingFailed(const SourceState& state, ErrorKind otherwise, std::string_view format,
+                            ReadableFile& file, std::mutex& lock) {
+  if (state.error) return Unreadable(state.error);
+  return ErrorOf(EndsEarly(format, file, lock) ? ErrorKind::kTruncated : otherwise, format);
+}
+
+// A picture's header as the library reads it, without its pixels.
+struct Inspected {
+  PictureHeader header;
+  std::string_view format;
+  // Whether it carries a colour profile of its own.
+  bool profile = false;
+  // Its raw EXIF and XMP data, when they were asked for.
+  std::string exif;
+  std::string xmp;
+};
+
+// The number `field` of `image`'s header; 0 when it has none.
+int IntField(const VImage& image, const char* field) {
+  return image.get_typeof(field) == G_TYPE_INT ? image.get_int(field) : 0;
+}
+
+// The text `field` of `image`'s header; empty when it has none.
+std::string StringField(const VImage& image, const char* field) {
+  const GType type = image.get_typeof(field);
+  if (type != G_TYPE_STRING && type != VIPS_TYPE_REF_STRING) return "";
+  return image.get_string(field);
+}
+
+// The bytes `field` of `image`'s header; empty when it has none.
+std::string BlobField(const VImage& image, const char* field) {
+  if (image.get_typeof(field) != VIPS_TYPE_BLOB) return "";
+  std::size_t length = 0;
+  const void* data = image.get_blob(field, &length);
+  return {static_cast<const char*>(data), length};
+}
+
+// What decoding `image`, read by the loader of `format`, will take.
+PictureHeader HeaderOf(const VImage& image, const PictureFormat& format, std::uint64_t fileBytes) {
+  PictureHeader header;
+  header.decoder = format.decoder;
+  header.width = static_cast<std::uint64_t>(image.width());
+  header.height = static_cast<std::uint64_t>(image.height());
+  header.bands = image.bands();
+  header.bytesPerBand = static_cast<int>(vips_format_sizeof(image.format()));
+  header.interlaced = IntField(image, "interlaced") != 0;
+  header.quarterChroma = StringField(image, "jpeg-chroma-subsample") == "4:2:0";
+  header.animated = IntField(image, "n-pages") > 1;
+  header.fileBytes = fileBytes;
+  return header;
+}
+
+// Reads the header of `file`, and its raw EXIF and XMP data `withTexts`.
+std::variant<Inspected, PictureError> Inspect(ReadableFile& file, std::mutex& lock,
+                                              bool withTexts) {
+  SourceState state = StateOf(file, lock);
+  if (state.error) return Unreadable(state.error);
+  vips::VSource source = SourceOf(state);
+  const PictureFormat* format = FormatOf(vips_foreign_find_load_source(source.get_source()));
+  if (state.error) return Unreadable(state.error);
+  if (format == nullptr) return ErrorOf(ErrorKind::kUnknownFormat);
+  try {
+    const VImage image = VImage::new_from_source(
+        source, "", VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+    Inspected inspected;
+    inspected.header = HeaderOf(image, *format, state.size);
+    inspected.format = format->name;
+    inspected.profile = image.get_typeof(VIPS_META_ICC_NAME) != 0;
+    if (withTexts) {
+      inspected.exif = BlobField(image, VIPS_META_EXIF_NAME);
+      inspected.xmp = BlobField(image, VIPS_META_XMP_NAME);
+    }
+    return inspected;
+  } catch (const vips::VError&) {
+    return DecodingFailed(state, ErrorKind::kBadHeader, format->name, file, lock);
+  }
+}
+
+// Why a picture of `inspected` is refused under `limits` for the pixels it declares; none when
+// it is not.
+std::optional<PictureError> TooManyPixels(const Inspected& inspected, const PictureLimits& limits) {
+  const PictureHeader& header = inspected.header;
+  if (header.width * header.height <= limits.maxPixels) return std::nullopt;
+  PictureError error = ErrorOf(ErrorKind::kTooManyPixels, inspected.format);
+  error.width = header.width;
+  error.height = header.height;
+  error.limit = limits.maxPixels;
+  return error;
+}
+
+// Why `making` a picture within `picture` and a thumbnail within `thumbnail` from `inspected` is
+// refused under `limits`: more pixels than they allow, or more memory; none when it is not.
+std::optional<PictureError> OverLimits(const Inspected& inspected, const PictureLimits& limits,
+                                       Making making, FitBox picture, FitBox thumbnail) {
+  if (std::optional<PictureError> refused = TooManyPixels(inspected, limits)) return refused;
+  const std::uint64_t needed = DecodeCost(inspected.header, making, picture, thumbnail);
+  if (needed <= limits.maxMemory) return std::nullopt;
+  PictureError error = ErrorOf(ErrorKind::kTooMuchMemory, inspected.format);
+  error.needed = needed;
+  error.limit = limits.maxMemory;
+  return error;
+}
+
+// Runs `make`, which decodes a picture of `format` from `state`; returns why it failed, none when
+// it did not.
 template <class Make>
-std::string Guarded(const SourceState& state, std::string_view fallback, const Make& make) {
-  if (state.error) return ErrorText(state.error);
+std::optional<PictureError> Decoding(const SourceState& state, std::string_view format,
+                                     ReadableFile& file, std::mutex& lock, const Make& make) {
   try {
     make();
-    return "";
+    return std::nullopt;
   } catch (const vips::VError&) {
-    // The library's messages gather in one buffer of the process until taken; taking them at
-    // each failure leaves the next failure its own.
-    char* taken = vips_error_buffer_copy();
-    const std::string message = taken != nullptr ? taken : "";
-    g_free(taken);
-    if (state.error) return ErrorText(state.error);
-    std::string line = message.substr(0, message.find('\n'));
-    return line.empty() ? std::string(fallback) : line;
+    return DecodingFailed(state, ErrorKind::kDamaged, format, file, lock);
   } catch (const std::system_error& error) {
-    return ErrorText(error.code());
+    return Unreadable(error.code());
+  } catch (const std::bad_alloc&) {
+    return ErrorOf(ErrorKind::kOutOfMemory, format);
   }
-}
-
-// A text field of the picture's metadata, without the library's account of its type after it:
-// "VALUE (VALUE, ASCII, 20 components, 20 bytes)" reads as "VALUE".
-std::string RecordedText(const VImage& image, const char* field) {
-  if (image.get_typeof(field) == 0) return "";
-  char* text = nullptr;
-  if (vips_image_get_as_string(image.get_image(), field, &text) != 0) return "";
-  std::string value(text);
-  g_free(text);
-  const std::size_t open = value.find(" (");
-  const std::size_t typeAt = value.rfind(", ASCII, ");
-  if (open == std::string::npos || typeAt == std::string::npos || value.back() != ')') {
-    return value.substr(0, open);
-  }
-  // The value stands twice, as stored and as shown; for text the two are the same.
-  const std::size_t length = (typeAt - 2) / 2;
-  if (value.compare(length, 2, " (") == 0 &&
-      value.compare(0, length, value, length + 2, length) == 0) {
-    return value.substr(0, length);
-  }
-  return value.substr(0, open);
 }
 
 // The picture in 8-bit sRGB without transparency, on the white of the pages.
@@ -190,65 +336,476 @@ std::string Jpeg(const VImage& image, int quality, bool keepMetadata = false) {
   return bytes;
 }
 
-vips::VOption* FitOptions(FitBox box) {
-  // The loader behind a source takes the option only this way.
-  return VImage::option()
-      ->set("option_string", "fail_on=truncated")
-      ->set("height", box.height)
-      ->set("size", VIPS_SIZE_DOWN)
-      ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+// How the library makes a picture fitted within `box`: shrunk while it loads, and converted to
+// sRGB from the colour profile it carries, where it carries one (without one it is sRGB).
+vips::VOption* FitOptions(FitBox box, bool profile) {
+  vips::VOption* options = VImage::option()
+                               // The loader behind a source takes the option only this way.
+                               ->set("option_string", "fail_on=truncated")
+                               ->set("height", box.height)
+                               ->set("size", VIPS_SIZE_DOWN)
+                               ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+  if (profile) options->set("export_profile", "srgb");
+  return options;
 }
 
-VImage Thumbnail(SourceState& state, FitBox box) {
-  return Displayable(VImage::thumbnail_source(SourceOf(state), box.width, FitOptions(box)));
+// The picture read from `state`, fitted within `box` and displayable; converted from its own
+// colour `profile` where it has one.
+VImage Thumbnail(SourceState& state, FitBox box, bool profile) {
+  return Displayable(
+      VImage::thumbnail_source(SourceOf(state), box.width, FitOptions(box, profile)));
+}
+
+// ---- The texts a picture records ------------------------------------------------------------
+
+// Tells whether `text` holds nothing but spaces, control characters and NULs.
+bool IsBlank(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) <= ' '; });
+}
+
+// `bytes` up to its first NUL.
+std::string UpToNul(std::string_view bytes) {
+  return std::string(bytes.substr(0, bytes.find('\0')));
+}
+
+// Appends the UTF-8 bytes of the code point `code` to `out`.
+void AppendUtf8(std::string& out, std::uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else if (code < 0x10000) {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (code >> 18));
+    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// UTF-16 `bytes` (its byte-order mark, else `bigEndian`, decides the order) as UTF-8, up to its
+// first NUL; a lone surrogate becomes U+FFFD.
+std::string Utf16AsUtf8(std::string_view bytes, bool bigEndian) {
+  const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+  const std::size_t count = bytes.size() / 2;
+  std::size_t i = 0;
+  if (count > 0 && ((b[0] == 0xFE && b[1] == 0xFF) || (b[0] == 0xFF && b[1] == 0xFE))) {
+    bigEndian = b[0] == 0xFE;
+    i = 1;
+  }
+  auto unit = [&](std::size_t k) -> std::uint32_t {
+    return bigEndian ? std::uint32_t{b[2 * k]} << 8 | b[2 * k + 1]
+                     : std::uint32_t{b[2 * k + 1]} << 8 | b[2 * k];
+  };
+  std::string out;
+  for (; i < count; ++i) {
+    std::uint32_t code = unit(i);
+    if (code == 0) break;
+    if (code >= 0xD800 && code <= 0xDBFF && i + 1 < count && unit(i + 1) >= 0xDC00 &&
+        unit(i + 1) <= 0xDFFF) {
+      code = 0x10000 + ((code - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
+      ++i;
+    } else if (code >= 0xD800 && code <= 0xDFFF) {
+      code = 0xFFFD;
+    }
+    AppendUtf8(out, code);
+  }
+  return out;
+}
+
+// `bytes` of JIS X 0208 (two bytes a character, with ASCII among them, or ISO-2022-JP with its
+// escapes) as UTF-8; empty when they are neither.
+std::string JisAsUtf8(std::string_view bytes) {
+  const bool escaped = bytes.find('\x1B') != std::string_view::npos;
+  std::string in(UpToNul(bytes));
+  if (!escaped) {
+    // Two-byte characters of JIS X 0208 are those of EUC-JP with the high bits set.
+    for (std::size_t i = 0; i + 1 < in.size(); ++i) {
+      if (in[i] > 0x20 && in[i] < 0x7F && in[i + 1] > 0x20 && in[i + 1] < 0x7F) {
+        in[i] = static_cast<char>(in[i] | 0x80);
+        in[i + 1] = static_cast<char>(in[i + 1] | 0x80);
+        ++i;
+      }
+    }
+  }
+  iconv_t convert = iconv_open("UTF-8", escaped ? "ISO-2022-JP" : "EUC-JP");
+  if (convert == reinterpret_cast<iconv_t>(-1)) return "";
+  std::string out(in.size() * 3 + 4, '\0');
+  char* from = in.data();
+  std::size_t fromLeft = in.size();
+  char* to = out.data();
+  std::size_t toLeft = out.size();
+  const bool converted =
+      iconv(convert, &from, &fromLeft, &to, &toLeft) != static_cast<std::size_t>(-1);
+  iconv_close(convert);
+  if (!converted) return "";
+  out.resize(out.size() - toLeft);
+  return out;
+}
+
+// The text of a UserComment, `bytes` after its eight-byte character code: ASCII (as its bytes),
+// Unicode (UTF-16 in `bigEndian` order unless marked) and JIS as UTF-8, an undefined code as its
+// bytes.
+std::string UserCommentText(std::string_view bytes, bool bigEndian) {
+  if (bytes.size() < 8) return "";
+  const std::string_view code = bytes.substr(0, 8);
+  const std::string_view text = bytes.substr(8);
+  if (code == std::string_view("UNICODE\0", 8)) return Utf16AsUtf8(text, bigEndian);
+  if (code == std::string_view("JIS\0\0\0\0\0", 8)) return JisAsUtf8(text);
+  return UpToNul(text);
+}
+
+// The entry `tag` of `data`, in whichever directory it stands; null when there is none.
+ExifEntry* EntryOf(ExifData* data, ExifTag tag) {
+  return exif_data_get_entry(data, tag);
+}
+
+// The bytes `entry` stores; empty when there is no entry.
+std::string_view BytesOf(const ExifEntry* entry) {
+  if (entry == nullptr || entry->data == nullptr) return {};
+  return {reinterpret_cast<const char*>(entry->data), entry->size};
+}
+
+// The raw EXIF data `exif` as libexif reads it, every entry kept as recorded; null when it
+// cannot be read. The caller unrefs it.
+ExifData* LoadExif(std::string exif) {
+  // The library's blob starts with the APP1 segment's "Exif" mark, which libexif expects.
+  static constexpr std::string_view kMark("Exif\0\0", 6);
+  if (!std::string_view(exif).starts_with(kMark)) exif.insert(0, kMark);
+  ExifData* data = exif_data_new();
+  if (data == nullptr) return nullptr;
+  exif_data_unset_option(data, EXIF_DATA_OPTION_IGNORE_UNKNOWN_TAGS);
+  exif_data_unset_option(data, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+  exif_data_load_data(data, reinterpret_cast<const unsigned char*>(exif.data()),
+                      static_cast<unsigned int>(exif.size()));
+  return data;
+}
+
+// Reads dc:description from an XMP packet: its x-default alternative, else its first, else the
+// text of the property itself.
+class XmpDescription {
+ public:
+  // The description in `packet`, as UTF-8; empty when it holds none.
+  static std::string In(std::string_view packet) {
+    static constexpr std::string_view kHeader("http://ns.adobe.com/xap/1.0/\0", 29);
+    if (packet.starts_with(kHeader)) packet.remove_prefix(kHeader.size());
+    XML_Parser parser = XML_ParserCreateNS(nullptr, ' ');
+    if (parser == nullptr) return "";
+    XmpDescription reading;
+    XML_SetUserData(parser, &reading);
+    XML_SetElementHandler(parser, Start, End);
+    XML_SetCharacterDataHandler(parser, Text);
+    XML_Parse(parser, packet.data(), static_cast<int>(packet.size()), XML_TRUE);
+    XML_ParserFree(parser);
+    if (!reading.chosen_.empty()) return reading.chosen_;
+    return !reading.first_.empty() ? reading.first_ : reading.own_;
+  }
+
+ private:
+  static constexpr std::string_view kDescription = "http://purl.org/dc/elements/1.1/ description";
+  static constexpr std::string_view kItem = "http://www.w3.org/1999/02/22-rdf-syntax-ns# li";
+  static constexpr std::string_view kLanguage = "http://www.w3.org/XML/1998/namespace lang";
+
+  static void XMLCALL Start(void* data, const XML_Char* name, const XML_Char** attributes) {
+    auto& self = *static_cast<XmpDescription*>(data);
+    if (self.depth_ > 0) {
+      ++self.depth_;
+      if (name == kItem && self.depth_ <= 3) {
+        self.inItem_ = true;
+        self.item_.clear();
+        self.itemIsDefault_ = false;
+        for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
+          if (a[0] == kLanguage && std::string_view(a[1]) == "x-default")
+            self.itemIsDefault_ = true;
+        }
+      }
+      return;
+    }
+    if (name == kDescription) {
+      self.depth_ = 1;
+      return;
+    }
+    // The short form: the property as an attribute of its resource.
+    for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
+      if (a[0] == kDescription && self.own_.empty()) self.own_ = a[1];
+    }
+  }
+
+  static void XMLCALL End(void* data, const XML_Char* name) {
+    auto& self = *static_cast<XmpDescription*>(data);
+    if (self.depth_ == 0) return;
+    if (self.inItem_ && name == kItem) {
+      if (self.itemIsDefault_ && self.chosen_.empty()) self.chosen_ = self.item_;
+      if (self.first_.empty()) self.first_ = self.item_;
+      self.inItem_ = false;
+    }
+    --self.depth_;
+  }
+
+  static void XMLCALL Text(void* data, const XML_Char* text, int length) {
+    auto& self = *static_cast<XmpDescription*>(data);
+    const std::string_view part(text, static_cast<std::size_t>(length));
+    if (self.inItem_) {
+      self.item_ += part;
+    } else if (self.depth_ == 1) {
+      self.own_ += part;
+    }
+  }
+
+  // How deep inside dc:description the parser is; 0 outside it.
+  int depth_ = 0;
+  bool inItem_ = false;
+  bool itemIsDefault_ = false;
+  std::string item_;
+  std::string chosen_;
+  std::string first_;
+  std::string own_;
+};
+
+// The texts a picture records about itself.
+struct RecordedTexts {
+  std::string dateTaken;
+  std::string description;
+};
+
+// Reads the date taken and the description from raw `exif` and `xmp` data: the first that is
+// not blank of ImageDescription, UserComment, XPComment and XMP's dc:description, each whole.
+RecordedTexts ReadTexts(const std::string& exif, std::string_view xmp) {
+  RecordedTexts texts;
+  std::vector<std::string> descriptions;
+  if (ExifData* data = exif.empty() ? nullptr : LoadExif(exif)) {
+    const bool bigEndian = exif_data_get_byte_order(data) == EXIF_BYTE_ORDER_MOTOROLA;
+    texts.dateTaken = UpToNul(BytesOf(EntryOf(data, EXIF_TAG_DATE_TIME_ORIGINAL)));
+    descriptions.push_back(UpToNul(BytesOf(EntryOf(data, EXIF_TAG_IMAGE_DESCRIPTION))));
+    descriptions.push_back(
+        UserCommentText(BytesOf(EntryOf(data, EXIF_TAG_USER_COMMENT)), bigEndian));
+    // Windows writes its comment as UTF-16 in Intel order, whatever the file's order.
+    descriptions.push_back(Utf16AsUtf8(BytesOf(EntryOf(data, EXIF_TAG_XP_COMMENT)), false));
+    exif_data_unref(data);
+  }
+  if (!xmp.empty()) descriptions.push_back(XmpDescription::In(xmp));
+  for (std::string& description : descriptions) {
+    if (!IsBlank(description)) {
+      texts.description = std::move(description);
+      break;
+    }
+  }
+  return texts;
+}
+
+// ---- The library's own words ----------------------------------------------------------------
+
+// Lets pictures be made at the same time, or one failed picture's work be done again alone, so
+// that the library's words in its one buffer are that work's; a thread waiting to be alone goes
+// before those that come after it.
+class LibraryTurns {
+ public:
+  void EnterShared() {
+    std::unique_lock<std::mutex> hold(mutex_);
+    turn_.wait(hold, [&] { return !alone_ && waitingAlone_ == 0; });
+    ++sharing_;
+  }
+  void LeaveShared() {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    if (--sharing_ == 0) turn_.notify_all();
+  }
+  void EnterAlone() {
+    std::unique_lock<std::mutex> hold(mutex_);
+    ++waitingAlone_;
+    turn_.wait(hold, [&] { return !alone_ && sharing_ == 0; });
+    --waitingAlone_;
+    alone_ = true;
+  }
+  void LeaveAlone() {
+    const std::lock_guard<std::mutex> hold(mutex_);
+    alone_ = false;
+    turn_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable turn_;
+  int sharing_ = 0;
+  int waitingAlone_ = 0;
+  bool alone_ = false;
+};
+
+// The one set of turns of the process, as the library's buffer is one.
+LibraryTurns& Turns() {
+  static LibraryTurns turns;
+  return turns;
+}
+
+// A turn taken for as long as it lives.
+class Turn {
+ public:
+  enum Kind { kShared, kAlone };
+  Turn(LibraryTurns& turns, Kind kind) : turns_(turns), kind_(kind) {
+    kind_ == kShared ? turns_.EnterShared() : turns_.EnterAlone();
+  }
+  Turn(const Turn&) = delete;
+  Turn& operator=(const Turn&) = delete;
+  ~Turn() { kind_ == kShared ? turns_.LeaveShared() : turns_.LeaveAlone(); }
+
+ private:
+  LibraryTurns& turns_;
+  Kind kind_;
+};
+
+// Tells whether an error of `kind` comes from the library, which has words of its own for it.
+bool FromTheLibrary(ErrorKind kind) {
+  return kind == ErrorKind::kUnknownFormat || kind == ErrorKind::kBadHeader ||
+         kind == ErrorKind::kTruncated || kind == ErrorKind::kDamaged ||
+         kind == ErrorKind::kOutOfMemory;
+}
+
+// The library's words now in its buffer, one line each, joined by "; ".
+std::string LibraryWords() {
+  std::string_view buffer = vips_error_buffer();
+  std::string words;
+  while (!buffer.empty()) {
+    const std::size_t end = buffer.find('\n');
+    const std::string_view line = buffer.substr(0, end);
+    if (!line.empty()) words += (words.empty() ? "" : "; ") + std::string(line);
+    if (end == std::string_view::npos) break;
+    buffer.remove_prefix(end + 1);
+  }
+  return words;
+}
+
+void DiscardMessage(const gchar* /*domain*/, GLogLevelFlags /*level*/, const gchar* /*message*/,
+                    gpointer /*data*/) {}
+
+// Starts the library once for the process: one thread inside it for each picture, no cache of
+// operations, no loaders that it does not trust with files from elsewhere, its warnings
+// unprinted (what fails is told with the failure) and its buffer of words for failures shut, so
+// that no thread writes it while another reads it.
+bool StartLibrary() {
+  if (VIPS_INIT("quillmere") != 0) return false;
+  // The work runs one picture per thread on every core; more threads inside each would only
+  // take turns.
+  vips_concurrency_set(1);
+  // Every picture is read once; cached operations would only hold their memory.
+  vips_cache_set_max(0);
+  // Loaders the library marks as untrusted are not fit for files from elsewhere.
+  vips_block_untrusted_set(TRUE);
+  g_log_set_handler("VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
+                    DiscardMessage, nullptr);
+  vips_error_freeze();
+  return true;
 }
 
 // Pictures made with libvips.
 class VipsPictureMaker final : public PictureMaker {
  public:
-  explicit VipsPictureMaker(std::mutex& fileLock) : fileLock_(fileLock) {}
+  VipsPictureMaker(std::mutex& fileLock, const PictureRules& rules)
+      : fileLock_(fileLock), rules_(rules) {}
 
-  PictureFacts Probe(ReadableFile& file) override;
+  PictureFacts Probe(ReadableFile& file) override {
+    return Attempt([&] { return ProbeOnce(file); });
+  }
   MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
-                                     FitBox thumbnail, bool keepMetadata) override;
-  MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) override;
+                                     FitBox thumbnail, bool keepMetadata) override {
+    const Making making = picture ? Making::kPictureAndThumbnail : Making::kCopyAndThumbnail;
+    const FitBox box = picture.value_or(FitBox{kLargestSide, kLargestSide});
+    return Attempt([&] { return MakeOnce(file, making, box, thumbnail, keepMetadata); });
+  }
+  MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) override {
+    return Attempt([&] { return MakeOnce(file, Making::kThumbnail, thumbnail, thumbnail, false); });
+  }
   void EndOfThread() override { vips_thread_shutdown(); }
 
  private:
+  PictureFacts ProbeOnce(ReadableFile& file);
+  MadeImages MakeOnce(ReadableFile& file, Making making, FitBox picture, FitBox thumbnail,
+                      bool keepMetadata);
+
+  // Runs `work` on one picture; memory that runs out is that picture's failure.
+  template <class Work>
+  static auto Safely(const Work& work) -> decltype(work()) {
+    try {
+      return work();
+    } catch (const std::bad_alloc&) {
+      decltype(work()) failed;
+      failed.error = ErrorOf(ErrorKind::kOutOfMemory);
+      return failed;
+    }
+  }
+
+  // Runs `work` safely; where it fails in the library and its words are asked for, runs it again
+  // alone to take them.
+  template <class Work>
+  auto Attempt(const Work& work) -> decltype(work()) {
+    if (!rules_.libraryText) return Safely(work);
+    auto result = [&] {
+      const Turn shared(Turns(), Turn::kShared);
+      return Safely(work);
+    }();
+    if (result.error && FromTheLibrary(result.error->kind)) {
+      const Turn alone(Turns(), Turn::kAlone);
+      vips_error_thaw();
+      vips_error_clear();
+      (void)Safely(work);
+      result.error->libraryText = LibraryWords();
+      vips_error_clear();
+      vips_error_freeze();
+    }
+    return result;
+  }
+
   std::mutex& fileLock_;
+  PictureRules rules_;
 };
 
-PictureFacts VipsPictureMaker::Probe(ReadableFile& file) {
+PictureFacts VipsPictureMaker::ProbeOnce(ReadableFile& file) {
   PictureFacts facts;
-  SourceState state = StateOf(file, fileLock_);
-  facts.error = Guarded(state, "not a picture", [&] {
-    VImage header = VImage::new_from_source(
-        SourceOf(state), "", VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
-    const std::string loader = header.get_typeof("vips-loader") != 0
-                                   ? std::string(header.get_string("vips-loader"))
-                                   : std::string();
-    facts.jpeg = loader.starts_with("jpegload");
-    facts.dateTaken = RecordedText(header, "exif-ifd2-DateTimeOriginal");
-    facts.description = RecordedText(header, "exif-ifd0-ImageDescription");
-  });
+  std::variant<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/true);
+  if (auto* error = std::get_if<PictureError>(&inspected)) {
+    facts.error = std::move(*error);
+    return facts;
+  }
+  const Inspected& header = std::get<Inspected>(inspected);
+  // Refused already here, a picture of too many pixels is left out before the album is begun.
+  facts.error = TooManyPixels(header, rules_.limits);
+  if (facts.error) return facts;
+  facts.jpeg = header.header.decoder == Decoder::kJpeg;
+  RecordedTexts texts = ReadTexts(header.exif, header.xmp);
+  facts.dateTaken = std::move(texts.dateTaken);
+  facts.description = std::move(texts.description);
   return facts;
 }
 
-MadeImages VipsPictureMaker::MakePictureAndThumbnail(ReadableFile& file,
-                                                     std::optional<FitBox> picture,
-                                                     FitBox thumbnail, bool keepMetadata) {
+MadeImages VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox picture,
+                                      FitBox thumbnail, bool keepMetadata) {
   MadeImages made;
+  std::variant<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/false);
+  if (auto* error = std::get_if<PictureError>(&inspected)) {
+    made.error = std::move(*error);
+    return made;
+  }
+  const Inspected& header = std::get<Inspected>(inspected);
+  // Only a JPEG is copied as it is; a file that is no longer one is made anew at its size.
+  if (making == Making::kCopyAndThumbnail && header.header.decoder != Decoder::kJpeg) {
+    making = Making::kPictureAndThumbnail;
+  }
+  made.error = OverLimits(header, rules_.limits, making, picture, thumbnail);
+  if (made.error) return made;
   SourceState state = StateOf(file, fileLock_);
-  made.error = Guarded(state, kNotDecoded, [&] {
-    if (!picture) {
-      // A JPEG kept as it is: its bytes, and the thumbnail straight from it.
-      made.thumbnail = Jpeg(Thumbnail(state, thumbnail), kThumbnailQuality);
+  made.error = Decoding(state, header.format, file, fileLock_, [&] {
+    if (making != Making::kPictureAndThumbnail) {
+      made.thumbnail = Jpeg(Thumbnail(state, thumbnail, header.profile), kThumbnailQuality);
+      if (making == Making::kThumbnail) return;
       Result<std::string> bytes = ReadWhole(file, fileLock_);
       if (!bytes) throw std::system_error(bytes.error());
       made.picture = std::move(bytes.value());
       return;
     }
-    const VImage fitted = Thumbnail(state, *picture).copy_memory();
+    const VImage fitted = Thumbnail(state, picture, header.profile).copy_memory();
     // Turned upright while it loaded, the picture no longer records an orientation.
     made.picture = Jpeg(fitted, kPictureQuality, keepMetadata);
     made.thumbnail =
@@ -258,16 +815,10 @@ MadeImages VipsPictureMaker::MakePictureAndThumbnail(ReadableFile& file,
                                                          ->set("no_rotate", true)),
              kThumbnailQuality);
   });
-  if (!made.error.empty()) made = MadeImages{{}, {}, std::move(made.error)};
-  return made;
-}
-
-MadeImages VipsPictureMaker::MakeThumbnail(ReadableFile& file, FitBox thumbnail) {
-  MadeImages made;
-  SourceState state = StateOf(file, fileLock_);
-  made.error = Guarded(state, kNotDecoded, [&] {
-    made.thumbnail = Jpeg(Thumbnail(state, thumbnail), kThumbnailQuality);
-  });
+  if (made.error) {
+    made.picture.clear();
+    made.thumbnail.clear();
+  }
   return made;
 }
 
@@ -277,12 +828,18 @@ MadeImages VipsPictureMaker::MakeThumbnail(ReadableFile& file, FitBox thumbnail)
 
 // Made by the album layer through kNewPictureMakerSymbol; none when the library cannot start.
 extern "C" __attribute__((visibility("default"))) quillmere::PictureMaker* QuillmereNewPictureMaker(
-    std::mutex* fileLock) {
+    std::mutex* fileLock, const quillmere::PictureRules* rules) {
   static const bool started = quillmere::StartLibrary();
-  return started ? new quillmere::VipsPictureMaker(*fileLock) : nullptr;
+  return started ? new quillmere::VipsPictureMaker(*fileLock, *rules) : nullptr;
 }
 
 // Called by the album layer through kEndPictureLibrarySymbol, when the program ends.
 extern "C" __attribute__((visibility("default"))) void QuillmereEndPictureLibrary() {
   vips_shutdown();
 }
+
+// The entry points are defined with the types the album layer calls them by.
+static_assert(
+    std::is_same_v<decltype(QuillmereNewPictureMaker), quillmere::NewPictureMakerFunction>);
+static_assert(
+    std::is_same_v<decltype(QuillmereEndPictureLibrary), quillmere::EndPictureLibraryFunction>);

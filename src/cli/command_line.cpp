@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <iostream>
 #include <optional>
@@ -31,16 +32,19 @@ constexpr const char* kUsage =
     "       quillmere-cli --check [--quiet] INDEX_FILE\n"
     "       quillmere-cli --add-support-images [--quiet] [--no-wait] INDEX_FILE\n"
     "       quillmere-cli --new-album [PICTURE_OPTIONS] [--verbose] PICTURES_FOLDER ALBUM_FOLDER\n"
-    "       quillmere-cli --add-pictures [PICTURE_OPTIONS] [--verbose] INDEX_FILE "
+    "       quillmere-cli --add-pictures [PICTURE_OPTIONS] [--verbose] [--force] INDEX_FILE "
     "PICTURE_OR_FOLDER...\n"
-    "       quillmere-cli --make-thumbnails [--thumbnail-size WxH] [--verbose] INDEX_FILE";
+    "       quillmere-cli --make-thumbnails [--thumbnail-size WxH] [--remake] [LIMITS] "
+    "[--verbose]\n"
+    "                     [--force] INDEX_FILE";
 
 constexpr const char* kHelp =
     "Generates a picture-browsing web site from INDEX_FILE: index.html with a thumbnail grid\n"
     "and one ImageN.html page per picture, written into the index file's folder.\n"
     "With --new-album, --add-pictures or --make-thumbnails it first makes an album's pictures\n"
     "and thumbnails from pictures of your own.\n"
-    "PICTURE_OPTIONS are --picture-size, --thumbnail-size and --keep-metadata.\n"
+    "PICTURE_OPTIONS are --picture-size, --thumbnail-size, --keep-metadata and LIMITS;\n"
+    "LIMITS are --max-pixels and --max-memory.\n"
     "\n"
     "      --check       write nothing; read INDEX_FILE as a run does and list on standard\n"
     "                    output, one line each as INDEX_FILE:LINE: ..., the thumbnails,\n"
@@ -72,8 +76,10 @@ constexpr const char* kHelp =
     "                    site\n"
     "      --make-thumbnails\n"
     "                    write the thumbnail of every picture of INDEX_FILE from the picture,\n"
-    "                    except where the thumbnail is not older than its picture; list missing\n"
-    "                    or unreadable pictures with their line; then write the site\n"
+    "                    except where the thumbnail is whole and not older than its picture\n"
+    "                    and, when --thumbnail-size is given, has the size it gives; list\n"
+    "                    missing or unreadable pictures with their line; then write the site\n"
+    "      --remake      with --make-thumbnails, remake every thumbnail\n"
     "      --picture-size WxH|original\n"
     "                    fit pictures within W by H pixels (default 780x560, for the picture\n"
     "                    page's pop-up of 825x650); original keeps their size, and copies JPEGs\n"
@@ -84,9 +90,16 @@ constexpr const char* kHelp =
     "      --keep-metadata\n"
     "                    keep on the fitted pictures what the originals record (date, camera,\n"
     "                    the place they were taken); thumbnails never carry it\n"
+    "      --max-pixels N\n"
+    "                    refuse pictures that declare more than N pixels (default 268402689,\n"
+    "                    16383x16383), decided from their headers before they are decoded\n"
+    "      --max-memory MIB\n"
+    "                    refuse pictures whose making would need more than MIB mebibytes of\n"
+    "                    memory (default 512), reckoned from their headers\n"
     "  -q, --quiet       with --check, print only the problems; with --add-support-images,\n"
     "                    print nothing unless it fails\n"
-    "  -v, --verbose     print a summary line after generating\n"
+    "  -v, --verbose     print a summary line after generating; with pictures, also the\n"
+    "                    image library's own words for those that cannot be read\n"
     "      --force       replace index.html and ImageN.html files in the folder even when\n"
     "                    they do not look like pages that Quillmere writes\n"
     "      --sync        flush the pages to the disk before they take their names, so that a\n"
@@ -117,10 +130,13 @@ struct Options {
   bool keepMetadata = false;
   bool sync = false;
   bool noWait = false;
+  bool remake = false;
   std::vector<Mode> modes;
   std::vector<std::string> files;
   std::optional<std::string> pictureSize;
   std::optional<std::string> thumbnailSize;
+  std::optional<std::string> maxPixels;
+  std::optional<std::string> maxMemory;
   std::optional<std::string> unknownOption;
   std::optional<std::string> missingValue;
 };
@@ -168,6 +184,8 @@ Options ParseOptions(std::span<const std::string> args) {
       options.sync = true;
     } else if (arg == "--no-wait") {
       options.noWait = true;
+    } else if (arg == "--remake") {
+      options.remake = true;
     } else if (arg == "--check") {
       options.modes.push_back(Mode::kCheck);
     } else if (arg == "--add-support-images") {
@@ -179,7 +197,9 @@ Options ParseOptions(std::span<const std::string> args) {
     } else if (arg == "--make-thumbnails") {
       options.modes.push_back(Mode::kMakeThumbnails);
     } else if (TakeValue(args, i, "--picture-size", options.pictureSize, options) ||
-               TakeValue(args, i, "--thumbnail-size", options.thumbnailSize, options)) {
+               TakeValue(args, i, "--thumbnail-size", options.thumbnailSize, options) ||
+               TakeValue(args, i, "--max-pixels", options.maxPixels, options) ||
+               TakeValue(args, i, "--max-memory", options.maxMemory, options)) {
       continue;
     } else if (!options.unknownOption) {
       options.unknownOption = arg;
@@ -381,11 +401,51 @@ std::optional<FitBox> ReadSize(std::string_view text) {
   return box;
 }
 
-// The sizes and metadata of pictures and thumbnails the options ask for; the usage problem when
-// they are not understood.
+// Reads a whole number from `least` to `most`; none when `text` is not one.
+std::optional<std::uint64_t> ReadCount(std::string_view text, std::uint64_t least,
+                                       std::uint64_t most) {
+  std::uint64_t value = 0;
+  const char* end = text.data() + text.size();
+  auto [after, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || after != end || value < least || value > most) return std::nullopt;
+  return value;
+}
+
+// The limits of pictures the options ask for; the usage problem when they are not understood.
+std::variant<PictureLimits, std::string> LimitsFrom(const Options& options) {
+  // A trillion pixels and a tebibyte are beyond any machine that runs this program.
+  constexpr std::uint64_t kMostPixels = 1'000'000'000'000;
+  constexpr std::uint64_t kMostMebibytes = std::uint64_t{1} << 20;
+  PictureLimits limits;
+  if (options.maxPixels) {
+    std::optional<std::uint64_t> pixels = ReadCount(*options.maxPixels, 1, kMostPixels);
+    if (!pixels) {
+      return "--max-pixels takes a whole number of pixels from 1 to 1000000000000, not " +
+             *options.maxPixels;
+    }
+    limits.maxPixels = *pixels;
+  }
+  if (options.maxMemory) {
+    std::optional<std::uint64_t> mebibytes = ReadCount(*options.maxMemory, 1, kMostMebibytes);
+    if (!mebibytes) {
+      return "--max-memory takes a whole number of MiB from 1 to 1048576, not " +
+             *options.maxMemory;
+    }
+    limits.maxMemory = *mebibytes << 20;
+  }
+  return limits;
+}
+
+// The sizes, metadata and limits of pictures and thumbnails the options ask for; the usage
+// problem when they are not understood.
 std::variant<AlbumOptions, std::string> SizesFrom(const Options& options) {
   AlbumOptions album;
   album.keepMetadata = options.keepMetadata;
+  album.remake = options.remake;
+  album.libraryText = options.verbose;
+  std::variant<PictureLimits, std::string> limits = LimitsFrom(options);
+  if (auto* problem = std::get_if<std::string>(&limits)) return std::move(*problem);
+  album.limits = std::get<PictureLimits>(limits);
   if (options.pictureSize) {
     if (*options.pictureSize == "original") {
       album.pictureSize = std::nullopt;
@@ -402,6 +462,7 @@ std::variant<AlbumOptions, std::string> SizesFrom(const Options& options) {
       return "--thumbnail-size takes WxH (from 1 to 100000 each), not " + *options.thumbnailSize;
     }
     album.thumbnailSize = *box;
+    album.thumbnailSizeAsked = true;
   }
   return album;
 }
@@ -434,6 +495,13 @@ std::string UsageProblem(const Options& options, Mode mode) {
   if (options.thumbnailSize && !IsAlbumMode(mode)) {
     return "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails";
   }
+  if (options.maxPixels && !IsAlbumMode(mode)) {
+    return "--max-pixels is for --new-album, --add-pictures and --make-thumbnails";
+  }
+  if (options.maxMemory && !IsAlbumMode(mode)) {
+    return "--max-memory is for --new-album, --add-pictures and --make-thumbnails";
+  }
+  if (options.remake && mode != Mode::kMakeThumbnails) return "--remake is for --make-thumbnails";
   const std::size_t files = options.files.size();
   switch (mode) {
     case Mode::kNewAlbum:
@@ -538,7 +606,9 @@ int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Co
     return signal > 0 ? 128 + signal : kExitFailure;
   }
   if (options.verbose) PrintAlbumSummary(mode, outcome, console.out);
-  return outcome.problems.empty() ? kExitOk : kExitFailure;
+  const bool onlyNotes = std::all_of(outcome.problems.begin(), outcome.problems.end(),
+                                     [](const PictureProblem& problem) { return problem.note(); });
+  return onlyNotes ? kExitOk : kExitFailure;
 }
 
 int Dispatch(std::span<const std::string> args, const Console& console, FileSystem& fs) {

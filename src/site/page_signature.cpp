@@ -7,6 +7,7 @@
 namespace quillmere {
 namespace {
 
+constexpr std::size_t kLongestStart = std::max(kPageStart.size(), kUtf8PicturePageStart.size());
 constexpr std::size_t kLongestEnd = std::max(kIndexPageEnd.size(), kPicturePageEnd.size());
 
 // Reads `size` bytes from `offset`, or fewer when the file ends first; returns how many came.
@@ -25,14 +26,16 @@ Result<std::size_t> ReadFullyAt(ReadableFile& file, char* data, std::size_t size
 }  // namespace
 
 bool HasPageSignature(std::string_view start, std::string_view end) {
-  return start.starts_with(kPageStart) &&
+  return (start.starts_with(kPageStart) || start.starts_with(kUtf8PicturePageStart)) &&
          (end.ends_with(kIndexPageEnd) || end.ends_with(kPicturePageEnd));
 }
 
 Result<bool> LooksLikeWrittenPage(ReadableFile& page, std::uint64_t size) {
   if (size < kPageStart.size() + kIndexPageEnd.size()) return false;
-  char start[kPageStart.size()];
-  Result<std::size_t> gotStart = ReadFullyAt(page, start, sizeof start, 0);
+  const std::size_t startSize =
+      static_cast<std::size_t>(std::min<std::uint64_t>(size, kLongestStart));
+  char start[kLongestStart];
+  Result<std::size_t> gotStart = ReadFullyAt(page, start, startSize, 0);
   if (!gotStart) return gotStart.error();
   const std::size_t endSize = static_cast<std::size_t>(std::min<std::uint64_t>(size, kLongestEnd));
   char end[kLongestEnd];

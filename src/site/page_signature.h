@@ -13,6 +13,10 @@ namespace quillmere {
 
 // The start of every page: the title element comes first, in upper case, on the first line.
 inline constexpr std::string_view kPageStart = "<HTML><HEAD><TITLE>";
+// The start of a picture page of a UTF-8 index file: the character set is declared before the
+// title.
+inline constexpr std::string_view kUtf8PicturePageStart =
+    "<HTML><HEAD><META http-equiv=Content-Type content=\"text/html; charset=utf-8\"><TITLE>";
 // The end of every index page: the last table, the centred block and the page, each line ended
 // with CR LF.
 inline constexpr std::string_view kIndexPageEnd = "</TABLE>\r\n</CENTER>\r\n</BODY></HTML>\r\n";

@@ -11,6 +11,10 @@
 
 namespace quillmere {
 
+// The head element that declares UTF-8 text, on a picture page whose index file is UTF-8.
+inline constexpr std::string_view kUtf8Declaration =
+    "<META http-equiv=Content-Type content=\"text/html; charset=utf-8\">";
+
 // Sends the pieces of one line, then the line end.
 template <class Sink, class... Pieces>
 void Line(Sink& sink, const Pieces&... pieces) {
@@ -159,7 +163,9 @@ void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n) {
   const PageNumber number(n);
   const bool hasPrevious = n > 1;
   const bool hasNext = n < index.PictureCount();
-  Line(out, "<HTML><HEAD><TITLE>", picture.shortText, "</TITLE></HEAD><BODY>");
+  // A UTF-8 index file's text is declared before the title, so that a browser knows it first.
+  Line(out, "<HTML><HEAD>", index.utf8 ? kUtf8Declaration : "", "<TITLE>", picture.shortText,
+       "</TITLE></HEAD><BODY>");
   Line(out, "<CENTER><TABLE cellSpacing=0 cellPadding=0 border=0><TBODY>");
   if (hasPrevious) {
     Line(out, "<TR><TD width=40 rowSpan=3><A href=", Q, kPicturePagePrefix, PageNumber(n - 1),

@@ -19,6 +19,8 @@ struct ProcessResult {
   int signal = 0;
   std::string out;
   std::string err;
+  // The most memory the process held at once (its peak resident set), in KiB.
+  long peakKilobytes = 0;
 };
 
 // A program started with arguments; its standard output and error go to files until it ends.

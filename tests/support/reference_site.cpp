@@ -226,7 +226,12 @@ std::string ReferencePicturePage(const ReferenceIndex& index, int n) {
   const std::string prev = std::to_string(n - 1), num = std::to_string(n),
                     next = std::to_string(n + 1);
   std::vector<std::string> p;
-  p.push_back("<HTML><HEAD><TITLE>" + index.pictures[n - 1].first + "</TITLE></HEAD><BODY>");
+  // A UTF-8 index file's picture pages declare it, as its index page does, before the title.
+  const std::string declaration = index.utf8 ? "<META http-equiv=Content-Type content=" + Q +
+                                                   "text/html; charset=utf-8" + Q + ">"
+                                             : "";
+  p.push_back("<HTML><HEAD>" + declaration + "<TITLE>" + index.pictures[n - 1].first +
+              "</TITLE></HEAD><BODY>");
   p.push_back("<CENTER><TABLE cellSpacing=0 cellPadding=0 border=0><TBODY>");
   p.push_back(n > 1 ? "<TR><TD width=40 rowSpan=3><A href=" + Q + "Image" + prev + ".html" + Q +
                           "><IMG src=" + Q + sf + "/previmg.gif" + Q + " border=0 alt=" + Q +

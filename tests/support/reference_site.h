@@ -14,7 +14,8 @@ namespace quillmere::testing {
 struct ReferenceIndex {
   std::string title, thumbPrefix, imagePrefix, supportFolder;
   long long picsPerRow = 6;
-  bool utf8 = false;  // the whole file is UTF-8 with at least one byte beyond ASCII
+  // The whole file is UTF-8 with at least one byte beyond ASCII: every page declares UTF-8.
+  bool utf8 = false;
   std::vector<std::pair<std::string, std::string>> pictures;  // short, long
 };
 

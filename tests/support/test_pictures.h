@@ -39,6 +39,46 @@ void WriteTestJpeg(const std::string& path, const TestJpeg& jpeg);
 // its right half opaque red.
 void WriteTestPngWithTransparency(const std::string& path, int width, int height);
 
+// The texts a test JPEG records about itself, each as its raw bytes; a text left empty is not
+// recorded.
+struct RecordedTexts {
+  // EXIF ImageDescription, as stored (any bytes but NUL).
+  std::string imageDescription;
+  // EXIF UserComment, its eight-byte character code first.
+  std::string userComment;
+  // EXIF XPComment, as stored (UTF-16 in Intel order).
+  std::string xpComment;
+  // XMP dc:description, UTF-8 text, as its x-default alternative after a German one.
+  std::string xmpDescription;
+};
+
+// Writes a small JPEG whose EXIF and XMP segments, made here byte by byte, record `texts`, in
+// Intel byte order (or Motorola's when `motorola`).
+void WriteJpegWithTexts(const std::string& path, const RecordedTexts& texts, bool motorola = false);
+
+// Writes a GIF of 35 bytes whose one frame declares `width` by `height` pixels.
+void WriteGifDeclaring(const std::string& path, int width, int height);
+
+// Writes a whole, valid PNG of `width` by `height` black pixels of one bit each: a file of a few
+// hundred KB that decodes to a picture of thousands of MB.
+void WritePngBomb(const std::string& path, int width, int height);
+
+// Writes a PNG of `width` by `height` in one colour, stored in passes when `interlaced`.
+void WriteFlatPng(const std::string& path, int width, int height, bool interlaced);
+
+// Writes a GIF of `width` by `height` in one colour.
+void WriteFlatGif(const std::string& path, int width, int height);
+
+// Writes a picture in one colour, the sRGB colour `srgb` stored in Adobe RGB (1998) with that
+// profile embedded; a JPEG or a PNG by the name's extension.
+void WriteAdobeRgbPicture(const std::string& path, const std::vector<double>& srgb);
+
+// Writes a JPEG in the one colour `rgb` without a colour profile.
+void WriteFlatJpeg(const std::string& path, const std::vector<double>& rgb);
+
+// Writes a CMYK JPEG in the one colour `cmyk` (0 to 255 each) without a colour profile.
+void WriteCmykJpeg(const std::string& path, const std::vector<double>& cmyk);
+
 // What a written picture is, decoded whole.
 struct PictureInfo {
   int width = 0;

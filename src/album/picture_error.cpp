@@ -1,0 +1,67 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include <string>
+
+#include "album/picture_maker.h"
+
+namespace quillmere {
+namespace {
+
+// `number` with its thousands set apart: "268,402,689".
+std::string Grouped(std::uint64_t number) {
+  const std::string digits = std::to_string(number);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped;
+}
+
+// `bytes` in whole MiB, rounded up.
+std::string Mebibytes(std::uint64_t bytes) {
+  constexpr std::uint64_t kMebibyte = std::uint64_t{1} << 20;
+  return Grouped(bytes / kMebibyte + (bytes % kMebibyte != 0 ? 1 : 0)) + " MiB";
+}
+
+// The program's own words for `error`.
+std::string OwnWords(const PictureError& error) {
+  using Kind = PictureError::Kind;
+  switch (error.kind) {
+    case Kind::kUnreadable:
+      return ErrorText(error.file);
+    case Kind::kUnknownFormat:
+      return "not a picture this program reads";
+    case Kind::kBadHeader:
+      return "its " + error.format + " header is damaged";
+    case Kind::kTruncated:
+      return "the file ends early (truncated " + error.format + ")";
+    case Kind::kDamaged:
+      return "its " + error.format + " data is damaged";
+    case Kind::kTooManyPixels:
+      return "it declares " + std::to_string(error.width) + "x" + std::to_string(error.height) +
+             " pixels, over the limit of " + Grouped(error.limit) + " (--max-pixels)";
+    case Kind::kTooMuchMemory:
+      return "making it would need " + Mebibytes(error.needed) + " of memory, over the budget of " +
+             Mebibytes(error.limit) + " per picture (--max-memory)";
+    case Kind::kOutOfMemory:
+      return "the memory ran out while it was made";
+    case Kind::kNoModule:
+      return error.libraryText.empty() ? "its module is missing" : error.libraryText;
+    case Kind::kNotStarted:
+      return "it did not start";
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string Describe(const PictureError& error) {
+  std::string words = OwnWords(error);
+  if (!error.libraryText.empty() && error.kind != PictureError::Kind::kNoModule) {
+    words += " (" + error.libraryText + ")";
+  }
+  return words;
+}
+
+}  // namespace quillmere
