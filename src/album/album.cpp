@@ -209,8 +209,8 @@ std::vector<std::size_t> ThumbnailsToMake(const std::string& siteFolder, const C
     }
     const std::string name = thumbnails.FileName(n);
     // Without its folder, no thumbnail is there yet.
-    Result<EntryInfo> thumbnail = thumbnails.folder ? thumbnails.folder->Inspect(name)
-                                                    : Result<EntryInfo>(EntryInfo{});
+    Result<EntryInfo> thumbnail =
+        thumbnails.folder ? thumbnails.folder->Inspect(name) : Result<EntryInfo>(EntryInfo{});
     if (!options.remake && thumbnail &&
         ThumbnailStands(thumbnail.value(), source.value(), name, picture, thumbnails, fs,
                         options)) {
