@@ -389,6 +389,15 @@ TEST_F(SafetyTest, WhatACrashLeavesIsMendedAndNothingElse) {
   }
   WriteFile(album + "/Image2.html", whole.at(album + "/Image2.html").substr(0, 300) + "mine");
   EXPECT_EQ(Run({index}).code, 1);
+  // --check tells of an empty thumbnail and a picture cut short from their sizes and last bytes.
+  const std::string picture = whole.at(album + "/pictures/p3.jpg");
+  WriteFile(album + "/pictures/p3.jpg", picture.substr(0, picture.size() / 2));
+  WriteFile(album + "/thumbs/t2.jpg", "");
+  const CliResult checked = Run({"--check", "--quiet", index});
+  EXPECT_NE(checked.out.find(":8: thumbnail thumbs/t2.jpg is empty (0 bytes)\n"), std::string::npos)
+      << checked.out;
+  EXPECT_NE(checked.out.find(":10: picture pictures/p3.jpg ends early"), std::string::npos)
+      << checked.out;
 }
 
 // Expected: a journal tells exactly what it was written with, and one that names a path outside

@@ -9,6 +9,9 @@
 namespace quillmere {
 namespace {
 
+// How far from its end the end-of-image marker of a whole JPEG is looked for.
+constexpr std::uint64_t kEndSearched = 4096;
+
 // The bytes read at once: every marker segment fits, and the markers of most files lie in the
 // first of them.
 constexpr std::size_t kWindow = 65536;
@@ -167,9 +170,14 @@ Result<std::optional<JpegShape>> ReadJpegShape(ReadableFile& file, std::uint64_t
   std::optional<JpegShape> shape = WalkMarkers(window);
   if (window.error()) return window.error();
   if (!shape) return shape;
-  const unsigned char* end = size >= 4 ? window.Get(size - 2, 2) : nullptr;
-  if (window.error()) return window.error();
-  shape->complete = end != nullptr && end[0] == 0xFF && end[1] == 0xD9;
+  // The end-of-image marker closes the file, or stands a little before its end where a camera
+  // wrote a few bytes of its own after it; picture data never holds those two bytes.
+  const std::uint64_t tail = std::min<std::uint64_t>(size > 2 ? size - 2 : 0, kEndSearched);
+  std::string last(static_cast<std::size_t>(tail), '\0');
+  Result<std::size_t> got = file.ReadAt(last.data(), last.size(), size - tail);
+  if (!got) return got.error();
+  last.resize(got.value());
+  shape->complete = last.find("\xFF\xD9") != std::string::npos;
   return shape;
 }
 

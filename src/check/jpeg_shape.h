@@ -19,7 +19,8 @@ struct JpegShape {
   // The EXIF orientation it records: 1 (upright, also when it records none) to 8; 5 to 8 stand
   // it upright a quarter turn away from how it is stored.
   int orientation = 1;
-  // Whether it ends with the end-of-image marker, as a JPEG that was not cut short does.
+  // Whether it ends with the end-of-image marker, as a JPEG that was not cut short does (a few
+  // bytes after it, as some cameras write, are allowed).
   bool complete = false;
 
   // Its width and height once turned upright by its orientation.
@@ -28,7 +29,7 @@ struct JpegShape {
 };
 
 // Reads the shape of `file`, `size` bytes long, from the markers before its picture data and
-// its last two bytes; none when it does not start as a JPEG or declares no size before its
+// its last bytes; none when it does not start as a JPEG or declares no size before its
 // picture data. The file layer's error when a read fails.
 Result<std::optional<JpegShape>> ReadJpegShape(ReadableFile& file, std::uint64_t size);
 

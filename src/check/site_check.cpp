@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "check/jpeg_shape.h"
 #include "check/pair_rhythm.h"
 #include "check/site_names.h"
 #include "index/index_file.h"
@@ -36,26 +37,6 @@ bool IsJpegName(std::string_view path) {
     if (path.ends_with(extension)) return true;
   }
   return false;
-}
-
-// How far from its end a JPEG's end-of-image marker is looked for: some cameras write a few
-// bytes of their own after it.
-constexpr std::uint64_t kJpegTail = 4096;
-
-// Tells whether the JPEG `file`, `size` bytes long, ends as a whole JPEG does, with its
-// end-of-image marker near its end. A file that does not start as a JPEG counts as whole, since
-// it is no JPEG cut short.
-Result<bool> JpegEndsWhole(ReadableFile& file, std::uint64_t size) {
-  char start[2] = {};
-  Result<std::size_t> gotStart = file.ReadAt(start, sizeof start, 0);
-  if (!gotStart) return gotStart.error();
-  if (gotStart.value() != 2 || start[0] != '\xFF' || start[1] != '\xD8') return true;
-  const std::uint64_t tailSize = std::min(size - 2, kJpegTail);
-  std::string tail(static_cast<std::size_t>(tailSize), '\0');
-  Result<std::size_t> gotEnd = file.ReadAt(tail.data(), tail.size(), size - tailSize);
-  if (!gotEnd) return gotEnd.error();
-  tail.resize(gotEnd.value());
-  return tail.find("\xFF\xD9") != std::string::npos;
 }
 
 std::string Plural(std::uint64_t count, const char* one, const char* many) {
@@ -347,8 +328,9 @@ class Checker {
     if (!IsJpegName(path)) return "";
     Result<std::unique_ptr<ReadableFile>> file = fs_.OpenForReading(path);
     if (!file) return "";
-    Result<bool> whole = JpegEndsWhole(*file.value(), size);
-    return whole && !whole.value() ? "ends early: the end of the JPEG is missing" : "";
+    Result<std::optional<JpegShape>> shape = ReadJpegShape(*file.value(), size);
+    const bool cutShort = shape && shape.value() && !shape.value()->complete;
+    return cutShort ? "ends early: the end of the JPEG is missing" : "";
   }
 
   // Pages that a crash left empty: the next run writes them anew, though they look like no page
