@@ -370,7 +370,7 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
   const unsigned threads = ThreadsFor(options);
   InOrder<MadeImages> inOrder(kWaitingPerThread * threads, write);
   work.ForEach(pictures.size(), [&](std::size_t i) {
-    inOrder.WaitForTurn(i);
+    if (!inOrder.WaitForTurn(i)) return;
     MadeImages made;
     try {
       const FoundPicture& picture = pictures[i];

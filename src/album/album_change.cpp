@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "album/album_change.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace quillmere {
@@ -71,10 +72,12 @@ void AlbumChange::RemoveMade(std::string_view path, bool isFolder) {
 
 void AlbumChange::Undo() {
   batch_.Drop();
-  for (std::size_t i = batch_.placed(); i-- > 0;) RemoveMade(files_[i], /*isFolder=*/false);
-  for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
-    RemoveMade(*folder, /*isFolder=*/true);
-  }
+  // The files taken after the last one put in place never took a name.
+  files_.resize(std::min(files_.size(), batch_.placed()));
+  std::for_each(files_.rbegin(), files_.rend(),
+                [this](const std::string& file) { RemoveMade(file, /*isFolder=*/false); });
+  std::for_each(madeFolders_.rbegin(), madeFolders_.rend(),
+                [this](const std::string& folder) { RemoveMade(folder, /*isFolder=*/true); });
   files_.clear();
   madeFolders_.clear();
   if (begun_ && !committed_) static_cast<void>(RemoveJournal(album_));

@@ -81,33 +81,33 @@ std::variant<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std:
   std::string way;
   for (std::string_view part : PartsOf(folderPart)) {
     const std::string name(part);
+    std::string here = way;
+    here += name;
     if (!image.missing.empty()) {
-      image.missing.push_back(way + name);
-      way += name + kSeparator;
+      image.missing.push_back(here);
+      way = here + kSeparator;
       continue;
     }
+    const std::string atPath = album.path + here;
     Result<EntryInfo> entry = current->Inspect(name);
-    if (!entry)
-      return AlbumFailed(Kind::kFolderNotMade, album.path + way + name, {}, entry.error());
+    if (!entry) return AlbumFailed(Kind::kFolderNotMade, atPath, {}, entry.error());
     switch (entry.value().kind) {
       case EntryInfo::Kind::kMissing:
-        image.missing.push_back(way + name);
+        image.missing.push_back(here);
         break;
       case EntryInfo::Kind::kSymlink:
-        return AlbumFailed(Kind::kLinkedFolder, album.path + way + name);
+        return AlbumFailed(Kind::kLinkedFolder, atPath);
       case EntryInfo::Kind::kFolder: {
         Result<std::unique_ptr<Folder>> next = current->OpenFolder(name);
-        if (!next) {
-          return AlbumFailed(Kind::kFolderNotMade, album.path + way + name, {}, next.error());
-        }
+        if (!next) return AlbumFailed(Kind::kFolderNotMade, atPath, {}, next.error());
         current = std::move(next.value());
         break;
       }
       default:
-        return AlbumFailed(Kind::kFolderNotMade, album.path + way + name, {}, SystemError(ENOTDIR));
+        return AlbumFailed(Kind::kFolderNotMade, atPath, {}, SystemError(ENOTDIR));
     }
-    if (image.missing.empty()) image.existingRelative = way + name + kSeparator;
-    way += name + kSeparator;
+    way = here + kSeparator;
+    if (image.missing.empty()) image.existingRelative = way;
   }
   image.relative = way;
   image.path = album.path + way;

@@ -63,12 +63,12 @@ std::vector<std::string> MissingFolders(const std::string& path, FileSystem& fs)
 
 // Removes the folders that the work made, innermost first, where they are still empty.
 void RemoveMadeFolders(const std::vector<std::string>& made, FileSystem& fs) {
-  for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
-    const std::filesystem::path path(*folder);
+  std::for_each(made.rbegin(), made.rend(), [&fs](const std::string& folder) {
+    const std::filesystem::path path(folder);
     const std::string parent = path.parent_path().empty() ? "." : path.parent_path().string();
     Result<std::unique_ptr<Folder>> above = fs.OpenFolder(parent);
     if (above) static_cast<void>(above.value()->RemoveFolder(path.filename().string()));
-  }
+  });
 }
 
 // The names in `album` that hold an index file or pages already.

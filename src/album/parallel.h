@@ -34,20 +34,30 @@ class InOrder {
   InOrder(std::size_t window, std::function<void(std::size_t, Item&)> handOn)
       : window_(window), handOn_(std::move(handOn)) {}
 
-  // Waits until item `i` may be made without running more than the window ahead.
-  void WaitForTurn(std::size_t i) {
+  // Waits until item `i` may be made without running more than the window ahead; false when a
+  // handing on failed, so that no item after it is to be made.
+  [[nodiscard]] bool WaitForTurn(std::size_t i) {
     std::unique_lock<std::mutex> hold(mutex_);
-    turn_.wait(hold, [&] { return i < next_ + window_; });
+    turn_.wait(hold, [&] { return broken_ || i < next_ + window_; });
+    return !broken_;
   }
 
-  // Takes item `i`, and hands on every item from the next one in order that is there.
+  // Takes item `i`, and hands on every item from the next one in order that is there. What
+  // `handOn` throws is thrown on here, and every wait for a turn ends.
   void Deliver(std::size_t i, Item item) {
     const std::lock_guard<std::mutex> hold(mutex_);
+    if (broken_) return;
     waiting_.emplace(i, std::move(item));
-    for (auto it = waiting_.find(next_); it != waiting_.end(); it = waiting_.find(next_)) {
-      handOn_(next_, it->second);
-      waiting_.erase(it);
-      ++next_;
+    try {
+      for (auto it = waiting_.find(next_); it != waiting_.end(); it = waiting_.find(next_)) {
+        handOn_(next_, it->second);
+        waiting_.erase(it);
+        ++next_;
+      }
+    } catch (...) {
+      broken_ = true;
+      turn_.notify_all();
+      throw;
     }
     turn_.notify_all();
   }
@@ -58,6 +68,7 @@ class InOrder {
   std::mutex mutex_;
   std::condition_variable turn_;
   std::size_t next_ = 0;
+  bool broken_ = false;
   std::map<std::size_t, Item> waiting_;
 };
 

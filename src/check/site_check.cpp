@@ -29,7 +29,7 @@ struct Listing {
 };
 
 // The most of a journal that --check reads to name the command that left it.
-constexpr std::size_t kLargestJournalShown = 64 * 1024;
+constexpr std::size_t kLargestJournalShown = std::size_t{64} * 1024;
 
 // Tells whether `path` names a JPEG by its extension.
 bool IsJpegName(std::string_view path) {
