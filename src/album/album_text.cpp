@@ -5,37 +5,10 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "index/text_encoding.h"
+#include "index/utf8.h"
 
 namespace quillmere {
 namespace {
-
-bool IsAscii(std::string_view text) {
-  return std::all_of(text.begin(), text.end(),
-                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-}
-
-bool IsUtf8(std::string_view text) {
-  return IsAscii(text) || IsUtf8BeyondAscii(text);
-}
-
-void AppendUtf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 // The code points of `text`, valid UTF-8 or else ISO-8859-1.
 std::vector<std::uint32_t> CodePoints(std::string_view text) {
@@ -45,18 +18,10 @@ std::vector<std::uint32_t> CodePoints(std::string_view text) {
     for (char c : text) codes.push_back(static_cast<unsigned char>(c));
     return codes;
   }
-  for (std::size_t i = 0; i < text.size();) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-    std::uint32_t code = length == 1   ? lead
-                         : length == 2 ? lead & 0x1Fu
-                         : length == 3 ? lead & 0x0Fu
-                                       : lead & 0x07u;
-    for (std::size_t k = 1; k < length; ++k) {
-      code = code << 6 | (static_cast<unsigned char>(text[i + k]) & 0x3Fu);
-    }
-    codes.push_back(code);
-    i += length;
+  while (!text.empty()) {
+    const std::size_t length = Utf8SequenceLength(text);
+    codes.push_back(Utf8CodePoint(text.substr(0, length)));
+    text.remove_prefix(length);
   }
   return codes;
 }

@@ -25,6 +25,7 @@
 
 #include "album/decode_cost.h"
 #include "album/picture_maker.h"
+#include "index/utf8.h"
 
 namespace quillmere {
 namespace {
@@ -367,25 +368,6 @@ bool IsBlank(std::string_view text) {
 // `bytes` up to its first NUL.
 std::string UpToNul(std::string_view bytes) {
   return std::string(bytes.substr(0, bytes.find('\0')));
-}
-
-// Appends the UTF-8 bytes of the code point `code` to `out`.
-void AppendUtf8(std::string& out, std::uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
 }
 
 // UTF-16 `bytes` (its byte-order mark, else `bigEndian`, decides the order) as UTF-8, up to its

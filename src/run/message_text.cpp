@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "index/utf8.h"
+
 namespace quillmere {
 namespace {
 
@@ -17,22 +19,9 @@ std::size_t CharacterLength(std::string_view text, bool& escape) {
     return 1;
   }
   if (lead < 0x80) return 1;
-  std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
-  if (length == 0 || lead > 0xF4 || length > text.size()) length = 0;
-  std::uint32_t code = length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(text[i]);
-    if ((next & 0xC0) != 0x80) {
-      length = 0;
-      break;
-    }
-    code = code << 6 | (next & 0x3F);
-  }
-  const bool valid = length != 0 &&
-                     !(length == 3 && (code < 0x800 || (code >= 0xD800 && code <= 0xDFFF))) &&
-                     !(length == 4 && (code < 0x10000 || code > 0x10FFFF));
+  const std::size_t length = Utf8SequenceLength(text);
   // The C1 control characters, U+0080 to U+009F, act on terminals like the C0 ones.
-  if (!valid || code < 0xA0) {
+  if (length == 0 || Utf8CodePoint(text.substr(0, length)) < 0xA0) {
     escape = true;
     return 1;
   }
