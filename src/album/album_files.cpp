@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "album/album_text.h"
-#include "check/site_names.h"
 #include "paths/paths.h"
 #include "site/page_output.h"
 
@@ -87,11 +86,6 @@ void OrderPictures(std::vector<FoundPicture>& pictures) {
                      if (x != y) return x < y;
                      return NameOrderLess(a.name, b.name);
                    });
-}
-
-std::string TidyFolderPath(std::string path) {
-  while (path.size() > 1 && path.back() == kSeparator) path.pop_back();
-  return path.empty() ? "." : path;
 }
 
 }  // namespace quillmere

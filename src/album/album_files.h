@@ -44,7 +44,4 @@ std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources,
 // no date come after those that do.
 void OrderPictures(std::vector<FoundPicture>& pictures);
 
-// Removes trailing "/" from a folder's path given by the user, and gives "." for "".
-std::string TidyFolderPath(std::string path);
-
 }  // namespace quillmere

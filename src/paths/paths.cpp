@@ -7,6 +7,14 @@
 namespace quillmere {
 namespace {
 
+bool IsSchemeLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsSchemeDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
 bool HasWildcard(std::string_view text) {
   return text.find_first_of("*?") != std::string_view::npos;
 }
@@ -66,6 +74,29 @@ bool Exist(const std::string& FileName, FileSystem& fs) {
   if (!HasWildcard(lastPart)) return CountsAsPresent(fs, FileName);
   if (FileName.find(kSeparator) == std::string::npos) folder.clear();
   return AnyMatchPresent(fs, folder, lastPart);
+}
+
+bool NamesAnotherPlace(std::string_view name) {
+  if (name.starts_with("//")) return true;
+  // A scheme is a letter followed by letters, digits, "+", "-" or ".", and ends at a colon.
+  if (name.empty() || !IsSchemeLetter(name.front())) return false;
+  for (char c : name.substr(1)) {
+    if (c == ':') return true;
+    if (!IsSchemeLetter(c) && !IsSchemeDigit(c) && c != '+' && c != '-' && c != '.') return false;
+  }
+  return false;
+}
+
+std::string PathOnDisk(std::string_view siteFolder, std::string_view name) {
+  if (name.starts_with('/')) return std::string(name);
+  std::string path(siteFolder);
+  path += name;
+  return path;
+}
+
+std::string TidyFolderPath(std::string path) {
+  while (path.size() > 1 && path.back() == kSeparator) path.pop_back();
+  return path.empty() ? "." : path;
 }
 
 }  // namespace quillmere

@@ -23,4 +23,15 @@ bool Exist(const std::string& FileName, FileSystem& fs);
 // Tells whether `name` matches `pattern`, where "*" is any run and "?" any one character.
 bool MatchesWildcard(std::string_view pattern, std::string_view name);
 
+// Tells whether `name`, as written into a page, points somewhere other than this machine's files:
+// it starts with a URL scheme ("http:", "data:", ...) or with "//" (another host).
+bool NamesAnotherPlace(std::string_view name);
+
+// The file that `name` stands for: `name` itself when it starts with "/", otherwise `name`
+// inside `siteFolder` (which ends with "/").
+std::string PathOnDisk(std::string_view siteFolder, std::string_view name);
+
+// Removes trailing "/" from a folder's path given by the user, and gives "." for "".
+std::string TidyFolderPath(std::string path);
+
 }  // namespace quillmere
