@@ -247,7 +247,7 @@ TEST(PageSignature, HandWrittenAndDamagedPagesLackIt) {
             "<!DOCTYPE html>\n<html><head><title>Mine</title></head><body></body></html>\n"),
         std::string("<HTML><HEAD><TITLE>Mine</TITLE></HEAD><BODY></BODY></HTML>\r\n"),
         std::string("<HTML><HEAD><TITLE>x</TITLE>\n</TABLE>\n</CENTER>\n</BODY></HTML>\n"),
-        std::string("<html><head><title>x</title>") + std::string(kIndexPageEnd),
+        std::string("<html><head><title>x</title>") + std::string(kPageEnds[0]),
         ours.substr(0, ours.size() - 2), ours + "\r\n", " " + ours, std::string(),
         "<HTML><HEAD><META charset=utf-8><TITLE>x" + utf8.substr(utf8.find("</TITLE>")),
         utf8.substr(0, utf8.size() - 2)}) {

@@ -3,11 +3,13 @@
 // What every page writer shares: names of pages and pictures, numbers as text, line ends.
 #pragma once
 
-#include <array>
 #include <charconv>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+
+#include "site/page_design.h"
 
 namespace quillmere {
 
@@ -18,12 +20,10 @@ inline constexpr std::string_view Q = "\"";
 inline constexpr std::string_view kLineEnd = "\r\n";
 
 // The index page's file name inside the site folder.
-inline constexpr std::string_view kIndexPageName = "index.html";
+inline constexpr std::string_view kIndexPageName = kPageDesign.indexPageName;
 
 // The twelve support images the pages name, each written right after the support folder.
-inline constexpr std::array<std::string_view, 12> SupportImages = {
-    "/rondtl.gif", "/rondtr.gif", "/rondbl.gif", "/rondbr.gif", "/x.gif",       "/s6.gif",
-    "/s6a.gif",    "/s8.gif",     "/s8a.gif",    "/s9.gif",     "/previmg.gif", "/nextimg.gif"};
+inline constexpr std::span<const std::string_view> SupportImages = kPageDesign.supportImages;
 
 // A picture number as decimal digits without sign, spaces or leading zeros.
 class PageNumber {
@@ -41,8 +41,8 @@ class PageNumber {
 };
 
 // A picture page's file name is this prefix, the picture's number and the extension of pages.
-inline constexpr std::string_view kPicturePagePrefix = "Image";
-inline constexpr std::string_view kPageExtension = ".html";
+inline constexpr std::string_view kPicturePagePrefix = kPageDesign.picturePagePrefix;
+inline constexpr std::string_view kPageExtension = kPageDesign.pageExtension;
 
 // The file name of picture page `n`: "Image" followed by the number and ".html".
 inline std::string PicturePageName(std::int64_t n) {

@@ -3,12 +3,25 @@
 #include "site/page_signature.h"
 
 #include <algorithm>
+#include <span>
+#include <string>
 
 namespace quillmere {
 namespace {
 
-constexpr std::size_t kLongestStart = std::max(kPageStart.size(), kUtf8PicturePageStart.size());
-constexpr std::size_t kLongestEnd = std::max(kIndexPageEnd.size(), kPicturePageEnd.size());
+// The length of the longest of `pieces`.
+std::size_t Longest(std::span<const std::string_view> pieces) {
+  std::size_t longest = 0;
+  for (std::string_view piece : pieces) longest = std::max(longest, piece.size());
+  return longest;
+}
+
+// The length of the shortest of `pieces`.
+std::size_t Shortest(std::span<const std::string_view> pieces) {
+  std::size_t shortest = pieces.empty() ? 0 : pieces.front().size();
+  for (std::string_view piece : pieces) shortest = std::min(shortest, piece.size());
+  return shortest;
+}
 
 // Reads `size` bytes from `offset`, or fewer when the file ends first; returns how many came.
 Result<std::size_t> ReadFullyAt(ReadableFile& file, char* data, std::size_t size,
@@ -25,23 +38,26 @@ Result<std::size_t> ReadFullyAt(ReadableFile& file, char* data, std::size_t size
 
 }  // namespace
 
-bool HasPageSignature(std::string_view start, std::string_view end) {
-  return (start.starts_with(kPageStart) || start.starts_with(kUtf8PicturePageStart)) &&
-         (end.ends_with(kIndexPageEnd) || end.ends_with(kPicturePageEnd));
+bool HasPageSignature(std::string_view start, std::string_view end, const PageDesign& design) {
+  auto startsWithOne = [&](std::string_view piece) { return start.starts_with(piece); };
+  auto endsWithOne = [&](std::string_view piece) { return end.ends_with(piece); };
+  return std::any_of(design.starts.begin(), design.starts.end(), startsWithOne) &&
+         std::any_of(design.ends.begin(), design.ends.end(), endsWithOne);
 }
 
-Result<bool> LooksLikeWrittenPage(ReadableFile& page, std::uint64_t size) {
-  if (size < kPageStart.size() + kIndexPageEnd.size()) return false;
-  const std::size_t startSize =
-      static_cast<std::size_t>(std::min<std::uint64_t>(size, kLongestStart));
-  char start[kLongestStart];
-  Result<std::size_t> gotStart = ReadFullyAt(page, start, startSize, 0);
+Result<bool> LooksLikeWrittenPage(ReadableFile& page, std::uint64_t size,
+                                  const PageDesign& design) {
+  if (size < Shortest(design.starts) + Shortest(design.ends)) return false;
+  std::string start(static_cast<std::size_t>(std::min<std::uint64_t>(size, Longest(design.starts))),
+                    '\0');
+  Result<std::size_t> gotStart = ReadFullyAt(page, start.data(), start.size(), 0);
   if (!gotStart) return gotStart.error();
-  const std::size_t endSize = static_cast<std::size_t>(std::min<std::uint64_t>(size, kLongestEnd));
-  char end[kLongestEnd];
-  Result<std::size_t> gotEnd = ReadFullyAt(page, end, endSize, size - endSize);
+  std::string end(static_cast<std::size_t>(std::min<std::uint64_t>(size, Longest(design.ends))),
+                  '\0');
+  Result<std::size_t> gotEnd = ReadFullyAt(page, end.data(), end.size(), size - end.size());
   if (!gotEnd) return gotEnd.error();
-  return HasPageSignature({start, gotStart.value()}, {end, gotEnd.value()});
+  return HasPageSignature(std::string_view(start).substr(0, gotStart.value()),
+                          std::string_view(end).substr(0, gotEnd.value()), design);
 }
 
 }  // namespace quillmere
