@@ -11,8 +11,8 @@
 
 #include "album/album_text.h"
 #include "check/site_check.h"
-#include "check/support_images.h"
 #include "cli/command_line.h"
+#include "run/add_support_images.h"
 #include "support/cli_runner.h"
 #include "support/scoped_state.h"
 #include "support/temp_folder.h"

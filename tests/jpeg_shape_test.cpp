@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 // The shape of JPEG files read from their markers, on files whose bytes the test puts together
 // marker by marker.
-#include "check/jpeg_shape.h"
+#include "site/jpeg_shape.h"
 
 #include <gtest/gtest.h>
 

@@ -16,10 +16,9 @@
 #include "album/album_text.h"
 #include "album/decode_cost.h"
 #include "album/parallel.h"
-#include "check/jpeg_shape.h"
-#include "check/site_names.h"
 #include "paths/paths.h"
 #include "platform/signals.h"
+#include "site/jpeg_shape.h"
 #include "site/page_output.h"
 
 namespace quillmere {

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "album/picture_maker.h"
-#include "check/support_images.h"
 #include "platform/file_system.h"
 #include "run/generate.h"
+#include "site/support_images.h"
 
 namespace quillmere {
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "album/album_files.h"
-#include "check/site_names.h"
 #include "paths/paths.h"
 #include "run/generate.h"
 #include "site/page_output.h"

@@ -7,9 +7,9 @@
 
 #include "album/album.h"
 #include "album/album_steps.h"
-#include "check/support_images.h"
 #include "paths/paths.h"
 #include "site/page_output.h"
+#include "site/support_images.h"
 
 namespace quillmere {
 namespace {

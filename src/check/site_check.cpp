@@ -7,15 +7,14 @@
 #include <utility>
 #include <vector>
 
-#include "check/jpeg_shape.h"
 #include "check/pair_rhythm.h"
-#include "check/site_names.h"
 #include "index/index_file.h"
 #include "index/picture_section.h"
 #include "paths/paths.h"
 #include "run/generate.h"
 #include "run/journal.h"
 #include "run/message_text.h"
+#include "site/jpeg_shape.h"
 #include "site/page_output.h"
 
 namespace quillmere {

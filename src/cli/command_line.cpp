@@ -14,11 +14,11 @@
 #include "album/album.h"
 #include "album/picture_maker.h"
 #include "check/site_check.h"
-#include "check/support_images.h"
 #include "cli/descriptor_stream.h"
 #include "cli/progress_line.h"
 #include "cli/shell_word.h"
 #include "platform/signals.h"
+#include "run/add_support_images.h"
 #include "run/generate.h"
 #include "run/message_text.h"
 #include "version/version.h"
@@ -208,6 +208,12 @@ Options ParseOptions(std::span<const std::string> args) {
   return options;
 }
 
+// The exit code of a run that failed with `failure`: 128 + the signal that stopped it, else 1.
+int ExitCodeOf(const RunFailure& failure) {
+  const bool bySignal = failure.status == RunFailure::Status::kStopped && failure.stopReason > 0;
+  return bySignal ? ExitStatusForSignal(failure.stopReason) : kExitFailure;
+}
+
 int UsageError(std::ostream& err, const std::string& problem) {
   err << kProgram << ": " << Visible(problem) << "\n" << kUsage << "\n";
   return kExitUsage;
@@ -281,10 +287,7 @@ int Generate(const std::string& indexPath, const Options& options, const Console
     if (outcome.status == RunOutcome::Status::kForeignPage) {
       err << kProgram << ": --force replaces such pages anyway\n";
     }
-    if (outcome.status == RunOutcome::Status::kStopped && outcome.stopReason > 0) {
-      return 128 + outcome.stopReason;
-    }
-    return kExitFailure;
+    return ExitCodeOf(outcome);
   }
   if (options.verbose) PrintSummary(out, outcome);
   return kExitOk;
@@ -331,11 +334,16 @@ int AddSupport(const std::string& indexPath, const Options& options, const Conso
   const bool quiet = options.quiet;
   StopRequest stop;
   WaitingMessage waiting(err, console.errIsTerminal);
-  SupportCopy copy;
+  SupportRun run;
   {
     const StopOnSignals stopOnSignals(stop);
-    copy = AddSupportImages(indexPath, fs, RunOptionsFrom(options, stop, nullptr, &waiting));
+    run = AddSupportImages(indexPath, fs, RunOptionsFrom(options, stop, nullptr, &waiting));
   }
+  if (run.refused) {
+    err << Visible(Describe(*run.refused)) << "\n";
+    return ExitCodeOf(*run.refused);
+  }
+  const SupportCopy& copy = run.copy;
   if (!quiet) {
     for (const std::string& name : copy.copied) out << "copied " << Visible(name) << "\n";
   }
@@ -603,7 +611,7 @@ int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Co
                                outcome.failure.run.status == RunFailure::Status::kStopped
                            ? outcome.failure.run.stopReason
                            : 0;
-    return signal > 0 ? 128 + signal : kExitFailure;
+    return signal > 0 ? ExitStatusForSignal(signal) : kExitFailure;
   }
   if (options.verbose) PrintAlbumSummary(mode, outcome, console.out);
   const bool onlyNotes = std::all_of(outcome.problems.begin(), outcome.problems.end(),

@@ -26,4 +26,10 @@ void IgnoreFileSizeSignal();
 // The signal's name, "SIGINT" for SIGINT, or "signal N".
 std::string SignalName(int signal);
 
+// The exit status of a program that a signal stopped: 128 + the signal's number, as shells
+// report it.
+inline int ExitStatusForSignal(int signal) {
+  return 128 + signal;
+}
+
 }  // namespace quillmere

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// The bundled set of support images and copying it beside a site.
+// The bundled set of support images that the pages name, and copying it beside a site.
 #pragma once
 
 #include <memory>
@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "run/generate.h"
 
 namespace quillmere {
 
@@ -27,8 +26,6 @@ std::vector<std::string> SupportImageSources();
 // Why the support images were not all copied.
 struct SupportFailure {
   enum class Kind {
-    // The index file could not be used: `index` tells why.
-    kIndex,
     // The index file `subject` names no support folder.
     kNoSupportFolder,
     // The support folder `subject` of the index file `detail` is on another server.
@@ -42,8 +39,7 @@ struct SupportFailure {
     // The image `subject` could not be copied to `detail`, for `error`.
     kCopy,
   };
-  Kind kind = Kind::kIndex;
-  RunFailure index;
+  Kind kind = Kind::kCopy;
   std::string subject;
   std::string detail;
   std::error_code error;
@@ -71,13 +67,6 @@ std::variant<std::string, SupportFailure> FindBundledImages(FileSystem& fs);
 // A new file of `folder`, not yet in place, that holds a copy of the file at `from`.
 Result<std::unique_ptr<NewFile>> CopyIntoNewFile(const std::string& from, Folder& folder,
                                                  FileSystem& fs);
-
-// Copies the bundled support images into the support folder that the index file at `indexPath`
-// names, as CopySupportImages does, holding the lock of the index file's folder as `options` say.
-// Refuses an empty support folder (its images would lie at the top of the file system) and one
-// on another server.
-SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs,
-                             const RunOptions& options = {});
 
 // Copies the bundled support images into the folder `folderName`, as the pages name it, of
 // `siteFolder` (which ends with "/"), creating the folder when needed; a file already there is

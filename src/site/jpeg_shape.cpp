@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-#include "check/jpeg_shape.h"
+#include "site/jpeg_shape.h"
 
 #include <algorithm>
 #include <cstring>

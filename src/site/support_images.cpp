@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-#include "check/support_images.h"
+#include "site/support_images.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -8,8 +8,6 @@
 #include <optional>
 #include <variant>
 
-#include "check/site_names.h"
-#include "index/index_file.h"
 #include "paths/paths.h"
 #include "platform/program_folder.h"
 #include "site/page_output.h"
@@ -130,8 +128,6 @@ void CopyImage(const std::string& name, const std::string& from, Folder& folder,
 
 std::string Describe(const SupportFailure& failure) {
   switch (failure.kind) {
-    case Kind::kIndex:
-      return Describe(failure.index);
     case Kind::kNoSupportFolder:
       return failure.subject +
              " names no support folder, so the pages look for the support images at the top of "
@@ -170,47 +166,6 @@ std::vector<std::string> SupportImageSources() {
                           .string());
   }
   return sources;
-}
-
-SupportCopy AddSupportImages(const std::string& indexPath, FileSystem& fs,
-                             const RunOptions& options) {
-  SupportCopy copy;
-  // The folder is held from reading the index file to the last image; a missing index file is
-  // told by the reading.
-  std::unique_ptr<Folder> folder;
-  std::variant<std::unique_ptr<FolderLock>, RunFailure> lock;
-  if (const std::string siteFolder = FolderName(indexPath); Exist(indexPath, fs)) {
-    Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(siteFolder);
-    if (!opened) {
-      copy.failure = Failed(Kind::kCreateFolder, siteFolder, {}, opened.error());
-      return copy;
-    }
-    folder = std::move(opened.value());
-    lock = LockSiteFolder(*folder, siteFolder, options);
-    std::optional<RunFailure> failure;
-    if (auto* refused = std::get_if<RunFailure>(&lock)) failure = std::move(*refused);
-    if (!failure) failure = SettleInterruptedChange(*folder, siteFolder);
-    if (failure) {
-      copy.failure = SupportFailure{Kind::kIndex, std::move(*failure), {}, {}, {}};
-      return copy;
-    }
-  }
-  std::variant<IndexFile, RunFailure> read = ReadChosenIndexFile(indexPath, fs);
-  if (auto* failure = std::get_if<RunFailure>(&read)) {
-    copy.failure = SupportFailure{Kind::kIndex, std::move(*failure), {}, {}, {}};
-    return copy;
-  }
-  const IndexFile& index = std::get<IndexFile>(read);
-  std::string folderName(index.SupportFolder);
-  if (folderName.empty()) {
-    copy.failure = Failed(Kind::kNoSupportFolder, indexPath);
-    return copy;
-  }
-  if (NamesAnotherPlace(folderName + std::string(SupportImages[0]))) {
-    copy.failure = Failed(Kind::kNotOnThisMachine, folderName, indexPath);
-    return copy;
-  }
-  return CopySupportImages(FolderName(indexPath), folderName, fs);
 }
 
 SupportCopy CopySupportImages(const std::string& siteFolder, const std::string& folderName,
