@@ -2,13 +2,14 @@
 // SPDX-License-Identifier: MIT
 #include "album/album_change.h"
 
+#include <set>
 #include <utility>
 
 namespace quillmere {
 
 AlbumChange::AlbumChange(Folder& album, std::string command, std::string indexName,
-                         IndexState before)
-    : album_(album) {
+                         IndexState before, Trash* trash)
+    : album_(album), trash_(trash) {
   journal_.command = std::move(command);
   journal_.indexName = std::move(indexName);
   journal_.before = before;
@@ -45,7 +46,29 @@ std::error_code AlbumChange::FinishFiles() {
   return batch_.Finish();
 }
 
+std::error_code AlbumChange::Rename(Folder& folder, std::string_view folderPath,
+                                    const std::string& from, const std::string& to) {
+  if (std::error_code error = folder.Rename(from, to, /*replace=*/false)) return error;
+  renamed_.push_back({std::string(folderPath), from, to});
+  return {};
+}
+
+std::error_code AlbumChange::SyncRenamedFolders() {
+  std::set<std::string> synced;
+  for (const Renamed& renamed : renamed_) {
+    if (!synced.insert(renamed.folder).second) continue;
+    std::string leaf;
+    Result<std::unique_ptr<Folder>> folder =
+        OpenFolderOf(album_, renamed.folder + renamed.to, leaf);
+    if (!folder) return folder.error();
+    if (std::error_code error = folder.value()->Sync()) return error;
+  }
+  return {};
+}
+
 std::error_code AlbumChange::Commit(std::string_view text, Placement placement) {
+  // The files are under their new names for good before the index file names them so.
+  if (std::error_code error = SyncRenamedFolders()) return error;
   journal_.after = StateOf(text);
   // The journal learns what the index file will hold before the file holds it.
   if (std::error_code error = WriteJournal(album_, journal_, /*replace=*/true)) return error;
@@ -58,6 +81,10 @@ std::error_code AlbumChange::Commit(std::string_view text, Placement placement) 
   }
   committed_ = true;
   if (std::error_code error = album_.Sync()) return error;
+  if (std::optional<JournalProblem> problem = DoStepsAfterIndex(album_, journal_, trash_)) {
+    failedStep_ = problem->path;
+    return problem->error;
+  }
   return RemoveJournal(album_);
 }
 
@@ -69,8 +96,21 @@ void AlbumChange::RemoveMade(std::string_view path, bool isFolder) {
   static_cast<void>(folder.value()->Sync());
 }
 
+void AlbumChange::UndoRenames() {
+  for (auto renamed = renamed_.rbegin(); renamed != renamed_.rend(); ++renamed) {
+    std::string leaf;
+    Result<std::unique_ptr<Folder>> folder =
+        OpenFolderOf(album_, renamed->folder + renamed->to, leaf);
+    if (!folder) continue;
+    static_cast<void>(folder.value()->Rename(renamed->to, renamed->from, /*replace=*/false));
+  }
+  static_cast<void>(SyncRenamedFolders());
+  renamed_.clear();
+}
+
 void AlbumChange::Undo() {
   batch_.Drop();
+  UndoRenames();
   for (std::size_t i = batch_.placed(); i-- > 0;) RemoveMade(files_[i], /*isFolder=*/false);
   for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
     RemoveMade(*folder, /*isFolder=*/true);
