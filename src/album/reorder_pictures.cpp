@@ -82,26 +82,26 @@ std::vector<ImageFolder*> ImagesOf(ImageFolders& folders) {
   return {&folders.pictures, &folders.thumbnails};
 }
 
-// Which of `image`'s files of pictures 1 to `newNumbers.size()` are there; refuses one that the
-// change would rename but that is not a regular file.
-std::variant<std::vector<bool>, AlbumFailure> PresentFiles(
+// What `image`'s files of pictures 1 to `newNumbers.size()` are, among those the change renames
+// (the others are left as missing); refuses one that is there but is not a regular file.
+std::variant<std::vector<EntryInfo>, AlbumFailure> FilesToRename(
     ImageFolder& image, const std::vector<std::int64_t>& newNumbers) {
-  std::vector<bool> present(newNumbers.size(), false);
+  std::vector<EntryInfo> files(newNumbers.size());
   // A folder not made yet holds no file.
-  if (!image.folder) return present;
+  if (!image.folder) return files;
   for (std::size_t i = 0; i < newNumbers.size(); ++i) {
     const auto n = static_cast<std::int64_t>(i + 1);
     if (newNumbers[i] == n) continue;
-    Result<EntryInfo> entry = image.folder->Inspect(image.FileName(n));
-    if (!entry)
-      return AlbumFailed(Kind::kNotWritten, image.path + image.FileName(n), {}, entry.error());
-    if (entry.value().kind == EntryInfo::Kind::kRegular) {
-      present[i] = true;
-    } else if (entry.value().kind != EntryInfo::Kind::kMissing) {
-      return AlbumFailed(Kind::kNotAFile, image.path + image.FileName(n));
+    const std::string name = image.FileName(n);
+    Result<EntryInfo> entry = image.folder->Inspect(name);
+    if (!entry) return AlbumFailed(Kind::kNotWritten, image.path + name, {}, entry.error());
+    const EntryInfo::Kind kind = entry.value().kind;
+    if (kind != EntryInfo::Kind::kRegular && kind != EntryInfo::Kind::kMissing) {
+      return AlbumFailed(Kind::kNotAFile, image.path + name);
     }
+    files[i] = entry.value();
   }
-  return present;
+  return files;
 }
 
 // A free name in `image`'s folder that holds the file of picture `n` aside while the files are
@@ -124,8 +124,12 @@ Result<std::string> HoldingName(ImageFolder& image, std::int64_t n, bool removed
 std::optional<AlbumFailure> PlanRenames(ImageFolder& image,
                                         const std::vector<std::int64_t>& newNumbers, Trash* trash,
                                         const AlbumOptions& options, OrderPlan& plan) {
-  auto present = PresentFiles(image, newNumbers);
-  if (auto* failure = std::get_if<AlbumFailure>(&present)) return std::move(*failure);
+  auto found = FilesToRename(image, newNumbers);
+  if (auto* failure = std::get_if<AlbumFailure>(&found)) return std::move(*failure);
+  const std::vector<EntryInfo>& files = std::get<std::vector<EntryInfo>>(found);
+  std::vector<bool> present(files.size());
+  std::transform(files.begin(), files.end(), present.begin(),
+                 [](const EntryInfo& file) { return file.kind == EntryInfo::Kind::kRegular; });
   std::map<std::int64_t, std::string> held;
   auto nameOf = [&](const ImageSlot& slot) -> Result<std::string> {
     if (!slot.heldAside) return image.FileName(slot.number);
@@ -135,7 +139,7 @@ std::optional<AlbumFailure> PlanRenames(ImageFolder& image,
     if (name) held.emplace(slot.number, name.value());
     return name;
   };
-  for (const SlotRename& rename : RenameOrder(newNumbers, std::get<std::vector<bool>>(present))) {
+  for (const SlotRename& rename : RenameOrder(newNumbers, present)) {
     Result<std::string> from = nameOf(rename.from);
     Result<std::string> to = nameOf(rename.to);
     if (!from || !to) {
@@ -150,8 +154,9 @@ std::optional<AlbumFailure> PlanRenames(ImageFolder& image,
           options.deleteRemoved ? JournalStep::Kind::kDiscard : JournalStep::Kind::kTrash;
       plan.stepsAfterIndex.push_back({kind, image.relative + to.value(), {}});
     }
-    plan.steps.push_back(
-        {JournalStep::Kind::kRename, image.relative + from.value(), image.relative + to.value()});
+    const EntryInfo& file = files[static_cast<std::size_t>(rename.from.number - 1)];
+    plan.steps.push_back({JournalStep::Kind::kRename, image.relative + from.value(),
+                          image.relative + to.value(), file.device, file.inode});
     plan.renames.push_back({&image, std::move(from.value()), std::move(to.value())});
   }
   return std::nullopt;

@@ -118,6 +118,16 @@ std::optional<IndexState> ParseState(const std::vector<std::string_view>& words)
   return state;
 }
 
+// Reads "DEVICE:INODE", in decimal, as the file a rename moves.
+bool ParseFileId(std::string_view word, JournalStep& step) {
+  const std::size_t colon = word.find(':');
+  if (colon == std::string_view::npos) return false;
+  const char* end = word.data() + colon;
+  if (std::from_chars(word.data(), end, step.device).ptr != end) return false;
+  end = word.data() + word.size();
+  return std::from_chars(word.data() + colon + 1, end, step.inode).ptr == end && step.inode != 0;
+}
+
 std::optional<JournalStep> ParseStep(const std::vector<std::string_view>& words) {
   static constexpr std::pair<std::string_view, JournalStep::Kind> kKinds[] = {
       {"folder", JournalStep::Kind::kMakeFolder}, {"file", JournalStep::Kind::kMakeFile},
@@ -127,7 +137,8 @@ std::optional<JournalStep> ParseStep(const std::vector<std::string_view>& words)
   for (const auto& [word, kind] : kKinds) {
     if (words.front() != word) continue;
     const std::size_t paths = kind == JournalStep::Kind::kRename ? 2 : 1;
-    if (words.size() != paths + 1) return std::nullopt;
+    const bool identified = kind == JournalStep::Kind::kRename && words.size() == paths + 2;
+    if (words.size() != paths + 1 && !identified) return std::nullopt;
     JournalStep step;
     step.kind = kind;
     std::optional<std::string> path = Unescaped(words[1]);
@@ -140,6 +151,7 @@ std::optional<JournalStep> ParseStep(const std::vector<std::string_view>& words)
       }
       step.to = std::move(*to);
     }
+    if (identified && !ParseFileId(words[3], step)) return std::nullopt;
     return step;
   }
   return std::nullopt;
@@ -151,8 +163,13 @@ std::string StepLine(const JournalStep& step) {
       return "folder " + Escaped(step.path);
     case JournalStep::Kind::kMakeFile:
       return "file " + Escaped(step.path);
-    case JournalStep::Kind::kRename:
-      return "rename " + Escaped(step.path) + " " + Escaped(step.to);
+    case JournalStep::Kind::kRename: {
+      std::string line = "rename " + Escaped(step.path) + " " + Escaped(step.to);
+      if (step.inode != 0) {
+        line += " " + std::to_string(step.device) + ":" + std::to_string(step.inode);
+      }
+      return line;
+    }
     case JournalStep::Kind::kDiscard:
       return "discard " + Escaped(step.path);
     case JournalStep::Kind::kTrash:
@@ -250,6 +267,12 @@ std::error_code Undo(Folder& top, const JournalStep& step) {
       std::string leaf;
       Result<std::unique_ptr<Folder>> from = OpenFolderOf(top, step.path, leaf);
       if (!from) return from.error();
+      if (step.inode != 0) {
+        // Only the file that the step moved goes back, whatever else took its name since.
+        const bool moved = located.entry.device == step.device && located.entry.inode == step.inode;
+        return moved ? located.folder->Rename(located.leaf, leaf, /*replace=*/false)
+                     : std::error_code();
+      }
       Result<EntryInfo> original = from.value()->Inspect(leaf);
       if (!original) return original.error();
       if (original.value().kind != EntryInfo::Kind::kMissing) return {};

@@ -52,6 +52,10 @@ struct JournalStep {
   Kind kind = Kind::kMakeFile;
   std::string path;
   std::string to;
+  // For a rename, the file it moves (its device and inode), so that it is given its name back
+  // only where it took `to`; 0 for a rename that names no file, undone by the names alone.
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
 
   bool operator==(const JournalStep&) const = default;
 };
