@@ -61,14 +61,6 @@ std::variant<AddPlan, AlbumFailure> PlanAdding(const std::string& indexPath,
   return plan;
 }
 
-// The index file's placing: its permission bits and owner kept.
-Placement IndexPlacement(const ChosenIndex& index) {
-  Placement placement;
-  placement.mode = index.text.source.mode & 0777;
-  placement.owner = Owner{index.text.source.user, index.text.source.group};
-  return placement;
-}
-
 }  // namespace
 
 AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::string>& sources,

@@ -97,12 +97,13 @@ void AlbumChange::RemoveMade(std::string_view path, bool isFolder) {
 }
 
 void AlbumChange::UndoRenames() {
-  for (auto renamed = renamed_.rbegin(); renamed != renamed_.rend(); ++renamed) {
+  for (std::size_t i = renamed_.size(); i-- > 0;) {
+    const Renamed& renamed = renamed_[i];
     std::string leaf;
     Result<std::unique_ptr<Folder>> folder =
-        OpenFolderOf(album_, renamed->folder + renamed->to, leaf);
+        OpenFolderOf(album_, renamed.folder + renamed.to, leaf);
     if (!folder) continue;
-    static_cast<void>(folder.value()->Rename(renamed->to, renamed->from, /*replace=*/false));
+    static_cast<void>(folder.value()->Rename(renamed.to, renamed.from, /*replace=*/false));
   }
   static_cast<void>(SyncRenamedFolders());
   renamed_.clear();

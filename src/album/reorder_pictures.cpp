@@ -192,14 +192,6 @@ std::optional<AlbumFailure> CheckLines(
   return AlbumFailed(Kind::kLinesWouldJoin, indexPath);
 }
 
-// The index file's placing: its permission bits and owner kept.
-Placement IndexPlacement(const ChosenIndex& index) {
-  Placement placement;
-  placement.mode = index.text.source.mode & 0777;
-  placement.owner = Owner{index.text.source.user, index.text.source.group};
-  return placement;
-}
-
 // Renames the files as `plan` says and writes `text` as the index file, as one change by
 // `command`; the failure when it could not.
 std::optional<AlbumFailure> Change(OpenAlbum& open, OrderPlan& plan, const std::string& text,
@@ -255,7 +247,7 @@ std::optional<AlbumFailure> RemoveFrom(OpenAlbum& open, const std::vector<std::i
   const std::string_view old = open.index.text.bytes();
   const std::string text = TextWithout(old, PicturePairBytes(old, open.index.head), numbers);
   auto lines = PictureLinePairs(old, open.index.head);
-  for (auto n = numbers.rbegin(); n != numbers.rend(); ++n) lines.erase(lines.begin() + (*n - 1));
+  for (std::size_t i = numbers.size(); i-- > 0;) lines.erase(lines.begin() + (numbers[i] - 1));
   if (auto failure = CheckLines(text, open.index.head, lines, indexPath)) return failure;
   return Change(open, plan, text, "quillmere-cli --remove-pictures", indexPath);
 }
