@@ -1,9 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// The desktop's trash, reached through GIO, which keeps to the freedesktop.org trash
-// specification. GIO and the libraries it needs live in a module of their own
-// (gio_trash.cpp), loaded when the first file goes to the trash, so that no other command pays
-// for loading them.
+// The desktop's trash, reached through GIO, which keeps to freedesktop.org's Trash standard. GIO
+// and the libraries it needs live in a module of their own (gio_trash.cpp), loaded when the first
+// file goes to the trash, so that no other command pays for loading them.
 #pragma once
 
 namespace quillmere {
