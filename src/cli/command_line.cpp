@@ -38,7 +38,7 @@ constexpr const char* kUsage =
     "       quillmere-cli --make-thumbnails [--thumbnail-size WxH] [--remake] [LIMITS] "
     "[--verbose]\n"
     "                     [--force] INDEX_FILE\n"
-    "       quillmere-cli --remove-pictures [--delete] [--verbose] [--force] INDEX_FILE N...\n"
+    "       quillmere-cli --remove-pictures [--delete] [--verbose] [--force] INDEX_FILE [N...]\n"
     "       quillmere-cli --move-picture [--verbose] [--force] INDEX_FILE FROM TO";
 
 constexpr const char* kHelp =
