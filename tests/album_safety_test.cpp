@@ -102,6 +102,8 @@ TEST_F(SafetyTest, RefusalsComeBeforeAnyWriteAndNameWhatIsInTheWay) {
     std::function<void()> prepare;
     std::vector<std::string> args;
     std::string said;
+    // What the message says too: how to put things right.
+    std::string advice = {};
   };
   const std::string extra = Pictures("extra", 1) + "/extra1.jpg";
   const std::vector<Case> cases = {
@@ -114,7 +116,8 @@ TEST_F(SafetyTest, RefusalsComeBeforeAnyWriteAndNameWhatIsInTheWay) {
        {"--add-pictures", index, extra},
        "pictures/p3.jpg and thumbs/t3.jpg already exist, and the pictures to add would take "
        "their numbers: the pair that line 8 of " +
-           index + " drops"},
+           index + " drops",
+       "make line 8 a caption again, then quillmere-cli --remove-pictures " + index + " 2 "},
       {"a picture of the user's",
        [&] { WriteFile(album + "/pictures/p4.jpg", "mine"); },
        {"--add-pictures", index, extra},
@@ -140,6 +143,7 @@ TEST_F(SafetyTest, RefusalsComeBeforeAnyWriteAndNameWhatIsInTheWay) {
     const CliResult result = Run(c.args);
     EXPECT_EQ(result.code, 1);
     EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(c.advice), std::string::npos) << result.err;
     EXPECT_EQ(Snapshot(dir.path()), before);
   }
   // Without the support images, a new album is refused before a folder is made.
