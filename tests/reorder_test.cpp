@@ -339,6 +339,12 @@ TEST_F(ReorderTest, AKillAtAnyStepIsFinishedOrUndoneWithNothingLost) {
         const bool wasKilled = killed.signal == SIGKILL || killed.exitCode == 128 + SIGKILL;
         ASSERT_TRUE(wasKilled) << killed.err;
         ++kills;
+        if (stdfs::exists(album + "/" + std::string(kJournalName))) {
+          const std::map<std::string, std::string> left = Snapshot(album);
+          const testing::ProcessResult checked = RunProcess({"--check", index});
+          EXPECT_NE(checked.out.find("left its journal"), std::string::npos) << checked.out;
+          EXPECT_EQ(Snapshot(album), left) << "--check only reports";
+        }
         if (kills % 2 == 0) {
           const testing::ProcessResult generated = RunProcess({index});
           if (generated.exitCode != 0) {
