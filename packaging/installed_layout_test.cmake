@@ -1,8 +1,8 @@
 # SPDX-FileCopyrightText: 2026 The Quillmere developers
 # SPDX-License-Identifier: MIT
 # Installs the build into a scratch prefix and runs the installed quillmere-cli from there: it
-# must find the bundled support images and its module of pictures beside itself, generate the
-# installed example album and make a new album of its pictures.
+# must find the bundled support images and its modules of pictures and of the trash beside
+# itself, generate the installed example album, make a new album of its pictures and remove one.
 
 function(run_cli)
   cmake_parse_arguments(ARG "" "EXPECT" "" ${ARGN})
@@ -57,3 +57,16 @@ require("${WORK}/album/Image1.html")
 run_cli(--new-album "${WORK}/usr/share/quillmere/examples/album/pictures" "${WORK}/photos")
 require("${WORK}/photos/thumbs/t8.jpg")
 run_cli(--check "${WORK}/photos/index.txt" EXPECT "8 pictures, 28 files checked, no problems")
+
+# A picture that the installed program removes goes to the desktop's trash through the installed
+# module of the trash.
+file(MAKE_DIRECTORY "${WORK}/home/data")
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env "HOME=${WORK}/home"
+                        "XDG_DATA_HOME=${WORK}/home/data" "${WORK}/usr/bin/quillmere-cli"
+                        --remove-pictures "${WORK}/photos/index.txt" 8
+                RESULT_VARIABLE result ERROR_VARIABLE errors)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "quillmere-cli --remove-pictures failed (${result}): ${errors}")
+endif()
+require("${WORK}/home/data/Trash/files/p8 (removed).jpg")
+run_cli(--check "${WORK}/photos/index.txt" EXPECT "7 pictures, 26 files checked, no problems")

@@ -2,10 +2,11 @@
 # SPDX-License-Identifier: MIT
 # The Debian packages each kind of build needs, sourced by the other scripts.
 # shellcheck disable=SC2034
-# libexif and expat, with which the picture module reads what pictures record, come with libvips
-# too; they are named because the module uses them itself.
+# libexif and expat, with which the picture module reads what pictures record, and GLib's GIO,
+# with which the trash module reaches the desktop's trash, come with libvips too; they are named
+# because the modules use them themselves.
 build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev libexif-dev
-                libexpat1-dev fonts-dejavu-core)
+                libexpat1-dev libglib2.0-dev fonts-dejavu-core)
 # bash-completion for the test of quillmere-cli's completion; LittleCMS and zlib to make the test
 # pictures with a colour profile and the PNG that unpacks to thousands of MB; strace for the order
 # of flushes.
@@ -16,5 +17,6 @@ package_packages=("${build_packages[@]}" dpkg-dev file)
 deb_packages=("${package_packages[@]}" lintian)
 # clang and its libFuzzer runtime for the fuzz targets (the configuration finds libvips for the
 # album layer, which they do not build), clang-tidy and clang-format for the lint.
-fuzz_packages=(cmake make pkg-config clang libclang-rt-14-dev libvips-dev libexif-dev libexpat1-dev)
+fuzz_packages=(cmake make pkg-config clang libclang-rt-14-dev libvips-dev libexif-dev libexpat1-dev
+               libglib2.0-dev)
 lint_packages=("${test_packages[@]}" clang clang-tidy clang-format)

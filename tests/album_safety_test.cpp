@@ -68,14 +68,16 @@ class SafetyTest : public ::testing::Test {
  protected:
   CliResult Run(const std::vector<std::string>& args) { return testing::RunCli(args, fs); }
 
-  // A folder `name` of `count` pictures, each of a size of its own, dated in order.
+  // A folder `name` of `count` pictures, each of a size of its own (no two of the test alike),
+  // dated in order.
   std::string Pictures(const std::string& name, int count) {
     const std::string folder = dir / name;
     stdfs::create_directories(folder);
     for (int n = 1; n <= count; ++n) {
       const std::string date = "2020:01:0" + std::to_string(n) + " 10:00:00";
+      ++made_;
       testing::WriteTestJpeg(folder + "/" + name + std::to_string(n) + ".jpg",
-                             {60 + 10 * n, 40 + 5 * n, 1, date});
+                             {60 + 10 * made_, 40 + 5 * made_, 1, date});
     }
     return folder;
   }
@@ -89,6 +91,8 @@ class SafetyTest : public ::testing::Test {
   PosixFileSystem fs;
   const std::string album = dir / "album";
   const std::string index = album + "/index.txt";
+  // The pictures made so far.
+  int made_ = 0;
 };
 
 // Expected: a command that would write over a file it did not make, or that lacks what it needs,
@@ -99,6 +103,8 @@ TEST_F(SafetyTest, RefusalsComeBeforeAnyWriteAndNameWhatIsInTheWay) {
     std::function<void()> prepare;
     std::vector<std::string> args;
     std::string said;
+    // What the message says too: how to put things right.
+    std::string advice = {};
   };
   const std::string extra = Pictures("extra", 1) + "/extra1.jpg";
   const std::vector<Case> cases = {
@@ -111,7 +117,8 @@ TEST_F(SafetyTest, RefusalsComeBeforeAnyWriteAndNameWhatIsInTheWay) {
        {"--add-pictures", index, extra},
        "pictures/p3.jpg and thumbs/t3.jpg already exist, and the pictures to add would take "
        "their numbers: the pair that line 8 of " +
-           index + " drops"},
+           index + " drops",
+       "make line 8 a caption again, then quillmere-cli --remove-pictures " + index + " 2 "},
       {"a picture of the user's",
        [&] { WriteFile(album + "/pictures/p4.jpg", "mine"); },
        {"--add-pictures", index, extra},
@@ -137,6 +144,7 @@ TEST_F(SafetyTest, RefusalsComeBeforeAnyWriteAndNameWhatIsInTheWay) {
     const CliResult result = Run(c.args);
     EXPECT_EQ(result.code, 1);
     EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find(c.advice), std::string::npos) << result.err;
     EXPECT_EQ(Snapshot(dir.path()), before);
   }
   // Without the support images, a new album is refused before a folder is made.
@@ -417,7 +425,10 @@ TEST(Journal, ReadsBackWhatWasWrittenAndRefusesPathsOutside) {
   journal.steps = {{JournalStep::Kind::kMakeFolder, "a b", {}},
                    {JournalStep::Kind::kMakeFile, "a b/p%1\n.jpg", {}},
                    {JournalStep::Kind::kRename, "p/p2.jpg", "p/p1.jpg"},
-                   {JournalStep::Kind::kDiscard, "p/.gone", {}}};
+                   {JournalStep::Kind::kRename, "p/p3.jpg", "p/p3 (moving).jpg", 2049, 77},
+                   {JournalStep::Kind::kDiscard, "p/.gone", {}},
+                   {JournalStep::Kind::kTrash, "p/p4 (removed).jpg", {}},
+                   {JournalStep::Kind::kDiscardPage, "Image9.html", {}}};
   EXPECT_EQ(ParseJournal(JournalText(journal)), journal);
   journal.after = StateOf("new\n");
   EXPECT_EQ(ParseJournal(JournalText(journal)), journal);

@@ -202,7 +202,8 @@ TEST_F(AlbumTest, AddedPicturesFollowEveryByteOfTheIndexFile) {
   WriteFile(album + "/index.txt", old);
   ::chmod((album + "/index.txt").c_str(), 0640);
   testing::WriteTestJpeg(dir / "new/b_2.jpg", {300, 200, 1, "2022:02:02 02:02:02"});
-  testing::WriteTestJpeg(dir / "new/b_10.jpg", {300, 200, 1, "2022:02:02 02:02:02"});
+  // Taken at the same time as b_2, but another picture, which is no duplicate.
+  testing::WriteTestJpeg(dir / "new/b_10.jpg", {301, 200, 1, "2022:02:02 02:02:02"});
   testing::WriteTestJpeg(dir / "a.jpg", {200, 300});
   CliResult result = Run({"--add-pictures", album + "/index.txt", dir / "a.jpg", dir / "new"});
   EXPECT_EQ(result.code, 0) << result.err;
@@ -544,8 +545,17 @@ TEST_F(AlbumTest, SizesAndFoldersAreCheckedBeforeAnyWork) {
        "--max-memory is for --new-album, --add-pictures and --make-thumbnails"},
       {{"--new-album", "--remake", photos, album}, "--remake is for --make-thumbnails"},
       {{"--new-album", "--make-thumbnails", "i.txt"},
-       "--check, --add-support-images, --new-album, --add-pictures and --make-thumbnails are "
-       "used one at a time"}};
+       "--check, --add-support-images, --new-album, --add-pictures, --make-thumbnails, "
+       "--remove-pictures and --move-picture are used one at a time"},
+      {{"--remove-pictures", "i.txt", "2", "0"},
+       "--remove-pictures takes an index file and the numbers of the pictures to remove"},
+      {{"--move-picture", "i.txt", "2"},
+       "--move-picture takes an index file, the number of a picture and the place to move it to"},
+      {{"--move-picture", "--delete", "i.txt", "2", "1"}, "--delete is for --remove-pictures"},
+      {{"--remove-pictures", "--thumbnail-size", "10x10", "i.txt", "1"},
+       "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails"},
+      {{"--new-album", "--allow-duplicates", photos, album},
+       "--allow-duplicates is for --add-pictures"}};
   for (const auto& [args, problem] : cases) {
     CliResult result = Run(args);
     EXPECT_EQ(result.code, 2) << problem;

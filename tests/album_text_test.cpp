@@ -7,9 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
+#include "album/picture_order.h"
 #include "index/index_file.h"
 
 namespace quillmere {
@@ -91,6 +93,73 @@ TEST(AlbumText, NamesAreOrderedAsPeopleCount) {
             [](const std::string& a, const std::string& b) { return NameOrderLess(a, b); });
   EXPECT_EQ(names, (std::vector<std::string>{"P3.jpg", "p.jpg", "p1.jpg", "p02.jpg", "p2.jpg",
                                              "p2a.jpg", "p10.jpg"}));
+}
+
+// Expected: a pair that ends the file without its line end or its second line is made whole
+// where another pair comes after it, in the file's own line ends; removing leaves the rest as it
+// was.
+TEST(PictureOrder, PairsAtTheEndOfTheFileAreMadeWholeWhereOthersFollow) {
+  struct Case {
+    std::string text;
+    std::int64_t from;
+    // 0 removes picture `from`.
+    std::int64_t to;
+    std::string result;
+  };
+  const std::string head = "T\nt\np\ns\n3\n";
+  const std::vector<Case> cases = {
+      {head + "A\na\nB", 2, 1, head + "B\n\nA\na\n"},
+      {head + "A\na\nB", 1, 2, head + "B\n\nA\na\n"},
+      {head + "A\na\nB", 2, 0, head + "A\na\n"},
+      {head + "A\na\n;x\nx\nB\nb", 1, 2, head + ";x\nx\nB\nb\nA\na\n"},
+      {head + "A\na\n;x\nx\nB\nb", 1, 0, head + ";x\nx\nB\nb"},
+      {"T\rt\rp\rs\r3\rA\ra\rB\rb", 2, 1, "T\rt\rp\rs\r3\rB\rb\rA\ra\r"},
+  };
+  for (const Case& c : cases) {
+    const auto indexHead = std::get<IndexHead>(ParseIndexHead(c.text));
+    const std::vector<PairBytes> pairs = PicturePairBytes(c.text, indexHead);
+    const std::string result = c.to == 0 ? TextWithout(c.text, pairs, {c.from})
+                                         : TextWithMoved(c.text, pairs, c.from, c.to);
+    EXPECT_EQ(result, c.result) << c.text << " " << c.from << " to " << c.to;
+  }
+}
+
+// Expected: the renames give every file its new number without taking a name that is in use; a
+// ring of moves steps one file aside, and a removed file is held aside.
+TEST(PictureOrder, RenamesNeverTakeANameInUse) {
+  struct Case {
+    std::vector<std::int64_t> numbers;
+    std::vector<bool> present;
+  };
+  const std::vector<Case> cases = {
+      {NumbersWithout(6, {2, 4}), std::vector<bool>(6, true)},
+      {NumbersWithMoved(6, 5, 2), std::vector<bool>(6, true)},
+      {NumbersWithMoved(6, 1, 6), {true, true, false, true, true, true}},
+      {NumbersWithout(3, {1}), {true, false, true}},
+  };
+  for (const Case& c : cases) {
+    // Where each file is: at its number, or held aside.
+    std::map<ImageSlot, std::int64_t, bool (*)(const ImageSlot&, const ImageSlot&)> at(
+        [](const ImageSlot& a, const ImageSlot& b) {
+          return std::pair(a.number, a.heldAside) < std::pair(b.number, b.heldAside);
+        });
+    for (std::size_t i = 0; i < c.present.size(); ++i) {
+      if (c.present[i])
+        at[{static_cast<std::int64_t>(i + 1), false}] = static_cast<std::int64_t>(i + 1);
+    }
+    for (const SlotRename& rename : RenameOrder(c.numbers, c.present)) {
+      ASSERT_EQ(at.count(rename.from), 1u);
+      ASSERT_EQ(at.count(rename.to), 0u) << "a name in use";
+      at[rename.to] = at[rename.from];
+      at.erase(rename.from);
+    }
+    for (std::size_t i = 0; i < c.present.size(); ++i) {
+      if (!c.present[i]) continue;
+      const std::int64_t number = c.numbers[i];
+      const ImageSlot slot{number == 0 ? static_cast<std::int64_t>(i + 1) : number, number == 0};
+      EXPECT_EQ(at[slot], static_cast<std::int64_t>(i + 1));
+    }
+  }
 }
 
 }  // namespace

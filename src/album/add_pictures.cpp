@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
 // --add-pictures: pictures added to an album after its last one.
+#include <algorithm>
 #include <new>
 
 #include "album/album.h"
@@ -31,6 +32,10 @@ std::optional<AlbumFailure> CheckNamesFree(const std::string& indexPath, AddPlan
   AlbumFailure failure = AlbumFailed(Kind::kNamesTaken, indexPath);
   failure.names = std::move(taken.value());
   failure.line = numbers.firstDroppedLine;
+  // The number the dropped pair's picture gets once its caption is back.
+  const auto before = std::count_if(numbers.lines.begin(), numbers.lines.end(),
+                                    [&](std::uint64_t line) { return line < failure.line; });
+  failure.detail = std::to_string(before + 1);
   return failure;
 }
 
@@ -54,14 +59,6 @@ std::variant<AddPlan, AlbumFailure> PlanAdding(const std::string& indexPath,
   PlanImages(plan.folders, plan.first,
              plan.first + static_cast<std::int64_t>(plan.pictures.size()) - 1, plan.steps);
   return plan;
-}
-
-// The index file's placing: its permission bits and owner kept.
-Placement IndexPlacement(const ChosenIndex& index) {
-  Placement placement;
-  placement.mode = index.text.source.mode & 0777;
-  placement.owner = Owner{index.text.source.user, index.text.source.group};
-  return placement;
 }
 
 }  // namespace
@@ -102,10 +99,15 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
           AlbumFailed(Kind::kNotWritten, album.path + std::string(kJournalName), {}, error);
       return outcome;
     }
-    NumberedPictures made = MakeAndNumber(plan.pictures, plan.first, plan.folders, change, fs,
-                                          options, outcome.problems, "the files given");
-    if (made.failure) {
+    std::optional<KnownPictures> known;
+    if (!options.allowDuplicates) known.emplace(plan.folders.pictures, numbers.lines);
+    NumberedPictures made =
+        MakeAndNumber(plan.pictures, plan.first, plan.folders, change, fs, options,
+                      outcome.problems, "the files given", known ? &*known : nullptr);
+    if (made.failure || made.pairs.empty()) {
+      // Only pictures the album holds already leave it as it was, and its site is written.
       change.Undo();
+      if (!made.failure) made.failure = FinishSite(indexPath, album, fs, options, outcome);
       outcome.failure = std::move(*made.failure);
       return outcome;
     }

@@ -86,6 +86,21 @@ class PictureWork {
     return fs_.OpenForReading(path);
   }
 
+  // Reads the file `name` of `folder` whole.
+  Result<std::string> ReadWhole(Folder& folder, const std::string& name) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(name);
+    if (!file) return file.error();
+    std::string bytes;
+    char block[1 << 16];
+    for (;;) {
+      Result<std::size_t> got = file.value()->Read(block, sizeof block);
+      if (!got) return got.error();
+      if (got.value() == 0) return bytes;
+      bytes.append(block, got.value());
+    }
+  }
+
   // Writes `bytes` to a new file that `change` puts in place as `name` of `image`'s folder.
   std::error_code WriteNew(AlbumChange& change, ImageFolder& image, std::string name,
                            std::string_view bytes) {
@@ -251,11 +266,15 @@ std::string NamesTakenText(const AlbumFailure& failure) {
            ", and the pictures to add would take " + number + "; nothing was written. Move " + it +
            " out of the album first.";
   }
+  const std::string line = std::to_string(failure.line);
   return names + verb + ", and the pictures to add would take " + number + ": the pair that line " +
-         std::to_string(failure.line) + " of " + failure.subject +
+         line + " of " + failure.subject +
          " drops has moved every picture after it onto the files of the one before, which no "
-         "added picture must write over. Put lines and files in step first: remove the dropped "
-         "pair and renumber the files after it. Nothing was written.";
+         "added picture must write over. Put lines and files in step first: make line " +
+         line + " a caption again, then quillmere-cli --remove-pictures " + failure.subject + " " +
+         failure.detail +
+         " leaves that picture out and renumbers the files after it. Nothing "
+         "was written.";
 }
 
 }  // namespace
@@ -335,9 +354,9 @@ Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int
 NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::int64_t firstNumber,
                                ImageFolders& folders, AlbumChange& change, FileSystem& fs,
                                const AlbumOptions& options, std::vector<PictureProblem>& problems,
-                               const std::string& givenAs) {
+                               const std::string& givenAs, KnownPictures* known) {
   PictureWork work(fs, options, pictures.size());
-  NumberedPictures numbered{{}, work.Start()};
+  NumberedPictures numbered{{}, 0, work.Start()};
   if (numbered.failure) return numbered;
   for (ImageFolder* image : {&folders.pictures, &folders.thumbnails}) {
     numbered.failure = MakeImageFolder(*image, &change);
@@ -355,6 +374,20 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
       }
       return;
     }
+    if (known != nullptr) {
+      const auto readKnown = [&](std::int64_t k) {
+        return work.ReadWhole(*folders.pictures.folder, folders.pictures.FileName(k));
+      };
+      if (std::optional<KnownPictures::Same> same = known->SameAs(made.picture, readKnown)) {
+        problems.push_back(
+            {.kind = PictureProblem::Kind::kDuplicate,
+             .file = picture.path,
+             .line = same->line,
+             .same = folders.pictures.path + folders.pictures.FileName(same->number)});
+        ++numbered.duplicates;
+        return;
+      }
+    }
     const std::int64_t n = firstNumber + static_cast<std::int64_t>(pairs.size());
     // The picture first, so that its thumbnail is never older than it.
     for (auto [image, bytes] : {std::pair{&folders.pictures, &made.picture},
@@ -365,6 +398,7 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
       }
     }
     pairs.push_back(PairOf(picture));
+    if (known != nullptr) known->Add(n, made.picture);
   };
   const unsigned threads = ThreadsFor(options);
   InOrder<MadeImages> inOrder(kWaitingPerThread * threads, write);
@@ -393,7 +427,7 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
   if (writeFailure) return numbered;
   if (StopRequested(options)) {
     writeFailure = Stopped(options, "nothing was written.");
-  } else if (pairs.empty()) {
+  } else if (pairs.empty() && numbered.duplicates == 0) {
     writeFailure = AlbumFailed(Kind::kNoPictures, givenAs);
   } else if (std::error_code error = change.FinishFiles()) {
     writeFailure = AlbumFailed(Kind::kNotWritten, folders.pictures.path, {}, error);
@@ -424,6 +458,9 @@ std::string Describe(const PictureProblem& problem) {
       return "is a symbolic link that leads to no file: left out";
     case PKind::kNotAFile:
       return "is neither a file nor a folder: skipped";
+    case PKind::kDuplicate:
+      return "makes the same picture as " + problem.same +
+             ", which the album holds already: left out";
   }
   return "";
 }
@@ -483,6 +520,28 @@ std::string Describe(const AlbumFailure& failure) {
       const std::string by = reason > 0 ? " by " + SignalName(reason) : std::string();
       return "The work was stopped" + by + ": " + failure.detail;
     }
+    case Kind::kNoSuchPicture:
+      return "There is no picture " + failure.detail + " in " + subject + ", which has " +
+             std::to_string(failure.line) + (failure.line == 1 ? " picture" : " pictures") +
+             "; nothing was changed.";
+    case Kind::kNotAFile:
+      return subject +
+             " is not a regular file, so the pictures cannot be renumbered; nothing was changed.";
+    case Kind::kNoTrash:
+      return subject + " cannot be moved to the desktop's trash: " + ErrorText(failure.error) +
+             "; nothing was changed.";
+    case Kind::kNotRenamed:
+      return "Could not rename " + subject + " to " + failure.detail + ": " +
+             ErrorText(failure.error) + "; what was renamed was renamed back.";
+    case Kind::kLinesWouldJoin:
+      return "Index file " + subject +
+             " has a line that ends in CR alone before one that ends in LF, and moving its pairs "
+             "would join them; nothing was changed. Give its lines one kind of end first.";
+    case Kind::kNotFinished:
+      return failure.detail + " holds the change, but " + subject +
+             " could not be moved away: " + ErrorText(failure.error) +
+             ". The next album command on it finishes the change; --remove-pictures --delete "
+             "finishes it by deleting.";
   }
   return "";
 }

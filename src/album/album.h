@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
 // Albums made from a folder of pictures: a new album with its pictures, thumbnails, support
-// images, index file and site; pictures added to an album; an album's thumbnails made anew.
+// images, index file and site; pictures added to an album, removed from it or moved in it; an
+// album's thumbnails made anew.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,8 @@
 #include "site/support_images.h"
 
 namespace quillmere {
+
+class Trash;
 
 // Pictures are fitted within this box by default: the picture page's pop-up window is 825 by
 // 650 pixels, and its margins, the description box above the picture, the picture's border and
@@ -68,6 +71,12 @@ struct AlbumOptions {
   PictureProgress* progress = nullptr;
   // How many pictures are made at once; 0 for one per core the program may use.
   unsigned threads = 0;
+  // Whether a picture that repeats one of the album's byte for byte is added all the same.
+  bool allowDuplicates = false;
+  // Whether the files of removed pictures are deleted rather than moved to the desktop's trash.
+  bool deleteRemoved = false;
+  // Where the files of removed pictures go instead; none for the desktop's trash.
+  Trash* trash = nullptr;
 };
 
 // A picture that was left out, or whose thumbnail was not made, or a file among the pictures that
@@ -87,6 +96,9 @@ struct PictureProblem {
     // `file`, among the pictures, is neither a file nor a folder (a device, a pipe, a socket); a
     // note only.
     kNotAFile,
+    // What `file` makes is byte for byte the album's picture `same`, so it was left out; a note
+    // only.
+    kDuplicate,
   };
   Kind kind = Kind::kNotAPicture;
   std::string file{};
@@ -94,9 +106,13 @@ struct PictureProblem {
   std::uint64_t line = 0;
   PictureError picture{};
   std::error_code error{};
+  // The path of the album's picture that `file` repeats.
+  std::string same{};
 
   // Whether it only tells what was passed over, and leaves the work's outcome a success.
-  bool note() const { return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile; }
+  bool note() const {
+    return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile || kind == Kind::kDuplicate;
+  }
 };
 
 // Why the work on an album stopped before its end.
@@ -111,7 +127,8 @@ struct AlbumFailure {
     // nothing was written.
     kAlbumInUse,
     // The files `names` of the album of the index file `subject` are in the way of the pictures
-    // to be added; the pair dropped at `line` (or none, 0) explains them. Nothing was written.
+    // to be added; the pair dropped at `line` (or none, 0), which would be picture `detail` with
+    // its caption back, explains them. Nothing was written.
     kNamesTaken,
     // The album's folder `subject` could not be had for the work (another run has it, it cannot
     // be locked, or an interrupted change in it cannot be settled): `run` tells why.
@@ -143,6 +160,21 @@ struct AlbumFailure {
     kSite,
     // The work was asked to stop (`run.stopReason`); `detail` says what was left as it was.
     kStopped,
+    // The album of the index file `subject` has `line` pictures, and none numbered `detail`;
+    // nothing was changed.
+    kNoSuchPicture,
+    // `subject`, the file of a picture to renumber, is not a regular file; nothing was changed.
+    kNotAFile,
+    // `subject` cannot go to the desktop's trash, for `error`; nothing was changed.
+    kNoTrash,
+    // `subject` could not take the name `detail`, for `error`; what was renamed was undone.
+    kNotRenamed,
+    // Moving the pairs of the index file `subject` would join two of its lines, whose ends mix a
+    // CR alone with LF; nothing was changed.
+    kLinesWouldJoin,
+    // The index file `detail` holds the change, but `subject`, which the change then removes or
+    // sends to the trash, is still there, for `error`.
+    kNotFinished,
   };
   Kind kind = Kind::kDone;
   std::string subject;
@@ -165,8 +197,10 @@ struct AlbumOutcome {
   std::vector<PictureProblem> problems;
   // The album's index file.
   std::string indexPath;
-  // Pictures added to the album, and thumbnails written or found newer than their pictures.
+  // Pictures added to the album or removed from it, and thumbnails written or found newer than
+  // their pictures.
   std::uint64_t picturesAdded = 0;
+  std::uint64_t picturesRemoved = 0;
   std::uint64_t thumbnailsWritten = 0;
   std::uint64_t thumbnailsUpToDate = 0;
   // The run that wrote the site, when it was reached.
@@ -190,8 +224,26 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
 // Adds the pictures `sources` (files, or folders whose pictures are taken as MakeNewAlbum takes
 // them) to the album of the index file at `indexPath`: numbered after its last picture, their
 // pictures and thumbnails written, their pairs put after every byte the index file has, which is
-// replaced whole; then writes the site.
+// replaced whole; then writes the site. A picture whose fitted JPEG is byte for byte one the
+// album holds (or one added before it) is left out with a note, unless duplicates are allowed.
 AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::string>& sources,
+                         FileSystem& fs, const AlbumOptions& options);
+
+// Removes the pictures numbered `numbers` from the album of the index file at `indexPath`: their
+// pairs of lines leave the index file, whose other bytes stay as they are; their pictures and
+// thumbnails go to the desktop's trash (or are deleted); the files of the pictures after them take
+// the numbers their pairs now have; the site is written, and its picture pages beyond the last
+// picture that this program wrote are removed. Everything is checked before anything changes, and
+// a change cut short is finished or undone by the next run. No numbers only finishes such a change
+// and writes the site.
+AlbumOutcome RemovePictures(const std::string& indexPath, std::vector<std::int64_t> numbers,
+                            FileSystem& fs, const AlbumOptions& options);
+
+// Moves picture `from` of the album of the index file at `indexPath` to the place `to`: its pair of
+// lines is put before the pair of the picture now there (after it when it moves down), and the
+// files of the pictures between take the numbers their pairs now have; then writes the site. As
+// safe as RemovePictures.
+AlbumOutcome MovePicture(const std::string& indexPath, std::int64_t from, std::int64_t to,
                          FileSystem& fs, const AlbumOptions& options);
 
 // Writes the thumbnail of every picture of the index file at `indexPath` from its picture,

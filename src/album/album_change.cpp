@@ -3,13 +3,14 @@
 #include "album/album_change.h"
 
 #include <algorithm>
+#include <set>
 #include <utility>
 
 namespace quillmere {
 
 AlbumChange::AlbumChange(Folder& album, std::string command, std::string indexName,
-                         IndexState before)
-    : album_(album) {
+                         IndexState before, Trash* trash)
+    : album_(album), trash_(trash) {
   journal_.command = std::move(command);
   journal_.indexName = std::move(indexName);
   journal_.before = before;
@@ -46,7 +47,29 @@ std::error_code AlbumChange::FinishFiles() {
   return batch_.Finish();
 }
 
+std::error_code AlbumChange::Rename(Folder& folder, std::string_view folderPath,
+                                    const std::string& from, const std::string& to) {
+  if (std::error_code error = folder.Rename(from, to, /*replace=*/false)) return error;
+  renamed_.push_back({std::string(folderPath), from, to});
+  return {};
+}
+
+std::error_code AlbumChange::SyncRenamedFolders() {
+  std::set<std::string> synced;
+  for (const Renamed& renamed : renamed_) {
+    if (!synced.insert(renamed.folder).second) continue;
+    std::string leaf;
+    Result<std::unique_ptr<Folder>> folder =
+        OpenFolderOf(album_, renamed.folder + renamed.to, leaf);
+    if (!folder) return folder.error();
+    if (std::error_code error = folder.value()->Sync()) return error;
+  }
+  return {};
+}
+
 std::error_code AlbumChange::Commit(std::string_view text, Placement placement) {
+  // The files are under their new names for good before the index file names them so.
+  if (std::error_code error = SyncRenamedFolders()) return error;
   journal_.after = StateOf(text);
   // The journal learns what the index file will hold before the file holds it.
   if (std::error_code error = WriteJournal(album_, journal_, /*replace=*/true)) return error;
@@ -59,6 +82,10 @@ std::error_code AlbumChange::Commit(std::string_view text, Placement placement) 
   }
   committed_ = true;
   if (std::error_code error = album_.Sync()) return error;
+  if (std::optional<JournalProblem> problem = DoStepsAfterIndex(album_, journal_, trash_)) {
+    failedStep_ = problem->path;
+    return problem->error;
+  }
   return RemoveJournal(album_);
 }
 
@@ -70,8 +97,22 @@ void AlbumChange::RemoveMade(std::string_view path, bool isFolder) {
   static_cast<void>(folder.value()->Sync());
 }
 
+void AlbumChange::UndoRenames() {
+  for (std::size_t i = renamed_.size(); i-- > 0;) {
+    const Renamed& renamed = renamed_[i];
+    std::string leaf;
+    Result<std::unique_ptr<Folder>> folder =
+        OpenFolderOf(album_, renamed.folder + renamed.to, leaf);
+    if (!folder) continue;
+    static_cast<void>(folder.value()->Rename(renamed.to, renamed.from, /*replace=*/false));
+  }
+  static_cast<void>(SyncRenamedFolders());
+  renamed_.clear();
+}
+
 void AlbumChange::Undo() {
   batch_.Drop();
+  UndoRenames();
   // The files taken after the last one put in place never took a name.
   files_.resize(std::min(files_.size(), batch_.placed()));
   std::for_each(files_.rbegin(), files_.rend(),

@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
 // A change to an album in the making: its plan written to the journal before the first step,
-// what it made so far, and the index file written last, so that a failure undoes exactly what
-// was made and a crash leaves what the next run finishes or undoes.
+// what it made and renamed so far, the index file written last and the steps that come after it,
+// so that a failure undoes exactly what was done and a crash leaves what the next run finishes or
+// undoes.
 #pragma once
 
 #include <memory>
@@ -20,8 +21,10 @@ namespace quillmere {
 class AlbumChange {
  public:
   // A change by `command` (as messages name it) to the album of the index file `indexName` in
-  // `album`, which holds `before` now; the caller holds the folder's lock.
-  AlbumChange(Folder& album, std::string command, std::string indexName, IndexState before);
+  // `album`, which holds `before` now; the caller holds the folder's lock. Files the plan sends to
+  // the trash go to `trash`.
+  AlbumChange(Folder& album, std::string command, std::string indexName, IndexState before,
+              Trash* trash = nullptr);
   AlbumChange(const AlbumChange&) = delete;
   AlbumChange& operator=(const AlbumChange&) = delete;
   // Undoes what was made, unless the change was committed.
@@ -45,10 +48,22 @@ class AlbumChange {
   // Puts every file taken in place and flushes the folders they are in.
   [[nodiscard]] std::error_code FinishFiles();
 
-  // Writes `text` as the index file, replacing it whole with `placement` (its data flushed), once
-  // the journal knows what it will hold; then flushes the album folder and removes the journal.
-  // From here on the change stands.
+  // Gives the entry `from` of `folder` (at `folderPath` in the album, "" or ending with "/") the
+  // name `to`, which must be free, as the plan said.
+  [[nodiscard]] std::error_code Rename(Folder& folder, std::string_view folderPath,
+                                       const std::string& from, const std::string& to);
+
+  // Flushes the folders that renames changed, writes `text` as the index file, replacing it whole
+  // with `placement` (its data flushed), once the journal knows what it will hold; then flushes the
+  // album folder, does the plan's steps that come after the index file and removes the journal.
+  // From the index file on the change stands, even when a later step fails.
   [[nodiscard]] std::error_code Commit(std::string_view text, Placement placement);
+
+  // Whether the index file holds the change.
+  bool committed() const { return committed_; }
+
+  // The path of the step after the index file that failed, when Commit failed there.
+  const std::string& failedStep() const { return failedStep_; }
 
   // Undoes what was made so far, newest first, and removes the journal.
   void Undo();
@@ -60,7 +75,21 @@ class AlbumChange {
   // Removes the entry at `path` in the album, a folder only when it is empty.
   void RemoveMade(std::string_view path, bool isFolder);
 
+  // Gives back the names that renames took, newest first.
+  void UndoRenames();
+
+  // Flushes each folder that a rename changed.
+  std::error_code SyncRenamedFolders();
+
+  // A rename done, in the folder at `folder` in the album.
+  struct Renamed {
+    std::string folder;
+    std::string from;
+    std::string to;
+  };
+
   Folder& album_;
+  Trash* trash_;
   Journal journal_;
   bool begun_ = false;
   bool committed_ = false;
@@ -69,6 +98,8 @@ class AlbumChange {
   // paths in the album.
   std::vector<std::string> madeFolders_;
   std::vector<std::string> files_;
+  std::vector<Renamed> renamed_;
+  std::string failedStep_;
 };
 
 }  // namespace quillmere

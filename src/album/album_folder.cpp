@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "album/album_files.h"
+#include "album/desktop_trash.h"
 #include "paths/paths.h"
 #include "run/generate.h"
 #include "site/page_output.h"
@@ -47,7 +48,14 @@ std::variant<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path,
     return FolderFailed(Kind::kAlbumFolder, std::move(*failure));
   }
   album.lock = std::move(std::get<std::unique_ptr<FolderLock>>(lock));
-  if (std::optional<RunFailure> failure = SettleInterruptedChange(*album.folder, path)) {
+  if (options.trash != nullptr) {
+    album.trash = options.trash;
+  } else {
+    album.ownTrash = options.deleteRemoved ? DeletingTrash(*album.folder) : DesktopTrash(path);
+    album.trash = album.ownTrash.get();
+  }
+  if (std::optional<RunFailure> failure =
+          SettleInterruptedChange(*album.folder, path, album.trash)) {
     return FolderFailed(Kind::kAlbumFolder, std::move(*failure));
   }
   return album;

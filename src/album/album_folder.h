@@ -23,10 +23,14 @@ struct AlbumFolder {
   std::string path;
   std::unique_ptr<Folder> folder;
   std::unique_ptr<FolderLock> lock;
+  // Where the files of removed pictures go, and the trash the album made for itself.
+  Trash* trash = nullptr;
+  std::unique_ptr<Trash> ownTrash;
 };
 
 // Opens the folder at `path` (ending with "/"), takes its lock as `options` say (waiting for
-// another run, or not), and finishes or undoes a change that an interrupted run left in it.
+// another run, or not), and finishes or undoes a change that an interrupted run left in it, files
+// for the trash going where `options` say.
 std::variant<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileSystem& fs,
                                                         const AlbumOptions& options);
 

@@ -59,4 +59,11 @@ PictureLineNumbers PictureLinesOf(const ChosenIndex& index) {
   return numbers;
 }
 
+Placement IndexPlacement(const ChosenIndex& index) {
+  Placement placement;
+  placement.mode = index.text.source.mode & 0777;
+  placement.owner = Owner{index.text.source.user, index.text.source.group};
+  return placement;
+}
+
 }  // namespace quillmere

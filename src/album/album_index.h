@@ -41,4 +41,7 @@ struct PictureLineNumbers {
 
 PictureLineNumbers PictureLinesOf(const ChosenIndex& index);
 
+// How the index file's new text takes its place: with the permission bits and owner it has.
+Placement IndexPlacement(const ChosenIndex& index);
+
 }  // namespace quillmere

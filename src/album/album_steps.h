@@ -15,6 +15,7 @@
 #include "album/album_files.h"
 #include "album/album_folder.h"
 #include "album/album_text.h"
+#include "album/known_pictures.h"
 #include "platform/file_system.h"
 
 namespace quillmere {
@@ -52,20 +53,23 @@ void PlanImages(const ImageFolders& folders, std::int64_t first, std::int64_t la
 Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int64_t first,
                                                  std::int64_t last);
 
-// What MakeAndNumber made: the pairs of the pictures written, and why the work cannot go on.
+// What MakeAndNumber made: the pairs of the pictures written, how many were left out as
+// duplicates, and why the work cannot go on.
 struct NumberedPictures {
   std::vector<PicturePair> pairs;
+  std::size_t duplicates = 0;
   std::optional<AlbumFailure> failure;
 };
 
 // Makes the pictures and thumbnails of `pictures` and hands them to `change`, numbered from
 // `firstNumber` on in their order, where no file has their names; a picture that cannot be made
-// is left out of the numbering and becomes a problem. None made says nothing of what was
-// `givenAs` was a picture.
+// is left out of the numbering and becomes a problem, and so, as a note, does one whose picture
+// repeats one of `known` (none to keep every one). None made, and none left out as a duplicate,
+// says nothing of what was `givenAs` was a picture.
 NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::int64_t firstNumber,
                                ImageFolders& folders, AlbumChange& change, FileSystem& fs,
                                const AlbumOptions& options, std::vector<PictureProblem>& problems,
-                               const std::string& givenAs);
+                               const std::string& givenAs, KnownPictures* known = nullptr);
 
 // Writes the site of the index file at `indexPath` into `album`, whose lock is held.
 AlbumFailure FinishSite(const std::string& indexPath, AlbumFolder& album, FileSystem& fs,

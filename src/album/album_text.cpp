@@ -37,13 +37,6 @@ std::string ReadableFirstColumn(std::string text, std::string_view fallback) {
   return text;
 }
 
-// The first line end of `text`, or LF when it has none.
-std::string_view LineEndOf(std::string_view text) {
-  const std::size_t at = text.find_first_of("\r\n");
-  if (at == std::string_view::npos || text[at] == '\n') return "\n";
-  return at + 1 < text.size() && text[at + 1] == '\n' ? "\r\n" : "\r";
-}
-
 // `text` with every character beyond ASCII as a numeric character reference.
 std::string AsciiOnly(std::string_view text) {
   std::string out;
@@ -79,6 +72,12 @@ int CompareNumbers(std::string_view& a, std::string_view& b) {
 }
 
 }  // namespace
+
+std::string_view LineEndOf(std::string_view text) {
+  const std::size_t at = text.find_first_of("\r\n");
+  if (at == std::string_view::npos || text[at] == '\n') return "\n";
+  return at + 1 < text.size() && text[at + 1] == '\n' ? "\r\n" : "\r";
+}
 
 std::string MarkupText(std::string_view raw) {
   std::string out;

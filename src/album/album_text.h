@@ -46,6 +46,9 @@ struct AlbumHead {
 // The whole index file of a new album, with LF line ends.
 std::string NewIndexText(const AlbumHead& head, const std::vector<PicturePair>& pairs);
 
+// The first line end of `text`, or LF when it has none.
+std::string_view LineEndOf(std::string_view text);
+
 // What an existing index file needs at its end, so that `pairs` follow as its last pictures:
 // a line end where its last line has none, an empty line where its last pair lacks its second
 // line (`lastPairOpen`), then the pairs, all with the line end the file uses first. A file that

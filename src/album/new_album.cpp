@@ -44,7 +44,7 @@ std::variant<AlbumFolder, AlbumFailure> LockNearestParent(const std::string& pat
         return failed;
       }
       return AlbumFolder{folder + "/", std::move(opened.value()),
-                         std::move(std::get<std::unique_ptr<FolderLock>>(lock))};
+                         std::move(std::get<std::unique_ptr<FolderLock>>(lock)), nullptr, nullptr};
     }
     parent = parent.parent_path();
   }

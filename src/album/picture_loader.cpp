@@ -2,11 +2,10 @@
 // SPDX-License-Identifier: MIT
 #include <dlfcn.h>
 
-#include <filesystem>
 #include <mutex>
 
+#include "album/module_path.h"
 #include "album/picture_maker.h"
-#include "platform/program_folder.h"
 
 namespace quillmere {
 namespace {
@@ -26,22 +25,13 @@ LoadedModule& Module() {
   return loaded;
 }
 
-// The module beside the program: the same path from its folder in the build tree and installed.
-std::string ModulePath() {
-  const std::string program = ProgramFolder();
-  if (program.empty()) return "";
-  return (std::filesystem::path(program) / QUILLMERE_PROGRAM_TO_MODULES / kPictureModuleName)
-      .lexically_normal()
-      .string();
-}
-
 // The module's function that makes makers, loaded once for the process and kept until it ends;
 // null, with the reason in `failure`, when it cannot be.
 NewPictureMakerFunction* LoadModule(std::string& failure) {
   LoadedModule& loaded = Module();
   const std::lock_guard<std::mutex> hold(loaded.loading);
   if (loaded.module == nullptr && loaded.failure.empty()) {
-    const std::string path = ModulePath();
+    const std::string path = ModulePath(kPictureModuleName);
     loaded.module = path.empty() ? nullptr : ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (loaded.module == nullptr) {
       const char* reason = ::dlerror();

@@ -375,8 +375,16 @@ class Checker {
     text.resize(got ? got.value() : 0);
     std::optional<Journal> journal = ParseJournal(text);
     const std::string by = journal ? " of " + Visible(journal->command) : std::string();
+    const bool forTheTrash =
+        journal && std::any_of(journal->steps.begin(), journal->steps.end(), [](const auto& step) {
+          return step.kind == JournalStep::Kind::kTrash;
+        });
+    // A generation leaves a change whose pictures may wait for the trash to the album's commands.
+    const std::string who = forTheTrash ? "the next album command here (quillmere-cli "
+                                          "--remove-pictures without numbers)"
+                                        : "the next run that writes here";
     Add(0, "an interrupted run" + by + " left its journal " + Visible(std::string(kJournalName)) +
-               "; the next run that writes here finishes or undoes that run");
+               "; " + who + " finishes or undoes that run");
   }
 
   void CheckSupportImages(const IndexHead& head) {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <iostream>
+#include <limits>
 #include <optional>
 #include <variant>
 #include <vector>
@@ -36,13 +37,16 @@ constexpr const char* kUsage =
     "PICTURE_OR_FOLDER...\n"
     "       quillmere-cli --make-thumbnails [--thumbnail-size WxH] [--remake] [LIMITS] "
     "[--verbose]\n"
-    "                     [--force] INDEX_FILE";
+    "                     [--force] INDEX_FILE\n"
+    "       quillmere-cli --remove-pictures [--delete] [--verbose] [--force] INDEX_FILE [N...]\n"
+    "       quillmere-cli --move-picture [--verbose] [--force] INDEX_FILE FROM TO";
 
 constexpr const char* kHelp =
     "Generates a picture-browsing web site from INDEX_FILE: index.html with a thumbnail grid\n"
     "and one ImageN.html page per picture, written into the index file's folder.\n"
     "With --new-album, --add-pictures or --make-thumbnails it first makes an album's pictures\n"
-    "and thumbnails from pictures of your own.\n"
+    "and thumbnails from pictures of your own; --remove-pictures and --move-picture leave out\n"
+    "or reorder an album's pictures with their files.\n"
     "PICTURE_OPTIONS are --picture-size, --thumbnail-size, --keep-metadata and LIMITS;\n"
     "LIMITS are --max-pixels and --max-memory.\n"
     "\n"
@@ -73,13 +77,27 @@ constexpr const char* kHelp =
     "                    add the pictures given (or those in the folders given) to the album of\n"
     "                    INDEX_FILE after its last one: their pictures and thumbnails, their\n"
     "                    lines at the end of INDEX_FILE, whose bytes stay as they are, and the\n"
-    "                    site\n"
+    "                    site; a picture that comes out byte for byte as one the album holds\n"
+    "                    is left out with a note\n"
+    "      --allow-duplicates\n"
+    "                    with --add-pictures, add such pictures all the same\n"
     "      --make-thumbnails\n"
     "                    write the thumbnail of every picture of INDEX_FILE from the picture,\n"
     "                    except where the thumbnail is whole and not older than its picture\n"
     "                    and, when --thumbnail-size is given, has the size it gives; list\n"
     "                    missing or unreadable pictures with their line; then write the site\n"
     "      --remake      with --make-thumbnails, remake every thumbnail\n"
+    "      --remove-pictures\n"
+    "                    leave the pictures numbered N... out of the album of INDEX_FILE: their\n"
+    "                    pairs of lines leave INDEX_FILE (all its other bytes stay), their\n"
+    "                    pictures and thumbnails go to the desktop's trash, the files of the\n"
+    "                    pictures after them are renumbered to stay with their captions, the\n"
+    "                    site is written and its ImageN.html pages beyond the last picture are\n"
+    "                    removed. With no N, only finish a removal that was interrupted\n"
+    "      --delete      with --remove-pictures, delete the pictures' files instead\n"
+    "      --move-picture\n"
+    "                    move picture FROM of the album of INDEX_FILE to the place TO, its pair\n"
+    "                    of lines and its files, and renumber those in between\n"
     "      --picture-size WxH|original\n"
     "                    fit pictures within W by H pixels (default 780x560, for the picture\n"
     "                    page's pop-up of 825x650); original keeps their size, and copies JPEGs\n"
@@ -119,7 +137,16 @@ constexpr const char* kHelp =
     "was listed as left out, 2 on wrong usage, 128 plus the signal's number when a signal\n"
     "stopped the work. Messages that stop a run and listed pictures go to standard error.\n";
 
-enum class Mode { kGenerate, kCheck, kAddSupportImages, kNewAlbum, kAddPictures, kMakeThumbnails };
+enum class Mode {
+  kGenerate,
+  kCheck,
+  kAddSupportImages,
+  kNewAlbum,
+  kAddPictures,
+  kMakeThumbnails,
+  kRemovePictures,
+  kMovePicture
+};
 
 struct Options {
   bool help = false;
@@ -131,6 +158,8 @@ struct Options {
   bool sync = false;
   bool noWait = false;
   bool remake = false;
+  bool allowDuplicates = false;
+  bool deleteRemoved = false;
   std::vector<Mode> modes;
   std::vector<std::string> files;
   std::optional<std::string> pictureSize;
@@ -186,6 +215,10 @@ Options ParseOptions(std::span<const std::string> args) {
       options.noWait = true;
     } else if (arg == "--remake") {
       options.remake = true;
+    } else if (arg == "--allow-duplicates") {
+      options.allowDuplicates = true;
+    } else if (arg == "--delete") {
+      options.deleteRemoved = true;
     } else if (arg == "--check") {
       options.modes.push_back(Mode::kCheck);
     } else if (arg == "--add-support-images") {
@@ -196,6 +229,10 @@ Options ParseOptions(std::span<const std::string> args) {
       options.modes.push_back(Mode::kAddPictures);
     } else if (arg == "--make-thumbnails") {
       options.modes.push_back(Mode::kMakeThumbnails);
+    } else if (arg == "--remove-pictures") {
+      options.modes.push_back(Mode::kRemovePictures);
+    } else if (arg == "--move-picture") {
+      options.modes.push_back(Mode::kMovePicture);
     } else if (TakeValue(args, i, "--picture-size", options.pictureSize, options) ||
                TakeValue(args, i, "--thumbnail-size", options.thumbnailSize, options) ||
                TakeValue(args, i, "--max-pixels", options.maxPixels, options) ||
@@ -385,8 +422,13 @@ int FinishOutput(std::ostream& out, std::ostream& err, int code) {
   return code;
 }
 
-bool IsAlbumMode(Mode mode) {
+// Whether the mode makes pictures or thumbnails.
+bool MakesPictures(Mode mode) {
   return mode == Mode::kNewAlbum || mode == Mode::kAddPictures || mode == Mode::kMakeThumbnails;
+}
+
+bool IsAlbumMode(Mode mode) {
+  return MakesPictures(mode) || mode == Mode::kRemovePictures || mode == Mode::kMovePicture;
 }
 
 // Reads "WxH" as a box of whole numbers from 1 to 100000; none when it is not one.
@@ -450,6 +492,8 @@ std::variant<AlbumOptions, std::string> SizesFrom(const Options& options) {
   AlbumOptions album;
   album.keepMetadata = options.keepMetadata;
   album.remake = options.remake;
+  album.allowDuplicates = options.allowDuplicates;
+  album.deleteRemoved = options.deleteRemoved;
   album.libraryText = options.verbose;
   std::variant<PictureLimits, std::string> limits = LimitsFrom(options);
   if (auto* problem = std::get_if<std::string>(&limits)) return std::move(*problem);
@@ -475,16 +519,29 @@ std::variant<AlbumOptions, std::string> SizesFrom(const Options& options) {
   return album;
 }
 
+// The picture numbers given after the index file in `files`; none when one is no whole number
+// from 1 on.
+std::optional<std::vector<std::int64_t>> PictureNumbers(const std::vector<std::string>& files) {
+  constexpr auto kMost = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+  std::vector<std::int64_t> numbers;
+  for (std::size_t i = 1; i < files.size(); ++i) {
+    std::optional<std::uint64_t> number = ReadCount(files[i], 1, kMost);
+    if (!number) return std::nullopt;
+    numbers.push_back(static_cast<std::int64_t>(*number));
+  }
+  return numbers;
+}
+
 // What is wrong with the use of the options, or "".
 std::string UsageProblem(const Options& options, Mode mode) {
   if (options.modes.size() > 1) {
-    return "--check, --add-support-images, --new-album, --add-pictures and --make-thumbnails are "
-           "used one at a time";
+    return "--check, --add-support-images, --new-album, --add-pictures, --make-thumbnails, "
+           "--remove-pictures and --move-picture are used one at a time";
   }
   if (options.missingValue) return *options.missingValue + " needs a value";
   if (options.quiet && options.verbose) return "--quiet and --verbose cannot be used together";
-  if (options.force && mode != Mode::kGenerate && mode != Mode::kAddPictures &&
-      mode != Mode::kMakeThumbnails) {
+  if (options.force &&
+      (mode == Mode::kNewAlbum || (mode != Mode::kGenerate && !IsAlbumMode(mode)))) {
     return "--force is for generating a site";
   }
   if (options.quiet && IsAlbumMode(mode)) {
@@ -500,16 +557,22 @@ std::string UsageProblem(const Options& options, Mode mode) {
   if (options.keepMetadata && mode != Mode::kNewAlbum && mode != Mode::kAddPictures) {
     return "--keep-metadata is for --new-album and --add-pictures";
   }
-  if (options.thumbnailSize && !IsAlbumMode(mode)) {
+  if (options.thumbnailSize && !MakesPictures(mode)) {
     return "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails";
   }
-  if (options.maxPixels && !IsAlbumMode(mode)) {
+  if (options.maxPixels && !MakesPictures(mode)) {
     return "--max-pixels is for --new-album, --add-pictures and --make-thumbnails";
   }
-  if (options.maxMemory && !IsAlbumMode(mode)) {
+  if (options.maxMemory && !MakesPictures(mode)) {
     return "--max-memory is for --new-album, --add-pictures and --make-thumbnails";
   }
   if (options.remake && mode != Mode::kMakeThumbnails) return "--remake is for --make-thumbnails";
+  if (options.allowDuplicates && mode != Mode::kAddPictures) {
+    return "--allow-duplicates is for --add-pictures";
+  }
+  if (options.deleteRemoved && mode != Mode::kRemovePictures) {
+    return "--delete is for --remove-pictures";
+  }
   const std::size_t files = options.files.size();
   switch (mode) {
     case Mode::kNewAlbum:
@@ -517,6 +580,17 @@ std::string UsageProblem(const Options& options, Mode mode) {
       return "";
     case Mode::kAddPictures:
       if (files < 2) return "--add-pictures takes an index file and the pictures to add";
+      return "";
+    case Mode::kRemovePictures:
+      if (files < 1 || !PictureNumbers(options.files)) {
+        return "--remove-pictures takes an index file and the numbers of the pictures to remove";
+      }
+      return "";
+    case Mode::kMovePicture:
+      if (files != 3 || !PictureNumbers(options.files)) {
+        return "--move-picture takes an index file, the number of a picture and the place to "
+               "move it to";
+      }
       return "";
     case Mode::kGenerate:
     case Mode::kCheck:
@@ -571,12 +645,55 @@ void PrintAlbumSummary(Mode mode, const AlbumOutcome& outcome, std::ostream& out
       out << Count(outcome.picturesAdded, "picture", "pictures") << " added to "
           << Visible(outcome.indexPath) << "\n";
       break;
+    case Mode::kRemovePictures:
+      out << Count(outcome.picturesRemoved, "picture", "pictures") << " removed from "
+          << Visible(outcome.indexPath) << "\n";
+      break;
+    case Mode::kMovePicture:
+      break;
     default:
       out << Count(outcome.thumbnailsWritten, "thumbnail", "thumbnails") << " written, "
           << outcome.thumbnailsUpToDate << " already up to date\n";
       break;
   }
   PrintSummary(out, outcome.site);
+}
+
+// Runs the album command of `mode` on `files` as `album` says.
+AlbumOutcome RunAlbumCommand(Mode mode, const std::vector<std::string>& files,
+                             const AlbumOptions& album, FileSystem& fs) {
+  switch (mode) {
+    case Mode::kNewAlbum:
+      return MakeNewAlbum(files[0], files[1], fs, album);
+    case Mode::kAddPictures:
+      return AddPictures(files[0], {files.begin() + 1, files.end()}, fs, album);
+    case Mode::kRemovePictures:
+      return RemovePictures(files[0], *PictureNumbers(files), fs, album);
+    case Mode::kMovePicture: {
+      const std::vector<std::int64_t> places = *PictureNumbers(files);
+      return MovePicture(files[0], places[0], places[1], fs, album);
+    }
+    default:
+      return MakeThumbnails(files[0], fs, album);
+  }
+}
+
+// What the command line adds to what the album's work says, where it has an option for it.
+void PrintHints(const AlbumOutcome& outcome, std::ostream& err) {
+  const AlbumFailure& failure = outcome.failure;
+  if (failure.kind == AlbumFailure::Kind::kSite &&
+      failure.run.status == RunFailure::Status::kForeignPage) {
+    err << kProgram << ": --force replaces such pages anyway\n";
+  }
+  if (failure.kind == AlbumFailure::Kind::kNoTrash) {
+    err << kProgram << ": --delete deletes the removed pictures instead\n";
+  }
+  if (failure.ok() && std::any_of(outcome.problems.begin(), outcome.problems.end(),
+                                  [](const PictureProblem& problem) {
+                                    return problem.kind == PictureProblem::Kind::kDuplicate;
+                                  })) {
+    err << kProgram << ": --allow-duplicates adds such pictures anyway\n";
+  }
 }
 
 int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Console& console,
@@ -590,23 +707,13 @@ int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Co
     album.progress = &progress;
     album.run = RunOptionsFrom(options, stop, &progress, &waiting);
     const StopOnSignals stopOnSignals(stop);
-    const std::vector<std::string>& files = options.files;
-    if (mode == Mode::kNewAlbum) {
-      outcome = MakeNewAlbum(files[0], files[1], fs, album);
-    } else if (mode == Mode::kAddPictures) {
-      outcome = AddPictures(files[0], {files.begin() + 1, files.end()}, fs, album);
-    } else {
-      outcome = MakeThumbnails(files[0], fs, album);
-    }
+    outcome = RunAlbumCommand(mode, options.files, album, fs);
     progress.Finish();
   }
   PrintProblems(outcome, err);
+  if (!outcome.failure.ok()) err << Visible(Describe(outcome.failure)) << "\n";
+  PrintHints(outcome, err);
   if (!outcome.failure.ok()) {
-    err << Visible(Describe(outcome.failure)) << "\n";
-    if (outcome.failure.kind == AlbumFailure::Kind::kSite &&
-        outcome.failure.run.status == RunFailure::Status::kForeignPage) {
-      err << kProgram << ": --force replaces such pages anyway\n";
-    }
     const int signal = outcome.failure.kind == AlbumFailure::Kind::kStopped ||
                                outcome.failure.run.status == RunFailure::Status::kStopped
                            ? outcome.failure.run.stopReason

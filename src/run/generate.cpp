@@ -164,6 +164,11 @@ std::string Describe(const RunFailure& failure) {
     case Status::kJournalStep:
       return "An interrupted run of " + failure.detail + " could not be finished or undone at " +
              subject + ": " + ErrorText(failure.error) + ".";
+    case Status::kJournalNeedsTrash:
+      return "An interrupted run of " + failure.detail + " changed " + subject +
+             " but left pictures to be moved to the desktop's trash, which only the album's "
+             "commands do; nothing was written. quillmere-cli --remove-pictures " +
+             subject + " finishes that run.";
   }
   return "";
 }
@@ -238,8 +243,9 @@ std::variant<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& fol
   }
 }
 
-std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path) {
-  std::variant<Settled, JournalProblem> settled = SettleJournal(folder);
+std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,
+                                                  Trash* trash) {
+  std::variant<Settled, JournalProblem> settled = SettleJournal(folder, trash);
   const auto* problem = std::get_if<JournalProblem>(&settled);
   if (problem == nullptr) return std::nullopt;
   switch (problem->kind) {
@@ -247,6 +253,8 @@ std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::str
       return Failure(Status::kJournalUnreadable, path, problem->error);
     case JournalProblem::Kind::kIndexChanged:
       return Failure(Status::kJournalIndexChanged, path + problem->path, {}, problem->command);
+    case JournalProblem::Kind::kNeedsTrash:
+      return Failure(Status::kJournalNeedsTrash, path + problem->path, {}, problem->command);
     case JournalProblem::Kind::kStep:
       break;
   }

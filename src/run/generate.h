@@ -75,6 +75,9 @@ struct RunFailure {
     kJournalIndexChanged,
     // The interrupted change `detail` could not be finished or undone at `subject`, for `error`.
     kJournalStep,
+    // The interrupted change `detail` to the album of the index file `subject` took effect, and
+    // files wait to go to the desktop's trash, which only the album's commands move them to.
+    kJournalNeedsTrash,
   };
   Status status = Status::kDone;
   // The file or page the failure is about, as a path.
@@ -125,9 +128,13 @@ std::variant<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& fol
                                                                      const std::string& path,
                                                                      const RunOptions& options);
 
+class Trash;
+
 // Finishes or undoes the change to the album of `folder` (at `path`) that an interrupted run
-// left in its journal, if there is one; the caller holds the folder's lock.
-std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path);
+// left in its journal, if there is one; the caller holds the folder's lock. Files that the change
+// moves to the desktop's trash go to `trash`; without one, such a change is refused.
+std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,
+                                                  Trash* trash = nullptr);
 
 // Generates the site for the index file at `chosenPath` into that file's folder, holding the
 // folder's lock meanwhile.

@@ -5,6 +5,9 @@
 #include <charconv>
 #include <cstdio>
 #include <memory>
+#include <set>
+
+#include "site/page_signature.h"
 
 namespace quillmere {
 namespace {
@@ -115,17 +118,27 @@ std::optional<IndexState> ParseState(const std::vector<std::string_view>& words)
   return state;
 }
 
+// Reads "DEVICE:INODE", in decimal, as the file a rename moves.
+bool ParseFileId(std::string_view word, JournalStep& step) {
+  const std::size_t colon = word.find(':');
+  if (colon == std::string_view::npos) return false;
+  const char* end = word.data() + colon;
+  if (std::from_chars(word.data(), end, step.device).ptr != end) return false;
+  end = word.data() + word.size();
+  return std::from_chars(word.data() + colon + 1, end, step.inode).ptr == end && step.inode != 0;
+}
+
 std::optional<JournalStep> ParseStep(const std::vector<std::string_view>& words) {
   static constexpr std::pair<std::string_view, JournalStep::Kind> kKinds[] = {
-      {"folder", JournalStep::Kind::kMakeFolder},
-      {"file", JournalStep::Kind::kMakeFile},
-      {"rename", JournalStep::Kind::kRename},
-      {"discard", JournalStep::Kind::kDiscard},
+      {"folder", JournalStep::Kind::kMakeFolder}, {"file", JournalStep::Kind::kMakeFile},
+      {"rename", JournalStep::Kind::kRename},     {"discard", JournalStep::Kind::kDiscard},
+      {"trash", JournalStep::Kind::kTrash},       {"page", JournalStep::Kind::kDiscardPage},
   };
   for (const auto& [word, kind] : kKinds) {
     if (words.front() != word) continue;
     const std::size_t paths = kind == JournalStep::Kind::kRename ? 2 : 1;
-    if (words.size() != paths + 1) return std::nullopt;
+    const bool identified = kind == JournalStep::Kind::kRename && words.size() == paths + 2;
+    if (words.size() != paths + 1 && !identified) return std::nullopt;
     JournalStep step;
     step.kind = kind;
     std::optional<std::string> path = Unescaped(words[1]);
@@ -138,6 +151,7 @@ std::optional<JournalStep> ParseStep(const std::vector<std::string_view>& words)
       }
       step.to = std::move(*to);
     }
+    if (identified && !ParseFileId(words[3], step)) return std::nullopt;
     return step;
   }
   return std::nullopt;
@@ -149,10 +163,19 @@ std::string StepLine(const JournalStep& step) {
       return "folder " + Escaped(step.path);
     case JournalStep::Kind::kMakeFile:
       return "file " + Escaped(step.path);
-    case JournalStep::Kind::kRename:
-      return "rename " + Escaped(step.path) + " " + Escaped(step.to);
+    case JournalStep::Kind::kRename: {
+      std::string line = "rename " + Escaped(step.path) + " " + Escaped(step.to);
+      if (step.inode != 0) {
+        line += " " + std::to_string(step.device) + ":" + std::to_string(step.inode);
+      }
+      return line;
+    }
     case JournalStep::Kind::kDiscard:
       return "discard " + Escaped(step.path);
+    case JournalStep::Kind::kTrash:
+      return "trash " + Escaped(step.path);
+    case JournalStep::Kind::kDiscardPage:
+      return "page " + Escaped(step.path);
   }
   return "";
 }
@@ -216,10 +239,16 @@ bool IsMissing(const Located& located) {
   return located.entry.kind == EntryInfo::Kind::kMissing;
 }
 
+// Tells whether a step of `kind` comes once the index file is new, rather than before it.
+bool IsAfterIndex(JournalStep::Kind kind) {
+  using Kind = JournalStep::Kind;
+  return kind == Kind::kDiscard || kind == Kind::kTrash || kind == Kind::kDiscardPage;
+}
+
 // Undoes one step that may or may not have been done.
 std::error_code Undo(Folder& top, const JournalStep& step) {
   using Kind = JournalStep::Kind;
-  if (step.kind == Kind::kDiscard) return {};
+  if (IsAfterIndex(step.kind)) return {};
   const std::string_view named = step.kind == Kind::kRename ? step.to : step.path;
   Result<Located> at = Locate(top, named);
   if (!at) return at.error();
@@ -238,6 +267,12 @@ std::error_code Undo(Folder& top, const JournalStep& step) {
       std::string leaf;
       Result<std::unique_ptr<Folder>> from = OpenFolderOf(top, step.path, leaf);
       if (!from) return from.error();
+      if (step.inode != 0) {
+        // Only the file that the step moved goes back, whatever else took its name since.
+        const bool moved = located.entry.device == step.device && located.entry.inode == step.inode;
+        return moved ? located.folder->Rename(located.leaf, leaf, /*replace=*/false)
+                     : std::error_code();
+      }
       Result<EntryInfo> original = from.value()->Inspect(leaf);
       if (!original) return original.error();
       if (original.value().kind != EntryInfo::Kind::kMissing) return {};
@@ -245,25 +280,57 @@ std::error_code Undo(Folder& top, const JournalStep& step) {
       return located.folder->Rename(located.leaf, leaf, /*replace=*/false);
     }
     case Kind::kDiscard:
+    case Kind::kTrash:
+    case Kind::kDiscardPage:
       break;
   }
   return {};
 }
 
-// Does one discard that may or may not have been done.
-std::error_code Discard(Folder& top, const JournalStep& step) {
-  if (step.kind != JournalStep::Kind::kDiscard) return {};
-  Result<Located> at = Locate(top, step.path);
-  if (!at) return at.error();
-  if (at.value().entry.kind != EntryInfo::Kind::kRegular) return {};
-  return at.value().folder->Remove(at.value().leaf);
+// Tells whether the regular file `leaf` of `folder` is a page that this program wrote.
+Result<bool> IsWrittenPage(Folder& folder, const std::string& leaf, std::uint64_t size) {
+  Result<std::unique_ptr<ReadableFile>> page = folder.OpenForReading(leaf);
+  if (!page) return page.error();
+  return LooksLikeWrittenPage(*page.value(), size);
 }
 
-// Flushes each folder that holds one of `steps`' paths, so that what settling did lasts.
+// Does one step after the index file's change that may or may not have been done: a file that
+// is gone, or is no longer a regular file, is left as it is.
+std::error_code DoAfter(Folder& top, const JournalStep& step, Trash* trash) {
+  using Kind = JournalStep::Kind;
+  if (!IsAfterIndex(step.kind)) return {};
+  Result<Located> at = Locate(top, step.path);
+  if (!at) return at.error();
+  Located& located = at.value();
+  if (located.entry.kind != EntryInfo::Kind::kRegular) return {};
+  if (step.kind == Kind::kTrash) {
+    return trash != nullptr ? trash->MoveToTrash(step.path) : SystemError(ENOTSUP);
+  }
+  if (step.kind == Kind::kDiscardPage) {
+    Result<bool> written = IsWrittenPage(*located.folder, located.leaf, located.entry.size);
+    if (!written) return written.error();
+    if (!written.value()) return {};
+  }
+  return located.folder->Remove(located.leaf);
+}
+
+// The first file of `journal` that waits to go to the trash, or "" when none does.
+Result<std::string> FirstForTheTrash(Folder& top, const Journal& journal) {
+  for (const JournalStep& step : journal.steps) {
+    if (step.kind != JournalStep::Kind::kTrash) continue;
+    Result<Located> at = Locate(top, step.path);
+    if (!at) return at.error();
+    if (at.value().entry.kind == EntryInfo::Kind::kRegular) return step.path;
+  }
+  return std::string();
+}
+
+// Flushes each folder that holds one of `steps`' paths once, so that what settling did lasts.
 std::error_code SyncFoldersOf(Folder& top, const std::vector<JournalStep>& steps) {
+  std::set<std::string_view> folders;
   for (const JournalStep& step : steps) {
     for (std::string_view path : {std::string_view(step.path), std::string_view(step.to)}) {
-      if (path.empty()) continue;
+      if (path.empty() || !folders.insert(FolderPart(path)).second) continue;
       std::string leaf;
       Result<std::unique_ptr<Folder>> folder = OpenFolderOf(top, path, leaf);
       if (!folder) continue;
@@ -389,7 +456,23 @@ Result<std::unique_ptr<Folder>> OpenFolderOf(Folder& top, std::string_view path,
   return folder;
 }
 
-std::variant<Settled, JournalProblem> SettleJournal(Folder& folder) {
+std::optional<JournalProblem> DoStepsAfterIndex(Folder& folder, const Journal& journal,
+                                                Trash* trash) {
+  std::vector<JournalStep> done;
+  for (const JournalStep& step : journal.steps) {
+    if (!IsAfterIndex(step.kind)) continue;
+    if (std::error_code error = DoAfter(folder, step, trash)) {
+      return Problem(JournalProblem::Kind::kStep, &journal, step.path, error);
+    }
+    done.push_back(step);
+  }
+  if (std::error_code error = SyncFoldersOf(folder, done)) {
+    return Problem(JournalProblem::Kind::kStep, &journal, ".", error);
+  }
+  return std::nullopt;
+}
+
+std::variant<Settled, JournalProblem> SettleJournal(Folder& folder, Trash* trash) {
   Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(kJournalName);
   if (!file) {
     if (file.error() == std::errc::no_such_file_or_directory) return Settled::kNoJournal;
@@ -406,10 +489,15 @@ std::variant<Settled, JournalProblem> SettleJournal(Folder& folder) {
   if (!now) return Problem(JournalProblem::Kind::kStep, &*journal, journal->indexName, now.error());
   Settled settled;
   if (journal->after && now.value() == *journal->after) {
-    for (const JournalStep& step : journal->steps) {
-      if (std::error_code error = Discard(folder, step)) {
-        return Problem(JournalProblem::Kind::kStep, &*journal, step.path, error);
+    if (trash == nullptr) {
+      Result<std::string> waiting = FirstForTheTrash(folder, *journal);
+      if (!waiting) return Problem(JournalProblem::Kind::kStep, &*journal, {}, waiting.error());
+      if (!waiting.value().empty()) {
+        return Problem(JournalProblem::Kind::kNeedsTrash, &*journal, journal->indexName);
       }
+    }
+    if (std::optional<JournalProblem> problem = DoStepsAfterIndex(folder, *journal, trash)) {
+      return std::move(*problem);
     }
     settled = Settled::kFinished;
   } else if (now.value() == journal->before) {

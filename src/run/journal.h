@@ -44,16 +44,25 @@ struct JournalStep {
     kRename,
     // The file `path` goes once the index file is new: done by removing it.
     kDiscard,
+    // The file `path` goes to the desktop's trash once the index file is new: done by a Trash.
+    kTrash,
+    // The page `path` goes once the index file is new, if it is one that this program wrote.
+    kDiscardPage,
   };
   Kind kind = Kind::kMakeFile;
   std::string path;
   std::string to;
+  // For a rename, the file it moves (its device and inode), so that it is given its name back
+  // only where it took `to`; 0 for a rename that names no file, undone by the names alone.
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
 
   bool operator==(const JournalStep&) const = default;
 };
 
 // A change to an album. The index file's change is the moment the change takes effect: before
-// it, the steps that make and rename are undone; after it, the discards are done.
+// it, the steps that make and rename are undone; after it, the discards, the files for the trash
+// and the pages are done, in their order.
 struct Journal {
   // The command that makes the change, as the messages name it ("--add-pictures").
   std::string command;
@@ -80,6 +89,18 @@ std::error_code WriteJournal(Folder& folder, const Journal& journal, bool replac
 // Removes the journal file of `folder`, and flushes the folder.
 std::error_code RemoveJournal(Folder& folder);
 
+// Where the files go that a change moves to the desktop's trash: the album's commands have one;
+// a generation has none, so that it never needs the desktop's libraries.
+class Trash {
+ public:
+  virtual ~Trash() = default;
+  // Tells why the file `path`, relative to the album's folder, could not go to the trash; an
+  // empty code when it could.
+  [[nodiscard]] virtual std::error_code CheckTakes(std::string_view path) = 0;
+  // Moves the file `path`, relative to the album's folder, to the trash.
+  [[nodiscard]] virtual std::error_code MoveToTrash(std::string_view path) = 0;
+};
+
 // Why a journal left by a change cut short could not be settled.
 struct JournalProblem {
   enum class Kind {
@@ -90,6 +111,9 @@ struct JournalProblem {
     kIndexChanged,
     // A step could not be done or undone, for `error`; `path` names it.
     kStep,
+    // The change took effect, and files wait to go to the desktop's trash, which settling without
+    // a Trash cannot do; nothing was done, and `path` names the index file.
+    kNeedsTrash,
   };
   Kind kind = Kind::kUnreadable;
   // The command of the journal, when it could be read.
@@ -109,8 +133,13 @@ enum class Settled {
 };
 
 // Finishes or undoes the change recorded by the journal of `folder`, if it has one, and then
-// removes the journal; the caller holds the folder's lock.
-std::variant<Settled, JournalProblem> SettleJournal(Folder& folder);
+// removes the journal; the caller holds the folder's lock. Files for the trash go to `trash`.
+std::variant<Settled, JournalProblem> SettleJournal(Folder& folder, Trash* trash = nullptr);
+
+// Does the steps of `journal` that come once its index file is new, each one that is not done yet
+// (files for the trash go to `trash`), and flushes the folders they changed.
+std::optional<JournalProblem> DoStepsAfterIndex(Folder& folder, const Journal& journal,
+                                                Trash* trash);
 
 // Tells whether `folder` has a journal, without acting on it.
 Result<bool> HasJournal(Folder& folder);

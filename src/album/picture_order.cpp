@@ -1,0 +1,157 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/picture_order.h"
+
+#include <algorithm>
+#include <deque>
+#include <map>
+#include <set>
+
+#include "album/album_text.h"
+#include "index/picture_section.h"
+
+namespace quillmere {
+namespace {
+
+bool EndsWithLineEnd(std::string_view text) {
+  return !text.empty() && (text.back() == '\n' || text.back() == '\r');
+}
+
+// The bytes of `pair` in `text`, made a whole pair that another may follow: its last line ended
+// with `lineEnd`, and an empty second line where the file ended before it.
+std::string WholePair(std::string_view text, const PairBytes& pair, std::string_view lineEnd) {
+  std::string bytes(text.substr(pair.begin, pair.end - pair.begin));
+  if (!EndsWithLineEnd(bytes)) bytes += lineEnd;
+  if (pair.open) bytes += lineEnd;
+  return bytes;
+}
+
+}  // namespace
+
+std::vector<PairBytes> PicturePairBytes(std::string_view text, const IndexHead& head) {
+  std::vector<PairBytes> pairs;
+  PairReader reader(PictureLines(text, head));
+  std::size_t begin = head.picturesOffset;
+  for (LinePair pair; reader.Next(pair);) {
+    const std::size_t end = text.size() - reader.Rest().size();
+    if (!pair.dropped()) pairs.push_back({begin, end, pair.secondLineNumber == 0});
+    begin = end;
+  }
+  return pairs;
+}
+
+std::vector<std::pair<std::string_view, std::string_view>> PictureLinePairs(std::string_view text,
+                                                                            const IndexHead& head) {
+  std::vector<std::pair<std::string_view, std::string_view>> lines;
+  PairReader reader(PictureLines(text, head));
+  for (LinePair pair; reader.Next(pair);) {
+    if (!pair.dropped()) lines.emplace_back(pair.firstLine, pair.secondLine);
+  }
+  return lines;
+}
+
+std::string TextWithout(std::string_view text, const std::vector<PairBytes>& pairs,
+                        const std::vector<std::int64_t>& removed) {
+  std::string kept;
+  kept.reserve(text.size());
+  std::size_t from = 0;
+  for (std::int64_t n : removed) {
+    const PairBytes& pair = pairs[static_cast<std::size_t>(n - 1)];
+    kept.append(text.substr(from, pair.begin - from));
+    from = pair.end;
+  }
+  kept.append(text.substr(from));
+  return kept;
+}
+
+std::string TextWithMoved(std::string_view text, const std::vector<PairBytes>& pairs,
+                          std::int64_t from, std::int64_t to) {
+  const std::string_view lineEnd = LineEndOf(text);
+  const PairBytes& moved = pairs[static_cast<std::size_t>(from - 1)];
+  const PairBytes& place = pairs[static_cast<std::size_t>(to - 1)];
+  std::string result;
+  result.reserve(text.size() + 2 * lineEnd.size());
+  if (to < from) {
+    result.append(text.substr(0, place.begin));
+    result += WholePair(text, moved, lineEnd);
+    result.append(text.substr(place.begin, moved.begin - place.begin));
+    result.append(text.substr(moved.end));
+    return result;
+  }
+  result.append(text.substr(0, moved.begin));
+  result.append(text.substr(moved.end, place.begin - moved.end));
+  result += WholePair(text, place, lineEnd);
+  result += WholePair(text, moved, lineEnd);
+  result.append(text.substr(place.end));
+  return result;
+}
+
+std::vector<std::int64_t> NumbersWithout(std::int64_t count,
+                                         const std::vector<std::int64_t>& removed) {
+  std::vector<std::int64_t> numbers(static_cast<std::size_t>(count));
+  const std::set<std::int64_t> gone(removed.begin(), removed.end());
+  std::int64_t next = 1;
+  for (std::int64_t n = 1; n <= count; ++n) {
+    numbers[static_cast<std::size_t>(n - 1)] = gone.count(n) != 0 ? 0 : next++;
+  }
+  return numbers;
+}
+
+std::vector<std::int64_t> NumbersWithMoved(std::int64_t count, std::int64_t from, std::int64_t to) {
+  std::vector<std::int64_t> numbers(static_cast<std::size_t>(count));
+  for (std::int64_t n = 1; n <= count; ++n) {
+    std::int64_t number = n;
+    if (n == from) {
+      number = to;
+    } else if (from < to && n > from && n <= to) {
+      number = n - 1;
+    } else if (to < from && n >= to && n < from) {
+      number = n + 1;
+    }
+    numbers[static_cast<std::size_t>(n - 1)] = number;
+  }
+  return numbers;
+}
+
+std::vector<SlotRename> RenameOrder(const std::vector<std::int64_t>& newNumbers,
+                                    const std::vector<bool>& present) {
+  const auto count = static_cast<std::int64_t>(newNumbers.size());
+  std::vector<SlotRename> order;
+  // The file that waits for each number, where it is now, and the numbers no file has.
+  std::map<std::int64_t, ImageSlot> waitingFor;
+  std::deque<std::int64_t> free;
+  for (std::int64_t n = 1; n <= count; ++n) {
+    const std::int64_t target = newNumbers[static_cast<std::size_t>(n - 1)];
+    if (!present[static_cast<std::size_t>(n - 1)]) {
+      free.push_back(n);
+    } else if (target == 0) {
+      order.push_back({{n, false}, {n, true}});
+      free.push_back(n);
+    } else if (target != n) {
+      waitingFor.emplace(target, ImageSlot{n, false});
+    }
+  }
+  while (!waitingFor.empty()) {
+    while (!free.empty()) {
+      const std::int64_t number = free.front();
+      free.pop_front();
+      auto waiting = waitingFor.find(number);
+      if (waiting == waitingFor.end()) continue;
+      const ImageSlot from = waiting->second;
+      order.push_back({from, {number, false}});
+      waitingFor.erase(waiting);
+      if (!from.heldAside) free.push_back(from.number);
+    }
+    if (waitingFor.empty()) break;
+    // Every file left waits for another's number, round a ring: the lowest steps aside.
+    auto lowest = std::min_element(waitingFor.begin(), waitingFor.end(), [](auto& a, auto& b) {
+      return a.second.number < b.second.number;
+    });
+    order.push_back({lowest->second, {lowest->second.number, true}});
+    free.push_back(lowest->second.number);
+    lowest->second.heldAside = true;
+  }
+  return order;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,400 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// Pictures removed from an album and moved in it keep their captions: each test picture shows its
+// number as a colour of its own, read back from the files that carry each caption afterwards.
+// Real processes, killed at each step that changes the disk, leave what the next command finishes
+// or undoes; --add-pictures leaves out what the album holds already.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "album/album.h"
+#include "run/journal.h"
+#include "support/child_process.h"
+#include "support/cli_runner.h"
+#include "support/faulty_file_system.h"
+#include "support/reference_site.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
+
+namespace quillmere {
+namespace {
+
+namespace stdfs = std::filesystem;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+// Picture n of a test album is drawn in kColours[n - 1].
+const std::vector<std::vector<double>> kColours = {{220, 30, 30},  {30, 200, 30},  {30, 30, 220},
+                                                   {220, 220, 30}, {30, 220, 220}, {220, 30, 220}};
+
+// The number whose colour the picture at `path` is drawn in; 0 when there is no such file.
+int NumberDrawnIn(const std::string& path) {
+  if (!stdfs::exists(path)) return 0;
+  const std::vector<double> pixel = testing::PixelOf(path, 10, 10);
+  auto distance = [&](const std::vector<double>& colour) {
+    double sum = 0;
+    for (std::size_t band = 0; band < 3; ++band) sum += std::pow(pixel[band] - colour[band], 2);
+    return sum;
+  };
+  const auto nearest =
+      std::min_element(kColours.begin(), kColours.end(),
+                       [&](const auto& a, const auto& b) { return distance(a) < distance(b); });
+  return static_cast<int>(nearest - kColours.begin()) + 1;
+}
+
+// A part of the picture section: picture n's pair, or (0) a pair that a comment drops.
+using Part = int;
+
+// The pairs of the test's index file, each followed by its CR LF but the file's last.
+std::string PartText(Part part) {
+  if (part == 0) return ";aside\r\nnot a picture";
+  const std::string n = std::to_string(part);
+  return "c" + n + "\r\nabout c" + n;
+}
+
+// The index file whose picture section is `parts` in that order: a comment in the head, CR LF
+// line ends, and no line end after the last line of picture 6 while it stands last.
+std::string IndexText(const std::vector<Part>& parts) {
+  std::string text = "; the test's album\r\nColours\r\nthumbs/t\r\npictures/p\r\nsupport\r\n3\r\n";
+  for (std::size_t i = 0; i < parts.size(); ++i) {
+    text += PartText(parts[i]);
+    if (parts[i] != 6 || i + 1 < parts.size()) text += "\r\n";
+  }
+  return text;
+}
+
+// The parts of the test album before any change: six pictures, and a pair commented out between
+// pictures 3 and 4.
+const std::vector<Part> kParts = {1, 2, 3, 0, 4, 5, 6};
+
+// `parts` without the pictures `removed` (numbered as they are in `parts`).
+std::vector<Part> Without(std::vector<Part> parts, const std::vector<int>& removed) {
+  std::vector<Part> pictures;
+  std::copy_if(parts.begin(), parts.end(), std::back_inserter(pictures), [](Part p) { return p; });
+  std::set<Part> gone;
+  for (int n : removed) gone.insert(pictures[static_cast<std::size_t>(n - 1)]);
+  std::erase_if(parts, [&](Part p) { return gone.count(p) != 0; });
+  return parts;
+}
+
+// `parts` with picture `from` cut out and put before picture `to`, or after it when it moves down.
+std::vector<Part> Moved(std::vector<Part> parts, int from, int to) {
+  std::vector<Part> pictures;
+  std::copy_if(parts.begin(), parts.end(), std::back_inserter(pictures), [](Part p) { return p; });
+  const Part moving = pictures[static_cast<std::size_t>(from - 1)];
+  const Part place = pictures[static_cast<std::size_t>(to - 1)];
+  std::erase(parts, moving);
+  auto at = std::find(parts.begin(), parts.end(), place);
+  parts.insert(to < from ? at : at + 1, moving);
+  return parts;
+}
+
+// A change to make, what the index file holds after it, and which pictures go to the trash.
+struct Change {
+  std::string name;
+  std::vector<std::string> args;
+  std::vector<Part> parts;
+  std::vector<int> trashed;
+};
+
+// Remove and move, at the ends and in the middle, one picture and several.
+std::vector<Change> Changes() {
+  return {
+      {"remove 2 and 4", {"--remove-pictures", "2", "4"}, Without(kParts, {2, 4}), {2, 4}},
+      {"remove the first", {"--remove-pictures", "1"}, Without(kParts, {1}), {1}},
+      {"remove the last", {"--remove-pictures", "6"}, Without(kParts, {6}), {6}},
+      {"remove three",
+       {"--remove-pictures", "6", "1", "3", "3"},
+       Without(kParts, {1, 3, 6}),
+       {1, 3, 6}},
+      {"move 5 up to 2", {"--move-picture", "5", "2"}, Moved(kParts, 5, 2), {}},
+      {"move 1 down to 6", {"--move-picture", "1", "6"}, Moved(kParts, 1, 6), {}},
+      {"move 6 up to 1", {"--move-picture", "6", "1"}, Moved(kParts, 6, 1), {}},
+      {"move 3 down to 4", {"--move-picture", "3", "4"}, Moved(kParts, 3, 4), {}},
+  };
+}
+
+class ReorderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    stdfs::create_directories(colours);
+    for (int n = 1; n <= 6; ++n) {
+      testing::WriteFlatJpeg(colours + "/c" + std::to_string(n) + ".jpg",
+                             kColours[static_cast<std::size_t>(n - 1)]);
+    }
+    ASSERT_EQ(testing::RunCli({"--new-album", colours, start}, fs).code, 0);
+    WriteFile(start + "/index.txt", IndexText(kParts));
+    ASSERT_EQ(testing::RunCli({start + "/index.txt"}, fs).code, 0);
+    stdfs::create_directories(home + "/data");
+  }
+
+  // The album of the tests, as it was made, in `album`.
+  void FreshAlbum() {
+    stdfs::remove_all(album);
+    stdfs::copy(start, album, stdfs::copy_options::recursive);
+  }
+
+  // Runs quillmere-cli with `args` as a process whose desktop's trash is the test's own.
+  testing::ProcessResult RunProcess(std::vector<std::string> args,
+                                    std::vector<std::string> before = {}) {
+    std::vector<std::string> all = {"HOME=" + home, "XDG_DATA_HOME=" + home + "/data"};
+    all.insert(all.end(), before.begin(), before.end());
+    all.push_back(QUILLMERE_CLI);
+    all.insert(all.end(), args.begin(), args.end());
+    return testing::RunProcess("/usr/bin/env", all);
+  }
+
+  // The numbers drawn in the pictures that the desktop's trash holds.
+  std::multiset<int> Trashed() {
+    std::multiset<int> numbers;
+    const std::string files = home + "/data/Trash/files";
+    if (!stdfs::exists(files)) return numbers;
+    for (const auto& entry : stdfs::directory_iterator(files)) {
+      if (entry.path().filename().string().starts_with("p")) {
+        numbers.insert(NumberDrawnIn(entry.path().string()));
+      }
+    }
+    return numbers;
+  }
+
+  // Expects the album to show `parts`: its index file as written for them, each caption with
+  // the picture and thumbnail drawn for it, no other picture, thumbnail or page after the last,
+  // the pages as a run writes them, and no journal or file held aside.
+  void ExpectAlbumShows(const std::vector<Part>& parts) {
+    EXPECT_EQ(ReadFile(index), IndexText(parts));
+    std::vector<int> pictures;
+    std::copy_if(parts.begin(), parts.end(), std::back_inserter(pictures),
+                 [](Part p) { return p; });
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+      const std::string n = std::to_string(i + 1);
+      EXPECT_EQ(NumberDrawnIn(album + "/pictures/p" + n + ".jpg"), pictures[i]) << "picture " << n;
+      EXPECT_EQ(NumberDrawnIn(album + "/thumbs/t" + n + ".jpg"), pictures[i]) << "thumbnail " << n;
+    }
+    for (std::size_t n = pictures.size() + 1; n <= 6; ++n) {
+      for (const std::string name : {"pictures/p", "thumbs/t", "Image"}) {
+        const std::string file = album + "/" + name + std::to_string(n);
+        EXPECT_FALSE(stdfs::exists(file + ".jpg") || stdfs::exists(file + ".html")) << file;
+      }
+    }
+    for (const auto& [page, bytes] : testing::ReferencePages(ReadFile(index))) {
+      EXPECT_EQ(ReadFile(album + "/" + page), bytes) << page;
+    }
+    EXPECT_FALSE(stdfs::exists(album + "/" + std::string(kJournalName)));
+    for (const std::string folder : {"/pictures", "/thumbs"}) {
+      for (const auto& entry : stdfs::directory_iterator(album + folder)) {
+        EXPECT_EQ(entry.path().filename().string().find('('), std::string::npos) << entry.path();
+      }
+    }
+  }
+
+  TempFolder dir;
+  PosixFileSystem fs;
+  const std::string colours = dir / "colours";
+  const std::string start = dir / "start";
+  const std::string album = dir / "album";
+  const std::string index = album + "/index.txt";
+  const std::string home = dir / "home";
+};
+
+// Expected: each change leaves every caption with its own picture and thumbnail, the index file
+// changed only where its pairs were removed or moved, the pages of the pictures gone removed, and
+// the removed pictures in the desktop's trash, with where they came from.
+TEST_F(ReorderTest, EveryCaptionStaysWithItsPicture) {
+  for (const Change& change : Changes()) {
+    SCOPED_TRACE(change.name);
+    FreshAlbum();
+    stdfs::remove_all(home + "/data");
+    std::vector<std::string> args = change.args;
+    args.insert(args.begin() + 1, index);
+    const testing::ProcessResult result = RunProcess(args);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.err, "");
+    ExpectAlbumShows(change.parts);
+    std::multiset<int> thumbnails;
+    for (int n : change.trashed) thumbnails.insert(n);
+    EXPECT_EQ(Trashed(), thumbnails);
+    for (int n : change.trashed) {
+      const std::string info =
+          ReadFile(home + "/data/Trash/info/p" + std::to_string(n) + " (removed).jpg.trashinfo");
+      EXPECT_NE(info.find("Path=" + album + "/pictures/p" + std::to_string(n) + "%20%28removed"),
+                std::string::npos)
+          << info;
+    }
+  }
+  // --delete leaves the trash as it is.
+  FreshAlbum();
+  stdfs::remove_all(home + "/data");
+  EXPECT_EQ(RunProcess({"--remove-pictures", "--delete", index, "1"}).exitCode, 0);
+  ExpectAlbumShows(Without(kParts, {1}));
+  EXPECT_EQ(Trashed(), std::multiset<int>{});
+}
+
+// A trash that takes files into a folder of the test, or refuses them all.
+class FolderTrash final : public Trash {
+ public:
+  FolderTrash(std::string album, std::string bin, bool refuse)
+      : album_(std::move(album)), bin_(std::move(bin)), refuse_(refuse) {
+    stdfs::create_directories(bin_);
+  }
+  std::error_code CheckTakes(std::string_view /*path*/) override {
+    return refuse_ ? SystemError(ENOTSUP) : std::error_code();
+  }
+  std::error_code MoveToTrash(std::string_view path) override {
+    const stdfs::path from = album_ + "/" + std::string(path);
+    std::error_code error;
+    stdfs::rename(from, bin_ + "/" + from.filename().string(), error);
+    return error;
+  }
+
+ private:
+  std::string album_;
+  std::string bin_;
+  bool refuse_;
+};
+
+// Every file under `folder` with its bytes.
+std::map<std::string, std::string> Snapshot(const std::string& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : stdfs::recursive_directory_iterator(folder)) {
+    files[entry.path().string()] = entry.is_directory() ? "<folder>" : ReadFile(entry.path());
+  }
+  return files;
+}
+
+// Expected: what cannot be done is refused before anything changes, and a rename that fails
+// midway has every file renamed back: the album is byte for byte as it was.
+TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
+  FreshAlbum();
+  const std::map<std::string, std::string> before = Snapshot(album);
+  const std::string bin = dir / "bin";
+  FolderTrash refusing(album, bin, /*refuse=*/true);
+  FolderTrash taking(album, bin, /*refuse=*/false);
+  AlbumOptions options;
+  options.trash = &taking;
+  EXPECT_EQ(RemovePictures(index, {7}, fs, options).failure.kind,
+            AlbumFailure::Kind::kNoSuchPicture);
+  EXPECT_EQ(MovePicture(index, 0, 2, fs, options).failure.kind, AlbumFailure::Kind::kNoSuchPicture);
+  options.trash = &refusing;
+  EXPECT_EQ(RemovePictures(index, {2}, fs, options).failure.kind, AlbumFailure::Kind::kNoTrash);
+  options.trash = &taking;
+  stdfs::rename(album + "/thumbs/t5.jpg", album + "/thumbs/t5 saved.jpg");
+  stdfs::create_directory(album + "/thumbs/t5.jpg");
+  EXPECT_EQ(RemovePictures(index, {2}, fs, options).failure.kind, AlbumFailure::Kind::kNotAFile);
+  stdfs::remove(album + "/thumbs/t5.jpg");
+  stdfs::rename(album + "/thumbs/t5 saved.jpg", album + "/thumbs/t5.jpg");
+  EXPECT_EQ(Snapshot(album), before);
+  testing::FaultyFileSystem counting(fs);
+  ASSERT_TRUE(RemovePictures(index, {2, 4}, counting, options).failure.ok());
+  const int renames = counting.Calls(testing::Step::kRename);
+  EXPECT_EQ(renames, 10) << "two pictures held aside and three renumbered, with their thumbnails";
+  for (int nth = 1; nth <= renames; ++nth) {
+    SCOPED_TRACE("rename " + std::to_string(nth) + " fails");
+    FreshAlbum();
+    testing::FaultyFileSystem failing(fs);
+    failing.FailAt(testing::Step::kRename, nth, SystemError(EIO));
+    const AlbumOutcome outcome = RemovePictures(index, {2, 4}, failing, options);
+    EXPECT_EQ(outcome.failure.kind, AlbumFailure::Kind::kNotRenamed);
+    EXPECT_EQ(Snapshot(album), before);
+  }
+  const testing::CliResult refused = testing::RunCli({"--remove-pictures", index, "9"}, fs);
+  EXPECT_EQ(refused.err,
+            "There is no picture 9 in " + index + ", which has 6 pictures; nothing was changed.\n");
+}
+
+// The system calls after which a kill leaves the disk changed.
+constexpr const char* kChangingCalls[] = {"renameat2", "renameat", "rename", "linkat",
+                                          "unlinkat",  "unlink",   "fsync",  "fdatasync"};
+
+// Expected: whichever of these system calls a remove or a move is killed after, the next command
+// (a generation, which leaves a change with pictures for the trash to the album's commands, or
+// --remove-pictures without numbers) finishes or undoes it: the album shows its pictures before
+// or after the change, with every caption on its picture, and no picture is lost: those the
+// album no longer shows are in the trash.
+TEST_F(ReorderTest, AKillAtAnyStepIsFinishedOrUndoneWithNothingLost) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  int kills = 0;
+  for (const Change& change : {Changes()[0], Changes()[4]}) {
+    for (const char* call : kChangingCalls) {
+      for (int nth = 1;; ++nth) {
+        SCOPED_TRACE(change.name + ", killed at " + call + " " + std::to_string(nth));
+        FreshAlbum();
+        stdfs::remove_all(home + "/data");
+        std::vector<std::string> args = change.args;
+        args.insert(args.begin() + 1, index);
+        const std::string inject = std::string(call) + ":signal=KILL:when=" + std::to_string(nth);
+        const testing::ProcessResult killed =
+            RunProcess(args, {"strace", "-f", "-qq", "-o", "/dev/null", "-e",
+                              "trace=" + std::string(call), "-e", "inject=" + inject});
+        if (killed.exitCode == 0) break;
+        const bool wasKilled = killed.signal == SIGKILL || killed.exitCode == 128 + SIGKILL;
+        ASSERT_TRUE(wasKilled) << killed.err;
+        ++kills;
+        if (stdfs::exists(album + "/" + std::string(kJournalName))) {
+          const std::map<std::string, std::string> left = Snapshot(album);
+          const testing::ProcessResult checked = RunProcess({"--check", index});
+          EXPECT_NE(checked.out.find("left its journal"), std::string::npos) << checked.out;
+          EXPECT_EQ(Snapshot(album), left) << "--check only reports";
+        }
+        if (kills % 2 == 0) {
+          const testing::ProcessResult generated = RunProcess({index});
+          if (generated.exitCode != 0) {
+            EXPECT_NE(generated.err.find("quillmere-cli --remove-pictures " + index),
+                      std::string::npos)
+                << generated.err;
+          }
+        }
+        const testing::ProcessResult finished = RunProcess({"--remove-pictures", index});
+        EXPECT_EQ(finished.exitCode, 0) << finished.err;
+        const bool changed = ReadFile(index) != IndexText(kParts);
+        ExpectAlbumShows(changed ? change.parts : kParts);
+        std::multiset<int> trashed;
+        if (changed) trashed.insert(change.trashed.begin(), change.trashed.end());
+        EXPECT_EQ(Trashed(), trashed);
+      }
+    }
+  }
+  RecordProperty("Kills", kills);
+  EXPECT_GT(kills, 40);
+}
+
+// Expected: pictures that come out as pictures the album holds already are left out with a note,
+// and the run succeeds; --allow-duplicates adds them all the same.
+TEST_F(ReorderTest, PicturesTheAlbumHoldsAreLeftOutUnlessAllowed) {
+  FreshAlbum();
+  testing::WriteFlatJpeg(dir / "new.jpg", {128, 128, 128});
+  const std::string text = ReadFile(index);
+  testing::CliResult again = testing::RunCli({"--add-pictures", index, colours + "/c2.jpg"}, fs);
+  EXPECT_EQ(again.code, 0) << again.err;
+  EXPECT_NE(again.err.find(index + ":9: " + colours + "/c2.jpg makes the same picture as " + album +
+                           "/pictures/p2.jpg"),
+            std::string::npos)
+      << again.err;
+  EXPECT_EQ(ReadFile(index), text);
+  EXPECT_FALSE(stdfs::exists(album + "/pictures/p7.jpg"));
+  // The new one is added, and a second copy of it in the same run is left out.
+  stdfs::copy(dir / "new.jpg", dir / "new copy.jpg");
+  testing::CliResult mixed = testing::RunCli(
+      {"--add-pictures", index, colours, dir / "new.jpg", dir / "new copy.jpg"}, fs);
+  EXPECT_EQ(mixed.code, 0) << mixed.err;
+  EXPECT_EQ(std::count(mixed.err.begin(), mixed.err.end(), '\n'), 6 + 1 + 1) << mixed.err;
+  EXPECT_TRUE(stdfs::exists(album + "/pictures/p7.jpg"));
+  EXPECT_FALSE(stdfs::exists(album + "/pictures/p8.jpg"));
+  testing::CliResult allowed =
+      testing::RunCli({"--add-pictures", "--allow-duplicates", index, colours + "/c2.jpg"}, fs);
+  EXPECT_EQ(allowed.code, 0) << allowed.err;
+  EXPECT_EQ(allowed.err, "");
+  EXPECT_EQ(NumberDrawnIn(album + "/pictures/p8.jpg"), 2);
+}
+
+}  // namespace
+}  // namespace quillmere
