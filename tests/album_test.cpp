@@ -545,8 +545,8 @@ TEST_F(AlbumTest, SizesAndFoldersAreCheckedBeforeAnyWork) {
        "--max-memory is for --new-album, --add-pictures and --make-thumbnails"},
       {{"--new-album", "--remake", photos, album}, "--remake is for --make-thumbnails"},
       {{"--new-album", "--make-thumbnails", "i.txt"},
-       "--check, --add-support-images, --new-album, --add-pictures, --make-thumbnails, "
-       "--remove-pictures and --move-picture are used one at a time"},
+       "--new-album, --add-pictures, --make-thumbnails, --remove-pictures, --move-picture, "
+       "--add-support-images and --check are used one at a time"},
       {{"--remove-pictures", "i.txt", "2", "0"},
        "--remove-pictures takes an index file and the numbers of the pictures to remove"},
       {{"--move-picture", "i.txt", "2"},

@@ -2,9 +2,13 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <regex>
+#include <set>
 #include <sstream>
 
 #include "cli/command_line.h"
+#include "cli/options.h"
 #include "cli/progress_line.h"
 #include "support/cli_runner.h"
 #include "support/temp_folder.h"
@@ -34,6 +38,57 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(help.code, 0);
   EXPECT_EQ(help.out.rfind("Usage: quillmere-cli", 0), 0u);
   EXPECT_EQ(Run({"-h"}).out, help.out);
+}
+
+// The lines of `text` that list the option `spec`, as --help writes them.
+std::size_t LinesOf(const std::string& text, const OptionSpec& spec) {
+  std::string start = "  ";
+  if (spec.shortName != '\0') start += std::string("-") + spec.shortName + ", ";
+  start += spec.name;
+  std::size_t lines = 0;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with(start) && (line.size() == start.size() || line[start.size()] == ' ')) {
+      ++lines;
+    }
+  }
+  return lines;
+}
+
+// The long options that `section` of the manual page names, as "\-\-name".
+std::set<std::string> OptionsNamedIn(const std::string& section) {
+  std::set<std::string> names;
+  static const std::regex option(R"(\\-\\-([a-z][a-z\\-]*[a-z]))");
+  for (auto it = std::sregex_iterator(section.begin(), section.end(), option);
+       it != std::sregex_iterator(); ++it) {
+    std::string name = "--" + (*it)[1].str();
+    name.erase(std::remove(name.begin() + 2, name.end(), '\\'), name.end());
+    names.insert(name);
+  }
+  return names;
+}
+
+// Expected: --help lists every option of the table once, grouped by task, in under 30 lines, and
+// the manual page's options are exactly the table's.
+TEST(OptionTable, HelpAndManualListEveryOptionOnce) {
+  const std::string help = HelpText();
+  EXPECT_LT(std::count(help.begin(), help.end(), '\n'), 30) << help;
+  std::size_t at = 0;
+  for (const char* heading : {"Make a site", "Make an album", "Keep an album", "Check:", "Any"}) {
+    const std::size_t found = help.find(std::string("\n") + heading, at);
+    EXPECT_NE(found, std::string::npos) << heading;
+    at = found;
+  }
+  std::set<std::string> table;
+  for (const OptionSpec& spec : OptionTable()) {
+    EXPECT_EQ(LinesOf(help, spec), 1u) << spec.name;
+    table.insert(std::string(spec.name));
+  }
+  const std::string manual = testing::ReadFile(QUILLMERE_MANUAL_PAGE);
+  const std::size_t options = manual.find("\n.SH OPTIONS");
+  ASSERT_NE(options, std::string::npos);
+  const std::size_t end = manual.find("\n.SH ", options + 1);
+  EXPECT_EQ(OptionsNamedIn(manual.substr(options, end - options)), table);
 }
 
 TEST_F(CliTest, WrongUsageExitsWithTwo) {

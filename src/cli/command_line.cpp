@@ -16,6 +16,7 @@
 #include "album/picture_maker.h"
 #include "check/site_check.h"
 #include "cli/descriptor_stream.h"
+#include "cli/options.h"
 #include "cli/progress_line.h"
 #include "cli/shell_word.h"
 #include "platform/signals.h"
@@ -28,222 +29,8 @@ namespace quillmere {
 namespace {
 
 constexpr const char* kProgram = "quillmere-cli";
-constexpr const char* kUsage =
-    "Usage: quillmere-cli [--verbose] [--force] [--sync] [--no-wait] INDEX_FILE\n"
-    "       quillmere-cli --check [--quiet] INDEX_FILE\n"
-    "       quillmere-cli --add-support-images [--quiet] [--no-wait] INDEX_FILE\n"
-    "       quillmere-cli --new-album [PICTURE_OPTIONS] [--verbose] PICTURES_FOLDER ALBUM_FOLDER\n"
-    "       quillmere-cli --add-pictures [PICTURE_OPTIONS] [--verbose] [--force] INDEX_FILE "
-    "PICTURE_OR_FOLDER...\n"
-    "       quillmere-cli --make-thumbnails [--thumbnail-size WxH] [--remake] [LIMITS] "
-    "[--verbose]\n"
-    "                     [--force] INDEX_FILE\n"
-    "       quillmere-cli --remove-pictures [--delete] [--verbose] [--force] INDEX_FILE [N...]\n"
-    "       quillmere-cli --move-picture [--verbose] [--force] INDEX_FILE FROM TO";
-
-constexpr const char* kHelp =
-    "Generates a picture-browsing web site from INDEX_FILE: index.html with a thumbnail grid\n"
-    "and one ImageN.html page per picture, written into the index file's folder.\n"
-    "With --new-album, --add-pictures or --make-thumbnails it first makes an album's pictures\n"
-    "and thumbnails from pictures of your own; --remove-pictures and --move-picture leave out\n"
-    "or reorder an album's pictures with their files.\n"
-    "PICTURE_OPTIONS are --picture-size, --thumbnail-size, --keep-metadata and LIMITS;\n"
-    "LIMITS are --max-pixels and --max-memory.\n"
-    "\n"
-    "      --check       write nothing; read INDEX_FILE as a run does and list on standard\n"
-    "                    output, one line each as INDEX_FILE:LINE: ..., the thumbnails,\n"
-    "                    pictures and support images that the pages would name but that are\n"
-    "                    missing, the picture lines that a blank or comment line drops, the\n"
-    "                    lines from which captions and descriptions move by one line (told\n"
-    "                    from what the file's own captions and descriptions look like, or\n"
-    "                    said to be unclear), a last caption without its description, old\n"
-    "                    ImageN.html pages beyond the last picture and a thumbnails-per-row\n"
-    "                    value that is not a plain whole number; then a summary line. A\n"
-    "                    picture commented out is a note only when the pictures after it\n"
-    "                    stay in step and no picture file beyond the last one is left.\n"
-    "                    Names with a URL are not checked.\n"
-    "      --add-support-images\n"
-    "                    copy the twelve bundled support images into the support folder that\n"
-    "                    INDEX_FILE names, creating it when needed; files already there are\n"
-    "                    kept as they are\n"
-    "      --new-album   make a new album in ALBUM_FOLDER (created when missing; refused when\n"
-    "                    it holds an index file or pages) from the pictures in PICTURES_FOLDER,\n"
-    "                    ordered by the date taken, then by name: pictures/p1.jpg ...,\n"
-    "                    thumbs/t1.jpg ..., the support images, index.txt and the site. Files\n"
-    "                    that are no pictures are listed and left out; the originals are only\n"
-    "                    read. Pictures are turned upright, made sRGB and stripped of all\n"
-    "                    metadata, the place they were taken included\n"
-    "      --add-pictures\n"
-    "                    add the pictures given (or those in the folders given) to the album of\n"
-    "                    INDEX_FILE after its last one: their pictures and thumbnails, their\n"
-    "                    lines at the end of INDEX_FILE, whose bytes stay as they are, and the\n"
-    "                    site; a picture that comes out byte for byte as one the album holds\n"
-    "                    is left out with a note\n"
-    "      --allow-duplicates\n"
-    "                    with --add-pictures, add such pictures all the same\n"
-    "      --make-thumbnails\n"
-    "                    write the thumbnail of every picture of INDEX_FILE from the picture,\n"
-    "                    except where the thumbnail is whole and not older than its picture\n"
-    "                    and, when --thumbnail-size is given, has the size it gives; list\n"
-    "                    missing or unreadable pictures with their line; then write the site\n"
-    "      --remake      with --make-thumbnails, remake every thumbnail\n"
-    "      --remove-pictures\n"
-    "                    leave the pictures numbered N... out of the album of INDEX_FILE: their\n"
-    "                    pairs of lines leave INDEX_FILE (all its other bytes stay), their\n"
-    "                    pictures and thumbnails go to the desktop's trash, the files of the\n"
-    "                    pictures after them are renumbered to stay with their captions, the\n"
-    "                    site is written and its ImageN.html pages beyond the last picture are\n"
-    "                    removed. With no N, only finish a removal that was interrupted\n"
-    "      --delete      with --remove-pictures, delete the pictures' files instead\n"
-    "      --move-picture\n"
-    "                    move picture FROM of the album of INDEX_FILE to the place TO, its pair\n"
-    "                    of lines and its files, and renumber those in between\n"
-    "      --picture-size WxH|original\n"
-    "                    fit pictures within W by H pixels (default 780x560, for the picture\n"
-    "                    page's pop-up of 825x650); original keeps their size, and copies JPEGs\n"
-    "                    byte for byte, metadata included\n"
-    "      --thumbnail-size WxH\n"
-    "                    fit thumbnails within W by H pixels (default 100x100, the index page's\n"
-    "                    grid cell)\n"
-    "      --keep-metadata\n"
-    "                    keep on the fitted pictures what the originals record (date, camera,\n"
-    "                    the place they were taken); thumbnails never carry it\n"
-    "      --max-pixels N\n"
-    "                    refuse pictures that declare more than N pixels (default 268402689,\n"
-    "                    16383x16383), decided from their headers before they are decoded\n"
-    "      --max-memory MIB\n"
-    "                    refuse pictures whose making would need more than MIB mebibytes of\n"
-    "                    memory (default 512), reckoned from their headers\n"
-    "  -q, --quiet       with --check, print only the problems; with --add-support-images,\n"
-    "                    print nothing unless it fails\n"
-    "  -v, --verbose     print a summary line after generating; with pictures, also the\n"
-    "                    image library's own words for those that cannot be read\n"
-    "      --force       replace index.html and ImageN.html files in the folder even when\n"
-    "                    they do not look like pages that Quillmere writes\n"
-    "      --sync        flush the pages to the disk before they take their names, so that a\n"
-    "                    power cut leaves each old or whole new (index files, pictures and\n"
-    "                    thumbnails always are); otherwise the next run mends a page that a\n"
-    "                    crash cut short\n"
-    "      --no-wait     fail at once when another quillmere run is changing the same folder,\n"
-    "                    instead of waiting for it to end\n"
-    "  -h, --help        show this help and exit\n"
-    "      --version     show the version and exit\n"
-    "\n"
-    "Environment:\n"
-    "  QUILLMERE_DATA_DIR  the folder whose \"support\" folder holds the bundled support\n"
-    "                      images (otherwise ../share/quillmere beside the program)\n"
-    "\n"
-    "Exit status: 0 on success, 1 when the run failed, --check found a problem or a picture\n"
-    "was listed as left out, 2 on wrong usage, 128 plus the signal's number when a signal\n"
-    "stopped the work. Messages that stop a run and listed pictures go to standard error.\n";
-
-enum class Mode {
-  kGenerate,
-  kCheck,
-  kAddSupportImages,
-  kNewAlbum,
-  kAddPictures,
-  kMakeThumbnails,
-  kRemovePictures,
-  kMovePicture
-};
-
-struct Options {
-  bool help = false;
-  bool version = false;
-  bool verbose = false;
-  bool quiet = false;
-  bool force = false;
-  bool keepMetadata = false;
-  bool sync = false;
-  bool noWait = false;
-  bool remake = false;
-  bool allowDuplicates = false;
-  bool deleteRemoved = false;
-  std::vector<Mode> modes;
-  std::vector<std::string> files;
-  std::optional<std::string> pictureSize;
-  std::optional<std::string> thumbnailSize;
-  std::optional<std::string> maxPixels;
-  std::optional<std::string> maxMemory;
-  std::optional<std::string> unknownOption;
-  std::optional<std::string> missingValue;
-};
-
-// Takes the value of the option `name` from "NAME=VALUE" or from the argument after it; false
-// when `arg` is not that option.
-bool TakeValue(std::span<const std::string> args, std::size_t& i, std::string_view name,
-               std::optional<std::string>& value, Options& options) {
-  const std::string& arg = args[i];
-  if (arg.size() > name.size() && arg.starts_with(name) && arg[name.size()] == '=') {
-    value = arg.substr(name.size() + 1);
-    return true;
-  }
-  if (arg != name) return false;
-  if (i + 1 < args.size()) {
-    value = args[++i];
-  } else if (!options.missingValue) {
-    options.missingValue = arg;
-  }
-  return true;
-}
-
-Options ParseOptions(std::span<const std::string> args) {
-  Options options;
-  bool optionsEnded = false;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    if (optionsEnded || arg == "-" || arg.empty() || arg.front() != '-') {
-      options.files.push_back(arg);
-    } else if (arg == "--") {
-      optionsEnded = true;
-    } else if (arg == "-h" || arg == "--help") {
-      options.help = true;
-    } else if (arg == "--version") {
-      options.version = true;
-    } else if (arg == "-v" || arg == "--verbose") {
-      options.verbose = true;
-    } else if (arg == "-q" || arg == "--quiet") {
-      options.quiet = true;
-    } else if (arg == "--force") {
-      options.force = true;
-    } else if (arg == "--keep-metadata") {
-      options.keepMetadata = true;
-    } else if (arg == "--sync") {
-      options.sync = true;
-    } else if (arg == "--no-wait") {
-      options.noWait = true;
-    } else if (arg == "--remake") {
-      options.remake = true;
-    } else if (arg == "--allow-duplicates") {
-      options.allowDuplicates = true;
-    } else if (arg == "--delete") {
-      options.deleteRemoved = true;
-    } else if (arg == "--check") {
-      options.modes.push_back(Mode::kCheck);
-    } else if (arg == "--add-support-images") {
-      options.modes.push_back(Mode::kAddSupportImages);
-    } else if (arg == "--new-album") {
-      options.modes.push_back(Mode::kNewAlbum);
-    } else if (arg == "--add-pictures") {
-      options.modes.push_back(Mode::kAddPictures);
-    } else if (arg == "--make-thumbnails") {
-      options.modes.push_back(Mode::kMakeThumbnails);
-    } else if (arg == "--remove-pictures") {
-      options.modes.push_back(Mode::kRemovePictures);
-    } else if (arg == "--move-picture") {
-      options.modes.push_back(Mode::kMovePicture);
-    } else if (TakeValue(args, i, "--picture-size", options.pictureSize, options) ||
-               TakeValue(args, i, "--thumbnail-size", options.thumbnailSize, options) ||
-               TakeValue(args, i, "--max-pixels", options.maxPixels, options) ||
-               TakeValue(args, i, "--max-memory", options.maxMemory, options)) {
-      continue;
-    } else if (!options.unknownOption) {
-      options.unknownOption = arg;
-    }
-  }
-  return options;
-}
+using Options = ParsedOptions;
+using Id = OptionId;
 
 // The exit code of a run that failed with `failure`: 128 + the signal that stopped it, else 1.
 int ExitCodeOf(const RunFailure& failure) {
@@ -252,7 +39,7 @@ int ExitCodeOf(const RunFailure& failure) {
 }
 
 int UsageError(std::ostream& err, const std::string& problem) {
-  err << kProgram << ": " << Visible(problem) << "\n" << kUsage << "\n";
+  err << kProgram << ": " << Visible(problem) << "\n" << UsageText() << "\n";
   return kExitUsage;
 }
 
@@ -286,12 +73,12 @@ class WaitingMessage final : public LockWaiting {
 RunOptions RunOptionsFrom(const Options& options, const StopRequest& stop, PageProgress* progress,
                           LockWaiting* waiting) {
   RunOptions run;
-  run.replaceForeignPages = options.force;
+  run.replaceForeignPages = options.Has(Id::kForce);
   run.stop = &stop;
   run.progress = progress;
-  run.wait = !options.noWait;
+  run.wait = !options.Has(Id::kNoWait);
   run.waiting = waiting;
-  run.sync = options.sync;
+  run.sync = options.Has(Id::kSync);
   return run;
 }
 
@@ -326,7 +113,7 @@ int Generate(const std::string& indexPath, const Options& options, const Console
     }
     return ExitCodeOf(outcome);
   }
-  if (options.verbose) PrintSummary(out, outcome);
+  if (options.Has(Id::kVerbose)) PrintSummary(out, outcome);
   return kExitOk;
 }
 
@@ -368,7 +155,7 @@ int AddSupport(const std::string& indexPath, const Options& options, const Conso
                FileSystem& fs) {
   std::ostream& out = console.out;
   std::ostream& err = console.err;
-  const bool quiet = options.quiet;
+  const bool quiet = options.Has(Id::kQuiet);
   StopRequest stop;
   WaitingMessage waiting(err, console.errIsTerminal);
   SupportRun run;
@@ -422,15 +209,6 @@ int FinishOutput(std::ostream& out, std::ostream& err, int code) {
   return code;
 }
 
-// Whether the mode makes pictures or thumbnails.
-bool MakesPictures(Mode mode) {
-  return mode == Mode::kNewAlbum || mode == Mode::kAddPictures || mode == Mode::kMakeThumbnails;
-}
-
-bool IsAlbumMode(Mode mode) {
-  return MakesPictures(mode) || mode == Mode::kRemovePictures || mode == Mode::kMovePicture;
-}
-
 // Reads "WxH" as a box of whole numbers from 1 to 100000; none when it is not one.
 std::optional<FitBox> ReadSize(std::string_view text) {
   constexpr int kMost = 100000;
@@ -467,19 +245,20 @@ std::variant<PictureLimits, std::string> LimitsFrom(const Options& options) {
   constexpr std::uint64_t kMostPixels = 1'000'000'000'000;
   constexpr std::uint64_t kMostMebibytes = std::uint64_t{1} << 20;
   PictureLimits limits;
-  if (options.maxPixels) {
-    std::optional<std::uint64_t> pixels = ReadCount(*options.maxPixels, 1, kMostPixels);
+  const std::optional<std::string> maxPixels = options.Value(Id::kMaxPixels);
+  const std::optional<std::string> maxMemory = options.Value(Id::kMaxMemory);
+  if (maxPixels) {
+    std::optional<std::uint64_t> pixels = ReadCount(*maxPixels, 1, kMostPixels);
     if (!pixels) {
       return "--max-pixels takes a whole number of pixels from 1 to 1000000000000, not " +
-             *options.maxPixels;
+             *maxPixels;
     }
     limits.maxPixels = *pixels;
   }
-  if (options.maxMemory) {
-    std::optional<std::uint64_t> mebibytes = ReadCount(*options.maxMemory, 1, kMostMebibytes);
+  if (maxMemory) {
+    std::optional<std::uint64_t> mebibytes = ReadCount(*maxMemory, 1, kMostMebibytes);
     if (!mebibytes) {
-      return "--max-memory takes a whole number of MiB from 1 to 1048576, not " +
-             *options.maxMemory;
+      return "--max-memory takes a whole number of MiB from 1 to 1048576, not " + *maxMemory;
     }
     limits.maxMemory = *mebibytes << 20;
   }
@@ -490,28 +269,29 @@ std::variant<PictureLimits, std::string> LimitsFrom(const Options& options) {
 // problem when they are not understood.
 std::variant<AlbumOptions, std::string> SizesFrom(const Options& options) {
   AlbumOptions album;
-  album.keepMetadata = options.keepMetadata;
-  album.remake = options.remake;
-  album.allowDuplicates = options.allowDuplicates;
-  album.deleteRemoved = options.deleteRemoved;
-  album.libraryText = options.verbose;
+  album.keepMetadata = options.Has(Id::kKeepMetadata);
+  album.remake = options.Has(Id::kRemake);
+  album.allowDuplicates = options.Has(Id::kAllowDuplicates);
+  album.deleteRemoved = options.Has(Id::kDelete);
+  album.libraryText = options.Has(Id::kVerbose);
   std::variant<PictureLimits, std::string> limits = LimitsFrom(options);
   if (auto* problem = std::get_if<std::string>(&limits)) return std::move(*problem);
   album.limits = std::get<PictureLimits>(limits);
-  if (options.pictureSize) {
-    if (*options.pictureSize == "original") {
+  const std::optional<std::string> pictureSize = options.Value(Id::kPictureSize);
+  const std::optional<std::string> thumbnailSize = options.Value(Id::kThumbnailSize);
+  if (pictureSize) {
+    if (*pictureSize == "original") {
       album.pictureSize = std::nullopt;
-    } else if (std::optional<FitBox> box = ReadSize(*options.pictureSize)) {
+    } else if (std::optional<FitBox> box = ReadSize(*pictureSize)) {
       album.pictureSize = box;
     } else {
-      return "--picture-size takes WxH (from 1 to 100000 each) or original, not " +
-             *options.pictureSize;
+      return "--picture-size takes WxH (from 1 to 100000 each) or original, not " + *pictureSize;
     }
   }
-  if (options.thumbnailSize) {
-    std::optional<FitBox> box = ReadSize(*options.thumbnailSize);
+  if (thumbnailSize) {
+    std::optional<FitBox> box = ReadSize(*thumbnailSize);
     if (!box) {
-      return "--thumbnail-size takes WxH (from 1 to 100000 each), not " + *options.thumbnailSize;
+      return "--thumbnail-size takes WxH (from 1 to 100000 each), not " + *thumbnailSize;
     }
     album.thumbnailSize = *box;
     album.thumbnailSizeAsked = true;
@@ -535,45 +315,19 @@ std::optional<std::vector<std::int64_t>> PictureNumbers(const std::vector<std::s
 // What is wrong with the use of the options, or "".
 std::string UsageProblem(const Options& options, Mode mode) {
   if (options.modes.size() > 1) {
-    return "--check, --add-support-images, --new-album, --add-pictures, --make-thumbnails, "
-           "--remove-pictures and --move-picture are used one at a time";
+    std::string commands;
+    for (const OptionSpec& spec : OptionTable()) {
+      if (!spec.command) continue;
+      commands += (commands.empty() ? "" : ", ") + std::string(spec.name);
+    }
+    return commands.replace(commands.rfind(", "), 2, " and ") + " are used one at a time";
   }
   if (options.missingValue) return *options.missingValue + " needs a value";
-  if (options.quiet && options.verbose) return "--quiet and --verbose cannot be used together";
-  if (options.force &&
-      (mode == Mode::kNewAlbum || (mode != Mode::kGenerate && !IsAlbumMode(mode)))) {
-    return "--force is for generating a site";
+  if (options.Has(Id::kQuiet) && options.Has(Id::kVerbose)) {
+    return "--quiet and --verbose cannot be used together";
   }
-  if (options.quiet && IsAlbumMode(mode)) {
-    return "--quiet is for --check and --add-support-images";
-  }
-  if (options.sync && mode != Mode::kGenerate && !IsAlbumMode(mode)) {
-    return "--sync is for generating a site and for the album's commands";
-  }
-  if (options.noWait && mode == Mode::kCheck) return "--no-wait is for commands that write";
-  if (options.pictureSize && mode != Mode::kNewAlbum && mode != Mode::kAddPictures) {
-    return "--picture-size is for --new-album and --add-pictures";
-  }
-  if (options.keepMetadata && mode != Mode::kNewAlbum && mode != Mode::kAddPictures) {
-    return "--keep-metadata is for --new-album and --add-pictures";
-  }
-  if (options.thumbnailSize && !MakesPictures(mode)) {
-    return "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails";
-  }
-  if (options.maxPixels && !MakesPictures(mode)) {
-    return "--max-pixels is for --new-album, --add-pictures and --make-thumbnails";
-  }
-  if (options.maxMemory && !MakesPictures(mode)) {
-    return "--max-memory is for --new-album, --add-pictures and --make-thumbnails";
-  }
-  if (options.remake && mode != Mode::kMakeThumbnails) return "--remake is for --make-thumbnails";
-  if (options.allowDuplicates && mode != Mode::kAddPictures) {
-    return "--allow-duplicates is for --add-pictures";
-  }
-  if (options.deleteRemoved && mode != Mode::kRemovePictures) {
-    return "--delete is for --remove-pictures";
-  }
-  const std::size_t files = options.files.size();
+  if (std::string problem = OptionNotForMode(options); !problem.empty()) return problem;
+  const std::size_t files = options.operands.size();
   switch (mode) {
     case Mode::kNewAlbum:
       if (files != 2) return "--new-album takes a folder of pictures and an album folder";
@@ -582,12 +336,12 @@ std::string UsageProblem(const Options& options, Mode mode) {
       if (files < 2) return "--add-pictures takes an index file and the pictures to add";
       return "";
     case Mode::kRemovePictures:
-      if (files < 1 || !PictureNumbers(options.files)) {
+      if (files < 1 || !PictureNumbers(options.operands)) {
         return "--remove-pictures takes an index file and the numbers of the pictures to remove";
       }
       return "";
     case Mode::kMovePicture:
-      if (files != 3 || !PictureNumbers(options.files)) {
+      if (files != 3 || !PictureNumbers(options.operands)) {
         return "--move-picture takes an index file, the number of a picture and the place to "
                "move it to";
       }
@@ -707,7 +461,7 @@ int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Co
     album.progress = &progress;
     album.run = RunOptionsFrom(options, stop, &progress, &waiting);
     const StopOnSignals stopOnSignals(stop);
-    outcome = RunAlbumCommand(mode, options.files, album, fs);
+    outcome = RunAlbumCommand(mode, options.operands, album, fs);
     progress.Finish();
   }
   PrintProblems(outcome, err);
@@ -720,7 +474,7 @@ int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Co
                            : 0;
     return signal > 0 ? ExitStatusForSignal(signal) : kExitFailure;
   }
-  if (options.verbose) PrintAlbumSummary(mode, outcome, console.out);
+  if (options.Has(Id::kVerbose)) PrintAlbumSummary(mode, outcome, console.out);
   const bool onlyNotes = std::all_of(outcome.problems.begin(), outcome.problems.end(),
                                      [](const PictureProblem& problem) { return problem.note(); });
   return onlyNotes ? kExitOk : kExitFailure;
@@ -731,27 +485,27 @@ int Dispatch(std::span<const std::string> args, const Console& console, FileSyst
   std::ostream& err = console.err;
   Options options = ParseOptions(args);
   if (options.unknownOption) return UsageError(err, "unknown option " + *options.unknownOption);
-  if (options.help) {
-    out << kUsage << "\n\n" << kHelp;
+  if (options.Has(Id::kHelp)) {
+    out << HelpText();
     return kExitOk;
   }
-  if (options.version) {
+  if (options.Has(Id::kVersion)) {
     out << kProgram << " " << kVersionText << "\n";
     return kExitOk;
   }
-  const Mode mode = options.modes.empty() ? Mode::kGenerate : options.modes.front();
+  const Mode mode = options.mode();
   if (std::string problem = UsageProblem(options, mode); !problem.empty()) {
     return UsageError(err, problem);
   }
-  if (IsAlbumMode(mode)) {
+  if ((ModeBit(mode) & kAlbumModes) != 0) {
     std::variant<AlbumOptions, std::string> sizes = SizesFrom(options);
     if (auto* problem = std::get_if<std::string>(&sizes)) return UsageError(err, *problem);
     return RunAlbumMode(mode, options, std::get<AlbumOptions>(sizes), console, fs);
   }
-  const std::string& indexPath = options.files.front();
+  const std::string& indexPath = options.operands.front();
   switch (mode) {
     case Mode::kCheck:
-      return Check(indexPath, options.quiet, out, err, fs);
+      return Check(indexPath, options.Has(Id::kQuiet), out, err, fs);
     case Mode::kAddSupportImages:
       return AddSupport(indexPath, options, console, fs);
     default:

@@ -1,0 +1,326 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "cli/options.h"
+
+#include <algorithm>
+#include <array>
+
+namespace quillmere {
+namespace {
+
+using Id = OptionId;
+
+constexpr Modes kMakingModes = ModeBit(Mode::kNewAlbum) | ModeBit(Mode::kAddPictures);
+constexpr Modes kPageModes = ModeBit(Mode::kGenerate) | kAlbumModes;
+constexpr Modes kForceModes = kPageModes & ~ModeBit(Mode::kNewAlbum);
+
+// The column where --help's descriptions start.
+constexpr std::size_t kHelpColumn = 33;
+
+constexpr std::array<OptionSpec, 22> kOptions = {{
+    {Id::kForce,
+     "--force",
+     '\0',
+     "",
+     {},
+     "",
+     kForceModes,
+     "",
+     Task::kSite,
+     "replace pages that do not look like Quillmere's"},
+    {Id::kSync,
+     "--sync",
+     '\0',
+     "",
+     {},
+     "",
+     kPageModes,
+     "generating a site and the album's commands",
+     Task::kSite,
+     "flush each page to the disk before it takes its name"},
+    {Id::kNewAlbum, "--new-album", '\0', "", Mode::kNewAlbum, "PICTURES_FOLDER ALBUM_FOLDER",
+     ModeBit(Mode::kNewAlbum), "", Task::kNewAlbum, "pictures, thumbnails, index.txt and site"},
+    {Id::kPictureSize,
+     "--picture-size",
+     '\0',
+     "WxH|original",
+     {},
+     "",
+     kMakingModes,
+     "",
+     Task::kNewAlbum,
+     "fit the pictures within WxH (780x560)"},
+    {Id::kThumbnailSize,
+     "--thumbnail-size",
+     '\0',
+     "WxH",
+     {},
+     "",
+     kPictureModes,
+     "",
+     Task::kNewAlbum,
+     "fit the thumbnails within WxH (100x100)"},
+    {Id::kKeepMetadata,
+     "--keep-metadata",
+     '\0',
+     "",
+     {},
+     "",
+     kMakingModes,
+     "",
+     Task::kNewAlbum,
+     "keep date, camera and place on the pictures"},
+    {Id::kMaxPixels,
+     "--max-pixels",
+     '\0',
+     "N",
+     {},
+     "",
+     kPictureModes,
+     "",
+     Task::kNewAlbum,
+     "refuse pictures of more pixels (268402689)"},
+    {Id::kMaxMemory,
+     "--max-memory",
+     '\0',
+     "MIB",
+     {},
+     "",
+     kPictureModes,
+     "",
+     Task::kNewAlbum,
+     "refuse pictures that need more memory (512)"},
+    {Id::kAddPictures, "--add-pictures", '\0', "", Mode::kAddPictures, "INDEX_FILE PICTURE...",
+     ModeBit(Mode::kAddPictures), "", Task::kKeepAlbum, "add pictures, or folders of them"},
+    {Id::kAllowDuplicates,
+     "--allow-duplicates",
+     '\0',
+     "",
+     {},
+     "",
+     ModeBit(Mode::kAddPictures),
+     "",
+     Task::kKeepAlbum,
+     "add pictures the album holds already"},
+    {Id::kMakeThumbnails, "--make-thumbnails", '\0', "", Mode::kMakeThumbnails, "INDEX_FILE",
+     ModeBit(Mode::kMakeThumbnails), "", Task::kKeepAlbum,
+     "make the thumbnails that are out of date"},
+    {Id::kRemake,
+     "--remake",
+     '\0',
+     "",
+     {},
+     "",
+     ModeBit(Mode::kMakeThumbnails),
+     "",
+     Task::kKeepAlbum,
+     "make every thumbnail again"},
+    {Id::kRemovePictures, "--remove-pictures", '\0', "", Mode::kRemovePictures, "INDEX_FILE N...",
+     ModeBit(Mode::kRemovePictures), "", Task::kKeepAlbum, "leave pictures out, files renumbered"},
+    {Id::kDelete,
+     "--delete",
+     '\0',
+     "",
+     {},
+     "",
+     ModeBit(Mode::kRemovePictures),
+     "",
+     Task::kKeepAlbum,
+     "delete removed pictures instead of trashing them"},
+    {Id::kMovePicture, "--move-picture", '\0', "", Mode::kMovePicture, "INDEX_FILE FROM TO",
+     ModeBit(Mode::kMovePicture), "", Task::kKeepAlbum, "move a picture, files renumbered"},
+    {Id::kAddSupportImages, "--add-support-images", '\0', "", Mode::kAddSupportImages, "INDEX_FILE",
+     ModeBit(Mode::kAddSupportImages), "", Task::kKeepAlbum, "copy the bundled support images"},
+    {Id::kCheck, "--check", '\0', "", Mode::kCheck, "INDEX_FILE", ModeBit(Mode::kCheck), "",
+     Task::kCheck, "write nothing; list what is missing or amiss"},
+    {Id::kQuiet,
+     "--quiet",
+     'q',
+     "",
+     {},
+     "",
+     ModeBit(Mode::kCheck) | ModeBit(Mode::kAddSupportImages),
+     "",
+     Task::kCheck,
+     "print only problems and failures"},
+    {Id::kVerbose,
+     "--verbose",
+     'v',
+     "",
+     {},
+     "",
+     kAnyMode,
+     "",
+     Task::kAny,
+     "say what was done, and the image library's words"},
+    {Id::kNoWait,
+     "--no-wait",
+     '\0',
+     "",
+     {},
+     "",
+     kWritingModes,
+     "commands that write",
+     Task::kAny,
+     "fail while another run writes the same folder"},
+    {Id::kHelp, "--help", 'h', "", {}, "", kAnyMode, "", Task::kAny, "show this help"},
+    {Id::kVersion, "--version", '\0', "", {}, "", kAnyMode, "", Task::kAny, "show the version"},
+}};
+
+// The headings of --help's groups, in their order.
+constexpr std::array<std::pair<Task, std::string_view>, 5> kTasks = {{
+    {Task::kSite, "Make a site (index.html and ImageN.html beside INDEX_FILE):"},
+    {Task::kNewAlbum, "Make an album from a folder of pictures:"},
+    {Task::kKeepAlbum, "Keep an album:"},
+    {Task::kCheck, "Check:"},
+    {Task::kAny, "Any command:"},
+}};
+
+const OptionSpec* FindLong(std::string_view name) {
+  auto found = std::find_if(kOptions.begin(), kOptions.end(),
+                            [&](const OptionSpec& option) { return option.name == name; });
+  return found == kOptions.end() ? nullptr : &*found;
+}
+
+const OptionSpec* FindShort(char name) {
+  auto found = std::find_if(kOptions.begin(), kOptions.end(),
+                            [&](const OptionSpec& option) { return option.shortName == name; });
+  return found == kOptions.end() ? nullptr : &*found;
+}
+
+// How a mode is named where an option says what it is for.
+std::string ModeName(Mode mode) {
+  if (mode == Mode::kGenerate) return "generating a site";
+  auto command = std::find_if(kOptions.begin(), kOptions.end(),
+                              [&](const OptionSpec& option) { return option.command == mode; });
+  return std::string(command->name);
+}
+
+// The modes of `modes` as words: "a, b and c".
+std::string ModesText(Modes modes) {
+  std::vector<std::string> names;
+  for (unsigned bit = 0; bit <= static_cast<unsigned>(Mode::kMovePicture); ++bit) {
+    const auto mode = static_cast<Mode>(bit);
+    if ((modes & ModeBit(mode)) != 0) names.push_back(ModeName(mode));
+  }
+  std::string text;
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+    text += names[i];
+  }
+  return text;
+}
+
+// Records the option `spec`, whose value, if it takes one, is `inlineValue` or the next word.
+void Take(const OptionSpec& spec, const std::string& written,
+          const std::optional<std::string>& inlineValue, std::span<const std::string> args,
+          std::size_t& i, ParsedOptions& options) {
+  if (spec.command) options.modes.push_back(*spec.command);
+  if (spec.value.empty()) {
+    options.flags.insert(spec.id);
+    return;
+  }
+  if (inlineValue) {
+    options.values[spec.id] = *inlineValue;
+  } else if (i + 1 < args.size()) {
+    options.values[spec.id] = args[++i];
+  } else if (!options.missingValue) {
+    options.missingValue = written;
+  }
+}
+
+// The line --help gives an option: its names, value and operands, then what it does.
+std::string HelpLine(const OptionSpec& spec) {
+  std::string line = "  ";
+  if (spec.shortName != '\0') {
+    line += '-';
+    line += spec.shortName;
+    line += ", ";
+  }
+  line += spec.name;
+  for (std::string_view word : {spec.value, spec.operands}) {
+    if (!word.empty()) {
+      line += ' ';
+      line += word;
+    }
+  }
+  line.resize(std::max(kHelpColumn, line.size() + 2), ' ');
+  line += spec.help;
+  return line;
+}
+
+}  // namespace
+
+std::span<const OptionSpec> OptionTable() {
+  return kOptions;
+}
+
+std::optional<std::string> ParsedOptions::Value(OptionId id) const {
+  auto found = values.find(id);
+  if (found == values.end()) return std::nullopt;
+  return found->second;
+}
+
+ParsedOptions ParseOptions(std::span<const std::string> args) {
+  ParsedOptions options;
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (optionsEnded || arg == "-" || arg.empty() || arg.front() != '-') {
+      options.operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    const std::size_t equals = arg.starts_with("--") ? arg.find('=') : std::string::npos;
+    const std::string name = arg.substr(0, equals);
+    std::optional<std::string> inlineValue;
+    if (equals != std::string::npos) inlineValue = arg.substr(equals + 1);
+    const OptionSpec* spec = arg.size() == 2 && arg[1] != '-' ? FindShort(arg[1]) : FindLong(name);
+    // A flag takes no value, so "--force=yes" is no option of this program.
+    if (spec == nullptr || (inlineValue && spec->value.empty())) {
+      if (!options.unknownOption) options.unknownOption = arg;
+      continue;
+    }
+    Take(*spec, arg, inlineValue, args, i, options);
+  }
+  return options;
+}
+
+std::string OptionNotForMode(const ParsedOptions& options) {
+  const Modes mode = ModeBit(options.mode());
+  for (const OptionSpec& spec : kOptions) {
+    if (spec.command || !options.Has(spec.id) || (spec.modes & mode) != 0) continue;
+    const std::string forWhat =
+        spec.modesText.empty() ? ModesText(spec.modes) : std::string(spec.modesText);
+    return std::string(spec.name) + " is for " + forWhat;
+  }
+  return "";
+}
+
+std::string UsageText() {
+  std::string text = "Usage: quillmere-cli [OPTION...] INDEX_FILE\n";
+  for (const OptionSpec& spec : kOptions) {
+    if (!spec.command) continue;
+    text += "       quillmere-cli " + std::string(spec.name) + " [OPTION...] " +
+            std::string(spec.operands) + "\n";
+  }
+  text += "Try 'quillmere-cli --help' for the options.";
+  return text;
+}
+
+std::string HelpText() {
+  std::string text = "Usage: quillmere-cli [--COMMAND] [OPTION...] INDEX_FILE|FOLDER [...]\n";
+  for (const auto& [task, heading] : kTasks) {
+    text += std::string(heading) + "\n";
+    for (const OptionSpec& spec : kOptions) {
+      if (spec.task == task) text += HelpLine(spec) + "\n";
+    }
+  }
+  text += "Details, the index file and the exit status: man quillmere-cli\n";
+  return text;
+}
+
+}  // namespace quillmere
