@@ -122,16 +122,6 @@ class ReadableFile {
   virtual Result<EntryInfo> Describe() = 0;
 };
 
-// A file opened for writing; closing it is part of writing it.
-class WritableFile {
- public:
-  virtual ~WritableFile() = default;
-  // Writes all of `size` bytes or reports why not.
-  [[nodiscard]] virtual std::error_code Write(const char* data, std::size_t size) = 0;
-  // Closes the file and reports a failure of the last writes the system held back.
-  [[nodiscard]] virtual std::error_code Close() = 0;
-};
-
 // A new file in a folder that no one sees until it is put in place; dropped without a trace
 // when it is destroyed before that.
 class NewFile {
@@ -200,13 +190,9 @@ class FileSystem {
   virtual Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) = 0;
   // Opens the folder at `path` for the steps of Folder.
   virtual Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) = 0;
-  // Creates the file `path`, which must not exist yet, with `mode` less the umask.
-  virtual Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) = 0;
   // Creates the folder `path` and any missing folders above it; an existing folder is fine. Made
   // by root, each gets the owner and group of the folder it is made in.
   [[nodiscard]] virtual std::error_code CreateFolders(const std::string& path) = 0;
-  // Removes the file at `path`.
-  [[nodiscard]] virtual std::error_code Remove(const std::string& path) = 0;
 };
 
 // The file system of this machine, through POSIX calls.
@@ -227,9 +213,7 @@ class PosixFileSystem final : public FileSystem {
   Result<std::vector<std::string>> ListFolder(const std::string& folder) override;
   Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override;
   std::error_code CreateFolders(const std::string& path) override;
-  std::error_code Remove(const std::string& path) override;
 
  private:
   NewFiles newFiles_;

@@ -123,21 +123,6 @@ class PosixReadableFile final : public ReadableFile {
   FileDescriptor fd_;
 };
 
-class PosixWritableFile final : public WritableFile {
- public:
-  explicit PosixWritableFile(int fd) : fd_(fd) {}
-  std::error_code Write(const char* data, std::size_t size) override {
-    return WriteAll(fd_.get(), data, size);
-  }
-  std::error_code Close() override {
-    // Linux releases the descriptor even when close reports an error, so it is never retried.
-    return ::close(fd_.release()) == 0 ? std::error_code() : LastError();
-  }
-
- private:
-  FileDescriptor fd_;
-};
-
 // Makes a regular file out of a descriptor opened without blocking, or says why not.
 Result<std::unique_ptr<ReadableFile>> RegularFileFrom(FileDescriptor fd) {
   struct stat st {};
@@ -604,14 +589,6 @@ Result<std::unique_ptr<Folder>> PosixFileSystem::OpenFolder(const std::string& p
   return PosixFolder::Open(AT_FDCWD, path.empty() ? "." : path.c_str(), /*follow=*/true, newFiles_);
 }
 
-Result<std::unique_ptr<WritableFile>> PosixFileSystem::CreateNew(const std::string& path,
-                                                                 mode_t mode) {
-  if (HoldsNul(path)) return SystemError(EINVAL);
-  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-  if (fd < 0) return LastError();
-  return std::make_unique<PosixWritableFile>(fd);
-}
-
 std::error_code PosixFileSystem::CreateFolders(const std::string& path) {
   if (HoldsNul(path)) return SystemError(EINVAL);
   // Each part is opened from the one before, following links as a path does, and made where it
@@ -639,11 +616,6 @@ std::error_code PosixFileSystem::CreateFolders(const std::string& path) {
     at = std::move(next);
   }
   return {};
-}
-
-std::error_code PosixFileSystem::Remove(const std::string& path) {
-  if (HoldsNul(path)) return SystemError(EINVAL);
-  return ::unlink(path.c_str()) == 0 ? std::error_code() : LastError();
 }
 
 }  // namespace quillmere

@@ -41,20 +41,6 @@ std::error_code WriteOrFail(File& file, FaultyFileSystem& fs, const char* data, 
   return file.Write(data, size);
 }
 
-class FaultyWritableFile final : public WritableFile {
- public:
-  FaultyWritableFile(std::unique_ptr<WritableFile> inner, FaultyFileSystem& fs)
-      : inner_(std::move(inner)), fs_(fs) {}
-  std::error_code Write(const char* data, std::size_t size) override {
-    return WriteOrFail(*inner_, fs_, data, size);
-  }
-  std::error_code Close() override { return inner_->Close(); }
-
- private:
-  std::unique_ptr<WritableFile> inner_;
-  FaultyFileSystem& fs_;
-};
-
 class FaultyNewFile final : public NewFile {
  public:
   FaultyNewFile(std::unique_ptr<NewFile> inner, FaultyFileSystem& fs)
@@ -140,10 +126,10 @@ class FaultyFolder final : public Folder {
 }  // namespace
 
 const char* StepName(Step step) {
-  static const char* const names[] = {
-      "Inspect",    "ListFolder", "OpenForReading", "Read",       "Describe",
-      "OpenFolder", "CreateFile", "Write",          "PutInPlace", "CreateNew",
-      "Remove",     "MakeFolder", "Rename",         "Sync",       "Lock"};
+  static const char* const names[] = {"Inspect",    "ListFolder", "OpenForReading", "Read",
+                                      "Describe",   "OpenFolder", "CreateFile",     "Write",
+                                      "PutInPlace", "Remove",     "MakeFolder",     "Rename",
+                                      "Sync",       "Lock"};
   static_assert(std::size(names) == static_cast<std::size_t>(Step::kCount));
   return names[static_cast<std::size_t>(step)];
 }
@@ -179,19 +165,6 @@ Result<std::unique_ptr<Folder>> FaultyFileSystem::OpenFolder(const std::string& 
   Result<std::unique_ptr<Folder>> opened = inner_.OpenFolder(path);
   if (!opened) return opened;
   return std::make_unique<FaultyFolder>(std::move(opened.value()), *this);
-}
-
-Result<std::unique_ptr<WritableFile>> FaultyFileSystem::CreateNew(const std::string& path,
-                                                                  mode_t mode) {
-  if (std::error_code error = Count(Step::kCreateNew)) return error;
-  Result<std::unique_ptr<WritableFile>> created = inner_.CreateNew(path, mode);
-  if (!created) return created;
-  return std::make_unique<FaultyWritableFile>(std::move(created.value()), *this);
-}
-
-std::error_code FaultyFileSystem::Remove(const std::string& path) {
-  if (std::error_code error = Count(Step::kRemove)) return error;
-  return inner_.Remove(path);
 }
 
 }  // namespace quillmere::testing

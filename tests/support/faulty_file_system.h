@@ -22,7 +22,6 @@ enum class Step : std::size_t {
   kCreateFile,
   kWrite,
   kPutInPlace,
-  kCreateNew,
   kRemove,
   kMakeFolder,
   kRename,
@@ -63,12 +62,10 @@ class FaultyFileSystem final : public FileSystem {
   Result<std::vector<std::string>> ListFolder(const std::string& folder) override;
   Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
-  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override;
   std::error_code CreateFolders(const std::string& path) override {
     if (std::error_code error = Count(Step::kMakeFolder)) return error;
     return inner_.CreateFolders(path);
   }
-  std::error_code Remove(const std::string& path) override;
 
  private:
   FileSystem& inner_;

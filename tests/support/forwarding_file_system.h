@@ -61,13 +61,9 @@ class ForwardingFileSystem : public FileSystem {
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override {
     return inner_.OpenFolder(path);
   }
-  Result<std::unique_ptr<WritableFile>> CreateNew(const std::string& path, mode_t mode) override {
-    return inner_.CreateNew(path, mode);
-  }
   std::error_code CreateFolders(const std::string& path) override {
     return inner_.CreateFolders(path);
   }
-  std::error_code Remove(const std::string& path) override { return inner_.Remove(path); }
 
  protected:
   FileSystem& inner() { return inner_; }
