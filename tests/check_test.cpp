@@ -113,7 +113,9 @@ TEST_F(CheckTest, ExampleAlbumWithAMissingThumbnailAndABlankLine) {
                 ":20: blank line 20 drops line 21 with it: \"Night sky\"; every picture after it "
                 "moves by one line: picture 4 now shows line 22 \"A crescent moon and countless "
                 "stars over\u2026\" as its caption\n" +
-                index + ": 8 pictures, 28 files checked, 2 problems\n");
+                index + ": hint: quillmere-cli --make-thumbnails " + index +
+                " makes the missing thumbnails from their pictures\n" + index +
+                ": 8 pictures, 28 files checked, 2 problems\n");
   EXPECT_EQ(broken.err, "");
   EXPECT_EQ(Snapshot(dir.path()), before) << "a check must write nothing";
 }

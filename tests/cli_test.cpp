@@ -118,7 +118,11 @@ TEST_F(CliTest, FailuresPrintOneLineAndExitWithOne) {
   EXPECT_EQ(missing.err, "File " + (dir / "nope.txt") + " was not found!\n");
   CliResult folder = Run({dir.path()});
   EXPECT_EQ(folder.code, 1);
-  EXPECT_EQ(folder.err, "Could not read index file " + dir.path() + ": Is a directory.\n");
+  // A folder where an index file belongs is most likely a folder of pictures.
+  EXPECT_EQ(folder.err,
+            "Could not read index file " + dir.path() +
+                ": Is a directory.\nquillmere-cli: to make an album of the pictures in " +
+                dir.path() + ": quillmere-cli --new-album " + dir.path() + " ALBUM_FOLDER\n");
 }
 
 // A stream whose every write fails, like standard output sent to /dev/full.
@@ -154,7 +158,8 @@ TEST_F(CliTest, ForceReplacesPagesThatAreNotTheProgramsOwn) {
   EXPECT_EQ(refused.err, "Page " + (dir / "index.html") +
                              " does not look like a page that Quillmere writes, so it was left "
                              "as it is and the run stopped.\n"
-                             "quillmere-cli: --force replaces such pages anyway\n");
+                             "quillmere-cli: --force replaces it all the same, with every "
+                             "index.html and ImageN.html of the folder, without looking at them\n");
   CliResult forced = Run({"--force", dir / "index.txt"});
   EXPECT_EQ(forced.code, 0) << forced.err;
   EXPECT_EQ(ListNames(dir.path()), "Image1.html index.html index.txt");
@@ -176,26 +181,41 @@ TEST_F(CliTest, MessagesShowControlCharactersVisibly) {
 // The progress line: nothing on what is no terminal, nothing for work shorter than its delay,
 // then one line rewritten in place at most ten times a second, the last count always shown, and
 // blanked out at the end.
+// Expected: the progress of long work shows on a terminal only, after a second, at most ten times
+// a second but for the last, with the album's name, the locale's separators and, after a few
+// seconds on a stage, the time left.
 TEST(ProgressLine, ShowsLongWorkOnATerminalOnly) {
   using namespace std::chrono_literals;
   std::chrono::steady_clock::time_point now{};
   auto clock = [&now] { return now; };
+  // A locale that groups thousands with a comma, whatever the machine's.
+  struct Grouping : std::numpunct<char> {
+    char do_thousands_sep() const override { return ','; }
+    std::string do_grouping() const override { return "\3"; }
+  };
+  const std::locale grouping(std::locale::classic(), new Grouping);
   for (bool terminal : {false, true}) {
     std::ostringstream err;
     {
-      ProgressLine line(err, terminal, "Pages written:", 1s, clock);
-      line.Update(1, 12);
+      ProgressLine line(err, terminal, "Lisbon", 1s, clock, grouping);
+      line.Update({WorkStage::kPictures, 1, 12});
       now += 999ms;
-      line.Update(5, 12);
+      line.Update({WorkStage::kPictures, 5, 12});
       EXPECT_EQ(err.str(), "") << "not before a second has passed";
       now += 2ms;
-      line.Update(9, 12);
+      line.Update({WorkStage::kPictures, 9, 12});
       now += 50ms;
-      line.Update(10, 12);  // too soon after the last
-      line.Update(12, 12);  // but the last always shows
+      line.Update({WorkStage::kPictures, 10, 12});  // too soon after the last
+      line.Update({WorkStage::kPictures, 12, 12});  // but the last always shows
+      line.Update(PageProgressInPictures(1, 100'001));
+      now += 4s;
+      line.Update(PageProgressInPictures(25'001, 100'001));
     }
-    EXPECT_EQ(err.str(), terminal ? "\rPages written: 9 of 12\rPages written: 12 of 12"
-                                    "\r                       \r"
+    const std::string last =
+        "Lisbon: writing pages, 25,000 of 100,000 pictures, about 12 seconds left";
+    EXPECT_EQ(err.str(), terminal ? "\rLisbon: making pictures, 9 of 12"
+                                    "\rLisbon: making pictures, 12 of 12\r" +
+                                        last + "\r" + std::string(last.size(), ' ') + "\r"
                                   : "");
   }
 }

@@ -38,6 +38,9 @@ bool IsJpegName(std::string_view path) {
   return false;
 }
 
+// What a file that the pages name is like on the disk.
+enum class FileState { kWhole, kDamaged, kMissing, kNotAFile };
+
 std::string Plural(std::uint64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
@@ -106,8 +109,14 @@ class Checker {
       // Findings come in the order of their lines: the caption's, then the description's.
       const LineShift shift = rhythm.JudgePicture(pair, pairs);
       if (shift.line != 0 && shift.captionPlace) ReportShift(pair, shift, rhythm.InStep(), pairs);
-      LookFor("thumbnail", PictureFileName(head.ThumbPrefix, n), pair.firstLineNumber);
-      LookFor("picture", PictureFileName(head.ImagePrefix, n), pair.firstLineNumber);
+      const FileState thumbnail =
+          LookFor("thumbnail", PictureFileName(head.ThumbPrefix, n), pair.firstLineNumber);
+      const FileState picture =
+          LookFor("picture", PictureFileName(head.ImagePrefix, n), pair.firstLineNumber);
+      const bool makeable = thumbnail == FileState::kMissing || thumbnail == FileState::kDamaged;
+      if (makeable && picture == FileState::kWhole) {
+        check_.thumbnailsCanBeMade = true;
+      }
       CheckDescriptionLine(pair, shift, pairs, rhythm);
     }
   }
@@ -294,11 +303,11 @@ class Checker {
   }
 
   // Looks for the file that the pages name `name`; reports it on `line` unless it is there and
-  // whole. Returns false when it is not there.
-  bool LookFor(const char* what, const std::string& name, std::uint64_t line) {
+  // whole. A name of another place counts as whole: it cannot be looked for.
+  FileState LookFor(const char* what, const std::string& name, std::uint64_t line) {
     if (NamesAnotherPlace(name)) {
       ++check_.namesNotChecked;
-      return true;
+      return FileState::kWhole;
     }
     ++check_.filesChecked;
     std::string problem;
@@ -310,14 +319,16 @@ class Checker {
     } else if (entry.value().kind == EntryInfo::Kind::kMissing) {
       problem = "is missing";
     } else if (entry.value().kind != EntryInfo::Kind::kRegular) {
-      problem = "is not a file";
+      Add(line, std::string(what) + " " + Visible(name) + " is not a file");
+      return FileState::kNotAFile;
     } else {
       problem = DamageOf(PathOnDisk(check_.siteFolder, name), entry.value().size);
-      if (!problem.empty()) Add(line, std::string(what) + " " + Visible(name) + " " + problem);
-      return true;
+      if (problem.empty()) return FileState::kWhole;
+      Add(line, std::string(what) + " " + Visible(name) + " " + problem);
+      return FileState::kDamaged;
     }
     Add(line, std::string(what) + " " + Visible(name) + " " + problem);
-    return false;
+    return FileState::kMissing;
   }
 
   // What a crash or a cut-off copy did to the file at `path`, `size` bytes long, as its size and
@@ -390,7 +401,8 @@ class Checker {
   void CheckSupportImages(const IndexHead& head) {
     bool missing = false;
     for (std::string_view image : SupportImages) {
-      if (!LookFor("support image", std::string(head.SupportFolder) + std::string(image), 0)) {
+      if (LookFor("support image", std::string(head.SupportFolder) + std::string(image), 0) !=
+          FileState::kWhole) {
         missing = true;
       }
     }

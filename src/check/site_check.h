@@ -38,6 +38,8 @@ struct SiteCheck {
   std::uint64_t namesNotChecked = 0;
   // True when support images are missing from a support folder they can be copied into.
   bool supportImagesCanBeAdded = false;
+  // True when a thumbnail is missing or damaged while its picture is there to make it from.
+  bool thumbnailsCanBeMade = false;
   // The problems and notes found, the listed ones and those only counted.
   std::uint64_t problems = 0;
   std::uint64_t notes = 0;

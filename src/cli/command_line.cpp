@@ -19,10 +19,12 @@
 #include "cli/options.h"
 #include "cli/progress_line.h"
 #include "cli/shell_word.h"
+#include "paths/paths.h"
 #include "platform/signals.h"
 #include "run/add_support_images.h"
 #include "run/generate.h"
 #include "run/message_text.h"
+#include "run/progress_text.h"
 #include "version/version.h"
 
 namespace quillmere {
@@ -82,16 +84,36 @@ RunOptions RunOptionsFrom(const Options& options, const StopRequest& stop, PageP
   return run;
 }
 
-// The pages written so far, on the progress line of a terminal.
-class PagesOnProgressLine final : public PageProgress {
+// The pictures made and the pages written so far, on the progress line of a terminal.
+class WorkOnProgressLine final : public PictureProgress, public PageProgress {
  public:
-  PagesOnProgressLine(std::ostream& err, bool terminal) : line_(err, terminal, "Pages written:") {}
-  void PagesDone(std::uint64_t done, std::uint64_t total) override { line_.Update(done, total); }
+  WorkOnProgressLine(std::ostream& err, bool terminal, std::string album)
+      : line_(err, terminal, std::move(album)) {}
+  void PicturesDone(std::uint64_t done, std::uint64_t total) override {
+    line_.Update({WorkStage::kPictures, done, total});
+  }
+  void PagesDone(std::uint64_t done, std::uint64_t total) override {
+    line_.Update(PageProgressInPictures(done, total));
+  }
   void Finish() { line_.Finish(); }
 
  private:
   ProgressLine line_;
 };
+
+// What the command line adds to a failed run, where the next step is known.
+void PrintHint(const RunFailure& failure, const std::string& indexPath, std::ostream& err) {
+  if (failure.status == RunFailure::Status::kForeignPage) {
+    err << kProgram
+        << ": --force replaces it all the same, with every index.html and ImageN.html of the "
+           "folder, without looking at them\n";
+  }
+  if (failure.status == RunFailure::Status::kIndexUnreadable &&
+      failure.error == std::errc::is_a_directory) {
+    err << kProgram << ": to make an album of the pictures in " << Visible(indexPath)
+        << ": quillmere-cli --new-album " << Visible(ShellWord(indexPath)) << " ALBUM_FOLDER\n";
+  }
+}
 
 int Generate(const std::string& indexPath, const Options& options, const Console& console,
              FileSystem& fs) {
@@ -100,7 +122,7 @@ int Generate(const std::string& indexPath, const Options& options, const Console
   StopRequest stop;
   RunOutcome outcome;
   {
-    PagesOnProgressLine progress(err, console.errIsTerminal);
+    WorkOnProgressLine progress(err, console.errIsTerminal, AlbumNameOf(indexPath));
     WaitingMessage waiting(err, console.errIsTerminal);
     const StopOnSignals stopOnSignals(stop);
     outcome = GenerateSite(indexPath, fs, RunOptionsFrom(options, stop, &progress, &waiting));
@@ -108,9 +130,7 @@ int Generate(const std::string& indexPath, const Options& options, const Console
   }
   if (!outcome.ok()) {
     err << Visible(Describe(outcome)) << "\n";
-    if (outcome.status == RunOutcome::Status::kForeignPage) {
-      err << kProgram << ": --force replaces such pages anyway\n";
-    }
+    PrintHint(outcome, indexPath, err);
     return ExitCodeOf(outcome);
   }
   if (options.Has(Id::kVerbose)) PrintSummary(out, outcome);
@@ -136,6 +156,10 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
     if (check.supportImagesCanBeAdded) {
       out << file << ": hint: quillmere-cli --add-support-images " << Visible(ShellWord(indexPath))
           << " copies the missing support images\n";
+    }
+    if (check.thumbnailsCanBeMade) {
+      out << file << ": hint: quillmere-cli --make-thumbnails " << Visible(ShellWord(indexPath))
+          << " makes the missing thumbnails from their pictures\n";
     }
     out << file << ": "
         << Count(static_cast<std::uint64_t>(check.pictureCount), "picture", "pictures") << ", "
@@ -356,28 +380,6 @@ std::string UsageProblem(const Options& options, Mode mode) {
   return "";
 }
 
-// The pictures made so far, then the pages written, on the progress line of a terminal.
-class AlbumOnProgressLine final : public PictureProgress, public PageProgress {
- public:
-  AlbumOnProgressLine(std::ostream& err, bool terminal)
-      : pictures_(err, terminal, "Pictures made:"), pages_(err, terminal, "Pages written:") {}
-  void PicturesDone(std::uint64_t done, std::uint64_t total) override {
-    pictures_.Update(done, total);
-  }
-  void PagesDone(std::uint64_t done, std::uint64_t total) override {
-    pictures_.Finish();
-    pages_.Update(done, total);
-  }
-  void Finish() {
-    pictures_.Finish();
-    pages_.Finish();
-  }
-
- private:
-  ProgressLine pictures_;
-  ProgressLine pages_;
-};
-
 void PrintProblems(const AlbumOutcome& outcome, std::ostream& err) {
   for (const PictureProblem& problem : outcome.problems) {
     if (problem.line != 0) {
@@ -435,9 +437,8 @@ AlbumOutcome RunAlbumCommand(Mode mode, const std::vector<std::string>& files,
 // What the command line adds to what the album's work says, where it has an option for it.
 void PrintHints(const AlbumOutcome& outcome, std::ostream& err) {
   const AlbumFailure& failure = outcome.failure;
-  if (failure.kind == AlbumFailure::Kind::kSite &&
-      failure.run.status == RunFailure::Status::kForeignPage) {
-    err << kProgram << ": --force replaces such pages anyway\n";
+  if (failure.kind == AlbumFailure::Kind::kSite || failure.kind == AlbumFailure::Kind::kIndex) {
+    PrintHint(failure.run, outcome.indexPath, err);
   }
   if (failure.kind == AlbumFailure::Kind::kNoTrash) {
     err << kProgram << ": --delete deletes the removed pictures instead\n";
@@ -450,13 +451,20 @@ void PrintHints(const AlbumOutcome& outcome, std::ostream& err) {
   }
 }
 
+// The name of the album that the command of `mode` works on: the album folder's for a new album,
+// the index file's folder's otherwise.
+std::string AlbumNameOfCommand(Mode mode, const Options& options) {
+  if (mode != Mode::kNewAlbum) return AlbumNameOf(options.operands.front());
+  return AlbumNameOf(TidyFolderPath(options.operands[1]) + "/index.txt");
+}
+
 int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Console& console,
                  FileSystem& fs) {
   std::ostream& err = console.err;
   StopRequest stop;
   AlbumOutcome outcome;
   {
-    AlbumOnProgressLine progress(err, console.errIsTerminal);
+    WorkOnProgressLine progress(err, console.errIsTerminal, AlbumNameOfCommand(mode, options));
     WaitingMessage waiting(err, console.errIsTerminal);
     album.progress = &progress;
     album.run = RunOptionsFrom(options, stop, &progress, &waiting);

@@ -13,25 +13,32 @@ constexpr std::chrono::milliseconds kInterval{100};
 
 }  // namespace
 
-ProgressLine::ProgressLine(std::ostream& out, bool terminal, std::string what,
-                           std::chrono::milliseconds delay, Clock clock)
+ProgressLine::ProgressLine(std::ostream& out, bool terminal, std::string album,
+                           std::chrono::milliseconds delay, Clock clock, std::locale locale)
     : out_(out),
       terminal_(terminal),
-      what_(std::move(what)),
+      album_(std::move(album)),
       delay_(delay),
       clock_(std::move(clock)),
+      locale_(std::move(locale)),
       start_(clock_()) {}
 
 ProgressLine::~ProgressLine() {
   Finish();
 }
 
-void ProgressLine::Update(std::uint64_t done, std::uint64_t total) {
+void ProgressLine::Update(const WorkProgress& progress) {
   if (!terminal_) return;
   const auto now = clock_();
+  if (!staged_ || progress.stage != stage_) {
+    staged_ = true;
+    stage_ = progress.stage;
+    stageStart_ = now;
+  }
   if (now - start_ < delay_) return;
-  if (shown_ && now - lastShown_ < kInterval && done != total) return;
-  std::string line = what_ + " " + std::to_string(done) + " of " + std::to_string(total);
+  const bool last = progress.done == progress.total;
+  if (shown_ && now - lastShown_ < kInterval && !last) return;
+  std::string line = ProgressText(album_, progress, TimeLeft(progress, now - stageStart_), locale_);
   // Blanks over what is left of a longer line before.
   const std::size_t length = line.size();
   if (length < shownLength_) line.append(shownLength_ - length, ' ');

@@ -1,0 +1,79 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "run/progress_text.h"
+
+#include <filesystem>
+#include <sstream>
+#include <stdexcept>
+
+namespace quillmere {
+namespace {
+
+// "about 40 seconds left", "about 3 minutes left", "about 2 hours left".
+std::string TimeLeftText(std::chrono::seconds left) {
+  const auto seconds = left.count();
+  auto about = [](long long count, const char* unit) {
+    return "about " + std::to_string(count) + " " + unit + (count == 1 ? "" : "s") + " left";
+  };
+  if (seconds < 60) return about(std::max<long long>(seconds, 1), "second");
+  if (seconds < 3600) return about((seconds + 30) / 60, "minute");
+  return about((seconds + 1800) / 3600, "hour");
+}
+
+}  // namespace
+
+WorkProgress PageProgressInPictures(std::uint64_t pagesDone, std::uint64_t pages) {
+  const std::uint64_t pictures = pages > 0 ? pages - 1 : 0;
+  const std::uint64_t done = pagesDone > 0 ? pagesDone - 1 : 0;
+  return {WorkStage::kPages, std::min(done, pictures), pictures};
+}
+
+std::optional<std::chrono::seconds> TimeLeft(const WorkProgress& progress,
+                                             std::chrono::steady_clock::duration spent) {
+  if (spent < kEstimateAfter || progress.done == 0 || progress.done >= progress.total) {
+    return std::nullopt;
+  }
+  const double perItem =
+      std::chrono::duration<double>(spent).count() / static_cast<double>(progress.done);
+  const double left = perItem * static_cast<double>(progress.total - progress.done);
+  return std::chrono::seconds(static_cast<long long>(left + 0.5));
+}
+
+std::string GroupedNumber(std::uint64_t number, const std::locale& locale) {
+  std::ostringstream text;
+  text.imbue(locale);
+  text << number;
+  return text.str();
+}
+
+std::string ProgressText(std::string_view album, const WorkProgress& progress,
+                         std::optional<std::chrono::seconds> left, const std::locale& locale) {
+  std::string text(album);
+  text += progress.stage == WorkStage::kPictures ? ": making pictures, " : ": writing pages, ";
+  text += GroupedNumber(progress.done, locale) + " of " + GroupedNumber(progress.total, locale);
+  if (progress.stage == WorkStage::kPages) text += progress.total == 1 ? " picture" : " pictures";
+  if (left) text += ", " + TimeLeftText(*left);
+  return text;
+}
+
+std::string AlbumNameOf(const std::string& indexPath) {
+  namespace stdfs = std::filesystem;
+  stdfs::path folder = stdfs::path(indexPath).parent_path();
+  if (folder.empty() || folder == ".") {
+    std::error_code error;
+    folder = stdfs::current_path(error);
+  }
+  std::string name = folder.lexically_normal().filename().string();
+  if (name.empty()) name = folder.lexically_normal().parent_path().filename().string();
+  return name.empty() ? folder.string() : name;
+}
+
+std::locale UsersLocale() {
+  try {
+    return std::locale("");
+  } catch (const std::runtime_error&) {
+    return std::locale::classic();
+  }
+}
+
+}  // namespace quillmere

@@ -1,0 +1,58 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// How far the work on an album or a site has come, in the words that the window and the terminal
+// both show.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <locale>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillmere {
+
+// What the work is doing.
+enum class WorkStage {
+  // Making the pictures and thumbnails.
+  kPictures,
+  // Writing the pages, one a picture and the index page first.
+  kPages,
+};
+
+// How far a piece of work has come: `done` of `total` pictures of the stage.
+struct WorkProgress {
+  WorkStage stage = WorkStage::kPages;
+  std::uint64_t done = 0;
+  std::uint64_t total = 0;
+};
+
+// How long the work goes on before an estimate of the time left is given.
+inline constexpr std::chrono::seconds kEstimateAfter{3};
+
+// The progress of the pages of a site, `pagesDone` of `pages`, counted in pictures: the index
+// page, written first, is no picture.
+WorkProgress PageProgressInPictures(std::uint64_t pagesDone, std::uint64_t pages);
+
+// The time the work of `progress` needs still, at the pace it has taken in `spent`; none before
+// kEstimateAfter or before anything is done.
+std::optional<std::chrono::seconds> TimeLeft(const WorkProgress& progress,
+                                             std::chrono::steady_clock::duration spent);
+
+// `number` with the thousands separators of `locale`.
+std::string GroupedNumber(std::uint64_t number, const std::locale& locale);
+
+// The words for how far the work on `album` (its title or folder) has come: "Lisbon: making
+// pictures, 12 of 200, about 1 minute left".
+std::string ProgressText(std::string_view album, const WorkProgress& progress,
+                         std::optional<std::chrono::seconds> left, const std::locale& locale);
+
+// The name of the album whose index file is at `indexPath`: its folder's name, the working
+// folder's when the path names no folder.
+std::string AlbumNameOf(const std::string& indexPath);
+
+// The user's locale, or the classic one where the environment names none the system has.
+std::locale UsersLocale();
+
+}  // namespace quillmere
