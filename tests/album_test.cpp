@@ -153,8 +153,8 @@ TEST_F(AlbumTest, ANewAlbumTellsWhatItDidWhenAsked) {
   CliResult result = Run({"--new-album", "--verbose", photos + "/", album + "/"});
   EXPECT_EQ(result.code, 0) << result.err;
   EXPECT_EQ(result.err, "");
-  EXPECT_EQ(result.out, "1 picture in " + album + "/index.txt\n2 pages in " + album +
-                            "/ (2 written, 0 already up to date)\n");
+  EXPECT_EQ(result.out, "1 picture in " + album + "/index.txt\n2 pages for " + album +
+                            "/index.txt (2 written, 0 already up to date)\n");
 }
 
 TEST_F(AlbumTest, ANewAlbumIsRefusedWhereAnIndexFileOrPagesAreAndWritesNothing) {
@@ -284,8 +284,8 @@ TEST_F(ThumbnailTest, MissingAndUnreadablePicturesAreListedWithTheirLines) {
                             ":14: " + album +
                             "/pictures/p4.jpg cannot be read as a picture: the file ends early "
                             "(truncated JPEG) (VipsJpeg: Premature end of input file)\n");
-  EXPECT_EQ(result.out, "2 thumbnails written, 0 already up to date\n5 pages in " + album +
-                            "/ (5 written, 0 already up to date)\n");
+  EXPECT_EQ(result.out, "2 thumbnails written, 0 already up to date\n5 pages for " + album +
+                            "/index.txt (5 written, 0 already up to date)\n");
   EXPECT_EQ(ListNames(album + "/thumbs"), "t1.jpg t3.jpg");
   EXPECT_EQ(ReadPicture(album + "/thumbs/t1.jpg")->height, 100);
   EXPECT_EQ(ReadPicture(album + "/thumbs/t1.jpg")->width, 67);

@@ -68,7 +68,7 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
   try {
-    auto opened = OpenAlbumFolder(FolderName(indexPath), fs, options);
+    auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
     if (auto* failure = std::get_if<AlbumFailure>(&opened)) {
       outcome.failure = std::move(*failure);
       return outcome;

@@ -551,7 +551,7 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
   try {
-    auto opened = OpenAlbumFolder(FolderName(indexPath), fs, options);
+    auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
     if (auto* failure = std::get_if<AlbumFailure>(&opened)) {
       outcome.failure = std::move(*failure);
       return outcome;

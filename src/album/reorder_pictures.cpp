@@ -50,7 +50,7 @@ struct OpenAlbum {
 // Opens, locks and reads the album of `indexPath`, and finds the folders of its images.
 std::variant<OpenAlbum, AlbumFailure> Open(const std::string& indexPath, FileSystem& fs,
                                            const AlbumOptions& options) {
-  auto opened = OpenAlbumFolder(FolderName(indexPath), fs, options);
+  auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
   if (auto* failure = std::get_if<AlbumFailure>(&opened)) return std::move(*failure);
   AlbumFolder& album = std::get<AlbumFolder>(opened);
   auto loaded = LoadAlbumIndex(indexPath, album, fs);

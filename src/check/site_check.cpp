@@ -51,7 +51,7 @@ class Checker {
       : indexPath_(indexPath), fs_(fs), sink_(sink) {}
 
   SiteCheck Run(const IndexText& text, const IndexHead& head) {
-    check_.siteFolder = FolderName(indexPath_);
+    check_.siteFolder = FolderAsGiven(indexPath_);
     CheckFifthValue(head);
     CheckPictureSection(text.bytes(), head);
     ReportUnlisted(droppedListed_, "more dropped pair", "more dropped pairs");
@@ -348,7 +348,7 @@ class Checker {
   void CheckPagesOnDisk() {
     Result<std::vector<std::string>> names = fs_.ListFolder(check_.siteFolder);
     if (!names) {
-      Add(0, "the site folder " + Visible(check_.siteFolder) +
+      Add(0, "the site folder " + Visible(check_.siteFolder.empty() ? "." : check_.siteFolder) +
                  " cannot be searched for old picture pages: " + ErrorText(names.error()));
       return;
     }

@@ -29,7 +29,7 @@ struct Finding {
 
 // What the check of one index file came to.
 struct SiteCheck {
-  // The index file's folder, ending with "/".
+  // The index file's folder as it was given: ending with "/", or empty for the working folder.
   std::string siteFolder;
   std::int64_t pictureCount = 0;
   // The thumbnails, pictures and support images looked for in the file system.

@@ -49,9 +49,10 @@ std::string Count(std::uint64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-void PrintSummary(std::ostream& out, const RunOutcome& outcome) {
-  std::uint64_t pages = outcome.pages.written + outcome.pages.unchanged;
-  out << pages << (pages == 1 ? " page" : " pages") << " in " << Visible(outcome.siteFolder) << " ("
+// The line --verbose prints after the pages of the index file at `indexPath` were written.
+void PrintSummary(std::ostream& out, const RunOutcome& outcome, const std::string& indexPath) {
+  const std::uint64_t pages = outcome.pages.written + outcome.pages.unchanged;
+  out << pages << (pages == 1 ? " page" : " pages") << " for " << Visible(indexPath) << " ("
       << outcome.pages.written << " written, " << outcome.pages.unchanged
       << " already up to date)\n";
 }
@@ -133,7 +134,7 @@ int Generate(const std::string& indexPath, const Options& options, const Console
     PrintHint(outcome, indexPath, err);
     return ExitCodeOf(outcome);
   }
-  if (options.Has(Id::kVerbose)) PrintSummary(out, outcome);
+  if (options.Has(Id::kVerbose)) PrintSummary(out, outcome, indexPath);
   return kExitOk;
 }
 
@@ -412,7 +413,7 @@ void PrintAlbumSummary(Mode mode, const AlbumOutcome& outcome, std::ostream& out
           << outcome.thumbnailsUpToDate << " already up to date\n";
       break;
   }
-  PrintSummary(out, outcome.site);
+  PrintSummary(out, outcome.site, outcome.indexPath);
 }
 
 // Runs the album command of `mode` on `files` as `album` says.

@@ -67,6 +67,11 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
+std::string FolderAsGiven(std::string_view path) {
+  const std::size_t slash = path.rfind(kSeparator);
+  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
 bool Exist(const std::string& FileName, FileSystem& fs) {
   if (FileName.empty()) return false;
   std::string folder = FolderName(FileName);

@@ -16,6 +16,10 @@ inline constexpr char kSeparator = '/';
 // Returns everything up to and including the last "/" of `folderPath`, or "./" when it has none.
 std::string FolderName(std::string_view folderPath);
 
+// The folder part of `path` as it was given: everything up to and including its last "/", or ""
+// when it has none. Messages name files this way, as the person gave them.
+std::string FolderAsGiven(std::string_view path);
+
 // Tells whether `FileName` names a regular file or folder; "*" and "?" in its last part are
 // wildcards that never match a leading dot. Any failure counts as "no".
 bool Exist(const std::string& FileName, FileSystem& fs);

@@ -561,7 +561,7 @@ Result<EntryInfo> PosixFileSystem::Inspect(const std::string& path, bool follow)
 
 Result<std::vector<std::string>> PosixFileSystem::ListFolder(const std::string& folder) {
   if (HoldsNul(folder)) return SystemError(EINVAL);
-  DIR* dir = ::opendir(folder.c_str());
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return LastError();
   std::vector<std::string> names;
   errno = 0;

@@ -19,7 +19,7 @@ SupportRun AddSupportImages(const std::string& indexPath, FileSystem& fs,
   // told by the reading.
   std::unique_ptr<Folder> folder;
   std::variant<std::unique_ptr<FolderLock>, RunFailure> lock;
-  if (const std::string siteFolder = FolderName(indexPath); Exist(indexPath, fs)) {
+  if (const std::string siteFolder = FolderAsGiven(indexPath); Exist(indexPath, fs)) {
     Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(siteFolder);
     if (!opened) {
       run.refused = RunFailure{RunFailure::Status::kNotLocked, siteFolder, {}, opened.error(), 0};
@@ -51,7 +51,7 @@ SupportRun AddSupportImages(const std::string& indexPath, FileSystem& fs,
         SupportFailure{SupportFailure::Kind::kNotOnThisMachine, folderName, indexPath, {}};
     return run;
   }
-  copy = CopySupportImages(FolderName(indexPath), folderName, fs);
+  copy = CopySupportImages(FolderAsGiven(indexPath), folderName, fs);
   return run;
 }
 

@@ -63,7 +63,7 @@ RunFailure WritePages(const std::string& chosenPath, const IndexFile& index, Fol
   const std::string same =
       PageThatIsTheIndexFile(chosenPath, index.source, index.PictureCount(), folder, fs);
   if (!same.empty()) {
-    return Failure(Status::kIndexIsAPage, chosenPath, {}, outcome.siteFolder + same);
+    return Failure(Status::kIndexIsAPage, chosenPath, {}, FolderAsGiven(chosenPath) + same);
   }
   folder.RemoveLeftovers();
   // With sync, the pages wait in groups for one flush of their data before they take their
@@ -85,7 +85,7 @@ RunFailure WritePages(const std::string& chosenPath, const IndexFile& index, Fol
   }
   if (!failure) failure = unplaced;
   if (!failure) return {};
-  return PageFailed(outcome.siteFolder, *failure,
+  return PageFailed(FolderAsGiven(chosenPath), *failure,
                     options.stop != nullptr ? options.stop->reason() : 0);
 }
 
@@ -99,7 +99,7 @@ RunOutcome WriteSite(const std::string& chosenPath, Folder& folder, FileSystem& 
       static_cast<RunFailure&>(outcome) = IndexFailure(chosenPath, *error);
     } else if (options.stop != nullptr && options.stop->requested()) {
       static_cast<RunFailure&>(outcome) =
-          Stopped(outcome.siteFolder + std::string(kIndexPageName), options);
+          Stopped(FolderAsGiven(chosenPath) + std::string(kIndexPageName), options);
     } else {
       const IndexFile& index = std::get<IndexFile>(read);
       outcome.pictureCount = index.PictureCount();
@@ -116,6 +116,8 @@ RunOutcome WriteSite(const std::string& chosenPath, Folder& folder, FileSystem& 
 
 std::string Describe(const RunFailure& failure) {
   const std::string& subject = failure.subject;
+  // A folder given as no path at all is the one the program runs in.
+  const std::string folder = subject.empty() ? "the current folder" : subject;
   switch (failure.status) {
     case Status::kDone:
       return "";
@@ -148,11 +150,11 @@ std::string Describe(const RunFailure& failure) {
     case Status::kOutOfMemory:
       return "Not enough memory to generate the site of " + subject + ".";
     case Status::kBusy:
-      return "Another run of Quillmere is changing " + subject + "; nothing was written.";
+      return "Another run of Quillmere is changing " + folder + "; nothing was written.";
     case Status::kNotLocked:
-      return "Could not lock " + subject + " for the run: " + ErrorText(failure.error) + ".";
+      return "Could not lock " + folder + " for the run: " + ErrorText(failure.error) + ".";
     case Status::kJournalUnreadable:
-      return "The folder " + subject + " holds " + std::string(kJournalName) +
+      return "The folder " + folder + " holds " + std::string(kJournalName) +
              ", which is not the journal of an interrupted run of Quillmere that can be read" +
              (failure.error ? " (" + ErrorText(failure.error) + ")" : std::string()) +
              "; nothing was written. Look at it, then remove it.";
@@ -269,20 +271,20 @@ RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs, const Run
       static_cast<RunFailure&>(outcome) = Failure(Status::kNotFound, chosenPath);
       return outcome;
     }
-    Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(outcome.siteFolder);
+    const std::string folderAsGiven = FolderAsGiven(chosenPath);
+    Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(folderAsGiven);
     if (!folder) {
-      static_cast<RunFailure&>(outcome) =
-          Failure(Status::kPageNotWritten, outcome.siteFolder + std::string(kIndexPageName),
-                  folder.error());
+      static_cast<RunFailure&>(outcome) = Failure(
+          Status::kPageNotWritten, folderAsGiven + std::string(kIndexPageName), folder.error());
       return outcome;
     }
-    auto lock = LockSiteFolder(*folder.value(), outcome.siteFolder, options);
+    auto lock = LockSiteFolder(*folder.value(), folderAsGiven, options);
     if (auto* failure = std::get_if<RunFailure>(&lock)) {
       static_cast<RunFailure&>(outcome) = std::move(*failure);
       return outcome;
     }
     if (std::optional<RunFailure> failure =
-            SettleInterruptedChange(*folder.value(), outcome.siteFolder)) {
+            SettleInterruptedChange(*folder.value(), folderAsGiven)) {
       static_cast<RunFailure&>(outcome) = std::move(*failure);
       return outcome;
     }
