@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QUrl>
 #include <algorithm>
 #include <climits>
@@ -203,7 +204,9 @@ void Form1::OpenAtStart(const QStringList& paths) {
 }
 
 void Form1::Open(const QStringList& paths, bool atStart) {
-  if (paths.isEmpty()) return;
+  // A drop that comes while the dialog or question of another drop is open is let go.
+  if (paths.isEmpty() || opening_) return;
+  const QScopedValueRollback<bool> opening(opening_, true);
   if (running()) {
     ShowFailure(QStringLiteral(
         "Quillmere is busy with a run; drop it again once the run has ended. Nothing was "

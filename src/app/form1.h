@@ -131,6 +131,8 @@ class Form1 : public QWidget {
   // Takes up the last drop once the desktop has finished it.
   QTimer dropTimer_;
   QStringList droppedPaths_;
+  // Whether a drop is being taken up: its dialog or question is open.
+  bool opening_ = false;
   bool closeWhenRunEnds_ = false;
 };
 

@@ -35,6 +35,7 @@ class NewFolderDialog final : public QFileDialog {
       setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
       setOption(QFileDialog::DontConfirmOverwrite);
       setLabelText(QFileDialog::Accept, QStringLiteral("Choose"));
+      setLabelText(QFileDialog::FileName, QStringLiteral("Folder name:"));
     }
   }
 
