@@ -101,6 +101,11 @@ endif()
 if(QUILLMERE_BUILD_APP)
   # Qt loads its platform plugins at run time, so no linker dependency names them.
   list(APPEND quillmere_depends qt6-qpa-plugins)
+  # On GNOME, Xfce, Cinnamon, MATE and LXDE, Qt shows the desktop's own file dialog through its
+  # GTK platform theme, which it loads by itself where it is installed. The portal's theme is
+  # loaded only in a sandbox or when QT_QPA_PLATFORMTHEME asks for it.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-gtk-platformtheme)
+  set(CPACK_DEBIAN_PACKAGE_SUGGESTS qt6-xdgdesktopportal-platformtheme)
 endif()
 list(JOIN quillmere_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 

@@ -10,15 +10,31 @@ namespace quillmere {
 
 BackgroundRun::BackgroundRun(std::string chosenPath, FileSystem& fs, QObject* parent)
     : QObject(parent) {
+  Start([this, path = std::move(chosenPath), &fs](const AlbumOptions& options) {
+    outcome_ = GenerateSite(path, fs, options.run);
+  });
+}
+
+BackgroundRun::BackgroundRun(AlbumWork work, QObject* parent) : QObject(parent), makesAlbum_(true) {
+  Start([this, work = std::move(work)](const AlbumOptions& options) {
+    album_ = work(options);
+    outcome_ = album_.site;
+  });
+}
+
+void BackgroundRun::Start(std::function<void(const AlbumOptions& options)> work) {
+  // The run's thread tells that its work is done; the thread that started the run ends it.
+  connect(this, &BackgroundRun::workDone, this, &BackgroundRun::Finish, Qt::QueuedConnection);
   // The signals ask the run to stop from before its first step on.
   stopOnSignals_.emplace(stop_);
-  thread_ = std::thread([this, path = std::move(chosenPath), &fs] {
-    RunOptions options;
-    options.stop = &stop_;
-    options.progress = &pages_;
-    options.waiting = &waiting_;
-    outcome_ = GenerateSite(path, fs, options);
-    QMetaObject::invokeMethod(this, &BackgroundRun::Finish, Qt::QueuedConnection);
+  thread_ = std::thread([this, work = std::move(work)] {
+    AlbumOptions options;
+    options.progress = &pictures_;
+    options.run.stop = &stop_;
+    options.run.progress = &pages_;
+    options.run.waiting = &waiting_;
+    work(options);
+    emit workDone();
   });
 }
 
@@ -34,11 +50,20 @@ void BackgroundRun::Finish() {
   stopOnSignals_.reset();
   // A signal that came after the last page, too late to stop the run, ends the program now as
   // it does outside a run.
-  if (stop_.reason() > 0 && outcome_.status != RunOutcome::Status::kStopped) {
+  if (stop_.reason() > 0 && stopReason() == 0) {
     ::raise(stop_.reason());
   }
   finished_ = true;
   emit finished();
+}
+
+int BackgroundRun::stopReason() const {
+  if (!makesAlbum_)
+    return outcome_.status == RunOutcome::Status::kStopped ? outcome_.stopReason : 0;
+  const AlbumFailure& failure = album_.failure;
+  const bool stopped = failure.kind == AlbumFailure::Kind::kStopped ||
+                       failure.run.status == RunFailure::Status::kStopped;
+  return stopped ? failure.run.stopReason : 0;
 }
 
 }  // namespace quillmere

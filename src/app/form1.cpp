@@ -4,21 +4,32 @@
 
 #include <QByteArray>
 #include <QCloseEvent>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMimeData>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScopedValueRollback>
+#include <QUrl>
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
+#include "app/album_report.h"
 #include "app/background_run.h"
+#include "app/drop_plan.h"
 #include "app/start_folder.h"
 #include "app/text_fit.h"
 #include "platform/qt/desktop_opener.h"
 #include "platform/qt/message_box.h"
 #include "run/generate.h"
+#include "site/page_output.h"
+#include "site/page_signature.h"
 
 namespace quillmere {
 namespace {
@@ -59,15 +70,54 @@ QString FromLocal(const std::string& text) {
   return QString::fromLocal8Bit(QByteArray::fromStdString(text));
 }
 
-// A count of pages as the progress bar takes it.
-int BarValue(std::uint64_t pages) {
-  return static_cast<int>(std::min<std::uint64_t>(pages, INT_MAX));
+std::string ToLocal(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+// A count of pages or pictures as the progress bar takes it.
+int BarValue(std::uint64_t count) {
+  return static_cast<int>(std::min<std::uint64_t>(count, INT_MAX));
+}
+
+// The local files and folders that a drag carries; none for anything else.
+QStringList LocalPaths(const QMimeData* data) {
+  QStringList paths;
+  if (data == nullptr || !data->hasUrls()) return paths;
+  for (const QUrl& url : data->urls()) {
+    if (url.isLocalFile() && !url.toLocalFile().isEmpty()) paths << url.toLocalFile();
+  }
+  return paths;
+}
+
+// Takes a drag of local files as a copy, so that the program it comes from never removes them
+// as moved; ignores any other.
+void TakeAsCopy(QDropEvent* event) {
+  if (LocalPaths(event->mimeData()).isEmpty() || !(event->possibleActions() & Qt::CopyAction)) {
+    event->ignore();
+    return;
+  }
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+}
+
+// Whether the folder `folder` holds an index page that this program wrote.
+bool HoldsWrittenPage(const std::string& folder, FileSystem& fs) {
+  Result<std::unique_ptr<ReadableFile>> page =
+      fs.OpenForReading(folder + "/" + std::string(kIndexPageName));
+  if (!page) return false;
+  Result<EntryInfo> entry = page.value()->Describe();
+  if (!entry || entry.value().kind != EntryInfo::Kind::kRegular) return false;
+  Result<bool> written = LooksLikeWrittenPage(*page.value(), entry.value().size);
+  return written && written.value();
 }
 
 }  // namespace
 
 Form1::Form1(QWidget* parent, FileSystem* fs)
-    : QWidget(parent), ioBox_(this), fs_(fs != nullptr ? fs : &machineFileSystem_) {
+    : QWidget(parent),
+      ioBox_(this),
+      folderBox_(this),
+      fs_(fs != nullptr ? fs : &machineFileSystem_) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromLatin1(kProgramTitle));
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -101,6 +151,10 @@ Form1::Form1(QWidget* parent, FileSystem* fs)
   connect(&progressDelay_, &QTimer::timeout, this, &Form1::ShowProgress);
   progressPoll_.setInterval(kProgressInterval);
   connect(&progressPoll_, &QTimer::timeout, this, &Form1::UpdateProgress);
+  setAcceptDrops(true);
+  dropTimer_.setSingleShot(true);
+  dropTimer_.setInterval(0);
+  connect(&dropTimer_, &QTimer::timeout, this, &Form1::OpenDropped);
 }
 
 Form1::~Form1() {
@@ -135,16 +189,105 @@ void Form1::ShowCommand() {
     RunFailure missing;
     missing.status = RunFailure::Status::kNotFound;
     missing.subject = page;
-    ShowCriticalMessage(this, QString::fromLatin1(kProgramTitle), FromLocal(Describe(missing)));
+    ShowFailure(FromLocal(Describe(missing)));
     return;
   }
   OpenWithDesktop(QFile::decodeName(QByteArray::fromStdString(page)));
 }
 
+void Form1::OpenPaths(const QStringList& paths) {
+  Open(paths, /*atStart=*/false);
+}
+
+void Form1::OpenAtStart(const QStringList& paths) {
+  Open(paths, /*atStart=*/true);
+}
+
+void Form1::Open(const QStringList& paths, bool atStart) {
+  // A drop that comes while the dialog or question of another drop is open is let go.
+  if (paths.isEmpty() || opening_) return;
+  const QScopedValueRollback<bool> opening(opening_, true);
+  if (running()) {
+    ShowFailure(QStringLiteral(
+        "Quillmere is busy with a run; drop it again once the run has ended. Nothing was "
+        "changed."));
+    return;
+  }
+  const DropPlan plan = PlanDrop(paths, !siteFolder_.empty());
+  switch (plan.action) {
+    case DropPlan::Action::kNothing:
+      return;
+    case DropPlan::Action::kRefuse:
+      ShowFailure(plan.refusal);
+      return;
+    case DropPlan::Action::kGenerate:
+      if (atStart && !AgreesToNewSite(plan.paths.front())) return;
+      RememberIndexFile(plan.paths.front());
+      StartRun(plan.paths.front());
+      return;
+    case DropPlan::Action::kNewAlbum:
+      MakeAlbum(plan.paths.front());
+      return;
+    case DropPlan::Action::kAddPictures:
+      AddToAlbum(plan.paths);
+      return;
+  }
+}
+
+// A text file opened by mistake must not fill its folder with pages: where the folder holds no
+// page of this program yet, the user is asked first. A path that is no file goes to the run,
+// which says what is wrong with it.
+bool Form1::AgreesToNewSite(const QString& indexFile) {
+  const QFileInfo file(indexFile);
+  if (!file.isFile() || HoldsWrittenPage(ToLocal(file.absolutePath()), *fs_)) return true;
+  const QString question =
+      QStringLiteral(
+          "The folder %1 holds no web site of Quillmere yet. Make one there from %2? Its pages "
+          "(index.html and one per picture) will be written into that folder.")
+          .arg(file.absolutePath(), file.fileName());
+  return AskYesOrNo(this, QString::fromLatin1(kProgramTitle), question, /*yesByDefault=*/false);
+}
+
+void Form1::MakeAlbum(const QString& picturesFolder) {
+  const QFileInfo proposed(ProposedAlbumFolder(picturesFolder));
+  const QString title =
+      QStringLiteral("Folder for the album of %1").arg(QFileInfo(picturesFolder).fileName());
+  if (folderBox_.ShowChoose(title, proposed.absolutePath(), proposed.fileName()) !=
+      FolderBox::ShowResult::kChosen) {
+    return;
+  }
+  StartRun(new BackgroundRun(
+      [pictures = ToLocal(picturesFolder), album = ToLocal(folderBox_.folder()), &fs = *fs_](
+          const AlbumOptions& options) { return MakeNewAlbum(pictures, album, fs, options); },
+      this));
+}
+
+void Form1::AddToAlbum(const QStringList& pictures) {
+  const QString what = pictures.size() == 1 ? QStringLiteral("this picture")
+                                            : QStringLiteral("these %1 files").arg(pictures.size());
+  const QString question =
+      QStringLiteral("Add %1 to the album of %2?").arg(what, FromLocal(indexPath_));
+  if (!AskYesOrNo(this, QString::fromLatin1(kProgramTitle), question, /*yesByDefault=*/true)) {
+    return;
+  }
+  std::vector<std::string> sources;
+  for (const QString& picture : pictures) sources.push_back(ToLocal(picture));
+  StartRun(new BackgroundRun(
+      [index = indexPath_, sources = std::move(sources), &fs = *fs_](const AlbumOptions& options) {
+        return AddPictures(index, sources, fs, options);
+      },
+      this));
+}
+
 void Form1::StartRun(const QString& chosen) {
+  runIndexPath_ = ToLocal(chosen);
+  StartRun(new BackgroundRun(runIndexPath_, *fs_, this));
+}
+
+void Form1::StartRun(BackgroundRun* run) {
   EnableButtons(false);
   setCursor(Qt::BusyCursor);
-  run_ = new BackgroundRun(QFile::encodeName(chosen).toStdString(), *fs_, this);
+  run_ = run;
   connect(run_, &BackgroundRun::finished, this, &Form1::EndRun);
   progressDelay_.start();
 }
@@ -170,9 +313,16 @@ void Form1::ShowProgress() {
 
 void Form1::UpdateProgress() {
   if (progress_ == nullptr || !running()) return;
-  const std::uint64_t total = run_->pages().total();
-  const std::uint64_t done = run_->pages().done();
-  if (total == 0 && run_->waited()) {
+  std::uint64_t total = run_->pages().total();
+  std::uint64_t done = run_->pages().done();
+  const std::uint64_t pictures = run_->pictures().total();
+  if (total == 0 && run_->makesAlbum() && (pictures != 0 || !run_->waited())) {
+    done = run_->pictures().done();
+    total = pictures;
+    progress_->setLabelText(total == 0 ? QStringLiteral("Reading the pictures...")
+                                       : QStringLiteral("Pictures made: %1 of %2")
+                                             .arg(QString::number(done), QString::number(total)));
+  } else if (total == 0 && run_->waited()) {
     progress_->setLabelText(
         QStringLiteral("Waiting for another run of Quillmere on this folder to end..."));
   } else if (total == 0) {
@@ -192,7 +342,10 @@ void Form1::CancelRun() {
 
 void Form1::EndRun() {
   if (run_ == nullptr || !run_->hasFinished()) return;
+  const bool album = run_->makesAlbum();
   const RunOutcome outcome = run_->outcome();
+  const AlbumOutcome albumOutcome = album ? run_->album() : AlbumOutcome();
+  const int stopReason = run_->stopReason();
   run_->deleteLater();
   run_ = nullptr;
   progressDelay_.stop();
@@ -203,18 +356,44 @@ void Form1::EndRun() {
     progress_ = nullptr;
   }
   unsetCursor();
-  if (outcome.ok()) siteFolder_ = outcome.siteFolder;
+  if (album ? albumOutcome.failure.ok() : outcome.ok()) {
+    siteFolder_ = outcome.siteFolder;
+    indexPath_ = album ? albumOutcome.indexPath : runIndexPath_;
+  }
+  if (album && albumOutcome.failure.ok()) RememberIndexFile(FromLocal(indexPath_));
   EnableButtons(true);
 
-  const bool stopped = outcome.status == RunOutcome::Status::kStopped;
-  // A stop the user asked for needs no word.
-  if (!outcome.ok() && !(stopped && outcome.stopReason == StopRequest::kByUser)) {
-    ShowCriticalMessage(this, QString::fromLatin1(kProgramTitle), FromLocal(Describe(outcome)));
+  if (album) {
+    ShowAlbumOutcome(albumOutcome, stopReason);
+  } else if (!outcome.ok() && stopReason != StopRequest::kByUser) {
+    // A stop the user asked for needs no word.
+    ShowFailure(FromLocal(Describe(outcome)));
   }
   emit runEnded();
   // A signal that asked the program to end ends it, once the run has stopped and said so.
-  if (stopped && outcome.stopReason > 0) emit exitRequested(128 + outcome.stopReason);
+  if (stopReason > 0) emit exitRequested(128 + stopReason);
   if (closeWhenRunEnds_) close();
+}
+
+// One box tells how the work on an album ended: why it failed, and the files it left out, the
+// first of them with their reasons. A stop the user asked for needs no word: the album was left
+// as it was.
+void Form1::ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason) {
+  const bool failed = !outcome.failure.ok();
+  if (failed && stopReason == StopRequest::kByUser) return;
+  QString text = failed ? FromLocal(Describe(outcome.failure)) : QString();
+  const QString leftOut = LeftOutText(outcome.problems);
+  if (!leftOut.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + leftOut;
+  if (text.isEmpty()) return;
+  if (failed) {
+    ShowFailure(text);
+  } else {
+    ShowWarningMessage(this, QString::fromLatin1(kProgramTitle), text);
+  }
+}
+
+void Form1::ShowFailure(const QString& text) {
+  ShowCriticalMessage(this, QString::fromLatin1(kProgramTitle), text);
 }
 
 void Form1::EnableButtons(bool on) {
@@ -232,6 +411,28 @@ void Form1::closeEvent(QCloseEvent* event) {
   }
   closeWhenRunEnds_ = false;
   QWidget::closeEvent(event);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent* event) {
+  TakeAsCopy(event);
+}
+
+void Form1::dragMoveEvent(QDragMoveEvent* event) {
+  TakeAsCopy(event);
+}
+
+void Form1::dropEvent(QDropEvent* event) {
+  TakeAsCopy(event);
+  if (!event->isAccepted()) return;
+  // The drop is taken up once the desktop has finished it, so that no dialog holds up the
+  // program it came from.
+  droppedPaths_ = LocalPaths(event->mimeData());
+  dropTimer_.start();
+}
+
+void Form1::OpenDropped() {
+  const QStringList paths = std::exchange(droppedPaths_, QStringList());
+  OpenPaths(paths);
 }
 
 void Form1::changeEvent(QEvent* event) {

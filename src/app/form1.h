@@ -1,16 +1,20 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// The program's one window: an instruction text and the Generate and Show buttons.
+// The program's one window: an instruction text and the Generate and Show buttons. Index files,
+// folders of pictures and pictures can be dropped on it, or given to the program at its start.
 #pragma once
 
 #include <QPointer>
 #include <QProgressDialog>
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 #include <chrono>
 #include <string>
 
+#include "app/background_run.h"
 #include "platform/file_system.h"
+#include "platform/qt/folder_box.h"
 #include "platform/qt/io_box.h"
 
 class QGroupBox;
@@ -18,8 +22,6 @@ class QLabel;
 class QPushButton;
 
 namespace quillmere {
-
-class BackgroundRun;
 
 // The program's title: the caption of its window and of its message box.
 inline constexpr const char* kProgramTitle = "Quillmere";
@@ -46,6 +48,9 @@ class Form1 : public QWidget {
   // The open-file dialog that Generate shows.
   IOBox& ioBox() { return ioBox_; }
 
+  // The dialog that asks where a new album of a dropped folder goes.
+  FolderBox& folderBox() { return folderBox_; }
+
   // Whether a run is going on.
   bool running() const { return run_ != nullptr; }
 
@@ -60,6 +65,13 @@ class Form1 : public QWidget {
   void GenerateCommand();
   // Opens the index page of the last completed run's site with the desktop's default browser.
   void ShowCommand();
+  // Does what the files or folders `paths`, dropped on the window, ask for: generates the site
+  // of an index file as Generate does, makes a new album of a folder's pictures, or adds pictures
+  // to the album of the window's site; refuses anything else, and anything during a run.
+  void OpenPaths(const QStringList& paths);
+  // Does what the paths given to the program at its start ask for, as OpenPaths does; an index
+  // file whose folder holds no page of this program yet is generated only once the user agrees.
+  void OpenAtStart(const QStringList& paths);
 
  signals:
   // A run has ended, and what it had to tell has been shown.
@@ -72,9 +84,21 @@ class Form1 : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   // A new font lays the window out anew.
   void changeEvent(QEvent* event) override;
+  // Files and folders from the desktop may be dropped; they are copied from, never moved.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
+  void OpenDropped();
+  void Open(const QStringList& paths, bool atStart);
+  bool AgreesToNewSite(const QString& indexFile);
+  void MakeAlbum(const QString& picturesFolder);
+  void AddToAlbum(const QStringList& pictures);
   void StartRun(const QString& chosen);
+  void StartRun(BackgroundRun* run);
+  void ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason);
+  void ShowFailure(const QString& text);
   void ShowProgress();
   void UpdateProgress();
   void CancelRun();
@@ -88,9 +112,14 @@ class Form1 : public QWidget {
   QPushButton* cmdGen_;
   QPushButton* cmdShow_;
   IOBox ioBox_;
+  FolderBox folderBox_;
   PosixFileSystem machineFileSystem_;
   FileSystem* fs_;
   std::string siteFolder_;
+  // The index file of the last run that completed, whose album dropped pictures are added to.
+  std::string indexPath_;
+  // The index file of the run going on, when it generates one.
+  std::string runIndexPath_;
   double scale_ = 1.0;
   // The run going on, or null.
   BackgroundRun* run_ = nullptr;
@@ -99,6 +128,11 @@ class Form1 : public QWidget {
   // Brings the progress dialog up to date.
   QTimer progressPoll_;
   QPointer<QProgressDialog> progress_;
+  // Takes up the last drop once the desktop has finished it.
+  QTimer dropTimer_;
+  QStringList droppedPaths_;
+  // Whether a drop is being taken up: its dialog or question is open.
+  bool opening_ = false;
   bool closeWhenRunEnds_ = false;
 };
 

@@ -1,7 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
 #include <QApplication>
+#include <QDir>
+#include <QStringList>
+#include <QTimer>
 
+#include "album/picture_maker.h"
 #include "app/form1.h"
 #include "app/program_identity.h"
 #include "platform/signals.h"
@@ -15,5 +19,16 @@ int main(int argc, char** argv) {
   QObject::connect(&form, &quillmere::Form1::exitRequested, &app,
                    [](int exitCode) { QCoreApplication::exit(exitCode); });
   form.show();
-  return QApplication::exec();
+  // The files or folders named after Qt's own options, as a file manager's "Open with" gives
+  // them, are taken up once the window is shown.
+  QStringList paths = QCoreApplication::arguments().mid(1);
+  for (QString& path : paths) path = QDir::current().absoluteFilePath(path);
+  QTimer opening;
+  opening.setSingleShot(true);
+  QObject::connect(&opening, &QTimer::timeout, &form, [&form, paths] { form.OpenAtStart(paths); });
+  if (!paths.isEmpty()) opening.start(0);
+  const int exitCode = QApplication::exec();
+  // The image library's threads end before the program does.
+  quillmere::EndPictureLibrary();
+  return exitCode;
 }

@@ -30,8 +30,8 @@ class GatedFileSystem final : public testing::ForwardingFileSystem {
     return std::unique_ptr<Folder>(std::make_unique<GatedFolder>(std::move(folder.value()), *this));
   }
 
-  // Holds the next run when it is about to create its `heldFile`th new file (counted from 1):
-  // then the pages before it are written and that page is in hand.
+  // Holds the next run when it is about to create its `heldFile`th new file (counted from 1), in
+  // any folder: then the pages or pictures before it are written and that one is in hand.
   void HoldAt(int heldFile) {
     const std::lock_guard lock(mutex_);
     heldFile_ = heldFile;
@@ -62,6 +62,19 @@ class GatedFileSystem final : public testing::ForwardingFileSystem {
     Result<std::unique_ptr<NewFile>> CreateFile() override {
       gate_.Pass();
       return inner().CreateFile();
+    }
+    // The folders in it are held at the same gate: an album's pictures are made in them.
+    Result<std::unique_ptr<Folder>> OpenFolder(std::string_view name) override {
+      return Gated(inner().OpenFolder(name));
+    }
+    Result<std::unique_ptr<Folder>> MakeFolder(std::string_view name) override {
+      return Gated(inner().MakeFolder(name));
+    }
+
+    Result<std::unique_ptr<Folder>> Gated(Result<std::unique_ptr<Folder>> folder) {
+      if (!folder) return folder;
+      return std::unique_ptr<Folder>(
+          std::make_unique<GatedFolder>(std::move(folder.value()), gate_));
     }
 
    private:

@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMimeDatabase>
 #include <QSettings>
 
 namespace quillmere {
@@ -23,8 +24,22 @@ TEST(ProgramIdentity, DesktopFileNamesTheWindowsClassAndId) {
             QGuiApplication::applicationName());
   EXPECT_EQ(QFileInfo(QStringLiteral(QUILLMERE_DESKTOP_FILE)).fileName(),
             QGuiApplication::desktopFileName() + QStringLiteral(".desktop"));
+}
+
+// Expected: "Open with" in a file manager hands the file to the program, and no kind of text
+// file is claimed, so that the program never becomes the one that opens them.
+TEST(ProgramIdentity, DesktopFileTakesOneFileAndClaimsNoTextFiles) {
+  const QSettings desktopFile(QStringLiteral(QUILLMERE_DESKTOP_FILE), QSettings::IniFormat);
+  ASSERT_EQ(desktopFile.status(), QSettings::NoError);
   EXPECT_EQ(desktopFile.value(QStringLiteral("Desktop Entry/Exec")).toString(),
-            QStringLiteral("quillmere"));
+            QStringLiteral("quillmere %f"));
+  const QStringList claimed = desktopFile.value(QStringLiteral("Desktop Entry/MimeType"))
+                                  .toString()
+                                  .split(QLatin1Char(';'), Qt::SkipEmptyParts);
+  for (const QString& type : claimed) {
+    EXPECT_FALSE(QMimeDatabase().mimeTypeForName(type).inherits(QStringLiteral("text/plain")))
+        << type.toStdString();
+  }
 }
 
 }  // namespace

@@ -12,9 +12,13 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
+#include <vector>
 
 #include "app/form1.h"
 #include "app_test_support.h"
+#include "platform/qt/folder_box.h"
+#include "platform/qt/message_box.h"
 
 namespace quillmere {
 namespace {
@@ -99,6 +103,100 @@ TEST_F(RealDialog, MissingFileShowsTheMessageBoxWithCriticalIconAndOk) {
   EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
   EXPECT_FALSE(show_->isEnabled());
   EXPECT_EQ(Names(folder_.path()), QString());
+}
+
+// One use of the folder dialog: what is typed into it, and what it must end with.
+struct FolderChoice {
+  const char* what;
+  // What is typed over the proposed name before Enter; none to press Esc instead.
+  std::optional<QString> typed;
+  FolderBox::ShowResult result;
+  // The folder chosen, from the start folder.
+  QString chosen;
+};
+
+TEST(RealFolderDialog, ProposesANewFolderAndTakesANewOrAnExistingOne) {
+  QTemporaryDir start;
+  ASSERT_TRUE(start.isValid());
+  ASSERT_TRUE(QDir(start.path()).mkdir(QStringLiteral("Existing")));
+  apptest::WriteText(start.filePath(QStringLiteral("a file.txt")), "x\n");
+  const std::vector<FolderChoice> choices = {
+      {"the proposal as it is", std::nullopt, FolderBox::ShowResult::kChosen,
+       QStringLiteral("Trip album")},
+      {"another new name", QStringLiteral("Other"), FolderBox::ShowResult::kChosen,
+       QStringLiteral("Other")},
+      {"an existing folder", QStringLiteral("Existing"), FolderBox::ShowResult::kChosen,
+       QStringLiteral("Existing")},
+      {"Esc", QString(), FolderBox::ShowResult::kCancelled, QString()},
+  };
+  for (const FolderChoice& choice : choices) {
+    SCOPED_TRACE(choice.what);
+    FolderBox box(nullptr);
+    QString proposed, title;
+    QStringList listed;
+    const auto watch = WhenModalAppears<QFileDialog>([&](QFileDialog* dialog) {
+      title = dialog->windowTitle();
+      auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+      ASSERT_NE(edit, nullptr);
+      proposed = edit->text();
+      if (choice.typed && choice.typed->isEmpty()) {
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        return;
+      }
+      if (choice.typed) {
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, *choice.typed);
+        if (edit->completer() != nullptr) edit->completer()->popup()->hide();
+      }
+      QTest::keyClick(edit, Qt::Key_Return);
+    });
+    const FolderBox::ShowResult result =
+        box.ShowChoose(QStringLiteral("Where"), start.path(), QStringLiteral("Trip album"));
+    EXPECT_EQ(result, choice.result);
+    EXPECT_EQ(title, QStringLiteral("Where"));
+    EXPECT_EQ(proposed, QStringLiteral("Trip album"));
+    if (result == FolderBox::ShowResult::kChosen) {
+      EXPECT_EQ(box.folder(), start.filePath(choice.chosen));
+    }
+    // Nothing is made by the dialog itself.
+    EXPECT_EQ(Names(start.path()), QStringLiteral("Existing a file.txt"));
+  }
+}
+
+// One question and how it is answered.
+struct Answering {
+  const char* what;
+  bool yesByDefault;
+  // The key pressed in the box.
+  Qt::Key key;
+  bool yes;
+};
+
+TEST(RealQuestionBox, EnterTakesTheDefaultAndEscAnswersNo) {
+  const std::vector<Answering> answers = {
+      {"Enter, Yes by default", true, Qt::Key_Return, true},
+      {"Enter, No by default", false, Qt::Key_Return, false},
+      {"Esc", true, Qt::Key_Escape, false},
+  };
+  for (const Answering& answering : answers) {
+    SCOPED_TRACE(answering.what);
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+    Qt::TextFormat format = Qt::AutoText;
+    const auto watch = WhenModalAppears<QMessageBox>([&](QMessageBox* box) {
+      icon = box->icon();
+      buttons = box->standardButtons();
+      format = box->textFormat();
+      QTest::keyClick(box, answering.key);
+    });
+    EXPECT_EQ(AskYesOrNo(nullptr, QStringLiteral("Quillmere"), QStringLiteral("Add <b>?</b>"),
+                         answering.yesByDefault),
+              answering.yes);
+    EXPECT_EQ(icon, QMessageBox::Question);
+    EXPECT_EQ(buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(format, Qt::PlainText);
+  }
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ int main(int argc, char** argv) {
   if (!scratch.isValid()) qFatal("no scratch folder for the settings");
   const QByteArray given = qgetenv("QUILLMERE_TEST_CONFIG_HOME");
   qputenv("XDG_CONFIG_HOME", given.isEmpty() ? QFile::encodeName(scratch.path()) : given);
+  // New albums take the bundled support images from the example album of the source tree.
+  if (!qEnvironmentVariableIsSet("QUILLMERE_DATA_DIR")) {
+    qputenv("QUILLMERE_DATA_DIR", QUILLMERE_EXAMPLE_ALBUM);
+  }
   // The tests drive Qt's own dialogs, whatever the desktop offers.
   QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
   QApplication app(argc, argv);

@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <utility>
 
+#include "platform/qt/plain_icons.h"
+
 namespace quillmere {
 namespace {
 
@@ -105,7 +107,10 @@ IOBox::ShowResult IOBox::ShowOpen() {
   if (fileName_.contains(QChar(u'\0'))) return ShowResult::kInvalidFileName;
   showings_.push_back({FileTypeNames(filter_), fileName_, initialFolder_});
 
+  // Qt's own dialog answers at once in a folder of many files; the icons outlive the dialog.
+  PlainIcons icons;
   QFileDialog dialog(owner_);
+  dialog.setIconProvider(&icons);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // Any name may be typed: whether the file exists is for the caller to find out.
   dialog.setFileMode(QFileDialog::AnyFile);

@@ -1,25 +1,48 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// The modal message box with which a window reports a failure.
+// The modal message boxes with which a window reports a failure, lists what it left out and asks
+// before it writes.
 #pragma once
 
 #include <QString>
+#include <cstddef>
+#include <deque>
 #include <vector>
 
 class QWidget;
 
 namespace quillmere {
 
+// What a message box tells, by its icon and buttons.
+enum class MessageKind {
+  // A failure: the critical icon and one OK button.
+  kCritical,
+  // Work done with something left out: the warning icon and one OK button.
+  kWarning,
+  // A question: the question icon and the Yes and No buttons.
+  kQuestion,
+};
+
 // Shows `text` as plain text in a modal box with the critical icon, one OK button and
 // `caption` as its title, and waits until it is closed.
 void ShowCriticalMessage(QWidget* owner, const QString& caption, const QString& text);
 
-// While one exists, ShowCriticalMessage records its messages here and returns at once.
+// Shows `text` as plain text in a modal box with the warning icon, one OK button and `caption`
+// as its title, and waits until it is closed.
+void ShowWarningMessage(QWidget* owner, const QString& caption, const QString& text);
+
+// Asks `text`, as plain text, in a modal box with the Yes and No buttons, Yes the default button
+// when `yesByDefault`; true when Yes was pressed. Esc and closing the box answer No.
+bool AskYesOrNo(QWidget* owner, const QString& caption, const QString& text, bool yesByDefault);
+
+// While one exists, the boxes record their messages here and return at once; questions take the
+// answers queued here, in their order, and No when none is left.
 class MessageRecorder {
  public:
   struct Message {
     QString caption;
     QString text;
+    MessageKind kind = MessageKind::kCritical;
   };
 
   MessageRecorder();
@@ -29,11 +52,16 @@ class MessageRecorder {
 
   const std::vector<Message>& messages() const { return messages_; }
 
+  // Makes the next question that is not answered yet answered Yes when `yes`, else No.
+  void QueueAnswer(bool yes) { answers_.push_back(yes); }
+  std::size_t queuedAnswers() const { return answers_.size(); }
+
  private:
-  friend void ShowCriticalMessage(QWidget*, const QString&, const QString&);
+  friend class MessageBoxes;
 
   MessageRecorder* previous_;
   std::vector<Message> messages_;
+  std::deque<bool> answers_;
 };
 
 }  // namespace quillmere

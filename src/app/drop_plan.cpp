@@ -1,0 +1,130 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "app/drop_plan.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QMimeType>
+#include <algorithm>
+#include <vector>
+
+namespace quillmere {
+namespace {
+
+using Action = DropPlan::Action;
+
+// What a dropped path is.
+enum class Kind { kFolder, kPicture, kIndexFile, kOther };
+
+// The MIME type that the first bytes of the file at `path` show.
+QMimeType ContentType(const QString& path) {
+  return QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchContent);
+}
+
+bool IsPicture(const QMimeType& type) {
+  return type.name().startsWith(QLatin1String("image/"));
+}
+
+// Whether the file's bytes show something that is known and is no text: a PDF, an archive, a
+// video. Text, and bytes that show nothing known, are left for the run to judge.
+bool IsKnownNonText(const QMimeType& type) {
+  return !type.isDefault() && !type.inherits(QStringLiteral("text/plain")) &&
+         type.name() != QLatin1String("application/x-zerosize");
+}
+
+Kind KindOf(const QString& path) {
+  const QFileInfo info(path);
+  if (info.isDir()) return Kind::kFolder;
+  if (!info.exists()) return Kind::kIndexFile;
+  const QMimeType type = ContentType(path);
+  if (IsPicture(type)) return Kind::kPicture;
+  return IsKnownNonText(type) ? Kind::kOther : Kind::kIndexFile;
+}
+
+// Whether the folder holds a file that starts as a picture does; the album then tells which of
+// its files are pictures it can make.
+bool HoldsPicture(const QString& folder) {
+  QDirIterator files(folder, QDir::Files);
+  while (files.hasNext()) {
+    if (IsPicture(ContentType(files.next()))) return true;
+  }
+  return false;
+}
+
+DropPlan Refused(const QString& refusal) {
+  return {Action::kRefuse, {}, refusal};
+}
+
+DropPlan PlanFolder(const QString& folder) {
+  if (!HoldsPicture(folder)) {
+    return Refused(QStringLiteral("The folder %1 holds no picture to make an album of; nothing "
+                                  "was written. Drop a folder of pictures, or an index file.")
+                       .arg(QDir::toNativeSeparators(folder)));
+  }
+  return {Action::kNewAlbum, {folder}, {}};
+}
+
+// Pictures dropped on a window that has made no site yet, which they could be added to.
+DropPlan NoAlbumForPictures(const QStringList& files) {
+  const QString what = files.size() == 1 ? QDir::toNativeSeparators(files.front())
+                                         : QStringLiteral("These %1 files").arg(files.size());
+  return Refused(
+      QStringLiteral("%1 cannot be added to an album yet: pictures go to the album whose site the "
+                     "window has made. Generate it first (with Generate, or by dropping its index "
+                     "file), then drop them again; to make a new album, drop the folder of the "
+                     "pictures. Nothing was written.")
+          .arg(what));
+}
+
+DropPlan PlanOneFile(const QString& file, Kind kind, bool hasSite) {
+  switch (kind) {
+    case Kind::kIndexFile:
+      return {Action::kGenerate, {file}, {}};
+    case Kind::kPicture:
+      return hasSite ? DropPlan{Action::kAddPictures, {file}, {}} : NoAlbumForPictures({file});
+    case Kind::kFolder:
+      return PlanFolder(file);
+    case Kind::kOther:
+      break;
+  }
+  return Refused(QStringLiteral("%1 (%2) is neither an index file (a text file) nor a picture; "
+                                "nothing was written.")
+                     .arg(QDir::toNativeSeparators(file), ContentType(file).comment()));
+}
+
+}  // namespace
+
+DropPlan PlanDrop(const QStringList& paths, bool hasSite) {
+  if (paths.isEmpty()) return {};
+  std::vector<Kind> kinds;
+  for (const QString& path : paths) kinds.push_back(KindOf(path));
+  if (paths.size() == 1) return PlanOneFile(paths.front(), kinds.front(), hasSite);
+  if (std::find(kinds.begin(), kinds.end(), Kind::kFolder) != kinds.end()) {
+    return Refused(QStringLiteral(
+        "Drop one folder of pictures at a time, without other files or folders; nothing was "
+        "written."));
+  }
+  if (std::find(kinds.begin(), kinds.end(), Kind::kPicture) == kinds.end()) {
+    return Refused(
+        QStringLiteral("Drop one index file at a time, or pictures; nothing was written."));
+  }
+  // The album tells which of the files it cannot take, as when pictures are added by command.
+  return hasSite ? DropPlan{Action::kAddPictures, paths, {}} : NoAlbumForPictures(paths);
+}
+
+QString ProposedAlbumFolder(const QString& picturesFolder) {
+  const QFileInfo pictures(QDir::cleanPath(QFileInfo(picturesFolder).absoluteFilePath()));
+  const QString name = pictures.fileName().isEmpty()
+                           ? QStringLiteral("Album")
+                           : pictures.fileName() + QStringLiteral(" album");
+  const QDir beside = pictures.dir();
+  QString proposed = beside.filePath(name);
+  for (int n = 2; QFileInfo::exists(proposed) || QFileInfo(proposed).isSymLink(); ++n) {
+    proposed = beside.filePath(name + QLatin1Char(' ') + QString::number(n));
+  }
+  return proposed;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,42 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// What the files and folders dropped on the window, or given to the program at its start, ask it
+// to do, decided from what they are.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace quillmere {
+
+// What a drop asks the window to do.
+struct DropPlan {
+  enum class Action {
+    // Nothing was dropped that the window could take.
+    kNothing,
+    // Generate the site of the index file `paths[0]`, as Generate does with a chosen file.
+    kGenerate,
+    // Make a new album of the pictures in the folder `paths[0]`.
+    kNewAlbum,
+    // Add the pictures `paths` to the album of the window's site.
+    kAddPictures,
+    // Take none of it, for the reason `refusal`.
+    kRefuse,
+  };
+  Action action = Action::kNothing;
+  QStringList paths;
+  // Why the drop is refused, as the user reads it.
+  QString refusal;
+};
+
+// Decides what `paths` ask for: one folder is a new album of its pictures; one text file (or a
+// path that is not there, which the run then reports) is an index file to generate; picture
+// files are added to the album of the window's site, when it has one (`hasSite`). What a file is
+// comes from its first bytes, whatever its name. Anything else is refused with its reason.
+DropPlan PlanDrop(const QStringList& paths, bool hasSite);
+
+// The folder proposed for a new album of the pictures in `picturesFolder`: beside it, named after
+// it, and not there yet.
+QString ProposedAlbumFolder(const QString& picturesFolder);
+
+}  // namespace quillmere
