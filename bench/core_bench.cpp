@@ -29,7 +29,7 @@ std::string IndexText(long pictures) {
 }
 
 IndexFile Parsed(const std::string& text) {
-  return std::get<IndexFile>(ParseIndexText(text));
+  return ParseIndexText(text).value();
 }
 
 // Copies pages into a reused buffer, as a page file does, without touching the disk.

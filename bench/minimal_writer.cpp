@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
   const std::string folder = indexPath.substr(0, indexPath.rfind('/') + 1);
   quillmere::PosixFileSystem fs;
   auto read = quillmere::ReadIndexFile(indexPath, fs);
-  const auto& index = std::get<quillmere::IndexFile>(read);
+  const auto& index = read.value();
 
   std::vector<std::pair<std::string, std::string>> pages;
   StringSink indexPage;

@@ -23,8 +23,8 @@ int main(int argc, char** argv) {
     auto read = quillmere::ReadIndexFile(argv[1], fs);
     seconds.push_back(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    if (!std::holds_alternative<quillmere::IndexFile>(read)) return 1;
-    bytes = std::get<quillmere::IndexFile>(read).source.size;
+    if (!read.ok()) return 1;
+    bytes = read.value().source.size;
   }
   std::sort(seconds.begin(), seconds.end());
   std::printf("%.0f\n", static_cast<double>(bytes) / 1e6 / seconds[seconds.size() / 2]);

@@ -41,11 +41,12 @@ void CheckValue(std::string_view value, std::string_view text, const char* what)
 }
 
 void CheckIndex(const IndexFile& index, std::string_view text) {
-  CheckValue(index.SiteTitle, text, "title");
-  CheckValue(index.ThumbPrefix, text, "thumbnail prefix");
-  CheckValue(index.ImagePrefix, text, "picture prefix");
-  CheckValue(index.SupportFolder, text, "support folder");
-  FUZZ_CHECK(index.PicsPerRow >= 1 && index.PicsPerRow <= quillmere::kMaxPicsPerRow, "per row");
+  CheckValue(index.head.SiteTitle, text, "title");
+  CheckValue(index.head.ThumbPrefix, text, "thumbnail prefix");
+  CheckValue(index.head.ImagePrefix, text, "picture prefix");
+  CheckValue(index.head.SupportFolder, text, "support folder");
+  FUZZ_CHECK(index.head.PicsPerRow >= 1 && index.head.PicsPerRow <= quillmere::kMaxPicsPerRow,
+             "per row");
   FUZZ_CHECK(!quillmere::LooksBinary(text), "a file with NUL bytes at its start is refused");
   for (const quillmere::Picture& picture : index.Pictures) {
     FUZZ_CHECK(!picture.shortText.empty(), "short description");
@@ -55,13 +56,13 @@ void CheckIndex(const IndexFile& index, std::string_view text) {
   }
 
   // The model gives the same values, the number aside when it is too long for the model.
-  const quillmere::testing::ReferenceIndex model = ModelIndex(text, index);
-  FUZZ_CHECK(model.title == index.SiteTitle, "title");
-  FUZZ_CHECK(model.thumbPrefix == index.ThumbPrefix, "thumbnail prefix");
-  FUZZ_CHECK(model.imagePrefix == index.ImagePrefix, "picture prefix");
-  FUZZ_CHECK(model.supportFolder == index.SupportFolder, "support folder");
-  FUZZ_CHECK(model.picsPerRow == index.PicsPerRow, "thumbnails per row");
-  FUZZ_CHECK(model.utf8 == index.utf8, "character set");
+  const quillmere::testing::ReferenceIndex model = ModelIndex(text, index.head);
+  FUZZ_CHECK(model.title == index.head.SiteTitle, "title");
+  FUZZ_CHECK(model.thumbPrefix == index.head.ThumbPrefix, "thumbnail prefix");
+  FUZZ_CHECK(model.imagePrefix == index.head.ImagePrefix, "picture prefix");
+  FUZZ_CHECK(model.supportFolder == index.head.SupportFolder, "support folder");
+  FUZZ_CHECK(model.picsPerRow == index.head.PicsPerRow, "thumbnails per row");
+  FUZZ_CHECK(model.utf8 == index.head.utf8, "character set");
   FUZZ_CHECK(model.pictures.size() == index.Pictures.size(), "picture count");
   for (std::size_t i = 0; i < model.pictures.size(); ++i) {
     FUZZ_CHECK(model.pictures[i].first == index.Pictures[i].shortText, "short description");
@@ -92,11 +93,11 @@ void CheckRefusal(const IndexError& error, std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  std::variant<IndexFile, IndexError> parsed = quillmere::ParseIndexText(text);
-  if (const auto* index = std::get_if<IndexFile>(&parsed)) {
+  quillmere::Result<IndexFile, IndexError> parsed = quillmere::ParseIndexText(text);
+  if (const auto* index = (parsed ? &parsed.value() : nullptr)) {
     CheckIndex(*index, text);
   } else {
-    CheckRefusal(std::get<IndexError>(parsed), text);
+    CheckRefusal(parsed.error(), text);
   }
   return 0;
 }

@@ -95,10 +95,10 @@ std::string ReadWhole(const std::string& path) {
 // The pages the model gives for `text`, by name.
 std::map<std::string, std::string> ModelPages(std::string_view text) {
   auto parsed = quillmere::ParseIndexText(text);
-  FUZZ_CHECK(std::holds_alternative<quillmere::IndexFile>(parsed), "the reader accepts it");
-  const quillmere::IndexFile& index = std::get<quillmere::IndexFile>(parsed);
-  const quillmere::testing::ReferenceIndex model = ModelIndex(text, index);
-  const std::int32_t perRow = index.PicsPerRow;
+  FUZZ_CHECK(parsed.ok(), "the reader accepts it");
+  const quillmere::IndexFile& index = parsed.value();
+  const quillmere::testing::ReferenceIndex model = ModelIndex(text, index.head);
+  const std::int32_t perRow = index.head.PicsPerRow;
   FUZZ_CHECK(model.picsPerRow == perRow, "thumbnails per row");
   std::map<std::string, std::string> pages{{"index.html", ReferenceIndexPage(model)}};
   for (int n = 1; n <= static_cast<int>(model.pictures.size()); ++n) {
@@ -139,11 +139,12 @@ std::map<std::string, std::string> Run(const Scratch& scratch, std::string_view 
   quillmere::PosixFileSystem fs;
   RunOutcome outcome = quillmere::GenerateSite(scratch.site + "index.txt", fs);
   FUZZ_CHECK(outcome.siteFolder == scratch.site, "site folder");
-  if (outcome.status == RunOutcome::Status::kBadPicsPerRow ||
-      outcome.status == RunOutcome::Status::kNotText) {
-    FUZZ_CHECK((outcome.status == RunOutcome::Status::kNotText) == quillmere::LooksBinary(text),
+  if (outcome.FailedWith(quillmere::RunFailure::Status::kBadPicsPerRow) ||
+      outcome.FailedWith(quillmere::RunFailure::Status::kNotText)) {
+    FUZZ_CHECK((outcome.FailedWith(quillmere::RunFailure::Status::kNotText)) ==
+                   quillmere::LooksBinary(text),
                "only a file with NUL bytes at its start is no text");
-    FUZZ_CHECK(outcome.subject == scratch.site + "index.txt", "the index file is named");
+    FUZZ_CHECK(outcome.failure->subject == scratch.site + "index.txt", "the index file is named");
     FUZZ_CHECK(outcome.pages.written + outcome.pages.unchanged == 0, "nothing written");
     CheckSite(scratch, {}, before);
     return before;

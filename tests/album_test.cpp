@@ -422,7 +422,7 @@ TEST_F(ThumbnailTest, AFailedWriteLeavesNoHalfWrittenThumbnail) {
     AlbumOptions options;
     options.threads = 1;
     AlbumOutcome outcome = MakeThumbnails(album + "/index.txt", faulty, options);
-    EXPECT_TRUE(outcome.failure.ok()) << Describe(outcome.failure);
+    EXPECT_TRUE(outcome.ok()) << Describe(*outcome.failure);
     ASSERT_EQ(outcome.problems.size(), 1u);
     EXPECT_EQ(outcome.problems[0].line, 10u);
     EXPECT_EQ(Describe(outcome.problems[0]), "could not be written: No space left on device");

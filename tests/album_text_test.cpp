@@ -55,13 +55,13 @@ TEST(AlbumText, ANewIndexFileReadsBackAsItsPictures) {
   const std::vector<PicturePair> pairs = {{"A &amp; B", "first"}, {"C", ""}};
   const std::string text = NewIndexText({"Trip", "thumbs/t", "pictures/p", "support", 5}, pairs);
   EXPECT_EQ(text, "Trip\nthumbs/t\npictures/p\nsupport\n5\nA &amp; B\nfirst\nC\n\n");
-  std::variant<IndexFile, IndexError> read = ParseIndexText(text);
-  ASSERT_TRUE(std::holds_alternative<IndexFile>(read));
-  const IndexFile& index = std::get<IndexFile>(read);
+  Result<IndexFile, IndexError> read = ParseIndexText(text);
+  ASSERT_TRUE(read.ok());
+  const IndexFile& index = read.value();
   EXPECT_EQ(index.PictureCount(), 2);
   EXPECT_EQ(index.Pictures[0].shortText, "A &amp; B");
   EXPECT_EQ(index.Pictures[1].longText, "");
-  EXPECT_EQ(index.PicsPerRow, 5);
+  EXPECT_EQ(index.head.PicsPerRow, 5);
 }
 
 TEST(AlbumText, AppendedPairsFollowTheFilesOwnLineEnds) {
@@ -116,7 +116,7 @@ TEST(PictureOrder, PairsAtTheEndOfTheFileAreMadeWholeWhereOthersFollow) {
       {"T\rt\rp\rs\r3\rA\ra\rB\rb", 2, 1, "T\rt\rp\rs\r3\rB\rb\rA\ra\r"},
   };
   for (const Case& c : cases) {
-    const auto indexHead = std::get<IndexHead>(ParseIndexHead(c.text));
+    const auto indexHead = ParseIndexHead(c.text).value();
     const std::vector<PairBytes> pairs = PicturePairBytes(c.text, indexHead);
     const std::string result = c.to == 0 ? TextWithout(c.text, pairs, {c.from})
                                          : TextWithMoved(c.text, pairs, c.from, c.to);

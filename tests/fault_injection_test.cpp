@@ -164,37 +164,38 @@ TEST_P(FaultInjectionTest, EveryCallOfEveryStepCanFail) {
       RunOutcome outcome = GenerateSite(dir / "index.txt", faulty);
       ++runs;
       ASSERT_EQ(faulty.Calls(step) >= nth, true);
-      switch (outcome.status) {
-        case RunOutcome::Status::kDone:
-          // Only a failure the run can work around: a read of an old page to compare it, which
-          // then is written anew, or a look at the chosen path for a link, which makes the run
-          // compare every page with the index file instead.
-          EXPECT_TRUE(step == Step::kRead || step == Step::kInspect) << Describe(outcome);
-          CheckPages("");
-          break;
-        case RunOutcome::Status::kNotFound:
+      if (outcome.ok()) {
+        // Only a failure the run can work around: a read of an old page to compare it, which
+        // then is written anew, or a look at the chosen path for a link, which makes the run
+        // compare every page with the index file instead.
+        EXPECT_TRUE(step == Step::kRead || step == Step::kInspect);
+        CheckPages("");
+        continue;
+      }
+      switch (outcome.failure->status) {
+        case RunFailure::Status::kNotFound:
           // The existence check of the index file.
           EXPECT_EQ(step, Step::kInspect);
           EXPECT_EQ(nth, 1);
-          EXPECT_EQ(outcome.subject, dir / "index.txt");
+          EXPECT_EQ(outcome.failure->subject, dir / "index.txt");
           CheckPages(RunOrder(newPages).front());
           break;
-        case RunOutcome::Status::kIndexUnreadable:
-          EXPECT_EQ(outcome.subject, dir / "index.txt");
-          EXPECT_EQ(outcome.error, error);
+        case RunFailure::Status::kIndexUnreadable:
+          EXPECT_EQ(outcome.failure->subject, dir / "index.txt");
+          EXPECT_EQ(outcome.failure->error, error);
           CheckPages(RunOrder(newPages).front());
           break;
-        case RunOutcome::Status::kNotLocked:
-        case RunOutcome::Status::kJournalUnreadable:
+        case RunFailure::Status::kNotLocked:
+        case RunFailure::Status::kJournalUnreadable:
           // The folder's lock, or the look for the journal of an interrupted change.
-          EXPECT_EQ(outcome.subject, dir.path()) << Describe(outcome);
-          EXPECT_EQ(outcome.error, error);
+          EXPECT_EQ(outcome.failure->subject, dir.path()) << Describe(outcome);
+          EXPECT_EQ(outcome.failure->error, error);
           CheckPages(RunOrder(newPages).front());
           break;
-        case RunOutcome::Status::kPageNotWritten: {
-          EXPECT_EQ(outcome.error, error) << Describe(outcome);
-          ASSERT_EQ(outcome.subject.rfind(dir.path(), 0), 0u) << Describe(outcome);
-          const std::string page = outcome.subject.substr(dir.path().size());
+        case RunFailure::Status::kPageNotWritten: {
+          EXPECT_EQ(outcome.failure->error, error) << Describe(outcome);
+          ASSERT_EQ(outcome.failure->subject.rfind(dir.path(), 0), 0u) << Describe(outcome);
+          const std::string page = outcome.failure->subject.substr(dir.path().size());
           EXPECT_EQ(newPages.count(page), 1u) << Describe(outcome);
           CheckPages(page);
           break;
@@ -294,11 +295,12 @@ std::string BulkyIndex() {
 // The page in `folder` that a run which ran out of space stopped at, or "" when it did not stop
 // at a page for that reason.
 std::string PageOutOfSpace(const RunOutcome& outcome, const std::string& folder) {
-  if (outcome.status != RunOutcome::Status::kPageNotWritten ||
-      outcome.error != std::errc::no_space_on_device || outcome.subject.rfind(folder, 0) != 0) {
+  if (!outcome.FailedWith(RunFailure::Status::kPageNotWritten) ||
+      outcome.failure->error != std::errc::no_space_on_device ||
+      outcome.failure->subject.rfind(folder, 0) != 0) {
     return "";
   }
-  return outcome.subject.substr(folder.size());
+  return outcome.failure->subject.substr(folder.size());
 }
 
 // Checks that the pages before `failedPage` in the run's order are complete and new, and that

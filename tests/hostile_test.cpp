@@ -116,8 +116,9 @@ TEST_F(HostileTest, BinaryFileIsNoIndexFileAndNothingIsWritten) {
   const std::string jpeg("\xFF\xD8\xFF\xE0\0\x10JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 20);
   WriteFile(dir / "p1.jpg", jpeg + std::string(5000, 'x'));
   RunOutcome outcome = GenerateSite(dir / "p1.jpg", fs);
-  EXPECT_EQ(outcome.status, RunOutcome::Status::kNotText);
-  EXPECT_EQ(outcome.subject, dir / "p1.jpg");
+  ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kNotText);
+  EXPECT_EQ(outcome.failure->subject, dir / "p1.jpg");
   EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt p1.jpg");
   EXPECT_EQ(ReadFile(dir / "index.html"), before);
 }
@@ -133,7 +134,8 @@ TEST_F(HostileTest, HugeThumbnailsPerRowIsRefusedAndNothingIsWritten) {
         std::string("10001")}) {
     SCOPED_TRACE(number);
     RunOutcome outcome = Generate("T\r\nt\r\ni\r\ns\r\n" + number + "\r\nNew\r\nnew\r\n");
-    EXPECT_EQ(outcome.status, RunOutcome::Status::kBadPicsPerRow);
+    ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+    EXPECT_EQ(outcome.failure->status, RunFailure::Status::kBadPicsPerRow);
     const std::string quoted =
         number.size() > 40 ? number.substr(0, 40) + "\u2026" : number;  // at most 40 characters
     EXPECT_EQ(Describe(outcome), "Thumbnails per row \"" + quoted + "\" in " + (dir / "index.txt") +
@@ -157,8 +159,8 @@ TEST_F(HostileTest, OddNumbersOnTheFifthValueLineGiveTheRulesCount) {
     SCOPED_TRACE(number);
     const std::string text = "T\r\nt\r\ni\r\ns\r\n" + number + "\r\nA\r\na\r\nB\r\nb\r\n";
     auto parsed = ParseIndexText(text);
-    ASSERT_TRUE(std::holds_alternative<IndexFile>(parsed));
-    EXPECT_EQ(std::get<IndexFile>(parsed).PicsPerRow, perRow);
+    ASSERT_TRUE(parsed.ok());
+    EXPECT_EQ(parsed.value().head.PicsPerRow, perRow);
     RunOutcome outcome = Generate(text);
     ASSERT_TRUE(outcome.ok()) << Describe(outcome);
     ExpectSite(dir.path(), text);
@@ -173,11 +175,12 @@ TEST_F(HostileTest, FifoIsNotReadAndNothingIsWritten) {
   ASSERT_EQ(::mkfifo((dir / "index.txt").c_str(), 0600), 0);
   Watchdog watchdog(20);
   RunOutcome outcome = GenerateSite(dir / "index.txt", fs);
-  EXPECT_EQ(outcome.status, RunOutcome::Status::kNotFound);
+  ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kNotFound);
   EXPECT_EQ(Describe(outcome), "File " + (dir / "index.txt") + " was not found!");
   auto read = ReadIndexFile(dir / "index.txt", fs);
-  ASSERT_TRUE(std::holds_alternative<IndexError>(read));
-  EXPECT_EQ(std::get<IndexError>(read).systemError, FileError::kNotRegularFile);
+  ASSERT_TRUE(!read.ok());
+  EXPECT_EQ(read.error().systemError, FileError::kNotRegularFile);
   EXPECT_EQ(ListNames(dir.path()), "index.txt");
 }
 
@@ -186,9 +189,10 @@ TEST_F(HostileTest, FifoIsNotReadAndNothingIsWritten) {
 TEST_F(HostileTest, FolderIsReportedAsUnreadableAndNothingIsWritten) {
   std::filesystem::create_directory(dir / "album.txt");
   RunOutcome outcome = GenerateSite(dir / "album.txt", fs);
-  EXPECT_EQ(outcome.status, RunOutcome::Status::kIndexUnreadable);
-  EXPECT_EQ(outcome.subject, dir / "album.txt");
-  EXPECT_EQ(outcome.error, std::errc::is_a_directory);
+  ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kIndexUnreadable);
+  EXPECT_EQ(outcome.failure->subject, dir / "album.txt");
+  EXPECT_EQ(outcome.failure->error, std::errc::is_a_directory);
   EXPECT_EQ(ListNames(dir.path()), "album.txt");
   EXPECT_EQ(ListNames(dir / "album.txt"), "");
 }
@@ -204,7 +208,8 @@ TEST_F(HostileTest, DanglingLinkAndLinkLoopsAreNotFoundAndNothingIsWritten) {
     SCOPED_TRACE(name);
     Watchdog watchdog(20);
     RunOutcome outcome = GenerateSite(dir / name, fs);
-    EXPECT_EQ(outcome.status, RunOutcome::Status::kNotFound);
+    ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+    EXPECT_EQ(outcome.failure->status, RunFailure::Status::kNotFound);
     EXPECT_EQ(Describe(outcome), "File " + (dir / name) + " was not found!");
   }
   EXPECT_EQ(ListNames(dir.path()), "dangling.txt loop-a.txt loop-b.txt self.txt");
@@ -241,9 +246,10 @@ TEST_F(HostileTest, LeadingDashNameOnTheCommandLine) {
 TEST_F(HostileTest, WildcardNameThatOnlyMatchesAnotherFileIsUnreadable) {
   WriteFile(dir / "album-2024.txt", kAlbum);
   RunOutcome outcome = GenerateSite(dir / "album-*.txt", fs);
-  EXPECT_EQ(outcome.status, RunOutcome::Status::kIndexUnreadable);
-  EXPECT_EQ(outcome.subject, dir / "album-*.txt");
-  EXPECT_EQ(outcome.error, std::errc::no_such_file_or_directory);
+  ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kIndexUnreadable);
+  EXPECT_EQ(outcome.failure->subject, dir / "album-*.txt");
+  EXPECT_EQ(outcome.failure->error, std::errc::no_such_file_or_directory);
   EXPECT_EQ(ListNames(dir.path()), "album-2024.txt");
 }
 

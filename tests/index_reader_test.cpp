@@ -15,8 +15,8 @@ namespace {
 
 IndexFile Parse(std::string_view text) {
   auto parsed = ParseIndexText(text);
-  EXPECT_TRUE(std::holds_alternative<IndexFile>(parsed));
-  return std::get<IndexFile>(std::move(parsed));
+  EXPECT_TRUE(parsed.ok());
+  return std::move(parsed).value();
 }
 
 std::vector<std::pair<std::string, std::string>> PicturesOf(const IndexFile& index) {
@@ -32,11 +32,11 @@ TEST(ReadIndex, TwelveLineExample) {
       "; holiday pictures\r\nSummer by the sea  \r\nthumbs/t\r\n\r\nbig/p\r\ngfx\r\n3\r\n"
       "Beach\r\nThe beach at noon, seen from the dunes.\r\n;Harbour\r\nBoats in the old "
       "harbour.\r\nDunes\r\n");
-  EXPECT_EQ(index.SiteTitle, "Summer by the sea");
-  EXPECT_EQ(index.ThumbPrefix, "thumbs/t");
-  EXPECT_EQ(index.ImagePrefix, "big/p");
-  EXPECT_EQ(index.SupportFolder, "gfx");
-  EXPECT_EQ(index.PicsPerRow, 3);
+  EXPECT_EQ(index.head.SiteTitle, "Summer by the sea");
+  EXPECT_EQ(index.head.ThumbPrefix, "thumbs/t");
+  EXPECT_EQ(index.head.ImagePrefix, "big/p");
+  EXPECT_EQ(index.head.SupportFolder, "gfx");
+  EXPECT_EQ(index.head.PicsPerRow, 3);
   EXPECT_EQ(PicturesOf(index),
             (Pairs{{"Beach", "The beach at noon, seen from the dunes."}, {"Dunes", ""}}));
 
@@ -48,39 +48,39 @@ TEST(ReadIndex, TwelveLineExample) {
 
 TEST(ReadIndex, HeadSkipsBlankAndCommentLinesAnywhere) {
   IndexFile index = Parse("\n  \n;c\nTitle\n   ; indented comment\nT\n\nI\n;\nS\n \n4\n;x\nA\nB\n");
-  EXPECT_EQ(index.SiteTitle, "Title");
-  EXPECT_EQ(index.ThumbPrefix, "T");
-  EXPECT_EQ(index.ImagePrefix, "I");
-  EXPECT_EQ(index.SupportFolder, "S");
-  EXPECT_EQ(index.PicsPerRow, 4);
+  EXPECT_EQ(index.head.SiteTitle, "Title");
+  EXPECT_EQ(index.head.ThumbPrefix, "T");
+  EXPECT_EQ(index.head.ImagePrefix, "I");
+  EXPECT_EQ(index.head.SupportFolder, "S");
+  EXPECT_EQ(index.head.PicsPerRow, 4);
   // In the picture section a comment swallows the line after it.
   EXPECT_EQ(PicturesOf(index), (Pairs{{"B", ""}}));
 }
 
 TEST(ReadIndex, HeadKeepsTabsAndTrimsOnlySpaces) {
   IndexFile index = Parse("\t\n  a b  \n\tx\t\n/s/\n2\n");
-  EXPECT_EQ(index.SiteTitle, "\t");
-  EXPECT_EQ(index.ThumbPrefix, "a b");
-  EXPECT_EQ(index.ImagePrefix, "\tx\t");
-  EXPECT_EQ(index.SupportFolder, "/s/");
-  EXPECT_EQ(index.PicsPerRow, 2);
+  EXPECT_EQ(index.head.SiteTitle, "\t");
+  EXPECT_EQ(index.head.ThumbPrefix, "a b");
+  EXPECT_EQ(index.head.ImagePrefix, "\tx\t");
+  EXPECT_EQ(index.head.SupportFolder, "/s/");
+  EXPECT_EQ(index.head.PicsPerRow, 2);
 }
 
 TEST(ReadIndex, FileEndingInTheHeadLeavesTheRestEmpty) {
   IndexFile empty = Parse("");
-  EXPECT_EQ(empty.SiteTitle, "");
-  EXPECT_EQ(empty.PicsPerRow, 6);
+  EXPECT_EQ(empty.head.SiteTitle, "");
+  EXPECT_EQ(empty.head.PicsPerRow, 6);
   EXPECT_EQ(empty.PictureCount(), 0);
 
   IndexFile comments = Parse(";a\n;b\n\n   \n");
-  EXPECT_EQ(comments.SiteTitle, "");
-  EXPECT_EQ(comments.PicsPerRow, 6);
+  EXPECT_EQ(comments.head.SiteTitle, "");
+  EXPECT_EQ(comments.head.PicsPerRow, 6);
 
   IndexFile two = Parse("Title\nthumbs");
-  EXPECT_EQ(two.SiteTitle, "Title");
-  EXPECT_EQ(two.ThumbPrefix, "thumbs");
-  EXPECT_EQ(two.ImagePrefix, "");
-  EXPECT_EQ(two.PicsPerRow, 6);
+  EXPECT_EQ(two.head.SiteTitle, "Title");
+  EXPECT_EQ(two.head.ThumbPrefix, "thumbs");
+  EXPECT_EQ(two.head.ImagePrefix, "");
+  EXPECT_EQ(two.head.PicsPerRow, 6);
 }
 
 TEST(ReadIndex, PictureSectionTakesStrictPairs) {
@@ -94,14 +94,14 @@ TEST(ReadIndex, PictureSectionTakesStrictPairs) {
 
   // Four head values: the first caption becomes the number, and every pair shifts by one.
   IndexFile four = Parse("T\nt\ni\ns\nA\nlong A\nB\nlong B\n");
-  EXPECT_EQ(four.PicsPerRow, 1);
+  EXPECT_EQ(four.head.PicsPerRow, 1);
   EXPECT_EQ(PicturesOf(four), (Pairs{{"long A", "B"}, {"long B", ""}}));
 }
 
 TEST(ReadIndex, LinesEndAtCrCrLfOrLf) {
   IndexFile index = Parse("T\rt\r\ni\ns\n\r2\rA\r\n\r\nB\nb\r\r");
-  EXPECT_EQ(index.SupportFolder, "s");
-  EXPECT_EQ(index.PicsPerRow, 2);
+  EXPECT_EQ(index.head.SupportFolder, "s");
+  EXPECT_EQ(index.head.PicsPerRow, 2);
   // "A" takes the empty line as its long line; "B" and "b" pair; the last CR ends an empty line.
   EXPECT_EQ(PicturesOf(index), (Pairs{{"A", ""}, {"B", "b"}}));
   // LF CR is two line ends, not one.
@@ -111,12 +111,12 @@ TEST(ReadIndex, LinesEndAtCrCrLfOrLf) {
 
 TEST(ReadIndex, BytesPassThroughUnchanged) {
   IndexFile index = Parse("Title \xE9\n\x1A\nimg\ns\n1\nCap\xFF\nLong \"<b>\"\n");
-  EXPECT_EQ(index.SiteTitle, "Title \xE9");
-  EXPECT_EQ(index.ThumbPrefix, "\x1A");
+  EXPECT_EQ(index.head.SiteTitle, "Title \xE9");
+  EXPECT_EQ(index.head.ThumbPrefix, "\x1A");
   ASSERT_EQ(index.PictureCount(), 1);
   EXPECT_EQ(index.Pictures[0].shortText, "Cap\xFF");
   EXPECT_EQ(index.Pictures[0].longText, "Long \"<b>\"");
-  EXPECT_FALSE(index.utf8) << "a single-byte code page";
+  EXPECT_FALSE(index.head.utf8) << "a single-byte code page";
 }
 
 // UTF-8 beyond ASCII is declared; a byte-order mark is no part of the title; ASCII and text in a
@@ -141,8 +141,8 @@ TEST(ReadIndex, TellsUtf8FromOtherText) {
                          {"beyond \xF4\x90\x80\x80" + rest, false, "beyond \xF4\x90\x80\x80"},
                          {"BOM later \xEF\xBB\xBF" + rest, true, "BOM later \xEF\xBB\xBF"}}) {
     IndexFile index = Parse(c.text);
-    EXPECT_EQ(index.utf8, c.utf8) << c.text;
-    EXPECT_EQ(index.SiteTitle, c.title) << c.text;
+    EXPECT_EQ(index.head.utf8, c.utf8) << c.text;
+    EXPECT_EQ(index.head.SiteTitle, c.title) << c.text;
   }
 }
 
@@ -153,8 +153,8 @@ TEST(ReadIndex, NulBytesAtTheStartMakeNoText) {
     std::string text(9000, 'x');
     text[at] = '\0';
     auto parsed = ParseIndexText(text);
-    ASSERT_TRUE(std::holds_alternative<IndexError>(parsed)) << at;
-    EXPECT_EQ(std::get<IndexError>(parsed).kind, IndexError::Kind::kNotText);
+    ASSERT_TRUE(!parsed.ok()) << at;
+    EXPECT_EQ(parsed.error().kind, IndexError::Kind::kNotText);
   }
   const std::string head = std::string(8000, ';') + "\nT\nt\ni\ns\n1\n";
   const std::string text = head + "A\0\nB\0b\n"s;
@@ -198,11 +198,11 @@ TEST(ReadNumber, TellsPlainWholeNumbers) {
 }
 
 TEST(ReadIndex, PicsPerRowIsAtLeastOne) {
-  EXPECT_EQ(Parse("T\nt\ni\ns\nfour\n").PicsPerRow, 1);
-  EXPECT_EQ(Parse("T\nt\ni\ns\n0\n").PicsPerRow, 1);
-  EXPECT_EQ(Parse("T\nt\ni\ns\n-3\n").PicsPerRow, 1);
-  EXPECT_EQ(Parse("T\nt\ni\ns\n-0.5\n").PicsPerRow, 1);
-  EXPECT_EQ(Parse("T\nt\ni\ns\n10000\n").PicsPerRow, 10000);
+  EXPECT_EQ(Parse("T\nt\ni\ns\nfour\n").head.PicsPerRow, 1);
+  EXPECT_EQ(Parse("T\nt\ni\ns\n0\n").head.PicsPerRow, 1);
+  EXPECT_EQ(Parse("T\nt\ni\ns\n-3\n").head.PicsPerRow, 1);
+  EXPECT_EQ(Parse("T\nt\ni\ns\n-0.5\n").head.PicsPerRow, 1);
+  EXPECT_EQ(Parse("T\nt\ni\ns\n10000\n").head.PicsPerRow, 10000);
 }
 
 TEST(ReadIndex, RefusesNumbersOutOfRange) {
@@ -210,8 +210,8 @@ TEST(ReadIndex, RefusesNumbersOutOfRange) {
        {std::string("10001"), std::string("2147483648"), std::string("-2147483649"),
         std::string("&HFFFFFFFFFF"), std::string(400, '9')}) {
     auto parsed = ParseIndexText("T\nt\ni\ns\n  " + number + "  \nA\nB\n");
-    ASSERT_TRUE(std::holds_alternative<IndexError>(parsed)) << number;
-    const IndexError& error = std::get<IndexError>(parsed);
+    ASSERT_TRUE(!parsed.ok()) << number;
+    const IndexError& error = parsed.error();
     EXPECT_EQ(error.kind, IndexError::Kind::kPicsPerRowOutOfRange);
     EXPECT_EQ(error.numberText, number);
   }
@@ -220,8 +220,8 @@ TEST(ReadIndex, RefusesNumbersOutOfRange) {
 TEST(ReadIndex, TellsWhereTheHeadAndEachPairStand) {
   const std::string text = "T\nt\ni\ns\n\n3.5\nA\na\n\nx\nB\nb\n;C\nc\nD";
   auto parsed = ParseIndexHead(text);
-  ASSERT_TRUE(std::holds_alternative<IndexHead>(parsed));
-  const IndexHead& head = std::get<IndexHead>(parsed);
+  ASSERT_TRUE(parsed.ok());
+  const IndexHead& head = parsed.value();
   EXPECT_EQ(head.fifthValueLine, 6u);
   EXPECT_EQ(head.fifthValueText, "3.5");
   EXPECT_FALSE(head.fifthValuePlain);
@@ -253,8 +253,8 @@ TEST_F(ReadIndexFileTest, ReadsAFileLargerThanOneBlock) {
   for (int n = 0; n < 300000; ++n) text += "Caption " + std::to_string(n) + "\nLong text\n";
   testing::WriteFile(dir / "big.txt", text);
   auto read = ReadIndexFile(dir / "big.txt", fs);
-  ASSERT_TRUE(std::holds_alternative<IndexFile>(read));
-  const IndexFile& index = std::get<IndexFile>(read);
+  ASSERT_TRUE(read.ok());
+  const IndexFile& index = read.value();
   ASSERT_EQ(index.PictureCount(), 300000);
   EXPECT_EQ(index.Pictures[299999].shortText, "Caption 299999");
 }
@@ -269,9 +269,9 @@ TEST_F(ReadIndexFileTest, FoldersFifosAndMissingFilesAreUnreadable) {
        {Case{dir.path(), SystemError(EISDIR)}, Case{dir / "fifo", FileError::kNotRegularFile},
         Case{dir / "missing", SystemError(ENOENT)}}) {
     auto read = ReadIndexFile(c.path, fs);
-    ASSERT_TRUE(std::holds_alternative<IndexError>(read)) << c.path;
-    EXPECT_EQ(std::get<IndexError>(read).kind, IndexError::Kind::kUnreadable);
-    EXPECT_EQ(std::get<IndexError>(read).systemError, c.error) << c.path;
+    ASSERT_TRUE(!read.ok()) << c.path;
+    EXPECT_EQ(read.error().kind, IndexError::Kind::kUnreadable);
+    EXPECT_EQ(read.error().systemError, c.error) << c.path;
   }
 }
 

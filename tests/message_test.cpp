@@ -53,7 +53,6 @@ TEST(Describe, EachFailureHasItsOneLine) {
     return f;
   };
   const std::pair<RunFailure, std::string> cases[] = {
-      {failure(Status::kDone, "a/index.txt"), ""},
       {failure(Status::kNotFound, "a/index.txt"), "File a/index.txt was not found!"},
       {failure(Status::kIndexUnreadable, "a/x.txt", SystemError(EISDIR)),
        "Could not read index file a/x.txt: Is a directory."},
@@ -63,8 +62,8 @@ TEST(Describe, EachFailureHasItsOneLine) {
        "Thumbnails per row \"" + std::string(40, '9') +
            "\u2026\" in a/index.txt is out of range: it must be from 1 to 10000."},
       {failure(Status::kNotText, "a/p1.jpg"),
-       "File a/p1.jpg is not a text file (it holds NUL bytes), so it is no index file; nothing "
-       "was written."},
+       "a/p1.jpg holds NUL bytes, as pictures and programs do, so it cannot be an index file; "
+       "nothing was written."},
       {failure(Status::kIndexIsAPage, "a/index.html", {}, "a/index.html"),
        "Index file a/index.html is the page a/index.html that the run would write over; nothing "
        "was written."},

@@ -46,15 +46,17 @@ class OverwriteTest : public ::testing::Test {
 TEST_F(OverwriteTest, PagesNotWrittenByTheProgramAreLeftAlone) {
   WriteFile(dir / "index.html", kHandWritten);
   RunOutcome outcome = Generate("Notes\nto\nmyself\n", "notes.txt");
-  EXPECT_EQ(outcome.status, RunOutcome::Status::kForeignPage);
-  EXPECT_EQ(outcome.subject, dir / "index.html");
+  ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kForeignPage);
+  EXPECT_EQ(outcome.failure->subject, dir / "index.html");
   EXPECT_EQ(ReadFile(dir / "index.html"), kHandWritten);
   EXPECT_EQ(ListNames(dir.path()), "index.html notes.txt");
 
   std::filesystem::remove(dir / "index.html");
   WriteFile(dir / "Image2.html", kHandWritten);
   outcome = Generate(kAlbum);
-  EXPECT_EQ(outcome.status, RunOutcome::Status::kForeignPage);
+  ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kForeignPage);
   EXPECT_EQ(outcome.pages.written, 2u);
   EXPECT_EQ(ReadFile(dir / "Image2.html"), kHandWritten);
   EXPECT_EQ(ReadFile(dir / "Image1.html"), testing::ReferencePages(kAlbum)["Image1.html"]);
@@ -73,7 +75,7 @@ TEST_F(OverwriteTest, PagesOfAnyEarlierRunAreReplaced) {
   EXPECT_EQ(outcome.pages.written, 3u);
   const std::string page = ReadFile(dir / "Image1.html");
   WriteFile(dir / "Image1.html", page.substr(10));
-  EXPECT_EQ(Generate(kAlbum).status, RunOutcome::Status::kForeignPage);
+  EXPECT_TRUE(Generate(kAlbum).FailedWith(RunFailure::Status::kForeignPage));
 
   // A UTF-8 site's picture pages, with the character set before their title or, as the first
   // layout wrote them, without it, are pages of an earlier run both.
@@ -113,9 +115,10 @@ TEST_F(OverwriteTest, TheIndexFileIsNeverWrittenOver) {
     }
     const std::string before = ListNames(site.path());
     RunOutcome outcome = GenerateSite(site / c.chosen, fs);
-    EXPECT_EQ(outcome.status, RunOutcome::Status::kIndexIsAPage);
-    EXPECT_EQ(outcome.subject, site / c.chosen);
-    EXPECT_EQ(outcome.detail, site / c.page);
+    ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+    EXPECT_EQ(outcome.failure->status, RunFailure::Status::kIndexIsAPage);
+    EXPECT_EQ(outcome.failure->subject, site / c.chosen);
+    EXPECT_EQ(outcome.failure->detail, site / c.page);
     EXPECT_EQ(ReadFile(real), text);
     EXPECT_EQ(ListNames(site.path()), before);
   }
@@ -183,8 +186,9 @@ TEST_F(OverwriteTest, ARunAskedToStopLeavesEveryPageWhole) {
   StopRequest stop;
   stop.Request(StopRequest::kByUser);
   RunOutcome early = Generate(kAlbum, "index.txt", RunOptions{.stop = &stop});
-  EXPECT_EQ(early.status, RunOutcome::Status::kStopped);
-  EXPECT_EQ(early.stopReason, StopRequest::kByUser);
+  ASSERT_TRUE(early.failure) << "the run wrote the site";
+  EXPECT_EQ(early.failure->status, RunFailure::Status::kStopped);
+  EXPECT_EQ(early.failure->stopReason, StopRequest::kByUser);
   EXPECT_EQ(ListNames(dir.path()), "index.txt");
 
   // A file system that asks for the stop once the first page is in place.
@@ -216,9 +220,10 @@ TEST_F(OverwriteTest, ARunAskedToStopLeavesEveryPageWhole) {
   StopAfterFirstPage stopping(fs, later);
   WriteFile(dir / "index.txt", kAlbum);
   RunOutcome stopped = GenerateSite(dir / "index.txt", stopping, RunOptions{.stop = &later});
-  EXPECT_EQ(stopped.status, RunOutcome::Status::kStopped);
-  EXPECT_EQ(stopped.stopReason, SIGTERM);
-  EXPECT_EQ(stopped.subject, dir / "Image1.html");
+  ASSERT_TRUE(stopped.failure) << "the run wrote the site";
+  EXPECT_EQ(stopped.failure->status, RunFailure::Status::kStopped);
+  EXPECT_EQ(stopped.failure->stopReason, SIGTERM);
+  EXPECT_EQ(stopped.failure->subject, dir / "Image1.html");
   EXPECT_EQ(ListNames(dir.path()), "index.html index.txt");
   EXPECT_EQ(ReadFile(dir / "index.html"), testing::ReferencePages(kAlbum)["index.html"]);
 }

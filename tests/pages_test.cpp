@@ -214,7 +214,8 @@ TEST_F(PagesTest, RandomIndexFilesMatchTheModelByteForByte) {
     RunOutcome outcome = Generate(text);
     testing::ReferenceIndex model = ReferenceRead(text);
     if (model.picsPerRow > kMaxPicsPerRow) {
-      ASSERT_EQ(outcome.status, RunOutcome::Status::kBadPicsPerRow);
+      ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+      ASSERT_EQ(outcome.failure->status, RunFailure::Status::kBadPicsPerRow);
       continue;
     }
     ASSERT_TRUE(outcome.ok()) << Describe(outcome);

@@ -132,7 +132,8 @@ class ReorderTest : public ::testing::Test {
       testing::WriteFlatJpeg(colours + "/c" + std::to_string(n) + ".jpg",
                              kColours[static_cast<std::size_t>(n - 1)]);
     }
-    ASSERT_EQ(testing::RunCli({"--new-album", colours, start}, fs).code, 0);
+    testing::CliResult made = testing::RunCli({"--new-album", colours, start}, fs);
+    ASSERT_EQ(made.code, 0) << made.err;
     WriteFile(start + "/index.txt", IndexText(kParts));
     ASSERT_EQ(testing::RunCli({start + "/index.txt"}, fs).code, 0);
     stdfs::create_directories(home + "/data");
@@ -281,20 +282,21 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
   FolderTrash taking(album, bin, /*refuse=*/false);
   AlbumOptions options;
   options.trash = &taking;
-  EXPECT_EQ(RemovePictures(index, {7}, fs, options).failure.kind,
+  EXPECT_EQ(RemovePictures(index, {7}, fs, options).failure->kind,
             AlbumFailure::Kind::kNoSuchPicture);
-  EXPECT_EQ(MovePicture(index, 0, 2, fs, options).failure.kind, AlbumFailure::Kind::kNoSuchPicture);
+  EXPECT_EQ(MovePicture(index, 0, 2, fs, options).failure->kind,
+            AlbumFailure::Kind::kNoSuchPicture);
   options.trash = &refusing;
-  EXPECT_EQ(RemovePictures(index, {2}, fs, options).failure.kind, AlbumFailure::Kind::kNoTrash);
+  EXPECT_EQ(RemovePictures(index, {2}, fs, options).failure->kind, AlbumFailure::Kind::kNoTrash);
   options.trash = &taking;
   stdfs::rename(album + "/thumbs/t5.jpg", album + "/thumbs/t5 saved.jpg");
   stdfs::create_directory(album + "/thumbs/t5.jpg");
-  EXPECT_EQ(RemovePictures(index, {2}, fs, options).failure.kind, AlbumFailure::Kind::kNotAFile);
+  EXPECT_EQ(RemovePictures(index, {2}, fs, options).failure->kind, AlbumFailure::Kind::kNotAFile);
   stdfs::remove(album + "/thumbs/t5.jpg");
   stdfs::rename(album + "/thumbs/t5 saved.jpg", album + "/thumbs/t5.jpg");
   EXPECT_EQ(Snapshot(album), before);
   testing::FaultyFileSystem counting(fs);
-  ASSERT_TRUE(RemovePictures(index, {2, 4}, counting, options).failure.ok());
+  ASSERT_TRUE(RemovePictures(index, {2, 4}, counting, options).ok());
   const int renames = counting.Calls(testing::Step::kRename);
   EXPECT_EQ(renames, 10) << "two pictures held aside and three renumbered, with their thumbnails";
   for (int nth = 1; nth <= renames; ++nth) {
@@ -303,7 +305,7 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
     testing::FaultyFileSystem failing(fs);
     failing.FailAt(testing::Step::kRename, nth, SystemError(EIO));
     const AlbumOutcome outcome = RemovePictures(index, {2, 4}, failing, options);
-    EXPECT_EQ(outcome.failure.kind, AlbumFailure::Kind::kNotRenamed);
+    EXPECT_EQ(outcome.failure->kind, AlbumFailure::Kind::kNotRenamed);
     EXPECT_EQ(Snapshot(album), before);
   }
   const testing::CliResult refused = testing::RunCli({"--remove-pictures", index, "9"}, fs);

@@ -42,8 +42,9 @@ class RunTest : public ::testing::Test {
 TEST_F(RunTest, MissingFileIsReportedWithThePathAsChosen) {
   std::string chosen = dir / "sub/../gone.txt";
   RunOutcome outcome = GenerateSite(chosen, fs);
-  EXPECT_EQ(outcome.status, RunOutcome::Status::kNotFound);
-  EXPECT_EQ(outcome.subject, chosen);
+  ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kNotFound);
+  EXPECT_EQ(outcome.failure->subject, chosen);
   EXPECT_EQ(outcome.siteFolder, dir / "sub/../");
   EXPECT_EQ(ListNames(dir.path()), "");
 }
@@ -133,9 +134,10 @@ TEST_F(RunTest, ReplacedPagesKeepTheirModeAndNewPagesFollowTheUmask) {
 TEST_F(RunTest, AFolderNamedLikeAPageStopsTheRunThere) {
   std::filesystem::create_directory(dir / "Image2.html");
   RunOutcome outcome = Generate(IndexText(3));
-  EXPECT_EQ(outcome.status, RunOutcome::Status::kPageNotWritten);
-  EXPECT_EQ(outcome.subject, dir / "Image2.html");
-  EXPECT_EQ(outcome.error, std::errc::is_a_directory);
+  ASSERT_TRUE(outcome.failure) << "the run wrote the site";
+  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kPageNotWritten);
+  EXPECT_EQ(outcome.failure->subject, dir / "Image2.html");
+  EXPECT_EQ(outcome.failure->error, std::errc::is_a_directory);
   EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt");
   EXPECT_EQ(ReadFile(dir / "Image1.html"), testing::ReferencePages(IndexText(3))["Image1.html"]);
 }

@@ -41,18 +41,18 @@ std::optional<AlbumFailure> CheckNamesFree(const std::string& indexPath, AddPlan
 
 // Finds out everything that can be known before the first write: the pictures, where they go,
 // and that no file is in their way.
-std::variant<AddPlan, AlbumFailure> PlanAdding(const std::string& indexPath,
-                                               const std::vector<std::string>& sources,
-                                               AlbumFolder& album, const ChosenIndex& index,
-                                               const PictureLineNumbers& numbers, FileSystem& fs,
-                                               const AlbumOptions& options, AlbumOutcome& outcome) {
+Result<AddPlan, AlbumFailure> PlanAdding(const std::string& indexPath,
+                                         const std::vector<std::string>& sources,
+                                         AlbumFolder& album, const ChosenIndex& index,
+                                         const PictureLineNumbers& numbers, FileSystem& fs,
+                                         const AlbumOptions& options, AlbumOutcome& outcome) {
   auto probed = ProbePictures(GivenPictures(sources, fs, outcome.problems), "the files given", fs,
                               options, outcome.problems);
-  if (auto* failure = std::get_if<AlbumFailure>(&probed)) return std::move(*failure);
+  if (auto* failure = probed.failure()) return std::move(*failure);
   auto folders = FindImageFolders(album, index.head.ImagePrefix, index.head.ThumbPrefix, indexPath);
-  if (auto* failure = std::get_if<AlbumFailure>(&folders)) return std::move(*failure);
-  AddPlan plan{std::move(std::get<std::vector<FoundPicture>>(probed)),
-               std::move(std::get<ImageFolders>(folders)),
+  if (auto* failure = folders.failure()) return std::move(*failure);
+  AddPlan plan{std::move(probed.value()),
+               std::move(folders.value()),
                static_cast<std::int64_t>(numbers.lines.size()) + 1,
                {}};
   if (auto failure = CheckNamesFree(indexPath, plan, numbers)) return std::move(*failure);
@@ -67,37 +67,37 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
                          FileSystem& fs, const AlbumOptions& options) {
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
-  try {
+  WithinMemory(outcome, [&] {
     auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
-    if (auto* failure = std::get_if<AlbumFailure>(&opened)) {
+    if (auto* failure = opened.failure()) {
       outcome.failure = std::move(*failure);
-      return outcome;
+      return;
     }
-    AlbumFolder& album = std::get<AlbumFolder>(opened);
-    std::variant<ChosenIndex, AlbumFailure> loaded = LoadAlbumIndex(indexPath, album, fs);
-    if (auto* failure = std::get_if<AlbumFailure>(&loaded)) {
+    AlbumFolder& album = opened.value();
+    Result<ChosenIndex, AlbumFailure> loaded = LoadAlbumIndex(indexPath, album, fs);
+    if (auto* failure = loaded.failure()) {
       outcome.failure = std::move(*failure);
-      return outcome;
+      return;
     }
-    const ChosenIndex& index = std::get<ChosenIndex>(loaded);
+    const ChosenIndex& index = loaded.value();
     if (index.head.fifthValueLine == 0) {
       outcome.failure = AlbumFailed(Kind::kHeadIncomplete, indexPath);
-      return outcome;
+      return;
     }
     const PictureLineNumbers numbers = PictureLinesOf(index);
     auto planned = PlanAdding(indexPath, sources, album, index, numbers, fs, options, outcome);
-    if (auto* failure = std::get_if<AlbumFailure>(&planned)) {
+    if (auto* failure = planned.failure()) {
       outcome.failure = std::move(*failure);
-      return outcome;
+      return;
     }
-    AddPlan& plan = std::get<AddPlan>(planned);
+    AddPlan& plan = planned.value();
 
     AlbumChange change(*album.folder, "quillmere-cli --add-pictures", index.name,
                        StateOf(index.text.bytes()));
     if (std::error_code error = change.Begin(std::move(plan.steps))) {
       outcome.failure =
           AlbumFailed(Kind::kNotWritten, album.path + std::string(kJournalName), {}, error);
-      return outcome;
+      return;
     }
     std::optional<KnownPictures> known;
     if (!options.allowDuplicates) known.emplace(plan.folders.pictures, numbers.lines);
@@ -107,22 +107,20 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
     if (made.failure || made.pairs.empty()) {
       // Only pictures the album holds already leave it as it was, and its site is written.
       change.Undo();
-      if (!made.failure) made.failure = FinishSite(indexPath, album, fs, options, outcome);
-      outcome.failure = std::move(*made.failure);
-      return outcome;
+      outcome.failure = made.failure ? std::move(made.failure)
+                                     : FinishSite(indexPath, album, fs, options, outcome);
+      return;
     }
     std::string text(index.text.bytes());
     text += PairsToAppend(index.text.bytes(), numbers.lastPairOpen, made.pairs);
     if (std::error_code error = change.Commit(text, IndexPlacement(index))) {
       outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, error);
-      return outcome;
+      return;
     }
     outcome.picturesAdded = made.pairs.size();
     outcome.thumbnailsWritten = made.pairs.size();
     outcome.failure = FinishSite(indexPath, album, fs, options, outcome);
-  } catch (const std::bad_alloc&) {
-    outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ENOMEM));
-  }
+  });
   return outcome;
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 #include <vector>
 
 #include "album/picture_maker.h"
@@ -118,7 +119,6 @@ struct PictureProblem {
 // Why the work on an album stopped before its end.
 struct AlbumFailure {
   enum class Kind {
-    kDone,
     // The pictures' folder `subject` could not be listed, for `error`.
     kPicturesUnreadable,
     // No picture could be read from `subject`; nothing was written.
@@ -131,7 +131,7 @@ struct AlbumFailure {
     // its caption back, explains them. Nothing was written.
     kNamesTaken,
     // The album's folder `subject` could not be had for the work (another run has it, it cannot
-    // be locked, or an interrupted change in it cannot be settled): `run` tells why.
+    // be locked, or an interrupted change in it cannot be settled): its RunFailure tells why.
     kAlbumFolder,
     // `subject`, given as the album folder, is something other than a folder.
     kNotAFolder,
@@ -143,7 +143,7 @@ struct AlbumFailure {
     kLinkedFolder,
     // The pictures of the index file `subject` are named by a URL.
     kPicturesElsewhere,
-    // The index file could not be used: `run` tells why.
+    // The index file could not be used: its RunFailure tells why.
     kIndex,
     // The index file `subject` is a symbolic link, which replacing it would break.
     kIndexIsLink,
@@ -152,13 +152,13 @@ struct AlbumFailure {
     kHeadIncomplete,
     // The file `subject` could not be written, for `error`.
     kNotWritten,
-    // The support images were not all copied: `support` tells why.
+    // The support images were not all copied: its SupportFailure tells why.
     kSupport,
-    // The module with the image library could not be loaded, for `picture`.
+    // The module with the image library could not be loaded, for its PictureError.
     kImageLibrary,
-    // The site was not written: `run` tells why.
+    // The site was not written: its RunFailure tells why.
     kSite,
-    // The work was asked to stop (`run.stopReason`); `detail` says what was left as it was.
+    // The work was asked to stop (`stopReason`); `detail` says what was left as it was.
     kStopped,
     // The album of the index file `subject` has `line` pictures, and none numbered `detail`;
     // nothing was changed.
@@ -176,23 +176,27 @@ struct AlbumFailure {
     // sends to the trash, is still there, for `error`.
     kNotFinished,
   };
-  Kind kind = Kind::kDone;
+  Kind kind = Kind::kNotWritten;
   std::string subject;
   std::string detail;
   std::error_code error;
   // The files in the way, and the line that explains them.
   std::vector<std::string> names;
   std::uint64_t line = 0;
-  RunFailure run;
-  SupportFailure support;
-  PictureError picture;
+  // The failure of another part of the program that this one is: the run's (kIndex, kSite,
+  // kAlbumFolder), the support images' (kSupport) or the picture module's (kImageLibrary).
+  std::variant<std::monostate, RunFailure, SupportFailure, PictureError> cause;
+  // For kStopped, what stopped the work: a signal number or StopRequest::kByUser.
+  int stopReason = 0;
 
-  bool ok() const { return kind == Kind::kDone; }
+  // The run's failure that this one is; null when it is none.
+  const RunFailure* run() const { return std::get_if<RunFailure>(&cause); }
 };
 
 // What the work on an album did.
 struct AlbumOutcome {
-  AlbumFailure failure;
+  // Why the work stopped before its end; none when it was all done (problems aside).
+  std::optional<AlbumFailure> failure;
   // The pictures left out or not made, in the order of the album.
   std::vector<PictureProblem> problems;
   // The album's index file.
@@ -205,6 +209,8 @@ struct AlbumOutcome {
   std::uint64_t thumbnailsUpToDate = 0;
   // The run that wrote the site, when it was reached.
   RunOutcome site;
+
+  bool ok() const { return !failure.has_value(); }
 };
 
 // The one line that tells the user of a failure.

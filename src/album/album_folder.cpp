@@ -30,24 +30,24 @@ std::vector<std::string_view> PartsOf(std::string_view path) {
 
 AlbumFailure FolderFailed(Kind kind, RunFailure run) {
   AlbumFailure failure = AlbumFailed(kind, run.subject);
-  failure.run = std::move(run);
+  failure.cause = std::move(run);
   return failure;
 }
 
 }  // namespace
 
-std::variant<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileSystem& fs,
-                                                        const AlbumOptions& options) {
+Result<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileSystem& fs,
+                                                  const AlbumOptions& options) {
   AlbumFolder album;
   album.path = path;
   Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(path);
   if (!folder) return AlbumFailed(Kind::kFolderNotMade, path, {}, folder.error());
   album.folder = std::move(folder.value());
   auto lock = LockSiteFolder(*album.folder, path, options.run);
-  if (auto* failure = std::get_if<RunFailure>(&lock)) {
+  if (auto* failure = lock.failure()) {
     return FolderFailed(Kind::kAlbumFolder, std::move(*failure));
   }
-  album.lock = std::move(std::get<std::unique_ptr<FolderLock>>(lock));
+  album.lock = std::move(lock.value());
   if (options.trash != nullptr) {
     album.trash = options.trash;
   } else {
@@ -72,8 +72,8 @@ bool StaysInside(std::string_view prefix) {
                       [](std::string_view p) { return p == ".." || p == "."; });
 }
 
-std::variant<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,
-                                                        const std::string& indexPath) {
+Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,
+                                                  const std::string& indexPath) {
   if (!StaysInside(prefix)) {
     return AlbumFailed(Kind::kOutsideTheAlbum, std::string(prefix), indexPath);
   }

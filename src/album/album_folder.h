@@ -31,8 +31,8 @@ struct AlbumFolder {
 // Opens the folder at `path` (ending with "/"), takes its lock as `options` say (waiting for
 // another run, or not), and finishes or undoes a change that an interrupted run left in it, files
 // for the trash going where `options` say.
-std::variant<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileSystem& fs,
-                                                        const AlbumOptions& options);
+Result<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileSystem& fs,
+                                                  const AlbumOptions& options);
 
 // The folder that the images of one prefix of an index file lie in: opened when it exists,
 // otherwise what is to be made of it.
@@ -63,8 +63,8 @@ bool StaysInside(std::string_view prefix);
 // Finds the folder of the images named by `prefix` in `album`, making nothing but removing the
 // hidden files that killed runs left there; refuses a prefix that leads outside the album folder
 // (`indexPath` is named in the failure) and a symbolic link or a file on the way.
-std::variant<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,
-                                                        const std::string& indexPath);
+Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,
+                                                  const std::string& indexPath);
 
 // The folders that making `image` adds to the plan of a change, outermost first.
 void PlanFolders(const ImageFolder& image, std::vector<JournalStep>& plan);

@@ -14,17 +14,17 @@ using Kind = AlbumFailure::Kind;
 
 AlbumFailure IndexFailed(RunFailure run) {
   AlbumFailure failure = AlbumFailed(Kind::kIndex, run.subject);
-  failure.run = std::move(run);
+  failure.cause = std::move(run);
   return failure;
 }
 
 }  // namespace
 
-std::variant<ChosenIndex, AlbumFailure> LoadAlbumIndex(const std::string& indexPath,
-                                                       AlbumFolder& album, FileSystem& fs) {
-  std::variant<IndexText, RunFailure> loaded = LoadChosenIndexFile(indexPath, fs);
-  if (auto* failure = std::get_if<RunFailure>(&loaded)) return IndexFailed(std::move(*failure));
-  ChosenIndex chosen{std::get<IndexText>(std::move(loaded)), {}, {}};
+Result<ChosenIndex, AlbumFailure> LoadAlbumIndex(const std::string& indexPath, AlbumFolder& album,
+                                                 FileSystem& fs) {
+  Result<IndexText, RunFailure> loaded = LoadChosenIndexFile(indexPath, fs);
+  if (auto* failure = loaded.failure()) return IndexFailed(std::move(*failure));
+  ChosenIndex chosen{std::move(loaded).value(), {}, {}};
   chosen.name = indexPath.substr(indexPath.rfind(kSeparator) + 1);
   Result<EntryInfo> entry = album.folder->Inspect(chosen.name);
   if (!entry) return AlbumFailed(Kind::kNotWritten, indexPath, {}, entry.error());
@@ -36,11 +36,11 @@ std::variant<ChosenIndex, AlbumFailure> LoadAlbumIndex(const std::string& indexP
       entry.value().inode != chosen.text.source.inode) {
     return AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ESTALE));
   }
-  std::variant<IndexHead, IndexError> head = ParseIndexHead(chosen.text.bytes());
-  if (auto* error = std::get_if<IndexError>(&head)) {
+  Result<IndexHead, IndexError> head = ParseIndexHead(chosen.text.bytes());
+  if (auto* error = head.failure()) {
     return IndexFailed(IndexFailure(indexPath, *error));
   }
-  chosen.head = std::get<IndexHead>(head);
+  chosen.head = head.value();
   return chosen;
 }
 

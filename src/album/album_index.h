@@ -27,8 +27,8 @@ struct ChosenIndex {
 // Reads the index file at `indexPath` as a run does, and checks that it is the file that
 // `album` (its folder) holds under its name, and no symbolic link, which writing it anew would
 // replace.
-std::variant<ChosenIndex, AlbumFailure> LoadAlbumIndex(const std::string& indexPath,
-                                                       AlbumFolder& album, FileSystem& fs);
+Result<ChosenIndex, AlbumFailure> LoadAlbumIndex(const std::string& indexPath, AlbumFolder& album,
+                                                 FileSystem& fs);
 
 // The numbers of the lines that name the pictures, in order; whether the last pair lacks its
 // second line; and the first pair that a blank or comment line drops while its second line

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <variant>
@@ -27,7 +28,7 @@ AlbumFailure Stopped(const AlbumOptions& options, std::string leftAsItWas);
 // Returns the pictures in their order, or why nothing can be made of them: the image library
 // cannot be loaded, the work was asked to stop, or there is no picture among what was
 // `givenAs`.
-std::variant<std::vector<FoundPicture>, AlbumFailure> ProbePictures(
+Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(
     std::vector<FoundPicture> found, const std::string& givenAs, FileSystem& fs,
     const AlbumOptions& options, std::vector<PictureProblem>& problems);
 
@@ -39,10 +40,10 @@ struct ImageFolders {
 
 // Finds the folders of the pictures and thumbnails of `album`, named by the index file
 // `indexPath` with `picturePrefix` and `thumbPrefix`; makes nothing.
-std::variant<ImageFolders, AlbumFailure> FindImageFolders(AlbumFolder& album,
-                                                          std::string_view picturePrefix,
-                                                          std::string_view thumbPrefix,
-                                                          const std::string& indexPath);
+Result<ImageFolders, AlbumFailure> FindImageFolders(AlbumFolder& album,
+                                                    std::string_view picturePrefix,
+                                                    std::string_view thumbPrefix,
+                                                    const std::string& indexPath);
 
 // Adds to `plan` the folders to make and the pictures and thumbnails `first` to `last` of
 // `folders`.
@@ -71,8 +72,14 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
                                const AlbumOptions& options, std::vector<PictureProblem>& problems,
                                const std::string& givenAs, KnownPictures* known = nullptr);
 
-// Writes the site of the index file at `indexPath` into `album`, whose lock is held.
-AlbumFailure FinishSite(const std::string& indexPath, AlbumFolder& album, FileSystem& fs,
-                        const AlbumOptions& options, AlbumOutcome& outcome);
+// Writes the site of the index file at `indexPath` into `album`, whose lock is held; why not, when
+// it was not written.
+std::optional<AlbumFailure> FinishSite(const std::string& indexPath, AlbumFolder& album,
+                                       FileSystem& fs, const AlbumOptions& options,
+                                       AlbumOutcome& outcome);
+
+// Does the work of an album command on `outcome`; memory that runs out on the way fails it, as
+// one that could not write its index file (`outcome.indexPath`) for ENOMEM.
+void WithinMemory(AlbumOutcome& outcome, const std::function<void()>& work);
 
 }  // namespace quillmere

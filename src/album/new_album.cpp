@@ -27,8 +27,8 @@ std::string FolderTitle(const std::string& folder) {
 }
 
 // The nearest folder above `path` that exists, locked while the folders down to `path` are made.
-std::variant<AlbumFolder, AlbumFailure> LockNearestParent(const std::string& path, FileSystem& fs,
-                                                          const AlbumOptions& options) {
+Result<AlbumFolder, AlbumFailure> LockNearestParent(const std::string& path, FileSystem& fs,
+                                                    const AlbumOptions& options) {
   std::filesystem::path parent = std::filesystem::path(path).parent_path();
   for (;;) {
     const std::string folder = parent.empty() ? "." : parent.string();
@@ -38,13 +38,13 @@ std::variant<AlbumFolder, AlbumFailure> LockNearestParent(const std::string& pat
       Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(folder);
       if (!opened) return AlbumFailed(Kind::kFolderNotMade, path, {}, opened.error());
       auto lock = LockSiteFolder(*opened.value(), folder + "/", options.run);
-      if (auto* failure = std::get_if<RunFailure>(&lock)) {
+      if (auto* failure = lock.failure()) {
         AlbumFailure failed = AlbumFailed(Kind::kAlbumFolder, failure->subject);
-        failed.run = std::move(*failure);
+        failed.cause = std::move(*failure);
         return failed;
       }
-      return AlbumFolder{folder + "/", std::move(opened.value()),
-                         std::move(std::get<std::unique_ptr<FolderLock>>(lock)), nullptr, nullptr};
+      return AlbumFolder{folder + "/", std::move(opened.value()), std::move(lock.value()), nullptr,
+                         nullptr};
     }
     parent = parent.parent_path();
   }
@@ -92,19 +92,18 @@ struct SupportPlace {
   std::vector<std::string> missing;
 };
 
-std::variant<SupportPlace, AlbumFailure> FindSupportPlace(AlbumFolder& album,
-                                                          const std::string& indexPath,
-                                                          FileSystem& fs,
-                                                          std::vector<std::string>& taken) {
-  std::variant<std::string, SupportFailure> bundle = FindBundledImages(fs);
-  if (auto* failure = std::get_if<SupportFailure>(&bundle)) {
+Result<SupportPlace, AlbumFailure> FindSupportPlace(AlbumFolder& album,
+                                                    const std::string& indexPath, FileSystem& fs,
+                                                    std::vector<std::string>& taken) {
+  Result<std::string, SupportFailure> bundle = FindBundledImages(fs);
+  if (auto* failure = bundle.failure()) {
     AlbumFailure failed = AlbumFailed(Kind::kSupport, {});
-    failed.support = std::move(*failure);
+    failed.cause = std::move(*failure);
     return failed;
   }
   auto folder = FindImageFolder(album, std::string(kAlbumSupportFolder) + "/", indexPath);
-  if (auto* failure = std::get_if<AlbumFailure>(&folder)) return std::move(*failure);
-  SupportPlace place{std::move(std::get<ImageFolder>(folder)), std::get<std::string>(bundle), {}};
+  if (auto* failure = folder.failure()) return std::move(*failure);
+  SupportPlace place{std::move(folder.value()), bundle.value(), {}};
   for (std::string_view image : SupportImages) {
     const std::string name(image.substr(1));
     if (place.folder.folder) {
@@ -140,20 +139,20 @@ std::optional<AlbumFailure> AddSupportImages(SupportPlace& place, AlbumChange& c
 }
 
 // Makes the album in `album`, which holds nothing of an album yet, from `pictures`.
-AlbumFailure MakeAlbumIn(AlbumFolder& album, const std::string& picturesFolder,
-                         std::vector<FoundPicture>& pictures, FileSystem& fs,
-                         const AlbumOptions& options, AlbumOutcome& outcome) {
+std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& picturesFolder,
+                                        std::vector<FoundPicture>& pictures, FileSystem& fs,
+                                        const AlbumOptions& options, AlbumOutcome& outcome) {
   Result<std::vector<std::string>> taken = std::vector<std::string>();
   auto found = FindImageFolders(album, kAlbumPicturePrefix, kAlbumThumbPrefix, outcome.indexPath);
-  if (auto* failure = std::get_if<AlbumFailure>(&found)) return std::move(*failure);
-  ImageFolders& folders = std::get<ImageFolders>(found);
+  if (auto* failure = found.failure()) return std::move(*failure);
+  ImageFolders& folders = found.value();
   const auto count = static_cast<std::int64_t>(pictures.size());
   Result<std::vector<std::string>> images = TakenImageNames(folders, 1, count);
   if (!images) return AlbumFailed(Kind::kFolderNotMade, album.path, {}, images.error());
   taken.value().insert(taken.value().end(), images.value().begin(), images.value().end());
   auto support = FindSupportPlace(album, outcome.indexPath, fs, taken.value());
-  if (auto* failure = std::get_if<AlbumFailure>(&support)) return std::move(*failure);
-  SupportPlace& place = std::get<SupportPlace>(support);
+  if (auto* failure = support.failure()) return std::move(*failure);
+  SupportPlace& place = support.value();
   if (!taken.value().empty()) {
     const std::string folder =
         album.path.size() > 1 ? album.path.substr(0, album.path.size() - 1) : album.path;
@@ -198,72 +197,67 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
   const std::string siteFolder = albumPath == "/" ? albumPath : albumPath + kSeparator;
   outcome.indexPath = siteFolder + std::string(kAlbumIndexName);
   std::vector<std::string> made;
-  try {
+  WithinMemory(outcome, [&] {
     Result<EntryInfo> entry = fs.Inspect(albumPath, /*follow=*/true);
     if (!entry) {
       outcome.failure = AlbumFailed(Kind::kFolderNotMade, albumPath, {}, entry.error());
-      return outcome;
+      return;
     }
     if (entry.value().kind != EntryInfo::Kind::kMissing &&
         entry.value().kind != EntryInfo::Kind::kFolder) {
       outcome.failure = AlbumFailed(Kind::kNotAFolder, albumPath);
-      return outcome;
+      return;
     }
     const bool exists = entry.value().kind == EntryInfo::Kind::kFolder;
     // A folder that does not exist yet is held through the nearest one above it.
     auto held = exists ? OpenAlbumFolder(siteFolder, fs, options)
                        : LockNearestParent(albumPath, fs, options);
-    if (auto* failure = std::get_if<AlbumFailure>(&held)) {
+    if (auto* failure = held.failure()) {
       outcome.failure = std::move(*failure);
-      return outcome;
+      return;
     }
     // A folder that holds a site already is refused before any picture is looked at.
     if (exists) {
-      Result<std::vector<std::string>> taken = SiteNamesTaken(std::get<AlbumFolder>(held), fs);
+      Result<std::vector<std::string>> taken = SiteNamesTaken(held.value(), fs);
       if (!taken || !taken.value().empty()) {
         outcome.failure = taken ? AlbumFailed(Kind::kAlbumInUse, albumPath)
                                 : AlbumFailed(Kind::kFolderNotMade, albumPath, {}, taken.error());
-        if (taken) outcome.failure.names = std::move(taken.value());
-        return outcome;
+        if (taken) outcome.failure->names = std::move(taken.value());
+        return;
       }
     }
     Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs, outcome.problems);
     if (!found) {
       outcome.failure = AlbumFailed(Kind::kPicturesUnreadable, picturesFolder, {}, found.error());
-      return outcome;
+      return;
     }
     auto probed =
         ProbePictures(std::move(found.value()), picturesFolder, fs, options, outcome.problems);
-    if (auto* failure = std::get_if<AlbumFailure>(&probed)) {
+    if (auto* failure = probed.failure()) {
       outcome.failure = std::move(*failure);
-      return outcome;
+      return;
     }
     if (!exists) {
       made = MissingFolders(albumPath, fs);
       if (std::error_code error = fs.CreateFolders(albumPath)) {
         RemoveMadeFolders(made, fs);
         outcome.failure = AlbumFailed(Kind::kFolderNotMade, albumPath, {}, error);
-        return outcome;
+        return;
       }
       held = OpenAlbumFolder(siteFolder, fs, options);
-      if (auto* failure = std::get_if<AlbumFailure>(&held)) {
+      if (auto* failure = held.failure()) {
         RemoveMadeFolders(made, fs);
         outcome.failure = std::move(*failure);
-        return outcome;
+        return;
       }
     }
     outcome.failure =
-        MakeAlbumIn(std::get<AlbumFolder>(held), picturesFolder,
-                    std::get<std::vector<FoundPicture>>(probed), fs, options, outcome);
-    // A failed album leaves no folder it made; one that holds the album stays.
-    if (!outcome.failure.ok()) {
-      held = AlbumFailure{};
-      RemoveMadeFolders(made, fs);
-    }
-  } catch (const std::bad_alloc&) {
-    outcome.failure = AlbumFailed(Kind::kNotWritten, outcome.indexPath, {}, SystemError(ENOMEM));
-    RemoveMadeFolders(made, fs);
-  }
+        MakeAlbumIn(held.value(), picturesFolder, probed.value(), fs, options, outcome);
+    // The album folder is let go before a folder the work made is removed.
+    if (!outcome.ok()) held = AlbumFailure{};
+  });
+  // A failed album leaves no folder it made; one that holds the album stays.
+  if (!outcome.ok()) RemoveMadeFolders(made, fs);
   return outcome;
 }
 

@@ -55,8 +55,8 @@ PictureError ModuleError(PictureError::Kind kind, std::string text) {
 
 }  // namespace
 
-std::variant<std::unique_ptr<PictureMaker>, PictureError> LoadPictureMaker(
-    std::mutex& fileLock, const PictureRules& rules) {
+Result<std::unique_ptr<PictureMaker>, PictureError> LoadPictureMaker(std::mutex& fileLock,
+                                                                     const PictureRules& rules) {
   std::string failure;
   NewPictureMakerFunction* make = LoadModule(failure);
   if (make == nullptr) return ModuleError(PictureError::Kind::kNoModule, std::move(failure));

@@ -167,8 +167,8 @@ inline constexpr const char* kPictureModuleName = "quillmere-pictures.so";
 
 // Loads the module once for the process and makes a maker whose reads hold `fileLock` and that
 // keeps to `rules`; the error (kNoModule, kNotStarted) when it cannot.
-std::variant<std::unique_ptr<PictureMaker>, PictureError> LoadPictureMaker(
-    std::mutex& fileLock, const PictureRules& rules);
+Result<std::unique_ptr<PictureMaker>, PictureError> LoadPictureMaker(std::mutex& fileLock,
+                                                                     const PictureRules& rules);
 
 // Ends the image library, its threads included, where the module was loaded; no picture can be
 // made after it. For the end of a program.

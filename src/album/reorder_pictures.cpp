@@ -48,19 +48,19 @@ struct OpenAlbum {
 };
 
 // Opens, locks and reads the album of `indexPath`, and finds the folders of its images.
-std::variant<OpenAlbum, AlbumFailure> Open(const std::string& indexPath, FileSystem& fs,
-                                           const AlbumOptions& options) {
+Result<OpenAlbum, AlbumFailure> Open(const std::string& indexPath, FileSystem& fs,
+                                     const AlbumOptions& options) {
   auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
-  if (auto* failure = std::get_if<AlbumFailure>(&opened)) return std::move(*failure);
-  AlbumFolder& album = std::get<AlbumFolder>(opened);
+  if (auto* failure = opened.failure()) return std::move(*failure);
+  AlbumFolder& album = opened.value();
   auto loaded = LoadAlbumIndex(indexPath, album, fs);
-  if (auto* failure = std::get_if<AlbumFailure>(&loaded)) return std::move(*failure);
-  ChosenIndex& index = std::get<ChosenIndex>(loaded);
+  if (auto* failure = loaded.failure()) return std::move(*failure);
+  ChosenIndex& index = loaded.value();
   auto folders = FindImageFolders(album, index.head.ImagePrefix, index.head.ThumbPrefix, indexPath);
-  if (auto* failure = std::get_if<AlbumFailure>(&folders)) return std::move(*failure);
+  if (auto* failure = folders.failure()) return std::move(*failure);
   PictureLineNumbers numbers = PictureLinesOf(index);
   return OpenAlbum{std::move(album), std::move(index), std::move(numbers),
-                   std::move(std::get<ImageFolders>(folders))};
+                   std::move(folders.value())};
 }
 
 // Refuses a number that names no picture of the album.
@@ -84,7 +84,7 @@ std::vector<ImageFolder*> ImagesOf(ImageFolders& folders) {
 
 // What `image`'s files of pictures 1 to `newNumbers.size()` are, among those the change renames
 // (the others are left as missing); refuses one that is there but is not a regular file.
-std::variant<std::vector<EntryInfo>, AlbumFailure> FilesToRename(
+Result<std::vector<EntryInfo>, AlbumFailure> FilesToRename(
     ImageFolder& image, const std::vector<std::int64_t>& newNumbers) {
   std::vector<EntryInfo> files(newNumbers.size());
   // A folder not made yet holds no file.
@@ -110,8 +110,9 @@ Result<std::string> HoldingName(ImageFolder& image, std::int64_t n, bool removed
   const std::string base = image.namePrefix + std::string(PageNumber(n).text()) + " (" +
                            (removed ? "removed" : "moving");
   for (int count = 1;; ++count) {
-    const std::string name = base + (count > 1 ? " " + std::to_string(count) : std::string()) +
-                             ")" + std::string(kPictureFileExtension);
+    std::string name = base;
+    if (count > 1) name.append(" ").append(std::to_string(count));
+    name.append(")").append(kPictureFileExtension);
     Result<EntryInfo> entry = image.folder->Inspect(name);
     if (!entry) return entry.error();
     if (entry.value().kind == EntryInfo::Kind::kMissing) return name;
@@ -125,8 +126,8 @@ std::optional<AlbumFailure> PlanRenames(ImageFolder& image,
                                         const std::vector<std::int64_t>& newNumbers, Trash* trash,
                                         const AlbumOptions& options, OrderPlan& plan) {
   auto found = FilesToRename(image, newNumbers);
-  if (auto* failure = std::get_if<AlbumFailure>(&found)) return std::move(*failure);
-  const std::vector<EntryInfo>& files = std::get<std::vector<EntryInfo>>(found);
+  if (auto* failure = found.failure()) return std::move(*failure);
+  const std::vector<EntryInfo>& files = found.value();
   std::vector<bool> present(files.size());
   std::transform(files.begin(), files.end(), present.begin(),
                  [](const EntryInfo& file) { return file.kind == EntryInfo::Kind::kRegular; });
@@ -279,21 +280,19 @@ AlbumOutcome Reorder(const std::string& indexPath, FileSystem& fs, const AlbumOp
                      const std::function<std::optional<AlbumFailure>(OpenAlbum&)>& work) {
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
-  try {
+  WithinMemory(outcome, [&] {
     auto opened = Open(indexPath, fs, options);
-    if (auto* failure = std::get_if<AlbumFailure>(&opened)) {
+    if (auto* failure = opened.failure()) {
       outcome.failure = std::move(*failure);
-      return outcome;
+      return;
     }
-    OpenAlbum& open = std::get<OpenAlbum>(opened);
+    OpenAlbum& open = opened.value();
     if (std::optional<AlbumFailure> failure = work(open)) {
       outcome.failure = std::move(*failure);
-      return outcome;
+      return;
     }
     outcome.failure = FinishSite(indexPath, open.album, fs, options, outcome);
-  } catch (const std::bad_alloc&) {
-    outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ENOMEM));
-  }
+  });
   return outcome;
 }
 
@@ -306,7 +305,7 @@ AlbumOutcome RemovePictures(const std::string& indexPath, std::vector<std::int64
   AlbumOutcome outcome = Reorder(indexPath, fs, options, [&](OpenAlbum& open) {
     return numbers.empty() ? std::nullopt : RemoveFrom(open, numbers, fs, options, indexPath);
   });
-  if (outcome.failure.ok()) outcome.picturesRemoved = numbers.size();
+  if (outcome.ok()) outcome.picturesRemoved = numbers.size();
   return outcome;
 }
 

@@ -245,8 +245,7 @@ PictureHeader HeaderOf(const VImage& image, const PictureFormat& format, std::ui
 }
 
 // Reads the header of `file`, and its raw EXIF and XMP data `withTexts`.
-std::variant<Inspected, PictureError> Inspect(ReadableFile& file, std::mutex& lock,
-                                              bool withTexts) {
+Result<Inspected, PictureError> Inspect(ReadableFile& file, std::mutex& lock, bool withTexts) {
   SourceState state = StateOf(file, lock);
   if (state.error) return Unreadable(state.error);
   vips::VSource source = SourceOf(state);
@@ -746,12 +745,12 @@ class VipsPictureMaker final : public PictureMaker {
 
 PictureFacts VipsPictureMaker::ProbeOnce(ReadableFile& file) {
   PictureFacts facts;
-  std::variant<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/true);
-  if (auto* error = std::get_if<PictureError>(&inspected)) {
+  Result<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/true);
+  if (auto* error = inspected.failure()) {
     facts.error = std::move(*error);
     return facts;
   }
-  const Inspected& header = std::get<Inspected>(inspected);
+  const Inspected& header = inspected.value();
   // Refused already here, a picture of too many pixels is left out before the album is begun.
   facts.error = TooManyPixels(header, rules_.limits);
   if (facts.error) return facts;
@@ -765,12 +764,12 @@ PictureFacts VipsPictureMaker::ProbeOnce(ReadableFile& file) {
 MadeImages VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox picture,
                                       FitBox thumbnail, bool keepMetadata) {
   MadeImages made;
-  std::variant<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/false);
-  if (auto* error = std::get_if<PictureError>(&inspected)) {
+  Result<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/false);
+  if (auto* error = inspected.failure()) {
     made.error = std::move(*error);
     return made;
   }
-  const Inspected& header = std::get<Inspected>(inspected);
+  const Inspected& header = inspected.value();
   // Only a JPEG is copied as it is; a file that is no longer one is made anew at its size.
   if (making == Making::kCopyAndThumbnail && header.header.decoder != Decoder::kJpeg) {
     making = Making::kPictureAndThumbnail;

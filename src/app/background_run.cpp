@@ -58,12 +58,12 @@ void BackgroundRun::Finish() {
 }
 
 int BackgroundRun::stopReason() const {
-  if (!makesAlbum_)
-    return outcome_.status == RunOutcome::Status::kStopped ? outcome_.stopReason : 0;
-  const AlbumFailure& failure = album_.failure;
-  const bool stopped = failure.kind == AlbumFailure::Kind::kStopped ||
-                       failure.run.status == RunFailure::Status::kStopped;
-  return stopped ? failure.run.stopReason : 0;
+  const RunFailure* run = makesAlbum_ ? (album_.failure ? album_.failure->run() : nullptr)
+                                      : (outcome_.failure ? &*outcome_.failure : nullptr);
+  if (makesAlbum_ && album_.failure && album_.failure->kind == AlbumFailure::Kind::kStopped) {
+    return album_.failure->stopReason;
+  }
+  return run != nullptr && run->status == RunFailure::Status::kStopped ? run->stopReason : 0;
 }
 
 }  // namespace quillmere

@@ -28,6 +28,7 @@
 #include "platform/qt/desktop_opener.h"
 #include "platform/qt/message_box.h"
 #include "run/generate.h"
+#include "run/progress_text.h"
 #include "site/page_output.h"
 #include "site/page_signature.h"
 
@@ -256,6 +257,7 @@ void Form1::MakeAlbum(const QString& picturesFolder) {
       FolderBox::ShowResult::kChosen) {
     return;
   }
+  runAlbumName_ = AlbumNameOf(ToLocal(folderBox_.folder()) + "/index.txt");
   StartRun(new BackgroundRun(
       [pictures = ToLocal(picturesFolder), album = ToLocal(folderBox_.folder()), &fs = *fs_](
           const AlbumOptions& options) { return MakeNewAlbum(pictures, album, fs, options); },
@@ -272,6 +274,7 @@ void Form1::AddToAlbum(const QStringList& pictures) {
   }
   std::vector<std::string> sources;
   for (const QString& picture : pictures) sources.push_back(ToLocal(picture));
+  runAlbumName_ = AlbumNameOf(indexPath_);
   StartRun(new BackgroundRun(
       [index = indexPath_, sources = std::move(sources), &fs = *fs_](const AlbumOptions& options) {
         return AddPictures(index, sources, fs, options);
@@ -281,10 +284,12 @@ void Form1::AddToAlbum(const QStringList& pictures) {
 
 void Form1::StartRun(const QString& chosen) {
   runIndexPath_ = ToLocal(chosen);
+  runAlbumName_ = AlbumNameOf(runIndexPath_);
   StartRun(new BackgroundRun(runIndexPath_, *fs_, this));
 }
 
 void Form1::StartRun(BackgroundRun* run) {
+  staged_ = false;
   EnableButtons(false);
   setCursor(Qt::BusyCursor);
   run_ = run;
@@ -296,7 +301,9 @@ void Form1::ShowProgress() {
   if (!running()) return;
   auto* dialog = new QProgressDialog(this);
   dialog->setObjectName(QStringLiteral("Progress"));
-  dialog->setWindowTitle(QString::fromLatin1(kProgramTitle));
+  // Named after the album, so that a dialog among others says whose work it shows.
+  dialog->setWindowTitle(FromLocal(runAlbumName_) + QStringLiteral(" - ") +
+                         QString::fromLatin1(kProgramTitle));
   dialog->setWindowModality(Qt::WindowModal);
   // The dialog stays until the run has ended, and only then goes.
   dialog->setAutoReset(false);
@@ -313,23 +320,30 @@ void Form1::ShowProgress() {
 
 void Form1::UpdateProgress() {
   if (progress_ == nullptr || !running()) return;
-  std::uint64_t total = run_->pages().total();
-  std::uint64_t done = run_->pages().done();
+  const std::uint64_t pages = run_->pages().total();
   const std::uint64_t pictures = run_->pictures().total();
-  if (total == 0 && run_->makesAlbum() && (pictures != 0 || !run_->waited())) {
-    done = run_->pictures().done();
-    total = pictures;
-    progress_->setLabelText(total == 0 ? QStringLiteral("Reading the pictures...")
-                                       : QStringLiteral("Pictures made: %1 of %2")
-                                             .arg(QString::number(done), QString::number(total)));
-  } else if (total == 0 && run_->waited()) {
+  WorkProgress work = PageProgressInPictures(run_->pages().done(), pages);
+  if (pages == 0 && run_->makesAlbum())
+    work = {WorkStage::kPictures, run_->pictures().done(), pictures};
+  const bool counting = pages != 0 || (run_->makesAlbum() && pictures != 0);
+  std::uint64_t total = counting ? work.total : 0;
+  std::uint64_t done = counting ? work.done : 0;
+  const auto now = std::chrono::steady_clock::now();
+  if (counting && (!staged_ || work.stage != stage_)) {
+    staged_ = true;
+    stage_ = work.stage;
+    stageStart_ = now;
+  }
+  if (counting) {
+    const std::optional<std::chrono::seconds> left = TimeLeft(work, now - stageStart_);
+    progress_->setLabelText(FromLocal(ProgressText(runAlbumName_, work, left, locale_)));
+  } else if (run_->makesAlbum() && !run_->waited()) {
+    progress_->setLabelText(QStringLiteral("Reading the pictures..."));
+  } else if (run_->waited()) {
     progress_->setLabelText(
         QStringLiteral("Waiting for another run of Quillmere on this folder to end..."));
-  } else if (total == 0) {
-    progress_->setLabelText(QStringLiteral("Reading the index file..."));
   } else {
-    progress_->setLabelText(QStringLiteral("Pages written: %1 of %2")
-                                .arg(QString::number(done), QString::number(total)));
+    progress_->setLabelText(QStringLiteral("Reading the index file..."));
   }
   progress_->setMaximum(BarValue(total));
   // A modal dialog lets events through here: the run may end meanwhile.
@@ -356,11 +370,11 @@ void Form1::EndRun() {
     progress_ = nullptr;
   }
   unsetCursor();
-  if (album ? albumOutcome.failure.ok() : outcome.ok()) {
+  if (album ? albumOutcome.ok() : outcome.ok()) {
     siteFolder_ = outcome.siteFolder;
     indexPath_ = album ? albumOutcome.indexPath : runIndexPath_;
   }
-  if (album && albumOutcome.failure.ok()) RememberIndexFile(FromLocal(indexPath_));
+  if (album && albumOutcome.ok()) RememberIndexFile(FromLocal(indexPath_));
   EnableButtons(true);
 
   if (album) {
@@ -371,7 +385,7 @@ void Form1::EndRun() {
   }
   emit runEnded();
   // A signal that asked the program to end ends it, once the run has stopped and said so.
-  if (stopReason > 0) emit exitRequested(128 + stopReason);
+  if (stopReason > 0) emit exitRequested(ExitStatusForSignal(stopReason));
   if (closeWhenRunEnds_) close();
 }
 
@@ -379,9 +393,9 @@ void Form1::EndRun() {
 // first of them with their reasons. A stop the user asked for needs no word: the album was left
 // as it was.
 void Form1::ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason) {
-  const bool failed = !outcome.failure.ok();
+  const bool failed = !outcome.ok();
   if (failed && stopReason == StopRequest::kByUser) return;
-  QString text = failed ? FromLocal(Describe(outcome.failure)) : QString();
+  QString text = failed ? FromLocal(Describe(*outcome.failure)) : QString();
   const QString leftOut = LeftOutText(outcome.problems);
   if (!leftOut.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + leftOut;
   if (text.isEmpty()) return;

@@ -16,6 +16,7 @@
 #include "platform/file_system.h"
 #include "platform/qt/folder_box.h"
 #include "platform/qt/io_box.h"
+#include "run/progress_text.h"
 
 class QGroupBox;
 class QLabel;
@@ -125,6 +126,13 @@ class Form1 : public QWidget {
   BackgroundRun* run_ = nullptr;
   // Shows the progress dialog once a run has gone on for kProgressDelay.
   QTimer progressDelay_;
+  // The name of the album of the run going on, and when the stage in hand (pictures or pages)
+  // began, for the time left.
+  std::string runAlbumName_;
+  bool staged_ = false;
+  WorkStage stage_ = WorkStage::kPictures;
+  std::chrono::steady_clock::time_point stageStart_;
+  std::locale locale_ = UsersLocale();
   // Brings the progress dialog up to date.
   QTimer progressPoll_;
   QPointer<QProgressDialog> progress_;

@@ -426,16 +426,16 @@ class Checker {
 
 }  // namespace
 
-std::variant<SiteCheck, RunFailure> CheckSite(const std::string& indexPath, FileSystem& fs,
-                                              const FindingSink& sink) {
-  std::variant<IndexText, RunFailure> loaded = LoadChosenIndexFile(indexPath, fs);
-  if (auto* failure = std::get_if<RunFailure>(&loaded)) return std::move(*failure);
-  const IndexText& text = std::get<IndexText>(loaded);
-  std::variant<IndexHead, IndexError> head = ParseIndexHead(text.bytes());
-  if (const auto* error = std::get_if<IndexError>(&head)) {
+Result<SiteCheck, RunFailure> CheckSite(const std::string& indexPath, FileSystem& fs,
+                                        const FindingSink& sink) {
+  Result<IndexText, RunFailure> loaded = LoadChosenIndexFile(indexPath, fs);
+  if (auto* failure = loaded.failure()) return std::move(*failure);
+  const IndexText& text = loaded.value();
+  Result<IndexHead, IndexError> head = ParseIndexHead(text.bytes());
+  if (const auto* error = head.failure()) {
     return IndexFailure(indexPath, *error);
   }
-  return Checker(indexPath, fs, sink).Run(text, std::get<IndexHead>(head));
+  return Checker(indexPath, fs, sink).Run(text, head.value());
 }
 
 }  // namespace quillmere

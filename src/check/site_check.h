@@ -54,7 +54,7 @@ using FindingSink = std::function<void(const Finding&)>;
 // thumbnails, pictures and support images that the pages would name, whether the index file is
 // itself one of the pages, and picture pages left over from an earlier run. Keeps no finding
 // after handing it to `sink`. Fails as a run does when the file cannot be used.
-std::variant<SiteCheck, RunFailure> CheckSite(const std::string& indexPath, FileSystem& fs,
-                                              const FindingSink& sink);
+Result<SiteCheck, RunFailure> CheckSite(const std::string& indexPath, FileSystem& fs,
+                                        const FindingSink& sink);
 
 }  // namespace quillmere

@@ -40,6 +40,15 @@ int ExitCodeOf(const RunFailure& failure) {
   return bySignal ? ExitStatusForSignal(failure.stopReason) : kExitFailure;
 }
 
+// The exit code of album work that failed with `failure`: 128 + the signal that stopped it, or the
+// run's stop, else 1.
+int ExitCodeOf(const AlbumFailure& failure) {
+  if (failure.kind == AlbumFailure::Kind::kStopped && failure.stopReason > 0) {
+    return ExitStatusForSignal(failure.stopReason);
+  }
+  return failure.run() != nullptr ? ExitCodeOf(*failure.run()) : kExitFailure;
+}
+
 int UsageError(std::ostream& err, const std::string& problem) {
   err << kProgram << ": " << Visible(problem) << "\n" << UsageText() << "\n";
   return kExitUsage;
@@ -129,10 +138,10 @@ int Generate(const std::string& indexPath, const Options& options, const Console
     outcome = GenerateSite(indexPath, fs, RunOptionsFrom(options, stop, &progress, &waiting));
     progress.Finish();
   }
-  if (!outcome.ok()) {
-    err << Visible(Describe(outcome)) << "\n";
-    PrintHint(outcome, indexPath, err);
-    return ExitCodeOf(outcome);
+  if (outcome.failure) {
+    err << Visible(Describe(*outcome.failure)) << "\n";
+    PrintHint(*outcome.failure, indexPath, err);
+    return ExitCodeOf(*outcome.failure);
   }
   if (options.Has(Id::kVerbose)) PrintSummary(out, outcome, indexPath);
   return kExitOk;
@@ -147,12 +156,12 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
     if (finding.line != 0) out << ":" << finding.line;
     out << ": " << finding.text << "\n";
   };
-  std::variant<SiteCheck, RunFailure> result = CheckSite(indexPath, fs, print);
-  if (const auto* failure = std::get_if<RunFailure>(&result)) {
+  Result<SiteCheck, RunFailure> result = CheckSite(indexPath, fs, print);
+  if (const auto* failure = result.failure()) {
     err << Visible(Describe(*failure)) << "\n";
     return kExitFailure;
   }
-  const SiteCheck& check = std::get<SiteCheck>(result);
+  const SiteCheck& check = result.value();
   if (!quiet) {
     if (check.supportImagesCanBeAdded) {
       out << file << ": hint: quillmere-cli --add-support-images " << Visible(ShellWord(indexPath))
@@ -265,7 +274,7 @@ std::optional<std::uint64_t> ReadCount(std::string_view text, std::uint64_t leas
 }
 
 // The limits of pictures the options ask for; the usage problem when they are not understood.
-std::variant<PictureLimits, std::string> LimitsFrom(const Options& options) {
+Result<PictureLimits, std::string> LimitsFrom(const Options& options) {
   // A trillion pixels and a tebibyte are beyond any machine that runs this program.
   constexpr std::uint64_t kMostPixels = 1'000'000'000'000;
   constexpr std::uint64_t kMostMebibytes = std::uint64_t{1} << 20;
@@ -292,16 +301,16 @@ std::variant<PictureLimits, std::string> LimitsFrom(const Options& options) {
 
 // The sizes, metadata and limits of pictures and thumbnails the options ask for; the usage
 // problem when they are not understood.
-std::variant<AlbumOptions, std::string> SizesFrom(const Options& options) {
+Result<AlbumOptions, std::string> SizesFrom(const Options& options) {
   AlbumOptions album;
   album.keepMetadata = options.Has(Id::kKeepMetadata);
   album.remake = options.Has(Id::kRemake);
   album.allowDuplicates = options.Has(Id::kAllowDuplicates);
   album.deleteRemoved = options.Has(Id::kDelete);
   album.libraryText = options.Has(Id::kVerbose);
-  std::variant<PictureLimits, std::string> limits = LimitsFrom(options);
-  if (auto* problem = std::get_if<std::string>(&limits)) return std::move(*problem);
-  album.limits = std::get<PictureLimits>(limits);
+  Result<PictureLimits, std::string> limits = LimitsFrom(options);
+  if (auto* problem = limits.failure()) return std::move(*problem);
+  album.limits = limits.value();
   const std::optional<std::string> pictureSize = options.Value(Id::kPictureSize);
   const std::optional<std::string> thumbnailSize = options.Value(Id::kThumbnailSize);
   if (pictureSize) {
@@ -437,14 +446,13 @@ AlbumOutcome RunAlbumCommand(Mode mode, const std::vector<std::string>& files,
 
 // What the command line adds to what the album's work says, where it has an option for it.
 void PrintHints(const AlbumOutcome& outcome, std::ostream& err) {
-  const AlbumFailure& failure = outcome.failure;
-  if (failure.kind == AlbumFailure::Kind::kSite || failure.kind == AlbumFailure::Kind::kIndex) {
-    PrintHint(failure.run, outcome.indexPath, err);
+  if (outcome.failure && outcome.failure->run() != nullptr) {
+    PrintHint(*outcome.failure->run(), outcome.indexPath, err);
   }
-  if (failure.kind == AlbumFailure::Kind::kNoTrash) {
+  if (outcome.failure && outcome.failure->kind == AlbumFailure::Kind::kNoTrash) {
     err << kProgram << ": --delete deletes the removed pictures instead\n";
   }
-  if (failure.ok() && std::any_of(outcome.problems.begin(), outcome.problems.end(),
+  if (outcome.ok() && std::any_of(outcome.problems.begin(), outcome.problems.end(),
                                   [](const PictureProblem& problem) {
                                     return problem.kind == PictureProblem::Kind::kDuplicate;
                                   })) {
@@ -474,15 +482,9 @@ int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Co
     progress.Finish();
   }
   PrintProblems(outcome, err);
-  if (!outcome.failure.ok()) err << Visible(Describe(outcome.failure)) << "\n";
+  if (outcome.failure) err << Visible(Describe(*outcome.failure)) << "\n";
   PrintHints(outcome, err);
-  if (!outcome.failure.ok()) {
-    const int signal = outcome.failure.kind == AlbumFailure::Kind::kStopped ||
-                               outcome.failure.run.status == RunFailure::Status::kStopped
-                           ? outcome.failure.run.stopReason
-                           : 0;
-    return signal > 0 ? ExitStatusForSignal(signal) : kExitFailure;
-  }
+  if (outcome.failure) return ExitCodeOf(*outcome.failure);
   if (options.Has(Id::kVerbose)) PrintAlbumSummary(mode, outcome, console.out);
   const bool onlyNotes = std::all_of(outcome.problems.begin(), outcome.problems.end(),
                                      [](const PictureProblem& problem) { return problem.note(); });
@@ -507,9 +509,9 @@ int Dispatch(std::span<const std::string> args, const Console& console, FileSyst
     return UsageError(err, problem);
   }
   if ((ModeBit(mode) & kAlbumModes) != 0) {
-    std::variant<AlbumOptions, std::string> sizes = SizesFrom(options);
-    if (auto* problem = std::get_if<std::string>(&sizes)) return UsageError(err, *problem);
-    return RunAlbumMode(mode, options, std::get<AlbumOptions>(sizes), console, fs);
+    Result<AlbumOptions, std::string> sizes = SizesFrom(options);
+    if (auto* problem = sizes.failure()) return UsageError(err, *problem);
+    return RunAlbumMode(mode, options, sizes.value(), console, fs);
   }
   const std::string& indexPath = options.operands.front();
   switch (mode) {

@@ -42,7 +42,7 @@ IndexError Unreadable(std::error_code error) {
 
 }  // namespace
 
-std::variant<IndexHead, IndexError> ParseIndexHead(std::string_view text) {
+Result<IndexHead, IndexError> ParseIndexHead(std::string_view text) {
   if (LooksBinary(text)) return IndexError{IndexError::Kind::kNotText, {}, {}};
   IndexHead head;
   head.utf8 = IsUtf8BeyondAscii(text);
@@ -71,19 +71,19 @@ std::variant<IndexHead, IndexError> ParseIndexHead(std::string_view text) {
   return head;
 }
 
-std::variant<IndexFile, IndexError> ParseIndexText(std::string_view text) {
-  std::variant<IndexHead, IndexError> head = ParseIndexHead(text);
-  if (auto* error = std::get_if<IndexError>(&head)) return std::move(*error);
+Result<IndexFile, IndexError> ParseIndexText(std::string_view text) {
+  Result<IndexHead, IndexError> head = ParseIndexHead(text);
+  if (auto* error = head.failure()) return std::move(*error);
   IndexFile index;
-  static_cast<IndexHead&>(index) = std::get<IndexHead>(head);
+  index.head = head.value();
   // Room for a picture per 32 bytes of text, about as much memory as the text itself; a file of
   // shorter lines makes the table grow.
-  index.Pictures.Reserve((text.size() - index.picturesOffset) / 32 + 16);
-  ReadPictures(PictureLines(text, index), index);
+  index.Pictures.Reserve((text.size() - index.head.picturesOffset) / 32 + 16);
+  ReadPictures(PictureLines(text, index.head), index);
   return index;
 }
 
-std::variant<IndexText, IndexError> LoadIndexText(const std::string& path, FileSystem& fs) {
+Result<IndexText, IndexError> LoadIndexText(const std::string& path, FileSystem& fs) {
   Result<std::unique_ptr<ReadableFile>> file = fs.OpenForReading(path);
   if (!file) return Unreadable(file.error());
   Result<EntryInfo> source = file.value()->Describe();
@@ -108,21 +108,20 @@ std::variant<IndexText, IndexError> LoadIndexText(const std::string& path, FileS
   return text;
 }
 
-std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs) {
-  std::variant<IndexText, IndexError> loaded = LoadIndexText(path, fs);
-  if (auto* error = std::get_if<IndexError>(&loaded)) return std::move(*error);
-  IndexText& text = std::get<IndexText>(loaded);
-  std::variant<IndexFile, IndexError> parsed;
+Result<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs) {
+  Result<IndexText, IndexError> loaded = LoadIndexText(path, fs);
+  if (auto* error = loaded.failure()) return std::move(*error);
+  IndexText& text = loaded.value();
   try {
-    parsed = ParseIndexText(text.bytes());
+    Result<IndexFile, IndexError> parsed = ParseIndexText(text.bytes());
+    if (parsed) {
+      parsed.value().source = text.source;
+      parsed.value().KeepText(std::move(text.buffer));
+    }
+    return parsed;
   } catch (const std::bad_alloc&) {
     return Unreadable(SystemError(ENOMEM));
   }
-  if (auto* index = std::get_if<IndexFile>(&parsed)) {
-    index->source = text.source;
-    index->KeepText(std::move(text.buffer));
-  }
-  return parsed;
 }
 
 }  // namespace quillmere

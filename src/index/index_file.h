@@ -43,13 +43,16 @@ struct IndexHead {
 };
 
 // The values of one run: the head of the index file and its pictures.
-class IndexFile : public IndexHead {
+class IndexFile {
  public:
   IndexFile() = default;
   IndexFile(IndexFile&&) = default;
   IndexFile& operator=(IndexFile&&) = default;
   IndexFile(const IndexFile&) = delete;
   IndexFile& operator=(const IndexFile&) = delete;
+
+  // The head values.
+  IndexHead head;
 
   // Picture n is Pictures[n - 1].
   PictureTable Pictures;
@@ -90,15 +93,15 @@ inline LineReader PictureLines(std::string_view text, const IndexHead& head) {
 }
 
 // Reads the whole index file at `path` through `fs`, refusing a file that is not text.
-std::variant<IndexText, IndexError> LoadIndexText(const std::string& path, FileSystem& fs);
+Result<IndexText, IndexError> LoadIndexText(const std::string& path, FileSystem& fs);
 
 // Reads the head of index file text; the result points into `text`.
-std::variant<IndexHead, IndexError> ParseIndexHead(std::string_view text);
+Result<IndexHead, IndexError> ParseIndexHead(std::string_view text);
 
 // Reads index file text already in memory; the result points into `text`.
-std::variant<IndexFile, IndexError> ParseIndexText(std::string_view text);
+Result<IndexFile, IndexError> ParseIndexText(std::string_view text);
 
 // Reads the index file at `path` through `fs`; the result keeps the text it points into.
-std::variant<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs);
+Result<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs);
 
 }  // namespace quillmere

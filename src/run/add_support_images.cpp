@@ -18,7 +18,7 @@ SupportRun AddSupportImages(const std::string& indexPath, FileSystem& fs,
   // The folder is held from reading the index file to the last image; a missing index file is
   // told by the reading.
   std::unique_ptr<Folder> folder;
-  std::variant<std::unique_ptr<FolderLock>, RunFailure> lock;
+  std::unique_ptr<FolderLock> lock;
   if (const std::string siteFolder = FolderAsGiven(indexPath); Exist(indexPath, fs)) {
     Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(siteFolder);
     if (!opened) {
@@ -26,22 +26,24 @@ SupportRun AddSupportImages(const std::string& indexPath, FileSystem& fs,
       return run;
     }
     folder = std::move(opened.value());
-    lock = LockSiteFolder(*folder, siteFolder, options);
+    Result<std::unique_ptr<FolderLock>, RunFailure> locked =
+        LockSiteFolder(*folder, siteFolder, options);
     std::optional<RunFailure> failure;
-    if (auto* refused = std::get_if<RunFailure>(&lock)) failure = std::move(*refused);
+    if (auto* refused = locked.failure()) failure = std::move(*refused);
+    if (locked) lock = std::move(locked.value());
     if (!failure) failure = SettleInterruptedChange(*folder, siteFolder);
     if (failure) {
       run.refused = std::move(failure);
       return run;
     }
   }
-  std::variant<IndexFile, RunFailure> read = ReadChosenIndexFile(indexPath, fs);
-  if (auto* failure = std::get_if<RunFailure>(&read)) {
+  Result<IndexFile, RunFailure> read = ReadChosenIndexFile(indexPath, fs);
+  if (auto* failure = read.failure()) {
     run.refused = std::move(*failure);
     return run;
   }
-  const IndexFile& index = std::get<IndexFile>(read);
-  std::string folderName(index.SupportFolder);
+  const IndexFile& index = read.value();
+  std::string folderName(index.head.SupportFolder);
   if (folderName.empty()) {
     copy.failure = SupportFailure{SupportFailure::Kind::kNoSupportFolder, indexPath, {}, {}};
     return run;

@@ -58,8 +58,9 @@ RunFailure Stopped(const std::string& page, const RunOptions& options) {
 }
 
 // Writes the pages of `index` into the site folder, unless the index file is one of them.
-RunFailure WritePages(const std::string& chosenPath, const IndexFile& index, Folder& folder,
-                      FileSystem& fs, const RunOptions& options, RunOutcome& outcome) {
+std::optional<RunFailure> WritePages(const std::string& chosenPath, const IndexFile& index,
+                                     Folder& folder, FileSystem& fs, const RunOptions& options,
+                                     RunOutcome& outcome) {
   const std::string same =
       PageThatIsTheIndexFile(chosenPath, index.source, index.PictureCount(), folder, fs);
   if (!same.empty()) {
@@ -84,30 +85,28 @@ RunFailure WritePages(const std::string& chosenPath, const IndexFile& index, Fol
     unplaced = PageError{std::string(kIndexPageName), {PageFailure::Kind::kSystem, error}};
   }
   if (!failure) failure = unplaced;
-  if (!failure) return {};
+  if (!failure) return std::nullopt;
   return PageFailed(FolderAsGiven(chosenPath), *failure,
                     options.stop != nullptr ? options.stop->reason() : 0);
 }
 
 // Writes the site of the index file at `chosenPath`, as `read` read it, into its folder `folder`.
 RunOutcome WriteSite(const std::string& chosenPath, Folder& folder, FileSystem& fs,
-                     const RunOptions& options, std::variant<IndexFile, IndexError> read) {
+                     const RunOptions& options, Result<IndexFile, IndexError> read) {
   RunOutcome outcome;
   outcome.siteFolder = FolderName(chosenPath);
   try {
-    if (const auto* error = std::get_if<IndexError>(&read)) {
-      static_cast<RunFailure&>(outcome) = IndexFailure(chosenPath, *error);
+    if (const auto* error = read.failure()) {
+      outcome.failure = IndexFailure(chosenPath, *error);
     } else if (options.stop != nullptr && options.stop->requested()) {
-      static_cast<RunFailure&>(outcome) =
-          Stopped(FolderAsGiven(chosenPath) + std::string(kIndexPageName), options);
+      outcome.failure = Stopped(FolderAsGiven(chosenPath) + std::string(kIndexPageName), options);
     } else {
-      const IndexFile& index = std::get<IndexFile>(read);
+      const IndexFile& index = read.value();
       outcome.pictureCount = index.PictureCount();
-      static_cast<RunFailure&>(outcome) =
-          WritePages(chosenPath, index, folder, fs, options, outcome);
+      outcome.failure = WritePages(chosenPath, index, folder, fs, options, outcome);
     }
   } catch (const std::bad_alloc&) {
-    static_cast<RunFailure&>(outcome) = Failure(Status::kOutOfMemory, chosenPath);
+    outcome.failure = Failure(Status::kOutOfMemory, chosenPath);
   }
   return outcome;
 }
@@ -119,8 +118,6 @@ std::string Describe(const RunFailure& failure) {
   // A folder given as no path at all is the one the program runs in.
   const std::string folder = subject.empty() ? "the current folder" : subject;
   switch (failure.status) {
-    case Status::kDone:
-      return "";
     case Status::kNotFound:
       return "File " + subject + " was not found!";
     case Status::kIndexUnreadable:
@@ -129,9 +126,9 @@ std::string Describe(const RunFailure& failure) {
       return "Thumbnails per row " + QuotedExcerpt(failure.detail) + " in " + subject +
              " is out of range: it must be from 1 to " + std::to_string(kMaxPicsPerRow) + ".";
     case Status::kNotText:
-      return "File " + subject +
-             " is not a text file (it holds NUL bytes), so it is no index file; nothing was "
-             "written.";
+      return subject +
+             " holds NUL bytes, as pictures and programs do, so it cannot be an index file; "
+             "nothing was written.";
     case Status::kIndexIsAPage:
       return "Index file " + subject + " is the page " + failure.detail +
              " that the run would write over; nothing was written.";
@@ -175,6 +172,10 @@ std::string Describe(const RunFailure& failure) {
   return "";
 }
 
+std::string Describe(const RunOutcome& outcome) {
+  return outcome.failure ? Describe(*outcome.failure) : std::string();
+}
+
 RunFailure IndexFailure(const std::string& chosenPath, const IndexError& error) {
   switch (error.kind) {
     case IndexError::Kind::kPicsPerRowOutOfRange:
@@ -187,22 +188,20 @@ RunFailure IndexFailure(const std::string& chosenPath, const IndexError& error) 
   return Failure(Status::kIndexUnreadable, chosenPath, error.systemError);
 }
 
-std::variant<IndexText, RunFailure> LoadChosenIndexFile(const std::string& chosenPath,
-                                                        FileSystem& fs) {
+Result<IndexText, RunFailure> LoadChosenIndexFile(const std::string& chosenPath, FileSystem& fs) {
   if (!Exist(chosenPath, fs)) return Failure(Status::kNotFound, chosenPath);
-  std::variant<IndexText, IndexError> loaded = LoadIndexText(chosenPath, fs);
-  if (const auto* error = std::get_if<IndexError>(&loaded)) {
+  Result<IndexText, IndexError> loaded = LoadIndexText(chosenPath, fs);
+  if (const auto* error = loaded.failure()) {
     return IndexFailure(chosenPath, *error);
   }
-  return std::get<IndexText>(std::move(loaded));
+  return std::move(loaded).value();
 }
 
-std::variant<IndexFile, RunFailure> ReadChosenIndexFile(const std::string& chosenPath,
-                                                        FileSystem& fs) {
+Result<IndexFile, RunFailure> ReadChosenIndexFile(const std::string& chosenPath, FileSystem& fs) {
   if (!Exist(chosenPath, fs)) return Failure(Status::kNotFound, chosenPath);
-  std::variant<IndexFile, IndexError> read = ReadIndexFile(chosenPath, fs);
-  if (const auto* error = std::get_if<IndexError>(&read)) return IndexFailure(chosenPath, *error);
-  return std::get<IndexFile>(std::move(read));
+  Result<IndexFile, IndexError> read = ReadIndexFile(chosenPath, fs);
+  if (const auto* error = read.failure()) return IndexFailure(chosenPath, *error);
+  return std::move(read).value();
 }
 
 std::string PageThatIsTheIndexFile(const std::string& chosenPath, const EntryInfo& source,
@@ -227,9 +226,9 @@ std::string PageThatIsTheIndexFile(const std::string& chosenPath, const EntryInf
   return "";
 }
 
-std::variant<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& folder,
-                                                                     const std::string& path,
-                                                                     const RunOptions& options) {
+Result<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& folder,
+                                                               const std::string& path,
+                                                               const RunOptions& options) {
   bool told = false;
   for (;;) {
     Result<std::unique_ptr<FolderLock>> lock = folder.TryLock();
@@ -247,8 +246,8 @@ std::variant<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& fol
 
 std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,
                                                   Trash* trash) {
-  std::variant<Settled, JournalProblem> settled = SettleJournal(folder, trash);
-  const auto* problem = std::get_if<JournalProblem>(&settled);
+  Result<Settled, JournalProblem> settled = SettleJournal(folder, trash);
+  const auto* problem = settled.failure();
   if (problem == nullptr) return std::nullopt;
   switch (problem->kind) {
     case JournalProblem::Kind::kUnreadable:
@@ -268,29 +267,29 @@ RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs, const Run
   outcome.siteFolder = FolderName(chosenPath);
   try {
     if (!Exist(chosenPath, fs)) {
-      static_cast<RunFailure&>(outcome) = Failure(Status::kNotFound, chosenPath);
+      outcome.failure = Failure(Status::kNotFound, chosenPath);
       return outcome;
     }
     const std::string folderAsGiven = FolderAsGiven(chosenPath);
     Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(folderAsGiven);
     if (!folder) {
-      static_cast<RunFailure&>(outcome) = Failure(
-          Status::kPageNotWritten, folderAsGiven + std::string(kIndexPageName), folder.error());
+      outcome.failure = Failure(Status::kPageNotWritten,
+                                folderAsGiven + std::string(kIndexPageName), folder.error());
       return outcome;
     }
     auto lock = LockSiteFolder(*folder.value(), folderAsGiven, options);
-    if (auto* failure = std::get_if<RunFailure>(&lock)) {
-      static_cast<RunFailure&>(outcome) = std::move(*failure);
+    if (auto* failure = lock.failure()) {
+      outcome.failure = std::move(*failure);
       return outcome;
     }
     if (std::optional<RunFailure> failure =
             SettleInterruptedChange(*folder.value(), folderAsGiven)) {
-      static_cast<RunFailure&>(outcome) = std::move(*failure);
+      outcome.failure = std::move(*failure);
       return outcome;
     }
     return WriteSite(chosenPath, *folder.value(), fs, options, ReadIndexFile(chosenPath, fs));
   } catch (const std::bad_alloc&) {
-    static_cast<RunFailure&>(outcome) = Failure(Status::kOutOfMemory, chosenPath);
+    outcome.failure = Failure(Status::kOutOfMemory, chosenPath);
   }
   return outcome;
 }
@@ -300,7 +299,7 @@ RunOutcome GenerateSiteInLockedFolder(const std::string& chosenPath, Folder& fol
   if (!Exist(chosenPath, fs)) {
     RunOutcome outcome;
     outcome.siteFolder = FolderName(chosenPath);
-    static_cast<RunFailure&>(outcome) = Failure(Status::kNotFound, chosenPath);
+    outcome.failure = Failure(Status::kNotFound, chosenPath);
     return outcome;
   }
   return WriteSite(chosenPath, folder, fs, options, ReadIndexFile(chosenPath, fs));

@@ -46,7 +46,6 @@ struct RunOptions {
 // How a run ended, and for a failure what it is about and why: data until it is shown.
 struct RunFailure {
   enum class Status {
-    kDone,
     // The chosen index file, `subject`, does not exist.
     kNotFound,
     // It could not be read, for `error`.
@@ -79,7 +78,7 @@ struct RunFailure {
     // files wait to go to the desktop's trash, which only the album's commands move them to.
     kJournalNeedsTrash,
   };
-  Status status = Status::kDone;
+  Status status = Status::kNotFound;
   // The file or page the failure is about, as a path.
   std::string subject;
   // What more the words for the failure need: a number's text, or a page's path.
@@ -88,33 +87,38 @@ struct RunFailure {
   std::error_code error;
   // For kStopped, what stopped it: a signal number or StopRequest::kByUser.
   int stopReason = 0;
-
-  bool ok() const { return status == Status::kDone; }
 };
 
 // What a run did.
-struct RunOutcome : RunFailure {
+struct RunOutcome {
+  // Why it stopped before its end; none when the site was written.
+  std::optional<RunFailure> failure;
   // The folder of the chosen file, ending with "/": the site folder.
   std::string siteFolder;
   // The pages written or found already up to date, also when the run stopped early.
   PageTally pages;
   // The number of pictures read.
   std::int64_t pictureCount = 0;
+
+  bool ok() const { return !failure.has_value(); }
+  // Whether the run failed for `status`.
+  bool FailedWith(RunFailure::Status status) const { return failure && failure->status == status; }
 };
 
 // The one line that tells the user of a failure; the window and the command line both show it.
 std::string Describe(const RunFailure& failure);
 
+// The line that tells the user of the run's failure; "" when it wrote the site.
+std::string Describe(const RunOutcome& outcome);
+
 // The run's failure for the index file at `chosenPath` that could not be used for `error`.
 RunFailure IndexFailure(const std::string& chosenPath, const IndexError& error);
 
 // Checks that the index file at `chosenPath` exists and reads its text, exactly as a run does.
-std::variant<IndexText, RunFailure> LoadChosenIndexFile(const std::string& chosenPath,
-                                                        FileSystem& fs);
+Result<IndexText, RunFailure> LoadChosenIndexFile(const std::string& chosenPath, FileSystem& fs);
 
 // Checks that the index file at `chosenPath` exists and reads it, exactly as a run does.
-std::variant<IndexFile, RunFailure> ReadChosenIndexFile(const std::string& chosenPath,
-                                                        FileSystem& fs);
+Result<IndexFile, RunFailure> ReadChosenIndexFile(const std::string& chosenPath, FileSystem& fs);
 
 // The name of the page of the run that is the index file itself (through a link or another
 // name, too), or "" when none is; `source` is the index file as it was read.
@@ -124,9 +128,9 @@ std::string PageThatIsTheIndexFile(const std::string& chosenPath, const EntryInf
 // Takes the lock of the site folder `folder`, whose path is `path`, for a run that changes it:
 // at once, or once the run of the program that holds it has ended, or not at all when the
 // options say not to wait or ask the run to stop meanwhile.
-std::variant<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& folder,
-                                                                     const std::string& path,
-                                                                     const RunOptions& options);
+Result<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& folder,
+                                                               const std::string& path,
+                                                               const RunOptions& options);
 
 class Trash;
 

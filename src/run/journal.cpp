@@ -158,26 +158,28 @@ std::optional<JournalStep> ParseStep(const std::vector<std::string_view>& words)
 }
 
 std::string StepLine(const JournalStep& step) {
-  switch (step.kind) {
-    case JournalStep::Kind::kMakeFolder:
-      return "folder " + Escaped(step.path);
-    case JournalStep::Kind::kMakeFile:
-      return "file " + Escaped(step.path);
-    case JournalStep::Kind::kRename: {
-      std::string line = "rename " + Escaped(step.path) + " " + Escaped(step.to);
-      if (step.inode != 0) {
-        line += " " + std::to_string(step.device) + ":" + std::to_string(step.inode);
-      }
-      return line;
-    }
-    case JournalStep::Kind::kDiscard:
-      return "discard " + Escaped(step.path);
-    case JournalStep::Kind::kTrash:
-      return "trash " + Escaped(step.path);
-    case JournalStep::Kind::kDiscardPage:
-      return "page " + Escaped(step.path);
+  static constexpr std::pair<JournalStep::Kind, std::string_view> kWords[] = {
+      {JournalStep::Kind::kMakeFolder, "folder"}, {JournalStep::Kind::kMakeFile, "file"},
+      {JournalStep::Kind::kRename, "rename"},     {JournalStep::Kind::kDiscard, "discard"},
+      {JournalStep::Kind::kTrash, "trash"},       {JournalStep::Kind::kDiscardPage, "page"},
+  };
+  std::string line;
+  for (const auto& [kind, word] : kWords) {
+    if (kind == step.kind) line = word;
   }
-  return "";
+  line += ' ';
+  line += Escaped(step.path);
+  if (step.kind == JournalStep::Kind::kRename) {
+    line += ' ';
+    line += Escaped(step.to);
+    if (step.inode != 0) {
+      line += ' ';
+      line += std::to_string(step.device);
+      line += ':';
+      line += std::to_string(step.inode);
+    }
+  }
+  return line;
 }
 
 // Reads the whole of `file`, up to `most` bytes; EFBIG beyond.
@@ -472,7 +474,7 @@ std::optional<JournalProblem> DoStepsAfterIndex(Folder& folder, const Journal& j
   return std::nullopt;
 }
 
-std::variant<Settled, JournalProblem> SettleJournal(Folder& folder, Trash* trash) {
+Result<Settled, JournalProblem> SettleJournal(Folder& folder, Trash* trash) {
   Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(kJournalName);
   if (!file) {
     if (file.error() == std::errc::no_such_file_or_directory) return Settled::kNoJournal;

@@ -134,7 +134,7 @@ enum class Settled {
 
 // Finishes or undoes the change recorded by the journal of `folder`, if it has one, and then
 // removes the journal; the caller holds the folder's lock. Files for the trash go to `trash`.
-std::variant<Settled, JournalProblem> SettleJournal(Folder& folder, Trash* trash = nullptr);
+Result<Settled, JournalProblem> SettleJournal(Folder& folder, Trash* trash = nullptr);
 
 // Does the steps of `journal` that come once its index file is new, each one that is not done yet
 // (files for the trash go to `trash`), and flushes the folders they changed.

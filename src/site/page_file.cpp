@@ -187,7 +187,7 @@ void PageFile::StartWriting() {
   mode_ = Mode::kWriting;
 }
 
-std::variant<PageOutcome, PageFailure> PageFile::Finish() {
+Result<PageOutcome, PageFailure> PageFile::Finish() {
   Flush();
   if (mode_ == Mode::kUnchanged) return PageOutcome::kUnchanged;
   if (mode_ == Mode::kWriting) {

@@ -113,7 +113,7 @@ class PageFile {
   bool NeedsAnotherPass();
 
   // Completes the page; on failure the page keeps its old content and no new file stays.
-  std::variant<PageOutcome, PageFailure> Finish();
+  Result<PageOutcome, PageFailure> Finish();
 
  private:
   enum class Mode { kComparing, kComparingStart, kSkipping, kWriting, kUnchanged, kFailed };

@@ -30,9 +30,9 @@ inline std::int64_t CellCount(std::int64_t pictureCount, std::int32_t picsPerRow
 
 template <class Sink>
 void EmitIndexHead(Sink& out, const IndexFile& index) {
-  Line(out, "<HTML><HEAD><TITLE>", index.SiteTitle, "</TITLE>");
+  Line(out, "<HTML><HEAD><TITLE>", index.head.SiteTitle, "</TITLE>");
   Line(out, "<META http-equiv=Content-Type content=", Q,
-       index.utf8 ? "text/html; charset=utf-8" : "text/html; charset=iso-8859-1", Q, ">");
+       index.head.utf8 ? "text/html; charset=utf-8" : "text/html; charset=iso-8859-1", Q, ">");
   Line(out, "<style type=", Q, "text/css", Q, "><!--");
   Line(out,
        "#pictitle {FONT-WEIGHT: bold; FONT-SIZE: 12px; COLOR: #000000; LINE-HEIGHT: 16px; "
@@ -65,13 +65,13 @@ void EmitPopupScript(Sink& out) {
 
 template <class Sink>
 void EmitIndexHeaderBox(Sink& out, const IndexFile& index) {
-  const std::string_view support = index.SupportFolder;
+  const std::string_view support = index.head.SupportFolder;
   Line(out, "<CENTER>");
   Line(out, "<TABLE cellSpacing=0 cellPadding=0 border=0>");
   Line(out, "  <TBODY>");
   Line(out, "    <TR><TD width=7><IMG height=10 src=", Q, support, "/rondtl.gif", Q,
        " width=10></TD>");
-  Line(out, "    <TD width=606 bgColor=#CDDBEB rowSpan=3><SPAN id=picheader>", index.SiteTitle,
+  Line(out, "    <TD width=606 bgColor=#CDDBEB rowSpan=3><SPAN id=picheader>", index.head.SiteTitle,
        "</SPAN></TD>");
   Line(out, "    <TD width=7><IMG height=10 src=", Q, support, "/rondtr.gif", Q,
        " width=10></TD></TR>");
@@ -89,7 +89,7 @@ void EmitIndexHeaderBox(Sink& out, const IndexFile& index) {
 
 template <class Sink>
 void EmitThumbnail(Sink& out, const IndexFile& index, std::int64_t n) {
-  const std::string_view support = index.SupportFolder;
+  const std::string_view support = index.head.SupportFolder;
   const PageNumber number(n);
   Line(out, "        <TR vAlign=top>");
   Line(out, "        <TD align=middle height=100>");
@@ -97,7 +97,7 @@ void EmitThumbnail(Sink& out, const IndexFile& index, std::int64_t n) {
   Line(out, "          <TBODY>");
   Line(out, "            <TR vAlign=top>");
   Line(out, "            <TD><A href=", Q, "javascript:show_foto(", number, ")", Q, ">");
-  Line(out, "            <IMG src=", Q, index.ThumbPrefix, number, kPictureFileExtension, Q,
+  Line(out, "            <IMG src=", Q, index.head.ThumbPrefix, number, kPictureFileExtension, Q,
        ";border=1></A></TD>");
   Line(out, "            <TD background=", Q, support, "/s6.gif", Q, "><IMG height=13 src=", Q,
        support, "/s6a.gif", Q, " width=9></TD></TR>");
@@ -112,7 +112,7 @@ void EmitThumbnail(Sink& out, const IndexFile& index, std::int64_t n) {
 template <class Sink>
 void EmitCell(Sink& out, const IndexFile& index, std::int64_t n) {
   const bool isPicture = n <= index.PictureCount();
-  Line(out, "    <TD width=134><IMG height=1 src=", Q, index.SupportFolder, "/x.gif", Q,
+  Line(out, "    <TD width=134><IMG height=1 src=", Q, index.head.SupportFolder, "/x.gif", Q,
        " width=134><BR>");
   Line(out,
        "    <TABLE height=100 cellSpacing=0 cellPadding=0 width=100 bgColor=#ffffff border=0>");
@@ -128,15 +128,15 @@ void EmitCell(Sink& out, const IndexFile& index, std::int64_t n) {
 
 template <class Sink>
 void EmitGrid(Sink& out, const IndexFile& index) {
-  const std::int64_t cells = CellCount(index.PictureCount(), index.PicsPerRow);
+  const std::int64_t cells = CellCount(index.PictureCount(), index.head.PicsPerRow);
   for (std::int64_t n = 1; n <= cells; ++n) {
-    if ((n - 1) % index.PicsPerRow == 0) {
+    if ((n - 1) % index.head.PicsPerRow == 0) {
       Line(out, "<TABLE cellSpacing=0 cellPadding=0 border=0>");
       Line(out, "  <TBODY>");
       Line(out, "    <TR vAlign=top><TD colSpan=5><BR></TD></TR><TR vAlign=top>");
     }
     EmitCell(out, index, n);
-    if (n % index.PicsPerRow == 0) {
+    if (n % index.head.PicsPerRow == 0) {
       Line(out, "    </TR>");
       Line(out, "  </TBODY>");
       Line(out, "</TABLE>");
@@ -158,13 +158,13 @@ void EmitIndexPage(Sink& out, const IndexFile& index) {
 // The whole page of picture `n`, with arrows to its neighbours.
 template <class Sink>
 void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n) {
-  const std::string_view support = index.SupportFolder;
+  const std::string_view support = index.head.SupportFolder;
   const Picture& picture = index.Pictures[static_cast<std::size_t>(n - 1)];
   const PageNumber number(n);
   const bool hasPrevious = n > 1;
   const bool hasNext = n < index.PictureCount();
   // A UTF-8 index file's text is declared before the title, so that a browser knows it first.
-  Line(out, "<HTML><HEAD>", index.utf8 ? kUtf8Declaration : "", "<TITLE>", picture.shortText,
+  Line(out, "<HTML><HEAD>", index.head.utf8 ? kUtf8Declaration : "", "<TITLE>", picture.shortText,
        "</TITLE></HEAD><BODY>");
   Line(out, "<CENTER><TABLE cellSpacing=0 cellPadding=0 border=0><TBODY>");
   if (hasPrevious) {
@@ -195,11 +195,11 @@ void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n) {
   Line(out, "<TABLE cellSpacing=0 cellPadding=0 bgColor=#ffffff border=0><TBODY>");
   if (hasNext) {
     Line(out, "<TR vAlign=top><TD><A href=", Q, kPicturePagePrefix, PageNumber(n + 1),
-         kPageExtension, Q, "><IMG src=", Q, index.ImagePrefix, number, kPictureFileExtension, Q,
-         " border=1 alt=", Q, "Next", Q, "></A></TD>");
+         kPageExtension, Q, "><IMG src=", Q, index.head.ImagePrefix, number, kPictureFileExtension,
+         Q, " border=1 alt=", Q, "Next", Q, "></A></TD>");
   } else {
-    Line(out, "<TR vAlign=top><TD><IMG src=", Q, index.ImagePrefix, number, kPictureFileExtension,
-         Q, " border=1></TD>");
+    Line(out, "<TR vAlign=top><TD><IMG src=", Q, index.head.ImagePrefix, number,
+         kPictureFileExtension, Q, " border=1></TD>");
   }
   Line(out, "<TD background=", Q, support, "/s6.gif", Q, "><IMG height=13 src=", Q, support,
        "/s6a.gif", Q, " width=9></TD></TR>");

@@ -18,11 +18,11 @@ std::optional<PageError> SiteWriter::WritePage(std::string_view name, const Emit
   PageFile page(folder_, buffers_, name, counter.size(), rules_);
   emit(page);
   if (page.NeedsAnotherPass()) emit(page);
-  std::variant<PageOutcome, PageFailure> outcome = page.Finish();
-  if (const auto* failure = std::get_if<PageFailure>(&outcome)) {
+  Result<PageOutcome, PageFailure> outcome = page.Finish();
+  if (const auto* failure = outcome.failure()) {
     return PageError{std::string(name), *failure};
   }
-  ++(std::get<PageOutcome>(outcome) == PageOutcome::kUnchanged ? tally_.unchanged : tally_.written);
+  ++(outcome.value() == PageOutcome::kUnchanged ? tally_.unchanged : tally_.written);
   if (rules_.progress != nullptr) {
     rules_.progress->PagesDone(tally_.written + tally_.unchanged, totalPages_);
   }

@@ -68,7 +68,7 @@ SupportFailure Failed(Kind kind, std::string subject, std::string detail = {},
 
 }  // namespace
 
-std::variant<std::string, SupportFailure> FindBundledImages(FileSystem& fs) {
+Result<std::string, SupportFailure> FindBundledImages(FileSystem& fs) {
   std::vector<std::string> sources = SupportImageSources();
   for (const std::string& folder : sources) {
     if (!IsKind(fs, folder, EntryInfo::Kind::kFolder)) continue;
@@ -171,12 +171,12 @@ std::vector<std::string> SupportImageSources() {
 SupportCopy CopySupportImages(const std::string& siteFolder, const std::string& folderName,
                               FileSystem& fs) {
   SupportCopy copy;
-  std::variant<std::string, SupportFailure> bundled = FindBundledImages(fs);
-  if (auto* failure = std::get_if<SupportFailure>(&bundled)) {
+  Result<std::string, SupportFailure> bundled = FindBundledImages(fs);
+  if (auto* failure = bundled.failure()) {
     copy.failure = std::move(*failure);
     return copy;
   }
-  copy.from = std::get<std::string>(bundled);
+  copy.from = bundled.value();
   copy.into = PathOnDisk(siteFolder, folderName);
   if (std::error_code error = fs.CreateFolders(copy.into)) {
     copy.failure = Failed(Kind::kCreateFolder, copy.into, {}, error);

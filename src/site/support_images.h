@@ -62,7 +62,7 @@ struct SupportCopy {
 
 // The first folder of SupportImageSources that exists, checked to hold all twelve images; or why
 // there is none.
-std::variant<std::string, SupportFailure> FindBundledImages(FileSystem& fs);
+Result<std::string, SupportFailure> FindBundledImages(FileSystem& fs);
 
 // A new file of `folder`, not yet in place, that holds a copy of the file at `from`.
 Result<std::unique_ptr<NewFile>> CopyIntoNewFile(const std::string& from, Folder& folder,

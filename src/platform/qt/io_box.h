@@ -13,9 +13,6 @@ class QWidget;
 
 namespace quillmere {
 
-// The error number with which the dialog reports a preset file name that it cannot take.
-inline constexpr int kInvalidFileNameError = 20477;
-
 class IOBox {
  public:
   // How one showing of the dialog ended.
@@ -25,7 +22,7 @@ class IOBox {
     kChosen,
     // The user cancelled while CancelError is on.
     kCancelled,
-    // The preset file name cannot be used (error kInvalidFileNameError); nothing was shown.
+    // The preset file name cannot be used (the dialog's error 20477); nothing was shown.
     kInvalidFileName,
     // The dialog could not be shown.
     kFailed,
@@ -57,7 +54,6 @@ class IOBox {
 
   // When on, cancelling the dialog is reported as kCancelled.
   void setCancelError(bool on);
-  bool cancelError() const { return cancelError_; }
 
   // The preset file name before showing; the chosen file afterwards.
   void setFileName(const QString& name);
@@ -66,15 +62,12 @@ class IOBox {
   // The list of file types, as "description|patterns" pairs joined by "|", patterns
   // separated by ";". The first type is in effect when the dialog opens.
   void setFilter(const QString& filter);
-  QString filter() const { return filter_; }
 
   // The folder the dialog starts in; empty for the process's working folder.
   void setInitialFolder(const QString& folder);
-  QString initialFolder() const { return initialFolder_; }
 
   // Further options, a combination of the kFlag bits; other bits are kept but have no effect.
   void setFlags(int flags);
-  int flags() const { return flags_; }
 
   // Shows the dialog and waits until it is closed.
   ShowResult ShowOpen();

@@ -1,0 +1,137 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// The work on pictures that the album's commands share: its threads, the image library, one lock
+// around every step of the file layer, and the count of pictures done.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "album/album.h"
+#include "album/album_change.h"
+#include "album/album_files.h"
+#include "album/album_folder.h"
+#include "album/parallel.h"
+#include "album/picture_maker.h"
+#include "platform/file_batch.h"
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// Tells whether the work was asked to stop.
+inline bool StopRequested(const AlbumOptions& options) {
+  return options.run.stop != nullptr && options.run.stop->requested();
+}
+
+// How many pictures are made at once.
+inline unsigned ThreadsFor(const AlbumOptions& options) {
+  return options.threads != 0 ? options.threads : CoresToUse();
+}
+
+// What the work on pictures shares between its threads: one lock around every step of the file
+// layer, the library that makes the pictures, and the count of pictures done.
+class PictureWork {
+ public:
+  PictureWork(FileSystem& fs, const AlbumOptions& options, std::uint64_t total)
+      : fs_(fs), options_(options), total_(total) {}
+
+  // Loads the image library, where it was not yet; the failure when it cannot be.
+  std::optional<AlbumFailure> Start() {
+    if (maker_) return std::nullopt;
+    auto loaded = LoadPictureMaker(fileLock_, {options_.limits, options_.libraryText});
+    if (auto* error = loaded.failure()) {
+      AlbumFailure failure = AlbumFailed(AlbumFailure::Kind::kImageLibrary, {});
+      failure.cause = std::move(*error);
+      return failure;
+    }
+    maker_ = std::move(loaded.value());
+    return std::nullopt;
+  }
+
+  // The maker of pictures; only after Start succeeded.
+  PictureMaker& maker() { return *maker_; }
+
+  // Opens the picture at `path` for reading.
+  Result<std::unique_ptr<ReadableFile>> Open(const std::string& path) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    return fs_.OpenForReading(path);
+  }
+
+  // Reads the file `name` of `folder` whole.
+  Result<std::string> ReadWhole(Folder& folder, const std::string& name) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(name);
+    if (!file) return file.error();
+    std::string bytes;
+    char block[1 << 16];
+    for (;;) {
+      Result<std::size_t> got = file.value()->Read(block, sizeof block);
+      if (!got) return got.error();
+      if (got.value() == 0) return bytes;
+      bytes.append(block, got.value());
+    }
+  }
+
+  // Writes `bytes` to a new file that `change` puts in place as `name` of `image`'s folder.
+  std::error_code WriteNew(AlbumChange& change, ImageFolder& image, std::string name,
+                           std::string_view bytes) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    Result<std::unique_ptr<NewFile>> file = image.folder->CreateFile();
+    if (!file) return file.error();
+    if (std::error_code error = file.value()->Write(bytes.data(), bytes.size())) return error;
+    return change.AddFile(std::move(file.value()), *image.folder, image.relative, std::move(name));
+  }
+
+  // Writes `bytes` to a new file that `batch` puts in place as `name` of `folder`, replacing
+  // what is there in one step with its owner and permission bits kept.
+  std::error_code Replace(FileBatch& batch, Folder& folder, const std::string& name,
+                          std::string_view bytes) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    Placement placement;
+    if (Result<EntryInfo> old = folder.Inspect(name);
+        old && old.value().kind == EntryInfo::Kind::kRegular) {
+      placement.mode = old.value().mode & 0777;
+      placement.owner = Owner{old.value().user, old.value().group};
+    }
+    Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
+    if (!file) return file.error();
+    if (std::error_code error = file.value()->Write(bytes.data(), bytes.size())) return error;
+    return batch.Add(std::move(file.value()), folder, name, placement);
+  }
+
+  // Puts what `batch` holds in place and flushes its folders.
+  std::error_code Finish(FileBatch& batch) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    return batch.Finish();
+  }
+
+  // Counts a picture as done and tells the progress.
+  void Done() {
+    const std::lock_guard<std::mutex> hold(progressLock_);
+    ++done_;
+    if (options_.progress != nullptr) options_.progress->PicturesDone(done_, total_);
+  }
+
+  // Runs `work(i)` for each of `count` pictures on the threads of the work.
+  void ForEach(std::size_t count, const std::function<void(std::size_t)>& work) {
+    ParallelFor(count, ThreadsFor(options_), options_.run.stop, work, [&] {
+      if (maker_) maker_->EndOfThread();
+    });
+  }
+
+ private:
+  FileSystem& fs_;
+  const AlbumOptions& options_;
+  std::mutex fileLock_;
+  std::unique_ptr<PictureMaker> maker_;
+  std::mutex progressLock_;
+  std::uint64_t total_;
+  std::uint64_t done_ = 0;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,217 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// --make-thumbnails: each thumbnail made again from its picture where it is out of date.
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <mutex>
+#include <new>
+
+#include "album/album.h"
+#include "album/album_index.h"
+#include "album/album_steps.h"
+#include "album/decode_cost.h"
+#include "album/picture_work.h"
+#include "paths/paths.h"
+#include "site/jpeg_shape.h"
+#include "site/page_output.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = AlbumFailure::Kind;
+
+// How many thumbnails wait for one flush of their data before they take their names.
+constexpr std::size_t kThumbnailsPerFlush = 64;
+
+// The number n of the file name `prefix` n ".jpg", or 0 when `name` is no such name.
+std::int64_t PictureNumberOf(std::string_view name, std::string_view prefix) {
+  if (!name.starts_with(prefix) || !name.ends_with(kPictureFileExtension)) return 0;
+  name.remove_prefix(prefix.size());
+  name.remove_suffix(kPictureFileExtension.size());
+  std::int64_t n = 0;
+  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), n);
+  return error == std::errc() && end == name.data() + name.size() ? n : 0;
+}
+
+// The shape of the JPEG `name` in `folder` (or at the path `name` when there is none); none
+// when it is no JPEG or cannot be read.
+std::optional<JpegShape> ShapeOf(Folder* folder, const std::string& name, FileSystem& fs) {
+  Result<std::unique_ptr<ReadableFile>> file =
+      folder != nullptr ? folder->OpenForReading(name) : fs.OpenForReading(name);
+  if (!file) return std::nullopt;
+  Result<EntryInfo> info = file.value()->Describe();
+  if (!info) return std::nullopt;
+  Result<std::optional<JpegShape>> shape = ReadJpegShape(*file.value(), info.value().size);
+  return shape ? shape.value() : std::nullopt;
+}
+
+// Tells whether the thumbnail `name` (described by `thumbnail`) of the picture at `picture`
+// (described by `source`) stands as it is: not older than its picture, not empty, not a JPEG cut
+// short, and, when a size was asked for, a JPEG of the size it gives for its picture, give or
+// take the pixel that rounding may make.
+bool ThumbnailStands(const EntryInfo& thumbnail, const EntryInfo& source, const std::string& name,
+                     const std::string& picture, ImageFolder& thumbnails, FileSystem& fs,
+                     const AlbumOptions& options) {
+  if (thumbnail.kind != EntryInfo::Kind::kRegular || thumbnail.modified < source.modified ||
+      thumbnail.size == 0) {
+    return false;
+  }
+  const std::optional<JpegShape> shape = ShapeOf(thumbnails.folder.get(), name, fs);
+  if (shape && !shape->complete) return false;
+  if (!options.thumbnailSizeAsked) return true;
+  const std::optional<JpegShape> original = ShapeOf(nullptr, picture, fs);
+  if (!shape || !original) return false;
+  const FitBox expected =
+      FittedSize(static_cast<std::uint64_t>(original->UprightWidth()),
+                 static_cast<std::uint64_t>(original->UprightHeight()), options.thumbnailSize);
+  return std::abs(shape->width - expected.width) <= 1 &&
+         std::abs(shape->height - expected.height) <= 1;
+}
+
+// Decides which pictures of the index need a thumbnail, listing those that are missing.
+std::vector<std::size_t> ThumbnailsToMake(const std::string& siteFolder, const ChosenIndex& index,
+                                          const PictureLineNumbers& numbers,
+                                          ImageFolder& thumbnails, FileSystem& fs,
+                                          const AlbumOptions& options, AlbumOutcome& outcome) {
+  std::vector<std::size_t> toMake;
+  for (std::size_t i = 0; i < numbers.lines.size(); ++i) {
+    const auto n = static_cast<std::int64_t>(i + 1);
+    const std::string picture = PathOnDisk(siteFolder, PictureFileName(index.head.ImagePrefix, n));
+    Result<EntryInfo> source = fs.Inspect(picture, /*follow=*/true);
+    if (!source || source.value().kind != EntryInfo::Kind::kRegular) {
+      PictureProblem& missing = outcome.problems.emplace_back();
+      missing.kind = PictureProblem::Kind::kMissing;
+      missing.file = picture;
+      missing.line = numbers.lines[i];
+      missing.error = source.error();
+      continue;
+    }
+    const std::string name = thumbnails.FileName(n);
+    // Without its folder, no thumbnail is there yet.
+    Result<EntryInfo> thumbnail =
+        thumbnails.folder ? thumbnails.folder->Inspect(name) : Result<EntryInfo>(EntryInfo{});
+    if (!options.remake && thumbnail &&
+        ThumbnailStands(thumbnail.value(), source.value(), name, picture, thumbnails, fs,
+                        options)) {
+      ++outcome.thumbnailsUpToDate;
+      continue;
+    }
+    toMake.push_back(i);
+  }
+  return toMake;
+}
+
+// Makes the thumbnail `n` of `thumbnails`, fitted within `size`, from the picture at `picture`,
+// and hands it to `batch`; the problem when it cannot be made or written.
+std::optional<PictureProblem> MakeOneThumbnail(PictureWork& work, FileBatch& batch,
+                                               const std::string& picture, ImageFolder& thumbnails,
+                                               std::int64_t n, FitBox size) {
+  Result<std::unique_ptr<ReadableFile>> file = work.Open(picture);
+  MadeImages made;
+  if (!file) {
+    made.error = Unreadable(file.error());
+  } else {
+    made = work.maker().MakeThumbnail(*file.value(), size);
+  }
+  if (made.error) {
+    return PictureProblem{.kind = PictureProblem::Kind::kNotAPicture,
+                          .file = picture,
+                          .picture = std::move(*made.error)};
+  }
+  const std::string name = thumbnails.FileName(n);
+  if (std::error_code error = work.Replace(batch, *thumbnails.folder, name, made.thumbnail)) {
+    return PictureProblem{
+        .kind = PictureProblem::Kind::kNotWritten, .file = thumbnails.path + name, .error = error};
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
+                            const AlbumOptions& options) {
+  AlbumOutcome outcome;
+  outcome.indexPath = indexPath;
+  WithinMemory(outcome, [&] {
+    auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
+    if (auto* failure = opened.failure()) {
+      outcome.failure = std::move(*failure);
+      return;
+    }
+    AlbumFolder& album = opened.value();
+    Result<ChosenIndex, AlbumFailure> loaded = LoadAlbumIndex(indexPath, album, fs);
+    if (auto* failure = loaded.failure()) {
+      outcome.failure = std::move(*failure);
+      return;
+    }
+    const ChosenIndex& index = loaded.value();
+    if (NamesAnotherPlace(index.head.ImagePrefix)) {
+      outcome.failure = AlbumFailed(Kind::kPicturesElsewhere, indexPath);
+      return;
+    }
+    auto found = FindImageFolder(album, index.head.ThumbPrefix, indexPath);
+    if (auto* failure = found.failure()) {
+      outcome.failure = std::move(*failure);
+      return;
+    }
+    ImageFolder& thumbnails = found.value();
+    const PictureLineNumbers numbers = PictureLinesOf(index);
+    const std::vector<std::size_t> toMake =
+        ThumbnailsToMake(album.path, index, numbers, thumbnails, fs, options, outcome);
+
+    PictureWork work(fs, options, toMake.size());
+    std::optional<AlbumFailure> failure;
+    if (!toMake.empty()) failure = work.Start();
+    if (!failure && !toMake.empty()) failure = MakeImageFolder(thumbnails, nullptr);
+    if (failure) {
+      outcome.failure = std::move(*failure);
+      return;
+    }
+    std::mutex resultLock;
+    // A thumbnail that cannot take its name is listed with its picture's line.
+    FileBatch batch(kThumbnailsPerFlush, [&](const std::string& name, std::error_code error) {
+      const std::int64_t n = PictureNumberOf(name, thumbnails.namePrefix);
+      const std::lock_guard<std::mutex> hold(resultLock);
+      --outcome.thumbnailsWritten;
+      outcome.problems.push_back(
+          {.kind = PictureProblem::Kind::kNotWritten,
+           .file = thumbnails.path + name,
+           .line = n > 0 ? numbers.lines[static_cast<std::size_t>(n - 1)] : 0,
+           .error = error});
+    });
+    work.ForEach(toMake.size(), [&](std::size_t k) {
+      const std::size_t i = toMake[k];
+      const auto n = static_cast<std::int64_t>(i + 1);
+      const std::string picture =
+          PathOnDisk(album.path, PictureFileName(index.head.ImagePrefix, n));
+      std::optional<PictureProblem> problem =
+          MakeOneThumbnail(work, batch, picture, thumbnails, n, options.thumbnailSize);
+      if (problem) problem->line = numbers.lines[i];
+      {
+        const std::lock_guard<std::mutex> hold(resultLock);
+        if (!problem) {
+          ++outcome.thumbnailsWritten;
+        } else {
+          outcome.problems.push_back(std::move(*problem));
+        }
+      }
+      work.Done();
+    });
+    // The thumbnails made before a stop or a failure take their place too.
+    if (std::error_code error = work.Finish(batch)) {
+      outcome.failure = AlbumFailed(Kind::kNotWritten, thumbnails.path, {}, error);
+      return;
+    }
+    std::sort(outcome.problems.begin(), outcome.problems.end(),
+              [](const PictureProblem& a, const PictureProblem& b) { return a.line < b.line; });
+    if (StopRequested(options)) {
+      outcome.failure = Stopped(options, "the thumbnails not made yet were left as they were.");
+      return;
+    }
+    outcome.failure = FinishSite(indexPath, album, fs, options, outcome);
+  });
+  return outcome;
+}
+
+}  // namespace quillmere
