@@ -109,7 +109,8 @@ TEST_F(CliTest, GeneratesSilentlyOrWithOneSummaryLine) {
   EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt");
   CliResult verbose = Run({"--verbose", dir / "index.txt"});
   EXPECT_EQ(verbose.code, 0);
-  EXPECT_EQ(verbose.out, "3 pages for " + (dir / "index.txt") + " (0 written, 3 already up to date)\n");
+  EXPECT_EQ(verbose.out,
+            "3 pages for " + (dir / "index.txt") + " (0 written, 3 already up to date)\n");
 }
 
 TEST_F(CliTest, FailuresPrintOneLineAndExitWithOne) {

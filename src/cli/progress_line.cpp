@@ -14,13 +14,13 @@ constexpr std::chrono::milliseconds kInterval{100};
 }  // namespace
 
 ProgressLine::ProgressLine(std::ostream& out, bool terminal, std::string album,
-                           std::chrono::milliseconds delay, Clock clock, std::locale locale)
+                           std::chrono::milliseconds delay, Clock clock, const std::locale& locale)
     : out_(out),
       terminal_(terminal),
       album_(std::move(album)),
       delay_(delay),
       clock_(std::move(clock)),
-      locale_(std::move(locale)),
+      locale_(locale),
       start_(clock_()) {}
 
 ProgressLine::~ProgressLine() {

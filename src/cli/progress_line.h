@@ -24,7 +24,8 @@ class ProgressLine {
 
   ProgressLine(std::ostream& out, bool terminal, std::string album,
                std::chrono::milliseconds delay = std::chrono::seconds(1),
-               Clock clock = std::chrono::steady_clock::now, std::locale locale = UsersLocale());
+               Clock clock = std::chrono::steady_clock::now,
+               const std::locale& locale = UsersLocale());
   ProgressLine(const ProgressLine&) = delete;
   ProgressLine& operator=(const ProgressLine&) = delete;
   ~ProgressLine();

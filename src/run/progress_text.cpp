@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "run/progress_text.h"
 
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 #include <stdexcept>
@@ -36,7 +37,7 @@ std::optional<std::chrono::seconds> TimeLeft(const WorkProgress& progress,
   const double perItem =
       std::chrono::duration<double>(spent).count() / static_cast<double>(progress.done);
   const double left = perItem * static_cast<double>(progress.total - progress.done);
-  return std::chrono::seconds(static_cast<long long>(left + 0.5));
+  return std::chrono::seconds(std::llround(left));
 }
 
 std::string GroupedNumber(std::uint64_t number, const std::locale& locale) {
