@@ -22,6 +22,8 @@
 #include <variant>
 #include <vector>
 #include <vips/vips8>
+// Declares the switch of the run-time vector code, which needs vips8 first.
+#include <vips/vector.h>
 
 #include "album/decode_cost.h"
 #include "album/picture_maker.h"
@@ -675,6 +677,9 @@ bool StartLibrary() {
   vips_cache_set_max(0);
   // Loaders the library marks as untrusted are not fit for files from elsewhere.
   vips_block_untrusted_set(TRUE);
+  // The run-time compiled vector code frees its code memory without a lock, so two pictures
+  // finished at once on two threads could crash the program; the plain code is nearly as fast.
+  vips_vector_set_enabled(FALSE);
   g_log_set_handler("VIPS", static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
                     DiscardMessage, nullptr);
   vips_error_freeze();
