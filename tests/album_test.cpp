@@ -258,6 +258,10 @@ TEST_F(AlbumTest, PicturesAreAddedOnlyWhereTheyStayInsideTheAlbum) {
                 " is a symbolic link, and pictures are never written through one; nothing was "
                 "written.\n");
   EXPECT_EQ(ListNames(dir / "elsewhere"), "");
+  // An album folder that is not there is not one to make.
+  EXPECT_EQ(Run({"--add-pictures", dir / "gone/index.txt", dir / "a.jpg"}).err,
+            "Could not open the folder " + (dir / "gone/") + ": No such file or directory.\n");
+  EXPECT_FALSE(stdfs::exists(dir / "gone"));
 }
 
 // An album whose pictures were made by hand: thumbnails are made for all but a missing and a

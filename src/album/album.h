@@ -135,8 +135,10 @@ struct AlbumFailure {
     kAlbumFolder,
     // `subject`, given as the album folder, is something other than a folder.
     kNotAFolder,
-    // The folder `subject` could not be made or opened, for `error`.
+    // The folder `subject` could not be made, for `error`.
     kFolderNotMade,
+    // The folder `subject`, which should exist, could not be opened, for `error`.
+    kFolderNotOpened,
     // The prefix `subject` of the index file `detail` names files outside its folder.
     kOutsideTheAlbum,
     // The folder `subject` on the way to the album's images is a symbolic link.

@@ -41,7 +41,7 @@ Result<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileS
   AlbumFolder album;
   album.path = path;
   Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(path);
-  if (!folder) return AlbumFailed(Kind::kFolderNotMade, path, {}, folder.error());
+  if (!folder) return AlbumFailed(Kind::kFolderNotOpened, path, {}, folder.error());
   album.folder = std::move(folder.value());
   auto lock = LockSiteFolder(*album.folder, path, options.run);
   if (auto* failure = lock.failure()) {
@@ -83,7 +83,7 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
   ImageFolder image;
   image.namePrefix = std::string(prefix.substr(folderPart.size()));
   Result<std::unique_ptr<Folder>> at = album.folder->OpenFolder(".");
-  if (!at) return AlbumFailed(Kind::kFolderNotMade, album.path, {}, at.error());
+  if (!at) return AlbumFailed(Kind::kFolderNotOpened, album.path, {}, at.error());
   std::unique_ptr<Folder> current = std::move(at.value());
   std::string way;
   for (std::string_view part : PartsOf(folderPart)) {
@@ -97,7 +97,7 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
     }
     const std::string atPath = album.path + here;
     Result<EntryInfo> entry = current->Inspect(name);
-    if (!entry) return AlbumFailed(Kind::kFolderNotMade, atPath, {}, entry.error());
+    if (!entry) return AlbumFailed(Kind::kFolderNotOpened, atPath, {}, entry.error());
     switch (entry.value().kind) {
       case EntryInfo::Kind::kMissing:
         image.missing.push_back(here);
@@ -106,7 +106,7 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
         return AlbumFailed(Kind::kLinkedFolder, atPath);
       case EntryInfo::Kind::kFolder: {
         Result<std::unique_ptr<Folder>> next = current->OpenFolder(name);
-        if (!next) return AlbumFailed(Kind::kFolderNotMade, atPath, {}, next.error());
+        if (!next) return AlbumFailed(Kind::kFolderNotOpened, atPath, {}, next.error());
         current = std::move(next.value());
         break;
       }

@@ -95,6 +95,8 @@ std::string Describe(const AlbumFailure& failure) {
       return subject + " is not a folder; nothing was written.";
     case Kind::kFolderNotMade:
       return "Could not make the folder " + subject + ": " + ErrorText(failure.error) + ".";
+    case Kind::kFolderNotOpened:
+      return "Could not open the folder " + subject + ": " + ErrorText(failure.error) + ".";
     case Kind::kOutsideTheAlbum:
       return "The prefix \"" + subject + "\" of " + failure.detail +
              " names files outside its folder, where pictures are never written; nothing was "
