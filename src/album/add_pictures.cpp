@@ -7,7 +7,6 @@
 #include "album/album.h"
 #include "album/album_index.h"
 #include "album/album_steps.h"
-#include "paths/paths.h"
 
 namespace quillmere {
 namespace {
@@ -68,18 +67,13 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
   WithinMemory(outcome, [&] {
-    auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
-    if (auto* failure = opened.failure()) {
+    auto held = HoldAlbum(indexPath, fs, options);
+    if (auto* failure = held.failure()) {
       outcome.failure = std::move(*failure);
       return;
     }
-    AlbumFolder& album = opened.value();
-    Result<ChosenIndex, AlbumFailure> loaded = LoadAlbumIndex(indexPath, album, fs);
-    if (auto* failure = loaded.failure()) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    const ChosenIndex& index = loaded.value();
+    AlbumFolder& album = held.value().album;
+    const ChosenIndex& index = held.value().index;
     if (index.head.fifthValueLine == 0) {
       outcome.failure = AlbumFailed(Kind::kHeadIncomplete, indexPath);
       return;

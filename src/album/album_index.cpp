@@ -59,6 +59,15 @@ PictureLineNumbers PictureLinesOf(const ChosenIndex& index) {
   return numbers;
 }
 
+Result<HeldAlbum, AlbumFailure> HoldAlbum(const std::string& indexPath, FileSystem& fs,
+                                          const AlbumOptions& options) {
+  auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
+  if (auto* failure = opened.failure()) return std::move(*failure);
+  auto loaded = LoadAlbumIndex(indexPath, opened.value(), fs);
+  if (auto* failure = loaded.failure()) return std::move(*failure);
+  return HeldAlbum{std::move(opened.value()), std::move(loaded.value())};
+}
+
 Placement IndexPlacement(const ChosenIndex& index) {
   Placement placement;
   placement.mode = index.text.source.mode & 0777;

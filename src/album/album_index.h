@@ -41,6 +41,17 @@ struct PictureLineNumbers {
 
 PictureLineNumbers PictureLinesOf(const ChosenIndex& index);
 
+// An existing album as a command that changes it holds it: its folder, locked, and its index file.
+struct HeldAlbum {
+  AlbumFolder album;
+  ChosenIndex index;
+};
+
+// Opens and locks the folder of `indexPath`, settling a change cut short there, and reads its
+// index file.
+Result<HeldAlbum, AlbumFailure> HoldAlbum(const std::string& indexPath, FileSystem& fs,
+                                          const AlbumOptions& options);
+
 // How the index file's new text takes its place: with the permission bits and owner it has.
 Placement IndexPlacement(const ChosenIndex& index);
 

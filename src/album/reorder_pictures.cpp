@@ -12,7 +12,6 @@
 #include "album/album_index.h"
 #include "album/album_steps.h"
 #include "album/picture_order.h"
-#include "paths/paths.h"
 #include "site/page_output.h"
 #include "site/page_signature.h"
 
@@ -50,12 +49,10 @@ struct OpenAlbum {
 // Opens, locks and reads the album of `indexPath`, and finds the folders of its images.
 Result<OpenAlbum, AlbumFailure> Open(const std::string& indexPath, FileSystem& fs,
                                      const AlbumOptions& options) {
-  auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
-  if (auto* failure = opened.failure()) return std::move(*failure);
-  AlbumFolder& album = opened.value();
-  auto loaded = LoadAlbumIndex(indexPath, album, fs);
-  if (auto* failure = loaded.failure()) return std::move(*failure);
-  ChosenIndex& index = loaded.value();
+  auto held = HoldAlbum(indexPath, fs, options);
+  if (auto* failure = held.failure()) return std::move(*failure);
+  AlbumFolder& album = held.value().album;
+  ChosenIndex& index = held.value().index;
   auto folders = FindImageFolders(album, index.head.ImagePrefix, index.head.ThumbPrefix, indexPath);
   if (auto* failure = folders.failure()) return std::move(*failure);
   PictureLineNumbers numbers = PictureLinesOf(index);

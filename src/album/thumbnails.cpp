@@ -134,18 +134,13 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
   WithinMemory(outcome, [&] {
-    auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
-    if (auto* failure = opened.failure()) {
+    auto held = HoldAlbum(indexPath, fs, options);
+    if (auto* failure = held.failure()) {
       outcome.failure = std::move(*failure);
       return;
     }
-    AlbumFolder& album = opened.value();
-    Result<ChosenIndex, AlbumFailure> loaded = LoadAlbumIndex(indexPath, album, fs);
-    if (auto* failure = loaded.failure()) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    const ChosenIndex& index = loaded.value();
+    AlbumFolder& album = held.value().album;
+    const ChosenIndex& index = held.value().index;
     if (NamesAnotherPlace(index.head.ImagePrefix)) {
       outcome.failure = AlbumFailed(Kind::kPicturesElsewhere, indexPath);
       return;
