@@ -369,11 +369,8 @@ TEST_F(SafetyTest, FilesAreFlushedBeforeTheirNamesAppear) {
         QUILLMERE_CLI};
     traced.insert(traced.end(), args.begin(), args.end());
     // LeakSanitizer, in a build with it, cannot work in a traced process.
-    const testing::ProcessResult result = testing::RunProcess("/usr/bin/strace", traced, [] {
-      const char* asan = std::getenv("ASAN_OPTIONS");
-      const std::string options = std::string(asan != nullptr ? asan : "") + ":detect_leaks=0";
-      ::setenv("ASAN_OPTIONS", options.c_str(), 1);
-    });
+    const testing::ProcessResult result =
+        testing::RunProcess("/usr/bin/strace", traced, testing::WithoutLeakChecks);
     ASSERT_EQ(result.exitCode, 0) << result.err;
     SyscallOrder order(ReadFile(trace));
     EXPECT_EQ(order.unflushed, std::vector<std::string>{});

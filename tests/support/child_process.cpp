@@ -88,4 +88,10 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
   return child.Wait();
 }
 
+void WithoutLeakChecks() {
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  const std::string options = std::string(asan != nullptr ? asan : "") + ":detect_leaks=0";
+  ::setenv("ASAN_OPTIONS", options.c_str(), 1);
+}
+
 }  // namespace quillmere::testing

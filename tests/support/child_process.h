@@ -49,4 +49,8 @@ class ChildProcess {
 ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
                          const std::function<void()>& inChild = {});
 
+// Turns LeakSanitizer off in the calling process and what it starts, for a process about to run
+// under ptrace (strace), where a build with it cannot check for leaks; an `inChild` step.
+void WithoutLeakChecks();
+
 }  // namespace quillmere::testing
