@@ -6,10 +6,10 @@
 // processes.
 #include <gtest/gtest.h>
 #include <pwd.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -368,7 +368,6 @@ TEST_F(SafetyTest, FilesAreFlushedBeforeTheirNamesAppear) {
         trace,        "-e",  "trace=write,fdatasync,fsync,syncfs,linkat,rename,renameat,renameat2",
         QUILLMERE_CLI};
     traced.insert(traced.end(), args.begin(), args.end());
-    // LeakSanitizer, in a build with it, cannot work in a traced process.
     const testing::ProcessResult result =
         testing::RunProcess("/usr/bin/strace", traced, testing::WithoutLeakChecks);
     ASSERT_EQ(result.exitCode, 0) << result.err;

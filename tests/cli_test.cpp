@@ -40,11 +40,11 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(Run({"-h"}).out, help.out);
 }
 
-// The lines of `text` that list the option `spec`, as --help writes them.
-std::size_t LinesOf(const std::string& text, const OptionSpec& spec) {
+// The lines of `text` that list the option `row`, as --help writes them.
+std::size_t LinesOf(const std::string& text, const OptionRow& row) {
   std::string start = "  ";
-  if (spec.shortName != '\0') start += std::string("-") + spec.shortName + ", ";
-  start += spec.name;
+  if (row.shortName != '\0') start += std::string("-") + row.shortName + ", ";
+  start += row.name;
   std::size_t lines = 0;
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) {
@@ -80,9 +80,9 @@ TEST(OptionTable, HelpAndManualListEveryOptionOnce) {
     at = found;
   }
   std::set<std::string> table;
-  for (const OptionSpec& spec : OptionTable()) {
-    EXPECT_EQ(LinesOf(help, spec), 1u) << spec.name;
-    table.insert(std::string(spec.name));
+  for (const OptionRow& row : OptionTable()) {
+    EXPECT_EQ(LinesOf(help, row), 1u) << row.name;
+    table.insert(std::string(row.name));
   }
   const std::string manual = testing::ReadFile(QUILLMERE_MANUAL_PAGE);
   const std::size_t options = manual.find("\n.SH OPTIONS");

@@ -350,9 +350,9 @@ std::optional<std::vector<std::int64_t>> PictureNumbers(const std::vector<std::s
 std::string UsageProblem(const Options& options, Mode mode) {
   if (options.modes.size() > 1) {
     std::string commands;
-    for (const OptionSpec& spec : OptionTable()) {
-      if (!spec.command) continue;
-      commands += (commands.empty() ? "" : ", ") + std::string(spec.name);
+    for (const OptionRow& row : OptionTable()) {
+      if (!row.command) continue;
+      commands += (commands.empty() ? "" : ", ") + std::string(row.name);
     }
     return commands.replace(commands.rfind(", "), 2, " and ") + " are used one at a time";
   }

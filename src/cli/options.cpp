@@ -17,7 +17,7 @@ constexpr Modes kForceModes = kPageModes & ~ModeBit(Mode::kNewAlbum);
 // The column where --help's descriptions start.
 constexpr std::size_t kHelpColumn = 33;
 
-constexpr std::array<OptionSpec, 22> kOptions = {{
+constexpr std::array<OptionRow, 22> kOptions = {{
     {Id::kForce,
      "--force",
      '\0',
@@ -176,15 +176,15 @@ constexpr std::array<std::pair<Task, std::string_view>, 5> kTasks = {{
     {Task::kAny, "Any command:"},
 }};
 
-const OptionSpec* FindLong(std::string_view name) {
+const OptionRow* FindLong(std::string_view name) {
   auto found = std::find_if(kOptions.begin(), kOptions.end(),
-                            [&](const OptionSpec& option) { return option.name == name; });
+                            [&](const OptionRow& option) { return option.name == name; });
   return found == kOptions.end() ? nullptr : &*found;
 }
 
-const OptionSpec* FindShort(char name) {
+const OptionRow* FindShort(char name) {
   auto found = std::find_if(kOptions.begin(), kOptions.end(),
-                            [&](const OptionSpec& option) { return option.shortName == name; });
+                            [&](const OptionRow& option) { return option.shortName == name; });
   return found == kOptions.end() ? nullptr : &*found;
 }
 
@@ -192,7 +192,7 @@ const OptionSpec* FindShort(char name) {
 std::string ModeName(Mode mode) {
   if (mode == Mode::kGenerate) return "generating a site";
   auto command = std::find_if(kOptions.begin(), kOptions.end(),
-                              [&](const OptionSpec& option) { return option.command == mode; });
+                              [&](const OptionRow& option) { return option.command == mode; });
   return std::string(command->name);
 }
 
@@ -211,47 +211,47 @@ std::string ModesText(Modes modes) {
   return text;
 }
 
-// Records the option `spec`, whose value, if it takes one, is `inlineValue` or the next word.
-void Take(const OptionSpec& spec, const std::string& written,
+// Records the option `row`, whose value, if it takes one, is `inlineValue` or the next word.
+void Take(const OptionRow& row, const std::string& written,
           const std::optional<std::string>& inlineValue, std::span<const std::string> args,
           std::size_t& i, ParsedOptions& options) {
-  if (spec.command) options.modes.push_back(*spec.command);
-  if (spec.value.empty()) {
-    options.flags.insert(spec.id);
+  if (row.command) options.modes.push_back(*row.command);
+  if (row.value.empty()) {
+    options.flags.insert(row.id);
     return;
   }
   if (inlineValue) {
-    options.values[spec.id] = *inlineValue;
+    options.values[row.id] = *inlineValue;
   } else if (i + 1 < args.size()) {
-    options.values[spec.id] = args[++i];
+    options.values[row.id] = args[++i];
   } else if (!options.missingValue) {
     options.missingValue = written;
   }
 }
 
 // The line --help gives an option: its names, value and operands, then what it does.
-std::string HelpLine(const OptionSpec& spec) {
+std::string HelpLine(const OptionRow& row) {
   std::string line = "  ";
-  if (spec.shortName != '\0') {
+  if (row.shortName != '\0') {
     line += '-';
-    line += spec.shortName;
+    line += row.shortName;
     line += ", ";
   }
-  line += spec.name;
-  for (std::string_view word : {spec.value, spec.operands}) {
+  line += row.name;
+  for (std::string_view word : {row.value, row.operands}) {
     if (!word.empty()) {
       line += ' ';
       line += word;
     }
   }
   line.resize(std::max(kHelpColumn, line.size() + 2), ' ');
-  line += spec.help;
+  line += row.help;
   return line;
 }
 
 }  // namespace
 
-std::span<const OptionSpec> OptionTable() {
+std::span<const OptionRow> OptionTable() {
   return kOptions;
 }
 
@@ -278,34 +278,34 @@ ParsedOptions ParseOptions(std::span<const std::string> args) {
     const std::string name = arg.substr(0, equals);
     std::optional<std::string> inlineValue;
     if (equals != std::string::npos) inlineValue = arg.substr(equals + 1);
-    const OptionSpec* spec = arg.size() == 2 && arg[1] != '-' ? FindShort(arg[1]) : FindLong(name);
+    const OptionRow* row = arg.size() == 2 && arg[1] != '-' ? FindShort(arg[1]) : FindLong(name);
     // A flag takes no value, so "--force=yes" is no option of this program.
-    if (spec == nullptr || (inlineValue && spec->value.empty())) {
+    if (row == nullptr || (inlineValue && row->value.empty())) {
       if (!options.unknownOption) options.unknownOption = arg;
       continue;
     }
-    Take(*spec, arg, inlineValue, args, i, options);
+    Take(*row, arg, inlineValue, args, i, options);
   }
   return options;
 }
 
 std::string OptionNotForMode(const ParsedOptions& options) {
   const Modes mode = ModeBit(options.mode());
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.command || !options.Has(spec.id) || (spec.modes & mode) != 0) continue;
+  for (const OptionRow& row : kOptions) {
+    if (row.command || !options.Has(row.id) || (row.modes & mode) != 0) continue;
     const std::string forWhat =
-        spec.modesText.empty() ? ModesText(spec.modes) : std::string(spec.modesText);
-    return std::string(spec.name) + " is for " + forWhat;
+        row.modesText.empty() ? ModesText(row.modes) : std::string(row.modesText);
+    return std::string(row.name) + " is for " + forWhat;
   }
   return "";
 }
 
 std::string UsageText() {
   std::string text = "Usage: quillmere-cli [OPTION...] INDEX_FILE\n";
-  for (const OptionSpec& spec : kOptions) {
-    if (!spec.command) continue;
-    text += "       quillmere-cli " + std::string(spec.name) + " [OPTION...] " +
-            std::string(spec.operands) + "\n";
+  for (const OptionRow& row : kOptions) {
+    if (!row.command) continue;
+    text += "       quillmere-cli " + std::string(row.name) + " [OPTION...] " +
+            std::string(row.operands) + "\n";
   }
   text += "Try 'quillmere-cli --help' for the options.";
   return text;
@@ -315,8 +315,8 @@ std::string HelpText() {
   std::string text = "Usage: quillmere-cli [--COMMAND] [OPTION...] INDEX_FILE|FOLDER [...]\n";
   for (const auto& [task, heading] : kTasks) {
     text += std::string(heading) + "\n";
-    for (const OptionSpec& spec : kOptions) {
-      if (spec.task == task) text += HelpLine(spec) + "\n";
+    for (const OptionRow& row : kOptions) {
+      if (row.task == task) text += HelpLine(row) + "\n";
     }
   }
   text += "Details, the index file and the exit status: man quillmere-cli\n";

@@ -75,7 +75,7 @@ enum class OptionId {
 enum class Task { kSite, kNewAlbum, kKeepAlbum, kCheck, kAny };
 
 // One option: how it is written, what it takes, the modes it is for and its line of help.
-struct OptionSpec {
+struct OptionRow {
   OptionId id;
   // The long name, "--force", and the short one, 'v', or '\0'.
   std::string_view name;
@@ -95,7 +95,7 @@ struct OptionSpec {
 };
 
 // The table of every option, in the order --help lists them within their task.
-std::span<const OptionSpec> OptionTable();
+std::span<const OptionRow> OptionTable();
 
 // The options of one command line, as given.
 struct ParsedOptions {
