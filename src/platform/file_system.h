@@ -160,6 +160,8 @@ class Folder {
   virtual Result<std::unique_ptr<NewFile>> CreateFile() = 0;
   // Removes the hidden files that runs killed while putting a file in place left behind.
   virtual void RemoveLeftovers() = 0;
+  // Lists the names in the folder, "." and ".." left out.
+  virtual Result<std::vector<std::string>> List() = 0;
   // Opens the folder `name` inside it; refuses a symbolic link (ELOOP or ENOTDIR).
   virtual Result<std::unique_ptr<Folder>> OpenFolder(std::string_view name) = 0;
   // Makes the folder `name` inside it, which must not exist yet, and opens it. Made by root, it

@@ -123,14 +123,28 @@ class PosixReadableFile final : public ReadableFile {
   FileDescriptor fd_;
 };
 
-// Makes a regular file out of a descriptor opened without blocking, or says why not.
+// The names of the open folder `dir`, "." and ".." left out; closes it.
+Result<std::vector<std::string>> NamesIn(DIR* dir) {
+  std::vector<std::string> names;
+  errno = 0;
+  while (const dirent* entry = ::readdir(dir)) {
+    std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(std::move(name));
+    errno = 0;
+  }
+  const int error = errno;
+  ::closedir(dir);
+  if (error != 0) return SystemError(error);
+  return names;
+}
+
+// Makes a regular file out of a descriptor opened without blocking, or says why not. Reading a
+// regular file never waits for a writer, so the descriptor keeps O_NONBLOCK.
 Result<std::unique_ptr<ReadableFile>> RegularFileFrom(FileDescriptor fd) {
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return LastError();
   if (S_ISDIR(st.st_mode)) return SystemError(EISDIR);
   if (!S_ISREG(st.st_mode)) return make_error_code(FileError::kNotRegularFile);
-  int flags = ::fcntl(fd.get(), F_GETFL);
-  if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return LastError();
   return std::make_unique<PosixReadableFile>(std::move(fd));
 }
 
@@ -414,6 +428,18 @@ class PosixFolder final : public Folder {
     return RegularFileFrom(std::move(fd));
   }
 
+  Result<std::vector<std::string>> List() override {
+    const int listed = ::openat(fd_.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listed < 0) return LastError();
+    DIR* dir = ::fdopendir(listed);
+    if (dir == nullptr) {
+      const int error = errno;
+      ::close(listed);
+      return SystemError(error);
+    }
+    return NamesIn(dir);
+  }
+
   Result<std::unique_ptr<NewFile>> CreateFile() override {
     if (unnamed_) {
       FileDescriptor fd(::openat(fd_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
@@ -563,17 +589,7 @@ Result<std::vector<std::string>> PosixFileSystem::ListFolder(const std::string& 
   if (HoldsNul(folder)) return SystemError(EINVAL);
   DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
   if (dir == nullptr) return LastError();
-  std::vector<std::string> names;
-  errno = 0;
-  while (const dirent* entry = ::readdir(dir)) {
-    std::string name = entry->d_name;
-    if (name != "." && name != "..") names.push_back(std::move(name));
-    errno = 0;
-  }
-  const int error = errno;
-  ::closedir(dir);
-  if (error != 0) return SystemError(error);
-  return names;
+  return NamesIn(dir);
 }
 
 Result<std::unique_ptr<ReadableFile>> PosixFileSystem::OpenForReading(const std::string& path) {

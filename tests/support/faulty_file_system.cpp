@@ -79,6 +79,10 @@ class FaultyFolder final : public Folder {
     return std::make_unique<FaultyNewFile>(std::move(created.value()), fs_);
   }
   void RemoveLeftovers() override { inner_->RemoveLeftovers(); }
+  Result<std::vector<std::string>> List() override {
+    if (std::error_code error = fs_.Count(Step::kListFolder)) return error;
+    return inner_->List();
+  }
   Result<std::unique_ptr<Folder>> OpenFolder(std::string_view name) override {
     if (std::error_code error = fs_.Count(Step::kOpenFolder)) return error;
     return WrappedFolder(inner_->OpenFolder(name));

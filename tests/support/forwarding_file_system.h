@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -21,6 +22,7 @@ class ForwardingFolder : public Folder {
   }
   Result<std::unique_ptr<NewFile>> CreateFile() override { return inner_->CreateFile(); }
   void RemoveLeftovers() override { inner_->RemoveLeftovers(); }
+  Result<std::vector<std::string>> List() override { return inner_->List(); }
   Result<std::unique_ptr<Folder>> OpenFolder(std::string_view name) override {
     return inner_->OpenFolder(name);
   }
