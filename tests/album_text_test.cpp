@@ -124,8 +124,8 @@ TEST(PictureOrder, PairsAtTheEndOfTheFileAreMadeWholeWhereOthersFollow) {
   }
 }
 
-// Expected: the renames give every file its new number without taking a name that is in use; a
-// ring of moves steps one file aside, and a removed file is held aside.
+// Expected: the renames give every file its new number without taking a name that is in use, the
+// first phase taking only names no file had; a removed file is held aside.
 TEST(PictureOrder, RenamesNeverTakeANameInUse) {
   struct Case {
     std::vector<std::int64_t> numbers;
@@ -147,11 +147,15 @@ TEST(PictureOrder, RenamesNeverTakeANameInUse) {
       if (c.present[i])
         at[{static_cast<std::int64_t>(i + 1), false}] = static_cast<std::int64_t>(i + 1);
     }
-    for (const SlotRename& rename : RenameOrder(c.numbers, c.present)) {
-      ASSERT_EQ(at.count(rename.from), 1u);
-      ASSERT_EQ(at.count(rename.to), 0u) << "a name in use";
-      at[rename.to] = at[rename.from];
-      at.erase(rename.from);
+    const RenamePhases phases = RenameOrder(c.numbers, c.present);
+    for (const auto* phase : {&phases.aside, &phases.home}) {
+      for (const SlotRename& rename : *phase) {
+        ASSERT_EQ(at.count(rename.from), 1u);
+        ASSERT_EQ(at.count(rename.to), 0u) << "a name in use";
+        EXPECT_EQ(rename.to.heldAside, phase == &phases.aside) << "a name no file had";
+        at[rename.to] = at[rename.from];
+        at.erase(rename.from);
+      }
     }
     for (std::size_t i = 0; i < c.present.size(); ++i) {
       if (!c.present[i]) continue;

@@ -300,7 +300,7 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
   testing::FaultyFileSystem counting(fs);
   ASSERT_TRUE(RemovePictures(index, {2, 4}, counting, options).ok());
   const int renames = counting.Calls(testing::Step::kRename);
-  EXPECT_EQ(renames, 10) << "two pictures held aside and three renumbered, with their thumbnails";
+  EXPECT_EQ(renames, 16) << "five pictures held aside and three renumbered, with their thumbnails";
   for (int nth = 1; nth <= renames; ++nth) {
     SCOPED_TRACE("rename " + std::to_string(nth) + " fails");
     FreshAlbum();
@@ -313,6 +313,14 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
   const testing::CliResult refused = testing::RunCli({"--remove-pictures", index, "9"}, fs);
   EXPECT_EQ(refused.err,
             "There is no picture 9 in " + index + ", which has 6 pictures; nothing was changed.\n");
+  // A desktop's trash that cannot be made is found before anything changes.
+  FreshAlbum();
+  WriteFile(dir / "plain", "");
+  const testing::ProcessResult noTrash =
+      RunProcess({"--remove-pictures", index, "2"}, {"XDG_DATA_HOME=" + (dir / "plain")});
+  EXPECT_EQ(noTrash.exitCode, 1);
+  EXPECT_NE(noTrash.err.find("--delete"), std::string::npos) << noTrash.err;
+  EXPECT_EQ(Snapshot(album), before);
 }
 
 // The system calls after which a kill leaves the disk changed.
@@ -357,18 +365,68 @@ TEST_F(ReorderTest, AKillAtAnyStepIsFinishedOrUndoneWithNothingLost) {
                 << generated.err;
           }
         }
-        const testing::ProcessResult finished = RunProcess({"--remove-pictures", index});
-        EXPECT_EQ(finished.exitCode, 0) << finished.err;
-        const bool changed = ReadFile(index) != IndexText(kParts);
-        ExpectAlbumShows(changed ? change.parts : kParts);
-        std::multiset<int> trashed;
-        if (changed) trashed.insert(change.trashed.begin(), change.trashed.end());
-        EXPECT_EQ(Trashed(), trashed);
+        // A copy of what the kill left, every file with other numbers, as a backup or another
+        // disk gives it back, settles the same way.
+        const std::string copied = dir / "copied";
+        const std::string trashLeft = dir / "trash left";
+        for (const std::string& copy : {copied, trashLeft}) stdfs::remove_all(copy);
+        ASSERT_EQ(std::system(("cp -a '" + album + "' '" + copied + "'").c_str()), 0);
+        stdfs::create_directories(home + "/data");
+        stdfs::copy(home + "/data", trashLeft, stdfs::copy_options::recursive);
+        for (const char* where : {"in place", "copied"}) {
+          SCOPED_TRACE(where);
+          if (where != std::string("in place")) {
+            for (const std::string& used : {album, home + "/data"}) stdfs::remove_all(used);
+            stdfs::rename(copied, album);
+            stdfs::rename(trashLeft, home + "/data");
+          }
+          const testing::ProcessResult finished = RunProcess({"--remove-pictures", index});
+          EXPECT_EQ(finished.exitCode, 0) << finished.err;
+          const bool changed = ReadFile(index) != IndexText(kParts);
+          ExpectAlbumShows(changed ? change.parts : kParts);
+          std::multiset<int> trashed;
+          if (changed) trashed.insert(change.trashed.begin(), change.trashed.end());
+          EXPECT_EQ(Trashed(), trashed);
+        }
       }
     }
   }
   RecordProperty("Kills", kills);
   EXPECT_GT(kills, 40);
+}
+
+// Expected: when a file that an interrupted move renamed was changed since, nothing is finished
+// or undone and the journal stays, until the person gives the change up.
+TEST_F(ReorderTest, AChangedFileKeepsTheJournalUntilTheChangeIsGivenUp) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  std::string moving;
+  for (int nth = 2; moving.empty() && nth < 20; ++nth) {
+    FreshAlbum();
+    const std::string inject = "renameat2:signal=KILL:when=" + std::to_string(nth);
+    RunProcess({"--move-picture", index, "5", "2"}, {"strace", "-f", "-qq", "-o", "/dev/null", "-e",
+                                                     "trace=renameat2", "-e", "inject=" + inject});
+    for (const auto& entry : stdfs::directory_iterator(album + "/pictures")) {
+      if (entry.path().filename().string().find("(moving)") != std::string::npos) {
+        moving = entry.path().string();
+      }
+    }
+  }
+  ASSERT_FALSE(moving.empty()) << "no kill left a picture held aside";
+  WriteFile(moving, ReadFile(moving) + "edited");
+  const std::map<std::string, std::string> left = Snapshot(album);
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{index}, {"--remove-pictures", index}}) {
+    const testing::ProcessResult refused = RunProcess(args);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find(moving), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("--abandon-change " + index), std::string::npos) << refused.err;
+    EXPECT_EQ(Snapshot(album), left);
+  }
+  const testing::ProcessResult checked = RunProcess({"--check", index});
+  EXPECT_NE(checked.out.find("--abandon-change " + index), std::string::npos) << checked.out;
+  EXPECT_EQ(RunProcess({"--abandon-change", index}).exitCode, 0);
+  EXPECT_FALSE(stdfs::exists(album + "/" + std::string(kJournalName)));
+  EXPECT_EQ(RunProcess({index}).exitCode, 0);
 }
 
 // Expected: pictures that come out as pictures the album holds already are left out with a note,

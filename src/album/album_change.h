@@ -53,6 +53,9 @@ class AlbumChange {
   [[nodiscard]] std::error_code Rename(Folder& folder, std::string_view folderPath,
                                        const std::string& from, const std::string& to);
 
+  // Flushes the folders that renames changed so far, so that their new names last.
+  [[nodiscard]] std::error_code SyncRenames() { return SyncRenamedFolders(); }
+
   // Flushes the folders that renames changed, writes `text` as the index file, replacing it whole
   // with `placement` (its data flushed), once the journal knows what it will hold; then flushes the
   // album folder, does the plan's steps that come after the index file and removes the journal.
@@ -67,9 +70,6 @@ class AlbumChange {
 
   // Undoes what was made so far, newest first, and removes the journal.
   void Undo();
-
-  // How many files were put in place so far.
-  std::size_t filesMade() const { return batch_.placed(); }
 
  private:
   // Removes the entry at `path` in the album, a folder only when it is empty.

@@ -5,8 +5,10 @@
 #include <dlfcn.h>
 
 #include <filesystem>
+#include <map>
 
 #include "album/module_path.h"
+#include "album/trash_folder.h"
 #include "album/trash_module.h"
 
 namespace quillmere {
@@ -32,20 +34,41 @@ class ModuleTrash final : public Trash {
     folderPath_ = error ? folderPath : absolute.string();
   }
 
-  std::error_code CheckTakes(std::string_view path) override { return Call(path, 1); }
-  std::error_code MoveToTrash(std::string_view path) override { return Call(path, 0); }
+  std::error_code CheckTakes(std::string_view path) override {
+    if (TrashModule() == nullptr) return SystemError(ELIBACC);
+    const std::string file = folderPath_ + std::string(path);
+    const std::string folder = file.substr(0, file.rfind('/'));
+    auto checked = checked_.find(folder);
+    if (checked == checked_.end()) checked = checked_.emplace(folder, TryTrashFor(file)).first;
+    return checked->second;
+  }
 
- private:
-  std::error_code Call(std::string_view path, int onlyCheck) {
+  std::error_code MoveToTrash(std::string_view path) override {
     TrashFileFunction* trash = TrashModule();
     if (trash == nullptr) return SystemError(ELIBACC);
     const std::string file = folderPath_ + std::string(path);
-    const int number = trash(file.c_str(), onlyCheck);
+    const int number = trash(file.c_str());
     return number == 0 ? std::error_code() : SystemError(number);
+  }
+
+ private:
+  // Tries the trash folder that would take the file at `file`, and refuses one inside the album.
+  std::error_code TryTrashFor(const std::string& file) {
+    Result<std::string> trash = TrashFolderFor(file, places_);
+    if (!trash) return trash.error();
+    if (std::error_code error = TryTrashFolder(trash.value())) return error;
+    std::error_code error;
+    const std::string real = std::filesystem::canonical(trash.value(), error).string() + "/";
+    const std::string album = std::filesystem::canonical(folderPath_, error).string() + "/";
+    if (error) return error;
+    return real.starts_with(album) ? make_error_code(TrashError::kInsideAlbum) : std::error_code();
   }
 
   // Ends with "/".
   std::string folderPath_;
+  TrashPlaces places_ = TrashPlaces::OfThisUser();
+  // What trying the trash said, for each folder of the album whose files were looked at.
+  std::map<std::string, std::error_code> checked_;
 };
 
 class Deleter final : public Trash {
@@ -65,7 +88,21 @@ class Deleter final : public Trash {
   Folder& folder_;
 };
 
+class TrashErrors final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "quillmere-trash"; }
+  std::string message(int /*value*/) const override {
+    return "the trash of its file system lies inside the album folder, which is published with "
+           "the site";
+  }
+};
+
 }  // namespace
+
+const std::error_category& TrashErrorCategory() {
+  static const TrashErrors category;
+  return category;
+}
 
 std::unique_ptr<Trash> DesktopTrash(const std::string& folderPath) {
   return std::make_unique<ModuleTrash>(folderPath);

@@ -33,21 +33,6 @@ int ErrnoOf(const GError* error) {
   }
 }
 
-// 0 when GIO finds a trash that takes `file`, ENOTSUP when it finds none, or why it cannot tell.
-int CheckTrash(GFile* file) {
-  GError* error = nullptr;
-  GFileInfo* info = g_file_query_info(file, G_FILE_ATTRIBUTE_ACCESS_CAN_TRASH,
-                                      G_FILE_QUERY_INFO_NOFOLLOW_SYMLINKS, nullptr, &error);
-  if (info == nullptr) {
-    const int number = ErrnoOf(error);
-    g_error_free(error);
-    return number;
-  }
-  const bool canTrash = g_file_info_get_attribute_boolean(info, G_FILE_ATTRIBUTE_ACCESS_CAN_TRASH);
-  g_object_unref(info);
-  return canTrash ? 0 : ENOTSUP;
-}
-
 // 0 when `file` went to the trash, or why it did not.
 int MoveToTrash(GFile* file) {
   GError* error = nullptr;
@@ -61,10 +46,9 @@ int MoveToTrash(GFile* file) {
 
 // Called by the album layer through kTrashFileSymbol. The local file system is used as it is,
 // without the modules that would let GIO reach other places.
-extern "C" __attribute__((visibility("default"))) int QuillmereTrashFile(const char* path,
-                                                                         int onlyCheck) {
+extern "C" __attribute__((visibility("default"))) int QuillmereTrashFile(const char* path) {
   GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), path);
-  const int result = onlyCheck != 0 ? CheckTrash(file) : MoveToTrash(file);
+  const int result = MoveToTrash(file);
   g_object_unref(file);
   return result;
 }

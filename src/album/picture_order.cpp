@@ -3,8 +3,6 @@
 #include "album/picture_order.h"
 
 #include <algorithm>
-#include <deque>
-#include <map>
 #include <set>
 
 #include "album/album_text.h"
@@ -113,45 +111,16 @@ std::vector<std::int64_t> NumbersWithMoved(std::int64_t count, std::int64_t from
   return numbers;
 }
 
-std::vector<SlotRename> RenameOrder(const std::vector<std::int64_t>& newNumbers,
-                                    const std::vector<bool>& present) {
-  const auto count = static_cast<std::int64_t>(newNumbers.size());
-  std::vector<SlotRename> order;
-  // The file that waits for each number, where it is now, and the numbers no file has.
-  std::map<std::int64_t, ImageSlot> waitingFor;
-  std::deque<std::int64_t> free;
-  for (std::int64_t n = 1; n <= count; ++n) {
-    const std::int64_t target = newNumbers[static_cast<std::size_t>(n - 1)];
-    if (!present[static_cast<std::size_t>(n - 1)]) {
-      free.push_back(n);
-    } else if (target == 0) {
-      order.push_back({{n, false}, {n, true}});
-      free.push_back(n);
-    } else if (target != n) {
-      waitingFor.emplace(target, ImageSlot{n, false});
-    }
+RenamePhases RenameOrder(const std::vector<std::int64_t>& newNumbers,
+                         const std::vector<bool>& present) {
+  RenamePhases phases;
+  for (std::size_t i = 0; i < newNumbers.size(); ++i) {
+    const auto n = static_cast<std::int64_t>(i + 1);
+    if (!present[i] || newNumbers[i] == n) continue;
+    phases.aside.push_back({{n, false}, {n, true}});
+    if (newNumbers[i] != 0) phases.home.push_back({{n, true}, {newNumbers[i], false}});
   }
-  while (!waitingFor.empty()) {
-    while (!free.empty()) {
-      const std::int64_t number = free.front();
-      free.pop_front();
-      auto waiting = waitingFor.find(number);
-      if (waiting == waitingFor.end()) continue;
-      const ImageSlot from = waiting->second;
-      order.push_back({from, {number, false}});
-      waitingFor.erase(waiting);
-      if (!from.heldAside) free.push_back(from.number);
-    }
-    if (waitingFor.empty()) break;
-    // Every file left waits for another's number, round a ring: the lowest steps aside.
-    auto lowest = std::min_element(waitingFor.begin(), waitingFor.end(), [](auto& a, auto& b) {
-      return a.second.number < b.second.number;
-    });
-    order.push_back({lowest->second, {lowest->second.number, true}});
-    free.push_back(lowest->second.number);
-    lowest->second.heldAside = true;
-  }
-  return order;
+  return phases;
 }
 
 }  // namespace quillmere

@@ -64,11 +64,15 @@ struct SlotRename {
   bool operator==(const SlotRename&) const = default;
 };
 
-// The renames, in an order where each takes a free name, that give the files of the pictures
-// `present` (entry n - 1 for picture n) the numbers `newNumbers` says; a removed picture's file is
-// held aside, and a file whose number is taken by a ring of others is held aside until its
-// number is free.
-std::vector<SlotRename> RenameOrder(const std::vector<std::int64_t>& newNumbers,
-                                    const std::vector<bool>& present);
+// The renames that give the files of the pictures `present` (entry n - 1 for picture n) the
+// numbers `newNumbers` says, in two phases: first every file that changes its number is held
+// aside (a removed picture's file for good), then each held-aside file takes its new number, which
+// the first phase freed.
+struct RenamePhases {
+  std::vector<SlotRename> aside;
+  std::vector<SlotRename> home;
+};
+RenamePhases RenameOrder(const std::vector<std::int64_t>& newNumbers,
+                         const std::vector<bool>& present);
 
 }  // namespace quillmere

@@ -20,18 +20,21 @@ namespace {
 
 using Kind = AlbumFailure::Kind;
 
-// One rename of the plan, in the folder of `image`.
+// One rename of the plan, in the folder of `image`, and its step in the journal.
 struct PlannedRename {
   ImageFolder* image;
   std::string from;
   std::string to;
+  JournalStep step;
 };
 
-// What a change of the pictures' order found out before it changes anything: the renames in
-// their order, and the journal's steps.
+// What a change of the pictures' order found out before it changes anything: the renames that
+// hold the files aside under names no file had, those that then give them their new numbers, and
+// the journal's steps after the index file. The folders are flushed between the two kinds of
+// renames, so that no order in which renames reach the disk can leave a file without a name.
 struct OrderPlan {
-  std::vector<PlannedRename> renames;
-  std::vector<JournalStep> steps;
+  std::vector<PlannedRename> aside;
+  std::vector<PlannedRename> home;
   std::vector<JournalStep> stepsAfterIndex;
 };
 
@@ -79,86 +82,123 @@ std::vector<ImageFolder*> ImagesOf(ImageFolders& folders) {
   return {&folders.pictures, &folders.thumbnails};
 }
 
-// What `image`'s files of pictures 1 to `newNumbers.size()` are, among those the change renames
-// (the others are left as missing); refuses one that is there but is not a regular file.
-Result<std::vector<EntryInfo>, AlbumFailure> FilesToRename(
+// The numbers and marks of `image`'s files of pictures 1 to `newNumbers.size()`, among those the
+// change renames (the others are left as missing); refuses one that is there but is not a regular
+// file. Each file is read through the descriptor that opened it.
+Result<std::vector<MarkedFile>, AlbumFailure> FilesToRename(
     ImageFolder& image, const std::vector<std::int64_t>& newNumbers) {
-  std::vector<EntryInfo> files(newNumbers.size());
+  std::vector<MarkedFile> files(newNumbers.size());
   // A folder not made yet holds no file.
   if (!image.folder) return files;
   for (std::size_t i = 0; i < newNumbers.size(); ++i) {
     const auto n = static_cast<std::int64_t>(i + 1);
     if (newNumbers[i] == n) continue;
     const std::string name = image.FileName(n);
-    Result<EntryInfo> entry = image.folder->Inspect(name);
-    if (!entry) return AlbumFailed(Kind::kNotWritten, image.path + name, {}, entry.error());
-    const EntryInfo::Kind kind = entry.value().kind;
-    if (kind != EntryInfo::Kind::kRegular && kind != EntryInfo::Kind::kMissing) {
-      return AlbumFailed(Kind::kNotAFile, image.path + name);
+    Result<std::unique_ptr<ReadableFile>> file = image.folder->OpenForReading(name);
+    Result<MarkedFile> marked = file ? MarkFile(*file.value()) : file.error();
+    if (!marked) {
+      const std::error_code error = marked.error();
+      if (error == std::errc::no_such_file_or_directory) continue;
+      if (error == FileError::kNotRegularFile || error == std::errc::is_a_directory ||
+          error == std::errc::too_many_symbolic_link_levels) {
+        return AlbumFailed(Kind::kNotAFile, image.path + name);
+      }
+      return AlbumFailed(Kind::kNotWritten, image.path + name, {}, error);
     }
-    files[i] = entry.value();
+    files[i] = marked.value();
   }
   return files;
 }
 
-// A free name in `image`'s folder that holds the file of picture `n` aside while the files are
-// renumbered: "p3 (removed).jpg" for a removed picture, "p3 (moving).jpg" for one on its way.
-Result<std::string> HoldingName(ImageFolder& image, std::int64_t n, bool removed) {
+// A name in `image`'s folder, none of `taken`, that holds the file of picture `n` aside while the
+// files are renumbered: "p3 (removed).jpg" for a removed picture, "p3 (moving).jpg" for one on
+// its way. It joins `taken`.
+std::string HoldingName(const ImageFolder& image, std::int64_t n, bool removed,
+                        std::set<std::string>& taken) {
   const std::string base = image.namePrefix + std::string(PageNumber(n).text()) + " (" +
                            (removed ? "removed" : "moving");
   for (int count = 1;; ++count) {
     std::string name = base;
     if (count > 1) name.append(" ").append(std::to_string(count));
     name.append(")").append(kPictureFileExtension);
-    Result<EntryInfo> entry = image.folder->Inspect(name);
-    if (!entry) return entry.error();
-    if (entry.value().kind == EntryInfo::Kind::kMissing) return name;
+    if (taken.insert(name).second) return name;
   }
 }
 
-// Adds to `plan` the renames that give `image`'s files the numbers `newNumbers` says, with the
-// files of removed pictures held aside until the index file is new and then sent to the trash
-// (or deleted), which `trash` must take.
-std::optional<AlbumFailure> PlanRenames(ImageFolder& image,
-                                        const std::vector<std::int64_t>& newNumbers, Trash* trash,
-                                        const AlbumOptions& options, OrderPlan& plan) {
-  auto found = FilesToRename(image, newNumbers);
-  if (auto* failure = found.failure()) return std::move(*failure);
-  const std::vector<EntryInfo>& files = found.value();
-  std::vector<bool> present(files.size());
-  std::transform(files.begin(), files.end(), present.begin(),
-                 [](const EntryInfo& file) { return file.kind == EntryInfo::Kind::kRegular; });
-  std::map<std::int64_t, std::string> held;
-  auto nameOf = [&](const ImageSlot& slot) -> Result<std::string> {
-    if (!slot.heldAside) return image.FileName(slot.number);
-    if (auto it = held.find(slot.number); it != held.end()) return it->second;
-    const bool removed = newNumbers[static_cast<std::size_t>(slot.number - 1)] == 0;
-    Result<std::string> name = HoldingName(image, slot.number, removed);
-    if (name) held.emplace(slot.number, name.value());
-    return name;
-  };
-  for (const SlotRename& rename : RenameOrder(newNumbers, present)) {
-    Result<std::string> from = nameOf(rename.from);
-    Result<std::string> to = nameOf(rename.to);
-    if (!from || !to) {
-      return AlbumFailed(Kind::kNotWritten, image.path, {}, from ? to.error() : from.error());
+// Plans the renames of one image's files: the files of removed pictures held aside until the
+// index file is new and then sent to the trash (or deleted), which the trash must take.
+class ImagePlanner {
+ public:
+  ImagePlanner(ImageFolder& image, const std::vector<std::int64_t>& newNumbers, Trash* trash,
+               const AlbumOptions& options)
+      : image_(image), newNumbers_(newNumbers), trash_(trash), options_(options) {}
+
+  // Adds to `plan` the renames that give the image's files the numbers `newNumbers` says.
+  std::optional<AlbumFailure> Plan(OrderPlan& plan) {
+    auto found = FilesToRename(image_, newNumbers_);
+    if (auto* failure = found.failure()) return std::move(*failure);
+    files_ = std::move(found.value());
+    if (image_.folder) {
+      // The names in use, listed once: a name taken after is refused by its rename.
+      Result<std::vector<std::string>> names = image_.folder->List();
+      if (!names) return AlbumFailed(Kind::kNotWritten, image_.path, {}, names.error());
+      taken_.insert(names.value().begin(), names.value().end());
     }
-    if (rename.to.heldAside && newNumbers[static_cast<std::size_t>(rename.to.number - 1)] == 0) {
-      const std::string original = image.relative + from.value();
-      if (std::error_code error = trash->CheckTakes(original)) {
-        return AlbumFailed(Kind::kNoTrash, image.path + from.value(), {}, error);
+    std::vector<bool> present(files_.size());
+    std::transform(files_.begin(), files_.end(), present.begin(), [](const MarkedFile& file) {
+      return file.entry.kind == EntryInfo::Kind::kRegular;
+    });
+    const RenamePhases phases = RenameOrder(newNumbers_, present);
+    for (const SlotRename& rename : phases.aside) {
+      if (auto failure = PlanRename(rename, plan.aside, plan)) return failure;
+    }
+    for (const SlotRename& rename : phases.home) {
+      if (auto failure = PlanRename(rename, plan.home, plan)) return failure;
+    }
+    return std::nullopt;
+  }
+
+ private:
+  bool IsRemoved(std::int64_t number) const {
+    return newNumbers_[static_cast<std::size_t>(number - 1)] == 0;
+  }
+
+  // The name of `slot`'s file; a held-aside name is chosen once, free in the folder.
+  std::string NameOf(const ImageSlot& slot) {
+    if (!slot.heldAside) return image_.FileName(slot.number);
+    if (auto it = held_.find(slot.number); it != held_.end()) return it->second;
+    std::string name = HoldingName(image_, slot.number, IsRemoved(slot.number), taken_);
+    held_.emplace(slot.number, name);
+    return name;
+  }
+
+  std::optional<AlbumFailure> PlanRename(const SlotRename& rename,
+                                         std::vector<PlannedRename>& renames, OrderPlan& plan) {
+    std::string from = NameOf(rename.from);
+    std::string to = NameOf(rename.to);
+    if (rename.to.heldAside && IsRemoved(rename.to.number)) {
+      if (std::error_code error = trash_->CheckTakes(image_.relative + from)) {
+        return AlbumFailed(Kind::kNoTrash, image_.path + from, {}, error);
       }
       const auto kind =
-          options.deleteRemoved ? JournalStep::Kind::kDiscard : JournalStep::Kind::kTrash;
-      plan.stepsAfterIndex.push_back({kind, image.relative + to.value(), {}});
+          options_.deleteRemoved ? JournalStep::Kind::kDiscard : JournalStep::Kind::kTrash;
+      plan.stepsAfterIndex.push_back({kind, image_.relative + to, {}});
     }
-    const EntryInfo& file = files[static_cast<std::size_t>(rename.from.number - 1)];
-    plan.steps.push_back({JournalStep::Kind::kRename, image.relative + from.value(),
-                          image.relative + to.value(), file.device, file.inode});
-    plan.renames.push_back({&image, std::move(from.value()), std::move(to.value())});
+    const MarkedFile& file = files_[static_cast<std::size_t>(rename.from.number - 1)];
+    JournalStep step{JournalStep::Kind::kRename, image_.relative + from, image_.relative + to,
+                     file.entry.device,          file.entry.inode,       file.mark};
+    renames.push_back({&image_, std::move(from), std::move(to), std::move(step)});
+    return std::nullopt;
   }
-  return std::nullopt;
-}
+
+  ImageFolder& image_;
+  const std::vector<std::int64_t>& newNumbers_;
+  Trash* trash_;
+  const AlbumOptions& options_;
+  std::vector<MarkedFile> files_;
+  std::map<std::int64_t, std::string> held_;
+  std::set<std::string> taken_;
+};
 
 // Adds to `plan` the removal of the picture pages numbered after `count` that this program wrote.
 std::optional<AlbumFailure> PlanOldPages(OpenAlbum& open, std::int64_t count, FileSystem& fs,
@@ -196,16 +236,28 @@ std::optional<AlbumFailure> Change(OpenAlbum& open, OrderPlan& plan, const std::
                                    const std::string& command, const std::string& indexPath) {
   AlbumChange change(*open.album.folder, command, open.index.name, StateOf(open.index.text.bytes()),
                      open.album.trash);
-  std::vector<JournalStep> steps = std::move(plan.steps);
+  std::vector<JournalStep> steps;
+  for (const auto* renames : {&plan.aside, &plan.home}) {
+    for (const PlannedRename& rename : *renames) steps.push_back(rename.step);
+  }
   steps.insert(steps.end(), plan.stepsAfterIndex.begin(), plan.stepsAfterIndex.end());
   if (std::error_code error = change.Begin(std::move(steps))) {
     return AlbumFailed(Kind::kNotWritten, open.album.path + std::string(kJournalName), {}, error);
   }
-  for (const PlannedRename& rename : plan.renames) {
-    if (std::error_code error =
-            change.Rename(*rename.image->folder, rename.image->relative, rename.from, rename.to)) {
+  for (const auto* renames : {&plan.aside, &plan.home}) {
+    for (const PlannedRename& rename : *renames) {
+      if (std::error_code error = change.Rename(*rename.image->folder, rename.image->relative,
+                                                rename.from, rename.to)) {
+        change.Undo();
+        return AlbumFailed(Kind::kNotRenamed, rename.image->path + rename.from, rename.to, error);
+      }
+    }
+    // Every file has its name aside for good before any takes a name another had; Commit
+    // flushes the new numbers.
+    if (renames != &plan.aside) break;
+    if (std::error_code error = change.SyncRenames()) {
       change.Undo();
-      return AlbumFailed(Kind::kNotRenamed, rename.image->path + rename.from, rename.to, error);
+      return AlbumFailed(Kind::kNotWritten, open.album.path, {}, error);
     }
   }
   if (std::error_code error = change.Commit(text, IndexPlacement(open.index))) {
@@ -222,9 +274,8 @@ std::optional<AlbumFailure> Change(OpenAlbum& open, OrderPlan& plan, const std::
 std::optional<AlbumFailure> PlanImages(OpenAlbum& open, const std::vector<std::int64_t>& newNumbers,
                                        const AlbumOptions& options, OrderPlan& plan) {
   for (ImageFolder* image : ImagesOf(open.folders)) {
-    if (auto failure = PlanRenames(*image, newNumbers, open.album.trash, options, plan)) {
-      return failure;
-    }
+    ImagePlanner planner(*image, newNumbers, open.album.trash, options);
+    if (auto failure = planner.Plan(plan)) return failure;
   }
   return std::nullopt;
 }

@@ -7,10 +7,9 @@
 
 namespace quillmere {
 
-// The module's function that moves the file at the absolute `path` to its user's trash or, when
-// `onlyCheck` is not 0, tells whether it could: 0 when it does (or could), an errno value when
-// not.
-using TrashFileFunction = int(const char* path, int onlyCheck);
+// The module's function that moves the file at the absolute `path` to its user's trash: 0 when it
+// does, an errno value when not.
+using TrashFileFunction = int(const char* path);
 
 // The module's entry point, defined by the module alone (which exports it) and found in it by
 // its name; a definition of another type does not compile.

@@ -394,8 +394,26 @@ class Checker {
     const std::string who = forTheTrash ? "the next album command here (quillmere-cli "
                                           "--remove-pictures without numbers)"
                                         : "the next run that writes here";
-    Add(0, "an interrupted run" + by + " left its journal " + Visible(std::string(kJournalName)) +
-               "; " + who + " finishes or undoes that run");
+    const std::string left =
+        "an interrupted run" + by + " left its journal " + Visible(std::string(kJournalName));
+    std::optional<JournalProblem> problem;
+    if (Result<std::unique_ptr<Folder>> folder = fs_.OpenFolder(check_.siteFolder)) {
+      problem = ExamineJournal(*folder.value());
+    }
+    using Kind = JournalProblem::Kind;
+    if (problem && (problem->kind == Kind::kFileChanged || problem->kind == Kind::kFileMissing)) {
+      Add(0, left + ", which can be neither finished nor undone: " +
+                 Visible(UnsettledChangeText(JournalFailure(*problem, check_.siteFolder))));
+      return;
+    }
+    if (problem && problem->kind == Kind::kIndexChanged) {
+      Add(0, left +
+                 ", which can be neither finished nor undone, since the index file was edited "
+                 "since; check the files it lists, then quillmere-cli --abandon-change " +
+                 Visible(indexPath_) + " removes it");
+      return;
+    }
+    Add(0, left + "; " + who + " finishes or undoes that run");
   }
 
   void CheckSupportImages(const IndexHead& head) {

@@ -21,8 +21,10 @@
 #include "cli/shell_word.h"
 #include "paths/paths.h"
 #include "platform/signals.h"
+#include "run/abandon_change.h"
 #include "run/add_support_images.h"
 #include "run/generate.h"
+#include "run/journal.h"
 #include "run/message_text.h"
 #include "run/progress_text.h"
 #include "version/version.h"
@@ -183,6 +185,26 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
     out << "\n";
   }
   return check.problems == 0 ? kExitOk : kExitFailure;
+}
+
+int Abandon(const std::string& indexPath, const Options& options, const Console& console,
+            FileSystem& fs) {
+  StopRequest stop;
+  WaitingMessage waiting(console.err, console.errIsTerminal);
+  Result<bool, RunFailure> abandoned =
+      AbandonChange(indexPath, fs, RunOptionsFrom(options, stop, nullptr, &waiting));
+  if (const auto* failure = abandoned.failure()) {
+    console.err << Visible(Describe(*failure)) << "\n";
+    return ExitCodeOf(*failure);
+  }
+  const std::string journal = Visible(FolderAsGiven(indexPath) + std::string(kJournalName));
+  if (abandoned.value()) {
+    console.out << "Removed the journal " << journal
+                << " of an interrupted change; the album stays as it now stands.\n";
+  } else {
+    console.out << "There is no journal " << journal << "; nothing was changed.\n";
+  }
+  return kExitOk;
 }
 
 int AddSupport(const std::string& indexPath, const Options& options, const Console& console,
@@ -384,6 +406,7 @@ std::string UsageProblem(const Options& options, Mode mode) {
     case Mode::kCheck:
     case Mode::kAddSupportImages:
     case Mode::kMakeThumbnails:
+    case Mode::kAbandonChange:
       break;
   }
   if (files != 1) return files == 0 ? "no index file given" : "only one index file can be given";
@@ -519,6 +542,8 @@ int Dispatch(std::span<const std::string> args, const Console& console, FileSyst
       return Check(indexPath, options.Has(Id::kQuiet), out, err, fs);
     case Mode::kAddSupportImages:
       return AddSupport(indexPath, options, console, fs);
+    case Mode::kAbandonChange:
+      return Abandon(indexPath, options, console, fs);
     default:
       break;
   }

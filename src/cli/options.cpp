@@ -17,7 +17,7 @@ constexpr Modes kForceModes = kPageModes & ~ModeBit(Mode::kNewAlbum);
 // The column where --help's descriptions start.
 constexpr std::size_t kHelpColumn = 33;
 
-constexpr std::array<OptionRow, 22> kOptions = {{
+constexpr std::array<OptionRow, 23> kOptions = {{
     {Id::kForce,
      "--force",
      '\0',
@@ -129,6 +129,9 @@ constexpr std::array<OptionRow, 22> kOptions = {{
      "delete removed pictures instead of trashing them"},
     {Id::kMovePicture, "--move-picture", '\0', "", Mode::kMovePicture, "INDEX_FILE FROM TO",
      ModeBit(Mode::kMovePicture), "", Task::kKeepAlbum, "move a picture, files renumbered"},
+    {Id::kAbandonChange, "--abandon-change", '\0', "", Mode::kAbandonChange, "INDEX_FILE",
+     ModeBit(Mode::kAbandonChange), "", Task::kKeepAlbum,
+     "give up an interrupted change; keep the album as is"},
     {Id::kAddSupportImages, "--add-support-images", '\0', "", Mode::kAddSupportImages, "INDEX_FILE",
      ModeBit(Mode::kAddSupportImages), "", Task::kKeepAlbum, "copy the bundled support images"},
     {Id::kCheck, "--check", '\0', "", Mode::kCheck, "INDEX_FILE", ModeBit(Mode::kCheck), "",

@@ -25,6 +25,7 @@ enum class Mode {
   kMakeThumbnails,
   kRemovePictures,
   kMovePicture,
+  kAbandonChange,
 };
 
 // A set of modes, one bit each.
@@ -42,8 +43,8 @@ inline constexpr Modes kPictureModes =
 inline constexpr Modes kAlbumModes =
     kPictureModes | ModeBit(Mode::kRemovePictures) | ModeBit(Mode::kMovePicture);
 // The modes that write, and so hold the folder's lock.
-inline constexpr Modes kWritingModes =
-    ModeBit(Mode::kGenerate) | ModeBit(Mode::kAddSupportImages) | kAlbumModes;
+inline constexpr Modes kWritingModes = ModeBit(Mode::kGenerate) | ModeBit(Mode::kAddSupportImages) |
+                                       kAlbumModes | ModeBit(Mode::kAbandonChange);
 
 // Every option of quillmere-cli.
 enum class OptionId {
@@ -54,6 +55,7 @@ enum class OptionId {
   kMakeThumbnails,
   kRemovePictures,
   kMovePicture,
+  kAbandonChange,
   kForce,
   kSync,
   kPictureSize,

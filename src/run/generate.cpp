@@ -45,6 +45,11 @@ RunFailure PageFailed(const std::string& siteFolder, const PageError& error, int
   return Failure(Status::kPageNotWritten, page, error.failure.error);
 }
 
+// The command that gives up an interrupted change to the album of `indexPath`.
+std::string AbandonCommand(const std::string& indexPath) {
+  return "quillmere-cli --abandon-change " + indexPath;
+}
+
 // How long a run waits before it looks again whether another has let go of its folder.
 constexpr std::chrono::milliseconds kLockPoll{100};
 
@@ -159,7 +164,8 @@ std::string Describe(const RunFailure& failure) {
       return "Index file " + subject + " was edited after a run of " + failure.detail +
              " was interrupted, so that run can be neither finished nor undone; nothing was "
              "written. Check the files it lists in " +
-             std::string(kJournalName) + ", then remove that journal.";
+             std::string(kJournalName) + ", then remove that journal with " +
+             AbandonCommand(subject) + ".";
     case Status::kJournalStep:
       return "An interrupted run of " + failure.detail + " could not be finished or undone at " +
              subject + ": " + ErrorText(failure.error) + ".";
@@ -168,8 +174,27 @@ std::string Describe(const RunFailure& failure) {
              " but left pictures to be moved to the desktop's trash, which only the album's "
              "commands do; nothing was written. quillmere-cli --remove-pictures " +
              subject + " finishes that run.";
+    case Status::kJournalNotRemoved:
+      return "Could not remove the journal " + subject + ": " + ErrorText(failure.error) + ".";
+    case Status::kJournalFileChanged:
+    case Status::kJournalFileMissing: {
+      std::string text = UnsettledChangeText(failure);
+      return "An interrupted run of " + failure.detail +
+             " can be neither finished nor undone, so nothing was written: " + text + ".";
+    }
   }
   return "";
+}
+
+std::string UnsettledChangeText(const RunFailure& failure) {
+  const std::string journal = FolderAsGiven(failure.indexPath) + std::string(kJournalName);
+  const std::string what = failure.status == RunFailure::Status::kJournalFileMissing
+                               ? "the file it moved from " + failure.subject + " is gone"
+                               : failure.subject +
+                                     " is not the file it moved there, as its journal " + journal +
+                                     " records it";
+  return what + "; put that file back as it was and run again, or keep the album as it now " +
+         "stands with " + AbandonCommand(failure.indexPath) + ", which removes the journal";
 }
 
 std::string Describe(const RunOutcome& outcome) {
@@ -244,22 +269,34 @@ Result<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& folder,
   }
 }
 
-std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,
-                                                  Trash* trash) {
-  Result<Settled, JournalProblem> settled = SettleJournal(folder, trash);
-  const auto* problem = settled.failure();
-  if (problem == nullptr) return std::nullopt;
-  switch (problem->kind) {
+RunFailure JournalFailure(const JournalProblem& problem, const std::string& path) {
+  RunFailure failure;
+  switch (problem.kind) {
     case JournalProblem::Kind::kUnreadable:
-      return Failure(Status::kJournalUnreadable, path, problem->error);
+      return Failure(Status::kJournalUnreadable, path, problem.error);
     case JournalProblem::Kind::kIndexChanged:
-      return Failure(Status::kJournalIndexChanged, path + problem->path, {}, problem->command);
+      return Failure(Status::kJournalIndexChanged, path + problem.path, {}, problem.command);
     case JournalProblem::Kind::kNeedsTrash:
-      return Failure(Status::kJournalNeedsTrash, path + problem->path, {}, problem->command);
+      return Failure(Status::kJournalNeedsTrash, path + problem.path, {}, problem.command);
+    case JournalProblem::Kind::kFileChanged:
+    case JournalProblem::Kind::kFileMissing:
+      failure =
+          Failure(problem.kind == JournalProblem::Kind::kFileChanged ? Status::kJournalFileChanged
+                                                                     : Status::kJournalFileMissing,
+                  path + problem.path, {}, problem.command);
+      failure.indexPath = path + problem.indexName;
+      return failure;
     case JournalProblem::Kind::kStep:
       break;
   }
-  return Failure(Status::kJournalStep, path + problem->path, problem->error, problem->command);
+  return Failure(Status::kJournalStep, path + problem.path, problem.error, problem.command);
+}
+
+std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,
+                                                  Trash* trash) {
+  std::optional<JournalProblem> problem = SettleJournal(folder, trash);
+  if (!problem) return std::nullopt;
+  return JournalFailure(*problem, path);
 }
 
 RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs, const RunOptions& options) {

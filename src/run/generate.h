@@ -13,6 +13,7 @@
 #include "index/index_file.h"
 #include "platform/file_system.h"
 #include "platform/stop_request.h"
+#include "run/journal.h"
 #include "site/site_writer.h"
 
 namespace quillmere {
@@ -77,6 +78,14 @@ struct RunFailure {
     // The interrupted change `detail` to the album of the index file `subject` took effect, and
     // files wait to go to the desktop's trash, which only the album's commands move them to.
     kJournalNeedsTrash,
+    // The interrupted change `detail` to the album of `indexPath` can be neither finished nor
+    // undone, since the file `subject` is not the one it moved there.
+    kJournalFileChanged,
+    // The interrupted change `detail` to the album of `indexPath` can be neither finished nor
+    // undone, since the file it moved from `subject` is gone.
+    kJournalFileMissing,
+    // The journal `subject` of an interrupted change could not be removed, for `error`.
+    kJournalNotRemoved,
   };
   Status status = Status::kNotFound;
   // The file or page the failure is about, as a path.
@@ -87,6 +96,8 @@ struct RunFailure {
   std::error_code error;
   // For kStopped, what stopped it: a signal number or StopRequest::kByUser.
   int stopReason = 0;
+  // For the failures of a journal that does not fit the disk, the index file of its album.
+  std::string indexPath = {};
 };
 
 // What a run did.
@@ -110,6 +121,14 @@ std::string Describe(const RunFailure& failure);
 
 // The line that tells the user of the run's failure; "" when it wrote the site.
 std::string Describe(const RunOutcome& outcome);
+
+// Why the interrupted change of `failure` (kJournalFileChanged or kJournalFileMissing) cannot be
+// settled, and what the person can do about it, as a clause: "…; put that file back…".
+std::string UnsettledChangeText(const RunFailure& failure);
+
+// The run's failure for the journal of the folder at `path` (ending with "/") that cannot be
+// settled for `problem`.
+RunFailure JournalFailure(const JournalProblem& problem, const std::string& path);
 
 // The run's failure for the index file at `chosenPath` that could not be used for `error`.
 RunFailure IndexFailure(const std::string& chosenPath, const IndexError& error);

@@ -2,8 +2,10 @@
 // SPDX-License-Identifier: MIT
 #include "run/journal.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -12,8 +14,14 @@
 namespace quillmere {
 namespace {
 
-// The journal's first line, which names its format.
-constexpr std::string_view kFirstLine = "quillmere journal 1";
+// The journal's first line, which names its format; a journal of the first format, which knows
+// a moved file by its numbers alone, is still read.
+constexpr std::string_view kFirstLine = "quillmere journal 2";
+constexpr std::string_view kFirstLineOfVersion1 = "quillmere journal 1";
+
+// How far apart two times of a file's last change may be and still be the same time: file systems
+// keep them to different precision (FAT to two seconds), and a copy keeps what its disk can.
+constexpr std::int64_t kSameTime = std::int64_t{2'000'000'000};
 
 // The most bytes a journal is read of; one lists a few lines per picture of a change.
 constexpr std::uint64_t kLargestJournal = std::uint64_t{256} << 20;
@@ -24,6 +32,21 @@ constexpr std::uint64_t kHashFactor = 0x100000001b3u;
 std::uint64_t Hashed(std::string_view bytes, std::uint64_t hash) {
   for (unsigned char c : bytes) hash = (hash ^ c) * kHashFactor;
   return hash;
+}
+
+// The hash of a file's first bytes, eight at a time so that marking many large files costs little;
+// the bytes past the last whole eight are taken one by one.
+std::uint64_t HeadHash(std::string_view bytes) {
+  std::uint64_t hash = kHashStart;
+  std::size_t i = 0;
+  for (; i + 8 <= bytes.size(); i += 8) {
+    std::uint64_t word = 0;
+    for (std::size_t b = 0; b < 8; ++b) {
+      word |= std::uint64_t{static_cast<unsigned char>(bytes[i + b])} << (8 * b);
+    }
+    hash = (hash ^ word) * kHashFactor;
+  }
+  return Hashed(bytes.substr(i), hash);
 }
 
 std::string Hex(std::uint64_t value) {
@@ -128,6 +151,32 @@ bool ParseFileId(std::string_view word, JournalStep& step) {
   return std::from_chars(word.data() + colon + 1, end, step.inode).ptr == end && step.inode != 0;
 }
 
+// Reads a whole number of type T that is all of `word`.
+template <class T>
+bool ParseNumber(std::string_view word, T& number, int base = 10) {
+  const char* end = word.data() + word.size();
+  return !word.empty() && std::from_chars(word.data(), end, number, base).ptr == end;
+}
+
+// Reads "SIZE MODIFIED HASH" as the mark of the file a rename moves.
+bool ParseMark(const std::vector<std::string_view>& words, JournalStep& step) {
+  FileMark mark;
+  if (words[2].size() != 16 || !ParseNumber(words[0], mark.size) ||
+      !ParseNumber(words[1], mark.modified) || !ParseNumber(words[2], mark.headHash, 16)) {
+    return false;
+  }
+  step.mark = mark;
+  return true;
+}
+
+// Reads what follows a rename's two paths: nothing, the file's numbers, or its numbers and mark.
+bool ParseMovedFile(const std::vector<std::string_view>& words, JournalStep& step) {
+  if (words.empty()) return true;
+  if (!ParseFileId(words[0], step)) return false;
+  if (words.size() == 1) return true;
+  return words.size() == 4 && ParseMark({words.begin() + 1, words.end()}, step);
+}
+
 std::optional<JournalStep> ParseStep(const std::vector<std::string_view>& words) {
   static constexpr std::pair<std::string_view, JournalStep::Kind> kKinds[] = {
       {"folder", JournalStep::Kind::kMakeFolder}, {"file", JournalStep::Kind::kMakeFile},
@@ -136,9 +185,9 @@ std::optional<JournalStep> ParseStep(const std::vector<std::string_view>& words)
   };
   for (const auto& [word, kind] : kKinds) {
     if (words.front() != word) continue;
-    const std::size_t paths = kind == JournalStep::Kind::kRename ? 2 : 1;
-    const bool identified = kind == JournalStep::Kind::kRename && words.size() == paths + 2;
-    if (words.size() != paths + 1 && !identified) return std::nullopt;
+    const bool isRename = kind == JournalStep::Kind::kRename;
+    const std::size_t paths = isRename ? 2 : 1;
+    if (words.size() < paths + 1 || (!isRename && words.size() != paths + 1)) return std::nullopt;
     JournalStep step;
     step.kind = kind;
     std::optional<std::string> path = Unescaped(words[1]);
@@ -151,7 +200,7 @@ std::optional<JournalStep> ParseStep(const std::vector<std::string_view>& words)
       }
       step.to = std::move(*to);
     }
-    if (identified && !ParseFileId(words[3], step)) return std::nullopt;
+    if (isRename && !ParseMovedFile({words.begin() + 3, words.end()}, step)) return std::nullopt;
     return step;
   }
   return std::nullopt;
@@ -177,6 +226,10 @@ std::string StepLine(const JournalStep& step) {
       line += std::to_string(step.device);
       line += ':';
       line += std::to_string(step.inode);
+      if (step.mark) {
+        line += ' ' + std::to_string(step.mark->size) + ' ' + std::to_string(step.mark->modified) +
+                ' ' + Hex(step.mark->headHash);
+      }
     }
   }
   return line;
@@ -247,10 +300,152 @@ bool IsAfterIndex(JournalStep::Kind kind) {
   return kind == Kind::kDiscard || kind == Kind::kTrash || kind == Kind::kDiscardPage;
 }
 
-// Undoes one step that may or may not have been done.
+JournalProblem Problem(JournalProblem::Kind kind, const Journal* journal, std::string path = {},
+                       std::error_code error = {}) {
+  JournalProblem problem;
+  problem.kind = kind;
+  if (journal != nullptr) {
+    problem.command = journal->command;
+    problem.indexName = journal->indexName;
+  }
+  problem.path = std::move(path);
+  problem.error = error;
+  return problem;
+}
+
+// Tells whether `entry`, the regular file at `path`, is the file that the rename `step` moved:
+// the same numbers, or (after a copy or on another device) the same mark.
+Result<bool> IsFileMoved(Folder& top, const std::string& path, const EntryInfo& entry,
+                         const JournalStep& step) {
+  const bool sameNumbers =
+      step.inode != 0 && entry.device == step.device && entry.inode == step.inode;
+  if (!step.mark) return sameNumbers;
+  const FileMark& mark = *step.mark;
+  const std::int64_t apart = entry.modified - mark.modified;
+  if (entry.size != mark.size || apart >= kSameTime || apart <= -kSameTime) return false;
+  // Numbers are used again once their file is gone, so they count only with the size and time.
+  if (sameNumbers) return true;
+  std::string leaf;
+  Result<std::unique_ptr<Folder>> folder = OpenFolderOf(top, path, leaf);
+  if (!folder) return folder.error();
+  Result<std::unique_ptr<ReadableFile>> file = folder.value()->OpenForReading(leaf);
+  if (!file) return file.error();
+  Result<MarkedFile> marked = MarkFile(*file.value());
+  if (!marked) return marked.error();
+  return marked.value().mark == mark;
+}
+
+// The renames of a change undone in thought, newest first, so that which were done is known, and
+// whether each can be undone, before any is.
+class RenamesUndone {
+ public:
+  RenamesUndone(Folder& top, const Journal& journal) : top_(top), journal_(journal) {}
+
+  // Tells whether `step`, whose later renames are undone in thought, was done and so is to be
+  // undone; a problem when the names do not hold what the journal expects. The file a step moved
+  // is found by its numbers or its mark: at the step's `to` when it was done, otherwise at its
+  // `from`, or, when an earlier step moves the same file (`firstOfItsFile` false), where that one
+  // finds it.
+  Result<bool, JournalProblem> Decide(const JournalStep& step, bool firstOfItsFile) {
+    Result<Name> to = At(step.to);
+    if (!to) return Problem(JournalProblem::Kind::kStep, &journal_, step.to, to.error());
+    Result<Name> from = At(step.path);
+    if (!from) return Problem(JournalProblem::Kind::kStep, &journal_, step.path, from.error());
+    const bool fromTaken = from.value().entry.kind != EntryInfo::Kind::kMissing;
+    const bool toTaken = to.value().entry.kind != EntryInfo::Kind::kMissing;
+    if (step.inode == 0 && !step.mark) {
+      // A rename that names no file: done when its name went, since renames never replace.
+      return Done(step, toTaken && !fromTaken);
+    }
+    Result<bool> atTo = Holds(to.value(), step);
+    if (!atTo) return Problem(JournalProblem::Kind::kStep, &journal_, step.to, atTo.error());
+    if (atTo.value()) {
+      // Something took the name that the file is to have back.
+      if (fromTaken) {
+        return Problem(JournalProblem::Kind::kFileChanged, &journal_, from.value().onDisk);
+      }
+      return Done(step, true);
+    }
+    if (!firstOfItsFile) return false;
+    Result<bool> atFrom = Holds(from.value(), step);
+    if (!atFrom) return Problem(JournalProblem::Kind::kStep, &journal_, step.path, atFrom.error());
+    if (atFrom.value()) return false;
+    if (fromTaken) {
+      return Problem(JournalProblem::Kind::kFileChanged, &journal_, from.value().onDisk);
+    }
+    // The name a file is first moved to is one that no other file had.
+    if (toTaken) return Problem(JournalProblem::Kind::kFileChanged, &journal_, to.value().onDisk);
+    return Problem(JournalProblem::Kind::kFileMissing, &journal_, step.path);
+  }
+
+ private:
+  // What a name holds once the renames decided so far are undone: the entry, and where it is on
+  // the disk now.
+  struct Name {
+    EntryInfo entry;
+    std::string onDisk;
+  };
+
+  // Tells whether `name` holds the file that `step` moved.
+  Result<bool> Holds(const Name& name, const JournalStep& step) {
+    if (name.entry.kind != EntryInfo::Kind::kRegular) return false;
+    return IsFileMoved(top_, name.onDisk, name.entry, step);
+  }
+
+  // Undoes `step` in thought when it was `done`, and tells whether it was.
+  bool Done(const JournalStep& step, bool done) {
+    if (done) {
+      names_[step.path] = names_[step.to];
+      names_[step.to] = Name{};
+    }
+    return done;
+  }
+
+  Result<Name> At(const std::string& path) {
+    if (auto known = names_.find(path); known != names_.end()) return known->second;
+    Result<Located> at = Locate(top_, path);
+    if (!at) return at.error();
+    Name name{at.value().entry, path};
+    names_.emplace(path, name);
+    return name;
+  }
+
+  Folder& top_;
+  const Journal& journal_;
+  std::map<std::string, Name> names_;
+};
+
+// Which steps of `journal` are to be undone, decided before any is: every step that makes, and
+// each rename that was done; a problem when the disk does not hold what the journal expects.
+Result<std::vector<bool>, JournalProblem> DecideUndo(Folder& top, const Journal& journal) {
+  std::vector<bool> undo(journal.steps.size(), false);
+  // The files that an earlier step than the one in hand moves, by their numbers.
+  std::map<std::pair<std::uint64_t, std::uint64_t>, std::size_t> firstSteps;
+  for (std::size_t i = journal.steps.size(); i-- > 0;) {
+    const JournalStep& step = journal.steps[i];
+    if (step.kind == JournalStep::Kind::kRename && step.inode != 0) {
+      firstSteps[{step.device, step.inode}] = i;
+    }
+  }
+  RenamesUndone renames(top, journal);
+  for (std::size_t i = journal.steps.size(); i-- > 0;) {
+    const JournalStep& step = journal.steps[i];
+    if (IsAfterIndex(step.kind)) continue;
+    if (step.kind != JournalStep::Kind::kRename) {
+      undo[i] = true;
+      continue;
+    }
+    const auto first = firstSteps.find({step.device, step.inode});
+    auto done = renames.Decide(step, first == firstSteps.end() || first->second == i);
+    if (auto* problem = done.failure()) return std::move(*problem);
+    undo[i] = done.value();
+  }
+  return undo;
+}
+
+// Undoes one step that makes, which may or may not have been done, or one rename that was done.
 std::error_code Undo(Folder& top, const JournalStep& step) {
   using Kind = JournalStep::Kind;
-  if (IsAfterIndex(step.kind)) return {};
   const std::string_view named = step.kind == Kind::kRename ? step.to : step.path;
   Result<Located> at = Locate(top, named);
   if (!at) return at.error();
@@ -266,20 +461,9 @@ std::error_code Undo(Folder& top, const JournalStep& step) {
       if (located.entry.kind != EntryInfo::Kind::kRegular) return {};
       return located.folder->Remove(located.leaf);
     case Kind::kRename: {
-      std::string leaf;
-      Result<std::unique_ptr<Folder>> from = OpenFolderOf(top, step.path, leaf);
-      if (!from) return from.error();
-      if (step.inode != 0) {
-        // Only the file that the step moved goes back, whatever else took its name since.
-        const bool moved = located.entry.device == step.device && located.entry.inode == step.inode;
-        return moved ? located.folder->Rename(located.leaf, leaf, /*replace=*/false)
-                     : std::error_code();
-      }
-      Result<EntryInfo> original = from.value()->Inspect(leaf);
-      if (!original) return original.error();
-      if (original.value().kind != EntryInfo::Kind::kMissing) return {};
+      const std::size_t slash = step.path.rfind('/');
       // Renames stay within one folder.
-      return located.folder->Rename(located.leaf, leaf, /*replace=*/false);
+      return located.folder->Rename(located.leaf, step.path.substr(slash + 1), /*replace=*/false);
     }
     case Kind::kDiscard:
     case Kind::kTrash:
@@ -342,14 +526,75 @@ std::error_code SyncFoldersOf(Folder& top, const std::vector<JournalStep>& steps
   return top.Sync();
 }
 
-JournalProblem Problem(JournalProblem::Kind kind, const Journal* journal, std::string path = {},
-                       std::error_code error = {}) {
-  JournalProblem problem;
-  problem.kind = kind;
-  if (journal != nullptr) problem.command = journal->command;
-  problem.path = std::move(path);
-  problem.error = error;
-  return problem;
+// The journal of `folder`; none when it has none.
+Result<std::optional<Journal>, JournalProblem> ReadJournal(Folder& folder) {
+  Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(kJournalName);
+  if (!file) {
+    if (file.error() == std::errc::no_such_file_or_directory) return std::optional<Journal>();
+    return Problem(JournalProblem::Kind::kUnreadable, nullptr, {}, file.error());
+  }
+  Result<std::string> text = ReadAll(*file.value(), kLargestJournal);
+  if (!text) return Problem(JournalProblem::Kind::kUnreadable, nullptr, {}, text.error());
+  // A journal takes its name only once it is whole, so one that is no journal was not written
+  // by this program, or was damaged since.
+  std::optional<Journal> journal = ParseJournal(text.value());
+  if (!journal) return Problem(JournalProblem::Kind::kUnreadable, nullptr);
+  return journal;
+}
+
+// Undoes the steps of `journal` that come before its index file, once it is known that each can
+// be; with `act` false, only finds out whether they can.
+std::optional<JournalProblem> UndoChange(Folder& folder, const Journal& journal, bool act) {
+  auto undo = DecideUndo(folder, journal);
+  if (auto* problem = undo.failure()) return std::move(*problem);
+  if (!act) return std::nullopt;
+  for (std::size_t i = journal.steps.size(); i-- > 0;) {
+    if (!undo.value()[i]) continue;
+    if (std::error_code error = Undo(folder, journal.steps[i])) {
+      return Problem(JournalProblem::Kind::kStep, &journal, journal.steps[i].path, error);
+    }
+  }
+  return std::nullopt;
+}
+
+// Finishes the steps of `journal` that come after its index file, which holds the change.
+std::optional<JournalProblem> FinishChange(Folder& folder, const Journal& journal, Trash* trash) {
+  if (trash == nullptr) {
+    Result<std::string> waiting = FirstForTheTrash(folder, journal);
+    if (!waiting) return Problem(JournalProblem::Kind::kStep, &journal, {}, waiting.error());
+    if (!waiting.value().empty()) {
+      return Problem(JournalProblem::Kind::kNeedsTrash, &journal, journal.indexName);
+    }
+  }
+  return DoStepsAfterIndex(folder, journal, trash);
+}
+
+// Finishes or undoes the change of the journal of `folder`, or with `act` false only finds out
+// whether it could.
+std::optional<JournalProblem> Settle(Folder& folder, Trash* trash, bool act) {
+  auto read = ReadJournal(folder);
+  if (auto* problem = read.failure()) return std::move(*problem);
+  if (!read.value()) return std::nullopt;
+  const Journal& journal = *read.value();
+  Result<IndexState> now = CurrentState(folder, journal.indexName);
+  if (!now) return Problem(JournalProblem::Kind::kStep, &journal, journal.indexName, now.error());
+  std::optional<JournalProblem> problem;
+  if (journal.after && now.value() == *journal.after) {
+    if (!act) return std::nullopt;
+    problem = FinishChange(folder, journal, trash);
+  } else if (now.value() == journal.before) {
+    problem = UndoChange(folder, journal, act);
+  } else {
+    return Problem(JournalProblem::Kind::kIndexChanged, &journal, journal.indexName);
+  }
+  if (problem || !act) return problem;
+  if (std::error_code error = SyncFoldersOf(folder, journal.steps)) {
+    return Problem(JournalProblem::Kind::kStep, &journal, ".", error);
+  }
+  if (std::error_code error = RemoveJournal(folder)) {
+    return Problem(JournalProblem::Kind::kStep, &journal, std::string(kJournalName), error);
+  }
+  return std::nullopt;
 }
 
 }  // namespace
@@ -383,8 +628,9 @@ std::optional<Journal> ParseJournal(std::string_view text) {
     lines.push_back(Words(text.substr(0, end)));
     text.remove_prefix(end + 1);
   }
-  if (lines.size() < 6 || lines.front() != Words(kFirstLine) || lines.back().size() != 1 ||
-      lines.back()[0] != "end") {
+  const bool knownFormat = !lines.empty() && (lines.front() == Words(kFirstLine) ||
+                                              lines.front() == Words(kFirstLineOfVersion1));
+  if (lines.size() < 6 || !knownFormat || lines.back().size() != 1 || lines.back()[0] != "end") {
     return std::nullopt;
   }
   Journal journal;
@@ -437,10 +683,33 @@ std::error_code RemoveJournal(Folder& folder) {
   return folder.Sync();
 }
 
-Result<bool> HasJournal(Folder& folder) {
-  Result<EntryInfo> entry = folder.Inspect(kJournalName);
+Result<bool> AbandonJournal(Folder& folder) {
+  std::error_code error = RemoveJournal(folder);
+  if (error == std::errc::no_such_file_or_directory) return false;
+  if (error) return error;
+  return true;
+}
+
+Result<MarkedFile> MarkFile(ReadableFile& file) {
+  Result<EntryInfo> entry = file.Describe();
   if (!entry) return entry.error();
-  return entry.value().kind != EntryInfo::Kind::kMissing;
+  if (entry.value().kind != EntryInfo::Kind::kRegular) {
+    return make_error_code(FileError::kNotRegularFile);
+  }
+  // The size read through the descriptor says how much to read: one read for most files.
+  std::string head(std::min<std::uint64_t>(entry.value().size, kMarkedBytes), '\0');
+  std::size_t got = 0;
+  while (got < head.size()) {
+    Result<std::size_t> read = file.ReadAt(head.data() + got, head.size() - got, got);
+    if (!read) return read.error();
+    if (read.value() == 0) break;
+    got += read.value();
+  }
+  head.resize(got);
+  MarkedFile marked;
+  marked.entry = entry.value();
+  marked.mark = {entry.value().size, entry.value().modified, HeadHash(head)};
+  return marked;
 }
 
 Result<std::unique_ptr<Folder>> OpenFolderOf(Folder& top, std::string_view path,
@@ -474,51 +743,12 @@ std::optional<JournalProblem> DoStepsAfterIndex(Folder& folder, const Journal& j
   return std::nullopt;
 }
 
-Result<Settled, JournalProblem> SettleJournal(Folder& folder, Trash* trash) {
-  Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(kJournalName);
-  if (!file) {
-    if (file.error() == std::errc::no_such_file_or_directory) return Settled::kNoJournal;
-    return Problem(JournalProblem::Kind::kUnreadable, nullptr, {}, file.error());
-  }
-  Result<std::string> text = ReadAll(*file.value(), kLargestJournal);
-  file.value().reset();
-  if (!text) return Problem(JournalProblem::Kind::kUnreadable, nullptr, {}, text.error());
-  // A journal takes its name only once it is whole, so one that is no journal was not written
-  // by this program, or was damaged since.
-  std::optional<Journal> journal = ParseJournal(text.value());
-  if (!journal) return Problem(JournalProblem::Kind::kUnreadable, nullptr);
-  Result<IndexState> now = CurrentState(folder, journal->indexName);
-  if (!now) return Problem(JournalProblem::Kind::kStep, &*journal, journal->indexName, now.error());
-  Settled settled;
-  if (journal->after && now.value() == *journal->after) {
-    if (trash == nullptr) {
-      Result<std::string> waiting = FirstForTheTrash(folder, *journal);
-      if (!waiting) return Problem(JournalProblem::Kind::kStep, &*journal, {}, waiting.error());
-      if (!waiting.value().empty()) {
-        return Problem(JournalProblem::Kind::kNeedsTrash, &*journal, journal->indexName);
-      }
-    }
-    if (std::optional<JournalProblem> problem = DoStepsAfterIndex(folder, *journal, trash)) {
-      return std::move(*problem);
-    }
-    settled = Settled::kFinished;
-  } else if (now.value() == journal->before) {
-    for (auto step = journal->steps.rbegin(); step != journal->steps.rend(); ++step) {
-      if (std::error_code error = Undo(folder, *step)) {
-        return Problem(JournalProblem::Kind::kStep, &*journal, step->path, error);
-      }
-    }
-    settled = Settled::kUndone;
-  } else {
-    return Problem(JournalProblem::Kind::kIndexChanged, &*journal, journal->indexName);
-  }
-  if (std::error_code error = SyncFoldersOf(folder, journal->steps)) {
-    return Problem(JournalProblem::Kind::kStep, &*journal, ".", error);
-  }
-  if (std::error_code error = RemoveJournal(folder)) {
-    return Problem(JournalProblem::Kind::kStep, &*journal, std::string(kJournalName), error);
-  }
-  return settled;
+std::optional<JournalProblem> SettleJournal(Folder& folder, Trash* trash) {
+  return Settle(folder, trash, /*act=*/true);
+}
+
+std::optional<JournalProblem> ExamineJournal(Folder& folder) {
+  return Settle(folder, nullptr, /*act=*/false);
 }
 
 }  // namespace quillmere

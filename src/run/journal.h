@@ -33,6 +33,27 @@ struct IndexState {
 // The state of an index file that holds `bytes`.
 IndexState StateOf(std::string_view bytes);
 
+// What a file was when a change planned to move it, told by what stays the same when its disk
+// comes back as another device or its folder is copied: its size, when its content last changed
+// (in nanoseconds since 1970) and a hash of its first kMarkedBytes.
+struct FileMark {
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;
+  std::uint64_t headHash = 0;
+
+  bool operator==(const FileMark&) const = default;
+};
+
+// How many of a file's first bytes its mark hashes, so that marking a large file reads little.
+inline constexpr std::size_t kMarkedBytes = std::size_t{64} * 1024;
+
+// The numbers of the open `file` and its mark, read through the descriptor that opened it.
+struct MarkedFile {
+  EntryInfo entry;
+  FileMark mark;
+};
+Result<MarkedFile> MarkFile(ReadableFile& file);
+
 // One step of a change. Paths are relative to the index file's folder and stay inside it.
 struct JournalStep {
   enum class Kind {
@@ -56,6 +77,9 @@ struct JournalStep {
   // only where it took `to`; 0 for a rename that names no file, undone by the names alone.
   std::uint64_t device = 0;
   std::uint64_t inode = 0;
+  // For a rename, the file it moves as a copy of it is known; none in the journals of earlier
+  // versions, which know a file by its numbers alone.
+  std::optional<FileMark> mark = std::nullopt;
 
   bool operator==(const JournalStep&) const = default;
 };
@@ -114,35 +138,39 @@ struct JournalProblem {
     // The change took effect, and files wait to go to the desktop's trash, which settling without
     // a Trash cannot do; nothing was done, and `path` names the index file.
     kNeedsTrash,
+    // The file at `path` is not the one the change moved there: it was changed or replaced
+    // since, so nothing was done.
+    kFileChanged,
+    // The file that the change moved from `path` is neither there nor where it went: it was
+    // removed since, so nothing was done.
+    kFileMissing,
   };
   Kind kind = Kind::kUnreadable;
   // The command of the journal, when it could be read.
   std::string command;
   std::string path;
   std::error_code error;
-};
-
-// How a journal was settled.
-enum class Settled {
-  // There was none.
-  kNoJournal,
-  // The change had not taken effect, and was undone.
-  kUndone,
-  // The change had taken effect, and its last steps were done.
-  kFinished,
+  // The index file's name in its folder, when the journal could be read.
+  std::string indexName;
 };
 
 // Finishes or undoes the change recorded by the journal of `folder`, if it has one, and then
 // removes the journal; the caller holds the folder's lock. Files for the trash go to `trash`.
-Result<Settled, JournalProblem> SettleJournal(Folder& folder, Trash* trash = nullptr);
+// Nothing is done when the disk does not hold what the journal expects: the journal stays.
+std::optional<JournalProblem> SettleJournal(Folder& folder, Trash* trash = nullptr);
+
+// Tells, changing nothing, why the journal of `folder` could not be settled; none when there is
+// no journal or it could be (leaving aside whether a trash would be needed).
+std::optional<JournalProblem> ExamineJournal(Folder& folder);
 
 // Does the steps of `journal` that come once its index file is new, each one that is not done yet
 // (files for the trash go to `trash`), and flushes the folders they changed.
 std::optional<JournalProblem> DoStepsAfterIndex(Folder& folder, const Journal& journal,
                                                 Trash* trash);
 
-// Tells whether `folder` has a journal, without acting on it.
-Result<bool> HasJournal(Folder& folder);
+// Removes the journal of `folder`, leaving the album as it stands; tells whether there was one.
+// The caller holds the folder's lock.
+Result<bool> AbandonJournal(Folder& folder);
 
 // Opens the folder that holds `path` (relative to `top`, inside it), one folder at a time and
 // never through a symbolic link; `leaf` gets the last part of `path`.
