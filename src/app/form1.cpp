@@ -158,6 +158,9 @@ Form1::Form1(QWidget* parent, FileSystem* fs)
   dropTimer_.setSingleShot(true);
   dropTimer_.setInterval(0);
   connect(&dropTimer_, &QTimer::timeout, this, &Form1::OpenDropped);
+  startTimer_.setSingleShot(true);
+  startTimer_.setInterval(0);
+  connect(&startTimer_, &QTimer::timeout, this, &Form1::OpenStartPaths);
 }
 
 Form1::~Form1() {
@@ -214,7 +217,7 @@ void Form1::OpenAtStart(const QStringList& paths) {
   // where the window was not yet, so the paths wait for the window's first showing.
   QWindow* window = windowHandle();
   if (window != nullptr && window->isExposed()) {
-    QTimer::singleShot(0, this, &Form1::OpenStartPaths);
+    startTimer_.start();
     return;
   }
   if (window == nullptr) {
@@ -229,7 +232,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
       !startPaths_.isEmpty()) {
     windowHandle()->removeEventFilter(this);
     // Taken up once the window has been drawn, not in the middle of its showing.
-    QTimer::singleShot(0, this, &Form1::OpenStartPaths);
+    startTimer_.start();
   }
   return QWidget::eventFilter(watched, event);
 }

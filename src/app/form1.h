@@ -156,8 +156,9 @@ class Form1 : public QWidget {
   // Whether a drop is being taken up: its dialog or question is open.
   bool opening_ = false;
   bool closeWhenRunEnds_ = false;
-  // The paths given at the start, until the window is on the screen.
+  // The paths given at the start, until the window is on the screen, and what takes them up then.
   QStringList startPaths_;
+  QTimer startTimer_;
   // The pictures' folder of the new album the run going on makes; empty for other runs.
   QString newAlbumPictures_;
   DesktopOpener opener_ = OpenWithDesktop;
