@@ -33,6 +33,15 @@ quillmere_install_configured(quillmere-cli.1.in quillmere-cli.1 "${CMAKE_INSTALL
 if(QUILLMERE_BUILD_APP)
   quillmere_install_configured(quillmere.1.in quillmere.1 "${CMAKE_INSTALL_MANDIR}/man1" COMPRESS)
 endif()
+# The manual pages are also left in the build tree, where `man -l` reads them before installing.
+set(quillmere_built_pages quillmere-cli)
+if(QUILLMERE_BUILD_APP)
+  list(APPEND quillmere_built_pages quillmere)
+endif()
+foreach(page IN LISTS quillmere_built_pages)
+  configure_file("${CMAKE_CURRENT_LIST_DIR}/${page}.1.in" "${PROJECT_BINARY_DIR}/share/man/man1/${page}.1"
+                 @ONLY)
+endforeach()
 # The package's own documents: its copyright in the machine-readable format, and its changelog.
 install(FILES "${CMAKE_CURRENT_LIST_DIR}/copyright" DESTINATION "${quillmere_doc_dir}")
 quillmere_install_configured(changelog.in changelog "${quillmere_doc_dir}" COMPRESS)

@@ -221,8 +221,8 @@ TEST_F(SafetyTest, ABusyAlbumIsWaitedForOrRefused) {
   ASSERT_TRUE(held);
   const CliResult refused = Run({"--no-wait", "--add-pictures", index, Pictures("more", 1)});
   EXPECT_EQ(refused.code, 1);
-  EXPECT_EQ(refused.err,
-            "Another run of Quillmere is changing " + album + "/; nothing was written.\n");
+  EXPECT_EQ(refused.err, "quillmere-cli: Another run of Quillmere is changing " + album +
+                             "/; nothing was written.\n");
   StopRequest stop;
   stop.Request(StopRequest::kByUser);
   RunOptions options;

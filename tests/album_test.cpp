@@ -102,7 +102,8 @@ TEST_F(AlbumTest, ANewAlbumTakesEveryPictureInDateOrderAndListsTheRest) {
   const auto originals = Snapshot(photos);
   CliResult result = Run({"--new-album", photos, album});
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.out, "");
+  // The pictures left out do not keep the album from being made, and said so.
+  EXPECT_EQ(result.out, "Summer 2021: 4 pictures made, site in " + album + "/index.html\n");
   EXPECT_EQ(
       result.err,
       "quillmere-cli: " + photos +
@@ -154,7 +155,8 @@ TEST_F(AlbumTest, ANewAlbumTellsWhatItDidWhenAsked) {
   EXPECT_EQ(result.code, 0) << result.err;
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(result.out, "1 picture in " + album + "/index.txt\n2 pages for " + album +
-                            "/index.txt (2 written, 0 already up to date)\n");
+                            "/index.txt (2 written, 0 already up to date)\n" +
+                            "Summer 2021: 1 picture made, site in " + album + "/index.html\n");
 }
 
 TEST_F(AlbumTest, ANewAlbumIsRefusedWhereAnIndexFileOrPagesAreAndWritesNothing) {
@@ -166,7 +168,7 @@ TEST_F(AlbumTest, ANewAlbumIsRefusedWhereAnIndexFileOrPagesAreAndWritesNothing) 
     WriteFile(album + "/" + existing, "mine\n");
     CliResult result = Run({"--new-album", photos, album});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, "The folder " + album + " already holds " + existing +
+    EXPECT_EQ(result.err, "quillmere-cli: The folder " + album + " already holds " + existing +
                               ", which a new album would write; nothing was written. Choose an "
                               "empty or a new folder.\n");
     EXPECT_EQ(ListNames(album), existing);
@@ -224,9 +226,10 @@ TEST_F(AlbumTest, AddedPicturesFollowEveryByteOfTheIndexFile) {
   const std::string added = ReadFile(album + "/index.txt");
   CliResult nothing = Run({"--add-pictures", album + "/index.txt", dir / "missing.jpg"});
   EXPECT_EQ(nothing.code, 1);
-  EXPECT_EQ(nothing.err, "quillmere-cli: " + (dir / "missing.jpg") +
-                             " is missing\nNo picture could be read from the files given; "
-                             "nothing was written.\n");
+  EXPECT_EQ(nothing.err,
+            "quillmere-cli: " + (dir / "missing.jpg") +
+                " is missing\nquillmere-cli: No picture could be read from the files given; "
+                "nothing was written.\n");
   EXPECT_EQ(ReadFile(album + "/index.txt"), added);
 }
 
@@ -240,27 +243,28 @@ TEST_F(AlbumTest, PicturesAreAddedOnlyWhereTheyStayInsideTheAlbum) {
     WriteFile(dir / "index.txt", head);
     CliResult result = Run({"--add-pictures", dir / "index.txt", dir / "a.jpg"});
     EXPECT_EQ(result.code, 1);
-    EXPECT_EQ(result.err, "The prefix \"" + prefix + "\" of " + (dir / "index.txt") +
+    EXPECT_EQ(result.err, "quillmere-cli: The prefix \"" + prefix + "\" of " + (dir / "index.txt") +
                               " names files outside its folder, where pictures are never "
                               "written; nothing was written.\n");
     EXPECT_EQ(ReadFile(dir / "index.txt"), head);
   }
   WriteFile(dir / "index.txt", "T\nthumbs/t\n");
   EXPECT_EQ(Run({"--add-pictures", dir / "index.txt", dir / "a.jpg"}).err,
-            "Index file " + (dir / "index.txt") +
+            "quillmere-cli: Index file " + (dir / "index.txt") +
                 " has fewer than five head values, so added pictures would be read as head "
                 "values; nothing was written.\n");
   WriteFile(dir / "index.txt", "T\nthumbs/t\np\ns\n3\n");
   stdfs::create_directories(dir / "elsewhere");
   stdfs::create_directory_symlink(dir / "elsewhere", dir / "thumbs");
   EXPECT_EQ(Run({"--add-pictures", dir / "index.txt", dir / "a.jpg"}).err,
-            "The folder " + (dir / "thumbs") +
+            "quillmere-cli: The folder " + (dir / "thumbs") +
                 " is a symbolic link, and pictures are never written through one; nothing was "
                 "written.\n");
   EXPECT_EQ(ListNames(dir / "elsewhere"), "");
   // An album folder that is not there is not one to make.
   EXPECT_EQ(Run({"--add-pictures", dir / "gone/index.txt", dir / "a.jpg"}).err,
-            "Could not open the folder " + (dir / "gone/") + ": No such file or directory.\n");
+            "quillmere-cli: Could not open the folder " + (dir / "gone/") +
+                ": No such file or directory.\n");
   EXPECT_FALSE(stdfs::exists(dir / "gone"));
 }
 
@@ -284,12 +288,15 @@ TEST_F(ThumbnailTest, MissingAndUnreadablePicturesAreListedWithTheirLines) {
   CliResult result = Run({"--make-thumbnails", "-v", album + "/index.txt"});
   EXPECT_EQ(result.code, 1);
   const std::string index = album + "/index.txt";
-  EXPECT_EQ(result.err, index + ":10: " + album + "/pictures/p2.jpg is missing\n" + index +
+  EXPECT_EQ(result.err, "quillmere-cli: " + index + ":10: " + album +
+                            "/pictures/p2.jpg is missing\nquillmere-cli: " + index +
                             ":14: " + album +
                             "/pictures/p4.jpg cannot be read as a picture: the file ends early "
                             "(truncated JPEG) (VipsJpeg: Premature end of input file)\n");
   EXPECT_EQ(result.out, "2 thumbnails written, 0 already up to date\n5 pages for " + album +
-                            "/index.txt (5 written, 0 already up to date)\n");
+                            "/index.txt (5 written, 0 already up to date)\nT: 2 thumbnails made, "
+                            "0 up to date, site in " +
+                            album + "/index.html\n");
   EXPECT_EQ(ListNames(album + "/thumbs"), "t1.jpg t3.jpg");
   EXPECT_EQ(ReadPicture(album + "/thumbs/t1.jpg")->height, 100);
   EXPECT_EQ(ReadPicture(album + "/thumbs/t1.jpg")->width, 67);
@@ -464,10 +471,12 @@ TEST(AlbumProcess, AnInterruptedRunLeavesEveryThumbnailWhole) {
   if (result.exitCode == 128 + SIGINT) {
     // Thumbnails take their names in groups, so the signal may find them all made already and
     // the pages being written.
-    const bool inThumbnails = result.err ==
-                              "The work was stopped by SIGINT: the thumbnails not made yet were "
-                              "left as they were.\n";
-    EXPECT_TRUE(inThumbnails || result.err.starts_with("The run was stopped by SIGINT: page "))
+    const bool inThumbnails =
+        result.err ==
+        "quillmere-cli: The work was stopped by SIGINT: the thumbnails not made yet were "
+        "left as they were.\n";
+    EXPECT_TRUE(inThumbnails ||
+                result.err.starts_with("quillmere-cli: The run was stopped by SIGINT: page "))
         << result.err;
     if (inThumbnails) {
       EXPECT_FALSE(stdfs::exists(album + "/index.html"));
@@ -504,7 +513,8 @@ TEST(AlbumProcess, TheImageLibraryIsLoadedOnlyForPictures) {
   const testing::ProcessResult newAlbum =
       testing::RunProcess(cli, {"--new-album", dir / "album/pictures", dir / "new"});
   EXPECT_EQ(newAlbum.exitCode, 1);
-  EXPECT_EQ(newAlbum.err.rfind("The image library could not be loaded: ", 0), 0u) << newAlbum.err;
+  EXPECT_EQ(newAlbum.err.rfind("quillmere-cli: The image library could not be loaded: ", 0), 0u)
+      << newAlbum.err;
   EXPECT_FALSE(stdfs::exists(dir / "new"));
 }
 

@@ -460,7 +460,8 @@ TEST_F(CheckTest, WithoutTheVariableOnlyTheInstalledSetCounts) {
   WriteFile(dir / "index.txt", Head());
   CliResult result = Run({"--add-support-images", dir / "index.txt"});
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.err, "The bundled support images were not found (looked in " + beside +
+  EXPECT_EQ(result.err, "quillmere-cli: The bundled support images were not found (looked in " +
+                            beside +
                             "); set QUILLMERE_DATA_DIR to the folder that holds their \"support\" "
                             "folder.\n");
   EXPECT_EQ(ListNames(dir.path()), "index.txt");
@@ -510,8 +511,8 @@ TEST_F(CheckTest, RefusalsPrintOneMessageAndExitWithTheirCode) {
   WriteFile(index, Head());
   CliResult incomplete = Run({"--add-support-images", index});
   EXPECT_EQ(incomplete.code, 1);
-  EXPECT_EQ(incomplete.err,
-            "The bundled support image s8.gif is missing from " + (bundle / "support") + ".\n");
+  EXPECT_EQ(incomplete.err, "quillmere-cli: The bundled support image s8.gif is missing from " +
+                                (bundle / "support") + ".\n");
   EXPECT_EQ(ListNames(dir.path()), "blocked index.txt");
 }
 
@@ -568,8 +569,8 @@ TEST_F(CheckTest, ASupportFolderWithANulByteIsRefused) {
             std::string(8000, ';') + std::string("\nAlbum\nt\np\ngfx\0x\n1\n", 20));
   CliResult add = Run({"--add-support-images", dir / "index.txt"});
   EXPECT_EQ(add.code, 1);
-  EXPECT_EQ(add.err,
-            "Could not create the support folder " + dir.path() + "gfx\\x00x: Invalid argument.\n");
+  EXPECT_EQ(add.err, "quillmere-cli: Could not create the support folder " + dir.path() +
+                         "gfx\\x00x: Invalid argument.\n");
   EXPECT_EQ(ListNames(dir.path()), "index.txt");
 }
 

@@ -116,12 +116,12 @@ TEST_F(CliTest, GeneratesSilentlyOrWithOneSummaryLine) {
 TEST_F(CliTest, FailuresPrintOneLineAndExitWithOne) {
   CliResult missing = Run({dir / "nope.txt"});
   EXPECT_EQ(missing.code, 1);
-  EXPECT_EQ(missing.err, "File " + (dir / "nope.txt") + " was not found!\n");
+  EXPECT_EQ(missing.err, "quillmere-cli: File " + (dir / "nope.txt") + " was not found!\n");
   CliResult folder = Run({dir.path()});
   EXPECT_EQ(folder.code, 1);
   // A folder where an index file belongs is most likely a folder of pictures.
   EXPECT_EQ(folder.err,
-            "Could not read index file " + dir.path() +
+            "quillmere-cli: Could not read index file " + dir.path() +
                 ": Is a directory.\nquillmere-cli: to make an album of the pictures in " +
                 dir.path() + ": quillmere-cli --new-album " + dir.path() + " ALBUM_FOLDER\n");
 }
@@ -156,7 +156,7 @@ TEST_F(CliTest, ForceReplacesPagesThatAreNotTheProgramsOwn) {
   WriteFile(dir / "index.txt", "T\nt\ni\ns\n2\nA\na\n");
   CliResult refused = Run({dir / "index.txt"});
   EXPECT_EQ(refused.code, 1);
-  EXPECT_EQ(refused.err, "Page " + (dir / "index.html") +
+  EXPECT_EQ(refused.err, "quillmere-cli: Page " + (dir / "index.html") +
                              " does not look like a page that Quillmere writes, so it was left "
                              "as it is and the run stopped.\n"
                              "quillmere-cli: --force replaces it all the same, with every "
@@ -172,11 +172,12 @@ TEST_F(CliTest, MessagesShowControlCharactersVisibly) {
   WriteFile(dir / "index.txt", "T\nt\ni\ns\n99999\x1b]0;owned\x07" + std::string(100, '9') + "\n");
   CliResult result = Run({dir / "index.txt"});
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.err, "Thumbnails per row \"99999\\x1b]0;owned\\x07" + std::string(25, '9') +
-                            "\u2026\" in " + (dir / "index.txt") +
+  EXPECT_EQ(result.err, "quillmere-cli: Thumbnails per row \"99999\\x1b]0;owned\\x07" +
+                            std::string(25, '9') + "\u2026\" in " + (dir / "index.txt") +
                             " is out of range: it must be from 1 to 10000.\n");
   CliResult missing = Run({dir / "new\nline\x1b[2J.txt"});
-  EXPECT_EQ(missing.err, "File " + dir.path() + "new\\x0aline\\x1b[2J.txt was not found!\n");
+  EXPECT_EQ(missing.err,
+            "quillmere-cli: File " + dir.path() + "new\\x0aline\\x1b[2J.txt was not found!\n");
 }
 
 // The progress line: nothing on what is no terminal, nothing for work shorter than its delay,

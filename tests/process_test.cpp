@@ -13,6 +13,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <map>
@@ -40,6 +41,7 @@ using testing::WriteFile;
 using Pages = std::map<std::string, std::string>;
 
 const std::string kCli = QUILLMERE_CLI;
+const std::string kExampleAlbum = QUILLMERE_EXAMPLE_ALBUM;
 
 // An index file whose pages run to several buffers of the page writer (256 KiB) and which
 // differs from the others of its kind only deep inside every page: the title of 300 KB is the
@@ -307,7 +309,8 @@ TEST(Processes, AFileSizeLimitStopsTheRunWithAMessage) {
     ::setrlimit(RLIMIT_FSIZE, &limit);
   });
   EXPECT_EQ(result.exitCode, 1) << result.signal;
-  EXPECT_EQ(result.err, "Could not write page " + (dir / "Image3.html") + ": File too large.\n");
+  EXPECT_EQ(result.err,
+            "quillmere-cli: Could not write page " + (dir / "Image3.html") + ": File too large.\n");
   EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt");
 }
 
@@ -325,6 +328,55 @@ TEST(Processes, AFullStandardOutputIsAFailure) {
     EXPECT_EQ(result.exitCode, 1) << args.front();
     EXPECT_EQ(result.err,
               "quillmere-cli: could not write to standard output: No space left on device\n");
+  }
+}
+
+// One album command as a table row: its words, the line it ends with on standard output, and
+// whether it warns that its thumbnails will not fit the index page.
+struct AlbumCommand {
+  std::vector<std::string> args;
+  std::string line;
+  bool warnsOfSize = false;
+};
+
+// Expected: each album command ends with one line on standard output that names the album by its
+// title, what was done and where the site is; --quiet leaves the line out, and a thumbnail size
+// beyond the index page's cells is warned of once on standard error.
+TEST(Processes, EachAlbumCommandEndsWithOneLineSayingWhatItDidAndWhere) {
+  TempFolder dir;
+  const std::string photos = dir / "Lisbon trip";
+  stdfs::create_directory(photos);
+  for (const char* name : {"p1.jpg", "p2.jpg", "p3.jpg"}) {
+    stdfs::copy_file(kExampleAlbum + "/pictures/" + name, photos + "/" + name);
+  }
+  const std::string album = dir / "www/lisbon";
+  const std::string index = album + "/index.txt";
+  const std::string site = ", site in " + album + "/index.html";
+  const std::vector<AlbumCommand> commands = {
+      {{"--new-album", photos, album}, "Lisbon trip: 3 pictures made" + site},
+      {{"--add-pictures", index, kExampleAlbum + "/pictures/p4.jpg"},
+       "Lisbon trip: 1 picture added, 4 pictures" + site},
+      {{"--move-picture", index, "4", "1"},
+       "Lisbon trip: picture 4 moved to place 1, 4 pictures" + site},
+      {{"--remove-pictures", "--delete", index, "3", "1"},
+       "Lisbon trip: pictures 1 and 3 removed (deleted), 2 pictures" + site},
+      {{"--make-thumbnails", "--thumbnail-size", "150x150", index},
+       "Lisbon trip: 2 thumbnails made, 0 up to date" + site,
+       true},
+      {{"--make-thumbnails", "-q", index}, ""},
+  };
+  for (const AlbumCommand& command : commands) {
+    SCOPED_TRACE(command.args.front());
+    const ProcessResult result = RunProcess(kCli, command.args);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, command.line.empty() ? "" : command.line + "\n");
+    if (!command.warnsOfSize) {
+      EXPECT_EQ(result.err, "");
+      continue;
+    }
+    EXPECT_TRUE(result.err.starts_with("quillmere-cli: ")) << result.err;
+    EXPECT_NE(result.err.find("150x150"), std::string::npos) << result.err;
+    EXPECT_EQ(std::count(result.err.begin(), result.err.end(), '\n'), 1) << result.err;
   }
 }
 

@@ -311,8 +311,8 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
     EXPECT_EQ(Snapshot(album), before);
   }
   const testing::CliResult refused = testing::RunCli({"--remove-pictures", index, "9"}, fs);
-  EXPECT_EQ(refused.err,
-            "There is no picture 9 in " + index + ", which has 6 pictures; nothing was changed.\n");
+  EXPECT_EQ(refused.err, "quillmere-cli: There is no picture 9 in " + index +
+                             ", which has 6 pictures; nothing was changed.\n");
   // A desktop's trash that cannot be made is found before anything changes.
   FreshAlbum();
   WriteFile(dir / "plain", "");

@@ -221,6 +221,10 @@ std::string Describe(const AlbumFailure& failure);
 // The one line that tells the user of a picture left out.
 std::string Describe(const PictureProblem& problem);
 
+// The title that a new album made from the pictures in `picturesFolder` takes: the folder's name
+// in words.
+std::string NewAlbumTitle(const std::string& picturesFolder);
+
 // Makes a new album in `albumFolder` (created when missing) from the pictures in
 // `picturesFolder`: refuses a folder that holds an index file or pages, writing nothing; orders
 // the pictures by the date they were taken, then by name; lists the files that cannot be read

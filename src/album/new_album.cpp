@@ -16,16 +16,6 @@ namespace {
 
 using Kind = AlbumFailure::Kind;
 
-// The name a folder goes by, also when given as "." or with a trailing "/".
-std::string FolderTitle(const std::string& folder) {
-  std::error_code error;
-  std::filesystem::path path = std::filesystem::absolute(folder, error).lexically_normal();
-  if (error) path = std::filesystem::path(folder).lexically_normal();
-  std::string name = path.filename().string();
-  if (name.empty()) name = path.parent_path().filename().string();
-  return TitleFromFolderName(name);
-}
-
 // The nearest folder above `path` that exists, locked while the folders down to `path` are made.
 Result<AlbumFolder, AlbumFailure> LockNearestParent(const std::string& path, FileSystem& fs,
                                                     const AlbumOptions& options) {
@@ -175,7 +165,7 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
       MakeAndNumber(pictures, 1, folders, change, fs, options, outcome.problems, picturesFolder);
   if (made.failure) return std::move(*made.failure);
   if (auto failure = AddSupportImages(place, change, fs)) return std::move(*failure);
-  const AlbumHead head{FolderTitle(picturesFolder), std::string(kAlbumThumbPrefix),
+  const AlbumHead head{NewAlbumTitle(picturesFolder), std::string(kAlbumThumbPrefix),
                        std::string(kAlbumPicturePrefix), std::string(kAlbumSupportFolder),
                        kNewAlbumPicsPerRow};
   Placement placement;
@@ -189,6 +179,16 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
 }
 
 }  // namespace
+
+std::string NewAlbumTitle(const std::string& picturesFolder) {
+  // The name a folder goes by, also when given as "." or with a trailing "/".
+  std::error_code error;
+  std::filesystem::path path = std::filesystem::absolute(picturesFolder, error).lexically_normal();
+  if (error) path = std::filesystem::path(picturesFolder).lexically_normal();
+  std::string name = path.filename().string();
+  if (name.empty()) name = path.parent_path().filename().string();
+  return TitleFromFolderName(name);
+}
 
 AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& albumFolder,
                           FileSystem& fs, const AlbumOptions& options) {

@@ -14,12 +14,14 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QUrl>
+#include <QWindow>
 #include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <utility>
 #include <vector>
 
+#include "album/album.h"
 #include "app/album_report.h"
 #include "app/background_run.h"
 #include "app/drop_plan.h"
@@ -156,6 +158,9 @@ Form1::Form1(QWidget* parent, FileSystem* fs)
   dropTimer_.setSingleShot(true);
   dropTimer_.setInterval(0);
   connect(&dropTimer_, &QTimer::timeout, this, &Form1::OpenDropped);
+  startTimer_.setSingleShot(true);
+  startTimer_.setInterval(0);
+  connect(&startTimer_, &QTimer::timeout, this, &Form1::OpenStartPaths);
 }
 
 Form1::~Form1() {
@@ -193,7 +198,12 @@ void Form1::ShowCommand() {
     ShowFailure(FromLocal(Describe(missing)));
     return;
   }
-  OpenWithDesktop(QFile::decodeName(QByteArray::fromStdString(page)));
+  const QString path = QFile::decodeName(QByteArray::fromStdString(page));
+  if (!opener_(path)) {
+    ShowFailure(QStringLiteral("The desktop has no program to open the site with. Open this page "
+                               "in your web browser (its path can be pasted there):\n\n%1")
+                    .arg(path));
+  }
 }
 
 void Form1::OpenPaths(const QStringList& paths) {
@@ -201,7 +211,36 @@ void Form1::OpenPaths(const QStringList& paths) {
 }
 
 void Form1::OpenAtStart(const QStringList& paths) {
+  if (paths.isEmpty()) return;
+  startPaths_ = paths;
+  // The window system places a window before it shows it; a box asked before then would come
+  // where the window was not yet, so the paths wait for the window's first showing.
+  QWindow* window = windowHandle();
+  if (window != nullptr && window->isExposed()) {
+    startTimer_.start();
+    return;
+  }
+  if (window == nullptr) {
+    create();
+    window = windowHandle();
+  }
+  window->installEventFilter(this);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed() &&
+      !startPaths_.isEmpty()) {
+    windowHandle()->removeEventFilter(this);
+    // Taken up once the window has been drawn, not in the middle of its showing.
+    startTimer_.start();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void Form1::OpenStartPaths() {
+  const QStringList paths = startPaths_;
   Open(paths, /*atStart=*/true);
+  startPaths_.clear();
 }
 
 void Form1::Open(const QStringList& paths, bool atStart) {
@@ -257,11 +296,12 @@ void Form1::MakeAlbum(const QString& picturesFolder) {
       FolderBox::ShowResult::kChosen) {
     return;
   }
-  runAlbumName_ = AlbumNameOf(ToLocal(folderBox_.folder()) + "/index.txt");
+  runAlbumName_ = AlbumNameOf(NewAlbumTitle(ToLocal(picturesFolder)), "");
   StartRun(new BackgroundRun(
       [pictures = ToLocal(picturesFolder), album = ToLocal(folderBox_.folder()), &fs = *fs_](
           const AlbumOptions& options) { return MakeNewAlbum(pictures, album, fs, options); },
       this));
+  newAlbumPictures_ = picturesFolder;
 }
 
 void Form1::AddToAlbum(const QStringList& pictures) {
@@ -274,7 +314,7 @@ void Form1::AddToAlbum(const QStringList& pictures) {
   }
   std::vector<std::string> sources;
   for (const QString& picture : pictures) sources.push_back(ToLocal(picture));
-  runAlbumName_ = AlbumNameOf(indexPath_);
+  runAlbumName_ = AlbumTitleOf(indexPath_, *fs_);
   StartRun(new BackgroundRun(
       [index = indexPath_, sources = std::move(sources), &fs = *fs_](const AlbumOptions& options) {
         return AddPictures(index, sources, fs, options);
@@ -284,11 +324,12 @@ void Form1::AddToAlbum(const QStringList& pictures) {
 
 void Form1::StartRun(const QString& chosen) {
   runIndexPath_ = ToLocal(chosen);
-  runAlbumName_ = AlbumNameOf(runIndexPath_);
+  runAlbumName_ = AlbumTitleOf(runIndexPath_, *fs_);
   StartRun(new BackgroundRun(runIndexPath_, *fs_, this));
 }
 
 void Form1::StartRun(BackgroundRun* run) {
+  newAlbumPictures_.clear();
   staged_ = false;
   EnableButtons(false);
   setCursor(Qt::BusyCursor);
@@ -377,7 +418,10 @@ void Form1::EndRun() {
   if (album && albumOutcome.ok()) RememberIndexFile(FromLocal(indexPath_));
   EnableButtons(true);
 
-  if (album) {
+  if (album && ChoosesAnotherFolder(albumOutcome)) {
+    // The drop goes on in the folder chosen now, if one was.
+    if (running()) return;
+  } else if (album) {
     ShowAlbumOutcome(albumOutcome, stopReason);
   } else if (!outcome.ok() && stopReason != StopRequest::kByUser) {
     // A stop the user asked for needs no word.
@@ -395,6 +439,10 @@ void Form1::EndRun() {
 void Form1::ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason) {
   const bool failed = !outcome.ok();
   if (failed && stopReason == StopRequest::kByUser) return;
+  if (!failed && !newAlbumPictures_.isEmpty()) {
+    ShowNewAlbum(outcome);
+    return;
+  }
   QString text = failed ? FromLocal(Describe(*outcome.failure)) : QString();
   const QString leftOut = LeftOutText(outcome.problems);
   if (!leftOut.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + leftOut;
@@ -404,6 +452,45 @@ void Form1::ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason) {
   } else {
     ShowWarningMessage(this, QString::fromLatin1(kProgramTitle), text);
   }
+}
+
+// A new album ends with where it is and how many pictures it has, the files left out behind
+// Details, and a button that opens its site.
+void Form1::ShowNewAlbum(const AlbumOutcome& outcome) {
+  const QString album = FromLocal(AlbumNameOf(outcome.site.title, outcome.indexPath));
+  QString folder = FromLocal(outcome.site.siteFolder);
+  if (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
+  const std::uint64_t made = outcome.picturesAdded;
+  QString text = QStringLiteral("The album %1 is in %2: %3 %4 made.")
+                     .arg(album, folder, QString::number(made),
+                          made == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"));
+  if (!outcome.problems.empty()) {
+    text += outcome.problems.size() == 1
+                ? QStringLiteral("\n\n1 file was left out; Details says why.")
+                : QStringLiteral("\n\n%1 files were left out; Details says why.")
+                      .arg(outcome.problems.size());
+  }
+  if (ShowDoneMessage(this, QString::fromLatin1(kProgramTitle), text, LeftOutText(outcome.problems),
+                      QStringLiteral("Show"))) {
+    ShowCommand();
+  }
+}
+
+// Where a new album's folder could not be made, or is no folder, the folder dialog comes back
+// after the reason, and the album is made where the user then chooses; true when the failure was
+// taken up so.
+bool Form1::ChoosesAnotherFolder(const AlbumOutcome& outcome) {
+  using Kind = AlbumFailure::Kind;
+  if (newAlbumPictures_.isEmpty() || outcome.ok()) return false;
+  if (outcome.failure->kind != Kind::kFolderNotMade && outcome.failure->kind != Kind::kNotAFolder) {
+    return false;
+  }
+  const QString pictures = newAlbumPictures_;
+  ShowFailure(FromLocal(Describe(*outcome.failure)) +
+              QStringLiteral("\n\nChoose another folder for the album."));
+  const QScopedValueRollback<bool> opening(opening_, true);
+  MakeAlbum(pictures);
+  return true;
 }
 
 void Form1::ShowFailure(const QString& text) {

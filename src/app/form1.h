@@ -11,9 +11,11 @@
 #include <QWidget>
 #include <chrono>
 #include <string>
+#include <utility>
 
 #include "app/background_run.h"
 #include "platform/file_system.h"
+#include "platform/qt/desktop_opener.h"
 #include "platform/qt/folder_box.h"
 #include "platform/qt/io_box.h"
 #include "run/progress_text.h"
@@ -61,6 +63,12 @@ class Form1 : public QWidget {
   // How many times larger than its design the window is drawn, so that its texts fit its font.
   double scale() const { return scale_; }
 
+  // Show hands the index page to `opener` instead of the desktop.
+  void setDesktopOpener(DesktopOpener opener) { opener_ = std::move(opener); }
+
+  // Whether paths given at the start wait for the window to be on the screen.
+  bool startPending() const { return !startPaths_.isEmpty(); }
+
  public slots:
   // Asks for an index file and starts writing its site into the file's folder.
   void GenerateCommand();
@@ -70,8 +78,9 @@ class Form1 : public QWidget {
   // of an index file as Generate does, makes a new album of a folder's pictures, or adds pictures
   // to the album of the window's site; refuses anything else, and anything during a run.
   void OpenPaths(const QStringList& paths);
-  // Does what the paths given to the program at its start ask for, as OpenPaths does; an index
-  // file whose folder holds no page of this program yet is generated only once the user agrees.
+  // Does what the paths given to the program at its start ask for, as OpenPaths does, once the
+  // window is on the screen and placed, so that a question comes over it; an index file whose
+  // folder holds no page of this program yet is generated only once the user agrees.
   void OpenAtStart(const QStringList& paths);
 
  signals:
@@ -85,6 +94,8 @@ class Form1 : public QWidget {
   void closeEvent(QCloseEvent* event) override;
   // A new font lays the window out anew.
   void changeEvent(QEvent* event) override;
+  // The window's first showing on the screen takes up the paths given at the start.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // Files and folders from the desktop may be dropped; they are copied from, never moved.
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -98,7 +109,10 @@ class Form1 : public QWidget {
   void AddToAlbum(const QStringList& pictures);
   void StartRun(const QString& chosen);
   void StartRun(BackgroundRun* run);
+  void OpenStartPaths();
   void ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason);
+  void ShowNewAlbum(const AlbumOutcome& outcome);
+  bool ChoosesAnotherFolder(const AlbumOutcome& outcome);
   void ShowFailure(const QString& text);
   void ShowProgress();
   void UpdateProgress();
@@ -142,6 +156,12 @@ class Form1 : public QWidget {
   // Whether a drop is being taken up: its dialog or question is open.
   bool opening_ = false;
   bool closeWhenRunEnds_ = false;
+  // The paths given at the start, until the window is on the screen, and what takes them up then.
+  QStringList startPaths_;
+  QTimer startTimer_;
+  // The pictures' folder of the new album the run going on makes; empty for other runs.
+  QString newAlbumPictures_;
+  DesktopOpener opener_ = OpenWithDesktop;
 };
 
 }  // namespace quillmere

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QStringList>
-#include <QTimer>
 
 #include "album/picture_maker.h"
 #include "app/form1.h"
@@ -18,15 +17,12 @@ int main(int argc, char** argv) {
   quillmere::Form1 form;
   QObject::connect(&form, &quillmere::Form1::exitRequested, &app,
                    [](int exitCode) { QCoreApplication::exit(exitCode); });
-  form.show();
   // The files or folders named after Qt's own options, as a file manager's "Open with" gives
-  // them, are taken up once the window is shown.
+  // them, are taken up once the window is on the screen.
   QStringList paths = QCoreApplication::arguments().mid(1);
   for (QString& path : paths) path = QDir::current().absoluteFilePath(path);
-  QTimer opening;
-  opening.setSingleShot(true);
-  QObject::connect(&opening, &QTimer::timeout, &form, [&form, paths] { form.OpenAtStart(paths); });
-  if (!paths.isEmpty()) opening.start(0);
+  form.OpenAtStart(paths);
+  form.show();
   const int exitCode = QApplication::exec();
   // The image library's threads end before the program does.
   quillmere::EndPictureLibrary();

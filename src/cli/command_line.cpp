@@ -27,6 +27,7 @@
 #include "run/journal.h"
 #include "run/message_text.h"
 #include "run/progress_text.h"
+#include "site/page_output.h"
 #include "version/version.h"
 
 namespace quillmere {
@@ -51,8 +52,14 @@ int ExitCodeOf(const AlbumFailure& failure) {
   return failure.run() != nullptr ? ExitCodeOf(*failure.run()) : kExitFailure;
 }
 
+// Writes `message` on standard error in the one form of the program's messages: its name first.
+void Tell(std::ostream& err, const std::string& message) {
+  err << kProgram << ": " << message << "\n";
+}
+
 int UsageError(std::ostream& err, const std::string& problem) {
-  err << kProgram << ": " << Visible(problem) << "\n" << UsageText() << "\n";
+  Tell(err, Visible(problem));
+  err << UsageText() << "\n";
   return kExitUsage;
 }
 
@@ -74,7 +81,7 @@ class WaitingMessage final : public LockWaiting {
   WaitingMessage(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
   void WaitingFor(const std::string& folder) override {
     if (!terminal_) return;
-    err_ << kProgram << ": waiting for another quillmere run on " << Visible(folder) << " to end\n";
+    Tell(err_, "waiting for another quillmere run on " + Visible(folder) + " to end");
     err_.flush();
   }
 
@@ -116,14 +123,14 @@ class WorkOnProgressLine final : public PictureProgress, public PageProgress {
 // What the command line adds to a failed run, where the next step is known.
 void PrintHint(const RunFailure& failure, const std::string& indexPath, std::ostream& err) {
   if (failure.status == RunFailure::Status::kForeignPage) {
-    err << kProgram
-        << ": --force replaces it all the same, with every index.html and ImageN.html of the "
-           "folder, without looking at them\n";
+    Tell(err,
+         "--force replaces it all the same, with every index.html and ImageN.html of the "
+         "folder, without looking at them");
   }
   if (failure.status == RunFailure::Status::kIndexUnreadable &&
       failure.error == std::errc::is_a_directory) {
-    err << kProgram << ": to make an album of the pictures in " << Visible(indexPath)
-        << ": quillmere-cli --new-album " << Visible(ShellWord(indexPath)) << " ALBUM_FOLDER\n";
+    Tell(err, "to make an album of the pictures in " + Visible(indexPath) +
+                  ": quillmere-cli --new-album " + Visible(ShellWord(indexPath)) + " ALBUM_FOLDER");
   }
 }
 
@@ -134,14 +141,16 @@ int Generate(const std::string& indexPath, const Options& options, const Console
   StopRequest stop;
   RunOutcome outcome;
   {
-    WorkOnProgressLine progress(err, console.errIsTerminal, AlbumNameOf(indexPath));
+    WorkOnProgressLine progress(
+        err, console.errIsTerminal,
+        console.errIsTerminal ? AlbumTitleOf(indexPath, fs) : std::string());
     WaitingMessage waiting(err, console.errIsTerminal);
     const StopOnSignals stopOnSignals(stop);
     outcome = GenerateSite(indexPath, fs, RunOptionsFrom(options, stop, &progress, &waiting));
     progress.Finish();
   }
   if (outcome.failure) {
-    err << Visible(Describe(*outcome.failure)) << "\n";
+    Tell(err, Visible(Describe(*outcome.failure)));
     PrintHint(*outcome.failure, indexPath, err);
     return ExitCodeOf(*outcome.failure);
   }
@@ -160,7 +169,7 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
   };
   Result<SiteCheck, RunFailure> result = CheckSite(indexPath, fs, print);
   if (const auto* failure = result.failure()) {
-    err << Visible(Describe(*failure)) << "\n";
+    Tell(err, Visible(Describe(*failure)));
     return kExitFailure;
   }
   const SiteCheck& check = result.value();
@@ -194,9 +203,10 @@ int Abandon(const std::string& indexPath, const Options& options, const Console&
   Result<bool, RunFailure> abandoned =
       AbandonChange(indexPath, fs, RunOptionsFrom(options, stop, nullptr, &waiting));
   if (const auto* failure = abandoned.failure()) {
-    console.err << Visible(Describe(*failure)) << "\n";
+    Tell(console.err, Visible(Describe(*failure)));
     return ExitCodeOf(*failure);
   }
+  if (options.Has(Id::kQuiet)) return kExitOk;
   const std::string journal = Visible(FolderAsGiven(indexPath) + std::string(kJournalName));
   if (abandoned.value()) {
     console.out << "Removed the journal " << journal
@@ -220,7 +230,7 @@ int AddSupport(const std::string& indexPath, const Options& options, const Conso
     run = AddSupportImages(indexPath, fs, RunOptionsFrom(options, stop, nullptr, &waiting));
   }
   if (run.refused) {
-    err << Visible(Describe(*run.refused)) << "\n";
+    Tell(err, Visible(Describe(*run.refused)));
     return ExitCodeOf(*run.refused);
   }
   const SupportCopy& copy = run.copy;
@@ -228,12 +238,12 @@ int AddSupport(const std::string& indexPath, const Options& options, const Conso
     for (const std::string& name : copy.copied) out << "copied " << Visible(name) << "\n";
   }
   if (copy.failure) {
-    err << Visible(Describe(*copy.failure)) << "\n";
+    Tell(err, Visible(Describe(*copy.failure)));
     return kExitFailure;
   }
   for (const std::string& name : copy.dangling) {
-    err << kProgram << ": " << Visible(name)
-        << " is a symbolic link to a file that does not exist; it was left as it is\n";
+    Tell(err,
+         Visible(name) + " is a symbolic link to a file that does not exist; it was left as it is");
   }
   if (!quiet) {
     std::string into = Visible(copy.into);
@@ -256,8 +266,8 @@ int FinishOutput(std::ostream& out, std::ostream& err, int code) {
   out.flush();
   if (out.fail()) {
     const std::error_code error = StreamError(out);
-    err << kProgram << ": could not write to standard output"
-        << (error ? ": " + ErrorText(error) : std::string()) << "\n";
+    Tell(err,
+         "could not write to standard output" + (error ? ": " + ErrorText(error) : std::string()));
     if (code == kExitOk) code = kExitFailure;
   }
   err.flush();
@@ -415,16 +425,16 @@ std::string UsageProblem(const Options& options, Mode mode) {
 
 void PrintProblems(const AlbumOutcome& outcome, std::ostream& err) {
   for (const PictureProblem& problem : outcome.problems) {
-    if (problem.line != 0) {
-      err << Visible(outcome.indexPath) << ":" << problem.line << ": " << Visible(problem.file)
-          << " " << Visible(Describe(problem)) << "\n";
-    } else {
-      err << kProgram << ": " << Visible(problem.file) << " " << Visible(Describe(problem)) << "\n";
-    }
+    // A picture named by a line of the index file is told of at that line.
+    const std::string where =
+        problem.line != 0 ? Visible(outcome.indexPath) + ":" + std::to_string(problem.line) + ": "
+                          : std::string();
+    Tell(err, where + Visible(problem.file) + " " + Visible(Describe(problem)));
   }
 }
 
-void PrintAlbumSummary(Mode mode, const AlbumOutcome& outcome, std::ostream& out) {
+// The lines --verbose prints after an album command: what it did in numbers, and the pages.
+void PrintAlbumDetails(Mode mode, const AlbumOutcome& outcome, std::ostream& out) {
   switch (mode) {
     case Mode::kNewAlbum:
       out << Count(outcome.picturesAdded, "picture", "pictures") << " in "
@@ -446,6 +456,52 @@ void PrintAlbumSummary(Mode mode, const AlbumOutcome& outcome, std::ostream& out
       break;
   }
   PrintSummary(out, outcome.site, outcome.indexPath);
+}
+
+// "picture 3", or "pictures 3, 5 and 7": the numbers given, each once, in their order.
+std::string PicturesNumbered(std::vector<std::int64_t> numbers) {
+  std::sort(numbers.begin(), numbers.end());
+  numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  std::string text = numbers.size() == 1 ? "picture " : "pictures ";
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (i > 0) text += i + 1 == numbers.size() ? " and " : ", ";
+    text += std::to_string(numbers[i]);
+  }
+  return text;
+}
+
+// What the album command of `mode` did, in the words of its summary.
+std::string AlbumWorkDone(Mode mode, const Options& options, const AlbumOutcome& outcome) {
+  const std::string pictures =
+      Count(static_cast<std::uint64_t>(outcome.site.pictureCount), "picture", "pictures");
+  switch (mode) {
+    case Mode::kNewAlbum:
+      return Count(outcome.picturesAdded, "picture", "pictures") + " made";
+    case Mode::kAddPictures:
+      return Count(outcome.picturesAdded, "picture", "pictures") + " added, " + pictures;
+    case Mode::kRemovePictures: {
+      const std::vector<std::int64_t> numbers = *PictureNumbers(options.operands);
+      if (numbers.empty()) return "nothing removed, " + pictures;
+      return PicturesNumbered(numbers) + " removed" +
+             (options.Has(Id::kDelete) ? " (deleted), " : " (to the trash), ") + pictures;
+    }
+    case Mode::kMovePicture: {
+      const std::vector<std::int64_t> places = *PictureNumbers(options.operands);
+      return "picture " + std::to_string(places[0]) + " moved to place " +
+             std::to_string(places[1]) + ", " + pictures;
+    }
+    default:
+      return Count(outcome.thumbnailsWritten, "thumbnail", "thumbnails") + " made, " +
+             std::to_string(outcome.thumbnailsUpToDate) + " up to date";
+  }
+}
+
+// The one line that ends an album command: the album by its title, what was done, and where its
+// site is.
+std::string AlbumSummary(Mode mode, const Options& options, const AlbumOutcome& outcome) {
+  const std::string album = AlbumNameOf(outcome.site.title, outcome.indexPath);
+  return Visible(album) + ": " + AlbumWorkDone(mode, options, outcome) + ", site in " +
+         Visible(outcome.site.siteFolder + std::string(kIndexPageName));
 }
 
 // Runs the album command of `mode` on `files` as `album` says.
@@ -473,30 +529,47 @@ void PrintHints(const AlbumOutcome& outcome, std::ostream& err) {
     PrintHint(*outcome.failure->run(), outcome.indexPath, err);
   }
   if (outcome.failure && outcome.failure->kind == AlbumFailure::Kind::kNoTrash) {
-    err << kProgram << ": --delete deletes the removed pictures instead\n";
+    Tell(err, "--delete deletes the removed pictures instead");
   }
   if (outcome.ok() && std::any_of(outcome.problems.begin(), outcome.problems.end(),
                                   [](const PictureProblem& problem) {
                                     return problem.kind == PictureProblem::Kind::kDuplicate;
                                   })) {
-    err << kProgram << ": --allow-duplicates adds such pictures anyway\n";
+    Tell(err, "--allow-duplicates adds such pictures anyway");
   }
 }
 
-// The name of the album that the command of `mode` works on: the album folder's for a new album,
-// the index file's folder's otherwise.
-std::string AlbumNameOfCommand(Mode mode, const Options& options) {
-  if (mode != Mode::kNewAlbum) return AlbumNameOf(options.operands.front());
-  return AlbumNameOf(TidyFolderPath(options.operands[1]) + "/index.txt");
+// The name of the album that the command of `mode` works on, for its progress on a terminal: the
+// title a new album takes, the index file's title otherwise. Only a terminal shows progress, so
+// elsewhere the index file is not read for it.
+std::string AlbumNameOfCommand(Mode mode, const Options& options, const Console& console,
+                               FileSystem& fs) {
+  if (!console.errIsTerminal) return "";
+  if (mode == Mode::kNewAlbum) return AlbumNameOf(NewAlbumTitle(options.operands[0]), "");
+  return AlbumTitleOf(options.operands.front(), fs);
+}
+
+// Says once that thumbnails of the size asked for will not fit the index page's cells.
+void WarnOfLargeThumbnails(const AlbumOptions& album, std::ostream& err) {
+  const FitBox& size = album.thumbnailSize;
+  const FitBox& cell = kDefaultThumbnailSize;
+  if (!album.thumbnailSizeAsked || (size.width <= cell.width && size.height <= cell.height)) {
+    return;
+  }
+  Tell(err, "thumbnails of " + std::to_string(size.width) + "x" + std::to_string(size.height) +
+                " are larger than the index page's " + std::to_string(cell.width) + "x" +
+                std::to_string(cell.height) + " cells and will overflow them");
 }
 
 int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Console& console,
                  FileSystem& fs) {
   std::ostream& err = console.err;
+  WarnOfLargeThumbnails(album, err);
   StopRequest stop;
   AlbumOutcome outcome;
   {
-    WorkOnProgressLine progress(err, console.errIsTerminal, AlbumNameOfCommand(mode, options));
+    WorkOnProgressLine progress(err, console.errIsTerminal,
+                                AlbumNameOfCommand(mode, options, console, fs));
     WaitingMessage waiting(err, console.errIsTerminal);
     album.progress = &progress;
     album.run = RunOptionsFrom(options, stop, &progress, &waiting);
@@ -505,10 +578,11 @@ int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Co
     progress.Finish();
   }
   PrintProblems(outcome, err);
-  if (outcome.failure) err << Visible(Describe(*outcome.failure)) << "\n";
+  if (outcome.failure) Tell(err, Visible(Describe(*outcome.failure)));
   PrintHints(outcome, err);
   if (outcome.failure) return ExitCodeOf(*outcome.failure);
-  if (options.Has(Id::kVerbose)) PrintAlbumSummary(mode, outcome, console.out);
+  if (options.Has(Id::kVerbose)) PrintAlbumDetails(mode, outcome, console.out);
+  if (!options.Has(Id::kQuiet)) console.out << AlbumSummary(mode, options, outcome) << "\n";
   const bool onlyNotes = std::all_of(outcome.problems.begin(), outcome.problems.end(),
                                      [](const PictureProblem& problem) { return problem.note(); });
   return onlyNotes ? kExitOk : kExitFailure;

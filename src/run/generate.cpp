@@ -108,6 +108,7 @@ RunOutcome WriteSite(const std::string& chosenPath, Folder& folder, FileSystem& 
     } else {
       const IndexFile& index = read.value();
       outcome.pictureCount = index.PictureCount();
+      outcome.title = std::string(index.head.SiteTitle);
       outcome.failure = WritePages(chosenPath, index, folder, fs, options, outcome);
     }
   } catch (const std::bad_alloc&) {

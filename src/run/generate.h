@@ -110,6 +110,8 @@ struct RunOutcome {
   PageTally pages;
   // The number of pictures read.
   std::int64_t pictureCount = 0;
+  // The site's title as the index file gives it; empty until the file was read.
+  std::string title;
 
   bool ok() const { return !failure.has_value(); }
   // Whether the run failed for `status`.

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "index/index_file.h"
+
 namespace quillmere {
 namespace {
 
@@ -67,6 +69,32 @@ std::string AlbumNameOf(const std::string& indexPath) {
   std::string name = folder.lexically_normal().filename().string();
   if (name.empty()) name = folder.lexically_normal().parent_path().filename().string();
   return name.empty() ? folder.string() : name;
+}
+
+std::string AlbumNameOf(std::string_view title, const std::string& indexPath) {
+  if (title.empty()) return AlbumNameOf(indexPath);
+  if (title.size() <= kShownTitleLength) return std::string(title);
+  // Cut between characters: before a byte that starts one, never inside a UTF-8 sequence.
+  std::size_t end = kShownTitleLength;
+  while (end > 0 && (static_cast<unsigned char>(title[end]) & 0xC0) == 0x80) --end;
+  return std::string(title.substr(0, end)) + "\u2026";
+}
+
+std::string AlbumTitleOf(const std::string& indexPath, FileSystem& fs) {
+  // The title stands in the first lines; a head longer than this is read no further.
+  constexpr std::size_t kHeadBytes = 4096;
+  std::string head(kHeadBytes, '\0');
+  std::size_t size = 0;
+  if (Result<std::unique_ptr<ReadableFile>> file = fs.OpenForReading(indexPath)) {
+    while (size < head.size()) {
+      Result<std::size_t> got = file.value()->Read(head.data() + size, head.size() - size);
+      if (!got || got.value() == 0) break;
+      size += got.value();
+    }
+  }
+  head.resize(size);
+  Result<IndexHead, IndexError> parsed = ParseIndexHead(head);
+  return AlbumNameOf(parsed ? parsed.value().SiteTitle : std::string_view(), indexPath);
 }
 
 std::locale UsersLocale() {

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace quillmere {
 
 // What the work is doing.
@@ -51,6 +53,16 @@ std::string ProgressText(std::string_view album, const WorkProgress& progress,
 // The name of the album whose index file is at `indexPath`: its folder's name, the working
 // folder's when the path names no folder.
 std::string AlbumNameOf(const std::string& indexPath);
+
+// The most bytes of an album's title that the words of progress and of summaries show.
+inline constexpr std::size_t kShownTitleLength = 60;
+
+// The name by which progress and summaries call an album: its title `title`, cut short where it
+// is long, or, where it has none, the name of the folder of its index file at `indexPath`.
+std::string AlbumNameOf(std::string_view title, const std::string& indexPath);
+
+// The same, with the title read from the head of the index file at `indexPath` through `fs`.
+std::string AlbumTitleOf(const std::string& indexPath, FileSystem& fs);
 
 // The user's locale, or the classic one where the environment names none the system has.
 std::locale UsersLocale();

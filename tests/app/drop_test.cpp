@@ -144,7 +144,7 @@ enum class Outcome {
   kSamePagesAsTheDialog,
   // A new album of the dropped folder's five pictures, in the folder proposed beside it.
   kNewAlbum,
-  // The same, and one box that names the files left out.
+  // The same, with the files left out named in its box.
   kNewAlbumListingTheRest,
   // The dropped pictures added to the album of the window's site.
   kPicturesAdded,
@@ -274,13 +274,18 @@ TEST_F(DropTest, EachKindOfDropDoesWhatItSays) {
         EXPECT_FALSE(QFile::exists(album + QStringLiteral("/pictures/p6.jpg")));
         EXPECT_TRUE(QFile::exists(album + QStringLiteral("/index.html")));
         EXPECT_TRUE(QFile::exists(album + QStringLiteral("/index.txt")));
+        // One box says where the album is and how many pictures were made, and offers Show.
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_EQ(said[0].kind, MessageKind::kDone);
+        EXPECT_TRUE(said[0].text.contains(album)) << said[0].text.toStdString();
+        EXPECT_TRUE(said[0].text.contains(QLatin1String(" 5 pictures")))
+            << said[0].text.toStdString();
         if (c.outcome == Outcome::kNewAlbum) {
-          EXPECT_TRUE(said.empty());
+          EXPECT_TRUE(said[0].details.isEmpty());
           break;
         }
-        ASSERT_EQ(said.size(), 1u);
-        EXPECT_EQ(said[0].kind, MessageKind::kWarning);
-        const QStringList lines = said[0].text.split(QLatin1Char('\n'));
+        // The files left out are listed under its details.
+        const QStringList lines = said[0].details.split(QLatin1Char('\n'));
         // A line that counts them, one for each of the first twenty, and one for the rest.
         ASSERT_EQ(lines.size(), static_cast<qsizetype>(kNamedLeftOut) + 2);
         EXPECT_TRUE(lines[0].contains(QLatin1String("23")));
@@ -341,6 +346,25 @@ TEST_F(DropTest, ADropDuringARunIsRefusedAndChangesNothing) {
   EXPECT_EQ(FilesUnder(pictures), before);
   EXPECT_EQ(messages_.messages().size(), 1u);
   EXPECT_EQ(form_.siteFolder(), Local(site) + "/");
+}
+
+// Expected: an album folder that cannot be made brings the folder dialog back after its reason,
+// and the album is made in the folder chosen then.
+TEST_F(DropTest, AFolderThatCannotBeMadeBringsTheDialogBack) {
+  const QString pictures = MakePictureFolder(scratch_.path(), "Trip", 2);
+  apptest::WriteText(Path(QStringLiteral("a file")), "not a folder");
+  const QString unmakeable = Path(QStringLiteral("a file/Trip album"));
+  const QString album = Path(QStringLiteral("Trip album"));
+  form_.folderBox().QueueAnswer({FolderBox::ShowResult::kChosen, unmakeable});
+  form_.folderBox().QueueAnswer({FolderBox::ShowResult::kChosen, album});
+  DropOn(form_, {pictures});
+  EXPECT_EQ(form_.folderBox().showings().size(), 2u);
+  ASSERT_EQ(messages_.messages().size(), 2u);
+  EXPECT_EQ(messages_.messages()[0].kind, MessageKind::kCritical);
+  EXPECT_TRUE(messages_.messages()[0].text.contains(unmakeable))
+      << messages_.messages()[0].text.toStdString();
+  EXPECT_EQ(messages_.messages()[1].kind, MessageKind::kDone);
+  EXPECT_EQ(form_.siteFolder(), Local(album) + "/");
 }
 
 TEST_F(DropTest, CancelDuringADroppedFolderAlbumLeavesNoHalfWrittenFile) {

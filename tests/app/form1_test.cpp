@@ -211,6 +211,30 @@ TEST_F(Form1Test, ShowOnADeletedIndexPageNamesItInsteadOfOpeningNothing) {
   EXPECT_EQ(messages_.messages().size(), 2u);
 }
 
+// Expected: where the desktop has no way to open the page, a box names it on a line of its own, to
+// be pasted into a browser; a page the desktop took needs no word.
+TEST_F(Form1Test, ShowNamesThePageWhenTheDesktopCannotOpenIt) {
+  Generate(index_);
+  const QString page = folder_.filePath(QStringLiteral("index.html"));
+  for (const bool taken : {true, false}) {
+    SCOPED_TRACE(taken ? "taken" : "not taken");
+    QStringList handed;
+    form_.setDesktopOpener([&handed, taken](const QString& path) {
+      handed << path;
+      return taken;
+    });
+    const std::size_t before = messages_.messages().size();
+    show_->click();
+    EXPECT_EQ(handed, QStringList{page});
+    ASSERT_EQ(messages_.messages().size(), before + (taken ? 0 : 1));
+    if (!taken) {
+      EXPECT_EQ(messages_.messages().back().kind, MessageKind::kCritical);
+      EXPECT_TRUE(messages_.messages().back().text.split(QLatin1Char('\n')).contains(page));
+    }
+    EXPECT_TRUE(show_->isEnabled());
+  }
+}
+
 TEST_F(Form1Test, ShowHandsTheIndexPageAsAFileUrlAndRunsNothing) {
   form_.ShowCommand();
   EXPECT_TRUE(opened_.urls().isEmpty()) << "no site folder yet";

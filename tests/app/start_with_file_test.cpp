@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -68,6 +69,13 @@ TEST(StartWithFile, GeneratesAtOnceWhereASiteIsAndAsksFirstWhereNoneIs) {
     messages.QueueAnswer(start.answerYes);
     Form1 form;
     form.OpenAtStart({index});
+    // Nothing is asked or started before the window is on the screen, where a box comes over it.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messages.messages().empty());
+    EXPECT_FALSE(form.running());
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_TRUE(apptest::WaitUntil([&form] { return !form.startPending(); }));
     ASSERT_TRUE(apptest::FinishRun(form));
 
     const bool asked =
@@ -75,6 +83,9 @@ TEST(StartWithFile, GeneratesAtOnceWhereASiteIsAndAsksFirstWhereNoneIs) {
     EXPECT_EQ(asked, start.asks);
     if (asked) {
       EXPECT_TRUE(messages.messages().front().text.contains(folder.path()));
+    }
+    for (const MessageRecorder::Message& message : messages.messages()) {
+      EXPECT_TRUE(message.ownerShown) << message.text.toStdString();
     }
     EXPECT_EQ(form.ioBox().showings().size(), 0u) << "Generate's dialog is not shown";
     const auto* show = form.findChild<QPushButton*>(QStringLiteral("CmdShow"));

@@ -7,8 +7,8 @@
 
 namespace quillmere {
 
-void OpenWithDesktop(const QString& path) {
-  static_cast<void>(QDesktopServices::openUrl(QUrl::fromLocalFile(path)));
+bool OpenWithDesktop(const QString& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 }  // namespace quillmere

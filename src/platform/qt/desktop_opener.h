@@ -4,12 +4,17 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 namespace quillmere {
 
+// Hands a file to whatever opens it; true when it was taken, false when nothing could open it.
+using DesktopOpener = std::function<bool(const QString& path)>;
+
 // Hands the file at `path` to the desktop, which opens it with the user's default application
-// for that kind of file. The path travels as a file URL, never through a shell; whether the
-// desktop managed to open it is not reported.
-void OpenWithDesktop(const QString& path);
+// for that kind of file. The path travels as a file URL, never through a shell. False when the
+// desktop has no way to open it (no launcher at all); what a launcher does afterwards is not
+// known.
+bool OpenWithDesktop(const QString& path);
 
 }  // namespace quillmere

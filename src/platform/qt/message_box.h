@@ -21,6 +21,8 @@ enum class MessageKind {
   kWarning,
   // A question: the question icon and the Yes and No buttons.
   kQuestion,
+  // Work done: the information icon, an OK button and a button that opens what was made.
+  kDone,
 };
 
 // Shows `text` as plain text in a modal box with the critical icon, one OK button and
@@ -35,6 +37,12 @@ void ShowWarningMessage(QWidget* owner, const QString& caption, const QString& t
 // when `yesByDefault`; true when Yes was pressed. Esc and closing the box answer No.
 bool AskYesOrNo(QWidget* owner, const QString& caption, const QString& text, bool yesByDefault);
 
+// Shows `text` as plain text in a modal box with the information icon, `caption` as its title,
+// `details` (where not empty) behind its Details button, an OK button and a button `action`, and
+// waits until it is closed; true when `action` was pressed.
+bool ShowDoneMessage(QWidget* owner, const QString& caption, const QString& text,
+                     const QString& details, const QString& action);
+
 // While one exists, the boxes record their messages here and return at once; questions take the
 // answers queued here, in their order, and No when none is left.
 class MessageRecorder {
@@ -43,6 +51,9 @@ class MessageRecorder {
     QString caption;
     QString text;
     MessageKind kind = MessageKind::kCritical;
+    QString details;
+    // Whether the window of the box's owner was on the screen when the box came.
+    bool ownerShown = false;
   };
 
   MessageRecorder();
@@ -56,12 +67,16 @@ class MessageRecorder {
   void QueueAnswer(bool yes) { answers_.push_back(yes); }
   std::size_t queuedAnswers() const { return answers_.size(); }
 
+  // Makes the boxes of work done answer as if their action button was pressed when `press`.
+  void PressActions(bool press) { pressActions_ = press; }
+
  private:
   friend class MessageBoxes;
 
   MessageRecorder* previous_;
   std::vector<Message> messages_;
   std::deque<bool> answers_;
+  bool pressActions_ = false;
 };
 
 }  // namespace quillmere
