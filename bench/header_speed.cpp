@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "album/picture_maker.h"
+#include "album/pictures/picture_maker.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "album/picture_order.h"
+#include "album/change/picture_order.h"
 #include "index/index_file.h"
 
 namespace quillmere {

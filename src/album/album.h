@@ -12,7 +12,7 @@
 #include <variant>
 #include <vector>
 
-#include "album/picture_maker.h"
+#include "album/pictures/picture_types.h"
 #include "platform/file_system.h"
 #include "run/generate.h"
 #include "site/support_images.h"

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "album/album.h"
+#include "album/pictures/picture_maker.h"
 #include "platform/file_system.h"
 
 namespace quillmere {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "album/album.h"
-#include "album/album_folder.h"
+#include "album/change/album_folder.h"
 #include "index/index_file.h"
 #include "platform/file_system.h"
 

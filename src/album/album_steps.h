@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "album/album.h"
-#include "album/album_change.h"
 #include "album/album_files.h"
-#include "album/album_folder.h"
 #include "album/album_text.h"
+#include "album/change/album_change.h"
+#include "album/change/album_folder.h"
 #include "album/known_pictures.h"
 #include "platform/file_system.h"
 

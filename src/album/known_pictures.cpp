@@ -2,17 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "album/known_pictures.h"
 
+#include "run/fnv_hash.h"
+
 namespace quillmere {
-namespace {
-
-// The 64-bit FNV-1a hash of `bytes`.
-std::uint64_t FnvHash(std::string_view bytes) {
-  std::uint64_t hash = 0xcbf29ce484222325u;
-  for (unsigned char c : bytes) hash = (hash ^ c) * 0x100000001b3u;
-  return hash;
-}
-
-}  // namespace
 
 KnownPictures::KnownPictures(ImageFolder& pictures, const std::vector<std::uint64_t>& lines)
     : lines_(lines) {

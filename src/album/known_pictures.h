@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "album/album_folder.h"
+#include "album/change/album_folder.h"
 #include "platform/file_system.h"
 
 namespace quillmere {

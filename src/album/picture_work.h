@@ -13,11 +13,11 @@
 #include <string_view>
 
 #include "album/album.h"
-#include "album/album_change.h"
 #include "album/album_files.h"
-#include "album/album_folder.h"
+#include "album/change/album_change.h"
+#include "album/change/album_folder.h"
 #include "album/parallel.h"
-#include "album/picture_maker.h"
+#include "album/pictures/picture_maker.h"
 #include "platform/file_batch.h"
 #include "platform/file_system.h"
 

@@ -11,7 +11,7 @@
 #include "album/album.h"
 #include "album/album_index.h"
 #include "album/album_steps.h"
-#include "album/picture_order.h"
+#include "album/change/picture_order.h"
 #include "site/page_output.h"
 #include "site/page_signature.h"
 

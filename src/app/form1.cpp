@@ -189,7 +189,7 @@ void Form1::GenerateCommand() {
 
 void Form1::ShowCommand() {
   if (siteFolder_.empty()) return;
-  const std::string page = siteFolder_ + "index.html";
+  const std::string page = siteFolder_ + std::string(kIndexPageName);
   const Result<EntryInfo> entry = fs_->Inspect(page, /*follow=*/true);
   if (!entry || entry.value().kind != EntryInfo::Kind::kRegular) {
     RunFailure missing;

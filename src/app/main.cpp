@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QStringList>
 
-#include "album/picture_maker.h"
+#include "album/pictures/picture_maker.h"
 #include "app/form1.h"
 #include "app/program_identity.h"
 #include "platform/signals.h"

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "album/album.h"
-#include "album/picture_maker.h"
+#include "album/pictures/picture_maker.h"
 #include "check/site_check.h"
 #include "cli/descriptor_stream.h"
 #include "cli/options.h"

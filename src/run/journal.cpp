@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 
+#include "run/fnv_hash.h"
 #include "site/page_signature.h"
 
 namespace quillmere {
@@ -26,27 +27,20 @@ constexpr std::int64_t kSameTime = std::int64_t{2'000'000'000};
 // The most bytes a journal is read of; one lists a few lines per picture of a change.
 constexpr std::uint64_t kLargestJournal = std::uint64_t{256} << 20;
 
-constexpr std::uint64_t kHashStart = 0xcbf29ce484222325u;
-constexpr std::uint64_t kHashFactor = 0x100000001b3u;
-
-std::uint64_t Hashed(std::string_view bytes, std::uint64_t hash) {
-  for (unsigned char c : bytes) hash = (hash ^ c) * kHashFactor;
-  return hash;
-}
-
-// The hash of a file's first bytes, eight at a time so that marking many large files costs little;
-// the bytes past the last whole eight are taken one by one.
+// The hash of a file's first bytes, FNV-1a over eight bytes at a time so that marking many large
+// files costs little; the bytes past the last whole eight are taken one by one.
 std::uint64_t HeadHash(std::string_view bytes) {
-  std::uint64_t hash = kHashStart;
+  constexpr std::uint64_t kWordFactor = 0x100000001b3u;
+  std::uint64_t hash = kFnvStart;
   std::size_t i = 0;
   for (; i + 8 <= bytes.size(); i += 8) {
     std::uint64_t word = 0;
     for (std::size_t b = 0; b < 8; ++b) {
       word |= std::uint64_t{static_cast<unsigned char>(bytes[i + b])} << (8 * b);
     }
-    hash = (hash ^ word) * kHashFactor;
+    hash = (hash ^ word) * kWordFactor;
   }
-  return Hashed(bytes.substr(i), hash);
+  return FnvHash(bytes.substr(i), hash);
 }
 
 std::string Hex(std::uint64_t value) {
@@ -257,14 +251,14 @@ Result<IndexState> CurrentState(Folder& folder, const std::string& name) {
   }
   IndexState state;
   state.present = true;
-  state.hash = kHashStart;
+  state.hash = kFnvStart;
   char block[1 << 16];
   for (;;) {
     Result<std::size_t> got = file.value()->Read(block, sizeof block);
     if (!got) return got.error();
     if (got.value() == 0) return state;
     state.size += got.value();
-    state.hash = Hashed({block, got.value()}, state.hash);
+    state.hash = FnvHash({block, got.value()}, state.hash);
   }
 }
 
@@ -600,7 +594,7 @@ std::optional<JournalProblem> Settle(Folder& folder, Trash* trash, bool act) {
 }  // namespace
 
 IndexState StateOf(std::string_view bytes) {
-  return {true, bytes.size(), Hashed(bytes, kHashStart)};
+  return {true, bytes.size(), FnvHash(bytes)};
 }
 
 std::string JournalText(const Journal& journal) {

@@ -42,8 +42,9 @@ WorkProgress PageProgressInPictures(std::uint64_t pagesDone, std::uint64_t pages
 std::optional<std::chrono::seconds> TimeLeft(const WorkProgress& progress,
                                              std::chrono::steady_clock::duration spent);
 
-// `number` with the thousands separators of `locale`.
+// `number` with the thousands separators of `locale`; without one, with commas: "268,402,689".
 std::string GroupedNumber(std::uint64_t number, const std::locale& locale);
+std::string GroupedNumber(std::uint64_t number);
 
 // The words for how far the work on `album` (its title or folder) has come: "Lisbon: making
 // pictures, 12 of 200, about 1 minute left".

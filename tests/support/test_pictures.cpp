@@ -224,6 +224,16 @@ void WriteJpegWithTexts(const std::string& path, const RecordedTexts& texts, boo
                        jpeg.substr(2));
 }
 
+std::string RawExif(const RecordedTexts& texts, bool motorola) {
+  // After the segment's marker and length.
+  return ExifSegment(texts, ByteOrder{motorola}).substr(4);
+}
+
+std::string RawXmp(const std::string& description) {
+  // After the segment's marker, length and the name of XMP's namespace.
+  return XmpSegment(description).substr(4 + 29);
+}
+
 void WriteGifDeclaring(const std::string& path, int width, int height) {
   const ByteOrder intel;
   // The header, a screen of one pixel with a table of two colours, the frame's descriptor, and

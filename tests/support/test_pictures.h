@@ -56,6 +56,11 @@ struct RecordedTexts {
 // Intel byte order (or Motorola's when `motorola`).
 void WriteJpegWithTexts(const std::string& path, const RecordedTexts& texts, bool motorola = false);
 
+// The raw EXIF data and the XMP packet that record `texts`, as the image library hands them over
+// from such a JPEG.
+std::string RawExif(const RecordedTexts& texts, bool motorola = false);
+std::string RawXmp(const std::string& description);
+
 // Writes a GIF of 35 bytes whose one frame declares `width` by `height` pixels.
 void WriteGifDeclaring(const std::string& path, int width, int height);
 

@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "album/trash_module.h"
+#include "album/trash/trash_module.h"
 
 namespace {
 

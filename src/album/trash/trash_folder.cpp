@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-#include "album/trash_folder.h"
+#include "album/trash/trash_folder.h"
 
 #include <fcntl.h>
 #include <pwd.h>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-#include "album/album_change.h"
+#include "album/change/album_change.h"
 
 #include <algorithm>
 #include <set>

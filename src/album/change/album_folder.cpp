@@ -1,11 +1,11 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-#include "album/album_folder.h"
+#include "album/change/album_folder.h"
 
 #include <algorithm>
 
 #include "album/album_files.h"
-#include "album/desktop_trash.h"
+#include "album/trash/desktop_trash.h"
 #include "paths/paths.h"
 #include "run/generate.h"
 #include "site/page_output.h"

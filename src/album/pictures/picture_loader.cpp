@@ -1,11 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-#include <dlfcn.h>
-
 #include <mutex>
 
-#include "album/module_path.h"
-#include "album/picture_maker.h"
+#include "album/module_loader.h"
+#include "album/pictures/picture_module.h"
 
 namespace quillmere {
 namespace {
@@ -27,19 +25,18 @@ LoadedModule& Module() {
 
 // The module's function that makes makers, loaded once for the process and kept until it ends;
 // null, with the reason in `failure`, when it cannot be.
-NewPictureMakerFunction* LoadModule(std::string& failure) {
+NewPictureMakerFunction* LoadMaking(std::string& failure) {
   LoadedModule& loaded = Module();
   const std::lock_guard<std::mutex> hold(loaded.loading);
   if (loaded.module == nullptr && loaded.failure.empty()) {
-    const std::string path = ModulePath(kPictureModuleName);
-    loaded.module = path.empty() ? nullptr : ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (loaded.module == nullptr) {
-      const char* reason = ::dlerror();
-      loaded.failure = reason != nullptr ? reason : "the program's folder is unknown";
+    Result<void*, std::string> module = LoadModule(kPictureModuleName);
+    Result<void*, std::string> make =
+        module ? EntryOf(module.value(), kPictureModuleName, kNewPictureMakerSymbol) : module;
+    if (make) {
+      loaded.module = module.value();
+      loaded.make = reinterpret_cast<NewPictureMakerFunction*>(make.value());
     } else {
-      loaded.make = reinterpret_cast<NewPictureMakerFunction*>(
-          ::dlsym(loaded.module, kNewPictureMakerSymbol));
-      if (loaded.make == nullptr) loaded.failure = path + " has no " + kNewPictureMakerSymbol;
+      loaded.failure = make.error();
     }
   }
   failure = loaded.failure;
@@ -58,7 +55,7 @@ PictureError ModuleError(PictureError::Kind kind, std::string text) {
 Result<std::unique_ptr<PictureMaker>, PictureError> LoadPictureMaker(std::mutex& fileLock,
                                                                      const PictureRules& rules) {
   std::string failure;
-  NewPictureMakerFunction* make = LoadModule(failure);
+  NewPictureMakerFunction* make = LoadMaking(failure);
   if (make == nullptr) return ModuleError(PictureError::Kind::kNoModule, std::move(failure));
   std::unique_ptr<PictureMaker> maker(make(&fileLock, &rules));
   if (!maker) return ModuleError(PictureError::Kind::kNotStarted, {});
@@ -69,9 +66,9 @@ void EndPictureLibrary() {
   LoadedModule& loaded = Module();
   const std::lock_guard<std::mutex> hold(loaded.loading);
   if (loaded.module == nullptr) return;
-  if (auto* end = reinterpret_cast<EndPictureLibraryFunction*>(
-          ::dlsym(loaded.module, kEndPictureLibrarySymbol))) {
-    end();
+  if (Result<void*, std::string> end =
+          EntryOf(loaded.module, kPictureModuleName, kEndPictureLibrarySymbol)) {
+    reinterpret_cast<EndPictureLibraryFunction*>(end.value())();
   }
   loaded.make = nullptr;
   loaded.failure = "the image library has ended";

@@ -1,29 +1,33 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-#include "album/desktop_trash.h"
-
-#include <dlfcn.h>
+#include "album/trash/desktop_trash.h"
 
 #include <filesystem>
 #include <map>
 
-#include "album/module_path.h"
-#include "album/trash_folder.h"
-#include "album/trash_module.h"
+#include "album/module_loader.h"
+#include "album/trash/trash_folder.h"
+#include "album/trash/trash_module.h"
 
 namespace quillmere {
 namespace {
 
-// The module's function, loaded once for the process and kept until it ends; null when it
-// cannot be.
-TrashFileFunction* TrashModule() {
-  static TrashFileFunction* const function = []() -> TrashFileFunction* {
-    const std::string path = ModulePath(kTrashModuleName);
-    void* module = path.empty() ? nullptr : ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) return nullptr;
-    return reinterpret_cast<TrashFileFunction*>(::dlsym(module, kTrashFileSymbol));
+// The module's function, loaded once for the process and kept until it ends; or, when it cannot
+// be, the error that says why in the system loader's words.
+struct TrashEntry {
+  TrashFileFunction* function = nullptr;
+  std::error_code failure;
+};
+
+const TrashEntry& TrashModule() {
+  static const TrashEntry entry = [] {
+    Result<void*, std::string> module = LoadModule(kTrashModuleName);
+    Result<void*, std::string> function =
+        module ? EntryOf(module.value(), kTrashModuleName, kTrashFileSymbol) : module;
+    if (!function) return TrashEntry{nullptr, ModuleNotLoaded(function.error())};
+    return TrashEntry{reinterpret_cast<TrashFileFunction*>(function.value()), {}};
   }();
-  return function;
+  return entry;
 }
 
 class ModuleTrash final : public Trash {
@@ -35,7 +39,7 @@ class ModuleTrash final : public Trash {
   }
 
   std::error_code CheckTakes(std::string_view path) override {
-    if (TrashModule() == nullptr) return SystemError(ELIBACC);
+    if (std::error_code failure = TrashModule().failure) return failure;
     const std::string file = folderPath_ + std::string(path);
     const std::string folder = file.substr(0, file.rfind('/'));
     auto checked = checked_.find(folder);
@@ -44,10 +48,10 @@ class ModuleTrash final : public Trash {
   }
 
   std::error_code MoveToTrash(std::string_view path) override {
-    TrashFileFunction* trash = TrashModule();
-    if (trash == nullptr) return SystemError(ELIBACC);
+    const TrashEntry& trash = TrashModule();
+    if (trash.failure) return trash.failure;
     const std::string file = folderPath_ + std::string(path);
-    const int number = trash(file.c_str());
+    const int number = trash.function(file.c_str());
     return number == 0 ? std::error_code() : SystemError(number);
   }
 

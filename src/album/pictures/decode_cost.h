@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "album/picture_maker.h"
+#include "album/pictures/picture_maker.h"
 
 namespace quillmere {
 

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-#include "album/decode_cost.h"
+#include "album/pictures/decode_cost.h"
 
 #include <algorithm>
 #include <climits>

@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-#include "album/picture_order.h"
+#include "album/change/picture_order.h"
 
 #include <algorithm>
 #include <set>

@@ -2,26 +2,16 @@
 // SPDX-License-Identifier: MIT
 #include <string>
 
-#include "album/picture_maker.h"
+#include "album/pictures/picture_maker.h"
+#include "run/progress_text.h"
 
 namespace quillmere {
 namespace {
 
-// `number` with its thousands set apart: "268,402,689".
-std::string Grouped(std::uint64_t number) {
-  const std::string digits = std::to_string(number);
-  std::string grouped;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
-    grouped += digits[i];
-  }
-  return grouped;
-}
-
 // `bytes` in whole MiB, rounded up.
 std::string Mebibytes(std::uint64_t bytes) {
   constexpr std::uint64_t kMebibyte = std::uint64_t{1} << 20;
-  return Grouped(bytes / kMebibyte + (bytes % kMebibyte != 0 ? 1 : 0)) + " MiB";
+  return GroupedNumber(bytes / kMebibyte + (bytes % kMebibyte != 0 ? 1 : 0)) + " MiB";
 }
 
 // The program's own words for `error`.
@@ -40,7 +30,7 @@ std::string OwnWords(const PictureError& error) {
       return "its " + error.format + " data is damaged";
     case Kind::kTooManyPixels:
       return "it declares " + std::to_string(error.width) + "x" + std::to_string(error.height) +
-             " pixels, over the limit of " + Grouped(error.limit) + " (--max-pixels)";
+             " pixels, over the limit of " + GroupedNumber(error.limit) + " (--max-pixels)";
     case Kind::kTooMuchMemory:
       return "making it would need " + Mebibytes(error.needed) + " of memory, over the budget of " +
              Mebibytes(error.limit) + " per picture (--max-memory)";

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "album/album.h"
-#include "album/album_change.h"
+#include "album/change/album_change.h"
 #include "platform/file_system.h"
 
 namespace quillmere {

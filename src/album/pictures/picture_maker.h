@@ -1,0 +1,82 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// Pictures and thumbnails made with the image library: read through the file layer, checked
+// against the limits from their headers, shrunk while they load, turned upright, converted to
+// sRGB on white, stripped of metadata and encoded as JPEG in memory. The library and all it
+// needs live in a module of their own (vips_pictures.cpp), loaded at the first picture, so that
+// a run without pictures does not pay for loading them.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "album/pictures/picture_types.h"
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// What a picture file tells about itself without being decoded.
+struct PictureFacts {
+  // True when it is a JPEG, which can be copied as it is.
+  bool jpeg = false;
+  // When it was taken, as recorded ("2024:06:01 14:03:22"); empty when it records none.
+  std::string dateTaken;
+  // The description it records whole, as UTF-8 where it says its character set and as its bytes
+  // where it does not; empty when none.
+  std::string description;
+  // Why it cannot be read as a picture; none when it can.
+  std::optional<PictureError> error;
+};
+
+// A picture and its thumbnail as JPEG bytes.
+struct MadeImages {
+  // The picture; empty when none was asked for.
+  std::string picture;
+  std::string thumbnail;
+  // Why they could not be made; both are empty then.
+  std::optional<PictureError> error;
+};
+
+// Makes pictures on any number of threads at once. Every read of a picture file holds the lock
+// that all the work's steps of the file layer share.
+class PictureMaker {
+ public:
+  virtual ~PictureMaker() = default;
+
+  // Reads what `file` tells about itself, as a picture.
+  virtual PictureFacts Probe(ReadableFile& file) = 0;
+
+  // Makes the picture of `file` fitted within `picture` (a copy of the file itself when none is
+  // given and the file is a JPEG), carrying the file's metadata when `keepMetadata` says so, and
+  // the thumbnail fitted within `thumbnail`, without metadata, from one decoding; refuses a
+  // picture over the limits.
+  virtual MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
+                                             FitBox thumbnail, bool keepMetadata) = 0;
+
+  // Makes the thumbnail of `file`, fitted within `thumbnail`; refuses a picture over the limits.
+  virtual MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) = 0;
+
+  // Frees what the image library keeps for the calling thread, which makes no more pictures.
+  virtual void EndOfThread() = 0;
+};
+
+// What every picture a maker makes keeps to.
+struct PictureRules {
+  PictureLimits limits;
+  // Whether a failure keeps the image library's own words (for --verbose); taking them costs the
+  // failed picture's work a second time, alone.
+  bool libraryText = false;
+};
+
+// Loads the module once for the process and makes a maker whose reads hold `fileLock` and that
+// keeps to `rules`; the error (kNoModule, kNotStarted) when it cannot.
+Result<std::unique_ptr<PictureMaker>, PictureError> LoadPictureMaker(std::mutex& fileLock,
+                                                                     const PictureRules& rules);
+
+// Ends the image library, its threads included, where the module was loaded; no picture can be
+// made after it. For the end of a program.
+void EndPictureLibrary();
+
+}  // namespace quillmere
