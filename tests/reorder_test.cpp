@@ -310,6 +310,15 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
     EXPECT_EQ(outcome.failure->kind, AlbumFailure::Kind::kNotRenamed);
     EXPECT_EQ(Snapshot(album), before);
   }
+  // Renames that cannot be given back leave the journal, from which the next run undoes them.
+  FreshAlbum();
+  testing::FaultyFileSystem stuck(fs);
+  stuck.FailFrom(testing::Step::kRename, 3, SystemError(EIO));
+  EXPECT_EQ(RemovePictures(index, {2, 4}, stuck, options).failure->kind,
+            AlbumFailure::Kind::kNotRenamed);
+  EXPECT_TRUE(stdfs::exists(album + "/" + std::string(kJournalName)));
+  EXPECT_EQ(RemovePictures(index, {}, fs, options).failure, std::nullopt);
+  EXPECT_EQ(Snapshot(album), before);
   const testing::CliResult refused = testing::RunCli({"--remove-pictures", index, "9"}, fs);
   EXPECT_EQ(refused.err, "quillmere-cli: There is no picture 9 in " + index +
                              ", which has 6 pictures; nothing was changed.\n");

@@ -51,6 +51,11 @@ class FaultyFileSystem final : public FileSystem {
     FailAt(step, nth, SystemError(EIO));
     endAfterFailing_ = true;
   }
+  // Makes the `nth` call of `step` fail, and every later call of the same step.
+  void FailFrom(Step step, int nth, std::error_code error) {
+    FailAt(step, nth, error);
+    failLater_ = true;
+  }
   // Whether a call has failed so far.
   bool failed() const { return ended_ || failedOnce_; }
   // How many calls of `step` were made so far.
@@ -74,6 +79,7 @@ class FaultyFileSystem final : public FileSystem {
   int failAt_ = 0;
   std::error_code failError_;
   bool endAfterFailing_ = false;
+  bool failLater_ = false;
   bool ended_ = false;
   bool failedOnce_ = false;
 };

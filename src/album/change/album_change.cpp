@@ -89,39 +89,47 @@ std::error_code AlbumChange::Commit(std::string_view text, Placement placement) 
   return RemoveJournal(album_);
 }
 
-void AlbumChange::RemoveMade(std::string_view path, bool isFolder) {
+bool AlbumChange::RemoveMade(std::string_view path, bool isFolder) {
   std::string leaf;
   Result<std::unique_ptr<Folder>> folder = OpenFolderOf(album_, path, leaf);
-  if (!folder) return;
-  static_cast<void>(isFolder ? folder.value()->RemoveFolder(leaf) : folder.value()->Remove(leaf));
-  static_cast<void>(folder.value()->Sync());
+  if (!folder) return false;
+  const std::error_code error =
+      isFolder ? folder.value()->RemoveFolder(leaf) : folder.value()->Remove(leaf);
+  // A folder that holds something of someone else's stays, as a gone entry is gone.
+  const bool gone = !error || error == std::errc::no_such_file_or_directory ||
+                    (isFolder && error == std::errc::directory_not_empty);
+  return !folder.value()->Sync() && gone;
 }
 
-void AlbumChange::UndoRenames() {
+bool AlbumChange::UndoRenames() {
+  bool whole = true;
   for (std::size_t i = renamed_.size(); i-- > 0;) {
     const Renamed& renamed = renamed_[i];
     std::string leaf;
     Result<std::unique_ptr<Folder>> folder =
         OpenFolderOf(album_, renamed.folder + renamed.to, leaf);
-    if (!folder) continue;
-    static_cast<void>(folder.value()->Rename(renamed.to, renamed.from, /*replace=*/false));
+    whole = folder && !folder.value()->Rename(renamed.to, renamed.from, /*replace=*/false) && whole;
   }
-  static_cast<void>(SyncRenamedFolders());
+  whole = !SyncRenamedFolders() && whole;
   renamed_.clear();
+  return whole;
 }
 
 void AlbumChange::Undo() {
   batch_.Drop();
-  UndoRenames();
+  bool whole = UndoRenames();
   // The files taken after the last one put in place never took a name.
   files_.resize(std::min(files_.size(), batch_.placed()));
-  std::for_each(files_.rbegin(), files_.rend(),
-                [this](const std::string& file) { RemoveMade(file, /*isFolder=*/false); });
-  std::for_each(madeFolders_.rbegin(), madeFolders_.rend(),
-                [this](const std::string& folder) { RemoveMade(folder, /*isFolder=*/true); });
+  for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
+    whole = RemoveMade(*file, /*isFolder=*/false) && whole;
+  }
+  for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
+    whole = RemoveMade(*folder, /*isFolder=*/true) && whole;
+  }
   files_.clear();
   madeFolders_.clear();
-  if (begun_ && !committed_) static_cast<void>(RemoveJournal(album_));
+  // A change not undone whole keeps its journal, from which the next run settles it.
+  if (begun_ && !committed_ && whole) static_cast<void>(RemoveJournal(album_));
   begun_ = false;
 }
 

@@ -68,15 +68,17 @@ class AlbumChange {
   // The path of the step after the index file that failed, when Commit failed there.
   const std::string& failedStep() const { return failedStep_; }
 
-  // Undoes what was made so far, newest first, and removes the journal.
+  // Undoes what was made so far, newest first, and removes the journal once all of it is undone;
+  // otherwise the journal stays for the next run to settle.
   void Undo();
 
  private:
-  // Removes the entry at `path` in the album, a folder only when it is empty.
-  void RemoveMade(std::string_view path, bool isFolder);
+  // Removes the entry at `path` in the album, a folder only when it is empty; tells whether it is
+  // gone (or, for a folder, holds only what is not the change's).
+  bool RemoveMade(std::string_view path, bool isFolder);
 
-  // Gives back the names that renames took, newest first.
-  void UndoRenames();
+  // Gives back the names that renames took, newest first; tells whether every one was.
+  bool UndoRenames();
 
   // Flushes each folder that a rename changed.
   std::error_code SyncRenamedFolders();
