@@ -20,22 +20,9 @@ AlbumFailure IndexFailed(RunFailure run) {
 
 }  // namespace
 
-Result<ChosenIndex, AlbumFailure> LoadAlbumIndex(const std::string& indexPath, AlbumFolder& album,
-                                                 FileSystem& fs) {
-  Result<IndexText, RunFailure> loaded = LoadChosenIndexFile(indexPath, fs);
-  if (auto* failure = loaded.failure()) return IndexFailed(std::move(*failure));
-  ChosenIndex chosen{std::move(loaded).value(), {}, {}};
+Result<ChosenIndex, AlbumFailure> ReadAlbumIndex(const std::string& indexPath, IndexText text) {
+  ChosenIndex chosen{std::move(text), {}, {}};
   chosen.name = indexPath.substr(indexPath.rfind(kSeparator) + 1);
-  Result<EntryInfo> entry = album.folder->Inspect(chosen.name);
-  if (!entry) return AlbumFailed(Kind::kNotWritten, indexPath, {}, entry.error());
-  if (entry.value().kind == EntryInfo::Kind::kSymlink) {
-    return AlbumFailed(Kind::kIndexIsLink, indexPath);
-  }
-  // What was read must be what the folder holds under the name, not a file put in its place.
-  if (entry.value().device != chosen.text.source.device ||
-      entry.value().inode != chosen.text.source.inode) {
-    return AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ESTALE));
-  }
   Result<IndexHead, IndexError> head = ParseIndexHead(chosen.text.bytes());
   if (auto* error = head.failure()) {
     return IndexFailed(IndexFailure(indexPath, *error));
@@ -61,9 +48,10 @@ PictureLineNumbers PictureLinesOf(const ChosenIndex& index) {
 
 Result<HeldAlbum, AlbumFailure> HoldAlbum(const std::string& indexPath, FileSystem& fs,
                                           const AlbumOptions& options) {
-  auto opened = OpenAlbumFolder(FolderAsGiven(indexPath), fs, options);
+  std::optional<IndexText> text;
+  auto opened = HoldAlbumFolder(indexPath, IndexLink::kRefuse, fs, options, text);
   if (auto* failure = opened.failure()) return std::move(*failure);
-  auto loaded = LoadAlbumIndex(indexPath, opened.value(), fs);
+  auto loaded = ReadAlbumIndex(indexPath, std::move(*text));
   if (auto* failure = loaded.failure()) return std::move(*failure);
   return HeldAlbum{std::move(opened.value()), std::move(loaded.value())};
 }

@@ -24,11 +24,9 @@ struct ChosenIndex {
   std::string name;
 };
 
-// Reads the index file at `indexPath` as a run does, and checks that it is the file that
-// `album` (its folder) holds under its name, and no symbolic link, which writing it anew would
-// replace.
-Result<ChosenIndex, AlbumFailure> LoadAlbumIndex(const std::string& indexPath, AlbumFolder& album,
-                                                 FileSystem& fs);
+// Reads the head of the index file at `indexPath`, whose text `text` was read through its held
+// folder.
+Result<ChosenIndex, AlbumFailure> ReadAlbumIndex(const std::string& indexPath, IndexText text);
 
 // The numbers of the lines that name the pictures, in order; whether the last pair lacks its
 // second line; and the first pair that a blank or comment line drops while its second line
@@ -48,7 +46,7 @@ struct HeldAlbum {
 };
 
 // Opens and locks the folder of `indexPath`, settling a change cut short there, and reads its
-// index file.
+// index file through that folder, refusing a symbolic link at its name.
 Result<HeldAlbum, AlbumFailure> HoldAlbum(const std::string& indexPath, FileSystem& fs,
                                           const AlbumOptions& options);
 

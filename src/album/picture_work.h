@@ -65,16 +65,9 @@ class PictureWork {
   // Reads the file `name` of `folder` whole.
   Result<std::string> ReadWhole(Folder& folder, const std::string& name) {
     const std::lock_guard<std::mutex> hold(fileLock_);
-    Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(name);
+    Result<WholeFile> file = ReadWholeFile(folder, name);
     if (!file) return file.error();
-    std::string bytes;
-    char block[1 << 16];
-    for (;;) {
-      Result<std::size_t> got = file.value()->Read(block, sizeof block);
-      if (!got) return got.error();
-      if (got.value() == 0) return bytes;
-      bytes.append(block, got.value());
-    }
+    return std::move(file.value().bytes);
   }
 
   // Writes `bytes` to a new file that `change` puts in place as `name` of `image`'s folder.

@@ -86,32 +86,33 @@ Result<IndexFile, IndexError> ParseIndexText(std::string_view text) {
 Result<IndexText, IndexError> LoadIndexText(const std::string& path, FileSystem& fs) {
   Result<std::unique_ptr<ReadableFile>> file = fs.OpenForReading(path);
   if (!file) return Unreadable(file.error());
-  Result<EntryInfo> source = file.value()->Describe();
-  if (!source) return Unreadable(source.error());
+  return LoadIndexText(*file.value());
+}
 
-  // One byte more than expected, so that reaching the end needs no second buffer.
+Result<IndexText, IndexError> LoadIndexText(ReadableFile& file) {
+  // One byte more than the file held when it was opened, so that reaching its end needs no
+  // second buffer and, while it does not grow, no second read.
   IndexText text;
-  text.source = source.value();
-  text.buffer = LargeBuffer(static_cast<std::size_t>(source.value().size) + 1);
+  text.source = file.AsOpened();
+  const auto expected = static_cast<std::size_t>(text.source.size);
+  text.buffer = LargeBuffer(expected + 1);
   if (text.buffer.data() == nullptr) return Unreadable(SystemError(ENOMEM));
   for (;;) {
     if (text.size == text.buffer.capacity() &&
         !text.buffer.Grow(text.buffer.capacity() + text.buffer.capacity() / 2 + kReadBlock)) {
       return Unreadable(SystemError(ENOMEM));
     }
-    std::size_t wanted = std::min(text.buffer.capacity() - text.size, kReadBlock);
-    Result<std::size_t> got = file.value()->Read(text.buffer.data() + text.size, wanted);
+    const std::size_t room = text.buffer.capacity() - text.size;
+    Result<std::size_t> got = ReadInto(file, text.buffer.data() + text.size, room,
+                                       expected - std::min(expected, text.size));
     if (!got) return Unreadable(got.error());
-    if (got.value() == 0) break;
     text.size += got.value();
+    if (got.value() < room) break;
   }
   return text;
 }
 
-Result<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs) {
-  Result<IndexText, IndexError> loaded = LoadIndexText(path, fs);
-  if (auto* error = loaded.failure()) return std::move(*error);
-  IndexText& text = loaded.value();
+Result<IndexFile, IndexError> ParseIndexFile(IndexText text) {
   try {
     Result<IndexFile, IndexError> parsed = ParseIndexText(text.bytes());
     if (parsed) {
@@ -122,6 +123,12 @@ Result<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem&
   } catch (const std::bad_alloc&) {
     return Unreadable(SystemError(ENOMEM));
   }
+}
+
+Result<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs) {
+  Result<IndexText, IndexError> loaded = LoadIndexText(path, fs);
+  if (auto* error = loaded.failure()) return std::move(*error);
+  return ParseIndexFile(std::move(loaded.value()));
 }
 
 }  // namespace quillmere

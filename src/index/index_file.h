@@ -95,11 +95,18 @@ inline LineReader PictureLines(std::string_view text, const IndexHead& head) {
 // Reads the whole index file at `path` through `fs`, refusing a file that is not text.
 Result<IndexText, IndexError> LoadIndexText(const std::string& path, FileSystem& fs);
 
+// Reads the whole of the index file `file`, just opened; a file that grows meanwhile is read on to
+// its end.
+Result<IndexText, IndexError> LoadIndexText(ReadableFile& file);
+
 // Reads the head of index file text; the result points into `text`.
 Result<IndexHead, IndexError> ParseIndexHead(std::string_view text);
 
 // Reads index file text already in memory; the result points into `text`.
 Result<IndexFile, IndexError> ParseIndexText(std::string_view text);
+
+// Reads the index file whose text is `text`; the result keeps the text it points into.
+Result<IndexFile, IndexError> ParseIndexFile(IndexText text);
 
 // Reads the index file at `path` through `fs`; the result keeps the text it points into.
 Result<IndexFile, IndexError> ReadIndexFile(const std::string& path, FileSystem& fs);

@@ -124,7 +124,32 @@ class ReadableFile {
   virtual Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset) = 0;
   // Describes the open file as it is at this moment.
   virtual Result<EntryInfo> Describe() = 0;
+  // Describes the file as its opening found it, without asking the system again.
+  virtual const EntryInfo& AsOpened() const = 0;
 };
+
+// Reads from `file`'s position into `data` until `capacity` bytes are in, the file ends, or at
+// least `expected` bytes are in when a read gives fewer than it was asked for: a regular file
+// gives all it holds to one read, so that a file just opened is read whole in one call with its
+// size as opened for `expected` and one byte more for `capacity`, and fills `data` only when it
+// has grown since. Returns how many bytes came.
+Result<std::size_t> ReadInto(ReadableFile& file, char* data, std::size_t capacity,
+                             std::size_t expected);
+
+// Reads `size` bytes from `file`'s position into `data`, or fewer where the file ends first.
+inline Result<std::size_t> ReadFully(ReadableFile& file, char* data, std::size_t size) {
+  return ReadInto(file, data, size, size);
+}
+
+// A file's bytes, read whole, and the file as its opening found it.
+struct WholeFile {
+  std::string bytes;
+  EntryInfo entry;
+};
+
+// Reads the whole of `file`, just opened, in one read where it has not grown since it was opened;
+// fails with EFBIG when it holds more than `most` bytes.
+Result<WholeFile> ReadWhole(ReadableFile& file, std::uint64_t most = UINT64_MAX);
 
 // A new file in a folder that no one sees until it is put in place; dropped without a trace
 // when it is destroyed before that.
@@ -156,6 +181,10 @@ class Folder {
   // Opens the regular file `name` for reading; refuses a symbolic link (ELOOP) and anything but a
   // regular file (FileError::kNotRegularFile) without blocking.
   virtual Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) = 0;
+  // Opens the regular file `name`, or the one a symbolic link of that name leads to, for reading;
+  // refuses anything but a regular file without blocking.
+  virtual Result<std::unique_ptr<ReadableFile>> OpenThroughLinkForReading(
+      std::string_view name) = 0;
   // Creates a new file in the folder, with 0666 less the umask as its permission bits.
   virtual Result<std::unique_ptr<NewFile>> CreateFile() = 0;
   // Removes the hidden files that runs killed while putting a file in place left behind.
@@ -183,6 +212,12 @@ class Folder {
   // holds it: then fails at once with EWOULDBLOCK.
   virtual Result<std::unique_ptr<FolderLock>> TryLock() = 0;
 };
+
+// Reads the regular file `name` of `folder` whole, as OpenForReading opens it (no symbolic link,
+// nothing that blocks): one open, one look at the file, one read where it does not grow meanwhile,
+// one close. Fails with EFBIG when it holds more than `most` bytes.
+Result<WholeFile> ReadWholeFile(Folder& folder, std::string_view name,
+                                std::uint64_t most = UINT64_MAX);
 
 // Access to files and folders; tests put their own implementation in its place.
 class FileSystem {

@@ -98,7 +98,8 @@ std::error_code WriteAll(int fd, const char* data, std::size_t size) {
 
 class PosixReadableFile final : public ReadableFile {
  public:
-  explicit PosixReadableFile(FileDescriptor fd) : fd_(std::move(fd)) {}
+  PosixReadableFile(FileDescriptor fd, const EntryInfo& opened)
+      : fd_(std::move(fd)), opened_(opened) {}
   Result<std::size_t> Read(char* data, std::size_t size) override {
     for (;;) {
       ssize_t got = ::read(fd_.get(), data, size);
@@ -118,9 +119,11 @@ class PosixReadableFile final : public ReadableFile {
     if (::fstat(fd_.get(), &st) != 0) return LastError();
     return DescribeStat(st);
   }
+  const EntryInfo& AsOpened() const override { return opened_; }
 
  private:
   FileDescriptor fd_;
+  EntryInfo opened_;
 };
 
 // The names of the open folder `dir`, "." and ".." left out; closes it.
@@ -138,14 +141,15 @@ Result<std::vector<std::string>> NamesIn(DIR* dir) {
   return names;
 }
 
-// Makes a regular file out of a descriptor opened without blocking, or says why not. Reading a
-// regular file never waits for a writer, so the descriptor keeps O_NONBLOCK.
+// Makes a regular file out of a descriptor opened without blocking, or says why not; its one
+// fstat is kept as the file's description. Reading a regular file never waits for a writer, so
+// the descriptor keeps O_NONBLOCK.
 Result<std::unique_ptr<ReadableFile>> RegularFileFrom(FileDescriptor fd) {
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) return LastError();
   if (S_ISDIR(st.st_mode)) return SystemError(EISDIR);
   if (!S_ISREG(st.st_mode)) return make_error_code(FileError::kNotRegularFile);
-  return std::make_unique<PosixReadableFile>(std::move(fd));
+  return std::make_unique<PosixReadableFile>(std::move(fd), DescribeStat(st));
 }
 
 // The first letters of this boot's id, read once: lower-case hexadecimal digits, or "0" times
@@ -421,11 +425,11 @@ class PosixFolder final : public Folder {
   }
 
   Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) override {
-    if (HoldsNul(name)) return SystemError(EINVAL);
-    FileDescriptor fd(::openat(fd_.get(), std::string(name).c_str(),
-                               O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
-    if (fd.get() < 0) return LastError();
-    return RegularFileFrom(std::move(fd));
+    return OpenRegular(name, O_NOFOLLOW);
+  }
+
+  Result<std::unique_ptr<ReadableFile>> OpenThroughLinkForReading(std::string_view name) override {
+    return OpenRegular(name, 0);
   }
 
   Result<std::vector<std::string>> List() override {
@@ -548,6 +552,15 @@ class PosixFolder final : public Folder {
   }
 
  private:
+  // Opens the regular file `name` without blocking, with `follow` O_NOFOLLOW or 0.
+  Result<std::unique_ptr<ReadableFile>> OpenRegular(std::string_view name, int follow) {
+    if (HoldsNul(name)) return SystemError(EINVAL);
+    FileDescriptor fd(::openat(fd_.get(), std::string(name).c_str(),
+                               O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | follow));
+    if (fd.get() < 0) return LastError();
+    return RegularFileFrom(std::move(fd));
+  }
+
   FileDescriptor fd_;
   bool listable_;
   Owner owner_;
@@ -572,6 +585,51 @@ class FileErrorCategoryImpl final : public std::error_category {
 const std::error_category& FileErrorCategory() {
   static const FileErrorCategoryImpl category;
   return category;
+}
+
+Result<std::size_t> ReadInto(ReadableFile& file, char* data, std::size_t capacity,
+                             std::size_t expected) {
+  std::size_t got = 0;
+  while (got < capacity) {
+    Result<std::size_t> part = file.Read(data + got, capacity - got);
+    if (!part) return part.error();
+    if (part.value() == 0) break;
+    got += part.value();
+    // A regular file gives all it holds to one read: a short read past what was expected is its
+    // end, and asking again would only be told so.
+    if (got >= expected && got < capacity) break;
+  }
+  return got;
+}
+
+Result<WholeFile> ReadWhole(ReadableFile& file, std::uint64_t most) {
+  WholeFile whole;
+  whole.entry = file.AsOpened();
+  const std::uint64_t size = whole.entry.size;
+  if (size > most) return SystemError(EFBIG);
+  // One byte more than the file held when it was opened, so that one read also finds its end.
+  whole.bytes.resize(static_cast<std::size_t>(size) + 1);
+  std::size_t held = 0;
+  auto expected = static_cast<std::size_t>(size);
+  for (;;) {
+    Result<std::size_t> got =
+        ReadInto(file, whole.bytes.data() + held, whole.bytes.size() - held, expected);
+    if (!got) return got.error();
+    held += got.value();
+    if (held < whole.bytes.size()) break;
+    // The file grew while it was read: it is read on to its new end.
+    if (held > most) return SystemError(EFBIG);
+    expected = 0;
+    whole.bytes.resize(whole.bytes.size() + whole.bytes.size() / 2 + 1);
+  }
+  whole.bytes.resize(held);
+  return whole;
+}
+
+Result<WholeFile> ReadWholeFile(Folder& folder, std::string_view name, std::uint64_t most) {
+  Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(name);
+  if (!file) return file.error();
+  return ReadWhole(*file.value(), most);
 }
 
 bool IsHiddenNewFileName(std::string_view name) {

@@ -8,6 +8,7 @@
 
 #include "index/index_file.h"
 #include "paths/paths.h"
+#include "run/site_folder.h"
 #include "site/page_output.h"
 
 namespace quillmere {
@@ -16,30 +17,19 @@ SupportRun AddSupportImages(const std::string& indexPath, FileSystem& fs,
   SupportRun run;
   SupportCopy& copy = run.copy;
   // The folder is held from reading the index file to the last image; a missing index file is
-  // told by the reading.
-  std::unique_ptr<Folder> folder;
-  std::unique_ptr<FolderLock> lock;
-  if (const std::string siteFolder = FolderAsGiven(indexPath); Exist(indexPath, fs)) {
-    Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(siteFolder);
-    if (!opened) {
-      run.refused = RunFailure{RunFailure::Status::kNotLocked, siteFolder, {}, opened.error(), 0};
-      return run;
-    }
-    folder = std::move(opened.value());
-    Result<std::unique_ptr<FolderLock>, RunFailure> locked =
-        LockSiteFolder(*folder, siteFolder, options);
-    std::optional<RunFailure> failure;
-    if (auto* refused = locked.failure()) failure = std::move(*refused);
-    if (locked) lock = std::move(locked.value());
-    if (!failure) failure = SettleInterruptedChange(*folder, siteFolder);
-    if (failure) {
-      run.refused = std::move(failure);
-      return run;
-    }
+  // told before the folder is opened.
+  if (!Exist(indexPath, fs)) {
+    run.refused = RunFailure{RunFailure::Status::kNotFound, indexPath, {}, {}, 0};
+    return run;
   }
-  Result<IndexFile, RunFailure> read = ReadChosenIndexFile(indexPath, fs);
+  auto held = HoldSiteFolder(indexPath, fs, options, {IndexLink::kFollow, {}});
+  if (auto* failure = held.failure()) {
+    run.refused = std::move(failure->failure);
+    return run;
+  }
+  Result<IndexFile, IndexError> read = ParseIndexFile(std::move(*held.value().index));
   if (auto* failure = read.failure()) {
-    run.refused = std::move(*failure);
+    run.refused = IndexFailure(indexPath, *failure);
     return run;
   }
   const IndexFile& index = read.value();

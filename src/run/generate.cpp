@@ -12,6 +12,7 @@
 #include "platform/signals.h"
 #include "run/journal.h"
 #include "run/message_text.h"
+#include "run/site_folder.h"
 #include "site/page_output.h"
 
 namespace quillmere {
@@ -223,13 +224,6 @@ Result<IndexText, RunFailure> LoadChosenIndexFile(const std::string& chosenPath,
   return std::move(loaded).value();
 }
 
-Result<IndexFile, RunFailure> ReadChosenIndexFile(const std::string& chosenPath, FileSystem& fs) {
-  if (!Exist(chosenPath, fs)) return Failure(Status::kNotFound, chosenPath);
-  Result<IndexFile, IndexError> read = ReadIndexFile(chosenPath, fs);
-  if (const auto* error = read.failure()) return IndexFailure(chosenPath, *error);
-  return std::move(read).value();
-}
-
 std::string PageThatIsTheIndexFile(const std::string& chosenPath, const EntryInfo& source,
                                    std::int64_t pictureCount, Folder& folder, FileSystem& fs) {
   const std::string ownName = chosenPath.substr(chosenPath.rfind(kSeparator) + 1);
@@ -308,24 +302,19 @@ RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs, const Run
       outcome.failure = Failure(Status::kNotFound, chosenPath);
       return outcome;
     }
-    const std::string folderAsGiven = FolderAsGiven(chosenPath);
-    Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(folderAsGiven);
-    if (!folder) {
-      outcome.failure = Failure(Status::kPageNotWritten,
-                                folderAsGiven + std::string(kIndexPageName), folder.error());
+    auto held = HoldSiteFolder(chosenPath, fs, options, {IndexLink::kFollow, {}});
+    if (auto* failure = held.failure()) {
+      if (failure->step == HoldFailure::Step::kOpenFolder) {
+        outcome.failure =
+            Failure(Status::kPageNotWritten, failure->failure.subject + std::string(kIndexPageName),
+                    failure->failure.error);
+      } else {
+        outcome.failure = std::move(failure->failure);
+      }
       return outcome;
     }
-    auto lock = LockSiteFolder(*folder.value(), folderAsGiven, options);
-    if (auto* failure = lock.failure()) {
-      outcome.failure = std::move(*failure);
-      return outcome;
-    }
-    if (std::optional<RunFailure> failure =
-            SettleInterruptedChange(*folder.value(), folderAsGiven)) {
-      outcome.failure = std::move(*failure);
-      return outcome;
-    }
-    return WriteSite(chosenPath, *folder.value(), fs, options, ReadIndexFile(chosenPath, fs));
+    HeldSite& site = held.value();
+    return WriteSite(chosenPath, *site.folder, fs, options, ParseIndexFile(std::move(*site.index)));
   } catch (const std::bad_alloc&) {
     outcome.failure = Failure(Status::kOutOfMemory, chosenPath);
   }
@@ -334,13 +323,16 @@ RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs, const Run
 
 RunOutcome GenerateSiteInLockedFolder(const std::string& chosenPath, Folder& folder, FileSystem& fs,
                                       const RunOptions& options) {
-  if (!Exist(chosenPath, fs)) {
+  Result<IndexText, RunFailure> text =
+      Exist(chosenPath, fs) ? ReadHeldIndexFile(chosenPath, folder, fs, IndexLink::kFollow)
+                            : Result<IndexText, RunFailure>(Failure(Status::kNotFound, chosenPath));
+  if (auto* failure = text.failure()) {
     RunOutcome outcome;
     outcome.siteFolder = FolderName(chosenPath);
-    outcome.failure = Failure(Status::kNotFound, chosenPath);
+    outcome.failure = std::move(*failure);
     return outcome;
   }
-  return WriteSite(chosenPath, folder, fs, options, ReadIndexFile(chosenPath, fs));
+  return WriteSite(chosenPath, folder, fs, options, ParseIndexFile(std::move(text.value())));
 }
 
 }  // namespace quillmere

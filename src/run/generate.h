@@ -138,9 +138,6 @@ RunFailure IndexFailure(const std::string& chosenPath, const IndexError& error);
 // Checks that the index file at `chosenPath` exists and reads its text, exactly as a run does.
 Result<IndexText, RunFailure> LoadChosenIndexFile(const std::string& chosenPath, FileSystem& fs);
 
-// Checks that the index file at `chosenPath` exists and reads it, exactly as a run does.
-Result<IndexFile, RunFailure> ReadChosenIndexFile(const std::string& chosenPath, FileSystem& fs);
-
 // The name of the page of the run that is the index file itself (through a link or another
 // name, too), or "" when none is; `source` is the index file as it was read.
 std::string PageThatIsTheIndexFile(const std::string& chosenPath, const EntryInfo& source,

@@ -229,37 +229,14 @@ std::string StepLine(const JournalStep& step) {
   return line;
 }
 
-// Reads the whole of `file`, up to `most` bytes; EFBIG beyond.
-Result<std::string> ReadAll(ReadableFile& file, std::uint64_t most) {
-  std::string bytes;
-  char block[1 << 16];
-  for (;;) {
-    Result<std::size_t> got = file.Read(block, sizeof block);
-    if (!got) return got.error();
-    if (got.value() == 0) return bytes;
-    if (bytes.size() + got.value() > most) return SystemError(EFBIG);
-    bytes.append(block, got.value());
-  }
-}
-
 // What the index file `name` of `folder` holds now.
 Result<IndexState> CurrentState(Folder& folder, const std::string& name) {
-  Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(name);
+  Result<WholeFile> file = ReadWholeFile(folder, name);
   if (!file) {
     if (file.error() == std::errc::no_such_file_or_directory) return IndexState{};
     return file.error();
   }
-  IndexState state;
-  state.present = true;
-  state.hash = kFnvStart;
-  char block[1 << 16];
-  for (;;) {
-    Result<std::size_t> got = file.value()->Read(block, sizeof block);
-    if (!got) return got.error();
-    if (got.value() == 0) return state;
-    state.size += got.value();
-    state.hash = FnvHash({block, got.value()}, state.hash);
-  }
+  return StateOf(file.value().bytes);
 }
 
 // The kind of the entry at `path` under `top`, and its folder opened; a missing folder on the way
@@ -522,16 +499,14 @@ std::error_code SyncFoldersOf(Folder& top, const std::vector<JournalStep>& steps
 
 // The journal of `folder`; none when it has none.
 Result<std::optional<Journal>, JournalProblem> ReadJournal(Folder& folder) {
-  Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(kJournalName);
-  if (!file) {
-    if (file.error() == std::errc::no_such_file_or_directory) return std::optional<Journal>();
-    return Problem(JournalProblem::Kind::kUnreadable, nullptr, {}, file.error());
+  Result<WholeFile> text = ReadWholeFile(folder, kJournalName, kLargestJournal);
+  if (!text) {
+    if (text.error() == std::errc::no_such_file_or_directory) return std::optional<Journal>();
+    return Problem(JournalProblem::Kind::kUnreadable, nullptr, {}, text.error());
   }
-  Result<std::string> text = ReadAll(*file.value(), kLargestJournal);
-  if (!text) return Problem(JournalProblem::Kind::kUnreadable, nullptr, {}, text.error());
   // A journal takes its name only once it is whole, so one that is no journal was not written
   // by this program, or was damaged since.
-  std::optional<Journal> journal = ParseJournal(text.value());
+  std::optional<Journal> journal = ParseJournal(text.value().bytes);
   if (!journal) return Problem(JournalProblem::Kind::kUnreadable, nullptr);
   return journal;
 }
@@ -685,13 +660,13 @@ Result<bool> AbandonJournal(Folder& folder) {
 }
 
 Result<MarkedFile> MarkFile(ReadableFile& file) {
-  Result<EntryInfo> entry = file.Describe();
-  if (!entry) return entry.error();
-  if (entry.value().kind != EntryInfo::Kind::kRegular) {
+  // The file was just opened: its opening's look at it is the one the mark takes.
+  const EntryInfo& entry = file.AsOpened();
+  if (entry.kind != EntryInfo::Kind::kRegular) {
     return make_error_code(FileError::kNotRegularFile);
   }
   // The size read through the descriptor says how much to read: one read for most files.
-  std::string head(std::min<std::uint64_t>(entry.value().size, kMarkedBytes), '\0');
+  std::string head(std::min<std::uint64_t>(entry.size, kMarkedBytes), '\0');
   std::size_t got = 0;
   while (got < head.size()) {
     Result<std::size_t> read = file.ReadAt(head.data() + got, head.size() - got, got);
@@ -701,8 +676,8 @@ Result<MarkedFile> MarkFile(ReadableFile& file) {
   }
   head.resize(got);
   MarkedFile marked;
-  marked.entry = entry.value();
-  marked.mark = {entry.value().size, entry.value().modified, HeadHash(head)};
+  marked.entry = entry;
+  marked.mark = {entry.size, entry.modified, HeadHash(head)};
   return marked;
 }
 

@@ -47,7 +47,8 @@ struct FileMark {
 // How many of a file's first bytes its mark hashes, so that marking a large file reads little.
 inline constexpr std::size_t kMarkedBytes = std::size_t{64} * 1024;
 
-// The numbers of the open `file` and its mark, read through the descriptor that opened it.
+// The numbers of the just opened `file`, as its opening found them, and its mark, read through
+// the descriptor that opened it.
 struct MarkedFile {
   EntryInfo entry;
   FileMark mark;

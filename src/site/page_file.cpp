@@ -8,22 +8,6 @@
 #include "site/page_signature.h"
 
 namespace quillmere {
-namespace {
-
-// Reads until `size` bytes are in or the file ends; returns how many came.
-Result<std::size_t> ReadFully(ReadableFile& file, char* data, std::size_t size) {
-  std::size_t got = 0;
-  while (got < size) {
-    Result<std::size_t> part = file.Read(data + got, size - got);
-    if (!part) return part.error();
-    if (part.value() == 0) break;
-    got += part.value();
-  }
-  return got;
-}
-
-}  // namespace
-
 PageBuffers::PageBuffers(std::size_t size)
     : size_(size),
       output_(std::make_unique_for_overwrite<char[]>(size)),
@@ -32,48 +16,54 @@ PageBuffers::PageBuffers(std::size_t size)
 PageFile::PageFile(Folder& folder, PageBuffers& buffers, std::string_view name,
                    std::uint64_t newSize, const PageRules& rules)
     : folder_(folder), buffers_(buffers), name_(name), newSize_(newSize), rules_(rules) {
+  // The old page is opened at once, without a look at its name first: what cannot be opened as a
+  // regular file is looked at only then.
+  Result<std::unique_ptr<ReadableFile>> opened = folder_.OpenForReading(name_);
+  if (opened) {
+    oldPage_ = std::move(opened.value());
+    OpenOldPage();
+  } else {
+    OldPageNotOpened(opened.error());
+  }
+}
+
+void PageFile::OldPageNotOpened(std::error_code error) {
+  // A missing page, or a link or other entry that the new page simply replaces: a link is never
+  // followed, so the file it leads to is left alone.
+  if (error == std::errc::no_such_file_or_directory ||
+      error == std::errc::too_many_symbolic_link_levels || error == FileError::kNotRegularFile) {
+    StartWriting();
+    return;
+  }
+  if (error == std::errc::is_a_directory) {
+    Fail(PageFailure::Kind::kSystem, error);
+    return;
+  }
+  // Otherwise what stands there tells whether the reason counts: a folder is never replaced, and
+  // an entry that is no regular file always is.
   Result<EntryInfo> old = folder_.Inspect(name_);
   if (!old) {
     Fail(PageFailure::Kind::kSystem, old.error());
   } else if (old.value().kind == EntryInfo::Kind::kFolder) {
     Fail(PageFailure::Kind::kSystem, SystemError(EISDIR));
-  } else if (old.value().kind == EntryInfo::Kind::kRegular) {
-    OpenOldPage();
-  } else {
-    // A missing page, or a link or other entry that the new page simply replaces: a link is
-    // never followed, so the file it leads to is left alone.
+  } else if (old.value().kind == EntryInfo::Kind::kSymlink ||
+             old.value().kind == EntryInfo::Kind::kOther || rules_.replaceForeignPages) {
     StartWriting();
+  } else {
+    Fail(PageFailure::Kind::kSystem, error);
   }
 }
 
 void PageFile::OpenOldPage() {
-  Result<std::unique_ptr<ReadableFile>> opened = folder_.OpenForReading(name_);
-  if (!opened) {
-    // The entry changed since it was looked at: what stands there now is no page to keep.
-    const std::error_code error = opened.error();
-    if (error == std::errc::too_many_symbolic_link_levels ||
-        error == std::errc::no_such_file_or_directory || error == FileError::kNotRegularFile ||
-        rules_.replaceForeignPages) {
-      StartWriting();
-    } else {
-      Fail(PageFailure::Kind::kSystem, error);
-    }
-    return;
-  }
-  oldPage_ = std::move(opened.value());
-  Result<EntryInfo> old = oldPage_->Describe();
-  if (!old) {
-    Fail(PageFailure::Kind::kSystem, old.error());
-    return;
-  }
+  const EntryInfo& old = oldPage_->AsOpened();
   // The new page keeps the old one's permissions, but never its set-user-ID, set-group-ID or
   // sticky bits.
-  oldMode_ = old.value().mode & 0777;
+  oldMode_ = old.mode & 0777;
   // And its owner and group, where the process may give them (root).
-  oldOwner_ = Owner{old.value().user, old.value().group};
-  oldSize_ = old.value().size;
+  oldOwner_ = Owner{old.user, old.group};
+  oldSize_ = old.size;
   if (oldSize_ == newSize_) {
-    mode_ = Mode::kComparing;
+    CompareOldPage();
     return;
   }
   if (oldSize_ == 0 || rules_.replaceForeignPages) {
@@ -90,6 +80,23 @@ void PageFile::OpenOldPage() {
     mode_ = Mode::kComparingStart;
   } else {
     Fail(PageFailure::Kind::kForeignPage);
+  }
+}
+
+void PageFile::CompareOldPage() {
+  if (newSize_ >= buffers_.size()) {
+    // A page larger than the buffer is read a buffer at a time, as it is put.
+    mode_ = Mode::kComparing;
+    return;
+  }
+  // Otherwise the old page is read whole in one read, with a byte more to find it longer.
+  Result<std::size_t> got =
+      ReadInto(*oldPage_, buffers_.comparison(), static_cast<std::size_t>(newSize_) + 1,
+               static_cast<std::size_t>(newSize_));
+  if (got && got.value() == newSize_) {
+    mode_ = Mode::kComparingRead;
+  } else if (MayReplaceOldPage()) {
+    StartWriting();
   }
 }
 
@@ -112,6 +119,9 @@ void PageFile::Flush() {
     case Mode::kComparing:
       if (!MatchesOldPage(data, size) && MayReplaceOldPage()) mode_ = Mode::kSkipping;
       break;
+    case Mode::kComparingRead:
+      if (!MatchesOldPageRead(data, size) && MayReplaceOldPage()) mode_ = Mode::kSkipping;
+      break;
     case Mode::kComparingStart:
       if (!MatchesOldStart(data, size)) {
         Fail(PageFailure::Kind::kForeignPage);
@@ -132,6 +142,13 @@ void PageFile::Flush() {
 bool PageFile::MatchesOldPage(const char* data, std::size_t size) {
   Result<std::size_t> got = ReadFully(*oldPage_, buffers_.comparison(), size);
   return got && got.value() == size && std::memcmp(buffers_.comparison(), data, size) == 0;
+}
+
+bool PageFile::MatchesOldPageRead(const char* data, std::size_t size) {
+  const bool matches = size <= newSize_ - compared_ &&
+                       std::memcmp(buffers_.comparison() + compared_, data, size) == 0;
+  compared_ += size;
+  return matches;
 }
 
 bool PageFile::MatchesOldStart(const char* data, std::size_t size) {
@@ -161,6 +178,13 @@ bool PageFile::MayReplaceOldPage() {
 
 bool PageFile::NeedsAnotherPass() {
   Flush();
+  if (mode_ == Mode::kComparingRead && compared_ == newSize_) {
+    // The old page was read whole, as long as the new one, and every byte matched.
+    mode_ = Mode::kUnchanged;
+    oldPage_.reset();
+    return false;
+  }
+  if (mode_ == Mode::kComparingRead) mode_ = Mode::kSkipping;
   if (mode_ == Mode::kComparing) {
     // Every byte matched; the page is unchanged unless the old one is longer now.
     if (OldPageEndsHere()) {

@@ -116,12 +116,23 @@ class PageFile {
   Result<PageOutcome, PageFailure> Finish();
 
  private:
-  enum class Mode { kComparing, kComparingStart, kSkipping, kWriting, kUnchanged, kFailed };
+  enum class Mode {
+    kComparing,
+    kComparingRead,
+    kComparingStart,
+    kSkipping,
+    kWriting,
+    kUnchanged,
+    kFailed
+  };
 
   void PutInParts(std::string_view piece);
   void Flush();
+  void OldPageNotOpened(std::error_code error);
   void OpenOldPage();
+  void CompareOldPage();
   bool MatchesOldPage(const char* data, std::size_t size);
+  bool MatchesOldPageRead(const char* data, std::size_t size);
   bool MatchesOldStart(const char* data, std::size_t size);
   bool OldPageEndsHere();
   bool MayReplaceOldPage();
@@ -139,7 +150,8 @@ class PageFile {
   std::optional<mode_t> oldMode_;
   std::optional<Owner> oldOwner_;
   std::uint64_t oldSize_ = 0;
-  // How much of the old page was compared while it is taken for the start of the new one.
+  // How much of the old page was compared: while it is taken for the start of the new one, or
+  // once it is read whole into the comparison buffer.
   std::uint64_t compared_ = 0;
   std::unique_ptr<ReadableFile> oldPage_;
   std::unique_ptr<NewFile> newFile_;

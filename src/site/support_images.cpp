@@ -24,15 +24,13 @@ struct CopyError {
   bool reading = false;
 };
 
-// Copies what `in` holds from where it stands into `out`.
+// Copies the whole of `in`, just opened, into `out`: a support image is small enough to be
+// read in one piece.
 CopyError CopyBytes(ReadableFile& in, NewFile& out) {
-  char block[1 << 16];
-  for (;;) {
-    Result<std::size_t> got = in.Read(block, sizeof block);
-    if (!got) return {got.error(), true};
-    if (got.value() == 0) return {};
-    if (std::error_code error = out.Write(block, got.value())) return {error, false};
-  }
+  Result<WholeFile> read = ReadWhole(in);
+  if (!read) return {read.error(), true};
+  const std::string& bytes = read.value().bytes;
+  return {out.Write(bytes.data(), bytes.size()), false};
 }
 
 // Copies `from` into a new file of `folder` that then takes the name `name` whole, in one step,

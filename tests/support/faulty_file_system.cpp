@@ -21,6 +21,7 @@ class FaultyReadableFile final : public ReadableFile {
     if (std::error_code error = fs_.Count(Step::kDescribe)) return error;
     return inner_->Describe();
   }
+  const EntryInfo& AsOpened() const override { return inner_->AsOpened(); }
 
  private:
   std::unique_ptr<ReadableFile> inner_;
@@ -69,6 +70,12 @@ class FaultyFolder final : public Folder {
   Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) override {
     if (std::error_code error = fs_.Count(Step::kOpenForReading)) return error;
     Result<std::unique_ptr<ReadableFile>> opened = inner_->OpenForReading(name);
+    if (!opened) return opened;
+    return Wrapped(std::move(opened.value()), fs_);
+  }
+  Result<std::unique_ptr<ReadableFile>> OpenThroughLinkForReading(std::string_view name) override {
+    if (std::error_code error = fs_.Count(Step::kOpenForReading)) return error;
+    Result<std::unique_ptr<ReadableFile>> opened = inner_->OpenThroughLinkForReading(name);
     if (!opened) return opened;
     return Wrapped(std::move(opened.value()), fs_);
   }

@@ -20,6 +20,9 @@ class ForwardingFolder : public Folder {
   Result<std::unique_ptr<ReadableFile>> OpenForReading(std::string_view name) override {
     return inner_->OpenForReading(name);
   }
+  Result<std::unique_ptr<ReadableFile>> OpenThroughLinkForReading(std::string_view name) override {
+    return inner_->OpenThroughLinkForReading(name);
+  }
   Result<std::unique_ptr<NewFile>> CreateFile() override { return inner_->CreateFile(); }
   void RemoveLeftovers() override { inner_->RemoveLeftovers(); }
   Result<std::vector<std::string>> List() override { return inner_->List(); }

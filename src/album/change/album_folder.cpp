@@ -8,6 +8,7 @@
 #include "album/trash/desktop_trash.h"
 #include "paths/paths.h"
 #include "run/generate.h"
+#include "run/site_folder.h"
 #include "site/page_output.h"
 
 namespace quillmere {
@@ -36,29 +37,45 @@ AlbumFailure FolderFailed(Kind kind, RunFailure run) {
 
 }  // namespace
 
+Result<AlbumFolder, AlbumFailure> HoldAlbumFolder(const std::string& indexPath, IndexLink link,
+                                                  FileSystem& fs, const AlbumOptions& options,
+                                                  std::optional<IndexText>& index) {
+  AlbumFolder album;
+  album.path = FolderAsGiven(indexPath);
+  const SiteHolding holding{link, [&](Folder& folder) {
+                              if (options.trash != nullptr) return options.trash;
+                              album.ownTrash = options.deleteRemoved ? DeletingTrash(folder)
+                                                                     : DesktopTrash(album.path);
+                              return album.ownTrash.get();
+                            }};
+  auto held = HoldSiteFolder(indexPath, fs, options.run, holding);
+  if (auto* failure = held.failure()) {
+    RunFailure& run = failure->failure;
+    switch (failure->step) {
+      case HoldFailure::Step::kOpenFolder:
+        return AlbumFailed(Kind::kFolderNotOpened, album.path, {}, run.error);
+      case HoldFailure::Step::kLock:
+        return FolderFailed(Kind::kAlbumFolder, std::move(run));
+      case HoldFailure::Step::kIndexFile:
+        break;
+    }
+    // Writing the index file anew would replace a link at its name.
+    if (run.error == std::errc::too_many_symbolic_link_levels) {
+      return AlbumFailed(Kind::kIndexIsLink, indexPath);
+    }
+    return FolderFailed(Kind::kIndex, std::move(run));
+  }
+  album.folder = std::move(held.value().folder);
+  album.lock = std::move(held.value().lock);
+  album.trash = options.trash != nullptr ? options.trash : album.ownTrash.get();
+  index = std::move(held.value().index);
+  return album;
+}
+
 Result<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileSystem& fs,
                                                   const AlbumOptions& options) {
-  AlbumFolder album;
-  album.path = path;
-  Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(path);
-  if (!folder) return AlbumFailed(Kind::kFolderNotOpened, path, {}, folder.error());
-  album.folder = std::move(folder.value());
-  auto lock = LockSiteFolder(*album.folder, path, options.run);
-  if (auto* failure = lock.failure()) {
-    return FolderFailed(Kind::kAlbumFolder, std::move(*failure));
-  }
-  album.lock = std::move(lock.value());
-  if (options.trash != nullptr) {
-    album.trash = options.trash;
-  } else {
-    album.ownTrash = options.deleteRemoved ? DeletingTrash(*album.folder) : DesktopTrash(path);
-    album.trash = album.ownTrash.get();
-  }
-  if (std::optional<RunFailure> failure =
-          SettleInterruptedChange(*album.folder, path, album.trash)) {
-    return FolderFailed(Kind::kAlbumFolder, std::move(*failure));
-  }
-  return album;
+  std::optional<IndexText> none;
+  return HoldAlbumFolder(path, IndexLink::kNotRead, fs, options, none);
 }
 
 std::string ImageFolder::FileName(std::int64_t n) const {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
@@ -13,7 +14,9 @@
 
 #include "album/album.h"
 #include "album/change/album_change.h"
+#include "index/index_file.h"
 #include "platform/file_system.h"
+#include "run/site_folder.h"
 
 namespace quillmere {
 
@@ -33,6 +36,12 @@ struct AlbumFolder {
 // for the trash going where `options` say.
 Result<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileSystem& fs,
                                                   const AlbumOptions& options);
+
+// Holds the folder of the index file `indexPath` as OpenAlbumFolder does, and reads the index
+// file through it into `index` as `link` says.
+Result<AlbumFolder, AlbumFailure> HoldAlbumFolder(const std::string& indexPath, IndexLink link,
+                                                  FileSystem& fs, const AlbumOptions& options,
+                                                  std::optional<IndexText>& index);
 
 // The folder that the images of one prefix of an index file lie in: opened when it exists,
 // otherwise what is to be made of it.

@@ -1,0 +1,67 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "run/site_folder.h"
+
+#include <string_view>
+#include <utility>
+
+#include "paths/paths.h"
+
+namespace quillmere {
+namespace {
+
+HoldFailure FailedAt(HoldFailure::Step step, RunFailure failure) {
+  return HoldFailure{step, std::move(failure)};
+}
+
+}  // namespace
+
+Result<IndexText, RunFailure> ReadHeldIndexFile(const std::string& indexPath, Folder& folder,
+                                                FileSystem& fs, IndexLink link) {
+  // A path that ends with "/" names the folder itself, which is no index file.
+  std::string_view name = std::string_view(indexPath).substr(indexPath.rfind(kSeparator) + 1);
+  if (name.empty()) name = ".";
+  Result<std::unique_ptr<ReadableFile>> file = link == IndexLink::kFollow
+                                                   ? folder.OpenThroughLinkForReading(name)
+                                                   : folder.OpenForReading(name);
+  if (!file) {
+    if (!Exist(indexPath, fs)) {
+      return RunFailure{RunFailure::Status::kNotFound, indexPath, {}, {}, 0};
+    }
+    return IndexFailure(indexPath, IndexError{IndexError::Kind::kUnreadable, file.error(), {}});
+  }
+  Result<IndexText, IndexError> text = LoadIndexText(*file.value());
+  if (auto* error = text.failure()) return IndexFailure(indexPath, *error);
+  return std::move(text.value());
+}
+
+Result<HeldSite, HoldFailure> HoldSiteFolder(const std::string& indexPath, FileSystem& fs,
+                                             const RunOptions& options,
+                                             const SiteHolding& holding) {
+  HeldSite held;
+  held.path = FolderAsGiven(indexPath);
+  Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(held.path);
+  if (!folder) {
+    return FailedAt(HoldFailure::Step::kOpenFolder,
+                    RunFailure{RunFailure::Status::kNotLocked, held.path, {}, folder.error(), 0});
+  }
+  held.folder = std::move(folder.value());
+  auto lock = LockSiteFolder(*held.folder, held.path, options);
+  if (auto* failure = lock.failure()) {
+    return FailedAt(HoldFailure::Step::kLock, std::move(*failure));
+  }
+  held.lock = std::move(lock.value());
+  Trash* trash = holding.trash ? holding.trash(*held.folder) : nullptr;
+  if (std::optional<RunFailure> failure = SettleInterruptedChange(*held.folder, held.path, trash)) {
+    return FailedAt(HoldFailure::Step::kLock, std::move(*failure));
+  }
+  if (holding.link == IndexLink::kNotRead) return held;
+  Result<IndexText, RunFailure> text = ReadHeldIndexFile(indexPath, *held.folder, fs, holding.link);
+  if (auto* failure = text.failure()) {
+    return FailedAt(HoldFailure::Step::kIndexFile, std::move(*failure));
+  }
+  held.index = std::move(text.value());
+  return held;
+}
+
+}  // namespace quillmere
