@@ -114,6 +114,30 @@ bool HoldsWrittenPage(const std::string& folder, FileSystem& fs) {
   return written && written.value();
 }
 
+// The window's words for changes and next steps: what a change does, and the command line's
+// commands where the window has no way of its own to take the step.
+class WindowWords final : public CommandWords {
+ public:
+  std::string Change(ChangeKind kind) const override {
+    switch (kind) {
+      case ChangeKind::kNewAlbum:
+        return "making a new album";
+      case ChangeKind::kAddPictures:
+        return "adding pictures";
+      case ChangeKind::kRemovePictures:
+        return "removing pictures";
+      case ChangeKind::kMovePicture:
+        return "moving a picture";
+      case ChangeKind::kMakeThumbnails:
+        return "making thumbnails";
+    }
+    return "";
+  }
+  std::string Step(Remedy remedy, const std::string& indexPath) const override {
+    return "the command " + CommandLineWords().Step(remedy, indexPath);
+  }
+};
+
 }  // namespace
 
 Form1::Form1(QWidget* parent, FileSystem* fs)
@@ -425,7 +449,7 @@ void Form1::EndRun() {
     ShowAlbumOutcome(albumOutcome, stopReason);
   } else if (!outcome.ok() && stopReason != StopRequest::kByUser) {
     // A stop the user asked for needs no word.
-    ShowFailure(FromLocal(Describe(outcome)));
+    ShowFailure(FromLocal(Describe(outcome, WindowWords())));
   }
   emit runEnded();
   // A signal that asked the program to end ends it, once the run has stopped and said so.

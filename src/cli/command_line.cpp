@@ -168,19 +168,21 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
     if (finding.line != 0) out << ":" << finding.line;
     out << ": " << finding.text << "\n";
   };
-  Result<SiteCheck, RunFailure> result = CheckSite(indexPath, fs, print);
+  Result<SiteCheck, RunFailure> result = CheckSite(indexPath, fs, print, CommandLineWords());
   if (const auto* failure = result.failure()) {
     Tell(err, Visible(Describe(*failure)));
     return kExitFailure;
   }
   const SiteCheck& check = result.value();
   if (!quiet) {
+    const CommandWords& words = CommandLineWords();
+    const std::string word = ShellWord(indexPath);
     if (check.supportImagesCanBeAdded) {
-      out << file << ": hint: quillmere-cli --add-support-images " << Visible(ShellWord(indexPath))
+      out << file << ": hint: " << Visible(words.Step(Remedy::kAddSupportImages, word))
           << " copies the missing support images\n";
     }
     if (check.thumbnailsCanBeMade) {
-      out << file << ": hint: quillmere-cli --make-thumbnails " << Visible(ShellWord(indexPath))
+      out << file << ": hint: " << Visible(words.Step(Remedy::kMakeThumbnails, word))
           << " makes the missing thumbnails from their pictures\n";
     }
     out << file << ": "
