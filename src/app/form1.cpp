@@ -403,12 +403,11 @@ void Form1::UpdateProgress() {
     const std::optional<std::chrono::seconds> left = TimeLeft(work, now - stageStart_);
     progress_->setLabelText(FromLocal(ProgressText(runAlbumName_, work, left, locale_)));
   } else if (run_->makesAlbum() && !run_->waited()) {
-    progress_->setLabelText(QStringLiteral("Reading the pictures..."));
+    progress_->setLabelText(FromLocal(StartStageText(StartStage::kReadingPictures)));
   } else if (run_->waited()) {
-    progress_->setLabelText(
-        QStringLiteral("Waiting for another run of Quillmere on this folder to end..."));
+    progress_->setLabelText(FromLocal(StartStageText(StartStage::kWaiting)));
   } else {
-    progress_->setLabelText(QStringLiteral("Reading the index file..."));
+    progress_->setLabelText(FromLocal(StartStageText(StartStage::kReadingIndexFile)));
   }
   progress_->setMaximum(BarValue(total));
   // A modal dialog lets events through here: the run may end meanwhile.

@@ -82,7 +82,7 @@ class WaitingMessage final : public LockWaiting {
   WaitingMessage(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
   void WaitingFor(const std::string& folder) override {
     if (!terminal_) return;
-    Tell(err_, "waiting for another quillmere run on " + Visible(folder) + " to end");
+    Tell(err_, WaitingText(Visible(folder)));
     err_.flush();
   }
 
