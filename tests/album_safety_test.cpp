@@ -416,7 +416,7 @@ TEST_F(SafetyTest, WhatACrashLeavesIsMendedAndNothingElse) {
 // the album folder is no journal.
 TEST(Journal, ReadsBackWhatWasWrittenAndRefusesPathsOutside) {
   Journal journal;
-  journal.command = "quillmere-cli --add-pictures";
+  journal.change = ChangeKind::kAddPictures;
   journal.indexName = "my index.txt";
   journal.before = StateOf("old\n");
   journal.steps = {{JournalStep::Kind::kMakeFolder, "a b", {}},
@@ -439,6 +439,35 @@ TEST(Journal, ReadsBackWhatWasWrittenAndRefusesPathsOutside) {
   EXPECT_FALSE(ParseJournal(JournalText(across))) << "a rename stays in its folder";
   const std::string text = JournalText(journal);
   EXPECT_FALSE(ParseJournal(text.substr(0, text.size() - 1))) << "cut short";
+}
+
+// Expected: a journal names its change by what it does, whichever front end made it, and the
+// journals of the earlier versions, which named it by the command line, are read as that kind.
+TEST(Journal, NamesTheChangeByItsKindAndReadsEarlierVersions) {
+  Journal journal;
+  journal.indexName = "index.txt";
+  journal.before = StateOf("old\n");
+  journal.steps = {{JournalStep::Kind::kMakeFile, "p/p1.jpg", {}}};
+  for (ChangeKind kind :
+       {ChangeKind::kNewAlbum, ChangeKind::kAddPictures, ChangeKind::kRemovePictures,
+        ChangeKind::kMovePicture, ChangeKind::kMakeThumbnails}) {
+    journal.change = kind;
+    const std::string text = JournalText(journal);
+    EXPECT_TRUE(
+        text.starts_with("quillmere journal 3\nchange " + std::string(ChangeWord(kind)) + "\n"))
+        << text;
+    EXPECT_EQ(ParseJournal(text), journal);
+    for (const char* version : {"1", "2"}) {
+      std::string earlier = text;
+      earlier.replace(0, earlier.find('\n', earlier.find('\n') + 1),
+                      std::string("quillmere journal ") + version + "\ncommand quillmere-cli%20--" +
+                          std::string(ChangeWord(kind)));
+      EXPECT_EQ(ParseJournal(earlier), journal) << earlier;
+    }
+  }
+  std::string unknown = JournalText(journal);
+  unknown.replace(unknown.find("change "), 7 + ChangeWord(journal.change).size(), "change paint");
+  EXPECT_FALSE(ParseJournal(unknown)) << "a change of no known kind";
 }
 
 }  // namespace

@@ -350,9 +350,12 @@ TEST_F(CheckTest, LinesThatMoveAgainstTheirPicturesAreFoundWhereTheMoveStarts) {
     MakeSite(c.index, c.pictureFiles);
     if (c.missingFile != nullptr) stdfs::remove(dir / c.missingFile);
     std::vector<std::string> gists;
-    const auto result = CheckSite(dir / "index.txt", fs, [&](const Finding& finding) {
-      if (finding.line != 0) gists.push_back(Gist(finding));
-    });
+    const auto result = CheckSite(
+        dir / "index.txt", fs,
+        [&](const Finding& finding) {
+          if (finding.line != 0) gists.push_back(Gist(finding));
+        },
+        CommandLineWords());
     ASSERT_TRUE(result.ok()) << c.what;
     EXPECT_EQ(gists, c.gists) << c.what;
   }

@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 
+#include "album/album.h"
 #include "cli/command_line.h"
 #include "cli/options.h"
 #include "cli/progress_line.h"
@@ -38,6 +39,17 @@ TEST_F(CliTest, HelpAndVersion) {
   EXPECT_EQ(help.code, 0);
   EXPECT_EQ(help.out.rfind("Usage: quillmere-cli", 0), 0u);
   EXPECT_EQ(Run({"-h"}).out, help.out);
+  // The defaults --help gives are the ones the album takes.
+  for (const char* line :
+       {"fit the pictures within WxH (780x560)\n", "fit the thumbnails within WxH (100x100)\n",
+        "refuse pictures of more pixels (268402689)\n",
+        "refuse pictures that need more memory (512)\n"}) {
+    EXPECT_NE(help.out.find(line), std::string::npos) << line;
+  }
+  EXPECT_EQ(kDefaultPictureSize.width, 780);
+  EXPECT_EQ(kDefaultThumbnailSize.height, 100);
+  EXPECT_EQ(kDefaultMaxPixels, 268'402'689u);
+  EXPECT_EQ(kDefaultMaxMemory, std::uint64_t{512} << 20);
 }
 
 // The lines of `text` that list the option `row`, as --help writes them.

@@ -86,7 +86,7 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
     }
     AddPlan& plan = planned.value();
 
-    AlbumChange change(*album.folder, "quillmere-cli --add-pictures", index.name,
+    AlbumChange change(*album.folder, ChangeKind::kAddPictures, index.name,
                        StateOf(index.text.bytes()));
     if (std::error_code error = change.Begin(std::move(plan.steps))) {
       outcome.failure =

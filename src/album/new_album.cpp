@@ -157,7 +157,7 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   for (const std::string& name : place.missing) {
     plan.push_back({JournalStep::Kind::kMakeFile, place.folder.relative + name, {}});
   }
-  AlbumChange change(*album.folder, "quillmere-cli --new-album", std::string(kAlbumIndexName), {});
+  AlbumChange change(*album.folder, ChangeKind::kNewAlbum, std::string(kAlbumIndexName), {});
   if (std::error_code error = change.Begin(std::move(plan))) {
     return AlbumFailed(Kind::kNotWritten, album.path + std::string(kJournalName), {}, error);
   }

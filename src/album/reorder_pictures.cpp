@@ -233,7 +233,7 @@ std::optional<AlbumFailure> CheckLines(
 // Renames the files as `plan` says and writes `text` as the index file, as one change by
 // `command`; the failure when it could not.
 std::optional<AlbumFailure> Change(OpenAlbum& open, OrderPlan& plan, const std::string& text,
-                                   const std::string& command, const std::string& indexPath) {
+                                   ChangeKind command, const std::string& indexPath) {
   AlbumChange change(*open.album.folder, command, open.index.name, StateOf(open.index.text.bytes()),
                      open.album.trash);
   std::vector<JournalStep> steps;
@@ -298,7 +298,7 @@ std::optional<AlbumFailure> RemoveFrom(OpenAlbum& open, const std::vector<std::i
   auto lines = PictureLinePairs(old, open.index.head);
   for (std::size_t i = numbers.size(); i-- > 0;) lines.erase(lines.begin() + (numbers[i] - 1));
   if (auto failure = CheckLines(text, open.index.head, lines, indexPath)) return failure;
-  return Change(open, plan, text, "quillmere-cli --remove-pictures", indexPath);
+  return Change(open, plan, text, ChangeKind::kRemovePictures, indexPath);
 }
 
 // Moves picture `from` of the album `open` to the place `to`.
@@ -319,7 +319,7 @@ std::optional<AlbumFailure> MoveIn(OpenAlbum& open, std::int64_t from, std::int6
   lines.erase(lines.begin() + (from - 1));
   lines.insert(lines.begin() + (to - 1), moved);
   if (auto failure = CheckLines(text, open.index.head, lines, indexPath)) return failure;
-  return Change(open, plan, text, "quillmere-cli --move-picture", indexPath);
+  return Change(open, plan, text, ChangeKind::kMovePicture, indexPath);
 }
 
 // Runs `work` on the album of `indexPath` and then writes the site; the outcome fails with what

@@ -114,6 +114,30 @@ bool HoldsWrittenPage(const std::string& folder, FileSystem& fs) {
   return written && written.value();
 }
 
+// The window's words for changes and next steps: what a change does, and the command line's
+// commands where the window has no way of its own to take the step.
+class WindowWords final : public CommandWords {
+ public:
+  std::string Change(ChangeKind kind) const override {
+    switch (kind) {
+      case ChangeKind::kNewAlbum:
+        return "making a new album";
+      case ChangeKind::kAddPictures:
+        return "adding pictures";
+      case ChangeKind::kRemovePictures:
+        return "removing pictures";
+      case ChangeKind::kMovePicture:
+        return "moving a picture";
+      case ChangeKind::kMakeThumbnails:
+        return "making thumbnails";
+    }
+    return "";
+  }
+  std::string Step(Remedy remedy, const std::string& indexPath) const override {
+    return "the command " + CommandLineWords().Step(remedy, indexPath);
+  }
+};
+
 }  // namespace
 
 Form1::Form1(QWidget* parent, FileSystem* fs)
@@ -379,12 +403,11 @@ void Form1::UpdateProgress() {
     const std::optional<std::chrono::seconds> left = TimeLeft(work, now - stageStart_);
     progress_->setLabelText(FromLocal(ProgressText(runAlbumName_, work, left, locale_)));
   } else if (run_->makesAlbum() && !run_->waited()) {
-    progress_->setLabelText(QStringLiteral("Reading the pictures..."));
+    progress_->setLabelText(FromLocal(StartStageText(StartStage::kReadingPictures)));
   } else if (run_->waited()) {
-    progress_->setLabelText(
-        QStringLiteral("Waiting for another run of Quillmere on this folder to end..."));
+    progress_->setLabelText(FromLocal(StartStageText(StartStage::kWaiting)));
   } else {
-    progress_->setLabelText(QStringLiteral("Reading the index file..."));
+    progress_->setLabelText(FromLocal(StartStageText(StartStage::kReadingIndexFile)));
   }
   progress_->setMaximum(BarValue(total));
   // A modal dialog lets events through here: the run may end meanwhile.
@@ -425,7 +448,7 @@ void Form1::EndRun() {
     ShowAlbumOutcome(albumOutcome, stopReason);
   } else if (!outcome.ok() && stopReason != StopRequest::kByUser) {
     // A stop the user asked for needs no word.
-    ShowFailure(FromLocal(Describe(outcome)));
+    ShowFailure(FromLocal(Describe(outcome, WindowWords())));
   }
   emit runEnded();
   // A signal that asked the program to end ends it, once the run has stopped and said so.

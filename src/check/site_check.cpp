@@ -47,8 +47,9 @@ std::string Plural(std::uint64_t count, const char* one, const char* many) {
 
 class Checker {
  public:
-  Checker(const std::string& indexPath, FileSystem& fs, const FindingSink& sink)
-      : indexPath_(indexPath), fs_(fs), sink_(sink) {}
+  Checker(const std::string& indexPath, FileSystem& fs, const FindingSink& sink,
+          const CommandWords& words)
+      : indexPath_(indexPath), fs_(fs), sink_(sink), words_(words) {}
 
   SiteCheck Run(const IndexText& text, const IndexHead& head) {
     check_.siteFolder = FolderAsGiven(indexPath_);
@@ -385,15 +386,17 @@ class Checker {
     Result<std::size_t> got = file.value()->Read(text.data(), text.size());
     text.resize(got ? got.value() : 0);
     std::optional<Journal> journal = ParseJournal(text);
-    const std::string by = journal ? " of " + Visible(journal->command) : std::string();
+    const std::string by =
+        journal ? " of " + Visible(words_.Change(journal->change)) : std::string();
     const bool forTheTrash =
         journal && std::any_of(journal->steps.begin(), journal->steps.end(), [](const auto& step) {
           return step.kind == JournalStep::Kind::kTrash;
         });
     // A generation leaves a change whose pictures may wait for the trash to the album's commands.
-    const std::string who = forTheTrash ? "the next album command here (quillmere-cli "
-                                          "--remove-pictures without numbers)"
-                                        : "the next run that writes here";
+    const std::string who = forTheTrash
+                                ? "the next album command here (" +
+                                      words_.Step(Remedy::kFinishChange, "") + " without numbers)"
+                                : "the next run that writes here";
     const std::string left =
         "an interrupted run" + by + " left its journal " + Visible(std::string(kJournalName));
     std::optional<JournalProblem> problem;
@@ -403,14 +406,14 @@ class Checker {
     using Kind = JournalProblem::Kind;
     if (problem && (problem->kind == Kind::kFileChanged || problem->kind == Kind::kFileMissing)) {
       Add(0, left + ", which can be neither finished nor undone: " +
-                 Visible(UnsettledChangeText(JournalFailure(*problem, check_.siteFolder))));
+                 Visible(UnsettledChangeText(JournalFailure(*problem, check_.siteFolder), words_)));
       return;
     }
     if (problem && problem->kind == Kind::kIndexChanged) {
       Add(0, left +
                  ", which can be neither finished nor undone, since the index file was edited "
-                 "since; check the files it lists, then quillmere-cli --abandon-change " +
-                 Visible(indexPath_) + " removes it");
+                 "since; check the files it lists, then " +
+                 Visible(words_.Step(Remedy::kAbandonChange, indexPath_)) + " removes it");
       return;
     }
     Add(0, left + "; " + who + " finishes or undoes that run");
@@ -432,6 +435,7 @@ class Checker {
   const std::string& indexPath_;
   FileSystem& fs_;
   const FindingSink& sink_;
+  const CommandWords& words_;
   SiteCheck check_;
   // The dropped pairs and the moves without one, listed or only counted.
   Listing droppedListed_;
@@ -445,7 +449,7 @@ class Checker {
 }  // namespace
 
 Result<SiteCheck, RunFailure> CheckSite(const std::string& indexPath, FileSystem& fs,
-                                        const FindingSink& sink) {
+                                        const FindingSink& sink, const CommandWords& words) {
   Result<IndexText, RunFailure> loaded = LoadChosenIndexFile(indexPath, fs);
   if (auto* failure = loaded.failure()) return std::move(*failure);
   const IndexText& text = loaded.value();
@@ -453,7 +457,7 @@ Result<SiteCheck, RunFailure> CheckSite(const std::string& indexPath, FileSystem
   if (const auto* error = head.failure()) {
     return IndexFailure(indexPath, *error);
   }
-  return Checker(indexPath, fs, sink).Run(text, head.value());
+  return Checker(indexPath, fs, sink, words).Run(text, head.value());
 }
 
 }  // namespace quillmere

@@ -53,8 +53,9 @@ using FindingSink = std::function<void(const Finding&)>;
 // the head's thumbnails-per-row value, the pairs that blank or comment lines drop, the
 // thumbnails, pictures and support images that the pages would name, whether the index file is
 // itself one of the pages, and picture pages left over from an earlier run. Keeps no finding
-// after handing it to `sink`. Fails as a run does when the file cannot be used.
+// after handing it to `sink`, and names changes and next steps in `words`. Fails as a run does
+// when the file cannot be used.
 Result<SiteCheck, RunFailure> CheckSite(const std::string& indexPath, FileSystem& fs,
-                                        const FindingSink& sink);
+                                        const FindingSink& sink, const CommandWords& words);
 
 }  // namespace quillmere

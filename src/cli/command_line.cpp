@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <iostream>
 #include <limits>
@@ -81,7 +82,7 @@ class WaitingMessage final : public LockWaiting {
   WaitingMessage(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
   void WaitingFor(const std::string& folder) override {
     if (!terminal_) return;
-    Tell(err_, "waiting for another quillmere run on " + Visible(folder) + " to end");
+    Tell(err_, WaitingText(Visible(folder)));
     err_.flush();
   }
 
@@ -167,19 +168,21 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
     if (finding.line != 0) out << ":" << finding.line;
     out << ": " << finding.text << "\n";
   };
-  Result<SiteCheck, RunFailure> result = CheckSite(indexPath, fs, print);
+  Result<SiteCheck, RunFailure> result = CheckSite(indexPath, fs, print, CommandLineWords());
   if (const auto* failure = result.failure()) {
     Tell(err, Visible(Describe(*failure)));
     return kExitFailure;
   }
   const SiteCheck& check = result.value();
   if (!quiet) {
+    const CommandWords& words = CommandLineWords();
+    const std::string word = ShellWord(indexPath);
     if (check.supportImagesCanBeAdded) {
-      out << file << ": hint: quillmere-cli --add-support-images " << Visible(ShellWord(indexPath))
+      out << file << ": hint: " << Visible(words.Step(Remedy::kAddSupportImages, word))
           << " copies the missing support images\n";
     }
     if (check.thumbnailsCanBeMade) {
-      out << file << ": hint: quillmere-cli --make-thumbnails " << Visible(ShellWord(indexPath))
+      out << file << ": hint: " << Visible(words.Step(Remedy::kMakeThumbnails, word))
           << " makes the missing thumbnails from their pictures\n";
     }
     out << file << ": "
@@ -378,51 +381,6 @@ std::optional<std::vector<std::int64_t>> PictureNumbers(const std::vector<std::s
   return numbers;
 }
 
-// What is wrong with the use of the options, or "".
-std::string UsageProblem(const Options& options, Mode mode) {
-  if (options.modes.size() > 1) {
-    std::string commands;
-    for (const OptionRow& row : OptionTable()) {
-      if (!row.command) continue;
-      commands += (commands.empty() ? "" : ", ") + std::string(row.name);
-    }
-    return commands.replace(commands.rfind(", "), 2, " and ") + " are used one at a time";
-  }
-  if (options.missingValue) return *options.missingValue + " needs a value";
-  if (options.Has(Id::kQuiet) && options.Has(Id::kVerbose)) {
-    return "--quiet and --verbose cannot be used together";
-  }
-  if (std::string problem = OptionNotForMode(options); !problem.empty()) return problem;
-  const std::size_t files = options.operands.size();
-  switch (mode) {
-    case Mode::kNewAlbum:
-      if (files != 2) return "--new-album takes a folder of pictures and an album folder";
-      return "";
-    case Mode::kAddPictures:
-      if (files < 2) return "--add-pictures takes an index file and the pictures to add";
-      return "";
-    case Mode::kRemovePictures:
-      if (files < 1 || !PictureNumbers(options.operands)) {
-        return "--remove-pictures takes an index file and the numbers of the pictures to remove";
-      }
-      return "";
-    case Mode::kMovePicture:
-      if (files != 3 || !PictureNumbers(options.operands)) {
-        return "--move-picture takes an index file, the number of a picture and the place to "
-               "move it to";
-      }
-      return "";
-    case Mode::kGenerate:
-    case Mode::kCheck:
-    case Mode::kAddSupportImages:
-    case Mode::kMakeThumbnails:
-    case Mode::kAbandonChange:
-      break;
-  }
-  if (files != 1) return files == 0 ? "no index file given" : "only one index file can be given";
-  return "";
-}
-
 void PrintProblems(const AlbumOutcome& outcome, std::ostream& err) {
   for (const PictureProblem& problem : outcome.problems) {
     // A picture named by a line of the index file is told of at that line.
@@ -431,31 +389,6 @@ void PrintProblems(const AlbumOutcome& outcome, std::ostream& err) {
                           : std::string();
     Tell(err, where + Visible(problem.file) + " " + Visible(Describe(problem)));
   }
-}
-
-// The lines --verbose prints after an album command: what it did in numbers, and the pages.
-void PrintAlbumDetails(Mode mode, const AlbumOutcome& outcome, std::ostream& out) {
-  switch (mode) {
-    case Mode::kNewAlbum:
-      out << Count(outcome.picturesAdded, "picture", "pictures") << " in "
-          << Visible(outcome.indexPath) << "\n";
-      break;
-    case Mode::kAddPictures:
-      out << Count(outcome.picturesAdded, "picture", "pictures") << " added to "
-          << Visible(outcome.indexPath) << "\n";
-      break;
-    case Mode::kRemovePictures:
-      out << Count(outcome.picturesRemoved, "picture", "pictures") << " removed from "
-          << Visible(outcome.indexPath) << "\n";
-      break;
-    case Mode::kMovePicture:
-      break;
-    default:
-      out << Count(outcome.thumbnailsWritten, "thumbnail", "thumbnails") << " written, "
-          << outcome.thumbnailsUpToDate << " already up to date\n";
-      break;
-  }
-  PrintSummary(out, outcome.site, outcome.indexPath);
 }
 
 // "picture 3", or "pictures 3, 5 and 7": the numbers given, each once, in their order.
@@ -470,58 +403,131 @@ std::string PicturesNumbered(std::vector<std::int64_t> numbers) {
   return text;
 }
 
-// What the album command of `mode` did, in the words of its summary.
-std::string AlbumWorkDone(Mode mode, const Options& options, const AlbumOutcome& outcome) {
-  const std::string pictures =
-      Count(static_cast<std::uint64_t>(outcome.site.pictureCount), "picture", "pictures");
-  switch (mode) {
-    case Mode::kNewAlbum:
-      return Count(outcome.picturesAdded, "picture", "pictures") + " made";
-    case Mode::kAddPictures:
-      return Count(outcome.picturesAdded, "picture", "pictures") + " added, " + pictures;
-    case Mode::kRemovePictures: {
-      const std::vector<std::int64_t> numbers = *PictureNumbers(options.operands);
-      if (numbers.empty()) return "nothing removed, " + pictures;
-      return PicturesNumbered(numbers) + " removed" +
-             (options.Has(Id::kDelete) ? " (deleted), " : " (to the trash), ") + pictures;
-    }
-    case Mode::kMovePicture: {
-      const std::vector<std::int64_t> places = *PictureNumbers(options.operands);
-      return "picture " + std::to_string(places[0]) + " moved to place " +
-             std::to_string(places[1]) + ", " + pictures;
-    }
-    default:
-      return Count(outcome.thumbnailsWritten, "thumbnail", "thumbnails") + " made, " +
-             std::to_string(outcome.thumbnailsUpToDate) + " up to date";
-  }
+// The operand problems of the commands, "" when their operands are right.
+std::string OneIndexFile(const std::vector<std::string>& files) {
+  if (files.size() == 1) return "";
+  return files.empty() ? "no index file given" : "only one index file can be given";
 }
 
-// The one line that ends an album command: the album by its title, what was done, and where its
-// site is.
-std::string AlbumSummary(Mode mode, const Options& options, const AlbumOutcome& outcome) {
-  const std::string album = AlbumNameOf(outcome.site.title, outcome.indexPath);
-  return Visible(album) + ": " + AlbumWorkDone(mode, options, outcome) + ", site in " +
-         Visible(outcome.site.siteFolder + std::string(kIndexPageName));
+std::string NewAlbumOperands(const std::vector<std::string>& files) {
+  return files.size() == 2 ? "" : "--new-album takes a folder of pictures and an album folder";
 }
 
-// Runs the album command of `mode` on `files` as `album` says.
-AlbumOutcome RunAlbumCommand(Mode mode, const std::vector<std::string>& files,
-                             const AlbumOptions& album, FileSystem& fs) {
-  switch (mode) {
-    case Mode::kNewAlbum:
-      return MakeNewAlbum(files[0], files[1], fs, album);
-    case Mode::kAddPictures:
-      return AddPictures(files[0], {files.begin() + 1, files.end()}, fs, album);
-    case Mode::kRemovePictures:
-      return RemovePictures(files[0], *PictureNumbers(files), fs, album);
-    case Mode::kMovePicture: {
-      const std::vector<std::int64_t> places = *PictureNumbers(files);
-      return MovePicture(files[0], places[0], places[1], fs, album);
-    }
-    default:
-      return MakeThumbnails(files[0], fs, album);
-  }
+std::string AddPicturesOperands(const std::vector<std::string>& files) {
+  return files.size() >= 2 ? "" : "--add-pictures takes an index file and the pictures to add";
 }
+
+std::string RemovePicturesOperands(const std::vector<std::string>& files) {
+  if (!files.empty() && PictureNumbers(files)) return "";
+  return "--remove-pictures takes an index file and the numbers of the pictures to remove";
+}
+
+std::string MovePictureOperands(const std::vector<std::string>& files) {
+  if (files.size() == 3 && PictureNumbers(files)) return "";
+  return "--move-picture takes an index file, the number of a picture and the place to move it "
+         "to";
+}
+
+// The album commands on their operands `files`, as `album` says.
+AlbumOutcome RunNewAlbum(const std::vector<std::string>& files, const AlbumOptions& album,
+                         FileSystem& fs) {
+  return MakeNewAlbum(files[0], files[1], fs, album);
+}
+
+AlbumOutcome RunAddPictures(const std::vector<std::string>& files, const AlbumOptions& album,
+                            FileSystem& fs) {
+  return AddPictures(files[0], {files.begin() + 1, files.end()}, fs, album);
+}
+
+AlbumOutcome RunRemovePictures(const std::vector<std::string>& files, const AlbumOptions& album,
+                               FileSystem& fs) {
+  return RemovePictures(files[0], *PictureNumbers(files), fs, album);
+}
+
+AlbumOutcome RunMovePicture(const std::vector<std::string>& files, const AlbumOptions& album,
+                            FileSystem& fs) {
+  const std::vector<std::int64_t> places = *PictureNumbers(files);
+  return MovePicture(files[0], places[0], places[1], fs, album);
+}
+
+AlbumOutcome RunMakeThumbnails(const std::vector<std::string>& files, const AlbumOptions& album,
+                               FileSystem& fs) {
+  return MakeThumbnails(files[0], fs, album);
+}
+
+// "N pictures" of the album after the command.
+std::string PicturesNow(const AlbumOutcome& outcome) {
+  return Count(static_cast<std::uint64_t>(outcome.site.pictureCount), "picture", "pictures");
+}
+
+// What each album command did, in the words of its summary.
+std::string NewAlbumDone(const Options& /*options*/, const AlbumOutcome& outcome) {
+  return Count(outcome.picturesAdded, "picture", "pictures") + " made";
+}
+
+std::string AddPicturesDone(const Options& /*options*/, const AlbumOutcome& outcome) {
+  return Count(outcome.picturesAdded, "picture", "pictures") + " added, " + PicturesNow(outcome);
+}
+
+std::string RemovePicturesDone(const Options& options, const AlbumOutcome& outcome) {
+  const std::vector<std::int64_t> numbers = *PictureNumbers(options.operands);
+  if (numbers.empty()) return "nothing removed, " + PicturesNow(outcome);
+  return PicturesNumbered(numbers) + " removed" +
+         (options.Has(Id::kDelete) ? " (deleted), " : " (to the trash), ") + PicturesNow(outcome);
+}
+
+std::string MovePictureDone(const Options& options, const AlbumOutcome& outcome) {
+  const std::vector<std::int64_t> places = *PictureNumbers(options.operands);
+  return "picture " + std::to_string(places[0]) + " moved to place " + std::to_string(places[1]) +
+         ", " + PicturesNow(outcome);
+}
+
+std::string MakeThumbnailsDone(const Options& /*options*/, const AlbumOutcome& outcome) {
+  return Count(outcome.thumbnailsWritten, "thumbnail", "thumbnails") + " made, " +
+         std::to_string(outcome.thumbnailsUpToDate) + " up to date";
+}
+
+// The line --verbose prints first after each album command: what it did in numbers.
+std::string NewAlbumDetails(const AlbumOutcome& outcome) {
+  return Count(outcome.picturesAdded, "picture", "pictures") + " in " + Visible(outcome.indexPath) +
+         "\n";
+}
+
+std::string AddPicturesDetails(const AlbumOutcome& outcome) {
+  return Count(outcome.picturesAdded, "picture", "pictures") + " added to " +
+         Visible(outcome.indexPath) + "\n";
+}
+
+std::string RemovePicturesDetails(const AlbumOutcome& outcome) {
+  return Count(outcome.picturesRemoved, "picture", "pictures") + " removed from " +
+         Visible(outcome.indexPath) + "\n";
+}
+
+std::string NoDetails(const AlbumOutcome& /*outcome*/) {
+  return "";
+}
+
+std::string MakeThumbnailsDetails(const AlbumOutcome& outcome) {
+  return Count(outcome.thumbnailsWritten, "thumbnail", "thumbnails") + " written, " +
+         std::to_string(outcome.thumbnailsUpToDate) + " already up to date\n";
+}
+
+// How the command line runs and reports an album command.
+struct AlbumRow {
+  AlbumOutcome (*run)(const std::vector<std::string>& files, const AlbumOptions& album,
+                      FileSystem& fs);
+  std::string (*done)(const Options& options, const AlbumOutcome& outcome);
+  std::string (*details)(const AlbumOutcome& outcome);
+};
+
+// One command of quillmere-cli: the check of its operands, and how it runs: an album command by
+// its row, the others by a function of their own.
+struct CommandRow {
+  Mode mode;
+  std::string (*operandProblem)(const std::vector<std::string>& files);
+  int (*run)(const Options& options, const Console& console, FileSystem& fs);
+  std::optional<AlbumRow> album;
+};
 
 // What the command line adds to what the album's work says, where it has an option for it.
 void PrintHints(const AlbumOutcome& outcome, std::ostream& err) {
@@ -561,8 +567,16 @@ void WarnOfLargeThumbnails(const AlbumOptions& album, std::ostream& err) {
                 std::to_string(cell.height) + " cells and will overflow them");
 }
 
-int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Console& console,
-                 FileSystem& fs) {
+// The one line that ends an album command: the album by its title, what was done, and where its
+// site is.
+std::string AlbumSummary(const AlbumRow& row, const Options& options, const AlbumOutcome& outcome) {
+  const std::string album = AlbumNameOf(outcome.site.title, outcome.indexPath);
+  return Visible(album) + ": " + row.done(options, outcome) + ", site in " +
+         Visible(outcome.site.siteFolder + std::string(kIndexPageName));
+}
+
+int RunAlbumMode(Mode mode, const AlbumRow& row, const Options& options, AlbumOptions album,
+                 const Console& console, FileSystem& fs) {
   std::ostream& err = console.err;
   WarnOfLargeThumbnails(album, err);
   StopRequest stop;
@@ -574,18 +588,80 @@ int RunAlbumMode(Mode mode, const Options& options, AlbumOptions album, const Co
     album.progress = &progress;
     album.run = RunOptionsFrom(options, stop, &progress, &waiting);
     const StopOnSignals stopOnSignals(stop);
-    outcome = RunAlbumCommand(mode, options.operands, album, fs);
+    outcome = row.run(options.operands, album, fs);
     progress.Finish();
   }
   PrintProblems(outcome, err);
   if (outcome.failure) Tell(err, Visible(Describe(*outcome.failure)));
   PrintHints(outcome, err);
   if (outcome.failure) return ExitCodeOf(*outcome.failure);
-  if (options.Has(Id::kVerbose)) PrintAlbumDetails(mode, outcome, console.out);
-  if (!options.Has(Id::kQuiet)) console.out << AlbumSummary(mode, options, outcome) << "\n";
+  if (options.Has(Id::kVerbose)) {
+    console.out << row.details(outcome);
+    PrintSummary(console.out, outcome.site, outcome.indexPath);
+  }
+  if (!options.Has(Id::kQuiet)) console.out << AlbumSummary(row, options, outcome) << "\n";
   const bool onlyNotes = std::all_of(outcome.problems.begin(), outcome.problems.end(),
                                      [](const PictureProblem& problem) { return problem.note(); });
   return onlyNotes ? kExitOk : kExitFailure;
+}
+
+// The commands that work on one index file and are no album commands.
+int RunGenerate(const Options& options, const Console& console, FileSystem& fs) {
+  return Generate(options.operands.front(), options, console, fs);
+}
+
+int RunCheck(const Options& options, const Console& console, FileSystem& fs) {
+  return Check(options.operands.front(), options.Has(Id::kQuiet), console.out, console.err, fs);
+}
+
+int RunAddSupport(const Options& options, const Console& console, FileSystem& fs) {
+  return AddSupport(options.operands.front(), options, console, fs);
+}
+
+int RunAbandon(const Options& options, const Console& console, FileSystem& fs) {
+  return Abandon(options.operands.front(), options, console, fs);
+}
+
+// Every command, one row each.
+const std::array<CommandRow, 9> kCommands = {{
+    {Mode::kGenerate, OneIndexFile, RunGenerate, std::nullopt},
+    {Mode::kCheck, OneIndexFile, RunCheck, std::nullopt},
+    {Mode::kAddSupportImages, OneIndexFile, RunAddSupport, std::nullopt},
+    {Mode::kAbandonChange, OneIndexFile, RunAbandon, std::nullopt},
+    {Mode::kNewAlbum, NewAlbumOperands, nullptr,
+     AlbumRow{RunNewAlbum, NewAlbumDone, NewAlbumDetails}},
+    {Mode::kAddPictures, AddPicturesOperands, nullptr,
+     AlbumRow{RunAddPictures, AddPicturesDone, AddPicturesDetails}},
+    {Mode::kRemovePictures, RemovePicturesOperands, nullptr,
+     AlbumRow{RunRemovePictures, RemovePicturesDone, RemovePicturesDetails}},
+    {Mode::kMovePicture, MovePictureOperands, nullptr,
+     AlbumRow{RunMovePicture, MovePictureDone, NoDetails}},
+    {Mode::kMakeThumbnails, OneIndexFile, nullptr,
+     AlbumRow{RunMakeThumbnails, MakeThumbnailsDone, MakeThumbnailsDetails}},
+}};
+
+// The row of the command `mode`.
+const CommandRow& RowOf(Mode mode) {
+  return *std::find_if(kCommands.begin(), kCommands.end(),
+                       [mode](const CommandRow& row) { return row.mode == mode; });
+}
+
+// What is wrong with the use of the options, or "".
+std::string UsageProblem(const Options& options, const CommandRow& row) {
+  if (options.modes.size() > 1) {
+    std::string commands;
+    for (const OptionRow& option : OptionTable()) {
+      if (!option.command) continue;
+      commands += (commands.empty() ? "" : ", ") + std::string(option.name);
+    }
+    return commands.replace(commands.rfind(", "), 2, " and ") + " are used one at a time";
+  }
+  if (options.missingValue) return *options.missingValue + " needs a value";
+  if (options.Has(Id::kQuiet) && options.Has(Id::kVerbose)) {
+    return "--quiet and --verbose cannot be used together";
+  }
+  if (std::string problem = OptionNotForMode(options); !problem.empty()) return problem;
+  return row.operandProblem(options.operands);
 }
 
 int Dispatch(std::span<const std::string> args, const Console& console, FileSystem& fs) {
@@ -601,27 +677,14 @@ int Dispatch(std::span<const std::string> args, const Console& console, FileSyst
     out << kProgram << " " << kVersionText << "\n";
     return kExitOk;
   }
-  const Mode mode = options.mode();
-  if (std::string problem = UsageProblem(options, mode); !problem.empty()) {
+  const CommandRow& row = RowOf(options.mode());
+  if (std::string problem = UsageProblem(options, row); !problem.empty()) {
     return UsageError(err, problem);
   }
-  if ((ModeBit(mode) & kAlbumModes) != 0) {
-    Result<AlbumOptions, std::string> sizes = SizesFrom(options);
-    if (auto* problem = sizes.failure()) return UsageError(err, *problem);
-    return RunAlbumMode(mode, options, sizes.value(), console, fs);
-  }
-  const std::string& indexPath = options.operands.front();
-  switch (mode) {
-    case Mode::kCheck:
-      return Check(indexPath, options.Has(Id::kQuiet), out, err, fs);
-    case Mode::kAddSupportImages:
-      return AddSupport(indexPath, options, console, fs);
-    case Mode::kAbandonChange:
-      return Abandon(indexPath, options, console, fs);
-    default:
-      break;
-  }
-  return Generate(indexPath, options, console, fs);
+  if (!row.album) return row.run(options, console, fs);
+  Result<AlbumOptions, std::string> sizes = SizesFrom(options);
+  if (auto* problem = sizes.failure()) return UsageError(err, *problem);
+  return RunAlbumMode(row.mode, *row.album, options, sizes.value(), console, fs);
 }
 
 }  // namespace

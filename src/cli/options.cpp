@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <array>
 
+#include "album/album.h"
+
 namespace quillmere {
 namespace {
 
@@ -49,7 +51,7 @@ constexpr std::array<OptionRow, 23> kOptions = {{
      kMakingModes,
      "",
      Task::kNewAlbum,
-     "fit the pictures within WxH (780x560)"},
+     "fit the pictures within WxH"},
     {Id::kThumbnailSize,
      "--thumbnail-size",
      '\0',
@@ -59,7 +61,7 @@ constexpr std::array<OptionRow, 23> kOptions = {{
      kPictureModes,
      "",
      Task::kNewAlbum,
-     "fit the thumbnails within WxH (100x100)"},
+     "fit the thumbnails within WxH"},
     {Id::kKeepMetadata,
      "--keep-metadata",
      '\0',
@@ -79,7 +81,7 @@ constexpr std::array<OptionRow, 23> kOptions = {{
      kPictureModes,
      "",
      Task::kNewAlbum,
-     "refuse pictures of more pixels (268402689)"},
+     "refuse pictures of more pixels"},
     {Id::kMaxMemory,
      "--max-memory",
      '\0',
@@ -89,7 +91,7 @@ constexpr std::array<OptionRow, 23> kOptions = {{
      kPictureModes,
      "",
      Task::kNewAlbum,
-     "refuse pictures that need more memory (512)"},
+     "refuse pictures that need more memory"},
     {Id::kAddPictures, "--add-pictures", '\0', "", Mode::kAddPictures, "INDEX_FILE PICTURE...",
      ModeBit(Mode::kAddPictures), "", Task::kKeepAlbum, "add pictures, or folders of them"},
     {Id::kAllowDuplicates,
@@ -232,6 +234,28 @@ void Take(const OptionRow& row, const std::string& written,
   }
 }
 
+// "WxH" for `box`.
+std::string BoxText(const FitBox& box) {
+  return std::to_string(box.width) + "x" + std::to_string(box.height);
+}
+
+// What the album takes when the option `id` is not given, as --help says it; "" for an option
+// whose absence says nothing more.
+std::string DefaultOf(OptionId id) {
+  switch (id) {
+    case Id::kPictureSize:
+      return BoxText(kDefaultPictureSize);
+    case Id::kThumbnailSize:
+      return BoxText(kDefaultThumbnailSize);
+    case Id::kMaxPixels:
+      return std::to_string(kDefaultMaxPixels);
+    case Id::kMaxMemory:
+      return std::to_string(kDefaultMaxMemory >> 20);
+    default:
+      return "";
+  }
+}
+
 // The line --help gives an option: its names, value and operands, then what it does.
 std::string HelpLine(const OptionRow& row) {
   std::string line = "  ";
@@ -249,6 +273,9 @@ std::string HelpLine(const OptionRow& row) {
   }
   line.resize(std::max(kHelpColumn, line.size() + 2), ' ');
   line += row.help;
+  if (const std::string byDefault = DefaultOf(row.id); !byDefault.empty()) {
+    line += " (" + byDefault + ")";
+  }
   return line;
 }
 

@@ -46,11 +46,6 @@ RunFailure PageFailed(const std::string& siteFolder, const PageError& error, int
   return Failure(Status::kPageNotWritten, page, error.failure.error);
 }
 
-// The command that gives up an interrupted change to the album of `indexPath`.
-std::string AbandonCommand(const std::string& indexPath) {
-  return "quillmere-cli --abandon-change " + indexPath;
-}
-
 // How long a run waits before it looks again whether another has let go of its folder.
 constexpr std::chrono::milliseconds kLockPoll{100};
 
@@ -120,10 +115,11 @@ RunOutcome WriteSite(const std::string& chosenPath, Folder& folder, FileSystem& 
 
 }  // namespace
 
-std::string Describe(const RunFailure& failure) {
+std::string Describe(const RunFailure& failure, const CommandWords& words) {
   const std::string& subject = failure.subject;
   // A folder given as no path at all is the one the program runs in.
   const std::string folder = subject.empty() ? "the current folder" : subject;
+  const std::string change = words.Change(failure.change);
   switch (failure.status) {
     case Status::kNotFound:
       return "File " + subject + " was not found!";
@@ -163,32 +159,32 @@ std::string Describe(const RunFailure& failure) {
              (failure.error ? " (" + ErrorText(failure.error) + ")" : std::string()) +
              "; nothing was written. Look at it, then remove it.";
     case Status::kJournalIndexChanged:
-      return "Index file " + subject + " was edited after a run of " + failure.detail +
+      return "Index file " + subject + " was edited after a run of " + change +
              " was interrupted, so that run can be neither finished nor undone; nothing was "
              "written. Check the files it lists in " +
              std::string(kJournalName) + ", then remove that journal with " +
-             AbandonCommand(subject) + ".";
+             words.Step(Remedy::kAbandonChange, subject) + ".";
     case Status::kJournalStep:
-      return "An interrupted run of " + failure.detail + " could not be finished or undone at " +
-             subject + ": " + ErrorText(failure.error) + ".";
+      return "An interrupted run of " + change + " could not be finished or undone at " + subject +
+             ": " + ErrorText(failure.error) + ".";
     case Status::kJournalNeedsTrash:
-      return "An interrupted run of " + failure.detail + " changed " + subject +
+      return "An interrupted run of " + change + " changed " + subject +
              " but left pictures to be moved to the desktop's trash, which only the album's "
-             "commands do; nothing was written. quillmere-cli --remove-pictures " +
-             subject + " finishes that run.";
+             "commands do; nothing was written. " +
+             words.Step(Remedy::kFinishChange, subject) + " finishes that run.";
     case Status::kJournalNotRemoved:
       return "Could not remove the journal " + subject + ": " + ErrorText(failure.error) + ".";
     case Status::kJournalFileChanged:
     case Status::kJournalFileMissing: {
-      std::string text = UnsettledChangeText(failure);
-      return "An interrupted run of " + failure.detail +
+      std::string text = UnsettledChangeText(failure, words);
+      return "An interrupted run of " + change +
              " can be neither finished nor undone, so nothing was written: " + text + ".";
     }
   }
   return "";
 }
 
-std::string UnsettledChangeText(const RunFailure& failure) {
+std::string UnsettledChangeText(const RunFailure& failure, const CommandWords& words) {
   const std::string journal = FolderAsGiven(failure.indexPath) + std::string(kJournalName);
   const std::string what = failure.status == RunFailure::Status::kJournalFileMissing
                                ? "the file it moved from " + failure.subject + " is gone"
@@ -196,11 +192,20 @@ std::string UnsettledChangeText(const RunFailure& failure) {
                                      " is not the file it moved there, as its journal " + journal +
                                      " records it";
   return what + "; put that file back as it was and run again, or keep the album as it now " +
-         "stands with " + AbandonCommand(failure.indexPath) + ", which removes the journal";
+         "stands with " + words.Step(Remedy::kAbandonChange, failure.indexPath) +
+         ", which removes the journal";
+}
+
+std::string Describe(const RunFailure& failure) {
+  return Describe(failure, CommandLineWords());
 }
 
 std::string Describe(const RunOutcome& outcome) {
-  return outcome.failure ? Describe(*outcome.failure) : std::string();
+  return Describe(outcome, CommandLineWords());
+}
+
+std::string Describe(const RunOutcome& outcome, const CommandWords& words) {
+  return outcome.failure ? Describe(*outcome.failure, words) : std::string();
 }
 
 RunFailure IndexFailure(const std::string& chosenPath, const IndexError& error) {
@@ -264,27 +269,39 @@ Result<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& folder,
   }
 }
 
+namespace {
+
+// The run's failure of the journal's change for `problem`: `status`, about `subject`, for `error`.
+RunFailure ChangeFailure(Status status, const JournalProblem& problem, std::string subject,
+                         std::error_code error = {}) {
+  RunFailure failure = Failure(status, std::move(subject), error);
+  failure.change = problem.change.value_or(ChangeKind::kNewAlbum);
+  return failure;
+}
+
+}  // namespace
+
 RunFailure JournalFailure(const JournalProblem& problem, const std::string& path) {
   RunFailure failure;
   switch (problem.kind) {
     case JournalProblem::Kind::kUnreadable:
       return Failure(Status::kJournalUnreadable, path, problem.error);
     case JournalProblem::Kind::kIndexChanged:
-      return Failure(Status::kJournalIndexChanged, path + problem.path, {}, problem.command);
+      return ChangeFailure(Status::kJournalIndexChanged, problem, path + problem.path);
     case JournalProblem::Kind::kNeedsTrash:
-      return Failure(Status::kJournalNeedsTrash, path + problem.path, {}, problem.command);
+      return ChangeFailure(Status::kJournalNeedsTrash, problem, path + problem.path);
     case JournalProblem::Kind::kFileChanged:
     case JournalProblem::Kind::kFileMissing:
-      failure =
-          Failure(problem.kind == JournalProblem::Kind::kFileChanged ? Status::kJournalFileChanged
-                                                                     : Status::kJournalFileMissing,
-                  path + problem.path, {}, problem.command);
+      failure = ChangeFailure(problem.kind == JournalProblem::Kind::kFileChanged
+                                  ? Status::kJournalFileChanged
+                                  : Status::kJournalFileMissing,
+                              problem, path + problem.path);
       failure.indexPath = path + problem.indexName;
       return failure;
     case JournalProblem::Kind::kStep:
       break;
   }
-  return Failure(Status::kJournalStep, path + problem.path, problem.error, problem.command);
+  return ChangeFailure(Status::kJournalStep, problem, path + problem.path, problem.error);
 }
 
 std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,

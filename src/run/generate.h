@@ -14,6 +14,7 @@
 #include "platform/file_system.h"
 #include "platform/stop_request.h"
 #include "run/journal.h"
+#include "run/message_text.h"
 #include "site/site_writer.h"
 
 namespace quillmere {
@@ -71,17 +72,17 @@ struct RunFailure {
     kNotLocked,
     // The folder `subject` holds the journal of an interrupted change that cannot be read.
     kJournalUnreadable,
-    // The index file `subject` was edited after the change `detail` (a command) was interrupted.
+    // The index file `subject` was edited after the change `change` was interrupted.
     kJournalIndexChanged,
-    // The interrupted change `detail` could not be finished or undone at `subject`, for `error`.
+    // The interrupted change `change` could not be finished or undone at `subject`, for `error`.
     kJournalStep,
-    // The interrupted change `detail` to the album of the index file `subject` took effect, and
+    // The interrupted change `change` to the album of the index file `subject` took effect, and
     // files wait to go to the desktop's trash, which only the album's commands move them to.
     kJournalNeedsTrash,
-    // The interrupted change `detail` to the album of `indexPath` can be neither finished nor
+    // The interrupted change `change` to the album of `indexPath` can be neither finished nor
     // undone, since the file `subject` is not the one it moved there.
     kJournalFileChanged,
-    // The interrupted change `detail` to the album of `indexPath` can be neither finished nor
+    // The interrupted change `change` to the album of `indexPath` can be neither finished nor
     // undone, since the file it moved from `subject` is gone.
     kJournalFileMissing,
     // The journal `subject` of an interrupted change could not be removed, for `error`.
@@ -98,6 +99,8 @@ struct RunFailure {
   int stopReason = 0;
   // For the failures of a journal that does not fit the disk, the index file of its album.
   std::string indexPath = {};
+  // For the failures of a journal, what its change does.
+  ChangeKind change = ChangeKind::kNewAlbum;
 };
 
 // What a run did.
@@ -118,15 +121,22 @@ struct RunOutcome {
   bool FailedWith(RunFailure::Status status) const { return failure && failure->status == status; }
 };
 
-// The one line that tells the user of a failure; the window and the command line both show it.
+// The one line that tells the user of a failure, naming changes and next steps in the front end's
+// `words`; the window and the command line both show it.
+std::string Describe(const RunFailure& failure, const CommandWords& words);
+
+// The line for `failure` in the command line's words, for the album's messages.
 std::string Describe(const RunFailure& failure);
 
-// The line that tells the user of the run's failure; "" when it wrote the site.
+// The line that tells the user of the run's failure in `words`; "" when it wrote the site.
+std::string Describe(const RunOutcome& outcome, const CommandWords& words);
+
+// The line for the run's failure in the command line's words; "" when it wrote the site.
 std::string Describe(const RunOutcome& outcome);
 
 // Why the interrupted change of `failure` (kJournalFileChanged or kJournalFileMissing) cannot be
-// settled, and what the person can do about it, as a clause: "…; put that file back…".
-std::string UnsettledChangeText(const RunFailure& failure);
+// settled, and what the person can do about it in `words`, as a clause: "…; put that file back…".
+std::string UnsettledChangeText(const RunFailure& failure, const CommandWords& words);
 
 // The run's failure for the journal of the folder at `path` (ending with "/") that cannot be
 // settled for `problem`.

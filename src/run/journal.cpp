@@ -3,6 +3,7 @@
 #include "run/journal.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdio>
 #include <map>
@@ -17,8 +18,34 @@ namespace {
 
 // The journal's first line, which names its format; a journal of the first format, which knows
 // a moved file by its numbers alone, is still read.
-constexpr std::string_view kFirstLine = "quillmere journal 2";
+constexpr std::string_view kFirstLine = "quillmere journal 3";
+// The first lines of the earlier versions, which named the change by the command line that made
+// it ("command quillmere-cli --add-pictures") instead of "change add-pictures".
+constexpr std::string_view kFirstLineOfVersion2 = "quillmere journal 2";
 constexpr std::string_view kFirstLineOfVersion1 = "quillmere journal 1";
+
+// Every change kind with its word in the journal.
+constexpr std::array<std::pair<ChangeKind, std::string_view>, 5> kChangeWords = {{
+    {ChangeKind::kNewAlbum, "new-album"},
+    {ChangeKind::kAddPictures, "add-pictures"},
+    {ChangeKind::kRemovePictures, "remove-pictures"},
+    {ChangeKind::kMovePicture, "move-picture"},
+    {ChangeKind::kMakeThumbnails, "make-thumbnails"},
+}};
+
+// The change named `word` in the journal; the earlier versions wrote the command line's
+// "quillmere-cli --" before it.
+std::optional<ChangeKind> ChangeNamed(std::string_view word, bool earlierVersion) {
+  constexpr std::string_view kEarlierPrefix = "quillmere-cli --";
+  if (earlierVersion) {
+    if (!word.starts_with(kEarlierPrefix)) return std::nullopt;
+    word.remove_prefix(kEarlierPrefix.size());
+  }
+  for (const auto& [kind, name] : kChangeWords) {
+    if (name == word) return kind;
+  }
+  return std::nullopt;
+}
 
 // How far apart two times of a file's last change may be and still be the same time: file systems
 // keep them to different precision (FAT to two seconds), and a copy keeps what its disk can.
@@ -276,7 +303,7 @@ JournalProblem Problem(JournalProblem::Kind kind, const Journal* journal, std::s
   JournalProblem problem;
   problem.kind = kind;
   if (journal != nullptr) {
-    problem.command = journal->command;
+    problem.change = journal->change;
     problem.indexName = journal->indexName;
   }
   problem.path = std::move(path);
@@ -568,6 +595,13 @@ std::optional<JournalProblem> Settle(Folder& folder, Trash* trash, bool act) {
 
 }  // namespace
 
+std::string_view ChangeWord(ChangeKind kind) {
+  for (const auto& [known, name] : kChangeWords) {
+    if (known == kind) return name;
+  }
+  return "";
+}
+
 IndexState StateOf(std::string_view bytes) {
   return {true, bytes.size(), FnvHash(bytes)};
 }
@@ -580,7 +614,7 @@ std::string JournalText(const Journal& journal) {
     text += '\n';
   };
   line(kFirstLine, "");
-  line("command ", Escaped(journal.command));
+  line("change ", std::string(ChangeWord(journal.change)));
   line("index ", Escaped(journal.indexName));
   line("before ", StateText(journal.before));
   line("after ", journal.after ? StateText(*journal.after) : std::string("unknown"));
@@ -597,8 +631,9 @@ std::optional<Journal> ParseJournal(std::string_view text) {
     lines.push_back(Words(text.substr(0, end)));
     text.remove_prefix(end + 1);
   }
-  const bool knownFormat = !lines.empty() && (lines.front() == Words(kFirstLine) ||
-                                              lines.front() == Words(kFirstLineOfVersion1));
+  const bool earlierVersion = !lines.empty() && (lines.front() == Words(kFirstLineOfVersion2) ||
+                                                 lines.front() == Words(kFirstLineOfVersion1));
+  const bool knownFormat = !lines.empty() && (lines.front() == Words(kFirstLine) || earlierVersion);
   if (lines.size() < 6 || !knownFormat || lines.back().size() != 1 || lines.back()[0] != "end") {
     return std::nullopt;
   }
@@ -607,12 +642,13 @@ std::optional<Journal> ParseJournal(std::string_view text) {
     if (lines[i].size() != 2 || lines[i][0] != key) return std::nullopt;
     return Unescaped(lines[i][1]);
   };
-  std::optional<std::string> command = value(1, "command");
+  std::optional<std::string> word = value(1, earlierVersion ? "command" : "change");
+  std::optional<ChangeKind> change = word ? ChangeNamed(*word, earlierVersion) : std::nullopt;
   std::optional<std::string> index = value(2, "index");
-  if (!command || !index || !StaysInFolder(*index) || index->find('/') != std::string::npos) {
+  if (!change || !index || !StaysInFolder(*index) || index->find('/') != std::string::npos) {
     return std::nullopt;
   }
-  journal.command = std::move(*command);
+  journal.change = *change;
   journal.indexName = std::move(*index);
   if (lines[3].empty() || lines[3][0] != "before" || lines[4].empty() || lines[4][0] != "after") {
     return std::nullopt;

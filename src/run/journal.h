@@ -20,6 +20,13 @@ namespace quillmere {
 // The journal's name in the folder of the index file whose album it changes.
 inline constexpr std::string_view kJournalName = ".quillmere-journal";
 
+// What a change to an album does; the journal names the change by it, and each front end words
+// it as its own.
+enum class ChangeKind { kNewAlbum, kAddPictures, kRemovePictures, kMovePicture, kMakeThumbnails };
+
+// The word that names `kind` in the journal file: "add-pictures".
+std::string_view ChangeWord(ChangeKind kind);
+
 // What the index file holds, told by its size and a hash of its bytes; `present` is false for
 // an index file that does not exist.
 struct IndexState {
@@ -89,8 +96,8 @@ struct JournalStep {
 // it, the steps that make and rename are undone; after it, the discards, the files for the trash
 // and the pages are done, in their order.
 struct Journal {
-  // The command that makes the change, as the messages name it ("--add-pictures").
-  std::string command;
+  // What the change does.
+  ChangeKind change = ChangeKind::kNewAlbum;
   // The index file's name in its folder, and what it holds before and after the change; until
   // the change knows what it will write there, it can only be undone.
   std::string indexName;
@@ -147,8 +154,8 @@ struct JournalProblem {
     kFileMissing,
   };
   Kind kind = Kind::kUnreadable;
-  // The command of the journal, when it could be read.
-  std::string command;
+  // What the journal's change does, when it could be read.
+  std::optional<ChangeKind> change;
   std::string path;
   std::error_code error;
   // The index file's name in its folder, when the journal could be read.

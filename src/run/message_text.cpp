@@ -69,4 +69,41 @@ std::string QuotedExcerpt(std::string_view text) {
   return out;
 }
 
+namespace {
+
+// The command line's words, which quillmere-cli prints.
+class CommandLine final : public CommandWords {
+ public:
+  std::string Change(ChangeKind kind) const override {
+    return "quillmere-cli --" + std::string(ChangeWord(kind));
+  }
+  std::string Step(Remedy remedy, const std::string& indexPath) const override {
+    return "quillmere-cli --" + std::string(CommandOf(remedy)) +
+           (indexPath.empty() ? std::string() : " " + indexPath);
+  }
+
+ private:
+  // The command that takes the step `remedy`.
+  static std::string_view CommandOf(Remedy remedy) {
+    switch (remedy) {
+      case Remedy::kFinishChange:
+        return "remove-pictures";
+      case Remedy::kAbandonChange:
+        return "abandon-change";
+      case Remedy::kAddSupportImages:
+        return "add-support-images";
+      case Remedy::kMakeThumbnails:
+        return "make-thumbnails";
+    }
+    return "";
+  }
+};
+
+}  // namespace
+
+const CommandWords& CommandLineWords() {
+  static const CommandLine words;
+  return words;
+}
+
 }  // namespace quillmere

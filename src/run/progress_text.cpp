@@ -115,4 +115,20 @@ std::locale UsersLocale() {
   }
 }
 
+std::string StartStageText(StartStage stage) {
+  switch (stage) {
+    case StartStage::kReadingIndexFile:
+      return "Reading the index file...";
+    case StartStage::kReadingPictures:
+      return "Reading the pictures...";
+    case StartStage::kWaiting:
+      return "Waiting for another run of Quillmere on this folder to end...";
+  }
+  return "";
+}
+
+std::string WaitingText(const std::string& folder) {
+  return "waiting for another quillmere run on " + folder + " to end";
+}
+
 }  // namespace quillmere

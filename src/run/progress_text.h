@@ -51,6 +51,15 @@ std::string GroupedNumber(std::uint64_t number);
 std::string ProgressText(std::string_view album, const WorkProgress& progress,
                          std::optional<std::chrono::seconds> left, const std::locale& locale);
 
+// What a run does before it can count its work.
+enum class StartStage { kReadingIndexFile, kReadingPictures, kWaiting };
+
+// The words for `stage` under the window's progress bar: "Reading the pictures...".
+std::string StartStageText(StartStage stage);
+
+// The words that tell on a terminal that a run waits for another run on `folder`.
+std::string WaitingText(const std::string& folder);
+
 // The name of the album whose index file is at `indexPath`: its folder's name, the working
 // folder's when the path names no folder.
 std::string AlbumNameOf(const std::string& indexPath);

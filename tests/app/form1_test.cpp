@@ -134,7 +134,7 @@ TEST_F(Form1Test, CompletedRunWritesThePagesAndEnablesShow) {
 TEST_F(Form1Test, GenerateUndoesAChangeThatACrashCutShort) {
   const std::string folder = FolderOf(folder_.path());
   Journal journal;
-  journal.command = "quillmere-cli --add-pictures";
+  journal.change = ChangeKind::kAddPictures;
   journal.indexName = "index.txt";
   journal.before = StateOf(apptest::kTwoPictures);
   journal.steps = {{JournalStep::Kind::kMakeFolder, "pictures", {}},
@@ -148,6 +148,27 @@ TEST_F(Form1Test, GenerateUndoesAChangeThatACrashCutShort) {
   Generate(index_);
   EXPECT_EQ(Names(folder_.path()), QStringLiteral("Image1.html Image2.html index.html index.txt"));
   EXPECT_TRUE(messages_.messages().empty());
+}
+
+// Expected: the window names an interrupted change by what it did, not by a command line that
+// did not make it, and names the command line only for the step the window has no way to take.
+TEST_F(Form1Test, AnUnsettledChangeIsToldInTheWindowsWords) {
+  Journal journal;
+  journal.change = ChangeKind::kAddPictures;
+  journal.indexName = "index.txt";
+  journal.before = StateOf("an index file since edited\n");
+  journal.after = StateOf("and its text after the change\n");
+  PosixFileSystem fs;
+  Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(FolderOf(folder_.path()));
+  ASSERT_TRUE(opened);
+  ASSERT_FALSE(WriteJournal(*opened.value(), journal));
+  Generate(index_);
+  ASSERT_EQ(messages_.messages().size(), 1u);
+  const QString text = messages_.messages().back().text;
+  EXPECT_TRUE(text.contains(QStringLiteral("after a run of adding pictures was interrupted")))
+      << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("with the command quillmere-cli --abandon-change ")))
+      << text.toStdString();
 }
 
 TEST_F(Form1Test, MissingFileIsReportedAsItIsAndShowStaysWithTheLastSite) {

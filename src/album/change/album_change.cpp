@@ -8,10 +8,10 @@
 
 namespace quillmere {
 
-AlbumChange::AlbumChange(Folder& album, std::string command, std::string indexName,
+AlbumChange::AlbumChange(Folder& album, ChangeKind command, std::string indexName,
                          IndexState before, Trash* trash)
     : album_(album), trash_(trash) {
-  journal_.command = std::move(command);
+  journal_.change = command;
   journal_.indexName = std::move(indexName);
   journal_.before = before;
 }

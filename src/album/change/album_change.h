@@ -20,10 +20,10 @@ namespace quillmere {
 
 class AlbumChange {
  public:
-  // A change by `command` (as messages name it) to the album of the index file `indexName` in
+  // A change of the kind `command` to the album of the index file `indexName` in
   // `album`, which holds `before` now; the caller holds the folder's lock. Files the plan sends to
   // the trash go to `trash`.
-  AlbumChange(Folder& album, std::string command, std::string indexName, IndexState before,
+  AlbumChange(Folder& album, ChangeKind command, std::string indexName, IndexState before,
               Trash* trash = nullptr);
   AlbumChange(const AlbumChange&) = delete;
   AlbumChange& operator=(const AlbumChange&) = delete;
