@@ -13,9 +13,7 @@ namespace {
 using Kind = AlbumFailure::Kind;
 
 AlbumFailure IndexFailed(RunFailure run) {
-  AlbumFailure failure = AlbumFailed(Kind::kIndex, run.subject);
-  failure.cause = std::move(run);
-  return failure;
+  return AlbumFailedFor(Kind::kIndex, std::move(run));
 }
 
 }  // namespace
@@ -27,14 +25,14 @@ Result<ChosenIndex, AlbumFailure> LoadAlbumIndex(const std::string& indexPath, A
   ChosenIndex chosen{std::move(loaded).value(), {}, {}};
   chosen.name = indexPath.substr(indexPath.rfind(kSeparator) + 1);
   Result<EntryInfo> entry = album.folder->Inspect(chosen.name);
-  if (!entry) return AlbumFailed(Kind::kNotWritten, indexPath, {}, entry.error());
+  if (!entry) return AlbumFailed(Kind::kNotWritten, indexPath, entry.error());
   if (entry.value().kind == EntryInfo::Kind::kSymlink) {
     return AlbumFailed(Kind::kIndexIsLink, indexPath);
   }
   // What was read must be what the folder holds under the name, not a file put in its place.
   if (entry.value().device != chosen.text.source.device ||
       entry.value().inode != chosen.text.source.inode) {
-    return AlbumFailed(Kind::kNotWritten, indexPath, {}, SystemError(ESTALE));
+    return AlbumFailed(Kind::kNotWritten, indexPath, SystemError(ESTALE));
   }
   Result<IndexHead, IndexError> head = ParseIndexHead(chosen.text.bytes());
   if (auto* error = head.failure()) {

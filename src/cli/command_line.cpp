@@ -46,8 +46,8 @@ int ExitCodeOf(const RunFailure& failure) {
 // The exit code of album work that failed with `failure`: 128 + the signal that stopped it, or the
 // run's stop, else 1.
 int ExitCodeOf(const AlbumFailure& failure) {
-  if (failure.kind == AlbumFailure::Kind::kStopped && failure.stopReason > 0) {
-    return ExitStatusForSignal(failure.stopReason);
+  if (failure.kind == AlbumFailure::Kind::kStopped && failure.stopReason() > 0) {
+    return ExitStatusForSignal(failure.stopReason());
   }
   return failure.run() != nullptr ? ExitCodeOf(*failure.run()) : kExitFailure;
 }

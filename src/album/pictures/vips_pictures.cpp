@@ -294,18 +294,16 @@ std::optional<PictureError> OverLimits(const Inspected& inspected, const Picture
   return error;
 }
 
-// Runs `make`, which decodes a picture of `format` from `state`; returns why it failed, none when
-// it did not.
+// Runs `make`, which decodes a picture of `format` from `state` and returns why it could not
+// finish, none when it did; returns that, or why the image library failed it. The library's
+// binding reports its failures only by throwing.
 template <class Make>
 std::optional<PictureError> Decoding(const SourceState& state, std::string_view format,
                                      ReadableFile& file, std::mutex& lock, const Make& make) {
   try {
-    make();
-    return std::nullopt;
+    return make();
   } catch (const vips::VError&) {
     return DecodingFailed(state, ErrorKind::kDamaged, format, file, lock);
-  } catch (const std::system_error& error) {
-    return Unreadable(error.code());
   } catch (const std::bad_alloc&) {
     return ErrorOf(ErrorKind::kOutOfMemory, format);
   }
@@ -557,25 +555,27 @@ MadeImages VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox 
   made.error = OverLimits(header, rules_.limits, making, picture, thumbnail);
   if (made.error) return made;
   SourceState state = StateOf(file, fileLock_);
-  made.error = Decoding(state, header.format, file, fileLock_, [&] {
-    if (making != Making::kPictureAndThumbnail) {
-      made.thumbnail = Jpeg(Thumbnail(state, thumbnail, header.profile), kThumbnailQuality);
-      if (making == Making::kThumbnail) return;
-      Result<std::string> bytes = ReadWhole(file, fileLock_);
-      if (!bytes) throw std::system_error(bytes.error());
-      made.picture = std::move(bytes.value());
-      return;
-    }
-    const VImage fitted = Thumbnail(state, picture, header.profile).copy_memory();
-    // Turned upright while it loaded, the picture no longer records an orientation.
-    made.picture = Jpeg(fitted, kPictureQuality, keepMetadata);
-    made.thumbnail =
-        Jpeg(fitted.thumbnail_image(thumbnail.width, VImage::option()
-                                                         ->set("height", thumbnail.height)
-                                                         ->set("size", VIPS_SIZE_DOWN)
-                                                         ->set("no_rotate", true)),
-             kThumbnailQuality);
-  });
+  made.error =
+      Decoding(state, header.format, file, fileLock_, [&]() -> std::optional<PictureError> {
+        if (making != Making::kPictureAndThumbnail) {
+          made.thumbnail = Jpeg(Thumbnail(state, thumbnail, header.profile), kThumbnailQuality);
+          if (making == Making::kThumbnail) return std::nullopt;
+          Result<std::string> bytes = ReadWhole(file, fileLock_);
+          if (!bytes) return Unreadable(bytes.error());
+          made.picture = std::move(bytes.value());
+          return std::nullopt;
+        }
+        const VImage fitted = Thumbnail(state, picture, header.profile).copy_memory();
+        // Turned upright while it loaded, the picture no longer records an orientation.
+        made.picture = Jpeg(fitted, kPictureQuality, keepMetadata);
+        made.thumbnail =
+            Jpeg(fitted.thumbnail_image(thumbnail.width, VImage::option()
+                                                             ->set("height", thumbnail.height)
+                                                             ->set("size", VIPS_SIZE_DOWN)
+                                                             ->set("no_rotate", true)),
+                 kThumbnailQuality);
+        return std::nullopt;
+      });
   if (made.error) {
     made.picture.clear();
     made.thumbnail.clear();
