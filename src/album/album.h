@@ -261,11 +261,13 @@ struct AlbumOutcome {
   bool ok() const { return !failure.has_value(); }
 };
 
-// The one line that tells the user of a failure.
-std::string Describe(const AlbumFailure& failure);
+// The one line that tells the user of a failure, with the front end's `words` for what deals with
+// it.
+std::string Describe(const AlbumFailure& failure, HintWords words = nullptr);
 
-// The one line that tells the user of a picture left out.
-std::string Describe(const PictureProblem& problem);
+// The one line that tells the user of a picture left out, with the front end's `words` for a
+// limit that refused it.
+std::string Describe(const PictureProblem& problem, HintWords words = nullptr);
 
 // The title that a new album made from the pictures in `picturesFolder` takes: the folder's name
 // in words.

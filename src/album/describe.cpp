@@ -32,7 +32,12 @@ std::string NamesText(const std::vector<std::string>& names) {
   return text;
 }
 
-std::string NamesTakenText(const AlbumFailure::NamesInTheWay& inTheWay) {
+// The front end's words for `hint`, or none.
+std::string WordsFor(HintWords words, Hint hint) {
+  return words != nullptr ? words(hint) : std::string();
+}
+
+std::string NamesTakenText(const AlbumFailure::NamesInTheWay& inTheWay, HintWords words) {
   const std::string names = NamesText(inTheWay.names);
   const std::string& index = inTheWay.place;
   const bool one = inTheWay.names.size() == 1;
@@ -45,12 +50,15 @@ std::string NamesTakenText(const AlbumFailure::NamesInTheWay& inTheWay) {
            " out of the album first.";
   }
   const std::string line = std::to_string(inTheWay.droppedLine);
+  const std::string picture = std::to_string(inTheWay.droppedPicture);
+  const std::string remove = WordsFor(words, Hint::kRemovePicture);
+  const std::string removing = remove.empty() ? "removing picture " + picture + " of " + index
+                                              : remove + " " + index + " " + picture;
   return names + verb + ", and the pictures to add would take " + number + ": the pair that line " +
          line + " of " + index +
          " drops has moved every picture after it onto the files of the one before, which no "
          "added picture must write over. Put lines and files in step first: make line " +
-         line + " a caption again, then quillmere-cli --remove-pictures " + index + " " +
-         std::to_string(inTheWay.droppedPicture) +
+         line + " a caption again, then " + removing +
          " leaves that picture out and renumbers the files after it. Nothing "
          "was written.";
 }
@@ -102,12 +110,13 @@ std::string FileFailureText(AlbumFailure::Kind kind, const AlbumFailure::AboutFi
 // The line for each of the failure's payloads.
 struct FailureText {
   Kind kind;
+  HintWords words;
 
   std::string operator()(const AlbumFailure::AboutFile& about) const {
     return FileFailureText(kind, about);
   }
   std::string operator()(const AlbumFailure::NamesInTheWay& inTheWay) const {
-    if (kind == Kind::kNamesTaken) return NamesTakenText(inTheWay);
+    if (kind == Kind::kNamesTaken) return NamesTakenText(inTheWay, words);
     return "The folder " + inTheWay.place + " already holds " + NamesText(inTheWay.names) +
            ", which a new album would write; nothing was written. Choose an empty or a new "
            "folder.";
@@ -131,26 +140,27 @@ struct FailureText {
            "; what was renamed was renamed back.";
   }
   std::string operator()(const AlbumFailure::NotFinished& unfinished) const {
+    const std::string deleting = WordsFor(words, Hint::kDeleteRemoved);
     return unfinished.indexPath + " holds the change, but " + unfinished.path +
            " could not be moved away: " + ErrorText(unfinished.error) +
-           ". The next album command on it finishes the change; --remove-pictures --delete "
-           "finishes it by deleting.";
+           ". The next album command on it finishes the change" +
+           (deleting.empty() ? "." : "; " + deleting + " finishes it by deleting.");
   }
   std::string operator()(const RunFailure& run) const { return Describe(run); }
   std::string operator()(const SupportFailure& support) const { return Describe(support); }
   std::string operator()(const PictureError& error) const {
-    return "The image library could not be loaded: " + Describe(error) + ".";
+    return "The image library could not be loaded: " + Describe(error, words) + ".";
   }
 };
 
 }  // namespace
 
-std::string Describe(const PictureProblem& problem) {
+std::string Describe(const PictureProblem& problem, HintWords words) {
   using PKind = PictureProblem::Kind;
   switch (problem.kind) {
     case PKind::kNotAPicture:
       return (IsRefusal(problem.picture) ? "is refused: " : "cannot be read as a picture: ") +
-             Describe(problem.picture);
+             Describe(problem.picture, words);
     case PKind::kMissing:
       return problem.error ? "is missing: " + ErrorText(problem.error) : "is missing";
     case PKind::kNotWritten:
@@ -168,8 +178,8 @@ std::string Describe(const PictureProblem& problem) {
   return "";
 }
 
-std::string Describe(const AlbumFailure& failure) {
-  return std::visit(FailureText{failure.kind}, failure.about);
+std::string Describe(const AlbumFailure& failure, HintWords words) {
+  return std::visit(FailureText{failure.kind, words}, failure.about);
 }
 
 }  // namespace quillmere
