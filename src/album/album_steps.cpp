@@ -31,24 +31,18 @@ PicturePair PairOf(const FoundPicture& picture) {
 
 // The picture and thumbnail made of `picture`, or why they could not be; memory that runs out
 // fails only this picture.
-MadeImages MakeImagesOf(const FoundPicture& picture, PictureWork& work,
-                        const AlbumOptions& options) {
+MadeOrNot MakeImagesOf(const FoundPicture& picture, PictureWork& work,
+                       const AlbumOptions& options) {
   try {
     Result<std::unique_ptr<ReadableFile>> file = work.Open(picture.path);
-    if (!file) {
-      MadeImages made;
-      made.error = Unreadable(file.error());
-      return made;
-    }
+    if (!file) return Unreadable(file.error());
     const bool copyAsItIs = !options.pictureSize && picture.facts.jpeg;
     std::optional<FitBox> box = options.pictureSize;
     if (!box && !copyAsItIs) box = FitBox{kLargestSide, kLargestSide};
     return work.maker().MakePictureAndThumbnail(*file.value(), box, options.thumbnailSize,
                                                 options.keepMetadata);
   } catch (const std::bad_alloc&) {
-    MadeImages made;
-    made.error = PictureError{.kind = PictureError::Kind::kOutOfMemory};
-    return made;
+    return PictureError{.kind = PictureError::Kind::kOutOfMemory};
   }
 }
 
@@ -139,16 +133,15 @@ Result<NumberedPictures, AlbumFailure> MakeAndNumber(const PicturesToNumber& toN
   NumberedPictures numbered;
   std::vector<PicturePair>& pairs = numbered.pairs;
   std::optional<AlbumFailure> writeFailure;
-  auto write = [&](std::size_t i, MadeImages& made) {
+  auto write = [&](std::size_t i, MadeOrNot& madeOrNot) {
     const FoundPicture& picture = pictures[i];
-    if (made.error || writeFailure) {
-      if (made.error) {
-        problems.push_back({.kind = PictureProblem::Kind::kNotAPicture,
-                            .file = picture.path,
-                            .picture = *made.error});
-      }
+    if (const PictureError* error = madeOrNot.failure()) {
+      problems.push_back(
+          {.kind = PictureProblem::Kind::kNotAPicture, .file = picture.path, .picture = *error});
       return;
     }
+    if (writeFailure) return;
+    const MadeImages& made = madeOrNot.value();
     if (toNumber.known != nullptr) {
       const auto readKnown = [&](std::int64_t k) {
         return pictureWork.ReadWhole(*folders.pictures.folder, folders.pictures.FileName(k));
@@ -177,7 +170,7 @@ Result<NumberedPictures, AlbumFailure> MakeAndNumber(const PicturesToNumber& toN
     if (toNumber.known != nullptr) toNumber.known->Add(n, made.picture);
   };
   const unsigned threads = ThreadsFor(options);
-  InOrder<MadeImages> inOrder(kWaitingPerThread * threads, write);
+  InOrder<MadeOrNot> inOrder(kWaitingPerThread * threads, write);
   pictureWork.ForEach(pictures.size(), [&](std::size_t i) {
     if (!inOrder.WaitForTurn(i)) return;
     inOrder.Deliver(i, MakeImagesOf(pictures[i], pictureWork, options));

@@ -107,19 +107,15 @@ std::optional<PictureProblem> MakeOneThumbnail(PictureWork& work, FileBatch& bat
                                                const std::string& picture, ImageFolder& thumbnails,
                                                std::int64_t n, FitBox size) {
   Result<std::unique_ptr<ReadableFile>> file = work.Open(picture);
-  MadeImages made;
-  if (!file) {
-    made.error = Unreadable(file.error());
-  } else {
-    made = work.maker().MakeThumbnail(*file.value(), size);
-  }
-  if (made.error) {
-    return PictureProblem{.kind = PictureProblem::Kind::kNotAPicture,
-                          .file = picture,
-                          .picture = std::move(*made.error)};
+  MadeOrNot made =
+      file ? work.maker().MakeThumbnail(*file.value(), size) : MadeOrNot(Unreadable(file.error()));
+  if (auto* error = made.failure()) {
+    return PictureProblem{
+        .kind = PictureProblem::Kind::kNotAPicture, .file = picture, .picture = std::move(*error)};
   }
   const std::string name = thumbnails.FileName(n);
-  if (std::error_code error = work.Replace(batch, *thumbnails.folder, name, made.thumbnail)) {
+  if (std::error_code error =
+          work.Replace(batch, *thumbnails.folder, name, made.value().thumbnail)) {
     return PictureProblem{
         .kind = PictureProblem::Kind::kNotWritten, .file = thumbnails.path + name, .error = error};
   }

@@ -35,9 +35,10 @@ struct MadeImages {
   // The picture; empty when none was asked for.
   std::string picture;
   std::string thumbnail;
-  // Why they could not be made; both are empty then.
-  std::optional<PictureError> error;
 };
+
+// What making a picture gives: its images, or why they could not be made.
+using MadeOrNot = Result<MadeImages, PictureError>;
 
 // Makes pictures on any number of threads at once. Every read of a picture file holds the lock
 // that all the work's steps of the file layer share.
@@ -52,11 +53,11 @@ class PictureMaker {
   // given and the file is a JPEG), carrying the file's metadata when `keepMetadata` says so, and
   // the thumbnail fitted within `thumbnail`, without metadata, from one decoding; refuses a
   // picture over the limits.
-  virtual MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
-                                             FitBox thumbnail, bool keepMetadata) = 0;
+  virtual MadeOrNot MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
+                                            FitBox thumbnail, bool keepMetadata) = 0;
 
   // Makes the thumbnail of `file`, fitted within `thumbnail`; refuses a picture over the limits.
-  virtual MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) = 0;
+  virtual MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail) = 0;
 
   // Frees what the image library keeps for the calling thread, which makes no more pictures.
   virtual void EndOfThread() = 0;

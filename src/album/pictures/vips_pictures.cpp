@@ -468,21 +468,39 @@ class VipsPictureMaker final : public PictureMaker {
   PictureFacts Probe(ReadableFile& file) override {
     return Attempt([&] { return ProbeOnce(file); });
   }
-  MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
-                                     FitBox thumbnail, bool keepMetadata) override {
+  MadeOrNot MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
+                                    FitBox thumbnail, bool keepMetadata) override {
     const Making making = picture ? Making::kPictureAndThumbnail : Making::kCopyAndThumbnail;
     const FitBox box = picture.value_or(FitBox{kLargestSide, kLargestSide});
     return Attempt([&] { return MakeOnce(file, making, box, thumbnail, keepMetadata); });
   }
-  MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) override {
+  MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail) override {
     return Attempt([&] { return MakeOnce(file, Making::kThumbnail, thumbnail, thumbnail, false); });
   }
   void EndOfThread() override { vips_thread_shutdown(); }
 
  private:
   PictureFacts ProbeOnce(ReadableFile& file);
-  MadeImages MakeOnce(ReadableFile& file, Making making, FitBox picture, FitBox thumbnail,
-                      bool keepMetadata);
+  MadeOrNot MakeOnce(ReadableFile& file, Making making, FitBox picture, FitBox thumbnail,
+                     bool keepMetadata);
+
+  // Where `facts` or `made` failed; null when it did not.
+  static PictureError* FailureOf(PictureFacts& facts) {
+    return facts.error ? &*facts.error : nullptr;
+  }
+  static PictureError* FailureOf(MadeOrNot& made) { return made.failure(); }
+
+  // What a picture's work gives when it failed for `error`.
+  template <class Given>
+  static Given FailedWith(PictureError error) {
+    if constexpr (std::is_same_v<Given, PictureFacts>) {
+      PictureFacts facts;
+      facts.error = std::move(error);
+      return facts;
+    } else {
+      return error;
+    }
+  }
 
   // Runs `work` on one picture; memory that runs out is that picture's failure.
   template <class Work>
@@ -490,9 +508,7 @@ class VipsPictureMaker final : public PictureMaker {
     try {
       return work();
     } catch (const std::bad_alloc&) {
-      decltype(work()) failed;
-      failed.error = ErrorOf(ErrorKind::kOutOfMemory);
-      return failed;
+      return FailedWith<decltype(work())>(ErrorOf(ErrorKind::kOutOfMemory));
     }
   }
 
@@ -505,12 +521,13 @@ class VipsPictureMaker final : public PictureMaker {
       const Turn shared(Turns(), Turn::kShared);
       return Safely(work);
     }();
-    if (result.error && FromTheLibrary(result.error->kind)) {
+    PictureError* failure = FailureOf(result);
+    if (failure != nullptr && FromTheLibrary(failure->kind)) {
       const Turn alone(Turns(), Turn::kAlone);
       vips_error_thaw();
       vips_error_clear();
       (void)Safely(work);
-      result.error->libraryText = LibraryWords();
+      failure->libraryText = LibraryWords();
       vips_error_clear();
       vips_error_freeze();
     }
@@ -539,23 +556,21 @@ PictureFacts VipsPictureMaker::ProbeOnce(ReadableFile& file) {
   return facts;
 }
 
-MadeImages VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox picture,
-                                      FitBox thumbnail, bool keepMetadata) {
+MadeOrNot VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox picture,
+                                     FitBox thumbnail, bool keepMetadata) {
   MadeImages made;
   Result<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/false);
-  if (auto* error = inspected.failure()) {
-    made.error = std::move(*error);
-    return made;
-  }
+  if (auto* error = inspected.failure()) return std::move(*error);
   const Inspected& header = inspected.value();
   // Only a JPEG is copied as it is; a file that is no longer one is made anew at its size.
   if (making == Making::kCopyAndThumbnail && header.header.decoder != Decoder::kJpeg) {
     making = Making::kPictureAndThumbnail;
   }
-  made.error = OverLimits(header, rules_.limits, making, picture, thumbnail);
-  if (made.error) return made;
+  if (auto error = OverLimits(header, rules_.limits, making, picture, thumbnail)) {
+    return std::move(*error);
+  }
   SourceState state = StateOf(file, fileLock_);
-  made.error =
+  std::optional<PictureError> error =
       Decoding(state, header.format, file, fileLock_, [&]() -> std::optional<PictureError> {
         if (making != Making::kPictureAndThumbnail) {
           made.thumbnail = Jpeg(Thumbnail(state, thumbnail, header.profile), kThumbnailQuality);
@@ -576,10 +591,7 @@ MadeImages VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox 
                  kThumbnailQuality);
         return std::nullopt;
       });
-  if (made.error) {
-    made.picture.clear();
-    made.thumbnail.clear();
-  }
+  if (error) return std::move(*error);
   return made;
 }
 
