@@ -61,25 +61,29 @@ Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(std::vector<FoundP
   if (!found.empty()) {
     if (std::optional<AlbumFailure> failure = pictureWork.Start()) return std::move(*failure);
   }
+  // Why each picture cannot be read as one; none for those that can, or were not reached.
+  std::vector<std::optional<PictureError>> errors(found.size());
   pictureWork.ForEach(found.size(), [&](std::size_t i) {
     FoundPicture& picture = found[i];
     Result<std::unique_ptr<ReadableFile>> file = pictureWork.Open(picture.path);
-    if (!file) {
-      picture.facts.error = Unreadable(file.error());
+    ProbedOrNot probed =
+        file ? pictureWork.maker().Probe(*file.value()) : ProbedOrNot(Unreadable(file.error()));
+    if (auto* error = probed.failure()) {
+      errors[i] = std::move(*error);
       return;
     }
-    picture.facts = pictureWork.maker().Probe(*file.value());
+    picture.facts = std::move(probed.value());
     // A date that is no date (a camera without a clock) orders like none.
     if (DateTakenText(picture.facts.dateTaken).empty()) picture.facts.dateTaken.clear();
   });
   std::vector<FoundPicture> pictures;
-  for (FoundPicture& picture : found) {
-    if (!picture.facts.error) {
-      pictures.push_back(std::move(picture));
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (!errors[i]) {
+      pictures.push_back(std::move(found[i]));
     } else {
       work.problems().push_back({.kind = PictureProblem::Kind::kNotAPicture,
-                                 .file = picture.path,
-                                 .picture = std::move(*picture.facts.error)});
+                                 .file = found[i].path,
+                                 .picture = std::move(*errors[i])});
     }
   }
   if (StopRequested(options)) return Stopped(options, "nothing was written.");

@@ -26,9 +26,10 @@ struct PictureFacts {
   // The description it records whole, as UTF-8 where it says its character set and as its bytes
   // where it does not; empty when none.
   std::string description;
-  // Why it cannot be read as a picture; none when it can.
-  std::optional<PictureError> error;
 };
+
+// What probing a picture gives: what it tells about itself, or why it cannot be read as one.
+using ProbedOrNot = Result<PictureFacts, PictureError>;
 
 // A picture and its thumbnail as JPEG bytes.
 struct MadeImages {
@@ -47,7 +48,7 @@ class PictureMaker {
   virtual ~PictureMaker() = default;
 
   // Reads what `file` tells about itself, as a picture.
-  virtual PictureFacts Probe(ReadableFile& file) = 0;
+  virtual ProbedOrNot Probe(ReadableFile& file) = 0;
 
   // Makes the picture of `file` fitted within `picture` (a copy of the file itself when none is
   // given and the file is a JPEG), carrying the file's metadata when `keepMetadata` says so, and

@@ -465,7 +465,7 @@ class VipsPictureMaker final : public PictureMaker {
   VipsPictureMaker(std::mutex& fileLock, const PictureRules& rules)
       : fileLock_(fileLock), rules_(rules) {}
 
-  PictureFacts Probe(ReadableFile& file) override {
+  ProbedOrNot Probe(ReadableFile& file) override {
     return Attempt([&] { return ProbeOnce(file); });
   }
   MadeOrNot MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
@@ -480,27 +480,9 @@ class VipsPictureMaker final : public PictureMaker {
   void EndOfThread() override { vips_thread_shutdown(); }
 
  private:
-  PictureFacts ProbeOnce(ReadableFile& file);
+  ProbedOrNot ProbeOnce(ReadableFile& file);
   MadeOrNot MakeOnce(ReadableFile& file, Making making, FitBox picture, FitBox thumbnail,
                      bool keepMetadata);
-
-  // Where `facts` or `made` failed; null when it did not.
-  static PictureError* FailureOf(PictureFacts& facts) {
-    return facts.error ? &*facts.error : nullptr;
-  }
-  static PictureError* FailureOf(MadeOrNot& made) { return made.failure(); }
-
-  // What a picture's work gives when it failed for `error`.
-  template <class Given>
-  static Given FailedWith(PictureError error) {
-    if constexpr (std::is_same_v<Given, PictureFacts>) {
-      PictureFacts facts;
-      facts.error = std::move(error);
-      return facts;
-    } else {
-      return error;
-    }
-  }
 
   // Runs `work` on one picture; memory that runs out is that picture's failure.
   template <class Work>
@@ -508,7 +490,7 @@ class VipsPictureMaker final : public PictureMaker {
     try {
       return work();
     } catch (const std::bad_alloc&) {
-      return FailedWith<decltype(work())>(ErrorOf(ErrorKind::kOutOfMemory));
+      return ErrorOf(ErrorKind::kOutOfMemory);
     }
   }
 
@@ -521,7 +503,7 @@ class VipsPictureMaker final : public PictureMaker {
       const Turn shared(Turns(), Turn::kShared);
       return Safely(work);
     }();
-    PictureError* failure = FailureOf(result);
+    PictureError* failure = result.failure();
     if (failure != nullptr && FromTheLibrary(failure->kind)) {
       const Turn alone(Turns(), Turn::kAlone);
       vips_error_thaw();
@@ -538,17 +520,13 @@ class VipsPictureMaker final : public PictureMaker {
   PictureRules rules_;
 };
 
-PictureFacts VipsPictureMaker::ProbeOnce(ReadableFile& file) {
-  PictureFacts facts;
+ProbedOrNot VipsPictureMaker::ProbeOnce(ReadableFile& file) {
   Result<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/true);
-  if (auto* error = inspected.failure()) {
-    facts.error = std::move(*error);
-    return facts;
-  }
+  if (auto* error = inspected.failure()) return std::move(*error);
   const Inspected& header = inspected.value();
   // Refused already here, a picture of too many pixels is left out before the album is begun.
-  facts.error = TooManyPixels(header, rules_.limits);
-  if (facts.error) return facts;
+  if (auto error = TooManyPixels(header, rules_.limits)) return std::move(*error);
+  PictureFacts facts;
   facts.jpeg = header.header.decoder == Decoder::kJpeg;
   PictureTexts texts = ReadPictureTexts(header.exif, header.xmp);
   facts.dateTaken = std::move(texts.dateTaken);
