@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "album/album.h"
+#include "album/change/album_change.h"
 #include "run/generate.h"
 #include "run/journal.h"
 #include "support/child_process.h"
@@ -468,6 +469,67 @@ TEST(Journal, NamesTheChangeByItsKindAndReadsEarlierVersions) {
   std::string unknown = JournalText(journal);
   unknown.replace(unknown.find("change "), 7 + ChangeWord(journal.change).size(), "change paint");
   EXPECT_FALSE(ParseJournal(unknown)) << "a change of no known kind";
+}
+
+// Expected: a change takes only the steps it planned, each refused before it is planned or before
+// the plan is written; the journal holds the plan, the steps after the index file last; a failed
+// Begin names the journal.
+TEST(AlbumChangeTest, TakesOnlyTheStepsItPlanned) {
+  TempFolder dir;
+  PosixFileSystem fs;
+  WriteFile(dir / "p1.jpg", "one");
+  Result<std::unique_ptr<Folder>> album = fs.OpenFolder(dir.path());
+  ASSERT_TRUE(album);
+  Folder& folder = *album.value();
+  const auto newFile = [&folder] {
+    Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
+    EXPECT_TRUE(file);
+    return std::move(file.value());
+  };
+  AlbumChange change(folder, dir.path(), ChangeKind::kAddPictures, "index.txt", StateOf(""));
+  change.PlanFolder("made");
+  change.PlanFolder("made");
+  change.PlanFile("p2.jpg");
+  const JournalStep aside{JournalStep::Kind::kRename, "p1.jpg", "p1 (moving).jpg"};
+  change.PlanAfterIndex({JournalStep::Kind::kDiscard, "p1 (moving).jpg", {}});
+  change.PlanRename(aside);
+  EXPECT_EQ(change.AddFile(newFile(), folder, "", "p2.jpg"), NotPlanned()) << "before Begin";
+  ASSERT_EQ(change.Begin(), std::nullopt);
+  const std::optional<Journal> journal = ParseJournal(ReadFile(dir / std::string(kJournalName)));
+  ASSERT_TRUE(journal);
+  const std::vector<JournalStep> planned = {{JournalStep::Kind::kMakeFolder, "made", {}},
+                                            {JournalStep::Kind::kMakeFile, "p2.jpg", {}},
+                                            aside,
+                                            {JournalStep::Kind::kDiscard, "p1 (moving).jpg", {}}};
+  EXPECT_EQ(journal.value().steps, planned);
+
+  EXPECT_EQ(change.AddFile(newFile(), folder, "", "p3.jpg"), NotPlanned());
+  EXPECT_EQ(change.Rename(folder, "", "p1.jpg", "p9.jpg"), NotPlanned());
+  Result<std::unique_ptr<Folder>> unplanned = change.MakeFolder(folder, "", "other");
+  ASSERT_FALSE(unplanned);
+  EXPECT_EQ(unplanned.error(), NotPlanned());
+  EXPECT_FALSE(stdfs::exists(dir / "other"));
+  EXPECT_TRUE(stdfs::exists(dir / "p1.jpg")) << "the unplanned rename was not taken";
+
+  EXPECT_TRUE(change.MakeFolder(folder, "", "made"));
+  EXPECT_EQ(change.AddFile(newFile(), folder, "", "p2.jpg"), std::error_code());
+  EXPECT_EQ(change.FinishFiles(), std::error_code());
+  EXPECT_EQ(change.Rename(folder, "", "p1.jpg", "p1 (moving).jpg"), std::error_code());
+  change.Undo();
+  EXPECT_EQ(Snapshot(dir.path()), (Files{{dir / "p1.jpg", "one"}})) << "all undone";
+
+  testing::FaultyFileSystem faulty(fs);
+  Result<std::unique_ptr<Folder>> held = faulty.OpenFolder(dir.path());
+  ASSERT_TRUE(held);
+  AlbumChange unwritable(*held.value(), "/elsewhere/", ChangeKind::kAddPictures, "index.txt",
+                         StateOf(""));
+  faulty.FailAt(testing::Step::kCreateFile, 1, SystemError(ENOSPC));
+  const std::optional<AlbumFailure> failure = unwritable.Begin();
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->kind, AlbumFailure::Kind::kNotWritten);
+  ASSERT_NE(failure->file(), nullptr);
+  EXPECT_EQ(failure->file()->path, "/elsewhere/" + std::string(kJournalName));
+  EXPECT_EQ(failure->file()->error, std::errc::no_space_on_device);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "album/album.h"
 #include "album/change/picture_order.h"
 #include "index/index_file.h"
 
@@ -164,6 +165,51 @@ TEST(PictureOrder, RenamesNeverTakeANameInUse) {
       EXPECT_EQ(at[slot], static_cast<std::int64_t>(i + 1));
     }
   }
+}
+
+// A front end's words for each hint, as a test names them.
+std::string TestWords(Hint hint) {
+  switch (hint) {
+    case Hint::kPixelLimit:
+      return "PIXELS";
+    case Hint::kMemoryBudget:
+      return "MEMORY";
+    case Hint::kRemovePicture:
+      return "REMOVE";
+    case Hint::kDeleteRemoved:
+      return "DELETE";
+  }
+  return "";
+}
+
+// Expected: the album's lines name no option of their own; a front end's words for a hint stand
+// where the hint goes, and without them the line still says what to do.
+TEST(AlbumWords, HintsAreTheFrontEndsWords) {
+  using Kind = AlbumFailure::Kind;
+  const AlbumFailure unfinished{
+      Kind::kNotFinished, AlbumFailure::NotFinished{"a/p1.jpg", "a/i.txt", std::error_code()}};
+  const AlbumFailure taken{Kind::kNamesTaken,
+                           AlbumFailure::NamesInTheWay{"a/i.txt", {"p/p3.jpg"}, 9, 3}};
+  PictureProblem refused{.kind = PictureProblem::Kind::kNotAPicture, .file = "big.png"};
+  refused.picture.kind = PictureError::Kind::kTooManyPixels;
+  refused.picture.limit = 100;
+  const struct {
+    std::string with;
+    std::string without;
+    std::string words;
+  } cases[] = {
+      {Describe(unfinished, TestWords), Describe(unfinished),
+       "finishes the change; DELETE finishes it by deleting."},
+      {Describe(taken, TestWords), Describe(taken), "then REMOVE a/i.txt 3 leaves that picture"},
+      {Describe(refused, TestWords), Describe(refused), "over the limit of 100 (PIXELS)"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_NE(c.with.find(c.words), std::string::npos) << c.with;
+    for (const char* option : {"--", "PIXELS", "REMOVE", "DELETE"}) {
+      EXPECT_EQ(c.without.find(option), std::string::npos) << c.without;
+    }
+  }
+  EXPECT_NE(Describe(taken).find("then removing picture 3 of a/i.txt leaves"), std::string::npos);
 }
 
 }  // namespace

@@ -18,46 +18,78 @@ struct AddPlan {
   std::vector<FoundPicture> pictures;
   ImageFolders folders;
   std::int64_t first = 0;
-  std::vector<JournalStep> steps;
+
+  std::int64_t last() const { return first + static_cast<std::int64_t>(pictures.size()) - 1; }
 };
 
 // Refuses names in the way of the pictures to add, naming them and what explains them.
 std::optional<AlbumFailure> CheckNamesFree(const std::string& indexPath, AddPlan& plan,
                                            const PictureLineNumbers& numbers) {
-  const auto last = plan.first + static_cast<std::int64_t>(plan.pictures.size()) - 1;
-  Result<std::vector<std::string>> taken = TakenImageNames(plan.folders, plan.first, last);
-  if (!taken) return AlbumFailed(Kind::kNotWritten, plan.folders.pictures.path, {}, taken.error());
+  Result<std::vector<std::string>> taken = TakenImageNames(plan.folders, plan.first, plan.last());
+  if (!taken) return AlbumFailed(Kind::kNotWritten, plan.folders.pictures.path, taken.error());
   if (taken.value().empty()) return std::nullopt;
-  AlbumFailure failure = AlbumFailed(Kind::kNamesTaken, indexPath);
-  failure.names = std::move(taken.value());
-  failure.line = numbers.firstDroppedLine;
+  const std::uint64_t dropped = numbers.firstDroppedLine;
   // The number the dropped pair's picture gets once its caption is back.
   const auto before = std::count_if(numbers.lines.begin(), numbers.lines.end(),
-                                    [&](std::uint64_t line) { return line < failure.line; });
-  failure.detail = std::to_string(before + 1);
-  return failure;
+                                    [&](std::uint64_t line) { return line < dropped; });
+  return AlbumFailedFor(Kind::kNamesTaken,
+                        AlbumFailure::NamesInTheWay{indexPath, std::move(taken.value()), dropped,
+                                                    static_cast<std::int64_t>(before + 1)});
 }
 
 // Finds out everything that can be known before the first write: the pictures, where they go,
 // and that no file is in their way.
-Result<AddPlan, AlbumFailure> PlanAdding(const std::string& indexPath,
-                                         const std::vector<std::string>& sources,
-                                         AlbumFolder& album, const ChosenIndex& index,
-                                         const PictureLineNumbers& numbers, FileSystem& fs,
-                                         const AlbumOptions& options, AlbumOutcome& outcome) {
-  auto probed = ProbePictures(GivenPictures(sources, fs, outcome.problems), "the files given", fs,
-                              options, outcome.problems);
+Result<AddPlan, AlbumFailure> PlanAdding(const std::vector<std::string>& sources, HeldAlbum& held,
+                                         const PictureLineNumbers& numbers, AlbumWork& work) {
+  const std::string& indexPath = work.outcome.indexPath;
+  const IndexHead& head = held.index.head;
+  auto probed =
+      ProbePictures(GivenPictures(sources, work.fs, work.problems()), "the files given", work);
   if (auto* failure = probed.failure()) return std::move(*failure);
-  auto folders = FindImageFolders(album, index.head.ImagePrefix, index.head.ThumbPrefix, indexPath);
+  auto folders = FindImageFolders(held.album, head.ImagePrefix, head.ThumbPrefix, indexPath);
   if (auto* failure = folders.failure()) return std::move(*failure);
-  AddPlan plan{std::move(probed.value()),
-               std::move(folders.value()),
-               static_cast<std::int64_t>(numbers.lines.size()) + 1,
-               {}};
+  AddPlan plan{std::move(probed.value()), std::move(folders.value()),
+               static_cast<std::int64_t>(numbers.lines.size()) + 1};
   if (auto failure = CheckNamesFree(indexPath, plan, numbers)) return std::move(*failure);
-  PlanImages(plan.folders, plan.first,
-             plan.first + static_cast<std::int64_t>(plan.pictures.size()) - 1, plan.steps);
   return plan;
+}
+
+// Adds the pictures `sources` to the album `held`, whose lock is held, and writes its site.
+std::optional<AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>& sources,
+                                  AlbumWork& work) {
+  const std::string& indexPath = work.outcome.indexPath;
+  AlbumFolder& album = held.album;
+  const ChosenIndex& index = held.index;
+  if (index.head.fifthValueLine == 0) return AlbumFailed(Kind::kHeadIncomplete, indexPath);
+  const PictureLineNumbers numbers = PictureLinesOf(index);
+  auto planned = PlanAdding(sources, held, numbers, work);
+  if (auto* failure = planned.failure()) return std::move(*failure);
+  AddPlan& plan = planned.value();
+
+  AlbumChange change(*album.folder, album.path, ChangeKind::kAddPictures, index.name,
+                     StateOf(index.text.bytes()));
+  PlanImages(plan.folders, plan.first, plan.last(), change);
+  if (auto failure = change.Begin()) return failure;
+  std::optional<KnownPictures> known;
+  if (!work.options.allowDuplicates) known.emplace(plan.folders.pictures, numbers.lines);
+  auto made =
+      MakeAndNumber({plan.pictures, plan.first, "the files given", known ? &*known : nullptr},
+                    plan.folders, change, work);
+  if (auto* failure = made.failure()) return std::move(*failure);
+  const std::vector<PicturePair>& pairs = made.value().pairs;
+  if (pairs.empty()) {
+    // Only pictures the album holds already leave it as it was, and its site is written.
+    change.Undo();
+    return FinishSite(album, work);
+  }
+  std::string text(index.text.bytes());
+  text += PairsToAppend(index.text.bytes(), numbers.lastPairOpen, pairs);
+  if (std::error_code error = change.Commit(text, IndexPlacement(index))) {
+    return AlbumFailed(Kind::kNotWritten, indexPath, error);
+  }
+  work.outcome.picturesAdded = pairs.size();
+  work.outcome.thumbnailsWritten = pairs.size();
+  return FinishSite(album, work);
 }
 
 }  // namespace
@@ -66,54 +98,14 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
                          FileSystem& fs, const AlbumOptions& options) {
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
+  AlbumWork work{fs, options, outcome};
   WithinMemory(outcome, [&] {
     auto held = HoldAlbum(indexPath, fs, options);
     if (auto* failure = held.failure()) {
       outcome.failure = std::move(*failure);
       return;
     }
-    AlbumFolder& album = held.value().album;
-    const ChosenIndex& index = held.value().index;
-    if (index.head.fifthValueLine == 0) {
-      outcome.failure = AlbumFailed(Kind::kHeadIncomplete, indexPath);
-      return;
-    }
-    const PictureLineNumbers numbers = PictureLinesOf(index);
-    auto planned = PlanAdding(indexPath, sources, album, index, numbers, fs, options, outcome);
-    if (auto* failure = planned.failure()) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    AddPlan& plan = planned.value();
-
-    AlbumChange change(*album.folder, ChangeKind::kAddPictures, index.name,
-                       StateOf(index.text.bytes()));
-    if (std::error_code error = change.Begin(std::move(plan.steps))) {
-      outcome.failure =
-          AlbumFailed(Kind::kNotWritten, album.path + std::string(kJournalName), {}, error);
-      return;
-    }
-    std::optional<KnownPictures> known;
-    if (!options.allowDuplicates) known.emplace(plan.folders.pictures, numbers.lines);
-    NumberedPictures made =
-        MakeAndNumber(plan.pictures, plan.first, plan.folders, change, fs, options,
-                      outcome.problems, "the files given", known ? &*known : nullptr);
-    if (made.failure || made.pairs.empty()) {
-      // Only pictures the album holds already leave it as it was, and its site is written.
-      change.Undo();
-      outcome.failure = made.failure ? std::move(made.failure)
-                                     : FinishSite(indexPath, album, fs, options, outcome);
-      return;
-    }
-    std::string text(index.text.bytes());
-    text += PairsToAppend(index.text.bytes(), numbers.lastPairOpen, made.pairs);
-    if (std::error_code error = change.Commit(text, IndexPlacement(index))) {
-      outcome.failure = AlbumFailed(Kind::kNotWritten, indexPath, {}, error);
-      return;
-    }
-    outcome.picturesAdded = made.pairs.size();
-    outcome.thumbnailsWritten = made.pairs.size();
-    outcome.failure = FinishSite(indexPath, album, fs, options, outcome);
+    outcome.failure = AddTo(held.value(), sources, work);
   });
   return outcome;
 }

@@ -116,43 +116,43 @@ struct PictureProblem {
   }
 };
 
-// Why the work on an album stopped before its end.
+// Why the work on an album stopped before its end: a kind, and what the kind is about.
 struct AlbumFailure {
   enum class Kind {
-    // The pictures' folder `subject` could not be listed, for `error`.
+    // The pictures' folder could not be listed (AboutFile).
     kPicturesUnreadable,
-    // No picture could be read from `subject`; nothing was written.
-    kNoPictures,
-    // The new album's folder `subject` already holds `names`, which the album would write;
+    // No picture could be read from the pictures given (AboutFile: what they were given as);
     // nothing was written.
+    kNoPictures,
+    // The new album's folder already holds files the album would write (NamesInTheWay); nothing
+    // was written.
     kAlbumInUse,
-    // The files `names` of the album of the index file `subject` are in the way of the pictures
-    // to be added; the pair dropped at `line` (or none, 0), which would be picture `detail` with
-    // its caption back, explains them. Nothing was written.
+    // Files of the album are in the way of the pictures to be added (NamesInTheWay, with the
+    // dropped pair that explains them). Nothing was written.
     kNamesTaken,
-    // The album's folder `subject` could not be had for the work (another run has it, it cannot
-    // be locked, or an interrupted change in it cannot be settled): its RunFailure tells why.
+    // The album's folder could not be had for the work (another run has it, it cannot be locked,
+    // or an interrupted change in it cannot be settled): its RunFailure tells why.
     kAlbumFolder,
-    // `subject`, given as the album folder, is something other than a folder.
+    // What was given as the album folder is something other than a folder (AboutFile).
     kNotAFolder,
-    // The folder `subject` could not be made, for `error`.
+    // A folder could not be made (AboutFile).
     kFolderNotMade,
-    // The folder `subject`, which should exist, could not be opened, for `error`.
+    // A folder that should exist could not be opened (AboutFile).
     kFolderNotOpened,
-    // The prefix `subject` of the index file `detail` names files outside its folder.
+    // A prefix of the index file names files outside its folder (PrefixOutside).
     kOutsideTheAlbum,
-    // The folder `subject` on the way to the album's images is a symbolic link.
+    // A folder on the way to the album's images is a symbolic link (AboutFile).
     kLinkedFolder,
-    // The pictures of the index file `subject` are named by a URL.
+    // The pictures of the index file are named by a URL (AboutFile: the index file).
     kPicturesElsewhere,
     // The index file could not be used: its RunFailure tells why.
     kIndex,
-    // The index file `subject` is a symbolic link, which replacing it would break.
+    // The index file is a symbolic link, which replacing it would break (AboutFile).
     kIndexIsLink,
-    // The head of the index file `subject` ends before its fifth value, so that added pictures
-    // would be read as head values.
+    // The head of the index file ends before its fifth value, so that added pictures would be
+    // read as head values (AboutFile: the index file).
     kHeadIncomplete,
-    // The file `subject` could not be written, for `error`.
+    // A file could not be written (AboutFile).
     kNotWritten,
     // The support images were not all copied: its SupportFailure tells why.
     kSupport,
@@ -160,39 +160,85 @@ struct AlbumFailure {
     kImageLibrary,
     // The site was not written: its RunFailure tells why.
     kSite,
-    // The work was asked to stop (`stopReason`); `detail` says what was left as it was.
+    // The work was asked to stop (StoppedWork).
     kStopped,
-    // The album of the index file `subject` has `line` pictures, and none numbered `detail`;
-    // nothing was changed.
+    // A number names no picture of the album (NoSuchPicture); nothing was changed.
     kNoSuchPicture,
-    // `subject`, the file of a picture to renumber, is not a regular file; nothing was changed.
+    // The file of a picture to renumber is not a regular file (AboutFile); nothing was changed.
     kNotAFile,
-    // `subject` cannot go to the desktop's trash, for `error`; nothing was changed.
+    // A file cannot go to the desktop's trash (AboutFile); nothing was changed.
     kNoTrash,
-    // `subject` could not take the name `detail`, for `error`; what was renamed was undone.
+    // A file could not take its new name (NotRenamed); what was renamed was undone.
     kNotRenamed,
-    // Moving the pairs of the index file `subject` would join two of its lines, whose ends mix a
-    // CR alone with LF; nothing was changed.
+    // Moving the pairs of the index file would join two of its lines, whose ends mix a CR alone
+    // with LF (AboutFile: the index file); nothing was changed.
     kLinesWouldJoin,
-    // The index file `detail` holds the change, but `subject`, which the change then removes or
-    // sends to the trash, is still there, for `error`.
+    // The index file holds the change, but a file that the change then removes or sends to the
+    // trash is still there (NotFinished).
     kNotFinished,
   };
+
+  // The file or folder at `path`, and the system's reason where there is one.
+  struct AboutFile {
+    std::string path;
+    std::error_code error{};
+  };
+  // The files `names` in the way: of the new album in the folder `place` (kAlbumInUse), or of
+  // the pictures to add to the album of the index file `place` (kNamesTaken), where the pair
+  // dropped at `droppedLine` (or none, 0), which would be picture `droppedPicture` with its
+  // caption back, explains them.
+  struct NamesInTheWay {
+    std::string place;
+    std::vector<std::string> names;
+    std::uint64_t droppedLine = 0;
+    std::int64_t droppedPicture = 0;
+  };
+  // The prefix `prefix` of the index file `indexPath`.
+  struct PrefixOutside {
+    std::string prefix;
+    std::string indexPath;
+  };
+  // What stopped the work (a signal number or StopRequest::kByUser), and what was left as it was.
+  struct StoppedWork {
+    int reason = 0;
+    std::string leftAsItWas;
+  };
+  // The album of the index file `indexPath` has `count` pictures, and none numbered `number`.
+  struct NoSuchPicture {
+    std::string indexPath;
+    std::int64_t number = 0;
+    std::uint64_t count = 0;
+  };
+  // The file `path` could not take the name `to`, for `error`.
+  struct NotRenamed {
+    std::string path;
+    std::string to;
+    std::error_code error;
+  };
+  // The index file `indexPath` holds the change, but `path`, which the change then removes or
+  // sends to the trash, is still there, for `error`.
+  struct NotFinished {
+    std::string path;
+    std::string indexPath;
+    std::error_code error;
+  };
+
   Kind kind = Kind::kNotWritten;
-  std::string subject;
-  std::string detail;
-  std::error_code error;
-  // The files in the way, and the line that explains them.
-  std::vector<std::string> names;
-  std::uint64_t line = 0;
-  // The failure of another part of the program that this one is: the run's (kIndex, kSite,
-  // kAlbumFolder), the support images' (kSupport) or the picture module's (kImageLibrary).
-  std::variant<std::monostate, RunFailure, SupportFailure, PictureError> cause;
-  // For kStopped, what stopped the work: a signal number or StopRequest::kByUser.
-  int stopReason = 0;
+  // What the kind is about; for kIndex, kSite and kAlbumFolder the run's failure, for kSupport
+  // the support images', for kImageLibrary the picture module's.
+  std::variant<AboutFile, NamesInTheWay, PrefixOutside, StoppedWork, NoSuchPicture, NotRenamed,
+               NotFinished, RunFailure, SupportFailure, PictureError>
+      about;
 
   // The run's failure that this one is; null when it is none.
-  const RunFailure* run() const { return std::get_if<RunFailure>(&cause); }
+  const RunFailure* run() const { return std::get_if<RunFailure>(&about); }
+  // The file this failure is about; null when it is about something else.
+  const AboutFile* file() const { return std::get_if<AboutFile>(&about); }
+  // For kStopped, what stopped the work: a signal number or StopRequest::kByUser; 0 otherwise.
+  int stopReason() const {
+    const auto* stopped = std::get_if<StoppedWork>(&about);
+    return stopped != nullptr ? stopped->reason : 0;
+  }
 };
 
 // What the work on an album did.
@@ -215,11 +261,13 @@ struct AlbumOutcome {
   bool ok() const { return !failure.has_value(); }
 };
 
-// The one line that tells the user of a failure.
-std::string Describe(const AlbumFailure& failure);
+// The one line that tells the user of a failure, with the front end's `words` for what deals with
+// it.
+std::string Describe(const AlbumFailure& failure, HintWords words = nullptr);
 
-// The one line that tells the user of a picture left out.
-std::string Describe(const PictureProblem& problem);
+// The one line that tells the user of a picture left out, with the front end's `words` for a
+// limit that refused it.
+std::string Describe(const PictureProblem& problem, HintWords words = nullptr);
 
 // The title that a new album made from the pictures in `picturesFolder` takes: the folder's name
 // in words.

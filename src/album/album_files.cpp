@@ -11,14 +11,8 @@
 
 namespace quillmere {
 
-AlbumFailure AlbumFailed(AlbumFailure::Kind kind, std::string subject, std::string detail,
-                         std::error_code error) {
-  AlbumFailure failure;
-  failure.kind = kind;
-  failure.subject = std::move(subject);
-  failure.detail = std::move(detail);
-  failure.error = error;
-  return failure;
+AlbumFailure AlbumFailed(AlbumFailure::Kind kind, std::string path, std::error_code error) {
+  return AlbumFailedFor(kind, AlbumFailure::AboutFile{std::move(path), error});
 }
 
 Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs,

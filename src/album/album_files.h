@@ -17,9 +17,16 @@
 
 namespace quillmere {
 
-// The failure of `kind` about `subject`, with `detail` and the system's `error` where there are.
-AlbumFailure AlbumFailed(AlbumFailure::Kind kind, std::string subject, std::string detail = {},
-                         std::error_code error = {});
+// The failure of `kind` about the file or folder at `path`, with the system's `error` where there
+// is one.
+AlbumFailure AlbumFailed(AlbumFailure::Kind kind, std::string path, std::error_code error = {});
+
+// The failure of `kind` about `about`: one of AlbumFailure's own payloads, or the failure of
+// another part of the program that it is.
+template <class About>
+AlbumFailure AlbumFailedFor(AlbumFailure::Kind kind, About about) {
+  return AlbumFailure{kind, std::move(about)};
+}
 
 // A file taken as a picture, and what it tells about itself.
 struct FoundPicture {

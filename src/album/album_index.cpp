@@ -13,9 +13,7 @@ namespace {
 using Kind = AlbumFailure::Kind;
 
 AlbumFailure IndexFailed(RunFailure run) {
-  AlbumFailure failure = AlbumFailed(Kind::kIndex, run.subject);
-  failure.cause = std::move(run);
-  return failure;
+  return AlbumFailedFor(Kind::kIndex, std::move(run));
 }
 
 }  // namespace

@@ -15,10 +15,7 @@ using Kind = AlbumFailure::Kind;
 constexpr std::size_t kWaitingPerThread = 4;
 
 AlbumFailure RunFailed(Kind kind, RunFailure run) {
-  AlbumFailure failure;
-  failure.kind = kind;
-  failure.cause = std::move(run);
-  return failure;
+  return AlbumFailedFor(kind, std::move(run));
 }
 
 // The pair of lines a picture gets: its caption from its name, its description as recorded,
@@ -32,40 +29,61 @@ PicturePair PairOf(const FoundPicture& picture) {
   return pair;
 }
 
+// The picture and thumbnail made of `picture`, or why they could not be; memory that runs out
+// fails only this picture.
+MadeOrNot MakeImagesOf(const FoundPicture& picture, PictureWork& work,
+                       const AlbumOptions& options) {
+  try {
+    Result<std::unique_ptr<ReadableFile>> file = work.Open(picture.path);
+    if (!file) return Unreadable(file.error());
+    const bool copyAsItIs = !options.pictureSize && picture.facts.jpeg;
+    std::optional<FitBox> box = options.pictureSize;
+    if (!box && !copyAsItIs) box = FitBox{kLargestSide, kLargestSide};
+    return work.maker().MakePictureAndThumbnail(*file.value(), box, options.thumbnailSize,
+                                                options.keepMetadata);
+  } catch (const std::bad_alloc&) {
+    return PictureError{.kind = PictureError::Kind::kOutOfMemory};
+  }
+}
+
 }  // namespace
 
 AlbumFailure Stopped(const AlbumOptions& options, std::string leftAsItWas) {
-  AlbumFailure failure = AlbumFailed(Kind::kStopped, {}, std::move(leftAsItWas));
-  failure.stopReason = options.run.stop != nullptr ? options.run.stop->reason() : 0;
-  return failure;
+  const int reason = options.run.stop != nullptr ? options.run.stop->reason() : 0;
+  return AlbumFailedFor(Kind::kStopped, AlbumFailure::StoppedWork{reason, std::move(leftAsItWas)});
 }
 
-Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(
-    std::vector<FoundPicture> found, const std::string& givenAs, FileSystem& fs,
-    const AlbumOptions& options, std::vector<PictureProblem>& problems) {
-  PictureWork work(fs, options, 0);
+Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(std::vector<FoundPicture> found,
+                                                              const std::string& givenAs,
+                                                              AlbumWork& work) {
+  const AlbumOptions& options = work.options;
+  PictureWork pictureWork(work.fs, options, 0);
   if (!found.empty()) {
-    if (std::optional<AlbumFailure> failure = work.Start()) return std::move(*failure);
+    if (std::optional<AlbumFailure> failure = pictureWork.Start()) return std::move(*failure);
   }
-  work.ForEach(found.size(), [&](std::size_t i) {
+  // Why each picture cannot be read as one; none for those that can, or were not reached.
+  std::vector<std::optional<PictureError>> errors(found.size());
+  pictureWork.ForEach(found.size(), [&](std::size_t i) {
     FoundPicture& picture = found[i];
-    Result<std::unique_ptr<ReadableFile>> file = work.Open(picture.path);
-    if (!file) {
-      picture.facts.error = Unreadable(file.error());
+    Result<std::unique_ptr<ReadableFile>> file = pictureWork.Open(picture.path);
+    ProbedOrNot probed =
+        file ? pictureWork.maker().Probe(*file.value()) : ProbedOrNot(Unreadable(file.error()));
+    if (auto* error = probed.failure()) {
+      errors[i] = std::move(*error);
       return;
     }
-    picture.facts = work.maker().Probe(*file.value());
+    picture.facts = std::move(probed.value());
     // A date that is no date (a camera without a clock) orders like none.
     if (DateTakenText(picture.facts.dateTaken).empty()) picture.facts.dateTaken.clear();
   });
   std::vector<FoundPicture> pictures;
-  for (FoundPicture& picture : found) {
-    if (!picture.facts.error) {
-      pictures.push_back(std::move(picture));
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (!errors[i]) {
+      pictures.push_back(std::move(found[i]));
     } else {
-      problems.push_back({.kind = PictureProblem::Kind::kNotAPicture,
-                          .file = picture.path,
-                          .picture = std::move(*picture.facts.error)});
+      work.problems().push_back({.kind = PictureProblem::Kind::kNotAPicture,
+                                 .file = found[i].path,
+                                 .picture = std::move(*errors[i])});
     }
   }
   if (StopRequested(options)) return Stopped(options, "nothing was written.");
@@ -86,12 +104,12 @@ Result<ImageFolders, AlbumFailure> FindImageFolders(AlbumFolder& album,
 }
 
 void PlanImages(const ImageFolders& folders, std::int64_t first, std::int64_t last,
-                std::vector<JournalStep>& plan) {
-  PlanFolders(folders.pictures, plan);
-  PlanFolders(folders.thumbnails, plan);
+                AlbumChange& change) {
+  PlanFolders(folders.pictures, change);
+  PlanFolders(folders.thumbnails, change);
   for (std::int64_t n = first; n <= last; ++n) {
-    plan.push_back({JournalStep::Kind::kMakeFile, folders.pictures.RelativeName(n), {}});
-    plan.push_back({JournalStep::Kind::kMakeFile, folders.thumbnails.RelativeName(n), {}});
+    change.PlanFile(folders.pictures.RelativeName(n));
+    change.PlanFile(folders.thumbnails.RelativeName(n));
   }
 }
 
@@ -105,34 +123,34 @@ Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int
   return taken;
 }
 
-NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::int64_t firstNumber,
-                               ImageFolders& folders, AlbumChange& change, FileSystem& fs,
-                               const AlbumOptions& options, std::vector<PictureProblem>& problems,
-                               const std::string& givenAs, KnownPictures* known) {
-  PictureWork work(fs, options, pictures.size());
-  NumberedPictures numbered{{}, 0, work.Start()};
-  if (numbered.failure) return numbered;
+Result<NumberedPictures, AlbumFailure> MakeAndNumber(const PicturesToNumber& toNumber,
+                                                     ImageFolders& folders, AlbumChange& change,
+                                                     AlbumWork& work) {
+  const std::vector<FoundPicture>& pictures = toNumber.pictures;
+  const AlbumOptions& options = work.options;
+  std::vector<PictureProblem>& problems = work.problems();
+  PictureWork pictureWork(work.fs, options, pictures.size());
+  if (auto failure = pictureWork.Start()) return std::move(*failure);
   for (ImageFolder* image : {&folders.pictures, &folders.thumbnails}) {
-    numbered.failure = MakeImageFolder(*image, &change);
-    if (numbered.failure) return numbered;
+    if (auto failure = MakeImageFolder(*image, &change)) return std::move(*failure);
   }
+  NumberedPictures numbered;
   std::vector<PicturePair>& pairs = numbered.pairs;
-  std::optional<AlbumFailure>& writeFailure = numbered.failure;
-  auto write = [&](std::size_t i, MadeImages& made) {
+  std::optional<AlbumFailure> writeFailure;
+  auto write = [&](std::size_t i, MadeOrNot& madeOrNot) {
     const FoundPicture& picture = pictures[i];
-    if (made.error || writeFailure) {
-      if (made.error) {
-        problems.push_back({.kind = PictureProblem::Kind::kNotAPicture,
-                            .file = picture.path,
-                            .picture = *made.error});
-      }
+    if (const PictureError* error = madeOrNot.failure()) {
+      problems.push_back(
+          {.kind = PictureProblem::Kind::kNotAPicture, .file = picture.path, .picture = *error});
       return;
     }
-    if (known != nullptr) {
+    if (writeFailure) return;
+    const MadeImages& made = madeOrNot.value();
+    if (toNumber.known != nullptr) {
       const auto readKnown = [&](std::int64_t k) {
-        return work.ReadWhole(*folders.pictures.folder, folders.pictures.FileName(k));
+        return pictureWork.ReadWhole(*folders.pictures.folder, folders.pictures.FileName(k));
       };
-      if (std::optional<KnownPictures::Same> same = known->SameAs(made.picture, readKnown)) {
+      if (auto same = toNumber.known->SameAs(made.picture, readKnown)) {
         problems.push_back(
             {.kind = PictureProblem::Kind::kDuplicate,
              .file = picture.path,
@@ -142,66 +160,49 @@ NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::i
         return;
       }
     }
-    const std::int64_t n = firstNumber + static_cast<std::int64_t>(pairs.size());
+    const std::int64_t n = toNumber.first + static_cast<std::int64_t>(pairs.size());
     // The picture first, so that its thumbnail is never older than it.
     for (auto [image, bytes] : {std::pair{&folders.pictures, &made.picture},
                                 std::pair{&folders.thumbnails, &made.thumbnail}}) {
-      if (std::error_code error = work.WriteNew(change, *image, image->FileName(n), *bytes)) {
-        writeFailure = AlbumFailed(Kind::kNotWritten, image->path + image->FileName(n), {}, error);
+      if (std::error_code error =
+              pictureWork.WriteNew(change, *image, image->FileName(n), *bytes)) {
+        writeFailure = AlbumFailed(Kind::kNotWritten, image->path + image->FileName(n), error);
         return;
       }
     }
     pairs.push_back(PairOf(picture));
-    if (known != nullptr) known->Add(n, made.picture);
+    if (toNumber.known != nullptr) toNumber.known->Add(n, made.picture);
   };
   const unsigned threads = ThreadsFor(options);
-  InOrder<MadeImages> inOrder(kWaitingPerThread * threads, write);
-  work.ForEach(pictures.size(), [&](std::size_t i) {
+  InOrder<MadeOrNot> inOrder(kWaitingPerThread * threads, write);
+  pictureWork.ForEach(pictures.size(), [&](std::size_t i) {
     if (!inOrder.WaitForTurn(i)) return;
-    MadeImages made;
-    try {
-      const FoundPicture& picture = pictures[i];
-      Result<std::unique_ptr<ReadableFile>> file = work.Open(picture.path);
-      if (!file) {
-        made.error = Unreadable(file.error());
-      } else {
-        const bool copyAsItIs = !options.pictureSize && picture.facts.jpeg;
-        std::optional<FitBox> box = options.pictureSize;
-        if (!box && !copyAsItIs) box = FitBox{kLargestSide, kLargestSide};
-        made = work.maker().MakePictureAndThumbnail(*file.value(), box, options.thumbnailSize,
-                                                    options.keepMetadata);
-      }
-    } catch (const std::bad_alloc&) {
-      made = MadeImages{};
-      made.error = PictureError{.kind = PictureError::Kind::kOutOfMemory};
-    }
-    inOrder.Deliver(i, std::move(made));
-    work.Done();
+    inOrder.Deliver(i, MakeImagesOf(pictures[i], pictureWork, options));
+    pictureWork.Done();
   });
-  if (writeFailure) return numbered;
-  if (StopRequested(options)) {
-    writeFailure = Stopped(options, "nothing was written.");
-  } else if (pairs.empty() && numbered.duplicates == 0) {
-    writeFailure = AlbumFailed(Kind::kNoPictures, givenAs);
-  } else if (std::error_code error = change.FinishFiles()) {
-    writeFailure = AlbumFailed(Kind::kNotWritten, folders.pictures.path, {}, error);
+  if (writeFailure) return std::move(*writeFailure);
+  if (StopRequested(options)) return Stopped(options, "nothing was written.");
+  if (pairs.empty() && numbered.duplicates == 0) {
+    return AlbumFailed(Kind::kNoPictures, toNumber.givenAs);
+  }
+  if (std::error_code error = change.FinishFiles()) {
+    return AlbumFailed(Kind::kNotWritten, folders.pictures.path, error);
   }
   return numbered;
 }
 
-std::optional<AlbumFailure> FinishSite(const std::string& indexPath, AlbumFolder& album,
-                                       FileSystem& fs, const AlbumOptions& options,
-                                       AlbumOutcome& outcome) {
-  outcome.site = GenerateSiteInLockedFolder(indexPath, *album.folder, fs, options.run);
+std::optional<AlbumFailure> FinishSite(AlbumFolder& album, AlbumWork& work) {
+  AlbumOutcome& outcome = work.outcome;
+  outcome.site =
+      GenerateSiteInLockedFolder(outcome.indexPath, *album.folder, work.fs, work.options.run);
   if (!outcome.site.ok()) return RunFailed(Kind::kSite, *outcome.site.failure);
   return std::nullopt;
 }
-
 void WithinMemory(AlbumOutcome& outcome, const std::function<void()>& work) {
   try {
     work();
   } catch (const std::bad_alloc&) {
-    outcome.failure = AlbumFailed(Kind::kNotWritten, outcome.indexPath, {}, SystemError(ENOMEM));
+    outcome.failure = AlbumFailed(Kind::kNotWritten, outcome.indexPath, SystemError(ENOMEM));
   }
 }
 

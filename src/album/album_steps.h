@@ -24,13 +24,24 @@ namespace quillmere {
 // The failure that tells the work was asked to stop, with what was `leftAsItWas`.
 AlbumFailure Stopped(const AlbumOptions& options, std::string leftAsItWas);
 
+// What the work of one album command carries from step to step: the file system, the options, and
+// the outcome, which the steps add their problems and counts to.
+struct AlbumWork {
+  FileSystem& fs;
+  const AlbumOptions& options;
+  AlbumOutcome& outcome;
+
+  // The pictures left out or not made so far.
+  std::vector<PictureProblem>& problems() { return outcome.problems; }
+};
+
 // Reads what each of `found` tells about itself; those that are no pictures become problems.
 // Returns the pictures in their order, or why nothing can be made of them: the image library
 // cannot be loaded, the work was asked to stop, or there is no picture among what was
 // `givenAs`.
-Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(
-    std::vector<FoundPicture> found, const std::string& givenAs, FileSystem& fs,
-    const AlbumOptions& options, std::vector<PictureProblem>& problems);
+Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(std::vector<FoundPicture> found,
+                                                              const std::string& givenAs,
+                                                              AlbumWork& work);
 
 // Where a made picture and its thumbnail go.
 struct ImageFolders {
@@ -45,38 +56,42 @@ Result<ImageFolders, AlbumFailure> FindImageFolders(AlbumFolder& album,
                                                     std::string_view thumbPrefix,
                                                     const std::string& indexPath);
 
-// Adds to `plan` the folders to make and the pictures and thumbnails `first` to `last` of
+// Plans in `change` the folders to make and the pictures and thumbnails `first` to `last` of
 // `folders`.
 void PlanImages(const ImageFolders& folders, std::int64_t first, std::int64_t last,
-                std::vector<JournalStep>& plan);
+                AlbumChange& change);
 
 // The names among the pictures and thumbnails `first` to `last` of `folders` that are taken.
 Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int64_t first,
                                                  std::int64_t last);
 
-// What MakeAndNumber made: the pairs of the pictures written, how many were left out as
-// duplicates, and why the work cannot go on.
+// The pictures MakeAndNumber makes: numbered from `first` on in their order, and, where `known`
+// is given, left out as duplicates when they repeat one of its pictures. None made, and none left
+// out as a duplicate, says that nothing of what was `givenAs` was a picture.
+struct PicturesToNumber {
+  const std::vector<FoundPicture>& pictures;
+  std::int64_t first = 1;
+  std::string givenAs;
+  KnownPictures* known = nullptr;
+};
+
+// What MakeAndNumber made: the pairs of the pictures written, and how many were left out as
+// duplicates.
 struct NumberedPictures {
   std::vector<PicturePair> pairs;
   std::size_t duplicates = 0;
-  std::optional<AlbumFailure> failure;
 };
 
-// Makes the pictures and thumbnails of `pictures` and hands them to `change`, numbered from
-// `firstNumber` on in their order, where no file has their names; a picture that cannot be made
-// is left out of the numbering and becomes a problem, and so, as a note, does one whose picture
-// repeats one of `known` (none to keep every one). None made, and none left out as a duplicate,
-// says nothing of what was `givenAs` was a picture.
-NumberedPictures MakeAndNumber(const std::vector<FoundPicture>& pictures, std::int64_t firstNumber,
-                               ImageFolders& folders, AlbumChange& change, FileSystem& fs,
-                               const AlbumOptions& options, std::vector<PictureProblem>& problems,
-                               const std::string& givenAs, KnownPictures* known = nullptr);
+// Makes the pictures and thumbnails of `toNumber` and hands them to `change`, in `folders`, where
+// no file has their names; a picture that cannot be made is left out of the numbering and becomes
+// a problem, and so, as a note, does a duplicate. The failure when the work cannot go on.
+Result<NumberedPictures, AlbumFailure> MakeAndNumber(const PicturesToNumber& toNumber,
+                                                     ImageFolders& folders, AlbumChange& change,
+                                                     AlbumWork& work);
 
-// Writes the site of the index file at `indexPath` into `album`, whose lock is held; why not, when
-// it was not written.
-std::optional<AlbumFailure> FinishSite(const std::string& indexPath, AlbumFolder& album,
-                                       FileSystem& fs, const AlbumOptions& options,
-                                       AlbumOutcome& outcome);
+// Writes the site of the work's index file into `album`, whose lock is held, into the outcome;
+// why not, when it was not written.
+std::optional<AlbumFailure> FinishSite(AlbumFolder& album, AlbumWork& work);
 
 // Does the work of an album command on `outcome`; memory that runs out on the way fails it, as
 // one that could not write its index file (`outcome.indexPath`) for ENOMEM.

@@ -1,6 +1,10 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
 // The words for what the album's work could not do.
+#include <algorithm>
+#include <string>
+#include <variant>
+
 #include "album/album.h"
 #include "platform/signals.h"
 
@@ -28,36 +32,135 @@ std::string NamesText(const std::vector<std::string>& names) {
   return text;
 }
 
-std::string NamesTakenText(const AlbumFailure& failure) {
-  const std::string names = NamesText(failure.names);
-  const bool one = failure.names.size() == 1;
+// The front end's words for `hint`, or none.
+std::string WordsFor(HintWords words, Hint hint) {
+  return words != nullptr ? words(hint) : std::string();
+}
+
+std::string NamesTakenText(const AlbumFailure::NamesInTheWay& inTheWay, HintWords words) {
+  const std::string names = NamesText(inTheWay.names);
+  const std::string& index = inTheWay.place;
+  const bool one = inTheWay.names.size() == 1;
   const std::string verb = one ? " already exists" : " already exist";
   const std::string it = one ? "it" : "them";
   const std::string number = one ? "its number" : "their numbers";
-  if (failure.line == 0) {
-    return names + verb + ", though no line of " + failure.subject + " names " + it +
+  if (inTheWay.droppedLine == 0) {
+    return names + verb + ", though no line of " + index + " names " + it +
            ", and the pictures to add would take " + number + "; nothing was written. Move " + it +
            " out of the album first.";
   }
-  const std::string line = std::to_string(failure.line);
+  const std::string line = std::to_string(inTheWay.droppedLine);
+  const std::string picture = std::to_string(inTheWay.droppedPicture);
+  const std::string remove = WordsFor(words, Hint::kRemovePicture);
+  const std::string removing = remove.empty() ? "removing picture " + picture + " of " + index
+                                              : remove + " " + index + " " + picture;
   return names + verb + ", and the pictures to add would take " + number + ": the pair that line " +
-         line + " of " + failure.subject +
+         line + " of " + index +
          " drops has moved every picture after it onto the files of the one before, which no "
          "added picture must write over. Put lines and files in step first: make line " +
-         line + " a caption again, then quillmere-cli --remove-pictures " + failure.subject + " " +
-         failure.detail +
+         line + " a caption again, then " + removing +
          " leaves that picture out and renumbers the files after it. Nothing "
          "was written.";
 }
 
+// The line for a failure about a file or folder, for `kind`.
+std::string FileFailureText(AlbumFailure::Kind kind, const AlbumFailure::AboutFile& about) {
+  const std::string& path = about.path;
+  const std::string reason = ErrorText(about.error);
+  switch (kind) {
+    case Kind::kPicturesUnreadable:
+      return "Could not read the folder of pictures " + path + ": " + reason + ".";
+    case Kind::kNoPictures:
+      return "No picture could be read from " + path + "; nothing was written.";
+    case Kind::kNotAFolder:
+      return path + " is not a folder; nothing was written.";
+    case Kind::kFolderNotMade:
+      return "Could not make the folder " + path + ": " + reason + ".";
+    case Kind::kFolderNotOpened:
+      return "Could not open the folder " + path + ": " + reason + ".";
+    case Kind::kLinkedFolder:
+      return "The folder " + path +
+             " is a symbolic link, and pictures are never written through one; nothing was "
+             "written.";
+    case Kind::kPicturesElsewhere:
+      return "The pictures of " + path +
+             " are named by a URL, so their thumbnails cannot be made here.";
+    case Kind::kIndexIsLink:
+      return "Index file " + path +
+             " is a symbolic link, which writing it anew would replace; give the file it leads "
+             "to.";
+    case Kind::kHeadIncomplete:
+      return "Index file " + path +
+             " has fewer than five head values, so added pictures would be read as head values; "
+             "nothing was written.";
+    case Kind::kNotAFile:
+      return path +
+             " is not a regular file, so the pictures cannot be renumbered; nothing was changed.";
+    case Kind::kNoTrash:
+      return path + " cannot be moved to the desktop's trash: " + reason + "; nothing was changed.";
+    case Kind::kLinesWouldJoin:
+      return "Index file " + path +
+             " has a line that ends in CR alone before one that ends in LF, and moving its pairs "
+             "would join them; nothing was changed. Give its lines one kind of end first.";
+    default:
+      return "Could not write " + path + ": " + reason + ".";
+  }
+}
+
+// The line for each of the failure's payloads.
+struct FailureText {
+  Kind kind;
+  HintWords words;
+
+  std::string operator()(const AlbumFailure::AboutFile& about) const {
+    return FileFailureText(kind, about);
+  }
+  std::string operator()(const AlbumFailure::NamesInTheWay& inTheWay) const {
+    if (kind == Kind::kNamesTaken) return NamesTakenText(inTheWay, words);
+    return "The folder " + inTheWay.place + " already holds " + NamesText(inTheWay.names) +
+           ", which a new album would write; nothing was written. Choose an empty or a new "
+           "folder.";
+  }
+  std::string operator()(const AlbumFailure::PrefixOutside& outside) const {
+    return "The prefix \"" + outside.prefix + "\" of " + outside.indexPath +
+           " names files outside its folder, where pictures are never written; nothing was "
+           "written.";
+  }
+  std::string operator()(const AlbumFailure::StoppedWork& stopped) const {
+    const std::string by = stopped.reason > 0 ? " by " + SignalName(stopped.reason) : std::string();
+    return "The work was stopped" + by + ": " + stopped.leftAsItWas;
+  }
+  std::string operator()(const AlbumFailure::NoSuchPicture& none) const {
+    return "There is no picture " + std::to_string(none.number) + " in " + none.indexPath +
+           ", which has " + std::to_string(none.count) +
+           (none.count == 1 ? " picture" : " pictures") + "; nothing was changed.";
+  }
+  std::string operator()(const AlbumFailure::NotRenamed& rename) const {
+    return "Could not rename " + rename.path + " to " + rename.to + ": " + ErrorText(rename.error) +
+           "; what was renamed was renamed back.";
+  }
+  std::string operator()(const AlbumFailure::NotFinished& unfinished) const {
+    const std::string deleting = WordsFor(words, Hint::kDeleteRemoved);
+    return unfinished.indexPath + " holds the change, but " + unfinished.path +
+           " could not be moved away: " + ErrorText(unfinished.error) +
+           ". The next album command on it finishes the change" +
+           (deleting.empty() ? "." : "; " + deleting + " finishes it by deleting.");
+  }
+  std::string operator()(const RunFailure& run) const { return Describe(run); }
+  std::string operator()(const SupportFailure& support) const { return Describe(support); }
+  std::string operator()(const PictureError& error) const {
+    return "The image library could not be loaded: " + Describe(error, words) + ".";
+  }
+};
+
 }  // namespace
 
-std::string Describe(const PictureProblem& problem) {
+std::string Describe(const PictureProblem& problem, HintWords words) {
   using PKind = PictureProblem::Kind;
   switch (problem.kind) {
     case PKind::kNotAPicture:
       return (IsRefusal(problem.picture) ? "is refused: " : "cannot be read as a picture: ") +
-             Describe(problem.picture);
+             Describe(problem.picture, words);
     case PKind::kMissing:
       return problem.error ? "is missing: " + ErrorText(problem.error) : "is missing";
     case PKind::kNotWritten:
@@ -75,86 +178,8 @@ std::string Describe(const PictureProblem& problem) {
   return "";
 }
 
-std::string Describe(const AlbumFailure& failure) {
-  const std::string& subject = failure.subject;
-  switch (failure.kind) {
-    case Kind::kPicturesUnreadable:
-      return "Could not read the folder of pictures " + subject + ": " + ErrorText(failure.error) +
-             ".";
-    case Kind::kNoPictures:
-      return "No picture could be read from " + subject + "; nothing was written.";
-    case Kind::kAlbumInUse:
-      return "The folder " + subject + " already holds " + NamesText(failure.names) +
-             ", which a new album would write; nothing was written. Choose an empty or a new "
-             "folder.";
-    case Kind::kNamesTaken:
-      return NamesTakenText(failure);
-    case Kind::kAlbumFolder:
-      return Describe(*failure.run());
-    case Kind::kNotAFolder:
-      return subject + " is not a folder; nothing was written.";
-    case Kind::kFolderNotMade:
-      return "Could not make the folder " + subject + ": " + ErrorText(failure.error) + ".";
-    case Kind::kFolderNotOpened:
-      return "Could not open the folder " + subject + ": " + ErrorText(failure.error) + ".";
-    case Kind::kOutsideTheAlbum:
-      return "The prefix \"" + subject + "\" of " + failure.detail +
-             " names files outside its folder, where pictures are never written; nothing was "
-             "written.";
-    case Kind::kLinkedFolder:
-      return "The folder " + subject +
-             " is a symbolic link, and pictures are never written through one; nothing was "
-             "written.";
-    case Kind::kPicturesElsewhere:
-      return "The pictures of " + subject +
-             " are named by a URL, so their thumbnails cannot be made here.";
-    case Kind::kIndex:
-    case Kind::kSite:
-      return Describe(*failure.run());
-    case Kind::kIndexIsLink:
-      return "Index file " + subject +
-             " is a symbolic link, which writing it anew would replace; give the file it leads "
-             "to.";
-    case Kind::kHeadIncomplete:
-      return "Index file " + subject +
-             " has fewer than five head values, so added pictures would be read as head values; "
-             "nothing was written.";
-    case Kind::kNotWritten:
-      return "Could not write " + subject + ": " + ErrorText(failure.error) + ".";
-    case Kind::kSupport:
-      return Describe(std::get<SupportFailure>(failure.cause));
-    case Kind::kImageLibrary:
-      return "The image library could not be loaded: " +
-             Describe(std::get<PictureError>(failure.cause)) + ".";
-    case Kind::kStopped: {
-      const int reason = failure.stopReason;
-      const std::string by = reason > 0 ? " by " + SignalName(reason) : std::string();
-      return "The work was stopped" + by + ": " + failure.detail;
-    }
-    case Kind::kNoSuchPicture:
-      return "There is no picture " + failure.detail + " in " + subject + ", which has " +
-             std::to_string(failure.line) + (failure.line == 1 ? " picture" : " pictures") +
-             "; nothing was changed.";
-    case Kind::kNotAFile:
-      return subject +
-             " is not a regular file, so the pictures cannot be renumbered; nothing was changed.";
-    case Kind::kNoTrash:
-      return subject + " cannot be moved to the desktop's trash: " + ErrorText(failure.error) +
-             "; nothing was changed.";
-    case Kind::kNotRenamed:
-      return "Could not rename " + subject + " to " + failure.detail + ": " +
-             ErrorText(failure.error) + "; what was renamed was renamed back.";
-    case Kind::kLinesWouldJoin:
-      return "Index file " + subject +
-             " has a line that ends in CR alone before one that ends in LF, and moving its pairs "
-             "would join them; nothing was changed. Give its lines one kind of end first.";
-    case Kind::kNotFinished:
-      return failure.detail + " holds the change, but " + subject +
-             " could not be moved away: " + ErrorText(failure.error) +
-             ". The next album command on it finishes the change; --remove-pictures --delete "
-             "finishes it by deleting.";
-  }
-  return "";
+std::string Describe(const AlbumFailure& failure, HintWords words) {
+  return std::visit(FailureText{failure.kind, words}, failure.about);
 }
 
 }  // namespace quillmere

@@ -23,15 +23,13 @@ Result<AlbumFolder, AlbumFailure> LockNearestParent(const std::string& path, Fil
   for (;;) {
     const std::string folder = parent.empty() ? "." : parent.string();
     Result<EntryInfo> entry = fs.Inspect(folder, /*follow=*/true);
-    if (!entry) return AlbumFailed(Kind::kFolderNotMade, path, {}, entry.error());
+    if (!entry) return AlbumFailed(Kind::kFolderNotMade, path, entry.error());
     if (entry.value().kind == EntryInfo::Kind::kFolder || parent.empty() || parent == "/") {
       Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(folder);
-      if (!opened) return AlbumFailed(Kind::kFolderNotMade, path, {}, opened.error());
+      if (!opened) return AlbumFailed(Kind::kFolderNotMade, path, opened.error());
       auto lock = LockSiteFolder(*opened.value(), folder + "/", options.run);
       if (auto* failure = lock.failure()) {
-        AlbumFailure failed = AlbumFailed(Kind::kAlbumFolder, failure->subject);
-        failed.cause = std::move(*failure);
-        return failed;
+        return AlbumFailedFor(Kind::kAlbumFolder, std::move(*failure));
       }
       return AlbumFolder{folder + "/", std::move(opened.value()), std::move(lock.value()), nullptr,
                          nullptr};
@@ -87,9 +85,7 @@ Result<SupportPlace, AlbumFailure> FindSupportPlace(AlbumFolder& album,
                                                     std::vector<std::string>& taken) {
   Result<std::string, SupportFailure> bundle = FindBundledImages(fs);
   if (auto* failure = bundle.failure()) {
-    AlbumFailure failed = AlbumFailed(Kind::kSupport, {});
-    failed.cause = std::move(*failure);
-    return failed;
+    return AlbumFailedFor(Kind::kSupport, std::move(*failure));
   }
   auto folder = FindImageFolder(album, std::string(kAlbumSupportFolder) + "/", indexPath);
   if (auto* failure = folder.failure()) return std::move(*failure);
@@ -98,8 +94,7 @@ Result<SupportPlace, AlbumFailure> FindSupportPlace(AlbumFolder& album,
     const std::string name(image.substr(1));
     if (place.folder.folder) {
       Result<EntryInfo> entry = place.folder.folder->Inspect(name);
-      if (!entry)
-        return AlbumFailed(Kind::kNotWritten, place.folder.path + name, {}, entry.error());
+      if (!entry) return AlbumFailed(Kind::kNotWritten, place.folder.path + name, entry.error());
       if (entry.value().kind != EntryInfo::Kind::kMissing) {
         taken.push_back(place.folder.relative + name);
         continue;
@@ -120,62 +115,110 @@ std::optional<AlbumFailure> AddSupportImages(SupportPlace& place, AlbumChange& c
     std::error_code error = copy ? change.AddFile(std::move(copy.value()), *place.folder.folder,
                                                   place.folder.relative, name)
                                  : copy.error();
-    if (error) return AlbumFailed(Kind::kNotWritten, place.folder.path + name, {}, error);
+    if (error) return AlbumFailed(Kind::kNotWritten, place.folder.path + name, error);
   }
   if (std::error_code error = change.FinishFiles()) {
-    return AlbumFailed(Kind::kNotWritten, place.folder.path, {}, error);
+    return AlbumFailed(Kind::kNotWritten, place.folder.path, error);
   }
   return std::nullopt;
 }
 
 // Makes the album in `album`, which holds nothing of an album yet, from `pictures`.
 std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& picturesFolder,
-                                        std::vector<FoundPicture>& pictures, FileSystem& fs,
-                                        const AlbumOptions& options, AlbumOutcome& outcome) {
+                                        const std::vector<FoundPicture>& pictures,
+                                        AlbumWork& work) {
+  AlbumOutcome& outcome = work.outcome;
   Result<std::vector<std::string>> taken = std::vector<std::string>();
   auto found = FindImageFolders(album, kAlbumPicturePrefix, kAlbumThumbPrefix, outcome.indexPath);
   if (auto* failure = found.failure()) return std::move(*failure);
   ImageFolders& folders = found.value();
   const auto count = static_cast<std::int64_t>(pictures.size());
   Result<std::vector<std::string>> images = TakenImageNames(folders, 1, count);
-  if (!images) return AlbumFailed(Kind::kFolderNotMade, album.path, {}, images.error());
+  if (!images) return AlbumFailed(Kind::kFolderNotMade, album.path, images.error());
   taken.value().insert(taken.value().end(), images.value().begin(), images.value().end());
-  auto support = FindSupportPlace(album, outcome.indexPath, fs, taken.value());
+  auto support = FindSupportPlace(album, outcome.indexPath, work.fs, taken.value());
   if (auto* failure = support.failure()) return std::move(*failure);
   SupportPlace& place = support.value();
   if (!taken.value().empty()) {
     const std::string folder =
         album.path.size() > 1 ? album.path.substr(0, album.path.size() - 1) : album.path;
-    AlbumFailure failure = AlbumFailed(Kind::kAlbumInUse, folder);
-    failure.names = std::move(taken.value());
-    return failure;
+    return AlbumFailedFor(Kind::kAlbumInUse,
+                          AlbumFailure::NamesInTheWay{folder, std::move(taken.value())});
   }
 
-  std::vector<JournalStep> plan;
-  PlanImages(folders, 1, count, plan);
-  PlanFolders(place.folder, plan);
-  for (const std::string& name : place.missing) {
-    plan.push_back({JournalStep::Kind::kMakeFile, place.folder.relative + name, {}});
-  }
-  AlbumChange change(*album.folder, ChangeKind::kNewAlbum, std::string(kAlbumIndexName), {});
-  if (std::error_code error = change.Begin(std::move(plan))) {
-    return AlbumFailed(Kind::kNotWritten, album.path + std::string(kJournalName), {}, error);
-  }
-  NumberedPictures made =
-      MakeAndNumber(pictures, 1, folders, change, fs, options, outcome.problems, picturesFolder);
-  if (made.failure) return std::move(*made.failure);
-  if (auto failure = AddSupportImages(place, change, fs)) return std::move(*failure);
+  AlbumChange change(*album.folder, album.path, ChangeKind::kNewAlbum, std::string(kAlbumIndexName),
+                     {});
+  PlanImages(folders, 1, count, change);
+  PlanFolders(place.folder, change);
+  for (const std::string& name : place.missing) change.PlanFile(place.folder.relative + name);
+  if (auto failure = change.Begin()) return failure;
+  auto made = MakeAndNumber({pictures, 1, picturesFolder}, folders, change, work);
+  if (auto* failure = made.failure()) return std::move(*failure);
+  if (auto failure = AddSupportImages(place, change, work.fs)) return failure;
+  const std::vector<PicturePair>& pairs = made.value().pairs;
   const AlbumHead head{NewAlbumTitle(picturesFolder), std::string(kAlbumThumbPrefix),
                        std::string(kAlbumPicturePrefix), std::string(kAlbumSupportFolder),
                        kNewAlbumPicsPerRow};
   Placement placement;
   placement.replace = false;
-  if (std::error_code error = change.Commit(NewIndexText(head, made.pairs), placement)) {
-    return AlbumFailed(Kind::kNotWritten, outcome.indexPath, {}, error);
+  if (std::error_code error = change.Commit(NewIndexText(head, pairs), placement)) {
+    return AlbumFailed(Kind::kNotWritten, outcome.indexPath, error);
   }
-  outcome.picturesAdded = made.pairs.size();
-  outcome.thumbnailsWritten = made.pairs.size();
-  return FinishSite(outcome.indexPath, album, fs, options, outcome);
+  outcome.picturesAdded = pairs.size();
+  outcome.thumbnailsWritten = pairs.size();
+  return FinishSite(album, work);
+}
+
+// Refuses a folder `held` at `albumPath` that holds a site already, before any picture is looked
+// at.
+std::optional<AlbumFailure> CheckHoldsNoSite(AlbumFolder& held, const std::string& albumPath,
+                                             FileSystem& fs) {
+  Result<std::vector<std::string>> taken = SiteNamesTaken(held, fs);
+  if (!taken) return AlbumFailed(Kind::kFolderNotMade, albumPath, taken.error());
+  if (taken.value().empty()) return std::nullopt;
+  return AlbumFailedFor(Kind::kAlbumInUse,
+                        AlbumFailure::NamesInTheWay{albumPath, std::move(taken.value())});
+}
+
+// Makes the album of the pictures in `picturesFolder` in `albumPath`, adding the folders it made
+// to `made`.
+std::optional<AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
+                                           const std::string& albumPath,
+                                           std::vector<std::string>& made, AlbumWork& work) {
+  FileSystem& fs = work.fs;
+  const std::string siteFolder = albumPath == "/" ? albumPath : albumPath + kSeparator;
+  Result<EntryInfo> entry = fs.Inspect(albumPath, /*follow=*/true);
+  if (!entry) return AlbumFailed(Kind::kFolderNotMade, albumPath, entry.error());
+  if (entry.value().kind != EntryInfo::Kind::kMissing &&
+      entry.value().kind != EntryInfo::Kind::kFolder) {
+    return AlbumFailed(Kind::kNotAFolder, albumPath);
+  }
+  const bool exists = entry.value().kind == EntryInfo::Kind::kFolder;
+  // A folder that does not exist yet is held through the nearest one above it.
+  auto held = exists ? OpenAlbumFolder(siteFolder, fs, work.options)
+                     : LockNearestParent(albumPath, fs, work.options);
+  if (auto* failure = held.failure()) return std::move(*failure);
+  if (exists) {
+    if (auto failure = CheckHoldsNoSite(held.value(), albumPath, fs)) return failure;
+  }
+  Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs, work.problems());
+  if (!found) return AlbumFailed(Kind::kPicturesUnreadable, picturesFolder, found.error());
+  auto probed = ProbePictures(std::move(found.value()), picturesFolder, work);
+  if (auto* failure = probed.failure()) return std::move(*failure);
+  if (!exists) {
+    made = MissingFolders(albumPath, fs);
+    if (std::error_code error = fs.CreateFolders(albumPath)) {
+      RemoveMadeFolders(made, fs);
+      return AlbumFailed(Kind::kFolderNotMade, albumPath, error);
+    }
+    held = OpenAlbumFolder(siteFolder, fs, work.options);
+    if (auto* failure = held.failure()) {
+      RemoveMadeFolders(made, fs);
+      return std::move(*failure);
+    }
+  }
+  // The album folder is let go, on the return, before a folder the work made is removed.
+  return MakeAlbumIn(held.value(), picturesFolder, probed.value(), work);
 }
 
 }  // namespace
@@ -196,66 +239,10 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
   const std::string albumPath = TidyFolderPath(albumFolder);
   const std::string siteFolder = albumPath == "/" ? albumPath : albumPath + kSeparator;
   outcome.indexPath = siteFolder + std::string(kAlbumIndexName);
+  AlbumWork work{fs, options, outcome};
   std::vector<std::string> made;
-  WithinMemory(outcome, [&] {
-    Result<EntryInfo> entry = fs.Inspect(albumPath, /*follow=*/true);
-    if (!entry) {
-      outcome.failure = AlbumFailed(Kind::kFolderNotMade, albumPath, {}, entry.error());
-      return;
-    }
-    if (entry.value().kind != EntryInfo::Kind::kMissing &&
-        entry.value().kind != EntryInfo::Kind::kFolder) {
-      outcome.failure = AlbumFailed(Kind::kNotAFolder, albumPath);
-      return;
-    }
-    const bool exists = entry.value().kind == EntryInfo::Kind::kFolder;
-    // A folder that does not exist yet is held through the nearest one above it.
-    auto held = exists ? OpenAlbumFolder(siteFolder, fs, options)
-                       : LockNearestParent(albumPath, fs, options);
-    if (auto* failure = held.failure()) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    // A folder that holds a site already is refused before any picture is looked at.
-    if (exists) {
-      Result<std::vector<std::string>> taken = SiteNamesTaken(held.value(), fs);
-      if (!taken || !taken.value().empty()) {
-        outcome.failure = taken ? AlbumFailed(Kind::kAlbumInUse, albumPath)
-                                : AlbumFailed(Kind::kFolderNotMade, albumPath, {}, taken.error());
-        if (taken) outcome.failure->names = std::move(taken.value());
-        return;
-      }
-    }
-    Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs, outcome.problems);
-    if (!found) {
-      outcome.failure = AlbumFailed(Kind::kPicturesUnreadable, picturesFolder, {}, found.error());
-      return;
-    }
-    auto probed =
-        ProbePictures(std::move(found.value()), picturesFolder, fs, options, outcome.problems);
-    if (auto* failure = probed.failure()) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    if (!exists) {
-      made = MissingFolders(albumPath, fs);
-      if (std::error_code error = fs.CreateFolders(albumPath)) {
-        RemoveMadeFolders(made, fs);
-        outcome.failure = AlbumFailed(Kind::kFolderNotMade, albumPath, {}, error);
-        return;
-      }
-      held = OpenAlbumFolder(siteFolder, fs, options);
-      if (auto* failure = held.failure()) {
-        RemoveMadeFolders(made, fs);
-        outcome.failure = std::move(*failure);
-        return;
-      }
-    }
-    outcome.failure =
-        MakeAlbumIn(held.value(), picturesFolder, probed.value(), fs, options, outcome);
-    // The album folder is let go before a folder the work made is removed.
-    if (!outcome.ok()) held = AlbumFailure{};
-  });
+  WithinMemory(outcome,
+               [&] { outcome.failure = MakeNewAlbumIn(picturesFolder, albumPath, made, work); });
   // A failed album leaves no folder it made; one that holds the album stays.
   if (!outcome.ok()) RemoveMadeFolders(made, fs);
   return outcome;

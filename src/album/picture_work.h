@@ -45,9 +45,7 @@ class PictureWork {
     if (maker_) return std::nullopt;
     auto loaded = LoadPictureMaker(fileLock_, {options_.limits, options_.libraryText});
     if (auto* error = loaded.failure()) {
-      AlbumFailure failure = AlbumFailed(AlbumFailure::Kind::kImageLibrary, {});
-      failure.cause = std::move(*error);
-      return failure;
+      return AlbumFailedFor(AlbumFailure::Kind::kImageLibrary, std::move(*error));
     }
     maker_ = std::move(loaded.value());
     return std::nullopt;

@@ -67,9 +67,9 @@ Result<OpenAlbum, AlbumFailure> Open(const std::string& indexPath, FileSystem& f
 std::optional<AlbumFailure> CheckNumber(const OpenAlbum& open, std::int64_t number,
                                         const std::string& indexPath) {
   if (number >= 1 && number <= open.count()) return std::nullopt;
-  AlbumFailure failure = AlbumFailed(Kind::kNoSuchPicture, indexPath, std::to_string(number));
-  failure.line = static_cast<std::uint64_t>(open.count());
-  return failure;
+  return AlbumFailedFor(
+      Kind::kNoSuchPicture,
+      AlbumFailure::NoSuchPicture{indexPath, number, static_cast<std::uint64_t>(open.count())});
 }
 
 // The images whose files the change renumbers: the thumbnails only where they are other files
@@ -103,7 +103,7 @@ Result<std::vector<MarkedFile>, AlbumFailure> FilesToRename(
           error == std::errc::too_many_symbolic_link_levels) {
         return AlbumFailed(Kind::kNotAFile, image.path + name);
       }
-      return AlbumFailed(Kind::kNotWritten, image.path + name, {}, error);
+      return AlbumFailed(Kind::kNotWritten, image.path + name, error);
     }
     files[i] = marked.value();
   }
@@ -141,7 +141,7 @@ class ImagePlanner {
     if (image_.folder) {
       // The names in use, listed once: a name taken after is refused by its rename.
       Result<std::vector<std::string>> names = image_.folder->List();
-      if (!names) return AlbumFailed(Kind::kNotWritten, image_.path, {}, names.error());
+      if (!names) return AlbumFailed(Kind::kNotWritten, image_.path, names.error());
       taken_.insert(names.value().begin(), names.value().end());
     }
     std::vector<bool> present(files_.size());
@@ -178,7 +178,7 @@ class ImagePlanner {
     std::string to = NameOf(rename.to);
     if (rename.to.heldAside && IsRemoved(rename.to.number)) {
       if (std::error_code error = trash_->CheckTakes(image_.relative + from)) {
-        return AlbumFailed(Kind::kNoTrash, image_.path + from, {}, error);
+        return AlbumFailed(Kind::kNoTrash, image_.path + from, error);
       }
       const auto kind =
           options_.deleteRemoved ? JournalStep::Kind::kDiscard : JournalStep::Kind::kTrash;
@@ -204,7 +204,7 @@ class ImagePlanner {
 std::optional<AlbumFailure> PlanOldPages(OpenAlbum& open, std::int64_t count, FileSystem& fs,
                                          OrderPlan& plan) {
   Result<std::vector<std::string>> names = fs.ListFolder(open.album.path);
-  if (!names) return AlbumFailed(Kind::kNotWritten, open.album.path, {}, names.error());
+  if (!names) return AlbumFailed(Kind::kNotWritten, open.album.path, names.error());
   std::sort(names.value().begin(), names.value().end());
   for (const std::string& name : names.value()) {
     if (PicturePageNumber(name) <= count || name == open.index.name) continue;
@@ -234,22 +234,21 @@ std::optional<AlbumFailure> CheckLines(
 // `command`; the failure when it could not.
 std::optional<AlbumFailure> Change(OpenAlbum& open, OrderPlan& plan, const std::string& text,
                                    ChangeKind command, const std::string& indexPath) {
-  AlbumChange change(*open.album.folder, command, open.index.name, StateOf(open.index.text.bytes()),
-                     open.album.trash);
-  std::vector<JournalStep> steps;
+  AlbumChange change(*open.album.folder, open.album.path, command, open.index.name,
+                     StateOf(open.index.text.bytes()), open.album.trash);
   for (const auto* renames : {&plan.aside, &plan.home}) {
-    for (const PlannedRename& rename : *renames) steps.push_back(rename.step);
+    for (const PlannedRename& rename : *renames) change.PlanRename(rename.step);
   }
-  steps.insert(steps.end(), plan.stepsAfterIndex.begin(), plan.stepsAfterIndex.end());
-  if (std::error_code error = change.Begin(std::move(steps))) {
-    return AlbumFailed(Kind::kNotWritten, open.album.path + std::string(kJournalName), {}, error);
-  }
+  for (const JournalStep& step : plan.stepsAfterIndex) change.PlanAfterIndex(step);
+  if (auto failure = change.Begin()) return failure;
   for (const auto* renames : {&plan.aside, &plan.home}) {
     for (const PlannedRename& rename : *renames) {
       if (std::error_code error = change.Rename(*rename.image->folder, rename.image->relative,
                                                 rename.from, rename.to)) {
         change.Undo();
-        return AlbumFailed(Kind::kNotRenamed, rename.image->path + rename.from, rename.to, error);
+        return AlbumFailedFor(
+            Kind::kNotRenamed,
+            AlbumFailure::NotRenamed{rename.image->path + rename.from, rename.to, error});
       }
     }
     // Every file has its name aside for good before any takes a name another had; Commit
@@ -257,15 +256,17 @@ std::optional<AlbumFailure> Change(OpenAlbum& open, OrderPlan& plan, const std::
     if (renames != &plan.aside) break;
     if (std::error_code error = change.SyncRenames()) {
       change.Undo();
-      return AlbumFailed(Kind::kNotWritten, open.album.path, {}, error);
+      return AlbumFailed(Kind::kNotWritten, open.album.path, error);
     }
   }
   if (std::error_code error = change.Commit(text, IndexPlacement(open.index))) {
     if (!change.committed()) {
       change.Undo();
-      return AlbumFailed(Kind::kNotWritten, indexPath, {}, error);
+      return AlbumFailed(Kind::kNotWritten, indexPath, error);
     }
-    return AlbumFailed(Kind::kNotFinished, open.album.path + change.failedStep(), indexPath, error);
+    return AlbumFailedFor(
+        Kind::kNotFinished,
+        AlbumFailure::NotFinished{open.album.path + change.failedStep(), indexPath, error});
   }
   return std::nullopt;
 }
@@ -282,17 +283,17 @@ std::optional<AlbumFailure> PlanImages(OpenAlbum& open, const std::vector<std::i
 
 // Removes the pictures `numbers` (ascending, none twice) from the album `open`.
 std::optional<AlbumFailure> RemoveFrom(OpenAlbum& open, const std::vector<std::int64_t>& numbers,
-                                       FileSystem& fs, const AlbumOptions& options,
-                                       const std::string& indexPath) {
+                                       AlbumWork& work) {
+  const std::string& indexPath = work.outcome.indexPath;
   for (std::int64_t n : numbers) {
     if (auto failure = CheckNumber(open, n, indexPath)) return failure;
   }
   OrderPlan plan;
-  if (auto failure = PlanImages(open, NumbersWithout(open.count(), numbers), options, plan)) {
+  if (auto failure = PlanImages(open, NumbersWithout(open.count(), numbers), work.options, plan)) {
     return failure;
   }
   const auto left = open.count() - static_cast<std::int64_t>(numbers.size());
-  if (auto failure = PlanOldPages(open, left, fs, plan)) return failure;
+  if (auto failure = PlanOldPages(open, left, work.fs, plan)) return failure;
   const std::string_view old = open.index.text.bytes();
   const std::string text = TextWithout(old, PicturePairBytes(old, open.index.head), numbers);
   auto lines = PictureLinePairs(old, open.index.head);
@@ -303,13 +304,15 @@ std::optional<AlbumFailure> RemoveFrom(OpenAlbum& open, const std::vector<std::i
 
 // Moves picture `from` of the album `open` to the place `to`.
 std::optional<AlbumFailure> MoveIn(OpenAlbum& open, std::int64_t from, std::int64_t to,
-                                   const AlbumOptions& options, const std::string& indexPath) {
+                                   AlbumWork& work) {
+  const std::string& indexPath = work.outcome.indexPath;
   for (std::int64_t n : {from, to}) {
     if (auto failure = CheckNumber(open, n, indexPath)) return failure;
   }
   if (from == to) return std::nullopt;
   OrderPlan plan;
-  if (auto failure = PlanImages(open, NumbersWithMoved(open.count(), from, to), options, plan)) {
+  if (auto failure =
+          PlanImages(open, NumbersWithMoved(open.count(), from, to), work.options, plan)) {
     return failure;
   }
   const std::string_view old = open.index.text.bytes();
@@ -322,24 +325,29 @@ std::optional<AlbumFailure> MoveIn(OpenAlbum& open, std::int64_t from, std::int6
   return Change(open, plan, text, ChangeKind::kMovePicture, indexPath);
 }
 
-// Runs `work` on the album of `indexPath` and then writes the site; the outcome fails with what
+// Runs `change` on `open` and then writes its site; the failure of either.
+std::optional<AlbumFailure> ChangeAndFinish(
+    OpenAlbum& open, AlbumWork& work,
+    const std::function<std::optional<AlbumFailure>(OpenAlbum&, AlbumWork&)>& change) {
+  if (auto failure = change(open, work)) return failure;
+  return FinishSite(open.album, work);
+}
+
+// Runs `change` on the album of `indexPath` and then writes the site; the outcome fails with what
 // either says.
-AlbumOutcome Reorder(const std::string& indexPath, FileSystem& fs, const AlbumOptions& options,
-                     const std::function<std::optional<AlbumFailure>(OpenAlbum&)>& work) {
+AlbumOutcome Reorder(
+    const std::string& indexPath, FileSystem& fs, const AlbumOptions& options,
+    const std::function<std::optional<AlbumFailure>(OpenAlbum&, AlbumWork&)>& change) {
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
+  AlbumWork work{fs, options, outcome};
   WithinMemory(outcome, [&] {
     auto opened = Open(indexPath, fs, options);
     if (auto* failure = opened.failure()) {
       outcome.failure = std::move(*failure);
       return;
     }
-    OpenAlbum& open = opened.value();
-    if (std::optional<AlbumFailure> failure = work(open)) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    outcome.failure = FinishSite(indexPath, open.album, fs, options, outcome);
+    outcome.failure = ChangeAndFinish(opened.value(), work, change);
   });
   return outcome;
 }
@@ -350,8 +358,8 @@ AlbumOutcome RemovePictures(const std::string& indexPath, std::vector<std::int64
                             FileSystem& fs, const AlbumOptions& options) {
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-  AlbumOutcome outcome = Reorder(indexPath, fs, options, [&](OpenAlbum& open) {
-    return numbers.empty() ? std::nullopt : RemoveFrom(open, numbers, fs, options, indexPath);
+  AlbumOutcome outcome = Reorder(indexPath, fs, options, [&](OpenAlbum& open, AlbumWork& work) {
+    return numbers.empty() ? std::nullopt : RemoveFrom(open, numbers, work);
   });
   if (outcome.ok()) outcome.picturesRemoved = numbers.size();
   return outcome;
@@ -360,7 +368,7 @@ AlbumOutcome RemovePictures(const std::string& indexPath, std::vector<std::int64
 AlbumOutcome MovePicture(const std::string& indexPath, std::int64_t from, std::int64_t to,
                          FileSystem& fs, const AlbumOptions& options) {
   return Reorder(indexPath, fs, options,
-                 [&](OpenAlbum& open) { return MoveIn(open, from, to, options, indexPath); });
+                 [&](OpenAlbum& open, AlbumWork& work) { return MoveIn(open, from, to, work); });
 }
 
 }  // namespace quillmere

@@ -51,16 +51,16 @@ std::optional<JpegShape> ShapeOf(Folder* folder, const std::string& name, FileSy
 // short, and, when a size was asked for, a JPEG of the size it gives for its picture, give or
 // take the pixel that rounding may make.
 bool ThumbnailStands(const EntryInfo& thumbnail, const EntryInfo& source, const std::string& name,
-                     const std::string& picture, ImageFolder& thumbnails, FileSystem& fs,
-                     const AlbumOptions& options) {
+                     const std::string& picture, ImageFolder& thumbnails, AlbumWork& work) {
+  const AlbumOptions& options = work.options;
   if (thumbnail.kind != EntryInfo::Kind::kRegular || thumbnail.modified < source.modified ||
       thumbnail.size == 0) {
     return false;
   }
-  const std::optional<JpegShape> shape = ShapeOf(thumbnails.folder.get(), name, fs);
+  const std::optional<JpegShape> shape = ShapeOf(thumbnails.folder.get(), name, work.fs);
   if (shape && !shape->complete) return false;
   if (!options.thumbnailSizeAsked) return true;
-  const std::optional<JpegShape> original = ShapeOf(nullptr, picture, fs);
+  const std::optional<JpegShape> original = ShapeOf(nullptr, picture, work.fs);
   if (!shape || !original) return false;
   const FitBox expected =
       FittedSize(static_cast<std::uint64_t>(original->UprightWidth()),
@@ -72,13 +72,13 @@ bool ThumbnailStands(const EntryInfo& thumbnail, const EntryInfo& source, const 
 // Decides which pictures of the index need a thumbnail, listing those that are missing.
 std::vector<std::size_t> ThumbnailsToMake(const std::string& siteFolder, const ChosenIndex& index,
                                           const PictureLineNumbers& numbers,
-                                          ImageFolder& thumbnails, FileSystem& fs,
-                                          const AlbumOptions& options, AlbumOutcome& outcome) {
+                                          ImageFolder& thumbnails, AlbumWork& work) {
+  AlbumOutcome& outcome = work.outcome;
   std::vector<std::size_t> toMake;
   for (std::size_t i = 0; i < numbers.lines.size(); ++i) {
     const auto n = static_cast<std::int64_t>(i + 1);
     const std::string picture = PathOnDisk(siteFolder, PictureFileName(index.head.ImagePrefix, n));
-    Result<EntryInfo> source = fs.Inspect(picture, /*follow=*/true);
+    Result<EntryInfo> source = work.fs.Inspect(picture, /*follow=*/true);
     if (!source || source.value().kind != EntryInfo::Kind::kRegular) {
       PictureProblem& missing = outcome.problems.emplace_back();
       missing.kind = PictureProblem::Kind::kMissing;
@@ -91,9 +91,8 @@ std::vector<std::size_t> ThumbnailsToMake(const std::string& siteFolder, const C
     // Without its folder, no thumbnail is there yet.
     Result<EntryInfo> thumbnail =
         thumbnails.folder ? thumbnails.folder->Inspect(name) : Result<EntryInfo>(EntryInfo{});
-    if (!options.remake && thumbnail &&
-        ThumbnailStands(thumbnail.value(), source.value(), name, picture, thumbnails, fs,
-                        options)) {
+    if (!work.options.remake && thumbnail &&
+        ThumbnailStands(thumbnail.value(), source.value(), name, picture, thumbnails, work)) {
       ++outcome.thumbnailsUpToDate;
       continue;
     }
@@ -108,23 +107,82 @@ std::optional<PictureProblem> MakeOneThumbnail(PictureWork& work, FileBatch& bat
                                                const std::string& picture, ImageFolder& thumbnails,
                                                std::int64_t n, FitBox size) {
   Result<std::unique_ptr<ReadableFile>> file = work.Open(picture);
-  MadeImages made;
-  if (!file) {
-    made.error = Unreadable(file.error());
-  } else {
-    made = work.maker().MakeThumbnail(*file.value(), size);
-  }
-  if (made.error) {
-    return PictureProblem{.kind = PictureProblem::Kind::kNotAPicture,
-                          .file = picture,
-                          .picture = std::move(*made.error)};
+  MadeOrNot made =
+      file ? work.maker().MakeThumbnail(*file.value(), size) : MadeOrNot(Unreadable(file.error()));
+  if (auto* error = made.failure()) {
+    return PictureProblem{
+        .kind = PictureProblem::Kind::kNotAPicture, .file = picture, .picture = std::move(*error)};
   }
   const std::string name = thumbnails.FileName(n);
-  if (std::error_code error = work.Replace(batch, *thumbnails.folder, name, made.thumbnail)) {
+  if (std::error_code error =
+          work.Replace(batch, *thumbnails.folder, name, made.value().thumbnail)) {
     return PictureProblem{
         .kind = PictureProblem::Kind::kNotWritten, .file = thumbnails.path + name, .error = error};
   }
   return std::nullopt;
+}
+
+// Makes the thumbnails of the album `held`, whose lock is held, that are out of date, and writes
+// its site.
+std::optional<AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
+  const std::string& indexPath = work.outcome.indexPath;
+  const AlbumOptions& options = work.options;
+  AlbumOutcome& outcome = work.outcome;
+  AlbumFolder& album = held.album;
+  const ChosenIndex& index = held.index;
+  if (NamesAnotherPlace(index.head.ImagePrefix)) {
+    return AlbumFailed(Kind::kPicturesElsewhere, indexPath);
+  }
+  auto found = FindImageFolder(album, index.head.ThumbPrefix, indexPath);
+  if (auto* failure = found.failure()) return std::move(*failure);
+  ImageFolder& thumbnails = found.value();
+  const PictureLineNumbers numbers = PictureLinesOf(index);
+  const std::vector<std::size_t> toMake =
+      ThumbnailsToMake(album.path, index, numbers, thumbnails, work);
+
+  PictureWork pictureWork(work.fs, options, toMake.size());
+  if (!toMake.empty()) {
+    if (auto failure = pictureWork.Start()) return failure;
+    if (auto failure = MakeImageFolder(thumbnails, nullptr)) return failure;
+  }
+  std::mutex resultLock;
+  // A thumbnail that cannot take its name is listed with its picture's line.
+  FileBatch batch(kThumbnailsPerFlush, [&](const std::string& name, std::error_code error) {
+    const std::int64_t n = PictureNumberOf(name, thumbnails.namePrefix);
+    const std::lock_guard<std::mutex> hold(resultLock);
+    --outcome.thumbnailsWritten;
+    outcome.problems.push_back({.kind = PictureProblem::Kind::kNotWritten,
+                                .file = thumbnails.path + name,
+                                .line = n > 0 ? numbers.lines[static_cast<std::size_t>(n - 1)] : 0,
+                                .error = error});
+  });
+  pictureWork.ForEach(toMake.size(), [&](std::size_t k) {
+    const std::size_t i = toMake[k];
+    const auto n = static_cast<std::int64_t>(i + 1);
+    const std::string picture = PathOnDisk(album.path, PictureFileName(index.head.ImagePrefix, n));
+    std::optional<PictureProblem> problem =
+        MakeOneThumbnail(pictureWork, batch, picture, thumbnails, n, options.thumbnailSize);
+    if (problem) problem->line = numbers.lines[i];
+    {
+      const std::lock_guard<std::mutex> hold(resultLock);
+      if (!problem) {
+        ++outcome.thumbnailsWritten;
+      } else {
+        outcome.problems.push_back(std::move(*problem));
+      }
+    }
+    pictureWork.Done();
+  });
+  // The thumbnails made before a stop or a failure take their place too.
+  if (std::error_code error = pictureWork.Finish(batch)) {
+    return AlbumFailed(Kind::kNotWritten, thumbnails.path, error);
+  }
+  std::sort(outcome.problems.begin(), outcome.problems.end(),
+            [](const PictureProblem& a, const PictureProblem& b) { return a.line < b.line; });
+  if (StopRequested(options)) {
+    return Stopped(options, "the thumbnails not made yet were left as they were.");
+  }
+  return FinishSite(album, work);
 }
 
 }  // namespace
@@ -133,78 +191,14 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
                             const AlbumOptions& options) {
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
+  AlbumWork work{fs, options, outcome};
   WithinMemory(outcome, [&] {
     auto held = HoldAlbum(indexPath, fs, options);
     if (auto* failure = held.failure()) {
       outcome.failure = std::move(*failure);
       return;
     }
-    AlbumFolder& album = held.value().album;
-    const ChosenIndex& index = held.value().index;
-    if (NamesAnotherPlace(index.head.ImagePrefix)) {
-      outcome.failure = AlbumFailed(Kind::kPicturesElsewhere, indexPath);
-      return;
-    }
-    auto found = FindImageFolder(album, index.head.ThumbPrefix, indexPath);
-    if (auto* failure = found.failure()) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    ImageFolder& thumbnails = found.value();
-    const PictureLineNumbers numbers = PictureLinesOf(index);
-    const std::vector<std::size_t> toMake =
-        ThumbnailsToMake(album.path, index, numbers, thumbnails, fs, options, outcome);
-
-    PictureWork work(fs, options, toMake.size());
-    std::optional<AlbumFailure> failure;
-    if (!toMake.empty()) failure = work.Start();
-    if (!failure && !toMake.empty()) failure = MakeImageFolder(thumbnails, nullptr);
-    if (failure) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    std::mutex resultLock;
-    // A thumbnail that cannot take its name is listed with its picture's line.
-    FileBatch batch(kThumbnailsPerFlush, [&](const std::string& name, std::error_code error) {
-      const std::int64_t n = PictureNumberOf(name, thumbnails.namePrefix);
-      const std::lock_guard<std::mutex> hold(resultLock);
-      --outcome.thumbnailsWritten;
-      outcome.problems.push_back(
-          {.kind = PictureProblem::Kind::kNotWritten,
-           .file = thumbnails.path + name,
-           .line = n > 0 ? numbers.lines[static_cast<std::size_t>(n - 1)] : 0,
-           .error = error});
-    });
-    work.ForEach(toMake.size(), [&](std::size_t k) {
-      const std::size_t i = toMake[k];
-      const auto n = static_cast<std::int64_t>(i + 1);
-      const std::string picture =
-          PathOnDisk(album.path, PictureFileName(index.head.ImagePrefix, n));
-      std::optional<PictureProblem> problem =
-          MakeOneThumbnail(work, batch, picture, thumbnails, n, options.thumbnailSize);
-      if (problem) problem->line = numbers.lines[i];
-      {
-        const std::lock_guard<std::mutex> hold(resultLock);
-        if (!problem) {
-          ++outcome.thumbnailsWritten;
-        } else {
-          outcome.problems.push_back(std::move(*problem));
-        }
-      }
-      work.Done();
-    });
-    // The thumbnails made before a stop or a failure take their place too.
-    if (std::error_code error = work.Finish(batch)) {
-      outcome.failure = AlbumFailed(Kind::kNotWritten, thumbnails.path, {}, error);
-      return;
-    }
-    std::sort(outcome.problems.begin(), outcome.problems.end(),
-              [](const PictureProblem& a, const PictureProblem& b) { return a.line < b.line; });
-    if (StopRequested(options)) {
-      outcome.failure = Stopped(options, "the thumbnails not made yet were left as they were.");
-      return;
-    }
-    outcome.failure = FinishSite(indexPath, album, fs, options, outcome);
+    outcome.failure = RemakeThumbnails(held.value(), work);
   });
   return outcome;
 }

@@ -47,10 +47,25 @@ int ExitCodeOf(const RunFailure& failure) {
 // The exit code of album work that failed with `failure`: 128 + the signal that stopped it, or the
 // run's stop, else 1.
 int ExitCodeOf(const AlbumFailure& failure) {
-  if (failure.kind == AlbumFailure::Kind::kStopped && failure.stopReason > 0) {
-    return ExitStatusForSignal(failure.stopReason);
+  if (failure.kind == AlbumFailure::Kind::kStopped && failure.stopReason() > 0) {
+    return ExitStatusForSignal(failure.stopReason());
   }
   return failure.run() != nullptr ? ExitCodeOf(*failure.run()) : kExitFailure;
+}
+
+// The command line's words for what deals with a failure of the album's work.
+std::string HintText(Hint hint) {
+  switch (hint) {
+    case Hint::kPixelLimit:
+      return "--max-pixels";
+    case Hint::kMemoryBudget:
+      return "--max-memory";
+    case Hint::kRemovePicture:
+      return std::string(kProgram) + " --remove-pictures";
+    case Hint::kDeleteRemoved:
+      return "--remove-pictures --delete";
+  }
+  return "";
 }
 
 // Writes `message` on standard error in the one form of the program's messages: its name first.
@@ -387,7 +402,7 @@ void PrintProblems(const AlbumOutcome& outcome, std::ostream& err) {
     const std::string where =
         problem.line != 0 ? Visible(outcome.indexPath) + ":" + std::to_string(problem.line) + ": "
                           : std::string();
-    Tell(err, where + Visible(problem.file) + " " + Visible(Describe(problem)));
+    Tell(err, where + Visible(problem.file) + " " + Visible(Describe(problem, HintText)));
   }
 }
 
@@ -592,7 +607,7 @@ int RunAlbumMode(Mode mode, const AlbumRow& row, const Options& options, AlbumOp
     progress.Finish();
   }
   PrintProblems(outcome, err);
-  if (outcome.failure) Tell(err, Visible(Describe(*outcome.failure)));
+  if (outcome.failure) Tell(err, Visible(Describe(*outcome.failure, HintText)));
   PrintHints(outcome, err);
   if (outcome.failure) return ExitCodeOf(*outcome.failure);
   if (options.Has(Id::kVerbose)) {

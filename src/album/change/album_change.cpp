@@ -3,15 +3,35 @@
 #include "album/change/album_change.h"
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 #include <utility>
 
-namespace quillmere {
+#include "album/album_files.h"
 
-AlbumChange::AlbumChange(Folder& album, ChangeKind command, std::string indexName,
-                         IndexState before, Trash* trash)
-    : album_(album), trash_(trash) {
-  journal_.change = command;
+namespace quillmere {
+namespace {
+
+// The errors of the change itself.
+class ChangeErrorCategory : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "quillmere album change"; }
+  std::string message(int /*value*/) const override {
+    return "the step is not in the change's plan";
+  }
+};
+
+}  // namespace
+
+std::error_code NotPlanned() {
+  static const ChangeErrorCategory category;
+  return {1, category};
+}
+
+AlbumChange::AlbumChange(Folder& album, std::string albumPath, ChangeKind change,
+                         std::string indexName, IndexState before, Trash* trash)
+    : album_(album), albumPath_(std::move(albumPath)), trash_(trash) {
+  journal_.change = change;
   journal_.indexName = std::move(indexName);
   journal_.before = before;
 }
@@ -20,23 +40,51 @@ AlbumChange::~AlbumChange() {
   if (begun_ && !committed_) Undo();
 }
 
-std::error_code AlbumChange::Begin(std::vector<JournalStep> plan) {
-  journal_.steps = std::move(plan);
-  if (std::error_code error = WriteJournal(album_, journal_)) return error;
+void AlbumChange::PlanFolder(const std::string& path) {
+  if (!plannedFolders_.insert(path).second) return;
+  journal_.steps.push_back({JournalStep::Kind::kMakeFolder, path, {}});
+}
+
+void AlbumChange::PlanFile(std::string path) {
+  plannedFiles_.insert(path);
+  journal_.steps.push_back({JournalStep::Kind::kMakeFile, std::move(path), {}});
+}
+
+void AlbumChange::PlanRename(JournalStep step) {
+  plannedRenames_.emplace(step.path, step.to);
+  journal_.steps.push_back(std::move(step));
+}
+
+void AlbumChange::PlanAfterIndex(JournalStep step) {
+  afterIndex_.push_back(std::move(step));
+}
+
+std::optional<AlbumFailure> AlbumChange::Begin() {
+  journal_.steps.insert(journal_.steps.end(), std::make_move_iterator(afterIndex_.begin()),
+                        std::make_move_iterator(afterIndex_.end()));
+  afterIndex_.clear();
+  if (std::error_code error = WriteJournal(album_, journal_)) {
+    return AlbumFailed(AlbumFailure::Kind::kNotWritten, albumPath_ + std::string(kJournalName),
+                       error);
+  }
   begun_ = true;
-  return {};
+  return std::nullopt;
 }
 
 Result<std::unique_ptr<Folder>> AlbumChange::MakeFolder(Folder& parent, std::string_view parentPath,
                                                         std::string_view name) {
+  std::string path = std::string(parentPath) + std::string(name);
+  if (!begun_ || !plannedFolders_.contains(path)) return NotPlanned();
   Result<std::unique_ptr<Folder>> made = parent.MakeFolder(name);
-  if (made) madeFolders_.push_back(std::string(parentPath) + std::string(name));
+  if (made) madeFolders_.push_back(std::move(path));
   return made;
 }
 
 std::error_code AlbumChange::AddFile(std::unique_ptr<NewFile> file, Folder& folder,
                                      std::string_view folderPath, std::string name) {
-  files_.push_back(std::string(folderPath) + name);
+  std::string path = std::string(folderPath) + name;
+  if (!begun_ || !plannedFiles_.contains(path)) return NotPlanned();
+  files_.push_back(std::move(path));
   Placement placement;
   placement.replace = false;
   placement.durable = true;
@@ -49,6 +97,10 @@ std::error_code AlbumChange::FinishFiles() {
 
 std::error_code AlbumChange::Rename(Folder& folder, std::string_view folderPath,
                                     const std::string& from, const std::string& to) {
+  if (!begun_ ||
+      !plannedRenames_.contains({std::string(folderPath) + from, std::string(folderPath) + to})) {
+    return NotPlanned();
+  }
   if (std::error_code error = folder.Rename(from, to, /*replace=*/false)) return error;
   renamed_.push_back({std::string(folderPath), from, to});
   return {};

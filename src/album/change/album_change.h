@@ -7,32 +7,51 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "album/album.h"
 #include "platform/file_batch.h"
 #include "platform/file_system.h"
 #include "run/journal.h"
 
 namespace quillmere {
 
+// The error of a step that the change's plan does not hold, which is refused.
+std::error_code NotPlanned();
+
 class AlbumChange {
  public:
-  // A change of the kind `command` to the album of the index file `indexName` in
-  // `album`, which holds `before` now; the caller holds the folder's lock. Files the plan sends to
-  // the trash go to `trash`.
-  AlbumChange(Folder& album, ChangeKind command, std::string indexName, IndexState before,
-              Trash* trash = nullptr);
+  // A change of the kind `change` to the album of the index file `indexName` in `album`, the
+  // folder at `albumPath` (ending with "/"), which holds `before` now; the caller holds the
+  // folder's lock. Files the plan sends to the trash go to `trash`.
+  AlbumChange(Folder& album, std::string albumPath, ChangeKind change, std::string indexName,
+              IndexState before, Trash* trash = nullptr);
   AlbumChange(const AlbumChange&) = delete;
   AlbumChange& operator=(const AlbumChange&) = delete;
   // Undoes what was made, unless the change was committed.
   ~AlbumChange();
 
-  // Writes the plan, every folder and file the change may make (paths relative to the album
-  // folder), to the journal; nothing is made before.
-  [[nodiscard]] std::error_code Begin(std::vector<JournalStep> plan);
+  // Plans making the folder at `path` in the album, once however often it is planned.
+  void PlanFolder(const std::string& path);
+
+  // Plans making the file at `path` in the album.
+  void PlanFile(std::string path);
+
+  // Plans the rename `step` (a JournalStep::Kind::kRename), in the order the renames are taken.
+  void PlanRename(JournalStep step);
+
+  // Plans `step` for after the index file holds the change: a discard, a file for the trash, a
+  // page.
+  void PlanAfterIndex(JournalStep step);
+
+  // Writes what was planned to the journal; nothing is made before, and nothing unplanned after.
+  // The failure names the journal.
+  [[nodiscard]] std::optional<AlbumFailure> Begin();
 
   // Makes the folder `name` in `parent`, which is at `parentPath` in the album ("" or ending
   // with "/"), as the plan said.
@@ -41,7 +60,8 @@ class AlbumChange {
 
   // Takes the file `file`, written whole, to be put in place as `name` of `folder` (at
   // `folderPath` in the album, "" or ending with "/"; it must outlive FinishFiles) where the name
-  // is free, its data flushed first; in groups, so that one flush holds many files.
+  // is free, its data flushed first; in groups, so that one flush holds many files. A file the
+  // plan does not hold is refused.
   [[nodiscard]] std::error_code AddFile(std::unique_ptr<NewFile> file, Folder& folder,
                                         std::string_view folderPath, std::string name);
 
@@ -49,7 +69,7 @@ class AlbumChange {
   [[nodiscard]] std::error_code FinishFiles();
 
   // Gives the entry `from` of `folder` (at `folderPath` in the album, "" or ending with "/") the
-  // name `to`, which must be free, as the plan said.
+  // name `to`, which must be free, as the plan said; a rename the plan does not hold is refused.
   [[nodiscard]] std::error_code Rename(Folder& folder, std::string_view folderPath,
                                        const std::string& from, const std::string& to);
 
@@ -91,8 +111,15 @@ class AlbumChange {
   };
 
   Folder& album_;
+  std::string albumPath_;
   Trash* trash_;
   Journal journal_;
+  // What was planned: the steps before the index file in their order, those after it, and the
+  // paths of folders and files and the renames that the steps may take.
+  std::vector<JournalStep> afterIndex_;
+  std::set<std::string> plannedFolders_;
+  std::set<std::string> plannedFiles_;
+  std::set<std::pair<std::string, std::string>> plannedRenames_;
   bool begun_ = false;
   bool committed_ = false;
   FileBatch batch_;

@@ -30,9 +30,7 @@ std::vector<std::string_view> PartsOf(std::string_view path) {
 }
 
 AlbumFailure FolderFailed(Kind kind, RunFailure run) {
-  AlbumFailure failure = AlbumFailed(kind, run.subject);
-  failure.cause = std::move(run);
-  return failure;
+  return AlbumFailedFor(kind, std::move(run));
 }
 
 }  // namespace
@@ -53,7 +51,7 @@ Result<AlbumFolder, AlbumFailure> HoldAlbumFolder(const std::string& indexPath, 
     RunFailure& run = failure->failure;
     switch (failure->step) {
       case HoldFailure::Step::kOpenFolder:
-        return AlbumFailed(Kind::kFolderNotOpened, album.path, {}, run.error);
+        return AlbumFailed(Kind::kFolderNotOpened, album.path, run.error);
       case HoldFailure::Step::kLock:
         return FolderFailed(Kind::kAlbumFolder, std::move(run));
       case HoldFailure::Step::kIndexFile:
@@ -92,7 +90,8 @@ bool StaysInside(std::string_view prefix) {
 Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,
                                                   const std::string& indexPath) {
   if (!StaysInside(prefix)) {
-    return AlbumFailed(Kind::kOutsideTheAlbum, std::string(prefix), indexPath);
+    return AlbumFailedFor(Kind::kOutsideTheAlbum,
+                          AlbumFailure::PrefixOutside{std::string(prefix), indexPath});
   }
   const std::size_t slash = prefix.rfind(kSeparator);
   const std::string_view folderPart =
@@ -100,7 +99,7 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
   ImageFolder image;
   image.namePrefix = std::string(prefix.substr(folderPart.size()));
   Result<std::unique_ptr<Folder>> at = album.folder->OpenFolder(".");
-  if (!at) return AlbumFailed(Kind::kFolderNotOpened, album.path, {}, at.error());
+  if (!at) return AlbumFailed(Kind::kFolderNotOpened, album.path, at.error());
   std::unique_ptr<Folder> current = std::move(at.value());
   std::string way;
   for (std::string_view part : PartsOf(folderPart)) {
@@ -114,7 +113,7 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
     }
     const std::string atPath = album.path + here;
     Result<EntryInfo> entry = current->Inspect(name);
-    if (!entry) return AlbumFailed(Kind::kFolderNotOpened, atPath, {}, entry.error());
+    if (!entry) return AlbumFailed(Kind::kFolderNotOpened, atPath, entry.error());
     switch (entry.value().kind) {
       case EntryInfo::Kind::kMissing:
         image.missing.push_back(here);
@@ -123,12 +122,12 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
         return AlbumFailed(Kind::kLinkedFolder, atPath);
       case EntryInfo::Kind::kFolder: {
         Result<std::unique_ptr<Folder>> next = current->OpenFolder(name);
-        if (!next) return AlbumFailed(Kind::kFolderNotOpened, atPath, {}, next.error());
+        if (!next) return AlbumFailed(Kind::kFolderNotOpened, atPath, next.error());
         current = std::move(next.value());
         break;
       }
       default:
-        return AlbumFailed(Kind::kFolderNotMade, atPath, {}, SystemError(ENOTDIR));
+        return AlbumFailed(Kind::kFolderNotMade, atPath, SystemError(ENOTDIR));
     }
     way = here + kSeparator;
     if (image.missing.empty()) image.existingRelative = way;
@@ -145,13 +144,8 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
   return image;
 }
 
-void PlanFolders(const ImageFolder& image, std::vector<JournalStep>& plan) {
-  for (const std::string& folder : image.missing) {
-    const bool planned = std::any_of(plan.begin(), plan.end(), [&](const JournalStep& step) {
-      return step.kind == JournalStep::Kind::kMakeFolder && step.path == folder;
-    });
-    if (!planned) plan.push_back({JournalStep::Kind::kMakeFolder, folder, {}});
-  }
+void PlanFolders(const ImageFolder& image, AlbumChange& change) {
+  for (const std::string& folder : image.missing) change.PlanFolder(folder);
 }
 
 std::optional<AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* change) {
@@ -166,7 +160,7 @@ std::optional<AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* cha
                                                : current->MakeFolder(name);
     // A second prefix into the same new folder finds it made already.
     if (!made && made.error() == std::errc::file_exists) made = current->OpenFolder(name);
-    if (!made) return AlbumFailed(Kind::kFolderNotMade, albumPath + path, {}, made.error());
+    if (!made) return AlbumFailed(Kind::kFolderNotMade, albumPath + path, made.error());
     current = std::move(made.value());
     parentPath = path + kSeparator;
   }

@@ -75,8 +75,8 @@ bool StaysInside(std::string_view prefix);
 Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,
                                                   const std::string& indexPath);
 
-// The folders that making `image` adds to the plan of a change, outermost first.
-void PlanFolders(const ImageFolder& image, std::vector<JournalStep>& plan);
+// Plans the folders that making `image` takes in `change`, outermost first.
+void PlanFolders(const ImageFolder& image, AlbumChange& change);
 
 // Makes the folders of `image` that are missing, as part of `change` where there is one.
 std::optional<AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* change);

@@ -14,8 +14,14 @@ std::string Mebibytes(std::uint64_t bytes) {
   return GroupedNumber(bytes / kMebibyte + (bytes % kMebibyte != 0 ? 1 : 0)) + " MiB";
 }
 
+// The front end's words for `hint` in brackets after a space, or nothing.
+std::string Bracketed(HintWords words, Hint hint) {
+  const std::string text = words != nullptr ? words(hint) : std::string();
+  return text.empty() ? text : " (" + text + ")";
+}
+
 // The program's own words for `error`.
-std::string OwnWords(const PictureError& error) {
+std::string OwnWords(const PictureError& error, HintWords words) {
   using Kind = PictureError::Kind;
   switch (error.kind) {
     case Kind::kUnreadable:
@@ -30,10 +36,11 @@ std::string OwnWords(const PictureError& error) {
       return "its " + error.format + " data is damaged";
     case Kind::kTooManyPixels:
       return "it declares " + std::to_string(error.width) + "x" + std::to_string(error.height) +
-             " pixels, over the limit of " + GroupedNumber(error.limit) + " (--max-pixels)";
+             " pixels, over the limit of " + GroupedNumber(error.limit) +
+             Bracketed(words, Hint::kPixelLimit);
     case Kind::kTooMuchMemory:
       return "making it would need " + Mebibytes(error.needed) + " of memory, over the budget of " +
-             Mebibytes(error.limit) + " per picture (--max-memory)";
+             Mebibytes(error.limit) + " per picture" + Bracketed(words, Hint::kMemoryBudget);
     case Kind::kOutOfMemory:
       return "the memory ran out while it was made";
     case Kind::kNoModule:
@@ -46,12 +53,12 @@ std::string OwnWords(const PictureError& error) {
 
 }  // namespace
 
-std::string Describe(const PictureError& error) {
-  std::string words = OwnWords(error);
+std::string Describe(const PictureError& error, HintWords words) {
+  std::string text = OwnWords(error, words);
   if (!error.libraryText.empty() && error.kind != PictureError::Kind::kNoModule) {
-    words += " (" + error.libraryText + ")";
+    text += " (" + error.libraryText + ")";
   }
-  return words;
+  return text;
 }
 
 }  // namespace quillmere

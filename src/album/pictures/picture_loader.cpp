@@ -24,8 +24,8 @@ LoadedModule& Module() {
 }
 
 // The module's function that makes makers, loaded once for the process and kept until it ends;
-// null, with the reason in `failure`, when it cannot be.
-NewPictureMakerFunction* LoadMaking(std::string& failure) {
+// the system loader's reason when it cannot be.
+Result<NewPictureMakerFunction*, std::string> LoadMaking() {
   LoadedModule& loaded = Module();
   const std::lock_guard<std::mutex> hold(loaded.loading);
   if (loaded.module == nullptr && loaded.failure.empty()) {
@@ -39,7 +39,7 @@ NewPictureMakerFunction* LoadMaking(std::string& failure) {
       loaded.failure = make.error();
     }
   }
-  failure = loaded.failure;
+  if (loaded.make == nullptr) return loaded.failure;
   return loaded.make;
 }
 
@@ -54,10 +54,11 @@ PictureError ModuleError(PictureError::Kind kind, std::string text) {
 
 Result<std::unique_ptr<PictureMaker>, PictureError> LoadPictureMaker(std::mutex& fileLock,
                                                                      const PictureRules& rules) {
-  std::string failure;
-  NewPictureMakerFunction* make = LoadMaking(failure);
-  if (make == nullptr) return ModuleError(PictureError::Kind::kNoModule, std::move(failure));
-  std::unique_ptr<PictureMaker> maker(make(&fileLock, &rules));
+  Result<NewPictureMakerFunction*, std::string> make = LoadMaking();
+  if (auto* failure = make.failure()) {
+    return ModuleError(PictureError::Kind::kNoModule, std::move(*failure));
+  }
+  std::unique_ptr<PictureMaker> maker(make.value()(&fileLock, &rules));
   if (!maker) return ModuleError(PictureError::Kind::kNotStarted, {});
   return maker;
 }

@@ -26,18 +26,20 @@ struct PictureFacts {
   // The description it records whole, as UTF-8 where it says its character set and as its bytes
   // where it does not; empty when none.
   std::string description;
-  // Why it cannot be read as a picture; none when it can.
-  std::optional<PictureError> error;
 };
+
+// What probing a picture gives: what it tells about itself, or why it cannot be read as one.
+using ProbedOrNot = Result<PictureFacts, PictureError>;
 
 // A picture and its thumbnail as JPEG bytes.
 struct MadeImages {
   // The picture; empty when none was asked for.
   std::string picture;
   std::string thumbnail;
-  // Why they could not be made; both are empty then.
-  std::optional<PictureError> error;
 };
+
+// What making a picture gives: its images, or why they could not be made.
+using MadeOrNot = Result<MadeImages, PictureError>;
 
 // Makes pictures on any number of threads at once. Every read of a picture file holds the lock
 // that all the work's steps of the file layer share.
@@ -46,17 +48,17 @@ class PictureMaker {
   virtual ~PictureMaker() = default;
 
   // Reads what `file` tells about itself, as a picture.
-  virtual PictureFacts Probe(ReadableFile& file) = 0;
+  virtual ProbedOrNot Probe(ReadableFile& file) = 0;
 
   // Makes the picture of `file` fitted within `picture` (a copy of the file itself when none is
   // given and the file is a JPEG), carrying the file's metadata when `keepMetadata` says so, and
   // the thumbnail fitted within `thumbnail`, without metadata, from one decoding; refuses a
   // picture over the limits.
-  virtual MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
-                                             FitBox thumbnail, bool keepMetadata) = 0;
+  virtual MadeOrNot MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
+                                            FitBox thumbnail, bool keepMetadata) = 0;
 
   // Makes the thumbnail of `file`, fitted within `thumbnail`; refuses a picture over the limits.
-  virtual MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) = 0;
+  virtual MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail) = 0;
 
   // Frees what the image library keeps for the calling thread, which makes no more pictures.
   virtual void EndOfThread() = 0;

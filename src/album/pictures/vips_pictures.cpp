@@ -294,18 +294,16 @@ std::optional<PictureError> OverLimits(const Inspected& inspected, const Picture
   return error;
 }
 
-// Runs `make`, which decodes a picture of `format` from `state`; returns why it failed, none when
-// it did not.
+// Runs `make`, which decodes a picture of `format` from `state` and returns why it could not
+// finish, none when it did; returns that, or why the image library failed it. The library's
+// binding reports its failures only by throwing.
 template <class Make>
 std::optional<PictureError> Decoding(const SourceState& state, std::string_view format,
                                      ReadableFile& file, std::mutex& lock, const Make& make) {
   try {
-    make();
-    return std::nullopt;
+    return make();
   } catch (const vips::VError&) {
     return DecodingFailed(state, ErrorKind::kDamaged, format, file, lock);
-  } catch (const std::system_error& error) {
-    return Unreadable(error.code());
   } catch (const std::bad_alloc&) {
     return ErrorOf(ErrorKind::kOutOfMemory, format);
   }
@@ -467,24 +465,24 @@ class VipsPictureMaker final : public PictureMaker {
   VipsPictureMaker(std::mutex& fileLock, const PictureRules& rules)
       : fileLock_(fileLock), rules_(rules) {}
 
-  PictureFacts Probe(ReadableFile& file) override {
+  ProbedOrNot Probe(ReadableFile& file) override {
     return Attempt([&] { return ProbeOnce(file); });
   }
-  MadeImages MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
-                                     FitBox thumbnail, bool keepMetadata) override {
+  MadeOrNot MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
+                                    FitBox thumbnail, bool keepMetadata) override {
     const Making making = picture ? Making::kPictureAndThumbnail : Making::kCopyAndThumbnail;
     const FitBox box = picture.value_or(FitBox{kLargestSide, kLargestSide});
     return Attempt([&] { return MakeOnce(file, making, box, thumbnail, keepMetadata); });
   }
-  MadeImages MakeThumbnail(ReadableFile& file, FitBox thumbnail) override {
+  MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail) override {
     return Attempt([&] { return MakeOnce(file, Making::kThumbnail, thumbnail, thumbnail, false); });
   }
   void EndOfThread() override { vips_thread_shutdown(); }
 
  private:
-  PictureFacts ProbeOnce(ReadableFile& file);
-  MadeImages MakeOnce(ReadableFile& file, Making making, FitBox picture, FitBox thumbnail,
-                      bool keepMetadata);
+  ProbedOrNot ProbeOnce(ReadableFile& file);
+  MadeOrNot MakeOnce(ReadableFile& file, Making making, FitBox picture, FitBox thumbnail,
+                     bool keepMetadata);
 
   // Runs `work` on one picture; memory that runs out is that picture's failure.
   template <class Work>
@@ -492,9 +490,7 @@ class VipsPictureMaker final : public PictureMaker {
     try {
       return work();
     } catch (const std::bad_alloc&) {
-      decltype(work()) failed;
-      failed.error = ErrorOf(ErrorKind::kOutOfMemory);
-      return failed;
+      return ErrorOf(ErrorKind::kOutOfMemory);
     }
   }
 
@@ -507,12 +503,13 @@ class VipsPictureMaker final : public PictureMaker {
       const Turn shared(Turns(), Turn::kShared);
       return Safely(work);
     }();
-    if (result.error && FromTheLibrary(result.error->kind)) {
+    PictureError* failure = result.failure();
+    if (failure != nullptr && FromTheLibrary(failure->kind)) {
       const Turn alone(Turns(), Turn::kAlone);
       vips_error_thaw();
       vips_error_clear();
       (void)Safely(work);
-      result.error->libraryText = LibraryWords();
+      failure->libraryText = LibraryWords();
       vips_error_clear();
       vips_error_freeze();
     }
@@ -523,17 +520,13 @@ class VipsPictureMaker final : public PictureMaker {
   PictureRules rules_;
 };
 
-PictureFacts VipsPictureMaker::ProbeOnce(ReadableFile& file) {
-  PictureFacts facts;
+ProbedOrNot VipsPictureMaker::ProbeOnce(ReadableFile& file) {
   Result<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/true);
-  if (auto* error = inspected.failure()) {
-    facts.error = std::move(*error);
-    return facts;
-  }
+  if (auto* error = inspected.failure()) return std::move(*error);
   const Inspected& header = inspected.value();
   // Refused already here, a picture of too many pixels is left out before the album is begun.
-  facts.error = TooManyPixels(header, rules_.limits);
-  if (facts.error) return facts;
+  if (auto error = TooManyPixels(header, rules_.limits)) return std::move(*error);
+  PictureFacts facts;
   facts.jpeg = header.header.decoder == Decoder::kJpeg;
   PictureTexts texts = ReadPictureTexts(header.exif, header.xmp);
   facts.dateTaken = std::move(texts.dateTaken);
@@ -541,45 +534,42 @@ PictureFacts VipsPictureMaker::ProbeOnce(ReadableFile& file) {
   return facts;
 }
 
-MadeImages VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox picture,
-                                      FitBox thumbnail, bool keepMetadata) {
+MadeOrNot VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox picture,
+                                     FitBox thumbnail, bool keepMetadata) {
   MadeImages made;
   Result<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/false);
-  if (auto* error = inspected.failure()) {
-    made.error = std::move(*error);
-    return made;
-  }
+  if (auto* error = inspected.failure()) return std::move(*error);
   const Inspected& header = inspected.value();
   // Only a JPEG is copied as it is; a file that is no longer one is made anew at its size.
   if (making == Making::kCopyAndThumbnail && header.header.decoder != Decoder::kJpeg) {
     making = Making::kPictureAndThumbnail;
   }
-  made.error = OverLimits(header, rules_.limits, making, picture, thumbnail);
-  if (made.error) return made;
-  SourceState state = StateOf(file, fileLock_);
-  made.error = Decoding(state, header.format, file, fileLock_, [&] {
-    if (making != Making::kPictureAndThumbnail) {
-      made.thumbnail = Jpeg(Thumbnail(state, thumbnail, header.profile), kThumbnailQuality);
-      if (making == Making::kThumbnail) return;
-      Result<std::string> bytes = ReadWhole(file, fileLock_);
-      if (!bytes) throw std::system_error(bytes.error());
-      made.picture = std::move(bytes.value());
-      return;
-    }
-    const VImage fitted = Thumbnail(state, picture, header.profile).copy_memory();
-    // Turned upright while it loaded, the picture no longer records an orientation.
-    made.picture = Jpeg(fitted, kPictureQuality, keepMetadata);
-    made.thumbnail =
-        Jpeg(fitted.thumbnail_image(thumbnail.width, VImage::option()
-                                                         ->set("height", thumbnail.height)
-                                                         ->set("size", VIPS_SIZE_DOWN)
-                                                         ->set("no_rotate", true)),
-             kThumbnailQuality);
-  });
-  if (made.error) {
-    made.picture.clear();
-    made.thumbnail.clear();
+  if (auto error = OverLimits(header, rules_.limits, making, picture, thumbnail)) {
+    return std::move(*error);
   }
+  SourceState state = StateOf(file, fileLock_);
+  std::optional<PictureError> error =
+      Decoding(state, header.format, file, fileLock_, [&]() -> std::optional<PictureError> {
+        if (making != Making::kPictureAndThumbnail) {
+          made.thumbnail = Jpeg(Thumbnail(state, thumbnail, header.profile), kThumbnailQuality);
+          if (making == Making::kThumbnail) return std::nullopt;
+          Result<std::string> bytes = ReadWhole(file, fileLock_);
+          if (!bytes) return Unreadable(bytes.error());
+          made.picture = std::move(bytes.value());
+          return std::nullopt;
+        }
+        const VImage fitted = Thumbnail(state, picture, header.profile).copy_memory();
+        // Turned upright while it loaded, the picture no longer records an orientation.
+        made.picture = Jpeg(fitted, kPictureQuality, keepMetadata);
+        made.thumbnail =
+            Jpeg(fitted.thumbnail_image(thumbnail.width, VImage::option()
+                                                             ->set("height", thumbnail.height)
+                                                             ->set("size", VIPS_SIZE_DOWN)
+                                                             ->set("no_rotate", true)),
+                 kThumbnailQuality);
+        return std::nullopt;
+      });
+  if (error) return std::move(*error);
   return made;
 }
 
