@@ -172,12 +172,12 @@ void AlbumChange::Undo() {
   bool whole = UndoRenames();
   // The files taken after the last one put in place never took a name.
   files_.resize(std::min(files_.size(), batch_.placed()));
-  for (auto file = files_.rbegin(); file != files_.rend(); ++file) {
-    whole = RemoveMade(*file, /*isFolder=*/false) && whole;
-  }
-  for (auto folder = madeFolders_.rbegin(); folder != madeFolders_.rend(); ++folder) {
-    whole = RemoveMade(*folder, /*isFolder=*/true) && whole;
-  }
+  std::for_each(files_.rbegin(), files_.rend(), [&](const std::string& file) {
+    whole = RemoveMade(file, /*isFolder=*/false) && whole;
+  });
+  std::for_each(madeFolders_.rbegin(), madeFolders_.rend(), [&](const std::string& folder) {
+    whole = RemoveMade(folder, /*isFolder=*/true) && whole;
+  });
   files_.clear();
   madeFolders_.clear();
   // A change not undone whole keeps its journal, from which the next run settles it.
