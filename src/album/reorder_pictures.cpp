@@ -201,18 +201,16 @@ class ImagePlanner {
 };
 
 // Adds to `plan` the removal of the picture pages numbered after `count` that this program wrote.
-std::optional<AlbumFailure> PlanOldPages(OpenAlbum& open, std::int64_t count, FileSystem& fs,
-                                         OrderPlan& plan) {
-  Result<std::vector<std::string>> names = fs.ListFolder(open.album.path);
+std::optional<AlbumFailure> PlanOldPages(OpenAlbum& open, std::int64_t count, OrderPlan& plan) {
+  // Listed and read through the held folder, each page opened once.
+  Result<std::vector<std::string>> names = open.album.folder->List();
   if (!names) return AlbumFailed(Kind::kNotWritten, open.album.path, names.error());
   std::sort(names.value().begin(), names.value().end());
   for (const std::string& name : names.value()) {
     if (PicturePageNumber(name) <= count || name == open.index.name) continue;
-    Result<EntryInfo> entry = open.album.folder->Inspect(name);
-    if (!entry || entry.value().kind != EntryInfo::Kind::kRegular) continue;
     Result<std::unique_ptr<ReadableFile>> page = open.album.folder->OpenForReading(name);
     if (!page) continue;
-    Result<bool> written = LooksLikeWrittenPage(*page.value(), entry.value().size);
+    Result<bool> written = IsOpenedWrittenPage(*page.value());
     if (written && written.value()) {
       plan.stepsAfterIndex.push_back({JournalStep::Kind::kDiscardPage, name, {}});
     }
@@ -293,7 +291,7 @@ std::optional<AlbumFailure> RemoveFrom(OpenAlbum& open, const std::vector<std::i
     return failure;
   }
   const auto left = open.count() - static_cast<std::int64_t>(numbers.size());
-  if (auto failure = PlanOldPages(open, left, work.fs, plan)) return failure;
+  if (auto failure = PlanOldPages(open, left, plan)) return failure;
   const std::string_view old = open.index.text.bytes();
   const std::string text = TextWithout(old, PicturePairBytes(old, open.index.head), numbers);
   auto lines = PictureLinePairs(old, open.index.head);

@@ -108,9 +108,7 @@ bool HoldsWrittenPage(const std::string& folder, FileSystem& fs) {
   Result<std::unique_ptr<ReadableFile>> page =
       fs.OpenForReading(folder + "/" + std::string(kIndexPageName));
   if (!page) return false;
-  Result<EntryInfo> entry = page.value()->Describe();
-  if (!entry || entry.value().kind != EntryInfo::Kind::kRegular) return false;
-  Result<bool> written = LooksLikeWrittenPage(*page.value(), entry.value().size);
+  Result<bool> written = IsOpenedWrittenPage(*page.value());
   return written && written.value();
 }
 

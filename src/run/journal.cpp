@@ -472,10 +472,10 @@ std::error_code Undo(Folder& top, const JournalStep& step) {
 }
 
 // Tells whether the regular file `leaf` of `folder` is a page that this program wrote.
-Result<bool> IsWrittenPage(Folder& folder, const std::string& leaf, std::uint64_t size) {
+Result<bool> IsWrittenPage(Folder& folder, const std::string& leaf) {
   Result<std::unique_ptr<ReadableFile>> page = folder.OpenForReading(leaf);
   if (!page) return page.error();
-  return LooksLikeWrittenPage(*page.value(), size);
+  return IsOpenedWrittenPage(*page.value());
 }
 
 // Does one step after the index file's change that may or may not have been done: a file that
@@ -491,7 +491,7 @@ std::error_code DoAfter(Folder& top, const JournalStep& step, Trash* trash) {
     return trash != nullptr ? trash->MoveToTrash(step.path) : SystemError(ENOTSUP);
   }
   if (step.kind == Kind::kDiscardPage) {
-    Result<bool> written = IsWrittenPage(*located.folder, located.leaf, located.entry.size);
+    Result<bool> written = IsWrittenPage(*located.folder, located.leaf);
     if (!written) return written.error();
     if (!written.value()) return {};
   }
@@ -703,14 +703,9 @@ Result<MarkedFile> MarkFile(ReadableFile& file) {
   }
   // The size read through the descriptor says how much to read: one read for most files.
   std::string head(std::min<std::uint64_t>(entry.size, kMarkedBytes), '\0');
-  std::size_t got = 0;
-  while (got < head.size()) {
-    Result<std::size_t> read = file.ReadAt(head.data() + got, head.size() - got, got);
-    if (!read) return read.error();
-    if (read.value() == 0) break;
-    got += read.value();
-  }
-  head.resize(got);
+  Result<std::size_t> got = ReadFully(file, head.data(), head.size());
+  if (!got) return got.error();
+  head.resize(got.value());
   MarkedFile marked;
   marked.entry = entry;
   marked.mark = {entry.size, entry.modified, HeadHash(head)};

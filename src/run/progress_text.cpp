@@ -96,11 +96,8 @@ std::string AlbumTitleOf(const std::string& indexPath, FileSystem& fs) {
   std::string head(kHeadBytes, '\0');
   std::size_t size = 0;
   if (Result<std::unique_ptr<ReadableFile>> file = fs.OpenForReading(indexPath)) {
-    while (size < head.size()) {
-      Result<std::size_t> got = file.value()->Read(head.data() + size, head.size() - size);
-      if (!got || got.value() == 0) break;
-      size += got.value();
-    }
+    Result<std::size_t> got = ReadFully(*file.value(), head.data(), head.size());
+    if (got) size = got.value();
   }
   head.resize(size);
   Result<IndexHead, IndexError> parsed = ParseIndexHead(head);

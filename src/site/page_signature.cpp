@@ -45,6 +45,12 @@ bool HasPageSignature(std::string_view start, std::string_view end, const PageDe
          std::any_of(design.ends.begin(), design.ends.end(), endsWithOne);
 }
 
+Result<bool> IsOpenedWrittenPage(ReadableFile& page, const PageDesign& design) {
+  const EntryInfo& opened = page.AsOpened();
+  if (opened.kind != EntryInfo::Kind::kRegular) return false;
+  return LooksLikeWrittenPage(page, opened.size, design);
+}
+
 Result<bool> LooksLikeWrittenPage(ReadableFile& page, std::uint64_t size,
                                   const PageDesign& design) {
   if (size < Shortest(design.starts) + Shortest(design.ends)) return false;

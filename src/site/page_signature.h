@@ -21,4 +21,8 @@ bool HasPageSignature(std::string_view start, std::string_view end,
 Result<bool> LooksLikeWrittenPage(ReadableFile& page, std::uint64_t size,
                                   const PageDesign& design = kPageDesign);
 
+// Tells whether the just opened `page` is a regular file and a page of `design`, by the look its
+// opening took.
+Result<bool> IsOpenedWrittenPage(ReadableFile& page, const PageDesign& design = kPageDesign);
+
 }  // namespace quillmere
