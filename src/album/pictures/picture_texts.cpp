@@ -125,17 +125,49 @@ ExifData* LoadExif(std::string exif) {
   return data;
 }
 
-// Reads dc:description from an XMP packet: its x-default alternative, else its first, else the
-// text of the property itself.
-class XmpDescription {
+// The texts a camera writes into the description of every picture it takes, in upper case; a
+// picture whose description is one of them has none.
+constexpr std::string_view kCameraDefaults[] = {
+    "OLYMPUS DIGITAL CAMERA",
+    "SONY DSC",
+    "DIGITAL CAMERA",
+    "KONICA MINOLTA DIGITAL CAMERA",
+    "MINOLTA DIGITAL CAMERA",
+    "SAMSUNG DIGITAL CAMERA",
+    "KODAK DIGITAL STILL CAMERA",
+    "PENTAX DIGITAL CAMERA",
+    "FUJIFILM DIGITAL CAMERA",
+    "CASIO DIGITAL CAMERA",
+    "SANYO DIGITAL CAMERA",
+    "NIKON DIGITAL CAMERA",
+    "EXIF_JPEG_PICTURE",
+    "EXIF JPEG",
+    "LEAD TECHNOLOGIES INC. V1.01",
+    "DEFAULT",
+};
+
+// `text` without the blanks around it, in upper case.
+std::string Folded(std::string_view text) {
+  while (!text.empty() && static_cast<unsigned char>(text.front()) <= ' ') text.remove_prefix(1);
+  while (!text.empty() && static_cast<unsigned char>(text.back()) <= ' ') text.remove_suffix(1);
+  std::string folded(text);
+  std::transform(folded.begin(), folded.end(), folded.begin(), [](char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+  });
+  return folded;
+}
+
+// Reads one property of the Dublin Core from an XMP packet: its x-default alternative, else its
+// first, else the text of the property itself.
+class XmpProperty {
  public:
-  // The description in `packet`, as UTF-8; empty when it holds none.
-  static std::string In(std::string_view packet) {
+  // The property `name` ("description", "title") in `packet`, as UTF-8; empty when it holds none.
+  static std::string In(std::string_view packet, std::string_view name) {
     static constexpr std::string_view kHeader("http://ns.adobe.com/xap/1.0/\0", 29);
     if (packet.starts_with(kHeader)) packet.remove_prefix(kHeader.size());
     XML_Parser parser = XML_ParserCreateNS(nullptr, ' ');
     if (parser == nullptr) return "";
-    XmpDescription reading;
+    XmpProperty reading(std::string(kDublinCore) + std::string(name));
     XML_SetUserData(parser, &reading);
     XML_SetElementHandler(parser, Start, End);
     XML_SetCharacterDataHandler(parser, Text);
@@ -146,12 +178,12 @@ class XmpDescription {
   }
 
  private:
-  static constexpr std::string_view kDescription = "http://purl.org/dc/elements/1.1/ description";
+  static constexpr std::string_view kDublinCore = "http://purl.org/dc/elements/1.1/ ";
   static constexpr std::string_view kItem = "http://www.w3.org/1999/02/22-rdf-syntax-ns# li";
   static constexpr std::string_view kLanguage = "http://www.w3.org/XML/1998/namespace lang";
 
   static void XMLCALL Start(void* data, const XML_Char* name, const XML_Char** attributes) {
-    auto& self = *static_cast<XmpDescription*>(data);
+    auto& self = *static_cast<XmpProperty*>(data);
     if (self.depth_ > 0) {
       ++self.depth_;
       if (name == kItem && self.depth_ <= 3) {
@@ -165,18 +197,18 @@ class XmpDescription {
       }
       return;
     }
-    if (name == kDescription) {
+    if (name == self.property_) {
       self.depth_ = 1;
       return;
     }
     // The short form: the property as an attribute of its resource.
     for (const XML_Char** a = attributes; *a != nullptr; a += 2) {
-      if (a[0] == kDescription && self.own_.empty()) self.own_ = a[1];
+      if (a[0] == self.property_ && self.own_.empty()) self.own_ = a[1];
     }
   }
 
   static void XMLCALL End(void* data, const XML_Char* name) {
-    auto& self = *static_cast<XmpDescription*>(data);
+    auto& self = *static_cast<XmpProperty*>(data);
     if (self.depth_ == 0) return;
     if (self.inItem_ && name == kItem) {
       if (self.itemIsDefault_ && self.chosen_.empty()) self.chosen_ = self.item_;
@@ -187,7 +219,7 @@ class XmpDescription {
   }
 
   static void XMLCALL Text(void* data, const XML_Char* text, int length) {
-    auto& self = *static_cast<XmpDescription*>(data);
+    auto& self = *static_cast<XmpProperty*>(data);
     const std::string_view part(text, static_cast<std::size_t>(length));
     if (self.inItem_) {
       self.item_ += part;
@@ -196,7 +228,11 @@ class XmpDescription {
     }
   }
 
-  // How deep inside dc:description the parser is; 0 outside it.
+  explicit XmpProperty(std::string property) : property_(std::move(property)) {}
+
+  // The property's name as the parser gives it: its namespace, a space, its local name.
+  std::string property_;
+  // How deep inside the property the parser is; 0 outside it.
   int depth_ = 0;
   bool inItem_ = false;
   bool itemIsDefault_ = false;
@@ -208,12 +244,30 @@ class XmpDescription {
 
 }  // namespace
 
+bool IsBoilerplate(std::string_view description, std::string_view make, std::string_view model) {
+  const std::string folded = Folded(description);
+  if (folded.empty()) return true;
+  for (std::string_view camera : {make, model}) {
+    if (!Folded(camera).empty() && folded == Folded(camera)) return true;
+  }
+  if (!Folded(make).empty() && !Folded(model).empty() &&
+      folded == Folded(make) + " " + Folded(model)) {
+    return true;
+  }
+  return std::find(std::begin(kCameraDefaults), std::end(kCameraDefaults), folded) !=
+         std::end(kCameraDefaults);
+}
+
 PictureTexts ReadPictureTexts(const std::string& exif, std::string_view xmp) {
   PictureTexts texts;
   std::vector<std::string> descriptions;
+  std::string make;
+  std::string model;
   if (ExifData* data = exif.empty() ? nullptr : LoadExif(exif)) {
     const bool bigEndian = exif_data_get_byte_order(data) == EXIF_BYTE_ORDER_MOTOROLA;
     texts.dateTaken = UpToNul(BytesOf(EntryOf(data, EXIF_TAG_DATE_TIME_ORIGINAL)));
+    make = UpToNul(BytesOf(EntryOf(data, EXIF_TAG_MAKE)));
+    model = UpToNul(BytesOf(EntryOf(data, EXIF_TAG_MODEL)));
     descriptions.push_back(UpToNul(BytesOf(EntryOf(data, EXIF_TAG_IMAGE_DESCRIPTION))));
     descriptions.push_back(
         UserCommentText(BytesOf(EntryOf(data, EXIF_TAG_USER_COMMENT)), bigEndian));
@@ -221,13 +275,22 @@ PictureTexts ReadPictureTexts(const std::string& exif, std::string_view xmp) {
     descriptions.push_back(Utf16AsUtf8(BytesOf(EntryOf(data, EXIF_TAG_XP_COMMENT)), false));
     exif_data_unref(data);
   }
-  if (!xmp.empty()) descriptions.push_back(XmpDescription::In(xmp));
+  if (!xmp.empty()) descriptions.push_back(XmpProperty::In(xmp, "description"));
   for (std::string& description : descriptions) {
-    if (!IsBlank(description)) {
+    if (!IsBoilerplate(description, make, model)) {
       texts.description = std::move(description);
       break;
     }
   }
+  return texts;
+}
+
+PictureTexts ReadSidecarTexts(std::string_view xmp) {
+  PictureTexts texts;
+  texts.description = XmpProperty::In(xmp, "description");
+  if (IsBoilerplate(texts.description, "", "")) texts.description.clear();
+  texts.title = XmpProperty::In(xmp, "title");
+  if (IsBlank(texts.title)) texts.title.clear();
   return texts;
 }
 

@@ -15,11 +15,21 @@ struct PictureTexts {
   std::string dateTaken;
   // Its description as UTF-8 where it says its character set, as its bytes where it does not.
   std::string description;
+  // Its title (XMP's dc:title), as UTF-8; empty when none.
+  std::string title;
 };
 
+// Tells whether `description` says nothing of the picture: blank, the camera's `make` or `model`,
+// or a text a camera writes into every picture ("OLYMPUS DIGITAL CAMERA", "SONY DSC", ...).
+bool IsBoilerplate(std::string_view description, std::string_view make, std::string_view model);
+
 // Reads the date taken and the description from raw `exif` data (as the image library hands it
-// over) and `xmp` data: the first that is not blank of ImageDescription, UserComment, XPComment
-// and XMP's dc:description, each whole.
+// over) and `xmp` data: the first that is not boilerplate of ImageDescription, UserComment,
+// XPComment and XMP's dc:description, each whole.
 PictureTexts ReadPictureTexts(const std::string& exif, std::string_view xmp);
+
+// Reads the description (dc:description, unless boilerplate) and the title (dc:title) from an XMP
+// sidecar file's bytes `xmp`.
+PictureTexts ReadSidecarTexts(std::string_view xmp);
 
 }  // namespace quillmere
