@@ -204,6 +204,8 @@ struct Inspected {
   std::string_view format;
   // Whether it carries a colour profile of its own.
   bool profile = false;
+  // Whether it is CMYK without a profile, which browsers show by their own plain rule.
+  bool plainCmyk = false;
   // Its raw EXIF and XMP data, when they were asked for.
   std::string exif;
   std::string xmp;
@@ -259,6 +261,8 @@ Result<Inspected, PictureError> Inspect(ReadableFile& file, std::mutex& lock, bo
     inspected.header = HeaderOf(image, *format, state.size);
     inspected.format = format->name;
     inspected.profile = image.get_typeof(VIPS_META_ICC_NAME) != 0;
+    inspected.plainCmyk = !inspected.profile &&
+                          image.interpretation() == VIPS_INTERPRETATION_CMYK && image.bands() >= 4;
     if (withTexts) {
       inspected.exif = BlobField(image, VIPS_META_EXIF_NAME);
       inspected.xmp = BlobField(image, VIPS_META_XMP_NAME);
@@ -347,11 +351,41 @@ vips::VOption* FitOptions(FitBox box, bool profile) {
   return options;
 }
 
-// The picture read from `state`, fitted within `box` and displayable; converted from its own
-// colour `profile` where it has one.
-VImage Thumbnail(SourceState& state, FitBox box, bool profile) {
+// CMYK without a profile as browsers and viewers show it: cyan, magenta and yellow each taken off
+// white, darkened by black. The library's own conversion goes through a print profile, which
+// makes such pictures much duller than anyone has seen them.
+VImage PlainCmykAsSrgb(const VImage& cmyk) {
+  const VImage ink = cmyk.extract_band(0, VImage::option()->set("n", 3));
+  const VImage rgb = (255 - ink) * (255 - cmyk[3]) / 255;
+  return rgb.cast(VIPS_FORMAT_UCHAR)
+      .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+}
+
+// The plain CMYK picture `inspected` read from `state` and fitted within `box`, shrunk while it
+// loads where it is a JPEG.
+VImage PlainCmykThumbnail(SourceState& state, FitBox box, const Inspected& inspected) {
+  const PictureHeader& header = inspected.header;
+  std::string loading = "fail_on=truncated";
+  if (header.decoder == Decoder::kJpeg) {
+    // Shrunk no further than the box's longer side on the picture's shorter one, whichever way
+    // the picture is turned.
+    const std::uint64_t side = static_cast<std::uint64_t>(std::max(box.width, box.height));
+    int shrink = 1;
+    while (shrink < 8 && std::min(header.width, header.height) / (2 * shrink) >= side) shrink *= 2;
+    loading += ",shrink=" + std::to_string(shrink);
+  }
+  const VImage loaded = VImage::new_from_source(
+      SourceOf(state), loading.c_str(), VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+  return PlainCmykAsSrgb(loaded).thumbnail_image(
+      box.width, VImage::option()->set("height", box.height)->set("size", VIPS_SIZE_DOWN));
+}
+
+// The picture `inspected` read from `state`, fitted within `box` and displayable; converted from
+// its own colour profile where it has one.
+VImage Thumbnail(SourceState& state, FitBox box, const Inspected& inspected) {
+  if (inspected.plainCmyk) return Displayable(PlainCmykThumbnail(state, box, inspected));
   return Displayable(
-      VImage::thumbnail_source(SourceOf(state), box.width, FitOptions(box, profile)));
+      VImage::thumbnail_source(SourceOf(state), box.width, FitOptions(box, inspected.profile)));
 }
 
 // ---- The library's own words ----------------------------------------------------------------
@@ -465,8 +499,8 @@ class VipsPictureMaker final : public PictureMaker {
   VipsPictureMaker(std::mutex& fileLock, const PictureRules& rules)
       : fileLock_(fileLock), rules_(rules) {}
 
-  ProbedOrNot Probe(ReadableFile& file) override {
-    return Attempt([&] { return ProbeOnce(file); });
+  ProbedOrNot Probe(ReadableFile& file, std::string_view sidecarXmp) override {
+    return Attempt([&] { return ProbeOnce(file, sidecarXmp); });
   }
   MadeOrNot MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
                                     FitBox thumbnail, bool keepMetadata) override {
@@ -480,7 +514,7 @@ class VipsPictureMaker final : public PictureMaker {
   void EndOfThread() override { vips_thread_shutdown(); }
 
  private:
-  ProbedOrNot ProbeOnce(ReadableFile& file);
+  ProbedOrNot ProbeOnce(ReadableFile& file, std::string_view sidecarXmp);
   MadeOrNot MakeOnce(ReadableFile& file, Making making, FitBox picture, FitBox thumbnail,
                      bool keepMetadata);
 
@@ -520,7 +554,7 @@ class VipsPictureMaker final : public PictureMaker {
   PictureRules rules_;
 };
 
-ProbedOrNot VipsPictureMaker::ProbeOnce(ReadableFile& file) {
+ProbedOrNot VipsPictureMaker::ProbeOnce(ReadableFile& file, std::string_view sidecarXmp) {
   Result<Inspected, PictureError> inspected = Inspect(file, fileLock_, /*withTexts=*/true);
   if (auto* error = inspected.failure()) return std::move(*error);
   const Inspected& header = inspected.value();
@@ -528,9 +562,15 @@ ProbedOrNot VipsPictureMaker::ProbeOnce(ReadableFile& file) {
   if (auto error = TooManyPixels(header, rules_.limits)) return std::move(*error);
   PictureFacts facts;
   facts.jpeg = header.header.decoder == Decoder::kJpeg;
+  // Of a TIFF's or a HEIF's pictures the first is taken as well, but only GIF and WebP move.
+  facts.animated = header.header.animated && (header.header.decoder == Decoder::kGif ||
+                                              header.header.decoder == Decoder::kWebp);
   PictureTexts texts = ReadPictureTexts(header.exif, header.xmp);
+  PictureTexts sidecar = sidecarXmp.empty() ? PictureTexts{} : ReadSidecarTexts(sidecarXmp);
   facts.dateTaken = std::move(texts.dateTaken);
-  facts.description = std::move(texts.description);
+  facts.description =
+      std::move(!sidecar.description.empty() ? sidecar.description : texts.description);
+  facts.title = std::move(sidecar.title);
   return facts;
 }
 
@@ -551,14 +591,14 @@ MadeOrNot VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox p
   std::optional<PictureError> error =
       Decoding(state, header.format, file, fileLock_, [&]() -> std::optional<PictureError> {
         if (making != Making::kPictureAndThumbnail) {
-          made.thumbnail = Jpeg(Thumbnail(state, thumbnail, header.profile), kThumbnailQuality);
+          made.thumbnail = Jpeg(Thumbnail(state, thumbnail, header), kThumbnailQuality);
           if (making == Making::kThumbnail) return std::nullopt;
           Result<std::string> bytes = ReadWhole(file, fileLock_);
           if (!bytes) return Unreadable(bytes.error());
           made.picture = std::move(bytes.value());
           return std::nullopt;
         }
-        const VImage fitted = Thumbnail(state, picture, header.profile).copy_memory();
+        const VImage fitted = Thumbnail(state, picture, header).copy_memory();
         // Turned upright while it loaded, the picture no longer records an orientation.
         made.picture = Jpeg(fitted, kPictureQuality, keepMetadata);
         made.thumbnail =
