@@ -104,13 +104,10 @@ TEST_F(AlbumTest, ANewAlbumTakesEveryPictureInDateOrderAndListsTheRest) {
   EXPECT_EQ(result.code, 1);
   // The pictures left out do not keep the album from being made, and said so.
   EXPECT_EQ(result.out, "Summer 2021: 4 pictures made, site in " + album + "/index.html\n");
-  EXPECT_EQ(
-      result.err,
-      "quillmere-cli: " + photos +
-          "/notes.txt cannot be read as a picture: not a picture this program reads\n"
-          "quillmere-cli: " +
-          photos +
-          "/truncated.jpg cannot be read as a picture: the file ends early (truncated JPEG)\n");
+  EXPECT_EQ(result.err, "quillmere-cli: " + photos +
+                            "/truncated.jpg cannot be read as a picture: the file ends early "
+                            "(truncated JPEG)\n"
+                            "quillmere-cli: 1 other file left out (--verbose names them)\n");
   // Dated first, in the order they were taken, then by name; the text is escaped markup.
   EXPECT_EQ(ReadFile(album + "/index.txt"),
             "Summer 2021\nthumbs/t\npictures/p\nsupport\n5\n"
@@ -146,6 +143,89 @@ TEST_F(AlbumTest, ANewAlbumTakesEveryPictureInDateOrderAndListsTheRest) {
   EXPECT_EQ(check.code, 0) << check.out;
   EXPECT_NE(check.out.find("4 pictures, 20 files checked, no problems"), std::string::npos)
       << check.out;
+}
+
+// Expected: of a phone's folder, the pictures are taken (with their sidecars' texts and without
+// the camera's boilerplate), one of two files that make the same picture is left out, a video is
+// named and left out, other files are counted, and only a picture that could not be made fails
+// the run.
+TEST_F(AlbumTest, APhoneFolderTakesItsPicturesAndPassesOverTheRest) {
+  enum class Fate { kPicture, kFailed, kVideo, kOther, kDuplicate };
+  struct Case {
+    const char* name;
+    std::function<void(const std::string& path)> write;
+    Fate fate;
+    // The pair a picture gets, caption and description; what is said of another file.
+    std::string said;
+  };
+  const std::string sidecar =
+      "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\"><rdf:RDF "
+      "xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\"><rdf:Description "
+      "xmlns:dc=\"http://purl.org/dc/elements/1.1/\"><dc:title><rdf:Alt><rdf:li "
+      "xml:lang=\"x-default\">The pier</rdf:li></rdf:Alt></dc:title><dc:description><rdf:Alt>"
+      "<rdf:li xml:lang=\"x-default\">Sunset &amp; gulls</rdf:li></rdf:Alt></dc:description>"
+      "</rdf:Description></rdf:RDF></x:xmpmeta>";
+  const auto bytes = [](std::string text) {
+    return [text](const std::string& path) { WriteFile(path, text); };
+  };
+  const auto flat = [](std::vector<double> rgb) {
+    return [rgb](const std::string& path) { testing::WriteFlatJpeg(path, rgb); };
+  };
+  const std::vector<Case> cases = {
+      {"IMG_0001 copy.JPG", flat({250, 150, 0}), Fate::kDuplicate, ""},
+      {"IMG_0001.JPG", flat({250, 150, 0}), Fate::kPicture, "The pier\nSunset &amp; gulls"},
+      {"IMG_0001.XMP", bytes(sidecar), Fate::kPicture, ""},
+      {"IMG_0002.HEIC",
+       [](const std::string& p) {
+         testing::WriteFlatHeic(p, {0, 120, 0});
+       },
+       Fate::kPicture, "IMG 0002\nIMG 0002"},
+      {"IMG_0003.gif", [](const std::string& p) { testing::WriteAnimatedGif(p); }, Fate::kPicture,
+       "IMG 0003\nIMG 0003"},
+      {"P5010001.JPG",
+       [](const std::string& p) {
+         testing::WriteJpegWithTexts(p, {"OLYMPUS DIGITAL CAMERA         ", "", "", ""});
+       },
+       Fate::kPicture, "P5010001\nP5010001"},
+      {"IMG_0001.AAE", bytes("<?xml version=\"1.0\"?><plist/>\n"), Fate::kOther, ""},
+      {"notes.txt", bytes("to do\n"), Fate::kOther, ""},
+      {"VID_0001.mp4",
+       bytes(std::string("\0\0\0\x18"
+                         "ftypmp42\0\0\0\0mp42isom",
+                         24)),
+       Fate::kVideo, " is a video (MP4): videos are not taken, left out"},
+      {"IMG_0098.JPG", bytes(""), Fate::kFailed, " cannot be read as a picture: the file is empty"},
+  };
+  stdfs::create_directories(photos);
+  for (const Case& c : cases) c.write(photos + "/" + c.name);
+  const CliResult result = Run({"--new-album", photos, album});
+  EXPECT_EQ(result.code, 1) << result.err;
+  std::string pairs;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string file = photos + "/" + c.name;
+    if (c.fate == Fate::kPicture && !c.said.empty()) pairs += c.said + "\n";
+    if (c.fate == Fate::kVideo || c.fate == Fate::kFailed) {
+      EXPECT_NE(result.err.find(file + c.said + "\n"), std::string::npos) << result.err;
+    }
+    if (c.fate == Fate::kDuplicate) {
+      EXPECT_NE(result.err.find(file + " makes the same picture as " + album + "/pictures/p1.jpg"),
+                std::string::npos)
+          << result.err;
+    }
+  }
+  EXPECT_EQ(ReadFile(album + "/index.txt"),
+            "Summer 2021\nthumbs/t\npictures/p\nsupport\n5\n" + pairs);
+  EXPECT_NE(result.err.find("2 other files left out (--verbose names them)"), std::string::npos);
+  EXPECT_NE(result.err.find("IMG_0003.gif is animated: its first frame was taken"),
+            std::string::npos);
+  // Every picture made, the run succeeds; --verbose names the other files.
+  stdfs::remove(photos + "/IMG_0098.JPG");
+  stdfs::remove_all(album);
+  const CliResult again = Run({"--new-album", "--verbose", photos, album});
+  EXPECT_EQ(again.code, 0) << again.err;
+  EXPECT_NE(again.err.find(photos + "/notes.txt is neither a picture nor a video"),
+            std::string::npos);
 }
 
 TEST_F(AlbumTest, ANewAlbumTellsWhatItDidWhenAsked) {
@@ -565,8 +645,8 @@ TEST_F(AlbumTest, SizesAndFoldersAreCheckedBeforeAnyWork) {
       {{"--move-picture", "--delete", "i.txt", "2", "1"}, "--delete is for --remove-pictures"},
       {{"--remove-pictures", "--thumbnail-size", "10x10", "i.txt", "1"},
        "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails"},
-      {{"--new-album", "--allow-duplicates", photos, album},
-       "--allow-duplicates is for --add-pictures"}};
+      {{"--make-thumbnails", "--allow-duplicates", "i.txt"},
+       "--allow-duplicates is for --new-album and --add-pictures"}};
   for (const auto& [args, problem] : cases) {
     CliResult result = Run(args);
     EXPECT_EQ(result.code, 2) << problem;

@@ -266,12 +266,18 @@ TEST_F(PictureTest, ColoursComeOutInSrgbWhateverProfileThePictureCarries) {
       {"2 adobe.png", [&](const std::string& p) { testing::WriteAdobeRgbPicture(p, green); }, green,
        8},
       {"3 plain.jpg", [&](const std::string& p) { testing::WriteFlatJpeg(p, green); }, green, 8},
-      // No ink on paper is white.
+      // No ink on paper is white; cyan and magenta make the blue that browsers show.
       {"4 cmyk.jpg",
        [](const std::string& p) {
          testing::WriteCmykJpeg(p, {0, 0, 0, 0});
        },
        {255, 255, 255},
+       12},
+      {"5 cmyk blue.jpg",
+       [](const std::string& p) {
+         testing::WriteCmykJpeg(p, {255, 255, 0, 0});
+       },
+       {0, 0, 255},
        12},
   };
   EmptyFolders();
@@ -337,6 +343,11 @@ TEST(PictureTexts, DescriptionsAreReadWholeInTheirCharacterSets) {
        "F\xC3\xBCr Oma \xF0\x9F\x93\xB7"},
       {"an XMP description", {"", "", "", "F\xC3\xAAte & <fun>"}, false, "F\xC3\xAAte & <fun>"},
       {"the EXIF description before the XMP one", {"First", "", "", "Second"}, false, "First"},
+      {"a camera's words, then a UserComment",
+       {"OLYMPUS DIGITAL CAMERA         ", std::string("ASCII\0\0\0", 8) + "Gulls", "", ""},
+       false,
+       "Gulls"},
+      {"nothing but a camera's words", {"", "", "", " sony dsc "}, false, ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -347,6 +358,10 @@ TEST(PictureTexts, DescriptionsAreReadWholeInTheirCharacterSets) {
     EXPECT_EQ(ReadPictureTexts(exif ? testing::RawExif(c.texts, c.motorola) : "", xmp).description,
               c.description);
   }
+  // The camera's make and model say nothing of the picture either.
+  EXPECT_TRUE(IsBoilerplate("Canon EOS 5D ", "Canon", "Canon EOS 5D"));
+  EXPECT_TRUE(IsBoilerplate("NIKON CORPORATION NIKON D70", "NIKON CORPORATION", "NIKON D70"));
+  EXPECT_FALSE(IsBoilerplate("Canon EOS 5D at the lake", "Canon", "Canon EOS 5D"));
 }
 
 // Expected: a description in ISO-8859-1 comes into the album as UTF-8, written as markup, and the
@@ -387,7 +402,7 @@ TEST(PictureProcess, TheSameBadFilesGiveTheSameMessagesInEveryRun) {
     std::vector<std::string> messages;
     for (int run = 0; run < 5; ++run) {
       const std::string album = dir / ("album" + std::to_string(run) + (verbose ? "v" : ""));
-      std::vector<std::string> args = {"--new-album", photos, album};
+      std::vector<std::string> args = {"--new-album", "--allow-duplicates", photos, album};
       if (verbose) args.insert(args.begin() + 1, "--verbose");
       const testing::ProcessResult result = testing::RunProcess(QUILLMERE_CLI, args);
       EXPECT_EQ(result.exitCode, 1);
@@ -433,7 +448,7 @@ TEST_F(PictureTest, WhatIsPassedOverAmongThePicturesIsListed) {
        photos + "/gone.jpg is a symbolic link that leads to no file: left out", 1},
       {"a link to a picture elsewhere",
        [&] {
-         testing::WriteTestJpeg(dir / "outside.jpg", {});
+         testing::WriteTestJpeg(dir / "outside.jpg", {200, 150});
          stdfs::create_symlink(dir / "outside.jpg", photos + "/outside.jpg");
        },
        "", 0},

@@ -100,6 +100,13 @@ struct PictureProblem {
     // What `file` makes is byte for byte the album's picture `same`, so it was left out; a note
     // only.
     kDuplicate,
+    // `file` is a video (of the format `picture.format`), which is not taken; a note only.
+    kVideo,
+    // `file` is neither a picture nor a video (a sidecar, a text); a note only, which a front end
+    // may count rather than name.
+    kOtherFile,
+    // `file` is animated, and its first frame was taken; a note only.
+    kFirstFrame,
   };
   Kind kind = Kind::kNotAPicture;
   std::string file{};
@@ -112,7 +119,8 @@ struct PictureProblem {
 
   // Whether it only tells what was passed over, and leaves the work's outcome a success.
   bool note() const {
-    return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile || kind == Kind::kDuplicate;
+    return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile || kind == Kind::kDuplicate ||
+           kind == Kind::kVideo || kind == Kind::kOtherFile || kind == Kind::kFirstFrame;
   }
 };
 

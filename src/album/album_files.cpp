@@ -4,12 +4,51 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <map>
+#include <set>
 
 #include "album/album_text.h"
+#include "album/pictures/file_kind.h"
 #include "paths/paths.h"
 #include "site/page_output.h"
 
 namespace quillmere {
+namespace {
+
+// `name` in lower case.
+std::string Lower(std::string_view name) {
+  std::string lower(name);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return lower;
+}
+
+// The sidecar's name in lower case without its ".xmp": the name of what it belongs to, with or
+// without that file's extension.
+std::string SidecarOwner(std::string_view sidecar) {
+  return Lower(sidecar.substr(0, sidecar.size() - 4));
+}
+
+// The folder part of `path`, with its separator; empty for a path without one.
+std::string_view FolderOf(std::string_view path) {
+  const std::size_t slash = path.rfind(kSeparator);
+  return slash == std::string_view::npos ? std::string_view() : path.substr(0, slash + 1);
+}
+
+// The sidecar that `sidecars` (by their owner's name) hold for the picture `name`; empty when
+// none.
+std::string SidecarFor(std::string_view name, const std::map<std::string, std::string>& sidecars) {
+  const std::string whole = Lower(name);
+  const std::size_t dot = whole.rfind('.');
+  for (const std::string& owner : {whole, whole.substr(0, dot)}) {
+    const auto it = sidecars.find(owner);
+    if (it != sidecars.end()) return it->second;
+  }
+  return "";
+}
+
+}  // namespace
 
 AlbumFailure AlbumFailed(AlbumFailure::Kind kind, std::string path, std::error_code error) {
   return AlbumFailedFor(kind, AlbumFailure::AboutFile{std::move(path), error});
@@ -68,7 +107,46 @@ std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources,
           {.kind = PictureProblem::Kind::kMissing, .file = source, .error = entry.error()});
     }
   }
+  AttachSidecars(found);
+  // A file given alone finds its sidecar in its folder.
+  FindSidecarsBeside(found, fs);
   return found;
+}
+
+void AttachSidecars(std::vector<FoundPicture>& found) {
+  // Each folder's sidecars by their owner's name.
+  std::map<std::string, std::map<std::string, std::string>, std::less<>> folders;
+  for (const FoundPicture& file : found) {
+    if (IsXmpSidecarName(file.name)) {
+      folders[std::string(FolderOf(file.path))].emplace(SidecarOwner(file.name), file.path);
+    }
+  }
+  if (folders.empty()) return;
+  std::set<std::string, std::less<>> attached;
+  for (FoundPicture& file : found) {
+    const auto sidecars = folders.find(FolderOf(file.path));
+    if (IsSidecarName(file.name) || sidecars == folders.end()) continue;
+    file.sidecar = SidecarFor(file.name, sidecars->second);
+    if (!file.sidecar.empty()) attached.insert(file.sidecar);
+  }
+  std::erase_if(found, [&](const FoundPicture& file) { return attached.contains(file.path); });
+}
+
+void FindSidecarsBeside(std::vector<FoundPicture>& found, FileSystem& fs) {
+  // Each folder's sidecars by their owner's name, listed at the first file given from it.
+  std::map<std::string, std::map<std::string, std::string>> folders;
+  for (FoundPicture& file : found) {
+    if (IsSidecarName(file.name) || !file.sidecar.empty()) continue;
+    const std::string folder(FolderOf(file.path));
+    auto [it, isNew] = folders.try_emplace(folder);
+    if (isNew) {
+      Result<std::vector<std::string>> names = fs.ListFolder(folder.empty() ? "." : folder);
+      for (const std::string& name : names ? names.value() : std::vector<std::string>()) {
+        if (IsXmpSidecarName(name)) it->second.emplace(SidecarOwner(name), folder + name);
+      }
+    }
+    file.sidecar = SidecarFor(file.name, it->second);
+  }
 }
 
 void OrderPictures(std::vector<FoundPicture>& pictures) {

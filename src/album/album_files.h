@@ -34,6 +34,9 @@ struct FoundPicture {
   // Its name without the folder, which orders it and makes its caption.
   std::string name;
   PictureFacts facts;
+  // The path of its XMP sidecar ("NAME.xmp" or "NAME.EXT.xmp" beside it, in any case); empty when
+  // it has none.
+  std::string sidecar{};
 };
 
 // The files of `folder` that may be pictures: regular files (or symbolic links that lead to
@@ -47,6 +50,14 @@ Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem&
 // neither becomes a problem.
 std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources, FileSystem& fs,
                                         std::vector<PictureProblem>& problems);
+
+// Gives each of `found` its XMP sidecar among `found`, and takes the sidecars that found a picture
+// out of `found`.
+void AttachSidecars(std::vector<FoundPicture>& found);
+
+// Gives each of `found`, files given one by one, its XMP sidecar in its folder, each folder listed
+// once.
+void FindSidecarsBeside(std::vector<FoundPicture>& found, FileSystem& fs);
 
 // Orders pictures by the date they were taken, then by name (NameOrderLess); those that record
 // no date come after those that do.

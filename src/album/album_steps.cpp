@@ -18,11 +18,15 @@ AlbumFailure RunFailed(Kind kind, RunFailure run) {
   return AlbumFailedFor(kind, std::move(run));
 }
 
-// The pair of lines a picture gets: its caption from its name, its description as recorded,
-// else the date it was taken, else its caption.
+// The pair of lines a picture gets: its caption from its sidecar's title, else its name; its
+// description as recorded, else the date it was taken, else its caption.
 PicturePair PairOf(const FoundPicture& picture) {
   PicturePair pair;
-  pair.caption = CaptionFromFileName(picture.name);
+  pair.caption = MarkupText(picture.facts.title);
+  // A title that would make the pair a comment, or leave its first line empty, gives way.
+  if (pair.caption.empty() || pair.caption.starts_with(';')) {
+    pair.caption = CaptionFromFileName(picture.name);
+  }
   pair.description = MarkupText(picture.facts.description);
   if (pair.description.empty()) pair.description = DateTakenText(picture.facts.dateTaken);
   if (pair.description.empty()) pair.description = pair.caption;
@@ -46,6 +50,59 @@ MadeOrNot MakeImagesOf(const FoundPicture& picture, PictureWork& work,
   }
 }
 
+// Tells whether `candidate`, which makes the same picture as `kept`, is the original of the two
+// and gives the pair: it has a sidecar and `kept` has none, or its name without the extension
+// starts `kept`'s ("IMG_0001" and "IMG_0001 copy").
+bool KeepsOver(const FoundPicture& candidate, const FoundPicture& kept) {
+  if (candidate.sidecar.empty() != kept.sidecar.empty()) return kept.sidecar.empty();
+  const auto stem = [](const std::string& name) {
+    return std::string_view(name).substr(0, name.rfind('.'));
+  };
+  return stem(kept.name).size() > stem(candidate.name).size() &&
+         stem(kept.name).starts_with(stem(candidate.name));
+}
+
+// What `found` is when it is no picture, by its name and first bytes: a failure when it is a
+// picture that cannot be read, a note otherwise. Reads its facts when it is a picture.
+std::optional<PictureProblem> SortOut(FoundPicture& found, PictureWork& work) {
+  using PKind = PictureProblem::Kind;
+  using EKind = PictureError::Kind;
+  const auto other = [&] { return PictureProblem{.kind = PKind::kOtherFile, .file = found.path}; };
+  const auto failed = [&](PictureError error) {
+    return PictureProblem{.kind = PKind::kNotAPicture, .file = found.path, .picture = error};
+  };
+  if (IsSidecarName(found.name)) return other();
+  Result<std::unique_ptr<ReadableFile>> file = work.Open(found.path);
+  if (!file) return failed(Unreadable(file.error()));
+  Result<std::string> head = work.ReadHead(*file.value());
+  if (!head) return failed(Unreadable(head.error()));
+  // Only a file named as a picture is one that failed when its bytes are none.
+  const bool named = HasPictureExtension(found.name);
+  if (head.value().empty()) return named ? failed({.kind = EKind::kEmpty}) : other();
+  const FileKind kind = KindOfFile(head.value());
+  if (kind.kind == FileKind::Kind::kVideo) {
+    return PictureProblem{
+        .kind = PKind::kVideo, .file = found.path, .picture = {.format = std::string(kind.format)}};
+  }
+  if (kind.kind == FileKind::Kind::kOther) {
+    return named ? failed({.kind = EKind::kUnknownFormat}) : other();
+  }
+  const std::string sidecar = found.sidecar.empty() ? "" : work.ReadSidecar(found.sidecar);
+  ProbedOrNot probed = work.maker().Probe(*file.value(), sidecar);
+  if (PictureError* error = probed.failure()) {
+    // The library reads none of the pictures this system has no decoder for.
+    if (error->kind == EKind::kUnknownFormat) {
+      error->kind = EKind::kNoDecoder;
+      error->format = kind.format;
+    }
+    return failed(std::move(*error));
+  }
+  found.facts = std::move(probed.value());
+  // A date that is no date (a camera without a clock) orders like none.
+  if (DateTakenText(found.facts.dateTaken).empty()) found.facts.dateTaken.clear();
+  return std::nullopt;
+}
+
 }  // namespace
 
 AlbumFailure Stopped(const AlbumOptions& options, std::string leftAsItWas) {
@@ -61,29 +118,17 @@ Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(std::vector<FoundP
   if (!found.empty()) {
     if (std::optional<AlbumFailure> failure = pictureWork.Start()) return std::move(*failure);
   }
-  // Why each picture cannot be read as one; none for those that can, or were not reached.
-  std::vector<std::optional<PictureError>> errors(found.size());
-  pictureWork.ForEach(found.size(), [&](std::size_t i) {
-    FoundPicture& picture = found[i];
-    Result<std::unique_ptr<ReadableFile>> file = pictureWork.Open(picture.path);
-    ProbedOrNot probed =
-        file ? pictureWork.maker().Probe(*file.value()) : ProbedOrNot(Unreadable(file.error()));
-    if (auto* error = probed.failure()) {
-      errors[i] = std::move(*error);
-      return;
-    }
-    picture.facts = std::move(probed.value());
-    // A date that is no date (a camera without a clock) orders like none.
-    if (DateTakenText(picture.facts.dateTaken).empty()) picture.facts.dateTaken.clear();
-  });
+  // What each file is other than a picture, or why it cannot be read as one; none for those that
+  // are pictures, or were not reached.
+  std::vector<std::optional<PictureProblem>> sorted(found.size());
+  pictureWork.ForEach(found.size(),
+                      [&](std::size_t i) { sorted[i] = SortOut(found[i], pictureWork); });
   std::vector<FoundPicture> pictures;
   for (std::size_t i = 0; i < found.size(); ++i) {
-    if (!errors[i]) {
+    if (!sorted[i]) {
       pictures.push_back(std::move(found[i]));
     } else {
-      work.problems().push_back({.kind = PictureProblem::Kind::kNotAPicture,
-                                 .file = found[i].path,
-                                 .picture = std::move(*errors[i])});
+      work.problems().push_back(std::move(*sorted[i]));
     }
   }
   if (StopRequested(options)) return Stopped(options, "nothing was written.");
@@ -136,6 +181,8 @@ Result<NumberedPictures, AlbumFailure> MakeAndNumber(const PicturesToNumber& toN
   }
   NumberedPictures numbered;
   std::vector<PicturePair>& pairs = numbered.pairs;
+  // The picture each pair was made of.
+  std::vector<std::size_t> sources;
   std::optional<AlbumFailure> writeFailure;
   auto write = [&](std::size_t i, MadeOrNot& madeOrNot) {
     const FoundPicture& picture = pictures[i];
@@ -151,11 +198,19 @@ Result<NumberedPictures, AlbumFailure> MakeAndNumber(const PicturesToNumber& toN
         return pictureWork.ReadWhole(*folders.pictures.folder, folders.pictures.FileName(k));
       };
       if (auto same = toNumber.known->SameAs(made.picture, readKnown)) {
-        problems.push_back(
-            {.kind = PictureProblem::Kind::kDuplicate,
-             .file = picture.path,
-             .line = same->line,
-             .same = folders.pictures.path + folders.pictures.FileName(same->number)});
+        const std::string samePath =
+            folders.pictures.path + folders.pictures.FileName(same->number);
+        const auto k = static_cast<std::size_t>(same->number - toNumber.first);
+        // Of two files made in this run into one picture, the original gives the pair.
+        const bool takesOver = same->line == 0 && KeepsOver(picture, pictures[sources[k]]);
+        problems.push_back({.kind = PictureProblem::Kind::kDuplicate,
+                            .file = takesOver ? pictures[sources[k]].path : picture.path,
+                            .line = same->line,
+                            .same = samePath});
+        if (takesOver) {
+          pairs[k] = PairOf(picture);
+          sources[k] = i;
+        }
         ++numbered.duplicates;
         return;
       }
@@ -171,6 +226,10 @@ Result<NumberedPictures, AlbumFailure> MakeAndNumber(const PicturesToNumber& toN
       }
     }
     pairs.push_back(PairOf(picture));
+    sources.push_back(i);
+    if (picture.facts.animated) {
+      problems.push_back({.kind = PictureProblem::Kind::kFirstFrame, .file = picture.path});
+    }
     if (toNumber.known != nullptr) toNumber.known->Add(n, made.picture);
   };
   const unsigned threads = ThreadsFor(options);

@@ -174,6 +174,12 @@ std::string Describe(const PictureProblem& problem, HintWords words) {
     case PKind::kDuplicate:
       return "makes the same picture as " + problem.same +
              ", which the album holds already: left out";
+    case PKind::kVideo:
+      return "is a video (" + problem.picture.format + "): videos are not taken, left out";
+    case PKind::kOtherFile:
+      return "is neither a picture nor a video: left out";
+    case PKind::kFirstFrame:
+      return "is animated: its first frame was taken";
   }
   return "";
 }

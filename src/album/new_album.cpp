@@ -152,7 +152,10 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   PlanFolders(place.folder, change);
   for (const std::string& name : place.missing) change.PlanFile(place.folder.relative + name);
   if (auto failure = change.Begin()) return failure;
-  auto made = MakeAndNumber({pictures, 1, picturesFolder}, folders, change, work);
+  std::optional<KnownPictures> known;
+  if (!work.options.allowDuplicates) known.emplace(folders.pictures, std::vector<std::uint64_t>());
+  auto made = MakeAndNumber({pictures, 1, picturesFolder, known ? &*known : nullptr}, folders,
+                            change, work);
   if (auto* failure = made.failure()) return std::move(*failure);
   if (auto failure = AddSupportImages(place, change, work.fs)) return failure;
   const std::vector<PicturePair>& pairs = made.value().pairs;
@@ -203,6 +206,7 @@ std::optional<AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
   }
   Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs, work.problems());
   if (!found) return AlbumFailed(Kind::kPicturesUnreadable, picturesFolder, found.error());
+  AttachSidecars(found.value());
   auto probed = ProbePictures(std::move(found.value()), picturesFolder, work);
   if (auto* failure = probed.failure()) return std::move(*failure);
   if (!exists) {

@@ -17,6 +17,7 @@
 #include "album/change/album_change.h"
 #include "album/change/album_folder.h"
 #include "album/parallel.h"
+#include "album/pictures/file_kind.h"
 #include "album/pictures/picture_maker.h"
 #include "platform/file_batch.h"
 #include "platform/file_system.h"
@@ -58,6 +59,31 @@ class PictureWork {
   Result<std::unique_ptr<ReadableFile>> Open(const std::string& path) {
     const std::lock_guard<std::mutex> hold(fileLock_);
     return fs_.OpenForReading(path);
+  }
+
+  // The first bytes of `file` that tell what it is; fewer where it is shorter.
+  Result<std::string> ReadHead(ReadableFile& file) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    std::string head(kFileKindBytes, '\0');
+    std::size_t done = 0;
+    while (done < head.size()) {
+      Result<std::size_t> got = file.ReadAt(head.data() + done, head.size() - done, done);
+      if (!got) return got.error();
+      if (got.value() == 0) break;
+      done += got.value();
+    }
+    head.resize(done);
+    return head;
+  }
+
+  // The bytes of the sidecar at `path`; empty when it cannot be read or is too large to be one.
+  std::string ReadSidecar(const std::string& path) {
+    constexpr std::uint64_t kLargestSidecar = std::uint64_t{1} << 20;
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    Result<std::unique_ptr<ReadableFile>> file = fs_.OpenForReading(path);
+    if (!file) return "";
+    Result<WholeFile> whole = quillmere::ReadWhole(*file.value(), kLargestSidecar);
+    return whole ? std::move(whole.value().bytes) : std::string();
   }
 
   // Reads the file `name` of `folder` whole.

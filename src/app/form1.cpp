@@ -464,6 +464,8 @@ void Form1::ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason) {
     ShowNewAlbum(outcome);
     return;
   }
+  // Other files passed over are told of only beside something that needs a word.
+  if (!failed && OnlyOtherFiles(outcome.problems)) return;
   QString text = failed ? FromLocal(Describe(*outcome.failure)) : QString();
   const QString leftOut = LeftOutText(outcome.problems);
   if (!leftOut.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + leftOut;
@@ -485,12 +487,7 @@ void Form1::ShowNewAlbum(const AlbumOutcome& outcome) {
   QString text = QStringLiteral("The album %1 is in %2: %3 %4 made.")
                      .arg(album, folder, QString::number(made),
                           made == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"));
-  if (!outcome.problems.empty()) {
-    text += outcome.problems.size() == 1
-                ? QStringLiteral("\n\n1 file was left out; Details says why.")
-                : QStringLiteral("\n\n%1 files were left out; Details says why.")
-                      .arg(outcome.problems.size());
-  }
+  if (!outcome.problems.empty()) text += QStringLiteral("\n\n") + LeftOutSummary(outcome.problems);
   if (ShowDoneMessage(this, QString::fromLatin1(kProgramTitle), text, LeftOutText(outcome.problems),
                       QStringLiteral("Show"))) {
     ShowCommand();

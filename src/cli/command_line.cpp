@@ -396,13 +396,24 @@ std::optional<std::vector<std::int64_t>> PictureNumbers(const std::vector<std::s
   return numbers;
 }
 
-void PrintProblems(const AlbumOutcome& outcome, std::ostream& err) {
+// Tells of the files the work left out or could not make, one line each; the other files passed
+// over (sidecars, texts) are counted in one line, and named only when `verbose`.
+void PrintProblems(const AlbumOutcome& outcome, bool verbose, std::ostream& err) {
+  std::uint64_t others = 0;
   for (const PictureProblem& problem : outcome.problems) {
+    if (problem.kind == PictureProblem::Kind::kOtherFile) {
+      ++others;
+      if (!verbose) continue;
+    }
     // A picture named by a line of the index file is told of at that line.
     const std::string where =
         problem.line != 0 ? Visible(outcome.indexPath) + ":" + std::to_string(problem.line) + ": "
                           : std::string();
     Tell(err, where + Visible(problem.file) + " " + Visible(Describe(problem, HintText)));
+  }
+  if (others != 0) {
+    Tell(err, Count(others, "other file", "other files") + " left out" +
+                  (verbose ? "" : " (--verbose names them)"));
   }
 }
 
@@ -606,7 +617,7 @@ int RunAlbumMode(Mode mode, const AlbumRow& row, const Options& options, AlbumOp
     outcome = row.run(options.operands, album, fs);
     progress.Finish();
   }
-  PrintProblems(outcome, err);
+  PrintProblems(outcome, options.Has(Id::kVerbose), err);
   if (outcome.failure) Tell(err, Visible(Describe(*outcome.failure, HintText)));
   PrintHints(outcome, err);
   if (outcome.failure) return ExitCodeOf(*outcome.failure);

@@ -309,6 +309,21 @@ void WriteFlatJpeg(const std::string& path, const std::vector<double>& rgb) {
   Flat(64, 48, rgb).jpegsave(path.c_str(), VImage::option()->set("Q", 95));
 }
 
+void WriteFlatHeic(const std::string& path, const std::vector<double>& rgb) {
+  StartLibrary();
+  Flat(64, 48, rgb)
+      .heifsave(path.c_str(),
+                VImage::option()->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_HEVC));
+}
+
+void WriteAnimatedGif(const std::string& path) {
+  StartLibrary();
+  // Two frames of 32 by 24, one above the other.
+  VImage frames = Flat(32, 48, {200, 40, 40}).copy();
+  frames.set("page-height", 24);
+  frames.gifsave(path.c_str());
+}
+
 void WriteCmykJpeg(const std::string& path, const std::vector<double>& cmyk) {
   StartLibrary();
   Flat(64, 48, cmyk, VIPS_INTERPRETATION_CMYK).jpegsave(path.c_str());

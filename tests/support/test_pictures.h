@@ -81,6 +81,12 @@ void WriteAdobeRgbPicture(const std::string& path, const std::vector<double>& sr
 // Writes a JPEG in the one colour `rgb` without a colour profile.
 void WriteFlatJpeg(const std::string& path, const std::vector<double>& rgb);
 
+// Writes a HEIC picture in the one colour `rgb`.
+void WriteFlatHeic(const std::string& path, const std::vector<double>& rgb);
+
+// Writes a GIF of two frames.
+void WriteAnimatedGif(const std::string& path);
+
 // Writes a CMYK JPEG in the one colour `cmyk` (0 to 255 each) without a colour profile.
 void WriteCmykJpeg(const std::string& path, const std::vector<double>& cmyk);
 

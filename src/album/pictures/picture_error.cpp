@@ -26,8 +26,12 @@ std::string OwnWords(const PictureError& error, HintWords words) {
   switch (error.kind) {
     case Kind::kUnreadable:
       return ErrorText(error.file);
+    case Kind::kEmpty:
+      return "the file is empty";
     case Kind::kUnknownFormat:
       return "not a picture this program reads";
+    case Kind::kNoDecoder:
+      return "it is a " + error.format + " picture, which this system has no decoder for";
     case Kind::kBadHeader:
       return "its " + error.format + " header is damaged";
     case Kind::kTruncated:

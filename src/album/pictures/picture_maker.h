@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "album/pictures/picture_types.h"
 #include "platform/file_system.h"
@@ -23,9 +24,13 @@ struct PictureFacts {
   bool jpeg = false;
   // When it was taken, as recorded ("2024:06:01 14:03:22"); empty when it records none.
   std::string dateTaken;
-  // The description it records whole, as UTF-8 where it says its character set and as its bytes
-  // where it does not; empty when none.
+  // The description its sidecar or else the picture records whole, as UTF-8 where it says its
+  // character set and as its bytes where it does not; empty when none.
   std::string description;
+  // The title its sidecar records, as UTF-8; empty when none.
+  std::string title;
+  // True when it holds more than one frame, of which the first is taken.
+  bool animated = false;
 };
 
 // What probing a picture gives: what it tells about itself, or why it cannot be read as one.
@@ -47,8 +52,9 @@ class PictureMaker {
  public:
   virtual ~PictureMaker() = default;
 
-  // Reads what `file` tells about itself, as a picture.
-  virtual ProbedOrNot Probe(ReadableFile& file) = 0;
+  // Reads what `file` tells about itself, as a picture, and what the bytes `sidecarXmp` of its XMP
+  // sidecar (empty for none) tell about it before that.
+  virtual ProbedOrNot Probe(ReadableFile& file, std::string_view sidecarXmp) = 0;
 
   // Makes the picture of `file` fitted within `picture` (a copy of the file itself when none is
   // given and the file is a JPEG), carrying the file's metadata when `keepMetadata` says so, and

@@ -37,8 +37,12 @@ struct PictureError {
   enum class Kind {
     // A step of the file layer failed, for `file`.
     kUnreadable,
+    // The file, named as a picture, is empty.
+    kEmpty,
     // The file is in no format this program reads as a picture.
     kUnknownFormat,
+    // The file is a picture of `format`, for which this system has no decoder.
+    kNoDecoder,
     // The file starts as a picture of `format`, but its header cannot be read.
     kBadHeader,
     // The file ends before its picture of `format` does.
