@@ -17,7 +17,11 @@ struct ContentHash {
   std::uint64_t high = 0;
   std::uint64_t low = 0;
 
-  auto operator<=>(const ContentHash&) const = default;
+  bool operator==(const ContentHash&) const = default;
+  // Ordered by the high half first.
+  std::strong_ordering operator<=>(const ContentHash& other) const {
+    return high != other.high ? high <=> other.high : low <=> other.low;
+  }
 };
 
 // The hash of `bytes`, their length included, read eight bytes at a time in two lanes.
