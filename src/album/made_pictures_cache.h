@@ -46,6 +46,8 @@ struct MadePicturesSettings {
   SecondsClock now = SecondsNow;
 };
 
+// The pictures made before, as one run holds them from loading them to saving them; one thread at
+// a time uses it.
 class MadePicturesCache {
  public:
   // The cache kept under the folder of caches `cacheHome`, empty where its file is missing,
