@@ -1,6 +1,6 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// Throughput of the reader and the page writers.
+// Throughput of the reader, the page writers and the hash of pictures' bytes.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 #include <unistd.h>
@@ -11,6 +11,7 @@
 #include <string>
 #include <variant>
 
+#include "album/content_hash.h"
 #include "index/index_file.h"
 #include "platform/file_system.h"
 #include "site/pages.h"
@@ -55,6 +56,14 @@ void BM_ParseIndexText(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(text.size()));
 }
 BENCHMARK(BM_ParseIndexText)->Arg(100'000)->Unit(benchmark::kMillisecond);
+
+// Hashes the bytes of an original the size of a phone's picture, already in memory.
+void BM_HashOfContent(benchmark::State& state) {
+  const std::string bytes(static_cast<std::size_t>(state.range(0)), '\x5a');
+  for (auto _ : state) benchmark::DoNotOptimize(HashOfContent(bytes));
+  state.SetBytesProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_HashOfContent)->Arg(5'000'000)->Unit(benchmark::kMillisecond);
 
 // Reads an index file from disk (from the page cache after the first round); one long line
 // without line end by default, the hardest case for a line splitter.
