@@ -438,33 +438,81 @@ TEST_F(ReorderTest, AChangedFileKeepsTheJournalUntilTheChangeIsGivenUp) {
   EXPECT_EQ(RunProcess({index}).exitCode, 0);
 }
 
-// Expected: pictures that come out as pictures the album holds already are left out with a note,
-// and the run succeeds; --allow-duplicates adds them all the same.
+// Expected: pictures that come out as pictures the album holds already are left out and counted,
+// known from the pictures made before without being decoded where they were made before; a picture
+// added twice in one run is added once, with a note; the run succeeds; --allow-duplicates adds
+// them all the same. What the cache remembers counts only while the album holds that picture.
 TEST_F(ReorderTest, PicturesTheAlbumHoldsAreLeftOutUnlessAllowed) {
+  const std::string cache = dir / "cache";
+  ASSERT_EQ(setenv("XDG_CACHE_HOME", cache.c_str(), 1), 0);
   FreshAlbum();
   testing::WriteFlatJpeg(dir / "new.jpg", {128, 128, 128});
-  const std::string text = ReadFile(index);
-  testing::CliResult again = testing::RunCli({"--add-pictures", index, colours + "/c2.jpg"}, fs);
-  EXPECT_EQ(again.code, 0) << again.err;
-  EXPECT_NE(again.err.find(index + ":9: " + colours + "/c2.jpg makes the same picture as " + album +
-                           "/pictures/p2.jpg"),
-            std::string::npos)
-      << again.err;
-  EXPECT_EQ(ReadFile(index), text);
-  EXPECT_FALSE(stdfs::exists(album + "/pictures/p7.jpg"));
-  // The new one is added, and a second copy of it in the same run is left out.
   stdfs::copy(dir / "new.jpg", dir / "new copy.jpg");
-  testing::CliResult mixed = testing::RunCli(
-      {"--add-pictures", index, colours, dir / "new.jpg", dir / "new copy.jpg"}, fs);
-  EXPECT_EQ(mixed.code, 0) << mixed.err;
-  EXPECT_EQ(std::count(mixed.err.begin(), mixed.err.end(), '\n'), 6 + 1 + 1) << mixed.err;
-  EXPECT_TRUE(stdfs::exists(album + "/pictures/p7.jpg"));
-  EXPECT_FALSE(stdfs::exists(album + "/pictures/p8.jpg"));
-  testing::CliResult allowed =
-      testing::RunCli({"--add-pictures", "--allow-duplicates", index, colours + "/c2.jpg"}, fs);
-  EXPECT_EQ(allowed.code, 0) << allowed.err;
-  EXPECT_EQ(allowed.err, "");
-  EXPECT_EQ(NumberDrawnIn(album + "/pictures/p8.jpg"), 2);
+  // Making a picture within a budget of 1 MiB is refused, so only a picture known without being
+  // decoded is told to be in the album.
+  const std::vector<std::string> noDecoding = {"--max-memory", "1"};
+  struct Case {
+    const char* what;
+    std::vector<std::string> args;
+    std::vector<std::string> sources;
+    std::string said;
+    // The pictures the album has after it.
+    std::size_t pictures;
+    // Whether picture 3 is deleted from the album first.
+    bool removeThird = false;
+  };
+  const std::vector<Case> cases = {
+      {"an album's picture again",
+       {},
+       {colours + "/c2.jpg"},
+       "1 picture is in the album already",
+       6},
+      {"known through the cache",
+       noDecoding,
+       {colours + "/c2.jpg"},
+       "1 picture is in the album already",
+       6},
+      {"the album's pictures and a new one twice",
+       {},
+       {colours, dir / "new.jpg", dir / "new copy.jpg"},
+       "6 pictures are in the album already",
+       7},
+      {"a picture removed since",
+       noDecoding,
+       {colours + "/c3.jpg"},
+       "c3.jpg is refused: making it would need",
+       6,
+       true},
+      {"allowed", {"--allow-duplicates"}, {colours + "/c2.jpg"}, "", 7},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    if (c.removeThird) {
+      ASSERT_EQ(testing::RunCli({"--remove-pictures", "--delete", index, "3"}, fs).code, 0);
+    }
+    std::vector<std::string> args = {"--add-pictures"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    args.push_back(index);
+    args.insert(args.end(), c.sources.begin(), c.sources.end());
+    const auto count = [&] {
+      return static_cast<std::size_t>(std::distance(stdfs::directory_iterator(album + "/pictures"),
+                                                    stdfs::directory_iterator()));
+    };
+    const std::string before = ReadFile(index);
+    const std::size_t countBefore = count();
+    testing::CliResult result = testing::RunCli(args, fs);
+    EXPECT_EQ(result.code, c.said.find("refused") == std::string::npos ? 0 : 1) << result.err;
+    EXPECT_NE(result.err.find(c.said), std::string::npos) << result.err;
+    EXPECT_EQ(count(), c.pictures);
+    // Nothing added leaves the index file as it was.
+    if (count() == countBefore) {
+      EXPECT_EQ(ReadFile(index), before);
+    }
+  }
+  EXPECT_NE(testing::RunCli({"--add-pictures", "--verbose", index, dir / "new copy.jpg"}, fs)
+                .err.find(index + ":"),
+            std::string::npos);
+  unsetenv("XDG_CACHE_HOME");
 }
 
 }  // namespace

@@ -72,6 +72,8 @@ std::optional<AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string
   if (auto failure = change.Begin()) return failure;
   std::optional<KnownPictures> known;
   if (!work.options.allowDuplicates) known.emplace(plan.folders.pictures, numbers.lines);
+  std::optional<MadePicturesCache> remembered = LoadMadePictures(work);
+  work.remembered = remembered ? &*remembered : nullptr;
   auto made =
       MakeAndNumber({plan.pictures, plan.first, "the files given", known ? &*known : nullptr},
                     plan.folders, change, work);
@@ -80,6 +82,7 @@ std::optional<AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string
   if (pairs.empty()) {
     // Only pictures the album holds already leave it as it was, and its site is written.
     change.Undo();
+    SaveMadePictures(remembered, work);
     return FinishSite(album, work);
   }
   std::string text(index.text.bytes());
@@ -89,6 +92,7 @@ std::optional<AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string
   }
   work.outcome.picturesAdded = pairs.size();
   work.outcome.thumbnailsWritten = pairs.size();
+  SaveMadePictures(remembered, work);
   return FinishSite(album, work);
 }
 

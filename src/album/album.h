@@ -74,6 +74,9 @@ struct AlbumOptions {
   unsigned threads = 0;
   // Whether a picture that repeats one of the album's byte for byte is added all the same.
   bool allowDuplicates = false;
+  // Whether the pictures made are remembered in the user's cache folder, so that an original
+  // added again is known without being decoded.
+  bool rememberPictures = true;
   // Whether the files of removed pictures are deleted rather than moved to the desktop's trash.
   bool deleteRemoved = false;
   // Where the files of removed pictures go instead; none for the desktop's trash.
@@ -107,6 +110,9 @@ struct PictureProblem {
     kOtherFile,
     // `file` is animated, and its first frame was taken; a note only.
     kFirstFrame,
+    // What `file` makes is the album's picture `same` already, so it was left out; a note only,
+    // which a front end may count rather than name.
+    kInAlbum,
   };
   Kind kind = Kind::kNotAPicture;
   std::string file{};
@@ -120,7 +126,8 @@ struct PictureProblem {
   // Whether it only tells what was passed over, and leaves the work's outcome a success.
   bool note() const {
     return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile || kind == Kind::kDuplicate ||
-           kind == Kind::kVideo || kind == Kind::kOtherFile || kind == Kind::kFirstFrame;
+           kind == Kind::kVideo || kind == Kind::kOtherFile || kind == Kind::kFirstFrame ||
+           kind == Kind::kInAlbum;
   }
 };
 

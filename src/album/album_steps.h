@@ -17,6 +17,7 @@
 #include "album/change/album_change.h"
 #include "album/change/album_folder.h"
 #include "album/known_pictures.h"
+#include "album/made_pictures_cache.h"
 #include "platform/file_system.h"
 
 namespace quillmere {
@@ -30,6 +31,8 @@ struct AlbumWork {
   FileSystem& fs;
   const AlbumOptions& options;
   AlbumOutcome& outcome;
+  // The pictures made before, which the pictures made now are added to; none to remember none.
+  MadePicturesCache* remembered = nullptr;
 
   // The pictures left out or not made so far.
   std::vector<PictureProblem>& problems() { return outcome.problems; }
@@ -66,8 +69,9 @@ Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int
                                                  std::int64_t last);
 
 // The pictures MakeAndNumber makes: numbered from `first` on in their order, and, where `known`
-// is given, left out as duplicates when they repeat one of its pictures. None made, and none left
-// out as a duplicate, says that nothing of what was `givenAs` was a picture.
+// is given, left out as duplicates when they repeat one of its pictures; an original that the
+// work's pictures made before say it made one of them is left out without being decoded. None made,
+// and none left out as a duplicate, says that nothing of what was `givenAs` was a picture.
 struct PicturesToNumber {
   const std::vector<FoundPicture>& pictures;
   std::int64_t first = 1;
@@ -76,11 +80,19 @@ struct PicturesToNumber {
 };
 
 // What MakeAndNumber made: the pairs of the pictures written, and how many were left out as
-// duplicates.
+// duplicates or as pictures the album holds.
 struct NumberedPictures {
   std::vector<PicturePair> pairs;
   std::size_t duplicates = 0;
 };
+
+// The pictures made before, loaded from the user's cache folder when the options ask to remember
+// them and there is one.
+std::optional<MadePicturesCache> LoadMadePictures(AlbumWork& work);
+
+// Saves the pictures made before, with those made now; a cache that cannot be saved only costs
+// the next run time.
+void SaveMadePictures(std::optional<MadePicturesCache>& remembered, AlbumWork& work);
 
 // Makes the pictures and thumbnails of `toNumber` and hands them to `change`, in `folders`, where
 // no file has their names; a picture that cannot be made is left out of the numbering and becomes

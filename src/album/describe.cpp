@@ -172,6 +172,8 @@ std::string Describe(const PictureProblem& problem, HintWords words) {
     case PKind::kNotAFile:
       return "is neither a file nor a folder: skipped";
     case PKind::kDuplicate:
+      return "makes the same picture as " + problem.same + ", made before it: left out";
+    case PKind::kInAlbum:
       return "makes the same picture as " + problem.same +
              ", which the album holds already: left out";
     case PKind::kVideo:

@@ -37,6 +37,29 @@ std::optional<KnownPictures::Same> KnownPictures::SameAs(std::string_view bytes,
   return std::nullopt;
 }
 
+std::optional<KnownPictures::Same> KnownPictures::HoldsMade(const MadeMark& made,
+                                                            const ReadPicture& read) {
+  const auto [first, last] = bySize_.equal_range(made.size);
+  for (auto it = first; it != last; ++it) {
+    const std::int64_t number = it->second;
+    std::optional<ContentHash> hash;
+    {
+      const std::lock_guard<std::mutex> hold(hashesLock_);
+      const auto known = hashes_.find(number);
+      if (known != hashes_.end()) hash = known->second;
+    }
+    if (!hash) {
+      Result<std::string> bytes = read(number);
+      if (!bytes) continue;
+      hash = HashOfContent(bytes.value());
+      const std::lock_guard<std::mutex> hold(hashesLock_);
+      hashes_[number] = *hash;
+    }
+    if (*hash == made.hash) return Same{number, lines_[static_cast<std::size_t>(number - 1)]};
+  }
+  return std::nullopt;
+}
+
 void KnownPictures::Add(std::int64_t number, std::string_view bytes) {
   addedBySize_.emplace(bytes.size(),
                        Added{number, FnvHash(bytes), std::hash<std::string_view>{}(bytes)});

@@ -7,12 +7,14 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "album/change/album_folder.h"
+#include "album/made_pictures_cache.h"
 #include "platform/file_system.h"
 
 namespace quillmere {
@@ -37,6 +39,10 @@ class KnownPictures {
   // since are told by two hashes of theirs.
   std::optional<Same> SameAs(std::string_view bytes, const ReadPicture& read) const;
 
+  // The album's picture whose size and hash are `made`, or none; the album's pictures of that size
+  // are read by `read` and hashed once each. Safe to call from any thread.
+  std::optional<Same> HoldsMade(const MadeMark& made, const ReadPicture& read);
+
   // Learns the picture `number` that was just made of `bytes`.
   void Add(std::int64_t number, std::string_view bytes);
 
@@ -49,6 +55,9 @@ class KnownPictures {
   };
 
   std::vector<std::uint64_t> lines_;
+  // The hashes of the album's pictures read so far, by number; under its lock.
+  std::mutex hashesLock_;
+  std::map<std::int64_t, ContentHash> hashes_;
   std::multimap<std::uint64_t, std::int64_t> bySize_;
   std::multimap<std::uint64_t, Added> addedBySize_;
 };

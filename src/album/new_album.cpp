@@ -154,6 +154,8 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   if (auto failure = change.Begin()) return failure;
   std::optional<KnownPictures> known;
   if (!work.options.allowDuplicates) known.emplace(folders.pictures, std::vector<std::uint64_t>());
+  std::optional<MadePicturesCache> remembered = LoadMadePictures(work);
+  work.remembered = remembered ? &*remembered : nullptr;
   auto made = MakeAndNumber({pictures, 1, picturesFolder, known ? &*known : nullptr}, folders,
                             change, work);
   if (auto* failure = made.failure()) return std::move(*failure);
@@ -169,6 +171,7 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   }
   outcome.picturesAdded = pairs.size();
   outcome.thumbnailsWritten = pairs.size();
+  SaveMadePictures(remembered, work);
   return FinishSite(album, work);
 }
 

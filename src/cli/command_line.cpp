@@ -396,13 +396,16 @@ std::optional<std::vector<std::int64_t>> PictureNumbers(const std::vector<std::s
   return numbers;
 }
 
-// Tells of the files the work left out or could not make, one line each; the other files passed
-// over (sidecars, texts) are counted in one line, and named only when `verbose`.
+// Tells of the files the work left out or could not make, one line each; the pictures the album
+// holds already and the other files passed over (sidecars, texts) are counted in one line each,
+// and named only when `verbose`.
 void PrintProblems(const AlbumOutcome& outcome, bool verbose, std::ostream& err) {
   std::uint64_t others = 0;
+  std::uint64_t inAlbum = 0;
   for (const PictureProblem& problem : outcome.problems) {
-    if (problem.kind == PictureProblem::Kind::kOtherFile) {
-      ++others;
+    if (problem.kind == PictureProblem::Kind::kOtherFile ||
+        problem.kind == PictureProblem::Kind::kInAlbum) {
+      ++(problem.kind == PictureProblem::Kind::kOtherFile ? others : inAlbum);
       if (!verbose) continue;
     }
     // A picture named by a line of the index file is told of at that line.
@@ -410,6 +413,10 @@ void PrintProblems(const AlbumOutcome& outcome, bool verbose, std::ostream& err)
         problem.line != 0 ? Visible(outcome.indexPath) + ":" + std::to_string(problem.line) + ": "
                           : std::string();
     Tell(err, where + Visible(problem.file) + " " + Visible(Describe(problem, HintText)));
+  }
+  if (inAlbum != 0) {
+    Tell(err, Count(inAlbum, "picture is", "pictures are") + " in the album already" +
+                  (verbose ? "" : " (--verbose names them)"));
   }
   if (others != 0) {
     Tell(err, Count(others, "other file", "other files") + " left out" +
@@ -565,7 +572,8 @@ void PrintHints(const AlbumOutcome& outcome, std::ostream& err) {
   }
   if (outcome.ok() && std::any_of(outcome.problems.begin(), outcome.problems.end(),
                                   [](const PictureProblem& problem) {
-                                    return problem.kind == PictureProblem::Kind::kDuplicate;
+                                    return problem.kind == PictureProblem::Kind::kDuplicate ||
+                                           problem.kind == PictureProblem::Kind::kInAlbum;
                                   })) {
     Tell(err, "--allow-duplicates adds such pictures anyway");
   }

@@ -371,7 +371,10 @@ VImage PlainCmykThumbnail(SourceState& state, FitBox box, const Inspected& inspe
     // the picture is turned.
     const std::uint64_t side = static_cast<std::uint64_t>(std::max(box.width, box.height));
     int shrink = 1;
-    while (shrink < 8 && std::min(header.width, header.height) / (2 * shrink) >= side) shrink *= 2;
+    while (shrink < 8 && std::min(header.width, header.height) /
+                                 (std::uint64_t{2} * static_cast<std::uint64_t>(shrink)) >=
+                             side)
+      shrink *= 2;
     loading += ",shrink=" + std::to_string(shrink);
   }
   const VImage loaded = VImage::new_from_source(
