@@ -19,7 +19,7 @@ using PKind = PictureProblem::Kind;
 constexpr std::size_t kWaitingPerThread = 4;
 
 // The largest original that is read whole to be remembered; a larger one is only made.
-constexpr std::uint64_t kLargestRemembered = std::uint64_t{256} << 20;
+constexpr std::uint64_t kLargestRemembered = std::uint64_t{64} << 20;
 
 // The pair of lines a picture gets: its caption from its sidecar's title, else its name; its
 // description as recorded, else the date it was taken, else its caption.
@@ -36,17 +36,15 @@ PicturePair PairOf(const FoundPicture& picture) {
   return pair;
 }
 
-// The picture and thumbnail made of `picture`, or why they could not be; memory that runs out
-// fails only this picture.
-MadeOrNot MakeImagesOf(const FoundPicture& picture, PictureWork& work,
+// The picture and thumbnail made of `picture` from its opened `file`, or why they could not be;
+// memory that runs out fails only this picture.
+MadeOrNot MakeImagesOf(const FoundPicture& picture, ReadableFile& file, PictureWork& work,
                        const AlbumOptions& options) {
   try {
-    Result<std::unique_ptr<ReadableFile>> file = work.Open(picture.path);
-    if (!file) return Unreadable(file.error());
     const bool copyAsItIs = !options.pictureSize && picture.facts.jpeg;
     std::optional<FitBox> box = options.pictureSize;
     if (!box && !copyAsItIs) box = FitBox{kLargestSide, kLargestSide};
-    return work.maker().MakePictureAndThumbnail(*file.value(), box, options.thumbnailSize,
+    return work.maker().MakePictureAndThumbnail(file, box, options.thumbnailSize,
                                                 options.keepMetadata);
   } catch (const std::bad_alloc&) {
     return PictureError{.kind = PictureError::Kind::kOutOfMemory};
@@ -141,8 +139,14 @@ class Numbering {
 PictureOutcome Numbering::Recognise(std::size_t i) {
   const FoundPicture& picture = toNumber_.pictures[i];
   PictureOutcome outcome;
+  // One opening of the original serves its hash and its making.
+  Result<std::unique_ptr<ReadableFile>> file = pictureWork_.Open(picture.path);
+  if (!file) {
+    outcome.made = Unreadable(file.error());
+    return outcome;
+  }
   if (remembered_.on()) {
-    Result<std::string> original = pictureWork_.ReadOriginal(picture.path, kLargestRemembered);
+    Result<std::string> original = pictureWork_.ReadOriginal(*file.value(), kLargestRemembered);
     if (original) outcome.original = HashOfContent(original.value());
   }
   if (outcome.original && toNumber_.known != nullptr) {
@@ -152,7 +156,7 @@ PictureOutcome Numbering::Recognise(std::size_t i) {
       if (outcome.known) return outcome;
     }
   }
-  outcome.made = MakeImagesOf(picture, pictureWork_, work_.options);
+  outcome.made = MakeImagesOf(picture, *file.value(), pictureWork_, work_.options);
   return outcome;
 }
 

@@ -86,12 +86,10 @@ class PictureWork {
     return whole ? std::move(whole.value().bytes) : std::string();
   }
 
-  // Reads the original at `path` whole, when it holds no more than `most` bytes.
-  Result<std::string> ReadOriginal(const std::string& path, std::uint64_t most) {
+  // Reads the original `file`, just opened, whole, when it holds no more than `most` bytes.
+  Result<std::string> ReadOriginal(ReadableFile& file, std::uint64_t most) {
     const std::lock_guard<std::mutex> hold(fileLock_);
-    Result<std::unique_ptr<ReadableFile>> file = fs_.OpenForReading(path);
-    if (!file) return file.error();
-    Result<WholeFile> whole = quillmere::ReadWhole(*file.value(), most);
+    Result<WholeFile> whole = quillmere::ReadWhole(file, most);
     if (!whole) return whole.error();
     return std::move(whole.value().bytes);
   }
