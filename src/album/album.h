@@ -191,6 +191,12 @@ struct AlbumFailure {
     // The index file holds the change, but a file that the change then removes or sends to the
     // trash is still there (NotFinished).
     kNotFinished,
+    // The index file is no longer what an edit was made on (AboutFile: the index file); nothing
+    // was changed.
+    kIndexChanged,
+    // An edit would leave a picture's pair to be dropped: its caption empty, blank or starting
+    // with ";" (NoSuchPicture: the picture); nothing was changed.
+    kCaptionDropsPair,
   };
 
   // The file or folder at `path`, and the system's reason where there is one.

@@ -156,6 +156,26 @@ std::string PairsToAppend(std::string_view existing, bool lastPairOpen,
   return text;
 }
 
+std::string LineAsUtf8(std::string_view line, bool utf8) {
+  if (utf8) return std::string(line);
+  std::string out;
+  for (char c : line) AppendUtf8(out, static_cast<unsigned char>(c));
+  return out;
+}
+
+std::string LineInCharacterSet(std::string_view line, bool utf8) {
+  if (utf8) return std::string(line);
+  std::string out;
+  for (std::uint32_t code : CodePoints(line)) {
+    if (code <= 0xFF) {
+      out += static_cast<char>(code);
+    } else {
+      out += "&#" + std::to_string(code) + ";";
+    }
+  }
+  return out;
+}
+
 bool NameOrderLess(std::string_view a, std::string_view b) {
   std::string_view x = a, y = b;
   while (!x.empty() && !y.empty()) {

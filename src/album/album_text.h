@@ -56,6 +56,15 @@ std::string_view LineEndOf(std::string_view text);
 std::string PairsToAppend(std::string_view existing, bool lastPairOpen,
                           const std::vector<PicturePair>& pairs);
 
+// A line of an index file as UTF-8: as it is where the file is UTF-8 (`utf8`), else read as
+// ISO-8859-1.
+std::string LineAsUtf8(std::string_view line, bool utf8);
+
+// The UTF-8 `line` in the character set of an index file: as it is where the file is UTF-8
+// (`utf8`); else each character that ISO-8859-1 holds as its byte, and every other one as a
+// numeric character reference.
+std::string LineInCharacterSet(std::string_view line, bool utf8);
+
 // Orders names as people count: runs of digits by their value ("p2" before "p10"), the rest byte
 // by byte; names that tie so are ordered byte by byte.
 bool NameOrderLess(std::string_view a, std::string_view b);

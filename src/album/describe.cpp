@@ -98,6 +98,10 @@ std::string FileFailureText(AlbumFailure::Kind kind, const AlbumFailure::AboutFi
              " is not a regular file, so the pictures cannot be renumbered; nothing was changed.";
     case Kind::kNoTrash:
       return path + " cannot be moved to the desktop's trash: " + reason + "; nothing was changed.";
+    case Kind::kIndexChanged:
+      return "Index file " + path +
+             " was changed since the edit began, so the edit was not applied; nothing was "
+             "changed.";
     case Kind::kLinesWouldJoin:
       return "Index file " + path +
              " has a line that ends in CR alone before one that ends in LF, and moving its pairs "
@@ -131,6 +135,11 @@ struct FailureText {
     return "The work was stopped" + by + ": " + stopped.leftAsItWas;
   }
   std::string operator()(const AlbumFailure::NoSuchPicture& none) const {
+    if (kind == Kind::kCaptionDropsPair) {
+      return "The caption of picture " + std::to_string(none.number) + " of " + none.indexPath +
+             " would be empty or start with \";\", which makes the index file leave its pair "
+             "out; nothing was changed.";
+    }
     return "There is no picture " + std::to_string(none.number) + " in " + none.indexPath +
            ", which has " + std::to_string(none.count) +
            (none.count == 1 ? " picture" : " pictures") + "; nothing was changed.";

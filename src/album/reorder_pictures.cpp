@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// --remove-pictures and --move-picture: pictures left out of an album or moved in it, their pairs
-// of lines and their files renumbered together in one change of the journal.
+// An album edited as one change of the journal: the lines that change rewritten, pictures left out
+// or moved with their files renumbered together; --remove-pictures and --move-picture are edits.
 #include <algorithm>
 #include <functional>
 #include <map>
@@ -9,6 +9,7 @@
 #include <set>
 
 #include "album/album.h"
+#include "album/album_edit.h"
 #include "album/album_index.h"
 #include "album/album_steps.h"
 #include "album/change/picture_order.h"
@@ -44,23 +45,29 @@ struct OpenAlbum {
   AlbumFolder album;
   ChosenIndex index;
   PictureLineNumbers numbers;
-  ImageFolders folders;
+  // Found only for an edit that renumbers files.
+  ImageFolders folders{};
 
   std::int64_t count() const { return static_cast<std::int64_t>(numbers.lines.size()); }
 };
 
-// Opens, locks and reads the album of `indexPath`, and finds the folders of its images.
+// Opens, locks and reads the album of `indexPath`.
 Result<OpenAlbum, AlbumFailure> Open(const std::string& indexPath, FileSystem& fs,
                                      const AlbumOptions& options) {
   auto held = HoldAlbum(indexPath, fs, options);
   if (auto* failure = held.failure()) return std::move(*failure);
-  AlbumFolder& album = held.value().album;
-  ChosenIndex& index = held.value().index;
-  auto folders = FindImageFolders(album, index.head.ImagePrefix, index.head.ThumbPrefix, indexPath);
+  PictureLineNumbers numbers = PictureLinesOf(held.value().index);
+  return OpenAlbum{std::move(held.value().album), std::move(held.value().index),
+                   std::move(numbers)};
+}
+
+// Finds the folders of the images of `open`; refuses those named by a URL or outside its folder.
+std::optional<AlbumFailure> FindFolders(OpenAlbum& open, const std::string& indexPath) {
+  const IndexHead& head = open.index.head;
+  auto folders = FindImageFolders(open.album, head.ImagePrefix, head.ThumbPrefix, indexPath);
   if (auto* failure = folders.failure()) return std::move(*failure);
-  PictureLineNumbers numbers = PictureLinesOf(index);
-  return OpenAlbum{std::move(album), std::move(index), std::move(numbers),
-                   std::move(folders.value())};
+  open.folders = std::move(folders.value());
+  return std::nullopt;
 }
 
 // Refuses a number that names no picture of the album.
@@ -220,11 +227,18 @@ std::optional<AlbumFailure> PlanOldPages(OpenAlbum& open, std::int64_t count, Or
 
 // Refuses `text` unless its pictures' lines are `expected`: a CR alone that would meet an LF when
 // pairs are put side by side joins two lines.
-std::optional<AlbumFailure> CheckLines(
-    std::string_view text, const IndexHead& head,
-    const std::vector<std::pair<std::string_view, std::string_view>>& expected,
-    const std::string& indexPath) {
-  if (PictureLinePairs(text, head) == expected) return std::nullopt;
+std::optional<AlbumFailure> CheckLines(std::string_view text,
+                                       const std::vector<PicturePair>& expected,
+                                       const std::string& indexPath) {
+  Result<IndexHead, IndexError> head = ParseIndexHead(text);
+  const auto lines = head ? PictureLinePairs(text, head.value())
+                          : std::vector<std::pair<std::string_view, std::string_view>>();
+  const bool same =
+      std::equal(lines.begin(), lines.end(), expected.begin(), expected.end(),
+                 [](const auto& line, const PicturePair& pair) {
+                   return line.first == pair.caption && line.second == pair.description;
+                 });
+  if (same) return std::nullopt;
   return AlbumFailed(Kind::kLinesWouldJoin, indexPath);
 }
 
@@ -279,48 +293,88 @@ std::optional<AlbumFailure> PlanImages(OpenAlbum& open, const std::vector<std::i
   return std::nullopt;
 }
 
+// Refuses an edit that names a picture the album does not have, or one twice, or would give a
+// picture a caption that drops its pair.
+std::optional<AlbumFailure> CheckEdit(const OpenAlbum& open, const TextEdit& edit,
+                                      const std::string& indexPath) {
+  std::vector<bool> named(static_cast<std::size_t>(open.count()), false);
+  for (std::int64_t n : edit.order) {
+    if (auto failure = CheckNumber(open, n, indexPath)) return failure;
+    if (named[static_cast<std::size_t>(n - 1)]) return CheckNumber(open, 0, indexPath);
+    named[static_cast<std::size_t>(n - 1)] = true;
+  }
+  for (const auto& [n, pair] : edit.pairs) {
+    if (auto failure = CheckNumber(open, n, indexPath)) return failure;
+    if (CaptionDropsPair(pair.caption)) {
+      return AlbumFailedFor(Kind::kCaptionDropsPair, AlbumFailure::NoSuchPicture{indexPath, n, 0});
+    }
+  }
+  return std::nullopt;
+}
+
+// Makes `edit` to the album `open` as one change.
+std::optional<AlbumFailure> EditIn(OpenAlbum& open, const AlbumEdit& edit, AlbumWork& work) {
+  const std::string& indexPath = work.outcome.indexPath;
+  const std::string_view old = open.index.text.bytes();
+  if (edit.madeOn && *edit.madeOn != StateOf(old)) {
+    return AlbumFailed(Kind::kIndexChanged, indexPath);
+  }
+  if (auto failure = CheckEdit(open, edit.text, indexPath)) return failure;
+  OrderPlan plan;
+  if (!KeepsOrder(open.count(), edit.text.order)) {
+    if (auto failure = FindFolders(open, indexPath)) return failure;
+    const std::vector<std::int64_t> numbers = NumbersInOrder(open.count(), edit.text.order);
+    if (auto failure = PlanImages(open, numbers, work.options, plan)) return failure;
+    const auto left = static_cast<std::int64_t>(edit.text.order.size());
+    if (left < open.count()) {
+      if (auto failure = PlanOldPages(open, left, plan)) return failure;
+    }
+  }
+  const std::string text = EditedText(old, open.index.head, edit.text);
+  if (text == old) return std::nullopt;
+  const std::vector<PicturePair> expected = EditedPairs(old, open.index.head, edit.text);
+  if (auto failure = CheckLines(text, expected, indexPath)) return failure;
+  return Change(open, plan, text, edit.kind, indexPath);
+}
+
+// The edit that keeps every picture of `open` but those of `numbers` in its order.
+AlbumEdit RemovalOf(const OpenAlbum& open, const std::vector<std::int64_t>& numbers) {
+  AlbumEdit edit;
+  edit.kind = ChangeKind::kRemovePictures;
+  for (std::int64_t n = 1; n <= open.count(); ++n) {
+    if (!std::binary_search(numbers.begin(), numbers.end(), n)) edit.text.order.push_back(n);
+  }
+  return edit;
+}
+
+// The edit that moves picture `from` of `open` to the place `to`.
+AlbumEdit MoveOf(const OpenAlbum& open, std::int64_t from, std::int64_t to) {
+  AlbumEdit edit;
+  edit.kind = ChangeKind::kMovePicture;
+  for (std::int64_t n = 1; n <= open.count(); ++n) {
+    if (n != from) edit.text.order.push_back(n);
+  }
+  edit.text.order.insert(edit.text.order.begin() + (to - 1), from);
+  return edit;
+}
+
 // Removes the pictures `numbers` (ascending, none twice) from the album `open`.
 std::optional<AlbumFailure> RemoveFrom(OpenAlbum& open, const std::vector<std::int64_t>& numbers,
                                        AlbumWork& work) {
-  const std::string& indexPath = work.outcome.indexPath;
   for (std::int64_t n : numbers) {
-    if (auto failure = CheckNumber(open, n, indexPath)) return failure;
+    if (auto failure = CheckNumber(open, n, work.outcome.indexPath)) return failure;
   }
-  OrderPlan plan;
-  if (auto failure = PlanImages(open, NumbersWithout(open.count(), numbers), work.options, plan)) {
-    return failure;
-  }
-  const auto left = open.count() - static_cast<std::int64_t>(numbers.size());
-  if (auto failure = PlanOldPages(open, left, plan)) return failure;
-  const std::string_view old = open.index.text.bytes();
-  const std::string text = TextWithout(old, PicturePairBytes(old, open.index.head), numbers);
-  auto lines = PictureLinePairs(old, open.index.head);
-  for (std::size_t i = numbers.size(); i-- > 0;) lines.erase(lines.begin() + (numbers[i] - 1));
-  if (auto failure = CheckLines(text, open.index.head, lines, indexPath)) return failure;
-  return Change(open, plan, text, ChangeKind::kRemovePictures, indexPath);
+  return EditIn(open, RemovalOf(open, numbers), work);
 }
 
 // Moves picture `from` of the album `open` to the place `to`.
 std::optional<AlbumFailure> MoveIn(OpenAlbum& open, std::int64_t from, std::int64_t to,
                                    AlbumWork& work) {
-  const std::string& indexPath = work.outcome.indexPath;
   for (std::int64_t n : {from, to}) {
-    if (auto failure = CheckNumber(open, n, indexPath)) return failure;
+    if (auto failure = CheckNumber(open, n, work.outcome.indexPath)) return failure;
   }
   if (from == to) return std::nullopt;
-  OrderPlan plan;
-  if (auto failure =
-          PlanImages(open, NumbersWithMoved(open.count(), from, to), work.options, plan)) {
-    return failure;
-  }
-  const std::string_view old = open.index.text.bytes();
-  const std::string text = TextWithMoved(old, PicturePairBytes(old, open.index.head), from, to);
-  auto lines = PictureLinePairs(old, open.index.head);
-  const auto moved = lines[static_cast<std::size_t>(from - 1)];
-  lines.erase(lines.begin() + (from - 1));
-  lines.insert(lines.begin() + (to - 1), moved);
-  if (auto failure = CheckLines(text, open.index.head, lines, indexPath)) return failure;
-  return Change(open, plan, text, ChangeKind::kMovePicture, indexPath);
+  return EditIn(open, MoveOf(open, from, to), work);
 }
 
 // Runs `change` on `open` and then writes its site; the failure of either.
@@ -367,6 +421,18 @@ AlbumOutcome MovePicture(const std::string& indexPath, std::int64_t from, std::i
                          FileSystem& fs, const AlbumOptions& options) {
   return Reorder(indexPath, fs, options,
                  [&](OpenAlbum& open, AlbumWork& work) { return MoveIn(open, from, to, work); });
+}
+
+AlbumOutcome EditAlbum(const std::string& indexPath, const AlbumEdit& edit, FileSystem& fs,
+                       const AlbumOptions& options) {
+  AlbumOutcome outcome = Reorder(indexPath, fs, options, [&](OpenAlbum& open, AlbumWork& work) {
+    const std::int64_t count = open.count();
+    std::optional<AlbumFailure> failure = EditIn(open, edit, work);
+    if (!failure)
+      work.outcome.picturesRemoved = static_cast<std::uint64_t>(count) - edit.text.order.size();
+    return failure;
+  });
+  return outcome;
 }
 
 }  // namespace quillmere

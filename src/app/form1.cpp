@@ -128,6 +128,8 @@ class WindowWords final : public CommandWords {
         return "moving a picture";
       case ChangeKind::kMakeThumbnails:
         return "making thumbnails";
+      case ChangeKind::kEdit:
+        return "editing the album";
     }
     return "";
   }

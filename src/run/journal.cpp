@@ -25,12 +25,13 @@ constexpr std::string_view kFirstLineOfVersion2 = "quillmere journal 2";
 constexpr std::string_view kFirstLineOfVersion1 = "quillmere journal 1";
 
 // Every change kind with its word in the journal.
-constexpr std::array<std::pair<ChangeKind, std::string_view>, 5> kChangeWords = {{
+constexpr std::array<std::pair<ChangeKind, std::string_view>, 6> kChangeWords = {{
     {ChangeKind::kNewAlbum, "new-album"},
     {ChangeKind::kAddPictures, "add-pictures"},
     {ChangeKind::kRemovePictures, "remove-pictures"},
     {ChangeKind::kMovePicture, "move-picture"},
     {ChangeKind::kMakeThumbnails, "make-thumbnails"},
+    {ChangeKind::kEdit, "edit"},
 }};
 
 // The change named `word` in the journal; the earlier versions wrote the command line's

@@ -22,7 +22,14 @@ inline constexpr std::string_view kJournalName = ".quillmere-journal";
 
 // What a change to an album does; the journal names the change by it, and each front end words
 // it as its own.
-enum class ChangeKind { kNewAlbum, kAddPictures, kRemovePictures, kMovePicture, kMakeThumbnails };
+enum class ChangeKind {
+  kNewAlbum,
+  kAddPictures,
+  kRemovePictures,
+  kMovePicture,
+  kMakeThumbnails,
+  kEdit,
+};
 
 // The word that names `kind` in the journal file: "add-pictures".
 std::string_view ChangeWord(ChangeKind kind);
