@@ -197,6 +197,9 @@ struct AlbumFailure {
     // An edit would leave a picture's pair to be dropped: its caption empty, blank or starting
     // with ";" (NoSuchPicture: the picture); nothing was changed.
     kCaptionDropsPair,
+    // The text editor failed on the edit file, or could not be run (AboutFile: the edit file);
+    // nothing was changed.
+    kEditorFailed,
   };
 
   // The file or folder at `path`, and the system's reason where there is one.

@@ -98,6 +98,10 @@ std::string FileFailureText(AlbumFailure::Kind kind, const AlbumFailure::AboutFi
              " is not a regular file, so the pictures cannot be renumbered; nothing was changed.";
     case Kind::kNoTrash:
       return path + " cannot be moved to the desktop's trash: " + reason + "; nothing was changed.";
+    case Kind::kEditorFailed:
+      return "The text editor did not finish its work on " + path +
+             (about.error ? " (" + reason + ")" : std::string()) +
+             ", so the edit was not applied; nothing was changed.";
     case Kind::kIndexChanged:
       return "Index file " + path +
              " was changed since the edit began, so the edit was not applied; nothing was "

@@ -1,0 +1,230 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/edit_file.h"
+
+#include <map>
+
+#include "album/album_index.h"
+#include "album/album_text.h"
+#include "album/change/picture_order.h"
+#include "index/picture_section.h"
+#include "index/utf8.h"
+#include "paths/paths.h"
+#include "site/page_output.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = EditFileError::Kind;
+
+constexpr std::string_view kTitleKey = "title:";
+
+// The rules of the edit file, which stand at its top.
+constexpr std::string_view kRules =
+    "# Each picture is a block: its file in brackets, then exactly two lines, its caption and\n"
+    "# its description, whatever they hold. Change them to change the picture's texts; move a\n"
+    "# block to move its picture; delete a block to remove its picture (to the trash, or deleted\n"
+    "# with --delete). A caption may not be empty or start with \";\". The title may change on\n"
+    "# its line. Lines starting with # outside blocks, and blank lines between blocks, do not\n"
+    "# count. Save and close the editor to apply the edit; save it unchanged, or without blocks,\n"
+    "# to change nothing.\n";
+
+// The name of picture `number`'s file as `prefix` makes it, without the folder.
+std::string FileNameOf(std::string_view prefix, std::int64_t number) {
+  const std::size_t slash = prefix.find_last_of("/\\");
+  if (slash != std::string_view::npos) prefix.remove_prefix(slash + 1);
+  return std::string(prefix) + std::to_string(number) + std::string(kPictureFileExtension);
+}
+
+// Splits `text` into its lines, each without its line end (LF, CR LF, or CR before LF).
+std::vector<std::string_view> LinesOf(std::string_view text) {
+  std::vector<std::string_view> lines;
+  while (!text.empty()) {
+    const std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    lines.push_back(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+  return lines;
+}
+
+// Tells whether `line` starts a block: "[name]".
+bool StartsBlock(std::string_view line) {
+  return line.size() > 2 && line.front() == '[' && line.back() == ']';
+}
+
+// The blocks and title that an edit file holds, as read.
+struct ReadBlocks {
+  struct Block {
+    std::string_view file;
+    std::string_view caption;
+    std::string_view description;
+    std::uint64_t line;
+  };
+  std::vector<Block> blocks;
+  std::optional<std::string_view> title;
+  std::vector<EditFileError> errors;
+};
+
+ReadBlocks ReadEditFile(std::string_view text) {
+  ReadBlocks read;
+  const std::vector<std::string_view> lines = LinesOf(text);
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const std::string_view line = lines[i];
+    const std::uint64_t number = i + 1;
+    if (TrimSpaces(line).empty() || line.starts_with('#')) continue;
+    if (line.starts_with(kTitleKey)) {
+      if (read.title) read.errors.push_back({Kind::kSecondTitle, number});
+      std::string_view title = line.substr(kTitleKey.size());
+      if (title.starts_with(' ')) title.remove_prefix(1);
+      read.title = title;
+      continue;
+    }
+    if (!StartsBlock(line)) {
+      read.errors.push_back({Kind::kStray, number});
+      continue;
+    }
+    const std::string_view file = line.substr(1, line.size() - 2);
+    if (i + 2 >= lines.size()) {
+      read.errors.push_back({Kind::kBlockCut, number, std::string(file)});
+      break;
+    }
+    read.blocks.push_back({file, lines[i + 1], lines[i + 2], number});
+    i += 2;
+  }
+  return read;
+}
+
+// The edit of `album` that the blocks `read` ask for, or the errors in them.
+Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
+                                                     const AlbumForEditing& album) {
+  std::vector<EditFileError> errors = read.errors;
+  std::map<std::string_view, std::int64_t> numbers;
+  for (std::size_t i = 0; i < album.pictures.size(); ++i) {
+    numbers.emplace(album.pictures[i].file, static_cast<std::int64_t>(i + 1));
+  }
+  AlbumEdit edit;
+  edit.madeOn = album.state;
+  std::map<std::int64_t, bool> named;
+  for (const ReadBlocks::Block& block : read.blocks) {
+    const std::string file(block.file);
+    const auto found = numbers.find(block.file);
+    if (found == numbers.end()) {
+      errors.push_back({Kind::kUnknownFile, block.line, file});
+      continue;
+    }
+    const std::int64_t number = found->second;
+    if (!named.emplace(number, true).second) {
+      errors.push_back({Kind::kNamedTwice, block.line, file});
+      continue;
+    }
+    if (CaptionDropsPair(block.caption)) {
+      errors.push_back({Kind::kCaptionDropsPair, block.line + 1, file});
+    }
+    edit.text.order.push_back(number);
+    const AlbumForEditing::Picture& shown = album.pictures[static_cast<std::size_t>(number - 1)];
+    if (block.caption != shown.caption || block.description != shown.description) {
+      edit.text.pairs.emplace(number,
+                              PicturePair{LineInCharacterSet(block.caption, album.utf8),
+                                          LineInCharacterSet(block.description, album.utf8)});
+    }
+  }
+  if (!errors.empty()) return errors;
+  if (read.title && *read.title != album.title) {
+    edit.text.title = LineInCharacterSet(*read.title, album.utf8);
+  }
+  return edit;
+}
+
+}  // namespace
+
+Result<AlbumForEditing, AlbumFailure> ReadForEditing(const std::string& indexPath, FileSystem& fs,
+                                                     const AlbumOptions& options) {
+  auto held = HoldAlbum(indexPath, fs, options);
+  if (auto* failure = held.failure()) return std::move(*failure);
+  const ChosenIndex& index = held.value().index;
+  const std::string_view text = index.text.bytes();
+  const IndexHead& head = index.head;
+  AlbumForEditing album;
+  album.state = StateOf(text);
+  album.utf8 = IsUtf8(text);
+  album.title = LineAsUtf8(head.SiteTitle, album.utf8);
+  album.thumbPrefix = LineAsUtf8(head.ThumbPrefix, album.utf8);
+  album.picturePrefix = LineAsUtf8(head.ImagePrefix, album.utf8);
+  album.supportFolder = LineAsUtf8(head.SupportFolder, album.utf8);
+  album.picsPerRow = head.PicsPerRow;
+  std::int64_t number = 0;
+  for (const auto& [caption, description] : PictureLinePairs(text, head)) {
+    album.pictures.push_back({FileNameOf(album.picturePrefix, ++number),
+                              LineAsUtf8(caption, album.utf8),
+                              LineAsUtf8(description, album.utf8)});
+  }
+  return album;
+}
+
+std::string Describe(const EditFileError& error) {
+  const std::string at = "line " + std::to_string(error.line) + ": ";
+  switch (error.kind) {
+    case Kind::kStray:
+      return at + "neither a comment, the title nor a block's first line [file]";
+    case Kind::kBlockCut:
+      return at + "the block of " + error.file + " ends before its caption and description";
+    case Kind::kUnknownFile:
+      return at + error.file + " is no picture of the album";
+    case Kind::kNamedTwice:
+      return at + error.file + " has a block already";
+    case Kind::kCaptionDropsPair:
+      return at + "the caption of " + error.file +
+             " is empty or starts with \";\", which would leave its picture out";
+    case Kind::kSecondTitle:
+      return at + "a second title line";
+  }
+  return at;
+}
+
+std::string EditFileText(const AlbumForEditing& album, const std::string& indexPath) {
+  std::string text = "# The album of " + indexPath + ".\n";
+  text += kRules;
+  text += "# Thumbnails: " + album.thumbPrefix + "  Pictures: " + album.picturePrefix +
+          "  Support images: " + album.supportFolder +
+          "  Per row: " + std::to_string(album.picsPerRow) + "\n";
+  text += std::string(kTitleKey) + " " + album.title + "\n";
+  for (const AlbumForEditing::Picture& picture : album.pictures) {
+    text += "\n[" + picture.file + "]\n" + picture.caption + "\n" + picture.description + "\n";
+  }
+  return text;
+}
+
+std::string EditFileTextWithErrors(std::string_view edited,
+                                   const std::vector<EditFileError>& errors) {
+  std::string text = "# The edit was not applied:\n";
+  for (const EditFileError& error : errors) text += "# error: " + Describe(error) + "\n";
+  // The errors of an earlier round give way to these.
+  std::vector<std::string_view> lines = LinesOf(edited);
+  std::size_t first = 0;
+  while (first < lines.size() &&
+         (lines[first] == "# The edit was not applied:" || lines[first].starts_with("# error: "))) {
+    ++first;
+  }
+  for (std::size_t i = first; i < lines.size(); ++i) text += std::string(lines[i]) + "\n";
+  return text;
+}
+
+Result<AlbumEdit, std::vector<EditFileError>> ParseEditFile(std::string_view text,
+                                                            const AlbumForEditing& album) {
+  ReadBlocks read = ReadEditFile(text);
+  if (read.blocks.empty() && read.errors.empty()) {
+    // A file without blocks asks for nothing, not for every picture to go.
+    AlbumEdit nothing;
+    nothing.madeOn = album.state;
+    for (std::size_t i = 0; i < album.pictures.size(); ++i) {
+      nothing.text.order.push_back(static_cast<std::int64_t>(i + 1));
+    }
+    return nothing;
+  }
+  return EditOf(read, album);
+}
+
+}  // namespace quillmere
