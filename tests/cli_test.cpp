@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -190,6 +191,49 @@ TEST_F(CliTest, MessagesShowControlCharactersVisibly) {
   CliResult missing = Run({dir / "new\nline\x1b[2J.txt"});
   EXPECT_EQ(missing.err,
             "quillmere-cli: File " + dir.path() + "new\\x0aline\\x1b[2J.txt was not found!\n");
+}
+
+// --list reads the album without writing, a journal left by an interrupted change included: aligned
+// on a terminal, split by tabs for scripts, Latin-1 captions in UTF-8, "-" where a URL names files.
+TEST_F(CliTest, ListsThePicturesWithTheirFiles) {
+  std::filesystem::create_directory(dir / "pictures");
+  std::filesystem::create_directory(dir / "thumbs");
+  for (const char* file :
+       {"pictures/p1.jpg", "pictures/p2.jpg", "thumbs/t1.jpg", "thumbs/t3.jpg"}) {
+    WriteFile(dir / file, "");
+  }
+  WriteFile(dir / "index.txt",
+            "T\nthumbs/t\npictures/p\ns\n3\nCaf\xe9\na\nTab\there\nb\nLast\nc\n");
+  WriteFile(dir / "url.txt", "U\nhttp://example.org/t\nhttp://example.org/p\ns\n3\nOne\na\n");
+  WriteFile(dir / ".quillmere-journal", "left by a run cut short\n");
+  const std::string names = ListNames(dir.path());
+  struct Case {
+    std::string file;
+    bool terminal;
+    int code;
+    std::string out;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"index.txt", false, 0,
+            "1\tp1.jpg\tyes\tyes\tCaf\u00e9\n2\tp2.jpg\tyes\tmissing\tTab\\x09here\n"
+            "3\tp3.jpg\tmissing\tyes\tLast\n"},
+           {"index.txt", true, 0,
+            "1  p1.jpg  picture+thumbnail  Caf\u00e9\n2  p2.jpg  no thumbnail       Tab\\x09here\n"
+            "3  p3.jpg  no picture         Last\n"},
+           {"url.txt", false, 0, "1\tp1.jpg\t-\t-\tOne\n"},
+           {"url.txt", true, 0, "1  p1.jpg  -  One\n"},
+           {"nope.txt", false, 1, ""},
+       }) {
+    std::ostringstream out, err;
+    const std::vector<std::string> args = {"--list", dir / c.file};
+    EXPECT_EQ(RunCommandLine(args, Console{out, err, false, c.terminal}, fs), c.code) << c.file;
+    EXPECT_EQ(out.str(), c.out) << c.file;
+  }
+  EXPECT_EQ(Run({"--list", dir / "nope.txt"}).err,
+            "quillmere-cli: File " + (dir / "nope.txt") + " was not found!\n");
+  EXPECT_EQ(Run({"--list", dir / "index.txt", dir / "url.txt"}).code, 2);
+  EXPECT_EQ(ListNames(dir.path()), names);
+  EXPECT_EQ(testing::ReadFile(dir / ".quillmere-journal"), "left by a run cut short\n");
 }
 
 // The progress line: nothing on what is no terminal, nothing for work shorter than its delay,

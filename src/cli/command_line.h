@@ -14,12 +14,14 @@ namespace quillmere {
 // Exit codes of quillmere-cli.
 enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 
-// Where quillmere-cli prints: standard output and error, and whether the latter is a terminal
-// (which then shows the progress of long work).
+// Where quillmere-cli prints: standard output and error, whether the latter is a terminal
+// (which then shows the progress of long work), and whether the former is one (where lists are
+// aligned for reading rather than split by tabs for scripts).
 struct Console {
   std::ostream& out;
   std::ostream& err;
   bool errIsTerminal = false;
+  bool outIsTerminal = false;
 };
 
 // Runs quillmere-cli with `args` (without the program name); returns the exit code. A write to

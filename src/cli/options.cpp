@@ -19,7 +19,7 @@ constexpr Modes kForceModes = kPageModes & ~ModeBit(Mode::kNewAlbum);
 // The column where --help's descriptions start.
 constexpr std::size_t kHelpColumn = 33;
 
-constexpr std::array<OptionRow, 23> kOptions = {{
+constexpr std::array<OptionRow, 24> kOptions = {{
     {Id::kForce,
      "--force",
      '\0',
@@ -138,6 +138,8 @@ constexpr std::array<OptionRow, 23> kOptions = {{
      ModeBit(Mode::kAddSupportImages), "", Task::kKeepAlbum, "copy the bundled support images"},
     {Id::kCheck, "--check", '\0', "", Mode::kCheck, "INDEX_FILE", ModeBit(Mode::kCheck), "",
      Task::kCheck, "write nothing; list what is missing or amiss"},
+    {Id::kList, "--list", '\0', "", Mode::kList, "INDEX_FILE", ModeBit(Mode::kList), "",
+     Task::kCheck, "show each picture's number, files and caption"},
     {Id::kQuiet,
      "--quiet",
      'q',

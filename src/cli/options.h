@@ -26,6 +26,7 @@ enum class Mode {
   kRemovePictures,
   kMovePicture,
   kAbandonChange,
+  kList,
 };
 
 // A set of modes, one bit each.
@@ -49,6 +50,7 @@ inline constexpr Modes kWritingModes = ModeBit(Mode::kGenerate) | ModeBit(Mode::
 // Every option of quillmere-cli.
 enum class OptionId {
   kCheck,
+  kList,
   kAddSupportImages,
   kNewAlbum,
   kAddPictures,
