@@ -642,7 +642,7 @@ TEST_F(AlbumTest, SizesAndFoldersAreCheckedBeforeAnyWork) {
        "--remove-pictures takes an index file and the numbers of the pictures to remove"},
       {{"--move-picture", "i.txt", "2"},
        "--move-picture takes an index file, the number of a picture and the place to move it to"},
-      {{"--move-picture", "--delete", "i.txt", "2", "1"}, "--delete is for --remove-pictures"},
+      {{"--move-picture", "--delete", "i.txt", "2", "1"}, "--delete is for --remove-pictures and --edit"},
       {{"--remove-pictures", "--thumbnail-size", "10x10", "i.txt", "1"},
        "--thumbnail-size is for --new-album, --add-pictures and --make-thumbnails"},
       {{"--make-thumbnails", "--allow-duplicates", "i.txt"},

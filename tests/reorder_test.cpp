@@ -17,6 +17,8 @@
 #include <vector>
 
 #include "album/album.h"
+#include "album/edit_file.h"
+#include "album/edit_session.h"
 #include "run/journal.h"
 #include "support/child_process.h"
 #include "support/cli_runner.h"
@@ -513,6 +515,123 @@ TEST_F(ReorderTest, PicturesTheAlbumHoldsAreLeftOutUnlessAllowed) {
                 .err.find(index + ":"),
             std::string::npos);
   unsetenv("XDG_CACHE_HOME");
+}
+
+// `text` with its first `from` replaced by `to`.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+// The edit file `text` with the block of `file` cut out; the block itself, when `block` is given.
+std::string WithoutBlock(const std::string& text, const std::string& file,
+                         std::string* block = nullptr) {
+  const std::size_t at = text.find("\n[" + file + "]\n");
+  std::size_t end = at + 1;
+  for (int line = 0; line < 3; ++line) end = text.find('\n', end) + 1;
+  if (block != nullptr) *block = text.substr(at + 1, end - at - 1);
+  return text.substr(0, at + 1) + text.substr(end);
+}
+
+// Expected: an edit file read back changes the captions, the order and the pictures of the album
+// in one change, with every other byte of the index file kept, in its line ends and character
+// set; what cannot be applied is told by its line, and an index file changed meanwhile is left as
+// it is.
+TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
+  using Edit = std::function<std::string(const std::string&)>;
+  struct Case {
+    const char* what;
+    Edit edit;
+    // The index file after, or the error that keeps the edit from being applied.
+    std::string index;
+    std::string error;
+    std::vector<Part> parts;
+  };
+  const std::string before = IndexText(kParts);
+  const std::vector<Case> cases = {
+      {"caption changed", [](const std::string& t) { return Replaced(t, "\nc2\n", "\nTwo\n"); },
+       Replaced(before, "c2\r\n", "Two\r\n"), "", kParts},
+      {"block moved",
+       [](const std::string& t) {
+         std::string block;
+         const std::string rest = WithoutBlock(t, "p6.jpg", &block);
+         return Replaced(rest, "[p1.jpg]", block + "\n[p1.jpg]");
+       },
+       IndexText(Moved(kParts, 6, 1)), "", Moved(kParts, 6, 1)},
+      {"block deleted", [](const std::string& t) { return WithoutBlock(t, "p2.jpg"); },
+       IndexText(Without(kParts, {2})), "", Without(kParts, {2})},
+      {"# as a description",
+       [](const std::string& t) { return Replaced(t, "about c3", "# not a comment"); },
+       Replaced(before, "about c3", "# not a comment"), "", kParts},
+      {"a file named twice", [](const std::string& t) { return t + "\n[p1.jpg]\nagain\nagain\n"; },
+       before, "p1.jpg has a block already", kParts},
+      {"an unknown file", [](const std::string& t) { return t + "\n[p9.jpg]\nx\ny\n"; }, before,
+       "p9.jpg is no picture of the album", kParts},
+      {"a caption starting with ;",
+       [](const std::string& t) { return Replaced(t, "\nc4\n", "\n;c4\n"); }, before,
+       "the caption of p4.jpg is empty or starts with", kParts},
+      {"no blocks", [](const std::string& t) { return t.substr(0, t.find("\n[")); }, before, "",
+       kParts},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshAlbum();
+    auto shown = ReadForEditing(index, fs, {});
+    ASSERT_TRUE(shown.ok());
+    auto edit = ParseEditFile(c.edit(EditFileText(shown.value(), index)), shown.value());
+    if (!c.error.empty()) {
+      ASSERT_FALSE(edit.ok());
+      EXPECT_NE(Describe(edit.failure()->front()).find(c.error), std::string::npos)
+          << Describe(edit.failure()->front());
+      continue;
+    }
+    ASSERT_TRUE(edit.ok()) << Describe(edit.failure()->front());
+    AlbumOptions options;
+    options.deleteRemoved = true;
+    const AlbumOutcome outcome = EditAlbum(index, edit.value(), fs, options);
+    ASSERT_TRUE(outcome.ok()) << Describe(*outcome.failure);
+    EXPECT_EQ(ReadFile(index), c.index);
+    std::vector<int> pictures;
+    std::copy_if(c.parts.begin(), c.parts.end(), std::back_inserter(pictures),
+                 [](Part p) { return p; });
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+      EXPECT_EQ(NumberDrawnIn(album + "/pictures/p" + std::to_string(i + 1) + ".jpg"), pictures[i]);
+    }
+  }
+  // A Latin-1 index file keeps its character set; what it cannot hold becomes a reference.
+  FreshAlbum();
+  WriteFile(index, Replaced(before, "about c1", "Caf\xE9"));
+  auto latin = ReadForEditing(index, fs, {});
+  ASSERT_TRUE(latin.ok());
+  const std::string shownText = EditFileText(latin.value(), index);
+  EXPECT_NE(shownText.find("Caf\xC3\xA9\n"), std::string::npos);
+  auto cup = ParseEditFile(Replaced(shownText, "Caf\xC3\xA9\n", "Caf\xC3\xA9 \xE2\x98\x95\n"),
+                           latin.value());
+  ASSERT_TRUE(cup.ok());
+  ASSERT_TRUE(EditAlbum(index, cup.value(), fs, {}).ok());
+  EXPECT_EQ(ReadFile(index), Replaced(before, "about c1", "Caf\xE9 &#9749;"));
+  // An index file changed since the edit began is left as it is.
+  auto late = ParseEditFile(Replaced(EditFileText(latin.value(), index), "\nc5\n", "\nFive\n"),
+                            latin.value());
+  ASSERT_TRUE(late.ok());
+  const std::string changed = ReadFile(index);
+  const AlbumOutcome refused = EditAlbum(index, late.value(), fs, {});
+  ASSERT_FALSE(refused.ok());
+  EXPECT_EQ(refused.failure->kind, AlbumFailure::Kind::kIndexChanged);
+  EXPECT_EQ(ReadFile(index), changed);
+}
+
+// Expected: --edit runs the editor that EDITOR names on the edit file, applies what it saved and
+// removes the file.
+TEST_F(ReorderTest, EditRunsTheEditorAndAppliesWhatItSaved) {
+  FreshAlbum();
+  const std::string runtime = dir / "run";
+  stdfs::create_directories(runtime);
+  const testing::ProcessResult result =
+      RunProcess({"--edit", index}, {"XDG_RUNTIME_DIR=" + runtime, "EDITOR=sed -i s/^c3$/Third/"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(ReadFile(index), Replaced(IndexText(kParts), "c3\r\n", "Third\r\n"));
+  EXPECT_TRUE(stdfs::is_empty(runtime));
 }
 
 }  // namespace

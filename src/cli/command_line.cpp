@@ -15,6 +15,7 @@
 
 #include "album/album.h"
 #include "album/album_list.h"
+#include "album/edit_session.h"
 #include "album/pictures/picture_maker.h"
 #include "check/site_check.h"
 #include "cli/descriptor_stream.h"
@@ -22,6 +23,7 @@
 #include "cli/progress_line.h"
 #include "cli/shell_word.h"
 #include "paths/paths.h"
+#include "platform/run_program.h"
 #include "platform/signals.h"
 #include "run/abandon_change.h"
 #include "run/add_support_images.h"
@@ -307,6 +309,64 @@ int List(const std::string& indexPath, const Console& console, FileSystem& fs) {
     PrintAligned(listed.value(), console.out);
   } else {
     PrintTabbed(listed.value(), console.out);
+  }
+  return kExitOk;
+}
+
+// How the person's text editor is run on the file at `path`: $VISUAL, else $EDITOR (each a
+// command the shell reads, which may carry options), else `editor`, else `vi`.
+std::vector<std::string> EditorArguments(const std::string& path) {
+  for (const char* variable : {"VISUAL", "EDITOR"}) {
+    const char* editor = std::getenv(variable);
+    if (editor != nullptr && *editor != '\0') {
+      return {"/bin/sh", "-c", std::string(editor) + " \"$@\"", "editor", path};
+    }
+  }
+  return {"/bin/sh", "-c",
+          "if command -v editor >/dev/null 2>&1; then exec editor \"$1\"; else exec vi \"$1\"; fi",
+          "editor", path};
+}
+
+void PrintHints(const AlbumOutcome& outcome, std::ostream& err);
+
+// --edit: the album of `indexPath` edited in the person's text editor, then its site written.
+int Edit(const std::string& indexPath, const Options& options, const Console& console,
+         FileSystem& fs) {
+  std::ostream& err = console.err;
+  const std::optional<std::string> folder = EditFileFolder();
+  if (!folder) {
+    Tell(err, "No folder for the edit file: neither XDG_RUNTIME_DIR nor HOME is set.");
+    return kExitFailure;
+  }
+  StopRequest stop;
+  WaitingMessage waiting(err, console.errIsTerminal);
+  AlbumOptions album;
+  album.deleteRemoved = options.Has(Id::kDelete);
+  album.run = RunOptionsFrom(options, stop, nullptr, &waiting);
+  EditOutcome edit;
+  {
+    const StopOnSignals stopOnSignals(stop);
+    edit = EditInEditor(
+        indexPath, *folder,
+        [](const std::string& path) { return RunInForeground(EditorArguments(path)); }, fs, album);
+  }
+  const AlbumOutcome& outcome = edit.album;
+  if (outcome.failure) {
+    Tell(err, Visible(Describe(*outcome.failure, HintText)));
+    if (edit.editorStatus != 0) {
+      Tell(err, "the editor ended with status " + std::to_string(edit.editorStatus));
+    }
+    if (!edit.keptEditFile.empty()) Tell(err, "the edit is kept in " + Visible(edit.keptEditFile));
+    PrintHints(outcome, err);
+    return ExitCodeOf(*outcome.failure);
+  }
+  if (!options.Has(Id::kQuiet)) {
+    const std::string name = AlbumNameOf(outcome.site.title, indexPath);
+    console.out << Visible(edit.unchanged ? AlbumNameOf(indexPath) : name) << ": "
+                << (edit.unchanged ? "nothing changed"
+                                   : "edited, site in " + Visible(outcome.site.siteFolder +
+                                                                  std::string(kIndexPageName)))
+                << "\n";
   }
   return kExitOk;
 }
@@ -728,6 +788,10 @@ int RunList(const Options& options, const Console& console, FileSystem& fs) {
   return List(options.operands.front(), console, fs);
 }
 
+int RunEdit(const Options& options, const Console& console, FileSystem& fs) {
+  return Edit(options.operands.front(), options, console, fs);
+}
+
 int RunAddSupport(const Options& options, const Console& console, FileSystem& fs) {
   return AddSupport(options.operands.front(), options, console, fs);
 }
@@ -737,10 +801,11 @@ int RunAbandon(const Options& options, const Console& console, FileSystem& fs) {
 }
 
 // Every command, one row each.
-const std::array<CommandRow, 10> kCommands = {{
+const std::array<CommandRow, 11> kCommands = {{
     {Mode::kGenerate, OneIndexFile, RunGenerate, std::nullopt},
     {Mode::kCheck, OneIndexFile, RunCheck, std::nullopt},
     {Mode::kList, OneIndexFile, RunList, std::nullopt},
+    {Mode::kEdit, OneIndexFile, RunEdit, std::nullopt},
     {Mode::kAddSupportImages, OneIndexFile, RunAddSupport, std::nullopt},
     {Mode::kAbandonChange, OneIndexFile, RunAbandon, std::nullopt},
     {Mode::kNewAlbum, NewAlbumOperands, nullptr,

@@ -19,7 +19,7 @@ constexpr Modes kForceModes = kPageModes & ~ModeBit(Mode::kNewAlbum);
 // The column where --help's descriptions start.
 constexpr std::size_t kHelpColumn = 33;
 
-constexpr std::array<OptionRow, 24> kOptions = {{
+constexpr std::array<OptionRow, 25> kOptions = {{
     {Id::kForce,
      "--force",
      '\0',
@@ -125,12 +125,14 @@ constexpr std::array<OptionRow, 24> kOptions = {{
      "",
      {},
      "",
-     ModeBit(Mode::kRemovePictures),
+     ModeBit(Mode::kRemovePictures) | ModeBit(Mode::kEdit),
      "",
      Task::kKeepAlbum,
      "delete removed pictures instead of trashing them"},
     {Id::kMovePicture, "--move-picture", '\0', "", Mode::kMovePicture, "INDEX_FILE FROM TO",
      ModeBit(Mode::kMovePicture), "", Task::kKeepAlbum, "move a picture, files renumbered"},
+    {Id::kEdit, "--edit", '\0', "", Mode::kEdit, "INDEX_FILE", ModeBit(Mode::kEdit), "",
+     Task::kKeepAlbum, "captions and order in your text editor"},
     {Id::kAbandonChange, "--abandon-change", '\0', "", Mode::kAbandonChange, "INDEX_FILE",
      ModeBit(Mode::kAbandonChange), "", Task::kKeepAlbum,
      "give up an interrupted change; keep the album as is"},
@@ -206,7 +208,7 @@ std::string ModeName(Mode mode) {
 // The modes of `modes` as words: "a, b and c".
 std::string ModesText(Modes modes) {
   std::vector<std::string> names;
-  for (unsigned bit = 0; bit <= static_cast<unsigned>(Mode::kMovePicture); ++bit) {
+  for (unsigned bit = 0; bit <= static_cast<unsigned>(Mode::kEdit); ++bit) {
     const auto mode = static_cast<Mode>(bit);
     if ((modes & ModeBit(mode)) != 0) names.push_back(ModeName(mode));
   }

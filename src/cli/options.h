@@ -25,6 +25,7 @@ enum class Mode {
   kMakeThumbnails,
   kRemovePictures,
   kMovePicture,
+  kEdit,
   kAbandonChange,
   kList,
 };
@@ -45,7 +46,8 @@ inline constexpr Modes kAlbumModes =
     kPictureModes | ModeBit(Mode::kRemovePictures) | ModeBit(Mode::kMovePicture);
 // The modes that write, and so hold the folder's lock.
 inline constexpr Modes kWritingModes = ModeBit(Mode::kGenerate) | ModeBit(Mode::kAddSupportImages) |
-                                       kAlbumModes | ModeBit(Mode::kAbandonChange);
+                                       kAlbumModes | ModeBit(Mode::kAbandonChange) |
+                                       ModeBit(Mode::kEdit);
 
 // Every option of quillmere-cli.
 enum class OptionId {
@@ -57,6 +59,7 @@ enum class OptionId {
   kMakeThumbnails,
   kRemovePictures,
   kMovePicture,
+  kEdit,
   kAbandonChange,
   kForce,
   kSync,
