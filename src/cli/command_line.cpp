@@ -14,16 +14,16 @@
 #include <vector>
 
 #include "album/album.h"
-#include "album/album_list.h"
-#include "album/edit_session.h"
 #include "album/pictures/picture_maker.h"
 #include "check/site_check.h"
+#include "cli/console_words.h"
 #include "cli/descriptor_stream.h"
+#include "cli/edit_command.h"
+#include "cli/list_command.h"
 #include "cli/options.h"
 #include "cli/progress_line.h"
 #include "cli/shell_word.h"
 #include "paths/paths.h"
-#include "platform/run_program.h"
 #include "platform/signals.h"
 #include "run/abandon_change.h"
 #include "run/add_support_images.h"
@@ -37,90 +37,8 @@
 namespace quillmere {
 namespace {
 
-constexpr const char* kProgram = "quillmere-cli";
 using Options = ParsedOptions;
 using Id = OptionId;
-
-// The exit code of a run that failed with `failure`: 128 + the signal that stopped it, else 1.
-int ExitCodeOf(const RunFailure& failure) {
-  const bool bySignal = failure.status == RunFailure::Status::kStopped && failure.stopReason > 0;
-  return bySignal ? ExitStatusForSignal(failure.stopReason) : kExitFailure;
-}
-
-// The exit code of album work that failed with `failure`: 128 + the signal that stopped it, or the
-// run's stop, else 1.
-int ExitCodeOf(const AlbumFailure& failure) {
-  if (failure.kind == AlbumFailure::Kind::kStopped && failure.stopReason() > 0) {
-    return ExitStatusForSignal(failure.stopReason());
-  }
-  return failure.run() != nullptr ? ExitCodeOf(*failure.run()) : kExitFailure;
-}
-
-// The command line's words for what deals with a failure of the album's work.
-std::string HintText(Hint hint) {
-  switch (hint) {
-    case Hint::kPixelLimit:
-      return "--max-pixels";
-    case Hint::kMemoryBudget:
-      return "--max-memory";
-    case Hint::kRemovePicture:
-      return std::string(kProgram) + " --remove-pictures";
-    case Hint::kDeleteRemoved:
-      return "--remove-pictures --delete";
-  }
-  return "";
-}
-
-// Writes `message` on standard error in the one form of the program's messages: its name first.
-void Tell(std::ostream& err, const std::string& message) {
-  err << kProgram << ": " << message << "\n";
-}
-
-int UsageError(std::ostream& err, const std::string& problem) {
-  Tell(err, Visible(problem));
-  err << UsageText() << "\n";
-  return kExitUsage;
-}
-
-std::string Count(std::uint64_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
-// The line --verbose prints after the pages of the index file at `indexPath` were written.
-void PrintSummary(std::ostream& out, const RunOutcome& outcome, const std::string& indexPath) {
-  const std::uint64_t pages = outcome.pages.written + outcome.pages.unchanged;
-  out << pages << (pages == 1 ? " page" : " pages") << " for " << Visible(indexPath) << " ("
-      << outcome.pages.written << " written, " << outcome.pages.unchanged
-      << " already up to date)\n";
-}
-
-// Tells on a terminal that the run waits for another; scripts wait without a word.
-class WaitingMessage final : public LockWaiting {
- public:
-  WaitingMessage(std::ostream& err, bool terminal) : err_(err), terminal_(terminal) {}
-  void WaitingFor(const std::string& folder) override {
-    if (!terminal_) return;
-    Tell(err_, WaitingText(Visible(folder)));
-    err_.flush();
-  }
-
- private:
-  std::ostream& err_;
-  bool terminal_;
-};
-
-// The options of a run that changes a site, as the command line gives them.
-RunOptions RunOptionsFrom(const Options& options, const StopRequest& stop, PageProgress* progress,
-                          LockWaiting* waiting) {
-  RunOptions run;
-  run.replaceForeignPages = options.Has(Id::kForce);
-  run.stop = &stop;
-  run.progress = progress;
-  run.wait = !options.Has(Id::kNoWait);
-  run.waiting = waiting;
-  run.sync = options.Has(Id::kSync);
-  return run;
-}
 
 // The pictures made and the pages written so far, on the progress line of a terminal.
 class WorkOnProgressLine final : public PictureProgress, public PageProgress {
@@ -138,20 +56,6 @@ class WorkOnProgressLine final : public PictureProgress, public PageProgress {
  private:
   ProgressLine line_;
 };
-
-// What the command line adds to a failed run, where the next step is known.
-void PrintHint(const RunFailure& failure, const std::string& indexPath, std::ostream& err) {
-  if (failure.status == RunFailure::Status::kForeignPage) {
-    Tell(err,
-         "--force replaces it all the same, with every index.html and ImageN.html of the "
-         "folder, without looking at them");
-  }
-  if (failure.status == RunFailure::Status::kIndexUnreadable &&
-      failure.error == std::errc::is_a_directory) {
-    Tell(err, "to make an album of the pictures in " + Visible(indexPath) +
-                  ": quillmere-cli --new-album " + Visible(ShellWord(indexPath)) + " ALBUM_FOLDER");
-  }
-}
 
 int Generate(const std::string& indexPath, const Options& options, const Console& console,
              FileSystem& fs) {
@@ -234,139 +138,6 @@ int Abandon(const std::string& indexPath, const Options& options, const Console&
                 << " of an interrupted change; the album stays as it now stands.\n";
   } else {
     console.out << "There is no journal " << journal << "; nothing was changed.\n";
-  }
-  return kExitOk;
-}
-
-// What the pictures and thumbnails of the list are like, as one state each: "yes", "missing", or
-// "-" where it cannot be known.
-std::string_view StateWord(const std::optional<bool>& there) {
-  if (!there) return "-";
-  return *there ? "yes" : "missing";
-}
-
-// What a listed picture's files are like, in the few words a terminal shows.
-std::string_view FilesMark(const ListedPicture& listed) {
-  const std::optional<bool>& picture = listed.picture;
-  const std::optional<bool>& thumbnail = listed.thumbnail;
-  if (picture && thumbnail) {
-    if (*picture && *thumbnail) return "picture+thumbnail";
-    if (!*picture && !*thumbnail) return "neither";
-    return *picture ? "no thumbnail" : "no picture";
-  }
-  // Where one prefix names another place, only the other one's file is told of.
-  if (picture) return *picture ? "picture" : "no picture";
-  if (thumbnail) return *thumbnail ? "thumbnail" : "no thumbnail";
-  return "-";
-}
-
-// The characters of `text`, valid UTF-8 as Visible makes it, as a terminal counts its columns.
-std::size_t CharacterCount(std::string_view text) {
-  return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
-
-// `text` followed by spaces up to `width` characters.
-std::string Padded(const std::string& text, std::size_t width) {
-  return text + std::string(width - std::min(width, CharacterCount(text)), ' ');
-}
-
-// Prints the list in columns for reading on a terminal: the number right-aligned, the file name
-// and the mark of its files padded to the longest, then the caption.
-void PrintAligned(const std::vector<ListedPicture>& pictures, std::ostream& out) {
-  std::size_t numberWidth = 1, fileWidth = 0, markWidth = 0;
-  for (const ListedPicture& listed : pictures) {
-    numberWidth = std::max(numberWidth, std::to_string(listed.number).size());
-    fileWidth = std::max(fileWidth, CharacterCount(Visible(listed.file)));
-    markWidth = std::max(markWidth, FilesMark(listed).size());
-  }
-  for (const ListedPicture& listed : pictures) {
-    const std::string number = std::to_string(listed.number);
-    out << std::string(numberWidth - number.size(), ' ') << number << "  "
-        << Padded(Visible(listed.file), fileWidth) << "  "
-        << Padded(std::string(FilesMark(listed)), markWidth) << "  " << Visible(listed.caption)
-        << "\n";
-  }
-}
-
-// Prints the list for scripts: number, file, picture, thumbnail and caption, split by tabs.
-void PrintTabbed(const std::vector<ListedPicture>& pictures, std::ostream& out) {
-  for (const ListedPicture& listed : pictures) {
-    out << listed.number << '\t' << Visible(listed.file) << '\t' << StateWord(listed.picture)
-        << '\t' << StateWord(listed.thumbnail) << '\t' << Visible(listed.caption) << "\n";
-  }
-}
-
-// Prints the pictures of the index file at `indexPath`, one line each, as the console suits.
-int List(const std::string& indexPath, const Console& console, FileSystem& fs) {
-  Result<std::vector<ListedPicture>, AlbumFailure> listed = ListAlbum(indexPath, fs);
-  if (const auto* failure = listed.failure()) {
-    Tell(console.err, Visible(Describe(*failure, HintText)));
-    return ExitCodeOf(*failure);
-  }
-  if (console.outIsTerminal) {
-    PrintAligned(listed.value(), console.out);
-  } else {
-    PrintTabbed(listed.value(), console.out);
-  }
-  return kExitOk;
-}
-
-// How the person's text editor is run on the file at `path`: $VISUAL, else $EDITOR (each a
-// command the shell reads, which may carry options), else `editor`, else `vi`.
-std::vector<std::string> EditorArguments(const std::string& path) {
-  for (const char* variable : {"VISUAL", "EDITOR"}) {
-    const char* editor = std::getenv(variable);
-    if (editor != nullptr && *editor != '\0') {
-      return {"/bin/sh", "-c", std::string(editor) + " \"$@\"", "editor", path};
-    }
-  }
-  return {"/bin/sh", "-c",
-          "if command -v editor >/dev/null 2>&1; then exec editor \"$1\"; else exec vi \"$1\"; fi",
-          "editor", path};
-}
-
-void PrintHints(const AlbumOutcome& outcome, std::ostream& err);
-
-// --edit: the album of `indexPath` edited in the person's text editor, then its site written.
-int Edit(const std::string& indexPath, const Options& options, const Console& console,
-         FileSystem& fs) {
-  std::ostream& err = console.err;
-  const std::optional<std::string> folder = EditFileFolder();
-  if (!folder) {
-    Tell(err, "No folder for the edit file: neither XDG_RUNTIME_DIR nor HOME is set.");
-    return kExitFailure;
-  }
-  StopRequest stop;
-  WaitingMessage waiting(err, console.errIsTerminal);
-  AlbumOptions album;
-  album.deleteRemoved = options.Has(Id::kDelete);
-  album.run = RunOptionsFrom(options, stop, nullptr, &waiting);
-  EditOutcome edit;
-  {
-    const StopOnSignals stopOnSignals(stop);
-    edit = EditInEditor(
-        indexPath, *folder,
-        [](const std::string& path) { return RunInForeground(EditorArguments(path)); }, fs, album);
-  }
-  const AlbumOutcome& outcome = edit.album;
-  if (outcome.failure) {
-    Tell(err, Visible(Describe(*outcome.failure, HintText)));
-    if (edit.editorStatus != 0) {
-      Tell(err, "the editor ended with status " + std::to_string(edit.editorStatus));
-    }
-    if (!edit.keptEditFile.empty()) Tell(err, "the edit is kept in " + Visible(edit.keptEditFile));
-    PrintHints(outcome, err);
-    return ExitCodeOf(*outcome.failure);
-  }
-  if (!options.Has(Id::kQuiet)) {
-    const std::string name = AlbumNameOf(outcome.site.title, indexPath);
-    console.out << Visible(edit.unchanged ? AlbumNameOf(indexPath) : name) << ": "
-                << (edit.unchanged ? "nothing changed"
-                                   : "edited, site in " + Visible(outcome.site.siteFolder +
-                                                                  std::string(kIndexPageName)))
-                << "\n";
   }
   return kExitOk;
 }
@@ -697,23 +468,6 @@ struct CommandRow {
   int (*run)(const Options& options, const Console& console, FileSystem& fs);
   std::optional<AlbumRow> album;
 };
-
-// What the command line adds to what the album's work says, where it has an option for it.
-void PrintHints(const AlbumOutcome& outcome, std::ostream& err) {
-  if (outcome.failure && outcome.failure->run() != nullptr) {
-    PrintHint(*outcome.failure->run(), outcome.indexPath, err);
-  }
-  if (outcome.failure && outcome.failure->kind == AlbumFailure::Kind::kNoTrash) {
-    Tell(err, "--delete deletes the removed pictures instead");
-  }
-  if (outcome.ok() && std::any_of(outcome.problems.begin(), outcome.problems.end(),
-                                  [](const PictureProblem& problem) {
-                                    return problem.kind == PictureProblem::Kind::kDuplicate ||
-                                           problem.kind == PictureProblem::Kind::kInAlbum;
-                                  })) {
-    Tell(err, "--allow-duplicates adds such pictures anyway");
-  }
-}
 
 // The name of the album that the command of `mode` works on, for its progress on a terminal: the
 // title a new album takes, the index file's title otherwise. Only a terminal shows progress, so

@@ -1,0 +1,79 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "cli/edit_command.h"
+
+#include <cstdlib>
+#include <vector>
+
+#include "album/edit_session.h"
+#include "cli/console_words.h"
+#include "platform/run_program.h"
+#include "platform/signals.h"
+#include "run/message_text.h"
+#include "run/progress_text.h"
+#include "site/page_output.h"
+
+namespace quillmere {
+namespace {
+
+using Id = OptionId;
+
+// How the person's text editor is run on the file at `path`: $VISUAL, else $EDITOR (each a
+// command the shell reads, which may carry options), else `editor`, else `vi`.
+std::vector<std::string> EditorArguments(const std::string& path) {
+  for (const char* variable : {"VISUAL", "EDITOR"}) {
+    const char* editor = std::getenv(variable);
+    if (editor != nullptr && *editor != '\0') {
+      return {"/bin/sh", "-c", std::string(editor) + " \"$@\"", "editor", path};
+    }
+  }
+  return {"/bin/sh", "-c",
+          "if command -v editor >/dev/null 2>&1; then exec editor \"$1\"; else exec vi \"$1\"; fi",
+          "editor", path};
+}
+
+}  // namespace
+
+// --edit: the album of `indexPath` edited in the person's text editor, then its site written.
+int Edit(const std::string& indexPath, const ParsedOptions& options, const Console& console,
+         FileSystem& fs) {
+  std::ostream& err = console.err;
+  const std::optional<std::string> folder = EditFileFolder();
+  if (!folder) {
+    Tell(err, "No folder for the edit file: neither XDG_RUNTIME_DIR nor HOME is set.");
+    return kExitFailure;
+  }
+  StopRequest stop;
+  WaitingMessage waiting(err, console.errIsTerminal);
+  AlbumOptions album;
+  album.deleteRemoved = options.Has(Id::kDelete);
+  album.run = RunOptionsFrom(options, stop, nullptr, &waiting);
+  EditOutcome edit;
+  {
+    const StopOnSignals stopOnSignals(stop);
+    edit = EditInEditor(
+        indexPath, *folder,
+        [](const std::string& path) { return RunInForeground(EditorArguments(path)); }, fs, album);
+  }
+  const AlbumOutcome& outcome = edit.album;
+  if (outcome.failure) {
+    Tell(err, Visible(Describe(*outcome.failure, HintText)));
+    if (edit.editorStatus != 0) {
+      Tell(err, "the editor ended with status " + std::to_string(edit.editorStatus));
+    }
+    if (!edit.keptEditFile.empty()) Tell(err, "the edit is kept in " + Visible(edit.keptEditFile));
+    PrintHints(outcome, err);
+    return ExitCodeOf(*outcome.failure);
+  }
+  if (!options.Has(Id::kQuiet)) {
+    const std::string name = AlbumNameOf(outcome.site.title, indexPath);
+    console.out << Visible(edit.unchanged ? AlbumNameOf(indexPath) : name) << ": "
+                << (edit.unchanged ? "nothing changed"
+                                   : "edited, site in " + Visible(outcome.site.siteFolder +
+                                                                  std::string(kIndexPageName)))
+                << "\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace quillmere
