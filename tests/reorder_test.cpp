@@ -570,6 +570,12 @@ TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
       {"a caption starting with ;",
        [](const std::string& t) { return Replaced(t, "\nc4\n", "\n;c4\n"); }, before,
        "the caption of p4.jpg is empty or starts with", kParts},
+      {"title changed",
+       [](const std::string& t) { return Replaced(t, "title: Colours", "title: Farben"); },
+       Replaced(before, "Colours\r\n", "Farben\r\n"), "", kParts},
+      {"title made a comment",
+       [](const std::string& t) { return Replaced(t, "title: Colours", "title: ;Colours"); },
+       before, "the title is empty or starts with", kParts},
       {"no blocks", [](const std::string& t) { return t.substr(0, t.find("\n[")); }, before, "",
        kParts},
   };

@@ -194,8 +194,9 @@ struct AlbumFailure {
     // The index file is no longer what an edit was made on (AboutFile: the index file); nothing
     // was changed.
     kIndexChanged,
-    // An edit would leave a picture's pair to be dropped: its caption empty, blank or starting
-    // with ";" (NoSuchPicture: the picture); nothing was changed.
+    // An edit would leave a picture's pair to be dropped, or the title to be skipped: its line
+    // empty, blank or starting with ";" (NoSuchPicture: the picture, 0 for the title); nothing
+    // was changed.
     kCaptionDropsPair,
     // The text editor failed on the edit file, or could not be run (AboutFile: the edit file);
     // nothing was changed.

@@ -140,7 +140,9 @@ struct FailureText {
   }
   std::string operator()(const AlbumFailure::NoSuchPicture& none) const {
     if (kind == Kind::kCaptionDropsPair) {
-      return "The caption of picture " + std::to_string(none.number) + " of " + none.indexPath +
+      const std::string line =
+          none.number == 0 ? "title" : "caption of picture " + std::to_string(none.number);
+      return "The " + line + " of " + none.indexPath +
              " would be empty or start with \";\", which makes the index file leave its pair "
              "out; nothing was changed.";
     }

@@ -65,6 +65,7 @@ struct ReadBlocks {
   };
   std::vector<Block> blocks;
   std::optional<std::string_view> title;
+  std::uint64_t titleLine = 0;
   std::vector<EditFileError> errors;
 };
 
@@ -80,6 +81,7 @@ ReadBlocks ReadEditFile(std::string_view text) {
       std::string_view title = line.substr(kTitleKey.size());
       if (title.starts_with(' ')) title.remove_prefix(1);
       read.title = title;
+      read.titleLine = number;
       continue;
     }
     if (!StartsBlock(line)) {
@@ -131,8 +133,12 @@ Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
                                           LineInCharacterSet(block.description, album.utf8)});
     }
   }
+  const bool retitled = read.title && *read.title != album.title;
+  if (retitled && CaptionDropsPair(*read.title)) {
+    errors.push_back({Kind::kTitleDropped, read.titleLine});
+  }
   if (!errors.empty()) return errors;
-  if (read.title && *read.title != album.title) {
+  if (retitled) {
     edit.text.title = LineInCharacterSet(*read.title, album.utf8);
   }
   return edit;
@@ -180,6 +186,8 @@ std::string Describe(const EditFileError& error) {
              " is empty or starts with \";\", which would leave its picture out";
     case Kind::kSecondTitle:
       return at + "a second title line";
+    case Kind::kTitleDropped:
+      return at + "the title is empty or starts with \";\", which the index file would skip";
   }
   return at;
 }

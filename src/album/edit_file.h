@@ -55,6 +55,8 @@ struct EditFileError {
     kCaptionDropsPair,
     // A second title line.
     kSecondTitle,
+    // The title is empty or starts with ";", which would make the index file skip it.
+    kTitleDropped,
   };
   Kind kind = Kind::kStray;
   std::uint64_t line = 0;

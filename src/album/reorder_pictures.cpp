@@ -303,6 +303,10 @@ std::optional<AlbumFailure> CheckEdit(const OpenAlbum& open, const TextEdit& edi
     if (named[static_cast<std::size_t>(n - 1)]) return CheckNumber(open, 0, indexPath);
     named[static_cast<std::size_t>(n - 1)] = true;
   }
+  // The title stands for picture 0: one that would be a comment would make the head move up.
+  if (edit.title && CaptionDropsPair(*edit.title)) {
+    return AlbumFailedFor(Kind::kCaptionDropsPair, AlbumFailure::NoSuchPicture{indexPath, 0, 0});
+  }
   for (const auto& [n, pair] : edit.pairs) {
     if (auto failure = CheckNumber(open, n, indexPath)) return failure;
     if (CaptionDropsPair(pair.caption)) {
