@@ -2,7 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include "album/edit_file.h"
 
-#include <map>
+#include <algorithm>
+#include <charconv>
 
 #include "album/album_index.h"
 #include "album/album_text.h"
@@ -99,29 +100,41 @@ ReadBlocks ReadEditFile(std::string_view text) {
   return read;
 }
 
+// The number of the picture of `album` whose file is `file`, told by the number in its name; 0
+// when it is none of them.
+std::int64_t NumberOfFile(std::string_view file, const AlbumForEditing& album) {
+  const std::size_t end = file.size() - std::min(file.size(), kPictureFileExtension.size());
+  std::size_t begin = end;
+  while (begin > 0 && file[begin - 1] >= '0' && file[begin - 1] <= '9') --begin;
+  std::int64_t number = 0;
+  const auto [at, error] = std::from_chars(file.data() + begin, file.data() + end, number);
+  if (error != std::errc() || at != file.data() + end || number < 1 ||
+      number > static_cast<std::int64_t>(album.pictures.size())) {
+    return 0;
+  }
+  return album.pictures[static_cast<std::size_t>(number - 1)].file == file ? number : 0;
+}
+
 // The edit of `album` that the blocks `read` ask for, or the errors in them.
 Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
                                                      const AlbumForEditing& album) {
   std::vector<EditFileError> errors = read.errors;
-  std::map<std::string_view, std::int64_t> numbers;
-  for (std::size_t i = 0; i < album.pictures.size(); ++i) {
-    numbers.emplace(album.pictures[i].file, static_cast<std::int64_t>(i + 1));
-  }
   AlbumEdit edit;
   edit.madeOn = album.state;
-  std::map<std::int64_t, bool> named;
+  std::vector<bool> named(album.pictures.size(), false);
   for (const ReadBlocks::Block& block : read.blocks) {
     const std::string file(block.file);
-    const auto found = numbers.find(block.file);
-    if (found == numbers.end()) {
+    const std::int64_t number = NumberOfFile(block.file, album);
+    if (number == 0) {
       errors.push_back({Kind::kUnknownFile, block.line, file});
       continue;
     }
-    const std::int64_t number = found->second;
-    if (!named.emplace(number, true).second) {
+    std::vector<bool>::reference seen = named[static_cast<std::size_t>(number - 1)];
+    if (seen) {
       errors.push_back({Kind::kNamedTwice, block.line, file});
       continue;
     }
+    seen = true;
     if (CaptionDropsPair(block.caption)) {
       errors.push_back({Kind::kCaptionDropsPair, block.line + 1, file});
     }

@@ -293,6 +293,17 @@ std::optional<AlbumFailure> PlanImages(OpenAlbum& open, const std::vector<std::i
   return std::nullopt;
 }
 
+// Tells whether any of the new lines of `edit` holds a line end.
+bool HasLineEnds(const TextEdit& edit) {
+  const auto ends = [](std::string_view line) {
+    return line.find_first_of("\r\n") != std::string_view::npos;
+  };
+  if (edit.title && ends(*edit.title)) return true;
+  return std::any_of(edit.pairs.begin(), edit.pairs.end(), [&](const auto& entry) {
+    return ends(entry.second.caption) || ends(entry.second.description);
+  });
+}
+
 // Refuses an edit that names a picture the album does not have, or one twice, or would give a
 // picture a caption that drops its pair.
 std::optional<AlbumFailure> CheckEdit(const OpenAlbum& open, const TextEdit& edit,
@@ -325,7 +336,8 @@ std::optional<AlbumFailure> EditIn(OpenAlbum& open, const AlbumEdit& edit, Album
   }
   if (auto failure = CheckEdit(open, edit.text, indexPath)) return failure;
   OrderPlan plan;
-  if (!KeepsOrder(open.count(), edit.text.order)) {
+  const bool reorders = !KeepsOrder(open.count(), edit.text.order);
+  if (reorders) {
     if (auto failure = FindFolders(open, indexPath)) return failure;
     const std::vector<std::int64_t> numbers = NumbersInOrder(open.count(), edit.text.order);
     if (auto failure = PlanImages(open, numbers, work.options, plan)) return failure;
@@ -336,8 +348,11 @@ std::optional<AlbumFailure> EditIn(OpenAlbum& open, const AlbumEdit& edit, Album
   }
   const std::string text = EditedText(old, open.index.head, edit.text);
   if (text == old) return std::nullopt;
-  const std::vector<PicturePair> expected = EditedPairs(old, open.index.head, edit.text);
-  if (auto failure = CheckLines(text, expected, indexPath)) return failure;
+  // Lines replaced in place by lines without line ends keep every line where it was.
+  if (reorders || HasLineEnds(edit.text)) {
+    const std::vector<PicturePair> expected = EditedPairs(old, open.index.head, edit.text);
+    if (auto failure = CheckLines(text, expected, indexPath)) return failure;
+  }
   return Change(open, plan, text, edit.kind, indexPath);
 }
 
