@@ -184,7 +184,7 @@ Result<AlbumForEditing, AlbumFailure> ReadForEditing(const std::string& indexPat
 }
 
 std::string Describe(const EditFileError& error) {
-  const std::string at = "line " + std::to_string(error.line) + ": ";
+  std::string at = "line " + std::to_string(error.line) + ": ";
   switch (error.kind) {
     case Kind::kStray:
       return at + "neither a comment, the title nor a block's first line [file]";

@@ -47,7 +47,8 @@ Result<EditFilePlace, AlbumFailure> StartEditFile(const std::string& folder, std
     name += ".txt";
     std::error_code error = WriteEditFile(*opened.value(), name, text, /*replace=*/false);
     if (error == std::errc::file_exists && count < 100) continue;
-    const std::string path = folder + "/" + name;
+    std::string path = folder;
+    path.append("/").append(name);
     if (error) return AlbumFailed(Kind::kNotWritten, path, error);
     return EditFilePlace{std::move(opened.value()), name, path};
   }

@@ -131,20 +131,20 @@ bool KeepsOrder(std::int64_t count, const std::vector<std::int64_t>& order) {
   return true;
 }
 
-std::string EditedText(std::string_view original, const IndexHead& head, const TextEdit& edit) {
-  std::string text = Replaced(original, LineReplacements(original, head, edit));
-  const auto count = static_cast<std::int64_t>(PictureLinePairs(original, head).size());
-  if (KeepsOrder(count, edit.order)) return text;
+std::string EditedText(std::string_view text, const IndexHead& head, const TextEdit& edit) {
+  std::string edited = Replaced(text, LineReplacements(text, head, edit));
+  const auto count = static_cast<std::int64_t>(PictureLinePairs(text, head).size());
+  if (KeepsOrder(count, edit.order)) return edited;
   const std::set<std::int64_t> staying(edit.order.begin(), edit.order.end());
   std::vector<std::int64_t> removed;
   std::vector<std::int64_t> current;
   for (std::int64_t n = 1; n <= count; ++n) {
     (staying.contains(n) ? current : removed).push_back(n);
   }
-  if (!removed.empty()) text = TextWithout(text, PairsOf(text), removed);
+  if (!removed.empty()) edited = TextWithout(edited, PairsOf(edited), removed);
   while (current != edit.order) {
     const Move move = NextMove(current, edit.order);
-    text = TextWithMoved(text, PairsOf(text), move.from, move.to);
+    edited = TextWithMoved(edited, PairsOf(edited), move.from, move.to);
     const auto from = current.begin() + (move.from - 1);
     const auto to = current.begin() + (move.to - 1);
     if (move.from > move.to) {
@@ -153,7 +153,7 @@ std::string EditedText(std::string_view original, const IndexHead& head, const T
       std::rotate(from, from + 1, to + 1);
     }
   }
-  return text;
+  return edited;
 }
 
 std::vector<PicturePair> EditedPairs(std::string_view text, const IndexHead& head,
