@@ -358,7 +358,11 @@ void AlbumEditor::WorkFinished() {
   const QString leftOut =
       OnlyOtherFiles(outcome.problems) ? QString() : LeftOutText(outcome.problems);
   if (!leftOut.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + leftOut;
-  if (!text.isEmpty()) Fail(text);
+  if (!ok) {
+    Fail(text);
+  } else if (!text.isEmpty()) {
+    ShowWarningMessage(this, kEditorTitle, text);
+  }
   if (ok && Open(indexPath_)) Select(std::min(row, model_->rowCount() - 1));
   emit workEnded(ok);
   if (closeAfterSave_) {

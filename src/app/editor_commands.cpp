@@ -29,6 +29,8 @@ bool LineCommand::mergeWith(const QUndoCommand* other) {
   const auto* line = static_cast<const LineCommand*>(other);
   if (line->number_ != number_ || line->which_ != which_) return false;
   after_ = line->after_;
+  // Typing a line back as it was leaves no step.
+  setObsolete(after_ == before_);
   return true;
 }
 

@@ -77,7 +77,7 @@ void PictureRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 
 QSize PictureRowDelegate::sizeHint(const QStyleOptionViewItem& option,
                                    const QModelIndex& /*index*/) const {
-  return {kThumbWidth + 300,
+  return {kThumbWidth + 120,
           std::max(kThumbHeight, 3 * option.fontMetrics.lineSpacing()) + 2 * kMargin};
 }
 

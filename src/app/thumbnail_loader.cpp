@@ -47,7 +47,7 @@ QImage ThumbnailLoader::Image(std::int64_t key, const QString& path) {
   if (!asked_.insert(key).second) return {};
   {
     const std::lock_guard lock(mutex_);
-    waiting_.push_back({key, path});
+    waiting_.push_back({key, path, generation_});
     if (waiting_.size() > kMaxWaiting) {
       asked_.erase(waiting_.front().key);
       waiting_.erase(waiting_.begin());
@@ -62,6 +62,7 @@ void ThumbnailLoader::Clear() {
   waiting_.clear();
   asked_.clear();
   cache_.clear();
+  ++generation_;
 }
 
 void ThumbnailLoader::ReadNewest() {
@@ -74,11 +75,15 @@ void ThumbnailLoader::ReadNewest() {
   }
   const QImage image = ReadFitted(ask->path, box_);
   QMetaObject::invokeMethod(
-      this, [this, key = ask->key, image] { Store(key, image); }, Qt::QueuedConnection);
+      this,
+      [this, key = ask->key, generation = ask->generation, image] {
+        Store(key, generation, image);
+      },
+      Qt::QueuedConnection);
 }
 
-void ThumbnailLoader::Store(std::int64_t key, const QImage& image) {
-  if (asked_.erase(key) == 0) return;
+void ThumbnailLoader::Store(std::int64_t key, int generation, const QImage& image) {
+  if (generation != generation_ || asked_.erase(key) == 0) return;
   cache_.insert(key, new QImage(image), std::max<qsizetype>(image.sizeInBytes(), 64));
   emit loaded(key);
 }

@@ -47,16 +47,19 @@ class ThumbnailLoader final : public QObject {
   struct Ask {
     std::int64_t key;
     QString path;
+    // The Clear count when asked; a picture read for an earlier one is dropped.
+    int generation;
   };
   // How many asks wait at most; older ones are dropped, as the view has moved past them.
   static constexpr std::size_t kMaxWaiting = 256;
 
   void ReadNewest();
-  void Store(std::int64_t key, const QImage& image);
+  void Store(std::int64_t key, int generation, const QImage& image);
 
   QSize box_;
   QCache<std::int64_t, QImage> cache_;
   std::set<std::int64_t> asked_;
+  int generation_ = 0;
   std::mutex mutex_;
   std::vector<Ask> waiting_;
   QThreadPool pool_;
