@@ -38,10 +38,12 @@ namespace {
 constexpr QSize kPreviewBox{480, 360};
 
 // How much memory the larger pictures kept may take.
-constexpr qsizetype kPreviewCacheBytes = 16 * 1024 * 1024;
+constexpr qsizetype kPreviewCacheBytes = qsizetype{16} * 1024 * 1024;
 
 // The editor's title, as its message boxes name it.
-const QString kEditorTitle = QStringLiteral("Quillmere album editor");
+QString EditorTitle() {
+  return QStringLiteral("Quillmere album editor");
+}
 
 QString FromLocal(const std::string& text) {
   return QString::fromLocal8Bit(QByteArray::fromStdString(text));
@@ -184,7 +186,7 @@ bool AlbumEditor::Open(const QString& indexPath) {
 
 void AlbumEditor::UpdateTitle() {
   const QString name = QString::fromStdString(album_.title);
-  setWindowTitle(QStringLiteral("[*]%1 - %2").arg(name, kEditorTitle));
+  setWindowTitle(QStringLiteral("[*]%1 - %2").arg(name, EditorTitle()));
   setWindowModified(!undo_->isClean());
 }
 
@@ -361,7 +363,7 @@ void AlbumEditor::WorkFinished() {
   if (!ok) {
     Fail(text);
   } else if (!text.isEmpty()) {
-    ShowWarningMessage(this, kEditorTitle, text);
+    ShowWarningMessage(this, EditorTitle(), text);
   }
   if (ok && Open(indexPath_)) Select(std::min(row, model_->rowCount() - 1));
   emit workEnded(ok);
@@ -380,7 +382,7 @@ void AlbumEditor::closeEvent(QCloseEvent* event) {
     event->accept();
     return;
   }
-  switch (AskToSaveChanges(this, kEditorTitle,
+  switch (AskToSaveChanges(this, EditorTitle(),
                            QStringLiteral("The album %1 has changes that are not saved. Save them?")
                                .arg(QString::fromStdString(album_.title)))) {
     case UnsavedAnswer::kSave:
@@ -400,7 +402,7 @@ void AlbumEditor::closeEvent(QCloseEvent* event) {
 }
 
 void AlbumEditor::Fail(const QString& text) {
-  ShowCriticalMessage(this, kEditorTitle, text);
+  ShowCriticalMessage(this, EditorTitle(), text);
 }
 
 }  // namespace quillmere

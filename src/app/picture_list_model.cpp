@@ -13,7 +13,7 @@ namespace {
 constexpr QSize kThumbnailBox{96, 72};
 
 // How much memory the thumbnails kept may take.
-constexpr qsizetype kThumbnailCacheBytes = 24 * 1024 * 1024;
+constexpr qsizetype kThumbnailCacheBytes = qsizetype{24} * 1024 * 1024;
 
 QString Shown(const std::string& line) {
   return QString::fromStdString(ShownText(line));

@@ -3,7 +3,6 @@
 #include "app/thumbnail_loader.h"
 
 #include <QImageReader>
-#include <QMetaObject>
 #include <algorithm>
 #include <optional>
 #include <utility>
@@ -32,6 +31,7 @@ QImage ReadFitted(const QString& path, QSize box) {
 ThumbnailLoader::ThumbnailLoader(QSize box, qsizetype cacheBytes, QObject* parent)
     : QObject(parent), box_(box), cache_(cacheBytes) {
   pool_.setMaxThreadCount(2);
+  connect(this, &ThumbnailLoader::read, this, &ThumbnailLoader::Store, Qt::QueuedConnection);
 }
 
 ThumbnailLoader::~ThumbnailLoader() {
@@ -74,15 +74,10 @@ void ThumbnailLoader::ReadNewest() {
     waiting_.pop_back();
   }
   const QImage image = ReadFitted(ask->path, box_);
-  QMetaObject::invokeMethod(
-      this,
-      [this, key = ask->key, generation = ask->generation, image] {
-        Store(key, generation, image);
-      },
-      Qt::QueuedConnection);
+  emit read(ask->key, ask->generation, image);
 }
 
-void ThumbnailLoader::Store(std::int64_t key, int generation, const QImage& image) {
+void ThumbnailLoader::Store(qint64 key, int generation, const QImage& image) {
   if (generation != generation_ || asked_.erase(key) == 0) return;
   cache_.insert(key, new QImage(image), std::max<qsizetype>(image.sizeInBytes(), 64));
   emit loaded(key);

@@ -41,6 +41,9 @@ class ThumbnailLoader final : public QObject {
  signals:
   // The picture known by `key` has been read, or found unreadable.
   void loaded(std::int64_t key);
+  // Sent on a reading thread with what it read for the Clear count `generation`; for the loader
+  // itself.
+  void read(qint64 key, int generation, const QImage& image);
 
  private:
   // One picture asked for.
@@ -54,7 +57,7 @@ class ThumbnailLoader final : public QObject {
   static constexpr std::size_t kMaxWaiting = 256;
 
   void ReadNewest();
-  void Store(std::int64_t key, int generation, const QImage& image);
+  void Store(qint64 key, int generation, const QImage& image);
 
   QSize box_;
   QCache<std::int64_t, QImage> cache_;
