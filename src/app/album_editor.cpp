@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFormLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPixmap>
@@ -62,6 +63,16 @@ std::vector<EditorEntry> EntriesOf(const AlbumForEditing& album) {
     entries.push_back({++number, picture.caption, picture.description});
   }
   return entries;
+}
+
+// The keys of Redo: the desktop's, and both that desktops use.
+QList<QKeySequence> RedoKeys() {
+  QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Redo);
+  for (const QKeySequence& key :
+       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
+    if (!keys.contains(key)) keys << key;
+  }
+  return keys;
 }
 
 // The small grey word that marks a field as editing markup.
@@ -136,6 +147,8 @@ void AlbumEditor::BuildWidgets() {
   connect(list_, &PictureListView::filesDropped, this, &AlbumEditor::AddFiles);
   // Delete in the list removes a picture; in a field it deletes text.
   connect(list_, &PictureListView::removeAsked, this, &AlbumEditor::RemoveSelected);
+  caption_->installEventFilter(this);
+  description_->installEventFilter(this);
   connect(caption_, &QLineEdit::textChanged, this, &AlbumEditor::CaptionTyped);
   connect(description_, &QPlainTextEdit::textChanged, this, &AlbumEditor::DescriptionTyped);
   connect(model_, &QAbstractItemModel::dataChanged, this,
@@ -153,7 +166,7 @@ void AlbumEditor::BuildActions() {
   undo->setShortcut(QKeySequence::Undo);
   bar->addAction(undo);
   QAction* redo = undo_->createRedoAction(this, QStringLiteral("Redo"));
-  redo->setShortcut(QKeySequence::Redo);
+  redo->setShortcuts(RedoKeys());
   bar->addAction(redo);
   QAction* remove =
       bar->addAction(QStringLiteral("Remove picture"), this, &AlbumEditor::RemoveSelected);
@@ -399,6 +412,15 @@ void AlbumEditor::closeEvent(QCloseEvent* event) {
       event->ignore();
       return;
   }
+}
+
+bool AlbumEditor::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const QKeySequence pressed(key->keyCombination());
+    if (key->matches(QKeySequence::Undo) || RedoKeys().contains(pressed)) return true;
+  }
+  return QMainWindow::eventFilter(watched, event);
 }
 
 void AlbumEditor::Fail(const QString& text) {

@@ -72,6 +72,8 @@ class AlbumEditor final : public QMainWindow {
  protected:
   // Closing with changes not saved asks whether to save them.
   void closeEvent(QCloseEvent* event) override;
+  // Undo and Redo in a field undo the editor's steps, not the field's own typing.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildWidgets();

@@ -100,6 +100,15 @@ TEST(AlbumEditor, EditsMovesRemovesAndSavesAsOneEdit) {
   editor.list().setCurrentIndex(editor.pictures().index(0));
   editor.captionField().setText(QStringLiteral(";Hill"));
   EXPECT_TRUE(editor.captionProblem().isVisible());
+  // Ctrl+Z in the field undoes the editor's step; Ctrl+Shift+Z makes it again.
+  editor.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&editor));
+  editor.captionField().setFocus();
+  QTest::keyClick(&editor.captionField(), Qt::Key_Z, Qt::ControlModifier);
+  EXPECT_EQ(editor.captionField().text(), QStringLiteral("Hill"));
+  EXPECT_TRUE(editor.undoStack().isClean());
+  QTest::keyClick(&editor.captionField(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(editor.captionField().text(), QStringLiteral(";Hill"));
   messages.QueueUnsavedAnswer(UnsavedAnswer::kCancel);
   EXPECT_FALSE(editor.close());
   messages.QueueUnsavedAnswer(UnsavedAnswer::kDiscard);
