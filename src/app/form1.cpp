@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "album/album.h"
+#include "app/album_editor.h"
 #include "app/album_report.h"
 #include "app/background_run.h"
 #include "app/drop_plan.h"
@@ -480,7 +481,7 @@ void Form1::ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason) {
 }
 
 // A new album ends with where it is and how many pictures it has, the files left out behind
-// Details, and a button that opens its site.
+// Details, a button that opens its site and one that opens it in the album editor.
 void Form1::ShowNewAlbum(const AlbumOutcome& outcome) {
   const QString album = FromLocal(AlbumNameOf(outcome.site.title, outcome.indexPath));
   QString folder = FromLocal(outcome.site.siteFolder);
@@ -490,10 +491,23 @@ void Form1::ShowNewAlbum(const AlbumOutcome& outcome) {
                      .arg(album, folder, QString::number(made),
                           made == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"));
   if (!outcome.problems.empty()) text += QStringLiteral("\n\n") + LeftOutSummary(outcome.problems);
-  if (ShowDoneMessage(this, QString::fromLatin1(kProgramTitle), text, LeftOutText(outcome.problems),
-                      QStringLiteral("Show"))) {
-    ShowCommand();
+  const int action =
+      ShowDoneChoice(this, QString::fromLatin1(kProgramTitle), text, LeftOutText(outcome.problems),
+                     {QStringLiteral("Show"), QStringLiteral("Write captions")});
+  if (action == 0) ShowCommand();
+  if (action == 1) OpenEditor(FromLocal(outcome.indexPath));
+}
+
+// The album editor opens as a window of its own over this one, on the album of `indexPath`.
+void Form1::OpenEditor(const QString& indexPath) {
+  auto* editor = new AlbumEditor(this, fs_);
+  editor->setWindowFlag(Qt::Window);
+  editor->setAttribute(Qt::WA_DeleteOnClose);
+  if (!editor->Open(indexPath)) {
+    delete editor;
+    return;
   }
+  editor->show();
 }
 
 // Where a new album's folder could not be made, or is no folder, the folder dialog comes back

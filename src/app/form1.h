@@ -112,6 +112,7 @@ class Form1 : public QWidget {
   void OpenStartPaths();
   void ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason);
   void ShowNewAlbum(const AlbumOutcome& outcome);
+  void OpenEditor(const QString& indexPath);
   bool ChoosesAnotherFolder(const AlbumOutcome& outcome);
   void ShowFailure(const QString& text);
   void ShowProgress();

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "album/pictures/picture_maker.h"
+#include "app/album_editor.h"
 #include "app/form1.h"
 #include "app/program_identity.h"
 #include "platform/signals.h"
@@ -14,6 +15,16 @@ int main(int argc, char** argv) {
   quillmere::IgnoreFileSizeSignal();
   QApplication app(argc, argv);
   quillmere::SetProgramIdentity();
+  // --edit INDEX_FILE opens the album editor alone.
+  const QStringList arguments = QCoreApplication::arguments();
+  if (arguments.size() == 3 && arguments[1] == QLatin1String("--edit")) {
+    quillmere::AlbumEditor editor;
+    if (!editor.Open(QDir::current().absoluteFilePath(arguments[2]))) return 1;
+    editor.show();
+    const int exitCode = QApplication::exec();
+    quillmere::EndPictureLibrary();
+    return exitCode;
+  }
   quillmere::Form1 form;
   QObject::connect(&form, &quillmere::Form1::exitRequested, &app,
                    [](int exitCode) { QCoreApplication::exit(exitCode); });

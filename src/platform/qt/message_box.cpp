@@ -21,8 +21,8 @@ struct BoxContent {
   QString text;
   MessageKind kind = MessageKind::kCritical;
   QString details;
-  // The text of the button of a box of work done.
-  QString action;
+  // The texts of the buttons of a box of work done.
+  QStringList actions;
   bool yesByDefault = false;
 };
 
@@ -30,17 +30,25 @@ struct BoxContent {
 class MessageBoxes {
  public:
   // Records the message and returns the recorder's answer when one exists; shows the box
-  // otherwise. True for Yes, or for the action of a box of work done.
+  // otherwise. True for Yes, or for the first action of a box of work done.
   static bool Show(QWidget* owner, const BoxContent& content) {
+    return Choose(owner, content) == 0;
+  }
+
+  // Records the message and returns the recorder's answer when one exists; shows the box
+  // otherwise. 0 for Yes, the index of the action of a box of work done, -1 for No or OK.
+  static int Choose(QWidget* owner, const BoxContent& content) {
     if (activeRecorder != nullptr) return Record(*activeRecorder, owner, content);
     QMessageBox box(IconOf(content.kind), content.caption, content.text, ButtonsOf(content.kind),
                     owner);
     // Paths may hold "<" and "&"; they are shown as they are.
     box.setTextFormat(Qt::PlainText);
     if (!content.details.isEmpty()) box.setDetailedText(content.details);
-    QPushButton* action = nullptr;
+    QList<QPushButton*> actions;
     if (content.kind == MessageKind::kDone) {
-      action = box.addButton(content.action, QMessageBox::AcceptRole);
+      for (const QString& action : content.actions) {
+        actions << box.addButton(action, QMessageBox::AcceptRole);
+      }
       box.setDefaultButton(QMessageBox::Ok);
       box.setEscapeButton(QMessageBox::Ok);
     }
@@ -48,21 +56,39 @@ class MessageBoxes {
       box.setDefaultButton(content.yesByDefault ? QMessageBox::Yes : QMessageBox::No);
       box.setEscapeButton(QMessageBox::No);
     }
+    if (content.kind == MessageKind::kUnsaved) {
+      box.setDefaultButton(QMessageBox::Save);
+      box.setEscapeButton(QMessageBox::Cancel);
+    }
     box.exec();
-    if (action != nullptr) return box.clickedButton() == action;
-    return box.standardButton(box.clickedButton()) == QMessageBox::Yes;
+    const auto clicked = box.standardButton(box.clickedButton());
+    if (content.kind == MessageKind::kDone) {
+      return static_cast<int>(actions.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
+    }
+    if (content.kind == MessageKind::kUnsaved) {
+      return clicked == QMessageBox::Save ? 0 : clicked == QMessageBox::Discard ? 1 : 2;
+    }
+    return clicked == QMessageBox::Yes ? 0 : -1;
   }
 
  private:
-  static bool Record(MessageRecorder& recorder, QWidget* owner, const BoxContent& content) {
+  static int Record(MessageRecorder& recorder, QWidget* owner, const BoxContent& content) {
     const QWindow* window = owner != nullptr ? owner->window()->windowHandle() : nullptr;
     recorder.messages_.push_back({content.caption, content.text, content.kind, content.details,
                                   window != nullptr && window->isExposed()});
-    if (content.kind == MessageKind::kDone) return recorder.pressActions_;
-    if (content.kind != MessageKind::kQuestion || recorder.answers_.empty()) return false;
+    if (content.kind == MessageKind::kDone) {
+      return recorder.pressActions_ ? 0 : recorder.pressedAction_;
+    }
+    if (content.kind == MessageKind::kUnsaved) {
+      if (recorder.unsavedAnswers_.empty()) return 2;
+      const UnsavedAnswer answer = recorder.unsavedAnswers_.front();
+      recorder.unsavedAnswers_.pop_front();
+      return static_cast<int>(answer);
+    }
+    if (content.kind != MessageKind::kQuestion || recorder.answers_.empty()) return -1;
     const bool yes = recorder.answers_.front();
     recorder.answers_.pop_front();
-    return yes;
+    return yes ? 0 : -1;
   }
 
   static QMessageBox::Icon IconOf(MessageKind kind) {
@@ -75,11 +101,16 @@ class MessageBoxes {
         return QMessageBox::Question;
       case MessageKind::kDone:
         return QMessageBox::Information;
+      case MessageKind::kUnsaved:
+        return QMessageBox::Warning;
     }
     return QMessageBox::Critical;
   }
 
   static QMessageBox::StandardButtons ButtonsOf(MessageKind kind) {
+    if (kind == MessageKind::kUnsaved) {
+      return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
+    }
     return kind == MessageKind::kQuestion ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok;
   }
 };
@@ -106,7 +137,20 @@ bool AskYesOrNo(QWidget* owner, const QString& caption, const QString& text, boo
 
 bool ShowDoneMessage(QWidget* owner, const QString& caption, const QString& text,
                      const QString& details, const QString& action) {
-  return MessageBoxes::Show(owner, {caption, text, MessageKind::kDone, details, action, false});
+  return MessageBoxes::Show(owner, {caption, text, MessageKind::kDone, details, {action}, false});
+}
+
+int ShowDoneChoice(QWidget* owner, const QString& caption, const QString& text,
+                   const QString& details, const QStringList& actions) {
+  return MessageBoxes::Choose(owner, {caption, text, MessageKind::kDone, details, actions, false});
+}
+
+UnsavedAnswer AskToSaveChanges(QWidget* owner, const QString& caption, const QString& text) {
+  const int answer =
+      MessageBoxes::Choose(owner, {caption, text, MessageKind::kUnsaved, {}, {}, false});
+  return answer == 0   ? UnsavedAnswer::kSave
+         : answer == 1 ? UnsavedAnswer::kDiscard
+                       : UnsavedAnswer::kCancel;
 }
 
 }  // namespace quillmere

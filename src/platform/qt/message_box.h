@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstddef>
 #include <deque>
 #include <vector>
@@ -23,7 +24,12 @@ enum class MessageKind {
   kQuestion,
   // Work done: the information icon, an OK button and a button that opens what was made.
   kDone,
+  // Changes not saved: the warning icon and the Save, Discard and Cancel buttons.
+  kUnsaved,
 };
+
+// What is to become of changes not saved.
+enum class UnsavedAnswer { kSave, kDiscard, kCancel };
 
 // Shows `text` as plain text in a modal box with the critical icon, one OK button and
 // `caption` as its title, and waits until it is closed.
@@ -42,6 +48,15 @@ bool AskYesOrNo(QWidget* owner, const QString& caption, const QString& text, boo
 // waits until it is closed; true when `action` was pressed.
 bool ShowDoneMessage(QWidget* owner, const QString& caption, const QString& text,
                      const QString& details, const QString& action);
+
+// Shows `text` as ShowDoneMessage does, with a button for each of `actions` beside OK; the index
+// of the action pressed, or -1 for OK.
+int ShowDoneChoice(QWidget* owner, const QString& caption, const QString& text,
+                   const QString& details, const QStringList& actions);
+
+// Asks `text`, as plain text, in a modal box with the Save, Discard and Cancel buttons, Save the
+// default; Esc and closing the box answer Cancel.
+UnsavedAnswer AskToSaveChanges(QWidget* owner, const QString& caption, const QString& text);
 
 // While one exists, the boxes record their messages here and return at once; questions take the
 // answers queued here, in their order, and No when none is left.
@@ -70,6 +85,12 @@ class MessageRecorder {
   // Makes the boxes of work done answer as if their action button was pressed when `press`.
   void PressActions(bool press) { pressActions_ = press; }
 
+  // Makes the boxes of work done answer as if their action `index` was pressed (-1 for OK).
+  void PressAction(int index) { pressedAction_ = index; }
+
+  // Makes the next question about changes not saved answered `answer`; Cancel when none is left.
+  void QueueUnsavedAnswer(UnsavedAnswer answer) { unsavedAnswers_.push_back(answer); }
+
  private:
   friend class MessageBoxes;
 
@@ -77,6 +98,8 @@ class MessageRecorder {
   std::vector<Message> messages_;
   std::deque<bool> answers_;
   bool pressActions_ = false;
+  int pressedAction_ = -1;
+  std::deque<UnsavedAnswer> unsavedAnswers_;
 };
 
 }  // namespace quillmere

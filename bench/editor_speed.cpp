@@ -1,0 +1,174 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// How the album editor answers on an album of many pictures: the time until its list is first
+// painted, the longest a key takes to be handled and painted while PageDown, End and Home go from
+// the top to the bottom and back, the longest the window's event loop is kept from turning
+// meanwhile, and the memory the program holds. Run under an X server (Xvfb); bench/editor-speed
+// does that.
+//
+//   quillmere-editor-speed FOLDER [PICTURES]
+//
+// FOLDER gets an index.txt of PICTURES pictures (default 100,000) and the thumbnails of the first
+// few alone, unless it has them already: missing thumbnails must cost nothing.
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "app/album_editor.h"
+#include "app/picture_list_model.h"
+#include "app/picture_list_view.h"
+
+namespace {
+
+// The targets: the first paint, one key, and the memory held.
+constexpr qint64 kFirstPaintTargetMs = 1000;
+constexpr qint64 kKeyTargetMs = 50;
+constexpr qint64 kMemoryTargetMb = 300;
+
+// How many of the pictures have a thumbnail.
+constexpr int kThumbnails = 40;
+
+// Writes a small thumbnail of one colour, with its number drawn on it, to `path`.
+void WriteThumbnail(const QString& path, int n) {
+  QImage image(96, 72, QImage::Format_RGB32);
+  image.fill(QColor::fromHsv((n * 37) % 360, 160, 200));
+  QPainter painter(&image);
+  painter.drawText(image.rect(), Qt::AlignCenter, QString::number(n));
+  painter.end();
+  image.save(path, "JPEG");
+}
+
+// Makes the album in `folder`, unless its index file is there already.
+void MakeAlbum(const QString& folder, int pictures) {
+  QDir().mkpath(folder + QStringLiteral("/thumbs"));
+  QDir().mkpath(folder + QStringLiteral("/pictures"));
+  QFile index(folder + QStringLiteral("/index.txt"));
+  if (index.exists()) return;
+  std::fprintf(stderr, "making an album of %d pictures in %s\n", pictures, qPrintable(folder));
+  std::string text = "Many pictures\nthumbs/t\npictures/p\nsupport\n5\n";
+  for (int n = 1; n <= pictures; ++n) {
+    const std::string number = std::to_string(n);
+    text += "Picture " + number + " &amp; its caf&eacute;\n";
+    text += n % 3 == 0 ? "The <I>picture</I> numbered " + number + "\n"
+                       : "The picture numbered " + number + ", by the sea\n";
+  }
+  if (index.open(QIODevice::WriteOnly)) index.write(text.data(), static_cast<qint64>(text.size()));
+  for (int n = 1; n <= kThumbnails; ++n) {
+    WriteThumbnail(folder + QStringLiteral("/thumbs/t%1.jpg").arg(n), n);
+  }
+}
+
+// The memory the program holds now and at its peak, in MB, from the kernel's account of it.
+std::pair<qint64, qint64> MemoryMb() {
+  QFile status(QStringLiteral("/proc/self/status"));
+  qint64 now = 0;
+  qint64 peak = 0;
+  if (!status.open(QIODevice::ReadOnly)) return {now, peak};
+  for (const QByteArray& line : status.readAll().split('\n')) {
+    const QList<QByteArray> fields = line.simplified().split(' ');
+    if (fields.size() < 2) continue;
+    if (fields[0] == "VmRSS:") now = fields[1].toLongLong() / 1024;
+    if (fields[0] == "VmHWM:") peak = fields[1].toLongLong() / 1024;
+  }
+  return {now, peak};
+}
+
+// The longest the event loop went without turning while it is watched.
+class StallWatch {
+ public:
+  StallWatch() {
+    timer_.setInterval(2);
+    QObject::connect(&timer_, &QTimer::timeout,
+                     [this] { longest_ = std::max(longest_, clock_.restart()); });
+  }
+  void Start() {
+    clock_.start();
+    timer_.start();
+  }
+  qint64 longest() const { return longest_; }
+
+ private:
+  QTimer timer_;
+  QElapsedTimer clock_;
+  qint64 longest_ = 0;
+};
+
+// Presses `key` on `list` and lets the window paint; the time that took.
+qint64 Press(quillmere::PictureListView& list, Qt::Key key) {
+  QElapsedTimer clock;
+  clock.start();
+  QTest::keyClick(&list, key);
+  QApplication::processEvents();
+  return clock.elapsed();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  const QStringList args = QCoreApplication::arguments();
+  if (args.size() < 2) {
+    std::fprintf(stderr, "usage: quillmere-editor-speed FOLDER [PICTURES]\n");
+    return 2;
+  }
+  const QString folder = QDir(args[1]).absolutePath();
+  const int pictures = args.size() > 2 ? args[2].toInt() : 100000;
+  MakeAlbum(folder, pictures);
+
+  QElapsedTimer clock;
+  clock.start();
+  quillmere::AlbumEditor editor;
+  if (!editor.Open(folder + QStringLiteral("/index.txt"))) return 1;
+  editor.show();
+  if (!QTest::qWaitForWindowExposed(&editor)) return 1;
+  QApplication::processEvents();
+  const qint64 firstPaint = clock.elapsed();
+
+  quillmere::PictureListView& list = editor.list();
+  list.setFocus();
+  StallWatch stalls;
+  stalls.Start();
+  qint64 slowestKey = 0;
+  int keys = 0;
+  const int last = editor.pictures().rowCount() - 1;
+  // PageDown from the top for a while, with pauses in which thumbnails arrive, then End and Home
+  // and End again: every key is handled while thumbnails are read.
+  for (int n = 0; n < 200 && list.currentIndex().row() < last; ++n, ++keys) {
+    slowestKey = std::max(slowestKey, Press(list, Qt::Key_PageDown));
+    QTest::qWait(5);
+  }
+  for (const Qt::Key key : {Qt::Key_End, Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp}) {
+    slowestKey = std::max(slowestKey, Press(list, key));
+    QTest::qWait(20);
+    ++keys;
+  }
+  QTest::qWait(200);
+  const bool atEnd = list.currentIndex().row() >= last - 100;
+  const auto [memoryNow, memoryPeak] = MemoryMb();
+
+  std::printf("The album editor on %d pictures (%d with thumbnails), %d keys\n", pictures,
+              kThumbnails, keys);
+  std::printf("%-30s %10s %10s %5s\n", "", "measured", "target", "met");
+  const auto row = [](const char* what, qint64 value, qint64 target, const char* unit) {
+    const std::string measured = std::to_string(value) + " " + unit;
+    const std::string wanted = "< " + std::to_string(target) + " " + unit;
+    std::printf("%-30s %10s %10s %5s\n", what, measured.c_str(), wanted.c_str(),
+                value < target ? "yes" : "NO");
+    return value < target;
+  };
+  bool met = row("first paint", firstPaint, kFirstPaintTargetMs, "ms");
+  met = row("slowest key, painted", slowestKey, kKeyTargetMs, "ms") && met;
+  met = row("longest stall of the window", stalls.longest(), kKeyTargetMs, "ms") && met;
+  met = row("memory held (peak)", memoryPeak, kMemoryTargetMb, "MB") && met;
+  std::printf("memory held at the end: %lld MB; the keys reached the bottom: %s\n", memoryNow,
+              atEnd ? "yes" : "NO");
+  return met && atEnd ? 0 : 1;
+}

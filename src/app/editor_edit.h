@@ -1,0 +1,29 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// What the album editor's pictures, as they stand, ask of the album they were read from: one edit.
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "album/album_edit.h"
+#include "album/caption_text.h"
+#include "album/edit_file.h"
+#include "app/picture_list_model.h"
+
+namespace quillmere {
+
+// The one edit that makes `album` hold `entries`: their lines that changed, in the index file's
+// character set, their order, and the pictures left out; made on the state `album` was read in.
+AlbumEdit EditOf(const AlbumForEditing& album, const std::vector<EditorEntry>& entries);
+
+// Tells whether `edit` of `album` changes nothing.
+bool ChangesNothing(const AlbumForEditing& album, const AlbumEdit& edit);
+
+// The row of the first of `entries` whose caption cannot be saved, or -1.
+int FirstFaultyCaption(const std::vector<EditorEntry>& entries);
+
+// Why a caption with `fault` cannot be saved; empty for none.
+QString FaultText(CaptionFault fault);
+
+}  // namespace quillmere

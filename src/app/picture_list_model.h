@@ -1,0 +1,74 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// The pictures of the album being edited, in their order, as a list for a view: each with the
+// number it had when the album was read, its caption and description lines and its thumbnail.
+#pragma once
+
+#include <QAbstractListModel>
+#include <QString>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/thumbnail_loader.h"
+
+namespace quillmere {
+
+// One picture of the album being edited; its lines in UTF-8, as the index file is to hold them.
+struct EditorEntry {
+  std::int64_t number = 0;
+  std::string caption;
+  std::string description;
+};
+
+// Which of a picture's two lines.
+enum class PictureLine { kCaption, kDescription };
+
+class PictureListModel final : public QAbstractListModel {
+  Q_OBJECT
+
+ public:
+  // The roles beside the caption shown (DisplayRole) and the thumbnail (DecorationRole).
+  enum Role {
+    kDescriptionRole = Qt::UserRole,
+    // Whether either line holds markup.
+    kMarkupRole,
+    kNumberRole,
+  };
+
+  explicit PictureListModel(QObject* parent = nullptr);
+
+  // Shows `entries`, whose thumbnails are the files `thumbPrefix` + number + ".jpg".
+  void Reset(std::vector<EditorEntry> entries, const QString& thumbPrefix);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  const std::vector<EditorEntry>& entries() const { return entries_; }
+  const EditorEntry& entry(int row) const { return entries_[static_cast<std::size_t>(row)]; }
+
+  // The row of the picture that had `number`; -1 when it is removed.
+  int RowOf(std::int64_t number) const;
+
+  // Sets one line of the picture in `row`.
+  void SetLine(int row, PictureLine which, std::string line);
+  // Moves the picture in `from` so that it ends in `to`.
+  void Move(int from, int to);
+  // Takes the picture in `row` out of the list.
+  EditorEntry Take(int row);
+  // Puts `entry` back in `row`.
+  void Insert(int row, EditorEntry entry);
+
+ private:
+  void ThumbnailLoaded(std::int64_t number);
+
+  std::vector<EditorEntry> entries_;
+  QString thumbPrefix_;
+  ThumbnailLoader* thumbnails_;
+  // The row of each number, made again after the order changes.
+  mutable std::vector<int> rows_;
+  mutable bool rowsStale_ = true;
+};
+
+}  // namespace quillmere
