@@ -111,6 +111,8 @@ AlbumEditor::AlbumEditor(QWidget* parent, FileSystem* fs)
 }
 
 AlbumEditor::~AlbumEditor() {
+  // The stack tells of its end to no slot of an editor that is gone.
+  undo_->disconnect(this);
   delete run_;
 }
 
