@@ -15,19 +15,10 @@
 namespace quillmere {
 namespace {
 
-// `name` in lower case.
-std::string Lower(std::string_view name) {
-  std::string lower(name);
-  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-  });
-  return lower;
-}
-
 // The sidecar's name in lower case without its ".xmp": the name of what it belongs to, with or
 // without that file's extension.
 std::string SidecarOwner(std::string_view sidecar) {
-  return Lower(sidecar.substr(0, sidecar.size() - 4));
+  return LowerCaseName(sidecar.substr(0, sidecar.size() - 4));
 }
 
 // The folder part of `path`, with its separator; empty for a path without one.
@@ -39,13 +30,35 @@ std::string_view FolderOf(std::string_view path) {
 // The sidecar that `sidecars` (by their owner's name) hold for the picture `name`; empty when
 // none.
 std::string SidecarFor(std::string_view name, const std::map<std::string, std::string>& sidecars) {
-  const std::string whole = Lower(name);
+  const std::string whole = LowerCaseName(name);
   const std::size_t dot = whole.rfind('.');
   for (const std::string& owner : {whole, whole.substr(0, dot)}) {
     const auto it = sidecars.find(owner);
     if (it != sidecars.end()) return it->second;
   }
   return "";
+}
+
+// Gives each of `found` that was `given` alone its XMP sidecar in its folder, each folder listed
+// once; the files of a folder given found theirs among its files.
+void FindSidecarsBeside(std::vector<FoundPicture>& found, const std::set<std::string>& given,
+                        FileSystem& fs) {
+  // Each folder's sidecars by their owner's name, listed at the first file given from it.
+  std::map<std::string, std::map<std::string, std::string>> folders;
+  for (FoundPicture& file : found) {
+    if (!given.contains(file.path) || IsSidecarName(file.name) || !file.sidecar.empty()) {
+      continue;
+    }
+    const std::string folder(FolderOf(file.path));
+    auto [it, isNew] = folders.try_emplace(folder);
+    if (isNew) {
+      Result<std::vector<std::string>> names = fs.ListFolder(folder.empty() ? "." : folder);
+      for (const std::string& name : names ? names.value() : std::vector<std::string>()) {
+        if (IsXmpSidecarName(name)) it->second.emplace(SidecarOwner(name), folder + name);
+      }
+    }
+    file.sidecar = SidecarFor(file.name, it->second);
+  }
 }
 
 }  // namespace
@@ -89,6 +102,7 @@ Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem&
 std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources, FileSystem& fs,
                                         std::vector<PictureProblem>& problems) {
   std::vector<FoundPicture> found;
+  std::set<std::string> given;
   for (const std::string& source : sources) {
     Result<EntryInfo> entry = fs.Inspect(source, /*follow=*/true);
     if (entry && entry.value().kind == EntryInfo::Kind::kFolder) {
@@ -102,14 +116,14 @@ std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources,
       for (FoundPicture& picture : inFolder.value()) found.push_back(std::move(picture));
     } else if (entry && entry.value().kind == EntryInfo::Kind::kRegular) {
       found.push_back({source, std::filesystem::path(source).filename().string(), {}});
+      given.insert(source);
     } else {
       problems.push_back(
           {.kind = PictureProblem::Kind::kMissing, .file = source, .error = entry.error()});
     }
   }
   AttachSidecars(found);
-  // A file given alone finds its sidecar in its folder.
-  FindSidecarsBeside(found, fs);
+  FindSidecarsBeside(found, given, fs);
   return found;
 }
 
@@ -130,23 +144,6 @@ void AttachSidecars(std::vector<FoundPicture>& found) {
     if (!file.sidecar.empty()) attached.insert(file.sidecar);
   }
   std::erase_if(found, [&](const FoundPicture& file) { return attached.contains(file.path); });
-}
-
-void FindSidecarsBeside(std::vector<FoundPicture>& found, FileSystem& fs) {
-  // Each folder's sidecars by their owner's name, listed at the first file given from it.
-  std::map<std::string, std::map<std::string, std::string>> folders;
-  for (FoundPicture& file : found) {
-    if (IsSidecarName(file.name) || !file.sidecar.empty()) continue;
-    const std::string folder(FolderOf(file.path));
-    auto [it, isNew] = folders.try_emplace(folder);
-    if (isNew) {
-      Result<std::vector<std::string>> names = fs.ListFolder(folder.empty() ? "." : folder);
-      for (const std::string& name : names ? names.value() : std::vector<std::string>()) {
-        if (IsXmpSidecarName(name)) it->second.emplace(SidecarOwner(name), folder + name);
-      }
-    }
-    file.sidecar = SidecarFor(file.name, it->second);
-  }
 }
 
 void OrderPictures(std::vector<FoundPicture>& pictures) {

@@ -55,10 +55,6 @@ std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources,
 // out of `found`.
 void AttachSidecars(std::vector<FoundPicture>& found);
 
-// Gives each of `found`, files given one by one, its XMP sidecar in its folder, each folder listed
-// once.
-void FindSidecarsBeside(std::vector<FoundPicture>& found, FileSystem& fs);
-
 // Orders pictures by the date they were taken, then by name (NameOrderLess); those that record
 // no date come after those that do.
 void OrderPictures(std::vector<FoundPicture>& pictures);

@@ -61,18 +61,13 @@ class PictureWork {
     return fs_.OpenForReading(path);
   }
 
-  // The first bytes of `file` that tell what it is; fewer where it is shorter.
+  // The first bytes of `file`, just opened, that tell what it is; fewer where it is shorter.
   Result<std::string> ReadHead(ReadableFile& file) {
     const std::lock_guard<std::mutex> hold(fileLock_);
     std::string head(kFileKindBytes, '\0');
-    std::size_t done = 0;
-    while (done < head.size()) {
-      Result<std::size_t> got = file.ReadAt(head.data() + done, head.size() - done, done);
-      if (!got) return got.error();
-      if (got.value() == 0) break;
-      done += got.value();
-    }
-    head.resize(done);
+    Result<std::size_t> got = ReadFully(file, head.data(), head.size());
+    if (!got) return got.error();
+    head.resize(got.value());
     return head;
   }
 

@@ -242,12 +242,13 @@ std::optional<AlbumFailure> CheckLines(std::string_view text,
   return AlbumFailed(Kind::kLinesWouldJoin, indexPath);
 }
 
-// Renames the files as `plan` says and writes `text` as the index file, as one change by
-// `command`; the failure when it could not.
+// Renames the files as `plan` says and writes `text` in place of the index file, which holds
+// `before`, as one change by `command`; the failure when it could not.
 std::optional<AlbumFailure> Change(OpenAlbum& open, OrderPlan& plan, const std::string& text,
-                                   ChangeKind command, const std::string& indexPath) {
-  AlbumChange change(*open.album.folder, open.album.path, command, open.index.name,
-                     StateOf(open.index.text.bytes()), open.album.trash);
+                                   ChangeKind command, const IndexState& before,
+                                   const std::string& indexPath) {
+  AlbumChange change(*open.album.folder, open.album.path, command, open.index.name, before,
+                     open.album.trash);
   for (const auto* renames : {&plan.aside, &plan.home}) {
     for (const PlannedRename& rename : *renames) change.PlanRename(rename.step);
   }
@@ -331,7 +332,8 @@ std::optional<AlbumFailure> CheckEdit(const OpenAlbum& open, const TextEdit& edi
 std::optional<AlbumFailure> EditIn(OpenAlbum& open, const AlbumEdit& edit, AlbumWork& work) {
   const std::string& indexPath = work.outcome.indexPath;
   const std::string_view old = open.index.text.bytes();
-  if (edit.madeOn && *edit.madeOn != StateOf(old)) {
+  const IndexState before = StateOf(old);
+  if (edit.madeOn && *edit.madeOn != before) {
     return AlbumFailed(Kind::kIndexChanged, indexPath);
   }
   if (auto failure = CheckEdit(open, edit.text, indexPath)) return failure;
@@ -353,7 +355,7 @@ std::optional<AlbumFailure> EditIn(OpenAlbum& open, const AlbumEdit& edit, Album
     const std::vector<PicturePair> expected = EditedPairs(old, open.index.head, edit.text);
     if (auto failure = CheckLines(text, expected, indexPath)) return failure;
   }
-  return Change(open, plan, text, edit.kind, indexPath);
+  return Change(open, plan, text, edit.kind, before, indexPath);
 }
 
 // The edit that keeps every picture of `open` but those of `numbers` in its order.

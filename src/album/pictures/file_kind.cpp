@@ -65,14 +65,18 @@ bool IsTransportStream(std::string_view head) {
 // `name`'s extension after its last ".", in lower case; empty when it has none.
 std::string LowerExtension(std::string_view name) {
   const std::size_t dot = name.rfind('.');
-  if (dot == std::string_view::npos) return "";
-  std::string extension(name.substr(dot + 1));
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return extension;
+  return dot == std::string_view::npos ? std::string() : LowerCaseName(name.substr(dot + 1));
 }
 
 }  // namespace
+
+std::string LowerCaseName(std::string_view name) {
+  std::string lower(name);
+  std::transform(lower.begin(), lower.end(), lower.begin(), [](char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  });
+  return lower;
+}
 
 FileKind KindOfFile(std::string_view head) {
   for (const Signature& signature : kSignatures) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace quillmere {
@@ -29,6 +30,9 @@ struct FileKind {
 
 // What the file whose first bytes are `head` is.
 FileKind KindOfFile(std::string_view head);
+
+// `name` in lower case, ASCII letters alone changed, as names of files are matched in any case.
+std::string LowerCaseName(std::string_view name);
 
 // Tells whether `name` ends in an extension that pictures have (".jpg", ".HEIC", ...), so that a
 // file of that name which is empty, or no picture by its bytes, is a picture that failed.
