@@ -131,10 +131,10 @@ void BM_RewriteUnchangedPages(benchmark::State& state) {
     return;
   }
   const PageRules rules;
-  SiteWriter(*opened.value(), rules).WritePicturePages(index);
+  SiteWriter(*opened.value(), rules).WritePicturePages(index, quillmere::VideoEntries{});
   for (auto _ : state) {
     SiteWriter writer(*opened.value(), rules);
-    benchmark::DoNotOptimize(writer.WritePicturePages(index));
+    benchmark::DoNotOptimize(writer.WritePicturePages(index, quillmere::VideoEntries{}));
   }
   state.SetItemsProcessed(state.iterations() * index.PictureCount());
   std::filesystem::remove_all(folder);

@@ -2,6 +2,8 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <map>
 #include <random>
 #include <sstream>
 
@@ -142,6 +144,88 @@ TEST_F(PagesTest, SinglePictureHasNoArrows) {
   EXPECT_EQ(page[4], "<TD width=646 bgColor=#CDDBEB rowSpan=3><SPAN id=picheader></SPAN></TD>");
   EXPECT_EQ(page[6], "<TD width=40 rowSpan=3></TD></TR>");
   EXPECT_EQ(page[12], "<TR vAlign=top><TD><IMG src=\"im1.jpg\" border=1></TD>");
+}
+
+// The start of a JPEG that declares `width` by `height` (below 256): what a poster's size needs.
+std::string PosterHeader(unsigned char width, unsigned char height) {
+  return std::string("\xFF\xD8\xFF\xC0\x00\x0B\x08\x00", 8) + static_cast<char>(height) + '\0' +
+         static_cast<char>(width) + std::string("\x01\x01\x11\x00", 4);
+}
+
+// An entry whose picture has a video beside it shows the video in place of the picture, where the
+// index file says that its site has videos; every other page, and every page of every other
+// index file, stays byte for byte the model's.
+TEST_F(PagesTest, VideoEntriesShowTheirVideoWhereTheIndexFileSaysSo) {
+  struct Case {
+    const char* what;
+    std::string head;
+    std::map<std::string, std::string> files;
+    std::map<int, std::string> pictureLines;  // line 13 of the pages that show a video
+  };
+  const std::string videos = "Summer\r\n;  videos \r\nthumbs/t\r\nbig/p\r\ngfx\r\n2\r\n";
+  const std::string noVideos = "Summer\r\nthumbs/t\r\nbig/p\r\ngfx\r\n2\r\n";
+  const std::map<std::string, std::string> poster2 = {{"big/p2.mp4", "video"},
+                                                      {"big/p2.jpg", PosterHeader(200, 150)}};
+  const std::vector<Case> cases = {
+      {"a video beside its poster",
+       videos,
+       poster2,
+       {{2,
+         "<TR vAlign=top><TD><VIDEO src=\"big/p2.mp4\" poster=\"big/p2.jpg\" width=200 "
+         "height=150 controls></VIDEO></TD>"}}},
+      {"both kinds of video, a poster that is no JPEG",
+       videos,
+       {{"big/p3.webm", "v"}, {"big/p3.mp4", "v"}, {"big/p3.jpg", "text"}},
+       {{3,
+         "<TR vAlign=top><TD><VIDEO src=\"big/p3.mp4\" poster=\"big/p3.jpg\" "
+         "controls></VIDEO></TD>"}}},
+      {"the last entry a WebM video",
+       videos,
+       {{"big/p3.webm", "v"}, {"big/p3.jpg", PosterHeader(90, 160)}},
+       {{3,
+         "<TR vAlign=top><TD><VIDEO src=\"big/p3.webm\" poster=\"big/p3.jpg\" width=90 "
+         "height=160 controls></VIDEO></TD>"}}},
+      {"no line that says so", noVideos, poster2, {}},
+      {"a video without its poster, one past the last entry and one of a look-alike name",
+       videos,
+       {{"big/p1.mp4", "v"},
+        {"big/p4.mp4", "v"},
+        {"big/p4.jpg", "p"},
+        {"big/p02.mp4", "v"},
+        {"big/p02.jpg", "p"}},
+       {}},
+      {"a picture prefix that is a URL",
+       "Summer\r\n; videos\r\nthumbs/t\r\nhttp://example.org/p\r\ngfx\r\n2\r\n",
+       {{"http:/example.org/p2.mp4", "v"}, {"http:/example.org/p2.jpg", "p"}},
+       {}},
+  };
+  int round = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string site = dir / ("site" + std::to_string(++round)) + "/";
+    std::filesystem::create_directories(site + "big");
+    for (const auto& [name, bytes] : c.files) {
+      std::filesystem::create_directories(std::filesystem::path(site + name).parent_path());
+      WriteFile(site + name, bytes);
+    }
+    std::string text = c.head;
+    for (int n = 1; n <= 3; ++n) text += "Caption " + std::to_string(n) + "\r\nLong\r\n";
+    WriteFile(site + "index.txt", text);
+    RunOutcome outcome = GenerateSite(site + "index.txt", fs);
+    ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+    const testing::ReferenceIndex model = ReferenceRead(text);
+    ASSERT_EQ(ReadFile(site + "index.html"), ReferenceIndexPage(model));
+    for (int n = 1; n <= 3; ++n) {
+      std::string expected = ReferencePicturePage(model, n);
+      if (auto line = c.pictureLines.find(n); line != c.pictureLines.end()) {
+        std::vector<std::string> lines = LinesOf(expected);
+        lines[12] = line->second;
+        expected.clear();
+        for (const std::string& each : lines) expected += each + "\r\n";
+      }
+      EXPECT_EQ(ReadFile(site + PicturePageName(n)), expected) << "page " << n;
+    }
+  }
 }
 
 // A picture page declares UTF-8 exactly when its index page does, in its first line before the

@@ -16,11 +16,20 @@ namespace {
 
 constexpr std::size_t kReadBlock = 8 << 20;
 
-// Reads the next value line of the head, skipping blank and comment lines; empty at the end.
-std::string_view NextValueLine(LineReader& lines) {
+// Tells whether the comment line `comment`, trimmed, is the one that says the site has videos.
+bool SaysVideos(std::string_view comment) {
+  comment.remove_prefix(1);
+  return TrimSpaces(comment) == kVideosLine.substr(2);
+}
+
+// Reads the next value line of the head, skipping blank and comment lines and noting the one
+// that says the site has videos; empty at the end.
+std::string_view NextValueLine(LineReader& lines, IndexHead& head) {
   while (!lines.AtEnd()) {
     std::string_view value = TrimSpaces(lines.Next());
-    if (!value.empty() && value.front() != ';') return value;
+    if (value.empty()) continue;
+    if (value.front() != ';') return value;
+    head.videos = head.videos || SaysVideos(value);
   }
   return {};
 }
@@ -49,11 +58,11 @@ Result<IndexHead, IndexError> ParseIndexHead(std::string_view text) {
   // A byte-order mark only tells the encoding; it is no part of the first line.
   const std::size_t start = text.starts_with(kUtf8ByteOrderMark) ? kUtf8ByteOrderMark.size() : 0;
   LineReader lines(text, start, 0);
-  head.SiteTitle = NextValueLine(lines);
-  head.ThumbPrefix = NextValueLine(lines);
-  head.ImagePrefix = NextValueLine(lines);
-  head.SupportFolder = NextValueLine(lines);
-  head.fifthValueText = NextValueLine(lines);
+  head.SiteTitle = NextValueLine(lines, head);
+  head.ThumbPrefix = NextValueLine(lines, head);
+  head.ImagePrefix = NextValueLine(lines, head);
+  head.SupportFolder = NextValueLine(lines, head);
+  head.fifthValueText = NextValueLine(lines, head);
   if (!head.fifthValueText.empty()) {
     ReadNumberResult number = ReadNumber(head.fifthValueText);
     head.fifthValueLine = lines.LineNumber();

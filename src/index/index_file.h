@@ -19,6 +19,10 @@ namespace quillmere {
 // The most thumbnails per row a run accepts; a larger number is taken for a typing error.
 inline constexpr std::int32_t kMaxPicsPerRow = 10000;
 
+// The comment line, among the head's values, by which an index file says that its site has
+// videos; spaces around and after the ";" do not matter.
+inline constexpr std::string_view kVideosLine = "; videos";
+
 // The head of an index file: its five values, and where in the file they stood.
 struct IndexHead {
   std::string_view SiteTitle;
@@ -36,6 +40,10 @@ struct IndexHead {
 
   // True when the whole file is UTF-8 beyond plain ASCII, which the index page then declares.
   bool utf8 = false;
+
+  // True when a comment line of the head says that the site has videos (kVideosLine): only
+  // then does a run look for them beside the pictures.
+  bool videos = false;
 
   // Where the picture section starts: the lines of the head and its place in the text.
   std::uint64_t headLines = 0;

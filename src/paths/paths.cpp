@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "paths/paths.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace quillmere {
@@ -90,6 +91,25 @@ bool NamesAnotherPlace(std::string_view name) {
     if (!IsSchemeLetter(c) && !IsSchemeDigit(c) && c != '+' && c != '-' && c != '.') return false;
   }
   return false;
+}
+
+std::vector<std::string_view> PartsOf(std::string_view path) {
+  std::vector<std::string_view> parts;
+  while (!path.empty()) {
+    const std::size_t slash = path.find(kSeparator);
+    std::string_view part = path.substr(0, slash);
+    if (!part.empty()) parts.push_back(part);
+    if (slash == std::string_view::npos) break;
+    path.remove_prefix(slash + 1);
+  }
+  return parts;
+}
+
+bool StaysInside(std::string_view prefix) {
+  if (prefix.empty() || prefix.front() == kSeparator || NamesAnotherPlace(prefix)) return false;
+  const std::vector<std::string_view> parts = PartsOf(prefix);
+  return std::none_of(parts.begin(), parts.end(),
+                      [](std::string_view p) { return p == ".." || p == "."; });
 }
 
 std::string PathOnDisk(std::string_view siteFolder, std::string_view name) {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -30,6 +31,13 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name);
 // Tells whether `name`, as written into a page, points somewhere other than this machine's files:
 // it starts with a URL scheme ("http:", "data:", ...) or with "//" (another host).
 bool NamesAnotherPlace(std::string_view name);
+
+// The parts of a relative path between its "/", empty ones left out.
+std::vector<std::string_view> PartsOf(std::string_view path);
+
+// Tells whether `prefix`, as an index file names files with it, stays inside the index file's
+// folder: not a URL, not from the top of the file system, no "." or "..".
+bool StaysInside(std::string_view prefix);
 
 // The file that `name` stands for: `name` itself when it starts with "/", otherwise `name`
 // inside `siteFolder` (which ends with "/").

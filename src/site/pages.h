@@ -8,6 +8,7 @@
 
 #include "index/index_file.h"
 #include "site/page_output.h"
+#include "site/video_entries.h"
 
 namespace quillmere {
 
@@ -155,9 +156,27 @@ void EmitIndexPage(Sink& out, const IndexFile& index) {
   Line(out, "</BODY></HTML>");
 }
 
-// The whole page of picture `n`, with arrows to its neighbours.
+// The picture cell of an entry that is a video: the video with its controls, its poster and the
+// poster's size, and no link around it.
 template <class Sink>
-void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n) {
+void EmitVideo(Sink& out, std::string_view imagePrefix, const PageNumber& number,
+               const VideoEntry& video) {
+  if (video.width > 0 && video.height > 0) {
+    Line(out, "<TR vAlign=top><TD><VIDEO src=", Q, imagePrefix, number, video.extension, Q,
+         " poster=", Q, imagePrefix, number, kPictureFileExtension, Q,
+         " width=", PageNumber(video.width), " height=", PageNumber(video.height),
+         " controls></VIDEO></TD>");
+  } else {
+    Line(out, "<TR vAlign=top><TD><VIDEO src=", Q, imagePrefix, number, video.extension, Q,
+         " poster=", Q, imagePrefix, number, kPictureFileExtension, Q, " controls></VIDEO></TD>");
+  }
+}
+
+// The whole page of picture `n`, with arrows to its neighbours; `video` is the entry's video,
+// shown in place of the picture, or none.
+template <class Sink>
+void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n,
+                     const VideoEntry* video = nullptr) {
   const std::string_view support = index.head.SupportFolder;
   const Picture& picture = index.Pictures[static_cast<std::size_t>(n - 1)];
   const PageNumber number(n);
@@ -193,7 +212,9 @@ void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n) {
   Line(out, "<TD width=7><IMG height=10 src=", Q, support, "/rondbr.gif", Q,
        " width=10></TD></TR><TR height=2></TR></TBODY></TABLE></CENTER>");
   Line(out, "<TABLE cellSpacing=0 cellPadding=0 bgColor=#ffffff border=0><TBODY>");
-  if (hasNext) {
+  if (video != nullptr) {
+    EmitVideo(out, index.head.ImagePrefix, number, *video);
+  } else if (hasNext) {
     Line(out, "<TR vAlign=top><TD><A href=", Q, kPicturePagePrefix, PageNumber(n + 1),
          kPageExtension, Q, "><IMG src=", Q, index.head.ImagePrefix, number, kPictureFileExtension,
          Q, " border=1 alt=", Q, "Next", Q, "></A></TD>");

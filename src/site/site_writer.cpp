@@ -34,10 +34,12 @@ std::optional<PageError> SiteWriter::WriteIndexPage(const IndexFile& index) {
   return WritePage(kIndexPageName, [&](auto& sink) { EmitIndexPage(sink, index); });
 }
 
-std::optional<PageError> SiteWriter::WritePicturePages(const IndexFile& index) {
+std::optional<PageError> SiteWriter::WritePicturePages(const IndexFile& index,
+                                                       const VideoEntries& videos) {
   for (std::int64_t n = 1; n <= index.PictureCount(); ++n) {
+    const VideoEntry* video = videos.empty() ? nullptr : videos.Of(n);
     auto failure =
-        WritePage(PicturePageName(n), [&](auto& sink) { EmitPicturePage(sink, index, n); });
+        WritePage(PicturePageName(n), [&](auto& sink) { EmitPicturePage(sink, index, n, video); });
     if (failure) return failure;
   }
   return std::nullopt;

@@ -10,6 +10,7 @@
 #include "index/index_file.h"
 #include "platform/file_system.h"
 #include "site/page_file.h"
+#include "site/video_entries.h"
 
 namespace quillmere {
 
@@ -33,8 +34,9 @@ class SiteWriter {
   // Writes "index.html": the header box and the thumbnail grid.
   std::optional<PageError> WriteIndexPage(const IndexFile& index);
 
-  // Writes "Image1.html" to "ImageN.html", one after the other; stops at the first failure.
-  std::optional<PageError> WritePicturePages(const IndexFile& index);
+  // Writes "Image1.html" to "ImageN.html", one after the other, showing the video of each entry
+  // in `videos` in place of its picture; stops at the first failure.
+  std::optional<PageError> WritePicturePages(const IndexFile& index, const VideoEntries& videos);
 
   // The pages handled so far.
   const PageTally& tally() const { return tally_; }

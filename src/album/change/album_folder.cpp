@@ -16,19 +16,6 @@ namespace {
 
 using Kind = AlbumFailure::Kind;
 
-// The parts of a relative path between its "/", empty ones left out.
-std::vector<std::string_view> PartsOf(std::string_view path) {
-  std::vector<std::string_view> parts;
-  while (!path.empty()) {
-    const std::size_t slash = path.find(kSeparator);
-    std::string_view part = path.substr(0, slash);
-    if (!part.empty()) parts.push_back(part);
-    if (slash == std::string_view::npos) break;
-    path.remove_prefix(slash + 1);
-  }
-  return parts;
-}
-
 AlbumFailure FolderFailed(Kind kind, RunFailure run) {
   return AlbumFailedFor(kind, std::move(run));
 }
@@ -78,13 +65,6 @@ Result<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileS
 
 std::string ImageFolder::FileName(std::int64_t n) const {
   return PictureFileName(namePrefix, n);
-}
-
-bool StaysInside(std::string_view prefix) {
-  if (prefix.empty() || prefix.front() == kSeparator || NamesAnotherPlace(prefix)) return false;
-  const std::vector<std::string_view> parts = PartsOf(prefix);
-  return std::none_of(parts.begin(), parts.end(),
-                      [](std::string_view p) { return p == ".." || p == "."; });
 }
 
 Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,

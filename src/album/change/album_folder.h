@@ -65,10 +65,6 @@ struct ImageFolder {
   std::string RelativeName(std::int64_t n) const { return relative + FileName(n); }
 };
 
-// Tells whether `prefix`, as an index file names images with it, stays inside the index file's
-// folder: not a URL, not from the top of the file system, no "..".
-bool StaysInside(std::string_view prefix);
-
 // Finds the folder of the images named by `prefix` in `album`, making nothing but removing the
 // hidden files that killed runs left there; refuses a prefix that leads outside the album folder
 // (`indexPath` is named in the failure) and a symbolic link or a file on the way.

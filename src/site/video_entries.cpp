@@ -1,0 +1,104 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "site/video_entries.h"
+
+#include <algorithm>
+#include <charconv>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+
+#include "paths/paths.h"
+#include "site/jpeg_shape.h"
+#include "site/page_output.h"
+
+namespace quillmere {
+namespace {
+
+// The number that `name` gives an entry as `prefix` NUMBER `extension`, or 0 when it is no such
+// name or the number is not one of the run's pictures.
+std::int64_t EntryNumber(std::string_view name, std::string_view prefix, std::string_view extension,
+                         std::int64_t pictureCount) {
+  if (!name.starts_with(prefix) || !name.ends_with(extension)) return 0;
+  const std::string_view digits =
+      name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
+  if (digits.empty() || digits.front() == '0') return 0;
+  std::int64_t number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (error != std::errc() || end != digits.data() + digits.size()) return 0;
+  return number <= pictureCount ? number : 0;
+}
+
+// The folder of the pictures named by `prefix`, opened a part at a time from the site, or none.
+std::unique_ptr<Folder> OpenPictureFolder(Folder& site, std::string_view folderPart) {
+  Result<std::unique_ptr<Folder>> at = site.OpenFolder(".");
+  for (std::string_view part : PartsOf(folderPart)) {
+    if (!at) return nullptr;
+    at = at.value()->OpenFolder(part);
+  }
+  return at ? std::move(at.value()) : nullptr;
+}
+
+// The poster's size, upright, from its JPEG header; 0 by 0 when it cannot be read.
+void ReadPosterSize(Folder& folder, const std::string& poster, VideoEntry& entry) {
+  Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(poster);
+  if (!file) return;
+  ReadableFile& opened = *file.value();
+  Result<std::optional<JpegShape>> shape = ReadJpegShape(opened, opened.AsOpened().size);
+  if (!shape || !shape.value()) return;
+  entry.width = shape.value()->UprightWidth();
+  entry.height = shape.value()->UprightHeight();
+}
+
+}  // namespace
+
+const VideoEntry* VideoEntries::Of(std::int64_t n) const {
+  auto found = std::lower_bound(
+      entries_.begin(), entries_.end(), n,
+      [](const VideoEntry& entry, std::int64_t number) { return entry.number < number; });
+  return found != entries_.end() && found->number == n ? &*found : nullptr;
+}
+
+VideoEntries FindVideoEntries(const IndexFile& index, Folder& site) {
+  VideoEntries videos;
+  const std::string_view prefix = index.head.ImagePrefix;
+  if (!index.head.videos || index.PictureCount() == 0 || !StaysInside(prefix)) return videos;
+  const std::size_t slash = prefix.rfind(kSeparator);
+  const std::string_view folderPart =
+      slash == std::string_view::npos ? std::string_view() : prefix.substr(0, slash + 1);
+  const std::string_view namePrefix = prefix.substr(folderPart.size());
+  std::unique_ptr<Folder> folder = OpenPictureFolder(site, folderPart);
+  if (!folder) return videos;
+  Result<std::vector<std::string>> names = folder->List();
+  if (!names) return videos;
+  // Each entry's video, the preferred extension first, and which entries have their poster.
+  std::unordered_map<std::int64_t, std::size_t> found;
+  std::vector<std::int64_t> posters;
+  for (const std::string& name : names.value()) {
+    if (const std::int64_t n =
+            EntryNumber(name, namePrefix, kPictureFileExtension, index.PictureCount())) {
+      posters.push_back(n);
+      continue;
+    }
+    for (std::size_t e = 0; e < kVideoFileExtensions.size(); ++e) {
+      if (const std::int64_t n =
+              EntryNumber(name, namePrefix, kVideoFileExtensions[e], index.PictureCount())) {
+        auto [at, added] = found.try_emplace(n, e);
+        if (!added) at->second = std::min(at->second, e);
+      }
+    }
+  }
+  if (found.empty()) return videos;
+  std::sort(posters.begin(), posters.end());
+  for (std::int64_t n : posters) {
+    auto video = found.find(n);
+    if (video == found.end()) continue;
+    VideoEntry entry{n, kVideoFileExtensions[video->second]};
+    ReadPosterSize(*folder, PictureFileName(namePrefix, n), entry);
+    videos.Add(entry);
+  }
+  return videos;
+}
+
+}  // namespace quillmere
