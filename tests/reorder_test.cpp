@@ -244,6 +244,38 @@ TEST_F(ReorderTest, EveryCaptionStaysWithItsPicture) {
   EXPECT_EQ(Trashed(), std::multiset<int>{});
 }
 
+// In an album whose index file says it has videos, a video beside its poster moves and goes with
+// it; in one that does not, files named like videos are left alone.
+TEST_F(ReorderTest, VideosMoveAndGoWithTheirPosters) {
+  struct Case {
+    bool videosLine;
+    std::vector<std::string> args;
+    std::map<std::string, std::string> after;  // video file: its bytes, or "" for none
+  };
+  const std::vector<Case> cases = {
+      {true,
+       {"--move-picture", "2", "5"},
+       {{"p2.mp4", ""}, {"p5.mp4", "video 2"}, {"p4.webm", "video 5"}, {"p5.webm", ""}}},
+      {true, {"--remove-pictures", "2"}, {{"p2.mp4", ""}, {"p4.webm", "video 5"}}},
+      {false, {"--move-picture", "2", "5"}, {{"p2.mp4", "video 2"}, {"p5.webm", "video 5"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + (c.videosLine ? " with videos" : " without"));
+    FreshAlbum();
+    if (c.videosLine) WriteFile(index, "; videos\r\n" + IndexText(kParts));
+    WriteFile(album + "/pictures/p2.mp4", "video 2");
+    WriteFile(album + "/pictures/p5.webm", "video 5");
+    std::vector<std::string> args = c.args;
+    args.insert(args.begin() + 1, index);
+    const testing::ProcessResult result = RunProcess(args);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    for (const auto& [name, bytes] : c.after) {
+      const std::string file = album + "/pictures/" + name;
+      EXPECT_EQ(stdfs::exists(file) ? ReadFile(file) : "", bytes) << name;
+    }
+  }
+}
+
 // A trash that takes files into a folder of the test, or refuses them all.
 class FolderTrash final : public Trash {
  public:

@@ -15,6 +15,7 @@
 #include "album/change/picture_order.h"
 #include "site/page_output.h"
 #include "site/page_signature.h"
+#include "site/video_entries.h"
 
 namespace quillmere {
 namespace {
@@ -47,6 +48,8 @@ struct OpenAlbum {
   PictureLineNumbers numbers;
   // Found only for an edit that renumbers files.
   ImageFolders folders{};
+  // The pictures' folder once for each kind of video, where the index file says it has videos.
+  std::vector<ImageFolder> videos{};
 
   std::int64_t count() const { return static_cast<std::int64_t>(numbers.lines.size()); }
 };
@@ -61,12 +64,32 @@ Result<OpenAlbum, AlbumFailure> Open(const std::string& indexPath, FileSystem& f
                    std::move(numbers)};
 }
 
+// Adds the videos beside the pictures of `open` to the images its change renumbers.
+std::optional<AlbumFailure> FindVideos(OpenAlbum& open) {
+  const ImageFolder& pictures = open.folders.pictures;
+  for (std::string_view extension : kVideoFileExtensions) {
+    ImageFolder videos;
+    if (pictures.folder) {
+      Result<std::unique_ptr<Folder>> again = pictures.folder->OpenFolder(".");
+      if (!again) return AlbumFailed(Kind::kFolderNotOpened, pictures.path, again.error());
+      videos.folder = std::move(again.value());
+    }
+    videos.path = pictures.path;
+    videos.relative = pictures.relative;
+    videos.namePrefix = pictures.namePrefix;
+    videos.extension = extension;
+    open.videos.push_back(std::move(videos));
+  }
+  return std::nullopt;
+}
+
 // Finds the folders of the images of `open`; refuses those named by a URL or outside its folder.
 std::optional<AlbumFailure> FindFolders(OpenAlbum& open, const std::string& indexPath) {
   const IndexHead& head = open.index.head;
   auto folders = FindImageFolders(open.album, head.ImagePrefix, head.ThumbPrefix, indexPath);
   if (auto* failure = folders.failure()) return std::move(*failure);
   open.folders = std::move(folders.value());
+  if (head.videos) return FindVideos(open);
   return std::nullopt;
 }
 
@@ -80,13 +103,16 @@ std::optional<AlbumFailure> CheckNumber(const OpenAlbum& open, std::int64_t numb
 }
 
 // The images whose files the change renumbers: the thumbnails only where they are other files
-// than the pictures.
-std::vector<ImageFolder*> ImagesOf(ImageFolders& folders) {
-  if (folders.thumbnails.relative + folders.thumbnails.namePrefix ==
+// than the pictures, and the videos beside the pictures.
+std::vector<ImageFolder*> ImagesOf(OpenAlbum& open) {
+  ImageFolders& folders = open.folders;
+  std::vector<ImageFolder*> images = {&folders.pictures};
+  if (folders.thumbnails.relative + folders.thumbnails.namePrefix !=
       folders.pictures.relative + folders.pictures.namePrefix) {
-    return {&folders.pictures};
+    images.push_back(&folders.thumbnails);
   }
-  return {&folders.pictures, &folders.thumbnails};
+  for (ImageFolder& videos : open.videos) images.push_back(&videos);
+  return images;
 }
 
 // The numbers and marks of `image`'s files of pictures 1 to `newNumbers.size()`, among those the
@@ -127,7 +153,7 @@ std::string HoldingName(const ImageFolder& image, std::int64_t n, bool removed,
   for (int count = 1;; ++count) {
     std::string name = base;
     if (count > 1) name.append(" ").append(std::to_string(count));
-    name.append(")").append(kPictureFileExtension);
+    name.append(")").append(image.extension);
     if (taken.insert(name).second) return name;
   }
 }
@@ -287,7 +313,7 @@ std::optional<AlbumFailure> Change(OpenAlbum& open, OrderPlan& plan, const std::
 // Plans the renames of every image of `open` to the numbers `newNumbers` says.
 std::optional<AlbumFailure> PlanImages(OpenAlbum& open, const std::vector<std::int64_t>& newNumbers,
                                        const AlbumOptions& options, OrderPlan& plan) {
-  for (ImageFolder* image : ImagesOf(open.folders)) {
+  for (ImageFolder* image : ImagesOf(open)) {
     ImagePlanner planner(*image, newNumbers, open.album.trash, options);
     if (auto failure = planner.Plan(plan)) return failure;
   }

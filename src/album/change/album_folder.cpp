@@ -64,7 +64,10 @@ Result<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileS
 }
 
 std::string ImageFolder::FileName(std::int64_t n) const {
-  return PictureFileName(namePrefix, n);
+  std::string name = namePrefix;
+  name += PageNumber(n).text();
+  name += extension;
+  return name;
 }
 
 Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,

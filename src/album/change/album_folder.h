@@ -17,6 +17,7 @@
 #include "index/index_file.h"
 #include "platform/file_system.h"
 #include "run/site_folder.h"
+#include "site/page_output.h"
 
 namespace quillmere {
 
@@ -58,6 +59,8 @@ struct ImageFolder {
   std::unique_ptr<Folder> existing;
   std::string existingRelative;
   std::vector<std::string> missing;
+  // The extension of its files: a picture's, or a video's beside the picture that is its poster.
+  std::string_view extension = kPictureFileExtension;
 
   // The file name of image `n` inside the folder.
   std::string FileName(std::int64_t n) const;
