@@ -167,6 +167,27 @@ TEST_F(CheckTest, EachKindOfProblemIsNamedWithItsLine) {
   }
 }
 
+// An entry of a site with videos is checked with its video: the video is whole, or a problem.
+TEST_F(CheckTest, AVideoIsCheckedBesideItsPoster) {
+  const std::string whole = std::string("\0\0\0\x08moov", 8);
+  const struct {
+    std::string video;
+    std::string problems;
+  } cases[] = {
+      {whole, ""},
+      {whole + std::string("\0\0\x10\0mdat", 8),
+       ":9: video pictures/p2.mp4 ends early: the video is cut short\n"},
+      {"", ":9: video pictures/p2.mp4 is empty (0 bytes)\n"},
+  };
+  for (const auto& c : cases) {
+    MakeSite("; videos\n" + Head() + "A\na\nB\nb\n", 2);
+    WriteFile(dir / "pictures/p2.mp4", c.video);
+    CliResult result = Run({"--check", "--quiet", dir / "index.txt"});
+    EXPECT_EQ(WithoutPath(result.out), c.problems);
+    EXPECT_EQ(result.code, c.problems.empty() ? 0 : 1);
+  }
+}
+
 // The manual's example: a picture commented out whose files were not renumbered, as the user
 // reads it; once the files are renumbered, the same lines are a note.
 TEST_F(CheckTest, APictureCommentedOutWithoutRenumberingItsFilesIsAProblem) {

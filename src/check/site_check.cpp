@@ -16,6 +16,8 @@
 #include "run/message_text.h"
 #include "site/jpeg_shape.h"
 #include "site/page_output.h"
+#include "site/video_container.h"
+#include "site/video_entries.h"
 
 namespace quillmere {
 namespace {
@@ -36,6 +38,28 @@ bool IsJpegName(std::string_view path) {
     if (path.ends_with(extension)) return true;
   }
   return false;
+}
+
+// Tells whether `path` names a video that a page shows, by its extension.
+bool IsVideoName(std::string_view path) {
+  return std::any_of(kVideoFileExtensions.begin(), kVideoFileExtensions.end(),
+                     [&](std::string_view extension) { return path.ends_with(extension); });
+}
+
+// What the container of a video says of the video; "" when it is whole or cannot be read.
+std::string VideoDamage(const Result<VideoContainer>& container) {
+  if (!container) return "";
+  switch (container.value()) {
+    case VideoContainer::kWhole:
+      break;
+    case VideoContainer::kCutShort:
+      return "ends early: the video is cut short";
+    case VideoContainer::kNoIndex:
+      return "lacks the index of its frames, so that no browser can play it";
+    case VideoContainer::kNotAVideo:
+      return "is not an MP4 or WebM video";
+  }
+  return "";
 }
 
 // What a file that the pages name is like on the disk.
@@ -99,6 +123,9 @@ class Checker {
   void CheckPictureSection(std::string_view text, const IndexHead& head) {
     SectionShape shape = LearnSectionShape(PictureLines(text, head));
     LookBeyondTheLastPicture(head, shape.pictureCount);
+    if (Result<std::unique_ptr<Folder>> site = fs_.OpenFolder(check_.siteFolder); site) {
+      videos_ = FindVideoEntries(head, shape.pictureCount, *site.value());
+    }
     PairRhythm rhythm(shape.model, /*learning=*/false);
     PairReader pairs(PictureLines(text, head));
     for (LinePair pair; pairs.Next(pair);) {
@@ -114,6 +141,9 @@ class Checker {
           LookFor("thumbnail", PictureFileName(head.ThumbPrefix, n), pair.firstLineNumber);
       const FileState picture =
           LookFor("picture", PictureFileName(head.ImagePrefix, n), pair.firstLineNumber);
+      if (const VideoEntry* video = videos_.empty() ? nullptr : videos_.Of(n)) {
+        LookFor("video", VideoFileName(head.ImagePrefix, *video), pair.firstLineNumber);
+      }
       const bool makeable = thumbnail == FileState::kMissing || thumbnail == FileState::kDamaged;
       if (makeable && picture == FileState::kWhole) {
         check_.thumbnailsCanBeMade = true;
@@ -333,12 +363,15 @@ class Checker {
   }
 
   // What a crash or a cut-off copy did to the file at `path`, `size` bytes long, as its size and
-  // its last bytes tell: empty, or a JPEG without its end; "" when nothing shows.
+  // its last bytes tell: empty, a JPEG without its end, or a video cut short; "" when nothing
+  // shows.
   std::string DamageOf(const std::string& path, std::uint64_t size) {
     if (size == 0) return "is empty (0 bytes)";
-    if (!IsJpegName(path)) return "";
+    const bool video = IsVideoName(path);
+    if (!video && !IsJpegName(path)) return "";
     Result<std::unique_ptr<ReadableFile>> file = fs_.OpenForReading(path);
     if (!file) return "";
+    if (video) return VideoDamage(ReadVideoContainer(*file.value(), size));
     Result<std::optional<JpegShape>> shape = ReadJpegShape(*file.value(), size);
     const bool cutShort = shape && shape.value() && !shape.value()->complete;
     return cutShort ? "ends early: the end of the JPEG is missing" : "";
@@ -444,6 +477,8 @@ class Checker {
   std::string fileBeyond_;
   // Whether the pictures and thumbnails are elsewhere (a URL), so that none can be looked for.
   bool filesElsewhere_ = false;
+  // The entries that show a video beside their poster.
+  VideoEntries videos_;
 };
 
 }  // namespace

@@ -78,7 +78,9 @@ std::optional<RunFailure> WritePages(const std::string& chosenPath, const IndexF
                         options.sync ? &batch : nullptr};
   SiteWriter writer(folder, rules);
   std::optional<PageError> failure = writer.WriteIndexPage(index);
-  if (!failure) failure = writer.WritePicturePages(index, FindVideoEntries(index, folder));
+  if (!failure)
+    failure =
+        writer.WritePicturePages(index, FindVideoEntries(index.head, index.PictureCount(), folder));
   outcome.pages = writer.tally();
   // The pages whole before a failure or a stop take their names too.
   if (std::error_code error = options.sync ? batch.Finish() : std::error_code();

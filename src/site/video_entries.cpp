@@ -60,10 +60,17 @@ const VideoEntry* VideoEntries::Of(std::int64_t n) const {
   return found != entries_.end() && found->number == n ? &*found : nullptr;
 }
 
-VideoEntries FindVideoEntries(const IndexFile& index, Folder& site) {
+std::string VideoFileName(std::string_view imagePrefix, const VideoEntry& video) {
+  std::string name(imagePrefix);
+  name += PageNumber(video.number).text();
+  name += video.extension;
+  return name;
+}
+
+VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, Folder& site) {
   VideoEntries videos;
-  const std::string_view prefix = index.head.ImagePrefix;
-  if (!index.head.videos || index.PictureCount() == 0 || !StaysInside(prefix)) return videos;
+  const std::string_view prefix = head.ImagePrefix;
+  if (!head.videos || pictureCount == 0 || !StaysInside(prefix)) return videos;
   const std::size_t slash = prefix.rfind(kSeparator);
   const std::string_view folderPart =
       slash == std::string_view::npos ? std::string_view() : prefix.substr(0, slash + 1);
@@ -76,14 +83,13 @@ VideoEntries FindVideoEntries(const IndexFile& index, Folder& site) {
   std::unordered_map<std::int64_t, std::size_t> found;
   std::vector<std::int64_t> posters;
   for (const std::string& name : names.value()) {
-    if (const std::int64_t n =
-            EntryNumber(name, namePrefix, kPictureFileExtension, index.PictureCount())) {
+    if (const std::int64_t n = EntryNumber(name, namePrefix, kPictureFileExtension, pictureCount)) {
       posters.push_back(n);
       continue;
     }
     for (std::size_t e = 0; e < kVideoFileExtensions.size(); ++e) {
       if (const std::int64_t n =
-              EntryNumber(name, namePrefix, kVideoFileExtensions[e], index.PictureCount())) {
+              EntryNumber(name, namePrefix, kVideoFileExtensions[e], pictureCount)) {
         auto [at, added] = found.try_emplace(n, e);
         if (!added) at->second = std::min(at->second, e);
       }

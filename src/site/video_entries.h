@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -41,9 +42,13 @@ class VideoEntries {
   std::vector<VideoEntry> entries_;
 };
 
-// Finds the entries of `index` whose picture has a video beside it, from one listing of the
-// pictures' folder inside `site`: none unless the head says that the site has videos and the
-// picture prefix stays inside the site. A folder that cannot be read has no videos.
-VideoEntries FindVideoEntries(const IndexFile& index, Folder& site);
+// Finds the entries 1 to `pictureCount` of the index file with `head` whose picture has a video
+// beside it, from one listing of the pictures' folder inside `site`: none unless the head says
+// that the site has videos and the picture prefix stays inside the site. A folder that cannot be
+// read has no videos.
+VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, Folder& site);
+
+// The file name of entry `n`'s video, as the pages name it.
+std::string VideoFileName(std::string_view imagePrefix, const VideoEntry& video);
 
 }  // namespace quillmere
