@@ -171,8 +171,23 @@ TEST_F(AlbumTest, APhoneFolderTakesItsPicturesAndPassesOverTheRest) {
   const auto flat = [](std::vector<double> rgb) {
     return [rgb](const std::string& path) { testing::WriteFlatJpeg(path, rgb); };
   };
+  // A QuickTime movie `tenths` tenths of a second long, as its movie header says.
+  const auto movie = [](char tenths) {
+    const std::string mvhd = std::string("\0\0\0\x1Cmvhd", 8) + std::string(15, '\0') + '\x0A' +
+                             std::string(3, '\0') + tenths;
+    return std::string(
+               "\0\0\0\x0C"
+               "ftypqt  \0\0\0\x24moov",
+               20) +
+           mvhd;
+  };
   const std::vector<Case> cases = {
       {"IMG_0001 copy.JPG", flat({250, 150, 0}), Fate::kDuplicate, ""},
+      {"IMG_0001.MOV", bytes(movie(100)), Fate::kVideo,
+       " is a video (QuickTime): videos are not taken, left out"},
+      {"IMG_0002.MOV", bytes(movie(25)), Fate::kVideo,
+       " is the video of the Live Photo " + photos +
+           "/IMG_0002.HEIC: its still was taken, left out"},
       {"IMG_0001.JPG", flat({250, 150, 0}), Fate::kPicture, "The pier\nSunset &amp; gulls"},
       {"IMG_0001.XMP", bytes(sidecar), Fate::kPicture, ""},
       {"IMG_0002.HEIC",

@@ -113,6 +113,8 @@ struct PictureProblem {
     // What `file` makes is the album's picture `same` already, so it was left out; a note only,
     // which a front end may count rather than name.
     kInAlbum,
+    // `file` is the short video of a Live Photo whose still, `same`, was taken; a note only.
+    kLivePhotoVideo,
   };
   Kind kind = Kind::kNotAPicture;
   std::string file{};
@@ -120,14 +122,16 @@ struct PictureProblem {
   std::uint64_t line = 0;
   PictureError picture{};
   std::error_code error{};
-  // The path of the album's picture that `file` repeats.
+  // The path of the album's picture that `file` repeats, or of a Live Photo's still.
   std::string same{};
+  // A video's length in milliseconds, where its header tells; 0 otherwise.
+  std::uint64_t milliseconds = 0;
 
   // Whether it only tells what was passed over, and leaves the work's outcome a success.
   bool note() const {
     return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile || kind == Kind::kDuplicate ||
            kind == Kind::kVideo || kind == Kind::kOtherFile || kind == Kind::kFirstFrame ||
-           kind == Kind::kInAlbum;
+           kind == Kind::kInAlbum || kind == Kind::kLivePhotoVideo;
   }
 };
 

@@ -2,9 +2,14 @@
 // SPDX-License-Identifier: MIT
 #include "album/album_steps.h"
 
+#include <algorithm>
+#include <iterator>
+#include <map>
 #include <new>
+#include <optional>
 
 #include "album/picture_work.h"
+#include "site/video_container.h"
 
 namespace quillmere {
 namespace {
@@ -13,6 +18,44 @@ using Kind = AlbumFailure::Kind;
 
 AlbumFailure RunFailed(Kind kind, RunFailure run) {
   return AlbumFailedFor(kind, std::move(run));
+}
+
+// The longest video that a Live Photo holds beside its still.
+constexpr std::uint64_t kLivePhotoMilliseconds = 3000;
+
+// The length of the video `file` of `kind` in milliseconds, where its header tells; 0 otherwise.
+std::uint64_t LengthOf(ReadableFile& file, const FileKind& kind) {
+  if (kind.format != "QuickTime" && kind.format != "MP4") return 0;
+  Result<std::optional<std::uint64_t>> length = ReadMp4Milliseconds(file, file.AsOpened().size);
+  return length && length.value() ? *length.value() : 0;
+}
+
+// The folder and the name without its extension of `path`, in lower case: what a Live Photo's
+// still and video share.
+std::string LivePhotoKey(const std::string& path) {
+  const std::size_t slash = path.rfind('/') + 1;
+  const std::size_t dot = path.rfind('.');
+  const std::size_t end = dot != std::string::npos && dot > slash ? dot : path.size();
+  return path.substr(0, slash) + LowerCaseName(path.substr(slash, end - slash));
+}
+
+// Names the short videos among `problems` that stand beside a still of `pictures` with their
+// name as the videos of Live Photos.
+void FindLivePhotos(const std::vector<FoundPicture>& pictures,
+                    std::vector<PictureProblem>& problems) {
+  std::map<std::string, const std::string*> stills;
+  for (const FoundPicture& picture : pictures)
+    stills.emplace(LivePhotoKey(picture.path), &picture.path);
+  for (PictureProblem& problem : problems) {
+    if (problem.kind != PictureProblem::Kind::kVideo || problem.milliseconds == 0 ||
+        problem.milliseconds > kLivePhotoMilliseconds) {
+      continue;
+    }
+    if (auto still = stills.find(LivePhotoKey(problem.file)); still != stills.end()) {
+      problem.kind = PictureProblem::Kind::kLivePhotoVideo;
+      problem.same = *still->second;
+    }
+  }
 }
 
 // What `found` is when it is no picture, by its name and first bytes: a failure when it is a
@@ -35,8 +78,10 @@ std::optional<PictureProblem> SortOut(FoundPicture& found, PictureWork& work) {
   if (head.value().empty()) return named ? failed({.kind = EKind::kEmpty}) : other();
   const FileKind kind = KindOfFile(head.value());
   if (kind.kind == FileKind::Kind::kVideo) {
-    return PictureProblem{
-        .kind = PKind::kVideo, .file = found.path, .picture = {.format = std::string(kind.format)}};
+    return PictureProblem{.kind = PKind::kVideo,
+                          .file = found.path,
+                          .picture = {.format = std::string(kind.format)},
+                          .milliseconds = LengthOf(*file.value(), kind)};
   }
   if (kind.kind == FileKind::Kind::kOther) {
     return named ? failed({.kind = EKind::kUnknownFormat}) : other();
@@ -78,13 +123,16 @@ Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(std::vector<FoundP
   pictureWork.ForEach(found.size(),
                       [&](std::size_t i) { sorted[i] = SortOut(found[i], pictureWork); });
   std::vector<FoundPicture> pictures;
+  std::vector<PictureProblem> problems;
   for (std::size_t i = 0; i < found.size(); ++i) {
     if (!sorted[i]) {
       pictures.push_back(std::move(found[i]));
     } else {
-      work.problems().push_back(std::move(*sorted[i]));
+      problems.push_back(std::move(*sorted[i]));
     }
   }
+  FindLivePhotos(pictures, problems);
+  std::move(problems.begin(), problems.end(), std::back_inserter(work.problems()));
   if (StopRequested(options)) return Stopped(options, "nothing was written.");
   if (pictures.empty()) return AlbumFailed(Kind::kNoPictures, givenAs);
   OrderPictures(pictures);

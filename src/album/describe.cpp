@@ -195,6 +195,8 @@ std::string Describe(const PictureProblem& problem, HintWords words) {
       return "is a video (" + problem.picture.format + "): videos are not taken, left out";
     case PKind::kOtherFile:
       return "is neither a picture nor a video: left out";
+    case PKind::kLivePhotoVideo:
+      return "is the video of the Live Photo " + problem.same + ": its still was taken, left out";
     case PKind::kFirstFrame:
       return "is animated: its first frame was taken";
   }

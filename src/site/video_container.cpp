@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace quillmere {
@@ -40,35 +42,83 @@ Result<std::size_t> ReadAt(ReadableFile& file, unsigned char* bytes, std::size_t
   return done;
 }
 
+// One MP4 box: its type, where it starts, how long its header is and how long it is whole.
+struct Box {
+  std::string type;
+  std::uint64_t offset = 0;
+  std::uint64_t header = 8;
+  std::uint64_t length = 0;
+};
+
+// How the box at `offset` reads when its parent ends at `end`: cut short when its header or its
+// length runs past `end`, not a video when its length is shorter than its header.
+struct BoxOrNot {
+  Box box;
+  VideoContainer trouble = VideoContainer::kWhole;
+};
+
+Result<BoxOrNot> ReadBox(ReadableFile& file, std::uint64_t offset, std::uint64_t end) {
+  std::array<unsigned char, 16> head{};
+  Result<std::size_t> got =
+      ReadAt(file, head.data(), std::min<std::uint64_t>(head.size(), end - offset), offset);
+  if (!got) return got.error();
+  BoxOrNot read;
+  if (got.value() < 8) {
+    read.trouble = VideoContainer::kCutShort;
+    return read;
+  }
+  Box& box = read.box;
+  box.type.assign(reinterpret_cast<const char*>(head.data() + 4), 4);
+  box.offset = offset;
+  box.length = BigEndian(head.data(), 4);
+  if (box.length == 1) {
+    if (got.value() < 16) {
+      read.trouble = VideoContainer::kCutShort;
+      return read;
+    }
+    box.length = BigEndian(head.data() + 8, 8);
+    box.header = 16;
+  } else if (box.length == 0) {
+    box.length = end - offset;  // the last box, to the end of its parent
+  }
+  if (box.length < box.header) {
+    read.trouble = VideoContainer::kNotAVideo;
+  } else if (box.length > end - offset) {
+    read.trouble = VideoContainer::kCutShort;
+  }
+  return read;
+}
+
 Result<VideoContainer> ReadMp4(ReadableFile& file, std::uint64_t size) {
   bool index = false;
   std::uint64_t offset = 0;
   for (int boxes = 0; offset < size && boxes < kMostBoxes; ++boxes) {
-    std::array<unsigned char, 16> head{};
-    Result<std::size_t> got = ReadAt(file, head.data(), head.size(), offset);
-    if (!got) return got.error();
-    if (got.value() < 8) return VideoContainer::kCutShort;
-    const std::string_view type(reinterpret_cast<const char*>(head.data() + 4), 4);
+    Result<BoxOrNot> read = ReadBox(file, offset, size);
+    if (!read) return read.error();
+    const Box& box = read.value().box;
     if (boxes == 0 &&
-        std::find(kFirstBoxes.begin(), kFirstBoxes.end(), type) == kFirstBoxes.end()) {
+        std::find(kFirstBoxes.begin(), kFirstBoxes.end(), box.type) == kFirstBoxes.end()) {
       return VideoContainer::kNotAVideo;
     }
-    index = index || type == "moov";
-    std::uint64_t length = BigEndian(head.data(), 4);
-    std::uint64_t header = 8;
-    if (length == 1) {
-      if (got.value() < 16) return VideoContainer::kCutShort;
-      length = BigEndian(head.data() + 8, 8);
-      header = 16;
-    } else if (length == 0) {
-      length = size - offset;  // the last box, to the end of the file
-    }
-    if (length < header) return VideoContainer::kNotAVideo;
-    if (length > size - offset) return VideoContainer::kCutShort;
-    offset += length;
+    if (read.value().trouble != VideoContainer::kWhole) return read.value().trouble;
+    index = index || box.type == "moov";
+    offset += box.length;
   }
   if (offset < size) return VideoContainer::kWhole;
   return index ? VideoContainer::kWhole : VideoContainer::kNoIndex;
+}
+
+// The first box of `type` among the boxes from `offset` to `end`, whole; none when there is none.
+Result<std::optional<Box>> FindBox(ReadableFile& file, std::string_view type, std::uint64_t offset,
+                                   std::uint64_t end) {
+  for (int boxes = 0; offset < end && boxes < kMostBoxes; ++boxes) {
+    Result<BoxOrNot> read = ReadBox(file, offset, end);
+    if (!read) return read.error();
+    if (read.value().trouble != VideoContainer::kWhole) break;
+    if (read.value().box.type == type) return std::optional<Box>(read.value().box);
+    offset += read.value().box.length;
+  }
+  return std::optional<Box>();
 }
 
 // A Matroska element's ID or size, a variable-length number; none when it does not start at
@@ -116,6 +166,30 @@ Result<VideoContainer> ReadWebm(ReadableFile& file, std::uint64_t size) {
 }
 
 }  // namespace
+
+Result<std::optional<std::uint64_t>> ReadMp4Milliseconds(ReadableFile& file, std::uint64_t size) {
+  Result<std::optional<Box>> movie = FindBox(file, "moov", 0, size);
+  if (!movie) return movie.error();
+  if (!movie.value()) return std::optional<std::uint64_t>();
+  const Box& moov = *movie.value();
+  Result<std::optional<Box>> header =
+      FindBox(file, "mvhd", moov.offset + moov.header, moov.offset + moov.length);
+  if (!header) return header.error();
+  if (!header.value()) return std::optional<std::uint64_t>();
+  // Version 0 holds the times in 32 bits, version 1 in 64; the time scale is 32 bits in both.
+  std::array<unsigned char, 32> fields{};
+  const Box& mvhd = *header.value();
+  Result<std::size_t> got = ReadAt(file, fields.data(), fields.size(), mvhd.offset + mvhd.header);
+  if (!got) return got.error();
+  const bool wide = fields[0] == 1;
+  if (got.value() < (wide ? 32u : 20u)) return std::optional<std::uint64_t>();
+  const std::uint64_t scale = BigEndian(fields.data() + (wide ? 20 : 12), 4);
+  const std::uint64_t duration =
+      wide ? BigEndian(fields.data() + 24, 8) : BigEndian(fields.data() + 16, 4);
+  if (scale == 0) return std::optional<std::uint64_t>();
+  // Whole seconds first, so that a long duration in a fine time scale does not overflow.
+  return std::optional<std::uint64_t>(duration / scale * 1000 + duration % scale * 1000 / scale);
+}
 
 Result<VideoContainer> ReadVideoContainer(ReadableFile& file, std::uint64_t size) {
   std::array<unsigned char, 8> start{};

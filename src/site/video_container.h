@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 #include "platform/file_system.h"
 
@@ -25,5 +26,9 @@ enum class VideoContainer {
 // Reads how the container of `file`, `size` bytes long, stands from its top-level boxes (MP4) or
 // its header and segment (WebM); the file layer's error when a read fails.
 Result<VideoContainer> ReadVideoContainer(ReadableFile& file, std::uint64_t size);
+
+// The length of the MP4 or QuickTime file `file`, `size` bytes long, in milliseconds, as its movie
+// header says; none when it has no movie header that can be read.
+Result<std::optional<std::uint64_t>> ReadMp4Milliseconds(ReadableFile& file, std::uint64_t size);
 
 }  // namespace quillmere
