@@ -44,8 +44,9 @@ std::string LivePhotoKey(const std::string& path) {
 void FindLivePhotos(const std::vector<FoundPicture>& pictures,
                     std::vector<PictureProblem>& problems) {
   std::map<std::string, const std::string*> stills;
-  for (const FoundPicture& picture : pictures)
+  for (const FoundPicture& picture : pictures) {
     stills.emplace(LivePhotoKey(picture.path), &picture.path);
+  }
   for (PictureProblem& problem : problems) {
     if (problem.kind != PictureProblem::Kind::kVideo || problem.milliseconds == 0 ||
         problem.milliseconds > kLivePhotoMilliseconds) {
