@@ -252,6 +252,12 @@ TEST_F(AlbumTest, ANewAlbumTellsWhatItDidWhenAsked) {
   EXPECT_EQ(result.out, "1 picture in " + album + "/index.txt\n2 pages for " + album +
                             "/index.txt (2 written, 0 already up to date)\n" +
                             "Summer 2021: 1 picture made, site in " + album + "/index.html\n");
+  // The summary names the album as its page shows its title, which the index file escapes.
+  const std::string fish = dir / "Fish & Chips";
+  stdfs::create_directories(fish);
+  testing::WriteTestJpeg(fish + "/a.jpg", {});
+  EXPECT_EQ(Run({"--new-album", fish, dir / "fish"}).out,
+            "Fish & Chips: 1 picture made, site in " + dir / "fish/index.html\n");
 }
 
 TEST_F(AlbumTest, ANewAlbumIsRefusedWhereAnIndexFileOrPagesAreAndWritesNothing) {

@@ -8,20 +8,9 @@
 #include <string>
 #include <string_view>
 
+#include "index/markup_text.h"
+
 namespace quillmere {
-
-// Tells whether `line` holds markup: a "<" followed by a letter, "/" or "!".
-bool HoldsMarkup(std::string_view line);
-
-// `line` with its character references (numeric ones and the common named ones) as the
-// characters they stand for, in UTF-8; a reference it does not know stays as it is.
-std::string DecodeReferences(std::string_view line);
-
-// `text` with "&", "<" and ">" written as character references.
-std::string EscapeMarkup(std::string_view text);
-
-// The text the editor shows for the UTF-8 `line`: markup as it is, plain text as the page shows it.
-std::string ShownText(std::string_view line);
 
 // The line of a caption that `typed` (shown as markup when `markup`) becomes: line ends left out,
 // plain text escaped.

@@ -200,7 +200,7 @@ bool AlbumEditor::Open(const QString& indexPath) {
 }
 
 void AlbumEditor::UpdateTitle() {
-  const QString name = QString::fromStdString(album_.title);
+  const QString name = QString::fromStdString(ShownText(album_.title));
   setWindowTitle(QStringLiteral("[*]%1 - %2").arg(name, EditorTitle()));
   setWindowModified(!undo_->isClean());
 }
@@ -399,7 +399,7 @@ void AlbumEditor::closeEvent(QCloseEvent* event) {
   }
   switch (AskToSaveChanges(this, EditorTitle(),
                            QStringLiteral("The album %1 has changes that are not saved. Save them?")
-                               .arg(QString::fromStdString(album_.title)))) {
+                               .arg(QString::fromStdString(ShownText(album_.title))))) {
     case UnsavedAnswer::kSave:
       event->ignore();
       closeAfterSave_ = true;

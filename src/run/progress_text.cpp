@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "index/index_file.h"
+#include "index/markup_text.h"
 
 namespace quillmere {
 namespace {
@@ -83,6 +84,9 @@ std::string AlbumNameOf(const std::string& indexPath) {
 
 std::string AlbumNameOf(std::string_view title, const std::string& indexPath) {
   if (title.empty()) return AlbumNameOf(indexPath);
+  // A title of plain text is named as its page shows it: "Tom &amp; Jerry" is "Tom & Jerry".
+  const std::string shown = ShownText(title);
+  title = shown;
   if (title.size() <= kShownTitleLength) return std::string(title);
   // Cut between characters: before a byte that starts one, never inside a UTF-8 sequence.
   std::size_t end = kShownTitleLength;

@@ -67,8 +67,9 @@ std::string AlbumNameOf(const std::string& indexPath);
 // The most bytes of an album's title that the words of progress and of summaries show.
 inline constexpr std::size_t kShownTitleLength = 60;
 
-// The name by which progress and summaries call an album: its title `title`, cut short where it
-// is long, or, where it has none, the name of the folder of its index file at `indexPath`.
+// The name by which progress and summaries call an album: its title `title` as its page shows
+// it, cut short where it is long, or, where it has none, the name of the folder of its index file
+// at `indexPath`.
 std::string AlbumNameOf(std::string_view title, const std::string& indexPath);
 
 // The same, with the title read from the head of the index file at `indexPath` through `fs`.

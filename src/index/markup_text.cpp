@@ -1,0 +1,111 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "index/markup_text.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <utility>
+
+#include "index/utf8.h"
+
+namespace quillmere {
+namespace {
+
+// The named character references that are decoded, with their code points.
+constexpr std::array<std::pair<std::string_view, std::uint32_t>, 40> kNamedReferences{{
+    {"amp", 0x26},    {"lt", 0x3C},      {"gt", 0x3E},      {"quot", 0x22},     {"apos", 0x27},
+    {"nbsp", 0xA0},   {"copy", 0xA9},    {"reg", 0xAE},     {"deg", 0xB0},      {"middot", 0xB7},
+    {"laquo", 0xAB},  {"raquo", 0xBB},   {"szlig", 0xDF},   {"agrave", 0xE0},   {"aacute", 0xE1},
+    {"acirc", 0xE2},  {"auml", 0xE4},    {"aring", 0xE5},   {"ccedil", 0xE7},   {"egrave", 0xE8},
+    {"eacute", 0xE9}, {"ecirc", 0xEA},   {"euml", 0xEB},    {"iacute", 0xED},   {"iuml", 0xEF},
+    {"ntilde", 0xF1}, {"oacute", 0xF3},  {"ocirc", 0xF4},   {"ouml", 0xF6},     {"oslash", 0xF8},
+    {"uacute", 0xFA}, {"uuml", 0xFC},    {"Auml", 0xC4},    {"Eacute", 0xC9},   {"Ouml", 0xD6},
+    {"Uuml", 0xDC},   {"ndash", 0x2013}, {"mdash", 0x2014}, {"hellip", 0x2026}, {"euro", 0x20AC},
+}};
+
+bool IsAsciiLetter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsDigitOf(char c, int base) {
+  if (c >= '0' && c <= '9') return true;
+  return base == 16 && ((c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'));
+}
+
+// The code point of the numeric reference body `digits` ("233" or "xE9"), if it is one.
+std::optional<std::uint32_t> NumericReference(std::string_view digits) {
+  int base = 10;
+  if (!digits.empty() && (digits.front() == 'x' || digits.front() == 'X')) {
+    base = 16;
+    digits.remove_prefix(1);
+  }
+  if (digits.empty() || digits.size() > 6) return std::nullopt;
+  std::uint32_t code = 0;
+  for (const char c : digits) {
+    if (!IsDigitOf(c, base)) return std::nullopt;
+    const int digit = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+    code = code * static_cast<std::uint32_t>(base) + static_cast<std::uint32_t>(digit);
+  }
+  if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return std::nullopt;
+  return code;
+}
+
+// The code point the reference body `name` (between "&" and ";") stands for, if known.
+std::optional<std::uint32_t> ReferenceCode(std::string_view name) {
+  if (!name.empty() && name.front() == '#') return NumericReference(name.substr(1));
+  for (const auto& [known, code] : kNamedReferences) {
+    if (known == name) return code;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+bool HoldsMarkup(std::string_view line) {
+  for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+    const char next = line[i + 1];
+    if (line[i] == '<' && (IsAsciiLetter(next) || next == '/' || next == '!')) return true;
+  }
+  return false;
+}
+
+std::string DecodeReferences(std::string_view line) {
+  std::string text;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const std::size_t end = line[i] == '&' ? line.find(';', i + 1) : std::string_view::npos;
+    const auto code = end != std::string_view::npos && end - i <= 10
+                          ? ReferenceCode(line.substr(i + 1, end - i - 1))
+                          : std::nullopt;
+    if (code) {
+      AppendUtf8(text, *code);
+      i = end + 1;
+    } else {
+      text += line[i++];
+    }
+  }
+  return text;
+}
+
+std::string EscapeMarkup(std::string_view text) {
+  std::string line;
+  for (const char c : text) {
+    if (c == '&') {
+      line += "&amp;";
+    } else if (c == '<') {
+      line += "&lt;";
+    } else if (c == '>') {
+      line += "&gt;";
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
+std::string ShownText(std::string_view line) {
+  return HoldsMarkup(line) ? std::string(line) : DecodeReferences(line);
+}
+
+}  // namespace quillmere
