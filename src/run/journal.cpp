@@ -312,9 +312,9 @@ JournalProblem Problem(JournalProblem::Kind kind, const Journal* journal, std::s
   return problem;
 }
 
-// Tells whether `entry`, the regular file at `path`, is the file that the rename `step` moved:
-// the same numbers, or (after a copy or on another device) the same mark.
-Result<bool> IsFileMoved(Folder& top, const std::string& path, const EntryInfo& entry,
+// Tells whether `entry`, the regular file `leaf` of `folder`, is the file that the rename `step`
+// moved: the same numbers, or (after a copy or on another device) the same mark.
+Result<bool> IsFileMoved(Folder& folder, const std::string& leaf, const EntryInfo& entry,
                          const JournalStep& step) {
   const bool sameNumbers =
       step.inode != 0 && entry.device == step.device && entry.inode == step.inode;
@@ -324,10 +324,7 @@ Result<bool> IsFileMoved(Folder& top, const std::string& path, const EntryInfo& 
   if (entry.size != mark.size || apart >= kSameTime || apart <= -kSameTime) return false;
   // Numbers are used again once their file is gone, so they count only with the size and time.
   if (sameNumbers) return true;
-  std::string leaf;
-  Result<std::unique_ptr<Folder>> folder = OpenFolderOf(top, path, leaf);
-  if (!folder) return folder.error();
-  Result<std::unique_ptr<ReadableFile>> file = folder.value()->OpenForReading(leaf);
+  Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(leaf);
   if (!file) return file.error();
   Result<MarkedFile> marked = MarkFile(*file.value());
   if (!marked) return marked.error();
@@ -378,17 +375,19 @@ class RenamesUndone {
   }
 
  private:
-  // What a name holds once the renames decided so far are undone: the entry, and where it is on
-  // the disk now.
+  // What a name holds once the renames decided so far are undone: the entry, where it is on the
+  // disk now, and the folder it was looked at in, from which it is read.
   struct Name {
     EntryInfo entry;
     std::string onDisk;
+    std::shared_ptr<Folder> folder;
+    std::string leaf;
   };
 
   // Tells whether `name` holds the file that `step` moved.
   Result<bool> Holds(const Name& name, const JournalStep& step) {
-    if (name.entry.kind != EntryInfo::Kind::kRegular) return false;
-    return IsFileMoved(top_, name.onDisk, name.entry, step);
+    if (name.entry.kind != EntryInfo::Kind::kRegular || !name.folder) return false;
+    return IsFileMoved(*name.folder, name.leaf, name.entry, step);
   }
 
   // Undoes `step` in thought when it was `done`, and tells whether it was.
@@ -404,7 +403,7 @@ class RenamesUndone {
     if (auto known = names_.find(path); known != names_.end()) return known->second;
     Result<Located> at = Locate(top_, path);
     if (!at) return at.error();
-    Name name{at.value().entry, path};
+    Name name{at.value().entry, path, std::move(at.value().folder), at.value().leaf};
     names_.emplace(path, name);
     return name;
   }
