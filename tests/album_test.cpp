@@ -425,6 +425,32 @@ TEST_F(ThumbnailTest, AThumbnailNotOlderThanItsPictureIsLeftAlone) {
             "1 thumbnail written, 3 already up to date");
 }
 
+// In a site with videos, the thumbnail of an entry with a video beside its poster carries a dark
+// disc with a white triangle at its middle; a picture's thumbnail does not.
+TEST_F(ThumbnailTest, AVideoEntrysThumbnailCarriesThePlayMark) {
+  WriteFile(album + "/index.txt", "; videos\n" + ReadFile(album + "/index.txt"));
+  for (const char* poster : {"/pictures/p2.jpg", "/pictures/p3.jpg"}) {
+    testing::WriteFlatJpeg(album + poster, {128, 128, 128});
+  }
+  WriteFile(album + "/pictures/p2.mp4", "video");
+  Run({"--make-thumbnails", album + "/index.txt"});
+  // The thumbnails keep the posters' 64x48: the middle, the disc left of the triangle, a corner.
+  const struct {
+    const char* thumbnail;
+    int x, y;
+    double low, high;
+  } points[] = {
+      {"t2", 33, 24, 220, 255}, {"t2", 25, 24, 50, 95},   {"t2", 2, 2, 118, 138},
+      {"t3", 33, 24, 118, 138}, {"t3", 25, 24, 118, 138},
+  };
+  for (const auto& point : points) {
+    const double green =
+        testing::PixelOf(album + "/thumbs/" + point.thumbnail + ".jpg", point.x, point.y)[1];
+    EXPECT_GE(green, point.low) << point.thumbnail << " at " << point.x << "," << point.y;
+    EXPECT_LE(green, point.high) << point.thumbnail << " at " << point.x << "," << point.y;
+  }
+}
+
 // Expected: without a size asked for, a thumbnail stands while it is whole and not older than its
 // picture, whatever its size; with one, only while it has the size that gives for its picture
 // (the picture turned upright first); --remake remakes them all, and an empty or cut-off

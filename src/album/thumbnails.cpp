@@ -15,6 +15,7 @@
 #include "paths/paths.h"
 #include "site/jpeg_shape.h"
 #include "site/page_output.h"
+#include "site/video_entries.h"
 
 namespace quillmere {
 namespace {
@@ -101,14 +102,15 @@ std::vector<std::size_t> ThumbnailsToMake(const std::string& siteFolder, const C
   return toMake;
 }
 
-// Makes the thumbnail `n` of `thumbnails`, fitted within `size`, from the picture at `picture`,
-// and hands it to `batch`; the problem when it cannot be made or written.
+// Makes the thumbnail `n` of `thumbnails`, fitted within `size` and marked as a video's where
+// `video` says so, from the picture at `picture`, and hands it to `batch`; the problem when it
+// cannot be made or written.
 std::optional<PictureProblem> MakeOneThumbnail(PictureWork& work, FileBatch& batch,
                                                const std::string& picture, ImageFolder& thumbnails,
-                                               std::int64_t n, FitBox size) {
+                                               std::int64_t n, FitBox size, bool video) {
   Result<std::unique_ptr<ReadableFile>> file = work.Open(picture);
-  MadeOrNot made =
-      file ? work.maker().MakeThumbnail(*file.value(), size) : MadeOrNot(Unreadable(file.error()));
+  MadeOrNot made = file ? work.maker().MakeThumbnail(*file.value(), size, video)
+                        : MadeOrNot(Unreadable(file.error()));
   if (auto* error = made.failure()) {
     return PictureProblem{
         .kind = PictureProblem::Kind::kNotAPicture, .file = picture, .picture = std::move(*error)};
@@ -139,6 +141,9 @@ std::optional<AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
   const PictureLineNumbers numbers = PictureLinesOf(index);
   const std::vector<std::size_t> toMake =
       ThumbnailsToMake(album.path, index, numbers, thumbnails, work);
+  // The thumbnail of an entry that is a video carries the mark that says so.
+  const VideoEntries videos =
+      FindVideoEntries(index.head, static_cast<std::int64_t>(numbers.lines.size()), *album.folder);
 
   PictureWork pictureWork(work.fs, options, toMake.size());
   if (!toMake.empty()) {
@@ -161,7 +166,8 @@ std::optional<AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
     const auto n = static_cast<std::int64_t>(i + 1);
     const std::string picture = PathOnDisk(album.path, PictureFileName(index.head.ImagePrefix, n));
     std::optional<PictureProblem> problem =
-        MakeOneThumbnail(pictureWork, batch, picture, thumbnails, n, options.thumbnailSize);
+        MakeOneThumbnail(pictureWork, batch, picture, thumbnails, n, options.thumbnailSize,
+                         !videos.empty() && videos.Of(n) != nullptr);
     if (problem) problem->line = numbers.lines[i];
     {
       const std::lock_guard<std::mutex> hold(resultLock);

@@ -53,6 +53,8 @@ FitBox FittedSize(std::uint64_t width, std::uint64_t height, FitBox box);
 enum class Making {
   // The thumbnail alone, decoded for its box.
   kThumbnail,
+  // The thumbnail alone with the mark of a video's thumbnail, decoded for its box.
+  kMarkedThumbnail,
   // The file copied as it is, and its thumbnail decoded for its box.
   kCopyAndThumbnail,
   // The picture decoded for its box and held, and the thumbnail made from it.

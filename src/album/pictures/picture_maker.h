@@ -63,8 +63,9 @@ class PictureMaker {
   virtual MadeOrNot MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
                                             FitBox thumbnail, bool keepMetadata) = 0;
 
-  // Makes the thumbnail of `file`, fitted within `thumbnail`; refuses a picture over the limits.
-  virtual MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail) = 0;
+  // Makes the thumbnail of `file`, fitted within `thumbnail`, with the mark that shows a video's
+  // thumbnail at its middle when `playMark` says so; refuses a picture over the limits.
+  virtual MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail, bool playMark) = 0;
 
   // Frees what the image library keeps for the calling thread, which makes no more pictures.
   virtual void EndOfThread() = 0;

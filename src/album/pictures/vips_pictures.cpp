@@ -391,6 +391,25 @@ VImage Thumbnail(SourceState& state, FitBox box, const Inspected& inspected) {
       VImage::thumbnail_source(SourceOf(state), box.width, FitOptions(box, inspected.profile)));
 }
 
+// `image`, displayable, with a dark round mark and a white triangle pointing right at its middle:
+// what shows a thumbnail as a video's. The mark is drawn on a grid four times as fine and shrunk,
+// so that its edges are smooth.
+VImage WithPlayMark(const VImage& image) {
+  constexpr int kFine = 4;
+  const double radius = 0.2 * std::min(image.width(), image.height()) * kFine;
+  const VImage grid = VImage::xyz(image.width() * kFine, image.height() * kFine);
+  const VImage x = grid[0] - image.width() * kFine / 2.0;
+  const VImage y = grid[1] - image.height() * kFine / 2.0;
+  const VImage disc = ((x * x + y * y) < radius * radius).shrink(kFine, kFine) / 255.0;
+  // The triangle's left edge stands 0.3 of the radius left of the middle, its tip 0.6 right.
+  const VImage triangle =
+      ((x >= -0.3 * radius) & (y.abs() <= (x + 0.3 * radius) * (-0.5 / 0.9) + 0.5 * radius))
+          .shrink(kFine, kFine) /
+      255.0;
+  const VImage darkened = image * (1 - 0.45 * disc);
+  return (darkened * (1 - triangle) + 255 * triangle).cast(VIPS_FORMAT_UCHAR);
+}
+
 // ---- The library's own words ----------------------------------------------------------------
 
 // Lets pictures be made at the same time, or one failed picture's work be done again alone, so
@@ -511,8 +530,9 @@ class VipsPictureMaker final : public PictureMaker {
     const FitBox box = picture.value_or(FitBox{kLargestSide, kLargestSide});
     return Attempt([&] { return MakeOnce(file, making, box, thumbnail, keepMetadata); });
   }
-  MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail) override {
-    return Attempt([&] { return MakeOnce(file, Making::kThumbnail, thumbnail, thumbnail, false); });
+  MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail, bool playMark) override {
+    const Making making = playMark ? Making::kMarkedThumbnail : Making::kThumbnail;
+    return Attempt([&] { return MakeOnce(file, making, thumbnail, thumbnail, false); });
   }
   void EndOfThread() override { vips_thread_shutdown(); }
 
@@ -593,6 +613,11 @@ MadeOrNot VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox p
   SourceState state = StateOf(file, fileLock_);
   std::optional<PictureError> error =
       Decoding(state, header.format, file, fileLock_, [&]() -> std::optional<PictureError> {
+        if (making == Making::kMarkedThumbnail) {
+          made.thumbnail =
+              Jpeg(WithPlayMark(Thumbnail(state, thumbnail, header)), kThumbnailQuality);
+          return std::nullopt;
+        }
         if (making != Making::kPictureAndThumbnail) {
           made.thumbnail = Jpeg(Thumbnail(state, thumbnail, header), kThumbnailQuality);
           if (making == Making::kThumbnail) return std::nullopt;
