@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "index/markup_text.h"
 #include "index/utf8.h"
 
 namespace quillmere {
@@ -80,26 +81,18 @@ std::string_view LineEndOf(std::string_view text) {
 }
 
 std::string MarkupText(std::string_view raw) {
-  std::string out;
+  std::string folded;
   bool pendingSpace = false;
   for (std::uint32_t code : CodePoints(raw)) {
     if (code == ' ' || IsControl(code)) {
-      pendingSpace = !out.empty();
+      pendingSpace = !folded.empty();
       continue;
     }
-    if (pendingSpace) out += ' ';
+    if (pendingSpace) folded += ' ';
     pendingSpace = false;
-    if (code == '&') {
-      out += "&amp;";
-    } else if (code == '<') {
-      out += "&lt;";
-    } else if (code == '>') {
-      out += "&gt;";
-    } else {
-      AppendUtf8(out, code);
-    }
+    AppendUtf8(folded, code);
   }
-  return out;
+  return EscapeMarkup(folded);
 }
 
 std::string CaptionFromFileName(std::string_view fileName) {

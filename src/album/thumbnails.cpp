@@ -2,7 +2,6 @@
 // SPDX-License-Identifier: MIT
 // --make-thumbnails: each thumbnail made again from its picture where it is out of date.
 #include <algorithm>
-#include <charconv>
 #include <cstdlib>
 #include <mutex>
 #include <new>
@@ -24,16 +23,6 @@ using Kind = AlbumFailure::Kind;
 
 // How many thumbnails wait for one flush of their data before they take their names.
 constexpr std::size_t kThumbnailsPerFlush = 64;
-
-// The number n of the file name `prefix` n ".jpg", or 0 when `name` is no such name.
-std::int64_t PictureNumberOf(std::string_view name, std::string_view prefix) {
-  if (!name.starts_with(prefix) || !name.ends_with(kPictureFileExtension)) return 0;
-  name.remove_prefix(prefix.size());
-  name.remove_suffix(kPictureFileExtension.size());
-  std::int64_t n = 0;
-  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), n);
-  return error == std::errc() && end == name.data() + name.size() ? n : 0;
-}
 
 // The shape of the JPEG `name` in `folder` (or at the path `name` when there is none); none
 // when it is no JPEG or cannot be read.
@@ -143,7 +132,9 @@ std::optional<AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
       ThumbnailsToMake(album.path, index, numbers, thumbnails, work);
   // The thumbnail of an entry that is a video carries the mark that says so.
   const VideoEntries videos =
-      FindVideoEntries(index.head, static_cast<std::int64_t>(numbers.lines.size()), *album.folder);
+      toMake.empty() ? VideoEntries()
+                     : FindVideoEntries(index.head, static_cast<std::int64_t>(numbers.lines.size()),
+                                        *album.folder);
 
   PictureWork pictureWork(work.fs, options, toMake.size());
   if (!toMake.empty()) {
@@ -153,7 +144,7 @@ std::optional<AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
   std::mutex resultLock;
   // A thumbnail that cannot take its name is listed with its picture's line.
   FileBatch batch(kThumbnailsPerFlush, [&](const std::string& name, std::error_code error) {
-    const std::int64_t n = PictureNumberOf(name, thumbnails.namePrefix);
+    const std::int64_t n = NumberInName(name, thumbnails.namePrefix, kPictureFileExtension);
     const std::lock_guard<std::mutex> hold(resultLock);
     --outcome.thumbnailsWritten;
     outcome.problems.push_back({.kind = PictureProblem::Kind::kNotWritten,
@@ -165,9 +156,8 @@ std::optional<AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
     const std::size_t i = toMake[k];
     const auto n = static_cast<std::int64_t>(i + 1);
     const std::string picture = PathOnDisk(album.path, PictureFileName(index.head.ImagePrefix, n));
-    std::optional<PictureProblem> problem =
-        MakeOneThumbnail(pictureWork, batch, picture, thumbnails, n, options.thumbnailSize,
-                         !videos.empty() && videos.Of(n) != nullptr);
+    std::optional<PictureProblem> problem = MakeOneThumbnail(
+        pictureWork, batch, picture, thumbnails, n, options.thumbnailSize, videos.Of(n) != nullptr);
     if (problem) problem->line = numbers.lines[i];
     {
       const std::lock_guard<std::mutex> hold(resultLock);

@@ -141,8 +141,9 @@ class Checker {
           LookFor("thumbnail", PictureFileName(head.ThumbPrefix, n), pair.firstLineNumber);
       const FileState picture =
           LookFor("picture", PictureFileName(head.ImagePrefix, n), pair.firstLineNumber);
-      if (const VideoEntry* video = videos_.empty() ? nullptr : videos_.Of(n)) {
-        LookFor("video", VideoFileName(head.ImagePrefix, *video), pair.firstLineNumber);
+      if (const VideoEntry* video = videos_.Of(n)) {
+        LookFor("video", NumberedFileName(head.ImagePrefix, n, video->extension),
+                pair.firstLineNumber);
       }
       const bool makeable = thumbnail == FileState::kMissing || thumbnail == FileState::kDamaged;
       if (makeable && picture == FileState::kWhole) {

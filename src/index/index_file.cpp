@@ -16,10 +16,10 @@ namespace {
 
 constexpr std::size_t kReadBlock = 8 << 20;
 
-// Tells whether the comment line `comment`, trimmed, is the one that says the site has videos.
+// Tells whether the comment line `comment`, trimmed, is the one that says the site has videos:
+// the same words after the ";", whatever the spaces around them.
 bool SaysVideos(std::string_view comment) {
-  comment.remove_prefix(1);
-  return TrimSpaces(comment) == kVideosLine.substr(2);
+  return TrimSpaces(comment.substr(1)) == TrimSpaces(kVideosLine.substr(1));
 }
 
 // Reads the next value line of the head, skipping blank and comment lines and noting the one

@@ -141,6 +141,11 @@ inline Result<std::size_t> ReadFully(ReadableFile& file, char* data, std::size_t
   return ReadInto(file, data, size, size);
 }
 
+// Reads `size` bytes from `offset` of `file` into `data`, or fewer where the file ends first,
+// without moving its position.
+Result<std::size_t> ReadFullyAt(ReadableFile& file, char* data, std::size_t size,
+                                std::uint64_t offset);
+
 // A file's bytes, read whole, and the file as its opening found it.
 struct WholeFile {
   std::string bytes;

@@ -587,6 +587,18 @@ const std::error_category& FileErrorCategory() {
   return category;
 }
 
+Result<std::size_t> ReadFullyAt(ReadableFile& file, char* data, std::size_t size,
+                                std::uint64_t offset) {
+  std::size_t got = 0;
+  while (got < size) {
+    Result<std::size_t> part = file.ReadAt(data + got, size - got, offset + got);
+    if (!part) return part.error();
+    if (part.value() == 0) break;
+    got += part.value();
+  }
+  return got;
+}
+
 Result<std::size_t> ReadInto(ReadableFile& file, char* data, std::size_t capacity,
                              std::size_t expected) {
   std::size_t got = 0;

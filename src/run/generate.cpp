@@ -78,9 +78,10 @@ std::optional<RunFailure> WritePages(const std::string& chosenPath, const IndexF
                         options.sync ? &batch : nullptr};
   SiteWriter writer(folder, rules);
   std::optional<PageError> failure = writer.WriteIndexPage(index);
-  if (!failure)
-    failure =
-        writer.WritePicturePages(index, FindVideoEntries(index.head, index.PictureCount(), folder));
+  if (!failure) {
+    const VideoEntries videos = FindVideoEntries(index.head, index.PictureCount(), folder);
+    failure = writer.WritePicturePages(index, videos);
+  }
   outcome.pages = writer.tally();
   // The pages whole before a failure or a stop take their names too.
   if (std::error_code error = options.sync ? batch.Finish() : std::error_code();

@@ -46,19 +46,13 @@ class Window {
   bool Fill(std::uint64_t offset) {
     bytes_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kWindow, size_ - offset)));
     start_ = offset;
-    std::size_t done = 0;
-    while (done < bytes_.size()) {
-      Result<std::size_t> got =
-          file_.ReadAt(bytes_.data() + done, bytes_.size() - done, offset + done);
-      if (!got) {
-        error_ = got.error();
-        bytes_.clear();
-        return false;
-      }
-      if (got.value() == 0) break;
-      done += got.value();
+    Result<std::size_t> got = ReadFullyAt(file_, bytes_.data(), bytes_.size(), offset);
+    if (!got) {
+      error_ = got.error();
+      bytes_.clear();
+      return false;
     }
-    bytes_.resize(done);
+    bytes_.resize(got.value());
     return true;
   }
 
@@ -174,7 +168,7 @@ Result<std::optional<JpegShape>> ReadJpegShape(ReadableFile& file, std::uint64_t
   // wrote a few bytes of its own after it; picture data never holds those two bytes.
   const std::uint64_t tail = std::min<std::uint64_t>(size > 2 ? size - 2 : 0, kEndSearched);
   std::string last(static_cast<std::size_t>(tail), '\0');
-  Result<std::size_t> got = file.ReadAt(last.data(), last.size(), size - tail);
+  Result<std::size_t> got = ReadFullyAt(file, last.data(), last.size(), size - tail);
   if (!got) return got.error();
   last.resize(got.value());
   shape->complete = last.find("\xFF\xD9") != std::string::npos;

@@ -2,14 +2,23 @@
 // SPDX-License-Identifier: MIT
 #include "site/page_output.h"
 
+#include <charconv>
 #include <limits>
 
 namespace quillmere {
 
 std::int64_t PicturePageNumber(std::string_view name) {
-  if (!name.starts_with(kPicturePagePrefix) || !name.ends_with(kPageExtension)) return 0;
-  std::string_view digits = name.substr(
-      kPicturePagePrefix.size(), name.size() - kPicturePagePrefix.size() - kPageExtension.size());
+  return NumberInName(name, kPicturePagePrefix, kPageExtension);
+}
+
+std::int64_t NumberInName(std::string_view name, std::string_view prefix,
+                          std::string_view extension) {
+  if (name.size() < prefix.size() + extension.size() || !name.starts_with(prefix) ||
+      !name.ends_with(extension)) {
+    return 0;
+  }
+  std::string_view digits =
+      name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
   if (digits.empty() || digits.front() == '0' ||
       digits.find_first_not_of("0123456789") != std::string_view::npos) {
     return 0;

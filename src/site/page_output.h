@@ -55,14 +55,25 @@ inline std::string PicturePageName(std::int64_t n) {
 // The extension of every thumbnail and picture that the pages name.
 inline constexpr std::string_view kPictureFileExtension = ".jpg";
 
+// The name of file `n` of a numbered kind: `prefix`, the number and `extension`.
+inline std::string NumberedFileName(std::string_view prefix, std::int64_t n,
+                                    std::string_view extension) {
+  std::string name(prefix);
+  name += PageNumber(n).text();
+  name += extension;
+  return name;
+}
+
 // The name that the pages give the thumbnail or picture of picture `n`: the prefix from the index
 // file, the number and ".jpg".
 inline std::string PictureFileName(std::string_view prefix, std::int64_t n) {
-  std::string name(prefix);
-  name += PageNumber(n).text();
-  name += kPictureFileExtension;
-  return name;
+  return NumberedFileName(prefix, n, kPictureFileExtension);
 }
+
+// The number n of the name `prefix` n `extension`, or 0 when `name` is no such name (the number
+// has no leading zeros; one too large for a number is taken as the largest).
+std::int64_t NumberInName(std::string_view name, std::string_view prefix,
+                          std::string_view extension);
 
 // The number of the picture page named `name`, or 0 when no picture page has that name (the
 // number has no leading zeros; one too large for a page number is taken as the largest).

@@ -23,19 +23,6 @@ std::size_t Shortest(std::span<const std::string_view> pieces) {
   return shortest;
 }
 
-// Reads `size` bytes from `offset`, or fewer when the file ends first; returns how many came.
-Result<std::size_t> ReadFullyAt(ReadableFile& file, char* data, std::size_t size,
-                                std::uint64_t offset) {
-  std::size_t got = 0;
-  while (got < size) {
-    Result<std::size_t> part = file.ReadAt(data + got, size - got, offset + got);
-    if (!part) return part.error();
-    if (part.value() == 0) break;
-    got += part.value();
-  }
-  return got;
-}
-
 }  // namespace
 
 bool HasPageSignature(std::string_view start, std::string_view end, const PageDesign& design) {

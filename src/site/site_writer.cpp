@@ -37,7 +37,7 @@ std::optional<PageError> SiteWriter::WriteIndexPage(const IndexFile& index) {
 std::optional<PageError> SiteWriter::WritePicturePages(const IndexFile& index,
                                                        const VideoEntries& videos) {
   for (std::int64_t n = 1; n <= index.PictureCount(); ++n) {
-    const VideoEntry* video = videos.empty() ? nullptr : videos.Of(n);
+    const VideoEntry* video = videos.Of(n);
     auto failure =
         WritePage(PicturePageName(n), [&](auto& sink) { EmitPicturePage(sink, index, n, video); });
     if (failure) return failure;

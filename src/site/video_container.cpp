@@ -31,15 +31,7 @@ std::uint64_t BigEndian(const unsigned char* bytes, int count) {
 // Reads `count` bytes at `offset`, fewer where the file ends.
 Result<std::size_t> ReadAt(ReadableFile& file, unsigned char* bytes, std::size_t count,
                            std::uint64_t offset) {
-  std::size_t done = 0;
-  while (done < count) {
-    Result<std::size_t> got =
-        file.ReadAt(reinterpret_cast<char*>(bytes) + done, count - done, offset + done);
-    if (!got) return got.error();
-    if (got.value() == 0) break;
-    done += got.value();
-  }
-  return done;
+  return ReadFullyAt(file, reinterpret_cast<char*>(bytes), count, offset);
 }
 
 // One MP4 box: its type, where it starts, how long its header is and how long it is whole.
@@ -89,36 +81,41 @@ Result<BoxOrNot> ReadBox(ReadableFile& file, std::uint64_t offset, std::uint64_t
   return read;
 }
 
-Result<VideoContainer> ReadMp4(ReadableFile& file, std::uint64_t size) {
-  bool index = false;
-  std::uint64_t offset = 0;
-  for (int boxes = 0; offset < size && boxes < kMostBoxes; ++boxes) {
-    Result<BoxOrNot> read = ReadBox(file, offset, size);
-    if (!read) return read.error();
-    const Box& box = read.value().box;
-    if (boxes == 0 &&
-        std::find(kFirstBoxes.begin(), kFirstBoxes.end(), box.type) == kFirstBoxes.end()) {
-      return VideoContainer::kNotAVideo;
-    }
-    if (read.value().trouble != VideoContainer::kWhole) return read.value().trouble;
-    index = index || box.type == "moov";
-    offset += box.length;
-  }
-  if (offset < size) return VideoContainer::kWhole;
-  return index ? VideoContainer::kWhole : VideoContainer::kNoIndex;
-}
-
-// The first box of `type` among the boxes from `offset` to `end`, whole; none when there is none.
-Result<std::optional<Box>> FindBox(ReadableFile& file, std::string_view type, std::uint64_t offset,
-                                   std::uint64_t end) {
+// Hands the whole boxes from `offset` to `end` to `visit` in their order, until it returns
+// false; the trouble of the first box that is not whole, or kWhole.
+template <class Visit>
+Result<VideoContainer> WalkBoxes(ReadableFile& file, std::uint64_t offset, std::uint64_t end,
+                                 const Visit& visit) {
   for (int boxes = 0; offset < end && boxes < kMostBoxes; ++boxes) {
     Result<BoxOrNot> read = ReadBox(file, offset, end);
     if (!read) return read.error();
-    if (read.value().trouble != VideoContainer::kWhole) break;
-    if (read.value().box.type == type) return std::optional<Box>(read.value().box);
+    if (read.value().trouble != VideoContainer::kWhole) return read.value().trouble;
+    if (!visit(read.value().box)) break;
     offset += read.value().box.length;
   }
-  return std::optional<Box>();
+  return VideoContainer::kWhole;
+}
+
+Result<VideoContainer> ReadMp4(ReadableFile& file, std::uint64_t size) {
+  bool index = false;
+  Result<VideoContainer> walked = WalkBoxes(file, 0, size, [&](const Box& box) {
+    index = index || box.type == "moov";
+    return true;
+  });
+  if (!walked || walked.value() != VideoContainer::kWhole) return walked;
+  return index ? VideoContainer::kWhole : VideoContainer::kNoIndex;
+}
+
+// The first box of `type` among the whole boxes from `offset` to `end`; none when there is none.
+Result<std::optional<Box>> FindBox(ReadableFile& file, std::string_view type, std::uint64_t offset,
+                                   std::uint64_t end) {
+  std::optional<Box> found;
+  Result<VideoContainer> walked = WalkBoxes(file, offset, end, [&](const Box& box) {
+    if (box.type == type) found = box;
+    return !found;
+  });
+  if (!walked) return walked.error();
+  return found;
 }
 
 // A Matroska element's ID or size, a variable-length number; none when it does not start at
@@ -197,6 +194,11 @@ Result<VideoContainer> ReadVideoContainer(ReadableFile& file, std::uint64_t size
   if (!got) return got.error();
   if (got.value() >= 4 && BigEndian(start.data(), 4) == kEbmlId) return ReadWebm(file, size);
   if (got.value() < 8) return VideoContainer::kNotAVideo;
+  // An MP4 or QuickTime file starts with one of a few boxes, whatever their lengths say.
+  const std::string_view first(reinterpret_cast<const char*>(start.data() + 4), 4);
+  if (std::find(kFirstBoxes.begin(), kFirstBoxes.end(), first) == kFirstBoxes.end()) {
+    return VideoContainer::kNotAVideo;
+  }
   return ReadMp4(file, size);
 }
 

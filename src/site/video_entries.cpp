@@ -3,7 +3,6 @@
 #include "site/video_entries.h"
 
 #include <algorithm>
-#include <charconv>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,13 +19,7 @@ namespace {
 // name or the number is not one of the run's pictures.
 std::int64_t EntryNumber(std::string_view name, std::string_view prefix, std::string_view extension,
                          std::int64_t pictureCount) {
-  if (!name.starts_with(prefix) || !name.ends_with(extension)) return 0;
-  const std::string_view digits =
-      name.substr(prefix.size(), name.size() - prefix.size() - extension.size());
-  if (digits.empty() || digits.front() == '0') return 0;
-  std::int64_t number = 0;
-  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
-  if (error != std::errc() || end != digits.data() + digits.size()) return 0;
+  const std::int64_t number = NumberInName(name, prefix, extension);
   return number <= pictureCount ? number : 0;
 }
 
@@ -58,13 +51,6 @@ const VideoEntry* VideoEntries::Of(std::int64_t n) const {
       entries_.begin(), entries_.end(), n,
       [](const VideoEntry& entry, std::int64_t number) { return entry.number < number; });
   return found != entries_.end() && found->number == n ? &*found : nullptr;
-}
-
-std::string VideoFileName(std::string_view imagePrefix, const VideoEntry& video) {
-  std::string name(imagePrefix);
-  name += PageNumber(video.number).text();
-  name += video.extension;
-  return name;
 }
 
 VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, Folder& site) {

@@ -48,7 +48,4 @@ class VideoEntries {
 // read has no videos.
 VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, Folder& site);
 
-// The file name of entry `n`'s video, as the pages name it.
-std::string VideoFileName(std::string_view imagePrefix, const VideoEntry& video);
-
 }  // namespace quillmere

@@ -64,10 +64,7 @@ Result<AlbumFolder, AlbumFailure> OpenAlbumFolder(const std::string& path, FileS
 }
 
 std::string ImageFolder::FileName(std::int64_t n) const {
-  std::string name = namePrefix;
-  name += PageNumber(n).text();
-  name += extension;
-  return name;
+  return NumberedFileName(namePrefix, n, extension);
 }
 
 Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,

@@ -613,14 +613,11 @@ MadeOrNot VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox p
   SourceState state = StateOf(file, fileLock_);
   std::optional<PictureError> error =
       Decoding(state, header.format, file, fileLock_, [&]() -> std::optional<PictureError> {
-        if (making == Making::kMarkedThumbnail) {
-          made.thumbnail =
-              Jpeg(WithPlayMark(Thumbnail(state, thumbnail, header)), kThumbnailQuality);
-          return std::nullopt;
-        }
         if (making != Making::kPictureAndThumbnail) {
-          made.thumbnail = Jpeg(Thumbnail(state, thumbnail, header), kThumbnailQuality);
-          if (making == Making::kThumbnail) return std::nullopt;
+          const VImage small = Thumbnail(state, thumbnail, header);
+          made.thumbnail = Jpeg(making == Making::kMarkedThumbnail ? WithPlayMark(small) : small,
+                                kThumbnailQuality);
+          if (making != Making::kCopyAndThumbnail) return std::nullopt;
           Result<std::string> bytes = ReadWhole(file, fileLock_);
           if (!bytes) return Unreadable(bytes.error());
           made.picture = std::move(bytes.value());
