@@ -29,7 +29,7 @@ bool ReadHeaders(quillmere::PictureMaker& maker, const std::vector<std::string>&
     workers.emplace_back([&] {
       for (std::size_t i = next++; i < paths.size(); i = next++) {
         auto file = fs.OpenForReading(paths[i]);
-        if (!file || maker.Probe(*file.value(), {}).error) failed = true;
+        if (!file || !maker.Probe(*file.value(), {})) failed = true;
       }
       maker.EndOfThread();
     });

@@ -19,4 +19,5 @@ deb_packages=("${package_packages[@]}" lintian)
 # album layer, which they do not build), clang-tidy and clang-format for the lint.
 fuzz_packages=(cmake make pkg-config clang libclang-rt-14-dev libvips-dev libexif-dev libexpat1-dev
                libglib2.0-dev)
-lint_packages=("${test_packages[@]}" clang clang-tidy clang-format)
+# Google Benchmark, so that the lint's build compiles the benchmarks too.
+lint_packages=("${test_packages[@]}" clang clang-tidy clang-format libbenchmark-dev)
