@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +23,7 @@
 
 #include "album/album.h"
 #include "album/change/album_change.h"
+#include "run/fnv_hash.h"
 #include "run/generate.h"
 #include "run/journal.h"
 #include "support/child_process.h"
@@ -443,7 +445,8 @@ TEST(Journal, ReadsBackWhatWasWrittenAndRefusesPathsOutside) {
 }
 
 // Expected: a journal names its change by what it does, whichever front end made it, and the
-// journals of the earlier versions, which named it by the command line, are read as that kind.
+// journals of the earlier versions, which named it by the command line or hashed the index file a
+// byte at a time, are read as that kind and with that hash.
 TEST(Journal, NamesTheChangeByItsKindAndReadsEarlierVersions) {
   Journal journal;
   journal.indexName = "index.txt";
@@ -455,20 +458,46 @@ TEST(Journal, NamesTheChangeByItsKindAndReadsEarlierVersions) {
     journal.change = kind;
     const std::string text = JournalText(journal);
     EXPECT_TRUE(
-        text.starts_with("quillmere journal 3\nchange " + std::string(ChangeWord(kind)) + "\n"))
+        text.starts_with("quillmere journal 4\nchange " + std::string(ChangeWord(kind)) + "\n"))
         << text;
     EXPECT_EQ(ParseJournal(text), journal);
-    for (const char* version : {"1", "2"}) {
+    Journal byteWise = journal;
+    byteWise.byteWiseStates = true;
+    for (const char* version : {"1", "2", "3"}) {
+      const std::string named =
+          version == std::string("3") ? "\nchange " : "\ncommand quillmere-cli%20--";
       std::string earlier = text;
-      earlier.replace(0, earlier.find('\n', earlier.find('\n') + 1),
-                      std::string("quillmere journal ") + version + "\ncommand quillmere-cli%20--" +
-                          std::string(ChangeWord(kind)));
-      EXPECT_EQ(ParseJournal(earlier), journal) << earlier;
+      earlier.replace(
+          0, earlier.find('\n', earlier.find('\n') + 1),
+          std::string("quillmere journal ") + version + named + std::string(ChangeWord(kind)));
+      EXPECT_EQ(ParseJournal(earlier), byteWise) << earlier;
     }
   }
   std::string unknown = JournalText(journal);
   unknown.replace(unknown.find("change "), 7 + ChangeWord(journal.change).size(), "change paint");
   EXPECT_FALSE(ParseJournal(unknown)) << "a change of no known kind";
+
+  // A version 3 journal of a change cut short before its index file changed is undone by its own
+  // hash, which tells an index file longer than eight bytes apart from the hash of now.
+  TempFolder dir;
+  const std::string index = "the index file as it was\n";
+  WriteFile(dir / "index.txt", index);
+  std::filesystem::create_directory(dir / "p");
+  WriteFile(dir / "p/p1.jpg", "made");
+  std::string version3 = JournalText(journal);
+  version3.replace(version3.find('4'), 1, "3");
+  const std::size_t before = version3.find("\nbefore ") + 8;
+  char hash[17];
+  std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(FnvHash(index)));
+  version3.replace(before, version3.find('\n', before) - before,
+                   std::to_string(index.size()) + " " + hash);
+  WriteFile(dir / std::string(kJournalName), version3);
+  PosixFileSystem fs;
+  auto folder = fs.OpenFolder(dir.path());
+  ASSERT_TRUE(folder);
+  EXPECT_FALSE(SettleJournal(*folder.value()));
+  EXPECT_FALSE(std::filesystem::exists(dir / "p/p1.jpg"));
+  EXPECT_FALSE(std::filesystem::exists(dir / std::string(kJournalName)));
 }
 
 // Expected: a change takes only the steps it planned, each refused before it is planned or before
@@ -523,6 +552,7 @@ TEST(AlbumChangeTest, TakesOnlyTheStepsItPlanned) {
   ASSERT_TRUE(held);
   AlbumChange unwritable(*held.value(), "/elsewhere/", ChangeKind::kAddPictures, "index.txt",
                          StateOf(""));
+  unwritable.PlanFile("p9.jpg");
   faulty.FailAt(testing::Step::kCreateFile, 1, SystemError(ENOSPC));
   const std::optional<AlbumFailure> failure = unwritable.Begin();
   ASSERT_TRUE(failure);

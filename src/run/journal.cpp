@@ -18,9 +18,11 @@ namespace {
 
 // The journal's first line, which names its format; a journal of the first format, which knows
 // a moved file by its numbers alone, is still read.
-constexpr std::string_view kFirstLine = "quillmere journal 3";
-// The first lines of the earlier versions, which named the change by the command line that made
-// it ("command quillmere-cli --add-pictures") instead of "change add-pictures".
+constexpr std::string_view kFirstLine = "quillmere journal 4";
+// The first line of version 3, which hashed the index file's states a byte at a time.
+constexpr std::string_view kFirstLineOfVersion3 = "quillmere journal 3";
+// The first lines of the versions before, which also named the change by the command line that
+// made it ("command quillmere-cli --add-pictures") instead of "change add-pictures".
 constexpr std::string_view kFirstLineOfVersion2 = "quillmere journal 2";
 constexpr std::string_view kFirstLineOfVersion1 = "quillmere journal 1";
 
@@ -55,9 +57,9 @@ constexpr std::int64_t kSameTime = std::int64_t{2'000'000'000};
 // The most bytes a journal is read of; one lists a few lines per picture of a change.
 constexpr std::uint64_t kLargestJournal = std::uint64_t{256} << 20;
 
-// The hash of a file's first bytes, FNV-1a over eight bytes at a time so that marking many large
-// files costs little; the bytes past the last whole eight are taken one by one.
-std::uint64_t HeadHash(std::string_view bytes) {
+// The hash of a file's first bytes, or of an index file, FNV-1a over eight bytes at a time so that
+// it costs little; the bytes past the last whole eight are taken one by one.
+std::uint64_t WordWiseHash(std::string_view bytes) {
   constexpr std::uint64_t kWordFactor = 0x100000001b3u;
   std::uint64_t hash = kFnvStart;
   std::size_t i = 0;
@@ -257,14 +259,16 @@ std::string StepLine(const JournalStep& step) {
   return line;
 }
 
-// What the index file `name` of `folder` holds now.
-Result<IndexState> CurrentState(Folder& folder, const std::string& name) {
-  Result<WholeFile> file = ReadWholeFile(folder, name);
+// What the index file of `journal` in `folder` holds now, hashed as the journal hashed it.
+Result<IndexState> CurrentState(Folder& folder, const Journal& journal) {
+  Result<WholeFile> file = ReadWholeFile(folder, journal.indexName);
   if (!file) {
     if (file.error() == std::errc::no_such_file_or_directory) return IndexState{};
     return file.error();
   }
-  return StateOf(file.value().bytes);
+  const std::string_view bytes = file.value().bytes;
+  if (journal.byteWiseStates) return IndexState{true, bytes.size(), FnvHash(bytes)};
+  return StateOf(bytes);
 }
 
 // The kind of the entry at `path` under `top`, and its folder opened; a missing folder on the way
@@ -572,7 +576,7 @@ std::optional<JournalProblem> Settle(Folder& folder, Trash* trash, bool act) {
   if (auto* problem = read.failure()) return std::move(*problem);
   if (!read.value()) return std::nullopt;
   const Journal& journal = *read.value();
-  Result<IndexState> now = CurrentState(folder, journal.indexName);
+  Result<IndexState> now = CurrentState(folder, journal);
   if (!now) return Problem(JournalProblem::Kind::kStep, &journal, journal.indexName, now.error());
   std::optional<JournalProblem> problem;
   if (journal.after && now.value() == *journal.after) {
@@ -603,7 +607,7 @@ std::string_view ChangeWord(ChangeKind kind) {
 }
 
 IndexState StateOf(std::string_view bytes) {
-  return {true, bytes.size(), FnvHash(bytes)};
+  return {true, bytes.size(), WordWiseHash(bytes)};
 }
 
 std::string JournalText(const Journal& journal) {
@@ -633,11 +637,14 @@ std::optional<Journal> ParseJournal(std::string_view text) {
   }
   const bool earlierVersion = !lines.empty() && (lines.front() == Words(kFirstLineOfVersion2) ||
                                                  lines.front() == Words(kFirstLineOfVersion1));
-  const bool knownFormat = !lines.empty() && (lines.front() == Words(kFirstLine) || earlierVersion);
+  const bool version3 = !lines.empty() && lines.front() == Words(kFirstLineOfVersion3);
+  const bool knownFormat =
+      !lines.empty() && (lines.front() == Words(kFirstLine) || version3 || earlierVersion);
   if (lines.size() < 6 || !knownFormat || lines.back().size() != 1 || lines.back()[0] != "end") {
     return std::nullopt;
   }
   Journal journal;
+  journal.byteWiseStates = version3 || earlierVersion;
   auto value = [&](std::size_t i, std::string_view key) -> std::optional<std::string> {
     if (lines[i].size() != 2 || lines[i][0] != key) return std::nullopt;
     return Unescaped(lines[i][1]);
@@ -708,7 +715,7 @@ Result<MarkedFile> MarkFile(ReadableFile& file) {
   head.resize(got.value());
   MarkedFile marked;
   marked.entry = entry;
-  marked.mark = {entry.size, entry.modified, HeadHash(head)};
+  marked.mark = {entry.size, entry.modified, WordWiseHash(head)};
   return marked;
 }
 

@@ -111,6 +111,8 @@ struct Journal {
   IndexState before;
   std::optional<IndexState> after;
   std::vector<JournalStep> steps;
+  // Whether its states hash the index file a byte at a time, as journals before version 4 did.
+  bool byteWiseStates = false;
 
   bool operator==(const Journal&) const = default;
 };

@@ -63,11 +63,16 @@ std::optional<AlbumFailure> AlbumChange::Begin() {
   journal_.steps.insert(journal_.steps.end(), std::make_move_iterator(afterIndex_.begin()),
                         std::make_move_iterator(afterIndex_.end()));
   afterIndex_.clear();
+  begun_ = true;
+  // A change that only replaces the index file needs no journal: the file is replaced in one step,
+  // so a crash leaves it as it was or as the change made it.
+  if (journal_.steps.empty()) return std::nullopt;
   if (std::error_code error = WriteJournal(album_, journal_)) {
+    begun_ = false;
     return AlbumFailed(AlbumFailure::Kind::kNotWritten, albumPath_ + std::string(kJournalName),
                        error);
   }
-  begun_ = true;
+  journaled_ = true;
   return std::nullopt;
 }
 
@@ -122,9 +127,11 @@ std::error_code AlbumChange::SyncRenamedFolders() {
 std::error_code AlbumChange::Commit(std::string_view text, Placement placement) {
   // The files are under their new names for good before the index file names them so.
   if (std::error_code error = SyncRenamedFolders()) return error;
-  journal_.after = StateOf(text);
-  // The journal learns what the index file will hold before the file holds it.
-  if (std::error_code error = WriteJournal(album_, journal_, /*replace=*/true)) return error;
+  if (journaled_) {
+    journal_.after = StateOf(text);
+    // The journal learns what the index file will hold before the file holds it.
+    if (std::error_code error = WriteJournal(album_, journal_, /*replace=*/true)) return error;
+  }
   Result<std::unique_ptr<NewFile>> file = album_.CreateFile();
   if (!file) return file.error();
   if (std::error_code error = file.value()->Write(text.data(), text.size())) return error;
@@ -134,6 +141,7 @@ std::error_code AlbumChange::Commit(std::string_view text, Placement placement) 
   }
   committed_ = true;
   if (std::error_code error = album_.Sync()) return error;
+  if (!journaled_) return {};
   if (std::optional<JournalProblem> problem = DoStepsAfterIndex(album_, journal_, trash_)) {
     failedStep_ = problem->path;
     return problem->error;
@@ -181,7 +189,7 @@ void AlbumChange::Undo() {
   files_.clear();
   madeFolders_.clear();
   // A change not undone whole keeps its journal, from which the next run settles it.
-  if (begun_ && !committed_ && whole) static_cast<void>(RemoveJournal(album_));
+  if (journaled_ && !committed_ && whole) static_cast<void>(RemoveJournal(album_));
   begun_ = false;
 }
 

@@ -49,8 +49,8 @@ class AlbumChange {
   // page.
   void PlanAfterIndex(JournalStep step);
 
-  // Writes what was planned to the journal; nothing is made before, and nothing unplanned after.
-  // The failure names the journal.
+  // Writes what was planned to the journal, unless nothing but the index file is planned; nothing
+  // is made before, and nothing unplanned after. The failure names the journal.
   [[nodiscard]] std::optional<AlbumFailure> Begin();
 
   // Makes the folder `name` in `parent`, which is at `parentPath` in the album ("" or ending
@@ -121,6 +121,8 @@ class AlbumChange {
   std::set<std::string> plannedFiles_;
   std::set<std::pair<std::string, std::string>> plannedRenames_;
   bool begun_ = false;
+  // Whether Begin wrote the journal, which a change without steps does without.
+  bool journaled_ = false;
   bool committed_ = false;
   FileBatch batch_;
   // The folders made, and the files taken (of which the batch's first placed() are made), as
