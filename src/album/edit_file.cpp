@@ -30,24 +30,36 @@ constexpr std::string_view kRules =
     "# count. Save and close the editor to apply the edit; save it unchanged, or without blocks,\n"
     "# to change nothing.\n";
 
-// The name of picture `number`'s file as `prefix` makes it, without the folder.
-std::string FileNameOf(std::string_view prefix, std::int64_t number) {
+// The part of the picture prefix `prefix` that starts each picture file's name, without the
+// folder.
+std::string_view NamePrefixOf(std::string_view prefix) {
   const std::size_t slash = prefix.find_last_of("/\\");
   if (slash != std::string_view::npos) prefix.remove_prefix(slash + 1);
-  return std::string(prefix) + std::to_string(number) + std::string(kPictureFileExtension);
+  return prefix;
 }
 
-// Splits `text` into its lines, each without its line end (LF, CR LF, or CR before LF).
+// The name of picture `number`'s file, which starts with `namePrefix`.
+std::string FileNameOf(std::string_view namePrefix, std::int64_t number) {
+  std::string name(namePrefix);
+  name.append(PageNumber(number).text()).append(kPictureFileExtension);
+  return name;
+}
+
+// Takes the first line of `text` off it into `line`, without its line end (LF, CR LF, or CR
+// before LF); false when `text` is empty.
+bool TakeLine(std::string_view& text, std::string_view& line) {
+  if (text.empty()) return false;
+  const std::size_t end = text.find('\n');
+  line = text.substr(0, end);
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  return true;
+}
+
+// Splits `text` into its lines, each without its line end.
 std::vector<std::string_view> LinesOf(std::string_view text) {
   std::vector<std::string_view> lines;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    if (line.ends_with('\r')) line.remove_suffix(1);
-    lines.push_back(line);
-    if (end == std::string_view::npos) break;
-    text.remove_prefix(end + 1);
-  }
+  for (std::string_view line; TakeLine(text, line);) lines.push_back(line);
   return lines;
 }
 
@@ -70,12 +82,13 @@ struct ReadBlocks {
   std::vector<EditFileError> errors;
 };
 
-ReadBlocks ReadEditFile(std::string_view text) {
+// The blocks and title of the edit file `text`, made for about `pictures` blocks.
+ReadBlocks ReadEditFile(std::string_view text, std::size_t pictures) {
   ReadBlocks read;
-  const std::vector<std::string_view> lines = LinesOf(text);
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string_view line = lines[i];
-    const std::uint64_t number = i + 1;
+  read.blocks.reserve(pictures);
+  std::uint64_t number = 0;
+  for (std::string_view line; TakeLine(text, line);) {
+    ++number;
     if (TrimSpaces(line).empty() || line.starts_with('#')) continue;
     if (line.starts_with(kTitleKey)) {
       if (read.title) read.errors.push_back({Kind::kSecondTitle, number});
@@ -90,12 +103,14 @@ ReadBlocks ReadEditFile(std::string_view text) {
       continue;
     }
     const std::string_view file = line.substr(1, line.size() - 2);
-    if (i + 2 >= lines.size()) {
+    std::string_view caption;
+    std::string_view description;
+    if (!TakeLine(text, caption) || !TakeLine(text, description)) {
       read.errors.push_back({Kind::kBlockCut, number, std::string(file)});
       break;
     }
-    read.blocks.push_back({file, lines[i + 1], lines[i + 2], number});
-    i += 2;
+    read.blocks.push_back({file, caption, description, number});
+    number += 2;
   }
   return read;
 }
@@ -122,6 +137,7 @@ Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
   AlbumEdit edit;
   edit.madeOn = album.state;
   std::vector<bool> named(album.pictures.size(), false);
+  edit.text.order.reserve(read.blocks.size());
   for (const ReadBlocks::Block& block : read.blocks) {
     const std::string file(block.file);
     const std::int64_t number = NumberOfFile(block.file, album);
@@ -174,10 +190,12 @@ Result<AlbumForEditing, AlbumFailure> ReadForEditing(const std::string& indexPat
   album.picturePrefix = LineAsUtf8(head.ImagePrefix, album.utf8);
   album.supportFolder = LineAsUtf8(head.SupportFolder, album.utf8);
   album.picsPerRow = head.PicsPerRow;
+  const auto lines = PictureLinePairs(text, head);
+  album.pictures.reserve(lines.size());
+  const std::string_view namePrefix = NamePrefixOf(album.picturePrefix);
   std::int64_t number = 0;
-  for (const auto& [caption, description] : PictureLinePairs(text, head)) {
-    album.pictures.push_back({FileNameOf(album.picturePrefix, ++number),
-                              LineAsUtf8(caption, album.utf8),
+  for (const auto& [caption, description] : lines) {
+    album.pictures.push_back({FileNameOf(namePrefix, ++number), LineAsUtf8(caption, album.utf8),
                               LineAsUtf8(description, album.utf8)});
   }
   return album;
@@ -212,8 +230,14 @@ std::string EditFileText(const AlbumForEditing& album, const std::string& indexP
           "  Support images: " + album.supportFolder +
           "  Per row: " + std::to_string(album.picsPerRow) + "\n";
   text += std::string(kTitleKey) + " " + album.title + "\n";
+  std::size_t size = text.size();
   for (const AlbumForEditing::Picture& picture : album.pictures) {
-    text += "\n[" + picture.file + "]\n" + picture.caption + "\n" + picture.description + "\n";
+    size += picture.file.size() + picture.caption.size() + picture.description.size() + 6;
+  }
+  text.reserve(size);
+  for (const AlbumForEditing::Picture& picture : album.pictures) {
+    text.append("\n[").append(picture.file).append("]\n").append(picture.caption);
+    text.append("\n").append(picture.description).append("\n");
   }
   return text;
 }
@@ -235,7 +259,7 @@ std::string EditFileTextWithErrors(std::string_view edited,
 
 Result<AlbumEdit, std::vector<EditFileError>> ParseEditFile(std::string_view text,
                                                             const AlbumForEditing& album) {
-  ReadBlocks read = ReadEditFile(text);
+  ReadBlocks read = ReadEditFile(text, album.pictures.size());
   if (read.blocks.empty() && read.errors.empty()) {
     // A file without blocks asks for nothing, not for every picture to go.
     AlbumEdit nothing;

@@ -43,7 +43,7 @@ Result<EditFilePlace, AlbumFailure> StartEditFile(const std::string& folder, std
   if (!opened) return AlbumFailed(Kind::kFolderNotOpened, folder, opened.error());
   for (int count = 1;; ++count) {
     std::string name = "quillmere-edit";
-    if (count > 1) name += "-" + std::to_string(count);
+    if (count > 1) name.append("-").append(std::to_string(count));
     name += ".txt";
     std::error_code error = WriteEditFile(*opened.value(), name, text, /*replace=*/false);
     if (error == std::errc::file_exists && count < 100) continue;

@@ -3,6 +3,7 @@
 #include "album/change/edited_text.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 
 #include "album/change/picture_order.h"
@@ -10,6 +11,9 @@
 
 namespace quillmere {
 namespace {
+
+// The two lines of a picture, as read.
+using LineViews = std::pair<std::string_view, std::string_view>;
 
 // Bytes `begin` to `end` of a text to be replaced by `with`.
 struct Replacement {
@@ -28,17 +32,15 @@ bool IsPartOf(std::string_view text, std::string_view view) {
   return view.data() >= text.data() && view.data() + view.size() <= text.data() + text.size();
 }
 
-// The replacements that give the title and the pictures' lines their new text.
+// The replacements that give the title and the pictures' lines (`lines`, as read) their new text.
 std::vector<Replacement> LineReplacements(std::string_view text, const IndexHead& head,
+                                          const std::vector<LineViews>& lines,
                                           const TextEdit& edit) {
   std::vector<Replacement> replacements;
   if (edit.title && *edit.title != head.SiteTitle && IsPartOf(text, head.SiteTitle)) {
     const std::size_t at = OffsetIn(text, head.SiteTitle);
     replacements.push_back({at, at + head.SiteTitle.size(), *edit.title});
   }
-  if (edit.pairs.empty()) return replacements;
-  const auto lines = PictureLinePairs(text, head);
-  const auto bytes = PicturePairBytes(text, head);
   for (const auto& [number, pair] : edit.pairs) {
     const auto i = static_cast<std::size_t>(number - 1);
     const auto [first, second] = lines[i];
@@ -47,12 +49,15 @@ std::vector<Replacement> LineReplacements(std::string_view text, const IndexHead
       replacements.push_back({at, at + first.size(), pair.caption});
     }
     if (second == pair.description) continue;
-    if (bytes[i].open) {
-      // The file ends before the pair's second line, which follows its first.
+    // Only the last pair can lack its second line, where the file ends before it.
+    const std::optional<PairBytes> last =
+        i + 1 == lines.size() ? std::optional(PicturePairBytes(text, head).back()) : std::nullopt;
+    if (last && last->open) {
+      // The second line follows the first.
       const std::string_view end = LineEndOf(text);
       const bool ended = text.ends_with('\n') || text.ends_with('\r');
       replacements.push_back(
-          {bytes[i].end, bytes[i].end, (ended ? "" : std::string(end)) + pair.description});
+          {last->end, last->end, (ended ? "" : std::string(end)) + pair.description});
     } else {
       const std::size_t at = OffsetIn(text, second);
       replacements.push_back({at, at + second.size(), pair.description});
@@ -132,8 +137,9 @@ bool KeepsOrder(std::int64_t count, const std::vector<std::int64_t>& order) {
 }
 
 std::string EditedText(std::string_view text, const IndexHead& head, const TextEdit& edit) {
-  std::string edited = Replaced(text, LineReplacements(text, head, edit));
-  const auto count = static_cast<std::int64_t>(PictureLinePairs(text, head).size());
+  const std::vector<LineViews> lines = PictureLinePairs(text, head);
+  std::string edited = Replaced(text, LineReplacements(text, head, lines, edit));
+  const auto count = static_cast<std::int64_t>(lines.size());
   if (KeepsOrder(count, edit.order)) return edited;
   const std::set<std::int64_t> staying(edit.order.begin(), edit.order.end());
   std::vector<std::int64_t> removed;
