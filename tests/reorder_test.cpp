@@ -659,17 +659,23 @@ TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
   EXPECT_EQ(ReadFile(index), changed);
 }
 
-// Expected: --edit runs the editor that EDITOR names on the edit file, applies what it saved and
-// removes the file.
+// Expected: --edit runs the editor that EDITOR names on the edit file, a command the shell reads
+// or a program alone, applies what it saved and removes the file.
 TEST_F(ReorderTest, EditRunsTheEditorAndAppliesWhatItSaved) {
-  FreshAlbum();
   const std::string runtime = dir / "run";
   stdfs::create_directories(runtime);
-  const testing::ProcessResult result =
-      RunProcess({"--edit", index}, {"XDG_RUNTIME_DIR=" + runtime, "EDITOR=sed -i s/^c3$/Third/"});
-  EXPECT_EQ(result.exitCode, 0) << result.err;
-  EXPECT_EQ(ReadFile(index), Replaced(IndexText(kParts), "c3\r\n", "Third\r\n"));
-  EXPECT_TRUE(stdfs::is_empty(runtime));
+  const std::string script = dir / "caption-editor";
+  WriteFile(script, "#!/bin/sh\nexec sed -i 's/^c3$/Third/' \"$1\"\n");
+  stdfs::permissions(script, stdfs::perms::owner_exec, stdfs::perm_options::add);
+  for (const std::string& editor : {std::string("sed -i s/^c3$/Third/"), script}) {
+    SCOPED_TRACE(editor);
+    FreshAlbum();
+    const testing::ProcessResult result =
+        RunProcess({"--edit", index}, {"XDG_RUNTIME_DIR=" + runtime, "EDITOR=" + editor});
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(ReadFile(index), Replaced(IndexText(kParts), "c3\r\n", "Third\r\n"));
+    EXPECT_TRUE(stdfs::is_empty(runtime));
+  }
 }
 
 }  // namespace

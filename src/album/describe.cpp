@@ -99,8 +99,11 @@ std::string FileFailureText(AlbumFailure::Kind kind, const AlbumFailure::AboutFi
     case Kind::kNoTrash:
       return path + " cannot be moved to the desktop's trash: " + reason + "; nothing was changed.";
     case Kind::kEditorFailed:
+      if (about.error) {
+        return "The text editor could not be started on " + path + ": " + reason +
+               ", so the edit was not applied; nothing was changed.";
+      }
       return "The text editor did not finish its work on " + path +
-             (about.error ? " (" + reason + ")" : std::string()) +
              ", so the edit was not applied; nothing was changed.";
     case Kind::kIndexChanged:
       return "Index file " + path +

@@ -3,6 +3,8 @@
 #include "cli/edit_command.h"
 
 #include <cstdlib>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "album/edit_session.h"
@@ -18,14 +20,27 @@ namespace {
 
 using Id = OptionId;
 
+// Tells whether the editor command `command` needs the shell to read it: it has options, quotes
+// or other characters the shell gives a meaning; a bare program name or path does not.
+bool NeedsShell(std::string_view command) {
+  return command.find_first_of("|&;<>()$`\\\"' \t\n*?[#~=%") != std::string_view::npos;
+}
+
+// The person's text editor as $VISUAL, else $EDITOR, names it; none when neither does.
+std::optional<std::string> ChosenEditor() {
+  for (const char* variable : {"VISUAL", "EDITOR"}) {
+    const char* editor = std::getenv(variable);
+    if (editor != nullptr && *editor != '\0') return std::string(editor);
+  }
+  return std::nullopt;
+}
+
 // How the person's text editor is run on the file at `path`: $VISUAL, else $EDITOR (each a
 // command the shell reads, which may carry options), else `editor`, else `vi`.
 std::vector<std::string> EditorArguments(const std::string& path) {
-  for (const char* variable : {"VISUAL", "EDITOR"}) {
-    const char* editor = std::getenv(variable);
-    if (editor != nullptr && *editor != '\0') {
-      return {"/bin/sh", "-c", std::string(editor) + " \"$@\"", "editor", path};
-    }
+  if (const std::optional<std::string> editor = ChosenEditor()) {
+    if (!NeedsShell(*editor)) return {*editor, path};
+    return {"/bin/sh", "-c", *editor + " \"$@\"", "editor", path};
   }
   return {"/bin/sh", "-c",
           "if command -v editor >/dev/null 2>&1; then exec editor \"$1\"; else exec vi \"$1\"; fi",
@@ -60,6 +75,9 @@ int Edit(const std::string& indexPath, const ParsedOptions& options, const Conso
     Tell(err, Visible(Describe(*outcome.failure, HintText)));
     if (edit.editorStatus != 0) {
       Tell(err, "the editor ended with status " + std::to_string(edit.editorStatus));
+    } else if (outcome.failure->kind == AlbumFailure::Kind::kEditorFailed) {
+      Tell(err, "the editor is " + Visible(ChosenEditor().value_or("editor")) +
+                    " (from VISUAL or EDITOR, else editor or vi)");
     }
     if (!edit.keptEditFile.empty()) Tell(err, "the edit is kept in " + Visible(edit.keptEditFile));
     PrintHints(outcome, err);
