@@ -67,6 +67,10 @@ class PageCounter final : public testing::ForwardingFileSystem {
       if (page_.start.size() < (64u << 10)) page_.start.append(data, size);
       return {};
     }
+    // Pages are written in order, never at an offset.
+    std::error_code WriteAt(const char*, std::size_t, std::uint64_t) override {
+      return std::make_error_code(std::errc::not_supported);
+    }
     std::error_code PutInPlace(std::string_view name, const Placement&) override {
       ++counter_.pages;
       if (counter_.sampled_.count(std::string(name)) != 0) {

@@ -163,6 +163,10 @@ class NewFile {
   virtual ~NewFile() = default;
   // Writes all of `size` bytes or reports why not.
   [[nodiscard]] virtual std::error_code Write(const char* data, std::size_t size) = 0;
+  // Writes all of `size` bytes at `offset`, where the file may already hold bytes (a container
+  // whose header is written last), or reports why not; later writes still append.
+  [[nodiscard]] virtual std::error_code WriteAt(const char* data, std::size_t size,
+                                                std::uint64_t offset) = 0;
   // Puts the file in place under `name` as `placement` says, and closes it. On failure nothing of
   // it stays.
   [[nodiscard]] virtual std::error_code PutInPlace(std::string_view name,

@@ -96,6 +96,20 @@ std::error_code WriteAll(int fd, const char* data, std::size_t size) {
   return {};
 }
 
+std::error_code WriteAllAt(int fd, const char* data, std::size_t size, std::uint64_t offset) {
+  while (size > 0) {
+    ssize_t put = ::pwrite(fd, data, size, static_cast<off_t>(offset));
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return LastError();
+    }
+    data += put;
+    size -= static_cast<std::size_t>(put);
+    offset += static_cast<std::uint64_t>(put);
+  }
+  return {};
+}
+
 class PosixReadableFile final : public ReadableFile {
  public:
   PosixReadableFile(FileDescriptor fd, const EntryInfo& opened)
@@ -276,6 +290,10 @@ class UnnamedNewFile final : public NewFile {
     return WriteAll(fd_.get(), data, size);
   }
 
+  std::error_code WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
+    return WriteAllAt(fd_.get(), data, size, offset);
+  }
+
   std::error_code PutInPlace(std::string_view name, const Placement& placement) override {
     if (HoldsNul(name)) return SystemError(EINVAL);
     if (std::error_code error = Prepare(fd_.get(), placement, folderOwner_)) return error;
@@ -338,6 +356,10 @@ class NamedNewFile final : public NewFile {
 
   std::error_code Write(const char* data, std::size_t size) override {
     return WriteAll(fd_.get(), data, size);
+  }
+
+  std::error_code WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
+    return WriteAllAt(fd_.get(), data, size, offset);
   }
 
   std::error_code PutInPlace(std::string_view name, const Placement& placement) override {

@@ -49,6 +49,10 @@ class FaultyNewFile final : public NewFile {
   std::error_code Write(const char* data, std::size_t size) override {
     return WriteOrFail(*inner_, fs_, data, size);
   }
+  std::error_code WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
+    if (std::error_code error = fs_.Count(Step::kWrite)) return error;
+    return inner_->WriteAt(data, size, offset);
+  }
   std::error_code PutInPlace(std::string_view name, const Placement& placement) override {
     if (std::error_code error = fs_.Count(Step::kPutInPlace)) return error;
     return inner_->PutInPlace(name, placement);
