@@ -48,9 +48,10 @@ quillmere_install_configured(changelog.in changelog "${quillmere_doc_dir}" COMPR
 
 # A stripped program loses the compilers' notes (.comment) too, as in Debian's own packages.
 if(CMAKE_OBJCOPY)
-  # The programs, and the modules of pictures and of the trash that quillmere-cli loads.
+  # The programs, and the modules of pictures, videos and the trash that quillmere-cli loads.
   set(quillmere_programs "${CMAKE_INSTALL_BINDIR}/quillmere-cli"
                          "${CMAKE_INSTALL_LIBDIR}/quillmere/quillmere-pictures.so"
+                         "${CMAKE_INSTALL_LIBDIR}/quillmere/quillmere-videos.so"
                          "${CMAKE_INSTALL_LIBDIR}/quillmere/quillmere-trash.so")
   if(QUILLMERE_BUILD_APP)
     list(APPEND quillmere_programs "${CMAKE_INSTALL_BINDIR}/quillmere")

@@ -51,6 +51,14 @@ std::string OwnWords(const PictureError& error, HintWords words) {
       return error.libraryText.empty() ? "its module is missing" : error.libraryText;
     case Kind::kNotStarted:
       return "it did not start";
+    case Kind::kTooLong:
+      return "the video lasts " + GroupedNumber((error.needed + 999) / 1000) +
+             " s, longer than the limit of " + GroupedNumber(error.limit / 1000) +
+             " s (--max-video-seconds)";
+    case Kind::kNoVideoDecoder:
+      return "it is a video of " + error.format + ", which this system has no decoder for";
+    case Kind::kStopped:
+      return "its making was stopped";
   }
   return "";
 }

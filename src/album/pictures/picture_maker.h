@@ -67,6 +67,12 @@ class PictureMaker {
   // thumbnail at its middle when `playMark` says so; refuses a picture over the limits.
   virtual MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail, bool playMark) = 0;
 
+  // Makes the picture of the upright 8-bit RGB rows `rgb`, `width` by `height` (a video's
+  // poster), fitted within `picture`, and its thumbnail fitted within `thumbnail` with the play
+  // mark on it.
+  virtual MadeOrNot MakeFromPixels(std::string_view rgb, int width, int height, FitBox picture,
+                                   FitBox thumbnail) = 0;
+
   // Frees what the image library keeps for the calling thread, which makes no more pictures.
   virtual void EndOfThread() = 0;
 };

@@ -16,6 +16,12 @@ struct FitBox {
   int height = 0;
 };
 
+// The box videos are fitted within by default, either way round.
+inline constexpr FitBox kDefaultVideoSize{1920, 1080};
+
+// The longest video taken by default: ten minutes.
+inline constexpr std::uint64_t kDefaultMaxVideoMilliseconds = 600'000;
+
 // The largest side the image library takes: fitted within it, a picture keeps its size.
 inline constexpr int kLargestSide = 10'000'000;
 
@@ -59,6 +65,12 @@ struct PictureError {
     kNoModule,
     // The image library could not start.
     kNotStarted,
+    // The video lasts `needed` milliseconds, longer than `limit`.
+    kTooLong,
+    // The file is a video whose streams (of `format`) none of this system's decoders read.
+    kNoVideoDecoder,
+    // The making of the video was asked to stop.
+    kStopped,
   };
   Kind kind = Kind::kUnknownFormat;
   // The format the file was read as ("JPEG", "PNG", ...); empty when none was found.

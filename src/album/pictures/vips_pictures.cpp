@@ -534,6 +534,24 @@ class VipsPictureMaker final : public PictureMaker {
     const Making making = playMark ? Making::kMarkedThumbnail : Making::kThumbnail;
     return Attempt([&] { return MakeOnce(file, making, thumbnail, thumbnail, false); });
   }
+  MadeOrNot MakeFromPixels(std::string_view rgb, int width, int height, FitBox picture,
+                           FitBox thumbnail) override {
+    return Attempt([&]() -> MadeOrNot {
+      const VImage frame =
+          VImage::new_from_memory(const_cast<char*>(rgb.data()), rgb.size(), width, height, 3,
+                                  VIPS_FORMAT_UCHAR)
+              .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+      const auto fit = [&](const VImage& image, FitBox box) {
+        return image.thumbnail_image(
+            box.width, VImage::option()->set("height", box.height)->set("size", VIPS_SIZE_DOWN));
+      };
+      const VImage fitted = fit(frame, picture).copy_memory();
+      MadeImages made;
+      made.picture = Jpeg(fitted, kPictureQuality);
+      made.thumbnail = Jpeg(WithPlayMark(fit(fitted, thumbnail)), kThumbnailQuality);
+      return made;
+    });
+  }
   void EndOfThread() override { vips_thread_shutdown(); }
 
  private:
