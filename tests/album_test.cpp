@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -145,10 +146,25 @@ TEST_F(AlbumTest, ANewAlbumTakesEveryPictureInDateOrderAndListsTheRest) {
       << check.out;
 }
 
-// Expected: of a phone's folder, the pictures are taken (with their sidecars' texts and without
-// the camera's boilerplate), one of two files that make the same picture is left out, a video is
-// named and left out, other files are counted, and only a picture that could not be made fails
-// the run.
+// Writes the video `path` that ffmpeg makes with `arguments` from a test pattern of 64x48, its
+// stream then marked as turned a quarter where `turned` says so.
+std::function<void(const std::string&)> Video(std::string arguments, bool turned = false) {
+  return [arguments, turned](const std::string& path) {
+    const std::string made = turned ? path + ".straight.mov" : path;
+    std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=10 " + arguments +
+                          " '" + made + "'";
+    if (turned) {
+      command += " && ffmpeg -v error -y -i '" + made + "' -c copy -metadata:s:v rotate=90 '" +
+                 path + "' && rm '" + made + "'";
+    }
+    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  };
+}
+
+// Expected: of a phone's folder, the pictures and videos are taken (with their sidecars' texts
+// and without the camera's boilerplate), one of two files that make the same picture is left out,
+// a Live Photo's video is named and left out, other files are counted, and only a picture or a
+// video that could not be made fails the run.
 TEST_F(AlbumTest, APhoneFolderTakesItsPicturesAndPassesOverTheRest) {
   enum class Fate { kPicture, kFailed, kVideo, kOther, kDuplicate };
   struct Case {
@@ -183,8 +199,6 @@ TEST_F(AlbumTest, APhoneFolderTakesItsPicturesAndPassesOverTheRest) {
   };
   const std::vector<Case> cases = {
       {"IMG_0001 copy.JPG", flat({250, 150, 0}), Fate::kDuplicate, ""},
-      {"IMG_0001.MOV", bytes(movie(100)), Fate::kVideo,
-       " is a video (QuickTime): videos are not taken, left out"},
       {"IMG_0002.MOV", bytes(movie(25)), Fate::kVideo,
        " is the video of the Live Photo " + photos +
            "/IMG_0002.HEIC: its still was taken, left out"},
@@ -197,6 +211,9 @@ TEST_F(AlbumTest, APhoneFolderTakesItsPicturesAndPassesOverTheRest) {
        Fate::kPicture, "IMG 0002\nIMG 0002"},
       {"IMG_0003.gif", [](const std::string& p) { testing::WriteAnimatedGif(p); }, Fate::kPicture,
        "IMG 0003\nIMG 0003"},
+      // HEVC turned a quarter, as phones record it: encoded, its poster upright.
+      {"IMG_0004.MOV", Video("-t 1.5 -c:v libx265 -x265-params log-level=none -tag:v hvc1", true),
+       Fate::kPicture, "IMG 0004\nIMG 0004"},
       {"P5010001.JPG",
        [](const std::string& p) {
          testing::WriteJpegWithTexts(p, {"OLYMPUS DIGITAL CAMERA         ", "", "", ""});
@@ -204,16 +221,21 @@ TEST_F(AlbumTest, APhoneFolderTakesItsPicturesAndPassesOverTheRest) {
        Fate::kPicture, "P5010001\nP5010001"},
       {"IMG_0001.AAE", bytes("<?xml version=\"1.0\"?><plist/>\n"), Fate::kOther, ""},
       {"notes.txt", bytes("to do\n"), Fate::kOther, ""},
-      {"VID_0001.mp4",
+      // H.264 that browsers play: copied without the place it was taken.
+      {"VID_0001.mp4", Video("-t 1 -c:v libx264 -pix_fmt yuv420p -metadata location=+52.1+004.3/"),
+       Fate::kPicture, "VID 0001\nVID 0001"},
+      {"VID_0002.mp4", Video("-t 3 -c:v libx264 -pix_fmt yuv420p"), Fate::kFailed,
+       " is refused: the video lasts 3 s, longer than the limit of 2 s (--max-video-seconds)"},
+      {"VID_0003.mp4",
        bytes(std::string("\0\0\0\x18"
                          "ftypmp42\0\0\0\0mp42isom",
                          24)),
-       Fate::kVideo, " is a video (MP4): videos are not taken, left out"},
+       Fate::kFailed, " cannot be made into a video: its MP4 header is damaged"},
       {"IMG_0098.JPG", bytes(""), Fate::kFailed, " cannot be read as a picture: the file is empty"},
   };
   stdfs::create_directories(photos);
   for (const Case& c : cases) c.write(photos + "/" + c.name);
-  const CliResult result = Run({"--new-album", photos, album});
+  const CliResult result = Run({"--new-album", "--max-video-seconds", "2", photos, album});
   EXPECT_EQ(result.code, 1) << result.err;
   std::string pairs;
   for (const Case& c : cases) {
@@ -230,12 +252,22 @@ TEST_F(AlbumTest, APhoneFolderTakesItsPicturesAndPassesOverTheRest) {
     }
   }
   EXPECT_EQ(ReadFile(album + "/index.txt"),
-            "Summer 2021\nthumbs/t\npictures/p\nsupport\n5\n" + pairs);
+            "Summer 2021\nthumbs/t\npictures/p\nsupport\n; videos\n5\n" + pairs);
+  EXPECT_EQ(ListNames(album + "/pictures"),
+            "p1.jpg p2.jpg p3.jpg p4.jpg p4.mp4 p5.jpg p6.jpg p6.mp4");
+  EXPECT_GT(ReadPicture(album + "/pictures/p4.jpg")->height,
+            ReadPicture(album + "/pictures/p4.jpg")->width);
+  EXPECT_NE(ReadFile(album + "/pictures/p4.mp4").find("avc1"), std::string::npos);
+  EXPECT_EQ(ReadFile(album + "/pictures/p6.mp4").find("+52.1"), std::string::npos);
+  EXPECT_NE(ReadFile(album + "/Image4.html").find("<VIDEO src=\"pictures/p4.mp4\""),
+            std::string::npos);
   EXPECT_NE(result.err.find("2 other files left out (--verbose names them)"), std::string::npos);
   EXPECT_NE(result.err.find("IMG_0003.gif is animated: its first frame was taken"),
             std::string::npos);
   // Every picture made, the run succeeds; --verbose names the other files.
-  stdfs::remove(photos + "/IMG_0098.JPG");
+  for (const char* failed : {"IMG_0098.JPG", "VID_0002.mp4", "VID_0003.mp4"}) {
+    stdfs::remove(photos + "/" + failed);
+  }
   stdfs::remove_all(album);
   const CliResult again = Run({"--new-album", "--verbose", photos, album});
   EXPECT_EQ(again.code, 0) << again.err;
@@ -619,6 +651,34 @@ TEST(AlbumProcess, AnInterruptedRunLeavesEveryThumbnailWhole) {
     ++whole;
   }
   EXPECT_GT(whole, 0);
+}
+
+// Expected: SIGINT while a video is encoded stops it inside the video with 128 + 2, and the new
+// album leaves nothing behind: no index file, no video, no hidden file.
+TEST(AlbumProcess, AnInterruptedVideoLeavesNothing) {
+  TempFolder dir;
+  const std::string photos = dir / "photos";
+  const std::string album = dir / "album";
+  stdfs::create_directories(photos);
+  // Two minutes of MPEG-4, which is encoded again as H.264 for some seconds.
+  const std::string make =
+      "ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=25 -t 120 "
+      "-c:v mpeg4 '" +
+      photos + "/VID_0001.mp4'";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  testing::ChildProcess run(QUILLMERE_CLI, {"--new-album", photos, album});
+  for (int wait = 0; wait < 2000 && !stdfs::exists(album + "/pictures"); ++wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  run.Signal(SIGINT);
+  const testing::ProcessResult result = run.Wait();
+  EXPECT_EQ(result.exitCode, 128 + SIGINT) << result.err;
+  EXPECT_NE(result.err.find("stopped by SIGINT"), std::string::npos) << result.err;
+  EXPECT_FALSE(stdfs::exists(album + "/index.txt"));
+  if (stdfs::exists(album + "/pictures")) {
+    EXPECT_TRUE(stdfs::is_empty(album + "/pictures")) << ListNames(album + "/pictures");
+  }
 }
 
 // Expected: the image library is loaded only for picture work, so a program without its module

@@ -85,7 +85,7 @@ std::set<std::string> OptionsNamedIn(const std::string& section) {
 // the manual page's options are exactly the table's.
 TEST(OptionTable, HelpAndManualListEveryOptionOnce) {
   const std::string help = HelpText();
-  EXPECT_LE(std::count(help.begin(), help.end(), '\n'), 32) << help;
+  EXPECT_LE(std::count(help.begin(), help.end(), '\n'), 34) << help;
   std::size_t at = 0;
   for (const char* heading : {"Make a site", "Make an album", "Keep an album", "Check:", "Any"}) {
     const std::size_t found = help.find(std::string("\n") + heading, at);

@@ -50,6 +50,9 @@ Result<AddPlan, AlbumFailure> PlanAdding(const std::vector<std::string>& sources
   if (auto* failure = folders.failure()) return std::move(*failure);
   AddPlan plan{std::move(probed.value()), std::move(folders.value()),
                static_cast<std::int64_t>(numbers.lines.size()) + 1};
+  plan.folders.videos =
+      std::any_of(plan.pictures.begin(), plan.pictures.end(),
+                  [](const FoundPicture& picture) { return picture.video.has_value(); });
   if (auto failure = CheckNamesFree(indexPath, plan, numbers)) return std::move(*failure);
   return plan;
 }
@@ -87,6 +90,10 @@ std::optional<AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string
   }
   std::string text(index.text.bytes());
   text += PairsToAppend(index.text.bytes(), numbers.lastPairOpen, pairs);
+  // An album's first video makes its head say that it has videos.
+  if (made.value().videos && !index.head.videos) {
+    text = WithVideosLine(text, index.head.fifthValueLine);
+  }
   if (std::error_code error = change.Commit(text, IndexPlacement(index))) {
     return AlbumFailed(Kind::kNotWritten, indexPath, error);
   }

@@ -65,6 +65,10 @@ struct AlbumOptions {
   // Whether fitted pictures keep what the originals record (date, camera, place taken); they are
   // stripped of it by default, and thumbnails always are.
   bool keepMetadata = false;
+  // The box videos are fitted within, either way round; a larger one is encoded smaller.
+  FitBox videoSize = kDefaultVideoSize;
+  // The longest video taken, in milliseconds.
+  std::uint64_t maxVideoMilliseconds = kDefaultMaxVideoMilliseconds;
   // The run that writes the site afterwards; its stop request also stops the pictures' work,
   // between pictures.
   RunOptions run;
@@ -103,8 +107,11 @@ struct PictureProblem {
     // What `file` makes is byte for byte the album's picture `same`, so it was left out; a note
     // only.
     kDuplicate,
-    // `file` is a video (of the format `picture.format`), which is not taken; a note only.
+    // `file` is a video (of the format `picture.format`), which is not taken where the video
+    // module cannot be loaded (`picture.libraryText` says why); a note only.
     kVideo,
+    // `file` is a video that cannot be made into the album's, or is refused, for `picture`.
+    kNotAVideo,
     // `file` is neither a picture nor a video (a sidecar, a text); a note only, which a front end
     // may count rather than name.
     kOtherFile,

@@ -13,6 +13,7 @@
 
 #include "album/album.h"
 #include "album/pictures/picture_maker.h"
+#include "album/pictures/video_maker.h"
 #include "platform/file_system.h"
 
 namespace quillmere {
@@ -37,6 +38,8 @@ struct FoundPicture {
   // The path of its XMP sidecar ("NAME.xmp" or "NAME.EXT.xmp" beside it, in any case); empty when
   // it has none.
   std::string sidecar{};
+  // What its header tells where it is a video, which becomes an entry by its poster.
+  std::optional<VideoFacts> video{};
 };
 
 // The files of `folder` that may be pictures: regular files (or symbolic links that lead to

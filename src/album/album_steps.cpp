@@ -10,6 +10,7 @@
 
 #include "album/picture_work.h"
 #include "site/video_container.h"
+#include "site/video_entries.h"
 
 namespace quillmere {
 namespace {
@@ -42,21 +43,43 @@ std::string LivePhotoKey(const std::string& path) {
 // Names the short videos among `problems` that stand beside a still of `pictures` with their
 // name as the videos of Live Photos.
 void FindLivePhotos(const std::vector<FoundPicture>& pictures,
-                    std::vector<PictureProblem>& problems) {
+                    std::vector<std::optional<PictureProblem>>& problems) {
   std::map<std::string, const std::string*> stills;
   for (const FoundPicture& picture : pictures) {
     stills.emplace(LivePhotoKey(picture.path), &picture.path);
   }
-  for (PictureProblem& problem : problems) {
-    if (problem.kind != PictureProblem::Kind::kVideo || problem.milliseconds == 0 ||
-        problem.milliseconds > kLivePhotoMilliseconds) {
+  for (std::optional<PictureProblem>& problem : problems) {
+    if (!problem || problem->kind != PictureProblem::Kind::kVideo || problem->milliseconds == 0 ||
+        problem->milliseconds > kLivePhotoMilliseconds) {
       continue;
     }
-    if (auto still = stills.find(LivePhotoKey(problem.file)); still != stills.end()) {
-      problem.kind = PictureProblem::Kind::kLivePhotoVideo;
-      problem.same = *still->second;
+    if (auto still = stills.find(LivePhotoKey(problem->file)); still != stills.end()) {
+      problem->kind = PictureProblem::Kind::kLivePhotoVideo;
+      problem->same = *still->second;
     }
   }
+}
+
+// Reads what the video `found` tells about itself, where this system has the video libraries;
+// `left` (a note that it is a video) becomes none when it is an entry, or the failure when it
+// cannot be one.
+void SortOutVideo(FoundPicture& found, std::optional<PictureProblem>& left, PictureWork& work) {
+  Result<VideoMaker*, PictureError> videos = work.Videos();
+  if (!videos) {
+    left->picture.libraryText = Describe(videos.error());
+    return;
+  }
+  Result<std::unique_ptr<ReadableFile>> file = work.Open(found.path);
+  Result<VideoFacts, PictureError> facts =
+      file ? videos.value()->Probe(*file.value()) : Unreadable(file.error());
+  if (PictureError* error = facts.failure()) {
+    if (error->format.empty()) error->format = left->picture.format;
+    left = PictureProblem{
+        .kind = PictureProblem::Kind::kNotAVideo, .file = found.path, .picture = *error};
+    return;
+  }
+  found.video = std::move(facts.value());
+  left.reset();
 }
 
 // What `found` is when it is no picture, by its name and first bytes: a failure when it is a
@@ -123,17 +146,27 @@ Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(std::vector<FoundP
   std::vector<std::optional<PictureProblem>> sorted(found.size());
   pictureWork.ForEach(found.size(),
                       [&](std::size_t i) { sorted[i] = SortOut(found[i], pictureWork); });
+  std::vector<FoundPicture> stills;
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (!sorted[i]) stills.push_back(found[i]);
+  }
+  // A Live Photo's video is left out before it is read as a video.
+  FindLivePhotos(stills, sorted);
+  std::vector<std::size_t> videos;
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (sorted[i] && sorted[i]->kind == PictureProblem::Kind::kVideo) videos.push_back(i);
+  }
+  pictureWork.ForEach(videos.size(), [&](std::size_t v) {
+    SortOutVideo(found[videos[v]], sorted[videos[v]], pictureWork);
+  });
   std::vector<FoundPicture> pictures;
-  std::vector<PictureProblem> problems;
   for (std::size_t i = 0; i < found.size(); ++i) {
     if (!sorted[i]) {
       pictures.push_back(std::move(found[i]));
     } else {
-      problems.push_back(std::move(*sorted[i]));
+      work.problems().push_back(std::move(*sorted[i]));
     }
   }
-  FindLivePhotos(pictures, problems);
-  std::move(problems.begin(), problems.end(), std::back_inserter(work.problems()));
   if (StopRequested(options)) return Stopped(options, "nothing was written.");
   if (pictures.empty()) return AlbumFailed(Kind::kNoPictures, givenAs);
   OrderPictures(pictures);
@@ -158,6 +191,10 @@ void PlanImages(const ImageFolders& folders, std::int64_t first, std::int64_t la
   for (std::int64_t n = first; n <= last; ++n) {
     change.PlanFile(folders.pictures.RelativeName(n));
     change.PlanFile(folders.thumbnails.RelativeName(n));
+    if (!folders.videos) continue;
+    for (std::string_view extension : kVideoFileExtensions) {
+      change.PlanFile(folders.pictures.relative + folders.pictures.FileName(n, extension));
+    }
   }
 }
 
@@ -168,6 +205,18 @@ Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int
   Result<std::vector<std::string>> thumbnails = TakenNames(folders.thumbnails, first, last);
   if (!thumbnails) return thumbnails;
   for (std::string& name : thumbnails.value()) taken.value().push_back(std::move(name));
+  ImageFolder& pictures = folders.pictures;
+  if (!folders.videos || !pictures.folder) return taken;
+  for (std::int64_t n = first; n <= last; ++n) {
+    for (std::string_view extension : kVideoFileExtensions) {
+      const std::string name = pictures.FileName(n, extension);
+      Result<EntryInfo> entry = pictures.folder->Inspect(name);
+      if (!entry) return entry.error();
+      if (entry.value().kind != EntryInfo::Kind::kMissing) {
+        taken.value().push_back(pictures.relative + name);
+      }
+    }
+  }
   return taken;
 }
 

@@ -50,6 +50,8 @@ Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(std::vector<FoundP
 struct ImageFolders {
   ImageFolder pictures;
   ImageFolder thumbnails;
+  // Whether videos are among the pictures made, each beside its poster.
+  bool videos = false;
 };
 
 // Finds the folders of the pictures and thumbnails of `album`, named by the index file
@@ -60,11 +62,12 @@ Result<ImageFolders, AlbumFailure> FindImageFolders(AlbumFolder& album,
                                                     const std::string& indexPath);
 
 // Plans in `change` the folders to make and the pictures and thumbnails `first` to `last` of
-// `folders`.
+// `folders`, and the videos beside the pictures (of either kind) where `folders` has videos.
 void PlanImages(const ImageFolders& folders, std::int64_t first, std::int64_t last,
                 AlbumChange& change);
 
-// The names among the pictures and thumbnails `first` to `last` of `folders` that are taken.
+// The names among the pictures and thumbnails `first` to `last` of `folders`, and the videos
+// where it has videos, that are taken.
 Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int64_t first,
                                                  std::int64_t last);
 
@@ -84,6 +87,8 @@ struct PicturesToNumber {
 struct NumberedPictures {
   std::vector<PicturePair> pairs;
   std::size_t duplicates = 0;
+  // Whether any of them is a video.
+  bool videos = false;
 };
 
 // The pictures made before, loaded from the user's cache folder when the options ask to remember

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "index/index_file.h"
 #include "index/markup_text.h"
 #include "index/utf8.h"
 
@@ -126,9 +127,24 @@ std::string DateTakenText(std::string_view recorded) {
 
 std::string NewIndexText(const AlbumHead& head, const std::vector<PicturePair>& pairs) {
   std::string text = head.title + "\n" + head.thumbPrefix + "\n" + head.picturePrefix + "\n" +
-                     head.supportFolder + "\n" + std::to_string(head.picsPerRow) + "\n";
+                     head.supportFolder + "\n";
+  if (head.videos) text.append(kVideosLine).append("\n");
+  text += std::to_string(head.picsPerRow) + "\n";
   for (const PicturePair& pair : pairs) text += pair.caption + "\n" + pair.description + "\n";
   return text;
+}
+
+std::string WithVideosLine(std::string_view text, std::uint64_t fifthValueLine) {
+  std::size_t at = 0;
+  for (std::uint64_t line = 1; line < fifthValueLine && at < text.size(); ++line) {
+    const std::size_t end = text.find('\n', at);
+    if (end == std::string_view::npos) return std::string(text);
+    at = end + 1;
+  }
+  std::string with(text.substr(0, at));
+  with.append(kVideosLine).append(LineEndOf(text));
+  with.append(text.substr(at));
+  return with;
 }
 
 std::string PairsToAppend(std::string_view existing, bool lastPairOpen,

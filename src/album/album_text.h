@@ -41,10 +41,16 @@ struct AlbumHead {
   std::string picturePrefix;
   std::string supportFolder;
   int picsPerRow = 1;
+  // Whether the album has videos, which its head then says.
+  bool videos = false;
 };
 
 // The whole index file of a new album, with LF line ends.
 std::string NewIndexText(const AlbumHead& head, const std::vector<PicturePair>& pairs);
+
+// `text`, whose head's fifth value stands on line `fifthValueLine`, with the line that says the
+// album has videos before that value.
+std::string WithVideosLine(std::string_view text, std::uint64_t fifthValueLine);
 
 // The first line end of `text`, or LF when it has none.
 std::string_view LineEndOf(std::string_view text);

@@ -16,7 +16,8 @@ using Kind = AlbumFailure::Kind;
 // Tells whether `error` refuses a picture for the limits, rather than finding it unreadable.
 bool IsRefusal(const PictureError& error) {
   return error.kind == PictureError::Kind::kTooManyPixels ||
-         error.kind == PictureError::Kind::kTooMuchMemory;
+         error.kind == PictureError::Kind::kTooMuchMemory ||
+         error.kind == PictureError::Kind::kTooLong;
 }
 
 // Up to kNamesShown of `names`, then how many more there are: "a, b and 3 more".
@@ -195,7 +196,12 @@ std::string Describe(const PictureProblem& problem, HintWords words) {
       return "makes the same picture as " + problem.same +
              ", which the album holds already: left out";
     case PKind::kVideo:
-      return "is a video (" + problem.picture.format + "): videos are not taken, left out";
+      return "is a video (" + problem.picture.format +
+             "), but the video module cannot be loaded (" + problem.picture.libraryText +
+             "): left out";
+    case PKind::kNotAVideo:
+      return (IsRefusal(problem.picture) ? "is refused: " : "cannot be made into a video: ") +
+             Describe(problem.picture, words);
     case PKind::kOtherFile:
       return "is neither a picture nor a video: left out";
     case PKind::kLivePhotoVideo:

@@ -132,6 +132,9 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   auto found = FindImageFolders(album, kAlbumPicturePrefix, kAlbumThumbPrefix, outcome.indexPath);
   if (auto* failure = found.failure()) return std::move(*failure);
   ImageFolders& folders = found.value();
+  folders.videos = std::any_of(pictures.begin(), pictures.end(), [](const FoundPicture& picture) {
+    return picture.video.has_value();
+  });
   const auto count = static_cast<std::int64_t>(pictures.size());
   Result<std::vector<std::string>> images = TakenImageNames(folders, 1, count);
   if (!images) return AlbumFailed(Kind::kFolderNotMade, album.path, images.error());
@@ -161,9 +164,12 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   if (auto* failure = made.failure()) return std::move(*failure);
   if (auto failure = AddSupportImages(place, change, work.fs)) return failure;
   const std::vector<PicturePair>& pairs = made.value().pairs;
-  const AlbumHead head{NewAlbumTitle(picturesFolder), std::string(kAlbumThumbPrefix),
-                       std::string(kAlbumPicturePrefix), std::string(kAlbumSupportFolder),
-                       kNewAlbumPicsPerRow};
+  const AlbumHead head{NewAlbumTitle(picturesFolder),
+                       std::string(kAlbumThumbPrefix),
+                       std::string(kAlbumPicturePrefix),
+                       std::string(kAlbumSupportFolder),
+                       kNewAlbumPicsPerRow,
+                       made.value().videos};
   Placement placement;
   placement.replace = false;
   if (std::error_code error = change.Commit(NewIndexText(head, pairs), placement)) {

@@ -88,11 +88,22 @@ class SharedMadePictures {
 };
 
 // What became of one picture on its thread: known as one the album holds, or made (or not), and
-// the hash of its original where it was read.
+// the hash of its original where it was read; for a video, its file written but not yet named.
 struct PictureOutcome {
   std::optional<KnownPictures::Same> known;
   std::optional<ContentHash> original;
   MadeOrNot made = PictureError{};
+  std::unique_ptr<NewFile> video;
+};
+
+// The progress of one video: going as long as the work is not asked to stop.
+class VideoGoing final : public VideoProgress {
+ public:
+  explicit VideoGoing(const AlbumOptions& options) : options_(options) {}
+  bool Going(double /*done*/) override { return !StopRequested(options_); }
+
+ private:
+  const AlbumOptions& options_;
 };
 
 // Makes the pictures of one command and numbers them, as MakeAndNumber does.
@@ -117,8 +128,11 @@ class Numbering {
   // Leaves picture `i`, made as `made`, out where it repeats a picture of the album or one made
   // before it; tells whether it did.
   bool LeftOutAsDuplicate(std::size_t i, const MadeImages& made);
-  // Writes picture `i`, made as `made`, under the next number.
-  void Write(std::size_t i, const MadeImages& made);
+  // Writes picture `i`, made as `made` (and its video, where it is one), under the next number.
+  void Write(std::size_t i, const MadeImages& made, std::unique_ptr<NewFile> video);
+  // Makes the poster, thumbnail and video of the video `picture` from its opened `file`.
+  MadeOrNot MakeVideoEntry(const FoundPicture& picture, ReadableFile& file,
+                           PictureOutcome& outcome);
   // Reads the album's picture `number` whole.
   Result<std::string> ReadKnown(std::int64_t number) {
     return pictureWork_.ReadWhole(*folders_.pictures.folder, folders_.pictures.FileName(number));
@@ -145,6 +159,10 @@ PictureOutcome Numbering::Recognise(std::size_t i) {
     outcome.made = Unreadable(file.error());
     return outcome;
   }
+  if (picture.video) {
+    outcome.made = MakeVideoEntry(picture, *file.value(), outcome);
+    return outcome;
+  }
   if (remembered_.on()) {
     Result<std::string> original = pictureWork_.ReadOriginal(*file.value(), kLargestRemembered);
     if (original) outcome.original = HashOfContent(original.value());
@@ -160,6 +178,28 @@ PictureOutcome Numbering::Recognise(std::size_t i) {
   return outcome;
 }
 
+MadeOrNot Numbering::MakeVideoEntry(const FoundPicture& picture, ReadableFile& file,
+                                    PictureOutcome& outcome) {
+  const AlbumOptions& options = work_.options;
+  Result<VideoMaker*, PictureError> videos = pictureWork_.Videos();
+  if (!videos) return videos.error();
+  Result<VideoFrame, PictureError> poster = videos.value()->Poster(file);
+  if (!poster) return poster.error();
+  MadeOrNot made = pictureWork_.maker().MakeFromPixels(
+      poster.value().rgb, poster.value().width, poster.value().height,
+      options.pictureSize.value_or(FitBox{kLargestSide, kLargestSide}), options.thumbnailSize);
+  if (!made) return made;
+  Result<std::unique_ptr<NewFile>> video = pictureWork_.CreateFile(folders_.pictures);
+  if (!video) return Unreadable(video.error());
+  VideoGoing going(options);
+  if (std::optional<PictureError> error =
+          videos.value()->Make(file, *picture.video, *video.value(), going)) {
+    return std::move(*error);
+  }
+  outcome.video = std::move(video.value());
+  return made;
+}
+
 void Numbering::HandOn(std::size_t i, PictureOutcome& outcome) {
   const FoundPicture& picture = toNumber_.pictures[i];
   const std::string& picturesPath = folders_.pictures.path;
@@ -173,14 +213,15 @@ void Numbering::HandOn(std::size_t i, PictureOutcome& outcome) {
     return;
   }
   if (const PictureError* error = outcome.made.failure()) {
-    work_.problems().push_back(
-        {.kind = PKind::kNotAPicture, .file = picture.path, .picture = *error});
+    work_.problems().push_back({.kind = picture.video ? PKind::kNotAVideo : PKind::kNotAPicture,
+                                .file = picture.path,
+                                .picture = *error});
     return;
   }
   if (writeFailure_) return;
   const MadeImages& made = outcome.made.value();
   if (outcome.original) remembered_.Remember(*outcome.original, made.picture);
-  if (!LeftOutAsDuplicate(i, made)) Write(i, made);
+  if (!LeftOutAsDuplicate(i, made)) Write(i, made, std::move(outcome.video));
 }
 
 bool Numbering::LeftOutAsDuplicate(std::size_t i, const MadeImages& made) {
@@ -210,7 +251,7 @@ bool Numbering::LeftOutAsDuplicate(std::size_t i, const MadeImages& made) {
   return true;
 }
 
-void Numbering::Write(std::size_t i, const MadeImages& made) {
+void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<NewFile> video) {
   const FoundPicture& picture = toNumber_.pictures[i];
   const std::int64_t n = toNumber_.first + static_cast<std::int64_t>(numbered_.pairs.size());
   // The picture first, so that its thumbnail is never older than it.
@@ -221,6 +262,16 @@ void Numbering::Write(std::size_t i, const MadeImages& made) {
       writeFailure_ = AlbumFailed(Kind::kNotWritten, image->path + image->FileName(n), error);
       return;
     }
+  }
+  if (video) {
+    ImageFolder& pictures = folders_.pictures;
+    std::string name = pictures.FileName(n, picture.video->extension);
+    const std::error_code error = pictureWork_.AddFile(change_, std::move(video), pictures, name);
+    if (error) {
+      writeFailure_ = AlbumFailed(Kind::kNotWritten, pictures.path + name, error);
+      return;
+    }
+    numbered_.videos = true;
   }
   numbered_.pairs.push_back(PairOf(picture));
   sources_.push_back(i);

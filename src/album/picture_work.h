@@ -19,6 +19,7 @@
 #include "album/parallel.h"
 #include "album/pictures/file_kind.h"
 #include "album/pictures/picture_maker.h"
+#include "album/pictures/video_maker.h"
 #include "platform/file_batch.h"
 #include "platform/file_system.h"
 
@@ -54,6 +55,31 @@ class PictureWork {
 
   // The maker of pictures; only after Start succeeded.
   PictureMaker& maker() { return *maker_; }
+
+  // The maker of videos, its libraries loaded at the first call from any thread; why there is
+  // none when they cannot be.
+  Result<VideoMaker*, PictureError> Videos() {
+    const std::lock_guard<std::mutex> hold(videoLock_);
+    if (!videoMaker_ && !videoError_) {
+      const VideoRules rules{options_.videoSize,   options_.maxVideoMilliseconds,
+                             options_.limits,      !options_.pictureSize,
+                             options_.libraryText, options_.keepMetadata};
+      auto loaded = LoadVideoMaker(fileLock_, rules);
+      if (loaded) {
+        videoMaker_ = std::move(loaded.value());
+      } else {
+        videoError_ = std::move(loaded.error());
+      }
+    }
+    if (videoError_) return *videoError_;
+    return videoMaker_.get();
+  }
+
+  // A new file in `image`'s folder, which exists, for a video to be written into.
+  Result<std::unique_ptr<NewFile>> CreateFile(ImageFolder& image) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    return image.folder->CreateFile();
+  }
 
   // Opens the picture at `path` for reading.
   Result<std::unique_ptr<ReadableFile>> Open(const std::string& path) {
@@ -107,6 +133,13 @@ class PictureWork {
     return change.AddFile(std::move(file.value()), *image.folder, image.relative, std::move(name));
   }
 
+  // Has `change` put `file`, written whole, in place as `name` of `image`'s folder.
+  std::error_code AddFile(AlbumChange& change, std::unique_ptr<NewFile> file, ImageFolder& image,
+                          std::string name) {
+    const std::lock_guard<std::mutex> hold(fileLock_);
+    return change.AddFile(std::move(file), *image.folder, image.relative, std::move(name));
+  }
+
   // Writes `bytes` to a new file that `batch` puts in place as `name` of `folder`, replacing
   // what is there in one step with its owner and permission bits kept.
   std::error_code Replace(FileBatch& batch, Folder& folder, const std::string& name,
@@ -149,6 +182,9 @@ class PictureWork {
   const AlbumOptions& options_;
   std::mutex fileLock_;
   std::unique_ptr<PictureMaker> maker_;
+  std::mutex videoLock_;
+  std::unique_ptr<VideoMaker> videoMaker_;
+  std::optional<PictureError> videoError_;
   std::mutex progressLock_;
   std::uint64_t total_;
   std::uint64_t done_ = 0;

@@ -279,6 +279,21 @@ Result<AlbumOptions, std::string> SizesFrom(const Options& options) {
       return "--picture-size takes WxH (from 1 to 100000 each) or original, not " + *pictureSize;
     }
   }
+  if (const std::optional<std::string> videoSize = options.Value(Id::kVideoSize)) {
+    std::optional<FitBox> box = ReadSize(*videoSize);
+    if (!box) return "--video-size takes WxH (from 1 to 100000 each), not " + *videoSize;
+    album.videoSize = *box;
+  }
+  if (const std::optional<std::string> seconds = options.Value(Id::kMaxVideoSeconds)) {
+    // A year is beyond any video a phone or camera makes.
+    constexpr std::uint64_t kMostSeconds = std::uint64_t{366} * 24 * 3600;
+    std::optional<std::uint64_t> most = ReadCount(*seconds, 1, kMostSeconds);
+    if (!most) {
+      return "--max-video-seconds takes a whole number of seconds from 1 to 31622400, not " +
+             *seconds;
+    }
+    album.maxVideoMilliseconds = *most * 1000;
+  }
   if (thumbnailSize) {
     std::optional<FitBox> box = ReadSize(*thumbnailSize);
     if (!box) {

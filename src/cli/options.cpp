@@ -19,7 +19,7 @@ constexpr Modes kForceModes = kPageModes & ~ModeBit(Mode::kNewAlbum);
 // The column where --help's descriptions start.
 constexpr std::size_t kHelpColumn = 33;
 
-constexpr std::array<OptionRow, 25> kOptions = {{
+constexpr std::array<OptionRow, 27> kOptions = {{
     {Id::kForce,
      "--force",
      '\0',
@@ -92,6 +92,26 @@ constexpr std::array<OptionRow, 25> kOptions = {{
      "",
      Task::kNewAlbum,
      "refuse pictures that need more memory"},
+    {Id::kVideoSize,
+     "--video-size",
+     '\0',
+     "WxH",
+     {},
+     "",
+     kMakingModes,
+     "",
+     Task::kNewAlbum,
+     "fit the videos within WxH, either way round"},
+    {Id::kMaxVideoSeconds,
+     "--max-video-seconds",
+     '\0',
+     "N",
+     {},
+     "",
+     kMakingModes,
+     "",
+     Task::kNewAlbum,
+     "refuse longer videos"},
     {Id::kAddPictures, "--add-pictures", '\0', "", Mode::kAddPictures, "INDEX_FILE PICTURE...",
      ModeBit(Mode::kAddPictures), "", Task::kKeepAlbum, "add pictures, or folders of them"},
     {Id::kAllowDuplicates,
@@ -255,6 +275,10 @@ std::string DefaultOf(OptionId id) {
       return std::to_string(kDefaultMaxPixels);
     case Id::kMaxMemory:
       return std::to_string(kDefaultMaxMemory >> 20);
+    case Id::kVideoSize:
+      return BoxText(kDefaultVideoSize);
+    case Id::kMaxVideoSeconds:
+      return std::to_string(kDefaultMaxVideoMilliseconds / 1000);
     default:
       return "";
   }

@@ -68,6 +68,8 @@ enum class OptionId {
   kKeepMetadata,
   kMaxPixels,
   kMaxMemory,
+  kVideoSize,
+  kMaxVideoSeconds,
   kAllowDuplicates,
   kRemake,
   kDelete,

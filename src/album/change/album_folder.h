@@ -64,6 +64,10 @@ struct ImageFolder {
 
   // The file name of image `n` inside the folder.
   std::string FileName(std::int64_t n) const;
+  // The file name of image `n` inside the folder with the extension `other`.
+  std::string FileName(std::int64_t n, std::string_view other) const {
+    return NumberedFileName(namePrefix, n, other);
+  }
   // The path of image `n` in the album folder.
   std::string RelativeName(std::int64_t n) const { return relative + FileName(n); }
 };
