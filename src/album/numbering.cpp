@@ -159,10 +159,6 @@ PictureOutcome Numbering::Recognise(std::size_t i) {
     outcome.made = Unreadable(file.error());
     return outcome;
   }
-  if (picture.video) {
-    outcome.made = MakeVideoEntry(picture, *file.value(), outcome);
-    return outcome;
-  }
   if (remembered_.on()) {
     Result<std::string> original = pictureWork_.ReadOriginal(*file.value(), kLargestRemembered);
     if (original) outcome.original = HashOfContent(original.value());
@@ -174,7 +170,9 @@ PictureOutcome Numbering::Recognise(std::size_t i) {
       if (outcome.known) return outcome;
     }
   }
-  outcome.made = MakeImagesOf(picture, *file.value(), pictureWork_, work_.options);
+  // A video is remembered by its poster, as a picture by itself.
+  outcome.made = picture.video ? MakeVideoEntry(picture, *file.value(), outcome)
+                               : MakeImagesOf(picture, *file.value(), pictureWork_, work_.options);
   return outcome;
 }
 
