@@ -133,6 +133,11 @@ TEST(ContentHash, BytesThatDifferHashApart) {
     const ContentHash hash = HashOfContent(one);
     EXPECT_NE(hash, HashOfContent(other)) << one.size() << " and " << other.size();
     EXPECT_EQ(ContentHashFromHex(HexText(hash)), hash);
+    // Taken in parts of 16 bytes and a last one, the bytes hash the same as whole.
+    ContentHasher parts(other.size());
+    for (std::size_t at = 0; at < other.size(); at += 16)
+      parts.Add(std::string_view(other).substr(at, 16));
+    EXPECT_EQ(parts.Finish(), HashOfContent(other)) << other.size();
   }
 }
 

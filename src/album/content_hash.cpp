@@ -74,23 +74,36 @@ std::string HexOfHalf(std::uint64_t half) {
 }  // namespace
 
 ContentHash HashOfContent(std::string_view bytes) {
-  const auto length = static_cast<std::uint64_t>(bytes.size());
-  std::uint64_t a = kSpread3 ^ length;
-  std::uint64_t b = kSpread4 + length;
-  const char* at = bytes.data();
-  const char* end = at + bytes.size();
+  ContentHasher hasher(bytes.size());
+  hasher.Add(bytes);
+  return hasher.Finish();
+}
+
+ContentHasher::ContentHasher(std::uint64_t length)
+    : length_(length), a_(kSpread3 ^ length), b_(kSpread4 + length) {}
+
+void ContentHasher::Add(std::string_view part) {
+  const char* at = part.data();
+  const char* end = at + part.size();
   for (; end - at >= 16; at += 16) {
-    a = Take(a, WordAt(at), kSpread2);
-    b = Take(b, WordAt(at + 8), kSpread3);
+    a_ = Take(a_, WordAt(at), kSpread2);
+    b_ = Take(b_, WordAt(at + 8), kSpread3);
   }
+  // Only the last part leaves bytes over.
+  tail_.assign(at, end);
+}
+
+ContentHash ContentHasher::Finish() {
+  const char* at = tail_.data();
+  const char* end = at + tail_.size();
   if (end - at >= 8) {
-    a = Take(a, WordAt(at), kSpread2);
+    a_ = Take(a_, WordAt(at), kSpread2);
     at += 8;
   }
-  b = Take(b, PartWordAt(at, end) ^ (static_cast<std::uint64_t>(end - at) << 59), kSpread3);
-  a += b;
-  b += a;
-  return {Avalanche(a ^ std::rotl(length, 17)), Avalanche(b * kSpread2)};
+  b_ = Take(b_, PartWordAt(at, end) ^ (static_cast<std::uint64_t>(end - at) << 59), kSpread3);
+  a_ += b_;
+  b_ += a_;
+  return {Avalanche(a_ ^ std::rotl(length_, 17)), Avalanche(b_ * kSpread2)};
 }
 
 std::string HexText(const ContentHash& hash) {

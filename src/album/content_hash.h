@@ -5,6 +5,7 @@
 #pragma once
 
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -26,6 +27,29 @@ struct ContentHash {
 
 // The hash of `bytes`, their length included, read eight bytes at a time in two lanes.
 ContentHash HashOfContent(std::string_view bytes);
+
+// The same hash of bytes whose length is known before they come, taken in parts, so that a large
+// file need not be held whole.
+class ContentHasher {
+ public:
+  // The part sizes that keep the hash the same: every part but the last a multiple of it.
+  static constexpr std::size_t kPartMultiple = 16;
+
+  explicit ContentHasher(std::uint64_t length);
+
+  // Takes the next `part` of the bytes; every part but the last holds a multiple of
+  // kPartMultiple bytes.
+  void Add(std::string_view part);
+
+  // The hash of all the parts, which must be `length` bytes in all.
+  ContentHash Finish();
+
+ private:
+  std::uint64_t length_;
+  std::uint64_t a_;
+  std::uint64_t b_;
+  std::string tail_;
+};
 
 // The 32 lowercase hex digits of `hash`, its high half first.
 std::string HexText(const ContentHash& hash);

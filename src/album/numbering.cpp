@@ -18,9 +18,6 @@ using PKind = PictureProblem::Kind;
 // How many made pictures may wait, per thread, for an earlier one to be written.
 constexpr std::size_t kWaitingPerThread = 4;
 
-// The largest original that is read whole to be remembered; a larger one is only made.
-constexpr std::uint64_t kLargestRemembered = std::uint64_t{64} << 20;
-
 // The pair of lines a picture gets: its caption from its sidecar's title, else its name; its
 // description as recorded, else the date it was taken, else its caption.
 PicturePair PairOf(const FoundPicture& picture) {
@@ -160,8 +157,8 @@ PictureOutcome Numbering::Recognise(std::size_t i) {
     return outcome;
   }
   if (remembered_.on()) {
-    Result<std::string> original = pictureWork_.ReadOriginal(*file.value(), kLargestRemembered);
-    if (original) outcome.original = HashOfContent(original.value());
+    Result<ContentHash> original = pictureWork_.HashOriginal(*file.value());
+    if (original) outcome.original = original.value();
   }
   if (outcome.original && toNumber_.known != nullptr) {
     if (std::optional<MadeMark> made = remembered_.Lookup(*outcome.original)) {

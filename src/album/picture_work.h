@@ -4,6 +4,7 @@
 // around every step of the file layer, and the count of pictures done.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "album/album_files.h"
 #include "album/change/album_change.h"
 #include "album/change/album_folder.h"
+#include "album/content_hash.h"
 #include "album/parallel.h"
 #include "album/pictures/file_kind.h"
 #include "album/pictures/picture_maker.h"
@@ -107,12 +109,26 @@ class PictureWork {
     return whole ? std::move(whole.value().bytes) : std::string();
   }
 
-  // Reads the original `file`, just opened, whole, when it holds no more than `most` bytes.
-  Result<std::string> ReadOriginal(ReadableFile& file, std::uint64_t most) {
-    const std::lock_guard<std::mutex> hold(fileLock_);
-    Result<WholeFile> whole = quillmere::ReadWhole(file, most);
-    if (!whole) return whole.error();
-    return std::move(whole.value().bytes);
+  // The hash of the original `file`, just opened, read in parts so that a large video is never
+  // held whole; the error when it cannot be read or no longer holds what its opening found.
+  Result<ContentHash> HashOriginal(ReadableFile& file) {
+    constexpr std::size_t kPart = std::size_t{1} << 20;
+    static_assert(kPart % ContentHasher::kPartMultiple == 0);
+    const std::uint64_t size = file.AsOpened().size;
+    ContentHasher hasher(size);
+    std::string part(static_cast<std::size_t>(std::min<std::uint64_t>(size, kPart)), '\0');
+    for (std::uint64_t at = 0; at < size;) {
+      const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size - at, kPart));
+      Result<std::size_t> got = [&] {
+        const std::lock_guard<std::mutex> hold(fileLock_);
+        return ReadFullyAt(file, part.data(), wanted, at);
+      }();
+      if (!got) return got.error();
+      if (got.value() != wanted) return std::make_error_code(std::errc::io_error);
+      hasher.Add(std::string_view(part.data(), wanted));
+      at += wanted;
+    }
+    return hasher.Finish();
   }
 
   // Reads the file `name` of `folder` whole.

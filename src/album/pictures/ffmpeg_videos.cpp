@@ -37,6 +37,8 @@ constexpr int kIoBufferSize = 1 << 16;
 constexpr double kPosterSeconds = 1.0;
 // How far past that a poster is looked for before the first frame is taken, black or not.
 constexpr double kPosterSearchSeconds = 5.0;
+// How much later than kPosterSeconds the key frame that the poster is taken from may be.
+constexpr double kPosterKeyFrameSlack = 1.0;
 
 // The error of `kind` about a video of `format`, with the library's words for `code` when asked.
 PictureError VideoError(Kind kind, std::string format, int code, bool libraryText) {
@@ -255,8 +257,10 @@ void DecideMaking(const Opened& opened, const VideoRules& rules, VideoFacts& fac
   }
 }
 
-// An opened decoder for `stream`.
-Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libraryText) {
+// An opened decoder for `stream`, on as many threads as the library picks where `manyFrames`
+// says that it decodes more than a frame or two.
+Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libraryText,
+                                              bool manyFrames) {
   const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
   const char* name = avcodec_get_name(stream.codecpar->codec_id);
   if (codec == nullptr) return VideoError(Kind::kNoVideoDecoder, name, 0, false);
@@ -264,6 +268,7 @@ Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libra
   if (!decoder) return PictureError{.kind = Kind::kOutOfMemory};
   avcodec_parameters_to_context(decoder.get(), stream.codecpar);
   decoder->pkt_timebase = stream.time_base;
+  decoder->thread_count = manyFrames ? 0 : 1;
   if (int code = avcodec_open2(decoder.get(), codec, nullptr); code < 0) {
     return VideoError(Kind::kNoVideoDecoder, name, code, libraryText);
   }
@@ -457,22 +462,22 @@ class FfmpegVideoMaker final : public VideoMaker {
     auto opened = Open(file, fileLock_, rules_.libraryText);
     if (auto* error = opened.failure()) return std::move(*error);
     Opened& video = opened.value();
-    auto decoder = DecoderFor(*video.video, rules_.libraryText);
+    auto decoder = DecoderFor(*video.video, rules_.libraryText, /*manyFrames=*/false);
     if (auto* error = decoder.failure()) return std::move(*error);
     const int rotation = RotationOf(*video.video);
     const double seconds = static_cast<double>(MillisecondsOf(video)) / 1000;
     const double from = seconds > 2 * kPosterSeconds ? kPosterSeconds : 0.0;
-    if (from > 0) {
-      const auto at = static_cast<std::int64_t>(from / av_q2d(video.video->time_base));
-      av_seek_frame(video.format.get(), video.video->index, at, AVSEEK_FLAG_BACKWARD);
-    }
     std::optional<VideoFrame> first;
     PacketPointer packet(av_packet_alloc());
     FramePointer frame(av_frame_alloc());
     if (!packet || !frame) return PictureError{.kind = Kind::kOutOfMemory};
     bool ended = false;
+    if (from > 0 && !SeekToKeyFrameNear(video, from, *packet)) {
+      av_seek_frame(video.format.get(), video.video->index, 0, AVSEEK_FLAG_BACKWARD);
+    }
     while (!ended) {
-      int code = av_read_frame(video.format.get(), packet.get());
+      // A packet that the seek read already is decoded first.
+      int code = packet->size > 0 ? 0 : av_read_frame(video.format.get(), packet.get());
       if (code < 0) {
         ended = true;
         avcodec_send_packet(decoder.value().get(), nullptr);
@@ -493,6 +498,27 @@ class FfmpegVideoMaker final : public VideoMaker {
     }
     if (first) return std::move(*first);
     return VideoError(Kind::kDamaged, video.container, 0, false);
+  }
+
+  // Seeks `video` to its first key frame from `seconds` on, where that is not much later, and
+  // reads that frame's first packet into `packet`: then the poster needs one frame decoded. Seeks
+  // to the key frame before `seconds` otherwise, with `packet` empty; false when neither works.
+  static bool SeekToKeyFrameNear(Opened& video, double seconds, AVPacket& packet) {
+    AVStream& stream = *video.video;
+    const auto at = static_cast<std::int64_t>(seconds / av_q2d(stream.time_base));
+    if (av_seek_frame(video.format.get(), stream.index, at, 0) >= 0) {
+      while (av_read_frame(video.format.get(), &packet) >= 0) {
+        if (packet.stream_index != stream.index) {
+          av_packet_unref(&packet);
+          continue;
+        }
+        const double found = static_cast<double>(packet.pts) * av_q2d(stream.time_base);
+        if (packet.pts != AV_NOPTS_VALUE && found <= seconds + kPosterKeyFrameSlack) return true;
+        av_packet_unref(&packet);
+        break;
+      }
+    }
+    return av_seek_frame(video.format.get(), stream.index, at, AVSEEK_FLAG_BACKWARD) >= 0;
   }
 
   std::optional<PictureError> Make(ReadableFile& file, const VideoFacts& facts, NewFile& out,
@@ -629,6 +655,8 @@ int OpenVideoEncoder(Transcoded& stream, FitBox box, const AVFormatContext& outp
   if ((output.oformat->flags & AVFMT_GLOBALHEADER) != 0) {
     encoder.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   }
+  // As many threads as the library picks, as ffmpeg's own command gives an encoder.
+  encoder.thread_count = 0;
   av_opt_set(encoder.priv_data, "preset", "veryfast", 0);
   av_opt_set(encoder.priv_data, "crf", "23", 0);
   if (int code = avcodec_open2(&encoder, codec, nullptr); code < 0) return code;
@@ -751,7 +779,7 @@ std::optional<PictureError> FfmpegVideoMaker::Encode(Opened& input, Output& outp
   std::optional<Transcoded> video{Transcoded{}};
   std::optional<Transcoded> audio;
   video->in = input.video;
-  auto decoder = DecoderFor(*input.video, rules_.libraryText);
+  auto decoder = DecoderFor(*input.video, rules_.libraryText, /*manyFrames=*/true);
   if (auto* error = decoder.failure()) return std::move(*error);
   video->decoder = std::move(decoder.value());
   video->out = AddStreamLike(output, *input.video);
@@ -760,7 +788,7 @@ std::optional<PictureError> FfmpegVideoMaker::Encode(Opened& input, Output& outp
     return failed(code);
   }
   if (input.audio != nullptr) {
-    auto audioDecoder = DecoderFor(*input.audio, rules_.libraryText);
+    auto audioDecoder = DecoderFor(*input.audio, rules_.libraryText, /*manyFrames=*/true);
     // A sound track that cannot be decoded is left out; the picture is what counts.
     if (audioDecoder) {
       audio.emplace();
