@@ -37,6 +37,9 @@ constexpr int kIoBufferSize = 1 << 16;
 constexpr double kPosterSeconds = 1.0;
 // How far past that a poster is looked for before the first frame is taken, black or not.
 constexpr double kPosterSearchSeconds = 5.0;
+// The memory a video needs for each pixel of its frame, reckoned high: the frames its decoder
+// and encoder hold (a dozen at 1.5 bytes a pixel) and the poster as RGB.
+constexpr std::uint64_t kBytesPerPixel = 24;
 // How much later than kPosterSeconds the key frame that the poster is taken from may be.
 constexpr double kPosterKeyFrameSlack = 1.0;
 
@@ -443,6 +446,12 @@ class FfmpegVideoMaker final : public VideoMaker {
       error.width = static_cast<std::uint64_t>(video.width);
       error.height = static_cast<std::uint64_t>(video.height);
       error.limit = rules_.limits.maxPixels;
+      return error;
+    }
+    if (const std::uint64_t needed = pixels * kBytesPerPixel; needed > rules_.limits.maxMemory) {
+      PictureError error = VideoError(Kind::kTooMuchMemory, opened.value().container, 0, false);
+      error.needed = needed;
+      error.limit = rules_.limits.maxMemory;
       return error;
     }
     if (facts.milliseconds > rules_.maxMilliseconds) {
