@@ -583,6 +583,7 @@ class FfmpegVideoMaker final : public VideoMaker {
       copy->codecpar->codec_tag = 0;
       map[static_cast<std::size_t>(stream->index)] = copy->index;
     }
+    KeepMetadata(input, output);
     if (int code = avformat_write_header(output.format.get(), nullptr); code < 0) {
       return VideoError(Kind::kDamaged, input.container, code, rules_.libraryText);
     }
@@ -611,6 +612,18 @@ class FfmpegVideoMaker final : public VideoMaker {
 
   std::optional<PictureError> Encode(Opened& input, Output& output, const VideoFacts& facts,
                                      VideoProgress& progress);
+
+  // Gives `output` and its streams what `input` and its streams record, where the rules keep it.
+  void KeepMetadata(const Opened& input, Output& output) const {
+    if (!rules_.keepMetadata) return;
+    av_dict_copy(&output.format->metadata, input.format->metadata, 0);
+    const AVStream* streams[] = {input.video, input.audio};
+    for (unsigned i = 0; i < output.format->nb_streams && i < 2; ++i) {
+      if (streams[i] != nullptr) {
+        av_dict_copy(&output.format->streams[i]->metadata, streams[i]->metadata, 0);
+      }
+    }
+  }
 
   std::mutex& fileLock_;
   VideoRules rules_;
@@ -808,6 +821,7 @@ std::optional<PictureError> FfmpegVideoMaker::Encode(Opened& input, Output& outp
       if (int code = OpenAudioEncoder(*audio, *output.format); code < 0) return failed(code);
     }
   }
+  KeepMetadata(input, output);
   if (int code = avformat_write_header(output.format.get(), nullptr); code < 0) {
     return failed(code);
   }
