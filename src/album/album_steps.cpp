@@ -40,13 +40,13 @@ std::string LivePhotoKey(const std::string& path) {
   return path.substr(0, slash) + LowerCaseName(path.substr(slash, end - slash));
 }
 
-// Names the short videos among `problems` that stand beside a still of `pictures` with their
-// name as the videos of Live Photos.
-void FindLivePhotos(const std::vector<FoundPicture>& pictures,
+// Names the short videos among `problems` that stand beside a still of `found` with their name
+// as the videos of Live Photos; the stills are the files of `found` without a problem.
+void FindLivePhotos(const std::vector<FoundPicture>& found,
                     std::vector<std::optional<PictureProblem>>& problems) {
   std::map<std::string, const std::string*> stills;
-  for (const FoundPicture& picture : pictures) {
-    stills.emplace(LivePhotoKey(picture.path), &picture.path);
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    if (!problems[i]) stills.emplace(LivePhotoKey(found[i].path), &found[i].path);
   }
   for (std::optional<PictureProblem>& problem : problems) {
     if (!problem || problem->kind != PictureProblem::Kind::kVideo || problem->milliseconds == 0 ||
@@ -146,12 +146,8 @@ Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(std::vector<FoundP
   std::vector<std::optional<PictureProblem>> sorted(found.size());
   pictureWork.ForEach(found.size(),
                       [&](std::size_t i) { sorted[i] = SortOut(found[i], pictureWork); });
-  std::vector<FoundPicture> stills;
-  for (std::size_t i = 0; i < found.size(); ++i) {
-    if (!sorted[i]) stills.push_back(found[i]);
-  }
   // A Live Photo's video is left out before it is read as a video.
-  FindLivePhotos(stills, sorted);
+  FindLivePhotos(found, sorted);
   std::vector<std::size_t> videos;
   for (std::size_t i = 0; i < found.size(); ++i) {
     if (sorted[i] && sorted[i]->kind == PictureProblem::Kind::kVideo) videos.push_back(i);
@@ -205,17 +201,11 @@ Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int
   Result<std::vector<std::string>> thumbnails = TakenNames(folders.thumbnails, first, last);
   if (!thumbnails) return thumbnails;
   for (std::string& name : thumbnails.value()) taken.value().push_back(std::move(name));
-  ImageFolder& pictures = folders.pictures;
-  if (!folders.videos || !pictures.folder) return taken;
-  for (std::int64_t n = first; n <= last; ++n) {
-    for (std::string_view extension : kVideoFileExtensions) {
-      const std::string name = pictures.FileName(n, extension);
-      Result<EntryInfo> entry = pictures.folder->Inspect(name);
-      if (!entry) return entry.error();
-      if (entry.value().kind != EntryInfo::Kind::kMissing) {
-        taken.value().push_back(pictures.relative + name);
-      }
-    }
+  if (!folders.videos) return taken;
+  for (std::string_view extension : kVideoFileExtensions) {
+    Result<std::vector<std::string>> videos = TakenNames(folders.pictures, first, last, extension);
+    if (!videos) return videos;
+    for (std::string& name : videos.value()) taken.value().push_back(std::move(name));
   }
   return taken;
 }

@@ -150,13 +150,15 @@ std::optional<AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* cha
 }
 
 Result<std::vector<std::string>> TakenNames(ImageFolder& image, std::int64_t first,
-                                            std::int64_t last) {
+                                            std::int64_t last,
+                                            std::optional<std::string_view> extension) {
   std::vector<std::string> taken;
   if (!image.folder) return taken;
   for (std::int64_t n = first; n <= last; ++n) {
-    Result<EntryInfo> entry = image.folder->Inspect(image.FileName(n));
+    const std::string name = image.FileName(n, extension.value_or(image.extension));
+    Result<EntryInfo> entry = image.folder->Inspect(name);
     if (!entry) return entry.error();
-    if (entry.value().kind != EntryInfo::Kind::kMissing) taken.push_back(image.RelativeName(n));
+    if (entry.value().kind != EntryInfo::Kind::kMissing) taken.push_back(image.relative + name);
   }
   return taken;
 }

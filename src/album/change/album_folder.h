@@ -84,8 +84,10 @@ void PlanFolders(const ImageFolder& image, AlbumChange& change);
 // Makes the folders of `image` that are missing, as part of `change` where there is one.
 std::optional<AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* change);
 
-// The images `first` to `last` of `image` whose names are taken already, as paths in the album.
+// The images `first` to `last` of `image` whose names (with `extension`, else the image's own)
+// are taken already, as paths in the album.
 Result<std::vector<std::string>> TakenNames(ImageFolder& image, std::int64_t first,
-                                            std::int64_t last);
+                                            std::int64_t last,
+                                            std::optional<std::string_view> extension = {});
 
 }  // namespace quillmere

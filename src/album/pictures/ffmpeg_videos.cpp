@@ -91,6 +91,26 @@ using CodecPointer = std::unique_ptr<AVCodecContext, CodecFreer>;
 using FramePointer = std::unique_ptr<AVFrame, FrameFreer>;
 using PacketPointer = std::unique_ptr<AVPacket, PacketFreer>;
 
+// Moves `at`, a position in a file of `size` bytes, as the library's seek callback asks with
+// `offset` and `whence`; the new position, the size when asked for it, or the library's error.
+std::int64_t SeekIn(std::int64_t& at, std::int64_t size, std::int64_t offset, int whence) {
+  if ((whence & AVSEEK_SIZE) != 0) return size;
+  switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET:
+      at = offset;
+      break;
+    case SEEK_CUR:
+      at += offset;
+      break;
+    case SEEK_END:
+      at = size + offset;
+      break;
+    default:
+      return AVERROR(EINVAL);
+  }
+  return at;
+}
+
 // A video file read through the file layer, every read holding the work's lock.
 class Source {
  public:
@@ -113,21 +133,7 @@ class Source {
 
   static std::int64_t Seek(void* opaque, std::int64_t offset, int whence) {
     auto& source = *static_cast<Source*>(opaque);
-    if ((whence & AVSEEK_SIZE) != 0) return source.size_;
-    switch (whence & ~AVSEEK_FORCE) {
-      case SEEK_SET:
-        source.at_ = offset;
-        break;
-      case SEEK_CUR:
-        source.at_ += offset;
-        break;
-      case SEEK_END:
-        source.at_ = source.size_ + offset;
-        break;
-      default:
-        return AVERROR(EINVAL);
-    }
-    return source.at_;
+    return SeekIn(source.at_, source.size_, offset, whence);
   }
 
  private:
@@ -352,23 +358,10 @@ class Sink {
 
   static std::int64_t Seek(void* opaque, std::int64_t offset, int whence) {
     auto& sink = *static_cast<Sink*>(opaque);
-    if ((whence & AVSEEK_SIZE) != 0) return sink.end_;
-    switch (whence & ~AVSEEK_FORCE) {
-      case SEEK_SET:
-        sink.at_ = offset;
-        break;
-      case SEEK_CUR:
-        sink.at_ += offset;
-        break;
-      case SEEK_END:
-        sink.at_ = sink.end_ + offset;
-        break;
-      default:
-        return AVERROR(EINVAL);
-    }
     // Past the end would leave a hole that no write fills.
-    if (sink.at_ > sink.end_) return AVERROR(EINVAL);
-    return sink.at_;
+    const std::int64_t at = SeekIn(sink.at_, sink.end_, offset, whence);
+    if (at > sink.end_) return AVERROR(EINVAL);
+    return at;
   }
 
  private:
