@@ -340,6 +340,9 @@ class Sink {
  public:
   explicit Sink(NewFile& out) : out_(out) {}
 
+  // Why the last write into the file failed; none while every write succeeded.
+  std::error_code failed() const { return failed_; }
+
   // The library's type of a write callback takes the bytes as not const.
   // NOLINTNEXTLINE(readability-non-const-parameter)
   static int Write(void* opaque, std::uint8_t* data, int size) {
@@ -350,7 +353,10 @@ class Sink {
         sink.at_ == sink.end_
             ? sink.out_.Write(bytes, count)
             : sink.out_.WriteAt(bytes, count, static_cast<std::uint64_t>(sink.at_));
-    if (error) return AVERROR(EIO);
+    if (error) {
+      sink.failed_ = error;
+      return AVERROR(EIO);
+    }
     sink.at_ += size;
     sink.end_ = std::max(sink.end_, sink.at_);
     return size;
@@ -368,6 +374,7 @@ class Sink {
   NewFile& out_;
   std::int64_t at_ = 0;
   std::int64_t end_ = 0;
+  std::error_code failed_;
 };
 
 // The album's file opened as a container of `extension`, without the metadata of any input.
@@ -563,6 +570,14 @@ class FfmpegVideoMaker final : public VideoMaker {
     return progress.Going(std::clamp(at / static_cast<double>(facts.milliseconds), 0.0, 1.0));
   }
 
+  // Why making `output` of `input` failed with the library's `code`: the album's file that could
+  // not be written, no encoder here, or the video's data.
+  PictureError Failed(const Opened& input, const Output& output, int code) const {
+    if (std::error_code written = output.sink->failed()) return Unreadable(written);
+    return VideoError(code == AVERROR_ENCODER_NOT_FOUND ? Kind::kNotStarted : Kind::kDamaged,
+                      input.container, code, rules_.libraryText);
+  }
+
   // Copies the video and audio streams of `input` into `output`, packet by packet.
   std::optional<PictureError> Remux(Opened& input, Output& output, const VideoFacts& facts,
                                     VideoProgress& progress) {
@@ -578,7 +593,7 @@ class FfmpegVideoMaker final : public VideoMaker {
     }
     KeepMetadata(input, output);
     if (int code = avformat_write_header(output.format.get(), nullptr); code < 0) {
-      return VideoError(Kind::kDamaged, input.container, code, rules_.libraryText);
+      return Failed(input, output, code);
     }
     PacketPointer packet(av_packet_alloc());
     if (!packet) return PictureError{.kind = Kind::kOutOfMemory};
@@ -594,11 +609,11 @@ class FfmpegVideoMaker final : public VideoMaker {
       packet->stream_index = to;
       packet->pos = -1;
       if (int code = av_interleaved_write_frame(output.format.get(), packet.get()); code < 0) {
-        return VideoError(Kind::kDamaged, input.container, code, rules_.libraryText);
+        return Failed(input, output, code);
       }
     }
     if (int code = av_write_trailer(output.format.get()); code < 0) {
-      return VideoError(Kind::kDamaged, input.container, code, rules_.libraryText);
+      return Failed(input, output, code);
     }
     return std::nullopt;
   }
@@ -787,10 +802,7 @@ int Transcode(Transcoded& stream, const AVPacket* packet, AVFormatContext& outpu
 std::optional<PictureError> FfmpegVideoMaker::Encode(Opened& input, Output& output,
                                                      const VideoFacts& facts,
                                                      VideoProgress& progress) {
-  const auto failed = [&](int code) {
-    return VideoError(code == AVERROR_ENCODER_NOT_FOUND ? Kind::kNotStarted : Kind::kDamaged,
-                      input.container, code, rules_.libraryText);
-  };
+  const auto failed = [&](int code) { return Failed(input, output, code); };
   std::optional<Transcoded> video{Transcoded{}};
   std::optional<Transcoded> audio;
   video->in = input.video;
