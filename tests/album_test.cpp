@@ -283,6 +283,37 @@ TEST_F(AlbumTest, APhoneFolderTakesItsPicturesAndPassesOverTheRest) {
   EXPECT_NE(ReadFile(dir / "kept/pictures/p1.mp4").find("loci"), std::string::npos);
 }
 
+// Expected: a video weighs in the progress by its length, and its share counts while it is made,
+// so that the time left is not reckoned as if it were one more picture.
+TEST_F(AlbumTest, TheProgressCountsAVideoByItsLength) {
+  struct Recorded final : PictureProgress {
+    void PicturesDone(const WorkProgress& progress) override { told.push_back(progress); }
+    std::vector<WorkProgress> told;
+  };
+  stdfs::create_directories(photos);
+  testing::WriteTestJpeg(photos + "/a.jpg", {});
+  const std::string make =
+      "ffmpeg -v error -f lavfi -i testsrc=size=640x480:rate=10 -t 4 -c:v mpeg4 '" + photos +
+      "/b.avi'";
+  ASSERT_EQ(std::system(make.c_str()), 0);
+  Recorded recorded;
+  AlbumOptions options;
+  options.threads = 1;
+  options.progress = &recorded;
+  ASSERT_TRUE(MakeNewAlbum(photos, album, fs, options).ok());
+  ASSERT_FALSE(recorded.told.empty());
+  const WorkProgress& last = recorded.told.back();
+  EXPECT_EQ(last.done, 2u);
+  EXPECT_GT(last.weightTotal, 4.0) << "four seconds encoded weigh more than two pictures";
+  EXPECT_DOUBLE_EQ(last.weightDone, last.weightTotal);
+  bool within = false;
+  for (std::size_t k = 1; k < recorded.told.size(); ++k) {
+    EXPECT_GE(recorded.told[k].weightDone, recorded.told[k - 1].weightDone);
+    within = within || (recorded.told[k].done < 2 && recorded.told[k].weightDone > 1.5);
+  }
+  EXPECT_TRUE(within) << "the video's share is told before it is done";
+}
+
 TEST_F(AlbumTest, ANewAlbumTellsWhatItDidWhenAsked) {
   stdfs::create_directories(photos);
   testing::WriteTestJpeg(photos + "/a.jpg", {});

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -275,6 +277,29 @@ TEST(ProgressLine, ShowsLongWorkOnATerminalOnly) {
                                     "\rLisbon: making pictures, 12 of 12\r" +
                                         last + "\r" + std::string(last.size(), ' ') + "\r"
                                   : "");
+  }
+}
+
+// Expected: the time left goes by the pictures done, or by the work done where pictures differ
+// in weight, and is not guessed before a few seconds or before anything is done.
+TEST(TimeLeft, GoesByTheWorkDone) {
+  using namespace std::chrono_literals;
+  struct Case {
+    const char* what;
+    WorkProgress progress;
+    std::chrono::seconds spent;
+    std::optional<std::chrono::seconds> left;
+  };
+  const Case cases[] = {
+      {"pictures", {WorkStage::kPictures, 1, 4}, 10s, 30s},
+      {"a long video left", {WorkStage::kPictures, 1, 2, 1, 11}, 10s, 100s},
+      {"half a video done", {WorkStage::kPictures, 0, 1, 5, 10}, 10s, 10s},
+      {"too soon", {WorkStage::kPictures, 1, 4}, 2s, std::nullopt},
+      {"nothing done", {WorkStage::kPictures, 0, 4, 0, 4}, 10s, std::nullopt},
+      {"all done", {WorkStage::kPictures, 4, 4, 4, 4}, 10s, std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(TimeLeft(c.progress, c.spent), c.left) << c.what;
   }
 }
 

@@ -15,6 +15,7 @@
 #include "album/pictures/picture_types.h"
 #include "platform/file_system.h"
 #include "run/generate.h"
+#include "run/progress_text.h"
 #include "site/support_images.h"
 
 namespace quillmere {
@@ -43,8 +44,8 @@ inline constexpr std::string_view kAlbumSupportFolder = "support";
 class PictureProgress {
  public:
   virtual ~PictureProgress() = default;
-  // `done` of the `total` pictures to work on are done.
-  virtual void PicturesDone(std::uint64_t done, std::uint64_t total) = 0;
+  // Tells how many of the pictures to work on are done, and how much of their work.
+  virtual void PicturesDone(const WorkProgress& progress) = 0;
 };
 
 // How the pictures are made, and what the run that follows may do.

@@ -4,6 +4,7 @@
 // the album holds (from the pictures made before, without decoding it) or made on one of the
 // work's threads, then handed on in its order to be left out as a duplicate or written under its
 // number.
+#include <algorithm>
 #include <new>
 
 #include "album/album_steps.h"
@@ -93,15 +94,36 @@ struct PictureOutcome {
   std::unique_ptr<NewFile> video;
 };
 
-// The progress of one video: going as long as the work is not asked to stop.
+// The progress of picture `i`, a video: counted as it goes, and going as long as the work is not
+// asked to stop.
 class VideoGoing final : public VideoProgress {
  public:
-  explicit VideoGoing(const AlbumOptions& options) : options_(options) {}
-  bool Going(double /*done*/) override { return !StopRequested(options_); }
+  VideoGoing(const AlbumOptions& options, WorkCount& count, std::size_t i)
+      : options_(options), count_(count), i_(i) {}
+  bool Going(double done) override {
+    count_.Partly(i_, done);
+    return !StopRequested(options_);
+  }
 
  private:
   const AlbumOptions& options_;
+  WorkCount& count_;
+  std::size_t i_;
 };
+
+// The work each of `pictures` takes, its videos weighed by their length; none where there is no
+// video, and each picture takes the same.
+std::vector<double> WeightsOf(const std::vector<FoundPicture>& pictures, FitBox videoSize) {
+  std::vector<double> weights;
+  if (std::none_of(pictures.begin(), pictures.end(), [](const auto& p) { return p.video; })) {
+    return weights;
+  }
+  weights.reserve(pictures.size());
+  for (const FoundPicture& picture : pictures) {
+    weights.push_back(picture.video ? VideoWeight(*picture.video, videoSize) : 1.0);
+  }
+  return weights;
+}
 
 // Makes the pictures of one command and numbers them, as MakeAndNumber does.
 class Numbering {
@@ -127,9 +149,8 @@ class Numbering {
   bool LeftOutAsDuplicate(std::size_t i, const MadeImages& made);
   // Writes picture `i`, made as `made` (and its video, where it is one), under the next number.
   void Write(std::size_t i, const MadeImages& made, std::unique_ptr<NewFile> video);
-  // Makes the poster, thumbnail and video of the video `picture` from its opened `file`.
-  MadeOrNot MakeVideoEntry(const FoundPicture& picture, ReadableFile& file,
-                           PictureOutcome& outcome);
+  // Makes the poster, thumbnail and video of picture `i`, a video, from its opened `file`.
+  MadeOrNot MakeVideoEntry(std::size_t i, ReadableFile& file, PictureOutcome& outcome);
   // Reads the album's picture `number` whole.
   Result<std::string> ReadKnown(std::int64_t number) {
     return pictureWork_.ReadWhole(*folders_.pictures.folder, folders_.pictures.FileName(number));
@@ -168,13 +189,13 @@ PictureOutcome Numbering::Recognise(std::size_t i) {
     }
   }
   // A video is remembered by its poster, as a picture by itself.
-  outcome.made = picture.video ? MakeVideoEntry(picture, *file.value(), outcome)
+  outcome.made = picture.video ? MakeVideoEntry(i, *file.value(), outcome)
                                : MakeImagesOf(picture, *file.value(), pictureWork_, work_.options);
   return outcome;
 }
 
-MadeOrNot Numbering::MakeVideoEntry(const FoundPicture& picture, ReadableFile& file,
-                                    PictureOutcome& outcome) {
+MadeOrNot Numbering::MakeVideoEntry(std::size_t i, ReadableFile& file, PictureOutcome& outcome) {
+  const FoundPicture& picture = toNumber_.pictures[i];
   const AlbumOptions& options = work_.options;
   Result<VideoMaker*, PictureError> videos = pictureWork_.Videos();
   if (!videos) return videos.error();
@@ -186,7 +207,7 @@ MadeOrNot Numbering::MakeVideoEntry(const FoundPicture& picture, ReadableFile& f
   if (!made) return made;
   Result<std::unique_ptr<NewFile>> video = pictureWork_.CreateFile(folders_.pictures);
   if (!video) return Unreadable(video.error());
-  VideoGoing going(options);
+  VideoGoing going(options, pictureWork_.count(), i);
   if (std::optional<PictureError> error =
           videos.value()->Make(file, *picture.video, *video.value(), going)) {
     return std::move(*error);
@@ -279,6 +300,7 @@ void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<New
 Result<NumberedPictures, AlbumFailure> Numbering::Run() {
   const AlbumOptions& options = work_.options;
   if (auto failure = pictureWork_.Start()) return std::move(*failure);
+  pictureWork_.count().Weigh(WeightsOf(toNumber_.pictures, options.videoSize));
   for (ImageFolder* image : {&folders_.pictures, &folders_.thumbnails}) {
     if (auto failure = MakeImageFolder(*image, &change_)) return std::move(*failure);
   }
@@ -288,7 +310,7 @@ Result<NumberedPictures, AlbumFailure> Numbering::Run() {
   pictureWork_.ForEach(toNumber_.pictures.size(), [&](std::size_t i) {
     if (!inOrder.WaitForTurn(i)) return;
     inOrder.Deliver(i, Recognise(i));
-    pictureWork_.Done();
+    pictureWork_.count().Done(i);
   });
   if (writeFailure_) return std::move(*writeFailure_);
   if (StopRequested(options)) return Stopped(options, "nothing was written.");

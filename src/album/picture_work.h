@@ -22,6 +22,7 @@
 #include "album/pictures/file_kind.h"
 #include "album/pictures/picture_maker.h"
 #include "album/pictures/video_maker.h"
+#include "album/work_count.h"
 #include "platform/file_batch.h"
 #include "platform/file_system.h"
 
@@ -42,7 +43,7 @@ inline unsigned ThreadsFor(const AlbumOptions& options) {
 class PictureWork {
  public:
   PictureWork(FileSystem& fs, const AlbumOptions& options, std::uint64_t total)
-      : fs_(fs), options_(options), total_(total) {}
+      : fs_(fs), options_(options), count_(options.progress, total) {}
 
   // Loads the image library, where it was not yet; the failure when it cannot be.
   std::optional<AlbumFailure> Start() {
@@ -179,12 +180,8 @@ class PictureWork {
     return batch.Finish();
   }
 
-  // Counts a picture as done and tells the progress.
-  void Done() {
-    const std::lock_guard<std::mutex> hold(progressLock_);
-    ++done_;
-    if (options_.progress != nullptr) options_.progress->PicturesDone(done_, total_);
-  }
+  // The count of pictures done, which tells the progress.
+  WorkCount& count() { return count_; }
 
   // Runs `work(i)` for each of `count` pictures on the threads of the work.
   void ForEach(std::size_t count, const std::function<void(std::size_t)>& work) {
@@ -201,9 +198,7 @@ class PictureWork {
   std::mutex videoLock_;
   std::unique_ptr<VideoMaker> videoMaker_;
   std::optional<PictureError> videoError_;
-  std::mutex progressLock_;
-  std::uint64_t total_;
-  std::uint64_t done_ = 0;
+  WorkCount count_;
 };
 
 }  // namespace quillmere

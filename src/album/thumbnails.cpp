@@ -167,7 +167,7 @@ std::optional<AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
         outcome.problems.push_back(std::move(*problem));
       }
     }
-    pictureWork.Done();
+    pictureWork.count().Done(k);
   });
   // The thumbnails made before a stop or a failure take their place too.
   if (std::error_code error = pictureWork.Finish(batch)) {

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -52,17 +53,19 @@ class PageCount final : public PageProgress {
 // How many pictures of an album are made: told on the run's thread, read on the window's.
 class PictureCount final : public PictureProgress {
  public:
-  void PicturesDone(std::uint64_t done, std::uint64_t total) override {
-    total_.store(total, std::memory_order_relaxed);
-    done_.store(done, std::memory_order_relaxed);
+  void PicturesDone(const WorkProgress& progress) override {
+    const std::lock_guard<std::mutex> hold(lock_);
+    progress_ = progress;
   }
-  std::uint64_t done() const { return done_.load(std::memory_order_relaxed); }
-  // The number of pictures to make; 0 until the first one is made.
-  std::uint64_t total() const { return total_.load(std::memory_order_relaxed); }
+  // How far the pictures have come; none to make until the first one is made.
+  WorkProgress progress() const {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return progress_;
+  }
 
  private:
-  std::atomic<std::uint64_t> done_{0};
-  std::atomic<std::uint64_t> total_{0};
+  mutable std::mutex lock_;
+  WorkProgress progress_{.stage = WorkStage::kPictures};
 };
 
 // Generates the site of one index file, or does the work of an album, on a thread of its own. While

@@ -78,6 +78,9 @@ std::string ToLocal(const QString& path) {
   return QFile::encodeName(path).toStdString();
 }
 
+// The steps of the progress bar where pictures are counted by weight.
+constexpr std::uint64_t kWeighedBarSteps = 1000;
+
 // A count of pages or pictures as the progress bar takes it.
 int BarValue(std::uint64_t count) {
   return static_cast<int>(std::min<std::uint64_t>(count, INT_MAX));
@@ -387,13 +390,17 @@ void Form1::ShowProgress() {
 void Form1::UpdateProgress() {
   if (progress_ == nullptr || !running()) return;
   const std::uint64_t pages = run_->pages().total();
-  const std::uint64_t pictures = run_->pictures().total();
+  const WorkProgress pictures = run_->pictures().progress();
   WorkProgress work = PageProgressInPictures(run_->pages().done(), pages);
-  if (pages == 0 && run_->makesAlbum())
-    work = {WorkStage::kPictures, run_->pictures().done(), pictures};
-  const bool counting = pages != 0 || (run_->makesAlbum() && pictures != 0);
+  if (pages == 0 && run_->makesAlbum()) work = pictures;
+  const bool counting = pages != 0 || (run_->makesAlbum() && pictures.total != 0);
   std::uint64_t total = counting ? work.total : 0;
   std::uint64_t done = counting ? work.done : 0;
+  // Where a video weighs more than a picture, the bar moves by weight, and within the video.
+  if (counting && work.weightTotal > 0) {
+    total = kWeighedBarSteps;
+    done = static_cast<std::uint64_t>(DoneShare(work) * kWeighedBarSteps);
+  }
   const auto now = std::chrono::steady_clock::now();
   if (counting && (!staged_ || work.stage != stage_)) {
     staged_ = true;

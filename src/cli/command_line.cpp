@@ -45,9 +45,7 @@ class WorkOnProgressLine final : public PictureProgress, public PageProgress {
  public:
   WorkOnProgressLine(std::ostream& err, bool terminal, std::string album)
       : line_(err, terminal, std::move(album)) {}
-  void PicturesDone(std::uint64_t done, std::uint64_t total) override {
-    line_.Update({WorkStage::kPictures, done, total});
-  }
+  void PicturesDone(const WorkProgress& progress) override { line_.Update(progress); }
   void PagesDone(std::uint64_t done, std::uint64_t total) override {
     line_.Update(PageProgressInPictures(done, total));
   }

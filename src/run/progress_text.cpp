@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "run/progress_text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <sstream>
@@ -32,14 +33,21 @@ WorkProgress PageProgressInPictures(std::uint64_t pagesDone, std::uint64_t pages
   return {WorkStage::kPages, std::min(done, pictures), pictures};
 }
 
+double DoneShare(const WorkProgress& progress) {
+  if (progress.weightTotal > 0) {
+    return std::clamp(progress.weightDone / progress.weightTotal, 0.0, 1.0);
+  }
+  if (progress.total == 0) return 0;
+  return std::min(1.0, static_cast<double>(progress.done) / static_cast<double>(progress.total));
+}
+
 std::optional<std::chrono::seconds> TimeLeft(const WorkProgress& progress,
                                              std::chrono::steady_clock::duration spent) {
-  if (spent < kEstimateAfter || progress.done == 0 || progress.done >= progress.total) {
+  const double share = DoneShare(progress);
+  if (spent < kEstimateAfter || share <= 0 || share >= 1 || progress.done >= progress.total) {
     return std::nullopt;
   }
-  const double perItem =
-      std::chrono::duration<double>(spent).count() / static_cast<double>(progress.done);
-  const double left = perItem * static_cast<double>(progress.total - progress.done);
+  const double left = std::chrono::duration<double>(spent).count() * (1 - share) / share;
   return std::chrono::seconds(std::llround(left));
 }
 

@@ -28,7 +28,15 @@ struct WorkProgress {
   WorkStage stage = WorkStage::kPages;
   std::uint64_t done = 0;
   std::uint64_t total = 0;
+  // Where the pictures differ in the work they take (a video by its length), `weightDone` of
+  // `weightTotal` is done, a video in the making counted by how far it has come; both 0 where
+  // each picture takes the same.
+  double weightDone = 0;
+  double weightTotal = 0;
 };
+
+// The share of the work of `progress` that is done, from 0 to 1, by weight where it has one.
+double DoneShare(const WorkProgress& progress);
 
 // How long the work goes on before an estimate of the time left is given.
 inline constexpr std::chrono::seconds kEstimateAfter{3};
@@ -37,8 +45,8 @@ inline constexpr std::chrono::seconds kEstimateAfter{3};
 // page, written first, is no picture.
 WorkProgress PageProgressInPictures(std::uint64_t pagesDone, std::uint64_t pages);
 
-// The time the work of `progress` needs still, at the pace it has taken in `spent`; none before
-// kEstimateAfter or before anything is done.
+// The time the work of `progress` needs still, at the pace it has taken in `spent` (by weight
+// where it has one); none before kEstimateAfter or before anything is done.
 std::optional<std::chrono::seconds> TimeLeft(const WorkProgress& progress,
                                              std::chrono::steady_clock::duration spent);
 
