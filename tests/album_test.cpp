@@ -314,6 +314,52 @@ TEST_F(AlbumTest, TheProgressCountsAVideoByItsLength) {
   EXPECT_TRUE(within) << "the video's share is told before it is done";
 }
 
+// Expected: an HDR video, PQ or HLG, is tone-mapped in its poster and its video alike, so that
+// the HDR reference white comes out near white rather than grey; an SDR grey stays as it is.
+TEST_F(AlbumTest, AnHdrVideoIsToneMappedForAnOrdinaryScreen) {
+  struct Case {
+    const char* name;
+    const char* grey;
+    const char* curve;  // as x265 and ffmpeg name it; none for SDR
+    int low;
+    int high;
+  };
+  // The reference white of 203 nits: PQ's value 0.58, HLG's 0.75.
+  const Case cases[] = {
+      {"pq.mp4", "949494", "smpte2084", 225, 250},
+      {"hlg.mp4", "BFBFBF", "arib-std-b67", 225, 250},
+      {"sdr.mp4", "BFBFBF", nullptr, 185, 195},
+  };
+  stdfs::create_directories(photos);
+  for (const Case& c : cases) {
+    std::string make = std::string("ffmpeg -v error -f lavfi -i color=c=0x") + c.grey +
+                       ":size=64x48:rate=10 -t 1 -c:v libx265 -x265-params log-level=none";
+    if (c.curve != nullptr) {
+      make += std::string(":colorprim=bt2020:colormatrix=bt2020nc:transfer=") + c.curve +
+              " -pix_fmt yuv420p10le -color_primaries bt2020 -colorspace bt2020nc -color_trc " +
+              c.curve;
+    }
+    make += " '" + photos + "/" + c.name + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0) << make;
+  }
+  ASSERT_EQ(Run({"--new-album", "--allow-duplicates", photos, album}).code, 0);
+  // Named in order: hlg, pq, sdr.
+  for (const auto& [n, c] : {std::pair{1, cases[1]}, {2, cases[0]}, {3, cases[2]}}) {
+    SCOPED_TRACE(c.name);
+    const std::string number = std::to_string(n);
+    const double poster = testing::PixelOf(album + "/pictures/p" + number + ".jpg", 32, 24)[1];
+    EXPECT_GE(poster, c.low);
+    EXPECT_LE(poster, c.high);
+    const std::string frame = dir / ("frame" + number);
+    const std::string read = "ffmpeg -v error -i '" + album + "/pictures/p" + number +
+                             ".mp4' -frames:v 1 -f rawvideo -pix_fmt rgb24 '" + frame + "'";
+    ASSERT_EQ(std::system(read.c_str()), 0);
+    const auto green = static_cast<unsigned char>(ReadFile(frame).at((24 * 64 + 32) * 3 + 1));
+    EXPECT_GE(green, c.low);
+    EXPECT_LE(green, c.high);
+  }
+}
+
 TEST_F(AlbumTest, ANewAlbumTellsWhatItDidWhenAsked) {
   stdfs::create_directories(photos);
   testing::WriteTestJpeg(photos + "/a.jpg", {});

@@ -13,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "album/pictures/video_frames.h"
 #include "album/pictures/video_module.h"
 
 extern "C" {
@@ -77,9 +78,6 @@ struct FrameFreer {
 };
 struct PacketFreer {
   void operator()(AVPacket* packet) const { av_packet_free(&packet); }
-};
-struct ScaleFreer {
-  void operator()(SwsContext* scale) const { sws_freeContext(scale); }
 };
 struct ResampleFreer {
   void operator()(SwrContext* resample) const { swr_free(&resample); }
@@ -215,8 +213,7 @@ bool IsEightBitSdr(const AVCodecParameters& parameters) {
   const AVPixFmtDescriptor* pixels =
       av_pix_fmt_desc_get(static_cast<AVPixelFormat>(parameters.format));
   if (pixels == nullptr || pixels->comp[0].depth > 8) return false;
-  return parameters.color_trc != AVCOL_TRC_SMPTE2084 &&
-         parameters.color_trc != AVCOL_TRC_ARIB_STD_B67;
+  return !HdrCurveOf(parameters.color_trc);
 }
 
 // Tells whether a frame of `width` by `height` fits `box` in either orientation.
@@ -282,56 +279,6 @@ Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libra
     return VideoError(Kind::kNoVideoDecoder, name, code, libraryText);
   }
   return decoder;
-}
-
-// `frame` as 8-bit RGB rows, turned clockwise by `rotation` degrees.
-VideoFrame UprightRgb(const AVFrame& frame, int rotation) {
-  const int width = frame.width;
-  const int height = frame.height;
-  std::string rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3, '\0');
-  std::unique_ptr<SwsContext, ScaleFreer> scale(
-      sws_getContext(width, height, static_cast<AVPixelFormat>(frame.format), width, height,
-                     AV_PIX_FMT_RGB24, SWS_BICUBIC, nullptr, nullptr, nullptr));
-  if (!scale) return {};
-  std::uint8_t* planes[1] = {reinterpret_cast<std::uint8_t*>(rgb.data())};
-  const int strides[1] = {width * 3};
-  sws_scale(scale.get(), frame.data, frame.linesize, 0, height, planes, strides);
-  if (rotation == 0) return {width, height, std::move(rgb)};
-  const bool quarter = rotation == 90 || rotation == 270;
-  VideoFrame upright{quarter ? height : width, quarter ? width : height,
-                     std::string(rgb.size(), 0)};
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      int ux = x;
-      int uy = y;
-      if (rotation == 90) {
-        ux = height - 1 - y;
-        uy = x;
-      } else if (rotation == 180) {
-        ux = width - 1 - x;
-        uy = height - 1 - y;
-      } else if (rotation == 270) {
-        ux = y;
-        uy = width - 1 - x;
-      }
-      std::memcpy(&upright.rgb[(static_cast<std::size_t>(uy) * upright.width + ux) * 3],
-                  &rgb[(static_cast<std::size_t>(y) * width + x) * 3], 3);
-    }
-  }
-  return upright;
-}
-
-// Tells whether `frame` is black or nearly so, by a sample of its pixels.
-bool IsBlack(const VideoFrame& frame) {
-  const std::size_t pixels = frame.rgb.size() / 3;
-  const std::size_t step = std::max<std::size_t>(1, pixels / 4096);
-  std::uint64_t sum = 0;
-  std::uint64_t count = 0;
-  for (std::size_t i = 0; i < pixels; i += step) {
-    for (int c = 0; c < 3; ++c) sum += static_cast<unsigned char>(frame.rgb[i * 3 + c]);
-    ++count;
-  }
-  return count == 0 || sum < count * 3 * 24;
 }
 
 // The album's file as it is written: appended to, and written back into where a container's
@@ -474,6 +421,7 @@ class FfmpegVideoMaker final : public VideoMaker {
     auto decoder = DecoderFor(*video.video, rules_.libraryText, /*manyFrames=*/false);
     if (auto* error = decoder.failure()) return std::move(*error);
     const int rotation = RotationOf(*video.video);
+    const std::optional<HdrCurve> hdr = HdrCurveOf(video.video->codecpar->color_trc);
     const double seconds = static_cast<double>(MillisecondsOf(video)) / 1000;
     const double from = seconds > 2 * kPosterSeconds ? kPosterSeconds : 0.0;
     std::optional<VideoFrame> first;
@@ -498,7 +446,7 @@ class FfmpegVideoMaker final : public VideoMaker {
         const double at =
             static_cast<double>(frame->best_effort_timestamp) * av_q2d(video.video->time_base);
         if (at + 1e-3 < from) continue;
-        VideoFrame rgb = UprightRgb(*frame, rotation);
+        VideoFrame rgb = UprightRgb(*frame, rotation, hdr);
         if (rgb.rgb.empty()) continue;
         if (!IsBlack(rgb)) return rgb;
         if (!first) first = std::move(rgb);
@@ -643,7 +591,7 @@ struct Transcoded {
   AVStream* out = nullptr;
   CodecPointer decoder;
   CodecPointer encoder;
-  std::unique_ptr<SwsContext, ScaleFreer> scale;
+  std::unique_ptr<FrameConverter> convert;
   std::unique_ptr<SwrContext, ResampleFreer> resample;
   std::unique_ptr<AVAudioFifo, FifoFreer> fifo;
   std::int64_t samples = 0;
@@ -690,10 +638,8 @@ int OpenVideoEncoder(Transcoded& stream, FitBox box, const AVFormatContext& outp
   av_opt_set(encoder.priv_data, "preset", "veryfast", 0);
   av_opt_set(encoder.priv_data, "crf", "23", 0);
   if (int code = avcodec_open2(&encoder, codec, nullptr); code < 0) return code;
-  stream.scale.reset(sws_getContext(stream.decoder->width, stream.decoder->height,
-                                    stream.decoder->pix_fmt, width, height, AV_PIX_FMT_YUV420P,
-                                    SWS_BICUBIC, nullptr, nullptr, nullptr));
-  if (!stream.scale) return AVERROR(EINVAL);
+  stream.convert = std::make_unique<FrameConverter>(width, height, AV_PIX_FMT_YUV420P,
+                                                    HdrCurveOf(stream.in->codecpar->color_trc));
   return avcodec_parameters_from_context(stream.out->codecpar, &encoder);
 }
 
@@ -734,8 +680,7 @@ int EncodeVideoFrame(Transcoded& stream, const AVFrame& frame, AVFormatContext& 
   scaled->width = stream.encoder->width;
   scaled->height = stream.encoder->height;
   if (int code = av_frame_get_buffer(scaled.get(), 0); code < 0) return code;
-  sws_scale(stream.scale.get(), frame.data, frame.linesize, 0, frame.height, scaled->data,
-            scaled->linesize);
+  if (!stream.convert->Convert(frame, scaled->data, scaled->linesize)) return AVERROR(EINVAL);
   scaled->pts = frame.best_effort_timestamp;
   return EncodeAndWrite(stream, scaled.get(), output);
 }

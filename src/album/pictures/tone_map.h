@@ -1,0 +1,60 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// Frames of high dynamic range (PQ or HLG, BT.2020) brought to a screen of standard dynamic
+// range: their light taken out of its curve, their colours into BT.709's, their highlights rolled
+// off above the HDR reference white, and the result in the sRGB curve at 8 bits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace quillmere {
+
+// The curve an HDR video stores its light in.
+enum class HdrCurve { kPq, kHlg };
+
+// A frame of 10-bit YUV 4:2:0 of BT.2020, as HDR videos store it.
+struct Yuv10Frame {
+  int width = 0;
+  int height = 0;
+  // The luma and the two chroma planes (half as wide and high, rounded up), and the samples from
+  // one row of each to the next.
+  const std::uint16_t* planes[3] = {};
+  std::ptrdiff_t strides[3] = {};
+  // Whether the values use the whole range of 10 bits rather than TV's.
+  bool fullRange = false;
+};
+
+// Maps the frames of one HDR video to 8-bit SDR, a frame's rows on all cores; made once for the
+// video.
+class ToneMap {
+ public:
+  explicit ToneMap(HdrCurve curve);
+
+  // Writes `in` as 8-bit RGB rows, `stride` bytes apart, to `rgb`.
+  void ToRgb(const Yuv10Frame& in, std::uint8_t* rgb, std::ptrdiff_t stride) const;
+
+  // Writes `in` as 8-bit YUV 4:2:0 of BT.709 in TV range to the planes `out`, `strides` bytes
+  // apart.
+  void ToYuv420(const Yuv10Frame& in, std::uint8_t* const out[3],
+                const std::ptrdiff_t strides[3]) const;
+
+ private:
+  // Writes the rows of `in` that chroma rows `first` to `end` cover, as ToYuv420 does.
+  void ToYuv420Rows(const Yuv10Frame& in, std::uint8_t* const out[3],
+                    const std::ptrdiff_t strides[3], int first, int end) const;
+  // Maps the pixel of luma `y` and chroma `cb`, `cr` (0 to 1, -0.5 to 0.5) to 8-bit sRGB.
+  void Map(float y, float cb, float cr, std::uint8_t rgb[3]) const;
+
+  HdrCurve curve_;
+  // The light of each signal value, in steps of kSignalSteps, where 1 is the HDR reference white:
+  // display light for PQ, scene light for HLG (which the display's gamma then gives its light).
+  std::vector<float> light_;
+  // The HLG display gamma's factor for a scene luminance, in steps of kLuminanceSteps.
+  std::vector<float> hlgGain_;
+  // The 8-bit sRGB value of linear light from 0 to 1, in steps of kEncodeSteps.
+  std::vector<std::uint8_t> encoded_;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,69 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// The decoded frames of a video turned into what the album needs: 8-bit RGB for its poster, and
+// the encoder's 8-bit frames of BT.709 for its video, an HDR video's through its tone map. Part of
+// the video module.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "album/pictures/tone_map.h"
+#include "album/pictures/video_maker.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libswscale/swscale.h>
+}
+
+namespace quillmere {
+
+// The curve of a video whose light is stored with `transfer`, where it is of high dynamic range.
+std::optional<HdrCurve> HdrCurveOf(AVColorTransferCharacteristic transfer);
+
+// Scales and converts decoded frames to one size and format (AV_PIX_FMT_RGB24, or an 8-bit YUV
+// format of BT.709 for the encoder), whatever size and format each frame comes in.
+class FrameConverter {
+ public:
+  // Converts frames to `width` by `height` in `format`, through the tone map of `hdr` where the
+  // video is HDR (`format` then RGB24 or YUV420P).
+  FrameConverter(int width, int height, AVPixelFormat format, std::optional<HdrCurve> hdr);
+  FrameConverter(const FrameConverter&) = delete;
+  FrameConverter& operator=(const FrameConverter&) = delete;
+  ~FrameConverter();
+
+  // Writes `frame` into the planes `to` with their `strides`; false when the library cannot
+  // convert it.
+  bool Convert(const AVFrame& frame, std::uint8_t* const to[], const int strides[]);
+
+ private:
+  // The conversion of frames like `frame` into `format` at the converter's size, made anew where
+  // the frames change.
+  SwsContext* ScaleFor(const AVFrame& frame, AVPixelFormat format);
+  // The HDR `frame` as 10-bit 4:2:0 at the converter's size; false when it cannot be.
+  bool Yuv10Of(const AVFrame& frame, Yuv10Frame& yuv);
+
+  int width_;
+  int height_;
+  AVPixelFormat format_;
+  std::optional<ToneMap> toneMap_;
+  // The conversion of the frames as they come, and what they came as.
+  SwsContext* scale_ = nullptr;
+  int fromWidth_ = 0;
+  int fromHeight_ = 0;
+  AVPixelFormat fromFormat_ = AV_PIX_FMT_NONE;
+  // An HDR frame as 10-bit 4:2:0 at the size wanted, where it does not come so.
+  std::vector<std::uint16_t> yuv10_;
+};
+
+// `frame` as 8-bit RGB rows at its size, turned clockwise by `rotation` degrees; empty when it
+// cannot be converted.
+VideoFrame UprightRgb(const AVFrame& frame, int rotation, std::optional<HdrCurve> hdr);
+
+// Tells whether `frame` is black or nearly so, by a sample of its pixels.
+bool IsBlack(const VideoFrame& frame);
+
+}  // namespace quillmere
