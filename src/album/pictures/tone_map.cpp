@@ -77,7 +77,8 @@ constexpr float kLumaB = 0.0722F;
 
 // The 8-bit TV-range luma of 8-bit sRGB `rgb`.
 std::uint8_t TvLuma(const std::uint8_t rgb[3]) {
-  const float luma = kLumaR * rgb[0] + kLumaG * rgb[1] + kLumaB * rgb[2];
+  const float luma = kLumaR * static_cast<float>(rgb[0]) + kLumaG * static_cast<float>(rgb[1]) +
+                     kLumaB * static_cast<float>(rgb[2]);
   return static_cast<std::uint8_t>(16.5F + luma * (219.0F / 255));
 }
 
@@ -155,8 +156,8 @@ void ToneMap::ToRgb(const Yuv10Frame& in, std::uint8_t* rgb, std::ptrdiff_t stri
     std::uint8_t* out = rgb + y * stride;
     for (int x = 0; x < in.width; ++x, out += 3) {
       Map((static_cast<float>(luma[x]) - levels.black) / levels.range,
-          (static_cast<float>(cb[x / 2]) - 512) / levels.chromaRange,
-          (static_cast<float>(cr[x / 2]) - 512) / levels.chromaRange, out);
+          (static_cast<float>(cb[x >> 1]) - 512) / levels.chromaRange,
+          (static_cast<float>(cr[x >> 1]) - 512) / levels.chromaRange, out);
     }
   }
 }
@@ -196,7 +197,7 @@ void ToneMap::ToYuv420Rows(const Yuv10Frame& in, std::uint8_t* const out[3],
           std::uint8_t rgb[3];
           Map((static_cast<float>(luma[x]) - levels.black) / levels.range, cb, cr, rgb);
           out[0][y * strides[0] + x] = TvLuma(rgb);
-          for (int c = 0; c < 3; ++c) sums[c] += rgb[c];
+          for (int c = 0; c < 3; ++c) sums[c] += static_cast<float>(rgb[c]);
           ++count;
         }
       }
