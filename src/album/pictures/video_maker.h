@@ -3,7 +3,8 @@
 // Videos made for an album with the video libraries: read through the file layer, checked against
 // the limits from their headers, their poster frame taken upright, and the video itself copied
 // without its metadata where browsers play it as it is, or encoded to H.264 and AAC. The libraries
-// live in a module of their own (ffmpeg_videos.cpp), loaded at the first video.
+// live in a module of their own (ffmpeg_videos.cpp and the files it includes), loaded at the first
+// video.
 #pragma once
 
 #include <cstdint>
