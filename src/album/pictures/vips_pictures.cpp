@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <set>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <variant>
@@ -391,6 +393,36 @@ VImage Thumbnail(SourceState& state, FitBox box, const Inspected& inspected) {
       VImage::thumbnail_source(SourceOf(state), box.width, FitOptions(box, inspected.profile)));
 }
 
+// The names of the fields of `image`'s metadata.
+std::set<std::string> FieldsOf(const VImage& image) {
+  std::set<std::string> names;
+  gchar** fields = vips_image_get_fields(image.get_image());
+  for (gchar** field = fields; *field != nullptr; ++field) names.emplace(*field);
+  g_strfreev(fields);
+  return names;
+}
+
+// `image` with copies of its own of the blocks of metadata it carries. Some loaders lend theirs
+// only while they are open (HEIF's EXIF), and a picture kept with its metadata is saved after its
+// loader has closed.
+VImage WithOwnMetadata(const VImage& image) {
+  VImage own = image.copy();
+  const std::set<std::string> before = FieldsOf(own);
+  for (const char* field :
+       {VIPS_META_EXIF_NAME, VIPS_META_XMP_NAME, VIPS_META_IPTC_NAME, VIPS_META_ICC_NAME}) {
+    if (own.get_typeof(field) != VIPS_TYPE_BLOB) continue;
+    std::size_t length = 0;
+    const void* data = own.get_blob(field, &length);
+    vips_image_set_blob_copy(own.get_image(), field, data, length);
+  }
+  // The library reads EXIF set anew into fields again; what the picture had lost stays lost (its
+  // orientation, once it was turned upright).
+  for (const std::string& field : FieldsOf(own)) {
+    if (before.count(field) == 0) vips_image_remove(own.get_image(), field.c_str());
+  }
+  return own;
+}
+
 // `image`, displayable, with a dark round mark and a white triangle pointing right at its middle:
 // what shows a thumbnail as a video's. The mark is drawn on a grid four times as fine and shrunk,
 // so that its edges are smooth.
@@ -641,7 +673,9 @@ MadeOrNot VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox p
           made.picture = std::move(bytes.value());
           return std::nullopt;
         }
-        const VImage fitted = Thumbnail(state, picture, header).copy_memory();
+        const VImage fitted = keepMetadata
+                                  ? WithOwnMetadata(Thumbnail(state, picture, header)).copy_memory()
+                                  : Thumbnail(state, picture, header).copy_memory();
         // Turned upright while it loaded, the picture no longer records an orientation.
         made.picture = Jpeg(fitted, kPictureQuality, keepMetadata);
         made.thumbnail =
