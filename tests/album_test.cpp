@@ -161,6 +161,21 @@ std::function<void(const std::string&)> Video(std::string arguments, bool turned
   };
 }
 
+// Writes the MPEG-TS video `path` whose frames shrink midway from 160x120 to 64x48, as a stream
+// cut together from two can.
+void ShrinkingVideo(const std::string& path) {
+  const std::string first = path + ".a.ts";
+  const std::string second = path + ".b.ts";
+  const std::string parts = path + ".parts";
+  Video("-t 0.8 -c:v libx264")(second);
+  const std::string command =
+      "ffmpeg -v error -f lavfi -i testsrc=size=160x120:rate=10 -t 0.8 -c:v libx264 '" + first +
+      "' && ffmpeg -v error -f concat -safe 0 -i '" + parts + "' -c copy '" + path + "'";
+  WriteFile(parts, "file '" + first + "'\nfile '" + second + "'\n");
+  ASSERT_EQ(std::system(command.c_str()), 0) << command;
+  for (const std::string& part : {first, second, parts}) stdfs::remove(part);
+}
+
 // Expected: of a phone's folder, the pictures and videos are taken (with their sidecars' texts
 // and without the camera's boilerplate), one of two files that make the same picture is left out,
 // a Live Photo's video is named and left out, other files are counted, and only a picture or a
@@ -224,6 +239,8 @@ TEST_F(AlbumTest, APhoneFolderTakesItsPicturesAndPassesOverTheRest) {
       // H.264 that browsers play: copied without the place it was taken.
       {"VID_0001.mp4", Video("-t 1 -c:v libx264 -pix_fmt yuv420p -metadata location=+52.1+004.3/"),
        Fate::kPicture, "VID 0001\nVID 0001"},
+      // Its frames shrink midway, as a stream cut together from two can: all are encoded.
+      {"VID_0001b.ts", ShrinkingVideo, Fate::kPicture, "VID 0001b\nVID 0001b"},
       {"VID_0002.mp4", Video("-t 3 -c:v libx264 -pix_fmt yuv420p"), Fate::kFailed,
        " is refused: the video lasts 3 s, longer than the limit of 2 s (--max-video-seconds)"},
       {"VID_0003.mp4",
@@ -254,7 +271,7 @@ TEST_F(AlbumTest, APhoneFolderTakesItsPicturesAndPassesOverTheRest) {
   EXPECT_EQ(ReadFile(album + "/index.txt"),
             "Summer 2021\nthumbs/t\npictures/p\nsupport\n; videos\n5\n" + pairs);
   EXPECT_EQ(ListNames(album + "/pictures"),
-            "p1.jpg p2.jpg p3.jpg p4.jpg p4.mp4 p5.jpg p6.jpg p6.mp4");
+            "p1.jpg p2.jpg p3.jpg p4.jpg p4.mp4 p5.jpg p6.jpg p6.mp4 p7.jpg p7.mp4");
   EXPECT_GT(ReadPicture(album + "/pictures/p4.jpg")->height,
             ReadPicture(album + "/pictures/p4.jpg")->width);
   EXPECT_NE(ReadFile(album + "/pictures/p4.mp4").find("avc1"), std::string::npos);
