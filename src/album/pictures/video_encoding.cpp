@@ -117,6 +117,14 @@ int OpenAudioEncoder(Transcoded& stream, const AVFormatContext& output) {
 
 // Encodes the decoded video `frame` of `stream`.
 int EncodeVideoFrame(Transcoded& stream, const AVFrame& frame, AVFormatContext& output) {
+  if (stream.convert->TakesAsItIs(frame)) {
+    // A frame the encoder takes as it is goes to it without a copy.
+    FramePointer same(av_frame_clone(&frame));
+    if (!same) return AVERROR(ENOMEM);
+    same->pts = frame.best_effort_timestamp;
+    same->pict_type = AV_PICTURE_TYPE_NONE;
+    return EncodeAndWrite(stream, same.get(), output);
+  }
   FramePointer scaled(av_frame_alloc());
   if (!scaled) return AVERROR(ENOMEM);
   scaled->format = stream.encoder->pix_fmt;

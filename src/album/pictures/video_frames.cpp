@@ -93,6 +93,11 @@ SwsContext* FrameConverter::ScaleFor(const AVFrame& frame, AVPixelFormat format)
   return scale_;
 }
 
+bool FrameConverter::TakesAsItIs(const AVFrame& frame) const {
+  return !toneMap_ && frame.format == format_ && frame.width == width_ && frame.height == height_ &&
+         !IsFullRange(frame);
+}
+
 bool FrameConverter::Convert(const AVFrame& frame, std::uint8_t* const to[], const int strides[]) {
   if (frame.width <= 0 || frame.height <= 0) return false;
   if (!toneMap_) {

@@ -35,6 +35,10 @@ class FrameConverter {
   FrameConverter& operator=(const FrameConverter&) = delete;
   ~FrameConverter();
 
+  // Tells whether `frame` is already as the converter makes frames: of its size and format, in
+  // TV range, and not HDR.
+  bool TakesAsItIs(const AVFrame& frame) const;
+
   // Writes `frame` into the planes `to` with their `strides`; false when the library cannot
   // convert it.
   bool Convert(const AVFrame& frame, std::uint8_t* const to[], const int strides[]);
