@@ -50,16 +50,6 @@ double Srgb(double light) {
   return 1.055 * std::pow(light, 1 / 2.4) - 0.055;
 }
 
-// Rolls off `light` (1 the reference white) above the knee so that kPeak comes out as 1, keeping
-// its slope at the knee.
-float RollOff(float light) {
-  constexpr auto peak = static_cast<float>(kPeak / kReferenceWhite);
-  if (light <= kKnee) return light;
-  const float x = std::min((light - kKnee) / (peak - kKnee), 1.0F);
-  const float slope = (peak - kKnee) / (1 - kKnee);
-  return kKnee + (1 - kKnee) * slope * x / (1 + (slope - 1) * x);
-}
-
 // How 10-bit samples stand for values: luma from `black` over `range` (0 to 1), chroma around 512
 // over `chromaRange` (-0.5 to 0.5).
 struct Levels {
@@ -75,10 +65,10 @@ constexpr float kLumaR = 0.2126F;
 constexpr float kLumaG = 0.7152F;
 constexpr float kLumaB = 0.0722F;
 
-// The 8-bit TV-range luma of 8-bit sRGB `rgb`.
-std::uint8_t TvLuma(const std::uint8_t rgb[3]) {
-  const float luma = kLumaR * static_cast<float>(rgb[0]) + kLumaG * static_cast<float>(rgb[1]) +
-                     kLumaB * static_cast<float>(rgb[2]);
+// The 8-bit TV-range luma of 8-bit sRGB `r`, `g`, `b`.
+std::uint8_t TvLuma(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+  const float luma = kLumaR * static_cast<float>(r) + kLumaG * static_cast<float>(g) +
+                     kLumaB * static_cast<float>(b);
   return static_cast<std::uint8_t>(16.5F + luma * (219.0F / 255));
 }
 
@@ -114,50 +104,93 @@ ToneMap::ToneMap(HdrCurve curve)
   }
 }
 
-// Inlined into the loops over a frame's pixels, where it takes most of the time.
-__attribute__((always_inline)) inline void ToneMap::Map(float y, float cb, float cr,
-                                                        std::uint8_t rgb[3]) const {
-  // BT.2020's R'G'B' of its Y'CbCr, then each signal's light.
-  const auto light = [&](float signal) {
-    return light_[static_cast<std::size_t>(std::clamp(signal, 0.0F, 1.0F) * kSignalSteps)];
-  };
-  float r = light(y + 1.4746F * cr);
-  float g = light(y - 0.16455F * cb - 0.57135F * cr);
-  float b = light(y + 1.8814F * cb);
-  if (curve_ == HdrCurve::kHlg) {
-    const float luminance = 0.2627F * r + 0.6780F * g + 0.0593F * b;
-    const float gain =
-        hlgGain_[static_cast<std::size_t>(std::min(luminance, 1.0F) * kLuminanceSteps)];
-    r *= gain;
-    g *= gain;
-    b *= gain;
+void ToneMap::MapChunk(const Chunk& in, Rgb8Chunk& out) const {
+  // Indices into the tables, and the light they give, for the chunk's pixels; each loop below is
+  // one step for all of them, so that the compiler can do several pixels at once.
+  alignas(32) std::int32_t ri[kChunk];
+  alignas(32) std::int32_t gi[kChunk];
+  alignas(32) std::int32_t bi[kChunk];
+  alignas(32) float r[kChunk];
+  alignas(32) float g[kChunk];
+  alignas(32) float b[kChunk];
+  constexpr auto kSignal = static_cast<float>(kSignalSteps);
+  // BT.2020's R'G'B' of its Y'CbCr.
+  for (int i = 0; i < kChunk; ++i) {
+    const float y = in.luma[i];
+    ri[i] = static_cast<std::int32_t>(std::clamp(y + 1.4746F * in.cr[i], 0.0F, 1.0F) * kSignal);
+    gi[i] = static_cast<std::int32_t>(
+        std::clamp(y - 0.16455F * in.cb[i] - 0.57135F * in.cr[i], 0.0F, 1.0F) * kSignal);
+    bi[i] = static_cast<std::int32_t>(std::clamp(y + 1.8814F * in.cb[i], 0.0F, 1.0F) * kSignal);
   }
-  // BT.2020's primaries to BT.709's, in linear light; what lies outside is clipped.
-  const float r709 = std::max(0.0F, 1.6605F * r - 0.5876F * g - 0.0728F * b);
-  const float g709 = std::max(0.0F, -0.1246F * r + 1.1329F * g - 0.0083F * b);
-  const float b709 = std::max(0.0F, -0.0182F * r - 0.1006F * g + 1.1187F * b);
-  // The roll-off goes by the brightest of the three, which keeps the colour's hue.
-  const float brightest = std::max({r709, g709, b709});
-  const float scale = brightest > kKnee ? RollOff(brightest) / brightest : 1.0F;
-  const auto encode = [&](float linear) {
-    return encoded_[static_cast<std::size_t>(std::min(linear * scale, 1.0F) * kEncodeSteps)];
-  };
-  rgb[0] = encode(r709);
-  rgb[1] = encode(g709);
-  rgb[2] = encode(b709);
+  for (int i = 0; i < kChunk; ++i) {
+    r[i] = light_[static_cast<std::size_t>(ri[i])];
+    g[i] = light_[static_cast<std::size_t>(gi[i])];
+    b[i] = light_[static_cast<std::size_t>(bi[i])];
+  }
+  if (curve_ == HdrCurve::kHlg) {
+    constexpr auto kLuminance = static_cast<float>(kLuminanceSteps);
+    for (int i = 0; i < kChunk; ++i) {
+      const float luminance = 0.2627F * r[i] + 0.6780F * g[i] + 0.0593F * b[i];
+      ri[i] = static_cast<std::int32_t>(std::min(luminance, 1.0F) * kLuminance);
+    }
+    for (int i = 0; i < kChunk; ++i) {
+      const float gain = hlgGain_[static_cast<std::size_t>(ri[i])];
+      r[i] *= gain;
+      g[i] *= gain;
+      b[i] *= gain;
+    }
+  }
+  constexpr auto kPeakLight = static_cast<float>(kPeak / kReferenceWhite);
+  constexpr float kSlope = (kPeakLight - kKnee) / (1 - kKnee);
+  constexpr auto kEncode = static_cast<float>(kEncodeSteps);
+  for (int i = 0; i < kChunk; ++i) {
+    // BT.2020's primaries to BT.709's, in linear light; what lies outside is clipped.
+    const float r709 = std::max(0.0F, 1.6605F * r[i] - 0.5876F * g[i] - 0.0728F * b[i]);
+    const float g709 = std::max(0.0F, -0.1246F * r[i] + 1.1329F * g[i] - 0.0083F * b[i]);
+    const float b709 = std::max(0.0F, -0.0182F * r[i] - 0.1006F * g[i] + 1.1187F * b[i]);
+    // Above the knee, the brightest of the three rolls off so that the peak comes out as 1,
+    // keeping its slope at the knee; the others follow it, which keeps the colour's hue.
+    const float brightest = std::max(r709, std::max(g709, b709));
+    const float x = std::min((brightest - kKnee) / (kPeakLight - kKnee), 1.0F);
+    const float rolled = kKnee + (1 - kKnee) * kSlope * x / (1 + (kSlope - 1) * x);
+    const float scale = brightest > kKnee ? rolled / std::max(brightest, kKnee) : 1.0F;
+    ri[i] = static_cast<std::int32_t>(std::min(r709 * scale, 1.0F) * kEncode);
+    gi[i] = static_cast<std::int32_t>(std::min(g709 * scale, 1.0F) * kEncode);
+    bi[i] = static_cast<std::int32_t>(std::min(b709 * scale, 1.0F) * kEncode);
+  }
+  for (int i = 0; i < kChunk; ++i) {
+    out.channels[0][i] = encoded_[static_cast<std::size_t>(ri[i])];
+    out.channels[1][i] = encoded_[static_cast<std::size_t>(gi[i])];
+    out.channels[2][i] = encoded_[static_cast<std::size_t>(bi[i])];
+  }
+}
+
+void ToneMap::MapRow(const Yuv10Frame& in, int y, int from, Rgb8Chunk& out) const {
+  const Levels levels = in.fullRange ? kFullLevels : kTvLevels;
+  const std::uint16_t* luma = in.planes[0] + y * in.strides[0];
+  const std::uint16_t* cb = in.planes[1] + (y >> 1) * in.strides[1];
+  const std::uint16_t* cr = in.planes[2] + (y >> 1) * in.strides[2];
+  Chunk chunk;
+  const int count = std::min(kChunk, in.width - from);
+  for (int i = 0; i < kChunk; ++i) {
+    // Past the row's end, its last pixel again.
+    const int x = from + std::min(i, count - 1);
+    chunk.luma[i] = (static_cast<float>(luma[x]) - levels.black) / levels.range;
+    chunk.cb[i] = (static_cast<float>(cb[x >> 1]) - 512) / levels.chromaRange;
+    chunk.cr[i] = (static_cast<float>(cr[x >> 1]) - 512) / levels.chromaRange;
+  }
+  MapChunk(chunk, out);
 }
 
 void ToneMap::ToRgb(const Yuv10Frame& in, std::uint8_t* rgb, std::ptrdiff_t stride) const {
-  const Levels levels = in.fullRange ? kFullLevels : kTvLevels;
+  Rgb8Chunk mapped;
   for (int y = 0; y < in.height; ++y) {
-    const std::uint16_t* luma = in.planes[0] + y * in.strides[0];
-    const std::uint16_t* cb = in.planes[1] + (y / 2) * in.strides[1];
-    const std::uint16_t* cr = in.planes[2] + (y / 2) * in.strides[2];
-    std::uint8_t* out = rgb + y * stride;
-    for (int x = 0; x < in.width; ++x, out += 3) {
-      Map((static_cast<float>(luma[x]) - levels.black) / levels.range,
-          (static_cast<float>(cb[x >> 1]) - 512) / levels.chromaRange,
-          (static_cast<float>(cr[x >> 1]) - 512) / levels.chromaRange, out);
+    for (int from = 0; from < in.width; from += kChunk) {
+      MapRow(in, y, from, mapped);
+      std::uint8_t* out = rgb + y * stride + static_cast<std::ptrdiff_t>(from) * 3;
+      for (int i = 0; i < std::min(kChunk, in.width - from); ++i, out += 3) {
+        for (int c = 0; c < 3; ++c) out[c] = mapped.channels[c][i];
+      }
     }
   }
 }
@@ -181,29 +214,36 @@ void ToneMap::ToYuv420(const Yuv10Frame& in, std::uint8_t* const out[3],
 
 void ToneMap::ToYuv420Rows(const Yuv10Frame& in, std::uint8_t* const out[3],
                            const std::ptrdiff_t strides[3], int first, int end) const {
-  const Levels levels = in.fullRange ? kFullLevels : kTvLevels;
+  Rgb8Chunk rows[2];
   for (int cy = first; cy < end; ++cy) {
-    const std::uint16_t* cbRow = in.planes[1] + cy * in.strides[1];
-    const std::uint16_t* crRow = in.planes[2] + cy * in.strides[2];
-    for (int cx = 0; cx < (in.width + 1) / 2; ++cx) {
-      const float cb = (static_cast<float>(cbRow[cx]) - 512) / levels.chromaRange;
-      const float cr = (static_cast<float>(crRow[cx]) - 512) / levels.chromaRange;
-      float sums[3] = {0, 0, 0};
-      int count = 0;
-      // The block of up to four pixels that share this chroma.
-      for (int y = 2 * cy; y < std::min(2 * cy + 2, in.height); ++y) {
-        const std::uint16_t* luma = in.planes[0] + y * in.strides[0];
-        for (int x = 2 * cx; x < std::min(2 * cx + 2, in.width); ++x) {
-          std::uint8_t rgb[3];
-          Map((static_cast<float>(luma[x]) - levels.black) / levels.range, cb, cr, rgb);
-          out[0][y * strides[0] + x] = TvLuma(rgb);
-          for (int c = 0; c < 3; ++c) sums[c] += static_cast<float>(rgb[c]);
-          ++count;
+    // The one or two rows of pixels that share this row of chroma.
+    const int count = std::min(2, in.height - 2 * cy);
+    for (int from = 0; from < in.width; from += kChunk) {
+      const int pixels = std::min(kChunk, in.width - from);
+      for (int k = 0; k < count; ++k) {
+        const int y = 2 * cy + k;
+        MapRow(in, y, from, rows[k]);
+        std::uint8_t* luma = out[0] + y * strides[0] + from;
+        for (int i = 0; i < pixels; ++i) {
+          const auto& rgb = rows[k].channels;
+          luma[i] = TvLuma(rgb[0][i], rgb[1][i], rgb[2][i]);
         }
       }
-      const auto [outCb, outCr] = TvChroma(sums[0], sums[1], sums[2], count);
-      out[1][cy * strides[1] + cx] = outCb;
-      out[2][cy * strides[2] + cx] = outCr;
+      if (count == 1) rows[1] = rows[0];
+      // Each chroma sample is that of the two by two pixels it covers (the row's last, where it
+      // has an odd number, twice).
+      std::uint8_t* cbOut = out[1] + cy * strides[1] + from / 2;
+      std::uint8_t* crOut = out[2] + cy * strides[2] + from / 2;
+      for (int i = 0; i < pixels; i += 2) {
+        const int j = std::min(i + 1, pixels - 1);
+        const auto sum = [&](int c) {
+          return static_cast<float>(rows[0].channels[c][i] + rows[0].channels[c][j] +
+                                    rows[1].channels[c][i] + rows[1].channels[c][j]);
+        };
+        const auto [outCb, outCr] = TvChroma(sum(0), sum(1), sum(2), 4);
+        cbOut[i / 2] = outCb;
+        crOut[i / 2] = outCr;
+      }
     }
   }
 }

@@ -41,11 +41,26 @@ class ToneMap {
                 const std::ptrdiff_t strides[3]) const;
 
  private:
+  // The pixels mapped at a time.
+  static constexpr int kChunk = 256;
+  // Up to kChunk pixels of luma (0 to 1) and chroma (-0.5 to 0.5), and the same in 8-bit sRGB.
+  struct Chunk {
+    alignas(32) float luma[kChunk];
+    alignas(32) float cb[kChunk];
+    alignas(32) float cr[kChunk];
+  };
+  struct Rgb8Chunk {
+    // Red, green and blue.
+    std::uint8_t channels[3][kChunk];
+  };
+
   // Writes the rows of `in` that chroma rows `first` to `end` cover, as ToYuv420 does.
   void ToYuv420Rows(const Yuv10Frame& in, std::uint8_t* const out[3],
                     const std::ptrdiff_t strides[3], int first, int end) const;
-  // Maps the pixel of luma `y` and chroma `cb`, `cr` (0 to 1, -0.5 to 0.5) to 8-bit sRGB.
-  void Map(float y, float cb, float cr, std::uint8_t rgb[3]) const;
+  // Maps the pixels of row `y` of `in` from `from` on, up to kChunk of them, to `out`.
+  void MapRow(const Yuv10Frame& in, int y, int from, Rgb8Chunk& out) const;
+  // Maps the pixels of `in` to `out`.
+  void MapChunk(const Chunk& in, Rgb8Chunk& out) const;
 
   HdrCurve curve_;
   // The light of each signal value, in steps of kSignalSteps, where 1 is the HDR reference white:
