@@ -199,20 +199,16 @@ MadeOrNot Numbering::MakeVideoEntry(std::size_t i, ReadableFile& file, PictureOu
   const AlbumOptions& options = work_.options;
   Result<VideoMaker*, PictureError> videos = pictureWork_.Videos();
   if (!videos) return videos.error();
-  Result<VideoFrame, PictureError> poster = videos.value()->Poster(file);
+  Result<std::unique_ptr<NewFile>> video = pictureWork_.CreateFile(folders_.pictures);
+  if (!video) return Unreadable(video.error());
+  VideoGoing going(options, pictureWork_.count(), i);
+  Result<VideoFrame, PictureError> poster =
+      videos.value()->Make(file, *picture.video, *video.value(), going);
   if (!poster) return poster.error();
   MadeOrNot made = pictureWork_.maker().MakeFromPixels(
       poster.value().rgb, poster.value().width, poster.value().height,
       options.pictureSize.value_or(FitBox{kLargestSide, kLargestSide}), options.thumbnailSize);
-  if (!made) return made;
-  Result<std::unique_ptr<NewFile>> video = pictureWork_.CreateFile(folders_.pictures);
-  if (!video) return Unreadable(video.error());
-  VideoGoing going(options, pictureWork_.count(), i);
-  if (std::optional<PictureError> error =
-          videos.value()->Make(file, *picture.video, *video.value(), going)) {
-    return std::move(*error);
-  }
-  outcome.video = std::move(video.value());
+  if (made) outcome.video = std::move(video.value());
   return made;
 }
 

@@ -31,8 +31,6 @@ using Kind = PictureError::Kind;
 
 // The poster is the first frame that is not black from this many seconds in.
 constexpr double kPosterSeconds = 1.0;
-// How far past that a poster is looked for before the first frame is taken, black or not.
-constexpr double kPosterSearchSeconds = 5.0;
 // The memory a video needs for each pixel of its frame, reckoned high: the frames its decoder
 // and encoder hold (a dozen at 1.5 bytes a pixel) and the poster as RGB.
 constexpr std::uint64_t kBytesPerPixel = 24;
@@ -153,27 +151,35 @@ class FfmpegVideoMaker final : public VideoMaker {
     return facts;
   }
 
-  Result<VideoFrame, PictureError> Poster(ReadableFile& file) override {
-    auto opened = OpenVideo(file, fileLock_, rules_.libraryText);
-    if (auto* error = opened.failure()) return std::move(*error);
-    Opened& video = opened.value();
+  // Where the poster of `video` is looked for from, in seconds: a second in, or the start of a
+  // video of two seconds or less.
+  static double PosterStart(const Opened& video) {
+    const double seconds = static_cast<double>(MillisecondsOf(video)) / 1000;
+    return seconds > 2 * kPosterSeconds ? kPosterSeconds : 0.0;
+  }
+
+  // The poster of `video`, opened from `file` and read from wherever it stands: decoded from the
+  // key frame at about a second in where it has one, else from the start.
+  Result<VideoFrame, PictureError> PosterOf(ReadableFile& file, Opened& video) {
     auto decoder = DecoderFor(*video.video, rules_.libraryText, /*manyFrames=*/false);
     if (auto* error = decoder.failure()) return std::move(*error);
-    const int rotation = RotationOf(*video.video);
-    const std::optional<HdrCurve> hdr = HdrCurveOf(video.video->codecpar->color_trc);
-    const double seconds = static_cast<double>(MillisecondsOf(video)) / 1000;
-    const double from = seconds > 2 * kPosterSeconds ? kPosterSeconds : 0.0;
-    std::optional<VideoFrame> first;
+    const double from = PosterStart(video);
+    PosterSearch poster(from, RotationOf(*video.video),
+                        HdrCurveOf(video.video->codecpar->color_trc));
     PacketPointer packet(av_packet_alloc());
     FramePointer frame(av_frame_alloc());
     if (!packet || !frame) return PictureError{.kind = Kind::kOutOfMemory};
-    bool ended = false;
-    if (from > 0 && !SeekToKeyFrameNear(video, from, *packet)) {
-      av_seek_frame(video.format.get(), video.video->index, 0, AVSEEK_FLAG_BACKWARD);
+    if ((from == 0 || !SeekToKeyFrameNear(video, from, *packet)) &&
+        av_seek_frame(video.format.get(), video.video->index, 0, AVSEEK_FLAG_BACKWARD) < 0) {
+      // A video that cannot go back to its start is read again from it.
+      auto again = OpenVideo(file, fileLock_, rules_.libraryText);
+      if (auto* error = again.failure()) return std::move(*error);
+      video = std::move(again.value());
     }
-    while (!ended) {
+    bool ended = false;
+    while (!ended && !poster.found()) {
       // A packet that the seek read already is decoded first.
-      int code = packet->size > 0 ? 0 : av_read_frame(video.format.get(), packet.get());
+      const int code = packet->size > 0 ? 0 : av_read_frame(video.format.get(), packet.get());
       if (code < 0) {
         ended = true;
         avcodec_send_packet(decoder.value().get(), nullptr);
@@ -181,18 +187,12 @@ class FfmpegVideoMaker final : public VideoMaker {
         avcodec_send_packet(decoder.value().get(), packet.get());
       }
       av_packet_unref(packet.get());
-      while (avcodec_receive_frame(decoder.value().get(), frame.get()) == 0) {
-        const double at =
-            static_cast<double>(frame->best_effort_timestamp) * av_q2d(video.video->time_base);
-        if (at + 1e-3 < from) continue;
-        VideoFrame rgb = UprightRgb(*frame, rotation, hdr);
-        if (rgb.rgb.empty()) continue;
-        if (!IsBlack(rgb)) return rgb;
-        if (!first) first = std::move(rgb);
-        if (at > from + kPosterSearchSeconds) return std::move(*first);
+      while (!poster.found() && avcodec_receive_frame(decoder.value().get(), frame.get()) == 0) {
+        poster.Offer(*frame, static_cast<double>(frame->best_effort_timestamp) *
+                                 av_q2d(video.video->time_base));
       }
     }
-    if (first) return std::move(*first);
+    if (std::optional<VideoFrame> found = poster.Take()) return std::move(*found);
     return VideoError(Kind::kDamaged, video.container, 0, false);
   }
 
@@ -217,15 +217,29 @@ class FfmpegVideoMaker final : public VideoMaker {
     return av_seek_frame(video.format.get(), stream.index, at, AVSEEK_FLAG_BACKWARD) >= 0;
   }
 
-  std::optional<PictureError> Make(ReadableFile& file, const VideoFacts& facts, NewFile& out,
-                                   VideoProgress& progress) override {
-    if (facts.copied && rules_.original) return CopyWhole(file, out, progress);
+  Result<VideoFrame, PictureError> Make(ReadableFile& file, const VideoFacts& facts, NewFile& out,
+                                        VideoProgress& progress) override {
     auto opened = OpenVideo(file, fileLock_, rules_.libraryText);
     if (auto* error = opened.failure()) return std::move(*error);
+    Opened& video = opened.value();
+    if (facts.copied && rules_.original) {
+      if (auto error = CopyWhole(file, out, progress)) return std::move(*error);
+      return PosterOf(file, video);
+    }
     auto output = OpenOutput(out, facts.extension);
     if (auto* error = output.failure()) return std::move(*error);
-    if (facts.copied) return Remux(opened.value(), output.value(), facts, progress);
-    return EncodeVideo(opened.value(), output.value(), facts, rules_, progress);
+    if (facts.copied) {
+      if (auto error = Remux(video, output.value(), facts, progress)) return std::move(*error);
+      return PosterOf(file, video);
+    }
+    // The poster of an encoded video is taken from its frames as they are decoded.
+    PosterSearch poster(PosterStart(video), RotationOf(*video.video),
+                        HdrCurveOf(video.video->codecpar->color_trc));
+    if (auto error = EncodeVideo(video, output.value(), facts, rules_, progress, poster)) {
+      return std::move(*error);
+    }
+    if (std::optional<VideoFrame> frame = poster.Take()) return std::move(*frame);
+    return VideoError(Kind::kDamaged, video.container, 0, false);
   }
 
  private:

@@ -35,6 +35,8 @@ struct Transcoded {
   CodecPointer decoder;
   CodecPointer encoder;
   std::unique_ptr<FrameConverter> convert;
+  // Where the video's decoded frames are offered as its poster; none for sound.
+  PosterSearch* poster = nullptr;
   std::unique_ptr<SwrContext, ResampleFreer> resample;
   std::unique_ptr<AVAudioFifo, FifoFreer> fifo;
   std::int64_t samples = 0;
@@ -187,6 +189,10 @@ int Transcode(Transcoded& stream, const AVPacket* packet, AVFormatContext& outpu
   FramePointer frame(av_frame_alloc());
   if (!frame) return AVERROR(ENOMEM);
   while ((code = avcodec_receive_frame(stream.decoder.get(), frame.get())) == 0) {
+    if (video && stream.poster != nullptr && !stream.poster->found()) {
+      stream.poster->Offer(
+          *frame, static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream.in->time_base));
+    }
     code = video ? EncodeVideoFrame(stream, *frame, output) : QueueAudio(stream, frame.get());
     if (code < 0) return code;
     if (!video && (code = EncodeQueuedAudio(stream, output, false)) < 0) return code;
@@ -198,11 +204,13 @@ int Transcode(Transcoded& stream, const AVPacket* packet, AVFormatContext& outpu
 }  // namespace
 
 std::optional<PictureError> EncodeVideo(Opened& input, Output& output, const VideoFacts& facts,
-                                        const VideoRules& rules, VideoProgress& progress) {
+                                        const VideoRules& rules, VideoProgress& progress,
+                                        PosterSearch& poster) {
   const auto failed = [&](int code) { return Failed(input, output, code, rules.libraryText); };
   std::optional<Transcoded> video{Transcoded{}};
   std::optional<Transcoded> audio;
   video->in = input.video;
+  video->poster = &poster;
   auto decoder = DecoderFor(*input.video, rules.libraryText, /*manyFrames=*/true);
   if (auto* error = decoder.failure()) return std::move(*error);
   video->decoder = std::move(decoder.value());

@@ -6,13 +6,16 @@
 
 #include <optional>
 
+#include "album/pictures/video_frames.h"
 #include "album/pictures/video_io.h"
 
 namespace quillmere {
 
 // Encodes the video and sound of `input` into `output` as `facts` and `rules` say, telling
-// `progress` how far it has come; the failure where it cannot, or when asked to stop.
+// `progress` how far it has come and offering `poster` the decoded frames until it has found its
+// own; the failure where it cannot, or when asked to stop.
 std::optional<PictureError> EncodeVideo(Opened& input, Output& output, const VideoFacts& facts,
-                                        const VideoRules& rules, VideoProgress& progress);
+                                        const VideoRules& rules, VideoProgress& progress,
+                                        PosterSearch& poster);
 
 }  // namespace quillmere

@@ -197,4 +197,19 @@ bool IsBlack(const VideoFrame& frame) {
   return count == 0 || sum < count * 3 * 24;
 }
 
+bool PosterSearch::Offer(const AVFrame& frame, double at) {
+  if (found_ || at + 1e-3 < from_) return found_;
+  VideoFrame rgb = UprightRgb(frame, rotation_, hdr_);
+  if (rgb.rgb.empty()) return false;
+  if (!IsBlack(rgb)) {
+    first_ = std::move(rgb);
+    found_ = true;
+  } else if (!first_) {
+    first_ = std::move(rgb);
+  }
+  // Past the search, the first frame looked at is the poster, black or not.
+  found_ = found_ || at > from_ + kPosterSearchSeconds;
+  return found_;
+}
+
 }  // namespace quillmere

@@ -70,4 +70,31 @@ VideoFrame UprightRgb(const AVFrame& frame, int rotation, std::optional<HdrCurve
 // Tells whether `frame` is black or nearly so, by a sample of its pixels.
 bool IsBlack(const VideoFrame& frame);
 
+// Looks among the decoded frames of a video for its poster: the first frame from `from` seconds
+// on that is not black, or, where all are for kPosterSearchSeconds, the first of them.
+class PosterSearch {
+ public:
+  // How far past `from` a frame that is not black is looked for.
+  static constexpr double kPosterSearchSeconds = 5.0;
+
+  // Looks from `from` seconds on, turning the frames clockwise by `rotation` degrees and through
+  // the tone map of `hdr` where the video is HDR.
+  PosterSearch(double from, int rotation, std::optional<HdrCurve> hdr)
+      : from_(from), rotation_(rotation), hdr_(hdr) {}
+
+  // Offers `frame`, `at` seconds into the video; true once the poster is found.
+  bool Offer(const AVFrame& frame, double at);
+  // Tells whether the poster is found.
+  bool found() const { return found_; }
+  // The poster found, or the first frame looked at where none was; none where no frame was.
+  std::optional<VideoFrame> Take() { return std::move(first_); }
+
+ private:
+  double from_;
+  int rotation_;
+  std::optional<HdrCurve> hdr_;
+  std::optional<VideoFrame> first_;
+  bool found_ = false;
+};
+
 }  // namespace quillmere

@@ -72,13 +72,12 @@ class VideoMaker {
   // the limits.
   virtual Result<VideoFacts, PictureError> Probe(ReadableFile& file) = 0;
 
-  // The poster of `file`: its frame about a second in, or the first that is not black.
-  virtual Result<VideoFrame, PictureError> Poster(ReadableFile& file) = 0;
-
-  // Writes the album's video of `file` to `out` as `facts` (from Probe) say; stops, failing, when
-  // `progress` asks it to.
-  virtual std::optional<PictureError> Make(ReadableFile& file, const VideoFacts& facts,
-                                           NewFile& out, VideoProgress& progress) = 0;
+  // Writes the album's video of `file` to `out` as `facts` (from Probe) say, and gives its poster:
+  // its frame about a second in, or the first that is not black. Reads the video once where it
+  // is encoded, its poster taken from the frames on the way. Stops, failing, when `progress`
+  // asks it to.
+  virtual Result<VideoFrame, PictureError> Make(ReadableFile& file, const VideoFacts& facts,
+                                                NewFile& out, VideoProgress& progress) = 0;
 };
 
 // Loads the module once for the process and makes a maker whose reads hold `fileLock` and that
