@@ -158,14 +158,25 @@ class FfmpegVideoMaker final : public VideoMaker {
     return seconds > 2 * kPosterSeconds ? kPosterSeconds : 0.0;
   }
 
+  // The search for the poster of `video`, upright and through its tone map where it is HDR.
+  static PosterSearch PosterSearchFor(const Opened& video) {
+    return {PosterStart(video), RotationOf(*video.video),
+            HdrCurveOf(video.video->codecpar->color_trc)};
+  }
+
+  // The poster `poster` found in `video`; a damaged video where it found no frame at all.
+  static Result<VideoFrame, PictureError> PosterFound(PosterSearch& poster, const Opened& video) {
+    if (std::optional<VideoFrame> frame = poster.Take()) return std::move(*frame);
+    return VideoError(Kind::kDamaged, video.container, 0, false);
+  }
+
   // The poster of `video`, opened from `file` and read from wherever it stands: decoded from the
   // key frame at about a second in where it has one, else from the start.
   Result<VideoFrame, PictureError> PosterOf(ReadableFile& file, Opened& video) {
     auto decoder = DecoderFor(*video.video, rules_.libraryText, /*manyFrames=*/false);
     if (auto* error = decoder.failure()) return std::move(*error);
+    PosterSearch poster = PosterSearchFor(video);
     const double from = PosterStart(video);
-    PosterSearch poster(from, RotationOf(*video.video),
-                        HdrCurveOf(video.video->codecpar->color_trc));
     PacketPointer packet(av_packet_alloc());
     FramePointer frame(av_frame_alloc());
     if (!packet || !frame) return PictureError{.kind = Kind::kOutOfMemory};
@@ -188,12 +199,10 @@ class FfmpegVideoMaker final : public VideoMaker {
       }
       av_packet_unref(packet.get());
       while (!poster.found() && avcodec_receive_frame(decoder.value().get(), frame.get()) == 0) {
-        poster.Offer(*frame, static_cast<double>(frame->best_effort_timestamp) *
-                                 av_q2d(video.video->time_base));
+        poster.Offer(*frame, *video.video);
       }
     }
-    if (std::optional<VideoFrame> found = poster.Take()) return std::move(*found);
-    return VideoError(Kind::kDamaged, video.container, 0, false);
+    return PosterFound(poster, video);
   }
 
   // Seeks `video` to its first key frame from `seconds` on, where that is not much later, and
@@ -233,13 +242,11 @@ class FfmpegVideoMaker final : public VideoMaker {
       return PosterOf(file, video);
     }
     // The poster of an encoded video is taken from its frames as they are decoded.
-    PosterSearch poster(PosterStart(video), RotationOf(*video.video),
-                        HdrCurveOf(video.video->codecpar->color_trc));
+    PosterSearch poster = PosterSearchFor(video);
     if (auto error = EncodeVideo(video, output.value(), facts, rules_, progress, poster)) {
       return std::move(*error);
     }
-    if (std::optional<VideoFrame> frame = poster.Take()) return std::move(*frame);
-    return VideoError(Kind::kDamaged, video.container, 0, false);
+    return PosterFound(poster, video);
   }
 
  private:

@@ -10,6 +10,8 @@
 namespace quillmere {
 namespace {
 
+// The steps of the tables of light by signal, of HLG's gain by luminance, and of sRGB by light:
+// finer than the 8 bits the pixels end in (PQ is made to show no banding at 12 bits).
 constexpr std::size_t kSignalSteps = 4096;
 constexpr std::size_t kLuminanceSteps = 4096;
 constexpr std::size_t kEncodeSteps = 16384;
@@ -72,10 +74,10 @@ std::uint8_t TvLuma(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return static_cast<std::uint8_t>(16.5F + luma * (219.0F / 255));
 }
 
-// The 8-bit TV-range chroma of the sums `r`, `g`, `b` of `count` pixels' 8-bit sRGB.
-std::pair<std::uint8_t, std::uint8_t> TvChroma(float r, float g, float b, int count) {
+// The 8-bit TV-range chroma of the sums `r`, `g`, `b` of four pixels' 8-bit sRGB.
+std::pair<std::uint8_t, std::uint8_t> TvChroma(float r, float g, float b) {
   const float luma = kLumaR * r + kLumaG * g + kLumaB * b;
-  const float scale = 224.0F / 255 / static_cast<float>(count);
+  const float scale = 224.0F / 255 / 4;
   const float cb = (b - luma) / 1.8556F * scale;
   const float cr = (r - luma) / 1.5748F * scale;
   return {static_cast<std::uint8_t>(128.5F + cb), static_cast<std::uint8_t>(128.5F + cr)};
@@ -240,7 +242,7 @@ void ToneMap::ToYuv420Rows(const Yuv10Frame& in, std::uint8_t* const out[3],
           return static_cast<float>(rows[0].channels[c][i] + rows[0].channels[c][j] +
                                     rows[1].channels[c][i] + rows[1].channels[c][j]);
         };
-        const auto [outCb, outCr] = TvChroma(sum(0), sum(1), sum(2), 4);
+        const auto [outCb, outCr] = TvChroma(sum(0), sum(1), sum(2));
         cbOut[i / 2] = outCb;
         crOut[i / 2] = outCr;
       }

@@ -189,10 +189,7 @@ int Transcode(Transcoded& stream, const AVPacket* packet, AVFormatContext& outpu
   FramePointer frame(av_frame_alloc());
   if (!frame) return AVERROR(ENOMEM);
   while ((code = avcodec_receive_frame(stream.decoder.get(), frame.get())) == 0) {
-    if (video && stream.poster != nullptr && !stream.poster->found()) {
-      stream.poster->Offer(
-          *frame, static_cast<double>(frame->best_effort_timestamp) * av_q2d(stream.in->time_base));
-    }
+    if (video && stream.poster != nullptr) stream.poster->Offer(*frame, *stream.in);
     code = video ? EncodeVideoFrame(stream, *frame, output) : QueueAudio(stream, frame.get());
     if (code < 0) return code;
     if (!video && (code = EncodeQueuedAudio(stream, output, false)) < 0) return code;

@@ -151,6 +151,10 @@ bool FrameConverter::Yuv10Of(const AVFrame& frame, Yuv10Frame& yuv) {
   return sws_scale(scale, frame.data, frame.linesize, 0, frame.height, bytes, byteStrides) > 0;
 }
 
+namespace {
+
+// `frame` as 8-bit RGB rows at its size, turned clockwise by `rotation` degrees; empty when it
+// cannot be converted.
 VideoFrame UprightRgb(const AVFrame& frame, int rotation, std::optional<HdrCurve> hdr) {
   const int width = frame.width;
   const int height = frame.height;
@@ -197,10 +201,13 @@ bool IsBlack(const VideoFrame& frame) {
   return count == 0 || sum < count * 3 * 24;
 }
 
-bool PosterSearch::Offer(const AVFrame& frame, double at) {
-  if (found_ || at + 1e-3 < from_) return found_;
+}  // namespace
+
+void PosterSearch::Offer(const AVFrame& frame, const AVStream& stream) {
+  const double at = static_cast<double>(frame.best_effort_timestamp) * av_q2d(stream.time_base);
+  if (found_ || at + 1e-3 < from_) return;
   VideoFrame rgb = UprightRgb(frame, rotation_, hdr_);
-  if (rgb.rgb.empty()) return false;
+  if (rgb.rgb.empty()) return;
   if (!IsBlack(rgb)) {
     first_ = std::move(rgb);
     found_ = true;
@@ -209,7 +216,6 @@ bool PosterSearch::Offer(const AVFrame& frame, double at) {
   }
   // Past the search, the first frame looked at is the poster, black or not.
   found_ = found_ || at > from_ + kPosterSearchSeconds;
-  return found_;
 }
 
 }  // namespace quillmere

@@ -16,6 +16,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
 #include <libswscale/swscale.h>
 }
 
@@ -63,13 +64,6 @@ class FrameConverter {
   std::vector<std::uint16_t> yuv10_;
 };
 
-// `frame` as 8-bit RGB rows at its size, turned clockwise by `rotation` degrees; empty when it
-// cannot be converted.
-VideoFrame UprightRgb(const AVFrame& frame, int rotation, std::optional<HdrCurve> hdr);
-
-// Tells whether `frame` is black or nearly so, by a sample of its pixels.
-bool IsBlack(const VideoFrame& frame);
-
 // Looks among the decoded frames of a video for its poster: the first frame from `from` seconds
 // on that is not black, or, where all are for kPosterSearchSeconds, the first of them.
 class PosterSearch {
@@ -82,8 +76,8 @@ class PosterSearch {
   PosterSearch(double from, int rotation, std::optional<HdrCurve> hdr)
       : from_(from), rotation_(rotation), hdr_(hdr) {}
 
-  // Offers `frame`, `at` seconds into the video; true once the poster is found.
-  bool Offer(const AVFrame& frame, double at);
+  // Offers `frame`, decoded from `stream`, until the poster is found.
+  void Offer(const AVFrame& frame, const AVStream& stream);
   // Tells whether the poster is found.
   bool found() const { return found_; }
   // The poster found, or the first frame looked at where none was; none where no frame was.

@@ -673,9 +673,9 @@ MadeOrNot VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox p
           made.picture = std::move(bytes.value());
           return std::nullopt;
         }
-        const VImage fitted = keepMetadata
-                                  ? WithOwnMetadata(Thumbnail(state, picture, header)).copy_memory()
-                                  : Thumbnail(state, picture, header).copy_memory();
+        VImage loading = Thumbnail(state, picture, header);
+        if (keepMetadata) loading = WithOwnMetadata(loading);
+        const VImage fitted = loading.copy_memory();
         // Turned upright while it loaded, the picture no longer records an orientation.
         made.picture = Jpeg(fitted, kPictureQuality, keepMetadata);
         made.thumbnail =
