@@ -17,6 +17,8 @@
 #include <variant>
 #include <vector>
 
+#include "platform/result.h"
+
 namespace quillmere {
 
 // The program's own reasons why a file step failed, beside the system's (errno) ones.
@@ -41,38 +43,6 @@ inline std::error_code SystemError(int number) {
 inline std::string ErrorText(std::error_code error) {
   return error.message();
 }
-
-// An operation's result: a value, or the failure that kept it from one; never both. The file layer
-// gives the system's reason, a `std::error_code`; the layers above give failures of their own.
-template <class T, class E = std::error_code>
-class [[nodiscard]] Result {
- public:
-  // Any value that converts to T, but no failure and no other Result.
-  template <class U, std::enable_if_t<std::is_convertible_v<U&&, T> &&
-                                          !std::is_same_v<std::remove_cvref_t<U>, E> &&
-                                          !std::is_same_v<std::remove_cvref_t<U>, Result>,
-                                      int> = 0>
-  Result(U&& value) : state_(std::in_place_index<0>, std::forward<U>(value)) {}
-  Result(E error) : state_(std::in_place_index<1>, std::move(error)) {}
-
-  bool ok() const { return state_.index() == 0; }
-  explicit operator bool() const { return ok(); }
-
-  // The value; only when ok().
-  T& value() & { return std::get<0>(state_); }
-  const T& value() const& { return std::get<0>(state_); }
-  T&& value() && { return std::get<0>(std::move(state_)); }
-
-  // The failure; an empty one (no error code) when ok().
-  E error() const { return ok() ? E() : std::get<1>(state_); }
-
-  // The failure, to look at or take; null when ok().
-  E* failure() { return std::get_if<1>(&state_); }
-  const E* failure() const { return std::get_if<1>(&state_); }
-
- private:
-  std::variant<T, E> state_;
-};
 
 // What a path names, without following a final symbolic link (or following it, when asked).
 struct EntryInfo {
