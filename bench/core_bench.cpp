@@ -11,7 +11,7 @@
 #include <string>
 #include <variant>
 
-#include "album/content_hash.h"
+#include "album/cache/content_hash.h"
 #include "index/index_file.h"
 #include "platform/file_system.h"
 #include "site/pages.h"

@@ -23,7 +23,9 @@
 #include <utility>
 #include <vector>
 
-#include "album/caption_text.h"
+#include "album/commands/add_pictures.h"
+#include "album/commands/edit_album.h"
+#include "album/text/caption_text.h"
 #include "app/album_report.h"
 #include "app/editor_commands.h"
 #include "app/editor_edit.h"

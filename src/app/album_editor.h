@@ -13,7 +13,7 @@
 #include <optional>
 #include <string>
 
-#include "album/edit_file.h"
+#include "album/text/edit_file.h"
 #include "app/background_run.h"
 #include "platform/file_system.h"
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "album/album.h"
+#include "album/album_outcome.h"
 
 namespace quillmere {
 

@@ -13,7 +13,8 @@
 #include <string>
 #include <thread>
 
-#include "album/album.h"
+#include "album/album_options.h"
+#include "album/album_outcome.h"
 #include "platform/file_system.h"
 #include "platform/signals.h"
 #include "platform/stop_request.h"

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/editor_edit.h"
 
-#include "album/album_text.h"
+#include "album/text/album_text.h"
 
 namespace quillmere {
 

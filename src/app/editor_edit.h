@@ -6,9 +6,9 @@
 #include <QString>
 #include <vector>
 
-#include "album/album_edit.h"
-#include "album/caption_text.h"
-#include "album/edit_file.h"
+#include "album/text/album_edit.h"
+#include "album/text/caption_text.h"
+#include "album/text/edit_file.h"
 #include "app/picture_list_model.h"
 
 namespace quillmere {

@@ -21,7 +21,11 @@
 #include <utility>
 #include <vector>
 
-#include "album/album.h"
+#include "album/album_failure.h"
+#include "album/album_options.h"
+#include "album/album_outcome.h"
+#include "album/commands/add_pictures.h"
+#include "album/commands/new_album.h"
 #include "app/album_editor.h"
 #include "app/album_report.h"
 #include "app/background_run.h"

@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "album/caption_text.h"
+#include "album/text/caption_text.h"
 
 namespace quillmere {
 namespace {

@@ -13,7 +13,13 @@
 #include <variant>
 #include <vector>
 
-#include "album/album.h"
+#include "album/album_options.h"
+#include "album/album_outcome.h"
+#include "album/commands/add_pictures.h"
+#include "album/commands/make_thumbnails.h"
+#include "album/commands/move_picture.h"
+#include "album/commands/new_album.h"
+#include "album/commands/remove_pictures.h"
 #include "album/pictures/picture_maker.h"
 #include "check/site_check.h"
 #include "cli/console_words.h"

@@ -9,7 +9,8 @@
 #include <ostream>
 #include <string>
 
-#include "album/album.h"
+#include "album/album_failure.h"
+#include "album/album_outcome.h"
 #include "cli/command_line.h"
 #include "cli/options.h"
 #include "platform/stop_request.h"

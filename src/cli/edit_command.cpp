@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "album/edit_session.h"
+#include "album/commands/edit_in_editor.h"
 #include "cli/console_words.h"
 #include "platform/run_program.h"
 #include "platform/signals.h"

@@ -2,7 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/list_command.h"
 
-#include "album/album_list.h"
+#include "album/commands/list_album.h"
 #include "cli/console_words.h"
 #include "run/message_text.h"
 

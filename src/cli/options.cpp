@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <array>
 
-#include "album/album.h"
+#include "album/album_options.h"
 
 namespace quillmere {
 namespace {

@@ -7,8 +7,6 @@
 #include <set>
 #include <utility>
 
-#include "album/album_files.h"
-
 namespace quillmere {
 namespace {
 

@@ -14,7 +14,7 @@
 #include <system_error>
 #include <vector>
 
-#include "album/album.h"
+#include "album/album_failure.h"
 #include "platform/file_batch.h"
 #include "platform/file_system.h"
 #include "run/journal.h"

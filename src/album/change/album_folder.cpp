@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "album/album_files.h"
 #include "album/trash/desktop_trash.h"
 #include "paths/paths.h"
 #include "run/generate.h"

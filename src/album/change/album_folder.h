@@ -12,7 +12,8 @@
 #include <variant>
 #include <vector>
 
-#include "album/album.h"
+#include "album/album_failure.h"
+#include "album/album_options.h"
 #include "album/change/album_change.h"
 #include "index/index_file.h"
 #include "platform/file_system.h"

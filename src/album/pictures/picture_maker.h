@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-#include "album/pictures/picture_types.h"
+#include "album/picture_types.h"
 #include "platform/file_system.h"
 
 namespace quillmere {

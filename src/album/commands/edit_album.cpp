@@ -1,0 +1,70 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/commands/edit_album.h"
+
+#include "album/steps/edit_change.h"
+#include "album/steps/held_album.h"
+#include "album/text/album_text.h"
+#include "album/text/pair_bytes.h"
+#include "index/utf8.h"
+#include "site/page_output.h"
+
+namespace quillmere {
+namespace {
+
+// The part of the picture prefix `prefix` that starts each picture file's name, without the
+// folder.
+std::string_view NamePrefixOf(std::string_view prefix) {
+  const std::size_t slash = prefix.find_last_of("/\\");
+  if (slash != std::string_view::npos) prefix.remove_prefix(slash + 1);
+  return prefix;
+}
+
+// The name of picture `number`'s file, which starts with `namePrefix`.
+std::string FileNameOf(std::string_view namePrefix, std::int64_t number) {
+  std::string name(namePrefix);
+  name.append(PageNumber(number).text()).append(kPictureFileExtension);
+  return name;
+}
+
+}  // namespace
+
+Result<AlbumForEditing, AlbumFailure> ReadForEditing(const std::string& indexPath, FileSystem& fs,
+                                                     const AlbumOptions& options) {
+  auto held = HoldAlbum(indexPath, fs, options);
+  if (auto* failure = held.failure()) return std::move(*failure);
+  const ChosenIndex& index = held.value().index;
+  const std::string_view text = index.text.bytes();
+  const IndexHead& head = index.head;
+  AlbumForEditing album;
+  album.state = StateOf(text);
+  album.utf8 = IsUtf8(text);
+  album.title = LineAsUtf8(head.SiteTitle, album.utf8);
+  album.thumbPrefix = LineAsUtf8(head.ThumbPrefix, album.utf8);
+  album.picturePrefix = LineAsUtf8(head.ImagePrefix, album.utf8);
+  album.supportFolder = LineAsUtf8(head.SupportFolder, album.utf8);
+  album.picsPerRow = head.PicsPerRow;
+  const auto lines = PictureLinePairs(text, head);
+  album.pictures.reserve(lines.size());
+  const std::string_view namePrefix = NamePrefixOf(album.picturePrefix);
+  std::int64_t number = 0;
+  for (const auto& [caption, description] : lines) {
+    album.pictures.push_back({FileNameOf(namePrefix, ++number), LineAsUtf8(caption, album.utf8),
+                              LineAsUtf8(description, album.utf8)});
+  }
+  return album;
+}
+
+AlbumOutcome EditAlbum(const std::string& indexPath, const AlbumEdit& edit, FileSystem& fs,
+                       const AlbumOptions& options) {
+  AlbumOutcome outcome = ChangeAlbum(indexPath, fs, options, [&](OpenAlbum& open, AlbumWork& work) {
+    const std::int64_t count = open.count();
+    std::optional<AlbumFailure> failure = MakeEdit(open, edit, work);
+    if (!failure)
+      work.outcome.picturesRemoved = static_cast<std::uint64_t>(count) - edit.text.order.size();
+    return failure;
+  });
+  return outcome;
+}
+
+}  // namespace quillmere

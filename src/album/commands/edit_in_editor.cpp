@@ -1,0 +1,129 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/commands/edit_in_editor.h"
+
+#include <cstdlib>
+
+#include "album/cache/made_pictures_cache.h"
+#include "album/steps/album_work.h"
+#include "album/steps/found_pictures.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = AlbumFailure::Kind;
+
+// The edit file's folder and name, and its path.
+struct EditFilePlace {
+  std::unique_ptr<Folder> folder;
+  std::string name;
+  std::string path;
+};
+
+// Writes `text` as the edit file `name` of `folder`, readable by its owner alone; replaces what
+// has the name only when `replace`.
+std::error_code WriteEditFile(Folder& folder, const std::string& name, std::string_view text,
+                              bool replace) {
+  Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
+  if (!file) return file.error();
+  if (std::error_code error = file.value()->Write(text.data(), text.size())) return error;
+  Placement placement;
+  placement.mode = 0600;
+  placement.replace = replace;
+  return file.value()->PutInPlace(name, placement);
+}
+
+// Writes the first edit file, `text`, in `folder`, under a name no file has.
+Result<EditFilePlace, AlbumFailure> StartEditFile(const std::string& folder, std::string_view text,
+                                                  FileSystem& fs) {
+  if (std::error_code error = fs.CreateFolders(folder)) {
+    return AlbumFailed(Kind::kFolderNotMade, folder, error);
+  }
+  Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(folder);
+  if (!opened) return AlbumFailed(Kind::kFolderNotOpened, folder, opened.error());
+  for (int count = 1;; ++count) {
+    std::string name = "quillmere-edit";
+    if (count > 1) name.append("-").append(std::to_string(count));
+    name += ".txt";
+    std::error_code error = WriteEditFile(*opened.value(), name, text, /*replace=*/false);
+    if (error == std::errc::file_exists && count < 100) continue;
+    std::string path = folder;
+    path.append("/").append(name);
+    if (error) return AlbumFailed(Kind::kNotWritten, path, error);
+    return EditFilePlace{std::move(opened.value()), name, path};
+  }
+}
+
+// Tells whether `edit` of an album of `count` pictures changes nothing.
+bool ChangesNothing(const AlbumEdit& edit, std::size_t count) {
+  return !edit.text.title && edit.text.pairs.empty() &&
+         KeepsOrder(static_cast<std::int64_t>(count), edit.text.order);
+}
+
+// Runs the editor on the edit file at `place` until what it holds can be applied to `album`; the
+// edit, or why there is none.
+Result<AlbumEdit, AlbumFailure> EditUntilApplicable(EditFilePlace& place,
+                                                    const AlbumForEditing& album,
+                                                    const RunEditor& runEditor,
+                                                    EditOutcome& outcome) {
+  for (;;) {
+    Result<int> status = runEditor(place.path);
+    if (!status || status.value() != 0) {
+      outcome.editorStatus = status ? status.value() : 0;
+      return AlbumFailed(Kind::kEditorFailed, place.path,
+                         status ? std::error_code() : status.error());
+    }
+    Result<WholeFile> edited = ReadWholeFile(*place.folder, place.name);
+    if (!edited) return AlbumFailed(Kind::kNotWritten, place.path, edited.error());
+    auto parsed = ParseEditFile(edited.value().bytes, album);
+    if (parsed) return std::move(parsed.value());
+    const std::string again = EditFileTextWithErrors(edited.value().bytes, *parsed.failure());
+    if (std::error_code error = WriteEditFile(*place.folder, place.name, again, true)) {
+      return AlbumFailed(Kind::kNotWritten, place.path, error);
+    }
+  }
+}
+
+}  // namespace
+
+std::optional<std::string> EditFileFolder() {
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime != nullptr && *runtime == '/') return std::string(runtime);
+  std::optional<std::string> cache = UserCacheFolder();
+  if (!cache) return std::nullopt;
+  return *cache + "/quillmere";
+}
+
+EditOutcome EditInEditor(const std::string& indexPath, const std::string& folder,
+                         const RunEditor& runEditor, FileSystem& fs, const AlbumOptions& options) {
+  EditOutcome outcome;
+  outcome.album.indexPath = indexPath;
+  WithinMemory(outcome.album, [&] {
+    auto album = ReadForEditing(indexPath, fs, options);
+    if (auto* failure = album.failure()) {
+      outcome.album.failure = std::move(*failure);
+      return;
+    }
+    auto place = StartEditFile(folder, EditFileText(album.value(), indexPath), fs);
+    if (auto* failure = place.failure()) {
+      outcome.album.failure = std::move(*failure);
+      return;
+    }
+    outcome.keptEditFile = place.value().path;
+    auto edit = EditUntilApplicable(place.value(), album.value(), runEditor, outcome);
+    if (auto* failure = edit.failure()) {
+      outcome.album.failure = std::move(*failure);
+      return;
+    }
+    outcome.unchanged = ChangesNothing(edit.value(), album.value().pictures.size());
+    if (!outcome.unchanged) outcome.album = EditAlbum(indexPath, edit.value(), fs, options);
+    // An edit applied, or one that asks for nothing, needs its file no more.
+    if (outcome.album.ok()) {
+      static_cast<void>(place.value().folder->Remove(place.value().name));
+      outcome.keptEditFile.clear();
+    }
+  });
+  return outcome;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,189 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/steps/edit_change.h"
+
+#include <algorithm>
+#include <new>
+
+#include "album/steps/renumber_files.h"
+#include "album/text/edited_text.h"
+#include "album/text/pair_bytes.h"
+#include "site/video_entries.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = AlbumFailure::Kind;
+
+// Adds the videos beside the pictures of `open` to the images its change renumbers.
+std::optional<AlbumFailure> FindVideos(OpenAlbum& open) {
+  const ImageFolder& pictures = open.folders.pictures;
+  for (std::string_view extension : kVideoFileExtensions) {
+    ImageFolder videos;
+    if (pictures.folder) {
+      Result<std::unique_ptr<Folder>> again = pictures.folder->OpenFolder(".");
+      if (!again) return AlbumFailed(Kind::kFolderNotOpened, pictures.path, again.error());
+      videos.folder = std::move(again.value());
+    }
+    videos.path = pictures.path;
+    videos.relative = pictures.relative;
+    videos.namePrefix = pictures.namePrefix;
+    videos.extension = extension;
+    open.videos.push_back(std::move(videos));
+  }
+  return std::nullopt;
+}
+
+// Finds the folders of the images of `open`; refuses those named by a URL or outside its folder.
+std::optional<AlbumFailure> FindFolders(OpenAlbum& open, const std::string& indexPath) {
+  const IndexHead& head = open.index.head;
+  auto folders = FindImageFolders(open.album, head.ImagePrefix, head.ThumbPrefix, indexPath);
+  if (auto* failure = folders.failure()) return std::move(*failure);
+  open.folders = std::move(folders.value());
+  if (head.videos) return FindVideos(open);
+  return std::nullopt;
+}
+
+// The images whose files the change renumbers: the thumbnails only where they are other files
+// than the pictures, and the videos beside the pictures.
+std::vector<ImageFolder*> ImagesOf(OpenAlbum& open) {
+  ImageFolders& folders = open.folders;
+  std::vector<ImageFolder*> images = {&folders.pictures};
+  if (folders.thumbnails.relative + folders.thumbnails.namePrefix !=
+      folders.pictures.relative + folders.pictures.namePrefix) {
+    images.push_back(&folders.thumbnails);
+  }
+  for (ImageFolder& videos : open.videos) images.push_back(&videos);
+  return images;
+}
+
+// Refuses `text` unless its pictures' lines are `expected`: a CR alone that would meet an LF when
+// pairs are put side by side joins two lines.
+std::optional<AlbumFailure> CheckLines(std::string_view text,
+                                       const std::vector<PicturePair>& expected,
+                                       const std::string& indexPath) {
+  Result<IndexHead, IndexError> head = ParseIndexHead(text);
+  const auto lines = head ? PictureLinePairs(text, head.value())
+                          : std::vector<std::pair<std::string_view, std::string_view>>();
+  const bool same =
+      std::equal(lines.begin(), lines.end(), expected.begin(), expected.end(),
+                 [](const auto& line, const PicturePair& pair) {
+                   return line.first == pair.caption && line.second == pair.description;
+                 });
+  if (same) return std::nullopt;
+  return AlbumFailed(Kind::kLinesWouldJoin, indexPath);
+}
+
+// Tells whether any of the new lines of `edit` holds a line end.
+bool HasLineEnds(const TextEdit& edit) {
+  const auto ends = [](std::string_view line) {
+    return line.find_first_of("\r\n") != std::string_view::npos;
+  };
+  if (edit.title && ends(*edit.title)) return true;
+  return std::any_of(edit.pairs.begin(), edit.pairs.end(), [&](const auto& entry) {
+    return ends(entry.second.caption) || ends(entry.second.description);
+  });
+}
+
+// Refuses an edit that names a picture the album does not have, or one twice, or would give a
+// picture a caption that drops its pair.
+std::optional<AlbumFailure> CheckEdit(const OpenAlbum& open, const TextEdit& edit,
+                                      const std::string& indexPath) {
+  std::vector<bool> named(static_cast<std::size_t>(open.count()), false);
+  for (std::int64_t n : edit.order) {
+    if (auto failure = CheckNumber(open, n, indexPath)) return failure;
+    if (named[static_cast<std::size_t>(n - 1)]) return CheckNumber(open, 0, indexPath);
+    named[static_cast<std::size_t>(n - 1)] = true;
+  }
+  // The title stands for picture 0: one that would be a comment would make the head move up.
+  if (edit.title && CaptionDropsPair(*edit.title)) {
+    return AlbumFailedFor(Kind::kCaptionDropsPair, AlbumFailure::NoSuchPicture{indexPath, 0, 0});
+  }
+  for (const auto& [n, pair] : edit.pairs) {
+    if (auto failure = CheckNumber(open, n, indexPath)) return failure;
+    if (CaptionDropsPair(pair.caption)) {
+      return AlbumFailedFor(Kind::kCaptionDropsPair, AlbumFailure::NoSuchPicture{indexPath, n, 0});
+    }
+  }
+  return std::nullopt;
+}
+
+// Runs `change` on `open` and then writes its site; the failure of either.
+std::optional<AlbumFailure> ChangeAndFinish(OpenAlbum& open, AlbumWork& work,
+                                            const AlbumChangeStep& change) {
+  if (auto failure = change(open, work)) return failure;
+  return FinishSite(open.album, work);
+}
+
+}  // namespace
+
+// Opens, locks and reads the album of `indexPath`.
+Result<OpenAlbum, AlbumFailure> OpenForEdit(const std::string& indexPath, FileSystem& fs,
+                                            const AlbumOptions& options) {
+  auto held = HoldAlbum(indexPath, fs, options);
+  if (auto* failure = held.failure()) return std::move(*failure);
+  PictureLineNumbers numbers = PictureLinesOf(held.value().index);
+  return OpenAlbum{std::move(held.value().album), std::move(held.value().index),
+                   std::move(numbers)};
+}
+
+// Refuses a number that names no picture of the album.
+std::optional<AlbumFailure> CheckNumber(const OpenAlbum& open, std::int64_t number,
+                                        const std::string& indexPath) {
+  if (number >= 1 && number <= open.count()) return std::nullopt;
+  return AlbumFailedFor(
+      Kind::kNoSuchPicture,
+      AlbumFailure::NoSuchPicture{indexPath, number, static_cast<std::uint64_t>(open.count())});
+}
+
+// Makes `edit` to the album `open` as one change.
+std::optional<AlbumFailure> MakeEdit(OpenAlbum& open, const AlbumEdit& edit, AlbumWork& work) {
+  const std::string& indexPath = work.outcome.indexPath;
+  const std::string_view old = open.index.text.bytes();
+  const IndexState before = StateOf(old);
+  if (edit.madeOn && *edit.madeOn != before) {
+    return AlbumFailed(Kind::kIndexChanged, indexPath);
+  }
+  if (auto failure = CheckEdit(open, edit.text, indexPath)) return failure;
+  OrderPlan plan;
+  const bool reorders = !KeepsOrder(open.count(), edit.text.order);
+  if (reorders) {
+    if (auto failure = FindFolders(open, indexPath)) return failure;
+    const std::vector<std::int64_t> numbers = NumbersInOrder(open.count(), edit.text.order);
+    if (auto failure =
+            PlanRenumbering(ImagesOf(open), numbers, open.album.trash, work.options, plan))
+      return failure;
+    const auto left = static_cast<std::int64_t>(edit.text.order.size());
+    if (left < open.count()) {
+      if (auto failure = PlanOldPages(open.album, open.index.name, left, plan)) return failure;
+    }
+  }
+  const std::string text = EditedText(old, open.index.head, edit.text);
+  if (text == old) return std::nullopt;
+  // Lines replaced in place by lines without line ends keep every line where it was.
+  if (reorders || HasLineEnds(edit.text)) {
+    const std::vector<PicturePair> expected = EditedPairs(old, open.index.head, edit.text);
+    if (auto failure = CheckLines(text, expected, indexPath)) return failure;
+  }
+  return ChangeWithRenames(open.album, open.index, plan, text, edit.kind, before, indexPath);
+}
+
+// Runs `change` on the album of `indexPath` and then writes the site; the outcome fails with what
+// either says.
+AlbumOutcome ChangeAlbum(const std::string& indexPath, FileSystem& fs, const AlbumOptions& options,
+                         const AlbumChangeStep& change) {
+  AlbumOutcome outcome;
+  outcome.indexPath = indexPath;
+  AlbumWork work{fs, options, outcome};
+  WithinMemory(outcome, [&] {
+    auto opened = OpenForEdit(indexPath, fs, options);
+    if (auto* failure = opened.failure()) {
+      outcome.failure = std::move(*failure);
+      return;
+    }
+    outcome.failure = ChangeAndFinish(opened.value(), work, change);
+  });
+  return outcome;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,64 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/steps/held_album.h"
+
+#include "album/steps/found_pictures.h"
+#include "index/picture_section.h"
+#include "paths/paths.h"
+#include "run/generate.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = AlbumFailure::Kind;
+
+AlbumFailure IndexFailed(RunFailure run) {
+  return AlbumFailedFor(Kind::kIndex, std::move(run));
+}
+
+}  // namespace
+
+Result<ChosenIndex, AlbumFailure> ReadAlbumIndex(const std::string& indexPath, IndexText text) {
+  ChosenIndex chosen{std::move(text), {}, {}};
+  chosen.name = indexPath.substr(indexPath.rfind(kSeparator) + 1);
+  Result<IndexHead, IndexError> head = ParseIndexHead(chosen.text.bytes());
+  if (auto* error = head.failure()) {
+    return IndexFailed(IndexFailure(indexPath, *error));
+  }
+  chosen.head = head.value();
+  return chosen;
+}
+
+PictureLineNumbers PictureLinesOf(const ChosenIndex& index) {
+  PictureLineNumbers numbers;
+  PairReader pairs(PictureLines(index.text.bytes(), index.head));
+  for (LinePair pair; pairs.Next(pair);) {
+    if (!pair.dropped()) {
+      numbers.lines.push_back(pair.firstLineNumber);
+    } else if (numbers.firstDroppedLine == 0 && !TrimSpaces(pair.secondLine).empty() &&
+               !pair.secondLine.starts_with(';')) {
+      numbers.firstDroppedLine = pair.firstLineNumber;
+    }
+    numbers.lastPairOpen = pair.secondLineNumber == 0;
+  }
+  return numbers;
+}
+
+Result<HeldAlbum, AlbumFailure> HoldAlbum(const std::string& indexPath, FileSystem& fs,
+                                          const AlbumOptions& options) {
+  std::optional<IndexText> text;
+  auto opened = HoldAlbumFolder(indexPath, IndexLink::kRefuse, fs, options, text);
+  if (auto* failure = opened.failure()) return std::move(*failure);
+  auto loaded = ReadAlbumIndex(indexPath, std::move(*text));
+  if (auto* failure = loaded.failure()) return std::move(*failure);
+  return HeldAlbum{std::move(opened.value()), std::move(loaded.value())};
+}
+
+Placement IndexPlacement(const ChosenIndex& index) {
+  Placement placement;
+  placement.mode = index.text.source.mode & 0777;
+  placement.owner = Owner{index.text.source.user, index.text.source.group};
+  return placement;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,50 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/steps/image_folders.h"
+
+#include "site/video_entries.h"
+
+namespace quillmere {
+
+Result<ImageFolders, AlbumFailure> FindImageFolders(AlbumFolder& album,
+                                                    std::string_view picturePrefix,
+                                                    std::string_view thumbPrefix,
+                                                    const std::string& indexPath) {
+  auto pictures = FindImageFolder(album, picturePrefix, indexPath);
+  if (auto* failure = pictures.failure()) return std::move(*failure);
+  auto thumbnails = FindImageFolder(album, thumbPrefix, indexPath);
+  if (auto* failure = thumbnails.failure()) return std::move(*failure);
+  return ImageFolders{std::move(pictures.value()), std::move(thumbnails.value())};
+}
+
+void PlanImages(const ImageFolders& folders, std::int64_t first, std::int64_t last,
+                AlbumChange& change) {
+  PlanFolders(folders.pictures, change);
+  PlanFolders(folders.thumbnails, change);
+  for (std::int64_t n = first; n <= last; ++n) {
+    change.PlanFile(folders.pictures.RelativeName(n));
+    change.PlanFile(folders.thumbnails.RelativeName(n));
+    if (!folders.videos) continue;
+    for (std::string_view extension : kVideoFileExtensions) {
+      change.PlanFile(folders.pictures.relative + folders.pictures.FileName(n, extension));
+    }
+  }
+}
+
+Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int64_t first,
+                                                 std::int64_t last) {
+  Result<std::vector<std::string>> taken = TakenNames(folders.pictures, first, last);
+  if (!taken) return taken;
+  Result<std::vector<std::string>> thumbnails = TakenNames(folders.thumbnails, first, last);
+  if (!thumbnails) return thumbnails;
+  for (std::string& name : thumbnails.value()) taken.value().push_back(std::move(name));
+  if (!folders.videos) return taken;
+  for (std::string_view extension : kVideoFileExtensions) {
+    Result<std::vector<std::string>> videos = TakenNames(folders.pictures, first, last, extension);
+    if (!videos) return videos;
+    for (std::string& name : videos.value()) taken.value().push_back(std::move(name));
+  }
+  return taken;
+}
+
+}  // namespace quillmere

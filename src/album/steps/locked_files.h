@@ -1,0 +1,138 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// The file layer as the threads of the work on pictures share it: one lock around every step.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "album/cache/content_hash.h"
+#include "album/change/album_change.h"
+#include "album/change/album_folder.h"
+#include "album/pictures/file_kind.h"
+#include "platform/file_batch.h"
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// The file layer behind one lock, which every step of it holds, so that the work's threads take
+// turns on it.
+class LockedFiles {
+ public:
+  explicit LockedFiles(FileSystem& fs) : fs_(fs) {}
+
+  // The lock every step holds; the libraries' loaders take it too, since they read files.
+  std::mutex& lock() { return lock_; }
+
+  // A new file in `image`'s folder, which exists, for a video to be written into.
+  Result<std::unique_ptr<NewFile>> CreateFile(ImageFolder& image) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return image.folder->CreateFile();
+  }
+
+  // Opens the picture at `path` for reading.
+  Result<std::unique_ptr<ReadableFile>> Open(const std::string& path) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return fs_.OpenForReading(path);
+  }
+
+  // The first bytes of `file`, just opened, that tell what it is; fewer where it is shorter.
+  Result<std::string> ReadHead(ReadableFile& file) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    std::string head(kFileKindBytes, '\0');
+    Result<std::size_t> got = ReadFully(file, head.data(), head.size());
+    if (!got) return got.error();
+    head.resize(got.value());
+    return head;
+  }
+
+  // The bytes of the sidecar at `path`; empty when it cannot be read or is too large to be one.
+  std::string ReadSidecar(const std::string& path) {
+    constexpr std::uint64_t kLargestSidecar = std::uint64_t{1} << 20;
+    const std::lock_guard<std::mutex> hold(lock_);
+    Result<std::unique_ptr<ReadableFile>> file = fs_.OpenForReading(path);
+    if (!file) return "";
+    Result<WholeFile> whole = quillmere::ReadWhole(*file.value(), kLargestSidecar);
+    return whole ? std::move(whole.value().bytes) : std::string();
+  }
+
+  // The hash of the original `file`, just opened, read in parts so that a large video is never
+  // held whole; the error when it cannot be read or no longer holds what its opening found.
+  Result<ContentHash> HashOriginal(ReadableFile& file) {
+    constexpr std::size_t kPart = std::size_t{1} << 20;
+    static_assert(kPart % ContentHasher::kPartMultiple == 0);
+    const std::uint64_t size = file.AsOpened().size;
+    ContentHasher hasher(size);
+    std::string part(static_cast<std::size_t>(std::min<std::uint64_t>(size, kPart)), '\0');
+    for (std::uint64_t at = 0; at < size;) {
+      const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size - at, kPart));
+      Result<std::size_t> got = [&] {
+        const std::lock_guard<std::mutex> hold(lock_);
+        return ReadFullyAt(file, part.data(), wanted, at);
+      }();
+      if (!got) return got.error();
+      if (got.value() != wanted) return std::make_error_code(std::errc::io_error);
+      hasher.Add(std::string_view(part.data(), wanted));
+      at += wanted;
+    }
+    return hasher.Finish();
+  }
+
+  // Reads the file `name` of `folder` whole.
+  Result<std::string> ReadWhole(Folder& folder, const std::string& name) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    Result<WholeFile> file = ReadWholeFile(folder, name);
+    if (!file) return file.error();
+    return std::move(file.value().bytes);
+  }
+
+  // Writes `bytes` to a new file that `change` puts in place as `name` of `image`'s folder.
+  std::error_code WriteNew(AlbumChange& change, ImageFolder& image, std::string name,
+                           std::string_view bytes) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    Result<std::unique_ptr<NewFile>> file = image.folder->CreateFile();
+    if (!file) return file.error();
+    if (std::error_code error = file.value()->Write(bytes.data(), bytes.size())) return error;
+    return change.AddFile(std::move(file.value()), *image.folder, image.relative, std::move(name));
+  }
+
+  // Has `change` put `file`, written whole, in place as `name` of `image`'s folder.
+  std::error_code AddFile(AlbumChange& change, std::unique_ptr<NewFile> file, ImageFolder& image,
+                          std::string name) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return change.AddFile(std::move(file), *image.folder, image.relative, std::move(name));
+  }
+
+  // Writes `bytes` to a new file that `batch` puts in place as `name` of `folder`, replacing
+  // what is there in one step with its owner and permission bits kept.
+  std::error_code Replace(FileBatch& batch, Folder& folder, const std::string& name,
+                          std::string_view bytes) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    Placement placement;
+    if (Result<EntryInfo> old = folder.Inspect(name);
+        old && old.value().kind == EntryInfo::Kind::kRegular) {
+      placement.mode = old.value().mode & 0777;
+      placement.owner = Owner{old.value().user, old.value().group};
+    }
+    Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
+    if (!file) return file.error();
+    if (std::error_code error = file.value()->Write(bytes.data(), bytes.size())) return error;
+    return batch.Add(std::move(file.value()), folder, name, placement);
+  }
+
+  // Puts what `batch` holds in place and flushes its folders.
+  std::error_code Finish(FileBatch& batch) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return batch.Finish();
+  }
+
+ private:
+  FileSystem& fs_;
+  std::mutex lock_;
+};
+
+}  // namespace quillmere

@@ -1,0 +1,345 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// Making the pictures of an album command and numbering them: each picture is recognised as one
+// the album holds (from the pictures made before, without decoding it) or made on one of the
+// work's threads, then handed on in its order to be left out as a duplicate or written under its
+// number.
+#include "album/steps/numbering.h"
+
+#include <algorithm>
+#include <new>
+
+#include "album/steps/picture_work.h"
+#include "album/steps/work_count.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = AlbumFailure::Kind;
+using PKind = PictureProblem::Kind;
+
+// How many made pictures may wait, per thread, for an earlier one to be written.
+constexpr std::size_t kWaitingPerThread = 4;
+
+// The pair of lines a picture gets: its caption from its sidecar's title, else its name; its
+// description as recorded, else the date it was taken, else its caption.
+PicturePair PairOf(const FoundPicture& picture) {
+  PicturePair pair;
+  pair.caption = MarkupText(picture.facts.title);
+  // A title that would make the pair a comment, or leave its first line empty, gives way.
+  if (pair.caption.empty() || pair.caption.starts_with(';')) {
+    pair.caption = CaptionFromFileName(picture.name);
+  }
+  pair.description = MarkupText(picture.facts.description);
+  if (pair.description.empty()) pair.description = DateTakenText(picture.facts.dateTaken);
+  if (pair.description.empty()) pair.description = pair.caption;
+  return pair;
+}
+
+// The picture and thumbnail made of `picture` from its opened `file`, or why they could not be;
+// memory that runs out fails only this picture.
+MadeOrNot MakeImagesOf(const FoundPicture& picture, ReadableFile& file, PictureWork& work,
+                       const AlbumOptions& options) {
+  try {
+    const bool copyAsItIs = !options.pictureSize && picture.facts.jpeg;
+    std::optional<FitBox> box = options.pictureSize;
+    if (!box && !copyAsItIs) box = FitBox{kLargestSide, kLargestSide};
+    return work.maker().MakePictureAndThumbnail(file, box, options.thumbnailSize,
+                                                options.keepMetadata);
+  } catch (const std::bad_alloc&) {
+    return PictureError{.kind = PictureError::Kind::kOutOfMemory};
+  }
+}
+
+// Tells whether `candidate`, which makes the same picture as `kept`, is the original of the two
+// and gives the pair: it has a sidecar and `kept` has none, or its name without the extension
+// starts `kept`'s ("IMG_0001" and "IMG_0001 copy").
+bool KeepsOver(const FoundPicture& candidate, const FoundPicture& kept) {
+  if (candidate.sidecar.empty() != kept.sidecar.empty()) return kept.sidecar.empty();
+  const auto stem = [](const std::string& name) {
+    return std::string_view(name).substr(0, name.rfind('.'));
+  };
+  return stem(kept.name).size() > stem(candidate.name).size() &&
+         stem(kept.name).starts_with(stem(candidate.name));
+}
+
+// The pictures made before, as the work's threads share them.
+class SharedMadePictures {
+ public:
+  explicit SharedMadePictures(MadePicturesCache* cache) : cache_(cache) {}
+
+  // Whether there are any to look up and add to.
+  bool on() const { return cache_ != nullptr; }
+
+  std::optional<MadeMark> Lookup(const ContentHash& original) {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return cache_->Lookup(original);
+  }
+
+  void Remember(const ContentHash& original, std::string_view made) {
+    const MadeMark mark{made.size(), HashOfContent(made)};
+    const std::lock_guard<std::mutex> hold(lock_);
+    cache_->Remember(original, mark);
+  }
+
+ private:
+  MadePicturesCache* cache_;
+  std::mutex lock_;
+};
+
+// What became of one picture on its thread: known as one the album holds, or made (or not), and
+// the hash of its original where it was read; for a video, its file written but not yet named.
+struct PictureOutcome {
+  std::optional<KnownPictures::Same> known;
+  std::optional<ContentHash> original;
+  MadeOrNot made = PictureError{};
+  std::unique_ptr<NewFile> video;
+};
+
+// The progress of picture `i`, a video: counted as it goes, and going as long as the work is not
+// asked to stop.
+class VideoGoing final : public VideoProgress {
+ public:
+  VideoGoing(const AlbumOptions& options, WorkCount& count, std::size_t i)
+      : options_(options), count_(count), i_(i) {}
+  bool Going(double done) override {
+    count_.Partly(i_, done);
+    return !StopRequested(options_);
+  }
+
+ private:
+  const AlbumOptions& options_;
+  WorkCount& count_;
+  std::size_t i_;
+};
+
+// The work each of `pictures` takes, its videos weighed by their length; none where there is no
+// video, and each picture takes the same.
+std::vector<double> WeightsOf(const std::vector<FoundPicture>& pictures, FitBox videoSize) {
+  std::vector<double> weights;
+  if (std::none_of(pictures.begin(), pictures.end(), [](const auto& p) { return p.video; })) {
+    return weights;
+  }
+  weights.reserve(pictures.size());
+  for (const FoundPicture& picture : pictures) {
+    weights.push_back(picture.video ? VideoWeight(*picture.video, videoSize) : 1.0);
+  }
+  return weights;
+}
+
+// Makes the pictures of one command and numbers them, as MakeAndNumber does.
+class Numbering {
+ public:
+  Numbering(const PicturesToNumber& toNumber, ImageFolders& folders, AlbumChange& change,
+            AlbumWork& work)
+      : toNumber_(toNumber),
+        folders_(folders),
+        change_(change),
+        work_(work),
+        pictureWork_(work.fs, work.options, toNumber.pictures.size()),
+        remembered_(work.remembered) {}
+
+  Result<NumberedPictures, AlbumFailure> Run();
+
+ private:
+  // What becomes of picture `i`, on one of the work's threads.
+  PictureOutcome Recognise(std::size_t i);
+  // Hands on picture `i`'s outcome, in the pictures' order.
+  void HandOn(std::size_t i, PictureOutcome& outcome);
+  // Leaves picture `i`, made as `made`, out where it repeats a picture of the album or one made
+  // before it; tells whether it did.
+  bool LeftOutAsDuplicate(std::size_t i, const MadeImages& made);
+  // Writes picture `i`, made as `made` (and its video, where it is one), under the next number.
+  void Write(std::size_t i, const MadeImages& made, std::unique_ptr<NewFile> video);
+  // Makes the poster, thumbnail and video of picture `i`, a video, from its opened `file`.
+  MadeOrNot MakeVideoEntry(std::size_t i, ReadableFile& file, PictureOutcome& outcome);
+  // Reads the album's picture `number` whole.
+  Result<std::string> ReadKnown(std::int64_t number) {
+    return pictureWork_.files().ReadWhole(*folders_.pictures.folder,
+                                          folders_.pictures.FileName(number));
+  }
+
+  const PicturesToNumber& toNumber_;
+  ImageFolders& folders_;
+  AlbumChange& change_;
+  AlbumWork& work_;
+  PictureWork pictureWork_;
+  SharedMadePictures remembered_;
+  NumberedPictures numbered_;
+  // The picture each pair was made of.
+  std::vector<std::size_t> sources_;
+  std::optional<AlbumFailure> writeFailure_;
+};
+
+PictureOutcome Numbering::Recognise(std::size_t i) {
+  const FoundPicture& picture = toNumber_.pictures[i];
+  PictureOutcome outcome;
+  // One opening of the original serves its hash and its making.
+  Result<std::unique_ptr<ReadableFile>> file = pictureWork_.files().Open(picture.path);
+  if (!file) {
+    outcome.made = Unreadable(file.error());
+    return outcome;
+  }
+  if (remembered_.on()) {
+    Result<ContentHash> original = pictureWork_.files().HashOriginal(*file.value());
+    if (original) outcome.original = original.value();
+  }
+  if (outcome.original && toNumber_.known != nullptr) {
+    if (std::optional<MadeMark> made = remembered_.Lookup(*outcome.original)) {
+      outcome.known =
+          toNumber_.known->HoldsMade(*made, [&](std::int64_t number) { return ReadKnown(number); });
+      if (outcome.known) return outcome;
+    }
+  }
+  // A video is remembered by its poster, as a picture by itself.
+  outcome.made = picture.video ? MakeVideoEntry(i, *file.value(), outcome)
+                               : MakeImagesOf(picture, *file.value(), pictureWork_, work_.options);
+  return outcome;
+}
+
+MadeOrNot Numbering::MakeVideoEntry(std::size_t i, ReadableFile& file, PictureOutcome& outcome) {
+  const FoundPicture& picture = toNumber_.pictures[i];
+  const AlbumOptions& options = work_.options;
+  Result<VideoMaker*, PictureError> videos = pictureWork_.Videos();
+  if (!videos) return videos.error();
+  Result<std::unique_ptr<NewFile>> video = pictureWork_.files().CreateFile(folders_.pictures);
+  if (!video) return Unreadable(video.error());
+  VideoGoing going(options, pictureWork_.count(), i);
+  Result<VideoFrame, PictureError> poster =
+      videos.value()->Make(file, *picture.video, *video.value(), going);
+  if (!poster) return poster.error();
+  MadeOrNot made = pictureWork_.maker().MakeFromPixels(
+      poster.value().rgb, poster.value().width, poster.value().height,
+      options.pictureSize.value_or(FitBox{kLargestSide, kLargestSide}), options.thumbnailSize);
+  if (made) outcome.video = std::move(video.value());
+  return made;
+}
+
+void Numbering::HandOn(std::size_t i, PictureOutcome& outcome) {
+  const FoundPicture& picture = toNumber_.pictures[i];
+  const std::string& picturesPath = folders_.pictures.path;
+  if (outcome.known) {
+    work_.problems().push_back(
+        {.kind = PKind::kInAlbum,
+         .file = picture.path,
+         .line = outcome.known->line,
+         .same = picturesPath + folders_.pictures.FileName(outcome.known->number)});
+    ++numbered_.duplicates;
+    return;
+  }
+  if (const PictureError* error = outcome.made.failure()) {
+    work_.problems().push_back({.kind = picture.video ? PKind::kNotAVideo : PKind::kNotAPicture,
+                                .file = picture.path,
+                                .picture = *error});
+    return;
+  }
+  if (writeFailure_) return;
+  const MadeImages& made = outcome.made.value();
+  if (outcome.original) remembered_.Remember(*outcome.original, made.picture);
+  if (!LeftOutAsDuplicate(i, made)) Write(i, made, std::move(outcome.video));
+}
+
+bool Numbering::LeftOutAsDuplicate(std::size_t i, const MadeImages& made) {
+  if (toNumber_.known == nullptr) return false;
+  std::optional<KnownPictures::Same> same =
+      toNumber_.known->SameAs(made.picture, [&](std::int64_t number) { return ReadKnown(number); });
+  if (!same) return false;
+  const std::vector<FoundPicture>& pictures = toNumber_.pictures;
+  const std::string samePath = folders_.pictures.path + folders_.pictures.FileName(same->number);
+  if (same->line != 0) {
+    work_.problems().push_back(
+        {.kind = PKind::kInAlbum, .file = pictures[i].path, .line = same->line, .same = samePath});
+    ++numbered_.duplicates;
+    return true;
+  }
+  // Of two files made in this run into one picture, the original gives the pair.
+  const auto k = static_cast<std::size_t>(same->number - toNumber_.first);
+  const bool takesOver = KeepsOver(pictures[i], pictures[sources_[k]]);
+  work_.problems().push_back({.kind = PKind::kDuplicate,
+                              .file = pictures[takesOver ? sources_[k] : i].path,
+                              .same = samePath});
+  if (takesOver) {
+    numbered_.pairs[k] = PairOf(pictures[i]);
+    sources_[k] = i;
+  }
+  ++numbered_.duplicates;
+  return true;
+}
+
+void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<NewFile> video) {
+  const FoundPicture& picture = toNumber_.pictures[i];
+  const std::int64_t n = toNumber_.first + static_cast<std::int64_t>(numbered_.pairs.size());
+  // The picture first, so that its thumbnail is never older than it.
+  for (auto [image, bytes] : {std::pair{&folders_.pictures, &made.picture},
+                              std::pair{&folders_.thumbnails, &made.thumbnail}}) {
+    if (std::error_code error =
+            pictureWork_.files().WriteNew(change_, *image, image->FileName(n), *bytes)) {
+      writeFailure_ = AlbumFailed(Kind::kNotWritten, image->path + image->FileName(n), error);
+      return;
+    }
+  }
+  if (video) {
+    ImageFolder& pictures = folders_.pictures;
+    std::string name = pictures.FileName(n, picture.video->extension);
+    const std::error_code error =
+        pictureWork_.files().AddFile(change_, std::move(video), pictures, name);
+    if (error) {
+      writeFailure_ = AlbumFailed(Kind::kNotWritten, pictures.path + name, error);
+      return;
+    }
+    numbered_.videos = true;
+  }
+  numbered_.pairs.push_back(PairOf(picture));
+  sources_.push_back(i);
+  if (picture.facts.animated) {
+    work_.problems().push_back({.kind = PKind::kFirstFrame, .file = picture.path});
+  }
+  if (toNumber_.known != nullptr) toNumber_.known->Add(n, made.picture);
+}
+
+Result<NumberedPictures, AlbumFailure> Numbering::Run() {
+  const AlbumOptions& options = work_.options;
+  if (auto failure = pictureWork_.Start()) return std::move(*failure);
+  pictureWork_.count().Weigh(WeightsOf(toNumber_.pictures, options.videoSize));
+  for (ImageFolder* image : {&folders_.pictures, &folders_.thumbnails}) {
+    if (auto failure = MakeImageFolder(*image, &change_)) return std::move(*failure);
+  }
+  InOrder<PictureOutcome> inOrder(
+      kWaitingPerThread * ThreadsFor(options),
+      [&](std::size_t i, PictureOutcome& outcome) { HandOn(i, outcome); });
+  pictureWork_.ForEach(toNumber_.pictures.size(), [&](std::size_t i) {
+    if (!inOrder.WaitForTurn(i)) return;
+    inOrder.Deliver(i, Recognise(i));
+    pictureWork_.count().Done(i);
+  });
+  if (writeFailure_) return std::move(*writeFailure_);
+  if (StopRequested(options)) return Stopped(options, "nothing was written.");
+  if (numbered_.pairs.empty() && numbered_.duplicates == 0) {
+    return AlbumFailed(Kind::kNoPictures, toNumber_.givenAs);
+  }
+  if (std::error_code error = change_.FinishFiles()) {
+    return AlbumFailed(Kind::kNotWritten, folders_.pictures.path, error);
+  }
+  return std::move(numbered_);
+}
+
+}  // namespace
+
+Result<NumberedPictures, AlbumFailure> MakeAndNumber(const PicturesToNumber& toNumber,
+                                                     ImageFolders& folders, AlbumChange& change,
+                                                     AlbumWork& work) {
+  return Numbering(toNumber, folders, change, work).Run();
+}
+
+std::optional<MadePicturesCache> LoadMadePictures(AlbumWork& work) {
+  if (!work.options.rememberPictures) return std::nullopt;
+  std::optional<std::string> home = UserCacheFolder();
+  if (!home) return std::nullopt;
+  return MadePicturesCache::Load(work.fs, *home);
+}
+
+void SaveMadePictures(std::optional<MadePicturesCache>& remembered, AlbumWork& work) {
+  if (remembered) static_cast<void>(remembered->Save(work.fs));
+}
+
+}  // namespace quillmere

@@ -1,0 +1,58 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// The pictures of an album command made and numbered: each recognised from the pictures made
+// before or made on a thread, then handed on in order to be left out as a duplicate or written.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "album/album_failure.h"
+#include "album/cache/made_pictures_cache.h"
+#include "album/change/album_change.h"
+#include "album/steps/album_work.h"
+#include "album/steps/found_pictures.h"
+#include "album/steps/image_folders.h"
+#include "album/steps/known_pictures.h"
+#include "album/text/album_text.h"
+
+namespace quillmere {
+
+// The pictures MakeAndNumber makes: numbered from `first` on in their order, and, where `known`
+// is given, left out as duplicates when they repeat one of its pictures; an original that the
+// work's pictures made before say it made one of them is left out without being decoded. None made,
+// and none left out as a duplicate, says that nothing of what was `givenAs` was a picture.
+struct PicturesToNumber {
+  const std::vector<FoundPicture>& pictures;
+  std::int64_t first = 1;
+  std::string givenAs;
+  KnownPictures* known = nullptr;
+};
+
+// What MakeAndNumber made: the pairs of the pictures written, and how many were left out as
+// duplicates or as pictures the album holds.
+struct NumberedPictures {
+  std::vector<PicturePair> pairs;
+  std::size_t duplicates = 0;
+  // Whether any of them is a video.
+  bool videos = false;
+};
+
+// The pictures made before, loaded from the user's cache folder when the options ask to remember
+// them and there is one.
+std::optional<MadePicturesCache> LoadMadePictures(AlbumWork& work);
+
+// Saves the pictures made before, with those made now; a cache that cannot be saved only costs
+// the next run time.
+void SaveMadePictures(std::optional<MadePicturesCache>& remembered, AlbumWork& work);
+
+// Makes the pictures and thumbnails of `toNumber` and hands them to `change`, in `folders`, where
+// no file has their names; a picture that cannot be made is left out of the numbering and becomes
+// a problem, and so, as a note, does a duplicate. The failure when the work cannot go on.
+Result<NumberedPictures, AlbumFailure> MakeAndNumber(const PicturesToNumber& toNumber,
+                                                     ImageFolders& folders, AlbumChange& change,
+                                                     AlbumWork& work);
+
+}  // namespace quillmere

@@ -1,0 +1,205 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/text/album_text.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "index/index_file.h"
+#include "index/markup_text.h"
+#include "index/utf8.h"
+
+namespace quillmere {
+namespace {
+
+// The code points of `text`, valid UTF-8 or else ISO-8859-1.
+std::vector<std::uint32_t> CodePoints(std::string_view text) {
+  std::vector<std::uint32_t> codes;
+  codes.reserve(text.size());
+  if (!IsUtf8(text)) {
+    for (char c : text) codes.push_back(static_cast<unsigned char>(c));
+    return codes;
+  }
+  while (!text.empty()) {
+    const std::size_t length = Utf8SequenceLength(text);
+    codes.push_back(Utf8CodePoint(text.substr(0, length)));
+    text.remove_prefix(length);
+  }
+  return codes;
+}
+
+bool IsControl(std::uint32_t code) {
+  return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
+
+// Makes a line that the index file's reader would skip or drop ("" or ";...") a line it reads.
+std::string ReadableFirstColumn(std::string text, std::string_view fallback) {
+  if (text.empty()) text = fallback;
+  if (text.front() == ';') text.replace(0, 1, "&#59;");
+  return text;
+}
+
+// `text` with every character beyond ASCII as a numeric character reference.
+std::string AsciiOnly(std::string_view text) {
+  std::string out;
+  for (std::uint32_t code : CodePoints(text)) {
+    if (code < 0x80) {
+      out += static_cast<char>(code);
+    } else {
+      out += "&#" + std::to_string(code) + ";";
+    }
+  }
+  return out;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// Compares the runs of digits at the start of `a` and `b` by value: <0, 0 or >0; moves both past
+// them.
+int CompareNumbers(std::string_view& a, std::string_view& b) {
+  auto take = [](std::string_view& text) {
+    std::size_t end = 0;
+    while (end < text.size() && IsDigit(text[end])) ++end;
+    std::string_view digits = text.substr(0, end);
+    text.remove_prefix(end);
+    const std::size_t first = digits.find_first_not_of('0');
+    return first == std::string_view::npos ? std::string_view() : digits.substr(first);
+  };
+  const std::string_view x = take(a);
+  const std::string_view y = take(b);
+  if (x.size() != y.size()) return x.size() < y.size() ? -1 : 1;
+  return x.compare(y);
+}
+
+}  // namespace
+
+std::string_view LineEndOf(std::string_view text) {
+  const std::size_t at = text.find_first_of("\r\n");
+  if (at == std::string_view::npos || text[at] == '\n') return "\n";
+  return at + 1 < text.size() && text[at + 1] == '\n' ? "\r\n" : "\r";
+}
+
+std::string MarkupText(std::string_view raw) {
+  std::string folded;
+  bool pendingSpace = false;
+  for (std::uint32_t code : CodePoints(raw)) {
+    if (code == ' ' || IsControl(code)) {
+      pendingSpace = !folded.empty();
+      continue;
+    }
+    if (pendingSpace) folded += ' ';
+    pendingSpace = false;
+    AppendUtf8(folded, code);
+  }
+  return EscapeMarkup(folded);
+}
+
+std::string CaptionFromFileName(std::string_view fileName) {
+  std::string_view stem = fileName;
+  const std::size_t dot = stem.rfind('.');
+  if (dot != std::string_view::npos && dot > 0) stem = stem.substr(0, dot);
+  std::string spaced(stem);
+  std::replace_if(
+      spaced.begin(), spaced.end(), [](char c) { return c == '_' || c == '-'; }, ' ');
+  const std::string whole = MarkupText(fileName);
+  return ReadableFirstColumn(MarkupText(spaced), whole.empty() ? "Picture" : whole);
+}
+
+std::string TitleFromFolderName(std::string_view folderName) {
+  return ReadableFirstColumn(MarkupText(folderName), "Album");
+}
+
+std::string DateTakenText(std::string_view recorded) {
+  // "YYYY:MM:DD HH:MM:SS"; cameras without a clock write spaces or zeros.
+  static constexpr std::string_view kShape = "dddd:dd:dd dd:dd";
+  if (recorded.size() < kShape.size()) return "";
+  for (std::size_t i = 0; i < kShape.size(); ++i) {
+    if (kShape[i] == 'd' ? !IsDigit(recorded[i]) : recorded[i] != kShape[i]) return "";
+  }
+  if (recorded.substr(0, 4) == "0000") return "";
+  std::string text(recorded.substr(0, kShape.size()));
+  text[4] = '-';
+  text[7] = '-';
+  return text;
+}
+
+std::string NewIndexText(const AlbumHead& head, const std::vector<PicturePair>& pairs) {
+  std::string text = head.title + "\n" + head.thumbPrefix + "\n" + head.picturePrefix + "\n" +
+                     head.supportFolder + "\n";
+  if (head.videos) text.append(kVideosLine).append("\n");
+  text += std::to_string(head.picsPerRow) + "\n";
+  for (const PicturePair& pair : pairs) text += pair.caption + "\n" + pair.description + "\n";
+  return text;
+}
+
+std::string WithVideosLine(std::string_view text, std::uint64_t fifthValueLine) {
+  std::size_t at = 0;
+  for (std::uint64_t line = 1; line < fifthValueLine && at < text.size(); ++line) {
+    const std::size_t end = text.find('\n', at);
+    if (end == std::string_view::npos) return std::string(text);
+    at = end + 1;
+  }
+  std::string with(text.substr(0, at));
+  with.append(kVideosLine).append(LineEndOf(text));
+  with.append(text.substr(at));
+  return with;
+}
+
+std::string PairsToAppend(std::string_view existing, bool lastPairOpen,
+                          const std::vector<PicturePair>& pairs) {
+  const std::string_view end = LineEndOf(existing);
+  std::string text;
+  if (!existing.empty() && existing.back() != '\n' && existing.back() != '\r') text += end;
+  if (lastPairOpen) text += end;
+  for (const PicturePair& pair : pairs) {
+    text += pair.caption;
+    text += end;
+    text += pair.description;
+    text += end;
+  }
+  // Bytes beyond ASCII in a file that is not UTF-8 are of some other code page, which the index
+  // page then declares; references read the same in every one.
+  if (!IsUtf8(existing)) return AsciiOnly(text);
+  return text;
+}
+
+std::string LineAsUtf8(std::string_view line, bool utf8) {
+  if (utf8) return std::string(line);
+  std::string out;
+  for (char c : line) AppendUtf8(out, static_cast<unsigned char>(c));
+  return out;
+}
+
+std::string LineInCharacterSet(std::string_view line, bool utf8) {
+  if (utf8) return std::string(line);
+  std::string out;
+  for (std::uint32_t code : CodePoints(line)) {
+    if (code <= 0xFF) {
+      out += static_cast<char>(code);
+    } else {
+      out += "&#" + std::to_string(code) + ";";
+    }
+  }
+  return out;
+}
+
+bool NameOrderLess(std::string_view a, std::string_view b) {
+  std::string_view x = a, y = b;
+  while (!x.empty() && !y.empty()) {
+    if (IsDigit(x.front()) && IsDigit(y.front())) {
+      if (int order = CompareNumbers(x, y); order != 0) return order < 0;
+      continue;
+    }
+    if (x.front() != y.front()) {
+      return static_cast<unsigned char>(x.front()) < static_cast<unsigned char>(y.front());
+    }
+    x.remove_prefix(1);
+    y.remove_prefix(1);
+  }
+  if (x.empty() != y.empty()) return x.empty();
+  return a < b;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,233 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/text/edit_file.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "album/text/album_text.h"
+#include "album/text/pair_bytes.h"
+#include "index/picture_section.h"
+#include "index/utf8.h"
+#include "paths/paths.h"
+#include "site/page_output.h"
+
+namespace quillmere {
+namespace {
+
+using Kind = EditFileError::Kind;
+
+constexpr std::string_view kTitleKey = "title:";
+
+// The rules of the edit file, which stand at its top.
+constexpr std::string_view kRules =
+    "# Each picture is a block: its file in brackets, then exactly two lines, its caption and\n"
+    "# its description, whatever they hold. Change them to change the picture's texts; move a\n"
+    "# block to move its picture; delete a block to remove its picture (to the trash, or deleted\n"
+    "# with --delete). A caption may not be empty or start with \";\". The title may change on\n"
+    "# its line. Lines starting with # outside blocks, and blank lines between blocks, do not\n"
+    "# count. Save and close the editor to apply the edit; save it unchanged, or without blocks,\n"
+    "# to change nothing.\n";
+
+// Takes the first line of `text` off it into `line`, without its line end (LF, CR LF, or CR
+// before LF); false when `text` is empty.
+bool TakeLine(std::string_view& text, std::string_view& line) {
+  if (text.empty()) return false;
+  const std::size_t end = text.find('\n');
+  line = text.substr(0, end);
+  if (line.ends_with('\r')) line.remove_suffix(1);
+  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+  return true;
+}
+
+// Splits `text` into its lines, each without its line end.
+std::vector<std::string_view> LinesOf(std::string_view text) {
+  std::vector<std::string_view> lines;
+  for (std::string_view line; TakeLine(text, line);) lines.push_back(line);
+  return lines;
+}
+
+// Tells whether `line` starts a block: "[name]".
+bool StartsBlock(std::string_view line) {
+  return line.size() > 2 && line.front() == '[' && line.back() == ']';
+}
+
+// The blocks and title that an edit file holds, as read.
+struct ReadBlocks {
+  struct Block {
+    std::string_view file;
+    std::string_view caption;
+    std::string_view description;
+    std::uint64_t line;
+  };
+  std::vector<Block> blocks;
+  std::optional<std::string_view> title;
+  std::uint64_t titleLine = 0;
+  std::vector<EditFileError> errors;
+};
+
+// The blocks and title of the edit file `text`, made for about `pictures` blocks.
+ReadBlocks ReadEditFile(std::string_view text, std::size_t pictures) {
+  ReadBlocks read;
+  read.blocks.reserve(pictures);
+  std::uint64_t number = 0;
+  for (std::string_view line; TakeLine(text, line);) {
+    ++number;
+    if (TrimSpaces(line).empty() || line.starts_with('#')) continue;
+    if (line.starts_with(kTitleKey)) {
+      if (read.title) read.errors.push_back({Kind::kSecondTitle, number});
+      std::string_view title = line.substr(kTitleKey.size());
+      if (title.starts_with(' ')) title.remove_prefix(1);
+      read.title = title;
+      read.titleLine = number;
+      continue;
+    }
+    if (!StartsBlock(line)) {
+      read.errors.push_back({Kind::kStray, number});
+      continue;
+    }
+    const std::string_view file = line.substr(1, line.size() - 2);
+    std::string_view caption;
+    std::string_view description;
+    if (!TakeLine(text, caption) || !TakeLine(text, description)) {
+      read.errors.push_back({Kind::kBlockCut, number, std::string(file)});
+      break;
+    }
+    read.blocks.push_back({file, caption, description, number});
+    number += 2;
+  }
+  return read;
+}
+
+// The number of the picture of `album` whose file is `file`, told by the number in its name; 0
+// when it is none of them.
+std::int64_t NumberOfFile(std::string_view file, const AlbumForEditing& album) {
+  const std::size_t end = file.size() - std::min(file.size(), kPictureFileExtension.size());
+  std::size_t begin = end;
+  while (begin > 0 && file[begin - 1] >= '0' && file[begin - 1] <= '9') --begin;
+  std::int64_t number = 0;
+  const auto [at, error] = std::from_chars(file.data() + begin, file.data() + end, number);
+  if (error != std::errc() || at != file.data() + end || number < 1 ||
+      number > static_cast<std::int64_t>(album.pictures.size())) {
+    return 0;
+  }
+  return album.pictures[static_cast<std::size_t>(number - 1)].file == file ? number : 0;
+}
+
+// The edit of `album` that the blocks `read` ask for, or the errors in them.
+Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
+                                                     const AlbumForEditing& album) {
+  std::vector<EditFileError> errors = read.errors;
+  AlbumEdit edit;
+  edit.madeOn = album.state;
+  std::vector<bool> named(album.pictures.size(), false);
+  edit.text.order.reserve(read.blocks.size());
+  for (const ReadBlocks::Block& block : read.blocks) {
+    const std::string file(block.file);
+    const std::int64_t number = NumberOfFile(block.file, album);
+    if (number == 0) {
+      errors.push_back({Kind::kUnknownFile, block.line, file});
+      continue;
+    }
+    std::vector<bool>::reference seen = named[static_cast<std::size_t>(number - 1)];
+    if (seen) {
+      errors.push_back({Kind::kNamedTwice, block.line, file});
+      continue;
+    }
+    seen = true;
+    if (CaptionDropsPair(block.caption)) {
+      errors.push_back({Kind::kCaptionDropsPair, block.line + 1, file});
+    }
+    edit.text.order.push_back(number);
+    const AlbumForEditing::Picture& shown = album.pictures[static_cast<std::size_t>(number - 1)];
+    if (block.caption != shown.caption || block.description != shown.description) {
+      edit.text.pairs.emplace(number,
+                              PicturePair{LineInCharacterSet(block.caption, album.utf8),
+                                          LineInCharacterSet(block.description, album.utf8)});
+    }
+  }
+  const bool retitled = read.title && *read.title != album.title;
+  if (retitled && CaptionDropsPair(*read.title)) {
+    errors.push_back({Kind::kTitleDropped, read.titleLine});
+  }
+  if (!errors.empty()) return errors;
+  if (retitled) {
+    edit.text.title = LineInCharacterSet(*read.title, album.utf8);
+  }
+  return edit;
+}
+
+}  // namespace
+
+std::string Describe(const EditFileError& error) {
+  std::string at = "line " + std::to_string(error.line) + ": ";
+  switch (error.kind) {
+    case Kind::kStray:
+      return at + "neither a comment, the title nor a block's first line [file]";
+    case Kind::kBlockCut:
+      return at + "the block of " + error.file + " ends before its caption and description";
+    case Kind::kUnknownFile:
+      return at + error.file + " is no picture of the album";
+    case Kind::kNamedTwice:
+      return at + error.file + " has a block already";
+    case Kind::kCaptionDropsPair:
+      return at + "the caption of " + error.file +
+             " is empty or starts with \";\", which would leave its picture out";
+    case Kind::kSecondTitle:
+      return at + "a second title line";
+    case Kind::kTitleDropped:
+      return at + "the title is empty or starts with \";\", which the index file would skip";
+  }
+  return at;
+}
+
+std::string EditFileText(const AlbumForEditing& album, const std::string& indexPath) {
+  std::string text = "# The album of " + indexPath + ".\n";
+  text += kRules;
+  text += "# Thumbnails: " + album.thumbPrefix + "  Pictures: " + album.picturePrefix +
+          "  Support images: " + album.supportFolder +
+          "  Per row: " + std::to_string(album.picsPerRow) + "\n";
+  text += std::string(kTitleKey) + " " + album.title + "\n";
+  std::size_t size = text.size();
+  for (const AlbumForEditing::Picture& picture : album.pictures) {
+    size += picture.file.size() + picture.caption.size() + picture.description.size() + 6;
+  }
+  text.reserve(size);
+  for (const AlbumForEditing::Picture& picture : album.pictures) {
+    text.append("\n[").append(picture.file).append("]\n").append(picture.caption);
+    text.append("\n").append(picture.description).append("\n");
+  }
+  return text;
+}
+
+std::string EditFileTextWithErrors(std::string_view edited,
+                                   const std::vector<EditFileError>& errors) {
+  std::string text = "# The edit was not applied:\n";
+  for (const EditFileError& error : errors) text += "# error: " + Describe(error) + "\n";
+  // The errors of an earlier round give way to these.
+  std::vector<std::string_view> lines = LinesOf(edited);
+  std::size_t first = 0;
+  while (first < lines.size() &&
+         (lines[first] == "# The edit was not applied:" || lines[first].starts_with("# error: "))) {
+    ++first;
+  }
+  for (std::size_t i = first; i < lines.size(); ++i) text += std::string(lines[i]) + "\n";
+  return text;
+}
+
+Result<AlbumEdit, std::vector<EditFileError>> ParseEditFile(std::string_view text,
+                                                            const AlbumForEditing& album) {
+  ReadBlocks read = ReadEditFile(text, album.pictures.size());
+  if (read.blocks.empty() && read.errors.empty()) {
+    // A file without blocks asks for nothing, not for every picture to go.
+    AlbumEdit nothing;
+    nothing.madeOn = album.state;
+    for (std::size_t i = 0; i < album.pictures.size(); ++i) {
+      nothing.text.order.push_back(static_cast<std::int64_t>(i + 1));
+    }
+    return nothing;
+  }
+  return EditOf(read, album);
+}
+
+}  // namespace quillmere

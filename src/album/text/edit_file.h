@@ -1,0 +1,74 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// The edit file of an album: its title and one block per picture (the picture's file in brackets,
+// then its caption and its description), in UTF-8 with LF line ends, that a person edits in a text
+// editor; and the edit that the edited file asks for.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "album/text/album_edit.h"
+#include "run/journal.h"
+
+namespace quillmere {
+
+// An album as its edit file shows it, in UTF-8, and the state of the index file it was read from.
+struct AlbumForEditing {
+  // One picture: its file's name as its prefix makes it (without the folder), its two lines.
+  struct Picture {
+    std::string file;
+    std::string caption;
+    std::string description;
+  };
+  IndexState state;
+  // Whether the index file is UTF-8; otherwise its text is read and written as ISO-8859-1.
+  bool utf8 = true;
+  std::string title;
+  std::string thumbPrefix;
+  std::string picturePrefix;
+  std::string supportFolder;
+  std::int64_t picsPerRow = 0;
+  std::vector<Picture> pictures;
+};
+
+// Why an edited file cannot be applied, at its line `line`.
+struct EditFileError {
+  enum class Kind {
+    // The line is neither a comment, the title, a blank line nor a block's first line.
+    kStray,
+    // The block of `file` ends before its caption and description.
+    kBlockCut,
+    // `file` is no picture of the album.
+    kUnknownFile,
+    // `file` has a block before this one.
+    kNamedTwice,
+    // The caption of `file` is empty, blank or starts with ";", which would leave its pair out.
+    kCaptionDropsPair,
+    // A second title line.
+    kSecondTitle,
+    // The title is empty or starts with ";", which would make the index file skip it.
+    kTitleDropped,
+  };
+  Kind kind = Kind::kStray;
+  std::uint64_t line = 0;
+  std::string file{};
+};
+
+// The one line that tells of `error`.
+std::string Describe(const EditFileError& error);
+
+// The edit file of `album` for the index file `indexPath`, with `errors` of an earlier edit of
+// `edited` as comments at its top; `edited` (when not empty) stands in place of the blocks.
+std::string EditFileText(const AlbumForEditing& album, const std::string& indexPath);
+std::string EditFileTextWithErrors(std::string_view edited,
+                                   const std::vector<EditFileError>& errors);
+
+// The edit that the edited file `text` asks of `album`, in the index file's character set; the
+// errors that keep it from being applied. A file without blocks asks for nothing.
+Result<AlbumEdit, std::vector<EditFileError>> ParseEditFile(std::string_view text,
+                                                            const AlbumForEditing& album);
+
+}  // namespace quillmere

@@ -1,0 +1,166 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/videos/video_io.h"
+
+#include <cerrno>
+#include <cstring>
+
+extern "C" {
+#include <libavutil/error.h>
+}
+
+namespace quillmere {
+namespace {
+
+using Kind = PictureError::Kind;
+
+constexpr int kIoBufferSize = 1 << 16;
+
+}  // namespace
+
+// The error of `kind` about a video of `format`, with the library's words for `code` when asked.
+PictureError VideoError(Kind kind, std::string format, int code, bool libraryText) {
+  PictureError error;
+  error.kind = kind;
+  error.format = std::move(format);
+  if (libraryText && code < 0) {
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    error.libraryText = text;
+  }
+  return error;
+}
+
+// Moves `at`, a position in a file of `size` bytes, as the library's seek callback asks with
+// `offset` and `whence`; the new position, the size when asked for it, or the library's error.
+std::int64_t SeekIn(std::int64_t& at, std::int64_t size, std::int64_t offset, int whence) {
+  if ((whence & AVSEEK_SIZE) != 0) return size;
+  switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET:
+      at = offset;
+      break;
+    case SEEK_CUR:
+      at += offset;
+      break;
+    case SEEK_END:
+      at = size + offset;
+      break;
+    default:
+      return AVERROR(EINVAL);
+  }
+  return at;
+}
+
+Result<Opened, PictureError> OpenVideo(ReadableFile& file, std::mutex& lock, bool libraryText) {
+  Opened opened;
+  opened.source = std::make_unique<Source>(file, lock);
+  auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+  if (buffer == nullptr) return PictureError{.kind = Kind::kOutOfMemory};
+  opened.io.reset(avio_alloc_context(buffer, kIoBufferSize, 0, opened.source.get(), &Source::Read,
+                                     nullptr, &Source::Seek));
+  if (!opened.io) {
+    av_free(buffer);
+    return PictureError{.kind = Kind::kOutOfMemory};
+  }
+  AVFormatContext* format = avformat_alloc_context();
+  if (format == nullptr) return PictureError{.kind = Kind::kOutOfMemory};
+  format->pb = opened.io.get();
+  format->flags |= AVFMT_FLAG_CUSTOM_IO;
+  // On failure the context is freed by the call.
+  if (int code = avformat_open_input(&format, nullptr, nullptr, nullptr); code < 0) {
+    return VideoError(Kind::kBadHeader, "", code, libraryText);
+  }
+  opened.format.reset(format);
+  opened.container = format->iformat->name;
+  if (int code = avformat_find_stream_info(format, nullptr); code < 0) {
+    return VideoError(Kind::kBadHeader, opened.container, code, libraryText);
+  }
+  const int video = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  if (video < 0) return VideoError(Kind::kUnknownFormat, opened.container, video, libraryText);
+  opened.video = format->streams[video];
+  const int audio = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, video, nullptr, 0);
+  if (audio >= 0) opened.audio = format->streams[audio];
+  return opened;
+}
+
+// An opened decoder for `stream`, on as many threads as the library picks where `manyFrames`
+// says that it decodes more than a frame or two.
+Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libraryText,
+                                              bool manyFrames) {
+  const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
+  const char* name = avcodec_get_name(stream.codecpar->codec_id);
+  if (codec == nullptr) return VideoError(Kind::kNoVideoDecoder, name, 0, false);
+  CodecPointer decoder(avcodec_alloc_context3(codec));
+  if (!decoder) return PictureError{.kind = Kind::kOutOfMemory};
+  avcodec_parameters_to_context(decoder.get(), stream.codecpar);
+  decoder->pkt_timebase = stream.time_base;
+  decoder->thread_count = manyFrames ? 0 : 1;
+  if (int code = avcodec_open2(decoder.get(), codec, nullptr); code < 0) {
+    return VideoError(Kind::kNoVideoDecoder, name, code, libraryText);
+  }
+  return decoder;
+}
+
+Result<Output, PictureError> OpenOutput(NewFile& out, const std::string& extension) {
+  Output output;
+  output.sink = std::make_unique<Sink>(out);
+  auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+  if (buffer == nullptr) return PictureError{.kind = Kind::kOutOfMemory};
+  output.io.reset(avio_alloc_context(buffer, kIoBufferSize, 1, output.sink.get(), nullptr,
+                                     &Sink::Write, &Sink::Seek));
+  if (!output.io) {
+    av_free(buffer);
+    return PictureError{.kind = Kind::kOutOfMemory};
+  }
+  AVFormatContext* format = nullptr;
+  const char* name = extension == ".webm" ? "webm" : "mp4";
+  if (avformat_alloc_output_context2(&format, nullptr, name, nullptr) < 0 || format == nullptr) {
+    return PictureError{.kind = Kind::kOutOfMemory};
+  }
+  output.format.reset(format);
+  format->pb = output.io.get();
+  format->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_BITEXACT;
+  return output;
+}
+
+// Adds to `output` a stream like `input`'s, carrying its display matrix and nothing else of its
+// metadata.
+AVStream* AddStreamLike(Output& output, const AVStream& input) {
+  AVStream* stream = avformat_new_stream(output.format.get(), nullptr);
+  if (stream == nullptr) return nullptr;
+  stream->time_base = input.time_base;
+  if (const std::uint8_t* matrix =
+          av_stream_get_side_data(&input, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
+    if (std::uint8_t* copy =
+            av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, sizeof(std::int32_t) * 9)) {
+      std::memcpy(copy, matrix, sizeof(std::int32_t) * 9);
+    }
+  }
+  return stream;
+}
+
+bool Going(VideoProgress& progress, const AVPacket& packet, const AVStream& stream,
+           const VideoFacts& facts) {
+  if (facts.milliseconds == 0 || packet.pts == AV_NOPTS_VALUE) return progress.Going(0);
+  const double at = static_cast<double>(packet.pts) * av_q2d(stream.time_base) * 1000;
+  return progress.Going(std::clamp(at / static_cast<double>(facts.milliseconds), 0.0, 1.0));
+}
+
+PictureError Failed(const Opened& input, const Output& output, int code, bool libraryText) {
+  if (std::error_code written = output.sink->failed()) return Unreadable(written);
+  return VideoError(code == AVERROR_ENCODER_NOT_FOUND ? Kind::kNotStarted : Kind::kDamaged,
+                    input.container, code, libraryText);
+}
+
+void KeepMetadata(const Opened& input, Output& output, bool keep) {
+  if (!keep) return;
+  av_dict_copy(&output.format->metadata, input.format->metadata, 0);
+  const AVStream* streams[] = {input.video, input.audio};
+  for (unsigned i = 0; i < output.format->nb_streams && i < 2; ++i) {
+    if (streams[i] != nullptr) {
+      av_dict_copy(&output.format->streams[i]->metadata, streams[i]->metadata, 0);
+    }
+  }
+}
+
+}  // namespace quillmere

@@ -1,0 +1,56 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// Caption and description lines as the album editor shows them, and what typed text becomes.
+#include "album/text/caption_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quillmere {
+namespace {
+
+// One line as the index file holds it, as the editor shows it, and what typing the shown text back
+// into a caption and into a description writes.
+struct Case {
+  std::string line;
+  std::string shown;
+  std::string caption;
+  std::string description;
+};
+
+TEST(CaptionText, LinesAreShownAndWrittenBack) {
+  const std::vector<Case> cases = {
+      {"Fish &amp; Chips", "Fish & Chips", "Fish &amp; Chips", "Fish &amp; Chips"},
+      {"caf&#233; &eacute; &#xE9;", "caf\xC3\xA9 \xC3\xA9 \xC3\xA9",
+       "caf\xC3\xA9 \xC3\xA9 \xC3\xA9", "caf\xC3\xA9 \xC3\xA9 \xC3\xA9"},
+      {"1 &lt; 2 &gt; 0", "1 < 2 > 0", "1 &lt; 2 &gt; 0", "1 &lt; 2 &gt; 0"},
+      {"&unknown; & alone", "&unknown; & alone", "&amp;unknown; &amp; alone",
+       "&amp;unknown; &amp; alone"},
+      // Markup is shown and written as it is.
+      {"<b>Bold</b> &amp; more", "<b>Bold</b> &amp; more", "<b>Bold</b> &amp; more",
+       "<b>Bold</b> &amp; more"},
+      {"a</i>", "a</i>", "a</i>", "a</i>"},
+  };
+  for (const Case& c : cases) {
+    const bool markup = HoldsMarkup(c.line);
+    EXPECT_EQ(ShownText(c.line), c.shown) << c.line;
+    EXPECT_EQ(CaptionLine(c.shown, markup), c.caption) << c.line;
+    EXPECT_EQ(DescriptionLine(c.shown, markup), c.description) << c.line;
+  }
+}
+
+TEST(CaptionText, LineEndsAndFaults) {
+  EXPECT_EQ(DescriptionLine("one\ntwo\r\nthree", false), "one<BR>two<BR>three");
+  EXPECT_EQ(DescriptionLine("<i>a</i>\nb", true), "<i>a</i><BR>b");
+  EXPECT_EQ(CaptionLine("one\ntwo", false), "onetwo");
+  EXPECT_FALSE(HoldsMarkup("x < y and 3<4"));
+  EXPECT_EQ(CaptionFaultOf(""), CaptionFault::kEmpty);
+  EXPECT_EQ(CaptionFaultOf("  "), CaptionFault::kEmpty);
+  EXPECT_EQ(CaptionFaultOf(";note"), CaptionFault::kComment);
+  EXPECT_EQ(CaptionFaultOf("Beach"), CaptionFault::kNone);
+}
+
+}  // namespace
+}  // namespace quillmere
