@@ -3,7 +3,7 @@
 #include <string>
 
 #include "album/picture_types.h"
-#include "run/progress_text.h"
+#include "run/message_text.h"
 
 namespace quillmere {
 namespace {

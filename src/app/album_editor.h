@@ -53,7 +53,6 @@ class AlbumEditor final : public QMainWindow {
   PictureListView& list() { return *list_; }
   QUndoStack& undoStack() { return *undo_; }
   QLineEdit& captionField() { return *caption_; }
-  QPlainTextEdit& descriptionField() { return *description_; }
   const QLabel& captionProblem() const { return *captionProblem_; }
 
   // Whether a save or an addition of pictures goes on.

@@ -161,21 +161,31 @@ std::array<double, 2> FlagWeights(double descriptionCount, double descriptions, 
           ShareWeight(descriptionCount, descriptions, captionCount, captions, 1, 2)};
 }
 
-// The slope and middle of the log-likelihood of a number as a description's against a
-// caption's, both kinds spread alike around their means.
-void NumberWeights(double captions, double captionSum, double captionSquares, double descriptions,
-                   double descriptionSum, double descriptionSquares, double& slope,
-                   double& middle) {
-  const double captionMean = captionSum / captions;
-  const double descriptionMean = descriptionSum / descriptions;
-  const double captionDeviations = std::max(0.0, captionSquares - captionSum * captionMean);
+// How often a number was seen on lines of one kind, its sum and the sum of its squares.
+struct NumberSums {
+  double lines = 0;
+  double sum = 0;
+  double squares = 0;
+};
+
+// The slope and middle of the log-likelihood of a number as a description's against a caption's.
+struct NumberWeight {
+  double slope = 0;
+  double middle = 0;
+};
+
+// The weight of a number seen on `captions` and on `descriptions`, both kinds spread alike around
+// their means.
+NumberWeight NumberWeightOf(const NumberSums& captions, const NumberSums& descriptions) {
+  const double captionMean = captions.sum / captions.lines;
+  const double descriptionMean = descriptions.sum / descriptions.lines;
+  const double captionDeviations = std::max(0.0, captions.squares - captions.sum * captionMean);
   const double descriptionDeviations =
-      std::max(0.0, descriptionSquares - descriptionSum * descriptionMean);
+      std::max(0.0, descriptions.squares - descriptions.sum * descriptionMean);
   const double variance =
       (captionDeviations + descriptionDeviations + kGuessWeight * kGuessedVariance) /
-      (captions + descriptions + kGuessWeight);
-  slope = (descriptionMean - captionMean) / variance;
-  middle = (captionMean + descriptionMean) / 2;
+      (captions.lines + descriptions.lines + kGuessWeight);
+  return {(descriptionMean - captionMean) / variance, (captionMean + descriptionMean) / 2};
 }
 
 }  // namespace
@@ -223,10 +233,14 @@ void ShapeModel::Refresh() {
   const KindSums& c = captions_;
   const KindSums& d = descriptions_;
   if (c.lines > 0 && d.lines > 0) {
-    NumberWeights(c.lines, c.length, c.lengthSquares, d.lines, d.length, d.lengthSquares,
-                  weights.lengthSlope, weights.lengthMiddle);
-    NumberWeights(c.lines, c.words, c.wordSquares, d.lines, d.words, d.wordSquares,
-                  weights.wordSlope, weights.wordMiddle);
+    const NumberWeight length =
+        NumberWeightOf({c.lines, c.length, c.lengthSquares}, {d.lines, d.length, d.lengthSquares});
+    const NumberWeight words =
+        NumberWeightOf({c.lines, c.words, c.wordSquares}, {d.lines, d.words, d.wordSquares});
+    weights.lengthSlope = length.slope;
+    weights.lengthMiddle = length.middle;
+    weights.wordSlope = words.slope;
+    weights.wordMiddle = words.middle;
     weights.markup = FlagWeights(d.markup, d.lines, c.markup, c.lines);
     weights.sentenceEnd = FlagWeights(d.sentenceEnd, d.lines, c.sentenceEnd, c.lines);
     weights.dateOrTime = FlagWeights(d.dateOrTime, d.lines, c.dateOrTime, c.lines);

@@ -3,6 +3,7 @@
 #include "run/message_text.h"
 
 #include <cstdint>
+#include <sstream>
 
 #include "index/utf8.h"
 
@@ -67,6 +68,23 @@ std::string QuotedExcerpt(std::string_view text) {
   if (taken < text.size()) out += "\u2026";
   out += '"';
   return out;
+}
+
+std::string GroupedNumber(std::uint64_t number) {
+  // Thousands set apart with commas, as the program's own messages write numbers.
+  struct Commas final : std::numpunct<char> {
+    char do_thousands_sep() const override { return ','; }
+    std::string do_grouping() const override { return "\3"; }
+  };
+  static const std::locale commas(std::locale::classic(), new Commas);
+  return GroupedNumber(number, commas);
+}
+
+std::string GroupedNumber(std::uint64_t number, const std::locale& locale) {
+  std::ostringstream text;
+  text.imbue(locale);
+  text << number;
+  return text.str();
 }
 
 namespace {

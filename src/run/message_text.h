@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <locale>
 #include <string>
 #include <string_view>
 
@@ -21,6 +23,10 @@ std::string Visible(std::string_view text);
 // The first kExcerptLength characters of `text` made Visible, followed by "…" when it goes on,
 // in double quotes.
 std::string QuotedExcerpt(std::string_view text);
+
+// `number` with the thousands separators of `locale`; without one, with commas: "268,402,689".
+std::string GroupedNumber(std::uint64_t number, const std::locale& locale);
+std::string GroupedNumber(std::uint64_t number);
 
 // The next step a message may name, by what it does; each front end words it as its own.
 enum class Remedy {

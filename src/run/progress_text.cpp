@@ -51,23 +51,6 @@ std::optional<std::chrono::seconds> TimeLeft(const WorkProgress& progress,
   return std::chrono::seconds(std::llround(left));
 }
 
-std::string GroupedNumber(std::uint64_t number) {
-  // Thousands set apart with commas, as the program's own messages write numbers.
-  struct Commas final : std::numpunct<char> {
-    char do_thousands_sep() const override { return ','; }
-    std::string do_grouping() const override { return "\3"; }
-  };
-  static const std::locale commas(std::locale::classic(), new Commas);
-  return GroupedNumber(number, commas);
-}
-
-std::string GroupedNumber(std::uint64_t number, const std::locale& locale) {
-  std::ostringstream text;
-  text.imbue(locale);
-  text << number;
-  return text.str();
-}
-
 std::string ProgressText(std::string_view album, const WorkProgress& progress,
                          std::optional<std::chrono::seconds> left, const std::locale& locale) {
   std::string text(album);

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/file_system.h"
+#include "run/message_text.h"
 
 namespace quillmere {
 
@@ -49,10 +50,6 @@ WorkProgress PageProgressInPictures(std::uint64_t pagesDone, std::uint64_t pages
 // where it has one); none before kEstimateAfter or before anything is done.
 std::optional<std::chrono::seconds> TimeLeft(const WorkProgress& progress,
                                              std::chrono::steady_clock::duration spent);
-
-// `number` with the thousands separators of `locale`; without one, with commas: "268,402,689".
-std::string GroupedNumber(std::uint64_t number, const std::locale& locale);
-std::string GroupedNumber(std::uint64_t number);
 
 // The words for how far the work on `album` (its title or folder) has come: "Lisbon: making
 // pictures, 12 of 200, about 1 minute left".

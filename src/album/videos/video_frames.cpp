@@ -48,15 +48,21 @@ bool IsRgb(AVPixelFormat format) {
   return format == AV_PIX_FMT_RGB24;
 }
 
-// A conversion from frames of `width` by `height` in `from` (of `matrix` and range `full`) to
-// `toWidth` by `toHeight` in `to`, whose YUV, where it is, is BT.709's in TV range.
-SwsContext* NewScale(int width, int height, AVPixelFormat from, const int* matrix, bool full,
-                     int toWidth, int toHeight, AVPixelFormat to) {
-  SwsContext* scale = sws_getContext(width, height, from, toWidth, toHeight, to, SWS_BICUBIC,
-                                     nullptr, nullptr, nullptr);
+// The size and pixel format of frames.
+struct FrameForm {
+  int width = 0;
+  int height = 0;
+  AVPixelFormat format = AV_PIX_FMT_NONE;
+};
+
+// A conversion from frames of the form `from` (YUV of `matrix`, in full range when `full`) to
+// frames of the form `to`, whose YUV, where it is, is BT.709's in TV range.
+SwsContext* NewScale(const FrameForm& from, const int* matrix, bool full, const FrameForm& to) {
+  SwsContext* scale = sws_getContext(from.width, from.height, from.format, to.width, to.height,
+                                     to.format, SWS_BICUBIC, nullptr, nullptr, nullptr);
   if (scale == nullptr) return nullptr;
   sws_setColorspaceDetails(scale, matrix, full ? 1 : 0, sws_getCoefficients(SWS_CS_ITU709),
-                           IsRgb(to) ? 1 : 0, 0, 1 << 16, 1 << 16);
+                           IsRgb(to.format) ? 1 : 0, 0, 1 << 16, 1 << 16);
   return scale;
 }
 
@@ -84,8 +90,8 @@ SwsContext* FrameConverter::ScaleFor(const AVFrame& frame, AVPixelFormat format)
   if (scale_ == nullptr || frame.width != fromWidth_ || frame.height != fromHeight_ ||
       from != fromFormat_) {
     sws_freeContext(scale_);
-    scale_ = NewScale(frame.width, frame.height, from, MatrixOf(frame.colorspace, frame.height),
-                      IsFullRange(frame), width_, height_, format);
+    scale_ = NewScale({frame.width, frame.height, from}, MatrixOf(frame.colorspace, frame.height),
+                      IsFullRange(frame), {width_, height_, format});
     fromWidth_ = frame.width;
     fromHeight_ = frame.height;
     fromFormat_ = from;

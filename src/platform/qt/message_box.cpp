@@ -76,9 +76,8 @@ class MessageBoxes {
     const QWindow* window = owner != nullptr ? owner->window()->windowHandle() : nullptr;
     recorder.messages_.push_back({content.caption, content.text, content.kind, content.details,
                                   window != nullptr && window->isExposed()});
-    if (content.kind == MessageKind::kDone) {
-      return recorder.pressActions_ ? 0 : recorder.pressedAction_;
-    }
+    // A box of work done is closed with OK.
+    if (content.kind == MessageKind::kDone) return -1;
     if (content.kind == MessageKind::kUnsaved) {
       if (recorder.unsavedAnswers_.empty()) return 2;
       const UnsavedAnswer answer = recorder.unsavedAnswers_.front();

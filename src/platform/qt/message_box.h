@@ -82,12 +82,6 @@ class MessageRecorder {
   void QueueAnswer(bool yes) { answers_.push_back(yes); }
   std::size_t queuedAnswers() const { return answers_.size(); }
 
-  // Makes the boxes of work done answer as if their action button was pressed when `press`.
-  void PressActions(bool press) { pressActions_ = press; }
-
-  // Makes the boxes of work done answer as if their action `index` was pressed (-1 for OK).
-  void PressAction(int index) { pressedAction_ = index; }
-
   // Makes the next question about changes not saved answered `answer`; Cancel when none is left.
   void QueueUnsavedAnswer(UnsavedAnswer answer) { unsavedAnswers_.push_back(answer); }
 
@@ -97,8 +91,6 @@ class MessageRecorder {
   MessageRecorder* previous_;
   std::vector<Message> messages_;
   std::deque<bool> answers_;
-  bool pressActions_ = false;
-  int pressedAction_ = -1;
   std::deque<UnsavedAnswer> unsavedAnswers_;
 };
 
