@@ -149,7 +149,7 @@ std::map<std::string, std::string> Run(const Scratch& scratch, std::string_view 
     CheckSite(scratch, {}, before);
     return before;
   }
-  FUZZ_CHECK(outcome.ok(), quillmere::Describe(outcome).c_str());
+  FUZZ_CHECK(outcome.ok(), quillmere::Describe(outcome, quillmere::WordsWithoutSteps()).c_str());
   std::map<std::string, std::string> pages = ModelPages(text);
   FUZZ_CHECK(outcome.pictureCount + 1 == static_cast<std::int64_t>(pages.size()), "pictures");
   std::uint64_t changed = 0;

@@ -93,6 +93,6 @@ struct AlbumOutcome {
 
 // The one line that tells the user of a picture left out, with the front end's `words` for a
 // limit that refused it.
-std::string Describe(const PictureProblem& problem, HintWords words = nullptr);
+std::string Describe(const PictureProblem& problem, const CommandWords& words);
 
 }  // namespace quillmere

@@ -12,7 +12,7 @@
 namespace quillmere {
 namespace {
 
-using Kind = AlbumFailure::Kind;
+using Failure = AlbumFailure;
 
 // Tells whether `error` refuses a picture for the limits, rather than finding it unreadable.
 bool IsRefusal(const PictureError& error) {
@@ -34,148 +34,148 @@ std::string NamesText(const std::vector<std::string>& names) {
   return text;
 }
 
-// The front end's words for `hint`, or none.
-std::string WordsFor(HintWords words, Hint hint) {
-  return words != nullptr ? words(hint) : std::string();
-}
-
-std::string NamesTakenText(const AlbumFailure::NamesInTheWay& inTheWay, HintWords words) {
-  const std::string names = NamesText(inTheWay.names);
-  const std::string& index = inTheWay.place;
-  const bool one = inTheWay.names.size() == 1;
-  const std::string verb = one ? " already exists" : " already exist";
-  const std::string it = one ? "it" : "them";
-  const std::string number = one ? "its number" : "their numbers";
-  if (inTheWay.droppedLine == 0) {
-    return names + verb + ", though no line of " + index + " names " + it +
-           ", and the pictures to add would take " + number + "; nothing was written. Move " + it +
-           " out of the album first.";
-  }
-  const std::string line = std::to_string(inTheWay.droppedLine);
-  const std::string picture = std::to_string(inTheWay.droppedPicture);
-  const std::string remove = WordsFor(words, Hint::kRemovePicture);
-  const std::string removing = remove.empty() ? "removing picture " + picture + " of " + index
-                                              : remove + " " + index + " " + picture;
-  return names + verb + ", and the pictures to add would take " + number + ": the pair that line " +
-         line + " of " + index +
-         " drops has moved every picture after it onto the files of the one before, which no "
-         "added picture must write over. Put lines and files in step first: make line " +
-         line + " a caption again, then " + removing +
-         " leaves that picture out and renumbers the files after it. Nothing "
-         "was written.";
-}
-
-// The line for a failure about a file or folder, for `kind`.
-std::string FileFailureText(AlbumFailure::Kind kind, const AlbumFailure::AboutFile& about) {
-  const std::string& path = about.path;
-  const std::string reason = ErrorText(about.error);
-  switch (kind) {
-    case Kind::kPicturesUnreadable:
-      return "Could not read the folder of pictures " + path + ": " + reason + ".";
-    case Kind::kNoPictures:
-      return "No picture could be read from " + path + "; nothing was written.";
-    case Kind::kNotAFolder:
-      return path + " is not a folder; nothing was written.";
-    case Kind::kFolderNotMade:
-      return "Could not make the folder " + path + ": " + reason + ".";
-    case Kind::kFolderNotOpened:
-      return "Could not open the folder " + path + ": " + reason + ".";
-    case Kind::kLinkedFolder:
-      return "The folder " + path +
-             " is a symbolic link, and pictures are never written through one; nothing was "
-             "written.";
-    case Kind::kPicturesElsewhere:
-      return "The pictures of " + path +
-             " are named by a URL, so their thumbnails cannot be made here.";
-    case Kind::kIndexIsLink:
-      return "Index file " + path +
-             " is a symbolic link, which writing it anew would replace; give the file it leads "
-             "to.";
-    case Kind::kHeadIncomplete:
-      return "Index file " + path +
-             " has fewer than five head values, so added pictures would be read as head values; "
-             "nothing was written.";
-    case Kind::kNotAFile:
-      return path +
-             " is not a regular file, so the pictures cannot be renumbered; nothing was changed.";
-    case Kind::kNoTrash:
-      return path + " cannot be moved to the desktop's trash: " + reason + "; nothing was changed.";
-    case Kind::kEditorFailed:
-      if (about.error) {
-        return "The text editor could not be started on " + path + ": " + reason +
-               ", so the edit was not applied; nothing was changed.";
-      }
-      return "The text editor did not finish its work on " + path +
-             ", so the edit was not applied; nothing was changed.";
-    case Kind::kIndexChanged:
-      return "Index file " + path +
-             " was changed since the edit began, so the edit was not applied; nothing was "
-             "changed.";
-    case Kind::kLinesWouldJoin:
-      return "Index file " + path +
-             " has a line that ends in CR alone before one that ends in LF, and moving its pairs "
-             "would join them; nothing was changed. Give its lines one kind of end first.";
-    default:
-      return "Could not write " + path + ": " + reason + ".";
-  }
-}
-
-// The line for each of the failure's payloads.
+// The line for each kind of failure, naming next steps in the front end's words.
 struct FailureText {
-  Kind kind;
-  HintWords words;
+  const CommandWords& words;
 
-  std::string operator()(const AlbumFailure::AboutFile& about) const {
-    return FileFailureText(kind, about);
+  std::string operator()(const Failure::PicturesUnreadable& f) const {
+    return "Could not read the folder of pictures " + f.folder + ": " + ErrorText(f.error) + ".";
   }
-  std::string operator()(const AlbumFailure::NamesInTheWay& inTheWay) const {
-    if (kind == Kind::kNamesTaken) return NamesTakenText(inTheWay, words);
-    return "The folder " + inTheWay.place + " already holds " + NamesText(inTheWay.names) +
+  std::string operator()(const Failure::NoPictures& f) const {
+    return "No picture could be read from " + f.givenAs + "; nothing was written.";
+  }
+  std::string operator()(const Failure::AlbumInUse& f) const {
+    return "The folder " + f.folder + " already holds " + NamesText(f.names) +
            ", which a new album would write; nothing was written. Choose an empty or a new "
            "folder.";
   }
-  std::string operator()(const AlbumFailure::PrefixOutside& outside) const {
-    return "The prefix \"" + outside.prefix + "\" of " + outside.indexPath +
+  std::string operator()(const Failure::NamesTaken& f) const {
+    const std::string names = NamesText(f.names);
+    const std::string& index = f.indexPath;
+    const bool one = f.names.size() == 1;
+    const std::string verb = one ? " already exists" : " already exist";
+    const std::string it = one ? "it" : "them";
+    const std::string number = one ? "its number" : "their numbers";
+    if (f.droppedLine == 0) {
+      return names + verb + ", though no line of " + index + " names " + it +
+             ", and the pictures to add would take " + number + "; nothing was written. Move " +
+             it + " out of the album first.";
+    }
+    const std::string line = std::to_string(f.droppedLine);
+    const std::string picture = std::to_string(f.droppedPicture);
+    const std::string remove = words.Step(NextStep::kRemovePicture, index);
+    const std::string removing =
+        remove.empty() ? "removing picture " + picture + " of " + index : remove + " " + picture;
+    return names + verb + ", and the pictures to add would take " + number +
+           ": the pair that line " + line + " of " + index +
+           " drops has moved every picture after it onto the files of the one before, which no "
+           "added picture must write over. Put lines and files in step first: make line " +
+           line + " a caption again, then " + removing +
+           " leaves that picture out and renumbers the files after it. Nothing was written.";
+  }
+  std::string operator()(const Failure::FolderUnavailable& f) const {
+    return Describe(f.run, words);
+  }
+  std::string operator()(const Failure::NotAFolder& f) const {
+    return f.path + " is not a folder; nothing was written.";
+  }
+  std::string operator()(const Failure::FolderNotMade& f) const {
+    return "Could not make the folder " + f.path + ": " + ErrorText(f.error) + ".";
+  }
+  std::string operator()(const Failure::FolderNotOpened& f) const {
+    return "Could not open the folder " + f.path + ": " + ErrorText(f.error) + ".";
+  }
+  std::string operator()(const Failure::OutsideTheAlbum& f) const {
+    return "The prefix \"" + f.prefix + "\" of " + f.indexPath +
            " names files outside its folder, where pictures are never written; nothing was "
            "written.";
   }
-  std::string operator()(const AlbumFailure::StoppedWork& stopped) const {
-    const std::string by = stopped.reason > 0 ? " by " + SignalName(stopped.reason) : std::string();
-    return "The work was stopped" + by + ": " + stopped.leftAsItWas;
+  std::string operator()(const Failure::LinkedFolder& f) const {
+    return "The folder " + f.path +
+           " is a symbolic link, and pictures are never written through one; nothing was "
+           "written.";
   }
-  std::string operator()(const AlbumFailure::NoSuchPicture& none) const {
-    if (kind == Kind::kCaptionDropsPair) {
-      const std::string line =
-          none.number == 0 ? "title" : "caption of picture " + std::to_string(none.number);
-      return "The " + line + " of " + none.indexPath +
-             " would be empty or start with \";\", which makes the index file leave its pair "
-             "out; nothing was changed.";
-    }
-    return "There is no picture " + std::to_string(none.number) + " in " + none.indexPath +
-           ", which has " + std::to_string(none.count) +
-           (none.count == 1 ? " picture" : " pictures") + "; nothing was changed.";
+  std::string operator()(const Failure::PicturesElsewhere& f) const {
+    return "The pictures of " + f.indexPath +
+           " are named by a URL, so their thumbnails cannot be made here.";
   }
-  std::string operator()(const AlbumFailure::NotRenamed& rename) const {
-    return "Could not rename " + rename.path + " to " + rename.to + ": " + ErrorText(rename.error) +
+  std::string operator()(const Failure::IndexUnusable& f) const { return Describe(f.run, words); }
+  std::string operator()(const Failure::IndexIsLink& f) const {
+    return "Index file " + f.indexPath +
+           " is a symbolic link, which writing it anew would replace; give the file it leads "
+           "to.";
+  }
+  std::string operator()(const Failure::HeadIncomplete& f) const {
+    return "Index file " + f.indexPath +
+           " has fewer than five head values, so added pictures would be read as head values; "
+           "nothing was written.";
+  }
+  std::string operator()(const Failure::NotWritten& f) const {
+    return "Could not write " + f.path + ": " + ErrorText(f.error) + ".";
+  }
+  std::string operator()(const Failure::SupportNotCopied& f) const { return Describe(f.support); }
+  std::string operator()(const Failure::NoImageLibrary& f) const {
+    return "The image library could not be loaded: " + Describe(f.error, words) + ".";
+  }
+  std::string operator()(const Failure::SiteNotWritten& f) const { return Describe(f.run, words); }
+  std::string operator()(const Failure::Stopped& f) const {
+    const std::string by = f.reason > 0 ? " by " + SignalName(f.reason) : std::string();
+    return "The work was stopped" + by + ": " + f.leftAsItWas;
+  }
+  std::string operator()(const Failure::NoSuchPicture& f) const {
+    return "There is no picture " + std::to_string(f.number) + " in " + f.indexPath +
+           ", which has " + std::to_string(f.count) + (f.count == 1 ? " picture" : " pictures") +
+           "; nothing was changed.";
+  }
+  std::string operator()(const Failure::NotAFile& f) const {
+    return f.path +
+           " is not a regular file, so the pictures cannot be renumbered; nothing was changed.";
+  }
+  std::string operator()(const Failure::NoTrash& f) const {
+    return f.path + " cannot be moved to the desktop's trash: " + ErrorText(f.error) +
+           "; nothing was changed.";
+  }
+  std::string operator()(const Failure::NotRenamed& f) const {
+    return "Could not rename " + f.path + " to " + f.to + ": " + ErrorText(f.error) +
            "; what was renamed was renamed back.";
   }
-  std::string operator()(const AlbumFailure::NotFinished& unfinished) const {
-    const std::string deleting = WordsFor(words, Hint::kDeleteRemoved);
-    return unfinished.indexPath + " holds the change, but " + unfinished.path +
-           " could not be moved away: " + ErrorText(unfinished.error) +
+  std::string operator()(const Failure::LinesWouldJoin& f) const {
+    return "Index file " + f.indexPath +
+           " has a line that ends in CR alone before one that ends in LF, and moving its pairs "
+           "would join them; nothing was changed. Give its lines one kind of end first.";
+  }
+  std::string operator()(const Failure::NotFinished& f) const {
+    const std::string deleting = words.Step(NextStep::kDeleteRemoved, "");
+    return f.indexPath + " holds the change, but " + f.path +
+           " could not be moved away: " + ErrorText(f.error) +
            ". The next album command on it finishes the change" +
            (deleting.empty() ? "." : "; " + deleting + " finishes it by deleting.");
   }
-  std::string operator()(const RunFailure& run) const { return Describe(run); }
-  std::string operator()(const SupportFailure& support) const { return Describe(support); }
-  std::string operator()(const PictureError& error) const {
-    return "The image library could not be loaded: " + Describe(error, words) + ".";
+  std::string operator()(const Failure::IndexChanged& f) const {
+    return "Index file " + f.indexPath +
+           " was changed since the edit began, so the edit was not applied; nothing was "
+           "changed.";
+  }
+  std::string operator()(const Failure::CaptionDropsPair& f) const {
+    const std::string line =
+        f.picture == 0 ? "title" : "caption of picture " + std::to_string(f.picture);
+    return "The " + line + " of " + f.indexPath +
+           " would be empty or start with \";\", which makes the index file leave its pair "
+           "out; nothing was changed.";
+  }
+  std::string operator()(const Failure::EditorFailed& f) const {
+    if (f.error) {
+      return "The text editor could not be started on " + f.editFile + ": " + ErrorText(f.error) +
+             ", so the edit was not applied; nothing was changed.";
+    }
+    return "The text editor did not finish its work on " + f.editFile +
+           ", so the edit was not applied; nothing was changed.";
   }
 };
 
 }  // namespace
 
-std::string Describe(const PictureProblem& problem, HintWords words) {
+std::string Describe(const PictureProblem& problem, const CommandWords& words) {
   using PKind = PictureProblem::Kind;
   switch (problem.kind) {
     case PKind::kNotAPicture:
@@ -213,8 +213,20 @@ std::string Describe(const PictureProblem& problem, HintWords words) {
   return "";
 }
 
-std::string Describe(const AlbumFailure& failure, HintWords words) {
-  return std::visit(FailureText{failure.kind, words}, failure.about);
+std::string Describe(const AlbumFailure& failure, const CommandWords& words) {
+  return std::visit(FailureText{words}, failure.why);
+}
+
+const RunFailure* AlbumFailure::run() const {
+  if (const auto* folder = As<FolderUnavailable>()) return &folder->run;
+  if (const auto* index = As<IndexUnusable>()) return &index->run;
+  if (const auto* site = As<SiteNotWritten>()) return &site->run;
+  return nullptr;
+}
+
+int AlbumFailure::stopReason() const {
+  const auto* stopped = As<Stopped>();
+  return stopped != nullptr ? stopped->reason : 0;
 }
 
 }  // namespace quillmere

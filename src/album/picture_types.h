@@ -93,24 +93,10 @@ inline PictureError Unreadable(std::error_code error) {
   return unreadable;
 }
 
-// What a front end may point to about a failure, in its own words: the setting or the command
-// that deals with it.
-enum class Hint {
-  // The limit of pixels a picture may declare.
-  kPixelLimit,
-  // The memory a picture may need.
-  kMemoryBudget,
-  // The command that removes a picture from an album (its index file and number follow).
-  kRemovePicture,
-  // Removing pictures by deleting their files, which finishes a change waiting for the trash.
-  kDeleteRemoved,
-};
-
-// A front end's words for each hint; none, or empty words, leave the hint out of the line.
-using HintWords = std::string (*)(Hint);
+class CommandWords;
 
 // The words for why a picture could not be read or made, with the library's own after them
-// where they were kept; a refusal for a limit names it in `words`.
-std::string Describe(const PictureError& error, HintWords words = nullptr);
+// where they were kept; a refusal for a limit names the setting in the front end's `words`.
+std::string Describe(const PictureError& error, const CommandWords& words);
 
 }  // namespace quillmere

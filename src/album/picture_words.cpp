@@ -14,14 +14,14 @@ std::string Mebibytes(std::uint64_t bytes) {
   return GroupedNumber(bytes / kMebibyte + (bytes % kMebibyte != 0 ? 1 : 0)) + " MiB";
 }
 
-// The front end's words for `hint` in brackets after a space, or nothing.
-std::string Bracketed(HintWords words, Hint hint) {
-  const std::string text = words != nullptr ? words(hint) : std::string();
+// The front end's words for the setting `step` in brackets after a space, or nothing.
+std::string Bracketed(const CommandWords& words, NextStep step) {
+  const std::string text = words.Step(step, "");
   return text.empty() ? text : " (" + text + ")";
 }
 
 // The program's own words for `error`.
-std::string OwnWords(const PictureError& error, HintWords words) {
+std::string OwnWords(const PictureError& error, const CommandWords& words) {
   using Kind = PictureError::Kind;
   switch (error.kind) {
     case Kind::kUnreadable:
@@ -41,10 +41,10 @@ std::string OwnWords(const PictureError& error, HintWords words) {
     case Kind::kTooManyPixels:
       return "it declares " + std::to_string(error.width) + "x" + std::to_string(error.height) +
              " pixels, over the limit of " + GroupedNumber(error.limit) +
-             Bracketed(words, Hint::kPixelLimit);
+             Bracketed(words, NextStep::kPixelLimit);
     case Kind::kTooMuchMemory:
       return "making it would need " + Mebibytes(error.needed) + " of memory, over the budget of " +
-             Mebibytes(error.limit) + " per picture" + Bracketed(words, Hint::kMemoryBudget);
+             Mebibytes(error.limit) + " per picture" + Bracketed(words, NextStep::kMemoryBudget);
     case Kind::kOutOfMemory:
       return "the memory ran out while it was made";
     case Kind::kNoModule:
@@ -53,8 +53,8 @@ std::string OwnWords(const PictureError& error, HintWords words) {
       return "it did not start";
     case Kind::kTooLong:
       return "the video lasts " + GroupedNumber((error.needed + 999) / 1000) +
-             " s, longer than the limit of " + GroupedNumber(error.limit / 1000) +
-             " s (--max-video-seconds)";
+             " s, longer than the limit of " + GroupedNumber(error.limit / 1000) + " s" +
+             Bracketed(words, NextStep::kVideoLength);
     case Kind::kNoVideoDecoder:
       return "it is a video of " + error.format + ", which this system has no decoder for";
     case Kind::kStopped:
@@ -65,7 +65,7 @@ std::string OwnWords(const PictureError& error, HintWords words) {
 
 }  // namespace
 
-std::string Describe(const PictureError& error, HintWords words) {
+std::string Describe(const PictureError& error, const CommandWords& words) {
   std::string text = OwnWords(error, words);
   if (!error.libraryText.empty() && error.kind != PictureError::Kind::kNoModule) {
     text += " (" + error.libraryText + ")";

@@ -32,6 +32,7 @@
 #include "app/picture_list_model.h"
 #include "app/picture_list_view.h"
 #include "app/thumbnail_loader.h"
+#include "app/window_words.h"
 #include "platform/qt/message_box.h"
 
 namespace quillmere {
@@ -184,7 +185,7 @@ bool AlbumEditor::Open(const QString& indexPath) {
   AlbumOptions options;
   auto read = ReadForEditing(ToLocal(absolute), *fs_, options);
   if (const auto* failure = read.failure()) {
-    Fail(FromLocal(Describe(*failure)));
+    Fail(FromLocal(Describe(*failure, WindowWords())));
     return false;
   }
   indexPath_ = absolute;
@@ -373,7 +374,7 @@ void AlbumEditor::WorkFinished() {
   statusBar()->clearMessage();
   const int row = SelectedRow();
   const bool ok = outcome.ok();
-  QString text = ok ? QString() : FromLocal(Describe(*outcome.failure));
+  QString text = ok ? QString() : FromLocal(Describe(*outcome.failure, WindowWords()));
   const QString leftOut =
       OnlyOtherFiles(outcome.problems) ? QString() : LeftOutText(outcome.problems);
   if (!leftOut.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + leftOut;

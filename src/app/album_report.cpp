@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "app/window_words.h"
+
 namespace quillmere {
 namespace {
 
@@ -63,7 +65,8 @@ QString LeftOutText(const std::vector<PictureProblem>& problems) {
       const PictureProblem& problem = *members[i];
       text +=
           QLatin1Char('\n') +
-          FromLocal(group == Group::kOther ? problem.file : problem.file + " " + Describe(problem));
+          FromLocal(group == Group::kOther ? problem.file
+                                           : problem.file + " " + Describe(problem, WindowWords()));
     }
     if (members.size() > named) {
       text += QStringLiteral("\nand %1 more.").arg(members.size() - named);

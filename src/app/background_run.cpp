@@ -60,7 +60,7 @@ void BackgroundRun::Finish() {
 int BackgroundRun::stopReason() const {
   const RunFailure* run = makesAlbum_ ? (album_.failure ? album_.failure->run() : nullptr)
                                       : (outcome_.failure ? &*outcome_.failure : nullptr);
-  if (makesAlbum_ && album_.failure && album_.failure->kind == AlbumFailure::Kind::kStopped) {
+  if (makesAlbum_ && album_.failure && album_.failure->Is<AlbumFailure::Stopped>()) {
     return album_.failure->stopReason();
   }
   return run != nullptr && run->status == RunFailure::Status::kStopped ? run->stopReason : 0;

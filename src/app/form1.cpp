@@ -32,6 +32,7 @@
 #include "app/drop_plan.h"
 #include "app/start_folder.h"
 #include "app/text_fit.h"
+#include "app/window_words.h"
 #include "platform/qt/desktop_opener.h"
 #include "platform/qt/message_box.h"
 #include "run/generate.h"
@@ -120,32 +121,6 @@ bool HoldsWrittenPage(const std::string& folder, FileSystem& fs) {
   return written && written.value();
 }
 
-// The window's words for changes and next steps: what a change does, and the command line's
-// commands where the window has no way of its own to take the step.
-class WindowWords final : public CommandWords {
- public:
-  std::string Change(ChangeKind kind) const override {
-    switch (kind) {
-      case ChangeKind::kNewAlbum:
-        return "making a new album";
-      case ChangeKind::kAddPictures:
-        return "adding pictures";
-      case ChangeKind::kRemovePictures:
-        return "removing pictures";
-      case ChangeKind::kMovePicture:
-        return "moving a picture";
-      case ChangeKind::kMakeThumbnails:
-        return "making thumbnails";
-      case ChangeKind::kEdit:
-        return "editing the album";
-    }
-    return "";
-  }
-  std::string Step(Remedy remedy, const std::string& indexPath) const override {
-    return "the command " + CommandLineWords().Step(remedy, indexPath);
-  }
-};
-
 }  // namespace
 
 Form1::Form1(QWidget* parent, FileSystem* fs)
@@ -227,7 +202,7 @@ void Form1::ShowCommand() {
     RunFailure missing;
     missing.status = RunFailure::Status::kNotFound;
     missing.subject = page;
-    ShowFailure(FromLocal(Describe(missing)));
+    ShowFailure(FromLocal(Describe(missing, WindowWords())));
     return;
   }
   const QString path = QFile::decodeName(QByteArray::fromStdString(page));
@@ -480,7 +455,7 @@ void Form1::ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason) {
   }
   // Other files passed over are told of only beside something that needs a word.
   if (!failed && OnlyOtherFiles(outcome.problems)) return;
-  QString text = failed ? FromLocal(Describe(*outcome.failure)) : QString();
+  QString text = failed ? FromLocal(Describe(*outcome.failure, WindowWords())) : QString();
   const QString leftOut = LeftOutText(outcome.problems);
   if (!leftOut.isEmpty()) text += (text.isEmpty() ? QString() : QStringLiteral("\n\n")) + leftOut;
   if (text.isEmpty()) return;
@@ -525,13 +500,13 @@ void Form1::OpenEditor(const QString& indexPath) {
 // after the reason, and the album is made where the user then chooses; true when the failure was
 // taken up so.
 bool Form1::ChoosesAnotherFolder(const AlbumOutcome& outcome) {
-  using Kind = AlbumFailure::Kind;
   if (newAlbumPictures_.isEmpty() || outcome.ok()) return false;
-  if (outcome.failure->kind != Kind::kFolderNotMade && outcome.failure->kind != Kind::kNotAFolder) {
+  if (!outcome.failure->Is<AlbumFailure::FolderNotMade>() &&
+      !outcome.failure->Is<AlbumFailure::NotAFolder>()) {
     return false;
   }
   const QString pictures = newAlbumPictures_;
-  ShowFailure(FromLocal(Describe(*outcome.failure)) +
+  ShowFailure(FromLocal(Describe(*outcome.failure, WindowWords())) +
               QStringLiteral("\n\nChoose another folder for the album."));
   const QScopedValueRollback<bool> opening(opening_, true);
   MakeAlbum(pictures);

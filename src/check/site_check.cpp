@@ -429,7 +429,7 @@ class Checker {
     // A generation leaves a change whose pictures may wait for the trash to the album's commands.
     const std::string who = forTheTrash
                                 ? "the next album command here (" +
-                                      words_.Step(Remedy::kFinishChange, "") + " without numbers)"
+                                      words_.Step(NextStep::kFinishChange, "") + " without numbers)"
                                 : "the next run that writes here";
     const std::string left =
         "an interrupted run" + by + " left its journal " + Visible(std::string(kJournalName));
@@ -447,7 +447,7 @@ class Checker {
       Add(0, left +
                  ", which can be neither finished nor undone, since the index file was edited "
                  "since; check the files it lists, then " +
-                 Visible(words_.Step(Remedy::kAbandonChange, indexPath_)) + " removes it");
+                 Visible(words_.Step(NextStep::kAbandonChange, indexPath_)) + " removes it");
       return;
     }
     Add(0, left + "; " + who + " finishes or undoes that run");

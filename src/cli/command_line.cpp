@@ -77,7 +77,7 @@ int Generate(const std::string& indexPath, const Options& options, const Console
     progress.Finish();
   }
   if (outcome.failure) {
-    Tell(err, Visible(Describe(*outcome.failure)));
+    Tell(err, Visible(Describe(*outcome.failure, CommandLineWords())));
     PrintHint(*outcome.failure, indexPath, err);
     return ExitCodeOf(*outcome.failure);
   }
@@ -96,7 +96,7 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
   };
   Result<SiteCheck, RunFailure> result = CheckSite(indexPath, fs, print, CommandLineWords());
   if (const auto* failure = result.failure()) {
-    Tell(err, Visible(Describe(*failure)));
+    Tell(err, Visible(Describe(*failure, CommandLineWords())));
     return kExitFailure;
   }
   const SiteCheck& check = result.value();
@@ -104,11 +104,11 @@ int Check(const std::string& indexPath, bool quiet, std::ostream& out, std::ostr
     const CommandWords& words = CommandLineWords();
     const std::string word = ShellWord(indexPath);
     if (check.supportImagesCanBeAdded) {
-      out << file << ": hint: " << Visible(words.Step(Remedy::kAddSupportImages, word))
+      out << file << ": hint: " << Visible(words.Step(NextStep::kAddSupportImages, word))
           << " copies the missing support images\n";
     }
     if (check.thumbnailsCanBeMade) {
-      out << file << ": hint: " << Visible(words.Step(Remedy::kMakeThumbnails, word))
+      out << file << ": hint: " << Visible(words.Step(NextStep::kMakeThumbnails, word))
           << " makes the missing thumbnails from their pictures\n";
     }
     out << file << ": "
@@ -132,7 +132,7 @@ int Abandon(const std::string& indexPath, const Options& options, const Console&
   Result<bool, RunFailure> abandoned =
       AbandonChange(indexPath, fs, RunOptionsFrom(options, stop, nullptr, &waiting));
   if (const auto* failure = abandoned.failure()) {
-    Tell(console.err, Visible(Describe(*failure)));
+    Tell(console.err, Visible(Describe(*failure, CommandLineWords())));
     return ExitCodeOf(*failure);
   }
   if (options.Has(Id::kQuiet)) return kExitOk;
@@ -159,7 +159,7 @@ int AddSupport(const std::string& indexPath, const Options& options, const Conso
     run = AddSupportImages(indexPath, fs, RunOptionsFrom(options, stop, nullptr, &waiting));
   }
   if (run.refused) {
-    Tell(err, Visible(Describe(*run.refused)));
+    Tell(err, Visible(Describe(*run.refused, CommandLineWords())));
     return ExitCodeOf(*run.refused);
   }
   const SupportCopy& copy = run.copy;
@@ -338,7 +338,7 @@ void PrintProblems(const AlbumOutcome& outcome, bool verbose, std::ostream& err)
     const std::string where =
         problem.line != 0 ? Visible(outcome.indexPath) + ":" + std::to_string(problem.line) + ": "
                           : std::string();
-    Tell(err, where + Visible(problem.file) + " " + Visible(Describe(problem, HintText)));
+    Tell(err, where + Visible(problem.file) + " " + Visible(Describe(problem, CommandLineWords())));
   }
   if (inAlbum != 0) {
     Tell(err, Count(inAlbum, "picture is", "pictures are") + " in the album already" +
@@ -535,7 +535,7 @@ int RunAlbumMode(Mode mode, const AlbumRow& row, const Options& options, AlbumOp
     progress.Finish();
   }
   PrintProblems(outcome, options.Has(Id::kVerbose), err);
-  if (outcome.failure) Tell(err, Visible(Describe(*outcome.failure, HintText)));
+  if (outcome.failure) Tell(err, Visible(Describe(*outcome.failure, CommandLineWords())));
   PrintHints(outcome, err);
   if (outcome.failure) return ExitCodeOf(*outcome.failure);
   if (options.Has(Id::kVerbose)) {

@@ -20,25 +20,56 @@ int ExitCodeOf(const RunFailure& failure) {
 // The exit code of album work that failed with `failure`: 128 + the signal that stopped it, or the
 // run's stop, else 1.
 int ExitCodeOf(const AlbumFailure& failure) {
-  if (failure.kind == AlbumFailure::Kind::kStopped && failure.stopReason() > 0) {
+  if (failure.stopReason() > 0) {
     return ExitStatusForSignal(failure.stopReason());
   }
   return failure.run() != nullptr ? ExitCodeOf(*failure.run()) : kExitFailure;
 }
 
-// The command line's words for what deals with a failure of the album's work.
-std::string HintText(Hint hint) {
-  switch (hint) {
-    case Hint::kPixelLimit:
-      return "--max-pixels";
-    case Hint::kMemoryBudget:
-      return "--max-memory";
-    case Hint::kRemovePicture:
-      return std::string(kProgram) + " --remove-pictures";
-    case Hint::kDeleteRemoved:
-      return "--remove-pictures --delete";
+namespace {
+
+// The command `command` of the program for the album of `indexPath` (none when "").
+std::string Command(OptionId command, const std::string& indexPath) {
+  return std::string(kProgram) + " " + std::string(OptionName(command)) +
+         (indexPath.empty() ? std::string() : " " + indexPath);
+}
+
+// The command line's words, which quillmere-cli prints.
+class CommandLine final : public CommandWords {
+ public:
+  std::string Change(ChangeKind kind) const override {
+    return std::string(kProgram) + " --" + std::string(ChangeWord(kind));
   }
-  return "";
+  std::string Step(NextStep step, const std::string& indexPath) const override {
+    switch (step) {
+      case NextStep::kFinishChange:
+      case NextStep::kRemovePicture:
+        return Command(Id::kRemovePictures, indexPath);
+      case NextStep::kAbandonChange:
+        return Command(Id::kAbandonChange, indexPath);
+      case NextStep::kAddSupportImages:
+        return Command(Id::kAddSupportImages, indexPath);
+      case NextStep::kMakeThumbnails:
+        return Command(Id::kMakeThumbnails, indexPath);
+      case NextStep::kDeleteRemoved:
+        return std::string(OptionName(Id::kRemovePictures)) + " " +
+               std::string(OptionName(Id::kDelete));
+      case NextStep::kPixelLimit:
+        return std::string(OptionName(Id::kMaxPixels));
+      case NextStep::kMemoryBudget:
+        return std::string(OptionName(Id::kMaxMemory));
+      case NextStep::kVideoLength:
+        return std::string(OptionName(Id::kMaxVideoSeconds));
+    }
+    return "";
+  }
+};
+
+}  // namespace
+
+const CommandWords& CommandLineWords() {
+  static const CommandLine words;
+  return words;
 }
 
 // Writes `message` on standard error in the one form of the program's messages: its name first.
@@ -102,7 +133,7 @@ void PrintHints(const AlbumOutcome& outcome, std::ostream& err) {
   if (outcome.failure && outcome.failure->run() != nullptr) {
     PrintHint(*outcome.failure->run(), outcome.indexPath, err);
   }
-  if (outcome.failure && outcome.failure->kind == AlbumFailure::Kind::kNoTrash) {
+  if (outcome.failure && outcome.failure->Is<AlbumFailure::NoTrash>()) {
     Tell(err, "--delete deletes the removed pictures instead");
   }
   if (outcome.ok() && std::any_of(outcome.problems.begin(), outcome.problems.end(),

@@ -28,8 +28,9 @@ int ExitCodeOf(const RunFailure& failure);
 // the run's stop, else 1.
 int ExitCodeOf(const AlbumFailure& failure);
 
-// The command line's words for what deals with a failure of the album's work.
-std::string HintText(Hint hint);
+// The command line's words for changes and next steps: its commands and options as they are typed
+// ("quillmere-cli --abandon-change INDEX", "--max-pixels").
+const CommandWords& CommandLineWords();
 
 // Writes `message` on standard error in the one form of the program's messages: its name first.
 void Tell(std::ostream& err, const std::string& message);

@@ -72,10 +72,10 @@ int Edit(const std::string& indexPath, const ParsedOptions& options, const Conso
   }
   const AlbumOutcome& outcome = edit.album;
   if (outcome.failure) {
-    Tell(err, Visible(Describe(*outcome.failure, HintText)));
+    Tell(err, Visible(Describe(*outcome.failure, CommandLineWords())));
     if (edit.editorStatus != 0) {
       Tell(err, "the editor ended with status " + std::to_string(edit.editorStatus));
-    } else if (outcome.failure->kind == AlbumFailure::Kind::kEditorFailed) {
+    } else if (outcome.failure->Is<AlbumFailure::EditorFailed>()) {
       Tell(err, "the editor is " + Visible(ChosenEditor().value_or("editor")) +
                     " (from VISUAL or EDITOR, else editor or vi)");
     }

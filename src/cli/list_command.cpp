@@ -75,7 +75,7 @@ void PrintTabbed(const std::vector<ListedPicture>& pictures, std::ostream& out) 
 int List(const std::string& indexPath, const Console& console, FileSystem& fs) {
   Result<std::vector<ListedPicture>, AlbumFailure> listed = ListAlbum(indexPath, fs);
   if (const auto* failure = listed.failure()) {
-    Tell(console.err, Visible(Describe(*failure, HintText)));
+    Tell(console.err, Visible(Describe(*failure, CommandLineWords())));
     return ExitCodeOf(*failure);
   }
   if (console.outIsTerminal) {

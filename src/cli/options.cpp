@@ -313,6 +313,13 @@ std::span<const OptionRow> OptionTable() {
   return kOptions;
 }
 
+std::string_view OptionName(OptionId id) {
+  for (const OptionRow& option : OptionTable()) {
+    if (option.id == id) return option.name;
+  }
+  return {};
+}
+
 std::optional<std::string> ParsedOptions::Value(OptionId id) const {
   auto found = values.find(id);
   if (found == values.end()) return std::nullopt;

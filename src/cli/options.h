@@ -106,6 +106,9 @@ struct OptionRow {
 // The table of every option, in the order --help lists them within their task.
 std::span<const OptionRow> OptionTable();
 
+// The long name of the option `id`, as it is typed: "--max-pixels".
+std::string_view OptionName(OptionId id);
+
 // The options of one command line, as given.
 struct ParsedOptions {
   std::set<OptionId> flags;

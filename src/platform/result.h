@@ -24,6 +24,13 @@ class [[nodiscard]] Result {
                                       int> = 0>
   Result(U&& value) : state_(std::in_place_index<0>, std::forward<U>(value)) {}
   Result(E error) : state_(std::in_place_index<1>, std::move(error)) {}
+  // Any failure that makes an E (one of its kinds) and is no value.
+  template <class F,
+            std::enable_if_t<std::is_constructible_v<E, F&&> && !std::is_convertible_v<F&&, T> &&
+                                 !std::is_same_v<std::remove_cvref_t<F>, E> &&
+                                 !std::is_same_v<std::remove_cvref_t<F>, Result>,
+                             long> = 0>
+  Result(F&& failure) : state_(std::in_place_index<1>, E(std::forward<F>(failure))) {}
 
   bool ok() const { return state_.index() == 0; }
   explicit operator bool() const { return ok(); }
@@ -57,6 +64,12 @@ class [[nodiscard]] Result<void, E> {
     }
     failure_.emplace(std::move(error));
   }
+  // Any failure that makes an E (one of its kinds).
+  template <class F, std::enable_if_t<std::is_constructible_v<E, F&&> &&
+                                          !std::is_same_v<std::remove_cvref_t<F>, E> &&
+                                          !std::is_same_v<std::remove_cvref_t<F>, Result>,
+                                      int> = 0>
+  Result(F&& failure) : failure_(std::in_place, std::forward<F>(failure)) {}
 
   bool ok() const { return !failure_.has_value(); }
   explicit operator bool() const { return ok(); }
@@ -71,5 +84,13 @@ class [[nodiscard]] Result<void, E> {
  private:
   std::optional<E> failure_;
 };
+
+// The failure of the step `result`, where it failed: for an outcome that holds what was done and,
+// apart, why it stopped.
+template <class E>
+std::optional<E> FailureOf(Result<void, E> result) {
+  if (E* failure = result.failure()) return std::move(*failure);
+  return std::nullopt;
+}
 
 }  // namespace quillmere

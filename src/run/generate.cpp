@@ -166,7 +166,7 @@ std::string Describe(const RunFailure& failure, const CommandWords& words) {
              " was interrupted, so that run can be neither finished nor undone; nothing was "
              "written. Check the files it lists in " +
              std::string(kJournalName) + ", then remove that journal with " +
-             words.Step(Remedy::kAbandonChange, subject) + ".";
+             words.Step(NextStep::kAbandonChange, subject) + ".";
     case Status::kJournalStep:
       return "An interrupted run of " + change + " could not be finished or undone at " + subject +
              ": " + ErrorText(failure.error) + ".";
@@ -174,7 +174,7 @@ std::string Describe(const RunFailure& failure, const CommandWords& words) {
       return "An interrupted run of " + change + " changed " + subject +
              " but left pictures to be moved to the desktop's trash, which only the album's "
              "commands do; nothing was written. " +
-             words.Step(Remedy::kFinishChange, subject) + " finishes that run.";
+             words.Step(NextStep::kFinishChange, subject) + " finishes that run.";
     case Status::kJournalNotRemoved:
       return "Could not remove the journal " + subject + ": " + ErrorText(failure.error) + ".";
     case Status::kJournalFileChanged:
@@ -195,16 +195,8 @@ std::string UnsettledChangeText(const RunFailure& failure, const CommandWords& w
                                      " is not the file it moved there, as its journal " + journal +
                                      " records it";
   return what + "; put that file back as it was and run again, or keep the album as it now " +
-         "stands with " + words.Step(Remedy::kAbandonChange, failure.indexPath) +
+         "stands with " + words.Step(NextStep::kAbandonChange, failure.indexPath) +
          ", which removes the journal";
-}
-
-std::string Describe(const RunFailure& failure) {
-  return Describe(failure, CommandLineWords());
-}
-
-std::string Describe(const RunOutcome& outcome) {
-  return Describe(outcome, CommandLineWords());
 }
 
 std::string Describe(const RunOutcome& outcome, const CommandWords& words) {

@@ -125,14 +125,8 @@ struct RunOutcome {
 // `words`; the window and the command line both show it.
 std::string Describe(const RunFailure& failure, const CommandWords& words);
 
-// The line for `failure` in the command line's words, for the album's messages.
-std::string Describe(const RunFailure& failure);
-
 // The line that tells the user of the run's failure in `words`; "" when it wrote the site.
 std::string Describe(const RunOutcome& outcome, const CommandWords& words);
-
-// The line for the run's failure in the command line's words; "" when it wrote the site.
-std::string Describe(const RunOutcome& outcome);
 
 // Why the interrupted change of `failure` (kJournalFileChanged or kJournalFileMissing) cannot be
 // settled, and what the person can do about it in `words`, as a clause: "…; put that file back…".

@@ -89,38 +89,19 @@ std::string GroupedNumber(std::uint64_t number, const std::locale& locale) {
 
 namespace {
 
-// The command line's words, which quillmere-cli prints.
-class CommandLine final : public CommandWords {
+// Changes by their journal's word, and no next step.
+class WithoutSteps final : public CommandWords {
  public:
-  std::string Change(ChangeKind kind) const override {
-    return "quillmere-cli --" + std::string(ChangeWord(kind));
-  }
-  std::string Step(Remedy remedy, const std::string& indexPath) const override {
-    return "quillmere-cli --" + std::string(CommandOf(remedy)) +
-           (indexPath.empty() ? std::string() : " " + indexPath);
-  }
-
- private:
-  // The command that takes the step `remedy`.
-  static std::string_view CommandOf(Remedy remedy) {
-    switch (remedy) {
-      case Remedy::kFinishChange:
-        return "remove-pictures";
-      case Remedy::kAbandonChange:
-        return "abandon-change";
-      case Remedy::kAddSupportImages:
-        return "add-support-images";
-      case Remedy::kMakeThumbnails:
-        return "make-thumbnails";
-    }
+  std::string Change(ChangeKind kind) const override { return std::string(ChangeWord(kind)); }
+  std::string Step(NextStep /*step*/, const std::string& /*indexPath*/) const override {
     return "";
   }
 };
 
 }  // namespace
 
-const CommandWords& CommandLineWords() {
-  static const CommandLine words;
+const CommandWords& WordsWithoutSteps() {
+  static const WithoutSteps words;
   return words;
 }
 

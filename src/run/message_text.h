@@ -28,8 +28,9 @@ std::string QuotedExcerpt(std::string_view text);
 std::string GroupedNumber(std::uint64_t number, const std::locale& locale);
 std::string GroupedNumber(std::uint64_t number);
 
-// The next step a message may name, by what it does; each front end words it as its own.
-enum class Remedy {
+// The next step a message may name, by what it does; each front end words it as its own, and one
+// that has no way to take it leaves it out.
+enum class NextStep {
   // Finishing a change whose files wait for the desktop's trash: an album command of the index
   // file, which removes no picture when given no numbers.
   kFinishChange,
@@ -39,6 +40,16 @@ enum class Remedy {
   kAddSupportImages,
   // Making the missing thumbnails from their pictures.
   kMakeThumbnails,
+  // Removing a picture from an album (its number follows).
+  kRemovePicture,
+  // Removing pictures by deleting their files, which finishes a change waiting for the trash.
+  kDeleteRemoved,
+  // Setting the limit of pixels a picture may declare.
+  kPixelLimit,
+  // Setting the memory a picture may need.
+  kMemoryBudget,
+  // Setting the longest video taken.
+  kVideoLength,
 };
 
 // How a front end names a change and the next step of a message.
@@ -47,12 +58,13 @@ class CommandWords {
   virtual ~CommandWords() = default;
   // The change of the kind `kind`, as the front end's user makes it.
   virtual std::string Change(ChangeKind kind) const = 0;
-  // The next step `remedy` for the album of the index file at `indexPath` (none when "").
-  virtual std::string Step(Remedy remedy, const std::string& indexPath) const = 0;
+  // The next step `step` for the album of the index file at `indexPath` (none when ""); empty
+  // where the front end has no way to take it.
+  virtual std::string Step(NextStep step, const std::string& indexPath) const = 0;
 };
 
-// The command line's words: its commands as they are typed ("quillmere-cli --abandon-change
-// INDEX"); the album's messages use them until they take a front end's words.
-const CommandWords& CommandLineWords();
+// Words that name a change by its journal's word and leave every next step out: for texts kept
+// before a front end words them, and for logs.
+const CommandWords& WordsWithoutSteps();
 
 }  // namespace quillmere

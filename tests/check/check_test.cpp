@@ -12,6 +12,7 @@
 #include "album/text/album_text.h"
 #include "check/site_check.h"
 #include "cli/command_line.h"
+#include "cli/console_words.h"
 #include "run/add_support_images.h"
 #include "support/cli_runner.h"
 #include "support/scoped_state.h"

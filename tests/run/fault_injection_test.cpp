@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/console_words.h"
 #include "run/generate.h"
 #include "site/page_output.h"
 #include "support/faulty_file_system.h"
@@ -188,20 +189,21 @@ TEST_P(FaultInjectionTest, EveryCallOfEveryStepCanFail) {
         case RunFailure::Status::kNotLocked:
         case RunFailure::Status::kJournalUnreadable:
           // The folder's lock, or the look for the journal of an interrupted change.
-          EXPECT_EQ(outcome.failure->subject, dir.path()) << Describe(outcome);
+          EXPECT_EQ(outcome.failure->subject, dir.path()) << Describe(outcome, CommandLineWords());
           EXPECT_EQ(outcome.failure->error, error);
           CheckPages(RunOrder(newPages).front());
           break;
         case RunFailure::Status::kPageNotWritten: {
-          EXPECT_EQ(outcome.failure->error, error) << Describe(outcome);
-          ASSERT_EQ(outcome.failure->subject.rfind(dir.path(), 0), 0u) << Describe(outcome);
+          EXPECT_EQ(outcome.failure->error, error) << Describe(outcome, CommandLineWords());
+          ASSERT_EQ(outcome.failure->subject.rfind(dir.path(), 0), 0u)
+              << Describe(outcome, CommandLineWords());
           const std::string page = outcome.failure->subject.substr(dir.path().size());
-          EXPECT_EQ(newPages.count(page), 1u) << Describe(outcome);
+          EXPECT_EQ(newPages.count(page), 1u) << Describe(outcome, CommandLineWords());
           CheckPages(page);
           break;
         }
         default:
-          ADD_FAILURE() << Describe(outcome);
+          ADD_FAILURE() << Describe(outcome, CommandLineWords());
       }
     }
   }
@@ -348,13 +350,13 @@ TEST(DiskFull, TinyTmpfsRunsOutAndAReRunCompletesTheSite) {
 
   RunOutcome full = GenerateSite(disk.path() + "index.txt", fs);
   const std::string failed = PageOutOfSpace(full, disk.path());
-  ASSERT_NE(failed, "") << Describe(full);
+  ASSERT_NE(failed, "") << Describe(full, CommandLineWords());
   ASSERT_NE(failed, "index.html");
   CheckStoppedRun(disk.path(), pages, {}, failed);
 
   ASSERT_TRUE(disk.Resize("4m"));
   RunOutcome again = GenerateSite(disk.path() + "index.txt", fs);
-  ASSERT_TRUE(again.ok()) << Describe(again);
+  ASSERT_TRUE(again.ok()) << Describe(again, CommandLineWords());
   EXPECT_EQ(again.pages.unchanged, full.pages.written);
   EXPECT_EQ(again.pages.written, pages.size() - full.pages.written);
   CheckStoppedRun(disk.path(), pages, {}, "");
@@ -368,7 +370,8 @@ TEST(DiskFull, TinyTmpfsRunsOutAndAReRunCompletesTheSite) {
   WriteFile(disk.path() + "index.txt", changed);
   FillDisk(disk.path(), 32 * 1024);
   RunOutcome stopped = GenerateSite(disk.path() + "index.txt", fs);
-  EXPECT_EQ(PageOutOfSpace(stopped, disk.path()), "Image10.html") << Describe(stopped);
+  EXPECT_EQ(PageOutOfSpace(stopped, disk.path()), "Image10.html")
+      << Describe(stopped, CommandLineWords());
   CheckStoppedRun(disk.path(), changedPages, pages, "Image10.html");
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/console_words.h"
 #include "index/index_file.h"
 #include "run/generate.h"
 #include "site/page_output.h"
@@ -75,7 +76,7 @@ class HostileTest : public ::testing::Test {
 // picture page.
 TEST_F(HostileTest, EmptyFileGivesAnEmptyIndexPage) {
   RunOutcome outcome = Generate("");
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   EXPECT_EQ(outcome.pictureCount, 0);
   ExpectSite(dir.path(), "");
   EXPECT_NE(ReadFile(dir / "index.html").find("<TITLE></TITLE>"), std::string::npos);
@@ -85,7 +86,7 @@ TEST_F(HostileTest, EmptyFileGivesAnEmptyIndexPage) {
 TEST_F(HostileTest, FileOfOnlyCommentsGivesAnEmptyIndexPage) {
   const std::string text = "; one\r\n;\r\n   ; indented\r\n\r\n  \r\n;; last, no line end";
   RunOutcome outcome = Generate(text);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   EXPECT_EQ(outcome.pictureCount, 0);
   ExpectSite(dir.path(), text);
   EXPECT_EQ(ReadFile(dir / "index.html"), testing::ReferencePages("")["index.html"]);
@@ -138,8 +139,9 @@ TEST_F(HostileTest, HugeThumbnailsPerRowIsRefusedAndNothingIsWritten) {
     EXPECT_EQ(outcome.failure->status, RunFailure::Status::kBadPicsPerRow);
     const std::string quoted =
         number.size() > 40 ? number.substr(0, 40) + "\u2026" : number;  // at most 40 characters
-    EXPECT_EQ(Describe(outcome), "Thumbnails per row \"" + quoted + "\" in " + (dir / "index.txt") +
-                                     " is out of range: it must be from 1 to 10000.");
+    EXPECT_EQ(Describe(outcome, CommandLineWords()),
+              "Thumbnails per row \"" + quoted + "\" in " + (dir / "index.txt") +
+                  " is out of range: it must be from 1 to 10000.");
     EXPECT_EQ(outcome.pages.written, 0u);
     EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt");
     EXPECT_EQ(ReadFile(dir / "index.html"), before);
@@ -162,7 +164,7 @@ TEST_F(HostileTest, OddNumbersOnTheFifthValueLineGiveTheRulesCount) {
     ASSERT_TRUE(parsed.ok());
     EXPECT_EQ(parsed.value().head.PicsPerRow, perRow);
     RunOutcome outcome = Generate(text);
-    ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+    ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
     ExpectSite(dir.path(), text);
   }
 }
@@ -177,7 +179,8 @@ TEST_F(HostileTest, FifoIsNotReadAndNothingIsWritten) {
   RunOutcome outcome = GenerateSite(dir / "index.txt", fs);
   ASSERT_TRUE(outcome.failure) << "the run wrote the site";
   EXPECT_EQ(outcome.failure->status, RunFailure::Status::kNotFound);
-  EXPECT_EQ(Describe(outcome), "File " + (dir / "index.txt") + " was not found!");
+  EXPECT_EQ(Describe(outcome, CommandLineWords()),
+            "File " + (dir / "index.txt") + " was not found!");
   auto read = ReadIndexFile(dir / "index.txt", fs);
   ASSERT_TRUE(!read.ok());
   EXPECT_EQ(read.error().systemError, FileError::kNotRegularFile);
@@ -210,7 +213,7 @@ TEST_F(HostileTest, DanglingLinkAndLinkLoopsAreNotFoundAndNothingIsWritten) {
     RunOutcome outcome = GenerateSite(dir / name, fs);
     ASSERT_TRUE(outcome.failure) << "the run wrote the site";
     EXPECT_EQ(outcome.failure->status, RunFailure::Status::kNotFound);
-    EXPECT_EQ(Describe(outcome), "File " + (dir / name) + " was not found!");
+    EXPECT_EQ(Describe(outcome, CommandLineWords()), "File " + (dir / name) + " was not found!");
   }
   EXPECT_EQ(ListNames(dir.path()), "dangling.txt loop-a.txt loop-b.txt self.txt");
 }
@@ -221,7 +224,7 @@ TEST_F(HostileTest, DanglingLinkAndLinkLoopsAreNotFoundAndNothingIsWritten) {
 TEST_F(HostileTest, IndexFileWithAHostileNameIsReadLikeAnyOther) {
   const std::string name = "-my \"best\" 'album' [2024] (draft) {x} * ? ;|&<>.txt";
   RunOutcome outcome = Generate(kAlbum, name);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   EXPECT_EQ(outcome.siteFolder, dir.path());
   ExpectSite(dir.path(), kAlbum, name);
 }
@@ -263,10 +266,10 @@ TEST_F(HostileTest, SiteFolderWithShellSyntaxAndNewlinesIsOnlyAPath) {
   RunOutcome outcome = GenerateSite(folder + "/index.txt", fs);
   testing::CliResult verbose = testing::RunCli({"--verbose", folder + "/index.txt"}, fs);
   RunOutcome missing = GenerateSite(folder + "/gone.txt", fs);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   EXPECT_EQ(outcome.siteFolder, folder + "/");
   EXPECT_EQ(verbose.code, kExitOk) << verbose.err;
-  EXPECT_EQ(Describe(missing), "File " + folder + "/gone.txt was not found!");
+  EXPECT_EQ(Describe(missing, CommandLineWords()), "File " + folder + "/gone.txt was not found!");
   ExpectSite(folder + "/", kAlbum);
   EXPECT_EQ(ListNames(dir.path()), folder.substr(dir.path().size()));
 }
@@ -283,7 +286,7 @@ TEST_F(HostileTest, PicturePageThatIsALinkToAFileIsReplacedAndTheFileLeftAlone) 
   ASSERT_EQ(::symlink((elsewhere / "precious.html").c_str(), (dir / "Image2.html").c_str()), 0);
   ASSERT_EQ(::symlink((elsewhere / "same.html").c_str(), (dir / "Image1.html").c_str()), 0);
   RunOutcome outcome = Generate(kAlbum);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   EXPECT_EQ(outcome.pages.written, 3u);
   ExpectSite(dir.path(), kAlbum);
   EXPECT_EQ(ReadFile(elsewhere / "precious.html"), "keep me");
@@ -301,7 +304,7 @@ TEST_F(HostileTest, PagesThatAreLinksToFoldersOrNowhereAreReplaced) {
   ASSERT_EQ(::symlink((elsewhere / "folder").c_str(), (dir / "Image1.html").c_str()), 0);
   ASSERT_EQ(::symlink((elsewhere / "nowhere.html").c_str(), (dir / "Image2.html").c_str()), 0);
   RunOutcome outcome = Generate(kAlbum);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   ExpectSite(dir.path(), kAlbum);
   EXPECT_EQ(ListNames(elsewhere.path()), "folder");
   EXPECT_EQ(ListNames(elsewhere / "folder"), "index.html");
@@ -322,7 +325,7 @@ TEST_F(HostileTest, LinksPlantedUnderTemporaryNamesAreNotFollowed) {
     }
   }
   RunOutcome outcome = Generate(kAlbum);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   EXPECT_EQ(ReadFile(elsewhere / "victim"), "keep me");
   for (const std::string& name : planted) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir / name)) << name;
@@ -338,7 +341,7 @@ TEST_F(HostileTest, IndexFileChosenThroughALinkWritesBesideTheLink) {
   WriteFile(elsewhere / "index.txt", kAlbum);
   ASSERT_EQ(::symlink((elsewhere / "index.txt").c_str(), (dir / "album.txt").c_str()), 0);
   RunOutcome outcome = GenerateSite(dir / "album.txt", fs);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   ExpectSite(dir.path(), kAlbum, "album.txt");
   EXPECT_EQ(ListNames(elsewhere.path()), "index.txt");
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "cli/console_words.h"
 #include "run/generate.h"
 #include "run/message_text.h"
 
@@ -80,7 +81,7 @@ TEST(Describe, EachFailureHasItsOneLine) {
       {failure(Status::kOutOfMemory, "a/index.txt"),
        "Not enough memory to generate the site of a/index.txt."}};
   for (const auto& [f, words] : cases) {
-    EXPECT_EQ(Describe(f), words) << static_cast<int>(f.status);
+    EXPECT_EQ(Describe(f, CommandLineWords()), words) << static_cast<int>(f.status);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 
+#include "cli/console_words.h"
 #include "run/generate.h"
 #include "site/page_output.h"
 #include "support/forwarding_file_system.h"
@@ -62,7 +63,7 @@ TEST_F(OverwriteTest, PagesNotWrittenByTheProgramAreLeftAlone) {
   EXPECT_EQ(ReadFile(dir / "Image1.html"), testing::ReferencePages(kAlbum)["Image1.html"]);
 
   outcome = Generate(kAlbum, "index.txt", RunOptions{.replaceForeignPages = true});
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   EXPECT_EQ(ReadFile(dir / "Image2.html"), testing::ReferencePages(kAlbum)["Image2.html"]);
 }
 
@@ -71,7 +72,7 @@ TEST_F(OverwriteTest, PagesNotWrittenByTheProgramAreLeftAlone) {
 TEST_F(OverwriteTest, PagesOfAnyEarlierRunAreReplaced) {
   ASSERT_TRUE(Generate("Other\nt/\np/\ns\n1\nA very different caption\nx\n").ok());
   RunOutcome outcome = Generate(kAlbum);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   EXPECT_EQ(outcome.pages.written, 3u);
   const std::string page = ReadFile(dir / "Image1.html");
   WriteFile(dir / "Image1.html", page.substr(10));
@@ -86,7 +87,7 @@ TEST_F(OverwriteTest, PagesOfAnyEarlierRunAreReplaced) {
   for (const std::string& before : {declared, undeclared}) {
     WriteFile(dir / "Image1.html", before);
     outcome = Generate(kAlbum);
-    ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+    ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
     EXPECT_EQ(ReadFile(dir / "Image1.html"), testing::ReferencePages(kAlbum)["Image1.html"]);
   }
 }
@@ -139,7 +140,7 @@ TEST_F(OverwriteTest, ReplacedPagesKeepTheirPermissionsButNoSpecialBits) {
   const mode_t mask = ::umask(022);
   RunOutcome outcome = Generate(kAlbum + "Three\nThird\n");
   ::umask(mask);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   EXPECT_EQ(ModeOf(dir / "Image1.html"), 0604);
   EXPECT_EQ(ModeOf(dir / "Image2.html"), 0777);
   EXPECT_EQ(ModeOf(dir / "index.html"), 0640);
@@ -153,7 +154,7 @@ TEST_F(OverwriteTest, NamedNewFilesGiveTheSameSiteAndLeaveNothing) {
   ASSERT_TRUE(Generate("Old\nt\np\ns\n2\nA\na\n").ok());
   WriteFile(dir / "index.txt", kAlbum);
   RunOutcome outcome = GenerateSite(dir / "index.txt", named);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   for (const auto& [name, bytes] : testing::ReferencePages(kAlbum)) {
     EXPECT_EQ(ReadFile(dir / name), bytes) << name;
   }
@@ -257,7 +258,7 @@ TEST_F(OverwriteTest, AVeryLongFolderPathTakesItsPages) {
   ASSERT_EQ(folder.size(), 4079u);
   WriteFile(folder + "a.txt", kAlbum);
   RunOutcome outcome = GenerateSite(folder + "a.txt", fs);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
   EXPECT_EQ(ListNames(folder), "Image1.html Image2.html a.txt index.html");
 }
 

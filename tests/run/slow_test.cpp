@@ -102,7 +102,7 @@ void RunWithin(const std::string& path, PageCounter& fs, std::int64_t pictures) 
   const auto start = std::chrono::steady_clock::now();
   RunOutcome outcome = GenerateSite(path, fs);
   EXPECT_LT(std::chrono::steady_clock::now() - start, kTimeLimit);
-  ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+  ASSERT_TRUE(outcome.ok()) << Describe(outcome, WordsWithoutSteps());
   EXPECT_EQ(outcome.pictureCount, pictures);
   EXPECT_EQ(outcome.pages.written, static_cast<std::uint64_t>(pictures) + 1);
   EXPECT_EQ(fs.pages, static_cast<std::uint64_t>(pictures) + 1);

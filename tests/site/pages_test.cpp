@@ -7,6 +7,7 @@
 #include <random>
 #include <sstream>
 
+#include "cli/console_words.h"
 #include "index/index_file.h"
 #include "run/generate.h"
 #include "site/page_output.h"
@@ -212,7 +213,7 @@ TEST_F(PagesTest, VideoEntriesShowTheirVideoWhereTheIndexFileSaysSo) {
     for (int n = 1; n <= 3; ++n) text += "Caption " + std::to_string(n) + "\r\nLong\r\n";
     WriteFile(site + "index.txt", text);
     RunOutcome outcome = GenerateSite(site + "index.txt", fs);
-    ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+    ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
     const testing::ReferenceIndex model = ReferenceRead(text);
     ASSERT_EQ(ReadFile(site + "index.html"), ReferenceIndexPage(model));
     for (int n = 1; n <= 3; ++n) {
@@ -302,7 +303,7 @@ TEST_F(PagesTest, RandomIndexFilesMatchTheModelByteForByte) {
       ASSERT_EQ(outcome.failure->status, RunFailure::Status::kBadPicsPerRow);
       continue;
     }
-    ASSERT_TRUE(outcome.ok()) << Describe(outcome);
+    ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
     ASSERT_EQ(outcome.pictureCount, static_cast<std::int64_t>(model.pictures.size()));
     ASSERT_EQ(ReadFile(dir / "index.html"), ReferenceIndexPage(model)) << "round " << round;
     for (int n = 1; n <= outcome.pictureCount; ++n) {

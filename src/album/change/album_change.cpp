@@ -57,21 +57,20 @@ void AlbumChange::PlanAfterIndex(JournalStep step) {
   afterIndex_.push_back(std::move(step));
 }
 
-std::optional<AlbumFailure> AlbumChange::Begin() {
+Result<void, AlbumFailure> AlbumChange::Begin() {
   journal_.steps.insert(journal_.steps.end(), std::make_move_iterator(afterIndex_.begin()),
                         std::make_move_iterator(afterIndex_.end()));
   afterIndex_.clear();
   begun_ = true;
   // A change that only replaces the index file needs no journal: the file is replaced in one step,
   // so a crash leaves it as it was or as the change made it.
-  if (journal_.steps.empty()) return std::nullopt;
+  if (journal_.steps.empty()) return {};
   if (std::error_code error = WriteJournal(album_, journal_)) {
     begun_ = false;
-    return AlbumFailed(AlbumFailure::Kind::kNotWritten, albumPath_ + std::string(kJournalName),
-                       error);
+    return AlbumFailure::NotWritten{albumPath_ + std::string(kJournalName), error};
   }
   journaled_ = true;
-  return std::nullopt;
+  return {};
 }
 
 Result<std::unique_ptr<Folder>> AlbumChange::MakeFolder(Folder& parent, std::string_view parentPath,

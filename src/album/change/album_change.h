@@ -51,7 +51,7 @@ class AlbumChange {
 
   // Writes what was planned to the journal, unless nothing but the index file is planned; nothing
   // is made before, and nothing unplanned after. The failure names the journal.
-  [[nodiscard]] std::optional<AlbumFailure> Begin();
+  [[nodiscard]] Result<void, AlbumFailure> Begin();
 
   // Makes the folder `name` in `parent`, which is at `parentPath` in the album ("" or ending
   // with "/"), as the plan said.

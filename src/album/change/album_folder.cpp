@@ -11,16 +11,6 @@
 #include "site/page_output.h"
 
 namespace quillmere {
-namespace {
-
-using Kind = AlbumFailure::Kind;
-
-AlbumFailure FolderFailed(Kind kind, RunFailure run) {
-  return AlbumFailedFor(kind, std::move(run));
-}
-
-}  // namespace
-
 Result<AlbumFolder, AlbumFailure> HoldAlbumFolder(const std::string& indexPath, IndexLink link,
                                                   FileSystem& fs, const AlbumOptions& options,
                                                   std::optional<IndexText>& index) {
@@ -37,17 +27,17 @@ Result<AlbumFolder, AlbumFailure> HoldAlbumFolder(const std::string& indexPath, 
     RunFailure& run = failure->failure;
     switch (failure->step) {
       case HoldFailure::Step::kOpenFolder:
-        return AlbumFailed(Kind::kFolderNotOpened, album.path, run.error);
+        return AlbumFailure::FolderNotOpened{album.path, run.error};
       case HoldFailure::Step::kLock:
-        return FolderFailed(Kind::kAlbumFolder, std::move(run));
+        return AlbumFailure::FolderUnavailable{std::move(run)};
       case HoldFailure::Step::kIndexFile:
         break;
     }
     // Writing the index file anew would replace a link at its name.
     if (run.error == std::errc::too_many_symbolic_link_levels) {
-      return AlbumFailed(Kind::kIndexIsLink, indexPath);
+      return AlbumFailure::IndexIsLink{indexPath};
     }
-    return FolderFailed(Kind::kIndex, std::move(run));
+    return AlbumFailure::IndexUnusable{std::move(run)};
   }
   album.folder = std::move(held.value().folder);
   album.lock = std::move(held.value().lock);
@@ -69,8 +59,7 @@ std::string ImageFolder::FileName(std::int64_t n) const {
 Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::string_view prefix,
                                                   const std::string& indexPath) {
   if (!StaysInside(prefix)) {
-    return AlbumFailedFor(Kind::kOutsideTheAlbum,
-                          AlbumFailure::PrefixOutside{std::string(prefix), indexPath});
+    return AlbumFailure::OutsideTheAlbum{std::string(prefix), indexPath};
   }
   const std::size_t slash = prefix.rfind(kSeparator);
   const std::string_view folderPart =
@@ -78,7 +67,7 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
   ImageFolder image;
   image.namePrefix = std::string(prefix.substr(folderPart.size()));
   Result<std::unique_ptr<Folder>> at = album.folder->OpenFolder(".");
-  if (!at) return AlbumFailed(Kind::kFolderNotOpened, album.path, at.error());
+  if (!at) return AlbumFailure::FolderNotOpened{album.path, at.error()};
   std::unique_ptr<Folder> current = std::move(at.value());
   std::string way;
   for (std::string_view part : PartsOf(folderPart)) {
@@ -92,21 +81,21 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
     }
     const std::string atPath = album.path + here;
     Result<EntryInfo> entry = current->Inspect(name);
-    if (!entry) return AlbumFailed(Kind::kFolderNotOpened, atPath, entry.error());
+    if (!entry) return AlbumFailure::FolderNotOpened{atPath, entry.error()};
     switch (entry.value().kind) {
       case EntryInfo::Kind::kMissing:
         image.missing.push_back(here);
         break;
       case EntryInfo::Kind::kSymlink:
-        return AlbumFailed(Kind::kLinkedFolder, atPath);
+        return AlbumFailure::LinkedFolder{atPath};
       case EntryInfo::Kind::kFolder: {
         Result<std::unique_ptr<Folder>> next = current->OpenFolder(name);
-        if (!next) return AlbumFailed(Kind::kFolderNotOpened, atPath, next.error());
+        if (!next) return AlbumFailure::FolderNotOpened{atPath, next.error()};
         current = std::move(next.value());
         break;
       }
       default:
-        return AlbumFailed(Kind::kFolderNotMade, atPath, SystemError(ENOTDIR));
+        return AlbumFailure::FolderNotMade{atPath, SystemError(ENOTDIR)};
     }
     way = here + kSeparator;
     if (image.missing.empty()) image.existingRelative = way;
@@ -127,8 +116,8 @@ void PlanFolders(const ImageFolder& image, AlbumChange& change) {
   for (const std::string& folder : image.missing) change.PlanFolder(folder);
 }
 
-std::optional<AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* change) {
-  if (image.folder) return std::nullopt;
+Result<void, AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* change) {
+  if (image.folder) return {};
   const std::string albumPath = image.path.substr(0, image.path.size() - image.relative.size());
   std::unique_ptr<Folder> current = std::move(image.existing);
   std::string parentPath = image.existingRelative;
@@ -139,13 +128,13 @@ std::optional<AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* cha
                                                : current->MakeFolder(name);
     // A second prefix into the same new folder finds it made already.
     if (!made && made.error() == std::errc::file_exists) made = current->OpenFolder(name);
-    if (!made) return AlbumFailed(Kind::kFolderNotMade, albumPath + path, made.error());
+    if (!made) return AlbumFailure::FolderNotMade{albumPath + path, made.error()};
     current = std::move(made.value());
     parentPath = path + kSeparator;
   }
   image.folder = std::move(current);
   image.missing.clear();
-  return std::nullopt;
+  return {};
 }
 
 Result<std::vector<std::string>> TakenNames(ImageFolder& image, std::int64_t first,

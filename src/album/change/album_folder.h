@@ -83,7 +83,7 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
 void PlanFolders(const ImageFolder& image, AlbumChange& change);
 
 // Makes the folders of `image` that are missing, as part of `change` where there is one.
-std::optional<AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* change);
+Result<void, AlbumFailure> MakeImageFolder(ImageFolder& image, AlbumChange* change);
 
 // The images `first` to `last` of `image` whose names (with `extension`, else the image's own)
 // are taken already, as paths in the album.

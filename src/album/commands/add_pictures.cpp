@@ -19,8 +19,6 @@
 namespace quillmere {
 namespace {
 
-using Kind = AlbumFailure::Kind;
-
 // What AddPictures has found out before it writes anything.
 struct AddPlan {
   std::vector<FoundPicture> pictures;
@@ -31,18 +29,17 @@ struct AddPlan {
 };
 
 // Refuses names in the way of the pictures to add, naming them and what explains them.
-std::optional<AlbumFailure> CheckNamesFree(const std::string& indexPath, AddPlan& plan,
-                                           const PictureLineNumbers& numbers) {
+Result<void, AlbumFailure> CheckNamesFree(const std::string& indexPath, AddPlan& plan,
+                                          const PictureLineNumbers& numbers) {
   Result<std::vector<std::string>> taken = TakenImageNames(plan.folders, plan.first, plan.last());
-  if (!taken) return AlbumFailed(Kind::kNotWritten, plan.folders.pictures.path, taken.error());
-  if (taken.value().empty()) return std::nullopt;
+  if (!taken) return AlbumFailure::NotWritten{plan.folders.pictures.path, taken.error()};
+  if (taken.value().empty()) return {};
   const std::uint64_t dropped = numbers.firstDroppedLine;
   // The number the dropped pair's picture gets once its caption is back.
   const auto before = std::count_if(numbers.lines.begin(), numbers.lines.end(),
                                     [&](std::uint64_t line) { return line < dropped; });
-  return AlbumFailedFor(Kind::kNamesTaken,
-                        AlbumFailure::NamesInTheWay{indexPath, std::move(taken.value()), dropped,
-                                                    static_cast<std::int64_t>(before + 1)});
+  return AlbumFailure::NamesTaken{indexPath, std::move(taken.value()), dropped,
+                                  static_cast<std::int64_t>(before + 1)};
 }
 
 // Finds out everything that can be known before the first write: the pictures, where they go,
@@ -61,17 +58,18 @@ Result<AddPlan, AlbumFailure> PlanAdding(const std::vector<std::string>& sources
   plan.folders.videos =
       std::any_of(plan.pictures.begin(), plan.pictures.end(),
                   [](const FoundPicture& picture) { return picture.video.has_value(); });
-  if (auto failure = CheckNamesFree(indexPath, plan, numbers)) return std::move(*failure);
+  if (auto done = CheckNamesFree(indexPath, plan, numbers); !done)
+    return std::move(*done.failure());
   return plan;
 }
 
 // Adds the pictures `sources` to the album `held`, whose lock is held, and writes its site.
-std::optional<AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>& sources,
-                                  AlbumWork& work) {
+Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>& sources,
+                                 AlbumWork& work) {
   const std::string& indexPath = work.outcome.indexPath;
   AlbumFolder& album = held.album;
   const ChosenIndex& index = held.index;
-  if (index.head.fifthValueLine == 0) return AlbumFailed(Kind::kHeadIncomplete, indexPath);
+  if (index.head.fifthValueLine == 0) return AlbumFailure::HeadIncomplete{indexPath};
   const PictureLineNumbers numbers = PictureLinesOf(index);
   auto planned = PlanAdding(sources, held, numbers, work);
   if (auto* failure = planned.failure()) return std::move(*failure);
@@ -80,7 +78,7 @@ std::optional<AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string
   AlbumChange change(*album.folder, album.path, ChangeKind::kAddPictures, index.name,
                      StateOf(index.text.bytes()));
   PlanImages(plan.folders, plan.first, plan.last(), change);
-  if (auto failure = change.Begin()) return failure;
+  if (auto done = change.Begin(); !done) return std::move(*done.failure());
   std::optional<KnownPictures> known;
   if (!work.options.allowDuplicates) known.emplace(plan.folders.pictures, numbers.lines);
   std::optional<MadePicturesCache> remembered = LoadMadePictures(work);
@@ -103,7 +101,7 @@ std::optional<AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string
     text = WithVideosLine(text, index.head.fifthValueLine);
   }
   if (std::error_code error = change.Commit(text, IndexPlacement(index))) {
-    return AlbumFailed(Kind::kNotWritten, indexPath, error);
+    return AlbumFailure::NotWritten{indexPath, error};
   }
   work.outcome.picturesAdded = pairs.size();
   work.outcome.thumbnailsWritten = pairs.size();
@@ -124,7 +122,7 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
       outcome.failure = std::move(*failure);
       return;
     }
-    outcome.failure = AddTo(held.value(), sources, work);
+    outcome.failure = FailureOf(AddTo(held.value(), sources, work));
   });
   return outcome;
 }

@@ -57,14 +57,15 @@ Result<AlbumForEditing, AlbumFailure> ReadForEditing(const std::string& indexPat
 
 AlbumOutcome EditAlbum(const std::string& indexPath, const AlbumEdit& edit, FileSystem& fs,
                        const AlbumOptions& options) {
-  AlbumOutcome outcome = ChangeAlbum(indexPath, fs, options, [&](OpenAlbum& open, AlbumWork& work) {
-    const std::int64_t count = open.count();
-    std::optional<AlbumFailure> failure = MakeEdit(open, edit, work);
-    if (!failure)
-      work.outcome.picturesRemoved = static_cast<std::uint64_t>(count) - edit.text.order.size();
-    return failure;
-  });
-  return outcome;
+  return ChangeAlbum(
+      indexPath, fs, options, [&](OpenAlbum& open, AlbumWork& work) -> Result<void, AlbumFailure> {
+        const std::int64_t count = open.count();
+        auto done = MakeEdit(open, edit, work);
+        if (done) {
+          work.outcome.picturesRemoved = static_cast<std::uint64_t>(count) - edit.text.order.size();
+        }
+        return done;
+      });
 }
 
 }  // namespace quillmere

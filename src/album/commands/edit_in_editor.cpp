@@ -11,8 +11,6 @@
 namespace quillmere {
 namespace {
 
-using Kind = AlbumFailure::Kind;
-
 // The edit file's folder and name, and its path.
 struct EditFilePlace {
   std::unique_ptr<Folder> folder;
@@ -37,10 +35,10 @@ std::error_code WriteEditFile(Folder& folder, const std::string& name, std::stri
 Result<EditFilePlace, AlbumFailure> StartEditFile(const std::string& folder, std::string_view text,
                                                   FileSystem& fs) {
   if (std::error_code error = fs.CreateFolders(folder)) {
-    return AlbumFailed(Kind::kFolderNotMade, folder, error);
+    return AlbumFailure::FolderNotMade{folder, error};
   }
   Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(folder);
-  if (!opened) return AlbumFailed(Kind::kFolderNotOpened, folder, opened.error());
+  if (!opened) return AlbumFailure::FolderNotOpened{folder, opened.error()};
   for (int count = 1;; ++count) {
     std::string name = "quillmere-edit";
     if (count > 1) name.append("-").append(std::to_string(count));
@@ -49,7 +47,7 @@ Result<EditFilePlace, AlbumFailure> StartEditFile(const std::string& folder, std
     if (error == std::errc::file_exists && count < 100) continue;
     std::string path = folder;
     path.append("/").append(name);
-    if (error) return AlbumFailed(Kind::kNotWritten, path, error);
+    if (error) return AlbumFailure::NotWritten{path, error};
     return EditFilePlace{std::move(opened.value()), name, path};
   }
 }
@@ -70,16 +68,15 @@ Result<AlbumEdit, AlbumFailure> EditUntilApplicable(EditFilePlace& place,
     Result<int> status = runEditor(place.path);
     if (!status || status.value() != 0) {
       outcome.editorStatus = status ? status.value() : 0;
-      return AlbumFailed(Kind::kEditorFailed, place.path,
-                         status ? std::error_code() : status.error());
+      return AlbumFailure::EditorFailed{place.path, status ? std::error_code() : status.error()};
     }
     Result<WholeFile> edited = ReadWholeFile(*place.folder, place.name);
-    if (!edited) return AlbumFailed(Kind::kNotWritten, place.path, edited.error());
+    if (!edited) return AlbumFailure::NotWritten{place.path, edited.error()};
     auto parsed = ParseEditFile(edited.value().bytes, album);
     if (parsed) return std::move(parsed.value());
     const std::string again = EditFileTextWithErrors(edited.value().bytes, *parsed.failure());
     if (std::error_code error = WriteEditFile(*place.folder, place.name, again, true)) {
-      return AlbumFailed(Kind::kNotWritten, place.path, error);
+      return AlbumFailure::NotWritten{place.path, error};
     }
   }
 }

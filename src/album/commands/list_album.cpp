@@ -67,7 +67,7 @@ Result<std::vector<ListedPicture>, AlbumFailure> ListAlbum(const std::string& in
                                                            FileSystem& fs) {
   Result<IndexText, RunFailure> text = LoadChosenIndexFile(indexPath, fs);
   if (auto* failure = text.failure()) {
-    return AlbumFailedFor(AlbumFailure::Kind::kIndex, std::move(*failure));
+    return AlbumFailure::IndexUnusable{std::move(*failure)};
   }
   Result<ChosenIndex, AlbumFailure> index = ReadAlbumIndex(indexPath, std::move(text).value());
   if (auto* failure = index.failure()) return std::move(*failure);

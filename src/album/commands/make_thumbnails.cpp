@@ -23,8 +23,6 @@
 namespace quillmere {
 namespace {
 
-using Kind = AlbumFailure::Kind;
-
 // How many thumbnails wait for one flush of their data before they take their names.
 constexpr std::size_t kThumbnailsPerFlush = 64;
 
@@ -119,14 +117,14 @@ std::optional<PictureProblem> MakeOneThumbnail(PictureWork& work, FileBatch& bat
 
 // Makes the thumbnails of the album `held`, whose lock is held, that are out of date, and writes
 // its site.
-std::optional<AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
+Result<void, AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
   const std::string& indexPath = work.outcome.indexPath;
   const AlbumOptions& options = work.options;
   AlbumOutcome& outcome = work.outcome;
   AlbumFolder& album = held.album;
   const ChosenIndex& index = held.index;
   if (NamesAnotherPlace(index.head.ImagePrefix)) {
-    return AlbumFailed(Kind::kPicturesElsewhere, indexPath);
+    return AlbumFailure::PicturesElsewhere{indexPath};
   }
   auto found = FindImageFolder(album, index.head.ThumbPrefix, indexPath);
   if (auto* failure = found.failure()) return std::move(*failure);
@@ -142,8 +140,8 @@ std::optional<AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
 
   PictureWork pictureWork(work.fs, options, toMake.size());
   if (!toMake.empty()) {
-    if (auto failure = pictureWork.Start()) return failure;
-    if (auto failure = MakeImageFolder(thumbnails, nullptr)) return failure;
+    if (auto done = pictureWork.Start(); !done) return std::move(*done.failure());
+    if (auto done = MakeImageFolder(thumbnails, nullptr); !done) return std::move(*done.failure());
   }
   std::mutex resultLock;
   // A thumbnail that cannot take its name is listed with its picture's line.
@@ -175,7 +173,7 @@ std::optional<AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
   });
   // The thumbnails made before a stop or a failure take their place too.
   if (std::error_code error = pictureWork.files().Finish(batch)) {
-    return AlbumFailed(Kind::kNotWritten, thumbnails.path, error);
+    return AlbumFailure::NotWritten{thumbnails.path, error};
   }
   std::sort(outcome.problems.begin(), outcome.problems.end(),
             [](const PictureProblem& a, const PictureProblem& b) { return a.line < b.line; });
@@ -198,7 +196,7 @@ AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
       outcome.failure = std::move(*failure);
       return;
     }
-    outcome.failure = RemakeThumbnails(held.value(), work);
+    outcome.failure = FailureOf(RemakeThumbnails(held.value(), work));
   });
   return outcome;
 }

@@ -19,12 +19,12 @@ AlbumEdit MoveOf(const OpenAlbum& open, std::int64_t from, std::int64_t to) {
 }
 
 // Moves picture `from` of the album `open` to the place `to`.
-std::optional<AlbumFailure> MoveIn(OpenAlbum& open, std::int64_t from, std::int64_t to,
-                                   AlbumWork& work) {
+Result<void, AlbumFailure> MoveIn(OpenAlbum& open, std::int64_t from, std::int64_t to,
+                                  AlbumWork& work) {
   for (std::int64_t n : {from, to}) {
-    if (auto failure = CheckNumber(open, n, work.outcome.indexPath)) return failure;
+    if (auto done = CheckNumber(open, n, work.outcome.indexPath); !done) return done;
   }
-  if (from == to) return std::nullopt;
+  if (from == to) return {};
   return MakeEdit(open, MoveOf(open, from, to), work);
 }
 

@@ -22,8 +22,6 @@
 namespace quillmere {
 namespace {
 
-using Kind = AlbumFailure::Kind;
-
 // The nearest folder above `path` that exists, locked while the folders down to `path` are made.
 Result<AlbumFolder, AlbumFailure> LockNearestParent(const std::string& path, FileSystem& fs,
                                                     const AlbumOptions& options) {
@@ -31,13 +29,13 @@ Result<AlbumFolder, AlbumFailure> LockNearestParent(const std::string& path, Fil
   for (;;) {
     const std::string folder = parent.empty() ? "." : parent.string();
     Result<EntryInfo> entry = fs.Inspect(folder, /*follow=*/true);
-    if (!entry) return AlbumFailed(Kind::kFolderNotMade, path, entry.error());
+    if (!entry) return AlbumFailure::FolderNotMade{path, entry.error()};
     if (entry.value().kind == EntryInfo::Kind::kFolder || parent.empty() || parent == "/") {
       Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(folder);
-      if (!opened) return AlbumFailed(Kind::kFolderNotMade, path, opened.error());
+      if (!opened) return AlbumFailure::FolderNotMade{path, opened.error()};
       auto lock = LockSiteFolder(*opened.value(), folder + "/", options.run);
       if (auto* failure = lock.failure()) {
-        return AlbumFailedFor(Kind::kAlbumFolder, std::move(*failure));
+        return AlbumFailure::FolderUnavailable{std::move(*failure)};
       }
       return AlbumFolder{folder + "/", std::move(opened.value()), std::move(lock.value()), nullptr,
                          nullptr};
@@ -93,7 +91,7 @@ Result<SupportPlace, AlbumFailure> FindSupportPlace(AlbumFolder& album,
                                                     std::vector<std::string>& taken) {
   Result<std::string, SupportFailure> bundle = FindBundledImages(fs);
   if (auto* failure = bundle.failure()) {
-    return AlbumFailedFor(Kind::kSupport, std::move(*failure));
+    return AlbumFailure::SupportNotCopied{std::move(*failure)};
   }
   auto folder = FindImageFolder(album, std::string(kAlbumSupportFolder) + "/", indexPath);
   if (auto* failure = folder.failure()) return std::move(*failure);
@@ -102,7 +100,7 @@ Result<SupportPlace, AlbumFailure> FindSupportPlace(AlbumFolder& album,
     const std::string name(image.substr(1));
     if (place.folder.folder) {
       Result<EntryInfo> entry = place.folder.folder->Inspect(name);
-      if (!entry) return AlbumFailed(Kind::kNotWritten, place.folder.path + name, entry.error());
+      if (!entry) return AlbumFailure::NotWritten{place.folder.path + name, entry.error()};
       if (entry.value().kind != EntryInfo::Kind::kMissing) {
         taken.push_back(place.folder.relative + name);
         continue;
@@ -114,27 +112,26 @@ Result<SupportPlace, AlbumFailure> FindSupportPlace(AlbumFolder& album,
 }
 
 // Copies the support images `place` lacks into it, as part of `change`.
-std::optional<AlbumFailure> AddSupportImages(SupportPlace& place, AlbumChange& change,
-                                             FileSystem& fs) {
-  if (auto failure = MakeImageFolder(place.folder, &change)) return failure;
+Result<void, AlbumFailure> AddSupportImages(SupportPlace& place, AlbumChange& change,
+                                            FileSystem& fs) {
+  if (auto done = MakeImageFolder(place.folder, &change); !done) return done;
   for (const std::string& name : place.missing) {
     Result<std::unique_ptr<NewFile>> copy =
         CopyIntoNewFile(place.bundle + "/" + name, *place.folder.folder, fs);
     std::error_code error = copy ? change.AddFile(std::move(copy.value()), *place.folder.folder,
                                                   place.folder.relative, name)
                                  : copy.error();
-    if (error) return AlbumFailed(Kind::kNotWritten, place.folder.path + name, error);
+    if (error) return AlbumFailure::NotWritten{place.folder.path + name, error};
   }
   if (std::error_code error = change.FinishFiles()) {
-    return AlbumFailed(Kind::kNotWritten, place.folder.path, error);
+    return AlbumFailure::NotWritten{place.folder.path, error};
   }
-  return std::nullopt;
+  return {};
 }
 
 // Makes the album in `album`, which holds nothing of an album yet, from `pictures`.
-std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& picturesFolder,
-                                        const std::vector<FoundPicture>& pictures,
-                                        AlbumWork& work) {
+Result<void, AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& picturesFolder,
+                                       const std::vector<FoundPicture>& pictures, AlbumWork& work) {
   AlbumOutcome& outcome = work.outcome;
   Result<std::vector<std::string>> taken = std::vector<std::string>();
   auto found = FindImageFolders(album, kAlbumPicturePrefix, kAlbumThumbPrefix, outcome.indexPath);
@@ -145,7 +142,7 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   });
   const auto count = static_cast<std::int64_t>(pictures.size());
   Result<std::vector<std::string>> images = TakenImageNames(folders, 1, count);
-  if (!images) return AlbumFailed(Kind::kFolderNotMade, album.path, images.error());
+  if (!images) return AlbumFailure::FolderNotMade{album.path, images.error()};
   taken.value().insert(taken.value().end(), images.value().begin(), images.value().end());
   auto support = FindSupportPlace(album, outcome.indexPath, work.fs, taken.value());
   if (auto* failure = support.failure()) return std::move(*failure);
@@ -153,8 +150,7 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   if (!taken.value().empty()) {
     const std::string folder =
         album.path.size() > 1 ? album.path.substr(0, album.path.size() - 1) : album.path;
-    return AlbumFailedFor(Kind::kAlbumInUse,
-                          AlbumFailure::NamesInTheWay{folder, std::move(taken.value())});
+    return AlbumFailure::AlbumInUse{folder, std::move(taken.value())};
   }
 
   AlbumChange change(*album.folder, album.path, ChangeKind::kNewAlbum, std::string(kAlbumIndexName),
@@ -162,7 +158,7 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   PlanImages(folders, 1, count, change);
   PlanFolders(place.folder, change);
   for (const std::string& name : place.missing) change.PlanFile(place.folder.relative + name);
-  if (auto failure = change.Begin()) return failure;
+  if (auto done = change.Begin(); !done) return std::move(*done.failure());
   std::optional<KnownPictures> known;
   if (!work.options.allowDuplicates) known.emplace(folders.pictures, std::vector<std::uint64_t>());
   std::optional<MadePicturesCache> remembered = LoadMadePictures(work);
@@ -170,7 +166,8 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   auto made = MakeAndNumber({pictures, 1, picturesFolder, known ? &*known : nullptr}, folders,
                             change, work);
   if (auto* failure = made.failure()) return std::move(*failure);
-  if (auto failure = AddSupportImages(place, change, work.fs)) return failure;
+  if (auto done = AddSupportImages(place, change, work.fs); !done)
+    return std::move(*done.failure());
   const std::vector<PicturePair>& pairs = made.value().pairs;
   const AlbumHead head{NewAlbumTitle(picturesFolder),
                        std::string(kAlbumThumbPrefix),
@@ -181,7 +178,7 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
   Placement placement;
   placement.replace = false;
   if (std::error_code error = change.Commit(NewIndexText(head, pairs), placement)) {
-    return AlbumFailed(Kind::kNotWritten, outcome.indexPath, error);
+    return AlbumFailure::NotWritten{outcome.indexPath, error};
   }
   outcome.picturesAdded = pairs.size();
   outcome.thumbnailsWritten = pairs.size();
@@ -191,27 +188,26 @@ std::optional<AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& p
 
 // Refuses a folder `held` at `albumPath` that holds a site already, before any picture is looked
 // at.
-std::optional<AlbumFailure> CheckHoldsNoSite(AlbumFolder& held, const std::string& albumPath,
-                                             FileSystem& fs) {
+Result<void, AlbumFailure> CheckHoldsNoSite(AlbumFolder& held, const std::string& albumPath,
+                                            FileSystem& fs) {
   Result<std::vector<std::string>> taken = SiteNamesTaken(held, fs);
-  if (!taken) return AlbumFailed(Kind::kFolderNotMade, albumPath, taken.error());
-  if (taken.value().empty()) return std::nullopt;
-  return AlbumFailedFor(Kind::kAlbumInUse,
-                        AlbumFailure::NamesInTheWay{albumPath, std::move(taken.value())});
+  if (!taken) return AlbumFailure::FolderNotMade{albumPath, taken.error()};
+  if (taken.value().empty()) return {};
+  return AlbumFailure::AlbumInUse{albumPath, std::move(taken.value())};
 }
 
 // Makes the album of the pictures in `picturesFolder` in `albumPath`, adding the folders it made
 // to `made`.
-std::optional<AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
-                                           const std::string& albumPath,
-                                           std::vector<std::string>& made, AlbumWork& work) {
+Result<void, AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
+                                          const std::string& albumPath,
+                                          std::vector<std::string>& made, AlbumWork& work) {
   FileSystem& fs = work.fs;
   const std::string siteFolder = albumPath == "/" ? albumPath : albumPath + kSeparator;
   Result<EntryInfo> entry = fs.Inspect(albumPath, /*follow=*/true);
-  if (!entry) return AlbumFailed(Kind::kFolderNotMade, albumPath, entry.error());
+  if (!entry) return AlbumFailure::FolderNotMade{albumPath, entry.error()};
   if (entry.value().kind != EntryInfo::Kind::kMissing &&
       entry.value().kind != EntryInfo::Kind::kFolder) {
-    return AlbumFailed(Kind::kNotAFolder, albumPath);
+    return AlbumFailure::NotAFolder{albumPath};
   }
   const bool exists = entry.value().kind == EntryInfo::Kind::kFolder;
   // A folder that does not exist yet is held through the nearest one above it.
@@ -219,10 +215,10 @@ std::optional<AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
                      : LockNearestParent(albumPath, fs, work.options);
   if (auto* failure = held.failure()) return std::move(*failure);
   if (exists) {
-    if (auto failure = CheckHoldsNoSite(held.value(), albumPath, fs)) return failure;
+    if (auto done = CheckHoldsNoSite(held.value(), albumPath, fs); !done) return done;
   }
   Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs, work.problems());
-  if (!found) return AlbumFailed(Kind::kPicturesUnreadable, picturesFolder, found.error());
+  if (!found) return AlbumFailure::PicturesUnreadable{picturesFolder, found.error()};
   AttachSidecars(found.value());
   auto probed = ProbePictures(std::move(found.value()), picturesFolder, work);
   if (auto* failure = probed.failure()) return std::move(*failure);
@@ -230,7 +226,7 @@ std::optional<AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
     made = MissingFolders(albumPath, fs);
     if (std::error_code error = fs.CreateFolders(albumPath)) {
       RemoveMadeFolders(made, fs);
-      return AlbumFailed(Kind::kFolderNotMade, albumPath, error);
+      return AlbumFailure::FolderNotMade{albumPath, error};
     }
     held = OpenAlbumFolder(siteFolder, fs, work.options);
     if (auto* failure = held.failure()) {
@@ -262,8 +258,9 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
   outcome.indexPath = siteFolder + std::string(kAlbumIndexName);
   AlbumWork work{fs, options, outcome};
   std::vector<std::string> made;
-  WithinMemory(outcome,
-               [&] { outcome.failure = MakeNewAlbumIn(picturesFolder, albumPath, made, work); });
+  WithinMemory(outcome, [&] {
+    outcome.failure = FailureOf(MakeNewAlbumIn(picturesFolder, albumPath, made, work));
+  });
   // A failed album leaves no folder it made; one that holds the album stays.
   if (!outcome.ok()) RemoveMadeFolders(made, fs);
   return outcome;

@@ -20,10 +20,10 @@ AlbumEdit RemovalOf(const OpenAlbum& open, const std::vector<std::int64_t>& numb
 }
 
 // Removes the pictures `numbers` (ascending, none twice) from the album `open`.
-std::optional<AlbumFailure> RemoveFrom(OpenAlbum& open, const std::vector<std::int64_t>& numbers,
-                                       AlbumWork& work) {
+Result<void, AlbumFailure> RemoveFrom(OpenAlbum& open, const std::vector<std::int64_t>& numbers,
+                                      AlbumWork& work) {
   for (std::int64_t n : numbers) {
-    if (auto failure = CheckNumber(open, n, work.outcome.indexPath)) return failure;
+    if (auto done = CheckNumber(open, n, work.outcome.indexPath); !done) return done;
   }
   return MakeEdit(open, RemovalOf(open, numbers), work);
 }
@@ -34,9 +34,11 @@ AlbumOutcome RemovePictures(const std::string& indexPath, std::vector<std::int64
                             FileSystem& fs, const AlbumOptions& options) {
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
-  AlbumOutcome outcome = ChangeAlbum(indexPath, fs, options, [&](OpenAlbum& open, AlbumWork& work) {
-    return numbers.empty() ? std::nullopt : RemoveFrom(open, numbers, work);
-  });
+  AlbumOutcome outcome = ChangeAlbum(
+      indexPath, fs, options, [&](OpenAlbum& open, AlbumWork& work) -> Result<void, AlbumFailure> {
+        if (numbers.empty()) return {};
+        return RemoveFrom(open, numbers, work);
+      });
   if (outcome.ok()) outcome.picturesRemoved = numbers.size();
   return outcome;
 }

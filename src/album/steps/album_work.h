@@ -36,7 +36,7 @@ struct AlbumWork {
 
 // Writes the site of the work's index file into `album`, whose lock is held, into the outcome;
 // why not, when it was not written.
-std::optional<AlbumFailure> FinishSite(AlbumFolder& album, AlbumWork& work);
+Result<void, AlbumFailure> FinishSite(AlbumFolder& album, AlbumWork& work);
 
 // Does the work of an album command on `outcome`; memory that runs out on the way fails it, as
 // one that could not write its index file (`outcome.indexPath`) for ENOMEM.

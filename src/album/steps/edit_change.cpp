@@ -13,16 +13,14 @@
 namespace quillmere {
 namespace {
 
-using Kind = AlbumFailure::Kind;
-
 // Adds the videos beside the pictures of `open` to the images its change renumbers.
-std::optional<AlbumFailure> FindVideos(OpenAlbum& open) {
+Result<void, AlbumFailure> FindVideos(OpenAlbum& open) {
   const ImageFolder& pictures = open.folders.pictures;
   for (std::string_view extension : kVideoFileExtensions) {
     ImageFolder videos;
     if (pictures.folder) {
       Result<std::unique_ptr<Folder>> again = pictures.folder->OpenFolder(".");
-      if (!again) return AlbumFailed(Kind::kFolderNotOpened, pictures.path, again.error());
+      if (!again) return AlbumFailure::FolderNotOpened{pictures.path, again.error()};
       videos.folder = std::move(again.value());
     }
     videos.path = pictures.path;
@@ -31,17 +29,17 @@ std::optional<AlbumFailure> FindVideos(OpenAlbum& open) {
     videos.extension = extension;
     open.videos.push_back(std::move(videos));
   }
-  return std::nullopt;
+  return {};
 }
 
 // Finds the folders of the images of `open`; refuses those named by a URL or outside its folder.
-std::optional<AlbumFailure> FindFolders(OpenAlbum& open, const std::string& indexPath) {
+Result<void, AlbumFailure> FindFolders(OpenAlbum& open, const std::string& indexPath) {
   const IndexHead& head = open.index.head;
   auto folders = FindImageFolders(open.album, head.ImagePrefix, head.ThumbPrefix, indexPath);
   if (auto* failure = folders.failure()) return std::move(*failure);
   open.folders = std::move(folders.value());
   if (head.videos) return FindVideos(open);
-  return std::nullopt;
+  return {};
 }
 
 // The images whose files the change renumbers: the thumbnails only where they are other files
@@ -59,9 +57,9 @@ std::vector<ImageFolder*> ImagesOf(OpenAlbum& open) {
 
 // Refuses `text` unless its pictures' lines are `expected`: a CR alone that would meet an LF when
 // pairs are put side by side joins two lines.
-std::optional<AlbumFailure> CheckLines(std::string_view text,
-                                       const std::vector<PicturePair>& expected,
-                                       const std::string& indexPath) {
+Result<void, AlbumFailure> CheckLines(std::string_view text,
+                                      const std::vector<PicturePair>& expected,
+                                      const std::string& indexPath) {
   Result<IndexHead, IndexError> head = ParseIndexHead(text);
   const auto lines = head ? PictureLinePairs(text, head.value())
                           : std::vector<std::pair<std::string_view, std::string_view>>();
@@ -70,8 +68,8 @@ std::optional<AlbumFailure> CheckLines(std::string_view text,
                  [](const auto& line, const PicturePair& pair) {
                    return line.first == pair.caption && line.second == pair.description;
                  });
-  if (same) return std::nullopt;
-  return AlbumFailed(Kind::kLinesWouldJoin, indexPath);
+  if (same) return {};
+  return AlbumFailure::LinesWouldJoin{indexPath};
 }
 
 // Tells whether any of the new lines of `edit` holds a line end.
@@ -87,31 +85,31 @@ bool HasLineEnds(const TextEdit& edit) {
 
 // Refuses an edit that names a picture the album does not have, or one twice, or would give a
 // picture a caption that drops its pair.
-std::optional<AlbumFailure> CheckEdit(const OpenAlbum& open, const TextEdit& edit,
-                                      const std::string& indexPath) {
+Result<void, AlbumFailure> CheckEdit(const OpenAlbum& open, const TextEdit& edit,
+                                     const std::string& indexPath) {
   std::vector<bool> named(static_cast<std::size_t>(open.count()), false);
   for (std::int64_t n : edit.order) {
-    if (auto failure = CheckNumber(open, n, indexPath)) return failure;
+    if (auto done = CheckNumber(open, n, indexPath); !done) return done;
     if (named[static_cast<std::size_t>(n - 1)]) return CheckNumber(open, 0, indexPath);
     named[static_cast<std::size_t>(n - 1)] = true;
   }
   // The title stands for picture 0: one that would be a comment would make the head move up.
   if (edit.title && CaptionDropsPair(*edit.title)) {
-    return AlbumFailedFor(Kind::kCaptionDropsPair, AlbumFailure::NoSuchPicture{indexPath, 0, 0});
+    return AlbumFailure::CaptionDropsPair{indexPath, 0};
   }
   for (const auto& [n, pair] : edit.pairs) {
-    if (auto failure = CheckNumber(open, n, indexPath)) return failure;
+    if (auto done = CheckNumber(open, n, indexPath); !done) return done;
     if (CaptionDropsPair(pair.caption)) {
-      return AlbumFailedFor(Kind::kCaptionDropsPair, AlbumFailure::NoSuchPicture{indexPath, n, 0});
+      return AlbumFailure::CaptionDropsPair{indexPath, n};
     }
   }
-  return std::nullopt;
+  return {};
 }
 
 // Runs `change` on `open` and then writes its site; the failure of either.
-std::optional<AlbumFailure> ChangeAndFinish(OpenAlbum& open, AlbumWork& work,
-                                            const AlbumChangeStep& change) {
-  if (auto failure = change(open, work)) return failure;
+Result<void, AlbumFailure> ChangeAndFinish(OpenAlbum& open, AlbumWork& work,
+                                           const AlbumChangeStep& change) {
+  if (auto done = change(open, work); !done) return done;
   return FinishSite(open.album, work);
 }
 
@@ -128,42 +126,41 @@ Result<OpenAlbum, AlbumFailure> OpenForEdit(const std::string& indexPath, FileSy
 }
 
 // Refuses a number that names no picture of the album.
-std::optional<AlbumFailure> CheckNumber(const OpenAlbum& open, std::int64_t number,
-                                        const std::string& indexPath) {
-  if (number >= 1 && number <= open.count()) return std::nullopt;
-  return AlbumFailedFor(
-      Kind::kNoSuchPicture,
-      AlbumFailure::NoSuchPicture{indexPath, number, static_cast<std::uint64_t>(open.count())});
+Result<void, AlbumFailure> CheckNumber(const OpenAlbum& open, std::int64_t number,
+                                       const std::string& indexPath) {
+  if (number >= 1 && number <= open.count()) return {};
+  return AlbumFailure::NoSuchPicture{indexPath, number, static_cast<std::uint64_t>(open.count())};
 }
 
 // Makes `edit` to the album `open` as one change.
-std::optional<AlbumFailure> MakeEdit(OpenAlbum& open, const AlbumEdit& edit, AlbumWork& work) {
+Result<void, AlbumFailure> MakeEdit(OpenAlbum& open, const AlbumEdit& edit, AlbumWork& work) {
   const std::string& indexPath = work.outcome.indexPath;
   const std::string_view old = open.index.text.bytes();
   const IndexState before = StateOf(old);
   if (edit.madeOn && *edit.madeOn != before) {
-    return AlbumFailed(Kind::kIndexChanged, indexPath);
+    return AlbumFailure::IndexChanged{indexPath};
   }
-  if (auto failure = CheckEdit(open, edit.text, indexPath)) return failure;
+  if (auto done = CheckEdit(open, edit.text, indexPath); !done) return done;
   OrderPlan plan;
   const bool reorders = !KeepsOrder(open.count(), edit.text.order);
   if (reorders) {
-    if (auto failure = FindFolders(open, indexPath)) return failure;
+    if (auto done = FindFolders(open, indexPath); !done) return done;
     const std::vector<std::int64_t> numbers = NumbersInOrder(open.count(), edit.text.order);
-    if (auto failure =
-            PlanRenumbering(ImagesOf(open), numbers, open.album.trash, work.options, plan))
-      return failure;
+    if (auto done = PlanRenumbering(ImagesOf(open), numbers, open.album.trash, work.options, plan);
+        !done) {
+      return done;
+    }
     const auto left = static_cast<std::int64_t>(edit.text.order.size());
     if (left < open.count()) {
-      if (auto failure = PlanOldPages(open.album, open.index.name, left, plan)) return failure;
+      if (auto done = PlanOldPages(open.album, open.index.name, left, plan); !done) return done;
     }
   }
   const std::string text = EditedText(old, open.index.head, edit.text);
-  if (text == old) return std::nullopt;
+  if (text == old) return {};
   // Lines replaced in place by lines without line ends keep every line where it was.
   if (reorders || HasLineEnds(edit.text)) {
     const std::vector<PicturePair> expected = EditedPairs(old, open.index.head, edit.text);
-    if (auto failure = CheckLines(text, expected, indexPath)) return failure;
+    if (auto done = CheckLines(text, expected, indexPath); !done) return done;
   }
   return ChangeWithRenames(open.album, open.index, plan, text, edit.kind, before, indexPath);
 }
@@ -181,7 +178,7 @@ AlbumOutcome ChangeAlbum(const std::string& indexPath, FileSystem& fs, const Alb
       outcome.failure = std::move(*failure);
       return;
     }
-    outcome.failure = ChangeAndFinish(opened.value(), work, change);
+    outcome.failure = FailureOf(ChangeAndFinish(opened.value(), work, change));
   });
   return outcome;
 }

@@ -42,14 +42,14 @@ Result<OpenAlbum, AlbumFailure> OpenForEdit(const std::string& indexPath, FileSy
                                             const AlbumOptions& options);
 
 // Refuses a number that names no picture of the album.
-std::optional<AlbumFailure> CheckNumber(const OpenAlbum& open, std::int64_t number,
-                                        const std::string& indexPath);
+Result<void, AlbumFailure> CheckNumber(const OpenAlbum& open, std::int64_t number,
+                                       const std::string& indexPath);
 
 // Makes `edit` to the album `open` as one change.
-std::optional<AlbumFailure> MakeEdit(OpenAlbum& open, const AlbumEdit& edit, AlbumWork& work);
+Result<void, AlbumFailure> MakeEdit(OpenAlbum& open, const AlbumEdit& edit, AlbumWork& work);
 
 // What a command does to the album it has opened for an edit; the failure when it cannot.
-using AlbumChangeStep = std::function<std::optional<AlbumFailure>(OpenAlbum&, AlbumWork&)>;
+using AlbumChangeStep = std::function<Result<void, AlbumFailure>(OpenAlbum&, AlbumWork&)>;
 
 // Runs `change` on the album of `indexPath` and then writes the site; the outcome fails with what
 // either says.

@@ -8,22 +8,12 @@
 #include "run/generate.h"
 
 namespace quillmere {
-namespace {
-
-using Kind = AlbumFailure::Kind;
-
-AlbumFailure IndexFailed(RunFailure run) {
-  return AlbumFailedFor(Kind::kIndex, std::move(run));
-}
-
-}  // namespace
-
 Result<ChosenIndex, AlbumFailure> ReadAlbumIndex(const std::string& indexPath, IndexText text) {
   ChosenIndex chosen{std::move(text), {}, {}};
   chosen.name = indexPath.substr(indexPath.rfind(kSeparator) + 1);
   Result<IndexHead, IndexError> head = ParseIndexHead(chosen.text.bytes());
   if (auto* error = head.failure()) {
-    return IndexFailed(IndexFailure(indexPath, *error));
+    return AlbumFailure::IndexUnusable{IndexFailure(indexPath, *error)};
   }
   chosen.head = head.value();
   return chosen;

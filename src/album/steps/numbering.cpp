@@ -15,7 +15,6 @@
 namespace quillmere {
 namespace {
 
-using Kind = AlbumFailure::Kind;
 using PKind = PictureProblem::Kind;
 
 // How many made pictures may wait, per thread, for an earlier one to be written.
@@ -274,7 +273,7 @@ void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<New
                               std::pair{&folders_.thumbnails, &made.thumbnail}}) {
     if (std::error_code error =
             pictureWork_.files().WriteNew(change_, *image, image->FileName(n), *bytes)) {
-      writeFailure_ = AlbumFailed(Kind::kNotWritten, image->path + image->FileName(n), error);
+      writeFailure_ = AlbumFailure::NotWritten{image->path + image->FileName(n), error};
       return;
     }
   }
@@ -284,7 +283,7 @@ void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<New
     const std::error_code error =
         pictureWork_.files().AddFile(change_, std::move(video), pictures, name);
     if (error) {
-      writeFailure_ = AlbumFailed(Kind::kNotWritten, pictures.path + name, error);
+      writeFailure_ = AlbumFailure::NotWritten{pictures.path + name, error};
       return;
     }
     numbered_.videos = true;
@@ -299,10 +298,10 @@ void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<New
 
 Result<NumberedPictures, AlbumFailure> Numbering::Run() {
   const AlbumOptions& options = work_.options;
-  if (auto failure = pictureWork_.Start()) return std::move(*failure);
+  if (auto done = pictureWork_.Start(); !done) return std::move(*done.failure());
   pictureWork_.count().Weigh(WeightsOf(toNumber_.pictures, options.videoSize));
   for (ImageFolder* image : {&folders_.pictures, &folders_.thumbnails}) {
-    if (auto failure = MakeImageFolder(*image, &change_)) return std::move(*failure);
+    if (auto done = MakeImageFolder(*image, &change_); !done) return std::move(*done.failure());
   }
   InOrder<PictureOutcome> inOrder(
       kWaitingPerThread * ThreadsFor(options),
@@ -315,10 +314,10 @@ Result<NumberedPictures, AlbumFailure> Numbering::Run() {
   if (writeFailure_) return std::move(*writeFailure_);
   if (StopRequested(options)) return Stopped(options, "nothing was written.");
   if (numbered_.pairs.empty() && numbered_.duplicates == 0) {
-    return AlbumFailed(Kind::kNoPictures, toNumber_.givenAs);
+    return AlbumFailure::NoPictures{toNumber_.givenAs};
   }
   if (std::error_code error = change_.FinishFiles()) {
-    return AlbumFailed(Kind::kNotWritten, folders_.pictures.path, error);
+    return AlbumFailure::NotWritten{folders_.pictures.path, error};
   }
   return std::move(numbered_);
 }

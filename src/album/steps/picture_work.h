@@ -43,14 +43,14 @@ class PictureWork {
       : files_(fs), options_(options), count_(options.progress, total) {}
 
   // Loads the image library, where it was not yet; the failure when it cannot be.
-  std::optional<AlbumFailure> Start() {
-    if (maker_) return std::nullopt;
+  Result<void, AlbumFailure> Start() {
+    if (maker_) return {};
     auto loaded = LoadPictureMaker(files_.lock(), {options_.limits, options_.libraryText});
     if (auto* error = loaded.failure()) {
-      return AlbumFailedFor(AlbumFailure::Kind::kImageLibrary, std::move(*error));
+      return AlbumFailure::NoImageLibrary{std::move(*error)};
     }
     maker_ = std::move(loaded.value());
-    return std::nullopt;
+    return {};
   }
 
   // The maker of pictures; only after Start succeeded.

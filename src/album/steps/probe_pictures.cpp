@@ -13,8 +13,6 @@
 namespace quillmere {
 namespace {
 
-using Kind = AlbumFailure::Kind;
-
 // The longest video that a Live Photo holds beside its still.
 constexpr std::uint64_t kLivePhotoMilliseconds = 3000;
 
@@ -60,7 +58,7 @@ void FindLivePhotos(const std::vector<FoundPicture>& found,
 void SortOutVideo(FoundPicture& found, std::optional<PictureProblem>& left, PictureWork& work) {
   Result<VideoMaker*, PictureError> videos = work.Videos();
   if (!videos) {
-    left->picture.libraryText = Describe(videos.error());
+    left->picture.libraryText = Describe(videos.error(), WordsWithoutSteps());
     return;
   }
   Result<std::unique_ptr<ReadableFile>> file = work.files().Open(found.path);
@@ -128,7 +126,7 @@ Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(std::vector<FoundP
   const AlbumOptions& options = work.options;
   PictureWork pictureWork(work.fs, options, 0);
   if (!found.empty()) {
-    if (std::optional<AlbumFailure> failure = pictureWork.Start()) return std::move(*failure);
+    if (auto done = pictureWork.Start(); !done) return std::move(*done.failure());
   }
   // What each file is other than a picture, or why it cannot be read as one; none for those that
   // are pictures, or were not reached.
@@ -153,7 +151,7 @@ Result<std::vector<FoundPicture>, AlbumFailure> ProbePictures(std::vector<FoundP
     }
   }
   if (StopRequested(options)) return Stopped(options, "nothing was written.");
-  if (pictures.empty()) return AlbumFailed(Kind::kNoPictures, givenAs);
+  if (pictures.empty()) return AlbumFailure::NoPictures{givenAs};
   OrderPictures(pictures);
   return pictures;
 }

@@ -14,8 +14,6 @@
 namespace quillmere {
 namespace {
 
-using Kind = AlbumFailure::Kind;
-
 // The numbers and marks of `image`'s files of pictures 1 to `newNumbers.size()`, among those the
 // change renames (the others are left as missing); refuses one that is there but is not a regular
 // file. Each file is read through the descriptor that opened it.
@@ -35,9 +33,9 @@ Result<std::vector<MarkedFile>, AlbumFailure> FilesToRename(
       if (error == std::errc::no_such_file_or_directory) continue;
       if (error == FileError::kNotRegularFile || error == std::errc::is_a_directory ||
           error == std::errc::too_many_symbolic_link_levels) {
-        return AlbumFailed(Kind::kNotAFile, image.path + name);
+        return AlbumFailure::NotAFile{image.path + name};
       }
-      return AlbumFailed(Kind::kNotWritten, image.path + name, error);
+      return AlbumFailure::NotWritten{image.path + name, error};
     }
     files[i] = marked.value();
   }
@@ -68,14 +66,14 @@ class ImagePlanner {
       : image_(image), newNumbers_(newNumbers), trash_(trash), options_(options) {}
 
   // Adds to `plan` the renames that give the image's files the numbers `newNumbers` says.
-  std::optional<AlbumFailure> Plan(OrderPlan& plan) {
+  Result<void, AlbumFailure> Plan(OrderPlan& plan) {
     auto found = FilesToRename(image_, newNumbers_);
     if (auto* failure = found.failure()) return std::move(*failure);
     files_ = std::move(found.value());
     if (image_.folder) {
       // The names in use, listed once: a name taken after is refused by its rename.
       Result<std::vector<std::string>> names = image_.folder->List();
-      if (!names) return AlbumFailed(Kind::kNotWritten, image_.path, names.error());
+      if (!names) return AlbumFailure::NotWritten{image_.path, names.error()};
       taken_.insert(names.value().begin(), names.value().end());
     }
     std::vector<bool> present(files_.size());
@@ -84,12 +82,12 @@ class ImagePlanner {
     });
     const RenamePhases phases = RenameOrder(newNumbers_, present);
     for (const SlotRename& rename : phases.aside) {
-      if (auto failure = PlanRename(rename, plan.aside, plan)) return failure;
+      if (auto done = PlanRename(rename, plan.aside, plan); !done) return done;
     }
     for (const SlotRename& rename : phases.home) {
-      if (auto failure = PlanRename(rename, plan.home, plan)) return failure;
+      if (auto done = PlanRename(rename, plan.home, plan); !done) return done;
     }
-    return std::nullopt;
+    return {};
   }
 
  private:
@@ -106,13 +104,13 @@ class ImagePlanner {
     return name;
   }
 
-  std::optional<AlbumFailure> PlanRename(const SlotRename& rename,
-                                         std::vector<PlannedRename>& renames, OrderPlan& plan) {
+  Result<void, AlbumFailure> PlanRename(const SlotRename& rename,
+                                        std::vector<PlannedRename>& renames, OrderPlan& plan) {
     std::string from = NameOf(rename.from);
     std::string to = NameOf(rename.to);
     if (rename.to.heldAside && IsRemoved(rename.to.number)) {
       if (std::error_code error = trash_->CheckTakes(image_.relative + from)) {
-        return AlbumFailed(Kind::kNoTrash, image_.path + from, error);
+        return AlbumFailure::NoTrash{image_.path + from, error};
       }
       const auto kind =
           options_.deleteRemoved ? JournalStep::Kind::kDiscard : JournalStep::Kind::kTrash;
@@ -122,7 +120,7 @@ class ImagePlanner {
     JournalStep step{JournalStep::Kind::kRename, image_.relative + from, image_.relative + to,
                      file.entry.device,          file.entry.inode,       file.mark};
     renames.push_back({&image_, std::move(from), std::move(to), std::move(step)});
-    return std::nullopt;
+    return {};
   }
 
   ImageFolder& image_;
@@ -138,24 +136,24 @@ class ImagePlanner {
 
 // Plans the renames of the files of every one of `images` to the numbers `newNumbers` says, the
 // files of removed pictures going to `trash` (or deleted, as `options` say).
-std::optional<AlbumFailure> PlanRenumbering(const std::vector<ImageFolder*>& images,
-                                            const std::vector<std::int64_t>& newNumbers,
-                                            Trash* trash, const AlbumOptions& options,
-                                            OrderPlan& plan) {
+Result<void, AlbumFailure> PlanRenumbering(const std::vector<ImageFolder*>& images,
+                                           const std::vector<std::int64_t>& newNumbers,
+                                           Trash* trash, const AlbumOptions& options,
+                                           OrderPlan& plan) {
   for (ImageFolder* image : images) {
     ImagePlanner planner(*image, newNumbers, trash, options);
-    if (auto failure = planner.Plan(plan)) return failure;
+    if (auto done = planner.Plan(plan); !done) return done;
   }
-  return std::nullopt;
+  return {};
 }
 
 // Adds to `plan` the removal of the picture pages of `album` numbered after `count` that this
 // program wrote; its index file `indexName` is never one of them.
-std::optional<AlbumFailure> PlanOldPages(AlbumFolder& album, const std::string& indexName,
-                                         std::int64_t count, OrderPlan& plan) {
+Result<void, AlbumFailure> PlanOldPages(AlbumFolder& album, const std::string& indexName,
+                                        std::int64_t count, OrderPlan& plan) {
   // Listed and read through the held folder, each page opened once.
   Result<std::vector<std::string>> names = album.folder->List();
-  if (!names) return AlbumFailed(Kind::kNotWritten, album.path, names.error());
+  if (!names) return AlbumFailure::NotWritten{album.path, names.error()};
   std::sort(names.value().begin(), names.value().end());
   for (const std::string& name : names.value()) {
     if (PicturePageNumber(name) <= count || name == indexName) continue;
@@ -166,29 +164,27 @@ std::optional<AlbumFailure> PlanOldPages(AlbumFolder& album, const std::string& 
       plan.stepsAfterIndex.push_back({JournalStep::Kind::kDiscardPage, name, {}});
     }
   }
-  return std::nullopt;
+  return {};
 }
 
 // Renames the files of `album` as `plan` says and writes `text` in place of its index file `index`,
 // which holds `before`, as one change by `command`; the failure when it could not.
-std::optional<AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenIndex& index,
-                                              const OrderPlan& plan, const std::string& text,
-                                              ChangeKind command, const IndexState& before,
-                                              const std::string& indexPath) {
+Result<void, AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenIndex& index,
+                                             const OrderPlan& plan, const std::string& text,
+                                             ChangeKind command, const IndexState& before,
+                                             const std::string& indexPath) {
   AlbumChange change(*album.folder, album.path, command, index.name, before, album.trash);
   for (const auto* renames : {&plan.aside, &plan.home}) {
     for (const PlannedRename& rename : *renames) change.PlanRename(rename.step);
   }
   for (const JournalStep& step : plan.stepsAfterIndex) change.PlanAfterIndex(step);
-  if (auto failure = change.Begin()) return failure;
+  if (auto done = change.Begin(); !done) return std::move(*done.failure());
   for (const auto* renames : {&plan.aside, &plan.home}) {
     for (const PlannedRename& rename : *renames) {
       if (std::error_code error = change.Rename(*rename.image->folder, rename.image->relative,
                                                 rename.from, rename.to)) {
         change.Undo();
-        return AlbumFailedFor(
-            Kind::kNotRenamed,
-            AlbumFailure::NotRenamed{rename.image->path + rename.from, rename.to, error});
+        return AlbumFailure::NotRenamed{rename.image->path + rename.from, rename.to, error};
       }
     }
     // Every file has its name aside for good before any takes a name another had; Commit
@@ -196,19 +192,17 @@ std::optional<AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenIn
     if (renames != &plan.aside) break;
     if (std::error_code error = change.SyncRenames()) {
       change.Undo();
-      return AlbumFailed(Kind::kNotWritten, album.path, error);
+      return AlbumFailure::NotWritten{album.path, error};
     }
   }
   if (std::error_code error = change.Commit(text, IndexPlacement(index))) {
     if (!change.committed()) {
       change.Undo();
-      return AlbumFailed(Kind::kNotWritten, indexPath, error);
+      return AlbumFailure::NotWritten{indexPath, error};
     }
-    return AlbumFailedFor(
-        Kind::kNotFinished,
-        AlbumFailure::NotFinished{album.path + change.failedStep(), indexPath, error});
+    return AlbumFailure::NotFinished{album.path + change.failedStep(), indexPath, error};
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace quillmere

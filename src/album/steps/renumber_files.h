@@ -37,21 +37,21 @@ struct OrderPlan {
 
 // Plans the renames of the files of every one of `images` to the numbers `newNumbers` says, the
 // files of removed pictures going to `trash` (or deleted, as `options` say).
-std::optional<AlbumFailure> PlanRenumbering(const std::vector<ImageFolder*>& images,
-                                            const std::vector<std::int64_t>& newNumbers,
-                                            Trash* trash, const AlbumOptions& options,
-                                            OrderPlan& plan);
+Result<void, AlbumFailure> PlanRenumbering(const std::vector<ImageFolder*>& images,
+                                           const std::vector<std::int64_t>& newNumbers,
+                                           Trash* trash, const AlbumOptions& options,
+                                           OrderPlan& plan);
 
 // Adds to `plan` the removal of the picture pages of `album` numbered after `count` that this
 // program wrote; its index file `indexName` is never one of them.
-std::optional<AlbumFailure> PlanOldPages(AlbumFolder& album, const std::string& indexName,
-                                         std::int64_t count, OrderPlan& plan);
+Result<void, AlbumFailure> PlanOldPages(AlbumFolder& album, const std::string& indexName,
+                                        std::int64_t count, OrderPlan& plan);
 
 // Renames the files of `album` as `plan` says and writes `text` in place of its index file `index`,
 // which holds `before`, as one change by `command`; the failure when it could not.
-std::optional<AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenIndex& index,
-                                              const OrderPlan& plan, const std::string& text,
-                                              ChangeKind command, const IndexState& before,
-                                              const std::string& indexPath);
+Result<void, AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenIndex& index,
+                                             const OrderPlan& plan, const std::string& text,
+                                             ChangeKind command, const IndexState& before,
+                                             const std::string& indexPath);
 
 }  // namespace quillmere

@@ -525,7 +525,7 @@ TEST(AlbumChangeTest, TakesOnlyTheStepsItPlanned) {
   change.PlanAfterIndex({JournalStep::Kind::kDiscard, "p1 (moving).jpg", {}});
   change.PlanRename(aside);
   EXPECT_EQ(change.AddFile(newFile(), folder, "", "p2.jpg"), NotPlanned()) << "before Begin";
-  ASSERT_EQ(change.Begin(), std::nullopt);
+  ASSERT_TRUE(change.Begin());
   const std::optional<Journal> journal = ParseJournal(ReadFile(dir / std::string(kJournalName)));
   ASSERT_TRUE(journal);
   const std::vector<JournalStep> planned = {{JournalStep::Kind::kMakeFolder, "made", {}},
@@ -556,12 +556,12 @@ TEST(AlbumChangeTest, TakesOnlyTheStepsItPlanned) {
                          StateOf(""));
   unwritable.PlanFile("p9.jpg");
   faulty.FailAt(testing::Step::kCreateFile, 1, SystemError(ENOSPC));
-  const std::optional<AlbumFailure> failure = unwritable.Begin();
-  ASSERT_TRUE(failure);
-  EXPECT_EQ(failure->kind, AlbumFailure::Kind::kNotWritten);
-  ASSERT_NE(failure->file(), nullptr);
-  EXPECT_EQ(failure->file()->path, "/elsewhere/" + std::string(kJournalName));
-  EXPECT_EQ(failure->file()->error, std::errc::no_space_on_device);
+  const Result<void, AlbumFailure> begun = unwritable.Begin();
+  ASSERT_FALSE(begun);
+  const auto* failure = begun.failure()->As<AlbumFailure::NotWritten>();
+  ASSERT_NE(failure, nullptr);
+  EXPECT_EQ(failure->path, "/elsewhere/" + std::string(kJournalName));
+  EXPECT_EQ(failure->error, std::errc::no_space_on_device);
 }
 
 }  // namespace

@@ -695,10 +695,11 @@ TEST_F(ThumbnailTest, AFailedWriteLeavesNoHalfWrittenThumbnail) {
     AlbumOptions options;
     options.threads = 1;
     AlbumOutcome outcome = MakeThumbnails(album + "/index.txt", faulty, options);
-    EXPECT_TRUE(outcome.ok()) << Describe(*outcome.failure);
+    EXPECT_TRUE(outcome.ok()) << Describe(*outcome.failure, WordsWithoutSteps());
     ASSERT_EQ(outcome.problems.size(), 1u);
     EXPECT_EQ(outcome.problems[0].line, 10u);
-    EXPECT_EQ(Describe(outcome.problems[0]), "could not be written: No space left on device");
+    EXPECT_EQ(Describe(outcome.problems[0], WordsWithoutSteps()),
+              "could not be written: No space left on device");
     EXPECT_EQ(ListNames(album + "/thumbs"), "t1.jpg t3.jpg t4.jpg");
     for (const char* name : {"t1.jpg", "t3.jpg", "t4.jpg"}) {
       EXPECT_TRUE(ReadPicture(album + "/thumbs/" + name).has_value()) << name;

@@ -323,16 +323,14 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
   FolderTrash taking(album, bin, /*refuse=*/false);
   AlbumOptions options;
   options.trash = &taking;
-  EXPECT_EQ(RemovePictures(index, {7}, fs, options).failure->kind,
-            AlbumFailure::Kind::kNoSuchPicture);
-  EXPECT_EQ(MovePicture(index, 0, 2, fs, options).failure->kind,
-            AlbumFailure::Kind::kNoSuchPicture);
+  EXPECT_TRUE(RemovePictures(index, {7}, fs, options).failure->Is<AlbumFailure::NoSuchPicture>());
+  EXPECT_TRUE(MovePicture(index, 0, 2, fs, options).failure->Is<AlbumFailure::NoSuchPicture>());
   options.trash = &refusing;
-  EXPECT_EQ(RemovePictures(index, {2}, fs, options).failure->kind, AlbumFailure::Kind::kNoTrash);
+  EXPECT_TRUE(RemovePictures(index, {2}, fs, options).failure->Is<AlbumFailure::NoTrash>());
   options.trash = &taking;
   stdfs::rename(album + "/thumbs/t5.jpg", album + "/thumbs/t5 saved.jpg");
   stdfs::create_directory(album + "/thumbs/t5.jpg");
-  EXPECT_EQ(RemovePictures(index, {2}, fs, options).failure->kind, AlbumFailure::Kind::kNotAFile);
+  EXPECT_TRUE(RemovePictures(index, {2}, fs, options).failure->Is<AlbumFailure::NotAFile>());
   stdfs::remove(album + "/thumbs/t5.jpg");
   stdfs::rename(album + "/thumbs/t5 saved.jpg", album + "/thumbs/t5.jpg");
   EXPECT_EQ(Snapshot(album), before);
@@ -346,15 +344,15 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
     testing::FaultyFileSystem failing(fs);
     failing.FailAt(testing::Step::kRename, nth, SystemError(EIO));
     const AlbumOutcome outcome = RemovePictures(index, {2, 4}, failing, options);
-    EXPECT_EQ(outcome.failure->kind, AlbumFailure::Kind::kNotRenamed);
+    EXPECT_TRUE(outcome.failure->Is<AlbumFailure::NotRenamed>());
     EXPECT_EQ(Snapshot(album), before);
   }
   // Renames that cannot be given back leave the journal, from which the next run undoes them.
   FreshAlbum();
   testing::FaultyFileSystem stuck(fs);
   stuck.FailFrom(testing::Step::kRename, 3, SystemError(EIO));
-  EXPECT_EQ(RemovePictures(index, {2, 4}, stuck, options).failure->kind,
-            AlbumFailure::Kind::kNotRenamed);
+  EXPECT_TRUE(
+      RemovePictures(index, {2, 4}, stuck, options).failure->Is<AlbumFailure::NotRenamed>());
   EXPECT_TRUE(stdfs::exists(album + "/" + std::string(kJournalName)));
   EXPECT_EQ(RemovePictures(index, {}, fs, options).failure, std::nullopt);
   EXPECT_EQ(Snapshot(album), before);
@@ -632,7 +630,7 @@ TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
     AlbumOptions options;
     options.deleteRemoved = true;
     const AlbumOutcome outcome = EditAlbum(index, edit.value(), fs, options);
-    ASSERT_TRUE(outcome.ok()) << Describe(*outcome.failure);
+    ASSERT_TRUE(outcome.ok()) << Describe(*outcome.failure, WordsWithoutSteps());
     EXPECT_EQ(ReadFile(index), c.index);
     std::vector<int> pictures;
     std::copy_if(c.parts.begin(), c.parts.end(), std::back_inserter(pictures),
@@ -660,7 +658,7 @@ TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
   const std::string changed = ReadFile(index);
   const AlbumOutcome refused = EditAlbum(index, late.value(), fs, {});
   ASSERT_FALSE(refused.ok());
-  EXPECT_EQ(refused.failure->kind, AlbumFailure::Kind::kIndexChanged);
+  EXPECT_TRUE(refused.failure->Is<AlbumFailure::IndexChanged>());
   EXPECT_EQ(ReadFile(index), changed);
 }
 

@@ -170,49 +170,63 @@ TEST(PictureOrder, RenamesNeverTakeANameInUse) {
   }
 }
 
-// A front end's words for each hint, as a test names them.
-std::string TestWords(Hint hint) {
-  switch (hint) {
-    case Hint::kPixelLimit:
-      return "PIXELS";
-    case Hint::kMemoryBudget:
-      return "MEMORY";
-    case Hint::kRemovePicture:
-      return "REMOVE";
-    case Hint::kDeleteRemoved:
-      return "DELETE";
+// A front end's words for each next step, as a test names them.
+class TestWords final : public CommandWords {
+ public:
+  std::string Change(ChangeKind kind) const override { return std::string(ChangeWord(kind)); }
+  std::string Step(NextStep step, const std::string& indexPath) const override {
+    switch (step) {
+      case NextStep::kPixelLimit:
+        return "PIXELS";
+      case NextStep::kMemoryBudget:
+        return "MEMORY";
+      case NextStep::kVideoLength:
+        return "SECONDS";
+      case NextStep::kRemovePicture:
+        return "REMOVE " + indexPath;
+      case NextStep::kDeleteRemoved:
+        return "DELETE";
+      case NextStep::kFinishChange:
+      case NextStep::kAbandonChange:
+      case NextStep::kAddSupportImages:
+      case NextStep::kMakeThumbnails:
+        return "COMMAND";
+    }
+    return "";
   }
-  return "";
-}
+};
 
-// Expected: the album's lines name no option of their own; a front end's words for a hint stand
-// where the hint goes, and without them the line still says what to do.
-TEST(AlbumWords, HintsAreTheFrontEndsWords) {
-  using Kind = AlbumFailure::Kind;
-  const AlbumFailure unfinished{
-      Kind::kNotFinished, AlbumFailure::NotFinished{"a/p1.jpg", "a/i.txt", std::error_code()}};
-  const AlbumFailure taken{Kind::kNamesTaken,
-                           AlbumFailure::NamesInTheWay{"a/i.txt", {"p/p3.jpg"}, 9, 3}};
+// Expected: the album's lines name no option of their own; a front end's words for a next step
+// stand where the step goes, and without them the line still says what to do.
+TEST(AlbumWords, NextStepsAreTheFrontEndsWords) {
+  const AlbumFailure unfinished = AlbumFailure::NotFinished{"a/p1.jpg", "a/i.txt", {}};
+  const AlbumFailure taken = AlbumFailure::NamesTaken{"a/i.txt", {"p/p3.jpg"}, 9, 3};
   PictureProblem refused{.kind = PictureProblem::Kind::kNotAPicture, .file = "big.png"};
   refused.picture.kind = PictureError::Kind::kTooManyPixels;
   refused.picture.limit = 100;
+  PictureProblem tooLong{.kind = PictureProblem::Kind::kNotAVideo, .file = "long.mp4"};
+  tooLong.picture = {.kind = PictureError::Kind::kTooLong, .needed = 700'000, .limit = 600'000};
+  const TestWords words;
+  const CommandWords& none = WordsWithoutSteps();
   const struct {
     std::string with;
     std::string without;
     std::string words;
   } cases[] = {
-      {Describe(unfinished, TestWords), Describe(unfinished),
+      {Describe(unfinished, words), Describe(unfinished, none),
        "finishes the change; DELETE finishes it by deleting."},
-      {Describe(taken, TestWords), Describe(taken), "then REMOVE a/i.txt 3 leaves that picture"},
-      {Describe(refused, TestWords), Describe(refused), "over the limit of 100 (PIXELS)"},
+      {Describe(taken, words), Describe(taken, none), "then REMOVE a/i.txt 3 leaves that picture"},
+      {Describe(refused, words), Describe(refused, none), "over the limit of 100 (PIXELS)"},
+      {Describe(tooLong, words), Describe(tooLong, none), "the limit of 600 s (SECONDS)"},
   };
   for (const auto& c : cases) {
     EXPECT_NE(c.with.find(c.words), std::string::npos) << c.with;
-    for (const char* option : {"--", "PIXELS", "REMOVE", "DELETE"}) {
+    for (const char* option : {"--", "PIXELS", "REMOVE", "DELETE", "SECONDS"}) {
       EXPECT_EQ(c.without.find(option), std::string::npos) << c.without;
     }
   }
-  EXPECT_NE(Describe(taken).find("then removing picture 3 of a/i.txt leaves"), std::string::npos);
+  EXPECT_NE(Describe(taken, none).find("then removing picture 3 of a/i.txt leaves"),
+            std::string::npos);
 }
 
 }  // namespace
