@@ -11,6 +11,7 @@
 #include <set>
 
 #include "run/fnv_hash.h"
+#include "run/record_words.h"
 #include "site/page_signature.h"
 
 namespace quillmere {
@@ -56,28 +57,6 @@ constexpr std::int64_t kSameTime = std::int64_t{2'000'000'000};
 
 // The most bytes a journal is read of; one lists a few lines per picture of a change.
 constexpr std::uint64_t kLargestJournal = std::uint64_t{256} << 20;
-
-// The hash of a file's first bytes, or of an index file, FNV-1a over eight bytes at a time so that
-// it costs little; the bytes past the last whole eight are taken one by one.
-std::uint64_t WordWiseHash(std::string_view bytes) {
-  constexpr std::uint64_t kWordFactor = 0x100000001b3u;
-  std::uint64_t hash = kFnvStart;
-  std::size_t i = 0;
-  for (; i + 8 <= bytes.size(); i += 8) {
-    std::uint64_t word = 0;
-    for (std::size_t b = 0; b < 8; ++b) {
-      word |= std::uint64_t{static_cast<unsigned char>(bytes[i + b])} << (8 * b);
-    }
-    hash = (hash ^ word) * kWordFactor;
-  }
-  return FnvHash(bytes.substr(i), hash);
-}
-
-std::string Hex(std::uint64_t value) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-  return text;
-}
 
 // `path` with "%", spaces and control bytes written as %XX, so that it is one word of a line.
 std::string Escaped(std::string_view path) {
@@ -139,18 +118,7 @@ std::string_view FolderPart(std::string_view path) {
 
 std::string StateText(const IndexState& state) {
   if (!state.present) return "none";
-  return std::to_string(state.size) + " " + Hex(state.hash);
-}
-
-// The words of one line, split at spaces.
-std::vector<std::string_view> Words(std::string_view line) {
-  std::vector<std::string_view> words;
-  while (!line.empty()) {
-    const std::size_t space = line.find(' ');
-    words.push_back(line.substr(0, space));
-    line.remove_prefix(space == std::string_view::npos ? line.size() : space + 1);
-  }
-  return words;
+  return std::to_string(state.size) + " " + Hex16(state.hash);
 }
 
 std::optional<IndexState> ParseState(const std::vector<std::string_view>& words) {
@@ -252,7 +220,7 @@ std::string StepLine(const JournalStep& step) {
       line += std::to_string(step.inode);
       if (step.mark) {
         line += ' ' + std::to_string(step.mark->size) + ' ' + std::to_string(step.mark->modified) +
-                ' ' + Hex(step.mark->headHash);
+                ' ' + Hex16(step.mark->headHash);
       }
     }
   }
@@ -607,7 +575,7 @@ std::string_view ChangeWord(ChangeKind kind) {
 }
 
 IndexState StateOf(std::string_view bytes) {
-  return {true, bytes.size(), WordWiseHash(bytes)};
+  return {true, bytes.size(), WordWiseFnvHash(bytes)};
 }
 
 std::string JournalText(const Journal& journal) {
@@ -632,14 +600,15 @@ std::optional<Journal> ParseJournal(std::string_view text) {
   while (!text.empty()) {
     const std::size_t end = text.find('\n');
     if (end == std::string_view::npos) return std::nullopt;  // cut short
-    lines.push_back(Words(text.substr(0, end)));
+    lines.push_back(SplitWords(text.substr(0, end)));
     text.remove_prefix(end + 1);
   }
-  const bool earlierVersion = !lines.empty() && (lines.front() == Words(kFirstLineOfVersion2) ||
-                                                 lines.front() == Words(kFirstLineOfVersion1));
-  const bool version3 = !lines.empty() && lines.front() == Words(kFirstLineOfVersion3);
+  const bool earlierVersion =
+      !lines.empty() && (lines.front() == SplitWords(kFirstLineOfVersion2) ||
+                         lines.front() == SplitWords(kFirstLineOfVersion1));
+  const bool version3 = !lines.empty() && lines.front() == SplitWords(kFirstLineOfVersion3);
   const bool knownFormat =
-      !lines.empty() && (lines.front() == Words(kFirstLine) || version3 || earlierVersion);
+      !lines.empty() && (lines.front() == SplitWords(kFirstLine) || version3 || earlierVersion);
   if (lines.size() < 6 || !knownFormat || lines.back().size() != 1 || lines.back()[0] != "end") {
     return std::nullopt;
   }
@@ -715,7 +684,7 @@ Result<MarkedFile> MarkFile(ReadableFile& file) {
   head.resize(got.value());
   MarkedFile marked;
   marked.entry = entry;
-  marked.mark = {entry.size, entry.modified, WordWiseHash(head)};
+  marked.mark = {entry.size, entry.modified, WordWiseFnvHash(head)};
   return marked;
 }
 
