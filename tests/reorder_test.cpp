@@ -19,7 +19,7 @@
 #include "album/album.h"
 #include "album/edit_file.h"
 #include "album/edit_session.h"
-#include "run/journal.h"
+#include "run/journal_settle.h"
 #include "support/child_process.h"
 #include "support/cli_runner.h"
 #include "support/faulty_file_system.h"

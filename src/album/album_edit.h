@@ -10,7 +10,7 @@
 
 #include "album/album.h"
 #include "album/change/edited_text.h"
-#include "run/journal.h"
+#include "run/journal_format.h"
 
 namespace quillmere {
 

@@ -12,7 +12,7 @@
 
 #include "album/album.h"
 #include "album/album_edit.h"
-#include "run/journal.h"
+#include "run/journal_format.h"
 
 namespace quillmere {
 

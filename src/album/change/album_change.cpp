@@ -142,7 +142,8 @@ std::error_code AlbumChange::Commit(std::string_view text, Placement placement) 
   committed_ = true;
   if (std::error_code error = album_.Sync()) return error;
   if (!journaled_) return {};
-  if (std::optional<JournalProblem> problem = DoStepsAfterIndex(album_, journal_, trash_)) {
+  Result<void, JournalProblem> done = DoStepsAfterIndex(album_, journal_, trash_);
+  if (const JournalProblem* problem = done.failure()) {
     failedStep_ = problem->path;
     return problem->error;
   }

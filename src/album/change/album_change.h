@@ -17,7 +17,7 @@
 #include "album/album.h"
 #include "platform/file_batch.h"
 #include "platform/file_system.h"
-#include "run/journal.h"
+#include "run/journal_settle.h"
 
 namespace quillmere {
 
