@@ -3,6 +3,7 @@
 #include <string>
 
 #include "album/picture_types.h"
+#include "platform/file_system.h"
 #include "run/message_text.h"
 
 namespace quillmere {

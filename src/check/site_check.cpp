@@ -12,7 +12,7 @@
 #include "index/picture_section.h"
 #include "paths/paths.h"
 #include "run/generate.h"
-#include "run/journal.h"
+#include "run/journal_settle.h"
 #include "run/message_text.h"
 #include "site/jpeg_shape.h"
 #include "site/page_output.h"
@@ -28,9 +28,6 @@ struct Listing {
   std::uint64_t unlistedProblems = 0;
   std::uint64_t unlistedNotes = 0;
 };
-
-// The most of a journal that --check reads to name the command that left it.
-constexpr std::size_t kLargestJournalShown = std::size_t{64} * 1024;
 
 // Tells whether `path` names a JPEG by its extension.
 bool IsJpegName(std::string_view path) {
@@ -411,33 +408,23 @@ class Checker {
     }
   }
 
-  // The journal of a change that an interrupted run left: only reported, never acted on.
+  // The journal of a change that an interrupted run left: only reported, never acted on. It is
+  // read whole, as a run reads it, through the site folder's descriptor.
   void CheckJournal() {
-    const std::string path = check_.siteFolder + std::string(kJournalName);
-    Result<std::unique_ptr<ReadableFile>> file = fs_.OpenForReading(path);
-    if (!file) return;
-    std::string text(static_cast<std::size_t>(kLargestJournalShown), '\0');
-    Result<std::size_t> got = file.value()->Read(text.data(), text.size());
-    text.resize(got ? got.value() : 0);
-    std::optional<Journal> journal = ParseJournal(text);
+    Result<std::unique_ptr<Folder>> opened = fs_.OpenFolder(check_.siteFolder);
+    if (!opened) return;
+    Folder& folder = *opened.value();
+    auto read = ReadJournal(folder);
+    if (read && !read.value()) return;
+    const Journal* journal = read ? &*read.value() : nullptr;
     const std::string by =
         journal ? " of " + Visible(words_.Change(journal->change)) : std::string();
-    const bool forTheTrash =
-        journal && std::any_of(journal->steps.begin(), journal->steps.end(), [](const auto& step) {
-          return step.kind == JournalStep::Kind::kTrash;
-        });
-    // A generation leaves a change whose pictures may wait for the trash to the album's commands.
-    const std::string who = forTheTrash
-                                ? "the next album command here (" +
-                                      words_.Step(NextStep::kFinishChange, "") + " without numbers)"
-                                : "the next run that writes here";
     const std::string left =
         "an interrupted run" + by + " left its journal " + Visible(std::string(kJournalName));
-    std::optional<JournalProblem> problem;
-    if (Result<std::unique_ptr<Folder>> folder = fs_.OpenFolder(check_.siteFolder)) {
-      problem = ExamineJournal(*folder.value());
-    }
+    const Result<void, JournalProblem> examined =
+        journal ? ExamineJournal(folder, *journal) : Result<void, JournalProblem>();
     using Kind = JournalProblem::Kind;
+    const JournalProblem* problem = examined.failure();
     if (problem && (problem->kind == Kind::kFileChanged || problem->kind == Kind::kFileMissing)) {
       Add(0, left + ", which can be neither finished nor undone: " +
                  Visible(UnsettledChangeText(JournalFailure(*problem, check_.siteFolder), words_)));
@@ -450,6 +437,13 @@ class Checker {
                  Visible(words_.Step(NextStep::kAbandonChange, indexPath_)) + " removes it");
       return;
     }
+    // A generation leaves a change whose pictures wait for the trash to the album's commands.
+    const Result<bool, JournalProblem> waits =
+        journal ? WaitsForTheTrash(folder, *journal) : Result<bool, JournalProblem>(false);
+    const std::string who = waits && waits.value()
+                                ? "the next album command here (" +
+                                      words_.Step(NextStep::kFinishChange, "") + " without numbers)"
+                                : "the next run that writes here";
     Add(0, left + "; " + who + " finishes or undoes that run");
   }
 

@@ -10,7 +10,7 @@
 #include "index/index_file.h"
 #include "paths/paths.h"
 #include "platform/signals.h"
-#include "run/journal.h"
+#include "run/journal_settle.h"
 #include "run/message_text.h"
 #include "run/site_folder.h"
 #include "site/page_output.h"
@@ -301,9 +301,9 @@ RunFailure JournalFailure(const JournalProblem& problem, const std::string& path
 
 std::optional<RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,
                                                   Trash* trash) {
-  std::optional<JournalProblem> problem = SettleJournal(folder, trash);
-  if (!problem) return std::nullopt;
-  return JournalFailure(*problem, path);
+  Result<void, JournalProblem> settled = SettleJournal(folder, trash);
+  if (settled) return std::nullopt;
+  return JournalFailure(*settled.failure(), path);
 }
 
 RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs, const RunOptions& options) {

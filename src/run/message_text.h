@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "run/journal.h"
+#include "run/journal_format.h"
 
 namespace quillmere {
 

@@ -12,7 +12,7 @@
 #include "index/index_file.h"
 #include "platform/file_system.h"
 #include "run/generate.h"
-#include "run/journal.h"
+#include "run/journal_settle.h"
 
 namespace quillmere {
 

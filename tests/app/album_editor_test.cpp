@@ -22,7 +22,7 @@
 #include "app/picture_list_view.h"
 #include "app_test_support.h"
 #include "platform/qt/message_box.h"
-#include "run/journal.h"
+#include "run/journal_settle.h"
 #include "support/temp_folder.h"
 #include "support/test_pictures.h"
 

@@ -3,8 +3,9 @@
 #include "album/cache/content_hash.h"
 
 #include <bit>
-#include <charconv>
 #include <cstring>
+
+#include "run/record_words.h"
 
 namespace quillmere {
 namespace {
@@ -44,33 +45,6 @@ std::uint64_t Avalanche(std::uint64_t value) {
   return value;
 }
 
-// The digit of `c`, a hex digit in either case, or none.
-std::optional<std::uint64_t> HexDigit(char c) {
-  if (c >= '0' && c <= '9') return static_cast<std::uint64_t>(c - '0');
-  if (c >= 'a' && c <= 'f') return static_cast<std::uint64_t>(c - 'a' + 10);
-  if (c >= 'A' && c <= 'F') return static_cast<std::uint64_t>(c - 'A' + 10);
-  return std::nullopt;
-}
-
-// The number whose 16 hex digits `text` is, or none.
-std::optional<std::uint64_t> HalfFromHex(std::string_view text) {
-  std::uint64_t half = 0;
-  for (char c : text) {
-    const std::optional<std::uint64_t> digit = HexDigit(c);
-    if (!digit) return std::nullopt;
-    half = half << 4 | *digit;
-  }
-  return half;
-}
-
-// The 16 hex digits of `half`.
-std::string HexOfHalf(std::uint64_t half) {
-  char digits[16];
-  std::to_chars_result written = std::to_chars(digits, digits + 16, half, 16);
-  const auto count = static_cast<std::size_t>(written.ptr - digits);
-  return std::string(16 - count, '0') + std::string(digits, count);
-}
-
 }  // namespace
 
 ContentHash HashOfContent(std::string_view bytes) {
@@ -107,13 +81,13 @@ ContentHash ContentHasher::Finish() {
 }
 
 std::string HexText(const ContentHash& hash) {
-  return HexOfHalf(hash.high) + HexOfHalf(hash.low);
+  return Hex16(hash.high) + Hex16(hash.low);
 }
 
 std::optional<ContentHash> ContentHashFromHex(std::string_view text) {
   if (text.size() != 32) return std::nullopt;
-  const std::optional<std::uint64_t> high = HalfFromHex(text.substr(0, 16));
-  const std::optional<std::uint64_t> low = HalfFromHex(text.substr(16));
+  const std::optional<std::uint64_t> high = ParseHex16(text.substr(0, 16));
+  const std::optional<std::uint64_t> low = ParseHex16(text.substr(16));
   if (!high || !low) return std::nullopt;
   return ContentHash{*high, *low};
 }

@@ -3,13 +3,14 @@
 #include "album/cache/made_pictures_cache.h"
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdlib>
 #include <string_view>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "run/record_words.h"
 
 namespace quillmere {
 namespace {
@@ -28,26 +29,6 @@ constexpr std::uint64_t kFileSlack = 4u << 20;
 constexpr int kLockTries = 40;
 constexpr std::chrono::milliseconds kLockPoll{50};
 
-// The number that `text` is in decimal, whole, or none.
-template <class Number>
-std::optional<Number> NumberOf(std::string_view text) {
-  Number number{};
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
-  return number;
-}
-
-// The words of `line` between single spaces.
-std::vector<std::string_view> WordsOf(std::string_view line) {
-  std::vector<std::string_view> words;
-  for (std::size_t start = 0;;) {
-    const std::size_t space = line.find(' ', start);
-    words.push_back(line.substr(start, space - start));
-    if (space == std::string_view::npos) return words;
-    start = space + 1;
-  }
-}
-
 // One line of the file: an original's hash, what was made of it and when it was last used.
 struct ParsedLine {
   ContentHash original;
@@ -58,12 +39,12 @@ struct ParsedLine {
 // The entry that `line` holds (four words: the original's hash, the made picture's size and hash,
 // the time it was last used), or none for a line that is not one.
 std::optional<ParsedLine> ParseLine(std::string_view line) {
-  const std::vector<std::string_view> words = WordsOf(line);
+  const std::vector<std::string_view> words = SplitWords(line);
   if (words.size() != 4) return std::nullopt;
   const std::optional<ContentHash> original = ContentHashFromHex(words[0]);
-  const std::optional<std::uint64_t> size = NumberOf<std::uint64_t>(words[1]);
+  const std::optional<std::uint64_t> size = ParseDecimal<std::uint64_t>(words[1]);
   const std::optional<ContentHash> made = ContentHashFromHex(words[2]);
-  const std::optional<std::int64_t> used = NumberOf<std::int64_t>(words[3]);
+  const std::optional<std::int64_t> used = ParseDecimal<std::int64_t>(words[3]);
   if (!original || !size || !made || !used) return std::nullopt;
   return ParsedLine{*original, {*size, *made}, *used};
 }

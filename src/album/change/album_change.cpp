@@ -49,7 +49,7 @@ void AlbumChange::PlanFile(std::string path) {
 }
 
 void AlbumChange::PlanRename(JournalStep step) {
-  plannedRenames_.emplace(step.path, step.to);
+  plannedRenames_.emplace(std::pair(step.path, step.to), step);
   journal_.steps.push_back(std::move(step));
 }
 
@@ -99,22 +99,21 @@ std::error_code AlbumChange::FinishFiles() {
 
 std::error_code AlbumChange::Rename(Folder& folder, std::string_view folderPath,
                                     const std::string& from, const std::string& to) {
-  if (!begun_ ||
-      !plannedRenames_.contains({std::string(folderPath) + from, std::string(folderPath) + to})) {
-    return NotPlanned();
-  }
+  const auto planned =
+      plannedRenames_.find({std::string(folderPath) + from, std::string(folderPath) + to});
+  if (!begun_ || planned == plannedRenames_.end()) return NotPlanned();
   if (std::error_code error = folder.Rename(from, to, /*replace=*/false)) return error;
-  renamed_.push_back({std::string(folderPath), from, to});
+  renamed_.push_back(planned->second);
   return {};
 }
 
 std::error_code AlbumChange::SyncRenamedFolders() {
   std::set<std::string> synced;
-  for (const Renamed& renamed : renamed_) {
-    if (!synced.insert(renamed.folder).second) continue;
+  for (const JournalStep& renamed : renamed_) {
+    // Renames stay in their folder, the part of their paths up to the last "/".
+    if (!synced.insert(renamed.to.substr(0, renamed.to.rfind('/') + 1)).second) continue;
     std::string leaf;
-    Result<std::unique_ptr<Folder>> folder =
-        OpenFolderOf(album_, renamed.folder + renamed.to, leaf);
+    Result<std::unique_ptr<Folder>> folder = OpenFolderOf(album_, renamed.to, leaf);
     if (!folder) return folder.error();
     if (std::error_code error = folder.value()->Sync()) return error;
   }
@@ -139,54 +138,39 @@ std::error_code AlbumChange::Commit(std::string_view text, Placement placement) 
   committed_ = true;
   if (std::error_code error = album_.Sync()) return error;
   if (!journaled_) return {};
-  if (std::optional<JournalProblem> problem = DoStepsAfterIndex(album_, journal_, trash_)) {
+  Result<void, JournalProblem> done = DoStepsAfterIndex(album_, journal_, trash_);
+  if (const JournalProblem* problem = done.failure()) {
     failedStep_ = problem->path;
     return problem->error;
   }
   return RemoveJournal(album_);
 }
 
-bool AlbumChange::RemoveMade(std::string_view path, bool isFolder) {
-  std::string leaf;
-  Result<std::unique_ptr<Folder>> folder = OpenFolderOf(album_, path, leaf);
-  if (!folder) return false;
-  const std::error_code error =
-      isFolder ? folder.value()->RemoveFolder(leaf) : folder.value()->Remove(leaf);
-  // A folder that holds something of someone else's stays, as a gone entry is gone.
-  const bool gone = !error || error == std::errc::no_such_file_or_directory ||
-                    (isFolder && error == std::errc::directory_not_empty);
-  return !folder.value()->Sync() && gone;
-}
-
-bool AlbumChange::UndoRenames() {
-  bool whole = true;
-  for (std::size_t i = renamed_.size(); i-- > 0;) {
-    const Renamed& renamed = renamed_[i];
-    std::string leaf;
-    Result<std::unique_ptr<Folder>> folder =
-        OpenFolderOf(album_, renamed.folder + renamed.to, leaf);
-    whole = folder && !folder.value()->Rename(renamed.to, renamed.from, /*replace=*/false) && whole;
+Journal AlbumChange::DoneSoFar() const {
+  Journal done;
+  done.change = journal_.change;
+  done.indexName = journal_.indexName;
+  done.before = journal_.before;
+  for (const std::string& folder : madeFolders_) {
+    done.steps.push_back({JournalStep::Kind::kMakeFolder, folder, {}});
   }
-  whole = !SyncRenamedFolders() && whole;
-  renamed_.clear();
-  return whole;
+  // The files taken after the last one put in place never took a name.
+  const std::size_t made = std::min(files_.size(), batch_.placed());
+  for (std::size_t i = 0; i < made; ++i) {
+    done.steps.push_back({JournalStep::Kind::kMakeFile, files_[i], {}});
+  }
+  done.steps.insert(done.steps.end(), renamed_.begin(), renamed_.end());
+  return done;
 }
 
 void AlbumChange::Undo() {
   batch_.Drop();
-  bool whole = UndoRenames();
-  // The files taken after the last one put in place never took a name.
-  files_.resize(std::min(files_.size(), batch_.placed()));
-  std::for_each(files_.rbegin(), files_.rend(), [&](const std::string& file) {
-    whole = RemoveMade(file, /*isFolder=*/false) && whole;
-  });
-  std::for_each(madeFolders_.rbegin(), madeFolders_.rend(), [&](const std::string& folder) {
-    whole = RemoveMade(folder, /*isFolder=*/true) && whole;
-  });
+  const Result<void, JournalProblem> undone = UndoJournal(album_, DoneSoFar());
   files_.clear();
   madeFolders_.clear();
+  renamed_.clear();
   // A change not undone whole keeps its journal, from which the next run settles it.
-  if (journaled_ && !committed_ && whole) static_cast<void>(RemoveJournal(album_));
+  if (journaled_ && !committed_ && undone) static_cast<void>(RemoveJournal(album_));
   begun_ = false;
 }
 

@@ -6,6 +6,7 @@
 // undoes.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -17,7 +18,7 @@
 #include "album/album_failure.h"
 #include "platform/file_batch.h"
 #include "platform/file_system.h"
-#include "run/journal.h"
+#include "run/journal_settle.h"
 
 namespace quillmere {
 
@@ -88,48 +89,40 @@ class AlbumChange {
   // The path of the step after the index file that failed, when Commit failed there.
   const std::string& failedStep() const { return failedStep_; }
 
-  // Undoes what was made so far, newest first, and removes the journal once all of it is undone;
-  // otherwise the journal stays for the next run to settle.
+  // Undoes what was done so far as the journal undoes a change, newest first: removes what was
+  // made and gives back the names that renames took, each rename only where its file is found.
+  // Once all of it is undone the journal is removed; otherwise, and when a file is not the one the
+  // change moved (nothing is undone then), the journal stays for the next run to settle.
   void Undo();
 
  private:
-  // Removes the entry at `path` in the album, a folder only when it is empty; tells whether it is
-  // gone (or, for a folder, holds only what is not the change's).
-  bool RemoveMade(std::string_view path, bool isFolder);
-
-  // Gives back the names that renames took, newest first; tells whether every one was.
-  bool UndoRenames();
+  // The journal of the steps done so far, in the order of their kinds: folders made, files made,
+  // renames.
+  Journal DoneSoFar() const;
 
   // Flushes each folder that a rename changed.
   std::error_code SyncRenamedFolders();
-
-  // A rename done, in the folder at `folder` in the album.
-  struct Renamed {
-    std::string folder;
-    std::string from;
-    std::string to;
-  };
 
   Folder& album_;
   std::string albumPath_;
   Trash* trash_;
   Journal journal_;
   // What was planned: the steps before the index file in their order, those after it, and the
-  // paths of folders and files and the renames that the steps may take.
+  // paths of folders and files and the renames (by their paths) that the steps may take.
   std::vector<JournalStep> afterIndex_;
   std::set<std::string> plannedFolders_;
   std::set<std::string> plannedFiles_;
-  std::set<std::pair<std::string, std::string>> plannedRenames_;
+  std::map<std::pair<std::string, std::string>, JournalStep> plannedRenames_;
   bool begun_ = false;
   // Whether Begin wrote the journal, which a change without steps does without.
   bool journaled_ = false;
   bool committed_ = false;
   FileBatch batch_;
   // The folders made, and the files taken (of which the batch's first placed() are made), as
-  // paths in the album.
+  // paths in the album, and the renames done.
   std::vector<std::string> madeFolders_;
   std::vector<std::string> files_;
-  std::vector<Renamed> renamed_;
+  std::vector<JournalStep> renamed_;
   std::string failedStep_;
 };
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "album/text/edited_text.h"
-#include "run/journal.h"
+#include "run/journal_format.h"
 
 namespace quillmere {
 

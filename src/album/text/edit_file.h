@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "album/text/album_edit.h"
-#include "run/journal.h"
+#include "run/journal_format.h"
 
 namespace quillmere {
 

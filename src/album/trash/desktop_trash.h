@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/file_system.h"
-#include "run/journal.h"
+#include "run/journal_settle.h"
 
 namespace quillmere {
 

@@ -25,7 +25,6 @@
 #include "album/album_options.h"
 #include "album/change/album_change.h"
 #include "album/commands/add_pictures.h"
-#include "run/fnv_hash.h"
 #include "run/generate.h"
 #include "run/journal.h"
 #include "support/child_process.h"
@@ -415,91 +414,6 @@ TEST_F(SafetyTest, WhatACrashLeavesIsMendedAndNothingElse) {
       << checked.out;
   EXPECT_NE(checked.out.find(":10: picture pictures/p3.jpg ends early"), std::string::npos)
       << checked.out;
-}
-
-// Expected: a journal tells exactly what it was written with, and one that names a path outside
-// the album folder is no journal.
-TEST(Journal, ReadsBackWhatWasWrittenAndRefusesPathsOutside) {
-  Journal journal;
-  journal.change = ChangeKind::kAddPictures;
-  journal.indexName = "my index.txt";
-  journal.before = StateOf("old\n");
-  journal.steps = {{JournalStep::Kind::kMakeFolder, "a b", {}},
-                   {JournalStep::Kind::kMakeFile, "a b/p%1\n.jpg", {}},
-                   {JournalStep::Kind::kRename, "p/p2.jpg", "p/p1.jpg"},
-                   {JournalStep::Kind::kRename, "p/p3.jpg", "p/p3 (moving).jpg", 2049, 77},
-                   {JournalStep::Kind::kDiscard, "p/.gone", {}},
-                   {JournalStep::Kind::kTrash, "p/p4 (removed).jpg", {}},
-                   {JournalStep::Kind::kDiscardPage, "Image9.html", {}}};
-  EXPECT_EQ(ParseJournal(JournalText(journal)), journal);
-  journal.after = StateOf("new\n");
-  EXPECT_EQ(ParseJournal(JournalText(journal)), journal);
-  for (const char* outside : {"../x", "/etc/passwd", "a/../../x", "a//b", "./x", "a/"}) {
-    Journal bad = journal;
-    bad.steps = {{JournalStep::Kind::kMakeFile, outside, {}}};
-    EXPECT_FALSE(ParseJournal(JournalText(bad))) << outside;
-  }
-  Journal across = journal;
-  across.steps = {{JournalStep::Kind::kRename, "p/p2.jpg", "q/p1.jpg"}};
-  EXPECT_FALSE(ParseJournal(JournalText(across))) << "a rename stays in its folder";
-  const std::string text = JournalText(journal);
-  EXPECT_FALSE(ParseJournal(text.substr(0, text.size() - 1))) << "cut short";
-}
-
-// Expected: a journal names its change by what it does, whichever front end made it, and the
-// journals of the earlier versions, which named it by the command line or hashed the index file a
-// byte at a time, are read as that kind and with that hash.
-TEST(Journal, NamesTheChangeByItsKindAndReadsEarlierVersions) {
-  Journal journal;
-  journal.indexName = "index.txt";
-  journal.before = StateOf("old\n");
-  journal.steps = {{JournalStep::Kind::kMakeFile, "p/p1.jpg", {}}};
-  for (ChangeKind kind :
-       {ChangeKind::kNewAlbum, ChangeKind::kAddPictures, ChangeKind::kRemovePictures,
-        ChangeKind::kMovePicture, ChangeKind::kMakeThumbnails}) {
-    journal.change = kind;
-    const std::string text = JournalText(journal);
-    EXPECT_TRUE(
-        text.starts_with("quillmere journal 4\nchange " + std::string(ChangeWord(kind)) + "\n"))
-        << text;
-    EXPECT_EQ(ParseJournal(text), journal);
-    Journal byteWise = journal;
-    byteWise.byteWiseStates = true;
-    for (const char* version : {"1", "2", "3"}) {
-      const std::string named =
-          version == std::string("3") ? "\nchange " : "\ncommand quillmere-cli%20--";
-      std::string earlier = text;
-      earlier.replace(
-          0, earlier.find('\n', earlier.find('\n') + 1),
-          std::string("quillmere journal ") + version + named + std::string(ChangeWord(kind)));
-      EXPECT_EQ(ParseJournal(earlier), byteWise) << earlier;
-    }
-  }
-  std::string unknown = JournalText(journal);
-  unknown.replace(unknown.find("change "), 7 + ChangeWord(journal.change).size(), "change paint");
-  EXPECT_FALSE(ParseJournal(unknown)) << "a change of no known kind";
-
-  // A version 3 journal of a change cut short before its index file changed is undone by its own
-  // hash, which tells an index file longer than eight bytes apart from the hash of now.
-  TempFolder dir;
-  const std::string index = "the index file as it was\n";
-  WriteFile(dir / "index.txt", index);
-  std::filesystem::create_directory(dir / "p");
-  WriteFile(dir / "p/p1.jpg", "made");
-  std::string version3 = JournalText(journal);
-  version3.replace(version3.find('4'), 1, "3");
-  const std::size_t before = version3.find("\nbefore ") + 8;
-  char hash[17];
-  std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(FnvHash(index)));
-  version3.replace(before, version3.find('\n', before) - before,
-                   std::to_string(index.size()) + " " + hash);
-  WriteFile(dir / std::string(kJournalName), version3);
-  PosixFileSystem fs;
-  auto folder = fs.OpenFolder(dir.path());
-  ASSERT_TRUE(folder);
-  EXPECT_FALSE(SettleJournal(*folder.value()));
-  EXPECT_FALSE(std::filesystem::exists(dir / "p/p1.jpg"));
-  EXPECT_FALSE(std::filesystem::exists(dir / std::string(kJournalName)));
 }
 
 // Expected: a change takes only the steps it planned, each refused before it is planned or before

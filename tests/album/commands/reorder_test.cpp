@@ -24,7 +24,7 @@
 #include "album/commands/move_picture.h"
 #include "album/commands/remove_pictures.h"
 #include "album/text/edit_file.h"
-#include "run/journal.h"
+#include "run/journal_settle.h"
 #include "support/child_process.h"
 #include "support/cli_runner.h"
 #include "support/faulty_file_system.h"
