@@ -28,8 +28,9 @@ Result<AlbumFolder, AlbumFailure> HoldAlbumFolder(const std::string& indexPath, 
   album.path = FolderAsGiven(indexPath);
   const SiteHolding holding{link, [&](Folder& folder) {
                               if (options.trash != nullptr) return options.trash;
-                              album.ownTrash = options.deleteRemoved ? DeletingTrash(folder)
-                                                                     : DesktopTrash(album.path);
+                              album.ownTrash = options.deleteRemoved
+                                                   ? DeletingTrash(folder)
+                                                   : DesktopTrash(FolderName(indexPath));
                               return album.ownTrash.get();
                             }};
   auto held = HoldSiteFolder(indexPath, fs, options.run, holding);
