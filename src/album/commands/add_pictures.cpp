@@ -102,7 +102,7 @@ std::optional<AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string
   if (made.value().videos && !index.head.videos) {
     text = WithVideosLine(text, index.head.fifthValueLine);
   }
-  if (std::error_code error = change.Commit(text, IndexPlacement(index))) {
+  if (std::error_code error = change.Commit(text, KeepingModeAndOwner(index.text.source))) {
     return AlbumFailed(Kind::kNotWritten, indexPath, error);
   }
   work.outcome.picturesAdded = pairs.size();

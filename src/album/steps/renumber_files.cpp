@@ -199,7 +199,7 @@ std::optional<AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenIn
       return AlbumFailed(Kind::kNotWritten, album.path, error);
     }
   }
-  if (std::error_code error = change.Commit(text, IndexPlacement(index))) {
+  if (std::error_code error = change.Commit(text, KeepingModeAndOwner(index.text.source))) {
     if (!change.committed()) {
       change.Undo();
       return AlbumFailed(Kind::kNotWritten, indexPath, error);
