@@ -299,8 +299,7 @@ void AlbumEditor::PushLine(PictureLine which, std::string line) {
 
 void AlbumEditor::ShowCaptionProblem() {
   const int row = model_->RowOf(shownNumber_);
-  const QString problem =
-      row >= 0 ? FaultText(CaptionFaultOf(model_->entry(row).caption)) : QString();
+  const QString problem = row >= 0 ? FaultText(PairDropOf(model_->entry(row).caption)) : QString();
   captionProblem_->setText(problem);
   captionProblem_->setVisible(!problem.isEmpty());
 }
@@ -325,7 +324,7 @@ void AlbumEditor::Save() {
     Select(faulty);
     caption_->setFocus();
     Fail(QStringLiteral("The album is not saved. ") +
-         FaultText(CaptionFaultOf(model_->entry(faulty).caption)));
+         FaultText(PairDropOf(model_->entry(faulty).caption)));
     return;
   }
   AlbumEdit edit = EditOf(album_, model_->entries());

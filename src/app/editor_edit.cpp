@@ -27,18 +27,18 @@ bool ChangesNothing(const AlbumForEditing& album, const AlbumEdit& edit) {
 
 int FirstFaultyCaption(const std::vector<EditorEntry>& entries) {
   for (std::size_t row = 0; row < entries.size(); ++row) {
-    if (CaptionFaultOf(entries[row].caption) != CaptionFault::kNone) return static_cast<int>(row);
+    if (PairDropOf(entries[row].caption) != PairDrop::kNone) return static_cast<int>(row);
   }
   return -1;
 }
 
-QString FaultText(CaptionFault fault) {
-  switch (fault) {
-    case CaptionFault::kNone:
+QString FaultText(PairDrop drop) {
+  switch (drop) {
+    case PairDrop::kNone:
       return {};
-    case CaptionFault::kEmpty:
+    case PairDrop::kEmpty:
       return QStringLiteral("A caption cannot be empty: the album would lose the picture.");
-    case CaptionFault::kComment:
+    case PairDrop::kComment:
       return QStringLiteral(
           "A caption cannot start with \";\": the album would take the picture as a comment.");
   }

@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "album/text/album_edit.h"
-#include "album/text/caption_text.h"
 #include "album/text/edit_file.h"
 #include "app/picture_list_model.h"
+#include "index/picture_section.h"
 
 namespace quillmere {
 
@@ -23,7 +23,7 @@ bool ChangesNothing(const AlbumForEditing& album, const AlbumEdit& edit);
 // The row of the first of `entries` whose caption cannot be saved, or -1.
 int FirstFaultyCaption(const std::vector<EditorEntry>& entries);
 
-// Why a caption with `fault` cannot be saved; empty for none.
-QString FaultText(CaptionFault fault);
+// Why a caption that drops its pair so (`drop`) cannot be saved; empty for none.
+QString FaultText(PairDrop drop);
 
 }  // namespace quillmere
