@@ -73,16 +73,14 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
     return AlbumFailedFor(Kind::kOutsideTheAlbum,
                           AlbumFailure::PrefixOutside{std::string(prefix), indexPath});
   }
-  const std::size_t slash = prefix.rfind(kSeparator);
-  const std::string_view folderPart =
-      slash == std::string_view::npos ? std::string_view() : prefix.substr(0, slash + 1);
+  const SplitPath split = SplitAtFolder(prefix);
   ImageFolder image;
-  image.namePrefix = std::string(prefix.substr(folderPart.size()));
+  image.namePrefix = std::string(split.name);
   Result<std::unique_ptr<Folder>> at = album.folder->OpenFolder(".");
   if (!at) return AlbumFailed(Kind::kFolderNotOpened, album.path, at.error());
   std::unique_ptr<Folder> current = std::move(at.value());
   std::string way;
-  for (std::string_view part : PartsOf(folderPart)) {
+  for (std::string_view part : PartsOf(split.folder)) {
     const std::string name(part);
     std::string here = way;
     here += name;

@@ -35,13 +35,11 @@ struct PrefixFiles {
 // not exist holds none, and a prefix that leads elsewhere or a folder that cannot be listed leaves
 // them unknown.
 PrefixFiles FilesOf(std::string_view prefix, const std::string& indexPath, FileSystem& fs) {
-  const std::size_t slash = prefix.rfind(kSeparator);
-  const std::string_view folderPart =
-      slash == std::string_view::npos ? std::string_view() : prefix.substr(0, slash + 1);
-  PrefixFiles files{std::string(prefix.substr(folderPart.size())), std::nullopt};
+  const SplitPath split = SplitAtFolder(prefix);
+  PrefixFiles files{std::string(split.name), std::nullopt};
   if (!StaysInside(prefix)) return files;
   Result<std::vector<std::string>> listed =
-      fs.ListFolder(PathOnDisk(FolderName(indexPath), folderPart));
+      fs.ListFolder(PathOnDisk(FolderName(indexPath), split.folder));
   if (listed) {
     files.names.emplace(listed.value().begin(), listed.value().end());
   } else if (listed.error() == std::errc::no_such_file_or_directory ||
