@@ -32,7 +32,9 @@
 #include "app/picture_list_model.h"
 #include "app/picture_list_view.h"
 #include "app/thumbnail_loader.h"
+#include "paths/paths.h"
 #include "platform/qt/message_box.h"
+#include "site/page_output.h"
 
 namespace quillmere {
 namespace {
@@ -190,10 +192,9 @@ bool AlbumEditor::Open(const QString& indexPath) {
   indexPath_ = absolute;
   album_ = std::move(read.value());
   folderPrefix_ = QFileInfo(absolute).absolutePath() + QLatin1Char('/');
-  const QString thumbs = QString::fromStdString(album_.thumbPrefix);
   shownNumber_ = 0;
   previews_->Clear();
-  model_->Reset(EntriesOf(album_), QDir::isAbsolutePath(thumbs) ? thumbs : folderPrefix_ + thumbs);
+  model_->Reset(EntriesOf(album_), PathOnDisk(folderPrefix_.toStdString(), album_.thumbPrefix));
   undo_->clear();
   undo_->setClean();
   UpdateTitle();
@@ -258,9 +259,8 @@ void AlbumEditor::ShowSelected() {
 
 void AlbumEditor::ShowPreview() {
   if (shownNumber_ == 0) return;
-  const QString picture = QString::fromStdString(album_.picturePrefix) +
-                          QString::number(shownNumber_) + QStringLiteral(".jpg");
-  const QString path = QDir::isAbsolutePath(picture) ? picture : folderPrefix_ + picture;
+  const QString path = QString::fromStdString(
+      PictureFileName(PathOnDisk(folderPrefix_.toStdString(), album_.picturePrefix), shownNumber_));
   const QImage image = previews_->Image(shownNumber_, path);
   if (!image.isNull()) {
     preview_->setPixmap(QPixmap::fromImage(image));

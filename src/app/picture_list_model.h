@@ -38,8 +38,9 @@ class PictureListModel final : public QAbstractListModel {
 
   explicit PictureListModel(QObject* parent = nullptr);
 
-  // Shows `entries`, whose thumbnails are the files `thumbPrefix` + number + ".jpg".
-  void Reset(std::vector<EditorEntry> entries, const QString& thumbPrefix);
+  // Shows `entries`, whose thumbnails are the files that the pages name with the prefix
+  // `thumbPrefix` (a path in UTF-8).
+  void Reset(std::vector<EditorEntry> entries, std::string thumbPrefix);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -64,7 +65,7 @@ class PictureListModel final : public QAbstractListModel {
   void ThumbnailLoaded(std::int64_t number);
 
   std::vector<EditorEntry> entries_;
-  QString thumbPrefix_;
+  std::string thumbPrefix_;
   ThumbnailLoader* thumbnails_;
   // The row of each number, made again after the order changes.
   mutable std::vector<int> rows_;

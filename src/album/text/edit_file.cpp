@@ -2,8 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "album/text/edit_file.h"
 
-#include <algorithm>
-#include <charconv>
+#include <optional>
 
 #include "album/text/album_text.h"
 #include "album/text/pair_bytes.h"
@@ -102,16 +101,9 @@ ReadBlocks ReadEditFile(std::string_view text, std::size_t pictures) {
 // The number of the picture of `album` whose file is `file`, told by the number in its name; 0
 // when it is none of them.
 std::int64_t NumberOfFile(std::string_view file, const AlbumForEditing& album) {
-  const std::size_t end = file.size() - std::min(file.size(), kPictureFileExtension.size());
-  std::size_t begin = end;
-  while (begin > 0 && file[begin - 1] >= '0' && file[begin - 1] <= '9') --begin;
-  std::int64_t number = 0;
-  const auto [at, error] = std::from_chars(file.data() + begin, file.data() + end, number);
-  if (error != std::errc() || at != file.data() + end || number < 1 ||
-      number > static_cast<std::int64_t>(album.pictures.size())) {
-    return 0;
-  }
-  return album.pictures[static_cast<std::size_t>(number - 1)].file == file ? number : 0;
+  const std::int64_t number =
+      NumberInName(file, SplitAtFolder(album.picturePrefix).name, kPictureFileExtension);
+  return number <= static_cast<std::int64_t>(album.pictures.size()) ? number : 0;
 }
 
 // The edit of `album` that the blocks `read` ask for, or the errors in them.
