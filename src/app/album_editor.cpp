@@ -327,7 +327,7 @@ void AlbumEditor::Save() {
          FaultText(PairDropOf(model_->entry(faulty).caption)));
     return;
   }
-  AlbumEdit edit = EditOf(album_, model_->entries());
+  AlbumEdit edit = EditOfPictures(album_, model_->entries());
   if (ChangesNothing(album_, edit)) {
     undo_->setClean();
     emit workEnded(true);

@@ -2,23 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/editor_edit.h"
 
-#include "album/text/album_text.h"
-
 namespace quillmere {
-
-AlbumEdit EditOf(const AlbumForEditing& album, const std::vector<EditorEntry>& entries) {
-  AlbumEdit edit;
-  edit.madeOn = album.state;
-  edit.kind = ChangeKind::kEdit;
-  for (const EditorEntry& entry : entries) {
-    edit.text.order.push_back(entry.number);
-    const auto& before = album.pictures[static_cast<std::size_t>(entry.number - 1)];
-    if (entry.caption == before.caption && entry.description == before.description) continue;
-    edit.text.pairs[entry.number] = {LineInCharacterSet(entry.caption, album.utf8),
-                                     LineInCharacterSet(entry.description, album.utf8)};
-  }
-  return edit;
-}
 
 bool ChangesNothing(const AlbumForEditing& album, const AlbumEdit& edit) {
   return edit.text.pairs.empty() &&

@@ -1,6 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// What the album editor's pictures, as they stand, ask of the album they were read from: one edit.
+// What the album editor's pictures, as they stand, ask of the album they were read from: whether
+// their edit (EditOfPictures) changes anything, and which caption keeps them from being saved.
 #pragma once
 
 #include <QString>
@@ -12,10 +13,6 @@
 #include "index/picture_section.h"
 
 namespace quillmere {
-
-// The one edit that makes `album` hold `entries`: their lines that changed, in the index file's
-// character set, their order, and the pictures left out; made on the state `album` was read in.
-AlbumEdit EditOf(const AlbumForEditing& album, const std::vector<EditorEntry>& entries);
 
 // Tells whether `edit` of `album` changes nothing.
 bool ChangesNothing(const AlbumForEditing& album, const AlbumEdit& edit);

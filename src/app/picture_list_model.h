@@ -10,16 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "album/text/edit_file.h"
 #include "app/thumbnail_loader.h"
 
 namespace quillmere {
 
-// One picture of the album being edited; its lines in UTF-8, as the index file is to hold them.
-struct EditorEntry {
-  std::int64_t number = 0;
-  std::string caption;
-  std::string description;
-};
+// One picture of the album being edited, as the album's edit takes it: its lines in UTF-8, as the
+// index file is to hold them.
+using EditorEntry = EditedPicture;
 
 // Which of a picture's two lines.
 enum class PictureLine { kCaption, kDescription };

@@ -110,10 +110,9 @@ std::int64_t NumberOfFile(std::string_view file, const AlbumForEditing& album) {
 Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
                                                      const AlbumForEditing& album) {
   std::vector<EditFileError> errors = read.errors;
-  AlbumEdit edit;
-  edit.madeOn = album.state;
+  std::vector<EditedPicture> pictures;
+  pictures.reserve(read.blocks.size());
   std::vector<bool> named(album.pictures.size(), false);
-  edit.text.order.reserve(read.blocks.size());
   for (const ReadBlocks::Block& block : read.blocks) {
     const std::string file(block.file);
     const std::int64_t number = NumberOfFile(block.file, album);
@@ -130,19 +129,14 @@ Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
     if (CaptionDropsPair(block.caption)) {
       errors.push_back({Kind::kCaptionDropsPair, block.line + 1, file});
     }
-    edit.text.order.push_back(number);
-    const AlbumForEditing::Picture& shown = album.pictures[static_cast<std::size_t>(number - 1)];
-    if (block.caption != shown.caption || block.description != shown.description) {
-      edit.text.pairs.emplace(number,
-                              PicturePair{LineInCharacterSet(block.caption, album.utf8),
-                                          LineInCharacterSet(block.description, album.utf8)});
-    }
+    pictures.push_back({number, std::string(block.caption), std::string(block.description)});
   }
   const bool retitled = read.title && *read.title != album.title;
   if (retitled && CaptionDropsPair(*read.title)) {
     errors.push_back({Kind::kTitleDropped, read.titleLine});
   }
   if (!errors.empty()) return errors;
+  AlbumEdit edit = EditOfPictures(album, pictures);
   if (retitled) {
     edit.text.title = LineInCharacterSet(*read.title, album.utf8);
   }
@@ -150,6 +144,22 @@ Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
 }
 
 }  // namespace
+
+AlbumEdit EditOfPictures(const AlbumForEditing& album, const std::vector<EditedPicture>& pictures) {
+  AlbumEdit edit;
+  edit.madeOn = album.state;
+  edit.text.order.reserve(pictures.size());
+  for (const EditedPicture& picture : pictures) {
+    edit.text.order.push_back(picture.number);
+    const AlbumForEditing::Picture& shown =
+        album.pictures[static_cast<std::size_t>(picture.number - 1)];
+    if (picture.caption == shown.caption && picture.description == shown.description) continue;
+    edit.text.pairs.emplace(picture.number,
+                            PicturePair{LineInCharacterSet(picture.caption, album.utf8),
+                                        LineInCharacterSet(picture.description, album.utf8)});
+  }
+  return edit;
+}
 
 std::string Describe(const EditFileError& error) {
   std::string at = "line " + std::to_string(error.line) + ": ";
