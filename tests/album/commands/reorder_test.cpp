@@ -648,6 +648,19 @@ TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
        before, "the title is empty or starts with", kParts},
       {"no blocks", [](const std::string& t) { return t.substr(0, t.find("\n[")); }, before, "",
        kParts},
+      {"title changed without blocks",
+       [](const std::string& t) {
+         return Replaced(t.substr(0, t.find("\n[")), "title: Colours", "title: Farben");
+       },
+       before, "", kParts},
+      {"a block cut short",
+       [](const std::string& t) { return t.substr(0, t.rfind('\n', t.size() - 2) + 1); }, before,
+       "the block of p6.jpg ends before", kParts},
+      {"a stray line",
+       [](const std::string& t) { return Replaced(t, "\n[p2.jpg]", "\nx\n[p2.jpg]"); }, before,
+       "neither a comment", kParts},
+      {"a second title", [](const std::string& t) { return t + "\ntitle: Again\n"; }, before,
+       "a second title", kParts},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
