@@ -1,9 +1,13 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// What the album knows of pictures without the image library: the boxes they are fitted within,
-// the limits decided from their headers, and why one could not be read or made.
+// What the album knows of pictures without the image library: the boxes they are fitted within and
+// how they fit (a picture within the box as it stands, a video either way round), the limits
+// decided from their headers, and why one could not be read or made.
 #pragma once
 
+#include <algorithm>
+#include <climits>
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <system_error>
@@ -15,6 +19,50 @@ struct FitBox {
   int width = 0;
   int height = 0;
 };
+
+// How many times `box`, as it stands, shrinks a picture of `width` by `height` to fit it within;
+// 1 for a box as large or larger.
+inline double ShrinkFor(std::uint64_t width, std::uint64_t height, FitBox box) {
+  return std::max(
+      {1.0, static_cast<double>(width) / box.width, static_cast<double>(height) / box.height});
+}
+
+// The size of a picture of `width` by `height` fitted within `box` as it stands (never enlarged,
+// never below one pixel), rounded as the image library rounds, give or take a pixel.
+inline FitBox FittedSize(std::uint64_t width, std::uint64_t height, FitBox box) {
+  const double shrink = ShrinkFor(width, height, box);
+  auto side = [&](std::uint64_t size) {
+    const double fitted = std::round(static_cast<double>(size) / shrink);
+    return static_cast<int>(std::clamp(fitted, 1.0, static_cast<double>(INT_MAX)));
+  };
+  return {side(width), side(height)};
+}
+
+// `box` turned, where need be, to stand as a frame of `width` by `height` stands: its long side
+// along the frame's long side.
+inline FitBox TurnedLike(FitBox box, int width, int height) {
+  const int longSide = std::max(box.width, box.height);
+  const int shortSide = std::min(box.width, box.height);
+  return height > width ? FitBox{shortSide, longSide} : FitBox{longSide, shortSide};
+}
+
+// Tells whether a frame of `width` by `height` fits within `box` either way round, as a video
+// fits whether it stands upright or across.
+inline bool FitsEitherWay(int width, int height, FitBox box) {
+  const FitBox turned = TurnedLike(box, width, height);
+  return width <= turned.width && height <= turned.height;
+}
+
+// The size of a frame of `width` by `height` fitted within `box` either way round (never
+// enlarged), each side even and at least 2, as a video's encoder takes it.
+inline FitBox FittedEitherWay(int width, int height, FitBox box) {
+  const FitBox turned = TurnedLike(box, width, height);
+  double scale = std::min(static_cast<double>(turned.width) / width,
+                          static_cast<double>(turned.height) / height);
+  scale = std::min(scale, 1.0);
+  const auto even = [](double side) { return std::max(2, static_cast<int>(side / 2) * 2); };
+  return {even(width * scale), even(height * scale)};
+}
 
 // The box videos are fitted within by default, either way round.
 inline constexpr FitBox kDefaultVideoSize{1920, 1080};

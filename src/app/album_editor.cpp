@@ -33,7 +33,9 @@
 #include "app/picture_list_view.h"
 #include "app/thumbnail_loader.h"
 #include "app/window_words.h"
+#include "paths/paths.h"
 #include "platform/qt/message_box.h"
+#include "site/page_output.h"
 
 namespace quillmere {
 namespace {
@@ -191,10 +193,9 @@ bool AlbumEditor::Open(const QString& indexPath) {
   indexPath_ = absolute;
   album_ = std::move(read.value());
   folderPrefix_ = QFileInfo(absolute).absolutePath() + QLatin1Char('/');
-  const QString thumbs = QString::fromStdString(album_.thumbPrefix);
   shownNumber_ = 0;
   previews_->Clear();
-  model_->Reset(EntriesOf(album_), QDir::isAbsolutePath(thumbs) ? thumbs : folderPrefix_ + thumbs);
+  model_->Reset(EntriesOf(album_), PathOnDisk(folderPrefix_.toStdString(), album_.thumbPrefix));
   undo_->clear();
   undo_->setClean();
   UpdateTitle();
@@ -259,9 +260,8 @@ void AlbumEditor::ShowSelected() {
 
 void AlbumEditor::ShowPreview() {
   if (shownNumber_ == 0) return;
-  const QString picture = QString::fromStdString(album_.picturePrefix) +
-                          QString::number(shownNumber_) + QStringLiteral(".jpg");
-  const QString path = QDir::isAbsolutePath(picture) ? picture : folderPrefix_ + picture;
+  const QString path = QString::fromStdString(
+      PictureFileName(PathOnDisk(folderPrefix_.toStdString(), album_.picturePrefix), shownNumber_));
   const QImage image = previews_->Image(shownNumber_, path);
   if (!image.isNull()) {
     preview_->setPixmap(QPixmap::fromImage(image));
@@ -300,8 +300,7 @@ void AlbumEditor::PushLine(PictureLine which, std::string line) {
 
 void AlbumEditor::ShowCaptionProblem() {
   const int row = model_->RowOf(shownNumber_);
-  const QString problem =
-      row >= 0 ? FaultText(CaptionFaultOf(model_->entry(row).caption)) : QString();
+  const QString problem = row >= 0 ? FaultText(PairDropOf(model_->entry(row).caption)) : QString();
   captionProblem_->setText(problem);
   captionProblem_->setVisible(!problem.isEmpty());
 }
@@ -326,10 +325,10 @@ void AlbumEditor::Save() {
     Select(faulty);
     caption_->setFocus();
     Fail(QStringLiteral("The album is not saved. ") +
-         FaultText(CaptionFaultOf(model_->entry(faulty).caption)));
+         FaultText(PairDropOf(model_->entry(faulty).caption)));
     return;
   }
-  AlbumEdit edit = EditOf(album_, model_->entries());
+  AlbumEdit edit = EditOfPictures(album_, model_->entries());
   if (ChangesNothing(album_, edit)) {
     undo_->setClean();
     emit workEnded(true);

@@ -4,11 +4,15 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QMimeType>
 #include <algorithm>
+#include <string_view>
 #include <vector>
+
+#include "album/pictures/file_kind.h"
 
 namespace quillmere {
 namespace {
@@ -16,20 +20,31 @@ namespace {
 using Action = DropPlan::Action;
 
 // What a dropped path is.
-enum class Kind { kFolder, kPicture, kIndexFile, kOther };
+enum class Kind { kFolder, kPictureOrVideo, kIndexFile, kOther };
 
-// The MIME type that the first bytes of the file at `path` show.
+// Tells whether the file at `path` starts as a picture or a video, as the album tells them by
+// their first bytes; only a regular file is read, so that a FIFO is never waited on.
+bool StartsAsPictureOrVideo(const QString& path) {
+  QFile file(path);
+  if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) return false;
+  const QByteArray head = file.read(static_cast<qint64>(kFileKindBytes));
+  const std::string_view bytes(head.constData(), static_cast<std::size_t>(head.size()));
+  return KindOfFile(bytes).kind != FileKind::Kind::kOther;
+}
+
+// The MIME type that the first bytes of the file at `path` show, which names what is refused.
 QMimeType ContentType(const QString& path) {
   return QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchContent);
 }
 
-bool IsPicture(const QMimeType& type) {
-  return type.name().startsWith(QLatin1String("image/"));
-}
-
-// Whether the file's bytes show something that is known and is no text: a PDF, an archive, a
-// video. Text, and bytes that show nothing known, are left for the run to judge.
+// Whether the file's bytes show something that is known and is no index file: a PDF, an archive,
+// a picture or a video in a format the album does not make. Text, and bytes that show nothing
+// known, are left for the run to judge.
 bool IsKnownNonText(const QMimeType& type) {
+  if (type.name().startsWith(QLatin1String("image/")) ||
+      type.name().startsWith(QLatin1String("video/"))) {
+    return true;
+  }
   return !type.isDefault() && !type.inherits(QStringLiteral("text/plain")) &&
          type.name() != QLatin1String("application/x-zerosize");
 }
@@ -38,17 +53,16 @@ Kind KindOf(const QString& path) {
   const QFileInfo info(path);
   if (info.isDir()) return Kind::kFolder;
   if (!info.exists()) return Kind::kIndexFile;
-  const QMimeType type = ContentType(path);
-  if (IsPicture(type)) return Kind::kPicture;
-  return IsKnownNonText(type) ? Kind::kOther : Kind::kIndexFile;
+  if (StartsAsPictureOrVideo(path)) return Kind::kPictureOrVideo;
+  return IsKnownNonText(ContentType(path)) ? Kind::kOther : Kind::kIndexFile;
 }
 
-// Whether the folder holds a file that starts as a picture does; the album then tells which of
-// its files are pictures it can make.
-bool HoldsPicture(const QString& folder) {
+// Whether the folder holds a file that starts as a picture or a video does; the album then tells
+// which of its files it can make.
+bool HoldsPictureOrVideo(const QString& folder) {
   QDirIterator files(folder, QDir::Files);
   while (files.hasNext()) {
-    if (IsPicture(ContentType(files.next()))) return true;
+    if (StartsAsPictureOrVideo(files.next())) return true;
   }
   return false;
 }
@@ -58,7 +72,7 @@ DropPlan Refused(const QString& refusal) {
 }
 
 DropPlan PlanFolder(const QString& folder) {
-  if (!HoldsPicture(folder)) {
+  if (!HoldsPictureOrVideo(folder)) {
     return Refused(QStringLiteral("The folder %1 holds no picture to make an album of; nothing "
                                   "was written. Drop a folder of pictures, or an index file.")
                        .arg(QDir::toNativeSeparators(folder)));
@@ -82,7 +96,7 @@ DropPlan PlanOneFile(const QString& file, Kind kind, bool hasSite) {
   switch (kind) {
     case Kind::kIndexFile:
       return {Action::kGenerate, {file}, {}};
-    case Kind::kPicture:
+    case Kind::kPictureOrVideo:
       return hasSite ? DropPlan{Action::kAddPictures, {file}, {}} : NoAlbumForPictures({file});
     case Kind::kFolder:
       return PlanFolder(file);
@@ -106,7 +120,7 @@ DropPlan PlanDrop(const QStringList& paths, bool hasSite) {
         "Drop one folder of pictures at a time, without other files or folders; nothing was "
         "written."));
   }
-  if (std::find(kinds.begin(), kinds.end(), Kind::kPicture) == kinds.end()) {
+  if (std::find(kinds.begin(), kinds.end(), Kind::kPictureOrVideo) == kinds.end()) {
     return Refused(
         QStringLiteral("Drop one index file at a time, or pictures; nothing was written."));
   }

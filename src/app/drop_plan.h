@@ -29,10 +29,11 @@ struct DropPlan {
   QString refusal;
 };
 
-// Decides what `paths` ask for: one folder is a new album of its pictures; one text file (or a
-// path that is not there, which the run then reports) is an index file to generate; picture
-// files are added to the album of the window's site, when it has one (`hasSite`). What a file is
-// comes from its first bytes, whatever its name. Anything else is refused with its reason.
+// Decides what `paths` ask for: one folder is a new album of its pictures and videos; one text
+// file (or a path that is not there, which the run then reports) is an index file to generate;
+// pictures and videos are added to the album of the window's site, when it has one (`hasSite`).
+// What a file is comes from its first bytes, whatever its name, as the album's commands tell it.
+// Anything else is refused with its reason.
 DropPlan PlanDrop(const QStringList& paths, bool hasSite);
 
 // The folder proposed for a new album of the pictures in `picturesFolder`: beside it, named after

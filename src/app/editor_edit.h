@@ -1,21 +1,18 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// What the album editor's pictures, as they stand, ask of the album they were read from: one edit.
+// What the album editor's pictures, as they stand, ask of the album they were read from: whether
+// their edit (EditOfPictures) changes anything, and which caption keeps them from being saved.
 #pragma once
 
 #include <QString>
 #include <vector>
 
 #include "album/text/album_edit.h"
-#include "album/text/caption_text.h"
 #include "album/text/edit_file.h"
 #include "app/picture_list_model.h"
+#include "index/picture_section.h"
 
 namespace quillmere {
-
-// The one edit that makes `album` hold `entries`: their lines that changed, in the index file's
-// character set, their order, and the pictures left out; made on the state `album` was read in.
-AlbumEdit EditOf(const AlbumForEditing& album, const std::vector<EditorEntry>& entries);
 
 // Tells whether `edit` of `album` changes nothing.
 bool ChangesNothing(const AlbumForEditing& album, const AlbumEdit& edit);
@@ -23,7 +20,7 @@ bool ChangesNothing(const AlbumForEditing& album, const AlbumEdit& edit);
 // The row of the first of `entries` whose caption cannot be saved, or -1.
 int FirstFaultyCaption(const std::vector<EditorEntry>& entries);
 
-// Why a caption with `fault` cannot be saved; empty for none.
-QString FaultText(CaptionFault fault);
+// Why a caption that drops its pair so (`drop`) cannot be saved; empty for none.
+QString FaultText(PairDrop drop);
 
 }  // namespace quillmere

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "album/text/caption_text.h"
+#include "site/page_output.h"
 
 namespace quillmere {
 namespace {
@@ -27,10 +28,10 @@ PictureListModel::PictureListModel(QObject* parent)
   connect(thumbnails_, &ThumbnailLoader::loaded, this, &PictureListModel::ThumbnailLoaded);
 }
 
-void PictureListModel::Reset(std::vector<EditorEntry> entries, const QString& thumbPrefix) {
+void PictureListModel::Reset(std::vector<EditorEntry> entries, std::string thumbPrefix) {
   beginResetModel();
   entries_ = std::move(entries);
-  thumbPrefix_ = thumbPrefix;
+  thumbPrefix_ = std::move(thumbPrefix);
   thumbnails_->Clear();
   rowsStale_ = true;
   endResetModel();
@@ -53,8 +54,8 @@ QVariant PictureListModel::data(const QModelIndex& index, int role) const {
     case kNumberRole:
       return QVariant::fromValue<qint64>(picture.number);
     case Qt::DecorationRole:
-      return thumbnails_->Image(picture.number,
-                                thumbPrefix_ + QString::number(picture.number) + ".jpg");
+      return thumbnails_->Image(
+          picture.number, QString::fromStdString(PictureFileName(thumbPrefix_, picture.number)));
     default:
       return {};
   }

@@ -10,16 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "album/text/edit_file.h"
 #include "app/thumbnail_loader.h"
 
 namespace quillmere {
 
-// One picture of the album being edited; its lines in UTF-8, as the index file is to hold them.
-struct EditorEntry {
-  std::int64_t number = 0;
-  std::string caption;
-  std::string description;
-};
+// One picture of the album being edited, as the album's edit takes it: its lines in UTF-8, as the
+// index file is to hold them.
+using EditorEntry = EditedPicture;
 
 // Which of a picture's two lines.
 enum class PictureLine { kCaption, kDescription };
@@ -38,8 +36,9 @@ class PictureListModel final : public QAbstractListModel {
 
   explicit PictureListModel(QObject* parent = nullptr);
 
-  // Shows `entries`, whose thumbnails are the files `thumbPrefix` + number + ".jpg".
-  void Reset(std::vector<EditorEntry> entries, const QString& thumbPrefix);
+  // Shows `entries`, whose thumbnails are the files that the pages name with the prefix
+  // `thumbPrefix` (a path in UTF-8).
+  void Reset(std::vector<EditorEntry> entries, std::string thumbPrefix);
 
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -64,7 +63,7 @@ class PictureListModel final : public QAbstractListModel {
   void ThumbnailLoaded(std::int64_t number);
 
   std::vector<EditorEntry> entries_;
-  QString thumbPrefix_;
+  std::string thumbPrefix_;
   ThumbnailLoader* thumbnails_;
   // The row of each number, made again after the order changes.
   mutable std::vector<int> rows_;

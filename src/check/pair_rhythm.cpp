@@ -29,7 +29,7 @@ bool MayMoveThePictures(const LinePair& dropped) {
   if (dropped.secondLineNumber == 0) return false;
   if (HoldsText(dropped.secondLine)) return true;
   const std::string_view second = TrimSpaces(dropped.secondLine);
-  return dropped.firstLine.starts_with(';') && second.starts_with(';') &&
+  return PairDropOf(dropped.firstLine) == PairDrop::kComment && second.starts_with(';') &&
          !TrimSpaces(second.substr(1)).empty();
 }
 

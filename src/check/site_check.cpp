@@ -224,7 +224,7 @@ class Checker {
   void CheckDroppedPair(const LinePair& pair, const PairReader& following, PairRhythm& rhythm) {
     // A drop at the end of the file, or of a line that held nothing, loses nothing.
     if (!MayMoveThePictures(pair)) return;
-    const bool comment = pair.firstLine.starts_with(';');
+    const bool comment = PairDropOf(pair.firstLine) == PairDrop::kComment;
     const bool wasInStep = rhythm.InStep();
     const DropVerdict verdict = rhythm.JudgeDrop(pair, following);
     // A blank line loses a picture even in step; a comment line is meant to, as long as the text

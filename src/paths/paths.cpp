@@ -39,10 +39,19 @@ bool AnyMatchPresent(FileSystem& fs, const std::string& folder, std::string_view
 
 }  // namespace
 
-std::string FolderName(std::string_view folderPath) {
-  std::size_t last = folderPath.rfind(kSeparator);
-  if (last == std::string_view::npos) return std::string{'.', kSeparator};
-  return std::string(folderPath.substr(0, last + 1));
+SplitPath SplitAtFolder(std::string_view path) {
+  const std::size_t slash = path.rfind(kSeparator);
+  const std::size_t nameAt = slash == std::string_view::npos ? 0 : slash + 1;
+  return {path.substr(0, nameAt), path.substr(nameAt)};
+}
+
+std::string FolderAsGiven(std::string_view path) {
+  return std::string(SplitAtFolder(path).folder);
+}
+
+std::string FolderName(std::string_view path) {
+  std::string folder = FolderAsGiven(path);
+  return folder.empty() ? std::string{'.', kSeparator} : folder;
 }
 
 bool MatchesWildcard(std::string_view pattern, std::string_view name) {
@@ -68,18 +77,11 @@ bool MatchesWildcard(std::string_view pattern, std::string_view name) {
   return p == pattern.size();
 }
 
-std::string FolderAsGiven(std::string_view path) {
-  const std::size_t slash = path.rfind(kSeparator);
-  return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
-}
-
 bool Exist(const std::string& FileName, FileSystem& fs) {
   if (FileName.empty()) return false;
-  std::string folder = FolderName(FileName);
-  std::string_view lastPart = std::string_view(FileName).substr(FileName.rfind(kSeparator) + 1);
-  if (!HasWildcard(lastPart)) return CountsAsPresent(fs, FileName);
-  if (FileName.find(kSeparator) == std::string::npos) folder.clear();
-  return AnyMatchPresent(fs, folder, lastPart);
+  const SplitPath split = SplitAtFolder(FileName);
+  if (!HasWildcard(split.name)) return CountsAsPresent(fs, FileName);
+  return AnyMatchPresent(fs, std::string(split.folder), split.name);
 }
 
 bool NamesAnotherPlace(std::string_view name) {

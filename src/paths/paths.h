@@ -14,12 +14,24 @@ namespace quillmere {
 // The separator between a folder and the name in it.
 inline constexpr char kSeparator = '/';
 
-// Returns everything up to and including the last "/" of `folderPath`, or "./" when it has none.
-std::string FolderName(std::string_view folderPath);
+// A path (or a prefix of names) split at its last "/".
+struct SplitPath {
+  // Everything up to and including the last "/"; "" when there is none.
+  std::string_view folder;
+  // What follows it: the name, or the start of the names.
+  std::string_view name;
+};
 
-// The folder part of `path` as it was given: everything up to and including its last "/", or ""
-// when it has none. Messages name files this way, as the person gave them.
+// `path` split into its folder part and the name after it.
+SplitPath SplitAtFolder(std::string_view path);
+
+// The folder of `path` as it was given: its folder part, "" when it has none. Messages name files
+// this way, as the person gave them.
 std::string FolderAsGiven(std::string_view path);
+
+// The folder of `path` as the file system reaches it: its folder part, or "./" when it has none,
+// which is the current folder.
+std::string FolderName(std::string_view path);
 
 // Tells whether `FileName` names a regular file or folder; "*" and "?" in its last part are
 // wildcards that never match a leading dot. Any failure counts as "no".

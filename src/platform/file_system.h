@@ -84,6 +84,16 @@ struct Placement {
   bool durable = false;
 };
 
+// How a file that replaces the entry `old` takes its name: with the permission bits of `old`,
+// never its set-user-ID, set-group-ID or sticky bits, and with its owner and group where the
+// process may give them (root).
+inline Placement KeepingModeAndOwner(const EntryInfo& old) {
+  Placement placement;
+  placement.mode = old.mode & 0777;
+  placement.owner = Owner{old.user, old.group};
+  return placement;
+}
+
 // A file opened for reading.
 class ReadableFile {
  public:

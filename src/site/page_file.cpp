@@ -56,11 +56,8 @@ void PageFile::OldPageNotOpened(std::error_code error) {
 
 void PageFile::OpenOldPage() {
   const EntryInfo& old = oldPage_->AsOpened();
-  // The new page keeps the old one's permissions, but never its set-user-ID, set-group-ID or
-  // sticky bits.
-  oldMode_ = old.mode & 0777;
-  // And its owner and group, where the process may give them (root).
-  oldOwner_ = Owner{old.user, old.group};
+  // The new page keeps the old one's permissions and owner.
+  placement_ = KeepingModeAndOwner(old);
   oldSize_ = old.size;
   if (oldSize_ == newSize_) {
     CompareOldPage();
@@ -215,13 +212,12 @@ Result<PageOutcome, PageFailure> PageFile::Finish() {
   Flush();
   if (mode_ == Mode::kUnchanged) return PageOutcome::kUnchanged;
   if (mode_ == Mode::kWriting) {
-    const Placement placement{oldMode_, oldOwner_, true, false};
     if (rules_.stop != nullptr && rules_.stop->requested()) {
       Fail(PageFailure::Kind::kStopped);
     } else if (std::error_code error =
                    rules_.batch != nullptr
-                       ? rules_.batch->Add(std::move(newFile_), folder_, name_, placement)
-                       : newFile_->PutInPlace(name_, placement)) {
+                       ? rules_.batch->Add(std::move(newFile_), folder_, name_, placement_)
+                       : newFile_->PutInPlace(name_, placement_)) {
       Fail(PageFailure::Kind::kSystem, error);
     } else {
       newFile_.reset();

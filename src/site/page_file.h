@@ -147,8 +147,9 @@ class PageFile {
   std::size_t used_ = 0;
   Mode mode_ = Mode::kWriting;
   PageFailure failure_;
-  std::optional<mode_t> oldMode_;
-  std::optional<Owner> oldOwner_;
+  // How the new page takes its name: with the old page's permission bits and owner, if there
+  // was one.
+  Placement placement_;
   std::uint64_t oldSize_ = 0;
   // How much of the old page was compared: while it is taken for the start of the new one, or
   // once it is read whole into the comparison buffer.

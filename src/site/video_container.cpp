@@ -14,9 +14,9 @@ namespace {
 // The most top-level boxes looked at; a file of more is taken as whole from there on.
 constexpr int kMostBoxes = 100000;
 
-// The first top-level boxes of an MP4 or QuickTime file.
-constexpr std::array<std::string_view, 6> kFirstBoxes = {"ftyp", "moov", "mdat",
-                                                         "wide", "free", "skip"};
+// The boxes that may start a QuickTime movie older than the "ftyp" box.
+constexpr std::array<std::string_view, 5> kOldMovieFirstBoxes = {"moov", "mdat", "wide", "free",
+                                                                 "skip"};
 
 // Matroska's EBML header and segment IDs, and the size that says "unknown".
 constexpr std::uint32_t kEbmlId = 0x1A45DFA3;
@@ -188,6 +188,15 @@ Result<std::optional<std::uint64_t>> ReadMp4Milliseconds(ReadableFile& file, std
   return std::optional<std::uint64_t>(duration / scale * 1000 + duration % scale * 1000 / scale);
 }
 
+bool IsOldMovieFirstBox(std::string_view type) {
+  return std::find(kOldMovieFirstBoxes.begin(), kOldMovieFirstBoxes.end(), type) !=
+         kOldMovieFirstBoxes.end();
+}
+
+bool IsMp4FirstBox(std::string_view type) {
+  return type == "ftyp" || IsOldMovieFirstBox(type);
+}
+
 Result<VideoContainer> ReadVideoContainer(ReadableFile& file, std::uint64_t size) {
   std::array<unsigned char, 8> start{};
   Result<std::size_t> got = ReadAt(file, start.data(), start.size(), 0);
@@ -196,9 +205,7 @@ Result<VideoContainer> ReadVideoContainer(ReadableFile& file, std::uint64_t size
   if (got.value() < 8) return VideoContainer::kNotAVideo;
   // An MP4 or QuickTime file starts with one of a few boxes, whatever their lengths say.
   const std::string_view first(reinterpret_cast<const char*>(start.data() + 4), 4);
-  if (std::find(kFirstBoxes.begin(), kFirstBoxes.end(), first) == kFirstBoxes.end()) {
-    return VideoContainer::kNotAVideo;
-  }
+  if (!IsMp4FirstBox(first)) return VideoContainer::kNotAVideo;
   return ReadMp4(file, size);
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -22,6 +23,14 @@ enum class VideoContainer {
   // Neither an MP4 nor a WebM file.
   kNotAVideo,
 };
+
+// Tells whether `type` names a box that may start a QuickTime movie made before the "ftyp" box
+// was: "moov", "mdat", "wide", "free" or "skip".
+bool IsOldMovieFirstBox(std::string_view type);
+
+// Tells whether an MP4 or QuickTime file may start with the box `type`: "ftyp", or one that
+// starts an older movie.
+bool IsMp4FirstBox(std::string_view type);
 
 // Reads how the container of `file`, `size` bytes long, stands from its top-level boxes (MP4) or
 // its header and segment (WebM); the file layer's error when a read fails.

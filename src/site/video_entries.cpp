@@ -57,10 +57,7 @@ VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, 
   VideoEntries videos;
   const std::string_view prefix = head.ImagePrefix;
   if (!head.videos || pictureCount == 0 || !StaysInside(prefix)) return videos;
-  const std::size_t slash = prefix.rfind(kSeparator);
-  const std::string_view folderPart =
-      slash == std::string_view::npos ? std::string_view() : prefix.substr(0, slash + 1);
-  const std::string_view namePrefix = prefix.substr(folderPart.size());
+  const auto [folderPart, namePrefix] = SplitAtFolder(prefix);
   std::unique_ptr<Folder> folder = OpenPictureFolder(site, folderPart);
   if (!folder) return videos;
   Result<std::vector<std::string>> names = folder->List();

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <cstdlib>
 #include <functional>
 #include <map>
 #include <string>
@@ -88,6 +89,21 @@ QString MakePictureFolder(const QString& parent, const char* name, int pictures,
   return folder;
 }
 
+// Makes the folder `name` in `parent` with `videos` short MP4 videos, as ffmpeg writes them, each
+// in colours of its own.
+QString MakeVideoFolder(const QString& parent, const char* name, int videos) {
+  QString folder = QDir(parent).filePath(QString::fromLatin1(name));
+  QDir().mkpath(folder);
+  for (int n = 1; n <= videos; ++n) {
+    const std::string command =
+        "ffmpeg -v error -y -f lavfi -i testsrc=size=64x48:rate=10 -t 0.5 -vf hue=h=" +
+        std::to_string(n * 120) + " -c:v libx264 -pix_fmt yuv420p '" + Local(folder) + "/clip " +
+        std::to_string(n) + ".mp4'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+  }
+  return folder;
+}
+
 // Drops `paths` on `window` as a file manager does, offering to copy or to move them.
 void SendDrop(Form1& window, const QStringList& paths) {
   QMimeData data;
@@ -148,6 +164,9 @@ enum class Outcome {
   kNewAlbumListingTheRest,
   // The dropped pictures added to the album of the window's site.
   kPicturesAdded,
+  // A new album of the dropped folder's two videos, or the dropped video added to the window's
+  // album as its picture 3: each a video with its poster.
+  kVideosMade,
   // A box that names what was dropped and says why it is refused; nothing written.
   kRefused,
 };
@@ -189,6 +208,14 @@ TEST_F(DropTest, EachKindOfDropDoesWhatItSays) {
                             folder + QStringLiteral("/photo 2.jpg")};
        },
        true, Outcome::kPicturesAdded},
+      {"a folder of two videos",
+       [](const QString& scratch) { return QStringList{MakeVideoFolder(scratch, "Clips", 2)}; },
+       false, Outcome::kVideosMade},
+      {"a video on a window that has a site",
+       [](const QString& scratch) {
+         return QStringList{MakeVideoFolder(scratch, "Clips", 1) + QStringLiteral("/clip 1.mp4")};
+       },
+       true, Outcome::kVideosMade},
       {"a picture on a window that has no site",
        [](const QString& scratch) {
          return QStringList{MakePictureFolder(scratch, "More", 1) + QStringLiteral("/photo 1.jpg")};
@@ -304,6 +331,20 @@ TEST_F(DropTest, EachKindOfDropDoesWhatItSays) {
           EXPECT_TRUE(QFile::exists(site + QLatin1String(made))) << made;
         }
         EXPECT_EQ(window.siteFolder(), Local(site) + "/");
+        break;
+      }
+      case Outcome::kVideosMade: {
+        const QString folder = c.siteFirst ? site : album;
+        const std::vector<int> numbers = c.siteFirst ? std::vector<int>{3} : std::vector<int>{1, 2};
+        for (int n : numbers) {
+          for (const QString& made :
+               {QStringLiteral("/pictures/p%1.mp4"), QStringLiteral("/pictures/p%1.jpg"),
+                QStringLiteral("/thumbs/t%1.jpg"), QStringLiteral("/Image%1.html")}) {
+            EXPECT_TRUE(QFile::exists(folder + made.arg(n))) << made.arg(n).toStdString();
+          }
+        }
+        ASSERT_EQ(said.size(), 1u);
+        EXPECT_NE(said[0].kind, MessageKind::kCritical) << said[0].text.toStdString();
         break;
       }
       case Outcome::kRefused: {

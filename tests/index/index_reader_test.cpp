@@ -242,6 +242,26 @@ TEST(ReadIndex, TellsWhereTheHeadAndEachPairStand) {
                                       {15, 0, "D", ""}}));
 }
 
+// Expected: the reader drops a pair by its first line as PairDropOf tells, which the album's
+// checks of captions follow: a ";" only in the very first column makes a comment, and spaces
+// alone make no caption where a tab is text.
+TEST(ReadIndex, APairIsDroppedByItsFirstLineAlone) {
+  const std::vector<std::pair<std::string_view, PairDrop>> cases = {
+      {"", PairDrop::kEmpty},     {"   ", PairDrop::kEmpty},    {";note", PairDrop::kComment},
+      {";", PairDrop::kComment},  {" ;note", PairDrop::kNone},  {"\t", PairDrop::kNone},
+      {"Beach", PairDrop::kNone}, {" Beach ", PairDrop::kNone},
+  };
+  for (const auto& [firstLine, drop] : cases) {
+    SCOPED_TRACE(std::string(firstLine));
+    EXPECT_EQ(PairDropOf(firstLine), drop);
+    const std::string text = std::string(firstLine) + "\nsecond\n";
+    PairReader reader{LineReader(text)};
+    LinePair pair;
+    ASSERT_TRUE(reader.Next(pair));
+    EXPECT_EQ(pair.dropped(), drop != PairDrop::kNone);
+  }
+}
+
 class ReadIndexFileTest : public ::testing::Test {
  protected:
   testing::TempFolder dir;

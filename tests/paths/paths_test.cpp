@@ -6,6 +6,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
+#include <string_view>
+#include <vector>
+
 #include "support/temp_folder.h"
 
 namespace quillmere {
@@ -27,6 +31,21 @@ TEST(FolderName, IsTheCurrentFolderWithoutSeparator) {
   EXPECT_EQ(FolderName(""), "./");
   EXPECT_EQ(FolderName("C:\\photos\\index.txt"), "./");
   EXPECT_EQ(FolderName("C:index.txt"), "./");
+}
+
+TEST(SplitAtFolder, SplitsAtTheLastSeparatorOnly) {
+  const std::vector<std::array<std::string_view, 3>> cases = {
+      {"pictures/p", "pictures/", "p"},
+      {"p", "", "p"},
+      {"a//b/", "a//b/", ""},
+      {"/p", "/", "p"},
+      {"a\\p", "", "a\\p"},
+  };
+  for (const auto& [path, folder, name] : cases) {
+    const SplitPath split = SplitAtFolder(path);
+    EXPECT_EQ(split.folder, folder) << path;
+    EXPECT_EQ(split.name, name) << path;
+  }
 }
 
 TEST(MatchesWildcard, StarAndQuestionMarkOnly) {

@@ -18,8 +18,9 @@ Result<AlbumFolder, AlbumFailure> HoldAlbumFolder(const std::string& indexPath, 
   album.path = FolderAsGiven(indexPath);
   const SiteHolding holding{link, [&](Folder& folder) {
                               if (options.trash != nullptr) return options.trash;
-                              album.ownTrash = options.deleteRemoved ? DeletingTrash(folder)
-                                                                     : DesktopTrash(album.path);
+                              album.ownTrash = options.deleteRemoved
+                                                   ? DeletingTrash(folder)
+                                                   : DesktopTrash(FolderName(indexPath));
                               return album.ownTrash.get();
                             }};
   auto held = HoldSiteFolder(indexPath, fs, options.run, holding);
@@ -61,16 +62,14 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
   if (!StaysInside(prefix)) {
     return AlbumFailure::OutsideTheAlbum{std::string(prefix), indexPath};
   }
-  const std::size_t slash = prefix.rfind(kSeparator);
-  const std::string_view folderPart =
-      slash == std::string_view::npos ? std::string_view() : prefix.substr(0, slash + 1);
+  const SplitPath split = SplitAtFolder(prefix);
   ImageFolder image;
-  image.namePrefix = std::string(prefix.substr(folderPart.size()));
+  image.namePrefix = std::string(split.name);
   Result<std::unique_ptr<Folder>> at = album.folder->OpenFolder(".");
   if (!at) return AlbumFailure::FolderNotOpened{album.path, at.error()};
   std::unique_ptr<Folder> current = std::move(at.value());
   std::string way;
-  for (std::string_view part : PartsOf(folderPart)) {
+  for (std::string_view part : PartsOf(split.folder)) {
     const std::string name(part);
     std::string here = way;
     here += name;

@@ -7,27 +7,10 @@
 #include "album/text/album_text.h"
 #include "album/text/pair_bytes.h"
 #include "index/utf8.h"
+#include "paths/paths.h"
 #include "site/page_output.h"
 
 namespace quillmere {
-namespace {
-
-// The part of the picture prefix `prefix` that starts each picture file's name, without the
-// folder.
-std::string_view NamePrefixOf(std::string_view prefix) {
-  const std::size_t slash = prefix.find_last_of("/\\");
-  if (slash != std::string_view::npos) prefix.remove_prefix(slash + 1);
-  return prefix;
-}
-
-// The name of picture `number`'s file, which starts with `namePrefix`.
-std::string FileNameOf(std::string_view namePrefix, std::int64_t number) {
-  std::string name(namePrefix);
-  name.append(PageNumber(number).text()).append(kPictureFileExtension);
-  return name;
-}
-
-}  // namespace
 
 Result<AlbumForEditing, AlbumFailure> ReadForEditing(const std::string& indexPath, FileSystem& fs,
                                                      const AlbumOptions& options) {
@@ -46,10 +29,11 @@ Result<AlbumForEditing, AlbumFailure> ReadForEditing(const std::string& indexPat
   album.picsPerRow = head.PicsPerRow;
   const auto lines = PictureLinePairs(text, head);
   album.pictures.reserve(lines.size());
-  const std::string_view namePrefix = NamePrefixOf(album.picturePrefix);
+  const std::string_view namePrefix = SplitAtFolder(album.picturePrefix).name;
   std::int64_t number = 0;
   for (const auto& [caption, description] : lines) {
-    album.pictures.push_back({FileNameOf(namePrefix, ++number), LineAsUtf8(caption, album.utf8),
+    album.pictures.push_back({PictureFileName(namePrefix, ++number),
+                              LineAsUtf8(caption, album.utf8),
                               LineAsUtf8(description, album.utf8)});
   }
   return album;

@@ -9,8 +9,8 @@
 #include "album/change/album_folder.h"
 #include "album/steps/found_pictures.h"
 #include "album/steps/held_album.h"
+#include "album/text/album_text.h"
 #include "album/text/pair_bytes.h"
-#include "index/utf8.h"
 #include "paths/paths.h"
 #include "run/generate.h"
 #include "site/page_output.h"
@@ -35,13 +35,11 @@ struct PrefixFiles {
 // not exist holds none, and a prefix that leads elsewhere or a folder that cannot be listed leaves
 // them unknown.
 PrefixFiles FilesOf(std::string_view prefix, const std::string& indexPath, FileSystem& fs) {
-  const std::size_t slash = prefix.rfind(kSeparator);
-  const std::string_view folderPart =
-      slash == std::string_view::npos ? std::string_view() : prefix.substr(0, slash + 1);
-  PrefixFiles files{std::string(prefix.substr(folderPart.size())), std::nullopt};
+  const SplitPath split = SplitAtFolder(prefix);
+  PrefixFiles files{std::string(split.name), std::nullopt};
   if (!StaysInside(prefix)) return files;
   Result<std::vector<std::string>> listed =
-      fs.ListFolder(PathOnDisk(FolderName(indexPath), folderPart));
+      fs.ListFolder(PathOnDisk(FolderName(indexPath), split.folder));
   if (listed) {
     files.names.emplace(listed.value().begin(), listed.value().end());
   } else if (listed.error() == std::errc::no_such_file_or_directory ||
@@ -49,16 +47,6 @@ PrefixFiles FilesOf(std::string_view prefix, const std::string& indexPath, FileS
     files.names.emplace();
   }
   return files;
-}
-
-// `line` in UTF-8: as it is in an index file that is UTF-8, byte by byte as ISO-8859-1 in one that
-// is not, as the pages declare it.
-std::string CaptionInUtf8(std::string_view line, bool utf8) {
-  if (utf8) return std::string(line);
-  std::string text;
-  text.reserve(line.size());
-  for (char c : line) AppendUtf8(text, static_cast<unsigned char>(c));
-  return text;
 }
 
 }  // namespace
@@ -79,7 +67,7 @@ Result<std::vector<ListedPicture>, AlbumFailure> ListAlbum(const std::string& in
   for (const auto& lines : PictureLinePairs(index.value().text.bytes(), head)) {
     ++n;
     listed.push_back({n, PictureFileName(pictures.namePrefix, n), pictures.Has(n),
-                      thumbnails.Has(n), CaptionInUtf8(lines.first, head.utf8)});
+                      thumbnails.Has(n), LineAsUtf8(lines.first, head.utf8)});
   }
   return listed;
 }

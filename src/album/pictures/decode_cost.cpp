@@ -3,7 +3,6 @@
 #include "album/pictures/decode_cost.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 namespace quillmere {
@@ -21,12 +20,6 @@ constexpr std::uint64_t kStreamedLines = 2048;
 
 // A made picture is 8-bit sRGB.
 constexpr std::uint64_t kMadeBands = 3;
-
-// How many times a box smaller than the picture shrinks it, 1 for a box as large or larger.
-double ShrinkFor(std::uint64_t width, std::uint64_t height, FitBox box) {
-  return std::max(
-      {1.0, static_cast<double>(width) / box.width, static_cast<double>(height) / box.height});
-}
 
 // The factor a JPEG is shrunk by while it decodes for a picture shrunk `shrink` times: the
 // largest of 1, 2, 4 and 8 that leaves at least a factor of two to the resizing after it.
@@ -88,15 +81,6 @@ std::uint64_t MadeBytes(FitBox size) {
 }
 
 }  // namespace
-
-FitBox FittedSize(std::uint64_t width, std::uint64_t height, FitBox box) {
-  const double shrink = ShrinkFor(width, height, box);
-  auto side = [&](std::uint64_t size) {
-    const double fitted = std::round(static_cast<double>(size) / shrink);
-    return static_cast<int>(std::clamp(fitted, 1.0, static_cast<double>(INT_MAX)));
-  };
-  return {side(width), side(height)};
-}
 
 std::uint64_t DecodeCost(const PictureHeader& header, Making making, FitBox picture,
                          FitBox thumbnail) {

@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
 // What decoding a picture costs, decided from its header before a pixel is decoded: the memory
-// it needs at the size it is really decoded, and the sizes pictures are fitted to.
+// it needs at the size it is really decoded.
 #pragma once
 
 #include <cstdint>
@@ -44,10 +44,6 @@ struct PictureHeader {
   // The file's size, read whole when it is copied as it is.
   std::uint64_t fileBytes = 0;
 };
-
-// The size of a picture of `width` by `height` fitted within `box` (never enlarged, never below
-// one pixel), rounded as the image library rounds, give or take a pixel.
-FitBox FittedSize(std::uint64_t width, std::uint64_t height, FitBox box);
 
 // What is made of a picture.
 enum class Making {

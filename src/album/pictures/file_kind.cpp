@@ -7,6 +7,8 @@
 #include <cctype>
 #include <string>
 
+#include "site/video_container.h"
+
 namespace quillmere {
 namespace {
 
@@ -41,9 +43,6 @@ constexpr std::array kSignatures = {
 // every other brand is a video's.
 constexpr std::array<std::string_view, 11> kStillBrands = {
     "heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1", "avif", "avis", "mif2"};
-
-// The boxes that may start a QuickTime movie older than the "ftyp" box.
-constexpr std::array<std::string_view, 5> kMovieBoxes = {"moov", "mdat", "wide", "free", "skip"};
 
 // The kind of a file of the ISO family (MP4, MOV, 3GP, HEIF, AVIF) whose "ftyp" box is `box`.
 FileKind KindOfBrands(std::string_view box) {
@@ -89,9 +88,7 @@ FileKind KindOfFile(std::string_view head) {
   if (head.size() >= 16) {
     const std::string_view box = head.substr(4, 4);
     if (box == "ftyp") return KindOfBrands(head.substr(0, std::min<std::size_t>(head.size(), 64)));
-    if (std::find(kMovieBoxes.begin(), kMovieBoxes.end(), box) != kMovieBoxes.end()) {
-      return {Kind::kVideo, "QuickTime"};
-    }
+    if (IsOldMovieFirstBox(box)) return {Kind::kVideo, "QuickTime"};
   }
   if (IsTransportStream(head)) return {Kind::kVideo, "MPEG-TS"};
   return {};

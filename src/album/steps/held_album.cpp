@@ -44,11 +44,4 @@ Result<HeldAlbum, AlbumFailure> HoldAlbum(const std::string& indexPath, FileSyst
   return HeldAlbum{std::move(opened.value()), std::move(loaded.value())};
 }
 
-Placement IndexPlacement(const ChosenIndex& index) {
-  Placement placement;
-  placement.mode = index.text.source.mode & 0777;
-  placement.owner = Owner{index.text.source.user, index.text.source.group};
-  return placement;
-}
-
 }  // namespace quillmere

@@ -51,7 +51,4 @@ struct HeldAlbum {
 Result<HeldAlbum, AlbumFailure> HoldAlbum(const std::string& indexPath, FileSystem& fs,
                                           const AlbumOptions& options);
 
-// How the index file's new text takes its place: with the permission bits and owner it has.
-Placement IndexPlacement(const ChosenIndex& index);
-
 }  // namespace quillmere

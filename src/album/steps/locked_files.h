@@ -115,8 +115,7 @@ class LockedFiles {
     Placement placement;
     if (Result<EntryInfo> old = folder.Inspect(name);
         old && old.value().kind == EntryInfo::Kind::kRegular) {
-      placement.mode = old.value().mode & 0777;
-      placement.owner = Owner{old.value().user, old.value().group};
+      placement = KeepingModeAndOwner(old.value());
     }
     Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
     if (!file) return file.error();

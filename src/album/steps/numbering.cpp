@@ -11,6 +11,7 @@
 
 #include "album/steps/picture_work.h"
 #include "album/steps/work_count.h"
+#include "index/picture_section.h"
 
 namespace quillmere {
 namespace {
@@ -26,7 +27,7 @@ PicturePair PairOf(const FoundPicture& picture) {
   PicturePair pair;
   pair.caption = MarkupText(picture.facts.title);
   // A title that would make the pair a comment, or leave its first line empty, gives way.
-  if (pair.caption.empty() || pair.caption.starts_with(';')) {
+  if (PairDropOf(pair.caption) != PairDrop::kNone) {
     pair.caption = CaptionFromFileName(picture.name);
   }
   pair.description = MarkupText(picture.facts.description);

@@ -195,7 +195,7 @@ Result<void, AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenInd
       return AlbumFailure::NotWritten{album.path, error};
     }
   }
-  if (std::error_code error = change.Commit(text, IndexPlacement(index))) {
+  if (std::error_code error = change.Commit(text, KeepingModeAndOwner(index.text.source))) {
     if (!change.committed()) {
       change.Undo();
       return AlbumFailure::NotWritten{indexPath, error};

@@ -168,6 +168,7 @@ std::string PairsToAppend(std::string_view existing, bool lastPairOpen,
 std::string LineAsUtf8(std::string_view line, bool utf8) {
   if (utf8) return std::string(line);
   std::string out;
+  out.reserve(line.size());
   for (char c : line) AppendUtf8(out, static_cast<unsigned char>(c));
   return out;
 }

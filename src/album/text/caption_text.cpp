@@ -31,9 +31,4 @@ std::string DescriptionLine(std::string_view typed, bool markup) {
   return ReplaceLineEnds(EscapeMarkup(typed), "<BR>");
 }
 
-CaptionFault CaptionFaultOf(std::string_view line) {
-  if (line.find_first_not_of(" \t") == std::string_view::npos) return CaptionFault::kEmpty;
-  return line.front() == ';' ? CaptionFault::kComment : CaptionFault::kNone;
-}
-
 }  // namespace quillmere

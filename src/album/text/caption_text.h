@@ -20,16 +20,4 @@ std::string CaptionLine(std::string_view typed, bool markup);
 // escaped, and each line end a "<BR>".
 std::string DescriptionLine(std::string_view typed, bool markup);
 
-// What keeps a caption line from being saved.
-enum class CaptionFault {
-  kNone,
-  // It is empty or holds spaces alone, so the index file would have no caption.
-  kEmpty,
-  // It starts with ";", which makes the index file take its pair as a comment.
-  kComment,
-};
-
-// What keeps the caption line `line` from being saved, if anything.
-CaptionFault CaptionFaultOf(std::string_view line);
-
 }  // namespace quillmere

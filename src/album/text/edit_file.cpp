@@ -2,8 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "album/text/edit_file.h"
 
-#include <algorithm>
-#include <charconv>
+#include <optional>
 
 #include "album/text/album_text.h"
 #include "album/text/pair_bytes.h"
@@ -102,26 +101,18 @@ ReadBlocks ReadEditFile(std::string_view text, std::size_t pictures) {
 // The number of the picture of `album` whose file is `file`, told by the number in its name; 0
 // when it is none of them.
 std::int64_t NumberOfFile(std::string_view file, const AlbumForEditing& album) {
-  const std::size_t end = file.size() - std::min(file.size(), kPictureFileExtension.size());
-  std::size_t begin = end;
-  while (begin > 0 && file[begin - 1] >= '0' && file[begin - 1] <= '9') --begin;
-  std::int64_t number = 0;
-  const auto [at, error] = std::from_chars(file.data() + begin, file.data() + end, number);
-  if (error != std::errc() || at != file.data() + end || number < 1 ||
-      number > static_cast<std::int64_t>(album.pictures.size())) {
-    return 0;
-  }
-  return album.pictures[static_cast<std::size_t>(number - 1)].file == file ? number : 0;
+  const std::int64_t number =
+      NumberInName(file, SplitAtFolder(album.picturePrefix).name, kPictureFileExtension);
+  return number <= static_cast<std::int64_t>(album.pictures.size()) ? number : 0;
 }
 
 // The edit of `album` that the blocks `read` ask for, or the errors in them.
 Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
                                                      const AlbumForEditing& album) {
   std::vector<EditFileError> errors = read.errors;
-  AlbumEdit edit;
-  edit.madeOn = album.state;
+  std::vector<EditedPicture> pictures;
+  pictures.reserve(read.blocks.size());
   std::vector<bool> named(album.pictures.size(), false);
-  edit.text.order.reserve(read.blocks.size());
   for (const ReadBlocks::Block& block : read.blocks) {
     const std::string file(block.file);
     const std::int64_t number = NumberOfFile(block.file, album);
@@ -138,19 +129,14 @@ Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
     if (CaptionDropsPair(block.caption)) {
       errors.push_back({Kind::kCaptionDropsPair, block.line + 1, file});
     }
-    edit.text.order.push_back(number);
-    const AlbumForEditing::Picture& shown = album.pictures[static_cast<std::size_t>(number - 1)];
-    if (block.caption != shown.caption || block.description != shown.description) {
-      edit.text.pairs.emplace(number,
-                              PicturePair{LineInCharacterSet(block.caption, album.utf8),
-                                          LineInCharacterSet(block.description, album.utf8)});
-    }
+    pictures.push_back({number, std::string(block.caption), std::string(block.description)});
   }
   const bool retitled = read.title && *read.title != album.title;
   if (retitled && CaptionDropsPair(*read.title)) {
     errors.push_back({Kind::kTitleDropped, read.titleLine});
   }
   if (!errors.empty()) return errors;
+  AlbumEdit edit = EditOfPictures(album, pictures);
   if (retitled) {
     edit.text.title = LineInCharacterSet(*read.title, album.utf8);
   }
@@ -158,6 +144,22 @@ Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
 }
 
 }  // namespace
+
+AlbumEdit EditOfPictures(const AlbumForEditing& album, const std::vector<EditedPicture>& pictures) {
+  AlbumEdit edit;
+  edit.madeOn = album.state;
+  edit.text.order.reserve(pictures.size());
+  for (const EditedPicture& picture : pictures) {
+    edit.text.order.push_back(picture.number);
+    const AlbumForEditing::Picture& shown =
+        album.pictures[static_cast<std::size_t>(picture.number - 1)];
+    if (picture.caption == shown.caption && picture.description == shown.description) continue;
+    edit.text.pairs.emplace(picture.number,
+                            PicturePair{LineInCharacterSet(picture.caption, album.utf8),
+                                        LineInCharacterSet(picture.description, album.utf8)});
+  }
+  return edit;
+}
 
 std::string Describe(const EditFileError& error) {
   std::string at = "line " + std::to_string(error.line) + ": ";

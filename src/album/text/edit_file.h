@@ -34,6 +34,18 @@ struct AlbumForEditing {
   std::vector<Picture> pictures;
 };
 
+// A picture as an edit leaves it: its number in the album read for editing, and its two lines in
+// UTF-8.
+struct EditedPicture {
+  std::int64_t number = 0;
+  std::string caption;
+  std::string description;
+};
+
+// The edit that leaves `album` with `pictures`, in their order: the lines that changed, in the
+// index file's character set, and the pictures left out; made on the state `album` was read in.
+AlbumEdit EditOfPictures(const AlbumForEditing& album, const std::vector<EditedPicture>& pictures);
+
 // Why an edited file cannot be applied, at its line `line`.
 struct EditFileError {
   enum class Kind {

@@ -115,7 +115,7 @@ Move NextMove(const std::vector<std::int64_t>& current, const std::vector<std::i
 }  // namespace
 
 bool CaptionDropsPair(std::string_view caption) {
-  return TrimSpaces(caption).empty() || caption.front() == ';' ||
+  return PairDropOf(caption) != PairDrop::kNone ||
          caption.find_first_of("\r\n") != std::string_view::npos;
 }
 

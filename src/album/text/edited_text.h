@@ -28,8 +28,8 @@ struct TextEdit {
   std::vector<std::int64_t> order;
 };
 
-// Tells whether the index file would leave out a pair whose caption is `caption`: one that is
-// empty, holds spaces alone or starts with ";"; or one that holds a line end and so is no line.
+// Tells whether the index file would leave out a pair whose caption is `caption`, as its reader
+// drops pairs (PairDropOf); or whether `caption` holds a line end and so is no line.
 bool CaptionDropsPair(std::string_view caption);
 
 // The number each of `count` pictures gets by `order` (the numbers before, in their new order):

@@ -25,9 +25,9 @@ inline std::error_code make_error_code(TrashError error) {
   return {static_cast<int>(error), TrashErrorCategory()};
 }
 
-// The desktop's trash for the files of the folder at `folderPath`; the module that reaches it is
-// loaded when the first file is looked at, and the trash folder that would take each file is
-// tried, made if need be, before a change relies on it.
+// The desktop's trash for the files of the folder at `folderPath` (ending with "/", "./" for the
+// current folder); the module that reaches it is loaded when the first file is looked at, and the
+// trash folder that would take each file is tried, made if need be, before a change relies on it.
 std::unique_ptr<Trash> DesktopTrash(const std::string& folderPath);
 
 // A trash that deletes the files of `folder` (which must outlive it) instead of keeping them.

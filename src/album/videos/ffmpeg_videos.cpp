@@ -69,12 +69,6 @@ bool IsEightBitSdr(const AVCodecParameters& parameters) {
   return !HdrCurveOf(parameters.color_trc);
 }
 
-// Tells whether a frame of `width` by `height` fits `box` in either orientation.
-bool Fits(int width, int height, FitBox box) {
-  return std::max(width, height) <= std::max(box.width, box.height) &&
-         std::min(width, height) <= std::min(box.width, box.height);
-}
-
 // Tells whether `container` (as the library names its formats) is of the MP4 family.
 bool IsMp4Family(const std::string& container) {
   return container.find("mp4") != std::string::npos || container.find("mov") != std::string::npos;
@@ -92,7 +86,7 @@ void DecideMaking(const Opened& opened, const VideoRules& rules, VideoFacts& fac
     facts.extension = webm ? ".webm" : ".mp4";
     return;
   }
-  const bool plain = IsEightBitSdr(video) && Fits(video.width, video.height, rules.size);
+  const bool plain = IsEightBitSdr(video) && FitsEitherWay(video.width, video.height, rules.size);
   if (plain && mp4 && video.codec_id == AV_CODEC_ID_H264 &&
       (audio == AV_CODEC_ID_NONE || audio == AV_CODEC_ID_AAC)) {
     facts.copied = true;

@@ -18,16 +18,6 @@ namespace {
 
 using Kind = PictureError::Kind;
 
-// The size of a frame of `width` by `height` fitted within `box` (either way round), even.
-std::pair<int, int> FittedSize(int width, int height, FitBox box) {
-  const double longSide = std::max(box.width, box.height);
-  const double shortSide = std::min(box.width, box.height);
-  double scale = std::min(longSide / std::max(width, height), shortSide / std::min(width, height));
-  scale = std::min(scale, 1.0);
-  const auto even = [](double side) { return std::max(2, static_cast<int>(side / 2) * 2); };
-  return {even(width * scale), even(height * scale)};
-}
-
 // One stream decoded and encoded again, with what turns the decoded frames into the encoder's.
 struct Transcoded {
   AVStream* in = nullptr;
@@ -65,9 +55,9 @@ int OpenVideoEncoder(Transcoded& stream, FitBox box, const AVFormatContext& outp
   stream.encoder.reset(avcodec_alloc_context3(codec));
   if (!stream.encoder) return AVERROR(ENOMEM);
   AVCodecContext& encoder = *stream.encoder;
-  const auto [width, height] = FittedSize(stream.decoder->width, stream.decoder->height, box);
-  encoder.width = width;
-  encoder.height = height;
+  const FitBox fitted = FittedEitherWay(stream.decoder->width, stream.decoder->height, box);
+  encoder.width = fitted.width;
+  encoder.height = fitted.height;
   encoder.pix_fmt = AV_PIX_FMT_YUV420P;
   encoder.sample_aspect_ratio = stream.decoder->sample_aspect_ratio;
   encoder.time_base = stream.in->time_base;
@@ -83,7 +73,7 @@ int OpenVideoEncoder(Transcoded& stream, FitBox box, const AVFormatContext& outp
   av_opt_set(encoder.priv_data, "preset", "veryfast", 0);
   av_opt_set(encoder.priv_data, "crf", "23", 0);
   if (int code = avcodec_open2(&encoder, codec, nullptr); code < 0) return code;
-  stream.convert = std::make_unique<FrameConverter>(width, height, AV_PIX_FMT_YUV420P,
+  stream.convert = std::make_unique<FrameConverter>(fitted.width, fitted.height, AV_PIX_FMT_YUV420P,
                                                     HdrCurveOf(stream.in->codecpar->color_trc));
   return avcodec_parameters_from_context(stream.out->codecpar, &encoder);
 }

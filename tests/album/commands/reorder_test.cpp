@@ -5,6 +5,7 @@
 // Real processes, killed at each step that changes the disk, leave what the next command finishes
 // or undoes; --add-pictures leaves out what the album holds already.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -152,16 +153,21 @@ class ReorderTest : public ::testing::Test {
     stdfs::copy(start, album, stdfs::copy_options::recursive);
   }
 
-  // Runs quillmere-cli with `args` as a process whose desktop's trash is the test's own.
+  // Runs quillmere-cli with `args` as a process whose desktop's trash is the test's own, in the
+  // folder `workingFolder` when one is given.
   testing::ProcessResult RunProcess(std::vector<std::string> args,
-                                    std::vector<std::string> before = {}) {
+                                    std::vector<std::string> before = {},
+                                    const std::string& workingFolder = {}) {
     std::vector<std::string> all = {"HOME=" + home, "XDG_DATA_HOME=" + home + "/data"};
     all.insert(all.end(), before.begin(), before.end());
     all.push_back(QUILLMERE_CLI);
     all.insert(all.end(), args.begin(), args.end());
-    // A traced run does without leak checks, which cannot work under ptrace.
-    return testing::RunProcess(
-        "/usr/bin/env", all, before.empty() ? std::function<void()>() : testing::WithoutLeakChecks);
+    const bool traced = !before.empty();
+    return testing::RunProcess("/usr/bin/env", all, [traced, &workingFolder] {
+      // A traced run does without leak checks, which cannot work under ptrace.
+      if (traced) testing::WithoutLeakChecks();
+      if (!workingFolder.empty() && chdir(workingFolder.c_str()) != 0) _exit(125);
+    });
   }
 
   // The numbers drawn in the pictures that the desktop's trash holds.
@@ -247,6 +253,33 @@ TEST_F(ReorderTest, EveryCaptionStaysWithItsPicture) {
   EXPECT_EQ(RunProcess({"--remove-pictures", "--delete", index, "1"}).exitCode, 0);
   ExpectAlbumShows(Without(kParts, {1}));
   EXPECT_EQ(Trashed(), std::multiset<int>{});
+}
+
+// Expected: an index file named without its folder, from inside that folder, is the album there:
+// the pictures that a removal or an edit file takes out go to the desktop's trash.
+TEST_F(ReorderTest, AnIndexFileNamedAloneRemovesPicturesToTheTrash) {
+  const std::string runtime = dir / "run";
+  stdfs::create_directories(runtime);
+  struct Case {
+    std::vector<std::string> args;
+    std::vector<std::string> before;
+    int removed;
+  };
+  const std::vector<Case> cases = {
+      {{"--remove-pictures", "index.txt", "4"}, {}, 4},
+      {{"--edit", "index.txt"},
+       {"XDG_RUNTIME_DIR=" + runtime, "EDITOR=sed -i /^.p2.jpg.$/,+2d"},
+       2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0]);
+    FreshAlbum();
+    stdfs::remove_all(home + "/data");
+    const testing::ProcessResult result = RunProcess(c.args, c.before, album);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    ExpectAlbumShows(Without(kParts, {c.removed}));
+    EXPECT_EQ(Trashed(), std::multiset<int>{c.removed});
+  }
 }
 
 // In an album whose index file says it has videos, a video beside its poster moves and goes with
@@ -613,6 +646,19 @@ TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
        before, "the title is empty or starts with", kParts},
       {"no blocks", [](const std::string& t) { return t.substr(0, t.find("\n[")); }, before, "",
        kParts},
+      {"title changed without blocks",
+       [](const std::string& t) {
+         return Replaced(t.substr(0, t.find("\n[")), "title: Colours", "title: Farben");
+       },
+       before, "", kParts},
+      {"a block cut short",
+       [](const std::string& t) { return t.substr(0, t.rfind('\n', t.size() - 2) + 1); }, before,
+       "the block of p6.jpg ends before", kParts},
+      {"a stray line",
+       [](const std::string& t) { return Replaced(t, "\n[p2.jpg]", "\nx\n[p2.jpg]"); }, before,
+       "neither a comment", kParts},
+      {"a second title", [](const std::string& t) { return t + "\ntitle: Again\n"; }, before,
+       "a second title", kParts},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

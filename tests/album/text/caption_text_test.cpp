@@ -41,15 +41,11 @@ TEST(CaptionText, LinesAreShownAndWrittenBack) {
   }
 }
 
-TEST(CaptionText, LineEndsAndFaults) {
+TEST(CaptionText, LineEnds) {
   EXPECT_EQ(DescriptionLine("one\ntwo\r\nthree", false), "one<BR>two<BR>three");
   EXPECT_EQ(DescriptionLine("<i>a</i>\nb", true), "<i>a</i><BR>b");
   EXPECT_EQ(CaptionLine("one\ntwo", false), "onetwo");
   EXPECT_FALSE(HoldsMarkup("x < y and 3<4"));
-  EXPECT_EQ(CaptionFaultOf(""), CaptionFault::kEmpty);
-  EXPECT_EQ(CaptionFaultOf("  "), CaptionFault::kEmpty);
-  EXPECT_EQ(CaptionFaultOf(";note"), CaptionFault::kComment);
-  EXPECT_EQ(CaptionFaultOf("Beach"), CaptionFault::kNone);
 }
 
 }  // namespace
