@@ -139,12 +139,15 @@ std::map<std::string, std::string> Run(const Scratch& scratch, std::string_view 
   quillmere::PosixFileSystem fs;
   RunOutcome outcome = quillmere::GenerateSite(scratch.site + "index.txt", fs);
   FUZZ_CHECK(outcome.siteFolder == scratch.site, "site folder");
-  if (outcome.FailedWith(quillmere::RunFailure::Status::kBadPicsPerRow) ||
-      outcome.FailedWith(quillmere::RunFailure::Status::kNotText)) {
-    FUZZ_CHECK((outcome.FailedWith(quillmere::RunFailure::Status::kNotText)) ==
-                   quillmere::LooksBinary(text),
+  using quillmere::RunFailure;
+  if (outcome.FailedWith<RunFailure::BadPicsPerRow>() ||
+      outcome.FailedWith<RunFailure::NotText>()) {
+    FUZZ_CHECK(outcome.FailedWith<RunFailure::NotText>() == quillmere::LooksBinary(text),
                "only a file with NUL bytes at its start is no text");
-    FUZZ_CHECK(outcome.failure->subject == scratch.site + "index.txt", "the index file is named");
+    const std::string named = outcome.failure->Is<RunFailure::NotText>()
+                                  ? outcome.failure->As<RunFailure::NotText>()->path
+                                  : outcome.failure->As<RunFailure::BadPicsPerRow>()->path;
+    FUZZ_CHECK(named == scratch.site + "index.txt", "the index file is named");
     FUZZ_CHECK(outcome.pages.written + outcome.pages.unchanged == 0, "nothing written");
     CheckSite(scratch, {}, before);
     return before;

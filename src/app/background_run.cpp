@@ -63,7 +63,7 @@ int BackgroundRun::stopReason() const {
   if (makesAlbum_ && album_.failure && album_.failure->Is<AlbumFailure::Stopped>()) {
     return album_.failure->stopReason();
   }
-  return run != nullptr && run->status == RunFailure::Status::kStopped ? run->stopReason : 0;
+  return run != nullptr ? run->stopReason() : 0;
 }
 
 }  // namespace quillmere

@@ -199,10 +199,7 @@ void Form1::ShowCommand() {
   const std::string page = siteFolder_ + std::string(kIndexPageName);
   const Result<EntryInfo> entry = fs_->Inspect(page, /*follow=*/true);
   if (!entry || entry.value().kind != EntryInfo::Kind::kRegular) {
-    RunFailure missing;
-    missing.status = RunFailure::Status::kNotFound;
-    missing.subject = page;
-    ShowFailure(FromLocal(Describe(missing, WindowWords())));
+    ShowFailure(FromLocal(Describe(RunFailure::NotFound{page}, WindowWords())));
     return;
   }
   const QString path = QFile::decodeName(QByteArray::fromStdString(page));

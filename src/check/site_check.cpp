@@ -425,9 +425,11 @@ class Checker {
         journal ? ExamineJournal(folder, *journal) : Result<void, JournalProblem>();
     using Kind = JournalProblem::Kind;
     const JournalProblem* problem = examined.failure();
-    if (problem && (problem->kind == Kind::kFileChanged || problem->kind == Kind::kFileMissing)) {
+    const RunFailure failure = problem != nullptr ? JournalFailure(*problem, check_.siteFolder)
+                                                  : RunFailure(RunFailure::NotFound{});
+    if (const auto* unsettled = failure.As<RunFailure::JournalFileChanged>()) {
       Add(0, left + ", which can be neither finished nor undone: " +
-                 Visible(UnsettledChangeText(JournalFailure(*problem, check_.siteFolder), words_)));
+                 Visible(UnsettledChangeText(*unsettled, words_)));
       return;
     }
     if (problem && problem->kind == Kind::kIndexChanged) {

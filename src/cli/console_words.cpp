@@ -13,8 +13,7 @@ using Id = OptionId;
 
 // The exit code of a run that failed with `failure`: 128 + the signal that stopped it, else 1.
 int ExitCodeOf(const RunFailure& failure) {
-  const bool bySignal = failure.status == RunFailure::Status::kStopped && failure.stopReason > 0;
-  return bySignal ? ExitStatusForSignal(failure.stopReason) : kExitFailure;
+  return failure.stopReason() > 0 ? ExitStatusForSignal(failure.stopReason()) : kExitFailure;
 }
 
 // The exit code of album work that failed with `failure`: 128 + the signal that stopped it, or the
@@ -116,13 +115,12 @@ RunOptions RunOptionsFrom(const ParsedOptions& options, const StopRequest& stop,
 
 // What the command line adds to a failed run, where the next step is known.
 void PrintHint(const RunFailure& failure, const std::string& indexPath, std::ostream& err) {
-  if (failure.status == RunFailure::Status::kForeignPage) {
+  if (failure.Is<RunFailure::ForeignPage>()) {
     Tell(err,
          "--force replaces it all the same, with every index.html and ImageN.html of the "
          "folder, without looking at them");
   }
-  if (failure.status == RunFailure::Status::kIndexUnreadable &&
-      failure.error == std::errc::is_a_directory) {
+  if (failure.Is<RunFailure::IndexUnreadable>() && failure.error() == std::errc::is_a_directory) {
     Tell(err, "to make an album of the pictures in " + Visible(indexPath) +
                   ": quillmere-cli --new-album " + Visible(ShellWord(indexPath)) + " ALBUM_FOLDER");
   }

@@ -10,21 +10,13 @@ namespace quillmere {
 Result<bool, RunFailure> AbandonChange(const std::string& indexPath, FileSystem& fs,
                                        const RunOptions& options) {
   const std::string folderPath = FolderAsGiven(indexPath);
-  RunFailure failure;
-  failure.status = RunFailure::Status::kJournalNotRemoved;
-  failure.subject = folderPath + std::string(kJournalName);
+  const std::string journal = folderPath + std::string(kJournalName);
   Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(folderPath);
-  if (!folder) {
-    failure.error = folder.error();
-    return failure;
-  }
+  if (!folder) return RunFailure::JournalNotRemoved{journal, folder.error()};
   auto lock = LockSiteFolder(*folder.value(), folderPath, options);
   if (auto* refused = lock.failure()) return std::move(*refused);
   Result<bool> removed = AbandonJournal(*folder.value());
-  if (!removed) {
-    failure.error = removed.error();
-    return failure;
-  }
+  if (!removed) return RunFailure::JournalNotRemoved{journal, removed.error()};
   return removed.value();
 }
 

@@ -19,12 +19,12 @@ SupportRun AddSupportImages(const std::string& indexPath, FileSystem& fs,
   // The folder is held from reading the index file to the last image; a missing index file is
   // told before the folder is opened.
   if (!Exist(indexPath, fs)) {
-    run.refused = RunFailure{RunFailure::Status::kNotFound, indexPath, {}, {}, 0};
+    run.refused = RunFailure::NotFound{indexPath};
     return run;
   }
   auto held = HoldSiteFolder(indexPath, fs, options, {IndexLink::kFollow, {}});
   if (auto* failure = held.failure()) {
-    run.refused = std::move(failure->failure);
+    run.refused = std::move(*failure);
     return run;
   }
   Result<IndexFile, IndexError> read = ParseIndexFile(std::move(*held.value().index));

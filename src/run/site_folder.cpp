@@ -8,14 +8,6 @@
 #include "paths/paths.h"
 
 namespace quillmere {
-namespace {
-
-HoldFailure FailedAt(HoldFailure::Step step, RunFailure failure) {
-  return HoldFailure{step, std::move(failure)};
-}
-
-}  // namespace
-
 Result<IndexText, RunFailure> ReadHeldIndexFile(const std::string& indexPath, Folder& folder,
                                                 FileSystem& fs, IndexLink link) {
   // A path that ends with "/" names the folder itself, which is no index file.
@@ -26,7 +18,7 @@ Result<IndexText, RunFailure> ReadHeldIndexFile(const std::string& indexPath, Fo
                                                    : folder.OpenForReading(name);
   if (!file) {
     if (!Exist(indexPath, fs)) {
-      return RunFailure{RunFailure::Status::kNotFound, indexPath, {}, {}, 0};
+      return RunFailure::NotFound{indexPath};
     }
     return IndexFailure(indexPath, IndexError{IndexError::Kind::kUnreadable, file.error(), {}});
   }
@@ -35,31 +27,23 @@ Result<IndexText, RunFailure> ReadHeldIndexFile(const std::string& indexPath, Fo
   return std::move(text.value());
 }
 
-Result<HeldSite, HoldFailure> HoldSiteFolder(const std::string& indexPath, FileSystem& fs,
-                                             const RunOptions& options,
-                                             const SiteHolding& holding) {
+Result<HeldSite, RunFailure> HoldSiteFolder(const std::string& indexPath, FileSystem& fs,
+                                            const RunOptions& options, const SiteHolding& holding) {
   HeldSite held;
   held.path = FolderAsGiven(indexPath);
   Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(held.path);
-  if (!folder) {
-    return FailedAt(HoldFailure::Step::kOpenFolder,
-                    RunFailure{RunFailure::Status::kNotLocked, held.path, {}, folder.error(), 0});
-  }
+  if (!folder) return RunFailure::FolderNotOpened{held.path, folder.error()};
   held.folder = std::move(folder.value());
   auto lock = LockSiteFolder(*held.folder, held.path, options);
-  if (auto* failure = lock.failure()) {
-    return FailedAt(HoldFailure::Step::kLock, std::move(*failure));
-  }
+  if (auto* failure = lock.failure()) return std::move(*failure);
   held.lock = std::move(lock.value());
   Trash* trash = holding.trash ? holding.trash(*held.folder) : nullptr;
-  if (std::optional<RunFailure> failure = SettleInterruptedChange(*held.folder, held.path, trash)) {
-    return FailedAt(HoldFailure::Step::kLock, std::move(*failure));
+  if (auto settled = SettleInterruptedChange(*held.folder, held.path, trash); !settled) {
+    return std::move(*settled.failure());
   }
   if (holding.link == IndexLink::kNotRead) return held;
   Result<IndexText, RunFailure> text = ReadHeldIndexFile(indexPath, *held.folder, fs, holding.link);
-  if (auto* failure = text.failure()) {
-    return FailedAt(HoldFailure::Step::kIndexFile, std::move(*failure));
-  }
+  if (auto* failure = text.failure()) return std::move(*failure);
   held.index = std::move(text.value());
   return held;
 }

@@ -45,25 +45,12 @@ struct HeldSite {
   std::optional<IndexText> index;
 };
 
-// Why a site folder could not be held, and at which step.
-struct HoldFailure {
-  enum class Step {
-    // The folder did not open: `failure` is kNotLocked, about the folder, with the reason.
-    kOpenFolder,
-    // Its lock was not taken, or its interrupted change not settled.
-    kLock,
-    // Its index file was not found or could not be read.
-    kIndexFile,
-  };
-  Step step = Step::kOpenFolder;
-  RunFailure failure;
-};
-
 // Opens the folder of the index file `indexPath`, takes its lock as `options` say, settles a change
 // that an interrupted run left in it, and reads the index file through the folder as `holding`
-// says.
-Result<HeldSite, HoldFailure> HoldSiteFolder(const std::string& indexPath, FileSystem& fs,
-                                             const RunOptions& options, const SiteHolding& holding);
+// says. The failure tells the step by its kind: FolderNotOpened, a kind of the lock or of the
+// journal, or one of the index file.
+Result<HeldSite, RunFailure> HoldSiteFolder(const std::string& indexPath, FileSystem& fs,
+                                            const RunOptions& options, const SiteHolding& holding);
 
 // Reads the index file at `indexPath`, the file `name` of `folder`, through `folder` as `link`
 // says (kFollow or kRefuse); a file that cannot be opened is told as not found where it does not

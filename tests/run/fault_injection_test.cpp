@@ -18,6 +18,7 @@
 #include "cli/console_words.h"
 #include "run/generate.h"
 #include "site/page_output.h"
+#include "support/failure_subject.h"
 #include "support/faulty_file_system.h"
 #include "support/reference_site.h"
 #include "support/temp_folder.h"
@@ -173,37 +174,32 @@ TEST_P(FaultInjectionTest, EveryCallOfEveryStepCanFail) {
         CheckPages("");
         continue;
       }
-      switch (outcome.failure->status) {
-        case RunFailure::Status::kNotFound:
-          // The existence check of the index file.
-          EXPECT_EQ(step, Step::kInspect);
-          EXPECT_EQ(nth, 1);
-          EXPECT_EQ(outcome.failure->subject, dir / "index.txt");
-          CheckPages(RunOrder(newPages).front());
-          break;
-        case RunFailure::Status::kIndexUnreadable:
-          EXPECT_EQ(outcome.failure->subject, dir / "index.txt");
-          EXPECT_EQ(outcome.failure->error, error);
-          CheckPages(RunOrder(newPages).front());
-          break;
-        case RunFailure::Status::kNotLocked:
-        case RunFailure::Status::kJournalUnreadable:
-          // The folder's lock, or the look for the journal of an interrupted change.
-          EXPECT_EQ(outcome.failure->subject, dir.path()) << Describe(outcome, CommandLineWords());
-          EXPECT_EQ(outcome.failure->error, error);
-          CheckPages(RunOrder(newPages).front());
-          break;
-        case RunFailure::Status::kPageNotWritten: {
-          EXPECT_EQ(outcome.failure->error, error) << Describe(outcome, CommandLineWords());
-          ASSERT_EQ(outcome.failure->subject.rfind(dir.path(), 0), 0u)
-              << Describe(outcome, CommandLineWords());
-          const std::string page = outcome.failure->subject.substr(dir.path().size());
-          EXPECT_EQ(newPages.count(page), 1u) << Describe(outcome, CommandLineWords());
-          CheckPages(page);
-          break;
-        }
-        default:
-          ADD_FAILURE() << Describe(outcome, CommandLineWords());
+      const RunFailure& failure = *outcome.failure;
+      const std::string subject = testing::SubjectOf(failure);
+      if (failure.Is<RunFailure::NotFound>()) {
+        // The existence check of the index file.
+        EXPECT_EQ(step, Step::kInspect);
+        EXPECT_EQ(nth, 1);
+        EXPECT_EQ(subject, dir / "index.txt");
+        CheckPages(RunOrder(newPages).front());
+      } else if (failure.Is<RunFailure::IndexUnreadable>()) {
+        EXPECT_EQ(subject, dir / "index.txt");
+        EXPECT_EQ(failure.error(), error);
+        CheckPages(RunOrder(newPages).front());
+      } else if (failure.Is<RunFailure::NotLocked>() ||
+                 failure.Is<RunFailure::JournalUnreadable>()) {
+        // The folder's lock, or the look for the journal of an interrupted change.
+        EXPECT_EQ(subject, dir.path()) << Describe(outcome, CommandLineWords());
+        EXPECT_EQ(failure.error(), error);
+        CheckPages(RunOrder(newPages).front());
+      } else if (failure.Is<RunFailure::PageNotWritten>()) {
+        EXPECT_EQ(failure.error(), error) << Describe(outcome, CommandLineWords());
+        ASSERT_EQ(subject.rfind(dir.path(), 0), 0u) << Describe(outcome, CommandLineWords());
+        const std::string page = subject.substr(dir.path().size());
+        EXPECT_EQ(newPages.count(page), 1u) << Describe(outcome, CommandLineWords());
+        CheckPages(page);
+      } else {
+        ADD_FAILURE() << Describe(outcome, CommandLineWords());
       }
     }
   }
@@ -297,12 +293,12 @@ std::string BulkyIndex() {
 // The page in `folder` that a run which ran out of space stopped at, or "" when it did not stop
 // at a page for that reason.
 std::string PageOutOfSpace(const RunOutcome& outcome, const std::string& folder) {
-  if (!outcome.FailedWith(RunFailure::Status::kPageNotWritten) ||
-      outcome.failure->error != std::errc::no_space_on_device ||
-      outcome.failure->subject.rfind(folder, 0) != 0) {
+  if (!outcome.FailedWith<RunFailure::PageNotWritten>() ||
+      outcome.failure->error() != std::errc::no_space_on_device ||
+      testing::SubjectOf(*outcome.failure).rfind(folder, 0) != 0) {
     return "";
   }
-  return outcome.failure->subject.substr(folder.size());
+  return testing::SubjectOf(*outcome.failure).substr(folder.size());
 }
 
 // Checks that the pages before `failedPage` in the run's order are complete and new, and that

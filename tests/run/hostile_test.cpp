@@ -19,6 +19,7 @@
 #include "run/generate.h"
 #include "site/page_output.h"
 #include "support/cli_runner.h"
+#include "support/failure_subject.h"
 #include "support/reference_site.h"
 #include "support/scoped_state.h"
 #include "support/temp_folder.h"
@@ -118,8 +119,8 @@ TEST_F(HostileTest, BinaryFileIsNoIndexFileAndNothingIsWritten) {
   WriteFile(dir / "p1.jpg", jpeg + std::string(5000, 'x'));
   RunOutcome outcome = GenerateSite(dir / "p1.jpg", fs);
   ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kNotText);
-  EXPECT_EQ(outcome.failure->subject, dir / "p1.jpg");
+  EXPECT_TRUE(outcome.failure->Is<RunFailure::NotText>());
+  EXPECT_EQ(testing::SubjectOf(*outcome.failure), dir / "p1.jpg");
   EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt p1.jpg");
   EXPECT_EQ(ReadFile(dir / "index.html"), before);
 }
@@ -136,7 +137,7 @@ TEST_F(HostileTest, HugeThumbnailsPerRowIsRefusedAndNothingIsWritten) {
     SCOPED_TRACE(number);
     RunOutcome outcome = Generate("T\r\nt\r\ni\r\ns\r\n" + number + "\r\nNew\r\nnew\r\n");
     ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-    EXPECT_EQ(outcome.failure->status, RunFailure::Status::kBadPicsPerRow);
+    EXPECT_TRUE(outcome.failure->Is<RunFailure::BadPicsPerRow>());
     const std::string quoted =
         number.size() > 40 ? number.substr(0, 40) + "\u2026" : number;  // at most 40 characters
     EXPECT_EQ(Describe(outcome, CommandLineWords()),
@@ -178,7 +179,7 @@ TEST_F(HostileTest, FifoIsNotReadAndNothingIsWritten) {
   Watchdog watchdog(20);
   RunOutcome outcome = GenerateSite(dir / "index.txt", fs);
   ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kNotFound);
+  EXPECT_TRUE(outcome.failure->Is<RunFailure::NotFound>());
   EXPECT_EQ(Describe(outcome, CommandLineWords()),
             "File " + (dir / "index.txt") + " was not found!");
   auto read = ReadIndexFile(dir / "index.txt", fs);
@@ -193,9 +194,9 @@ TEST_F(HostileTest, FolderIsReportedAsUnreadableAndNothingIsWritten) {
   std::filesystem::create_directory(dir / "album.txt");
   RunOutcome outcome = GenerateSite(dir / "album.txt", fs);
   ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kIndexUnreadable);
-  EXPECT_EQ(outcome.failure->subject, dir / "album.txt");
-  EXPECT_EQ(outcome.failure->error, std::errc::is_a_directory);
+  EXPECT_TRUE(outcome.failure->Is<RunFailure::IndexUnreadable>());
+  EXPECT_EQ(testing::SubjectOf(*outcome.failure), dir / "album.txt");
+  EXPECT_EQ(outcome.failure->error(), std::errc::is_a_directory);
   EXPECT_EQ(ListNames(dir.path()), "album.txt");
   EXPECT_EQ(ListNames(dir / "album.txt"), "");
 }
@@ -212,7 +213,7 @@ TEST_F(HostileTest, DanglingLinkAndLinkLoopsAreNotFoundAndNothingIsWritten) {
     Watchdog watchdog(20);
     RunOutcome outcome = GenerateSite(dir / name, fs);
     ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-    EXPECT_EQ(outcome.failure->status, RunFailure::Status::kNotFound);
+    EXPECT_TRUE(outcome.failure->Is<RunFailure::NotFound>());
     EXPECT_EQ(Describe(outcome, CommandLineWords()), "File " + (dir / name) + " was not found!");
   }
   EXPECT_EQ(ListNames(dir.path()), "dangling.txt loop-a.txt loop-b.txt self.txt");
@@ -250,9 +251,9 @@ TEST_F(HostileTest, WildcardNameThatOnlyMatchesAnotherFileIsUnreadable) {
   WriteFile(dir / "album-2024.txt", kAlbum);
   RunOutcome outcome = GenerateSite(dir / "album-*.txt", fs);
   ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kIndexUnreadable);
-  EXPECT_EQ(outcome.failure->subject, dir / "album-*.txt");
-  EXPECT_EQ(outcome.failure->error, std::errc::no_such_file_or_directory);
+  EXPECT_TRUE(outcome.failure->Is<RunFailure::IndexUnreadable>());
+  EXPECT_EQ(testing::SubjectOf(*outcome.failure), dir / "album-*.txt");
+  EXPECT_EQ(outcome.failure->error(), std::errc::no_such_file_or_directory);
   EXPECT_EQ(ListNames(dir.path()), "album-2024.txt");
 }
 

@@ -42,46 +42,35 @@ TEST(QuotedExcerpt, KeepsFortyCharactersAndMarksTheCut) {
 // The words for each way a run can fail: the one line that the window's message box and the
 // command line show, from the kind, the subject and the system's reason.
 TEST(Describe, EachFailureHasItsOneLine) {
-  using Status = RunFailure::Status;
-  auto failure = [](Status status, std::string subject, std::error_code error = {},
-                    std::string detail = {}, int stopReason = 0) {
-    RunFailure f;
-    f.status = status;
-    f.subject = std::move(subject);
-    f.error = error;
-    f.detail = std::move(detail);
-    f.stopReason = stopReason;
-    return f;
-  };
   const std::pair<RunFailure, std::string> cases[] = {
-      {failure(Status::kNotFound, "a/index.txt"), "File a/index.txt was not found!"},
-      {failure(Status::kIndexUnreadable, "a/x.txt", SystemError(EISDIR)),
+      {RunFailure::NotFound{"a/index.txt"}, "File a/index.txt was not found!"},
+      {RunFailure::IndexUnreadable{"a/x.txt", SystemError(EISDIR)},
        "Could not read index file a/x.txt: Is a directory."},
-      {failure(Status::kIndexUnreadable, "a/fifo", FileError::kNotRegularFile),
+      {RunFailure::IndexUnreadable{"a/fifo", FileError::kNotRegularFile},
        "Could not read index file a/fifo: Not a regular file."},
-      {failure(Status::kBadPicsPerRow, "a/index.txt", {}, std::string(50, '9')),
+      {RunFailure::BadPicsPerRow{"a/index.txt", std::string(50, '9')},
        "Thumbnails per row \"" + std::string(40, '9') +
            "\u2026\" in a/index.txt is out of range: it must be from 1 to 10000."},
-      {failure(Status::kNotText, "a/p1.jpg"),
+      {RunFailure::NotText{"a/p1.jpg"},
        "a/p1.jpg holds NUL bytes, as pictures and programs do, so it cannot be an index file; "
        "nothing was written."},
-      {failure(Status::kIndexIsAPage, "a/index.html", {}, "a/index.html"),
+      {RunFailure::IndexIsAPage{"a/index.html", "a/index.html"},
        "Index file a/index.html is the page a/index.html that the run would write over; nothing "
        "was written."},
-      {failure(Status::kPageNotWritten, "a/Image3.html", SystemError(ENOSPC)),
+      {RunFailure::PageNotWritten{"a/Image3.html", SystemError(ENOSPC)},
        "Could not write page a/Image3.html: No space left on device."},
-      {failure(Status::kForeignPage, "a/index.html"),
+      {RunFailure::ForeignPage{"a/index.html"},
        "Page a/index.html does not look like a page that Quillmere writes, so it was left as it "
        "is and the run stopped."},
-      {failure(Status::kStopped, "a/Image2.html", {}, {}, SIGINT),
+      {RunFailure::Stopped{"a/Image2.html", SIGINT},
        "The run was stopped by SIGINT: page a/Image2.html and those after it were left as they "
        "were."},
-      {failure(Status::kStopped, "a/Image2.html", {}, {}, StopRequest::kByUser),
+      {RunFailure::Stopped{"a/Image2.html", StopRequest::kByUser},
        "The run was stopped: page a/Image2.html and those after it were left as they were."},
-      {failure(Status::kOutOfMemory, "a/index.txt"),
+      {RunFailure::OutOfMemory{"a/index.txt"},
        "Not enough memory to generate the site of a/index.txt."}};
   for (const auto& [f, words] : cases) {
-    EXPECT_EQ(Describe(f, CommandLineWords()), words) << static_cast<int>(f.status);
+    EXPECT_EQ(Describe(f, CommandLineWords()), words) << f.why.index();
   }
 }
 

@@ -12,6 +12,7 @@
 #include "cli/console_words.h"
 #include "run/generate.h"
 #include "site/page_output.h"
+#include "support/failure_subject.h"
 #include "support/forwarding_file_system.h"
 #include "support/reference_site.h"
 #include "support/temp_folder.h"
@@ -48,8 +49,8 @@ TEST_F(OverwriteTest, PagesNotWrittenByTheProgramAreLeftAlone) {
   WriteFile(dir / "index.html", kHandWritten);
   RunOutcome outcome = Generate("Notes\nto\nmyself\n", "notes.txt");
   ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kForeignPage);
-  EXPECT_EQ(outcome.failure->subject, dir / "index.html");
+  EXPECT_TRUE(outcome.failure->Is<RunFailure::ForeignPage>());
+  EXPECT_EQ(testing::SubjectOf(*outcome.failure), dir / "index.html");
   EXPECT_EQ(ReadFile(dir / "index.html"), kHandWritten);
   EXPECT_EQ(ListNames(dir.path()), "index.html notes.txt");
 
@@ -57,7 +58,7 @@ TEST_F(OverwriteTest, PagesNotWrittenByTheProgramAreLeftAlone) {
   WriteFile(dir / "Image2.html", kHandWritten);
   outcome = Generate(kAlbum);
   ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kForeignPage);
+  EXPECT_TRUE(outcome.failure->Is<RunFailure::ForeignPage>());
   EXPECT_EQ(outcome.pages.written, 2u);
   EXPECT_EQ(ReadFile(dir / "Image2.html"), kHandWritten);
   EXPECT_EQ(ReadFile(dir / "Image1.html"), testing::ReferencePages(kAlbum)["Image1.html"]);
@@ -76,7 +77,7 @@ TEST_F(OverwriteTest, PagesOfAnyEarlierRunAreReplaced) {
   EXPECT_EQ(outcome.pages.written, 3u);
   const std::string page = ReadFile(dir / "Image1.html");
   WriteFile(dir / "Image1.html", page.substr(10));
-  EXPECT_TRUE(Generate(kAlbum).FailedWith(RunFailure::Status::kForeignPage));
+  EXPECT_TRUE(Generate(kAlbum).FailedWith<RunFailure::ForeignPage>());
 
   // A UTF-8 site's picture pages, with the character set before their title or, as the first
   // layout wrote them, without it, are pages of an earlier run both.
@@ -117,9 +118,9 @@ TEST_F(OverwriteTest, TheIndexFileIsNeverWrittenOver) {
     const std::string before = ListNames(site.path());
     RunOutcome outcome = GenerateSite(site / c.chosen, fs);
     ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-    EXPECT_EQ(outcome.failure->status, RunFailure::Status::kIndexIsAPage);
-    EXPECT_EQ(outcome.failure->subject, site / c.chosen);
-    EXPECT_EQ(outcome.failure->detail, site / c.page);
+    EXPECT_TRUE(outcome.failure->Is<RunFailure::IndexIsAPage>());
+    EXPECT_EQ(testing::SubjectOf(*outcome.failure), site / c.chosen);
+    EXPECT_EQ(outcome.failure->As<RunFailure::IndexIsAPage>()->page, site / c.page);
     EXPECT_EQ(ReadFile(real), text);
     EXPECT_EQ(ListNames(site.path()), before);
   }
@@ -188,8 +189,8 @@ TEST_F(OverwriteTest, ARunAskedToStopLeavesEveryPageWhole) {
   stop.Request(StopRequest::kByUser);
   RunOutcome early = Generate(kAlbum, "index.txt", RunOptions{.stop = &stop});
   ASSERT_TRUE(early.failure) << "the run wrote the site";
-  EXPECT_EQ(early.failure->status, RunFailure::Status::kStopped);
-  EXPECT_EQ(early.failure->stopReason, StopRequest::kByUser);
+  EXPECT_TRUE(early.failure->Is<RunFailure::Stopped>());
+  EXPECT_EQ(early.failure->stopReason(), StopRequest::kByUser);
   EXPECT_EQ(ListNames(dir.path()), "index.txt");
 
   // A file system that asks for the stop once the first page is in place.
@@ -222,9 +223,9 @@ TEST_F(OverwriteTest, ARunAskedToStopLeavesEveryPageWhole) {
   WriteFile(dir / "index.txt", kAlbum);
   RunOutcome stopped = GenerateSite(dir / "index.txt", stopping, RunOptions{.stop = &later});
   ASSERT_TRUE(stopped.failure) << "the run wrote the site";
-  EXPECT_EQ(stopped.failure->status, RunFailure::Status::kStopped);
-  EXPECT_EQ(stopped.failure->stopReason, SIGTERM);
-  EXPECT_EQ(stopped.failure->subject, dir / "Image1.html");
+  EXPECT_TRUE(stopped.failure->Is<RunFailure::Stopped>());
+  EXPECT_EQ(stopped.failure->stopReason(), SIGTERM);
+  EXPECT_EQ(testing::SubjectOf(*stopped.failure), dir / "Image1.html");
   EXPECT_EQ(ListNames(dir.path()), "index.html index.txt");
   EXPECT_EQ(ReadFile(dir / "index.html"), testing::ReferencePages(kAlbum)["index.html"]);
 }

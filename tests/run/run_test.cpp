@@ -8,6 +8,7 @@
 
 #include "run/generate.h"
 #include "site/page_output.h"
+#include "support/failure_subject.h"
 #include "support/reference_site.h"
 #include "support/temp_folder.h"
 
@@ -43,8 +44,8 @@ TEST_F(RunTest, MissingFileIsReportedWithThePathAsChosen) {
   std::string chosen = dir / "sub/../gone.txt";
   RunOutcome outcome = GenerateSite(chosen, fs);
   ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kNotFound);
-  EXPECT_EQ(outcome.failure->subject, chosen);
+  EXPECT_TRUE(outcome.failure->Is<RunFailure::NotFound>());
+  EXPECT_EQ(testing::SubjectOf(*outcome.failure), chosen);
   EXPECT_EQ(outcome.siteFolder, dir / "sub/../");
   EXPECT_EQ(ListNames(dir.path()), "");
 }
@@ -135,9 +136,9 @@ TEST_F(RunTest, AFolderNamedLikeAPageStopsTheRunThere) {
   std::filesystem::create_directory(dir / "Image2.html");
   RunOutcome outcome = Generate(IndexText(3));
   ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-  EXPECT_EQ(outcome.failure->status, RunFailure::Status::kPageNotWritten);
-  EXPECT_EQ(outcome.failure->subject, dir / "Image2.html");
-  EXPECT_EQ(outcome.failure->error, std::errc::is_a_directory);
+  EXPECT_TRUE(outcome.failure->Is<RunFailure::PageNotWritten>());
+  EXPECT_EQ(testing::SubjectOf(*outcome.failure), dir / "Image2.html");
+  EXPECT_EQ(outcome.failure->error(), std::errc::is_a_directory);
   EXPECT_EQ(ListNames(dir.path()), "Image1.html Image2.html index.html index.txt");
   EXPECT_EQ(ReadFile(dir / "Image1.html"), testing::ReferencePages(IndexText(3))["Image1.html"]);
 }

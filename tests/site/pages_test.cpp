@@ -300,7 +300,7 @@ TEST_F(PagesTest, RandomIndexFilesMatchTheModelByteForByte) {
     testing::ReferenceIndex model = ReferenceRead(text);
     if (model.picsPerRow > kMaxPicsPerRow) {
       ASSERT_TRUE(outcome.failure) << "the run wrote the site";
-      ASSERT_EQ(outcome.failure->status, RunFailure::Status::kBadPicsPerRow);
+      ASSERT_TRUE(outcome.failure->Is<RunFailure::BadPicsPerRow>());
       continue;
     }
     ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());

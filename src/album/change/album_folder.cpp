@@ -11,6 +11,28 @@
 #include "site/page_output.h"
 
 namespace quillmere {
+namespace {
+
+// Tells whether `run` is a failure of the index file, rather than of the folder that holds it.
+bool IsIndexFileFailure(const RunFailure& run) {
+  return run.Is<RunFailure::NotFound>() || run.Is<RunFailure::IndexUnreadable>() ||
+         run.Is<RunFailure::NotText>();
+}
+
+// The album's failure for the run's failure `run` to hold the folder of `indexPath`.
+AlbumFailure AlbumFailureOf(RunFailure run, const std::string& indexPath) {
+  if (const auto* closed = run.As<RunFailure::FolderNotOpened>()) {
+    return AlbumFailure::FolderNotOpened{closed->folder, closed->error};
+  }
+  if (!IsIndexFileFailure(run)) return AlbumFailure::FolderUnavailable{std::move(run)};
+  // Writing the index file anew would replace a link at its name.
+  if (run.error() == std::errc::too_many_symbolic_link_levels) {
+    return AlbumFailure::IndexIsLink{indexPath};
+  }
+  return AlbumFailure::IndexUnusable{std::move(run)};
+}
+
+}  // namespace
 Result<AlbumFolder, AlbumFailure> HoldAlbumFolder(const std::string& indexPath, IndexLink link,
                                                   FileSystem& fs, const AlbumOptions& options,
                                                   std::optional<IndexText>& index) {
@@ -24,22 +46,7 @@ Result<AlbumFolder, AlbumFailure> HoldAlbumFolder(const std::string& indexPath, 
                               return album.ownTrash.get();
                             }};
   auto held = HoldSiteFolder(indexPath, fs, options.run, holding);
-  if (auto* failure = held.failure()) {
-    RunFailure& run = failure->failure;
-    switch (failure->step) {
-      case HoldFailure::Step::kOpenFolder:
-        return AlbumFailure::FolderNotOpened{album.path, run.error};
-      case HoldFailure::Step::kLock:
-        return AlbumFailure::FolderUnavailable{std::move(run)};
-      case HoldFailure::Step::kIndexFile:
-        break;
-    }
-    // Writing the index file anew would replace a link at its name.
-    if (run.error == std::errc::too_many_symbolic_link_levels) {
-      return AlbumFailure::IndexIsLink{indexPath};
-    }
-    return AlbumFailure::IndexUnusable{std::move(run)};
-  }
+  if (auto* failure = held.failure()) return AlbumFailureOf(std::move(*failure), indexPath);
   album.folder = std::move(held.value().folder);
   album.lock = std::move(held.value().lock);
   album.trash = options.trash != nullptr ? options.trash : album.ownTrash.get();

@@ -233,7 +233,7 @@ TEST_F(SafetyTest, ABusyAlbumIsWaitedForOrRefused) {
   options.stop = &stop;
   const RunOutcome stopped = GenerateSite(index, fs, options);
   ASSERT_TRUE(stopped.failure) << "the run wrote the site";
-  EXPECT_EQ(stopped.failure->status, RunFailure::Status::kStopped);
+  EXPECT_TRUE(stopped.failure->Is<RunFailure::Stopped>());
 }
 
 // The steps of a change that write: a crash may come at each.
