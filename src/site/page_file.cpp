@@ -131,7 +131,11 @@ void PageFile::Flush() {
         FailWith(error);
       }
       break;
-    default:
+    case Mode::kSkipping:
+    case Mode::kUnchanged:
+    case Mode::kFailed:
+      // The rest of this pass waits for the next, which puts the page from its start; or the
+      // page is done with.
       break;
   }
 }
