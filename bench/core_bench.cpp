@@ -131,7 +131,11 @@ void BM_RewriteUnchangedPages(benchmark::State& state) {
     return;
   }
   const PageRules rules;
-  SiteWriter(*opened.value(), rules).WritePicturePages(index, quillmere::VideoEntries{});
+  if (!SiteWriter(*opened.value(), rules).WritePicturePages(index, quillmere::VideoEntries{})) {
+    std::filesystem::remove_all(folder);
+    state.SkipWithError("cannot write the pages");
+    return;
+  }
   for (auto _ : state) {
     SiteWriter writer(*opened.value(), rules);
     benchmark::DoNotOptimize(writer.WritePicturePages(index, quillmere::VideoEntries{}));

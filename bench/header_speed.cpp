@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "album/pictures/picture_maker.h"
+#include "run/message_text.h"
 
 namespace {
 
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
   std::mutex fileLock;
   auto maker = quillmere::LoadPictureMaker(fileLock, quillmere::PictureRules{});
   if (!maker) {
-    std::fprintf(stderr, "%s\n", quillmere::Describe(maker.error()).c_str());
+    std::fprintf(stderr, "%s\n",
+                 quillmere::Describe(maker.error(), quillmere::WordsWithoutSteps()).c_str());
     return 1;
   }
   const unsigned threads = std::max(1U, std::thread::hardware_concurrency());

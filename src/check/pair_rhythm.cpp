@@ -62,13 +62,14 @@ double PairRhythm::Misfit(const LineShape& shape, bool captionPlace) const {
 void PairRhythm::WeighFollowing(PairReader following, Weighing& weighing) const {
   const double before = weighing.evidence;
   int emptyPairs = 0;
-  LinePair pair;
   while (weighing.pictures < kPairsWeighed) {
-    if (!following.Next(pair)) {
+    const std::optional<LinePair> next = following.Next();
+    if (!next) {
       weighing.reachedEnd = true;
       weighing.Add(EndEvidence(/*endsOpen=*/false));
       break;
     }
+    const LinePair& pair = *next;
     if (pair.dropped()) {
       if (MayMoveThePictures(pair) || ++emptyPairs > kEmptyPairsPassed) break;
       continue;
@@ -193,7 +194,8 @@ SectionShape LearnSectionShape(const LineReader& lines) {
   SectionShape shape;
   PairRhythm rhythm(shape.model, /*learning=*/true);
   PairReader pairs(lines);
-  for (LinePair pair; pairs.Next(pair);) {
+  while (const std::optional<LinePair> next = pairs.Next()) {
+    const LinePair& pair = *next;
     if (!pair.dropped()) {
       ++shape.pictureCount;
       rhythm.JudgePicture(pair, pairs);

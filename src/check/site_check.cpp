@@ -125,7 +125,8 @@ class Checker {
     }
     PairRhythm rhythm(shape.model, /*learning=*/false);
     PairReader pairs(PictureLines(text, head));
-    for (LinePair pair; pairs.Next(pair);) {
+    while (const std::optional<LinePair> next = pairs.Next()) {
+      const LinePair& pair = *next;
       if (pair.dropped()) {
         CheckDroppedPair(pair, pairs, rhythm);
         continue;
@@ -298,10 +299,10 @@ class Checker {
 
   // The next picture's pair after `following`; a dropped pair when no picture comes.
   static LinePair NextPictureAfter(PairReader following) {
-    LinePair next;
-    while (following.Next(next) && next.dropped()) {
+    while (const std::optional<LinePair> next = following.Next()) {
+      if (!next->dropped()) return *next;
     }
-    return next;
+    return {};
   }
 
   // Which line the picture after the last one read, `next`, now shows as its caption.

@@ -279,9 +279,32 @@ std::string DefaultOf(OptionId id) {
       return BoxText(kDefaultVideoSize);
     case Id::kMaxVideoSeconds:
       return std::to_string(kDefaultMaxVideoMilliseconds / 1000);
-    default:
-      return "";
+    // The commands.
+    case Id::kCheck:
+    case Id::kList:
+    case Id::kAddSupportImages:
+    case Id::kNewAlbum:
+    case Id::kAddPictures:
+    case Id::kMakeThumbnails:
+    case Id::kRemovePictures:
+    case Id::kMovePicture:
+    case Id::kEdit:
+    case Id::kAbandonChange:
+    // The options that take no value.
+    case Id::kForce:
+    case Id::kSync:
+    case Id::kKeepMetadata:
+    case Id::kAllowDuplicates:
+    case Id::kRemake:
+    case Id::kDelete:
+    case Id::kQuiet:
+    case Id::kVerbose:
+    case Id::kNoWait:
+    case Id::kHelp:
+    case Id::kVersion:
+      break;
   }
+  return "";
 }
 
 // The line --help gives an option: its names, value and operands, then what it does.

@@ -40,7 +40,8 @@ bool FitsPicsPerRow(std::int64_t value) {
 
 void ReadPictures(LineReader lines, IndexFile& index) {
   PairReader pairs(lines);
-  for (LinePair pair; pairs.Next(pair);) {
+  while (const std::optional<LinePair> next = pairs.Next()) {
+    const LinePair& pair = *next;
     if (!pair.dropped()) index.Pictures.push_back({pair.caption, pair.secondLine});
   }
 }

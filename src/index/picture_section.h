@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "index/line_reader.h"
@@ -56,20 +57,19 @@ class PairReader {
   // Reads from where `lines` stands to the end of its text.
   explicit PairReader(const LineReader& lines) : lines_(lines) {}
 
-  // Reads the next pair into `pair`; false at the end of the file.
-  bool Next(LinePair& pair) {
-    if (lines_.AtEnd()) return false;
+  // The next pair; none at the end of the file.
+  std::optional<LinePair> Next() {
+    if (lines_.AtEnd()) return std::nullopt;
+    LinePair pair;
     pair.firstLine = lines_.Next();
     pair.firstLineNumber = lines_.LineNumber();
-    pair.secondLine = {};
-    pair.secondLineNumber = 0;
     if (!lines_.AtEnd()) {
       pair.secondLine = lines_.Next();
       pair.secondLineNumber = lines_.LineNumber();
     }
     pair.caption = PairDropOf(pair.firstLine) == PairDrop::kNone ? TrimSpaces(pair.firstLine)
                                                                  : std::string_view();
-    return true;
+    return pair;
   }
 
   // The text not read yet.

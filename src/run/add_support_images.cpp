@@ -35,12 +35,11 @@ SupportRun AddSupportImages(const std::string& indexPath, FileSystem& fs,
   const IndexFile& index = read.value();
   std::string folderName(index.head.SupportFolder);
   if (folderName.empty()) {
-    copy.failure = SupportFailure{SupportFailure::Kind::kNoSupportFolder, indexPath, {}, {}};
+    copy.failure = SupportFailure::NoSupportFolder{indexPath};
     return run;
   }
   if (NamesAnotherPlace(folderName + std::string(SupportImages[0]))) {
-    copy.failure =
-        SupportFailure{SupportFailure::Kind::kNotOnThisMachine, folderName, indexPath, {}};
+    copy.failure = SupportFailure::NotOnThisMachine{folderName, indexPath};
     return run;
   }
   copy = CopySupportImages(FolderAsGiven(indexPath), folderName, fs);

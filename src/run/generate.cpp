@@ -18,20 +18,22 @@
 namespace quillmere {
 namespace {
 
-// The run's failure for the page error `error` of the site folder `siteFolder`, stopped by
-// `stopReason` where it was stopped.
-RunFailure PageFailed(const std::string& siteFolder, const PageError& error, int stopReason) {
-  std::string page = siteFolder + error.page;
-  switch (error.failure.kind) {
-    case PageFailure::Kind::kStopped:
-      return RunFailure::Stopped{std::move(page), stopReason};
-    case PageFailure::Kind::kForeignPage:
-      return RunFailure::ForeignPage{std::move(page)};
-    case PageFailure::Kind::kSystem:
-      break;
+// The run's failure for each kind of page failure, the page named in the site folder
+// `siteFolder`, stopped by `stopReason` where it was stopped.
+struct PageFailed {
+  const std::string& siteFolder;
+  int stopReason;
+
+  RunFailure operator()(const PageFailure::NotWritten& f) const {
+    return RunFailure::PageNotWritten{siteFolder + f.page, f.error};
   }
-  return RunFailure::PageNotWritten{std::move(page), error.failure.error};
-}
+  RunFailure operator()(const PageFailure::ForeignPage& f) const {
+    return RunFailure::ForeignPage{siteFolder + f.page};
+  }
+  RunFailure operator()(const PageFailure::Stopped& f) const {
+    return RunFailure::Stopped{siteFolder + f.page, stopReason};
+  }
+};
 
 // How long a run waits before it looks again whether another has let go of its folder.
 constexpr std::chrono::milliseconds kLockPoll{100};
@@ -55,28 +57,29 @@ Result<void, RunFailure> WritePages(const std::string& chosenPath, const IndexFi
   folder.RemoveLeftovers();
   // With sync, the pages wait in groups for one flush of their data before they take their
   // names; the first that cannot take its name is the run's failure.
-  std::optional<PageError> unplaced;
+  std::optional<PageFailure> unplaced;
   FileBatch batch(kPagesPerFlush, [&](const std::string& name, std::error_code error) {
-    if (!unplaced) unplaced = PageError{name, {PageFailure::Kind::kSystem, error}};
+    if (!unplaced) unplaced = PageFailure::NotWritten{name, error};
   });
   const PageRules rules{options.replaceForeignPages, options.stop, options.progress,
                         options.sync ? &batch : nullptr};
   SiteWriter writer(folder, rules);
-  std::optional<PageError> failure = writer.WriteIndexPage(index);
+  std::optional<PageFailure> failure = FailureOf(writer.WriteIndexPage(index));
   if (!failure) {
     const VideoEntries videos = FindVideoEntries(index.head, index.PictureCount(), folder);
-    failure = writer.WritePicturePages(index, videos);
+    failure = FailureOf(writer.WritePicturePages(index, videos));
   }
   outcome.pages = writer.tally();
   // The pages whole before a failure or a stop take their names too.
   if (std::error_code error = options.sync ? batch.Finish() : std::error_code();
       error && !unplaced) {
-    unplaced = PageError{std::string(kIndexPageName), {PageFailure::Kind::kSystem, error}};
+    unplaced = PageFailure::NotWritten{std::string(kIndexPageName), error};
   }
   if (!failure) failure = unplaced;
   if (!failure) return {};
-  return PageFailed(FolderAsGiven(chosenPath), *failure,
-                    options.stop != nullptr ? options.stop->reason() : 0);
+  return std::visit(
+      PageFailed{FolderAsGiven(chosenPath), options.stop != nullptr ? options.stop->reason() : 0},
+      failure->why);
 }
 
 // Writes the site of the index file at `chosenPath`, as `read` read it, into its folder `folder`.

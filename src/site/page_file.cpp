@@ -36,21 +36,21 @@ void PageFile::OldPageNotOpened(std::error_code error) {
     return;
   }
   if (error == std::errc::is_a_directory) {
-    Fail(PageFailure::Kind::kSystem, error);
+    FailWith(error);
     return;
   }
   // Otherwise what stands there tells whether the reason counts: a folder is never replaced, and
   // an entry that is no regular file always is.
   Result<EntryInfo> old = folder_.Inspect(name_);
   if (!old) {
-    Fail(PageFailure::Kind::kSystem, old.error());
+    FailWith(old.error());
   } else if (old.value().kind == EntryInfo::Kind::kFolder) {
-    Fail(PageFailure::Kind::kSystem, SystemError(EISDIR));
+    FailWith(SystemError(EISDIR));
   } else if (old.value().kind == EntryInfo::Kind::kSymlink ||
              old.value().kind == EntryInfo::Kind::kOther || rules_.replaceForeignPages) {
     StartWriting();
   } else {
-    Fail(PageFailure::Kind::kSystem, error);
+    FailWith(error);
   }
 }
 
@@ -69,14 +69,14 @@ void PageFile::OpenOldPage() {
   }
   Result<bool> written = LooksLikeWrittenPage(*oldPage_, oldSize_);
   if (!written) {
-    Fail(PageFailure::Kind::kSystem, written.error());
+    FailWith(written.error());
   } else if (written.value()) {
     StartWriting();
   } else if (oldSize_ < newSize_) {
     // Maybe what a crash left of this very page: it is, if it holds the page's start exactly.
     mode_ = Mode::kComparingStart;
   } else {
-    Fail(PageFailure::Kind::kForeignPage);
+    Fail(PageFailure::ForeignPage{name_});
   }
 }
 
@@ -111,7 +111,7 @@ void PageFile::Flush() {
   const char* data = buffers_.output();
   const std::size_t size = used_;
   used_ = 0;
-  if (rules_.stop != nullptr && rules_.stop->requested()) Fail(PageFailure::Kind::kStopped);
+  if (rules_.stop != nullptr && rules_.stop->requested()) Fail(PageFailure::Stopped{name_});
   switch (mode_) {
     case Mode::kComparing:
       if (!MatchesOldPage(data, size) && MayReplaceOldPage()) mode_ = Mode::kSkipping;
@@ -121,17 +121,21 @@ void PageFile::Flush() {
       break;
     case Mode::kComparingStart:
       if (!MatchesOldStart(data, size)) {
-        Fail(PageFailure::Kind::kForeignPage);
+        Fail(PageFailure::ForeignPage{name_});
       } else if (compared_ == oldSize_) {
         mode_ = Mode::kSkipping;
       }
       break;
     case Mode::kWriting:
       if (std::error_code error = newFile_->Write(data, size)) {
-        Fail(PageFailure::Kind::kSystem, error);
+        FailWith(error);
       }
       break;
-    default:
+    case Mode::kSkipping:
+    case Mode::kUnchanged:
+    case Mode::kFailed:
+      // The rest of this pass waits for the next, which puts the page from its start; or the
+      // page is done with.
       break;
   }
 }
@@ -166,9 +170,9 @@ bool PageFile::MayReplaceOldPage() {
   if (rules_.replaceForeignPages) return true;
   Result<bool> written = LooksLikeWrittenPage(*oldPage_, oldSize_);
   if (!written) {
-    Fail(PageFailure::Kind::kSystem, written.error());
+    FailWith(written.error());
   } else if (!written.value()) {
-    Fail(PageFailure::Kind::kForeignPage);
+    Fail(PageFailure::ForeignPage{name_});
   }
   return mode_ != Mode::kFailed;
 }
@@ -201,7 +205,7 @@ void PageFile::StartWriting() {
   oldPage_.reset();
   Result<std::unique_ptr<NewFile>> created = folder_.CreateFile();
   if (!created) {
-    Fail(PageFailure::Kind::kSystem, created.error());
+    FailWith(created.error());
     return;
   }
   newFile_ = std::move(created.value());
@@ -213,26 +217,26 @@ Result<PageOutcome, PageFailure> PageFile::Finish() {
   if (mode_ == Mode::kUnchanged) return PageOutcome::kUnchanged;
   if (mode_ == Mode::kWriting) {
     if (rules_.stop != nullptr && rules_.stop->requested()) {
-      Fail(PageFailure::Kind::kStopped);
+      Fail(PageFailure::Stopped{name_});
     } else if (std::error_code error =
                    rules_.batch != nullptr
                        ? rules_.batch->Add(std::move(newFile_), folder_, name_, placement_)
                        : newFile_->PutInPlace(name_, placement_)) {
-      Fail(PageFailure::Kind::kSystem, error);
+      FailWith(error);
     } else {
       newFile_.reset();
       return PageOutcome::kWritten;
     }
   }
   // A pass was left out.
-  if (mode_ != Mode::kFailed) Fail(PageFailure::Kind::kSystem, SystemError(EIO));
-  return failure_;
+  if (mode_ != Mode::kFailed) FailWith(SystemError(EIO));
+  return *failure_;
 }
 
-void PageFile::Fail(PageFailure::Kind kind, std::error_code error) {
+void PageFile::Fail(PageFailure failure) {
   if (mode_ == Mode::kFailed) return;
   mode_ = Mode::kFailed;
-  failure_ = {kind, error};
+  failure_ = std::move(failure);
   oldPage_.reset();
   newFile_.reset();
 }

@@ -12,6 +12,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <type_traits>
+#include <utility>
 #include <variant>
 
 #include "platform/file_batch.h"
@@ -68,18 +71,47 @@ struct PageRules {
 // How a page came out.
 enum class PageOutcome { kWritten, kUnchanged };
 
-// Why a page was not written; the page then holds its old content.
+// Why a page was not written: one of its kinds, each with the page's file name in the site folder.
+// The page then holds its old content.
 struct PageFailure {
-  enum class Kind {
-    // A step of the file system failed with `error`.
-    kSystem,
-    // The file in the page's place is not a page this program writes, and was left alone.
-    kForeignPage,
-    // The run was asked to stop.
-    kStopped,
+  // A step of the file system failed on the page `page` with `error`.
+  struct NotWritten {
+    std::string page;
+    std::error_code error;
   };
-  Kind kind = Kind::kSystem;
-  std::error_code error;
+  // The file in the place of the page `page` is not a page this program writes, and was left
+  // alone.
+  struct ForeignPage {
+    std::string page;
+  };
+  // The run was asked to stop before the page `page` was in place.
+  struct Stopped {
+    std::string page;
+  };
+
+  using Why = std::variant<NotWritten, ForeignPage, Stopped>;
+
+  // A failure of the kind `kind`, with the page it is about.
+  template <class K, std::enable_if_t<std::is_constructible_v<Why, K&&>, int> = 0>
+  PageFailure(K&& kind) : why(std::forward<K>(kind)) {}
+
+  // Which kind it is, and the page it is about.
+  Why why;
+
+  // Whether it is of the kind `Kind`.
+  template <class Kind>
+  bool Is() const {
+    return std::holds_alternative<Kind>(why);
+  }
+  // What it is about, where it is of the kind `Kind`; null otherwise.
+  template <class Kind>
+  const Kind* As() const {
+    return std::get_if<Kind>(&why);
+  }
+  // The file name, in the site folder, of the page that was not written.
+  const std::string& page() const {
+    return std::visit([](const auto& kind) -> const std::string& { return kind.page; }, why);
+  }
 };
 
 // Streams the new content of the page `name` of `folder`, which is known to be `newSize` bytes
@@ -137,7 +169,10 @@ class PageFile {
   bool OldPageEndsHere();
   bool MayReplaceOldPage();
   void StartWriting();
-  void Fail(PageFailure::Kind kind, std::error_code error = {});
+  // Ends the page with `failure`, unless it failed before: the new file goes, the old page stays.
+  void Fail(PageFailure failure);
+  // Fails as a step of the file system did, with `error`.
+  void FailWith(std::error_code error) { Fail(PageFailure::NotWritten{name_, error}); }
 
   Folder& folder_;
   PageBuffers& buffers_;
@@ -146,7 +181,8 @@ class PageFile {
   const PageRules& rules_;
   std::size_t used_ = 0;
   Mode mode_ = Mode::kWriting;
-  PageFailure failure_;
+  // Why the page was not written, once it failed (mode kFailed).
+  std::optional<PageFailure> failure_;
   // How the new page takes its name: with the old page's permission bits and owner, if there
   // was one.
   Placement placement_;

@@ -9,9 +9,9 @@ namespace quillmere {
 // Emits a page once to learn its size, which decides whether the old page can be equal, then
 // into the page file, and once more when the old page turned out to differ after its start.
 template <class Emit>
-std::optional<PageError> SiteWriter::WritePage(std::string_view name, const Emit& emit) {
+Result<void, PageFailure> SiteWriter::WritePage(std::string_view name, const Emit& emit) {
   if (rules_.stop != nullptr && rules_.stop->requested()) {
-    return PageError{std::string(name), {PageFailure::Kind::kStopped, {}}};
+    return PageFailure::Stopped{std::string(name)};
   }
   ByteCounter counter;
   emit(counter);
@@ -19,30 +19,28 @@ std::optional<PageError> SiteWriter::WritePage(std::string_view name, const Emit
   emit(page);
   if (page.NeedsAnotherPass()) emit(page);
   Result<PageOutcome, PageFailure> outcome = page.Finish();
-  if (const auto* failure = outcome.failure()) {
-    return PageError{std::string(name), *failure};
-  }
+  if (auto* failure = outcome.failure()) return std::move(*failure);
   ++(outcome.value() == PageOutcome::kUnchanged ? tally_.unchanged : tally_.written);
   if (rules_.progress != nullptr) {
     rules_.progress->PagesDone(tally_.written + tally_.unchanged, totalPages_);
   }
-  return std::nullopt;
+  return {};
 }
 
-std::optional<PageError> SiteWriter::WriteIndexPage(const IndexFile& index) {
+Result<void, PageFailure> SiteWriter::WriteIndexPage(const IndexFile& index) {
   totalPages_ = static_cast<std::uint64_t>(index.PictureCount()) + 1;
   return WritePage(kIndexPageName, [&](auto& sink) { EmitIndexPage(sink, index); });
 }
 
-std::optional<PageError> SiteWriter::WritePicturePages(const IndexFile& index,
-                                                       const VideoEntries& videos) {
+Result<void, PageFailure> SiteWriter::WritePicturePages(const IndexFile& index,
+                                                        const VideoEntries& videos) {
   for (std::int64_t n = 1; n <= index.PictureCount(); ++n) {
     const VideoEntry* video = videos.Of(n);
-    auto failure =
+    Result<void, PageFailure> written =
         WritePage(PicturePageName(n), [&](auto& sink) { EmitPicturePage(sink, index, n, video); });
-    if (failure) return failure;
+    if (!written) return written;
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace quillmere

@@ -4,11 +4,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
-#include <string>
+#include <string_view>
 
 #include "index/index_file.h"
 #include "platform/file_system.h"
+#include "platform/result.h"
 #include "site/page_file.h"
 #include "site/video_entries.h"
 
@@ -20,30 +20,25 @@ struct PageTally {
   std::uint64_t unchanged = 0;
 };
 
-// A page that could not be written: its file name in the site folder, and why.
-struct PageError {
-  std::string page;
-  PageFailure failure;
-};
-
 // Writes the index page and picture pages into one site folder.
 class SiteWriter {
  public:
   SiteWriter(Folder& folder, const PageRules& rules) : folder_(folder), rules_(rules) {}
 
   // Writes "index.html": the header box and the thumbnail grid.
-  std::optional<PageError> WriteIndexPage(const IndexFile& index);
+  Result<void, PageFailure> WriteIndexPage(const IndexFile& index);
 
   // Writes "Image1.html" to "ImageN.html", one after the other, showing the video of each entry
   // in `videos` in place of its picture; stops at the first failure.
-  std::optional<PageError> WritePicturePages(const IndexFile& index, const VideoEntries& videos);
+  Result<void, PageFailure> WritePicturePages(const IndexFile& index, const VideoEntries& videos);
 
   // The pages handled so far.
   const PageTally& tally() const { return tally_; }
 
  private:
+  // Writes the page `name`, whose lines `emit` puts into a sink.
   template <class Emit>
-  std::optional<PageError> WritePage(std::string_view name, const Emit& emit);
+  Result<void, PageFailure> WritePage(std::string_view name, const Emit& emit);
 
   Folder& folder_;
   const PageRules& rules_;

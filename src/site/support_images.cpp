@@ -16,52 +16,37 @@ namespace quillmere {
 namespace {
 
 namespace stdfs = std::filesystem;
-using Kind = SupportFailure::Kind;
-
-// How copying one file went: its error, and whether reading (not writing) failed.
-struct CopyError {
-  std::error_code error;
-  bool reading = false;
-};
+using Failure = SupportFailure;
 
 // Copies the whole of `in`, just opened, into `out`: a support image is small enough to be
 // read in one piece.
-CopyError CopyBytes(ReadableFile& in, NewFile& out) {
+Result<void> CopyBytes(ReadableFile& in, NewFile& out) {
   Result<WholeFile> read = ReadWhole(in);
-  if (!read) return {read.error(), true};
+  if (!read) return read.error();
   const std::string& bytes = read.value().bytes;
-  return {out.Write(bytes.data(), bytes.size()), false};
+  return out.Write(bytes.data(), bytes.size());
 }
 
 // Copies `from` into a new file of `folder` that then takes the name `name` whole, in one step,
 // its data on the disk first; an existing entry is replaced only when `replace`. On any failure
 // nothing of it stays.
-CopyError CopyIntoFolder(const std::string& from, Folder& folder, std::string_view name,
-                         bool replace, FileSystem& fs) {
+Result<void> CopyIntoFolder(const std::string& from, Folder& folder, std::string_view name,
+                            bool replace, FileSystem& fs) {
   Result<std::unique_ptr<ReadableFile>> in = fs.OpenForReading(from);
-  if (!in) return {in.error(), true};
+  if (!in) return in.error();
   Result<std::unique_ptr<NewFile>> out = folder.CreateFile();
-  if (!out) return {out.error(), false};
-  if (CopyError failed = CopyBytes(*in.value(), *out.value()); failed.error) return failed;
+  if (!out) return out.error();
+  if (Result<void> copied = CopyBytes(*in.value(), *out.value()); !copied) return copied;
   Placement placement;
   placement.replace = replace;
   placement.durable = true;
-  return {out.value()->PutInPlace(name, placement), false};
+  return out.value()->PutInPlace(name, placement);
 }
 
+// Tells whether `path`, followed where it is a link, is an entry of the kind `kind`.
 bool IsKind(FileSystem& fs, const std::string& path, EntryInfo::Kind kind) {
   Result<EntryInfo> entry = fs.Inspect(path, /*follow=*/true);
   return entry && entry.value().kind == kind;
-}
-
-SupportFailure Failed(Kind kind, std::string subject, std::string detail = {},
-                      std::error_code error = {}) {
-  SupportFailure failure;
-  failure.kind = kind;
-  failure.subject = std::move(subject);
-  failure.detail = std::move(detail);
-  failure.error = error;
-  return failure;
 }
 
 }  // namespace
@@ -72,14 +57,12 @@ Result<std::string, SupportFailure> FindBundledImages(FileSystem& fs) {
     if (!IsKind(fs, folder, EntryInfo::Kind::kFolder)) continue;
     for (std::string_view image : SupportImages) {
       if (!IsKind(fs, folder + std::string(image), EntryInfo::Kind::kRegular)) {
-        return Failed(Kind::kBundleIncomplete, std::string(image.substr(1)), folder);
+        return Failure::BundleIncomplete{std::string(image.substr(1)), folder};
       }
     }
     return folder;
   }
-  std::string looked;
-  for (const std::string& folder : sources) looked += (looked.empty() ? "" : ", ") + folder;
-  return Failed(Kind::kBundleNotFound, {}, looked);
+  return Failure::BundleNotFound{std::move(sources)};
 }
 
 Result<std::unique_ptr<NewFile>> CopyIntoNewFile(const std::string& from, Folder& folder,
@@ -88,7 +71,7 @@ Result<std::unique_ptr<NewFile>> CopyIntoNewFile(const std::string& from, Folder
   if (!in) return in.error();
   Result<std::unique_ptr<NewFile>> out = folder.CreateFile();
   if (!out) return out;
-  if (CopyError failed = CopyBytes(*in.value(), *out.value()); failed.error) return failed.error;
+  if (Result<void> copied = CopyBytes(*in.value(), *out.value()); !copied) return copied.error();
   return out;
 }
 
@@ -114,9 +97,8 @@ void CopyImage(const std::string& name, const std::string& from, Folder& folder,
     copy.present.push_back(name);
     return;
   }
-  CopyError failure = CopyIntoFolder(from, folder, file, /*replace=*/empty, fs);
-  if (failure.error) {
-    copy.failure = Failed(Kind::kCopy, from, target, failure.error);
+  if (Result<void> copied = CopyIntoFolder(from, folder, file, /*replace=*/empty, fs); !copied) {
+    copy.failure = Failure::NotCopied{from, target, copied.error()};
   } else {
     copy.copied.push_back(name);
   }
@@ -124,30 +106,46 @@ void CopyImage(const std::string& name, const std::string& from, Folder& folder,
 
 }  // namespace
 
-std::string Describe(const SupportFailure& failure) {
-  switch (failure.kind) {
-    case Kind::kNoSupportFolder:
-      return failure.subject +
-             " names no support folder, so the pages look for the support images at the top of "
-             "the file system; give a folder such as \"support\" as the fourth value of its head "
-             "first.";
-    case Kind::kNotOnThisMachine:
-      return "The support folder " + failure.subject + " of " + failure.detail +
-             " is not on this machine; nothing can be copied there.";
-    case Kind::kBundleNotFound:
-      return "The bundled support images were not found (looked in " + failure.detail + "); set " +
-             kDataDirVariable + " to the folder that holds their \"support\" folder.";
-    case Kind::kBundleIncomplete:
-      return "The bundled support image " + failure.subject + " is missing from " + failure.detail +
-             ".";
-    case Kind::kCreateFolder:
-      return "Could not create the support folder " + failure.subject + ": " +
-             ErrorText(failure.error) + ".";
-    case Kind::kCopy:
-      return "Could not copy " + failure.subject + " to " + failure.detail + ": " +
-             ErrorText(failure.error) + ".";
+namespace {
+
+// The folders `folders` as a list: "a, b".
+std::string ListOf(const std::vector<std::string>& folders) {
+  std::string list;
+  for (const std::string& folder : folders) list += (list.empty() ? "" : ", ") + folder;
+  return list;
+}
+
+// The line for each kind of failure.
+struct FailureText {
+  std::string operator()(const Failure::NoSupportFolder& f) const {
+    return f.indexPath +
+           " names no support folder, so the pages look for the support images at the top of "
+           "the file system; give a folder such as \"support\" as the fourth value of its head "
+           "first.";
   }
-  return "";
+  std::string operator()(const Failure::NotOnThisMachine& f) const {
+    return "The support folder " + f.folder + " of " + f.indexPath +
+           " is not on this machine; nothing can be copied there.";
+  }
+  std::string operator()(const Failure::BundleNotFound& f) const {
+    return "The bundled support images were not found (looked in " + ListOf(f.lookedIn) +
+           "); set " + kDataDirVariable + " to the folder that holds their \"support\" folder.";
+  }
+  std::string operator()(const Failure::BundleIncomplete& f) const {
+    return "The bundled support image " + f.image + " is missing from " + f.folder + ".";
+  }
+  std::string operator()(const Failure::FolderNotMade& f) const {
+    return "Could not create the support folder " + f.folder + ": " + ErrorText(f.error) + ".";
+  }
+  std::string operator()(const Failure::NotCopied& f) const {
+    return "Could not copy " + f.from + " to " + f.to + ": " + ErrorText(f.error) + ".";
+  }
+};
+
+}  // namespace
+
+std::string Describe(const SupportFailure& failure) {
+  return std::visit(FailureText{}, failure.why);
 }
 
 std::vector<std::string> SupportImageSources() {
@@ -177,12 +175,12 @@ SupportCopy CopySupportImages(const std::string& siteFolder, const std::string& 
   copy.from = bundled.value();
   copy.into = PathOnDisk(siteFolder, folderName);
   if (std::error_code error = fs.CreateFolders(copy.into)) {
-    copy.failure = Failed(Kind::kCreateFolder, copy.into, {}, error);
+    copy.failure = Failure::FolderNotMade{copy.into, error};
     return copy;
   }
   Result<std::unique_ptr<Folder>> folder = fs.OpenFolder(copy.into);
   if (!folder) {
-    copy.failure = Failed(Kind::kCreateFolder, copy.into, {}, folder.error());
+    copy.failure = Failure::FolderNotMade{copy.into, folder.error()};
     return copy;
   }
   for (std::string_view image : SupportImages) {
@@ -193,7 +191,7 @@ SupportCopy CopySupportImages(const std::string& siteFolder, const std::string& 
   }
   // The names of the images copied last through a power cut.
   if (std::error_code error = folder.value()->Sync(); error && !copy.failure) {
-    copy.failure = Failed(Kind::kCopy, copy.from, copy.into, error);
+    copy.failure = Failure::NotCopied{copy.from, copy.into, error};
   }
   return copy;
 }

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <type_traits>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -23,26 +25,58 @@ inline constexpr const char* kDataDirVariable = "QUILLMERE_DATA_DIR";
 // with the program, <program folder>/../share/quillmere/support.
 std::vector<std::string> SupportImageSources();
 
-// Why the support images were not all copied.
+// Why the support images were not all copied: one of its kinds, each with what it is about.
 struct SupportFailure {
-  enum class Kind {
-    // The index file `subject` names no support folder.
-    kNoSupportFolder,
-    // The support folder `subject` of the index file `detail` is on another server.
-    kNotOnThisMachine,
-    // No bundled set was found; `detail` lists the folders looked in.
-    kBundleNotFound,
-    // The bundled image `subject` is missing from the bundled folder `detail`.
-    kBundleIncomplete,
-    // The support folder `subject` could not be made, for `error`.
-    kCreateFolder,
-    // The image `subject` could not be copied to `detail`, for `error`.
-    kCopy,
+  // The index file `indexPath` names no support folder.
+  struct NoSupportFolder {
+    std::string indexPath;
   };
-  Kind kind = Kind::kCopy;
-  std::string subject;
-  std::string detail;
-  std::error_code error;
+  // The support folder `folder` of the index file `indexPath` is on another server.
+  struct NotOnThisMachine {
+    std::string folder;
+    std::string indexPath;
+  };
+  // No bundled set was found in any of the folders `lookedIn`.
+  struct BundleNotFound {
+    std::vector<std::string> lookedIn;
+  };
+  // The bundled image `image` is missing from the bundled folder `folder`.
+  struct BundleIncomplete {
+    std::string image;
+    std::string folder;
+  };
+  // The support folder `folder` could not be made, for `error`.
+  struct FolderNotMade {
+    std::string folder;
+    std::error_code error;
+  };
+  // The image `from` could not be copied to `to`, for `error`.
+  struct NotCopied {
+    std::string from;
+    std::string to;
+    std::error_code error;
+  };
+
+  using Why = std::variant<NoSupportFolder, NotOnThisMachine, BundleNotFound, BundleIncomplete,
+                           FolderNotMade, NotCopied>;
+
+  // A failure of the kind `kind`, with what it is about.
+  template <class K, std::enable_if_t<std::is_constructible_v<Why, K&&>, int> = 0>
+  SupportFailure(K&& kind) : why(std::forward<K>(kind)) {}
+
+  // Which kind it is, and what it is about.
+  Why why;
+
+  // Whether it is of the kind `Kind`.
+  template <class Kind>
+  bool Is() const {
+    return std::holds_alternative<Kind>(why);
+  }
+  // What it is about, where it is of the kind `Kind`; null otherwise.
+  template <class Kind>
+  const Kind* As() const {
+    return std::get_if<Kind>(&why);
+  }
 };
 
 // The one line that tells the user why the support images were not all copied.

@@ -231,7 +231,8 @@ TEST(ReadIndex, TellsWhereTheHeadAndEachPairStand) {
   // Line numbers of each pair's lines, the caption, and the second line.
   std::vector<std::tuple<std::uint64_t, std::uint64_t, std::string, std::string>> pairs;
   PairReader reader(PictureLines(text, head));
-  for (LinePair pair; reader.Next(pair);) {
+  while (const std::optional<LinePair> next = reader.Next()) {
+    const LinePair& pair = *next;
     pairs.emplace_back(pair.firstLineNumber, pair.secondLineNumber, pair.caption, pair.secondLine);
   }
   using Pair = decltype(pairs)::value_type;
@@ -256,9 +257,9 @@ TEST(ReadIndex, APairIsDroppedByItsFirstLineAlone) {
     EXPECT_EQ(PairDropOf(firstLine), drop);
     const std::string text = std::string(firstLine) + "\nsecond\n";
     PairReader reader{LineReader(text)};
-    LinePair pair;
-    ASSERT_TRUE(reader.Next(pair));
-    EXPECT_EQ(pair.dropped(), drop != PairDrop::kNone);
+    const std::optional<LinePair> pair = reader.Next();
+    ASSERT_TRUE(pair);
+    EXPECT_EQ(pair->dropped(), drop != PairDrop::kNone);
   }
 }
 

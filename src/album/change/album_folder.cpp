@@ -100,7 +100,8 @@ Result<ImageFolder, AlbumFailure> FindImageFolder(AlbumFolder& album, std::strin
         current = std::move(next.value());
         break;
       }
-      default:
+      case EntryInfo::Kind::kRegular:
+      case EntryInfo::Kind::kOther:
         return AlbumFailure::FolderNotMade{atPath, SystemError(ENOTDIR)};
     }
     way = here + kSeparator;

@@ -96,9 +96,9 @@ std::vector<std::size_t> ThumbnailsToMake(const std::string& siteFolder, const C
 // Makes the thumbnail `n` of `thumbnails`, fitted within `size` and marked as a video's where
 // `video` says so, from the picture at `picture`, and hands it to `batch`; the problem when it
 // cannot be made or written.
-std::optional<PictureProblem> MakeOneThumbnail(PictureWork& work, FileBatch& batch,
-                                               const std::string& picture, ImageFolder& thumbnails,
-                                               std::int64_t n, FitBox size, bool video) {
+Result<void, PictureProblem> MakeOneThumbnail(PictureWork& work, FileBatch& batch,
+                                              const std::string& picture, ImageFolder& thumbnails,
+                                              std::int64_t n, FitBox size, bool video) {
   Result<std::unique_ptr<ReadableFile>> file = work.files().Open(picture);
   MadeOrNot made = file ? work.maker().MakeThumbnail(*file.value(), size, video)
                         : MadeOrNot(Unreadable(file.error()));
@@ -112,7 +112,7 @@ std::optional<PictureProblem> MakeOneThumbnail(PictureWork& work, FileBatch& bat
     return PictureProblem{
         .kind = PictureProblem::Kind::kNotWritten, .file = thumbnails.path + name, .error = error};
   }
-  return std::nullopt;
+  return {};
 }
 
 // Makes the thumbnails of the album `held`, whose lock is held, that are out of date, and writes
@@ -158,15 +158,15 @@ Result<void, AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
     const std::size_t i = toMake[k];
     const auto n = static_cast<std::int64_t>(i + 1);
     const std::string picture = PathOnDisk(album.path, PictureFileName(index.head.ImagePrefix, n));
-    std::optional<PictureProblem> problem = MakeOneThumbnail(
+    Result<void, PictureProblem> made = MakeOneThumbnail(
         pictureWork, batch, picture, thumbnails, n, options.thumbnailSize, videos.Of(n) != nullptr);
-    if (problem) problem->line = numbers.lines[i];
+    if (PictureProblem* problem = made.failure()) problem->line = numbers.lines[i];
     {
       const std::lock_guard<std::mutex> hold(resultLock);
-      if (!problem) {
-        ++outcome.thumbnailsWritten;
-      } else {
+      if (PictureProblem* problem = made.failure()) {
         outcome.problems.push_back(std::move(*problem));
+      } else {
+        ++outcome.thumbnailsWritten;
       }
     }
     pictureWork.count().Done(k);

@@ -275,11 +275,12 @@ Result<Inspected, PictureError> Inspect(ReadableFile& file, std::mutex& lock, bo
   }
 }
 
-// Why a picture of `inspected` is refused under `limits` for the pixels it declares; none when
-// it is not.
-std::optional<PictureError> TooManyPixels(const Inspected& inspected, const PictureLimits& limits) {
+// Passes a picture of `inspected` whose pixels are within `limits`; refuses one that declares
+// more.
+Result<void, PictureError> WithinPixelLimit(const Inspected& inspected,
+                                            const PictureLimits& limits) {
   const PictureHeader& header = inspected.header;
-  if (header.width * header.height <= limits.maxPixels) return std::nullopt;
+  if (header.width * header.height <= limits.maxPixels) return {};
   PictureError error = ErrorOf(ErrorKind::kTooManyPixels, inspected.format);
   error.width = header.width;
   error.height = header.height;
@@ -287,25 +288,27 @@ std::optional<PictureError> TooManyPixels(const Inspected& inspected, const Pict
   return error;
 }
 
-// Why `making` a picture within `picture` and a thumbnail within `thumbnail` from `inspected` is
-// refused under `limits`: more pixels than they allow, or more memory; none when it is not.
-std::optional<PictureError> OverLimits(const Inspected& inspected, const PictureLimits& limits,
-                                       Making making, FitBox picture, FitBox thumbnail) {
-  if (std::optional<PictureError> refused = TooManyPixels(inspected, limits)) return refused;
+// Passes `making` a picture within `picture` and a thumbnail within `thumbnail` from `inspected`
+// where `limits` allow it; refuses it for more pixels than they allow, or more memory.
+Result<void, PictureError> WithinLimits(const Inspected& inspected, const PictureLimits& limits,
+                                        Making making, FitBox picture, FitBox thumbnail) {
+  if (Result<void, PictureError> pixels = WithinPixelLimit(inspected, limits); !pixels) {
+    return pixels;
+  }
   const std::uint64_t needed = DecodeCost(inspected.header, making, picture, thumbnail);
-  if (needed <= limits.maxMemory) return std::nullopt;
+  if (needed <= limits.maxMemory) return {};
   PictureError error = ErrorOf(ErrorKind::kTooMuchMemory, inspected.format);
   error.needed = needed;
   error.limit = limits.maxMemory;
   return error;
 }
 
-// Runs `make`, which decodes a picture of `format` from `state` and returns why it could not
-// finish, none when it did; returns that, or why the image library failed it. The library's
-// binding reports its failures only by throwing.
+// Runs `make`, which decodes a picture of `format` from `state` and is done or gives why it
+// could not finish; returns that, or why the image library failed it. The library's binding
+// reports its failures only by throwing.
 template <class Make>
-std::optional<PictureError> Decoding(const SourceState& state, std::string_view format,
-                                     ReadableFile& file, std::mutex& lock, const Make& make) {
+Result<void, PictureError> Decoding(const SourceState& state, std::string_view format,
+                                    ReadableFile& file, std::mutex& lock, const Make& make) {
   try {
     return make();
   } catch (const vips::VError&) {
@@ -632,7 +635,8 @@ ProbedOrNot VipsPictureMaker::ProbeOnce(ReadableFile& file, std::string_view sid
   if (auto* error = inspected.failure()) return std::move(*error);
   const Inspected& header = inspected.value();
   // Refused already here, a picture of too many pixels is left out before the album is begun.
-  if (auto error = TooManyPixels(header, rules_.limits)) return std::move(*error);
+  Result<void, PictureError> allowed = WithinPixelLimit(header, rules_.limits);
+  if (auto* error = allowed.failure()) return std::move(*error);
   PictureFacts facts;
   facts.jpeg = header.header.decoder == Decoder::kJpeg;
   // Of a TIFF's or a HEIF's pictures the first is taken as well, but only GIF and WebP move.
@@ -657,21 +661,21 @@ MadeOrNot VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox p
   if (making == Making::kCopyAndThumbnail && header.header.decoder != Decoder::kJpeg) {
     making = Making::kPictureAndThumbnail;
   }
-  if (auto error = OverLimits(header, rules_.limits, making, picture, thumbnail)) {
-    return std::move(*error);
-  }
+  Result<void, PictureError> allowed =
+      WithinLimits(header, rules_.limits, making, picture, thumbnail);
+  if (auto* error = allowed.failure()) return std::move(*error);
   SourceState state = StateOf(file, fileLock_);
-  std::optional<PictureError> error =
-      Decoding(state, header.format, file, fileLock_, [&]() -> std::optional<PictureError> {
+  Result<void, PictureError> decoded =
+      Decoding(state, header.format, file, fileLock_, [&]() -> Result<void, PictureError> {
         if (making != Making::kPictureAndThumbnail) {
           const VImage small = Thumbnail(state, thumbnail, header);
           made.thumbnail = Jpeg(making == Making::kMarkedThumbnail ? WithPlayMark(small) : small,
                                 kThumbnailQuality);
-          if (making != Making::kCopyAndThumbnail) return std::nullopt;
+          if (making != Making::kCopyAndThumbnail) return {};
           Result<std::string> bytes = ReadWhole(file, fileLock_);
           if (!bytes) return Unreadable(bytes.error());
           made.picture = std::move(bytes.value());
-          return std::nullopt;
+          return {};
         }
         VImage loading = Thumbnail(state, picture, header);
         if (keepMetadata) loading = WithOwnMetadata(loading);
@@ -684,9 +688,9 @@ MadeOrNot VipsPictureMaker::MakeOnce(ReadableFile& file, Making making, FitBox p
                                                              ->set("size", VIPS_SIZE_DOWN)
                                                              ->set("no_rotate", true)),
                  kThumbnailQuality);
-        return std::nullopt;
+        return {};
       });
-  if (error) return std::move(*error);
+  if (auto* error = decoded.failure()) return std::move(*error);
   return made;
 }
 

@@ -22,7 +22,8 @@ Result<ChosenIndex, AlbumFailure> ReadAlbumIndex(const std::string& indexPath, I
 PictureLineNumbers PictureLinesOf(const ChosenIndex& index) {
   PictureLineNumbers numbers;
   PairReader pairs(PictureLines(index.text.bytes(), index.head));
-  for (LinePair pair; pairs.Next(pair);) {
+  while (const std::optional<LinePair> next = pairs.Next()) {
+    const LinePair& pair = *next;
     if (!pair.dropped()) {
       numbers.lines.push_back(pair.firstLineNumber);
     } else if (numbers.firstDroppedLine == 0 && !TrimSpaces(pair.secondLine).empty() &&

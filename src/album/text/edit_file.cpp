@@ -28,21 +28,30 @@ constexpr std::string_view kRules =
     "# count. Save and close the editor to apply the edit; save it unchanged, or without blocks,\n"
     "# to change nothing.\n";
 
-// Takes the first line of `text` off it into `line`, without its line end (LF, CR LF, or CR
-// before LF); false when `text` is empty.
-bool TakeLine(std::string_view& text, std::string_view& line) {
-  if (text.empty()) return false;
-  const std::size_t end = text.find('\n');
-  line = text.substr(0, end);
-  if (line.ends_with('\r')) line.remove_suffix(1);
-  text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-  return true;
-}
+// The lines of a text, taken one after the other from its start.
+class TextLines {
+ public:
+  explicit TextLines(std::string_view text) : rest_(text) {}
+
+  // The next line, without its line end (LF, CR LF, or CR before LF); none at the text's end.
+  std::optional<std::string_view> Take() {
+    if (rest_.empty()) return std::nullopt;
+    const std::size_t end = rest_.find('\n');
+    std::string_view line = rest_.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
+    return line;
+  }
+
+ private:
+  std::string_view rest_;
+};
 
 // Splits `text` into its lines, each without its line end.
 std::vector<std::string_view> LinesOf(std::string_view text) {
   std::vector<std::string_view> lines;
-  for (std::string_view line; TakeLine(text, line);) lines.push_back(line);
+  TextLines taken(text);
+  while (std::optional<std::string_view> line = taken.Take()) lines.push_back(*line);
   return lines;
 }
 
@@ -70,7 +79,9 @@ ReadBlocks ReadEditFile(std::string_view text, std::size_t pictures) {
   ReadBlocks read;
   read.blocks.reserve(pictures);
   std::uint64_t number = 0;
-  for (std::string_view line; TakeLine(text, line);) {
+  TextLines lines(text);
+  while (std::optional<std::string_view> taken = lines.Take()) {
+    const std::string_view line = *taken;
     ++number;
     if (TrimSpaces(line).empty() || line.starts_with('#')) continue;
     if (line.starts_with(kTitleKey)) {
@@ -86,13 +97,13 @@ ReadBlocks ReadEditFile(std::string_view text, std::size_t pictures) {
       continue;
     }
     const std::string_view file = line.substr(1, line.size() - 2);
-    std::string_view caption;
-    std::string_view description;
-    if (!TakeLine(text, caption) || !TakeLine(text, description)) {
+    const std::optional<std::string_view> caption = lines.Take();
+    const std::optional<std::string_view> description = caption ? lines.Take() : std::nullopt;
+    if (!description) {
       read.errors.push_back({Kind::kBlockCut, number, std::string(file)});
       break;
     }
-    read.blocks.push_back({file, caption, description, number});
+    read.blocks.push_back({file, *caption, *description, number});
     number += 2;
   }
   return read;

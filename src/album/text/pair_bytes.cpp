@@ -29,7 +29,8 @@ std::vector<PairBytes> PicturePairBytes(std::string_view text, const IndexHead& 
   std::vector<PairBytes> pairs;
   PairReader reader(PictureLines(text, head));
   std::size_t begin = head.picturesOffset;
-  for (LinePair pair; reader.Next(pair);) {
+  while (const std::optional<LinePair> next = reader.Next()) {
+    const LinePair& pair = *next;
     const std::size_t end = text.size() - reader.Rest().size();
     if (!pair.dropped()) pairs.push_back({begin, end, pair.secondLineNumber == 0});
     begin = end;
@@ -41,7 +42,8 @@ std::vector<std::pair<std::string_view, std::string_view>> PictureLinePairs(std:
                                                                             const IndexHead& head) {
   std::vector<std::pair<std::string_view, std::string_view>> lines;
   PairReader reader(PictureLines(text, head));
-  for (LinePair pair; reader.Next(pair);) {
+  while (const std::optional<LinePair> next = reader.Next()) {
+    const LinePair& pair = *next;
     if (!pair.dropped()) lines.emplace_back(pair.firstLine, pair.secondLine);
   }
   return lines;

@@ -226,26 +226,28 @@ class FfmpegVideoMaker final : public VideoMaker {
     if (auto* error = opened.failure()) return std::move(*error);
     Opened& video = opened.value();
     if (facts.copied && rules_.original) {
-      if (auto error = CopyWhole(file, out, progress)) return std::move(*error);
+      Result<void, PictureError> copied = CopyWhole(file, out, progress);
+      if (auto* error = copied.failure()) return std::move(*error);
       return PosterOf(file, video);
     }
     auto output = OpenOutput(out, facts.extension);
     if (auto* error = output.failure()) return std::move(*error);
     if (facts.copied) {
-      if (auto error = Remux(video, output.value(), facts, progress)) return std::move(*error);
+      Result<void, PictureError> remuxed = Remux(video, output.value(), facts, progress);
+      if (auto* error = remuxed.failure()) return std::move(*error);
       return PosterOf(file, video);
     }
     // The poster of an encoded video is taken from its frames as they are decoded.
     PosterSearch poster = PosterSearchFor(video);
-    if (auto error = EncodeVideo(video, output.value(), facts, rules_, progress, poster)) {
-      return std::move(*error);
-    }
+    Result<void, PictureError> encoded =
+        EncodeVideo(video, output.value(), facts, rules_, progress, poster);
+    if (auto* error = encoded.failure()) return std::move(*error);
     return PosterFound(poster, video);
   }
 
  private:
   // Copies the bytes of `file` into `out` as they are.
-  std::optional<PictureError> CopyWhole(ReadableFile& file, NewFile& out, VideoProgress& progress) {
+  Result<void, PictureError> CopyWhole(ReadableFile& file, NewFile& out, VideoProgress& progress) {
     const std::uint64_t size = file.AsOpened().size;
     std::string buffer(std::size_t{1} << 20, '\0');
     for (std::uint64_t at = 0; at < size;) {
@@ -261,12 +263,12 @@ class FfmpegVideoMaker final : public VideoMaker {
       if (std::error_code error = out.Write(buffer.data(), got.value())) return Unreadable(error);
       at += got.value();
     }
-    return std::nullopt;
+    return {};
   }
 
   // Copies the video and audio streams of `input` into `output`, packet by packet.
-  std::optional<PictureError> Remux(Opened& input, Output& output, const VideoFacts& facts,
-                                    VideoProgress& progress) {
+  Result<void, PictureError> Remux(Opened& input, Output& output, const VideoFacts& facts,
+                                   VideoProgress& progress) {
     std::vector<int> map(input.format->nb_streams, -1);
     for (AVStream* stream : {input.video, input.audio}) {
       if (stream == nullptr) continue;
@@ -301,7 +303,7 @@ class FfmpegVideoMaker final : public VideoMaker {
     if (int code = av_write_trailer(output.format.get()); code < 0) {
       return Failed(input, output, code, rules_.libraryText);
     }
-    return std::nullopt;
+    return {};
   }
 
   std::mutex& fileLock_;

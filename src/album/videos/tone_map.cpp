@@ -18,14 +18,6 @@ constexpr std::size_t kEncodeSteps = 16384;
 // The fewest rows of chroma worth a thread of their own.
 constexpr int kRowsPerPart = 64;
 
-// The HDR reference white, in nits: the white of paper and of graphics in an HDR picture, which
-// becomes the SDR screen's near white.
-constexpr double kReferenceWhite = 203;
-// The brightest light the roll-off keeps apart, in nits: what HDR videos are mastered for most.
-constexpr double kPeak = 1000;
-// Below this share of the reference white, light stays as it is.
-constexpr float kKnee = 0.75F;
-
 // The display light of the PQ value `value` (0 to 1), in nits.
 double PqNits(double value) {
   constexpr double m1 = 2610.0 / 16384;
@@ -89,15 +81,15 @@ ToneMap::ToneMap(HdrCurve curve)
     : curve_(curve), light_(kSignalSteps + 1), encoded_(kEncodeSteps + 1) {
   for (std::size_t i = 0; i <= kSignalSteps; ++i) {
     const double value = static_cast<double>(i) / kSignalSteps;
-    light_[i] = static_cast<float>(curve == HdrCurve::kPq ? PqNits(value) / kReferenceWhite
+    light_[i] = static_cast<float>(curve == HdrCurve::kPq ? PqNits(value) / kReferenceWhiteNits
                                                           : HlgScene(value));
   }
   if (curve == HdrCurve::kHlg) {
-    // The display's gamma of 1.2 for a screen of kPeak nits: light = peak * Ys^0.2 * scene.
+    // The display's gamma of 1.2 for a screen of kPeakNits: light = peak * Ys^0.2 * scene.
     hlgGain_.resize(kLuminanceSteps + 1);
     for (std::size_t i = 0; i <= kLuminanceSteps; ++i) {
       const double luminance = static_cast<double>(i) / kLuminanceSteps;
-      hlgGain_[i] = static_cast<float>(kPeak / kReferenceWhite * std::pow(luminance, 0.2));
+      hlgGain_[i] = static_cast<float>(kPeakNits / kReferenceWhiteNits * std::pow(luminance, 0.2));
     }
   }
   for (std::size_t i = 0; i <= kEncodeSteps; ++i) {
@@ -142,23 +134,16 @@ void ToneMap::MapChunk(const Chunk& in, Rgb8Chunk& out) const {
       b[i] *= gain;
     }
   }
-  constexpr auto kPeakLight = static_cast<float>(kPeak / kReferenceWhite);
-  constexpr float kSlope = (kPeakLight - kKnee) / (1 - kKnee);
   constexpr auto kEncode = static_cast<float>(kEncodeSteps);
   for (int i = 0; i < kChunk; ++i) {
     // BT.2020's primaries to BT.709's, in linear light; what lies outside is clipped.
-    const float r709 = std::max(0.0F, 1.6605F * r[i] - 0.5876F * g[i] - 0.0728F * b[i]);
-    const float g709 = std::max(0.0F, -0.1246F * r[i] + 1.1329F * g[i] - 0.0083F * b[i]);
-    const float b709 = std::max(0.0F, -0.0182F * r[i] - 0.1006F * g[i] + 1.1187F * b[i]);
-    // Above the knee, the brightest of the three rolls off so that the peak comes out as 1,
-    // keeping its slope at the knee; the others follow it, which keeps the colour's hue.
-    const float brightest = std::max(r709, std::max(g709, b709));
-    const float x = std::min((brightest - kKnee) / (kPeakLight - kKnee), 1.0F);
-    const float rolled = kKnee + (1 - kKnee) * kSlope * x / (1 + (kSlope - 1) * x);
-    const float scale = brightest > kKnee ? rolled / std::max(brightest, kKnee) : 1.0F;
-    ri[i] = static_cast<std::int32_t>(std::min(r709 * scale, 1.0F) * kEncode);
-    gi[i] = static_cast<std::int32_t>(std::min(g709 * scale, 1.0F) * kEncode);
-    bi[i] = static_cast<std::int32_t>(std::min(b709 * scale, 1.0F) * kEncode);
+    const LinearRgb rolled =
+        RolledOff({std::max(0.0F, 1.6605F * r[i] - 0.5876F * g[i] - 0.0728F * b[i]),
+                   std::max(0.0F, -0.1246F * r[i] + 1.1329F * g[i] - 0.0083F * b[i]),
+                   std::max(0.0F, -0.0182F * r[i] - 0.1006F * g[i] + 1.1187F * b[i])});
+    ri[i] = static_cast<std::int32_t>(std::min(rolled.red, 1.0F) * kEncode);
+    gi[i] = static_cast<std::int32_t>(std::min(rolled.green, 1.0F) * kEncode);
+    bi[i] = static_cast<std::int32_t>(std::min(rolled.blue, 1.0F) * kEncode);
   }
   for (int i = 0; i < kChunk; ++i) {
     out.channels[0][i] = encoded_[static_cast<std::size_t>(ri[i])];

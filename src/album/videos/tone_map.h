@@ -5,6 +5,7 @@
 // off above the HDR reference white, and the result in the sRGB curve at 8 bits.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -13,6 +14,36 @@ namespace quillmere {
 
 // The curve an HDR video stores its light in.
 enum class HdrCurve { kPq, kHlg };
+
+// The HDR reference white, in nits: the white of paper and of graphics in an HDR picture, which
+// becomes the SDR screen's near white.
+inline constexpr double kReferenceWhiteNits = 203;
+// The brightest light the roll-off keeps apart, in nits: what HDR videos are mastered for most.
+inline constexpr double kPeakNits = 1000;
+// Below this share of the reference white, light stays as it is.
+inline constexpr float kRollOffKnee = 0.75F;
+
+// Linear light in BT.709's primaries, where 1 is the HDR reference white.
+struct LinearRgb {
+  float red = 0;
+  float green = 0;
+  float blue = 0;
+};
+
+// `light` with its highlights rolled off for a screen of standard dynamic range: as it is where
+// its brightest channel is below kRollOffKnee; above, that channel rolls off smoothly, keeping
+// its slope at the knee, so that kPeakNits comes out as 1 and brighter light no brighter, and the
+// other two follow it, which keeps the colour's hue. Inline, so that the tone map's loop over
+// pixels still does several at once.
+inline LinearRgb RolledOff(LinearRgb light) {
+  constexpr auto kPeakLight = static_cast<float>(kPeakNits / kReferenceWhiteNits);
+  constexpr float kSlope = (kPeakLight - kRollOffKnee) / (1 - kRollOffKnee);
+  const float brightest = std::max(light.red, std::max(light.green, light.blue));
+  const float x = std::min((brightest - kRollOffKnee) / (kPeakLight - kRollOffKnee), 1.0F);
+  const float rolled = kRollOffKnee + (1 - kRollOffKnee) * kSlope * x / (1 + (kSlope - 1) * x);
+  const float scale = brightest > kRollOffKnee ? rolled / std::max(brightest, kRollOffKnee) : 1.0F;
+  return {light.red * scale, light.green * scale, light.blue * scale};
+}
 
 // A frame of 10-bit YUV 4:2:0 of BT.2020, as HDR videos store it.
 struct Yuv10Frame {

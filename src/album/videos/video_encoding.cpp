@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 
 #include "album/videos/video_frames.h"
@@ -190,9 +191,9 @@ int Transcode(Transcoded& stream, const AVPacket* packet, AVFormatContext& outpu
 
 }  // namespace
 
-std::optional<PictureError> EncodeVideo(Opened& input, Output& output, const VideoFacts& facts,
-                                        const VideoRules& rules, VideoProgress& progress,
-                                        PosterSearch& poster) {
+Result<void, PictureError> EncodeVideo(Opened& input, Output& output, const VideoFacts& facts,
+                                       const VideoRules& rules, VideoProgress& progress,
+                                       PosterSearch& poster) {
   const auto failed = [&](int code) { return Failed(input, output, code, rules.libraryText); };
   std::optional<Transcoded> video{Transcoded{}};
   std::optional<Transcoded> audio;
@@ -249,7 +250,7 @@ std::optional<PictureError> EncodeVideo(Opened& input, Output& output, const Vid
     if (code < 0) return failed(code);
   }
   if (int code = av_write_trailer(output.format.get()); code < 0) return failed(code);
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace quillmere

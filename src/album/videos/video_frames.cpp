@@ -111,19 +111,20 @@ bool FrameConverter::Convert(const AVFrame& frame, std::uint8_t* const to[], con
     return scale != nullptr &&
            sws_scale(scale, frame.data, frame.linesize, 0, frame.height, to, strides) > 0;
   }
-  Yuv10Frame yuv;
-  if (!Yuv10Of(frame, yuv)) return false;
+  const std::optional<Yuv10Frame> yuv = Yuv10Of(frame);
+  if (!yuv) return false;
   if (format_ == AV_PIX_FMT_RGB24) {
-    toneMap_->ToRgb(yuv, to[0], strides[0]);
+    toneMap_->ToRgb(*yuv, to[0], strides[0]);
     return true;
   }
   if (format_ != AV_PIX_FMT_YUV420P) return false;
   const std::ptrdiff_t outStrides[3] = {strides[0], strides[1], strides[2]};
-  toneMap_->ToYuv420(yuv, to, outStrides);
+  toneMap_->ToYuv420(*yuv, to, outStrides);
   return true;
 }
 
-bool FrameConverter::Yuv10Of(const AVFrame& frame, Yuv10Frame& yuv) {
+std::optional<Yuv10Frame> FrameConverter::Yuv10Of(const AVFrame& frame) {
+  Yuv10Frame yuv;
   yuv.width = width_;
   yuv.height = height_;
   yuv.fullRange = IsFullRange(frame);
@@ -133,12 +134,12 @@ bool FrameConverter::Yuv10Of(const AVFrame& frame, Yuv10Frame& yuv) {
       yuv.planes[p] = reinterpret_cast<const std::uint16_t*>(frame.data[p]);
       yuv.strides[p] = frame.linesize[p] / kSample;
     }
-    return true;
+    return yuv;
   }
   // Another size or format is scaled and converted first, into TV range.
   yuv.fullRange = false;
   SwsContext* scale = ScaleFor(frame, AV_PIX_FMT_YUV420P10);
-  if (scale == nullptr) return false;
+  if (scale == nullptr) return std::nullopt;
   const int chromaWidth = (width_ + 1) / 2;
   const auto lumaSize = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
   const auto chromaSize =
@@ -154,7 +155,10 @@ bool FrameConverter::Yuv10Of(const AVFrame& frame, Yuv10Frame& yuv) {
     yuv.planes[p] = planes[p];
     yuv.strides[p] = p == 0 ? width_ : chromaWidth;
   }
-  return sws_scale(scale, frame.data, frame.linesize, 0, frame.height, bytes, byteStrides) > 0;
+  if (sws_scale(scale, frame.data, frame.linesize, 0, frame.height, bytes, byteStrides) <= 0) {
+    return std::nullopt;
+  }
+  return yuv;
 }
 
 namespace {

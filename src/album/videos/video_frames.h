@@ -48,8 +48,8 @@ class FrameConverter {
   // The conversion of frames like `frame` into `format` at the converter's size, made anew where
   // the frames change.
   SwsContext* ScaleFor(const AVFrame& frame, AVPixelFormat format);
-  // The HDR `frame` as 10-bit 4:2:0 at the converter's size; false when it cannot be.
-  bool Yuv10Of(const AVFrame& frame, Yuv10Frame& yuv);
+  // The HDR `frame` as 10-bit 4:2:0 at the converter's size; none when it cannot be.
+  std::optional<Yuv10Frame> Yuv10Of(const AVFrame& frame);
 
   int width_;
   int height_;
