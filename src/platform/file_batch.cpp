@@ -7,8 +7,8 @@
 
 namespace quillmere {
 
-std::error_code FileBatch::Add(std::unique_ptr<NewFile> file, Folder& folder, std::string name,
-                               const Placement& placement) {
+Result<void> FileBatch::Add(std::unique_ptr<NewFile> file, Folder& folder, std::string name,
+                            const Placement& placement) {
   Placement placed = placement;
   // The group's one flush does what each file's own would.
   placed.durable = false;
@@ -19,7 +19,7 @@ std::error_code FileBatch::Add(std::unique_ptr<NewFile> file, Folder& folder, st
   return waiting_.size() >= size_ ? PutInPlace() : std::error_code();
 }
 
-std::error_code FileBatch::PutInPlace() {
+Result<void> FileBatch::PutInPlace() {
   if (waiting_.empty()) return {};
   std::vector<Waiting> group = std::move(waiting_);
   waiting_.clear();
@@ -28,11 +28,11 @@ std::error_code FileBatch::PutInPlace() {
   std::vector<Folder*> flushed;
   for (const Waiting& file : group) {
     if (std::find(flushed.begin(), flushed.end(), file.folder) != flushed.end()) continue;
-    if (std::error_code error = file.folder->SyncFileSystem()) return error;
+    if (std::error_code error = file.folder->SyncFileSystem().error()) return error;
     flushed.push_back(file.folder);
   }
   for (Waiting& file : group) {
-    if (std::error_code error = file.file->PutInPlace(file.name, file.placement)) {
+    if (std::error_code error = file.file->PutInPlace(file.name, file.placement).error()) {
       if (!fileFailed_) return error;
       fileFailed_(file.name, error);
       continue;
@@ -42,10 +42,10 @@ std::error_code FileBatch::PutInPlace() {
   return {};
 }
 
-std::error_code FileBatch::Finish() {
-  if (std::error_code error = PutInPlace()) return error;
+Result<void> FileBatch::Finish() {
+  if (std::error_code error = PutInPlace().error()) return error;
   for (Folder* folder : touched_) {
-    if (std::error_code error = folder->Sync()) return error;
+    if (std::error_code error = folder->Sync().error()) return error;
   }
   touched_.clear();
   return {};

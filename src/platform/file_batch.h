@@ -31,14 +31,14 @@ class FileBatch {
 
   // Takes `file`, written whole, to be put in place as `name` of `folder` (which must outlive
   // the batch) as `placement` says; puts the whole group in place when it is full.
-  [[nodiscard]] std::error_code Add(std::unique_ptr<NewFile> file, Folder& folder, std::string name,
-                                    const Placement& placement);
+  [[nodiscard]] Result<void> Add(std::unique_ptr<NewFile> file, Folder& folder, std::string name,
+                                 const Placement& placement);
 
   // Flushes the data of the files waiting, then puts each in place, in the order they came.
-  [[nodiscard]] std::error_code PutInPlace();
+  [[nodiscard]] Result<void> PutInPlace();
 
   // Puts the files waiting in place, then flushes every folder that got a name.
-  [[nodiscard]] std::error_code Finish();
+  [[nodiscard]] Result<void> Finish();
 
   // Drops the files waiting: none of them takes a name.
   void Drop() { waiting_.clear(); }

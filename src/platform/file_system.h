@@ -142,15 +142,15 @@ class NewFile {
  public:
   virtual ~NewFile() = default;
   // Writes all of `size` bytes or reports why not.
-  [[nodiscard]] virtual std::error_code Write(const char* data, std::size_t size) = 0;
+  [[nodiscard]] virtual Result<void> Write(const char* data, std::size_t size) = 0;
   // Writes all of `size` bytes at `offset`, where the file may already hold bytes (a container
   // whose header is written last), or reports why not; later writes still append.
-  [[nodiscard]] virtual std::error_code WriteAt(const char* data, std::size_t size,
-                                                std::uint64_t offset) = 0;
+  [[nodiscard]] virtual Result<void> WriteAt(const char* data, std::size_t size,
+                                             std::uint64_t offset) = 0;
   // Puts the file in place under `name` as `placement` says, and closes it. On failure nothing of
   // it stays.
-  [[nodiscard]] virtual std::error_code PutInPlace(std::string_view name,
-                                                   const Placement& placement) = 0;
+  [[nodiscard]] virtual Result<void> PutInPlace(std::string_view name,
+                                                const Placement& placement) = 0;
 };
 
 // A lock that one process at a time may hold; released when it is destroyed, or when its
@@ -187,16 +187,16 @@ class Folder {
   virtual Result<std::unique_ptr<Folder>> MakeFolder(std::string_view name) = 0;
   // Gives the entry `from` the name `to` in one step; unless `replace`, an entry that has the
   // name `to` is left alone and the renaming fails with EEXIST.
-  [[nodiscard]] virtual std::error_code Rename(std::string_view from, std::string_view to,
-                                               bool replace) = 0;
+  [[nodiscard]] virtual Result<void> Rename(std::string_view from, std::string_view to,
+                                            bool replace) = 0;
   // Removes the entry `name`, a file or a symbolic link, never a folder.
-  [[nodiscard]] virtual std::error_code Remove(std::string_view name) = 0;
+  [[nodiscard]] virtual Result<void> Remove(std::string_view name) = 0;
   // Removes the empty folder `name`.
-  [[nodiscard]] virtual std::error_code RemoveFolder(std::string_view name) = 0;
+  [[nodiscard]] virtual Result<void> RemoveFolder(std::string_view name) = 0;
   // Makes the names the folder got or lost so far last through a power cut.
-  [[nodiscard]] virtual std::error_code Sync() = 0;
+  [[nodiscard]] virtual Result<void> Sync() = 0;
   // Makes the data of every file of this folder's file system reach the disk, in one step.
-  [[nodiscard]] virtual std::error_code SyncFileSystem() = 0;
+  [[nodiscard]] virtual Result<void> SyncFileSystem() = 0;
   // Takes the lock of this folder, unless another process (or another opening of the folder)
   // holds it: then fails at once with EWOULDBLOCK.
   virtual Result<std::unique_ptr<FolderLock>> TryLock() = 0;
@@ -222,7 +222,7 @@ class FileSystem {
   virtual Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) = 0;
   // Creates the folder `path` and any missing folders above it; an existing folder is fine. Made
   // by root, each gets the owner and group of the folder it is made in.
-  [[nodiscard]] virtual std::error_code CreateFolders(const std::string& path) = 0;
+  [[nodiscard]] virtual Result<void> CreateFolders(const std::string& path) = 0;
 };
 
 // The file system of this machine, through POSIX calls.
@@ -243,7 +243,7 @@ class PosixFileSystem final : public FileSystem {
   Result<std::vector<std::string>> ListFolder(const std::string& folder) override;
   Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
-  std::error_code CreateFolders(const std::string& path) override;
+  Result<void> CreateFolders(const std::string& path) override;
 
  private:
   NewFiles newFiles_;

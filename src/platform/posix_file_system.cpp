@@ -83,7 +83,7 @@ std::error_code LastError() {
   return SystemError(errno);
 }
 
-std::error_code WriteAll(int fd, const char* data, std::size_t size) {
+Result<void> WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
     ssize_t put = ::write(fd, data, size);
     if (put < 0) {
@@ -96,7 +96,7 @@ std::error_code WriteAll(int fd, const char* data, std::size_t size) {
   return {};
 }
 
-std::error_code WriteAllAt(int fd, const char* data, std::size_t size, std::uint64_t offset) {
+Result<void> WriteAllAt(int fd, const char* data, std::size_t size, std::uint64_t offset) {
   while (size > 0) {
     ssize_t put = ::pwrite(fd, data, size, static_cast<off_t>(offset));
     if (put < 0) {
@@ -249,7 +249,7 @@ bool MakerHasEnded(const HiddenMaker& maker) {
 
 // Gives the file `fd` the owner `placement` asks for, or its folder's owner `folderOwner` when
 // the process runs as root. What the process may not set is left as it is.
-std::error_code TakeOwner(int fd, const Placement& placement, const Owner& folderOwner) {
+Result<void> TakeOwner(int fd, const Placement& placement, const Owner& folderOwner) {
   Owner wanted;
   if (placement.owner) {
     wanted = *placement.owner;
@@ -269,9 +269,9 @@ std::error_code TakeOwner(int fd, const Placement& placement, const Owner& folde
 
 // Gives the new file `fd` what `placement` asks for before it takes a name: its permission bits,
 // its owner, and its data on the disk.
-std::error_code Prepare(int fd, const Placement& placement, const Owner& folderOwner) {
+Result<void> Prepare(int fd, const Placement& placement, const Owner& folderOwner) {
   if (placement.mode && ::fchmod(fd, *placement.mode & 0777) != 0) return LastError();
-  if (std::error_code error = TakeOwner(fd, placement, folderOwner)) return error;
+  if (std::error_code error = TakeOwner(fd, placement, folderOwner).error()) return error;
   if (placement.durable) {
     while (::fdatasync(fd) != 0) {
       if (errno != EINTR) return LastError();
@@ -286,20 +286,20 @@ class UnnamedNewFile final : public NewFile {
   UnnamedNewFile(int folder, Owner folderOwner, FileDescriptor fd)
       : folder_(folder), folderOwner_(folderOwner), fd_(std::move(fd)) {}
 
-  std::error_code Write(const char* data, std::size_t size) override {
+  Result<void> Write(const char* data, std::size_t size) override {
     return WriteAll(fd_.get(), data, size);
   }
 
-  std::error_code WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
+  Result<void> WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
     return WriteAllAt(fd_.get(), data, size, offset);
   }
 
-  std::error_code PutInPlace(std::string_view name, const Placement& placement) override {
+  Result<void> PutInPlace(std::string_view name, const Placement& placement) override {
     if (HoldsNul(name)) return SystemError(EINVAL);
-    if (std::error_code error = Prepare(fd_.get(), placement, folderOwner_)) return error;
+    if (std::error_code error = Prepare(fd_.get(), placement, folderOwner_).error()) return error;
     const std::string target(name);
     // Where nothing has the name yet, the file takes it directly and no other name ever exists.
-    std::error_code linked = Link(target);
+    std::error_code linked = Link(target).error();
     if (!linked) {
       if (::close(fd_.release()) == 0) return {};
       std::error_code error = LastError();
@@ -311,7 +311,7 @@ class UnnamedNewFile final : public NewFile {
     std::string hidden;
     for (linked = SystemError(EEXIST); linked == std::errc::file_exists;) {
       hidden = HiddenName();
-      linked = Link(hidden);
+      linked = Link(hidden).error();
       if (linked && linked != std::errc::file_exists) return linked;
     }
     std::error_code error = ::close(fd_.release()) == 0 ? std::error_code() : LastError();
@@ -324,7 +324,7 @@ class UnnamedNewFile final : public NewFile {
 
  private:
   // Gives the unnamed file the name `name` in the folder.
-  std::error_code Link(const std::string& name) {
+  Result<void> Link(const std::string& name) {
     // With the right to search any folder (root), the descriptor itself can be linked; otherwise
     // through its entry in /proc, as the system's manual describes for O_TMPFILE.
     if (::linkat(fd_.get(), "", folder_, name.c_str(), AT_EMPTY_PATH) == 0) return {};
@@ -354,17 +354,17 @@ class NamedNewFile final : public NewFile {
     }
   }
 
-  std::error_code Write(const char* data, std::size_t size) override {
+  Result<void> Write(const char* data, std::size_t size) override {
     return WriteAll(fd_.get(), data, size);
   }
 
-  std::error_code WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
+  Result<void> WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
     return WriteAllAt(fd_.get(), data, size, offset);
   }
 
-  std::error_code PutInPlace(std::string_view name, const Placement& placement) override {
+  Result<void> PutInPlace(std::string_view name, const Placement& placement) override {
     if (HoldsNul(name)) return SystemError(EINVAL);
-    if (std::error_code error = Prepare(fd_.get(), placement, folderOwner_)) return error;
+    if (std::error_code error = Prepare(fd_.get(), placement, folderOwner_).error()) return error;
     if (::close(fd_.release()) != 0) return LastError();
     const std::string target(name);
     if (placement.replace) {
@@ -528,7 +528,7 @@ class PosixFolder final : public Folder {
     return folder;
   }
 
-  std::error_code Rename(std::string_view from, std::string_view to, bool replace) override {
+  Result<void> Rename(std::string_view from, std::string_view to, bool replace) override {
     if (HoldsNul(from) || HoldsNul(to)) return SystemError(EINVAL);
     const std::string source(from), target(to);
     const unsigned flags = replace ? 0 : RENAME_NOREPLACE;
@@ -539,19 +539,19 @@ class PosixFolder final : public Folder {
     return ::unlinkat(fd_.get(), source.c_str(), 0) == 0 ? std::error_code() : LastError();
   }
 
-  std::error_code Remove(std::string_view name) override {
+  Result<void> Remove(std::string_view name) override {
     if (HoldsNul(name)) return SystemError(EINVAL);
     return ::unlinkat(fd_.get(), std::string(name).c_str(), 0) == 0 ? std::error_code()
                                                                     : LastError();
   }
 
-  std::error_code RemoveFolder(std::string_view name) override {
+  Result<void> RemoveFolder(std::string_view name) override {
     if (HoldsNul(name)) return SystemError(EINVAL);
     return ::unlinkat(fd_.get(), std::string(name).c_str(), AT_REMOVEDIR) == 0 ? std::error_code()
                                                                                : LastError();
   }
 
-  std::error_code Sync() override {
+  Result<void> Sync() override {
     if (Retried([&] { return ::fsync(fd_.get()); }) == 0) return {};
     // A folder that may not be listed is held without a descriptor that can be flushed; nor can
     // some file systems flush a folder. Its names then last as the file system makes them.
@@ -559,7 +559,7 @@ class PosixFolder final : public Folder {
     return LastError();
   }
 
-  std::error_code SyncFileSystem() override {
+  Result<void> SyncFileSystem() override {
     if (::syncfs(fd_.get()) == 0) return {};
     if (errno != EBADF) return LastError();
     ::sync();
@@ -623,7 +623,7 @@ Result<std::unique_ptr<Folder>> PosixFileSystem::OpenFolder(const std::string& p
   return PosixFolder::Open(AT_FDCWD, path.empty() ? "." : path.c_str(), /*follow=*/true, newFiles_);
 }
 
-std::error_code PosixFileSystem::CreateFolders(const std::string& path) {
+Result<void> PosixFileSystem::CreateFolders(const std::string& path) {
   if (HoldsNul(path)) return SystemError(EINVAL);
   // Each part is opened from the one before, following links as a path does, and made where it
   // is missing: made by root, it takes the owner of the folder it is made in.

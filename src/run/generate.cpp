@@ -71,7 +71,7 @@ Result<void, RunFailure> WritePages(const std::string& chosenPath, const IndexFi
   }
   outcome.pages = writer.tally();
   // The pages whole before a failure or a stop take their names too.
-  if (std::error_code error = options.sync ? batch.Finish() : std::error_code();
+  if (std::error_code error = options.sync ? batch.Finish().error() : std::error_code();
       error && !unplaced) {
     unplaced = PageFailure::NotWritten{std::string(kIndexPageName), error};
   }

@@ -35,26 +35,27 @@ Result<std::optional<Journal>, JournalProblem> ReadJournal(Folder& folder) {
   return journal;
 }
 
-std::error_code WriteJournal(Folder& folder, const Journal& journal, bool replace) {
+Result<void> WriteJournal(Folder& folder, const Journal& journal, bool replace) {
   Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
   if (!file) return file.error();
   const std::string text = JournalText(journal);
-  if (std::error_code error = file.value()->Write(text.data(), text.size())) return error;
+  if (std::error_code error = file.value()->Write(text.data(), text.size()).error()) return error;
   Placement placement;
   placement.mode = 0600;
   placement.replace = replace;
   placement.durable = true;
-  if (std::error_code error = file.value()->PutInPlace(kJournalName, placement)) return error;
+  if (std::error_code error = file.value()->PutInPlace(kJournalName, placement).error())
+    return error;
   return folder.Sync();
 }
 
-std::error_code RemoveJournal(Folder& folder) {
-  if (std::error_code error = folder.Remove(kJournalName)) return error;
+Result<void> RemoveJournal(Folder& folder) {
+  if (std::error_code error = folder.Remove(kJournalName).error()) return error;
   return folder.Sync();
 }
 
 Result<bool> AbandonJournal(Folder& folder) {
-  std::error_code error = RemoveJournal(folder);
+  std::error_code error = RemoveJournal(folder).error();
   if (error == std::errc::no_such_file_or_directory) return false;
   if (error) return error;
   return true;

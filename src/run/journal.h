@@ -68,10 +68,10 @@ Result<std::optional<Journal>, JournalProblem> ReadJournal(Folder& folder);
 
 // Writes `journal` into `folder` as its journal file, its data and its name flushed. Unless
 // `replace`, it fails with EEXIST when the folder already has one.
-std::error_code WriteJournal(Folder& folder, const Journal& journal, bool replace = false);
+Result<void> WriteJournal(Folder& folder, const Journal& journal, bool replace = false);
 
 // Removes the journal file of `folder`, and flushes the folder.
-std::error_code RemoveJournal(Folder& folder);
+Result<void> RemoveJournal(Folder& folder);
 
 // Removes the journal of `folder`, leaving the album as it stands; tells whether there was one.
 // The caller holds the folder's lock.

@@ -203,7 +203,7 @@ Result<std::vector<bool>, JournalProblem> DecideUndo(Folder& top, const Journal&
 }
 
 // Undoes one step that makes, which may or may not have been done, or one rename that was done.
-std::error_code Undo(Folder& top, const JournalStep& step) {
+Result<void> Undo(Folder& top, const JournalStep& step) {
   using Kind = JournalStep::Kind;
   const std::string_view named = step.kind == Kind::kRename ? step.to : step.path;
   Result<Located> at = Locate(top, named);
@@ -212,7 +212,7 @@ std::error_code Undo(Folder& top, const JournalStep& step) {
   if (IsMissing(located)) return {};
   switch (step.kind) {
     case Kind::kMakeFolder: {
-      std::error_code error = located.folder->RemoveFolder(located.leaf);
+      std::error_code error = located.folder->RemoveFolder(located.leaf).error();
       // A folder that holds something of someone else's stays.
       return error == std::errc::directory_not_empty ? std::error_code() : error;
     }
@@ -241,7 +241,7 @@ Result<bool> IsWrittenPage(Folder& folder, const std::string& leaf) {
 
 // Does one step after the index file's change that may or may not have been done: a file that
 // is gone, or is no longer a regular file, is left as it is.
-std::error_code DoAfter(Folder& top, const JournalStep& step, Trash* trash) {
+Result<void> DoAfter(Folder& top, const JournalStep& step, Trash* trash) {
   using Kind = JournalStep::Kind;
   if (!ComesAfterIndex(step.kind)) return {};
   Result<Located> at = Locate(top, step.path);
@@ -271,7 +271,7 @@ Result<std::string> FirstForTheTrash(Folder& top, const Journal& journal) {
 }
 
 // Flushes each folder that holds one of `steps`' paths once, so that what settling did lasts.
-std::error_code SyncFoldersOf(Folder& top, const std::vector<JournalStep>& steps) {
+Result<void> SyncFoldersOf(Folder& top, const std::vector<JournalStep>& steps) {
   std::set<std::string_view> folders;
   for (const JournalStep& step : steps) {
     for (std::string_view path : {std::string_view(step.path), std::string_view(step.to)}) {
@@ -279,7 +279,7 @@ std::error_code SyncFoldersOf(Folder& top, const std::vector<JournalStep>& steps
       std::string leaf;
       Result<std::unique_ptr<Folder>> folder = OpenFolderOf(top, path, leaf);
       if (!folder) continue;
-      if (std::error_code error = folder.value()->Sync()) return error;
+      if (std::error_code error = folder.value()->Sync().error()) return error;
     }
   }
   return top.Sync();
@@ -306,7 +306,7 @@ Result<void, JournalProblem> Settle(Folder& folder, const Journal& journal, Tras
   if (journal.after && now.value() == *journal.after) {
     if (!act) return {};
     if (auto settled = FinishChange(folder, journal, trash); !settled) return settled;
-    if (std::error_code error = SyncFoldersOf(folder, journal.steps)) {
+    if (std::error_code error = SyncFoldersOf(folder, journal.steps).error()) {
       return Problem(JournalProblem::Kind::kStep, journal, ".", error);
     }
   } else if (now.value() == journal.before) {
@@ -319,7 +319,7 @@ Result<void, JournalProblem> Settle(Folder& folder, const Journal& journal, Tras
   } else {
     return Problem(JournalProblem::Kind::kIndexChanged, journal, journal.indexName);
   }
-  if (std::error_code error = RemoveJournal(folder)) {
+  if (std::error_code error = RemoveJournal(folder).error()) {
     return Problem(JournalProblem::Kind::kStep, journal, std::string(kJournalName), error);
   }
   return {};
@@ -332,11 +332,11 @@ Result<void, JournalProblem> UndoJournal(Folder& folder, const Journal& journal)
   if (auto* problem = undo.failure()) return std::move(*problem);
   for (std::size_t i = journal.steps.size(); i-- > 0;) {
     if (!undo.value()[i]) continue;
-    if (std::error_code error = Undo(folder, journal.steps[i])) {
+    if (std::error_code error = Undo(folder, journal.steps[i]).error()) {
       return Problem(JournalProblem::Kind::kStep, journal, journal.steps[i].path, error);
     }
   }
-  if (std::error_code error = SyncFoldersOf(folder, journal.steps)) {
+  if (std::error_code error = SyncFoldersOf(folder, journal.steps).error()) {
     return Problem(JournalProblem::Kind::kStep, journal, ".", error);
   }
   return {};
@@ -347,12 +347,12 @@ Result<void, JournalProblem> DoStepsAfterIndex(Folder& folder, const Journal& jo
   std::vector<JournalStep> done;
   for (const JournalStep& step : journal.steps) {
     if (!ComesAfterIndex(step.kind)) continue;
-    if (std::error_code error = DoAfter(folder, step, trash)) {
+    if (std::error_code error = DoAfter(folder, step, trash).error()) {
       return Problem(JournalProblem::Kind::kStep, journal, step.path, error);
     }
     done.push_back(step);
   }
-  if (std::error_code error = SyncFoldersOf(folder, done)) {
+  if (std::error_code error = SyncFoldersOf(folder, done).error()) {
     return Problem(JournalProblem::Kind::kStep, journal, ".", error);
   }
   return {};

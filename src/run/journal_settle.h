@@ -20,9 +20,9 @@ class Trash {
   virtual ~Trash() = default;
   // Tells why the file `path`, relative to the album's folder, could not go to the trash; an
   // empty code when it could.
-  [[nodiscard]] virtual std::error_code CheckTakes(std::string_view path) = 0;
+  [[nodiscard]] virtual Result<void> CheckTakes(std::string_view path) = 0;
   // Moves the file `path`, relative to the album's folder, to the trash.
-  [[nodiscard]] virtual std::error_code MoveToTrash(std::string_view path) = 0;
+  [[nodiscard]] virtual Result<void> MoveToTrash(std::string_view path) = 0;
 };
 
 // Finishes or undoes the change recorded by the journal of `folder`, if it has one, and then

@@ -127,7 +127,7 @@ void PageFile::Flush() {
       }
       break;
     case Mode::kWriting:
-      if (std::error_code error = newFile_->Write(data, size)) {
+      if (std::error_code error = newFile_->Write(data, size).error()) {
         FailWith(error);
       }
       break;
@@ -219,9 +219,10 @@ Result<PageOutcome, PageFailure> PageFile::Finish() {
     if (rules_.stop != nullptr && rules_.stop->requested()) {
       Fail(PageFailure::Stopped{name_});
     } else if (std::error_code error =
-                   rules_.batch != nullptr
-                       ? rules_.batch->Add(std::move(newFile_), folder_, name_, placement_)
-                       : newFile_->PutInPlace(name_, placement_)) {
+                   (rules_.batch != nullptr
+                        ? rules_.batch->Add(std::move(newFile_), folder_, name_, placement_)
+                        : newFile_->PutInPlace(name_, placement_))
+                       .error()) {
       FailWith(error);
     } else {
       newFile_.reset();

@@ -174,7 +174,7 @@ SupportCopy CopySupportImages(const std::string& siteFolder, const std::string& 
   }
   copy.from = bundled.value();
   copy.into = PathOnDisk(siteFolder, folderName);
-  if (std::error_code error = fs.CreateFolders(copy.into)) {
+  if (std::error_code error = fs.CreateFolders(copy.into).error()) {
     copy.failure = Failure::FolderNotMade{copy.into, error};
     return copy;
   }
@@ -190,7 +190,7 @@ SupportCopy CopySupportImages(const std::string& siteFolder, const std::string& 
     if (copy.failure) break;
   }
   // The names of the images copied last through a power cut.
-  if (std::error_code error = folder.value()->Sync(); error && !copy.failure) {
+  if (std::error_code error = folder.value()->Sync().error(); error && !copy.failure) {
     copy.failure = Failure::NotCopied{copy.from, copy.into, error};
   }
   return copy;

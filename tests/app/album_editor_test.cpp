@@ -33,8 +33,8 @@ namespace {
 class DeletingTestTrash final : public Trash {
  public:
   explicit DeletingTestTrash(std::string folder) : folder_(std::move(folder)) {}
-  std::error_code CheckTakes(std::string_view /*path*/) override { return {}; }
-  std::error_code MoveToTrash(std::string_view path) override {
+  Result<void> CheckTakes(std::string_view /*path*/) override { return {}; }
+  Result<void> MoveToTrash(std::string_view path) override {
     taken_.emplace_back(path);
     std::error_code error;
     std::filesystem::remove(folder_ + std::string(path), error);

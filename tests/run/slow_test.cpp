@@ -61,17 +61,17 @@ class PageCounter final : public testing::ForwardingFileSystem {
   // Counts and hashes a page's bytes; putting it in place files it under its name.
   struct Sink final : NewFile {
     explicit Sink(PageCounter& counter) : counter_(counter) {}
-    std::error_code Write(const char* data, std::size_t size) override {
+    Result<void> Write(const char* data, std::size_t size) override {
       page_.size += size;
       page_.hash = Hash({data, size}, page_.hash);
       if (page_.start.size() < (64u << 10)) page_.start.append(data, size);
       return {};
     }
     // Pages are written in order, never at an offset.
-    std::error_code WriteAt(const char*, std::size_t, std::uint64_t) override {
+    Result<void> WriteAt(const char*, std::size_t, std::uint64_t) override {
       return std::make_error_code(std::errc::not_supported);
     }
-    std::error_code PutInPlace(std::string_view name, const Placement&) override {
+    Result<void> PutInPlace(std::string_view name, const Placement&) override {
       ++counter_.pages;
       if (counter_.sampled_.count(std::string(name)) != 0) {
         counter_.sampledPages[std::string(name)] = std::move(page_);

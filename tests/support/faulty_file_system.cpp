@@ -34,7 +34,7 @@ std::unique_ptr<ReadableFile> Wrapped(std::unique_ptr<ReadableFile> file, Faulty
 
 // Writes through `file`, or fails as a full disk does: part of the data lands first.
 template <class File>
-std::error_code WriteOrFail(File& file, FaultyFileSystem& fs, const char* data, std::size_t size) {
+Result<void> WriteOrFail(File& file, FaultyFileSystem& fs, const char* data, std::size_t size) {
   if (std::error_code error = fs.Count(Step::kWrite)) {
     static_cast<void>(file.Write(data, size / 2));
     return error;
@@ -46,14 +46,14 @@ class FaultyNewFile final : public NewFile {
  public:
   FaultyNewFile(std::unique_ptr<NewFile> inner, FaultyFileSystem& fs)
       : inner_(std::move(inner)), fs_(fs) {}
-  std::error_code Write(const char* data, std::size_t size) override {
+  Result<void> Write(const char* data, std::size_t size) override {
     return WriteOrFail(*inner_, fs_, data, size);
   }
-  std::error_code WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
+  Result<void> WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
     if (std::error_code error = fs_.Count(Step::kWrite)) return error;
     return inner_->WriteAt(data, size, offset);
   }
-  std::error_code PutInPlace(std::string_view name, const Placement& placement) override {
+  Result<void> PutInPlace(std::string_view name, const Placement& placement) override {
     if (std::error_code error = fs_.Count(Step::kPutInPlace)) return error;
     return inner_->PutInPlace(name, placement);
   }
@@ -102,23 +102,23 @@ class FaultyFolder final : public Folder {
     if (std::error_code error = fs_.Count(Step::kMakeFolder)) return error;
     return WrappedFolder(inner_->MakeFolder(name));
   }
-  std::error_code Rename(std::string_view from, std::string_view to, bool replace) override {
+  Result<void> Rename(std::string_view from, std::string_view to, bool replace) override {
     if (std::error_code error = fs_.Count(Step::kRename)) return error;
     return inner_->Rename(from, to, replace);
   }
-  std::error_code Remove(std::string_view name) override {
+  Result<void> Remove(std::string_view name) override {
     if (std::error_code error = fs_.Count(Step::kRemove)) return error;
     return inner_->Remove(name);
   }
-  std::error_code RemoveFolder(std::string_view name) override {
+  Result<void> RemoveFolder(std::string_view name) override {
     if (std::error_code error = fs_.Count(Step::kRemove)) return error;
     return inner_->RemoveFolder(name);
   }
-  std::error_code Sync() override {
+  Result<void> Sync() override {
     if (std::error_code error = fs_.Count(Step::kSync)) return error;
     return inner_->Sync();
   }
-  std::error_code SyncFileSystem() override {
+  Result<void> SyncFileSystem() override {
     if (std::error_code error = fs_.Count(Step::kSync)) return error;
     return inner_->SyncFileSystem();
   }

@@ -67,7 +67,7 @@ class FaultyFileSystem final : public FileSystem {
   Result<std::vector<std::string>> ListFolder(const std::string& folder) override;
   Result<std::unique_ptr<ReadableFile>> OpenForReading(const std::string& path) override;
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override;
-  std::error_code CreateFolders(const std::string& path) override {
+  Result<void> CreateFolders(const std::string& path) override {
     if (std::error_code error = Count(Step::kMakeFolder)) return error;
     return inner_.CreateFolders(path);
   }

@@ -32,15 +32,13 @@ class ForwardingFolder : public Folder {
   Result<std::unique_ptr<Folder>> MakeFolder(std::string_view name) override {
     return inner_->MakeFolder(name);
   }
-  std::error_code Rename(std::string_view from, std::string_view to, bool replace) override {
+  Result<void> Rename(std::string_view from, std::string_view to, bool replace) override {
     return inner_->Rename(from, to, replace);
   }
-  std::error_code Remove(std::string_view name) override { return inner_->Remove(name); }
-  std::error_code RemoveFolder(std::string_view name) override {
-    return inner_->RemoveFolder(name);
-  }
-  std::error_code Sync() override { return inner_->Sync(); }
-  std::error_code SyncFileSystem() override { return inner_->SyncFileSystem(); }
+  Result<void> Remove(std::string_view name) override { return inner_->Remove(name); }
+  Result<void> RemoveFolder(std::string_view name) override { return inner_->RemoveFolder(name); }
+  Result<void> Sync() override { return inner_->Sync(); }
+  Result<void> SyncFileSystem() override { return inner_->SyncFileSystem(); }
   Result<std::unique_ptr<FolderLock>> TryLock() override { return inner_->TryLock(); }
 
  protected:
@@ -66,7 +64,7 @@ class ForwardingFileSystem : public FileSystem {
   Result<std::unique_ptr<Folder>> OpenFolder(const std::string& path) override {
     return inner_.OpenFolder(path);
   }
-  std::error_code CreateFolders(const std::string& path) override {
+  Result<void> CreateFolders(const std::string& path) override {
     return inner_.CreateFolders(path);
   }
 

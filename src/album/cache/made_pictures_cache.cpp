@@ -105,9 +105,9 @@ void MadePicturesCache::Remember(const ContentHash& original, const MadeMark& ma
   changed_ = true;
 }
 
-std::error_code MadePicturesCache::Save(FileSystem& fs) {
+Result<void> MadePicturesCache::Save(FileSystem& fs) {
   if (!changed_) return {};
-  if (std::error_code error = fs.CreateFolders(cacheHome_)) return error;
+  if (std::error_code error = fs.CreateFolders(cacheHome_).error()) return error;
   Result<std::unique_ptr<Folder>> home = fs.OpenFolder(cacheHome_);
   if (!home) return home.error();
   Result<std::unique_ptr<Folder>> folder = OpenOrMakeCacheFolder(*home.value());
@@ -117,7 +117,7 @@ std::error_code MadePicturesCache::Save(FileSystem& fs) {
   folder.value()->RemoveLeftovers();
   Merge(ReadEntries(*folder.value()));
   Prune();
-  if (std::error_code error = Write(*folder.value())) return error;
+  if (std::error_code error = Write(*folder.value()).error()) return error;
   changed_ = false;
   return {};
 }
@@ -158,7 +158,7 @@ void MadePicturesCache::Prune() {
   for (auto it = byUse.begin(); it != byUse.begin() + forgotten; ++it) entries_.erase(it->second);
 }
 
-std::error_code MadePicturesCache::Write(Folder& folder) const {
+Result<void> MadePicturesCache::Write(Folder& folder) const {
   std::string text(kFirstLine);
   text += '\n';
   text.reserve(text.size() + entries_.size() * kLineRoom);
@@ -168,7 +168,7 @@ std::error_code MadePicturesCache::Write(Folder& folder) const {
   }
   Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
   if (!file) return file.error();
-  if (std::error_code error = file.value()->Write(text.data(), text.size())) return error;
+  if (std::error_code error = file.value()->Write(text.data(), text.size()).error()) return error;
   Placement placement;
   placement.mode = 0600;
   return file.value()->PutInPlace(kFileName, placement);

@@ -64,7 +64,7 @@ class MadePicturesCache {
   // Writes the cache back, with what other runs saved meanwhile merged in, the entries used
   // longest ago dropped beyond the most it keeps; its folder is made where it is missing. A
   // failure leaves the cache file as it was and is only for the caller to note.
-  std::error_code Save(FileSystem& fs);
+  Result<void> Save(FileSystem& fs);
 
  private:
   // What an original's entry holds: the picture made of it and when it was last used.
@@ -87,7 +87,7 @@ class MadePicturesCache {
   void Prune();
 
   // Writes the entries as the cache file of `folder`, in place of the one there.
-  std::error_code Write(Folder& folder) const;
+  Result<void> Write(Folder& folder) const;
 
   std::string cacheHome_;
   MadePicturesSettings settings_;

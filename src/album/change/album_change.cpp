@@ -65,7 +65,7 @@ Result<void, AlbumFailure> AlbumChange::Begin() {
   // A change that only replaces the index file needs no journal: the file is replaced in one step,
   // so a crash leaves it as it was or as the change made it.
   if (journal_.steps.empty()) return {};
-  if (std::error_code error = WriteJournal(album_, journal_)) {
+  if (std::error_code error = WriteJournal(album_, journal_).error()) {
     begun_ = false;
     return AlbumFailure::NotWritten{albumPath_ + std::string(kJournalName), error};
   }
@@ -82,8 +82,8 @@ Result<std::unique_ptr<Folder>> AlbumChange::MakeFolder(Folder& parent, std::str
   return made;
 }
 
-std::error_code AlbumChange::AddFile(std::unique_ptr<NewFile> file, Folder& folder,
-                                     std::string_view folderPath, std::string name) {
+Result<void> AlbumChange::AddFile(std::unique_ptr<NewFile> file, Folder& folder,
+                                  std::string_view folderPath, std::string name) {
   std::string path = std::string(folderPath) + name;
   if (!begun_ || !plannedFiles_.contains(path)) return NotPlanned();
   files_.push_back(std::move(path));
@@ -93,21 +93,21 @@ std::error_code AlbumChange::AddFile(std::unique_ptr<NewFile> file, Folder& fold
   return batch_.Add(std::move(file), folder, std::move(name), placement);
 }
 
-std::error_code AlbumChange::FinishFiles() {
+Result<void> AlbumChange::FinishFiles() {
   return batch_.Finish();
 }
 
-std::error_code AlbumChange::Rename(Folder& folder, std::string_view folderPath,
-                                    const std::string& from, const std::string& to) {
+Result<void> AlbumChange::Rename(Folder& folder, std::string_view folderPath,
+                                 const std::string& from, const std::string& to) {
   const auto planned =
       plannedRenames_.find({std::string(folderPath) + from, std::string(folderPath) + to});
   if (!begun_ || planned == plannedRenames_.end()) return NotPlanned();
-  if (std::error_code error = folder.Rename(from, to, /*replace=*/false)) return error;
+  if (std::error_code error = folder.Rename(from, to, /*replace=*/false).error()) return error;
   renamed_.push_back(planned->second);
   return {};
 }
 
-std::error_code AlbumChange::SyncRenamedFolders() {
+Result<void> AlbumChange::SyncRenamedFolders() {
   std::set<std::string> synced;
   for (const JournalStep& renamed : renamed_) {
     // Renames stay in their folder, the part of their paths up to the last "/".
@@ -115,28 +115,29 @@ std::error_code AlbumChange::SyncRenamedFolders() {
     std::string leaf;
     Result<std::unique_ptr<Folder>> folder = OpenFolderOf(album_, renamed.to, leaf);
     if (!folder) return folder.error();
-    if (std::error_code error = folder.value()->Sync()) return error;
+    if (std::error_code error = folder.value()->Sync().error()) return error;
   }
   return {};
 }
 
-std::error_code AlbumChange::Commit(std::string_view text, Placement placement) {
+Result<void> AlbumChange::Commit(std::string_view text, Placement placement) {
   // The files are under their new names for good before the index file names them so.
-  if (std::error_code error = SyncRenamedFolders()) return error;
+  if (std::error_code error = SyncRenamedFolders().error()) return error;
   if (journaled_) {
     journal_.after = StateOf(text);
     // The journal learns what the index file will hold before the file holds it.
-    if (std::error_code error = WriteJournal(album_, journal_, /*replace=*/true)) return error;
+    if (std::error_code error = WriteJournal(album_, journal_, /*replace=*/true).error())
+      return error;
   }
   Result<std::unique_ptr<NewFile>> file = album_.CreateFile();
   if (!file) return file.error();
-  if (std::error_code error = file.value()->Write(text.data(), text.size())) return error;
+  if (std::error_code error = file.value()->Write(text.data(), text.size()).error()) return error;
   placement.durable = true;
-  if (std::error_code error = file.value()->PutInPlace(journal_.indexName, placement)) {
+  if (std::error_code error = file.value()->PutInPlace(journal_.indexName, placement).error()) {
     return error;
   }
   committed_ = true;
-  if (std::error_code error = album_.Sync()) return error;
+  if (std::error_code error = album_.Sync().error()) return error;
   if (!journaled_) return {};
   Result<void, JournalProblem> done = DoStepsAfterIndex(album_, journal_, trash_);
   if (const JournalProblem* problem = done.failure()) {

@@ -63,25 +63,25 @@ class AlbumChange {
   // `folderPath` in the album, "" or ending with "/"; it must outlive FinishFiles) where the name
   // is free, its data flushed first; in groups, so that one flush holds many files. A file the
   // plan does not hold is refused.
-  [[nodiscard]] std::error_code AddFile(std::unique_ptr<NewFile> file, Folder& folder,
-                                        std::string_view folderPath, std::string name);
+  [[nodiscard]] Result<void> AddFile(std::unique_ptr<NewFile> file, Folder& folder,
+                                     std::string_view folderPath, std::string name);
 
   // Puts every file taken in place and flushes the folders they are in.
-  [[nodiscard]] std::error_code FinishFiles();
+  [[nodiscard]] Result<void> FinishFiles();
 
   // Gives the entry `from` of `folder` (at `folderPath` in the album, "" or ending with "/") the
   // name `to`, which must be free, as the plan said; a rename the plan does not hold is refused.
-  [[nodiscard]] std::error_code Rename(Folder& folder, std::string_view folderPath,
-                                       const std::string& from, const std::string& to);
+  [[nodiscard]] Result<void> Rename(Folder& folder, std::string_view folderPath,
+                                    const std::string& from, const std::string& to);
 
   // Flushes the folders that renames changed so far, so that their new names last.
-  [[nodiscard]] std::error_code SyncRenames() { return SyncRenamedFolders(); }
+  [[nodiscard]] Result<void> SyncRenames() { return SyncRenamedFolders(); }
 
   // Flushes the folders that renames changed, writes `text` as the index file, replacing it whole
   // with `placement` (its data flushed), once the journal knows what it will hold; then flushes the
   // album folder, does the plan's steps that come after the index file and removes the journal.
   // From the index file on the change stands, even when a later step fails.
-  [[nodiscard]] std::error_code Commit(std::string_view text, Placement placement);
+  [[nodiscard]] Result<void> Commit(std::string_view text, Placement placement);
 
   // Whether the index file holds the change.
   bool committed() const { return committed_; }
@@ -101,7 +101,7 @@ class AlbumChange {
   Journal DoneSoFar() const;
 
   // Flushes each folder that a rename changed.
-  std::error_code SyncRenamedFolders();
+  Result<void> SyncRenamedFolders();
 
   Folder& album_;
   std::string albumPath_;

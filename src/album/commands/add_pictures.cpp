@@ -100,7 +100,7 @@ Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>
   if (made.value().videos && !index.head.videos) {
     text = WithVideosLine(text, index.head.fifthValueLine);
   }
-  if (std::error_code error = change.Commit(text, KeepingModeAndOwner(index.text.source))) {
+  if (std::error_code error = change.Commit(text, KeepingModeAndOwner(index.text.source)).error()) {
     return AlbumFailure::NotWritten{indexPath, error};
   }
   work.outcome.picturesAdded = pairs.size();

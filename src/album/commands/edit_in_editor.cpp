@@ -20,11 +20,11 @@ struct EditFilePlace {
 
 // Writes `text` as the edit file `name` of `folder`, readable by its owner alone; replaces what
 // has the name only when `replace`.
-std::error_code WriteEditFile(Folder& folder, const std::string& name, std::string_view text,
-                              bool replace) {
+Result<void> WriteEditFile(Folder& folder, const std::string& name, std::string_view text,
+                           bool replace) {
   Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
   if (!file) return file.error();
-  if (std::error_code error = file.value()->Write(text.data(), text.size())) return error;
+  if (std::error_code error = file.value()->Write(text.data(), text.size()).error()) return error;
   Placement placement;
   placement.mode = 0600;
   placement.replace = replace;
@@ -34,7 +34,7 @@ std::error_code WriteEditFile(Folder& folder, const std::string& name, std::stri
 // Writes the first edit file, `text`, in `folder`, under a name no file has.
 Result<EditFilePlace, AlbumFailure> StartEditFile(const std::string& folder, std::string_view text,
                                                   FileSystem& fs) {
-  if (std::error_code error = fs.CreateFolders(folder)) {
+  if (std::error_code error = fs.CreateFolders(folder).error()) {
     return AlbumFailure::FolderNotMade{folder, error};
   }
   Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(folder);
@@ -43,7 +43,7 @@ Result<EditFilePlace, AlbumFailure> StartEditFile(const std::string& folder, std
     std::string name = "quillmere-edit";
     if (count > 1) name.append("-").append(std::to_string(count));
     name += ".txt";
-    std::error_code error = WriteEditFile(*opened.value(), name, text, /*replace=*/false);
+    std::error_code error = WriteEditFile(*opened.value(), name, text, /*replace=*/false).error();
     if (error == std::errc::file_exists && count < 100) continue;
     std::string path = folder;
     path.append("/").append(name);
@@ -75,7 +75,7 @@ Result<AlbumEdit, AlbumFailure> EditUntilApplicable(EditFilePlace& place,
     auto parsed = ParseEditFile(edited.value().bytes, album);
     if (parsed) return std::move(parsed.value());
     const std::string again = EditFileTextWithErrors(edited.value().bytes, *parsed.failure());
-    if (std::error_code error = WriteEditFile(*place.folder, place.name, again, true)) {
+    if (std::error_code error = WriteEditFile(*place.folder, place.name, again, true).error()) {
       return AlbumFailure::NotWritten{place.path, error};
     }
   }

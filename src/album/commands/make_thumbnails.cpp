@@ -108,7 +108,7 @@ Result<void, PictureProblem> MakeOneThumbnail(PictureWork& work, FileBatch& batc
   }
   const std::string name = thumbnails.FileName(n);
   if (std::error_code error =
-          work.files().Replace(batch, *thumbnails.folder, name, made.value().thumbnail)) {
+          work.files().Replace(batch, *thumbnails.folder, name, made.value().thumbnail).error()) {
     return PictureProblem{
         .kind = PictureProblem::Kind::kNotWritten, .file = thumbnails.path + name, .error = error};
   }
@@ -172,7 +172,7 @@ Result<void, AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
     pictureWork.count().Done(k);
   });
   // The thumbnails made before a stop or a failure take their place too.
-  if (std::error_code error = pictureWork.files().Finish(batch)) {
+  if (std::error_code error = pictureWork.files().Finish(batch).error()) {
     return AlbumFailure::NotWritten{thumbnails.path, error};
   }
   std::sort(outcome.problems.begin(), outcome.problems.end(),

@@ -118,12 +118,14 @@ Result<void, AlbumFailure> AddSupportImages(SupportPlace& place, AlbumChange& ch
   for (const std::string& name : place.missing) {
     Result<std::unique_ptr<NewFile>> copy =
         CopyIntoNewFile(place.bundle + "/" + name, *place.folder.folder, fs);
-    std::error_code error = copy ? change.AddFile(std::move(copy.value()), *place.folder.folder,
-                                                  place.folder.relative, name)
+    std::error_code error = copy ? change
+                                       .AddFile(std::move(copy.value()), *place.folder.folder,
+                                                place.folder.relative, name)
+                                       .error()
                                  : copy.error();
     if (error) return AlbumFailure::NotWritten{place.folder.path + name, error};
   }
-  if (std::error_code error = change.FinishFiles()) {
+  if (std::error_code error = change.FinishFiles().error()) {
     return AlbumFailure::NotWritten{place.folder.path, error};
   }
   return {};
@@ -177,7 +179,7 @@ Result<void, AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& pi
                        made.value().videos};
   Placement placement;
   placement.replace = false;
-  if (std::error_code error = change.Commit(NewIndexText(head, pairs), placement)) {
+  if (std::error_code error = change.Commit(NewIndexText(head, pairs), placement).error()) {
     return AlbumFailure::NotWritten{outcome.indexPath, error};
   }
   outcome.picturesAdded = pairs.size();
@@ -224,7 +226,7 @@ Result<void, AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
   if (auto* failure = probed.failure()) return std::move(*failure);
   if (!exists) {
     made = MissingFolders(albumPath, fs);
-    if (std::error_code error = fs.CreateFolders(albumPath)) {
+    if (std::error_code error = fs.CreateFolders(albumPath).error()) {
       RemoveMadeFolders(made, fs);
       return AlbumFailure::FolderNotMade{albumPath, error};
     }

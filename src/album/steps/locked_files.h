@@ -91,26 +91,27 @@ class LockedFiles {
   }
 
   // Writes `bytes` to a new file that `change` puts in place as `name` of `image`'s folder.
-  std::error_code WriteNew(AlbumChange& change, ImageFolder& image, std::string name,
-                           std::string_view bytes) {
+  Result<void> WriteNew(AlbumChange& change, ImageFolder& image, std::string name,
+                        std::string_view bytes) {
     const std::lock_guard<std::mutex> hold(lock_);
     Result<std::unique_ptr<NewFile>> file = image.folder->CreateFile();
     if (!file) return file.error();
-    if (std::error_code error = file.value()->Write(bytes.data(), bytes.size())) return error;
+    if (std::error_code error = file.value()->Write(bytes.data(), bytes.size()).error())
+      return error;
     return change.AddFile(std::move(file.value()), *image.folder, image.relative, std::move(name));
   }
 
   // Has `change` put `file`, written whole, in place as `name` of `image`'s folder.
-  std::error_code AddFile(AlbumChange& change, std::unique_ptr<NewFile> file, ImageFolder& image,
-                          std::string name) {
+  Result<void> AddFile(AlbumChange& change, std::unique_ptr<NewFile> file, ImageFolder& image,
+                       std::string name) {
     const std::lock_guard<std::mutex> hold(lock_);
     return change.AddFile(std::move(file), *image.folder, image.relative, std::move(name));
   }
 
   // Writes `bytes` to a new file that `batch` puts in place as `name` of `folder`, replacing
   // what is there in one step with its owner and permission bits kept.
-  std::error_code Replace(FileBatch& batch, Folder& folder, const std::string& name,
-                          std::string_view bytes) {
+  Result<void> Replace(FileBatch& batch, Folder& folder, const std::string& name,
+                       std::string_view bytes) {
     const std::lock_guard<std::mutex> hold(lock_);
     Placement placement;
     if (Result<EntryInfo> old = folder.Inspect(name);
@@ -119,12 +120,13 @@ class LockedFiles {
     }
     Result<std::unique_ptr<NewFile>> file = folder.CreateFile();
     if (!file) return file.error();
-    if (std::error_code error = file.value()->Write(bytes.data(), bytes.size())) return error;
+    if (std::error_code error = file.value()->Write(bytes.data(), bytes.size()).error())
+      return error;
     return batch.Add(std::move(file.value()), folder, name, placement);
   }
 
   // Puts what `batch` holds in place and flushes its folders.
-  std::error_code Finish(FileBatch& batch) {
+  Result<void> Finish(FileBatch& batch) {
     const std::lock_guard<std::mutex> hold(lock_);
     return batch.Finish();
   }

@@ -273,7 +273,7 @@ void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<New
   for (auto [image, bytes] : {std::pair{&folders_.pictures, &made.picture},
                               std::pair{&folders_.thumbnails, &made.thumbnail}}) {
     if (std::error_code error =
-            pictureWork_.files().WriteNew(change_, *image, image->FileName(n), *bytes)) {
+            pictureWork_.files().WriteNew(change_, *image, image->FileName(n), *bytes).error()) {
       writeFailure_ = AlbumFailure::NotWritten{image->path + image->FileName(n), error};
       return;
     }
@@ -282,7 +282,7 @@ void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<New
     ImageFolder& pictures = folders_.pictures;
     std::string name = pictures.FileName(n, picture.video->extension);
     const std::error_code error =
-        pictureWork_.files().AddFile(change_, std::move(video), pictures, name);
+        pictureWork_.files().AddFile(change_, std::move(video), pictures, name).error();
     if (error) {
       writeFailure_ = AlbumFailure::NotWritten{pictures.path + name, error};
       return;
@@ -317,7 +317,7 @@ Result<NumberedPictures, AlbumFailure> Numbering::Run() {
   if (numbered_.pairs.empty() && numbered_.duplicates == 0) {
     return AlbumFailure::NoPictures{toNumber_.givenAs};
   }
-  if (std::error_code error = change_.FinishFiles()) {
+  if (std::error_code error = change_.FinishFiles().error()) {
     return AlbumFailure::NotWritten{folders_.pictures.path, error};
   }
   return std::move(numbered_);

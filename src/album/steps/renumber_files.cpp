@@ -109,7 +109,7 @@ class ImagePlanner {
     std::string from = NameOf(rename.from);
     std::string to = NameOf(rename.to);
     if (rename.to.heldAside && IsRemoved(rename.to.number)) {
-      if (std::error_code error = trash_->CheckTakes(image_.relative + from)) {
+      if (std::error_code error = trash_->CheckTakes(image_.relative + from).error()) {
         return AlbumFailure::NoTrash{image_.path + from, error};
       }
       const auto kind =
@@ -181,8 +181,9 @@ Result<void, AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenInd
   if (auto done = change.Begin(); !done) return std::move(*done.failure());
   for (const auto* renames : {&plan.aside, &plan.home}) {
     for (const PlannedRename& rename : *renames) {
-      if (std::error_code error = change.Rename(*rename.image->folder, rename.image->relative,
-                                                rename.from, rename.to)) {
+      if (std::error_code error =
+              change.Rename(*rename.image->folder, rename.image->relative, rename.from, rename.to)
+                  .error()) {
         change.Undo();
         return AlbumFailure::NotRenamed{rename.image->path + rename.from, rename.to, error};
       }
@@ -190,12 +191,12 @@ Result<void, AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenInd
     // Every file has its name aside for good before any takes a name another had; Commit
     // flushes the new numbers.
     if (renames != &plan.aside) break;
-    if (std::error_code error = change.SyncRenames()) {
+    if (std::error_code error = change.SyncRenames().error()) {
       change.Undo();
       return AlbumFailure::NotWritten{album.path, error};
     }
   }
-  if (std::error_code error = change.Commit(text, KeepingModeAndOwner(index.text.source))) {
+  if (std::error_code error = change.Commit(text, KeepingModeAndOwner(index.text.source)).error()) {
     if (!change.committed()) {
       change.Undo();
       return AlbumFailure::NotWritten{indexPath, error};

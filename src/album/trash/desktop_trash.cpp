@@ -38,16 +38,17 @@ class ModuleTrash final : public Trash {
     folderPath_ = error ? folderPath : absolute.string();
   }
 
-  std::error_code CheckTakes(std::string_view path) override {
+  Result<void> CheckTakes(std::string_view path) override {
     if (std::error_code failure = TrashModule().failure) return failure;
     const std::string file = folderPath_ + std::string(path);
     const std::string folder = file.substr(0, file.rfind('/'));
     auto checked = checked_.find(folder);
-    if (checked == checked_.end()) checked = checked_.emplace(folder, TryTrashFor(file)).first;
+    if (checked == checked_.end())
+      checked = checked_.emplace(folder, TryTrashFor(file).error()).first;
     return checked->second;
   }
 
-  std::error_code MoveToTrash(std::string_view path) override {
+  Result<void> MoveToTrash(std::string_view path) override {
     const TrashEntry& trash = TrashModule();
     if (trash.failure) return trash.failure;
     const std::string file = folderPath_ + std::string(path);
@@ -57,10 +58,10 @@ class ModuleTrash final : public Trash {
 
  private:
   // Tries the trash folder that would take the file at `file`, and refuses one inside the album.
-  std::error_code TryTrashFor(const std::string& file) {
+  Result<void> TryTrashFor(const std::string& file) {
     Result<std::string> trash = TrashFolderFor(file, places_);
     if (!trash) return trash.error();
-    if (std::error_code error = TryTrashFolder(trash.value())) return error;
+    if (std::error_code error = TryTrashFolder(trash.value()).error()) return error;
     std::error_code error;
     const std::string real = std::filesystem::canonical(trash.value(), error).string() + "/";
     const std::string album = std::filesystem::canonical(folderPath_, error).string() + "/";
@@ -79,9 +80,9 @@ class Deleter final : public Trash {
  public:
   explicit Deleter(Folder& folder) : folder_(folder) {}
 
-  std::error_code CheckTakes(std::string_view /*path*/) override { return {}; }
+  Result<void> CheckTakes(std::string_view /*path*/) override { return {}; }
 
-  std::error_code MoveToTrash(std::string_view path) override {
+  Result<void> MoveToTrash(std::string_view path) override {
     std::string leaf;
     Result<std::unique_ptr<Folder>> folder = OpenFolderOf(folder_, path, leaf);
     if (!folder) return folder.error();

@@ -36,13 +36,13 @@ Result<std::string> RealPathOf(const std::string& path) {
 }
 
 // Makes the folder `path` with only its owner's access, unless it exists.
-std::error_code MakeFolder(const std::string& path) {
+Result<void> MakeFolder(const std::string& path) {
   if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST) return {};
   return SystemError(errno);
 }
 
 // Makes the folder `path` and the missing folders above it, as the user's trash is made.
-std::error_code MakeFolders(const std::string& path) {
+Result<void> MakeFolders(const std::string& path) {
   if (::mkdir(path.c_str(), 0700) == 0) return {};
   if (errno == EEXIST) {
     Result<struct stat> made = StatOf(path, /*follow=*/true);
@@ -50,7 +50,7 @@ std::error_code MakeFolders(const std::string& path) {
     return S_ISDIR(made.value().st_mode) ? std::error_code() : SystemError(ENOTDIR);
   }
   if (errno != ENOENT || path == "/") return SystemError(errno);
-  if (std::error_code error = MakeFolders(ParentOf(path))) return error;
+  if (std::error_code error = MakeFolders(ParentOf(path)).error()) return error;
   return MakeFolder(path);
 }
 
@@ -94,7 +94,7 @@ Result<std::string> SharedTrashOf(const std::string& top, uid_t user) {
 }
 
 // Makes a file in the folder `folder` and removes it again.
-std::error_code TryFolder(const std::string& folder) {
+Result<void> TryFolder(const std::string& folder) {
   const std::string probe = folder + "/.quillmere-probe-" + std::to_string(::getpid());
   const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return SystemError(errno);
@@ -134,7 +134,7 @@ Result<std::string> TrashFolderFor(const std::string& path, const TrashPlaces& p
   std::string trash;
   if (onHome) {
     trash = places.dataHome + "/Trash";
-    if (std::error_code error = MakeFolders(trash)) return error;
+    if (std::error_code error = MakeFolders(trash).error()) return error;
   } else {
     Result<std::string> real = RealPathOf(folder);
     if (!real) return real.error();
@@ -144,14 +144,14 @@ Result<std::string> TrashFolderFor(const std::string& path, const TrashPlaces& p
     trash = shared.value();
   }
   for (const char* part : {"/info", "/files"}) {
-    if (std::error_code error = MakeFolder(trash + part)) return error;
+    if (std::error_code error = MakeFolder(trash + part).error()) return error;
   }
   return trash;
 }
 
-std::error_code TryTrashFolder(const std::string& folder) {
+Result<void> TryTrashFolder(const std::string& folder) {
   for (const char* part : {"/files", "/info"}) {
-    if (std::error_code error = TryFolder(folder + part)) return error;
+    if (std::error_code error = TryFolder(folder + part).error()) return error;
   }
   return {};
 }

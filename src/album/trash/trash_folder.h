@@ -31,6 +31,6 @@ Result<std::string> TrashFolderFor(const std::string& path, const TrashPlaces& p
 
 // Makes sure that the trash folder `folder` can take a file: a file is made in its "files" and
 // "info" folders and removed again.
-std::error_code TryTrashFolder(const std::string& folder);
+Result<void> TryTrashFolder(const std::string& folder);
 
 }  // namespace quillmere

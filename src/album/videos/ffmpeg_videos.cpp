@@ -260,7 +260,8 @@ class FfmpegVideoMaker final : public VideoMaker {
       }();
       if (!got) return Unreadable(got.error());
       if (got.value() == 0) break;
-      if (std::error_code error = out.Write(buffer.data(), got.value())) return Unreadable(error);
+      if (std::error_code error = out.Write(buffer.data(), got.value()).error())
+        return Unreadable(error);
       at += got.value();
     }
     return {};

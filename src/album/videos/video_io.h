@@ -129,8 +129,8 @@ class Sink {
     const auto count = static_cast<std::size_t>(size);
     const std::error_code error =
         sink.at_ == sink.end_
-            ? sink.out_.Write(bytes, count)
-            : sink.out_.WriteAt(bytes, count, static_cast<std::uint64_t>(sink.at_));
+            ? sink.out_.Write(bytes, count).error()
+            : sink.out_.WriteAt(bytes, count, static_cast<std::uint64_t>(sink.at_)).error();
     if (error) {
       sink.failed_ = error;
       return AVERROR(EIO);

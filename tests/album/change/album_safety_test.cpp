@@ -438,7 +438,8 @@ TEST(AlbumChangeTest, TakesOnlyTheStepsItPlanned) {
   const JournalStep aside{JournalStep::Kind::kRename, "p1.jpg", "p1 (moving).jpg"};
   change.PlanAfterIndex({JournalStep::Kind::kDiscard, "p1 (moving).jpg", {}});
   change.PlanRename(aside);
-  EXPECT_EQ(change.AddFile(newFile(), folder, "", "p2.jpg"), NotPlanned()) << "before Begin";
+  EXPECT_EQ(change.AddFile(newFile(), folder, "", "p2.jpg").error(), NotPlanned())
+      << "before Begin";
   ASSERT_TRUE(change.Begin());
   const std::optional<Journal> journal = ParseJournal(ReadFile(dir / std::string(kJournalName)));
   ASSERT_TRUE(journal);
@@ -448,8 +449,8 @@ TEST(AlbumChangeTest, TakesOnlyTheStepsItPlanned) {
                                             {JournalStep::Kind::kDiscard, "p1 (moving).jpg", {}}};
   EXPECT_EQ(journal.value().steps, planned);
 
-  EXPECT_EQ(change.AddFile(newFile(), folder, "", "p3.jpg"), NotPlanned());
-  EXPECT_EQ(change.Rename(folder, "", "p1.jpg", "p9.jpg"), NotPlanned());
+  EXPECT_EQ(change.AddFile(newFile(), folder, "", "p3.jpg").error(), NotPlanned());
+  EXPECT_EQ(change.Rename(folder, "", "p1.jpg", "p9.jpg").error(), NotPlanned());
   Result<std::unique_ptr<Folder>> unplanned = change.MakeFolder(folder, "", "other");
   ASSERT_FALSE(unplanned);
   EXPECT_EQ(unplanned.error(), NotPlanned());
@@ -457,9 +458,9 @@ TEST(AlbumChangeTest, TakesOnlyTheStepsItPlanned) {
   EXPECT_TRUE(stdfs::exists(dir / "p1.jpg")) << "the unplanned rename was not taken";
 
   EXPECT_TRUE(change.MakeFolder(folder, "", "made"));
-  EXPECT_EQ(change.AddFile(newFile(), folder, "", "p2.jpg"), std::error_code());
-  EXPECT_EQ(change.FinishFiles(), std::error_code());
-  EXPECT_EQ(change.Rename(folder, "", "p1.jpg", "p1 (moving).jpg"), std::error_code());
+  EXPECT_EQ(change.AddFile(newFile(), folder, "", "p2.jpg").error(), std::error_code());
+  EXPECT_EQ(change.FinishFiles().error(), std::error_code());
+  EXPECT_EQ(change.Rename(folder, "", "p1.jpg", "p1 (moving).jpg").error(), std::error_code());
   change.Undo();
   EXPECT_EQ(Snapshot(dir.path()), (Files{{dir / "p1.jpg", "one"}})) << "all undone";
 

@@ -321,10 +321,10 @@ class FolderTrash final : public Trash {
       : album_(std::move(album)), bin_(std::move(bin)), refuse_(refuse) {
     stdfs::create_directories(bin_);
   }
-  std::error_code CheckTakes(std::string_view /*path*/) override {
+  Result<void> CheckTakes(std::string_view /*path*/) override {
     return refuse_ ? SystemError(ENOTSUP) : std::error_code();
   }
-  std::error_code MoveToTrash(std::string_view path) override {
+  Result<void> MoveToTrash(std::string_view path) override {
     const stdfs::path from = album_ + "/" + std::string(path);
     std::error_code error;
     stdfs::rename(from, bin_ + "/" + from.filename().string(), error);
