@@ -82,6 +82,8 @@ struct AlbumOutcome {
   // Pictures added to the album or removed from it, and thumbnails written or found newer than
   // their pictures.
   std::uint64_t picturesAdded = 0;
+  // How many of the pictures added are videos.
+  std::uint64_t videosAdded = 0;
   std::uint64_t picturesRemoved = 0;
   std::uint64_t thumbnailsWritten = 0;
   std::uint64_t thumbnailsUpToDate = 0;

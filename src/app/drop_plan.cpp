@@ -8,10 +8,14 @@
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QMimeType>
+#include <QStandardPaths>
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
+#include "album/album_in_folder.h"
 #include "album/pictures/file_kind.h"
 
 namespace quillmere {
@@ -71,7 +75,11 @@ DropPlan Refused(const QString& refusal) {
   return {Action::kRefuse, {}, refusal};
 }
 
-DropPlan PlanFolder(const QString& folder) {
+DropPlan PlanFolder(const QString& folder, FileSystem& fs) {
+  const std::optional<std::string> album =
+      AlbumIndexIn(QFile::encodeName(folder).toStdString(), fs);
+  if (album)
+    return {Action::kEditAlbum, {QFile::decodeName(QByteArray::fromStdString(*album))}, {}};
   if (!HoldsPictureOrVideo(folder)) {
     return Refused(QStringLiteral("The folder %1 holds no picture to make an album of; nothing "
                                   "was written. Drop a folder of pictures, or an index file.")
@@ -92,14 +100,14 @@ DropPlan NoAlbumForPictures(const QStringList& files) {
           .arg(what));
 }
 
-DropPlan PlanOneFile(const QString& file, Kind kind, bool hasSite) {
+DropPlan PlanOneFile(const QString& file, Kind kind, bool hasSite, FileSystem& fs) {
   switch (kind) {
     case Kind::kIndexFile:
       return {Action::kGenerate, {file}, {}};
     case Kind::kPictureOrVideo:
       return hasSite ? DropPlan{Action::kAddPictures, {file}, {}} : NoAlbumForPictures({file});
     case Kind::kFolder:
-      return PlanFolder(file);
+      return PlanFolder(file, fs);
     case Kind::kOther:
       break;
   }
@@ -108,13 +116,29 @@ DropPlan PlanOneFile(const QString& file, Kind kind, bool hasSite) {
                      .arg(QDir::toNativeSeparators(file), ContentType(file).comment()));
 }
 
+// Whether a new album may be proposed in `folder`: it can be written there and it was not refused.
+bool Welcomes(const QString& folder, const QStringList& refused) {
+  const QString clean = QDir::cleanPath(folder);
+  return QFileInfo(clean).isWritable() && !refused.contains(clean);
+}
+
+// Where an album goes when its pictures' folder does not welcome it: the user's Pictures folder,
+// or else the home folder.
+QString FallbackAlbumPlace(const QStringList& refused) {
+  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  if (!pictures.isEmpty() && QFileInfo(pictures).isDir() && Welcomes(pictures, refused)) {
+    return pictures;
+  }
+  return QDir::homePath();
+}
+
 }  // namespace
 
-DropPlan PlanDrop(const QStringList& paths, bool hasSite) {
+DropPlan PlanDrop(const QStringList& paths, bool hasSite, FileSystem& fs) {
   if (paths.isEmpty()) return {};
   std::vector<Kind> kinds;
   for (const QString& path : paths) kinds.push_back(KindOf(path));
-  if (paths.size() == 1) return PlanOneFile(paths.front(), kinds.front(), hasSite);
+  if (paths.size() == 1) return PlanOneFile(paths.front(), kinds.front(), hasSite, fs);
   if (std::find(kinds.begin(), kinds.end(), Kind::kFolder) != kinds.end()) {
     return Refused(QStringLiteral(
         "Drop one folder of pictures at a time, without other files or folders; nothing was "
@@ -128,12 +152,13 @@ DropPlan PlanDrop(const QStringList& paths, bool hasSite) {
   return hasSite ? DropPlan{Action::kAddPictures, paths, {}} : NoAlbumForPictures(paths);
 }
 
-QString ProposedAlbumFolder(const QString& picturesFolder) {
+QString ProposedAlbumFolder(const QString& picturesFolder, const QStringList& refused) {
   const QFileInfo pictures(QDir::cleanPath(QFileInfo(picturesFolder).absoluteFilePath()));
   const QString name = pictures.fileName().isEmpty()
                            ? QStringLiteral("Album")
                            : pictures.fileName() + QStringLiteral(" album");
-  const QDir beside = pictures.dir();
+  QDir beside = pictures.dir();
+  if (!Welcomes(beside.path(), refused)) beside = QDir(FallbackAlbumPlace(refused));
   QString proposed = beside.filePath(name);
   for (int n = 2; QFileInfo::exists(proposed) || QFileInfo(proposed).isSymLink(); ++n) {
     proposed = beside.filePath(name + QLatin1Char(' ') + QString::number(n));

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -36,6 +37,7 @@
 #include "platform/qt/desktop_opener.h"
 #include "platform/qt/message_box.h"
 #include "run/generate.h"
+#include "run/message_text.h"
 #include "run/progress_text.h"
 #include "site/page_output.h"
 #include "site/page_signature.h"
@@ -257,7 +259,7 @@ void Form1::Open(const QStringList& paths, bool atStart) {
         "changed."));
     return;
   }
-  const DropPlan plan = PlanDrop(paths, !siteFolder_.empty());
+  const DropPlan plan = PlanDrop(paths, !siteFolder_.empty(), *fs_);
   switch (plan.action) {
     case DropPlan::Action::kNothing:
       return;
@@ -271,6 +273,9 @@ void Form1::Open(const QStringList& paths, bool atStart) {
       return;
     case DropPlan::Action::kNewAlbum:
       MakeAlbum(plan.paths.front());
+      return;
+    case DropPlan::Action::kEditAlbum:
+      OpenEditor(plan.paths.front());
       return;
     case DropPlan::Action::kAddPictures:
       AddToAlbum(plan.paths);
@@ -293,7 +298,7 @@ bool Form1::AgreesToNewSite(const QString& indexFile) {
 }
 
 void Form1::MakeAlbum(const QString& picturesFolder) {
-  const QFileInfo proposed(ProposedAlbumFolder(picturesFolder));
+  const QFileInfo proposed(ProposedAlbumFolder(picturesFolder, refusedAlbumPlaces_));
   const QString title =
       QStringLiteral("Folder for the album of %1").arg(QFileInfo(picturesFolder).fileName());
   if (folderBox_.ShowChoose(title, proposed.absolutePath(), proposed.fileName()) !=
@@ -469,10 +474,8 @@ void Form1::ShowNewAlbum(const AlbumOutcome& outcome) {
   const QString album = FromLocal(AlbumNameOf(outcome.site.title, outcome.indexPath));
   QString folder = FromLocal(outcome.site.siteFolder);
   if (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
-  const std::uint64_t made = outcome.picturesAdded;
-  QString text = QStringLiteral("The album %1 is in %2: %3 %4 made.")
-                     .arg(album, folder, QString::number(made),
-                          made == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"));
+  const QString made = FromLocal(PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded));
+  QString text = QStringLiteral("The album %1 is in %2: %3 made.").arg(album, folder, made);
   if (!outcome.problems.empty()) text += QStringLiteral("\n\n") + LeftOutSummary(outcome.problems);
   const int action =
       ShowDoneChoice(this, QString::fromLatin1(kProgramTitle), text, LeftOutText(outcome.problems),
@@ -503,6 +506,7 @@ bool Form1::ChoosesAnotherFolder(const AlbumOutcome& outcome) {
     return false;
   }
   const QString pictures = newAlbumPictures_;
+  refusedAlbumPlaces_ << QDir::cleanPath(QFileInfo(folderBox_.folder()).absolutePath());
   ShowFailure(FromLocal(Describe(*outcome.failure, WindowWords())) +
               QStringLiteral("\n\nChoose another folder for the album."));
   const QScopedValueRollback<bool> opening(opening_, true);
@@ -528,6 +532,14 @@ void Form1::closeEvent(QCloseEvent* event) {
     return;
   }
   closeWhenRunEnds_ = false;
+  // The album editors close first, each asking about its unsaved changes; one that stays open
+  // keeps this window open too, so that the program never runs on without a window of its own.
+  for (AlbumEditor* editor : findChildren<AlbumEditor*>(QString(), Qt::FindDirectChildrenOnly)) {
+    if (editor->isVisible() && !editor->close()) {
+      event->ignore();
+      return;
+    }
+  }
   QWidget::closeEvent(event);
 }
 

@@ -162,6 +162,8 @@ class Form1 : public QWidget {
   QTimer startTimer_;
   // The pictures' folder of the new album the run going on makes; empty for other runs.
   QString newAlbumPictures_;
+  // The places where a new album's folder could not be made, which are not proposed again.
+  QStringList refusedAlbumPlaces_;
   DesktopOpener opener_ = OpenWithDesktop;
 };
 

@@ -421,11 +421,12 @@ std::string PicturesNow(const AlbumOutcome& outcome) {
 
 // What each album command did, in the words of its summary.
 std::string NewAlbumDone(const Options& /*options*/, const AlbumOutcome& outcome) {
-  return Count(outcome.picturesAdded, "picture", "pictures") + " made";
+  return PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded) + " made";
 }
 
 std::string AddPicturesDone(const Options& /*options*/, const AlbumOutcome& outcome) {
-  return Count(outcome.picturesAdded, "picture", "pictures") + " added, " + PicturesNow(outcome);
+  return PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded) + " added, " +
+         PicturesNow(outcome);
 }
 
 std::string RemovePicturesDone(const Options& options, const AlbumOutcome& outcome) {
@@ -448,12 +449,12 @@ std::string MakeThumbnailsDone(const Options& /*options*/, const AlbumOutcome& o
 
 // The line --verbose prints first after each album command: what it did in numbers.
 std::string NewAlbumDetails(const AlbumOutcome& outcome) {
-  return Count(outcome.picturesAdded, "picture", "pictures") + " in " + Visible(outcome.indexPath) +
-         "\n";
+  return PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded) + " in " +
+         Visible(outcome.indexPath) + "\n";
 }
 
 std::string AddPicturesDetails(const AlbumOutcome& outcome) {
-  return Count(outcome.picturesAdded, "picture", "pictures") + " added to " +
+  return PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded) + " added to " +
          Visible(outcome.indexPath) + "\n";
 }
 

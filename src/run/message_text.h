@@ -28,6 +28,9 @@ std::string QuotedExcerpt(std::string_view text);
 std::string GroupedNumber(std::uint64_t number, const std::locale& locale);
 std::string GroupedNumber(std::uint64_t number);
 
+// "28 pictures and 1 video": `entries` pictures of an album counted, `videos` of them as videos.
+std::string PicturesAndVideos(std::uint64_t entries, std::uint64_t videos);
+
 // The next step a message may name, by what it does; each front end words it as its own, and one
 // that has no way to take it leaves it out.
 enum class NextStep {

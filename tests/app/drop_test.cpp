@@ -21,7 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "app/album_editor.h"
 #include "app/album_report.h"
+#include "app/drop_plan.h"
 #include "app/form1.h"
 #include "app_test_support.h"
 #include "gated_file_system.h"
@@ -167,6 +169,8 @@ enum class Outcome {
   // A new album of the dropped folder's two videos, or the dropped video added to the window's
   // album as its picture 3: each a video with its poster.
   kVideosMade,
+  // The album editor, open on the album of the dropped folder; nothing written.
+  kEditorOpened,
   // A box that names what was dropped and says why it is refused; nothing written.
   kRefused,
 };
@@ -216,6 +220,9 @@ TEST_F(DropTest, EachKindOfDropDoesWhatItSays) {
          return QStringList{MakeVideoFolder(scratch, "Clips", 1) + QStringLiteral("/clip 1.mp4")};
        },
        true, Outcome::kVideosMade},
+      {"the folder of an album",
+       [](const QString& scratch) { return QStringList{scratch + QStringLiteral("/site")}; }, true,
+       Outcome::kEditorOpened},
       {"a picture on a window that has no site",
        [](const QString& scratch) {
          return QStringList{MakePictureFolder(scratch, "More", 1) + QStringLiteral("/photo 1.jpg")};
@@ -345,6 +352,19 @@ TEST_F(DropTest, EachKindOfDropDoesWhatItSays) {
         }
         ASSERT_EQ(said.size(), 1u);
         EXPECT_NE(said[0].kind, MessageKind::kCritical) << said[0].text.toStdString();
+        if (!c.siteFirst) {
+          EXPECT_TRUE(said[0].text.contains(QLatin1String(" 2 videos made")))
+              << said[0].text.toStdString();
+        }
+        break;
+      }
+      case Outcome::kEditorOpened: {
+        const auto* editor = window.findChild<AlbumEditor*>();
+        ASSERT_NE(editor, nullptr);
+        EXPECT_TRUE(editor->isVisible());
+        EXPECT_TRUE(said.empty());
+        EXPECT_EQ(window.folderBox().showings().size(), 0u);
+        EXPECT_EQ(after, before) << "nothing is written";
         break;
       }
       case Outcome::kRefused: {
@@ -406,6 +426,15 @@ TEST_F(DropTest, AFolderThatCannotBeMadeBringsTheDialogBack) {
       << messages_.messages()[0].text.toStdString();
   EXPECT_EQ(messages_.messages()[1].kind, MessageKind::kDone);
   EXPECT_EQ(form_.siteFolder(), Local(album) + "/");
+}
+
+TEST_F(DropTest, ARefusedPlaceIsNotProposedAgain) {
+  const QString pictures = MakePictureFolder(scratch_.path(), "Trip", 1);
+  EXPECT_EQ(ProposedAlbumFolder(pictures), Path(QStringLiteral("Trip album")));
+  const QFileInfo elsewhere(ProposedAlbumFolder(pictures, {scratch_.path()}));
+  EXPECT_NE(elsewhere.absolutePath(), scratch_.path());
+  EXPECT_TRUE(elsewhere.fileName().startsWith(QLatin1String("Trip album")));
+  EXPECT_FALSE(elsewhere.exists());
 }
 
 TEST_F(DropTest, CancelDuringADroppedFolderAlbumLeavesNoHalfWrittenFile) {

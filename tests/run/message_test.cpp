@@ -7,6 +7,7 @@
 
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "cli/console_words.h"
 #include "run/generate.h"
@@ -37,6 +38,19 @@ TEST(QuotedExcerpt, KeepsFortyCharactersAndMarksTheCut) {
   EXPECT_EQ(QuotedExcerpt(accented), "\"" + accented.substr(0, 80) + "\u2026\"");
   EXPECT_EQ(QuotedExcerpt("\x1B[2J" + std::string(100, 'x')),
             "\"\\x1b[2J" + std::string(36, 'x') + "\u2026\"");
+}
+
+TEST(PicturesAndVideos, CountsEachKindAndNamesOnlyWhatThereIs) {
+  const std::vector<std::pair<std::pair<std::uint64_t, std::uint64_t>, std::string>> cases = {
+      {{0, 0}, "0 pictures"},
+      {{1, 0}, "1 picture"},
+      {{2, 2}, "2 videos"},
+      {{29, 1}, "28 pictures and 1 video"},
+      {{3, 2}, "1 picture and 2 videos"},
+  };
+  for (const auto& [counts, words] : cases) {
+    EXPECT_EQ(PicturesAndVideos(counts.first, counts.second), words);
+  }
 }
 
 // The words for each way a run can fail: the one line that the window's message box and the

@@ -97,13 +97,14 @@ Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>
   std::string text(index.text.bytes());
   text += PairsToAppend(index.text.bytes(), numbers.lastPairOpen, pairs);
   // An album's first video makes its head say that it has videos.
-  if (made.value().videos && !index.head.videos) {
+  if (made.value().videos > 0 && !index.head.videos) {
     text = WithVideosLine(text, index.head.fifthValueLine);
   }
   if (std::error_code error = change.Commit(text, KeepingModeAndOwner(index.text.source)).error()) {
     return AlbumFailure::NotWritten{indexPath, error};
   }
   work.outcome.picturesAdded = pairs.size();
+  work.outcome.videosAdded = made.value().videos;
   work.outcome.thumbnailsWritten = pairs.size();
   SaveMadePictures(remembered, work);
   return FinishSite(album, work);

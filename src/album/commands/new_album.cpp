@@ -176,13 +176,14 @@ Result<void, AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& pi
                        std::string(kAlbumPicturePrefix),
                        std::string(kAlbumSupportFolder),
                        kNewAlbumPicsPerRow,
-                       made.value().videos};
+                       made.value().videos > 0};
   Placement placement;
   placement.replace = false;
   if (std::error_code error = change.Commit(NewIndexText(head, pairs), placement).error()) {
     return AlbumFailure::NotWritten{outcome.indexPath, error};
   }
   outcome.picturesAdded = pairs.size();
+  outcome.videosAdded = made.value().videos;
   outcome.thumbnailsWritten = pairs.size();
   SaveMadePictures(remembered, work);
   return FinishSite(album, work);

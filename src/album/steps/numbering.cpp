@@ -287,7 +287,7 @@ void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<New
       writeFailure_ = AlbumFailure::NotWritten{pictures.path + name, error};
       return;
     }
-    numbered_.videos = true;
+    ++numbered_.videos;
   }
   numbered_.pairs.push_back(PairOf(picture));
   sources_.push_back(i);

@@ -36,8 +36,8 @@ struct PicturesToNumber {
 struct NumberedPictures {
   std::vector<PicturePair> pairs;
   std::size_t duplicates = 0;
-  // Whether any of them is a video.
-  bool videos = false;
+  // How many of them are videos.
+  std::size_t videos = 0;
 };
 
 // The pictures made before, loaded from the user's cache folder when the options ask to remember
