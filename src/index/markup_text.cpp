@@ -77,6 +77,44 @@ bool IsControlCode(std::uint32_t code) {
   return code < 0x20 || (code >= 0x7F && code < 0xA0);
 }
 
+// `line` with its character references decoded as DecodeReferences does; a reference to a control
+// character kept as it is where `keepControls`.
+std::string Decoded(std::string_view line, bool keepControls) {
+  std::string text;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    const std::size_t end = line[i] == '&' ? line.find(';', i + 1) : std::string_view::npos;
+    const auto code = end != std::string_view::npos && end - i <= 10
+                          ? ReferenceCode(line.substr(i + 1, end - i - 1))
+                          : std::nullopt;
+    if (code && !(keepControls && IsControlCode(*code))) {
+      AppendUtf8(text, *code);
+      i = end + 1;
+    } else {
+      text += line[i++];
+    }
+  }
+  return text;
+}
+
+// The pieces of `line` between its line break tags, each as `piece` makes it, joined by `joint`.
+// The breaks are found first, so that a decoded "&lt;BR&gt;" stays text.
+template <class Piece>
+std::string JoinedAtBreaks(std::string_view line, std::string_view joint, const Piece& piece) {
+  std::string text;
+  std::size_t start = 0;
+  for (std::size_t i = line.find('<'); i != std::string_view::npos; i = line.find('<', i + 1)) {
+    const std::size_t length = BreakTagLength(line.substr(i));
+    if (length == 0) continue;
+    text += piece(line.substr(start, i - start));
+    text += joint;
+    start = i + length;
+    i = start - 1;
+  }
+  text += piece(line.substr(start));
+  return text;
+}
+
 }  // namespace
 
 bool HoldsMarkup(std::string_view line) {
@@ -89,21 +127,7 @@ bool HoldsMarkup(std::string_view line) {
 }
 
 std::string DecodeReferences(std::string_view line) {
-  std::string text;
-  std::size_t i = 0;
-  while (i < line.size()) {
-    const std::size_t end = line[i] == '&' ? line.find(';', i + 1) : std::string_view::npos;
-    const auto code = end != std::string_view::npos && end - i <= 10
-                          ? ReferenceCode(line.substr(i + 1, end - i - 1))
-                          : std::nullopt;
-    if (code) {
-      AppendUtf8(text, *code);
-      i = end + 1;
-    } else {
-      text += line[i++];
-    }
-  }
-  return text;
+  return Decoded(line, /*keepControls=*/false);
 }
 
 std::string EscapeMarkup(std::string_view text) {
@@ -142,19 +166,7 @@ std::string PlainLine(std::string_view text) {
 
 std::string ShownText(std::string_view line) {
   if (HoldsMarkup(line)) return std::string(line);
-  // The breaks are found before the references are decoded, so that "&lt;BR&gt;" stays text.
-  std::string text;
-  std::size_t start = 0;
-  for (std::size_t i = line.find('<'); i != std::string_view::npos; i = line.find('<', i + 1)) {
-    const std::size_t length = BreakTagLength(line.substr(i));
-    if (length == 0) continue;
-    text += DecodeReferences(line.substr(start, i - start));
-    text += '\n';
-    start = i + length;
-    i = start - 1;
-  }
-  text += DecodeReferences(line.substr(start));
-  return text;
+  return JoinedAtBreaks(line, "\n", [](std::string_view piece) { return DecodeReferences(piece); });
 }
 
 std::string ShownOnOneLine(std::string_view line) {
@@ -174,6 +186,17 @@ std::string ShownOnOneLine(std::string_view line) {
     rest.remove_prefix(length);
   }
   return text;
+}
+
+std::string EditableOnOneLine(std::string_view line) {
+  if (HoldsMarkup(line)) return std::string(line);
+  return JoinedAtBreaks(
+      line, "<BR>", [](std::string_view piece) { return Decoded(piece, /*keepControls=*/true); });
+}
+
+std::string LineOfEditable(std::string_view text) {
+  if (HoldsMarkup(text)) return std::string(text);
+  return JoinedAtBreaks(text, "<BR>", [](std::string_view piece) { return EscapeMarkup(piece); });
 }
 
 }  // namespace quillmere

@@ -36,4 +36,13 @@ std::string ShownText(std::string_view line);
 // ShownText on one line, for a list: each control character (a line break, a tab) as a space.
 std::string ShownOnOneLine(std::string_view line);
 
+// The UTF-8 `line` as a file of one line per text shows it to be edited: markup as it is; plain
+// text as ShownText shows it, but each line break as "<BR>" and a reference to a control
+// character as it is.
+std::string EditableOnOneLine(std::string_view line);
+
+// The line that `text`, edited as EditableOnOneLine shows a line, is written as: markup as it is;
+// plain text with "&", "<" and ">" escaped but each line break ("<BR>") kept as one.
+std::string LineOfEditable(std::string_view text);
+
 }  // namespace quillmere

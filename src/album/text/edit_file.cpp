@@ -6,6 +6,7 @@
 
 #include "album/text/album_text.h"
 #include "album/text/pair_bytes.h"
+#include "index/markup_text.h"
 #include "index/picture_section.h"
 #include "index/utf8.h"
 #include "paths/paths.h"
@@ -21,12 +22,13 @@ constexpr std::string_view kTitleKey = "title:";
 // The rules of the edit file, which stand at its top.
 constexpr std::string_view kRules =
     "# Each picture is a block: its file in brackets, then exactly two lines, its caption and\n"
-    "# its description, whatever they hold. Change them to change the picture's texts; move a\n"
-    "# block to move its picture; delete a block to remove its picture (to the trash, or deleted\n"
-    "# with --delete). A caption may not be empty or start with \";\". The title may change on\n"
-    "# its line. Lines starting with # outside blocks, and blank lines between blocks, do not\n"
-    "# count. Save and close the editor to apply the edit; save it unchanged, or without blocks,\n"
-    "# to change nothing.\n";
+    "# its description, whatever they hold. Change them to change the picture's texts: plain\n"
+    "# text is written as you type it (<BR> is a line break), a line with other tags as markup.\n"
+    "# Move a block to move its picture; delete a block to remove its picture (to the trash, or\n"
+    "# deleted with --delete). A caption may not be empty or start with \";\". The title may\n"
+    "# change on its line. Lines starting with # outside blocks, and blank lines between blocks,\n"
+    "# do not count. Save and close the editor to apply the edit; save it unchanged, or without\n"
+    "# blocks, to change nothing.\n";
 
 // The lines of a text, taken one after the other from its start.
 class TextLines {
@@ -164,6 +166,12 @@ std::int64_t NumberOfFile(std::string_view file, const AlbumForEditing& album) {
   return number <= static_cast<std::int64_t>(album.pictures.size()) ? number : 0;
 }
 
+// The line that the text `typed` in the edit file, where `line` was shown, asks for: `line` itself
+// where it was left as shown.
+std::string EditedLine(std::string_view typed, const std::string& line) {
+  return typed == EditableOnOneLine(line) ? line : LineOfEditable(typed);
+}
+
 // The edit of `album` that the blocks `read` ask for, or the errors in them.
 Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
                                                      const AlbumForEditing& album) {
@@ -184,19 +192,23 @@ Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
       continue;
     }
     seen = true;
-    if (CaptionDropsPair(block.caption)) {
+    const AlbumForEditing::Picture& shown = album.pictures[static_cast<std::size_t>(number - 1)];
+    EditedPicture edited{number, EditedLine(block.caption, shown.caption),
+                         EditedLine(block.description, shown.description)};
+    if (CaptionDropsPair(edited.caption)) {
       errors.push_back({Kind::kCaptionDropsPair, block.line + 1, file});
     }
-    pictures.push_back({number, std::string(block.caption), std::string(block.description)});
+    pictures.push_back(std::move(edited));
   }
-  const bool retitled = read.title && *read.title != album.title;
-  if (retitled && CaptionDropsPair(*read.title)) {
+  const bool retitled = read.title && *read.title != EditableOnOneLine(album.title);
+  const std::string title = retitled ? LineOfEditable(*read.title) : album.title;
+  if (retitled && CaptionDropsPair(title)) {
     errors.push_back({Kind::kTitleDropped, read.titleLine});
   }
   if (!errors.empty()) return errors;
   AlbumEdit edit = EditOfPictures(album, pictures);
   if (retitled) {
-    edit.text.title = LineInCharacterSet(*read.title, album.utf8);
+    edit.text.title = LineInCharacterSet(title, album.utf8);
   }
   return edit;
 }
@@ -253,15 +265,16 @@ std::string EditFileText(const AlbumForEditing& album, const std::string& indexP
   text += "# Thumbnails: " + album.thumbPrefix + "  Pictures: " + album.picturePrefix +
           "  Support images: " + album.supportFolder +
           "  Per row: " + std::to_string(album.picsPerRow) + "\n";
-  text += std::string(kTitleKey) + " " + album.title + "\n";
+  text += std::string(kTitleKey) + " " + EditableOnOneLine(album.title) + "\n";
   std::size_t size = text.size();
   for (const AlbumForEditing::Picture& picture : album.pictures) {
     size += picture.file.size() + picture.caption.size() + picture.description.size() + 6;
   }
   text.reserve(size);
   for (const AlbumForEditing::Picture& picture : album.pictures) {
-    text.append("\n[").append(picture.file).append("]\n").append(picture.caption);
-    text.append("\n").append(picture.description).append("\n");
+    text.append("\n[").append(picture.file).append("]\n");
+    text.append(EditableOnOneLine(picture.caption)).append("\n");
+    text.append(EditableOnOneLine(picture.description)).append("\n");
   }
   return text;
 }

@@ -603,8 +603,8 @@ std::string WithoutBlock(const std::string& text, const std::string& file,
 
 // Expected: an edit file read back changes the captions, the order and the pictures of the album
 // in one change, with every other byte of the index file kept, in its line ends and character
-// set; what cannot be applied is told by its line, and an index file changed meanwhile is left as
-// it is.
+// set, plain text written as typed; what cannot be applied is told by its line, and an index file
+// changed meanwhile is left as it is.
 TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
   using Edit = std::function<std::string(const std::string&)>;
   struct Case {
@@ -628,6 +628,12 @@ TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
        IndexText(Moved(kParts, 6, 1)), "", Moved(kParts, 6, 1)},
       {"block deleted", [](const std::string& t) { return WithoutBlock(t, "p2.jpg"); },
        IndexText(Without(kParts, {2})), "", Without(kParts, {2})},
+      {"plain text as typed",
+       [](const std::string& t) { return Replaced(t, "\nc2\n", "\nFish & chips<BR>5 < 6\n"); },
+       Replaced(before, "c2\r\n", "Fish &amp; chips<BR>5 &lt; 6\r\n"), "", kParts},
+      {"markup as it stands",
+       [](const std::string& t) { return Replaced(t, "\nc2\n", "\n<b>c2</b> & co\n"); },
+       Replaced(before, "c2\r\n", "<b>c2</b> & co\r\n"), "", kParts},
       {"# as a description",
        [](const std::string& t) { return Replaced(t, "about c3", "# not a comment"); },
        Replaced(before, "about c3", "# not a comment"), "", kParts},
