@@ -158,11 +158,23 @@ struct AlbumFailure {
     std::string indexPath;
     std::int64_t picture = 0;
   };
-  // The text editor failed on the edit file `editFile`, or could not be run (`error`); nothing was
-  // changed.
+  // The text editor failed on the edit file `editFile`, or could not be started (`error`);
+  // nothing was changed.
   struct EditorFailed {
     std::string editFile;
     std::error_code error{};
+  };
+  // The edit file `editFile` could not be read back after the editor, for `error` (no such file
+  // where the editor removed it); nothing was changed.
+  struct EditFileLost {
+    std::string editFile;
+    std::error_code error;
+  };
+  // The edit file `editFile` still has `errors` errors, as it came back unchanged since they were
+  // shown or with no one to show them to; nothing was changed.
+  struct EditFileFaulty {
+    std::string editFile;
+    std::size_t errors = 0;
   };
 
   using Why =
@@ -171,7 +183,7 @@ struct AlbumFailure {
                    PicturesElsewhere, IndexUnusable, IndexIsLink, HeadIncomplete, NotWritten,
                    SupportNotCopied, NoImageLibrary, SiteNotWritten, Stopped, NoSuchPicture,
                    NotAFile, NoTrash, NotRenamed, LinesWouldJoin, NotFinished, IndexChanged,
-                   CaptionDropsPair, EditorFailed>;
+                   CaptionDropsPair, EditorFailed, EditFileLost, EditFileFaulty>;
 
   // A failure of the kind `kind`, with what it is about.
   template <class K, std::enable_if_t<std::is_constructible_v<Why, K&&>, int> = 0>

@@ -165,10 +165,24 @@ struct FailureText {
   }
   std::string operator()(const Failure::EditorFailed& f) const {
     if (f.error) {
-      return "The text editor could not be started on " + f.editFile + ": " + ErrorText(f.error) +
-             ", so the edit was not applied; nothing was changed.";
+      return "The text editor could not be started: " + ErrorText(f.error) +
+             "; nothing was changed.";
     }
-    return "The text editor did not finish its work on " + f.editFile +
+    return "The text editor ended without finishing its work, so the edit was not applied; "
+           "nothing was changed.";
+  }
+  std::string operator()(const Failure::EditFileLost& f) const {
+    if (f.error == std::errc::no_such_file_or_directory) {
+      return "The edit file " + f.editFile +
+             " was gone when the text editor ended, so there was no edit to apply; nothing was "
+             "changed.";
+    }
+    return "The edit file " + f.editFile + " could not be read back: " + ErrorText(f.error) +
+           "; nothing was changed.";
+  }
+  std::string operator()(const Failure::EditFileFaulty& f) const {
+    return "The edit file " + f.editFile + " still has " + std::to_string(f.errors) +
+           (f.errors == 1 ? " error" : " errors") +
            ", so the edit was not applied; nothing was changed.";
   }
 };

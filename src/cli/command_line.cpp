@@ -659,8 +659,10 @@ int RunProgram(int argc, char** argv) {
   std::ostream out(&outBuffer), err(&errBuffer);
   std::vector<std::string> args(argv + 1, argv + argc);
   PosixFileSystem fs;
-  const int code = RunCommandLine(
-      args, Console{out, err, IsTerminal(STDERR_FILENO), IsTerminal(STDOUT_FILENO)}, fs);
+  const int code = RunCommandLine(args,
+                                  Console{out, err, IsTerminal(STDERR_FILENO),
+                                          IsTerminal(STDOUT_FILENO), IsTerminal(STDIN_FILENO)},
+                                  fs);
   // The image library's threads end before the program does.
   EndPictureLibrary();
   return code;

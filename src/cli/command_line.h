@@ -15,13 +15,15 @@ namespace quillmere {
 enum ExitCode : int { kExitOk = 0, kExitFailure = 1, kExitUsage = 2 };
 
 // Where quillmere-cli prints: standard output and error, whether the latter is a terminal
-// (which then shows the progress of long work), and whether the former is one (where lists are
-// aligned for reading rather than split by tabs for scripts).
+// (which then shows the progress of long work), whether the former is one (where lists are
+// aligned for reading rather than split by tabs for scripts), and whether standard input is one
+// (a person who can mend an edit file that does not parse).
 struct Console {
   std::ostream& out;
   std::ostream& err;
   bool errIsTerminal = false;
   bool outIsTerminal = false;
+  bool inIsTerminal = false;
 };
 
 // Runs quillmere-cli with `args` (without the program name); returns the exit code. A write to

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "cli/edit_command.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <optional>
 #include <string_view>
@@ -47,6 +48,43 @@ std::vector<std::string> EditorArguments(const std::string& path) {
           "editor", path};
 }
 
+// The program that the person's editor command starts with, where its first word is a plain
+// name or path that can be looked for before the shell is asked; none otherwise.
+std::optional<std::string> EditorProgram() {
+  const std::optional<std::string> editor = ChosenEditor();
+  if (!editor) return std::nullopt;
+  const std::string first = editor->substr(0, editor->find_first_of(" \t"));
+  if (first.empty() || NeedsShell(first)) return std::nullopt;
+  return first;
+}
+
+// The status by which the shell tells that a command was not found, and that it could not be
+// run.
+constexpr int kShellNotFound = 127;
+constexpr int kShellNotRun = 126;
+
+// Runs the person's text editor on the file at `path`; the error that keeps it from starting
+// where its program is not there (looked for first, or as the shell tells it).
+Result<int> RunEditorOn(const std::string& path) {
+  const std::optional<std::string> program = EditorProgram();
+  if (program && !CanRun(*program)) return SystemError(ENOENT);
+  const std::vector<std::string> arguments = EditorArguments(path);
+  Result<int> status = RunInForeground(arguments);
+  if (!status || arguments.front() != "/bin/sh") return status;
+  if (status.value() == kShellNotFound) return SystemError(ENOENT);
+  if (status.value() == kShellNotRun) return SystemError(EACCES);
+  return status;
+}
+
+// The line that tells that the editor could not be started, for `error`.
+std::string EditorNotStarted(std::error_code error) {
+  const std::string why =
+      error == std::errc::no_such_file_or_directory ? "it was not found" : ErrorText(error);
+  return "The text editor " + Visible(ChosenEditor().value_or("editor (else vi)")) +
+         " could not be started: " + why +
+         "; nothing was changed. VISUAL or EDITOR names the editor to use.";
+}
+
 }  // namespace
 
 // --edit: the album of `indexPath` edited in the person's text editor, then its site written.
@@ -66,18 +104,22 @@ int Edit(const std::string& indexPath, const ParsedOptions& options, const Conso
   EditOutcome edit;
   {
     const StopOnSignals stopOnSignals(stop);
-    edit = EditInEditor(
-        indexPath, *folder,
-        [](const std::string& path) { return RunInForeground(EditorArguments(path)); }, fs, album);
+    edit =
+        EditInEditor(indexPath, *folder, TextEditor{RunEditorOn, console.inIsTerminal}, fs, album);
   }
   const AlbumOutcome& outcome = edit.album;
   if (outcome.failure) {
+    const auto* editor = outcome.failure->As<AlbumFailure::EditorFailed>();
+    if (editor != nullptr && editor->error) {
+      Tell(err, EditorNotStarted(editor->error));
+      return ExitCodeOf(*outcome.failure);
+    }
     Tell(err, Visible(Describe(*outcome.failure, CommandLineWords())));
+    if (outcome.failure->Is<AlbumFailure::EditFileFaulty>()) {
+      for (const EditFileError& error : edit.errors) Tell(err, Visible(Describe(error)));
+    }
     if (edit.editorStatus != 0) {
       Tell(err, "the editor ended with status " + std::to_string(edit.editorStatus));
-    } else if (outcome.failure->Is<AlbumFailure::EditorFailed>()) {
-      Tell(err, "the editor is " + Visible(ChosenEditor().value_or("editor")) +
-                    " (from VISUAL or EDITOR, else editor or vi)");
     }
     if (!edit.keptEditFile.empty()) Tell(err, "the edit is kept in " + Visible(edit.keptEditFile));
     PrintHints(outcome, err);

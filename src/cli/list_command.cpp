@@ -4,6 +4,7 @@
 
 #include "album/commands/list_album.h"
 #include "cli/console_words.h"
+#include "index/markup_text.h"
 #include "run/message_text.h"
 
 namespace quillmere {
@@ -31,6 +32,11 @@ std::string_view FilesMark(const ListedPicture& listed) {
   return "-";
 }
 
+// The caption of `listed` as the album editor shows it, on one line.
+std::string ShownCaption(const ListedPicture& listed) {
+  return Visible(ShownOnOneLine(listed.caption));
+}
+
 // The characters of `text`, valid UTF-8 as Visible makes it, as a terminal counts its columns.
 std::size_t CharacterCount(std::string_view text) {
   return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
@@ -56,7 +62,7 @@ void PrintAligned(const std::vector<ListedPicture>& pictures, std::ostream& out)
     const std::string number = std::to_string(listed.number);
     out << std::string(numberWidth - number.size(), ' ') << number << "  "
         << Padded(Visible(listed.file), fileWidth) << "  "
-        << Padded(std::string(FilesMark(listed)), markWidth) << "  " << Visible(listed.caption)
+        << Padded(std::string(FilesMark(listed)), markWidth) << "  " << ShownCaption(listed)
         << "\n";
   }
 }
@@ -65,7 +71,7 @@ void PrintAligned(const std::vector<ListedPicture>& pictures, std::ostream& out)
 void PrintTabbed(const std::vector<ListedPicture>& pictures, std::ostream& out) {
   for (const ListedPicture& listed : pictures) {
     out << listed.number << '\t' << Visible(listed.file) << '\t' << StateWord(listed.picture)
-        << '\t' << StateWord(listed.thumbnail) << '\t' << Visible(listed.caption) << "\n";
+        << '\t' << StateWord(listed.thumbnail) << '\t' << ShownCaption(listed) << "\n";
   }
 }
 

@@ -60,17 +60,26 @@ std::optional<std::uint32_t> ReferenceCode(std::string_view name) {
   return std::nullopt;
 }
 
-}  // namespace
-
-bool HoldsMarkup(std::string_view line) {
-  for (std::size_t i = 0; i + 1 < line.size(); ++i) {
-    const char next = line[i + 1];
-    if (line[i] == '<' && (IsAsciiLetter(next) || next == '/' || next == '!')) return true;
+// The length of the line break tag ("<BR>", "<br/>", "<br />" in any case) at the start of
+// `text`; 0 when it starts with none.
+std::size_t BreakTagLength(std::string_view text) {
+  if (text.size() < 4 || text[0] != '<' || (text[1] | 0x20) != 'b' || (text[2] | 0x20) != 'r') {
+    return 0;
   }
-  return false;
+  std::size_t at = 3;
+  while (at < text.size() && text[at] == ' ') ++at;
+  if (at < text.size() && text[at] == '/') ++at;
+  return at < text.size() && text[at] == '>' ? at + 1 : 0;
 }
 
-std::string DecodeReferences(std::string_view line) {
+// Tells whether the code point `code` is a control character (C0, DEL or C1).
+bool IsControlCode(std::uint32_t code) {
+  return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
+
+// `line` with its character references decoded as DecodeReferences does; a reference to a control
+// character kept as it is where `keepControls`.
+std::string Decoded(std::string_view line, bool keepControls) {
   std::string text;
   std::size_t i = 0;
   while (i < line.size()) {
@@ -78,7 +87,7 @@ std::string DecodeReferences(std::string_view line) {
     const auto code = end != std::string_view::npos && end - i <= 10
                           ? ReferenceCode(line.substr(i + 1, end - i - 1))
                           : std::nullopt;
-    if (code) {
+    if (code && !(keepControls && IsControlCode(*code))) {
       AppendUtf8(text, *code);
       i = end + 1;
     } else {
@@ -86,6 +95,39 @@ std::string DecodeReferences(std::string_view line) {
     }
   }
   return text;
+}
+
+// The pieces of `line` between its line break tags, each as `piece` makes it, joined by `joint`.
+// The breaks are found first, so that a decoded "&lt;BR&gt;" stays text.
+template <class Piece>
+std::string JoinedAtBreaks(std::string_view line, std::string_view joint, const Piece& piece) {
+  std::string text;
+  std::size_t start = 0;
+  for (std::size_t i = line.find('<'); i != std::string_view::npos; i = line.find('<', i + 1)) {
+    const std::size_t length = BreakTagLength(line.substr(i));
+    if (length == 0) continue;
+    text += piece(line.substr(start, i - start));
+    text += joint;
+    start = i + length;
+    i = start - 1;
+  }
+  text += piece(line.substr(start));
+  return text;
+}
+
+}  // namespace
+
+bool HoldsMarkup(std::string_view line) {
+  for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+    const char next = line[i + 1];
+    if (line[i] != '<' || !(IsAsciiLetter(next) || next == '/' || next == '!')) continue;
+    if (BreakTagLength(line.substr(i)) == 0) return true;
+  }
+  return false;
+}
+
+std::string DecodeReferences(std::string_view line) {
+  return Decoded(line, /*keepControls=*/false);
 }
 
 std::string EscapeMarkup(std::string_view text) {
@@ -104,8 +146,57 @@ std::string EscapeMarkup(std::string_view text) {
   return line;
 }
 
+std::string LineEndsAs(std::string_view text, std::string_view replacement) {
+  std::string line;
+  line.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    if (text[i] == '\r' || text[i] == '\n') {
+      line += replacement;
+    } else {
+      line += text[i];
+    }
+  }
+  return line;
+}
+
+std::string PlainLine(std::string_view text) {
+  return LineEndsAs(EscapeMarkup(text), "<BR>");
+}
+
 std::string ShownText(std::string_view line) {
-  return HoldsMarkup(line) ? std::string(line) : DecodeReferences(line);
+  if (HoldsMarkup(line)) return std::string(line);
+  return JoinedAtBreaks(line, "\n", [](std::string_view piece) { return DecodeReferences(piece); });
+}
+
+std::string ShownOnOneLine(std::string_view line) {
+  const std::string shown = ShownText(line);
+  std::string text;
+  text.reserve(shown.size());
+  std::string_view rest = shown;
+  while (!rest.empty()) {
+    const std::size_t valid = Utf8SequenceLength(rest);
+    const std::size_t length = valid == 0 ? 1 : valid;
+    const bool control = valid != 0 && IsControlCode(Utf8CodePoint(rest.substr(0, valid)));
+    if (control) {
+      text += ' ';
+    } else {
+      text.append(rest.substr(0, length));
+    }
+    rest.remove_prefix(length);
+  }
+  return text;
+}
+
+std::string EditableOnOneLine(std::string_view line) {
+  if (HoldsMarkup(line)) return std::string(line);
+  return JoinedAtBreaks(
+      line, "<BR>", [](std::string_view piece) { return Decoded(piece, /*keepControls=*/true); });
+}
+
+std::string LineOfEditable(std::string_view text) {
+  if (HoldsMarkup(text)) return std::string(text);
+  return JoinedAtBreaks(text, "<BR>", [](std::string_view piece) { return EscapeMarkup(piece); });
 }
 
 }  // namespace quillmere

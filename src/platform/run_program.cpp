@@ -4,9 +4,13 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <string_view>
 
 extern char** environ;
 
@@ -35,7 +39,31 @@ class KeyboardSignalsIgnored {
   struct sigaction quit_ {};
 };
 
+// Tells whether the file at `path` is one this process may execute.
+bool IsExecutable(const std::string& path) {
+  struct stat status {};
+  return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+         access(path.c_str(), X_OK) == 0;
+}
+
 }  // namespace
+
+bool CanRun(const std::string& program) {
+  if (program.empty()) return false;
+  if (program.find('/') != std::string::npos) return IsExecutable(program);
+  const char* variable = std::getenv("PATH");
+  std::string_view path = variable != nullptr ? variable : "/usr/local/bin:/usr/bin:/bin";
+  for (;;) {
+    const std::size_t colon = path.find(':');
+    const std::string_view folder = path.substr(0, colon);
+    // An empty entry is the working folder.
+    if (IsExecutable((folder.empty() ? std::string(".") : std::string(folder)) + "/" + program)) {
+      return true;
+    }
+    if (colon == std::string_view::npos) return false;
+    path.remove_prefix(colon + 1);
+  }
+}
 
 Result<int> RunInForeground(const std::vector<std::string>& arguments) {
   std::vector<char*> argv;

@@ -16,4 +16,8 @@ namespace quillmere {
 // to answer.
 Result<int> RunInForeground(const std::vector<std::string>& arguments);
 
+// Tells whether `program` can be run: a path to an executable file, or a name that PATH leads to
+// one.
+bool CanRun(const std::string& program);
+
 }  // namespace quillmere

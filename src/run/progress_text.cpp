@@ -76,7 +76,7 @@ std::string AlbumNameOf(const std::string& indexPath) {
 std::string AlbumNameOf(std::string_view title, const std::string& indexPath) {
   if (title.empty()) return AlbumNameOf(indexPath);
   // A title of plain text is named as its page shows it: "Tom &amp; Jerry" is "Tom & Jerry".
-  const std::string shown = ShownText(title);
+  const std::string shown = ShownOnOneLine(title);
   title = shown;
   if (title.size() <= kShownTitleLength) return std::string(title);
   // Cut between characters: before a byte that starts one, never inside a UTF-8 sequence.

@@ -196,7 +196,8 @@ TEST_F(CliTest, MessagesShowControlCharactersVisibly) {
 }
 
 // --list reads the album without writing, a journal left by an interrupted change included: aligned
-// on a terminal, split by tabs for scripts, Latin-1 captions in UTF-8, "-" where a URL names files.
+// on a terminal, split by tabs for scripts, Latin-1 captions in UTF-8, "-" where a URL names files;
+// captions as the album editor shows them, on one line.
 TEST_F(CliTest, ListsThePicturesWithTheirFiles) {
   std::filesystem::create_directory(dir / "pictures");
   std::filesystem::create_directory(dir / "thumbs");
@@ -205,7 +206,7 @@ TEST_F(CliTest, ListsThePicturesWithTheirFiles) {
     WriteFile(dir / file, "");
   }
   WriteFile(dir / "index.txt",
-            "T\nthumbs/t\npictures/p\ns\n3\nCaf\xe9\na\nTab\there\nb\nLast\nc\n");
+            "T\nthumbs/t\npictures/p\ns\n3\nCaf\xe9\na\nTab\there\nb\nFish &amp; chips<BR>x\nc\n");
   WriteFile(dir / "url.txt", "U\nhttp://example.org/t\nhttp://example.org/p\ns\n3\nOne\na\n");
   WriteFile(dir / ".quillmere-journal", "left by a run cut short\n");
   const std::string names = ListNames(dir.path());
@@ -217,11 +218,11 @@ TEST_F(CliTest, ListsThePicturesWithTheirFiles) {
   };
   for (const Case& c : std::vector<Case>{
            {"index.txt", false, 0,
-            "1\tp1.jpg\tyes\tyes\tCaf\u00e9\n2\tp2.jpg\tyes\tmissing\tTab\\x09here\n"
-            "3\tp3.jpg\tmissing\tyes\tLast\n"},
+            "1\tp1.jpg\tyes\tyes\tCaf\u00e9\n2\tp2.jpg\tyes\tmissing\tTab here\n"
+            "3\tp3.jpg\tmissing\tyes\tFish & chips x\n"},
            {"index.txt", true, 0,
-            "1  p1.jpg  picture+thumbnail  Caf\u00e9\n2  p2.jpg  no thumbnail       Tab\\x09here\n"
-            "3  p3.jpg  no picture         Last\n"},
+            "1  p1.jpg  picture+thumbnail  Caf\u00e9\n2  p2.jpg  no thumbnail       Tab here\n"
+            "3  p3.jpg  no picture         Fish & chips x\n"},
            {"url.txt", false, 0, "1\tp1.jpg\t-\t-\tOne\n"},
            {"url.txt", true, 0, "1  p1.jpg  -  One\n"},
            {"nope.txt", false, 1, ""},

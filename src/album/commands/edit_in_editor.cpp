@@ -58,27 +58,45 @@ bool ChangesNothing(const AlbumEdit& edit, std::size_t count) {
          KeepsOrder(static_cast<std::int64_t>(count), edit.text.order);
 }
 
-// Runs the editor on the edit file at `place` until what it holds can be applied to `album`; the
-// edit, or why there is none.
+// Runs `editor` on the edit file at `place` until what it holds can be applied to `album`, or it
+// comes back unchanged since its errors were shown, or may not be run again; the edit, or why
+// there is none.
 Result<AlbumEdit, AlbumFailure> EditUntilApplicable(EditFilePlace& place,
                                                     const AlbumForEditing& album,
-                                                    const RunEditor& runEditor,
+                                                    const TextEditor& editor,
                                                     EditOutcome& outcome) {
+  std::optional<std::string> shownWithErrors;
   for (;;) {
-    Result<int> status = runEditor(place.path);
-    if (!status || status.value() != 0) {
-      outcome.editorStatus = status ? status.value() : 0;
-      return AlbumFailure::EditorFailed{place.path, status ? std::error_code() : status.error()};
+    Result<int> status = editor.run(place.path);
+    if (!status) return AlbumFailure::EditorFailed{place.path, status.error()};
+    if (status.value() != 0) {
+      outcome.editorStatus = status.value();
+      return AlbumFailure::EditorFailed{place.path};
     }
     Result<WholeFile> edited = ReadWholeFile(*place.folder, place.name);
-    if (!edited) return AlbumFailure::NotWritten{place.path, edited.error()};
-    auto parsed = ParseEditFile(edited.value().bytes, album);
+    if (!edited) return AlbumFailure::EditFileLost{place.path, edited.error()};
+    const std::string& bytes = edited.value().bytes;
+    auto parsed = ParseEditFile(bytes, album);
     if (parsed) return std::move(parsed.value());
-    const std::string again = EditFileTextWithErrors(edited.value().bytes, *parsed.failure());
-    if (std::error_code error = WriteEditFile(*place.folder, place.name, again, true).error()) {
+    if (shownWithErrors == bytes) {
+      outcome.errors = std::move(*parsed.failure());
+      return AlbumFailure::EditFileFaulty{place.path, outcome.errors.size()};
+    }
+    shownWithErrors = EditFileTextWithErrors(bytes, *parsed.failure());
+    outcome.errors = NumberedAsReopened(bytes, std::move(*parsed.failure()));
+    if (std::error_code error =
+            WriteEditFile(*place.folder, place.name, *shownWithErrors, true).error()) {
       return AlbumFailure::NotWritten{place.path, error};
     }
+    if (!editor.again) return AlbumFailure::EditFileFaulty{place.path, outcome.errors.size()};
   }
+}
+
+// Tells whether the edit file at `place` holds what the person wrote: it is there, and not as it
+// was first written (`first`).
+bool HoldsTheirWork(const EditFilePlace& place, std::string_view first) {
+  Result<WholeFile> now = ReadWholeFile(*place.folder, place.name);
+  return now && now.value().bytes != first;
 }
 
 }  // namespace
@@ -92,7 +110,7 @@ std::optional<std::string> EditFileFolder() {
 }
 
 EditOutcome EditInEditor(const std::string& indexPath, const std::string& folder,
-                         const RunEditor& runEditor, FileSystem& fs, const AlbumOptions& options) {
+                         const TextEditor& editor, FileSystem& fs, const AlbumOptions& options) {
   EditOutcome outcome;
   outcome.album.indexPath = indexPath;
   WithinMemory(outcome.album, [&] {
@@ -101,23 +119,24 @@ EditOutcome EditInEditor(const std::string& indexPath, const std::string& folder
       outcome.album.failure = std::move(*failure);
       return;
     }
-    auto place = StartEditFile(folder, EditFileText(album.value(), indexPath), fs);
+    const std::string first = EditFileText(album.value(), indexPath);
+    auto place = StartEditFile(folder, first, fs);
     if (auto* failure = place.failure()) {
       outcome.album.failure = std::move(*failure);
       return;
     }
-    outcome.keptEditFile = place.value().path;
-    auto edit = EditUntilApplicable(place.value(), album.value(), runEditor, outcome);
+    auto edit = EditUntilApplicable(place.value(), album.value(), editor, outcome);
     if (auto* failure = edit.failure()) {
       outcome.album.failure = std::move(*failure);
-      return;
+    } else {
+      outcome.unchanged = ChangesNothing(edit.value(), album.value().pictures.size());
+      if (!outcome.unchanged) outcome.album = EditAlbum(indexPath, edit.value(), fs, options);
     }
-    outcome.unchanged = ChangesNothing(edit.value(), album.value().pictures.size());
-    if (!outcome.unchanged) outcome.album = EditAlbum(indexPath, edit.value(), fs, options);
-    // An edit applied, or one that asks for nothing, needs its file no more.
-    if (outcome.album.ok()) {
+    // The file is kept only where an edit the person wrote was not applied.
+    if (!outcome.album.ok() && HoldsTheirWork(place.value(), first)) {
+      outcome.keptEditFile = place.value().path;
+    } else {
       static_cast<void>(place.value().folder->Remove(place.value().name));
-      outcome.keptEditFile.clear();
     }
   });
   return outcome;

@@ -6,6 +6,7 @@
 
 #include "album/text/album_text.h"
 #include "album/text/pair_bytes.h"
+#include "index/markup_text.h"
 #include "index/picture_section.h"
 #include "index/utf8.h"
 #include "paths/paths.h"
@@ -21,22 +22,25 @@ constexpr std::string_view kTitleKey = "title:";
 // The rules of the edit file, which stand at its top.
 constexpr std::string_view kRules =
     "# Each picture is a block: its file in brackets, then exactly two lines, its caption and\n"
-    "# its description, whatever they hold. Change them to change the picture's texts; move a\n"
-    "# block to move its picture; delete a block to remove its picture (to the trash, or deleted\n"
-    "# with --delete). A caption may not be empty or start with \";\". The title may change on\n"
-    "# its line. Lines starting with # outside blocks, and blank lines between blocks, do not\n"
-    "# count. Save and close the editor to apply the edit; save it unchanged, or without blocks,\n"
-    "# to change nothing.\n";
+    "# its description, whatever they hold. Change them to change the picture's texts: plain\n"
+    "# text is written as you type it (<BR> is a line break), a line with other tags as markup.\n"
+    "# Move a block to move its picture; delete a block to remove its picture (to the trash, or\n"
+    "# deleted with --delete). A caption may not be empty or start with \";\". The title may\n"
+    "# change on its line. Lines starting with # outside blocks, and blank lines between blocks,\n"
+    "# do not count. Save and close the editor to apply the edit; save it unchanged, or without\n"
+    "# blocks, to change nothing.\n";
 
 // The lines of a text, taken one after the other from its start.
 class TextLines {
  public:
-  explicit TextLines(std::string_view text) : rest_(text) {}
+  explicit TextLines(std::string_view text)
+      : rest_(text), end_(text.find('\n') == std::string_view::npos ? '\r' : '\n') {}
 
-  // The next line, without its line end (LF, CR LF, or CR before LF); none at the text's end.
+  // The next line, without its line end (LF, CR LF, or CR before LF; CR in a text without LF);
+  // none at the text's end.
   std::optional<std::string_view> Take() {
     if (rest_.empty()) return std::nullopt;
-    const std::size_t end = rest_.find('\n');
+    const std::size_t end = rest_.find(end_);
     std::string_view line = rest_.substr(0, end);
     if (line.ends_with('\r')) line.remove_suffix(1);
     rest_.remove_prefix(end == std::string_view::npos ? rest_.size() : end + 1);
@@ -45,7 +49,43 @@ class TextLines {
 
  private:
   std::string_view rest_;
+  char end_;
 };
+
+// What keeps `line` from being a line of the index file, whatever it says: a byte that is no
+// UTF-8, a NUL byte, or a CR that ends no line; none when it can be one.
+std::optional<Kind> LineFault(std::string_view line) {
+  if (line.find('\0') != std::string_view::npos) return Kind::kNulByte;
+  if (!IsUtf8(line)) return Kind::kNotUtf8;
+  if (line.find('\r') != std::string_view::npos) return Kind::kLoneCr;
+  return std::nullopt;
+}
+
+// The lines of a text, taken as TextLines takes them, each line's fault kept with its number.
+class CheckedLines {
+ public:
+  explicit CheckedLines(std::string_view text) : lines_(text) {}
+
+  // The next line, as TextLines::Take gives it; a fault in it goes to `errors`.
+  std::optional<std::string_view> Take(std::vector<EditFileError>& errors) {
+    const std::optional<std::string_view> line = lines_.Take();
+    if (!line) return line;
+    ++number_;
+    if (const std::optional<Kind> fault = LineFault(*line)) errors.push_back({*fault, number_});
+    return line;
+  }
+
+  // The number of the line taken last, from 1.
+  std::uint64_t number() const { return number_; }
+
+ private:
+  TextLines lines_;
+  std::uint64_t number_ = 0;
+};
+
+// The line that heads the errors of an edit file opened again, and the start of each error's line.
+constexpr std::string_view kNotApplied = "# The edit was not applied:";
+constexpr std::string_view kErrorMark = "# error: ";
 
 // Splits `text` into its lines, each without its line end.
 std::vector<std::string_view> LinesOf(std::string_view text) {
@@ -53,6 +93,16 @@ std::vector<std::string_view> LinesOf(std::string_view text) {
   TextLines taken(text);
   while (std::optional<std::string_view> line = taken.Take()) lines.push_back(*line);
   return lines;
+}
+
+// The number of lines at the start of `lines` that tell of an earlier round's errors.
+std::size_t EarlierErrorLines(const std::vector<std::string_view>& lines) {
+  std::size_t count = 0;
+  while (count < lines.size() &&
+         (lines[count] == kNotApplied || lines[count].starts_with(kErrorMark))) {
+    ++count;
+  }
+  return count;
 }
 
 // Tells whether `line` starts a block: "[name]".
@@ -78,11 +128,10 @@ struct ReadBlocks {
 ReadBlocks ReadEditFile(std::string_view text, std::size_t pictures) {
   ReadBlocks read;
   read.blocks.reserve(pictures);
-  std::uint64_t number = 0;
-  TextLines lines(text);
-  while (std::optional<std::string_view> taken = lines.Take()) {
+  CheckedLines lines(text);
+  while (std::optional<std::string_view> taken = lines.Take(read.errors)) {
     const std::string_view line = *taken;
-    ++number;
+    const std::uint64_t number = lines.number();
     if (TrimSpaces(line).empty() || line.starts_with('#')) continue;
     if (line.starts_with(kTitleKey)) {
       if (read.title) read.errors.push_back({Kind::kSecondTitle, number});
@@ -97,14 +146,14 @@ ReadBlocks ReadEditFile(std::string_view text, std::size_t pictures) {
       continue;
     }
     const std::string_view file = line.substr(1, line.size() - 2);
-    const std::optional<std::string_view> caption = lines.Take();
-    const std::optional<std::string_view> description = caption ? lines.Take() : std::nullopt;
+    const std::optional<std::string_view> caption = lines.Take(read.errors);
+    const std::optional<std::string_view> description =
+        caption ? lines.Take(read.errors) : std::nullopt;
     if (!description) {
       read.errors.push_back({Kind::kBlockCut, number, std::string(file)});
       break;
     }
     read.blocks.push_back({file, *caption, *description, number});
-    number += 2;
   }
   return read;
 }
@@ -115,6 +164,12 @@ std::int64_t NumberOfFile(std::string_view file, const AlbumForEditing& album) {
   const std::int64_t number =
       NumberInName(file, SplitAtFolder(album.picturePrefix).name, kPictureFileExtension);
   return number <= static_cast<std::int64_t>(album.pictures.size()) ? number : 0;
+}
+
+// The line that the text `typed` in the edit file, where `line` was shown, asks for: `line` itself
+// where it was left as shown.
+std::string EditedLine(std::string_view typed, const std::string& line) {
+  return typed == EditableOnOneLine(line) ? line : LineOfEditable(typed);
 }
 
 // The edit of `album` that the blocks `read` ask for, or the errors in them.
@@ -137,19 +192,23 @@ Result<AlbumEdit, std::vector<EditFileError>> EditOf(const ReadBlocks& read,
       continue;
     }
     seen = true;
-    if (CaptionDropsPair(block.caption)) {
+    const AlbumForEditing::Picture& shown = album.pictures[static_cast<std::size_t>(number - 1)];
+    EditedPicture edited{number, EditedLine(block.caption, shown.caption),
+                         EditedLine(block.description, shown.description)};
+    if (CaptionDropsPair(edited.caption)) {
       errors.push_back({Kind::kCaptionDropsPair, block.line + 1, file});
     }
-    pictures.push_back({number, std::string(block.caption), std::string(block.description)});
+    pictures.push_back(std::move(edited));
   }
-  const bool retitled = read.title && *read.title != album.title;
-  if (retitled && CaptionDropsPair(*read.title)) {
+  const bool retitled = read.title && *read.title != EditableOnOneLine(album.title);
+  const std::string title = retitled ? LineOfEditable(*read.title) : album.title;
+  if (retitled && CaptionDropsPair(title)) {
     errors.push_back({Kind::kTitleDropped, read.titleLine});
   }
   if (!errors.empty()) return errors;
   AlbumEdit edit = EditOfPictures(album, pictures);
   if (retitled) {
-    edit.text.title = LineInCharacterSet(*read.title, album.utf8);
+    edit.text.title = LineInCharacterSet(title, album.utf8);
   }
   return edit;
 }
@@ -190,6 +249,12 @@ std::string Describe(const EditFileError& error) {
       return at + "a second title line";
     case Kind::kTitleDropped:
       return at + "the title is empty or starts with \";\", which the index file would skip";
+    case Kind::kNotUtf8:
+      return at + "not UTF-8 (save the edit file as UTF-8)";
+    case Kind::kNulByte:
+      return at + "holds a NUL byte";
+    case Kind::kLoneCr:
+      return at + "holds a CR that ends no line (the edit file's lines end in LF)";
   }
   return at;
 }
@@ -200,32 +265,42 @@ std::string EditFileText(const AlbumForEditing& album, const std::string& indexP
   text += "# Thumbnails: " + album.thumbPrefix + "  Pictures: " + album.picturePrefix +
           "  Support images: " + album.supportFolder +
           "  Per row: " + std::to_string(album.picsPerRow) + "\n";
-  text += std::string(kTitleKey) + " " + album.title + "\n";
+  text += std::string(kTitleKey) + " " + EditableOnOneLine(album.title) + "\n";
   std::size_t size = text.size();
   for (const AlbumForEditing::Picture& picture : album.pictures) {
     size += picture.file.size() + picture.caption.size() + picture.description.size() + 6;
   }
   text.reserve(size);
   for (const AlbumForEditing::Picture& picture : album.pictures) {
-    text.append("\n[").append(picture.file).append("]\n").append(picture.caption);
-    text.append("\n").append(picture.description).append("\n");
+    text.append("\n[").append(picture.file).append("]\n");
+    text.append(EditableOnOneLine(picture.caption)).append("\n");
+    text.append(EditableOnOneLine(picture.description)).append("\n");
   }
   return text;
 }
 
 std::string EditFileTextWithErrors(std::string_view edited,
                                    const std::vector<EditFileError>& errors) {
-  std::string text = "# The edit was not applied:\n";
-  for (const EditFileError& error : errors) text += "# error: " + Describe(error) + "\n";
-  // The errors of an earlier round give way to these.
-  std::vector<std::string_view> lines = LinesOf(edited);
-  std::size_t first = 0;
-  while (first < lines.size() &&
-         (lines[first] == "# The edit was not applied:" || lines[first].starts_with("# error: "))) {
-    ++first;
+  std::string text = std::string(kNotApplied) + "\n";
+  for (const EditFileError& error : NumberedAsReopened(edited, errors)) {
+    text.append(kErrorMark).append(Describe(error)).append("\n");
   }
-  for (std::size_t i = first; i < lines.size(); ++i) text += std::string(lines[i]) + "\n";
+  const std::vector<std::string_view> lines = LinesOf(edited);
+  for (std::size_t i = EarlierErrorLines(lines); i < lines.size(); ++i) {
+    text.append(lines[i]).append("\n");
+  }
   return text;
+}
+
+std::vector<EditFileError> NumberedAsReopened(std::string_view edited,
+                                              std::vector<EditFileError> errors) {
+  const std::uint64_t dropped = EarlierErrorLines(LinesOf(edited));
+  const std::uint64_t added = 1 + errors.size();
+  for (EditFileError& error : errors) {
+    // A fault in an earlier round's error lines goes with them.
+    error.line = error.line > dropped ? error.line - dropped + added : 1;
+  }
+  return errors;
 }
 
 Result<AlbumEdit, std::vector<EditFileError>> ParseEditFile(std::string_view text,

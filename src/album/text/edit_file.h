@@ -63,6 +63,12 @@ struct EditFileError {
     kSecondTitle,
     // The title is empty or starts with ";", which would make the index file skip it.
     kTitleDropped,
+    // The line is not UTF-8, as an editor that saved it in another character set leaves it.
+    kNotUtf8,
+    // The line holds a NUL byte, which no line of an index file may hold.
+    kNulByte,
+    // The line holds a CR that ends no line, in a file whose lines end in LF.
+    kLoneCr,
   };
   Kind kind = Kind::kStray;
   std::uint64_t line = 0;
@@ -72,14 +78,23 @@ struct EditFileError {
 // The one line that tells of `error`.
 std::string Describe(const EditFileError& error);
 
-// The edit file of `album` for the index file `indexPath`, with `errors` of an earlier edit of
-// `edited` as comments at its top; `edited` (when not empty) stands in place of the blocks.
+// The edit file of `album` for the index file `indexPath`.
 std::string EditFileText(const AlbumForEditing& album, const std::string& indexPath);
+
+// The edited file `edited` opened again with `errors`, found in it, as comments at its top in
+// place of the errors of an earlier round, each at the number of its line in the file made, and
+// its lines ending in LF.
 std::string EditFileTextWithErrors(std::string_view edited,
                                    const std::vector<EditFileError>& errors);
 
+// `errors`, found in the edited file `edited`, with the numbers of their lines in the file that
+// EditFileTextWithErrors makes of it.
+std::vector<EditFileError> NumberedAsReopened(std::string_view edited,
+                                              std::vector<EditFileError> errors);
+
 // The edit that the edited file `text` asks of `album`, in the index file's character set; the
-// errors that keep it from being applied. A file without blocks asks for nothing.
+// errors that keep it from being applied, each line that is not UTF-8 or holds a NUL byte among
+// them. Lines end in LF, CR LF, or CR in a file without LF. A file without blocks asks for nothing.
 Result<AlbumEdit, std::vector<EditFileError>> ParseEditFile(std::string_view text,
                                                             const AlbumForEditing& album);
 

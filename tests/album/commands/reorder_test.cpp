@@ -603,8 +603,8 @@ std::string WithoutBlock(const std::string& text, const std::string& file,
 
 // Expected: an edit file read back changes the captions, the order and the pictures of the album
 // in one change, with every other byte of the index file kept, in its line ends and character
-// set; what cannot be applied is told by its line, and an index file changed meanwhile is left as
-// it is.
+// set, plain text written as typed; what cannot be applied is told by its line, and an index file
+// changed meanwhile is left as it is.
 TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
   using Edit = std::function<std::string(const std::string&)>;
   struct Case {
@@ -628,6 +628,12 @@ TEST_F(ReorderTest, AnEditFileChangesTheAlbumAsOneChange) {
        IndexText(Moved(kParts, 6, 1)), "", Moved(kParts, 6, 1)},
       {"block deleted", [](const std::string& t) { return WithoutBlock(t, "p2.jpg"); },
        IndexText(Without(kParts, {2})), "", Without(kParts, {2})},
+      {"plain text as typed",
+       [](const std::string& t) { return Replaced(t, "\nc2\n", "\nFish & chips<BR>5 < 6\n"); },
+       Replaced(before, "c2\r\n", "Fish &amp; chips<BR>5 &lt; 6\r\n"), "", kParts},
+      {"markup as it stands",
+       [](const std::string& t) { return Replaced(t, "\nc2\n", "\n<b>c2</b> & co\n"); },
+       Replaced(before, "c2\r\n", "<b>c2</b> & co\r\n"), "", kParts},
       {"# as a description",
        [](const std::string& t) { return Replaced(t, "about c3", "# not a comment"); },
        Replaced(before, "about c3", "# not a comment"), "", kParts},
@@ -724,6 +730,89 @@ TEST_F(ReorderTest, EditRunsTheEditorAndAppliesWhatItSaved) {
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(ReadFile(index), Replaced(IndexText(kParts), "c3\r\n", "Third\r\n"));
     EXPECT_TRUE(stdfs::is_empty(runtime));
+  }
+}
+
+// Expected: an edit file that is no album's text, an editor that deletes it or cannot start, and a
+// script that returns a faulty file again and again leave the index file untouched, each told in
+// its words, each error at the line the kept file shows it on; the editor runs at most once more
+// on a file it returned unchanged, and the file is kept only where it holds an edit; an edit file
+// with CR line ends alone is read as lines.
+TEST_F(ReorderTest, EditFilesThatCannotBeAppliedLeaveTheIndexFileUntouched) {
+  struct Case {
+    const char* what;
+    // The script's commands on the edit file "$1", or the editor command where `script` is false.
+    std::string editor;
+    bool script;
+    // What the error says, what the line it names holds, and whether the edit is applied.
+    std::string says;
+    std::string faultyLine;
+    bool applied;
+  };
+  const std::vector<Case> cases = {
+      {"a NUL byte",
+       "sed -i 's/^c3$/c~3/' \"$1\"; tr '~' '\\000' <\"$1\" >\"$1.t\"; cat \"$1.t\" >\"$1\"; "
+       "rm \"$1.t\"",
+       true, "NUL",
+       std::string("c\0"
+                   "3",
+                   3),
+       false},
+      {"Latin-1 bytes", "sed -i \"s/^c3\\$/Caf$(printf '\\351')/\" \"$1\"", true, "UTF-8",
+       "Caf\xE9", false},
+      {"a lone CR", "sed -i \"s/^c3\\$/c$(printf '\\r')3/\" \"$1\"", true, "CR", "c\r3", false},
+      {"a caption that drops its pair", "sed -i 's/^c3$/;c3/' \"$1\"", true, "starts with", ";c3",
+       false},
+      {"CR line ends alone",
+       "sed -i 's/^c3$/Third/' \"$1\"; tr '\\n' '\\r' <\"$1\" >\"$1.t\"; cat \"$1.t\" >\"$1\"; "
+       "rm \"$1.t\"",
+       true, "", "", true},
+      {"the file deleted", "rm \"$1\"", true, "gone", "", false},
+      {"no such editor", "quillmere-no-such-editor --wait", false, "could not be started", "",
+       false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FreshAlbum();
+    const std::string runtime = dir / "run";
+    stdfs::remove_all(runtime);
+    stdfs::create_directories(runtime);
+    const std::string runs = dir / "runs";
+    stdfs::remove(runs);
+    std::string editor = c.editor;
+    if (c.script) {
+      editor = dir / "fault-editor";
+      WriteFile(editor, "#!/bin/sh\necho run >>" + runs + "\n" + c.editor + "\n");
+      stdfs::permissions(editor, stdfs::perms::owner_exec, stdfs::perm_options::add);
+    }
+    const testing::ProcessResult result =
+        RunProcess({"--edit", index}, {"XDG_RUNTIME_DIR=" + runtime, "EDITOR=" + editor});
+    const std::string before = IndexText(kParts);
+    EXPECT_EQ(ReadFile(index), c.applied ? Replaced(before, "c3\r\n", "Third\r\n") : before);
+    EXPECT_EQ(result.exitCode, c.applied ? 0 : 1) << result.err;
+    EXPECT_NE(result.err.find(c.says), std::string::npos) << result.err;
+    const std::string ran = c.script ? ReadFile(runs) : "";
+    EXPECT_LE(std::count(ran.begin(), ran.end(), '\n'), 2);
+    const std::string kept = runtime + "/quillmere-edit.txt";
+    EXPECT_EQ(stdfs::exists(kept), !c.faultyLine.empty());
+    EXPECT_EQ(result.err.find("kept in") != std::string::npos, !c.faultyLine.empty()) << result.err;
+    if (c.faultyLine.empty()) continue;
+    std::smatch named, shown;
+    ASSERT_TRUE(std::regex_search(result.err, named, std::regex("line ([0-9]+): "))) << result.err;
+    const std::string keptText = ReadFile(kept);
+    ASSERT_TRUE(std::regex_search(keptText, shown, std::regex("line ([0-9]+): "))) << keptText;
+    EXPECT_EQ(shown[1].str(), named[1].str());
+    std::vector<std::string> lines(1);
+    for (const char byte : keptText) {
+      if (byte == '\n') {
+        lines.emplace_back();
+      } else {
+        lines.back() += byte;
+      }
+    }
+    const std::size_t line = std::stoul(named[1].str());
+    ASSERT_LE(line, lines.size());
+    EXPECT_EQ(lines[line - 1], c.faultyLine);
   }
 }
 

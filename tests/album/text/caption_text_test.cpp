@@ -44,8 +44,39 @@ TEST(CaptionText, LinesAreShownAndWrittenBack) {
 TEST(CaptionText, LineEnds) {
   EXPECT_EQ(DescriptionLine("one\ntwo\r\nthree", false), "one<BR>two<BR>three");
   EXPECT_EQ(DescriptionLine("<i>a</i>\nb", true), "<i>a</i><BR>b");
-  EXPECT_EQ(CaptionLine("one\ntwo", false), "onetwo");
+  EXPECT_EQ(CaptionLine("<i>one</i>\ntwo", true), "<i>one</i>two");
   EXPECT_FALSE(HoldsMarkup("x < y and 3<4"));
+}
+
+// Expected: text typed with line breaks and the characters markup gives a meaning is written as
+// plain text and reopens as it was typed, in the fields and in a list; line breaks alone do not
+// make a line markup, whatever the way they are written.
+TEST(CaptionText, TypedTextReopensAsTyped) {
+  struct Typed {
+    std::string typed;
+    std::string line;
+    std::string listed;
+  };
+  const std::vector<Typed> cases = {
+      {"Market\nFruit & fish, 5 < 6 stalls", "Market<BR>Fruit &amp; fish, 5 &lt; 6 stalls",
+       "Market Fruit & fish, 5 < 6 stalls"},
+      {"<BR> as text\r\n<b>", "&lt;BR&gt; as text<BR>&lt;b&gt;", "<BR> as text <b>"},
+      {"a\n\nb\tc", "a<BR><BR>b\tc", "a  b c"},
+  };
+  for (const Typed& c : cases) {
+    const std::string description = DescriptionLine(c.typed, false);
+    EXPECT_EQ(description, c.line) << c.typed;
+    EXPECT_FALSE(HoldsMarkup(description)) << c.typed;
+    EXPECT_EQ(LineEndsAs(ShownText(description), "\n"), LineEndsAs(c.typed, "\n")) << c.typed;
+    EXPECT_EQ(CaptionLine(ShownText(description), false), description) << c.typed;
+    EXPECT_EQ(ShownOnOneLine(description), c.listed) << c.typed;
+  }
+  for (const std::string line : {"a<br>b", "a<br/>b", "a<Br />b", "a&#10;b"}) {
+    EXPECT_FALSE(HoldsMarkup(line)) << line;
+    EXPECT_EQ(ShownText(line), "a\nb") << line;
+  }
+  EXPECT_TRUE(HoldsMarkup("a<BR><b>b</b>"));
+  EXPECT_EQ(ShownText("a<BR><b>b</b>"), "a<BR><b>b</b>");
 }
 
 }  // namespace
