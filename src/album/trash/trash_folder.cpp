@@ -118,10 +118,10 @@ void RemoveEndedProbesIn(const std::string& folder) {
   if (listing == nullptr) return;
   std::vector<std::string> ended;
   while (const struct dirent* entry = ::readdir(listing)) {
-    if (ProcessHasEnded(ProberOf(entry->d_name))) ended.emplace_back(entry->d_name);
+    if (ProcessHasEnded(ProberOf(entry->d_name))) ended.emplace_back(folder + "/" + entry->d_name);
   }
   ::closedir(listing);
-  for (const std::string& name : ended) static_cast<void>(::unlink((folder + "/" + name).c_str()));
+  for (const std::string& probe : ended) static_cast<void>(::unlink(probe.c_str()));
 }
 
 // Makes a file in the folder `folder` and removes it again.
