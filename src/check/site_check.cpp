@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -16,6 +17,7 @@
 #include "run/message_text.h"
 #include "site/jpeg_shape.h"
 #include "site/page_output.h"
+#include "site/site_writer.h"
 #include "site/video_container.h"
 #include "site/video_entries.h"
 
@@ -83,6 +85,7 @@ class Checker {
     CheckIndexFileIsNoPage(text.source);
     CheckSupportImages(head);
     CheckPagesOnDisk();
+    CheckPagesShowTheIndexFile(text);
     CheckJournal();
     return std::move(check_);
   }
@@ -327,6 +330,7 @@ class Checker {
     const std::string page =
         PageThatIsTheIndexFile(indexPath_, source, check_.pictureCount, *folder.value(), fs_);
     if (!page.empty()) {
+      indexIsAPage_ = true;
       Add(0, "the index file is the page " + Visible(page) +
                  " itself, which a run would write over; a run refuses it");
     }
@@ -400,12 +404,76 @@ class Checker {
     }
     std::sort(empty.begin(), empty.end());
     for (const auto& [number, name] : empty) {
+      emptyPages_.insert(name);
       Add(0, "page " + Visible(name) +
                  " is empty (0 bytes), as a crash can leave it; the next run writes it anew");
     }
     std::sort(leftovers.begin(), leftovers.end());
     for (const auto& [number, name] : leftovers) {
       Add(0, "page " + Visible(name) + " is left over from an earlier run with more pictures");
+    }
+  }
+
+  // Pages that do not show what the index file holds now, as a change cut short leaves them:
+  // missing, or older than its content. Found by comparing each page with what a run would write,
+  // writing nothing; pages reported empty already are left out.
+  void CheckPagesShowTheIndexFile(const IndexText& text) {
+    if (indexIsAPage_) return;
+    Result<std::unique_ptr<Folder>> folder = fs_.OpenFolder(check_.siteFolder);
+    if (!folder) return;  // the search for old pages above tells why
+    Result<IndexFile, IndexError> index = ParseIndexText(text.bytes());
+    if (!index) return;
+    std::vector<std::string> differing;
+    PageRules rules;
+    rules.differing = &differing;
+    SiteWriter compare(*folder.value(), rules);
+    Result<void, PageFailure> compared = compare.WriteIndexPage(index.value());
+    if (compared) compared = compare.WritePicturePages(index.value(), videos_);
+    if (const PageFailure* failure = compared.failure()) ReportUncomparedPage(*failure);
+    std::erase_if(differing, [&](const std::string& page) { return emptyPages_.contains(page); });
+    ReportDifferingPages(*folder.value(), differing, index.value().PictureCount() + 1);
+  }
+
+  // Reports the page that could not be compared with what a run would write.
+  void ReportUncomparedPage(const PageFailure& failure) {
+    const std::string page = Visible(failure.page());
+    if (const auto* foreign = failure.As<PageFailure::ForeignPage>()) {
+      Add(0, "page " + Visible(foreign->page) +
+                 " is no page of this program, so a run leaves it alone and stops there");
+    } else if (const auto* unread = failure.As<PageFailure::NotWritten>()) {
+      Add(0,
+          "page " + page + " cannot be compared with the index file: " + ErrorText(unread->error));
+    }
+  }
+
+  // Reports the `differing` pages of the `pages` a run writes in `folder`: each that is missing
+  // or older than the index file's content, unless none of them is there at all.
+  void ReportDifferingPages(Folder& folder, const std::vector<std::string>& differing,
+                            std::int64_t pages) {
+    std::vector<std::string> missing;
+    for (const std::string& page : differing) {
+      Result<EntryInfo> entry = folder.Inspect(page);
+      if (entry && entry.value().kind == EntryInfo::Kind::kMissing) missing.push_back(page);
+    }
+    // A site never written is no change cut short.
+    if (static_cast<std::int64_t>(missing.size()) == pages && emptyPages_.empty()) return;
+    std::uint64_t listed = 0, unlisted = 0;
+    for (const std::string& page : differing) {
+      if (listed == kListedDroppedPairs) {
+        ++unlisted;
+        ++check_.problems;
+        continue;
+      }
+      ++listed;
+      const bool gone = std::find(missing.begin(), missing.end(), page) != missing.end();
+      Add(0, "page " + Visible(page) +
+                 (gone ? " is missing; the next run writes it"
+                       : " is older than the index file's content; the next run writes it anew"));
+    }
+    if (unlisted != 0) {
+      sink_({0, false,
+             "and " + Plural(unlisted, "more page", "more pages") +
+                 " that the next run writes, not listed"});
     }
   }
 
@@ -477,6 +545,9 @@ class Checker {
   bool filesElsewhere_ = false;
   // The entries that show a video beside their poster.
   VideoEntries videos_;
+  // Whether the index file is one of the pages, and the pages found empty.
+  bool indexIsAPage_ = false;
+  std::set<std::string> emptyPages_;
 };
 
 }  // namespace

@@ -253,6 +253,10 @@ class PosixFileSystem final : public FileSystem {
 // file is removed by RemoveLeftovers once the process that made it has ended.
 bool IsHiddenNewFileName(std::string_view name);
 
+// Tells whether the process numbered `pid` has certainly ended: no process has that number now.
+// A number that names no process of this program's (0 or below) has not.
+bool ProcessHasEnded(std::int64_t pid);
+
 // Tells whether `error` says that a lock is held by another.
 inline bool IsLockBusy(std::error_code error) {
   return error == std::errc::operation_would_block ||

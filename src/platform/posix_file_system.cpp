@@ -13,6 +13,7 @@
 #include <charconv>
 #include <cstring>
 #include <ctime>
+#include <limits>
 #include <utility>
 
 #include "platform/file_system.h"
@@ -244,7 +245,7 @@ HiddenMaker MakerOfHiddenName(std::string_view name) {
 // boot, or no process has its number now.
 bool MakerHasEnded(const HiddenMaker& maker) {
   if (!maker.boot.empty() && maker.boot != BootTag()) return true;
-  return ::kill(maker.pid, 0) != 0 && errno == ESRCH;
+  return ProcessHasEnded(maker.pid);
 }
 
 // Gives the file `fd` the owner `placement` asks for, or its folder's owner `folderOwner` when
@@ -591,6 +592,11 @@ class PosixFolder final : public Folder {
 };
 
 }  // namespace
+
+bool ProcessHasEnded(std::int64_t pid) {
+  if (pid <= 0 || pid > std::numeric_limits<pid_t>::max()) return false;
+  return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+}
 
 bool IsHiddenNewFileName(std::string_view name) {
   return MakerOfHiddenName(name).pid != 0;

@@ -62,7 +62,7 @@ Result<void, RunFailure> WritePages(const std::string& chosenPath, const IndexFi
     if (!unplaced) unplaced = PageFailure::NotWritten{name, error};
   });
   const PageRules rules{options.replaceForeignPages, options.stop, options.progress,
-                        options.sync ? &batch : nullptr};
+                        options.sync ? &batch : nullptr, nullptr};
   SiteWriter writer(folder, rules);
   std::optional<PageFailure> failure = FailureOf(writer.WriteIndexPage(index));
   if (!failure) {
@@ -159,11 +159,25 @@ Result<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& folder,
   }
 }
 
-Result<void, RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,
-                                                 Trash* trash) {
-  Result<void, JournalProblem> settled = SettleJournal(folder, trash);
-  if (settled) return {};
-  return JournalFailure(*settled.failure(), path);
+Result<SettledJournal, RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,
+                                                           FileSystem& fs,
+                                                           const RunOptions& options,
+                                                           Trash* trash) {
+  Result<SettledJournal, JournalProblem> settled = SettleJournal(folder, trash);
+  if (const JournalProblem* problem = settled.failure()) return JournalFailure(*problem, path);
+  if (settled.value().outcome != SettledJournal::Outcome::kFinished) return settled.value();
+  // The index file holds the change, and the pages follow it before the journal goes.
+  const RunOutcome pages =
+      GenerateSiteInLockedFolder(path + settled.value().indexName, folder, fs, options);
+  if (pages.failure) return *pages.failure;
+  if (std::error_code error = RemoveJournalOfWrittenChange(folder).error()) {
+    return RunFailure::JournalNotRemoved{path + std::string(kJournalName), error};
+  }
+  return settled.value();
+}
+
+Result<void> RemoveJournalOfWrittenChange(Folder& folder) {
+  return AbandonJournal(folder).error();
 }
 
 RunOutcome GenerateSite(const std::string& chosenPath, FileSystem& fs, const RunOptions& options) {

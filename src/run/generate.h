@@ -86,12 +86,21 @@ Result<std::unique_ptr<FolderLock>, RunFailure> LockSiteFolder(Folder& folder,
                                                                const RunOptions& options);
 
 class Trash;
+struct SettledJournal;
 
 // Finishes or undoes the change to the album of `folder` (at `path`) that an interrupted run
-// left in its journal, if there is one; the caller holds the folder's lock. Files that the change
-// moves to the desktop's trash go to `trash`; without one, such a change is refused.
-Result<void, RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,
-                                                 Trash* trash = nullptr);
+// left in its journal, if there is one; the caller holds the folder's lock. A change finished has
+// its pages written as `options` say before its journal goes, since a change is done only when
+// its pages show it. Files that the change moves to the desktop's trash go to `trash`; without
+// one, such a change is refused. Tells what settling did.
+Result<SettledJournal, RunFailure> SettleInterruptedChange(Folder& folder, const std::string& path,
+                                                           FileSystem& fs,
+                                                           const RunOptions& options,
+                                                           Trash* trash = nullptr);
+
+// Removes the journal of `folder`, once the pages of its change are written; nothing when it has
+// none. The caller holds the folder's lock.
+Result<void> RemoveJournalOfWrittenChange(Folder& folder);
 
 // Generates the site for the index file at `chosenPath` into that file's folder, holding the
 // folder's lock meanwhile.

@@ -1,8 +1,9 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
 // The journal of a change to an album: what a command is about to make, rename and discard,
-// written down and flushed before its first step and removed after its last, so that a change
-// cut short by a kill or a power cut is finished or undone by the next run. This is its file in
+// written down and flushed before its first step and removed once the pages show the change, so
+// that a change cut short by a kill or a power cut is finished (pages included) or undone by the
+// next run. This is its file in
 // the index file's folder; its text is run/journal_format.h, and finishing or undoing its change
 // is run/journal_settle.h.
 #pragma once

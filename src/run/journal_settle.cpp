@@ -298,31 +298,35 @@ Result<void, JournalProblem> FinishChange(Folder& folder, const Journal& journal
 }
 
 // Finishes or undoes the change of `journal`, the journal of `folder`, or with `act` false only
-// finds out whether it could.
-Result<void, JournalProblem> Settle(Folder& folder, const Journal& journal, Trash* trash,
-                                    bool act) {
+// finds out whether it could; a change undone loses its journal, one finished keeps it.
+Result<SettledJournal::Outcome, JournalProblem> Settle(Folder& folder, const Journal& journal,
+                                                       Trash* trash, bool act) {
+  using Outcome = SettledJournal::Outcome;
   Result<IndexState> now = CurrentState(folder, journal);
   if (!now) return Problem(JournalProblem::Kind::kStep, journal, journal.indexName, now.error());
   if (journal.after && now.value() == *journal.after) {
-    if (!act) return {};
-    if (auto settled = FinishChange(folder, journal, trash); !settled) return settled;
+    if (!act) return Outcome::kFinished;
+    if (auto settled = FinishChange(folder, journal, trash); !settled) {
+      return std::move(*settled.failure());
+    }
     if (std::error_code error = SyncFoldersOf(folder, journal.steps).error()) {
       return Problem(JournalProblem::Kind::kStep, journal, ".", error);
     }
-  } else if (now.value() == journal.before) {
-    if (!act) {
-      auto undo = DecideUndo(folder, journal);
-      if (auto* problem = undo.failure()) return std::move(*problem);
-      return {};
-    }
-    if (auto undone = UndoJournal(folder, journal); !undone) return undone;
-  } else {
+    return Outcome::kFinished;
+  }
+  if (now.value() != journal.before) {
     return Problem(JournalProblem::Kind::kIndexChanged, journal, journal.indexName);
   }
+  if (!act) {
+    auto undo = DecideUndo(folder, journal);
+    if (auto* problem = undo.failure()) return std::move(*problem);
+    return Outcome::kUndone;
+  }
+  if (auto undone = UndoJournal(folder, journal); !undone) return std::move(*undone.failure());
   if (std::error_code error = RemoveJournal(folder).error()) {
     return Problem(JournalProblem::Kind::kStep, journal, std::string(kJournalName), error);
   }
-  return {};
+  return Outcome::kUndone;
 }
 
 }  // namespace
@@ -367,15 +371,20 @@ Result<bool, JournalProblem> WaitsForTheTrash(Folder& folder, const Journal& jou
   return !waiting.value().empty();
 }
 
-Result<void, JournalProblem> SettleJournal(Folder& folder, Trash* trash) {
+Result<SettledJournal, JournalProblem> SettleJournal(Folder& folder, Trash* trash) {
   auto read = ReadJournal(folder);
   if (auto* problem = read.failure()) return std::move(*problem);
-  if (!read.value()) return {};
-  return Settle(folder, *read.value(), trash, /*act=*/true);
+  if (!read.value()) return SettledJournal{};
+  const Journal& journal = *read.value();
+  auto settled = Settle(folder, journal, trash, /*act=*/true);
+  if (auto* problem = settled.failure()) return std::move(*problem);
+  return SettledJournal{settled.value(), journal.change, journal.indexName};
 }
 
 Result<void, JournalProblem> ExamineJournal(Folder& folder, const Journal& journal) {
-  return Settle(folder, journal, nullptr, /*act=*/false);
+  auto examined = Settle(folder, journal, nullptr, /*act=*/false);
+  if (auto* problem = examined.failure()) return std::move(*problem);
+  return {};
 }
 
 }  // namespace quillmere

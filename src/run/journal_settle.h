@@ -5,6 +5,7 @@
 // hold what the journal expects. A change that fails on its way is undone the same way.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -25,10 +26,27 @@ class Trash {
   [[nodiscard]] virtual Result<void> MoveToTrash(std::string_view path) = 0;
 };
 
-// Finishes or undoes the change recorded by the journal of `folder`, if it has one, and then
-// removes the journal; the caller holds the folder's lock. Files for the trash go to `trash`.
-// Nothing is done when the disk does not hold what the journal expects: the journal stays.
-Result<void, JournalProblem> SettleJournal(Folder& folder, Trash* trash = nullptr);
+// What settling the journal of a folder did.
+struct SettledJournal {
+  enum class Outcome {
+    // The folder had no journal.
+    kNone,
+    // The change was undone, and its journal removed.
+    kUndone,
+    // The change stands and its steps are done; its journal stays until its pages are written.
+    kFinished,
+  };
+  Outcome outcome = Outcome::kNone;
+  // The change, and the name of its index file, when there was a journal.
+  ChangeKind change = ChangeKind::kNewAlbum;
+  std::string indexName;
+};
+
+// Finishes or undoes the change recorded by the journal of `folder`, if it has one; the caller
+// holds the folder's lock. Files for the trash go to `trash`. A change undone loses its journal;
+// a change finished keeps it, for the caller to remove once the pages show the change. Nothing is
+// done when the disk does not hold what the journal expects: the journal stays.
+Result<SettledJournal, JournalProblem> SettleJournal(Folder& folder, Trash* trash = nullptr);
 
 // Tells, changing nothing, why `journal`, the journal of `folder`, could not be settled; done when
 // it could be (leaving aside whether a trash would be needed).

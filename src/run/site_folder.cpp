@@ -38,9 +38,9 @@ Result<HeldSite, RunFailure> HoldSiteFolder(const std::string& indexPath, FileSy
   if (auto* failure = lock.failure()) return std::move(*failure);
   held.lock = std::move(lock.value());
   Trash* trash = holding.trash ? holding.trash(*held.folder) : nullptr;
-  if (auto settled = SettleInterruptedChange(*held.folder, held.path, trash); !settled) {
-    return std::move(*settled.failure());
-  }
+  auto settled = SettleInterruptedChange(*held.folder, held.path, fs, options, trash);
+  if (auto* failure = settled.failure()) return std::move(*failure);
+  held.settled = settled.value();
   if (holding.link == IndexLink::kNotRead) return held;
   Result<IndexText, RunFailure> text = ReadHeldIndexFile(indexPath, *held.folder, fs, holding.link);
   if (auto* failure = text.failure()) return std::move(*failure);

@@ -43,6 +43,8 @@ struct HeldSite {
   std::unique_ptr<FolderLock> lock;
   // The index file's text as read through `folder`; none when it was not asked for.
   std::optional<IndexText> index;
+  // What settling a change that an interrupted run left there did.
+  SettledJournal settled;
 };
 
 // Opens the folder of the index file `indexPath`, takes its lock as `options` say, settles a change

@@ -132,6 +132,7 @@ void PageFile::Flush() {
       }
       break;
     case Mode::kSkipping:
+    case Mode::kDiffers:
     case Mode::kUnchanged:
     case Mode::kFailed:
       // The rest of this pass waits for the next, which puts the page from its start; or the
@@ -203,6 +204,11 @@ bool PageFile::NeedsAnotherPass() {
 
 void PageFile::StartWriting() {
   oldPage_.reset();
+  if (rules_.differing != nullptr) {
+    // Only compared: the page would be written, and that is all there is to know.
+    mode_ = Mode::kDiffers;
+    return;
+  }
   Result<std::unique_ptr<NewFile>> created = folder_.CreateFile();
   if (!created) {
     FailWith(created.error());
@@ -215,6 +221,10 @@ void PageFile::StartWriting() {
 Result<PageOutcome, PageFailure> PageFile::Finish() {
   Flush();
   if (mode_ == Mode::kUnchanged) return PageOutcome::kUnchanged;
+  if (mode_ == Mode::kDiffers) {
+    rules_.differing->push_back(name_);
+    return PageOutcome::kWritten;
+  }
   if (mode_ == Mode::kWriting) {
     if (rules_.stop != nullptr && rules_.stop->requested()) {
       Fail(PageFailure::Stopped{name_});

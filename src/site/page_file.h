@@ -16,6 +16,7 @@
 #include <type_traits>
 #include <utility>
 #include <variant>
+#include <vector>
 
 #include "platform/file_batch.h"
 #include "platform/file_system.h"
@@ -66,6 +67,9 @@ struct PageRules {
   // Where written pages wait to be flushed in groups before they take their names; none puts
   // each in place at once, unflushed.
   FileBatch* batch = nullptr;
+  // When given, pages are only compared and nothing is written: the name of each page that is
+  // missing or differs from what would be written is added here, and the page counts as written.
+  std::vector<std::string>* differing = nullptr;
 };
 
 // How a page came out.
@@ -154,6 +158,7 @@ class PageFile {
     kComparingStart,
     kSkipping,
     kWriting,
+    kDiffers,
     kUnchanged,
     kFailed
   };

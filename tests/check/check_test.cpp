@@ -128,7 +128,10 @@ TEST_F(CheckTest, EachKindOfProblemIsNamedWithItsLine) {
     std::string index;
     int pictures;
     std::string problems;
+    // The index file whose pages the site holds, written before the index file became `index`.
+    std::string pagesOf = {};
   };
+  const std::string older = "is older than the index file's content; the next run writes it anew\n";
   const Case cases[] = {
       // Line 8 is blank and takes the dunes' caption with it; their description becomes a
       // caption, and so on to the end.
@@ -159,9 +162,27 @@ TEST_F(CheckTest, EachKindOfProblemIsNamedWithItsLine) {
       // makes no scheme, so that name is a file in the site folder.
       {"Album\nhttps://example.com/t\n//cdn.example.com/p\nfile:gfx\n1\nA\na\n", 1, ""},
       {"Album\nthumbs/t\nmy pics: old/p\nsupport\n1\nA\na\n", 1,
-       ":6: picture my pics: old/p1.jpg is missing\n"}};
+       ":6: picture my pics: old/p1.jpg is missing\n"},
+      // Pages that a change cut short left as they were.
+      {Head() + "A\nchanged\n", 1,
+       ": page Image2.html is left over from an earlier run with more pictures\n: page "
+       "index.html " +
+           older + ": page Image1.html " + older,
+       Head() + "A\na\nB\nb\n"},
+      {Head() + "A\na\nB\nb\n", 2,
+       ": page index.html " + older + ": page Image1.html " + older +
+           ": page Image2.html is missing; the next run writes it\n",
+       Head() + "A\na\n"},
+      {Head() + "A\na\n", 1, "", Head() + "A\na\n"}};
   for (const Case& c : cases) {
-    MakeSite(c.index, c.pictures);
+    MakeSite(c.pagesOf.empty() ? c.index : c.pagesOf, c.pictures);
+    if (!c.pagesOf.empty()) {
+      for (const auto& entry : stdfs::directory_iterator(dir.path())) {
+        if (entry.path().extension() == ".html") stdfs::remove(entry.path());
+      }
+      ASSERT_EQ(Run({dir / "index.txt"}).code, 0);
+      WriteFile(dir / "index.txt", c.index);
+    }
     CliResult result = Run({"--check", "--quiet", dir / "index.txt"});
     EXPECT_EQ(WithoutPath(result.out), c.problems) << c.index;
     EXPECT_EQ(result.code, c.problems.empty() ? 0 : 1) << c.index;
@@ -393,7 +414,9 @@ TEST_F(CheckTest, PicturePagesLeftFromAnEarlierRun) {
   const std::string left = " is left over from an earlier run with more pictures\n";
   EXPECT_EQ(WithoutPath(Run({"--check", "--quiet", dir / "index.txt"}).out),
             ": page Image3.html" + left + ": page Image10.html" + left +
-                ": page Image99999999999999999999999.html" + left);
+                ": page Image99999999999999999999999.html" + left +
+                ": page Image1.html is no page of this program, so a run leaves it alone and stops "
+                "there\n: page index.html is missing; the next run writes it\n");
 }
 
 TEST_F(CheckTest, MissingThumbnailsAndPicturesAreNamedAsTheIndexFileWasGiven) {

@@ -209,7 +209,7 @@ TEST(JournalSettle, UndoesWhatWasDoneOrNothingWhenAFileIsNotWhatItMoved) {
         change.Undo();
       }
       const Files left = FilesIn(dir);
-      const Result<void, JournalProblem> settled = SettleJournal(*album.value());
+      const auto settled = SettleJournal(*album.value());
       const bool journalStays = stdfs::exists(dir / std::string(kJournalName));
       if (!c.problem) {
         EXPECT_TRUE(settled.ok());

@@ -62,9 +62,8 @@ Result<void, AlbumFailure> AlbumChange::Begin() {
                         std::make_move_iterator(afterIndex_.end()));
   afterIndex_.clear();
   begun_ = true;
-  // A change that only replaces the index file needs no journal: the file is replaced in one step,
-  // so a crash leaves it as it was or as the change made it.
-  if (journal_.steps.empty()) return {};
+  // Even a change that only replaces the index file has a journal: its pages follow the file, and
+  // a crash before they are written leaves the journal from which the next run writes them.
   if (std::error_code error = WriteJournal(album_, journal_).error()) {
     begun_ = false;
     return AlbumFailure::NotWritten{albumPath_ + std::string(kJournalName), error};
@@ -144,7 +143,8 @@ Result<void> AlbumChange::Commit(std::string_view text, Placement placement) {
     failedStep_ = problem->path;
     return problem->error;
   }
-  return RemoveJournal(album_);
+  // The journal stays until the pages show the change (RemoveJournalOfWrittenChange).
+  return {};
 }
 
 Journal AlbumChange::DoneSoFar() const {

@@ -50,8 +50,8 @@ class AlbumChange {
   // page.
   void PlanAfterIndex(JournalStep step);
 
-  // Writes what was planned to the journal, unless nothing but the index file is planned; nothing
-  // is made before, and nothing unplanned after. The failure names the journal.
+  // Writes what was planned to the journal; nothing is made before, and nothing unplanned after.
+  // The failure names the journal.
   [[nodiscard]] Result<void, AlbumFailure> Begin();
 
   // Makes the folder `name` in `parent`, which is at `parentPath` in the album ("" or ending
@@ -79,8 +79,9 @@ class AlbumChange {
 
   // Flushes the folders that renames changed, writes `text` as the index file, replacing it whole
   // with `placement` (its data flushed), once the journal knows what it will hold; then flushes the
-  // album folder, does the plan's steps that come after the index file and removes the journal.
-  // From the index file on the change stands, even when a later step fails.
+  // album folder and does the plan's steps that come after the index file. The journal stays for
+  // the pages, whose writer removes it (RemoveJournalOfWrittenChange). From the index file on the
+  // change stands, even when a later step fails.
   [[nodiscard]] Result<void> Commit(std::string_view text, Placement placement);
 
   // Whether the index file holds the change.

@@ -49,6 +49,7 @@ Result<AlbumFolder, AlbumFailure> HoldAlbumFolder(const std::string& indexPath, 
   if (auto* failure = held.failure()) return AlbumFailureOf(std::move(*failure), indexPath);
   album.folder = std::move(held.value().folder);
   album.lock = std::move(held.value().lock);
+  album.settled = held.value().settled;
   album.trash = options.trash != nullptr ? options.trash : album.ownTrash.get();
   index = std::move(held.value().index);
   return album;

@@ -31,6 +31,8 @@ struct AlbumFolder {
   // Where the files of removed pictures go, and the trash the album made for itself.
   Trash* trash = nullptr;
   std::unique_ptr<Trash> ownTrash;
+  // What settling the change that an interrupted run left there did.
+  SettledJournal settled = {};
 };
 
 // Opens the folder at `path` (ending with "/"), takes its lock as `options` say (waiting for

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "album/cache/made_pictures_cache.h"
+#include "album/commands/edit_file_claim.h"
 #include "album/steps/album_work.h"
 #include "album/steps/found_pictures.h"
 
@@ -16,6 +17,8 @@ struct EditFilePlace {
   std::unique_ptr<Folder> folder;
   std::string name;
   std::string path;
+  // This run's claim on the file, let go of before the folder.
+  std::unique_ptr<EditFileClaim> claim;
 };
 
 // Writes `text` as the edit file `name` of `folder`, readable by its owner alone; replaces what
@@ -39,16 +42,19 @@ Result<EditFilePlace, AlbumFailure> StartEditFile(const std::string& folder, std
   }
   Result<std::unique_ptr<Folder>> opened = fs.OpenFolder(folder);
   if (!opened) return AlbumFailure::FolderNotOpened{folder, opened.error()};
+  RemoveEndedEditFiles(*opened.value());
+  auto claim = std::make_unique<EditFileClaim>(*opened.value());
   for (int count = 1;; ++count) {
     std::string name = "quillmere-edit";
     if (count > 1) name.append("-").append(std::to_string(count));
     name += ".txt";
+    claim->Claim(name);
     std::error_code error = WriteEditFile(*opened.value(), name, text, /*replace=*/false).error();
     if (error == std::errc::file_exists && count < 100) continue;
     std::string path = folder;
     path.append("/").append(name);
     if (error) return AlbumFailure::NotWritten{path, error};
-    return EditFilePlace{std::move(opened.value()), name, path};
+    return EditFilePlace{std::move(opened.value()), name, path, std::move(claim)};
   }
 }
 

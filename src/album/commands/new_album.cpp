@@ -12,10 +12,12 @@
 #include "album/album_outcome.h"
 #include "album/steps/album_work.h"
 #include "album/steps/found_pictures.h"
+#include "album/steps/held_album.h"
 #include "album/steps/image_folders.h"
 #include "album/steps/numbering.h"
 #include "album/steps/probe_pictures.h"
 #include "paths/paths.h"
+#include "run/site_folder.h"
 #include "site/page_output.h"
 #include "site/support_images.h"
 
@@ -37,8 +39,8 @@ Result<AlbumFolder, AlbumFailure> LockNearestParent(const std::string& path, Fil
       if (auto* failure = lock.failure()) {
         return AlbumFailure::FolderUnavailable{std::move(*failure)};
       }
-      return AlbumFolder{folder + "/", std::move(opened.value()), std::move(lock.value()), nullptr,
-                         nullptr};
+      return AlbumFolder{
+          folder + "/", std::move(opened.value()), std::move(lock.value()), nullptr, nullptr, {}};
     }
     parent = parent.parent_path();
   }
@@ -189,6 +191,62 @@ Result<void, AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& pi
   return FinishSite(album, work);
 }
 
+// Tells whether `album` lacks a page of the album `index`: its index page or a picture page.
+Result<bool> LacksAPage(AlbumFolder& album, const ChosenIndex& index) {
+  const auto count = static_cast<std::int64_t>(PictureLinesOf(index).lines.size());
+  for (std::int64_t n = 0; n <= count; ++n) {
+    Result<EntryInfo> entry =
+        album.folder->Inspect(n == 0 ? std::string(kIndexPageName) : PicturePageName(n));
+    if (!entry) return entry.error();
+    if (entry.value().kind == EntryInfo::Kind::kMissing) return true;
+  }
+  return false;
+}
+
+// Tells whether the index file of `album` is one that this command began for `picturesFolder` and
+// left without all of its pages: the head it writes, the title it gives those pictures, and a page
+// missing.
+Result<bool, AlbumFailure> WasBegunHere(AlbumFolder& album, const std::string& picturesFolder,
+                                        AlbumWork& work) {
+  const std::string& indexPath = work.outcome.indexPath;
+  Result<EntryInfo> entry = album.folder->Inspect(kAlbumIndexName);
+  if (!entry) return AlbumFailure::FolderNotMade{album.path, entry.error()};
+  if (entry.value().kind != EntryInfo::Kind::kRegular) return false;
+  auto text = ReadHeldIndexFile(indexPath, *album.folder, work.fs, IndexLink::kRefuse);
+  if (text.failure() != nullptr) return false;
+  auto index = ReadAlbumIndex(indexPath, std::move(text.value()));
+  if (index.failure() != nullptr) return false;
+  const IndexHead& head = index.value().head;
+  if (head.SiteTitle != NewAlbumTitle(picturesFolder) || head.ThumbPrefix != kAlbumThumbPrefix ||
+      head.ImagePrefix != kAlbumPicturePrefix || head.SupportFolder != kAlbumSupportFolder) {
+    return false;
+  }
+  Result<bool> lacks = LacksAPage(album, index.value());
+  if (!lacks) return AlbumFailure::FolderNotMade{album.path, lacks.error()};
+  return lacks.value();
+}
+
+// Finishes the album in `album` that an interrupted --new-album of `picturesFolder` began: the
+// change its journal held was finished when the folder was taken, or its index file is there
+// without all of its pages. Only pages are written, and none in place of a file that is no page
+// of this program. Tells whether there was such an album.
+Result<bool, AlbumFailure> FinishBegunAlbum(AlbumFolder& album, const std::string& picturesFolder,
+                                            AlbumWork& work) {
+  const bool settledHere = album.settled.outcome == SettledJournal::Outcome::kFinished &&
+                           album.settled.change == ChangeKind::kNewAlbum;
+  if (!settledHere) {
+    auto begun = WasBegunHere(album, picturesFolder, work);
+    if (auto* failure = begun.failure()) return std::move(*failure);
+    if (!begun.value()) return false;
+  }
+  AlbumOptions options = work.options;
+  options.run.replaceForeignPages = false;
+  AlbumWork finishing{work.fs, options, work.outcome, nullptr};
+  if (auto done = FinishSite(album, finishing); !done) return std::move(*done.failure());
+  work.outcome.picturesAdded = static_cast<std::uint64_t>(work.outcome.site.pictureCount);
+  return true;
+}
+
 // Refuses a folder `held` at `albumPath` that holds a site already, before any picture is looked
 // at.
 Result<void, AlbumFailure> CheckHoldsNoSite(AlbumFolder& held, const std::string& albumPath,
@@ -218,6 +276,9 @@ Result<void, AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
                      : LockNearestParent(albumPath, fs, work.options);
   if (auto* failure = held.failure()) return std::move(*failure);
   if (exists) {
+    auto finished = FinishBegunAlbum(held.value(), picturesFolder, work);
+    if (auto* failure = finished.failure()) return std::move(*failure);
+    if (finished.value()) return {};
     if (auto done = CheckHoldsNoSite(held.value(), albumPath, fs); !done) return done;
   }
   Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs, work.problems());

@@ -4,6 +4,9 @@
 
 #include <new>
 
+#include "run/generate.h"
+#include "run/journal.h"
+
 namespace quillmere {
 AlbumFailure Stopped(const AlbumOptions& options, std::string leftAsItWas) {
   const int reason = options.run.stop != nullptr ? options.run.stop->reason() : 0;
@@ -15,6 +18,10 @@ Result<void, AlbumFailure> FinishSite(AlbumFolder& album, AlbumWork& work) {
   outcome.site =
       GenerateSiteInLockedFolder(outcome.indexPath, *album.folder, work.fs, work.options.run);
   if (!outcome.site.ok()) return AlbumFailure::SiteNotWritten{*outcome.site.failure};
+  // The change is done once its pages are: its journal goes only now.
+  if (std::error_code error = RemoveJournalOfWrittenChange(*album.folder).error()) {
+    return AlbumFailure::NotWritten{album.path + std::string(kJournalName), error};
+  }
   return {};
 }
 

@@ -34,8 +34,9 @@ struct AlbumWork {
   std::vector<PictureProblem>& problems() { return outcome.problems; }
 };
 
-// Writes the site of the work's index file into `album`, whose lock is held, into the outcome;
-// why not, when it was not written.
+// Writes the site of the work's index file into `album`, whose lock is held, into the outcome,
+// and then removes the journal of the change whose pages these are; why not, when it was not
+// written.
 Result<void, AlbumFailure> FinishSite(AlbumFolder& album, AlbumWork& work);
 
 // Does the work of an album command on `outcome`; memory that runs out on the way fails it, as

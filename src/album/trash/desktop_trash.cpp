@@ -36,6 +36,8 @@ class ModuleTrash final : public Trash {
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(folderPath, error);
     folderPath_ = error ? folderPath : absolute.string();
+    // The user's own trash is the one most folders use: what killed runs left there goes now.
+    RemoveEndedProbes(places_.dataHome + "/Trash");
   }
 
   Result<void> CheckTakes(std::string_view path) override {
@@ -52,6 +54,9 @@ class ModuleTrash final : public Trash {
     const TrashEntry& trash = TrashModule();
     if (trash.failure) return trash.failure;
     const std::string file = folderPath_ + std::string(path);
+    // A move of this file cut short leaves its record behind, which would send the file to the
+    // trash under another name; a record that cannot go only costs that name.
+    static_cast<void>(RemoveOrphanTrashInfo(file, places_));
     const int number = trash.function(file.c_str());
     return number == 0 ? std::error_code() : SystemError(number);
   }

@@ -2,13 +2,19 @@
 // SPDX-License-Identifier: MIT
 #include "album/trash/trash_folder.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
+#include <string_view>
+#include <vector>
 
 namespace quillmere {
 namespace {
@@ -93,9 +99,34 @@ Result<std::string> SharedTrashOf(const std::string& top, uid_t user) {
   return own;
 }
 
+// The start of the name of the file that tries a trash folder, before the number of its process.
+constexpr std::string_view kProbePrefix = ".quillmere-probe-";
+
+// The number of the process that made the probe file `name`; 0 when the name is no probe's.
+std::int64_t ProberOf(std::string_view name) {
+  if (!name.starts_with(kProbePrefix)) return 0;
+  name.remove_prefix(kProbePrefix.size());
+  std::int64_t pid = 0;
+  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
+  return error == std::errc() && end == name.data() + name.size() ? pid : 0;
+}
+
+// Removes the probe files in the folder `folder` whose processes ended before they could remove
+// them, as a kill leaves them.
+void RemoveEndedProbesIn(const std::string& folder) {
+  DIR* listing = ::opendir(folder.c_str());
+  if (listing == nullptr) return;
+  std::vector<std::string> ended;
+  while (const struct dirent* entry = ::readdir(listing)) {
+    if (ProcessHasEnded(ProberOf(entry->d_name))) ended.emplace_back(folder + "/" + entry->d_name);
+  }
+  ::closedir(listing);
+  for (const std::string& probe : ended) static_cast<void>(::unlink(probe.c_str()));
+}
+
 // Makes a file in the folder `folder` and removes it again.
 Result<void> TryFolder(const std::string& folder) {
-  const std::string probe = folder + "/.quillmere-probe-" + std::to_string(::getpid());
+  const std::string probe = folder + "/" + std::string(kProbePrefix) + std::to_string(::getpid());
   const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
   if (fd < 0) return SystemError(errno);
   ::close(fd);
@@ -149,7 +180,107 @@ Result<std::string> TrashFolderFor(const std::string& path, const TrashPlaces& p
   return trash;
 }
 
+namespace {
+
+// The text of `text` with each %XX undone; none when a % is not followed by two hex digits.
+std::optional<std::string> PercentDecoded(std::string_view text) {
+  std::string decoded;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      decoded += text[i];
+      continue;
+    }
+    unsigned int code = 0;
+    const char* first = text.data() + i + 1;
+    if (i + 2 >= text.size()) return std::nullopt;
+    const auto [end, error] = std::from_chars(first, first + 2, code, 16);
+    if (error != std::errc() || end != first + 2) return std::nullopt;
+    decoded += static_cast<char>(code);
+    i += 2;
+  }
+  return decoded;
+}
+
+// The place that the trash's information file `info` says its file came from, decoded; "" when
+// it says none.
+std::string OriginalPathIn(std::string_view info) {
+  constexpr std::string_view kKey = "Path=";
+  while (!info.empty()) {
+    const std::size_t end = info.find('\n');
+    std::string_view line = info.substr(0, end);
+    if (line.starts_with(kKey)) {
+      return PercentDecoded(line.substr(kKey.size())).value_or(std::string());
+    }
+    info.remove_prefix(end == std::string_view::npos ? info.size() : end + 1);
+  }
+  return std::string();
+}
+
+// Tells whether the trash's record of an original place, `recorded`, names the absolute `path`:
+// the same path, or for a trash at the top of another file system, the path's end below it.
+bool NamesPath(const std::string& recorded, const std::string& path) {
+  if (recorded.empty()) return false;
+  const std::string normal = std::filesystem::path(path).lexically_normal().string();
+  const std::string named = std::filesystem::path(recorded).lexically_normal().string();
+  if (named.front() == '/') return named == normal;
+  return normal.ends_with("/" + named);
+}
+
+// The text of the small file at `path`; none when it cannot be read.
+std::optional<std::string> SmallFileText(const std::string& path) {
+  constexpr std::size_t kMost = std::size_t{64} * 1024;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  std::string text(kMost, '\0');
+  const ssize_t got = ::read(fd, text.data(), text.size());
+  ::close(fd);
+  if (got < 0) return std::nullopt;
+  text.resize(static_cast<std::size_t>(got));
+  return text;
+}
+
+// Tells whether `entry` of a trash's "info" folder is the record `record` of a file or the file
+// that the trash writes first and renames to it ("RECORD.XXXXXX").
+bool IsRecordOrItsDraft(std::string_view entry, std::string_view record) {
+  constexpr std::size_t kDraftEnd = 7;
+  if (entry == record) return true;
+  return entry.size() == record.size() + kDraftEnd && entry.starts_with(record) &&
+         entry[record.size()] == '.';
+}
+
+}  // namespace
+
+Result<void> RemoveOrphanTrashInfo(const std::string& path, const TrashPlaces& places) {
+  Result<std::string> trash = TrashFolderFor(path, places);
+  if (!trash) return trash.error();
+  const std::string name = path.substr(path.rfind('/') + 1);
+  Result<struct stat> file = StatOf(trash.value() + "/files/" + name, /*follow=*/false);
+  if (file || file.error() != std::errc::no_such_file_or_directory) return {};
+  const std::string infoFolder = trash.value() + "/info/";
+  DIR* listing = ::opendir(infoFolder.c_str());
+  if (listing == nullptr) return SystemError(errno);
+  std::vector<std::string> orphans;
+  while (const struct dirent* entry = ::readdir(listing)) {
+    if (!IsRecordOrItsDraft(entry->d_name, name + ".trashinfo")) continue;
+    // A record is written whole before its file moves: one still empty was cut short before.
+    std::optional<std::string> text = SmallFileText(infoFolder + entry->d_name);
+    if (text && (text->empty() || NamesPath(OriginalPathIn(*text), path))) {
+      orphans.emplace_back(entry->d_name);
+    }
+  }
+  ::closedir(listing);
+  for (const std::string& orphan : orphans) {
+    if (::unlink((infoFolder + orphan).c_str()) != 0 && errno != ENOENT) return SystemError(errno);
+  }
+  return {};
+}
+
+void RemoveEndedProbes(const std::string& folder) {
+  for (const char* part : {"/files", "/info"}) RemoveEndedProbesIn(folder + part);
+}
+
 Result<void> TryTrashFolder(const std::string& folder) {
+  RemoveEndedProbes(folder);
   for (const char* part : {"/files", "/info"}) {
     if (std::error_code error = TryFolder(folder + part).error()) return error;
   }

@@ -29,8 +29,18 @@ struct TrashPlaces {
 // ".Trash-UID"; made where it is missing, as GIO would make it, or why it cannot be.
 Result<std::string> TrashFolderFor(const std::string& path, const TrashPlaces& places);
 
+// Removes the record that a move of the file at the absolute `path` to the trash left when it was
+// cut short before the file went: the one named after the file, in the trash that would take it,
+// empty or naming `path` as the file's place, while the trash holds no file of that name; and the
+// draft of it that the move writes first. Without that, the file would go to the trash under
+// another name.
+Result<void> RemoveOrphanTrashInfo(const std::string& path, const TrashPlaces& places);
+
+// Removes from the trash folder `folder` the files by which runs that were killed tried it.
+void RemoveEndedProbes(const std::string& folder);
+
 // Makes sure that the trash folder `folder` can take a file: a file is made in its "files" and
-// "info" folders and removed again.
+// "info" folders and removed again, after RemoveEndedProbes.
 Result<void> TryTrashFolder(const std::string& folder);
 
 }  // namespace quillmere

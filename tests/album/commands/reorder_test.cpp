@@ -107,13 +107,26 @@ std::vector<Part> Moved(std::vector<Part> parts, int from, int to) {
   return parts;
 }
 
-// A change to make, what the index file holds after it, and which pictures go to the trash.
+// A change to make, what the index file holds after it, and which pictures go to the trash; for
+// an edit, the captions it gives (old, new) and the environment its editor comes from.
 struct Change {
   std::string name;
   std::vector<std::string> args;
   std::vector<Part> parts;
   std::vector<int> trashed;
+  std::vector<std::pair<std::string, std::string>> captions = {};
+  std::vector<std::string> environment = {};
 };
+
+// `text` with each caption of `captions` (old, new) given its new words.
+std::string WithCaptions(std::string text,
+                         const std::vector<std::pair<std::string, std::string>>& captions) {
+  for (const auto& [old, now] : captions) {
+    const std::size_t at = text.find("\r\n" + old + "\r\n");
+    if (at != std::string::npos) text.replace(at + 2, old.size(), now);
+  }
+  return text;
+}
 
 // Remove and move, at the ends and in the middle, one picture and several.
 std::vector<Change> Changes() {
@@ -183,11 +196,13 @@ class ReorderTest : public ::testing::Test {
     return numbers;
   }
 
-  // Expects the album to show `parts`: its index file as written for them, each caption with
-  // the picture and thumbnail drawn for it, no other picture, thumbnail or page after the last,
-  // the pages as a run writes them, and no journal or file held aside.
-  void ExpectAlbumShows(const std::vector<Part>& parts) {
-    EXPECT_EQ(ReadFile(index), IndexText(parts));
+  // Expects the album to show `parts`: its index file as written for them (with `captions`
+  // changed), each caption with the picture and thumbnail drawn for it, no other picture,
+  // thumbnail or page after the last, the pages as a run writes them, and no journal or file held
+  // aside.
+  void ExpectAlbumShows(const std::vector<Part>& parts,
+                        const std::vector<std::pair<std::string, std::string>>& captions = {}) {
+    EXPECT_EQ(ReadFile(index), WithCaptions(IndexText(parts), captions));
     std::vector<int> pictures;
     std::copy_if(parts.begin(), parts.end(), std::back_inserter(pictures),
                  [](Part p) { return p; });
@@ -209,6 +224,23 @@ class ReorderTest : public ::testing::Test {
     for (const std::string folder : {"/pictures", "/thumbs"}) {
       for (const auto& entry : stdfs::directory_iterator(album + folder)) {
         EXPECT_EQ(entry.path().filename().string().find('('), std::string::npos) << entry.path();
+      }
+    }
+  }
+
+  // Expects the desktop's trash to hold no file by which a killed run tried it, and no record
+  // without its file.
+  void ExpectNothingLeftOfKilledRuns() {
+    const std::string trash = home + "/data/Trash";
+    if (!stdfs::exists(trash)) return;
+    for (const char* part : {"/files", "/info"}) {
+      for (const auto& entry : stdfs::directory_iterator(trash + part)) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_FALSE(name.starts_with(".quillmere-probe-")) << entry.path();
+        if (part != std::string("/info")) continue;
+        EXPECT_TRUE(name.ends_with(".trashinfo")) << entry.path();
+        const std::string file = name.substr(0, name.size() - std::string(".trashinfo").size());
+        EXPECT_TRUE(stdfs::exists(trash + "/files/" + file)) << entry.path() << " alone";
       }
     }
   }
@@ -406,26 +438,42 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
 constexpr const char* kChangingCalls[] = {"renameat2", "renameat", "rename", "linkat",
                                           "unlinkat",  "unlink",   "fsync",  "fdatasync"};
 
-// Expected: whichever of these system calls a remove or a move is killed after, the next command
-// (a generation, which leaves a change with pictures for the trash to the album's commands, or
-// --remove-pictures without numbers) finishes or undoes it: the album shows its pictures before
-// or after the change, with every caption on its picture, and no picture is lost: those the
-// album no longer shows are in the trash.
+// Expected: whichever of these system calls a remove, a move or an edit is killed after, the
+// next command (a generation, which leaves a change with pictures for the trash to the album's
+// commands, then --remove-pictures without numbers, or the same edit again, which then finds
+// nothing to change) finishes or undoes it: the album shows its pictures before or after the
+// change, with every caption on its picture and pages that show it, and no picture is lost: those
+// the album no longer shows are in the trash, under their own names. A kill leaves no journal
+// only once the pages are written; what the killed run left in the trash and its edit file are
+// gone after the next one.
 TEST_F(ReorderTest, AKillAtAnyStepIsFinishedOrUndoneWithNothingLost) {
   if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  const std::string runtime = dir / "run";
+  // Takes picture 2 out while its caption is c2 and gives c5 words of its own, writing the file
+  // in place: run on the album it made, it changes nothing.
+  const std::string editor = dir / "editor";
+  WriteFile(editor,
+            "#!/bin/sh\nt=$(sed -e '/^\\[p2\\.jpg\\]$/{N;/\\nc2$/{N;d;};}' -e 's/^c5$/Fifth/' "
+            "\"$1\")\nprintf '%s\\n' \"$t\" > \"$1\"\n");
+  stdfs::permissions(editor, stdfs::perms::owner_exec, stdfs::perm_options::add);
+  const Change edit{"edit", {"--edit"},        Without(kParts, {2}),
+                    {2},    {{"c5", "Fifth"}}, {"XDG_RUNTIME_DIR=" + runtime, "EDITOR=" + editor}};
   int kills = 0;
-  for (const Change& change : {Changes()[0], Changes()[4]}) {
+  for (const Change& change : {Changes()[0], Changes()[4], edit}) {
     for (const char* call : kChangingCalls) {
       for (int nth = 1;; ++nth) {
         SCOPED_TRACE(change.name + ", killed at " + call + " " + std::to_string(nth));
         FreshAlbum();
         stdfs::remove_all(home + "/data");
+        stdfs::remove_all(runtime);
+        stdfs::create_directories(runtime);
         std::vector<std::string> args = change.args;
         args.insert(args.begin() + 1, index);
         const std::string inject = std::string(call) + ":signal=KILL:when=" + std::to_string(nth);
-        const testing::ProcessResult killed =
-            RunProcess(args, {"strace", "-f", "-qq", "-o", "/dev/null", "-e",
-                              "trace=" + std::string(call), "-e", "inject=" + inject});
+        std::vector<std::string> traced = change.environment;
+        traced.insert(traced.end(), {"strace", "-f", "-qq", "-o", "/dev/null", "-e",
+                                     "trace=" + std::string(call), "-e", "inject=" + inject});
+        const testing::ProcessResult killed = RunProcess(args, traced);
         if (killed.exitCode == 0) break;
         const bool wasKilled = killed.signal == SIGKILL || killed.exitCode == 128 + SIGKILL;
         ASSERT_TRUE(wasKilled) << killed.err;
@@ -435,6 +483,10 @@ TEST_F(ReorderTest, AKillAtAnyStepIsFinishedOrUndoneWithNothingLost) {
           const testing::ProcessResult checked = RunProcess({"--check", index});
           EXPECT_NE(checked.out.find("left its journal"), std::string::npos) << checked.out;
           EXPECT_EQ(Snapshot(album), left) << "--check only reports";
+        } else {
+          for (const auto& [page, bytes] : testing::ReferencePages(ReadFile(index))) {
+            EXPECT_EQ(ReadFile(album + "/" + page), bytes) << page << " without a journal";
+          }
         }
         if (kills % 2 == 0) {
           const testing::ProcessResult generated = RunProcess({index});
@@ -459,19 +511,85 @@ TEST_F(ReorderTest, AKillAtAnyStepIsFinishedOrUndoneWithNothingLost) {
             stdfs::rename(copied, album);
             stdfs::rename(trashLeft, home + "/data");
           }
-          const testing::ProcessResult finished = RunProcess({"--remove-pictures", index});
+          const std::vector<std::string> again =
+              change.environment.empty() ? std::vector<std::string>{"--remove-pictures", index}
+                                         : args;
+          const testing::ProcessResult finished = RunProcess(again, change.environment);
           EXPECT_EQ(finished.exitCode, 0) << finished.err;
           const bool changed = ReadFile(index) != IndexText(kParts);
-          ExpectAlbumShows(changed ? change.parts : kParts);
+          if (changed) {
+            ExpectAlbumShows(change.parts, change.captions);
+          } else {
+            ExpectAlbumShows(kParts);
+          }
           std::multiset<int> trashed;
           if (changed) trashed.insert(change.trashed.begin(), change.trashed.end());
           EXPECT_EQ(Trashed(), trashed);
+          ExpectNothingLeftOfKilledRuns();
+          EXPECT_TRUE(stdfs::is_empty(runtime)) << "an edit file stays";
         }
       }
     }
   }
   RecordProperty("Kills", kills);
-  EXPECT_GT(kills, 40);
+  EXPECT_GT(kills, 60);
+}
+
+// The files under `folder` with their bytes, named from inside it.
+std::map<std::string, std::string> InsideSnapshot(const std::string& folder) {
+  std::map<std::string, std::string> inside;
+  for (auto& [path, bytes] : Snapshot(folder)) inside[path.substr(folder.size())] = bytes;
+  return inside;
+}
+
+// Expected: a --new-album killed after whichever of these system calls is finished by the same
+// command run again, which then makes the album that a run without a kill makes, pages and all;
+// the killed run leaves no journal before its pages are written. The same command refuses an
+// album that is whole, and finishes one it began whose pages are missing.
+TEST_F(ReorderTest, AKilledNewAlbumIsFinishedByTheSameCommand) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  const std::string made = dir / "made";
+  ASSERT_EQ(RunProcess({"--new-album", colours, made}).exitCode, 0);
+  const std::map<std::string, std::string> whole = InsideSnapshot(made);
+  const std::string journal = album + "/" + std::string(kJournalName);
+  int kills = 0;
+  for (const char* call : kChangingCalls) {
+    for (int nth = 1;; ++nth) {
+      SCOPED_TRACE(std::string("killed at ") + call + " " + std::to_string(nth));
+      stdfs::remove_all(album);
+      const std::string inject = std::string(call) + ":signal=KILL:when=" + std::to_string(nth);
+      const testing::ProcessResult killed =
+          RunProcess({"--new-album", colours, album},
+                     {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + std::string(call),
+                      "-e", "inject=" + inject});
+      if (killed.exitCode == 0) break;
+      ASSERT_TRUE(killed.signal == SIGKILL || killed.exitCode == 128 + SIGKILL) << killed.err;
+      ++kills;
+      const bool done = stdfs::exists(index) && !stdfs::exists(journal);
+      if (done) {
+        for (const auto& [page, bytes] : testing::ReferencePages(ReadFile(index))) {
+          EXPECT_EQ(ReadFile(album + "/" + page), bytes) << page << " without a journal";
+        }
+      }
+      const testing::ProcessResult again = RunProcess({"--new-album", colours, album});
+      EXPECT_EQ(again.exitCode, done ? 1 : 0) << again.err;
+      EXPECT_EQ(InsideSnapshot(album), whole);
+    }
+  }
+  RecordProperty("Kills", kills);
+  EXPECT_GT(kills, 20);
+  // An album begun before its journal waited for the pages: its index file without them.
+  for (const char* page : {"/index.html", "/Image3.html"}) stdfs::remove(album + page);
+  const testing::ProcessResult finished = RunProcess({"--new-album", colours, album});
+  EXPECT_EQ(finished.exitCode, 0) << finished.err;
+  EXPECT_EQ(InsideSnapshot(album), whole);
+  // An index file of other pictures is not this command's to finish.
+  stdfs::remove(album + "/index.html");
+  stdfs::rename(colours, dir / "other");
+  const testing::ProcessResult refused = RunProcess({"--new-album", dir / "other", album});
+  EXPECT_EQ(refused.exitCode, 1);
+  EXPECT_FALSE(stdfs::exists(album + "/index.html"));
+  stdfs::rename(dir / "other", colours);
 }
 
 // Expected: when a file that an interrupted move renamed was changed since, nothing is finished
