@@ -3,10 +3,14 @@
 #include "app/album_report.h"
 
 #include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <algorithm>
 
+#include "album/album_options.h"
 #include "app/window_words.h"
+#include "site/video_entries.h"
 
 namespace quillmere {
 namespace {
@@ -90,6 +94,36 @@ bool OnlyOtherFiles(const std::vector<PictureProblem>& problems) {
   return std::all_of(problems.begin(), problems.end(), [](const PictureProblem& problem) {
     return GroupOf(problem) == Group::kOther;
   });
+}
+
+bool AnyFileFailed(const std::vector<PictureProblem>& problems) {
+  return std::any_of(problems.begin(), problems.end(), [](const PictureProblem& problem) {
+    return GroupOf(problem) == Group::kFailed;
+  });
+}
+
+QString MadeText(std::uint64_t entries, std::uint64_t videos) {
+  const std::uint64_t pictures = entries - std::min(videos, entries);
+  const QString picturesText = pictures == 1 ? QStringLiteral("1 picture")
+                                             : QStringLiteral("%1 pictures").arg(pictures);
+  const QString videosText =
+      videos == 1 ? QStringLiteral("1 video") : QStringLiteral("%1 videos").arg(videos);
+  if (videos == 0) return picturesText + QStringLiteral(" made");
+  if (pictures == 0) return videosText + QStringLiteral(" made");
+  return picturesText + QStringLiteral(" and ") + videosText + QStringLiteral(" made");
+}
+
+std::uint64_t VideosOfNewAlbum(const QString& indexPath) {
+  const QString prefix = QString::fromLatin1(kAlbumPicturePrefix.data(),
+                                             static_cast<qsizetype>(kAlbumPicturePrefix.size()));
+  const QFileInfo picturePrefix(QFileInfo(indexPath).absolutePath() + QLatin1Char('/') + prefix);
+  QStringList filters;
+  for (std::string_view extension : kVideoFileExtensions) {
+    filters << picturePrefix.fileName() + QLatin1Char('*') +
+                   QString::fromLatin1(extension.data(), static_cast<qsizetype>(extension.size()));
+  }
+  return static_cast<std::uint64_t>(
+      QDir(picturePrefix.absolutePath()).entryList(filters, QDir::Files).size());
 }
 
 }  // namespace quillmere

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "album/album_outcome.h"
@@ -26,5 +27,15 @@ QString LeftOutSummary(const std::vector<PictureProblem>& problems);
 
 // Tells whether `problems` hold only other files passed over, which need no box of their own.
 bool OnlyOtherFiles(const std::vector<PictureProblem>& problems);
+
+// Tells whether a file of `problems` could not be taken or made, which a box marks as a warning.
+bool AnyFileFailed(const std::vector<PictureProblem>& problems);
+
+// "28 pictures and 1 video made": the `entries` made, of which `videos` are videos.
+QString MadeText(std::uint64_t entries, std::uint64_t videos);
+
+// How many videos stand beside the pictures of the new album of the index file at `indexPath`,
+// counted from one listing of its pictures' folder.
+std::uint64_t VideosOfNewAlbum(const QString& indexPath);
 
 }  // namespace quillmere

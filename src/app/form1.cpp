@@ -469,14 +469,14 @@ void Form1::ShowNewAlbum(const AlbumOutcome& outcome) {
   const QString album = FromLocal(AlbumNameOf(outcome.site.title, outcome.indexPath));
   QString folder = FromLocal(outcome.site.siteFolder);
   if (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
-  const std::uint64_t made = outcome.picturesAdded;
-  QString text = QStringLiteral("The album %1 is in %2: %3 %4 made.")
-                     .arg(album, folder, QString::number(made),
-                          made == 1 ? QStringLiteral("picture") : QStringLiteral("pictures"));
+  const std::uint64_t videos = VideosOfNewAlbum(FromLocal(outcome.indexPath));
+  QString text = QStringLiteral("The album %1 is in %2: %3.")
+                     .arg(album, folder, MadeText(outcome.picturesAdded, videos));
   if (!outcome.problems.empty()) text += QStringLiteral("\n\n") + LeftOutSummary(outcome.problems);
   const int action =
       ShowDoneChoice(this, QString::fromLatin1(kProgramTitle), text, LeftOutText(outcome.problems),
-                     {QStringLiteral("Show"), QStringLiteral("Write captions")});
+                     {QStringLiteral("Show"), QStringLiteral("Write captions")},
+                     AnyFileFailed(outcome.problems));
   if (action == 0) ShowCommand();
   if (action == 1) OpenEditor(FromLocal(outcome.indexPath));
 }
