@@ -36,6 +36,7 @@
 #include "app/album_report.h"
 #include "app/editor_commands.h"
 #include "app/editor_edit.h"
+#include "app/editor_merge.h"
 #include "app/picture_list_model.h"
 #include "app/picture_list_view.h"
 #include "app/thumbnail_loader.h"
@@ -367,6 +368,7 @@ bool AlbumEditor::Open(const QString& indexPath) {
   folderPrefix_ = QFileInfo(absolute).absolutePath() + QLatin1Char('/');
   shownNumber_ = 0;
   keyCount_ = static_cast<std::int64_t>(album_.pictures.size());
+  ReadMarks();
   previews_->Clear();
   model_->Reset(EntriesOf(album_), PathOnDisk(folderPrefix_.toStdString(), album_.thumbPrefix));
   undo_->clear();
@@ -634,6 +636,15 @@ void AlbumEditor::WorkFinished() {
   list_->setEnabled(true);
   const bool wasSaving = std::exchange(saving_, false);
   bool ok = outcome.ok();
+  const bool changedOutside = !ok && outcome.failure->Is<AlbumFailure::IndexChanged>();
+  if (wasSaving && changedOutside) {
+    snapshot_.clear();
+    closeAfterSave_ = false;
+    UpdateActions();
+    emit workEnded(false);
+    OfferMerge();
+    return;
+  }
   if (wasSaving) {
     const bool applied = TakeSaved(ok);
     ReportSave(outcome, stopReason, applied);
@@ -676,6 +687,123 @@ bool AlbumEditor::TakeSaved(bool done) {
   undoFloor_ = FloorAfterSave(savingIndex_);
   ShowPreview();
   return true;
+}
+
+// The marks of the pictures' files, by their keys, as the album was read.
+void AlbumEditor::ReadMarks() {
+  marks_.assign(static_cast<std::size_t>(keyCount_) + 1, PictureMark{});
+  const std::string prefix = PathOnDisk(folderPrefix_.toStdString(), album_.picturePrefix);
+  for (std::int64_t number = 1; number <= keyCount_; ++number) {
+    auto info = fs_->Inspect(PictureFileName(prefix, number), false);
+    if (info && info.value().kind == EntryInfo::Kind::kRegular) {
+      marks_[static_cast<std::size_t>(number)] = {info.value().size, info.value().modified};
+    }
+  }
+}
+
+// A save refused because the album changed outside the editor offers to make the person's
+// changes again on the album as it is now; refused, the editor stays as it was, unsaved.
+void AlbumEditor::OfferMerge() {
+  if (!AskYesOrNo(this, EditorTitle(),
+                  QStringLiteral("The album was changed outside the editor since it was read, so "
+                                 "nothing was saved.\n\nRead it again and make your changes on "
+                                 "it, each on the picture it was made on? A text changed both "
+                                 "here and outside is shown both ways for you to choose. No "
+                                 "keeps the editor as it is."),
+                  true)) {
+    return;
+  }
+  const AlbumOptions options;
+  auto read = ReadForEditing(ToLocal(indexPath_), *fs_, options);
+  if (const auto* failure = read.failure()) {
+    Fail(FromLocal(Describe(*failure, WindowWords())));
+    return;
+  }
+  AlbumForEditing now = std::move(read.value());
+  const std::vector<BasePicture> base = BaseOfMerge();
+  const std::string baseTitle = album_.title;
+  const std::vector<EditorEntry> mine = model_->entries();
+  const std::string myTitle = titleLine_;
+  // The marks of the album now are those of its keys once it is taken.
+  album_ = std::move(now);
+  keyCount_ = static_cast<std::int64_t>(album_.pictures.size());
+  ReadMarks();
+  const std::vector<PictureMark> nowMarks(marks_.begin() + 1, marks_.end());
+  MergedEdit merged = MergeOnto(mine, myTitle, base, baseTitle, album_, nowMarks);
+  ChooseConflicts(merged);
+  const bool whole = merged.conflicts.empty() && merged.gone.empty();
+  TakeMerged(std::move(merged));
+  if (whole) Save();
+}
+
+// The pictures as the editor last read or saved them, in their order then, with their marks.
+std::vector<BasePicture> AlbumEditor::BaseOfMerge() const {
+  std::vector<BasePicture> base(album_.pictures.size());
+  for (std::int64_t key = 1; key <= keyCount_; ++key) {
+    const std::int64_t number = model_->FileNumberOf(key);
+    if (number <= 0 || number > static_cast<std::int64_t>(base.size())) continue;
+    const AlbumForEditing::Picture& read = album_.pictures[static_cast<std::size_t>(number - 1)];
+    base[static_cast<std::size_t>(number - 1)] = {key, read.caption, read.description,
+                                                  marks_[static_cast<std::size_t>(key)]};
+  }
+  return base;
+}
+
+// Each text changed both here and outside is shown both ways; the person keeps one.
+void AlbumEditor::ChooseConflicts(MergedEdit& merged) {
+  for (const TextConflict& conflict : merged.conflicts) {
+    const QString what = conflict.number == 0 ? QStringLiteral("The title")
+                         : conflict.which == PictureLine::kCaption
+                             ? QStringLiteral("The caption of picture %1").arg(conflict.number)
+                             : QStringLiteral("The description of picture %1").arg(conflict.number);
+    const bool keepMine = AskYesOrNo(
+        this, EditorTitle(),
+        QStringLiteral("%1 was changed both here and outside.\n\nHere: %2\n\nOutside: %3\n\n"
+                       "Keep the text typed here? No takes the text from outside.")
+            .arg(what, QString::fromStdString(ShownText(conflict.mine)),
+                 QString::fromStdString(ShownText(conflict.theirs))),
+        true);
+    if (keepMine) continue;
+    if (conflict.number == 0) {
+      merged.title = conflict.theirs;
+      continue;
+    }
+    for (EditedPicture& picture : merged.pictures) {
+      if (picture.number != conflict.number) continue;
+      (conflict.which == PictureLine::kCaption ? picture.caption : picture.description) =
+          conflict.theirs;
+    }
+  }
+}
+
+// The editor shows the album as it is now with the person's changes made on it, not saved; the
+// texts typed for pictures that are gone are shown so that they can be copied.
+void AlbumEditor::TakeMerged(MergedEdit merged) {
+  shownNumber_ = 0;
+  previews_->Clear();
+  model_->Reset(std::move(merged.pictures),
+                PathOnDisk(folderPrefix_.toStdString(), album_.thumbPrefix));
+  undo_->clear();
+  undoFloor_ = 0;
+  ++round_;
+  titleMarkupOn_ = HoldsMarkup(merged.title);
+  SetTitleLine(merged.title);
+  AlbumEdit edit = EditOfPictures(album_, model_->EntriesOnDisk());
+  if (titleLine_ != album_.title) edit.text.title = titleLine_;
+  savedIndex_ = ChangesNothing(album_, edit) ? 0 : -1;
+  UpdateTitle();
+  UpdateActions();
+  Select(0);
+  if (merged.gone.empty()) return;
+  QString texts;
+  for (const EditedPicture& picture : merged.gone) {
+    texts += QStringLiteral("\n\n") + QString::fromStdString(ShownText(picture.caption)) +
+             QStringLiteral("\n") + QString::fromStdString(ShownText(picture.description));
+  }
+  ShowWarningMessage(this, EditorTitle(),
+                     QStringLiteral("These texts were typed for pictures that the album no longer "
+                                    "holds:") +
+                         texts);
 }
 
 // The lowest index that Undo may reach once the steps below `savedIndex` are saved: just above

@@ -20,6 +20,7 @@
 
 #include "album/text/edit_file.h"
 #include "app/background_run.h"
+#include "app/editor_merge.h"
 #include "platform/file_system.h"
 #include "run/progress_text.h"
 
@@ -118,6 +119,11 @@ class AlbumEditor final : public QMainWindow {
   void StartWork(BackgroundRun::AlbumWork work);
   void WorkFinished();
   bool TakeSaved(bool done);
+  void ReadMarks();
+  void OfferMerge();
+  std::vector<BasePicture> BaseOfMerge() const;
+  void ChooseConflicts(MergedEdit& merged);
+  void TakeMerged(MergedEdit merged);
   void ReportSave(const AlbumOutcome& outcome, int stopReason, bool applied);
   int FloorAfterSave(int savedIndex) const;
   void ShowProgress();
@@ -171,6 +177,9 @@ class AlbumEditor final : public QMainWindow {
   bool closeAfterSave_ = false;
   // How many pictures the album had when the editor read it: its keys are 1 to that.
   std::int64_t keyCount_ = 0;
+  // What stays with each key's picture file when it is renumbered, to find it after an outside
+  // change.
+  std::vector<PictureMark> marks_;
   // The undo stack's index at the last save, or -1 when that state cannot come back; undo goes no
   // lower than `undoFloor_`, which keeps a saved removal.
   int savedIndex_ = 0;

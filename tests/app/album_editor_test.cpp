@@ -21,6 +21,7 @@
 #include <system_error>
 #include <vector>
 
+#include "album/commands/move_picture.h"
 #include "app/picture_list_model.h"
 #include "app/picture_list_view.h"
 #include "app_test_support.h"
@@ -222,6 +223,43 @@ TEST(AlbumEditor, KeysMoveBetweenPicturesAndKeepTheFocus) {
   EXPECT_EQ(editor.list().currentIndex().row(), 3);
   editor.Undo();
   EXPECT_EQ(editor.titleField().text(), QStringLiteral("Holiday"));
+}
+
+TEST(AlbumEditor, MergesItsChangesWithAnOutsideMove) {
+  testing::TempFolder album;
+  MakeFourPictures(album);
+  MessageRecorder messages;
+  DeletingTestTrash trash(album.path());
+  AlbumEditor editor;
+  editor.setTrash(&trash);
+  ASSERT_TRUE(editor.Open(QString::fromStdString(album / "index.txt")));
+  editor.show();
+  TypeCaption(editor, 0, QStringLiteral("Sea"));
+  TypeCaption(editor, 2, QStringLiteral("Loch"));
+  editor.list().setCurrentIndex(editor.pictures().index(1));
+  editor.RemoveSelected();
+  // Outside, Wood goes first and Lake is called Pond.
+  PosixFileSystem fs;
+  ASSERT_TRUE(MovePicture(album / "index.txt", 4, 1, fs, AlbumOptions{}).ok());
+  std::string text = testing::ReadFile(album / "index.txt");
+  text.replace(text.find("Lake\n"), 5, "Pond\n");
+  testing::WriteFile(album / "index.txt", text);
+
+  // Merging is offered; of the caption changed both ways, the outside one is chosen.
+  messages.QueueAnswer(true);
+  messages.QueueAnswer(false);
+  EXPECT_FALSE(SaveAndWait(editor));
+  ASSERT_EQ(messages.messages().size(), 2U);
+  EXPECT_TRUE(messages.messages()[1].text.contains(QStringLiteral("Loch")));
+  EXPECT_TRUE(messages.messages()[1].text.contains(QStringLiteral("Pond")));
+  EXPECT_TRUE(editor.unsaved());
+  ASSERT_TRUE(SaveAndWait(editor));
+  EXPECT_EQ(testing::ReadFile(album / "index.txt"),
+            "Holiday\nthumbs/t\npictures/p\nsupport\n3\n"
+            "Wood\n<i>The</i> wood\nSea\nThe beach\nPond\nThe lake\n");
+  EXPECT_EQ(WidthOf(album / "pictures/p1.jpg"), 190);
+  EXPECT_EQ(WidthOf(album / "pictures/p2.jpg"), 160);
+  EXPECT_EQ(WidthOf(album / "pictures/p3.jpg"), 180);
 }
 
 }  // namespace
