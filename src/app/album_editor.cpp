@@ -44,6 +44,7 @@
 #include "paths/paths.h"
 #include "platform/qt/message_box.h"
 #include "platform/stop_request.h"
+#include "run/journal_format.h"
 #include "site/page_output.h"
 #include "site/video_entries.h"
 
@@ -58,6 +59,9 @@ constexpr qsizetype kPreviewCacheBytes = qsizetype{16} * 1024 * 1024;
 
 // How often the count of a save is shown again, in milliseconds.
 constexpr int kProgressIntervalMs = 200;
+
+// How long the index file is left alone after it changed, before it is read, in milliseconds.
+constexpr int kIndexSettleMs = 300;
 
 // How long the word on how a cancelled save ended stays, in milliseconds.
 constexpr int kStatusMs = 15000;
@@ -279,6 +283,47 @@ void AlbumEditor::BuildProgress() {
   progressLabel_->hide();
   progressBar_->hide();
   cancel_->hide();
+  reapply_ = new QPushButton(QStringLiteral("Make my changes on it"), this);
+  reapply_->setToolTip(
+      QStringLiteral("The album was changed outside the editor: read it again and make the "
+                     "changes made here on it, each on the picture it was made on"));
+  connect(reapply_, &QPushButton::clicked, this, [this] { OfferMerge(false); });
+  statusBar()->addPermanentWidget(reapply_);
+  reapply_->hide();
+  indexSettle_.setSingleShot(true);
+  indexSettle_.setInterval(kIndexSettleMs);
+  connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] {
+    WatchIndex();
+    indexSettle_.start();
+  });
+  connect(&indexSettle_, &QTimer::timeout, this, &AlbumEditor::IndexTouched);
+}
+
+// The index file is watched from its reading on; a file put in its place is watched anew.
+void AlbumEditor::WatchIndex() {
+  if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
+  watcher_.addPath(indexPath_);
+}
+
+// An index file changed outside the editor is read again at once where nothing here is unsaved;
+// otherwise the editor offers to make its changes on it.
+void AlbumEditor::IndexTouched() {
+  if (busy()) return;
+  QFile file(indexPath_);
+  if (!file.open(QIODevice::ReadOnly)) return;
+  const QByteArray bytes = file.readAll();
+  if (StateOf(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size()))) ==
+      album_.state) {
+    return;
+  }
+  QString why;
+  const int row = SelectedRow();
+  if (!unsaved() && Take(indexPath_, why)) {
+    Select(std::min(row, model_->rowCount() - 1));
+    return;
+  }
+  statusBar()->showMessage(QStringLiteral("The album was changed outside the editor."));
+  reapply_->show();
 }
 
 void AlbumEditor::BuildActions() {
@@ -356,11 +401,19 @@ void AlbumEditor::ShowStep(const EditorCommand& step) {
 }
 
 bool AlbumEditor::Open(const QString& indexPath) {
+  QString why;
+  if (Take(indexPath, why)) return true;
+  Fail(why);
+  return false;
+}
+
+// Reads the album of `indexPath` and shows it; false, with `why`, when it cannot be read.
+bool AlbumEditor::Take(const QString& indexPath, QString& why) {
   const QString absolute = QFileInfo(indexPath).absoluteFilePath();
   AlbumOptions options;
   auto read = ReadForEditing(ToLocal(absolute), *fs_, options);
   if (const auto* failure = read.failure()) {
-    Fail(FromLocal(Describe(*failure, WindowWords())));
+    why = FromLocal(Describe(*failure, WindowWords()));
     return false;
   }
   indexPath_ = absolute;
@@ -369,6 +422,8 @@ bool AlbumEditor::Open(const QString& indexPath) {
   shownNumber_ = 0;
   keyCount_ = static_cast<std::int64_t>(album_.pictures.size());
   ReadMarks();
+  WatchIndex();
+  reapply_->hide();
   previews_->Clear();
   model_->Reset(EntriesOf(album_), PathOnDisk(folderPrefix_.toStdString(), album_.thumbPrefix));
   undo_->clear();
@@ -642,7 +697,7 @@ void AlbumEditor::WorkFinished() {
     closeAfterSave_ = false;
     UpdateActions();
     emit workEnded(false);
-    OfferMerge();
+    OfferMerge(true);
     return;
   }
   if (wasSaving) {
@@ -701,15 +756,21 @@ void AlbumEditor::ReadMarks() {
   }
 }
 
-// A save refused because the album changed outside the editor offers to make the person's
-// changes again on the album as it is now; refused, the editor stays as it was, unsaved.
-void AlbumEditor::OfferMerge() {
+// After a save refused because the album changed outside the editor (`afterSave`), or when the
+// editor noticed the change, the person is offered to have the changes made here made again on
+// the album as it is now; refused, the editor stays as it was, unsaved.
+void AlbumEditor::OfferMerge(bool afterSave) {
+  if (busy()) return;
+  const QString changed =
+      afterSave ? QStringLiteral(
+                      "The album was changed outside the editor since it was read, so "
+                      "nothing was saved.")
+                : QStringLiteral("The album was changed outside the editor since it was read.");
   if (!AskYesOrNo(this, EditorTitle(),
-                  QStringLiteral("The album was changed outside the editor since it was read, so "
-                                 "nothing was saved.\n\nRead it again and make your changes on "
-                                 "it, each on the picture it was made on? A text changed both "
-                                 "here and outside is shown both ways for you to choose. No "
-                                 "keeps the editor as it is."),
+                  changed + QStringLiteral("\n\nRead it again and make your changes on it, each on "
+                                           "the picture it was made on? A text changed both here "
+                                           "and outside is shown both ways for you to choose. No "
+                                           "keeps the editor as it is."),
                   true)) {
     return;
   }
@@ -732,6 +793,8 @@ void AlbumEditor::OfferMerge() {
   MergedEdit merged = MergeOnto(mine, myTitle, base, baseTitle, album_, nowMarks);
   ChooseConflicts(merged);
   const bool whole = merged.conflicts.empty() && merged.gone.empty();
+  reapply_->hide();
+  statusBar()->clearMessage();
   TakeMerged(std::move(merged));
   if (whole) Save();
 }

@@ -7,6 +7,7 @@
 // snapshot, while the editor stays open to more changes, which stay unsaved on top of it.
 #pragma once
 
+#include <QFileSystemWatcher>
 #include <QMainWindow>
 #include <QString>
 #include <QStringList>
@@ -119,8 +120,11 @@ class AlbumEditor final : public QMainWindow {
   void StartWork(BackgroundRun::AlbumWork work);
   void WorkFinished();
   bool TakeSaved(bool done);
+  bool Take(const QString& indexPath, QString& why);
   void ReadMarks();
-  void OfferMerge();
+  void WatchIndex();
+  void IndexTouched();
+  void OfferMerge(bool afterSave);
   std::vector<BasePicture> BaseOfMerge() const;
   void ChooseConflicts(MergedEdit& merged);
   void TakeMerged(MergedEdit merged);
@@ -159,6 +163,11 @@ class AlbumEditor final : public QMainWindow {
   QLabel* progressLabel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QPushButton* cancel_ = nullptr;
+  // Shown when the index file changed outside the editor while it holds changes not saved.
+  QPushButton* reapply_ = nullptr;
+  QFileSystemWatcher watcher_;
+  // Lets an outside command finish its change before the index file is looked at.
+  QTimer indexSettle_;
   QTimer progressPoll_;
   // When the work's stage began, and which stage it is, for the time left.
   std::chrono::steady_clock::time_point workStart_{};

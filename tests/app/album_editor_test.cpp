@@ -260,6 +260,9 @@ TEST(AlbumEditor, MergesItsChangesWithAnOutsideMove) {
   EXPECT_EQ(WidthOf(album / "pictures/p1.jpg"), 190);
   EXPECT_EQ(WidthOf(album / "pictures/p2.jpg"), 160);
   EXPECT_EQ(WidthOf(album / "pictures/p3.jpg"), 180);
+  // With nothing unsaved, an outside change is read at once.
+  ASSERT_TRUE(MovePicture(album / "index.txt", 1, 3, fs, AlbumOptions{}).ok());
+  EXPECT_TRUE(apptest::WaitUntil([&] { return editor.pictures().entry(0).caption == "Sea"; }));
 }
 
 }  // namespace
