@@ -68,11 +68,7 @@ class AlbumEditor final : public QMainWindow {
   QPlainTextEdit& descriptionField() { return *description_; }
   const QLabel& captionProblem() const { return *captionProblem_; }
   QAction& undoAction() { return *undoAction_; }
-  QAction& redoAction() { return *redoAction_; }
   QAction& saveAction() { return *save_; }
-  // The line under the list that tells how far a save has come, and its Cancel.
-  const QLabel& progressLabel() const { return *progressLabel_; }
-  QPushButton& cancelButton() { return *cancel_; }
 
   // Whether a save or an addition of pictures goes on.
   bool busy() const { return run_ != nullptr; }

@@ -54,8 +54,6 @@ QVariant PictureListModel::data(const QModelIndex& index, int role) const {
       return HoldsMarkup(picture.caption) || HoldsMarkup(picture.description);
     case kNumberRole:
       return QVariant::fromValue<qint64>(picture.number);
-    case kFileNumberRole:
-      return QVariant::fromValue<qint64>(FileNumberOf(picture.number));
     case Qt::DecorationRole:
       return thumbnails_->Image(picture.number, QString::fromStdString(PictureFileName(
                                                     thumbPrefix_, FileNumberOf(picture.number))));
@@ -73,7 +71,7 @@ void PictureListModel::SetFileNumbers(std::vector<std::int64_t> fileNumbers) {
   fileNumbers_ = std::move(fileNumbers);
   thumbnails_->Clear();
   if (!entries_.empty()) {
-    emit dataChanged(index(0), index(rowCount() - 1), {Qt::DecorationRole, kFileNumberRole});
+    emit dataChanged(index(0), index(rowCount() - 1), {Qt::DecorationRole});
   }
 }
 

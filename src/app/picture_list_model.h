@@ -34,8 +34,6 @@ class PictureListModel final : public QAbstractListModel {
     kMarkupRole,
     // The picture's key.
     kNumberRole,
-    // The number of the picture's files on disk now.
-    kFileNumberRole,
   };
 
   explicit PictureListModel(QObject* parent = nullptr);
