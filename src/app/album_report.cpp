@@ -92,4 +92,10 @@ bool OnlyOtherFiles(const std::vector<PictureProblem>& problems) {
   });
 }
 
+bool AnyFileFailed(const std::vector<PictureProblem>& problems) {
+  return std::any_of(problems.begin(), problems.end(), [](const PictureProblem& problem) {
+    return GroupOf(problem) == Group::kFailed;
+  });
+}
+
 }  // namespace quillmere

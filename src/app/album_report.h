@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "album/album_outcome.h"
@@ -26,5 +27,8 @@ QString LeftOutSummary(const std::vector<PictureProblem>& problems);
 
 // Tells whether `problems` hold only other files passed over, which need no box of their own.
 bool OnlyOtherFiles(const std::vector<PictureProblem>& problems);
+
+// Tells whether a file of `problems` could not be taken or made, which a box marks as a warning.
+bool AnyFileFailed(const std::vector<PictureProblem>& problems);
 
 }  // namespace quillmere

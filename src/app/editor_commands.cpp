@@ -7,12 +7,13 @@
 namespace quillmere {
 
 LineCommand::LineCommand(PictureListModel& model, std::int64_t number, PictureLine which,
-                         std::string before, std::string after)
+                         std::string before, std::string after, int round)
     : model_(model),
       number_(number),
       which_(which),
       before_(std::move(before)),
-      after_(std::move(after)) {
+      after_(std::move(after)),
+      round_(round) {
   setText(which == PictureLine::kCaption ? QStringLiteral("Caption")
                                          : QStringLiteral("Description"));
 }
@@ -27,7 +28,7 @@ void LineCommand::redo() {
 
 bool LineCommand::mergeWith(const QUndoCommand* other) {
   const auto* line = static_cast<const LineCommand*>(other);
-  if (line->number_ != number_ || line->which_ != which_) return false;
+  if (line->number_ != number_ || line->which_ != which_ || line->round_ != round_) return false;
   after_ = line->after_;
   // Typing a line back as it was leaves no step.
   setObsolete(after_ == before_);
@@ -39,12 +40,27 @@ void LineCommand::Set(const std::string& line) {
   if (row >= 0) model_.SetLine(row, which_, line);
 }
 
+TitleCommand::TitleCommand(std::function<void(const std::string&)> set, std::string before,
+                           std::string after, int round)
+    : set_(std::move(set)), before_(std::move(before)), after_(std::move(after)), round_(round) {
+  setText(QStringLiteral("Title"));
+}
+
+bool TitleCommand::mergeWith(const QUndoCommand* other) {
+  const auto* title = static_cast<const TitleCommand*>(other);
+  if (title->round_ != round_) return false;
+  after_ = title->after_;
+  setObsolete(after_ == before_);
+  return true;
+}
+
 MoveCommand::MoveCommand(PictureListModel& model, int from, int to)
-    : model_(model), from_(from), to_(to) {
+    : model_(model), from_(from), to_(to), number_(model.entry(from).number) {
   setText(QStringLiteral("Move"));
 }
 
-RemoveCommand::RemoveCommand(PictureListModel& model, int row) : model_(model), row_(row) {
+RemoveCommand::RemoveCommand(PictureListModel& model, int row)
+    : model_(model), row_(row), entry_(model.entry(row)) {
   setText(QStringLiteral("Remove"));
 }
 

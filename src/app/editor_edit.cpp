@@ -5,7 +5,7 @@
 namespace quillmere {
 
 bool ChangesNothing(const AlbumForEditing& album, const AlbumEdit& edit) {
-  return edit.text.pairs.empty() &&
+  return !edit.text.title && edit.text.pairs.empty() &&
          KeepsOrder(static_cast<std::int64_t>(album.pictures.size()), edit.text.order);
 }
 

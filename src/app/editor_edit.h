@@ -14,7 +14,7 @@
 
 namespace quillmere {
 
-// Tells whether `edit` of `album` changes nothing.
+// Tells whether `edit` of `album` changes nothing: no title, no line, no order.
 bool ChangesNothing(const AlbumForEditing& album, const AlbumEdit& edit);
 
 // The row of the first of `entries` whose caption cannot be saved, or -1.

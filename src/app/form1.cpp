@@ -479,7 +479,8 @@ void Form1::ShowNewAlbum(const AlbumOutcome& outcome) {
   if (!outcome.problems.empty()) text += QStringLiteral("\n\n") + LeftOutSummary(outcome.problems);
   const int action =
       ShowDoneChoice(this, QString::fromLatin1(kProgramTitle), text, LeftOutText(outcome.problems),
-                     {QStringLiteral("Show"), QStringLiteral("Write captions")});
+                     {QStringLiteral("Show"), QStringLiteral("Write captions")},
+                     AnyFileFailed(outcome.problems));
   if (action == 0) ShowCommand();
   if (action == 1) OpenEditor(FromLocal(outcome.indexPath));
 }

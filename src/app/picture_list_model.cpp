@@ -32,6 +32,7 @@ void PictureListModel::Reset(std::vector<EditorEntry> entries, std::string thumb
   beginResetModel();
   entries_ = std::move(entries);
   thumbPrefix_ = std::move(thumbPrefix);
+  fileNumbers_.clear();
   thumbnails_->Clear();
   rowsStale_ = true;
   endResetModel();
@@ -54,8 +55,8 @@ QVariant PictureListModel::data(const QModelIndex& index, int role) const {
     case kNumberRole:
       return QVariant::fromValue<qint64>(picture.number);
     case Qt::DecorationRole:
-      return thumbnails_->Image(
-          picture.number, QString::fromStdString(PictureFileName(thumbPrefix_, picture.number)));
+      return thumbnails_->Image(picture.number, QString::fromStdString(PictureFileName(
+                                                    thumbPrefix_, FileNumberOf(picture.number))));
     default:
       return {};
   }
@@ -64,6 +65,30 @@ QVariant PictureListModel::data(const QModelIndex& index, int role) const {
 Qt::ItemFlags PictureListModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::ItemIsDropEnabled;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled;
+}
+
+void PictureListModel::SetFileNumbers(std::vector<std::int64_t> fileNumbers) {
+  fileNumbers_ = std::move(fileNumbers);
+  thumbnails_->Clear();
+  if (!entries_.empty()) {
+    emit dataChanged(index(0), index(rowCount() - 1), {Qt::DecorationRole});
+  }
+}
+
+std::int64_t PictureListModel::FileNumberOf(std::int64_t key) const {
+  if (fileNumbers_.empty()) return key;
+  const auto k = static_cast<std::size_t>(key);
+  return key > 0 && k < fileNumbers_.size() ? fileNumbers_[k] : 0;
+}
+
+std::vector<EditorEntry> PictureListModel::EntriesOnDisk() const {
+  std::vector<EditorEntry> onDisk;
+  onDisk.reserve(entries_.size());
+  for (const EditorEntry& picture : entries_) {
+    const std::int64_t number = FileNumberOf(picture.number);
+    if (number > 0) onDisk.push_back({number, picture.caption, picture.description});
+  }
+  return onDisk;
 }
 
 int PictureListModel::RowOf(std::int64_t number) const {

@@ -1,7 +1,8 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// The pictures of the album being edited, in their order, as a list for a view: each with the
-// number it had when the album was read, its caption and description lines and its thumbnail.
+// The pictures of the album being edited, in their order, as a list for a view: each known by the
+// number it had when the editor read the album (its key, which a save does not change), with the
+// number its files have now, its caption and description lines and its thumbnail.
 #pragma once
 
 #include <QAbstractListModel>
@@ -15,8 +16,8 @@
 
 namespace quillmere {
 
-// One picture of the album being edited, as the album's edit takes it: its lines in UTF-8, as the
-// index file is to hold them.
+// One picture of the album being edited: its key in `number`, and its lines in UTF-8, as the index
+// file is to hold them.
 using EditorEntry = EditedPicture;
 
 // Which of a picture's two lines.
@@ -31,14 +32,26 @@ class PictureListModel final : public QAbstractListModel {
     kDescriptionRole = Qt::UserRole,
     // Whether either line holds markup.
     kMarkupRole,
+    // The picture's key.
     kNumberRole,
   };
 
   explicit PictureListModel(QObject* parent = nullptr);
 
   // Shows `entries`, whose thumbnails are the files that the pages name with the prefix
-  // `thumbPrefix` (a path in UTF-8).
+  // `thumbPrefix` (a path in UTF-8), each numbered by its key.
   void Reset(std::vector<EditorEntry> entries, std::string thumbPrefix);
+
+  // After a save, the files of the picture with key k have the number `fileNumbers[k]` (0 when
+  // they are gone); the thumbnails are read again.
+  void SetFileNumbers(std::vector<std::int64_t> fileNumbers);
+
+  // The number the files of the picture with key `key` have now; 0 when they are gone.
+  std::int64_t FileNumberOf(std::int64_t key) const;
+
+  // The pictures as they stand, each numbered by its files' number now, as an edit of the album
+  // on disk takes them.
+  std::vector<EditorEntry> EntriesOnDisk() const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -47,7 +60,7 @@ class PictureListModel final : public QAbstractListModel {
   const std::vector<EditorEntry>& entries() const { return entries_; }
   const EditorEntry& entry(int row) const { return entries_[static_cast<std::size_t>(row)]; }
 
-  // The row of the picture that had `number`; -1 when it is removed.
+  // The row of the picture with the key `number`; -1 when it is removed.
   int RowOf(std::int64_t number) const;
 
   // Sets one line of the picture in `row`.
@@ -64,6 +77,8 @@ class PictureListModel final : public QAbstractListModel {
 
   std::vector<EditorEntry> entries_;
   std::string thumbPrefix_;
+  // The files' number of each key, when a save has renumbered them; empty while they are the keys.
+  std::vector<std::int64_t> fileNumbers_;
   ThumbnailLoader* thumbnails_;
   // The row of each number, made again after the order changes.
   mutable std::vector<int> rows_;

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QUrl>
+#include <algorithm>
 
 #include "app/picture_list_model.h"
 
@@ -24,6 +25,12 @@ constexpr const char* kRowMime = "application/x-quillmere-picture-row";
 constexpr int kThumbWidth = 96;
 constexpr int kThumbHeight = 72;
 constexpr int kMargin = 4;
+
+// The room for a row's number: as wide as the widest number among the rows of `index`'s list.
+int NumberWidth(const QFontMetrics& metrics, const QModelIndex& index) {
+  const int rows = index.model() != nullptr ? index.model()->rowCount() : 0;
+  return metrics.horizontalAdvance(QString::number(std::max(rows, 99))) + kMargin;
+}
 
 // The local files among `mime`'s URLs.
 QStringList LocalFiles(const QMimeData* mime) {
@@ -44,7 +51,15 @@ void PictureRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   item.icon = {};
   item.features &= ~QStyleOptionViewItem::HasDecoration;
   QApplication::style()->drawControl(QStyle::CE_ItemViewItem, &item, painter, item.widget);
-  const QRect row = option.rect.adjusted(kMargin, kMargin, -kMargin, -kMargin);
+  const bool selected = (option.state & QStyle::State_Selected) != 0;
+  QRect row = option.rect.adjusted(kMargin, kMargin, -kMargin, -kMargin);
+  // The row's number, as the album's commands take it once the album is saved.
+  const int numberWidth = NumberWidth(option.fontMetrics, index);
+  painter->setPen(
+      option.palette.color(selected ? QPalette::HighlightedText : QPalette::PlaceholderText));
+  painter->drawText(QRect(row.left(), row.top(), numberWidth - kMargin, kThumbHeight),
+                    Qt::AlignRight | Qt::AlignTop, QString::number(index.row() + 1));
+  row.setLeft(row.left() + numberWidth);
   const QRect thumbBox(row.left(), row.top(), kThumbWidth, kThumbHeight);
   const QImage thumb = index.data(Qt::DecorationRole).value<QImage>();
   if (!thumb.isNull()) {
@@ -56,7 +71,6 @@ void PictureRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
     painter->setPen(option.palette.color(QPalette::Mid));
     painter->drawRect(thumbBox.adjusted(0, 0, -1, -1));
   }
-  const bool selected = (option.state & QStyle::State_Selected) != 0;
   painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
   QRect text = row.adjusted(kThumbWidth + 2 * kMargin, 0, 0, 0);
   QFont bold = option.font;
@@ -76,8 +90,8 @@ void PictureRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
 }
 
 QSize PictureRowDelegate::sizeHint(const QStyleOptionViewItem& option,
-                                   const QModelIndex& /*index*/) const {
-  return {kThumbWidth + 120,
+                                   const QModelIndex& index) const {
+  return {NumberWidth(option.fontMetrics, index) + kThumbWidth + 120,
           std::max(kThumbHeight, 3 * option.fontMetrics.lineSpacing()) + 2 * kMargin};
 }
 

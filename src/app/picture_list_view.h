@@ -11,8 +11,8 @@
 
 namespace quillmere {
 
-// Paints a picture's row: its thumbnail, its caption, its description on a line below and a
-// "markup" tag where its lines hold markup.
+// Paints a picture's row: its number, its thumbnail, its caption, its description on a line below
+// and a "markup" tag where its lines hold markup.
 class PictureRowDelegate final : public QStyledItemDelegate {
   Q_OBJECT
 

@@ -13,6 +13,11 @@ namespace {
 
 MessageRecorder* activeRecorder = nullptr;
 
+// Whether a box of `kind` tells of work done, with its actions.
+bool IsDone(MessageKind kind) {
+  return kind == MessageKind::kDone || kind == MessageKind::kDoneWithFailures;
+}
+
 }  // namespace
 
 // What one box says and offers.
@@ -45,7 +50,7 @@ class MessageBoxes {
     box.setTextFormat(Qt::PlainText);
     if (!content.details.isEmpty()) box.setDetailedText(content.details);
     QList<QPushButton*> actions;
-    if (content.kind == MessageKind::kDone) {
+    if (IsDone(content.kind)) {
       for (const QString& action : content.actions) {
         actions << box.addButton(action, QMessageBox::AcceptRole);
       }
@@ -62,7 +67,7 @@ class MessageBoxes {
     }
     box.exec();
     const auto clicked = box.standardButton(box.clickedButton());
-    if (content.kind == MessageKind::kDone) {
+    if (IsDone(content.kind)) {
       return static_cast<int>(actions.indexOf(qobject_cast<QPushButton*>(box.clickedButton())));
     }
     if (content.kind == MessageKind::kUnsaved) {
@@ -77,7 +82,7 @@ class MessageBoxes {
     recorder.messages_.push_back({content.caption, content.text, content.kind, content.details,
                                   window != nullptr && window->isExposed()});
     // A box of work done is closed with OK.
-    if (content.kind == MessageKind::kDone) return -1;
+    if (IsDone(content.kind)) return -1;
     if (content.kind == MessageKind::kUnsaved) {
       if (recorder.unsavedAnswers_.empty()) return 2;
       const UnsavedAnswer answer = recorder.unsavedAnswers_.front();
@@ -100,6 +105,8 @@ class MessageBoxes {
         return QMessageBox::Question;
       case MessageKind::kDone:
         return QMessageBox::Information;
+      case MessageKind::kDoneWithFailures:
+        return QMessageBox::Warning;
       case MessageKind::kUnsaved:
         return QMessageBox::Warning;
     }
@@ -140,8 +147,9 @@ bool ShowDoneMessage(QWidget* owner, const QString& caption, const QString& text
 }
 
 int ShowDoneChoice(QWidget* owner, const QString& caption, const QString& text,
-                   const QString& details, const QStringList& actions) {
-  return MessageBoxes::Choose(owner, {caption, text, MessageKind::kDone, details, actions, false});
+                   const QString& details, const QStringList& actions, bool someFailed) {
+  const MessageKind kind = someFailed ? MessageKind::kDoneWithFailures : MessageKind::kDone;
+  return MessageBoxes::Choose(owner, {caption, text, kind, details, actions, false});
 }
 
 UnsavedAnswer AskToSaveChanges(QWidget* owner, const QString& caption, const QString& text) {

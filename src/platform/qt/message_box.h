@@ -24,6 +24,8 @@ enum class MessageKind {
   kQuestion,
   // Work done: the information icon, an OK button and a button that opens what was made.
   kDone,
+  // Work done with files that failed: as kDone, with the warning icon.
+  kDoneWithFailures,
   // Changes not saved: the warning icon and the Save, Discard and Cancel buttons.
   kUnsaved,
 };
@@ -49,10 +51,10 @@ bool AskYesOrNo(QWidget* owner, const QString& caption, const QString& text, boo
 bool ShowDoneMessage(QWidget* owner, const QString& caption, const QString& text,
                      const QString& details, const QString& action);
 
-// Shows `text` as ShowDoneMessage does, with a button for each of `actions` beside OK; the index
-// of the action pressed, or -1 for OK.
+// Shows `text` as ShowDoneMessage does, with a button for each of `actions` beside OK, and the
+// warning icon when `someFailed`; the index of the action pressed, or -1 for OK.
 int ShowDoneChoice(QWidget* owner, const QString& caption, const QString& text,
-                   const QString& details, const QStringList& actions);
+                   const QString& details, const QStringList& actions, bool someFailed = false);
 
 // Asks `text`, as plain text, in a modal box with the Save, Discard and Cancel buttons, Save the
 // default; Esc and closing the box answer Cancel.
