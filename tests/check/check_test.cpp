@@ -497,21 +497,29 @@ TEST_F(CheckTest, AddSupportImagesTakesTheSetTheBuildNames) {
 
 // Without the variable a program looks beside itself only, as where it is installed: never in
 // the source tree it was built from.
-TEST_F(CheckTest, WithoutTheVariableOnlyTheInstalledSetCounts) {
-  testing::ScopedEnvironmentVariable unset("QUILLMERE_DATA_DIR", std::nullopt);
-  const std::string beside =
-      (stdfs::read_symlink("/proc/self/exe").parent_path() / "../share/quillmere/support")
-          .lexically_normal()
-          .string();
-  ASSERT_FALSE(stdfs::exists(beside)) << "the build tree has no installed data";
-  EXPECT_EQ(SupportImageSources(), std::vector<std::string>{beside});
+// Without the variable, a program finds the set where it is installed beside it, as the build
+// tree holds it too; with it, only the folder it names counts, and one without the set is named.
+TEST_F(CheckTest, TheSupportImagesAreFoundBesideTheProgramOrWhereTheVariableSays) {
   WriteFile(dir / "index.txt", Head());
+  {
+    testing::ScopedEnvironmentVariable unset("QUILLMERE_DATA_DIR", std::nullopt);
+    const std::string beside =
+        (stdfs::read_symlink("/proc/self/exe").parent_path() / "../share/quillmere/support")
+            .lexically_normal()
+            .string();
+    EXPECT_EQ(SupportImageSources(), std::vector<std::string>{beside});
+    CliResult result = Run({"--add-support-images", dir / "index.txt"});
+    EXPECT_EQ(result.code, 0) << result.err;
+    EXPECT_FALSE(stdfs::is_empty(dir / "support"));
+  }
+  const std::string nowhere = dir / "nowhere";
+  testing::ScopedEnvironmentVariable elsewhere("QUILLMERE_DATA_DIR", nowhere);
+  stdfs::remove_all(dir / "support");
   CliResult result = Run({"--add-support-images", dir / "index.txt"});
   EXPECT_EQ(result.code, 1);
-  EXPECT_EQ(result.err, "quillmere-cli: The bundled support images were not found (looked in " +
-                            beside +
-                            "); set QUILLMERE_DATA_DIR to the folder that holds their \"support\" "
-                            "folder.\n");
+  EXPECT_NE(result.err.find("were not found (looked in " + nowhere + "/support)"),
+            std::string::npos)
+      << result.err;
   EXPECT_EQ(ListNames(dir.path()), "index.txt");
 }
 
