@@ -477,10 +477,9 @@ void Form1::ShowNewAlbum(const AlbumOutcome& outcome) {
   const QString made = FromLocal(PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded));
   QString text = QStringLiteral("The album %1 is in %2: %3 made.").arg(album, folder, made);
   if (!outcome.problems.empty()) text += QStringLiteral("\n\n") + LeftOutSummary(outcome.problems);
-  const int action =
-      ShowDoneChoice(this, QString::fromLatin1(kProgramTitle), text, LeftOutText(outcome.problems),
-                     {QStringLiteral("Show"), QStringLiteral("Write captions")},
-                     AnyFileFailed(outcome.problems));
+  const int action = ShowDoneChoice(
+      this, QString::fromLatin1(kProgramTitle), text, LeftOutText(outcome.problems),
+      {QStringLiteral("Show"), QStringLiteral("Write captions")}, AnyFileFailed(outcome.problems));
   if (action == 0) ShowCommand();
   if (action == 1) OpenEditor(FromLocal(outcome.indexPath));
 }
