@@ -4,9 +4,10 @@
 // painted, the longest a key takes to be handled and painted while PageDown, End and Home go from
 // the top to the bottom and back, the longest the window's event loop is kept from turning
 // meanwhile, and the memory the program holds. Run under an X server (Xvfb); bench/editor-speed
-// does that.
+// does that. Given quillmere-cli, it then times the editor's Save of a removal and of one caption
+// against the command line doing the same, interleaved, each on a fresh copy of the album.
 //
-//   quillmere-editor-speed FOLDER [PICTURES]
+//   quillmere-editor-speed FOLDER [PICTURES [QUILLMERE_CLI]]
 //
 // FOLDER gets an index.txt of PICTURES pictures (default 100,000) and the thumbnails of the first
 // few alone, unless it has them already: missing thumbnails must cost nothing.
@@ -15,12 +16,17 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
+#include <QLineEdit>
 #include <QPainter>
+#include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "app/album_editor.h"
 #include "app/picture_list_model.h"
@@ -32,6 +38,12 @@ namespace {
 constexpr qint64 kFirstPaintTargetMs = 1000;
 constexpr qint64 kKeyTargetMs = 50;
 constexpr qint64 kMemoryTargetMb = 300;
+// The editor's Save against the command line doing the same, at most.
+constexpr double kSaveTargetRatio = 1.2;
+// How many times each Save and command is timed, alternately.
+constexpr int kSaveRuns = 3;
+// The picture whose caption is changed.
+constexpr int kEditedPicture = 5000;
 
 // How many of the pictures have a thumbnail.
 constexpr int kThumbnails = 40;
@@ -110,6 +122,126 @@ qint64 Press(quillmere::PictureListView& list, Qt::Key key) {
   return clock.elapsed();
 }
 
+// Runs `program` with `arguments` and `environment` added; the seconds it took, or -1 when it
+// failed.
+double TimedProcess(const QString& program, const QStringList& arguments,
+                    const QStringList& environment = {}) {
+  QProcess process;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  for (const QString& setting : environment) {
+    env.insert(setting.section(QLatin1Char('='), 0, 0), setting.section(QLatin1Char('='), 1));
+  }
+  process.setProcessEnvironment(env);
+  process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  QElapsedTimer clock;
+  clock.start();
+  process.start(program, arguments);
+  const bool ended = process.waitForFinished(-1);
+  const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+  return ended && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0 ? seconds
+                                                                                          : -1;
+}
+
+// A fresh copy of the album of `from` (its index file and thumbnails) in `to`, with its site
+// written by `cli`; the copy's index file.
+QString FreshCopy(const QString& from, const QString& to, const QString& cli) {
+  QDir(to).removeRecursively();
+  QDir().mkpath(to + QStringLiteral("/thumbs"));
+  QDir().mkpath(to + QStringLiteral("/pictures"));
+  QFile::copy(from + QStringLiteral("/index.txt"), to + QStringLiteral("/index.txt"));
+  for (int n = 1; n <= kThumbnails; ++n) {
+    QFile::copy(from + QStringLiteral("/thumbs/t%1.jpg").arg(n),
+                to + QStringLiteral("/thumbs/t%1.jpg").arg(n));
+  }
+  const QString index = to + QStringLiteral("/index.txt");
+  TimedProcess(cli, {QStringLiteral("-q"), index});
+  return index;
+}
+
+// The seconds the editor's Save of the album of `index` takes once `change` is made in it; -1
+// when it failed.
+double TimedSave(const QString& index, const std::function<void(quillmere::AlbumEditor&)>& change) {
+  quillmere::AlbumEditor editor;
+  if (!editor.Open(index)) return -1;
+  editor.show();
+  change(editor);
+  QSignalSpy ended(&editor, &quillmere::AlbumEditor::workEnded);
+  QElapsedTimer clock;
+  clock.start();
+  editor.Save();
+  if (ended.count() == 0 && !ended.wait(3600 * 1000)) return -1;
+  const double seconds = static_cast<double>(clock.elapsed()) / 1000.0;
+  return ended.first().first().toBool() ? seconds : -1;
+}
+
+// The middle of `values`.
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+// Times the editor's Save of picture 1 removed, and of one caption changed, against
+// quillmere-cli --remove-pictures and --edit with a script for an editor; true when both are met.
+bool MeasureSaves(const QString& folder, const QString& cli) {
+  const QString work = folder + QStringLiteral("-saves");
+  QDir().mkpath(work + QStringLiteral("/runtime"));
+  const QString script = work + QStringLiteral("/edit-caption");
+  {
+    QFile file(script);
+    file.open(QIODevice::WriteOnly);
+    file.write(QStringLiteral("#!/bin/sh\n# Adds \" (edited)\" to the caption of picture %1.\n"
+                              "sed -i 's/^Picture %1 .*/& (edited)/' \"$1\"\n")
+                   .arg(kEditedPicture)
+                   .toUtf8());
+  }
+  QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  const QStringList editEnv = {
+      QStringLiteral("EDITOR=") + script,
+      QStringLiteral("XDG_RUNTIME_DIR=") + work + QStringLiteral("/runtime")};
+  const auto removeFirst = [](quillmere::AlbumEditor& editor) {
+    editor.list().setCurrentIndex(editor.pictures().index(0));
+    editor.RemoveSelected();
+  };
+  const auto editCaption = [](quillmere::AlbumEditor& editor) {
+    editor.list().setCurrentIndex(editor.pictures().index(kEditedPicture - 1));
+    editor.captionField().setText(editor.captionField().text() + QStringLiteral(" (edited)"));
+  };
+  std::vector<double> removeSaved, removeCommand, editSaved, editCommand;
+  for (int run = 0; run < kSaveRuns; ++run) {
+    std::fprintf(stderr, "saves, run %d of %d\n", run + 1, kSaveRuns);
+    removeSaved.push_back(
+        TimedSave(FreshCopy(folder, work + QStringLiteral("/a"), cli), removeFirst));
+    removeCommand.push_back(TimedProcess(
+        cli, {QStringLiteral("-q"), QStringLiteral("--remove-pictures"),
+              FreshCopy(folder, work + QStringLiteral("/b"), cli), QStringLiteral("1")}));
+    editSaved.push_back(
+        TimedSave(FreshCopy(folder, work + QStringLiteral("/a"), cli), editCaption));
+    editCommand.push_back(TimedProcess(cli,
+                                       {QStringLiteral("-q"), QStringLiteral("--edit"),
+                                        FreshCopy(folder, work + QStringLiteral("/b"), cli)},
+                                       editEnv));
+  }
+  QDir(work).removeRecursively();
+  bool met = true;
+  const auto row = [&met](const char* what, const std::vector<double>& saved,
+                          const std::vector<double>& command) {
+    const bool failed = std::find(saved.begin(), saved.end(), -1.0) != saved.end() ||
+                        std::find(command.begin(), command.end(), -1.0) != command.end();
+    const double ratio = failed ? 0 : Median(saved) / Median(command);
+    const bool ok = !failed && ratio <= kSaveTargetRatio;
+    std::printf("%-30s %8.2fs %8.2fs %6.2fx %5s\n", what, Median(saved), Median(command), ratio,
+                failed ? "FAILED"
+                : ok   ? "yes"
+                       : "NO");
+    met = met && ok;
+  };
+  std::printf("%-30s %9s %9s %7s %5s   (target <= %.1fx)\n", "Save in the editor", "editor",
+              "command", "ratio", "met", kSaveTargetRatio);
+  row("picture 1 removed", removeSaved, removeCommand);
+  row("one caption changed", editSaved, editCommand);
+  return met;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -152,6 +284,9 @@ int main(int argc, char** argv) {
   }
   QTest::qWait(200);
   const bool atEnd = list.currentIndex().row() >= last - 100;
+  // The saves below wait for other processes, which is no stall of the window's keys.
+  const qint64 longestStall = stalls.longest();
+  const bool savesMet = args.size() > 3 ? MeasureSaves(folder, args[3]) : true;
   const auto [memoryNow, memoryPeak] = MemoryMb();
 
   std::printf("The album editor on %d pictures (%d with thumbnails), %d keys\n", pictures,
@@ -166,9 +301,9 @@ int main(int argc, char** argv) {
   };
   bool met = row("first paint", firstPaint, kFirstPaintTargetMs, "ms");
   met = row("slowest key, painted", slowestKey, kKeyTargetMs, "ms") && met;
-  met = row("longest stall of the window", stalls.longest(), kKeyTargetMs, "ms") && met;
+  met = row("longest stall of the window", longestStall, kKeyTargetMs, "ms") && met;
   met = row("memory held (peak)", memoryPeak, kMemoryTargetMb, "MB") && met;
   std::printf("memory held at the end: %lld MB; the keys reached the bottom: %s\n", memoryNow,
               atEnd ? "yes" : "NO");
-  return met && atEnd ? 0 : 1;
+  return met && atEnd && savesMet ? 0 : 1;
 }
