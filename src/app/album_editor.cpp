@@ -37,6 +37,7 @@
 #include "app/editor_commands.h"
 #include "app/editor_edit.h"
 #include "app/editor_merge.h"
+#include "app/local_text.h"
 #include "app/picture_list_model.h"
 #include "app/picture_list_view.h"
 #include "app/thumbnail_loader.h"
@@ -69,14 +70,6 @@ constexpr int kStatusMs = 15000;
 // The editor's title, as its message boxes name it.
 QString EditorTitle() {
   return QStringLiteral("Quillmere album editor");
-}
-
-QString FromLocal(const std::string& text) {
-  return QString::fromLocal8Bit(QByteArray::fromStdString(text));
-}
-
-std::string ToLocal(const QString& path) {
-  return QFile::encodeName(path).toStdString();
 }
 
 QString FromLatin1(std::string_view text) {

@@ -6,14 +6,11 @@
 #include <QStringList>
 #include <algorithm>
 
+#include "app/local_text.h"
 #include "app/window_words.h"
 
 namespace quillmere {
 namespace {
-
-QString FromLocal(const std::string& text) {
-  return QString::fromLocal8Bit(QByteArray::fromStdString(text));
-}
 
 // The groups of what the work left out, in the order they are told.
 enum class Group { kFailed, kNoted, kOther };

@@ -17,6 +17,7 @@
 
 #include "album/album_in_folder.h"
 #include "album/pictures/file_kind.h"
+#include "app/local_text.h"
 
 namespace quillmere {
 namespace {
@@ -76,10 +77,9 @@ DropPlan Refused(const QString& refusal) {
 }
 
 DropPlan PlanFolder(const QString& folder, FileSystem& fs) {
-  const std::optional<std::string> album =
-      AlbumIndexIn(QFile::encodeName(folder).toStdString(), fs);
-  if (album)
-    return {Action::kEditAlbum, {QFile::decodeName(QByteArray::fromStdString(*album))}, {}};
+  if (const std::optional<std::string> album = AlbumIndexIn(ToLocal(folder), fs)) {
+    return {Action::kEditAlbum, {FromLocal(*album)}, {}};
+  }
   if (!HoldsPictureOrVideo(folder)) {
     return Refused(QStringLiteral("The folder %1 holds no picture to make an album of; nothing "
                                   "was written. Drop a folder of pictures, or an index file.")

@@ -31,6 +31,7 @@
 #include "app/album_report.h"
 #include "app/background_run.h"
 #include "app/drop_plan.h"
+#include "app/local_text.h"
 #include "app/start_folder.h"
 #include "app/text_fit.h"
 #include "app/window_words.h"
@@ -75,14 +76,6 @@ QPushButton* MakeButton(const char* name, const char* text, QWidget* parent) {
   button->setDefault(false);
   button->setFocusPolicy(Qt::StrongFocus);
   return button;
-}
-
-QString FromLocal(const std::string& text) {
-  return QString::fromLocal8Bit(QByteArray::fromStdString(text));
-}
-
-std::string ToLocal(const QString& path) {
-  return QFile::encodeName(path).toStdString();
 }
 
 // The steps of the progress bar where pictures are counted by weight.
@@ -204,7 +197,7 @@ void Form1::ShowCommand() {
     ShowFailure(FromLocal(Describe(RunFailure::NotFound{page}, WindowWords())));
     return;
   }
-  const QString path = QFile::decodeName(QByteArray::fromStdString(page));
+  const QString path = FromLocal(page);
   if (!opener_(path)) {
     ShowFailure(QStringLiteral("The desktop has no program to open the site with. Open this page "
                                "in your web browser (its path can be pasted there):\n\n%1")

@@ -12,6 +12,7 @@
 #include "album/pictures/picture_maker.h"
 #include "app/album_editor.h"
 #include "app/form1.h"
+#include "app/local_text.h"
 #include "app/program_identity.h"
 #include "platform/file_system.h"
 #include "platform/qt/folder_box.h"
@@ -35,8 +36,7 @@ int EditAlone(const QString& given) {
   path = QDir::current().absoluteFilePath(path);
   if (QFileInfo(path).isDir()) {
     quillmere::PosixFileSystem fs;
-    const std::optional<std::string> index =
-        quillmere::AlbumIndexIn(QFile::encodeName(path).toStdString(), fs);
+    const std::optional<std::string> index = quillmere::AlbumIndexIn(quillmere::ToLocal(path), fs);
     if (!index) {
       quillmere::ShowCriticalMessage(
           nullptr, QString::fromLatin1(quillmere::kProgramTitle),
@@ -45,7 +45,7 @@ int EditAlone(const QString& given) {
               .arg(QDir::toNativeSeparators(path)));
       return 1;
     }
-    path = QFile::decodeName(QByteArray::fromStdString(*index));
+    path = quillmere::FromLocal(*index);
   }
   quillmere::AlbumEditor editor;
   if (!editor.Open(path)) return 1;
