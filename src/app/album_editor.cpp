@@ -187,6 +187,11 @@ AlbumEditor::AlbumEditor(QWidget* parent, FileSystem* fs)
       locale_(UsersLocale()) {
   BuildWidgets();
   BuildActions();
+  cursorToEnd_.setSingleShot(true);
+  cursorToEnd_.setInterval(0);
+  connect(&cursorToEnd_, &QTimer::timeout, this, [this] {
+    if (tabbedInto_ != nullptr) CursorToEnd(tabbedInto_);
+  });
   connect(undo_, &QUndoStack::indexChanged, this, [this] {
     UpdateTitle();
     UpdateActions();
@@ -935,7 +940,8 @@ bool AlbumEditor::eventFilter(QObject* watched, QEvent* event) {
     // Tab into a field goes to the end of its text, once the field has taken the focus its way.
     const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
     if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason) {
-      QTimer::singleShot(0, watched, [watched] { CursorToEnd(watched); });
+      tabbedInto_ = watched;
+      cursorToEnd_.start();
     }
   }
   if (event->type() == QEvent::ShortcutOverride) {

@@ -165,6 +165,9 @@ class AlbumEditor final : public QMainWindow {
   // Lets an outside command finish its change before the index file is looked at.
   QTimer indexSettle_;
   QTimer progressPoll_;
+  // Puts the cursor at the end of `tabbedInto_` once a Tab has given that field the focus.
+  QTimer cursorToEnd_;
+  QObject* tabbedInto_ = nullptr;
   // When the work's stage began, and which stage it is, for the time left.
   std::chrono::steady_clock::time_point workStart_{};
   std::optional<WorkStage> stage_;

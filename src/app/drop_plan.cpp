@@ -125,7 +125,7 @@ bool Welcomes(const QString& folder, const QStringList& refused) {
 // Where an album goes when its pictures' folder does not welcome it: the user's Pictures folder,
 // or else the home folder.
 QString FallbackAlbumPlace(const QStringList& refused) {
-  const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
   if (!pictures.isEmpty() && QFileInfo(pictures).isDir() && Welcomes(pictures, refused)) {
     return pictures;
   }

@@ -106,7 +106,6 @@ class MessageBoxes {
       case MessageKind::kDone:
         return QMessageBox::Information;
       case MessageKind::kDoneWithFailures:
-        return QMessageBox::Warning;
       case MessageKind::kUnsaved:
         return QMessageBox::Warning;
     }
