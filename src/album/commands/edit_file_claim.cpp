@@ -4,9 +4,10 @@
 
 #include <unistd.h>
 
-#include <charconv>
 #include <cstdint>
 #include <string_view>
+
+#include "album/process_named_files.h"
 
 namespace quillmere {
 namespace {
@@ -16,11 +17,7 @@ constexpr std::string_view kClaimPrefix = ".quillmere-editing-";
 
 // The number of the process that holds the claim `name`; 0 when the name is no claim's.
 std::int64_t ClaimerOf(std::string_view name) {
-  if (!name.starts_with(kClaimPrefix)) return 0;
-  name.remove_prefix(kClaimPrefix.size());
-  std::int64_t pid = 0;
-  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
-  return error == std::errc() && end == name.data() + name.size() ? pid : 0;
+  return ProcessInName(name, kClaimPrefix);
 }
 
 // Tells whether `name` is one that an edit file is given: "quillmere-edit….txt", in its folder.

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "album/process_named_files.h"
+
 namespace quillmere {
 namespace {
 
@@ -104,11 +106,7 @@ constexpr std::string_view kProbePrefix = ".quillmere-probe-";
 
 // The number of the process that made the probe file `name`; 0 when the name is no probe's.
 std::int64_t ProberOf(std::string_view name) {
-  if (!name.starts_with(kProbePrefix)) return 0;
-  name.remove_prefix(kProbePrefix.size());
-  std::int64_t pid = 0;
-  const auto [end, error] = std::from_chars(name.data(), name.data() + name.size(), pid);
-  return error == std::errc() && end == name.data() + name.size() ? pid : 0;
+  return ProcessInName(name, kProbePrefix);
 }
 
 // Removes the probe files in the folder `folder` whose processes ended before they could remove
