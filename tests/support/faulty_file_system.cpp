@@ -152,6 +152,7 @@ const char* StepName(Step step) {
 std::error_code FaultyFileSystem::Count(Step step) {
   if (ended_) return SystemError(EIO);
   int calls = ++calls_[static_cast<std::size_t>(step)];
+  if (act_ && step == actStep_ && calls == actAt_) act_();
   if (step != failStep_ || calls < failAt_ || (calls > failAt_ && !failLater_)) return {};
   failedOnce_ = true;
   ended_ = endAfterFailing_;

@@ -5,7 +5,9 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <utility>
 
 #include "platform/file_system.h"
 
@@ -56,6 +58,12 @@ class FaultyFileSystem final : public FileSystem {
     FailAt(step, nth, error);
     failLater_ = true;
   }
+  // Runs `act` when the `nth` call of `step` is made, before the call goes on.
+  void ActAt(Step step, int nth, std::function<void()> act) {
+    actStep_ = step;
+    actAt_ = nth;
+    act_ = std::move(act);
+  }
   // Whether a call has failed so far.
   bool failed() const { return ended_ || failedOnce_; }
   // How many calls of `step` were made so far.
@@ -82,6 +90,9 @@ class FaultyFileSystem final : public FileSystem {
   bool failLater_ = false;
   bool ended_ = false;
   bool failedOnce_ = false;
+  Step actStep_ = Step::kCount;
+  int actAt_ = 0;
+  std::function<void()> act_;
 };
 
 }  // namespace quillmere::testing

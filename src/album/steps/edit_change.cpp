@@ -162,7 +162,7 @@ Result<void, AlbumFailure> MakeEdit(OpenAlbum& open, const AlbumEdit& edit, Albu
     const std::vector<PicturePair> expected = EditedPairs(old, open.index.head, edit.text);
     if (auto done = CheckLines(text, expected, indexPath); !done) return done;
   }
-  return ChangeWithRenames(open.album, open.index, plan, text, edit.kind, before, indexPath);
+  return ChangeWithRenames(open.album, open.index, plan, text, edit.kind, before, work);
 }
 
 // Runs `change` on the album of `indexPath` and then writes the site; the outcome fails with what

@@ -8,11 +8,21 @@
 
 #include "album/change/album_change.h"
 #include "album/change/rename_order.h"
+#include "album/steps/picture_work.h"
 #include "site/page_output.h"
 #include "site/page_signature.h"
 
 namespace quillmere {
 namespace {
+
+// What a change stopped before its index file was replaced leaves.
+constexpr const char* kNothingChanged = "the album was left as it was.";
+
+// Puts the files that `change` renamed back, as a stop asked for; the failure that tells so.
+AlbumFailure UndoneOnStop(AlbumChange& change, const AlbumOptions& options) {
+  change.Undo();
+  return Stopped(options, kNothingChanged);
+}
 
 // The numbers and marks of `image`'s files of pictures 1 to `newNumbers.size()`, among those the
 // change renames (the others are left as missing); refuses one that is there but is not a regular
@@ -172,7 +182,10 @@ Result<void, AlbumFailure> PlanOldPages(AlbumFolder& album, const std::string& i
 Result<void, AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenIndex& index,
                                              const OrderPlan& plan, const std::string& text,
                                              ChangeKind command, const IndexState& before,
-                                             const std::string& indexPath) {
+                                             const AlbumWork& work) {
+  const std::string& indexPath = work.outcome.indexPath;
+  const AlbumOptions& options = work.options;
+  if (StopRequested(options)) return Stopped(options, kNothingChanged);
   AlbumChange change(*album.folder, album.path, command, index.name, before, album.trash);
   for (const auto* renames : {&plan.aside, &plan.home}) {
     for (const PlannedRename& rename : *renames) change.PlanRename(rename.step);
@@ -181,6 +194,7 @@ Result<void, AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenInd
   if (auto done = change.Begin(); !done) return std::move(*done.failure());
   for (const auto* renames : {&plan.aside, &plan.home}) {
     for (const PlannedRename& rename : *renames) {
+      if (StopRequested(options)) return UndoneOnStop(change, options);
       if (std::error_code error =
               change.Rename(*rename.image->folder, rename.image->relative, rename.from, rename.to)
                   .error()) {
@@ -196,6 +210,7 @@ Result<void, AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenInd
       return AlbumFailure::NotWritten{album.path, error};
     }
   }
+  if (StopRequested(options)) return UndoneOnStop(change, options);
   if (std::error_code error = change.Commit(text, KeepingModeAndOwner(index.text.source)).error()) {
     if (!change.committed()) {
       change.Undo();

@@ -12,6 +12,7 @@
 #include "album/album_failure.h"
 #include "album/album_options.h"
 #include "album/change/album_folder.h"
+#include "album/steps/album_work.h"
 #include "album/steps/held_album.h"
 #include "run/journal.h"
 
@@ -48,10 +49,11 @@ Result<void, AlbumFailure> PlanOldPages(AlbumFolder& album, const std::string& i
                                         std::int64_t count, OrderPlan& plan);
 
 // Renames the files of `album` as `plan` says and writes `text` in place of its index file `index`,
-// which holds `before`, as one change by `command`; the failure when it could not.
+// which holds `before`, as one change by `command` of `work`; the failure when it could not. A stop
+// asked for before the index file is replaced puts every file back as it was.
 Result<void, AlbumFailure> ChangeWithRenames(AlbumFolder& album, const ChosenIndex& index,
                                              const OrderPlan& plan, const std::string& text,
                                              ChangeKind command, const IndexState& before,
-                                             const std::string& indexPath);
+                                             const AlbumWork& work);
 
 }  // namespace quillmere

@@ -25,6 +25,7 @@
 #include "album/commands/move_picture.h"
 #include "album/commands/remove_pictures.h"
 #include "album/text/edit_file.h"
+#include "platform/stop_request.h"
 #include "run/journal_settle.h"
 #include "support/child_process.h"
 #include "support/cli_runner.h"
@@ -410,6 +411,21 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
     failing.FailAt(testing::Step::kRename, nth, SystemError(EIO));
     const AlbumOutcome outcome = RemovePictures(index, {2, 4}, failing, options);
     EXPECT_TRUE(outcome.failure->Is<AlbumFailure::NotRenamed>());
+    EXPECT_EQ(Snapshot(album), before);
+  }
+  // A stop asked for before the index file is replaced (a Cancel, a signal) puts every file back;
+  // one asked for during the last rename is seen just before the index file would be replaced.
+  for (int nth = 1; nth <= renames; ++nth) {
+    SCOPED_TRACE("stop asked for at rename " + std::to_string(nth));
+    FreshAlbum();
+    StopRequest stop;
+    testing::FaultyFileSystem stopping(fs);
+    stopping.ActAt(testing::Step::kRename, nth, [&stop] { stop.Request(StopRequest::kByUser); });
+    AlbumOptions stoppable = options;
+    stoppable.run.stop = &stop;
+    const AlbumOutcome outcome = RemovePictures(index, {2, 4}, stopping, stoppable);
+    ASSERT_TRUE(outcome.failure.has_value());
+    EXPECT_TRUE(outcome.failure->Is<AlbumFailure::Stopped>());
     EXPECT_EQ(Snapshot(album), before);
   }
   // Renames that cannot be given back leave the journal, from which the next run undoes them.
