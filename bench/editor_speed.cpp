@@ -12,6 +12,7 @@
 // FOLDER gets an index.txt of PICTURES pictures (default 100,000) and the thumbnails of the first
 // few alone, unless it has them already: missing thumbnails must cost nothing.
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDir>
@@ -174,6 +175,9 @@ QString FreshCopy(const QString& from, const QString& to, const QString& cli) {
   }
   const QString index = to + QStringLiteral("/index.txt");
   TimedProcess(cli, {QStringLiteral("-q"), index});
+  // The pages just written reach the disk now, so that the Save or command timed next does not
+  // wait for them.
+  ::sync();
   return index;
 }
 
