@@ -125,8 +125,9 @@ class FfmpegVideoMaker final : public VideoMaker {
       return VideoError(Kind::kBadHeader, opened.value().container, 0, false);
     }
     DecideMaking(opened.value(), rules_, facts);
+    const VideoShape shape = ShapeOf(opened.value(), facts, rules_.size);
     if (std::optional<PictureError> over = OverLimits(
-            ShapeOf(opened.value(), facts, rules_.size), video.width, video.height,
+            shape, BoundsFor(shape, rules_.limits.maxMemory), video.width, video.height,
             static_cast<AVPixelFormat>(video.format), rules_.limits, opened.value().container)) {
       return std::move(*over);
     }
@@ -170,8 +171,9 @@ class FfmpegVideoMaker final : public VideoMaker {
   Result<VideoFrame, PictureError> PosterOf(ReadableFile& file, Opened& video) {
     VideoFacts copied;
     copied.copied = true;
-    FrameGuard guard(ShapeOf(video, copied, rules_.size), rules_.limits, video.container);
-    auto decoder = DecoderFor(*video.video, rules_.libraryText, /*manyFrames=*/false);
+    FrameGuard guard(ShapeOf(video, copied, rules_.size), MakingBounds{}, rules_.limits,
+                     video.container);
+    auto decoder = DecoderFor(*video.video, rules_.libraryText, /*threads=*/1);
     if (auto* error = decoder.failure()) return std::move(*error);
     guard.Watch(*decoder.value());
     PosterSearch poster = PosterSearchFor(video);

@@ -51,7 +51,7 @@ int EncodeAndWrite(Transcoded& stream, AVFrame* frame, AVFormatContext& output) 
 
 // Opens an H.264 encoder for the video of `in`, fitted within `box` and bounded by `bounds`, into
 // `stream`.
-int OpenVideoEncoder(Transcoded& stream, FitBox box, EncoderBounds bounds,
+int OpenVideoEncoder(Transcoded& stream, FitBox box, MakingBounds bounds,
                      const AVFormatContext& output) {
   const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
   if (codec == nullptr) codec = avcodec_find_encoder(AV_CODEC_ID_H264);
@@ -73,7 +73,7 @@ int OpenVideoEncoder(Transcoded& stream, FitBox box, EncoderBounds bounds,
     encoder.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   }
   // The threads, the look-ahead and the references are bounded, as the video's memory is reckoned.
-  encoder.thread_count = bounds.threads;
+  encoder.thread_count = bounds.encoderThreads;
   encoder.refs = 1;
   encoder.max_b_frames = 3;
   av_opt_set(encoder.priv_data, "preset", "veryfast", 0);
@@ -204,8 +204,9 @@ Result<void, PictureError> EncodeVideo(Opened& input, Output& output, const Vide
   const VideoShape shape{parameters.width, parameters.height,
                          static_cast<AVPixelFormat>(parameters.format),
                          FittedEitherWay(parameters.width, parameters.height, rules.size)};
+  const MakingBounds bounds = BoundsFor(shape, rules.limits.maxMemory);
   // Declared before the decoders it watches, so that it outlives their frames.
-  FrameGuard guard(shape, rules.limits, input.container);
+  FrameGuard guard(shape, bounds, rules.limits, input.container);
   // A frame refused by the guard is why decoding failed.
   const auto failed = [&](int code) {
     if (std::optional<PictureError> refused = guard.refused()) return std::move(*refused);
@@ -215,19 +216,17 @@ Result<void, PictureError> EncodeVideo(Opened& input, Output& output, const Vide
   std::optional<Transcoded> audio;
   video->in = input.video;
   video->poster = &poster;
-  auto decoder = DecoderFor(*input.video, rules.libraryText, /*manyFrames=*/true);
+  auto decoder = DecoderFor(*input.video, rules.libraryText, bounds.decoderThreads);
   if (auto* error = decoder.failure()) return std::move(*error);
   video->decoder = std::move(decoder.value());
   guard.Watch(*video->decoder);
   video->out = AddStreamLike(output, *input.video);
   if (video->out == nullptr) return PictureError{.kind = Kind::kOutOfMemory};
-  if (int code = OpenVideoEncoder(*video, rules.size,
-                                  EncoderBoundsFor(shape, rules.limits.maxMemory), *output.format);
-      code < 0) {
+  if (int code = OpenVideoEncoder(*video, rules.size, bounds, *output.format); code < 0) {
     return failed(code);
   }
   if (input.audio != nullptr) {
-    auto audioDecoder = DecoderFor(*input.audio, rules.libraryText, /*manyFrames=*/true);
+    auto audioDecoder = DecoderFor(*input.audio, rules.libraryText, /*threads=*/1);
     // A sound track that cannot be decoded is left out; the picture is what counts.
     if (audioDecoder) {
       audio.emplace();

@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "album/videos/video_limits.h"
-
 extern "C" {
 #include <libavutil/error.h>
 }
@@ -93,10 +91,9 @@ Result<Opened, PictureError> OpenVideo(ReadableFile& file, std::mutex& lock, boo
   return opened;
 }
 
-// An opened decoder for `stream`, on as many threads as the library picks where `manyFrames`
-// says that it decodes more than a frame or two.
+// An opened decoder for `stream`, on `threads` threads.
 Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libraryText,
-                                              bool manyFrames) {
+                                              int threads) {
   const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
   const char* name = avcodec_get_name(stream.codecpar->codec_id);
   if (codec == nullptr) return VideoError(Kind::kNoVideoDecoder, name, 0, false);
@@ -104,7 +101,7 @@ Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libra
   if (!decoder) return PictureError{.kind = Kind::kOutOfMemory};
   avcodec_parameters_to_context(decoder.get(), stream.codecpar);
   decoder->pkt_timebase = stream.time_base;
-  decoder->thread_count = manyFrames ? kMostDecoderThreads : 1;
+  decoder->thread_count = threads;
   if (int code = avcodec_open2(decoder.get(), codec, nullptr); code < 0) {
     return VideoError(Kind::kNoVideoDecoder, name, code, libraryText);
   }

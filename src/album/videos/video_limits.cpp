@@ -18,21 +18,25 @@ using Kind = PictureError::Kind;
 // What making any video holds besides its frames: the libraries' own state, the buffers of its
 // file and of the album's, and the streams probed (at most kMostStreams of them).
 constexpr std::uint64_t kFixedBytes = std::uint64_t{24} << 20;
-// The fewest frames a decoder holds besides one a thread: its references and the frame handed on.
-constexpr std::uint64_t kDecoderFramesAtLeast = 4;
+// The frames a decoder is reckoned to hold besides one a thread: its references, the frames it
+// reorders and the frame handed on, as a phone's 4K HEVC needs them. One that holds more pays for
+// them from what is left of the budget.
+constexpr std::uint64_t kDecoderFramesAtLeast = 6;
 // A decoder's tables beside each frame (motion vectors, kinds of blocks), in quarters of the frame.
 constexpr std::uint64_t kDecoderQuartersPerFrame = 5;
-// The poster, for each pixel of the frame: its RGB and its upright copy, then the picture made of
-// it.
-constexpr std::uint64_t kPosterBytesPerPixel = 12;
+// The poster while the video is made, for each pixel of the frame: its RGB, its upright copy and
+// the conversion's rows. The picture made of it afterwards holds less, the decoder gone.
+constexpr std::uint64_t kPosterBytesPerPixel = 8;
 // The encoder, for each pixel of its frame: what it holds at any bounds (its references, their
 // half-pixel planes, the frame converted for it), then for each frame it looks ahead, and for each
 // thread (a frame in flight).
 constexpr std::uint64_t kEncoderBytesPerPixel = 50;
 constexpr std::uint64_t kEncoderBytesPerLookahead = 3;
 constexpr std::uint64_t kEncoderBytesPerThread = 14;
-// The most threads the encoder runs on, and the frames it looks ahead where the memory allows.
+// The most threads the encoder and the decoder run on, and the frames the encoder looks ahead,
+// where the memory allows.
 constexpr int kMostEncoderThreads = 4;
+constexpr int kMostDecoderThreads = 2;
 constexpr int kLookahead = 10;
 
 // The bytes of one decoded frame of `width` by `height` in `format`, reckoned high where the
@@ -50,8 +54,11 @@ std::uint64_t DecoderBytes(std::uint64_t frames, std::uint64_t frameBytes) {
   return frames * frameBytes * kDecoderQuartersPerFrame / 4;
 }
 
-// The fewest frames a decoder of many frames holds.
-constexpr std::uint64_t kDecoderFrames = kDecoderFramesAtLeast + kMostDecoderThreads;
+// The frames a decoder of `threads` threads is reckoned to hold: each thread's frame in flight and
+// the one it waits to hand on, besides the frames of the video itself.
+std::uint64_t DecoderFrames(int threads) {
+  return kDecoderFramesAtLeast + 2 * static_cast<std::uint64_t>(threads);
+}
 
 // The threads the encoder may use on this machine.
 int EncoderThreadsHere() {
@@ -60,7 +67,7 @@ int EncoderThreadsHere() {
 }
 
 // What making a video of `shape` holds besides its decoder's frames.
-std::uint64_t BesidesDecoder(const VideoShape& shape, EncoderBounds bounds) {
+std::uint64_t BesidesDecoder(const VideoShape& shape, MakingBounds bounds) {
   const auto pixels =
       static_cast<std::uint64_t>(shape.width) * static_cast<std::uint64_t>(shape.height);
   std::uint64_t bytes = kFixedBytes + pixels * kPosterBytesPerPixel;
@@ -69,29 +76,36 @@ std::uint64_t BesidesDecoder(const VideoShape& shape, EncoderBounds bounds) {
                          static_cast<std::uint64_t>(shape.encoded->height);
     bytes += encoded * (kEncoderBytesPerPixel +
                         kEncoderBytesPerLookahead * static_cast<std::uint64_t>(bounds.lookahead) +
-                        kEncoderBytesPerThread * static_cast<std::uint64_t>(bounds.threads));
+                        kEncoderBytesPerThread * static_cast<std::uint64_t>(bounds.encoderThreads));
   }
   return bytes;
 }
 
 }  // namespace
 
-std::uint64_t MemoryFor(const VideoShape& shape, EncoderBounds bounds) {
+std::uint64_t MemoryFor(const VideoShape& shape, MakingBounds bounds) {
   return BesidesDecoder(shape, bounds) +
-         DecoderBytes(kDecoderFrames, FrameBytes(shape.width, shape.height, shape.format));
+         DecoderBytes(DecoderFrames(bounds.decoderThreads),
+                      FrameBytes(shape.width, shape.height, shape.format));
 }
 
-EncoderBounds EncoderBoundsFor(const VideoShape& shape, std::uint64_t maxMemory) {
-  for (int threads = EncoderThreadsHere(); threads > 1; --threads) {
-    if (MemoryFor(shape, {threads, kLookahead}) <= maxMemory) return {threads, kLookahead};
+MakingBounds BoundsFor(const VideoShape& shape, std::uint64_t maxMemory) {
+  // A copied video decodes only its poster, on one thread.
+  if (!shape.encoded) return {};
+  // From the fastest down: the decoder's threads given up last for a large input, the encoder's
+  // first, then its look-ahead.
+  for (int decoderThreads = kMostDecoderThreads; decoderThreads >= 1; --decoderThreads) {
+    for (int encoderThreads = EncoderThreadsHere(); encoderThreads >= 1; --encoderThreads) {
+      const MakingBounds bounds{decoderThreads, encoderThreads, kLookahead};
+      if (MemoryFor(shape, bounds) <= maxMemory) return bounds;
+    }
   }
-  if (MemoryFor(shape, {1, kLookahead}) <= maxMemory) return {1, kLookahead};
-  return {1, 0};
+  return {1, 1, 0};
 }
 
-std::optional<PictureError> OverLimits(const VideoShape& shape, int width, int height,
-                                       AVPixelFormat format, const PictureLimits& limits,
-                                       const std::string& container) {
+std::optional<PictureError> OverLimits(const VideoShape& shape, MakingBounds bounds, int width,
+                                       int height, AVPixelFormat format,
+                                       const PictureLimits& limits, const std::string& container) {
   const auto pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
   if (pixels > limits.maxPixels) {
     PictureError error = VideoError(Kind::kTooManyPixels, container, 0, false);
@@ -104,7 +118,7 @@ std::optional<PictureError> OverLimits(const VideoShape& shape, int width, int h
   frame.width = width;
   frame.height = height;
   frame.format = format;
-  const std::uint64_t needed = MemoryFor(frame, EncoderBoundsFor(frame, limits.maxMemory));
+  const std::uint64_t needed = MemoryFor(frame, bounds);
   if (needed <= limits.maxMemory) return std::nullopt;
   PictureError error = VideoError(Kind::kTooMuchMemory, container, 0, false);
   error.needed = needed;
@@ -150,18 +164,17 @@ int FrameGuard::GetBuffer(AVCodecContext* decoder, AVFrame* frame, int flags) {
 
 bool FrameGuard::Refuses(const AVFrame& frame, int width, int height) {
   const auto format = static_cast<AVPixelFormat>(frame.format);
-  refused_ = OverLimits(shape_, width, height, format, limits_, container_);
+  refused_ = OverLimits(shape_, bounds_, width, height, format, limits_, container_);
   if (refused_) return true;
-  // The frames the decoder holds beyond the fewest reckoned are paid from what is left.
+  // The frames the decoder holds beyond those reckoned are paid from what is left.
   VideoShape now = shape_;
   now.width = frame.width;
   now.height = frame.height;
   now.format = format;
   const std::uint64_t frameBytes = FrameBytes(frame.width, frame.height, format);
-  const std::uint64_t frames =
-      std::max(kDecoderFrames, (held_.load() + frameBytes + frameBytes - 1) / frameBytes);
-  const std::uint64_t needed = BesidesDecoder(now, EncoderBoundsFor(now, limits_.maxMemory)) +
-                               DecoderBytes(frames, frameBytes);
+  const std::uint64_t frames = std::max(DecoderFrames(bounds_.decoderThreads),
+                                        (held_.load() + frameBytes + frameBytes - 1) / frameBytes);
+  const std::uint64_t needed = BesidesDecoder(now, bounds_) + DecoderBytes(frames, frameBytes);
   if (needed <= limits_.maxMemory) return false;
   refused_ = VideoError(Kind::kTooMuchMemory, container_, 0, false);
   refused_->needed = needed;

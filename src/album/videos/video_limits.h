@@ -23,12 +23,11 @@ extern "C" {
 
 namespace quillmere {
 
-// The most threads a decoder of many frames runs on.
-inline constexpr int kMostDecoderThreads = 2;
-
-// How the encoder is bounded: its threads and the frames it looks ahead.
-struct EncoderBounds {
-  int threads = 1;
+// How the making of a video is bounded: the threads of its decoder and of its encoder, and the
+// frames the encoder looks ahead.
+struct MakingBounds {
+  int decoderThreads = 1;
+  int encoderThreads = 1;
   int lookahead = 0;
 };
 
@@ -41,26 +40,27 @@ struct VideoShape {
   std::optional<FitBox> encoded;
 };
 
-// The memory reckoned for making a video of `shape`, its decoder holding its fewest frames and its
-// encoder bounded by `bounds`.
-std::uint64_t MemoryFor(const VideoShape& shape, EncoderBounds bounds);
+// The memory reckoned for making a video of `shape` within `bounds`, its decoder holding the frames
+// it needs at least.
+std::uint64_t MemoryFor(const VideoShape& shape, MakingBounds bounds);
 
-// The bounds of the encoder for a video of `shape`: the most threads and look-ahead whose
-// reckoning stays within `maxMemory`, else the least.
-EncoderBounds EncoderBoundsFor(const VideoShape& shape, std::uint64_t maxMemory);
+// The bounds for making a video of `shape`: the most threads and look-ahead whose reckoning stays
+// within `maxMemory`, else the least.
+MakingBounds BoundsFor(const VideoShape& shape, std::uint64_t maxMemory);
 
 // The refusal of a frame of `width` by `height` in `format`, in a video of `shape` made within
-// `limits`: more pixels than they allow, or more memory; none when it is within them.
-std::optional<PictureError> OverLimits(const VideoShape& shape, int width, int height,
-                                       AVPixelFormat format, const PictureLimits& limits,
-                                       const std::string& container);
+// `bounds` and `limits`: more pixels than they allow, or more memory; none when it is within them.
+std::optional<PictureError> OverLimits(const VideoShape& shape, MakingBounds bounds, int width,
+                                       int height, AVPixelFormat format,
+                                       const PictureLimits& limits, const std::string& container);
 
 // Holds every frame a decoder makes to the limits before its memory is taken: its pixels, and its
 // memory with the frames the decoder already holds. Outlives the decoders it watches.
 class FrameGuard {
  public:
-  FrameGuard(const VideoShape& shape, const PictureLimits& limits, std::string container)
-      : shape_(shape), limits_(limits), container_(std::move(container)) {}
+  FrameGuard(const VideoShape& shape, MakingBounds bounds, const PictureLimits& limits,
+             std::string container)
+      : shape_(shape), bounds_(bounds), limits_(limits), container_(std::move(container)) {}
   FrameGuard(const FrameGuard&) = delete;
   FrameGuard& operator=(const FrameGuard&) = delete;
 
@@ -79,6 +79,7 @@ class FrameGuard {
   bool Count(AVFrame& frame);
 
   VideoShape shape_;
+  MakingBounds bounds_;
   PictureLimits limits_;
   std::string container_;
   std::atomic<std::uint64_t> held_{0};
