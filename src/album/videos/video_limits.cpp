@@ -236,9 +236,10 @@ std::optional<PictureError> CutShort(const Opened& opened, std::int64_t size) {
 }
 
 std::optional<PictureError> EndedEarly(const Opened& opened, int code, bool libraryText) {
-  if (code == AVERROR_EOF) return std::nullopt;
-  const bool cut = opened.format->pb != nullptr && opened.format->pb->eof_reached != 0;
-  return VideoError(cut ? Kind::kTruncated : Kind::kDamaged, opened.container, code, libraryText);
+  // Damaged data on the way costs its frames, as before; only a file that ran out is cut short.
+  const bool ranOut = opened.format->pb != nullptr && opened.format->pb->eof_reached != 0;
+  if (code == AVERROR_EOF || !ranOut) return std::nullopt;
+  return VideoError(Kind::kTruncated, opened.container, code, libraryText);
 }
 
 }  // namespace quillmere

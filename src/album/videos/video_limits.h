@@ -109,8 +109,8 @@ class LengthWatch {
 // its streams' data is all there as far as the index tells.
 std::optional<PictureError> CutShort(const Opened& opened, std::int64_t size);
 
-// The refusal of `opened` whose reading ended with the library's `code` rather than at the end of
-// its file; none when it ended there.
+// The refusal of `opened` whose reading ran out of file with the library's `code` rather than its
+// end; none when it ended there, or stopped at data it could not read.
 std::optional<PictureError> EndedEarly(const Opened& opened, int code, bool libraryText);
 
 }  // namespace quillmere
