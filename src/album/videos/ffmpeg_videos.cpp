@@ -15,6 +15,7 @@
 #include "album/videos/video_encoding.h"
 #include "album/videos/video_frames.h"
 #include "album/videos/video_io.h"
+#include "album/videos/video_limits.h"
 #include "album/videos/video_module.h"
 
 extern "C" {
@@ -31,9 +32,6 @@ using Kind = PictureError::Kind;
 
 // The poster is the first frame that is not black from this many seconds in.
 constexpr double kPosterSeconds = 1.0;
-// The memory a video needs for each pixel of its frame, reckoned high: the frames its decoder
-// and encoder hold (a dozen at 1.5 bytes a pixel) and the poster as RGB.
-constexpr std::uint64_t kBytesPerPixel = 24;
 // How much later than kPosterSeconds the key frame that the poster is taken from may be.
 constexpr double kPosterKeyFrameSlack = 1.0;
 
@@ -100,6 +98,15 @@ void DecideMaking(const Opened& opened, const VideoRules& rules, VideoFacts& fac
   }
 }
 
+// The shape in which `opened` is made as `facts` say: its decoded frames, and the encoder's fitted
+// within `size` where it is encoded.
+VideoShape ShapeOf(const Opened& opened, const VideoFacts& facts, FitBox size) {
+  const AVCodecParameters& video = *opened.video->codecpar;
+  VideoShape shape{video.width, video.height, static_cast<AVPixelFormat>(video.format), {}};
+  if (!facts.copied) shape.encoded = FittedEitherWay(video.width, video.height, size);
+  return shape;
+}
+
 class FfmpegVideoMaker final : public VideoMaker {
  public:
   FfmpegVideoMaker(std::mutex& fileLock, const VideoRules& rules)
@@ -114,23 +121,19 @@ class FfmpegVideoMaker final : public VideoMaker {
     facts.width = video.width;
     facts.height = video.height;
     facts.rotation = RotationOf(*opened.value().video);
-    const std::uint64_t pixels =
-        static_cast<std::uint64_t>(video.width) * static_cast<std::uint64_t>(video.height);
     if (video.width <= 0 || video.height <= 0) {
       return VideoError(Kind::kBadHeader, opened.value().container, 0, false);
     }
-    if (pixels > rules_.limits.maxPixels) {
-      PictureError error = VideoError(Kind::kTooManyPixels, opened.value().container, 0, false);
-      error.width = static_cast<std::uint64_t>(video.width);
-      error.height = static_cast<std::uint64_t>(video.height);
-      error.limit = rules_.limits.maxPixels;
-      return error;
+    DecideMaking(opened.value(), rules_, facts);
+    const VideoShape shape = ShapeOf(opened.value(), facts, rules_.size);
+    if (std::optional<PictureError> over = OverLimits(
+            shape, BoundsFor(shape, rules_.limits.maxMemory), video.width, video.height,
+            static_cast<AVPixelFormat>(video.format), rules_.limits, opened.value().container)) {
+      return std::move(*over);
     }
-    if (const std::uint64_t needed = pixels * kBytesPerPixel; needed > rules_.limits.maxMemory) {
-      PictureError error = VideoError(Kind::kTooMuchMemory, opened.value().container, 0, false);
-      error.needed = needed;
-      error.limit = rules_.limits.maxMemory;
-      return error;
+    if (std::optional<PictureError> cut =
+            CutShort(opened.value(), static_cast<std::int64_t>(file.AsOpened().size))) {
+      return std::move(*cut);
     }
     if (facts.milliseconds > rules_.maxMilliseconds) {
       PictureError error = VideoError(Kind::kTooLong, opened.value().container, 0, false);
@@ -141,7 +144,6 @@ class FfmpegVideoMaker final : public VideoMaker {
     if (avcodec_find_decoder(video.codec_id) == nullptr) {
       return VideoError(Kind::kNoVideoDecoder, avcodec_get_name(video.codec_id), 0, false);
     }
-    DecideMaking(opened.value(), rules_, facts);
     return facts;
   }
 
@@ -167,8 +169,13 @@ class FfmpegVideoMaker final : public VideoMaker {
   // The poster of `video`, opened from `file` and read from wherever it stands: decoded from the
   // key frame at about a second in where it has one, else from the start.
   Result<VideoFrame, PictureError> PosterOf(ReadableFile& file, Opened& video) {
-    auto decoder = DecoderFor(*video.video, rules_.libraryText, /*manyFrames=*/false);
+    VideoFacts copied;
+    copied.copied = true;
+    FrameGuard guard(ShapeOf(video, copied, rules_.size), MakingBounds{}, rules_.limits,
+                     video.container);
+    auto decoder = DecoderFor(*video.video, rules_.libraryText, /*threads=*/1);
     if (auto* error = decoder.failure()) return std::move(*error);
+    guard.Watch(*decoder.value());
     PosterSearch poster = PosterSearchFor(video);
     const double from = PosterStart(video);
     PacketPointer packet(av_packet_alloc());
@@ -195,6 +202,7 @@ class FfmpegVideoMaker final : public VideoMaker {
       while (!poster.found() && avcodec_receive_frame(decoder.value().get(), frame.get()) == 0) {
         poster.Offer(*frame, *video.video);
       }
+      if (std::optional<PictureError> refused = guard.refused()) return std::move(*refused);
     }
     return PosterFound(poster, video);
   }
@@ -286,7 +294,9 @@ class FfmpegVideoMaker final : public VideoMaker {
     }
     PacketPointer packet(av_packet_alloc());
     if (!packet) return PictureError{.kind = Kind::kOutOfMemory};
-    while (av_read_frame(input.format.get(), packet.get()) >= 0) {
+    LengthWatch length(*input.format, rules_.maxMilliseconds, input.container);
+    int read = 0;
+    while ((read = av_read_frame(input.format.get(), packet.get())) >= 0) {
       const int to = map[static_cast<std::size_t>(packet->stream_index)];
       if (to < 0) {
         av_packet_unref(packet.get());
@@ -294,12 +304,16 @@ class FfmpegVideoMaker final : public VideoMaker {
       }
       const AVStream& from = *input.format->streams[packet->stream_index];
       if (!Going(progress, *packet, from, facts)) return PictureError{.kind = Kind::kStopped};
+      if (std::optional<PictureError> past = length.Past(*packet, from)) return std::move(*past);
       av_packet_rescale_ts(packet.get(), from.time_base, output.format->streams[to]->time_base);
       packet->stream_index = to;
       packet->pos = -1;
       if (int code = av_interleaved_write_frame(output.format.get(), packet.get()); code < 0) {
         return Failed(input, output, code, rules_.libraryText);
       }
+    }
+    if (std::optional<PictureError> early = EndedEarly(input, read, rules_.libraryText)) {
+      return std::move(*early);
     }
     if (int code = av_write_trailer(output.format.get()); code < 0) {
       return Failed(input, output, code, rules_.libraryText);

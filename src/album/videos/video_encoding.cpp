@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "album/videos/video_frames.h"
+#include "album/videos/video_limits.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -48,8 +49,10 @@ int EncodeAndWrite(Transcoded& stream, AVFrame* frame, AVFormatContext& output) 
   return code == AVERROR(EAGAIN) || code == AVERROR_EOF ? 0 : code;
 }
 
-// Opens an H.264 encoder for the video of `in`, fitted within `box`, into `stream`.
-int OpenVideoEncoder(Transcoded& stream, FitBox box, const AVFormatContext& output) {
+// Opens an H.264 encoder for the video of `in`, fitted within `box` and bounded by `bounds`, into
+// `stream`.
+int OpenVideoEncoder(Transcoded& stream, FitBox box, MakingBounds bounds,
+                     const AVFormatContext& output) {
   const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
   if (codec == nullptr) codec = avcodec_find_encoder(AV_CODEC_ID_H264);
   if (codec == nullptr) return AVERROR_ENCODER_NOT_FOUND;
@@ -69,10 +72,13 @@ int OpenVideoEncoder(Transcoded& stream, FitBox box, const AVFormatContext& outp
   if ((output.oformat->flags & AVFMT_GLOBALHEADER) != 0) {
     encoder.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   }
-  // As many threads as the library picks, as ffmpeg's own command gives an encoder.
-  encoder.thread_count = 0;
+  // The threads, the look-ahead and the references are bounded, as the video's memory is reckoned.
+  encoder.thread_count = bounds.encoderThreads;
+  encoder.refs = 1;
+  encoder.max_b_frames = 3;
   av_opt_set(encoder.priv_data, "preset", "veryfast", 0);
   av_opt_set(encoder.priv_data, "crf", "23", 0);
+  av_opt_set_int(encoder.priv_data, "rc-lookahead", bounds.lookahead, 0);
   if (int code = avcodec_open2(&encoder, codec, nullptr); code < 0) return code;
   stream.convert = std::make_unique<FrameConverter>(fitted.width, fitted.height, AV_PIX_FMT_YUV420P,
                                                     HdrCurveOf(stream.in->codecpar->color_trc));
@@ -194,21 +200,33 @@ int Transcode(Transcoded& stream, const AVPacket* packet, AVFormatContext& outpu
 Result<void, PictureError> EncodeVideo(Opened& input, Output& output, const VideoFacts& facts,
                                        const VideoRules& rules, VideoProgress& progress,
                                        PosterSearch& poster) {
-  const auto failed = [&](int code) { return Failed(input, output, code, rules.libraryText); };
+  const AVCodecParameters& parameters = *input.video->codecpar;
+  const VideoShape shape{parameters.width, parameters.height,
+                         static_cast<AVPixelFormat>(parameters.format),
+                         FittedEitherWay(parameters.width, parameters.height, rules.size)};
+  const MakingBounds bounds = BoundsFor(shape, rules.limits.maxMemory);
+  // Declared before the decoders it watches, so that it outlives their frames.
+  FrameGuard guard(shape, bounds, rules.limits, input.container);
+  // A frame refused by the guard is why decoding failed.
+  const auto failed = [&](int code) {
+    if (std::optional<PictureError> refused = guard.refused()) return std::move(*refused);
+    return Failed(input, output, code, rules.libraryText);
+  };
   std::optional<Transcoded> video{Transcoded{}};
   std::optional<Transcoded> audio;
   video->in = input.video;
   video->poster = &poster;
-  auto decoder = DecoderFor(*input.video, rules.libraryText, /*manyFrames=*/true);
+  auto decoder = DecoderFor(*input.video, rules.libraryText, bounds.decoderThreads);
   if (auto* error = decoder.failure()) return std::move(*error);
   video->decoder = std::move(decoder.value());
+  guard.Watch(*video->decoder);
   video->out = AddStreamLike(output, *input.video);
   if (video->out == nullptr) return PictureError{.kind = Kind::kOutOfMemory};
-  if (int code = OpenVideoEncoder(*video, rules.size, *output.format); code < 0) {
+  if (int code = OpenVideoEncoder(*video, rules.size, bounds, *output.format); code < 0) {
     return failed(code);
   }
   if (input.audio != nullptr) {
-    auto audioDecoder = DecoderFor(*input.audio, rules.libraryText, /*manyFrames=*/true);
+    auto audioDecoder = DecoderFor(*input.audio, rules.libraryText, /*threads=*/1);
     // A sound track that cannot be decoded is left out; the picture is what counts.
     if (audioDecoder) {
       audio.emplace();
@@ -225,7 +243,9 @@ Result<void, PictureError> EncodeVideo(Opened& input, Output& output, const Vide
   }
   PacketPointer packet(av_packet_alloc());
   if (!packet) return PictureError{.kind = Kind::kOutOfMemory};
-  while (av_read_frame(input.format.get(), packet.get()) >= 0) {
+  LengthWatch length(*input.format, rules.maxMilliseconds, input.container);
+  int read = 0;
+  while ((read = av_read_frame(input.format.get(), packet.get())) >= 0) {
     Transcoded* stream = packet->stream_index == input.video->index          ? &*video
                          : audio && packet->stream_index == audio->in->index ? &*audio
                                                                              : nullptr;
@@ -233,14 +253,22 @@ Result<void, PictureError> EncodeVideo(Opened& input, Output& output, const Vide
       if (!Going(progress, *packet, *stream->in, facts)) {
         return PictureError{.kind = Kind::kStopped};
       }
+      if (std::optional<PictureError> past = length.Past(*packet, *stream->in)) {
+        return std::move(*past);
+      }
       if (int code = Transcode(*stream, packet.get(), *output.format, stream == &*video);
           code < 0) {
         return failed(code);
       }
+      if (std::optional<PictureError> refused = guard.refused()) return std::move(*refused);
     }
     av_packet_unref(packet.get());
   }
+  if (std::optional<PictureError> early = EndedEarly(input, read, rules.libraryText)) {
+    return std::move(*early);
+  }
   if (int code = Transcode(*video, nullptr, *output.format, true); code < 0) return failed(code);
+  if (std::optional<PictureError> refused = guard.refused()) return std::move(*refused);
   if (int code = EncodeAndWrite(*video, nullptr, *output.format); code < 0) return failed(code);
   if (audio) {
     int code = Transcode(*audio, nullptr, *output.format, false);

@@ -15,6 +15,11 @@ namespace {
 using Kind = PictureError::Kind;
 
 constexpr int kIoBufferSize = 1 << 16;
+// The most streams a video's header may declare; a file of more is refused, not probed.
+constexpr unsigned kMostStreams = 32;
+// The most bytes, and seconds, read to find what each stream holds.
+constexpr std::int64_t kProbeBytes = std::int64_t{5} << 20;
+constexpr std::int64_t kProbeMicroseconds = 5 * std::int64_t{AV_TIME_BASE};
 
 }  // namespace
 
@@ -66,6 +71,9 @@ Result<Opened, PictureError> OpenVideo(ReadableFile& file, std::mutex& lock, boo
   if (format == nullptr) return PictureError{.kind = Kind::kOutOfMemory};
   format->pb = opened.io.get();
   format->flags |= AVFMT_FLAG_CUSTOM_IO;
+  format->max_streams = static_cast<int>(kMostStreams);
+  format->probesize = kProbeBytes;
+  format->max_analyze_duration = kProbeMicroseconds;
   // On failure the context is freed by the call.
   if (int code = avformat_open_input(&format, nullptr, nullptr, nullptr); code < 0) {
     return VideoError(Kind::kBadHeader, "", code, libraryText);
@@ -83,10 +91,9 @@ Result<Opened, PictureError> OpenVideo(ReadableFile& file, std::mutex& lock, boo
   return opened;
 }
 
-// An opened decoder for `stream`, on as many threads as the library picks where `manyFrames`
-// says that it decodes more than a frame or two.
+// An opened decoder for `stream`, on `threads` threads.
 Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libraryText,
-                                              bool manyFrames) {
+                                              int threads) {
   const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
   const char* name = avcodec_get_name(stream.codecpar->codec_id);
   if (codec == nullptr) return VideoError(Kind::kNoVideoDecoder, name, 0, false);
@@ -94,7 +101,7 @@ Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libra
   if (!decoder) return PictureError{.kind = Kind::kOutOfMemory};
   avcodec_parameters_to_context(decoder.get(), stream.codecpar);
   decoder->pkt_timebase = stream.time_base;
-  decoder->thread_count = manyFrames ? 0 : 1;
+  decoder->thread_count = threads;
   if (int code = avcodec_open2(decoder.get(), codec, nullptr); code < 0) {
     return VideoError(Kind::kNoVideoDecoder, name, code, libraryText);
   }

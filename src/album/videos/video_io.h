@@ -107,10 +107,9 @@ struct Opened {
 // Opens `file` as a video and finds its best video and audio streams.
 Result<Opened, PictureError> OpenVideo(ReadableFile& file, std::mutex& lock, bool libraryText);
 
-// An opened decoder for `stream`, on as many threads as the library picks where `manyFrames`
-// says that it decodes more than a frame or two.
+// An opened decoder for `stream`, on `threads` threads.
 Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libraryText,
-                                              bool manyFrames);
+                                              int threads);
 
 // The album's file as it is written: appended to, and written back into where a container's
 // header is finished last.
