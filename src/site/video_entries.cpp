@@ -33,6 +33,13 @@ std::unique_ptr<Folder> OpenPictureFolder(Folder& site, std::string_view folderP
   return at ? std::move(at.value()) : nullptr;
 }
 
+// Tells whether `name` in `folder` is a regular file, which a browser can play: not a folder, a
+// pipe or a symbolic link, and looked at without being opened.
+bool IsRegularFile(Folder& folder, const std::string& name) {
+  Result<EntryInfo> entry = folder.Inspect(name);
+  return entry && entry.value().kind == EntryInfo::Kind::kRegular;
+}
+
 // The poster's size, upright, from its JPEG header; 0 by 0 when it cannot be read.
 void ReadPosterSize(Folder& folder, const std::string& poster, VideoEntry& entry) {
   Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(poster);
@@ -71,8 +78,8 @@ VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, 
       continue;
     }
     for (std::size_t e = 0; e < kVideoFileExtensions.size(); ++e) {
-      if (const std::int64_t n =
-              EntryNumber(name, namePrefix, kVideoFileExtensions[e], pictureCount)) {
+      const std::int64_t n = EntryNumber(name, namePrefix, kVideoFileExtensions[e], pictureCount);
+      if (n != 0 && IsRegularFile(*folder, name)) {
         auto [at, added] = found.try_emplace(n, e);
         if (!added) at->second = std::min(at->second, e);
       }

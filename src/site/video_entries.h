@@ -43,9 +43,9 @@ class VideoEntries {
 };
 
 // Finds the entries 1 to `pictureCount` of the index file with `head` whose picture has a video
-// beside it, from one listing of the pictures' folder inside `site`: none unless the head says
-// that the site has videos and the picture prefix stays inside the site. A folder that cannot be
-// read has no videos.
+// beside it (a regular file, never a folder or a pipe of that name), from one listing of the
+// pictures' folder inside `site`: none unless the head says that the site has videos and the
+// picture prefix stays inside the site. A folder that cannot be read has no videos.
 VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, Folder& site);
 
 }  // namespace quillmere

@@ -44,8 +44,13 @@ constexpr std::array kSignatures = {
 constexpr std::array<std::string_view, 11> kStillBrands = {
     "heic", "heix", "heim", "heis", "hevc", "hevx", "mif1", "msf1", "avif", "avis", "mif2"};
 
+// The major brands of the ISO family's files that hold sound alone: M4A, audio books, Flash's.
+constexpr std::array<std::string_view, 5> kSoundBrands = {"M4A ", "M4B ", "M4P ", "F4A ", "F4B "};
+
 // The kind of a file of the ISO family (MP4, MOV, 3GP, HEIF, AVIF) whose "ftyp" box is `box`.
 FileKind KindOfBrands(std::string_view box) {
+  const std::string_view major = box.substr(8, 4);
+  if (std::find(kSoundBrands.begin(), kSoundBrands.end(), major) != kSoundBrands.end()) return {};
   // The major brand, a version, then the compatible brands, four bytes each.
   for (std::size_t at = 8; at + 4 <= box.size(); at += at == 8 ? 8 : 4) {
     const std::string_view brand = box.substr(at, 4);

@@ -65,6 +65,12 @@ void SortOutVideo(FoundPicture& found, std::optional<PictureProblem>& left, Pict
   Result<VideoFacts, PictureError> facts =
       file ? videos.value()->Probe(*file.value()) : Unreadable(file.error());
   if (PictureError* error = facts.failure()) {
+    // A file of a video's container that holds no video (a voice memo, a song with its cover) is
+    // another file.
+    if (error->kind == PictureError::Kind::kUnknownFormat) {
+      left = PictureProblem{.kind = PictureProblem::Kind::kOtherFile, .file = found.path};
+      return;
+    }
     if (error->format.empty()) error->format = left->picture.format;
     left = PictureProblem{
         .kind = PictureProblem::Kind::kNotAVideo, .file = found.path, .picture = *error};

@@ -5,6 +5,7 @@
 // album's file or encode it (video_encoding.h).
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -12,6 +13,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "album/videos/stream_cleaning.h"
 #include "album/videos/video_encoding.h"
 #include "album/videos/video_frames.h"
 #include "album/videos/video_io.h"
@@ -35,15 +37,10 @@ constexpr double kPosterSeconds = 1.0;
 // How much later than kPosterSeconds the key frame that the poster is taken from may be.
 constexpr double kPosterKeyFrameSlack = 1.0;
 
-// How far the frames of `stream` are turned clockwise to be upright, by its display matrix.
+// How far the frames of `stream` are turned clockwise to be upright, by its display matrix; 0
+// where the matrix is odd, and the frames are shown as they are stored.
 int RotationOf(const AVStream& stream) {
-  const std::uint8_t* matrix = av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
-  if (matrix == nullptr) return 0;
-  const double counterclockwise =
-      av_display_rotation_get(reinterpret_cast<const std::int32_t*>(matrix));
-  if (counterclockwise != counterclockwise) return 0;  // not a number: no rotation
-  const long quarters = std::lround(-counterclockwise / 90.0);
-  return static_cast<int>(((quarters % 4) + 4) % 4) * 90;
+  return OrientationOf(stream).rotation;
 }
 
 // How long `opened` lasts, in milliseconds; 0 when its header does not tell.
@@ -67,6 +64,29 @@ bool IsEightBitSdr(const AVCodecParameters& parameters) {
   return !HdrCurveOf(parameters.color_trc);
 }
 
+// Tells whether `parameters` hold 8-bit pictures of 4:2:0, a chroma sample to four of luma.
+bool IsEightBit420(const AVCodecParameters& parameters) {
+  const AVPixFmtDescriptor* pixels =
+      av_pix_fmt_desc_get(static_cast<AVPixelFormat>(parameters.format));
+  return pixels != nullptr && pixels->nb_components == 3 && pixels->comp[0].depth == 8 &&
+         pixels->log2_chroma_w == 1 && pixels->log2_chroma_h == 1 &&
+         (pixels->flags & AV_PIX_FMT_FLAG_RGB) == 0;
+}
+
+// Tells whether browsers play the video of `parameters` as it is: H.264 of the Baseline, Main or
+// High profile, VP9 of profile 0 or AV1 Main, in 8-bit 4:2:0 each.
+bool IsPlayedAsItIs(const AVCodecParameters& parameters) {
+  if (!IsEightBit420(parameters)) return false;
+  const int profile = parameters.profile;
+  if (parameters.codec_id == AV_CODEC_ID_H264) {
+    return profile == FF_PROFILE_H264_BASELINE || profile == FF_PROFILE_H264_CONSTRAINED_BASELINE ||
+           profile == FF_PROFILE_H264_MAIN || profile == FF_PROFILE_H264_HIGH;
+  }
+  if (parameters.codec_id == AV_CODEC_ID_VP9) return profile == FF_PROFILE_VP9_0;
+  if (parameters.codec_id == AV_CODEC_ID_AV1) return profile == FF_PROFILE_AV1_MAIN;
+  return false;
+}
+
 // Tells whether `container` (as the library names its formats) is of the MP4 family.
 bool IsMp4Family(const std::string& container) {
   return container.find("mp4") != std::string::npos || container.find("mov") != std::string::npos;
@@ -84,7 +104,12 @@ void DecideMaking(const Opened& opened, const VideoRules& rules, VideoFacts& fac
     facts.extension = webm ? ".webm" : ".mp4";
     return;
   }
-  const bool plain = IsEightBitSdr(video) && FitsEitherWay(video.width, video.height, rules.size);
+  // A matrix that is no quarter turn is dropped, which only an encoded video can do without
+  // showing its frames otherwise.
+  const bool plain = IsEightBitSdr(video) && IsPlayedAsItIs(video) &&
+                     !OrientationOf(*opened.video).odd &&
+                     FitsEitherWay(video.width, video.height, rules.size) &&
+                     (rules.keepMetadata || CanCleanCopies(video.codec_id));
   if (plain && mp4 && video.codec_id == AV_CODEC_ID_H264 &&
       (audio == AV_CODEC_ID_NONE || audio == AV_CODEC_ID_AAC)) {
     facts.copied = true;
@@ -156,7 +181,7 @@ class FfmpegVideoMaker final : public VideoMaker {
 
   // The search for the poster of `video`, upright and through its tone map where it is HDR.
   static PosterSearch PosterSearchFor(const Opened& video) {
-    return {PosterStart(video), RotationOf(*video.video),
+    return {PosterStart(video), OrientationOf(*video.video),
             HdrCurveOf(video.video->codecpar->color_trc)};
   }
 
@@ -275,14 +300,21 @@ class FfmpegVideoMaker final : public VideoMaker {
     return {};
   }
 
-  // Copies the video and audio streams of `input` into `output`, packet by packet.
+  // Copies the video and audio streams of `input` into `output`, packet by packet, without the
+  // metadata inside their packets unless it is kept.
   Result<void, PictureError> Remux(Opened& input, Output& output, const VideoFacts& facts,
                                    VideoProgress& progress) {
     std::vector<int> map(input.format->nb_streams, -1);
+    std::vector<CleaningPointer> cleanings(input.format->nb_streams);
     for (AVStream* stream : {input.video, input.audio}) {
       if (stream == nullptr) continue;
+      CleaningPointer& cleaning = cleanings[static_cast<std::size_t>(stream->index)];
+      if (int code = rules_.keepMetadata ? 0 : OpenCleaning(*stream, cleaning); code < 0) {
+        return Failed(input, output, code, rules_.libraryText);
+      }
       AVStream* copy = AddStreamLike(output, *stream);
-      if (copy == nullptr || avcodec_parameters_copy(copy->codecpar, stream->codecpar) < 0) {
+      const AVCodecParameters& parameters = cleaning ? *cleaning->par_out : *stream->codecpar;
+      if (copy == nullptr || avcodec_parameters_copy(copy->codecpar, &parameters) < 0) {
         return PictureError{.kind = Kind::kOutOfMemory};
       }
       copy->codecpar->codec_tag = 0;
@@ -305,10 +337,18 @@ class FfmpegVideoMaker final : public VideoMaker {
       const AVStream& from = *input.format->streams[packet->stream_index];
       if (!Going(progress, *packet, from, facts)) return PictureError{.kind = Kind::kStopped};
       if (std::optional<PictureError> past = length.Past(*packet, from)) return std::move(*past);
-      av_packet_rescale_ts(packet.get(), from.time_base, output.format->streams[to]->time_base);
-      packet->stream_index = to;
-      packet->pos = -1;
-      if (int code = av_interleaved_write_frame(output.format.get(), packet.get()); code < 0) {
+      const auto index = static_cast<std::size_t>(packet->stream_index);
+      if (int code = Clean(cleanings[index].get(), *packet, false, CopyWriter(from, output, to));
+          code < 0) {
+        return Failed(input, output, code, rules_.libraryText);
+      }
+    }
+    for (std::size_t index = 0; index < cleanings.size(); ++index) {
+      if (!cleanings[index]) continue;
+      const AVStream& from = *input.format->streams[index];
+      if (int code =
+              Clean(cleanings[index].get(), *packet, true, CopyWriter(from, output, map[index]));
+          code < 0) {
         return Failed(input, output, code, rules_.libraryText);
       }
     }
@@ -319,6 +359,16 @@ class FfmpegVideoMaker final : public VideoMaker {
       return Failed(input, output, code, rules_.libraryText);
     }
     return {};
+  }
+
+  // What writes a packet of `from` into the stream `to` of `output`, its times in that stream's.
+  static std::function<int(AVPacket&)> CopyWriter(const AVStream& from, Output& output, int to) {
+    return [&from, &output, to](AVPacket& packet) {
+      av_packet_rescale_ts(&packet, from.time_base, output.format->streams[to]->time_base);
+      packet.stream_index = to;
+      packet.pos = -1;
+      return av_interleaved_write_frame(output.format.get(), &packet);
+    };
   }
 
   std::mutex& fileLock_;

@@ -4,9 +4,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace quillmere {
 namespace {
+
+// How much smaller than the largest entry of a display matrix an entry is taken as 0: a
+// hundredth, less than a degree off a quarter turn.
+constexpr std::int64_t kMatrixLeeway = 100;
 
 // The library's table of the YUV matrix of `space`, for a frame `height` rows high where the
 // video does not say: BT.709 from HD on, BT.601 below.
@@ -72,6 +77,34 @@ std::optional<HdrCurve> HdrCurveOf(AVColorTransferCharacteristic transfer) {
   if (transfer == AVCOL_TRC_SMPTE2084) return HdrCurve::kPq;
   if (transfer == AVCOL_TRC_ARIB_STD_B67) return HdrCurve::kHlg;
   return std::nullopt;
+}
+
+Orientation OrientationOf(const AVStream& stream) {
+  const auto* matrix = reinterpret_cast<const std::int32_t*>(
+      av_stream_get_side_data(&stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr));
+  if (matrix == nullptr) return {};
+  // A point (x, y) of the stored frame is shown at (a x + c y, b x + d y): a, b, c and d are the
+  // matrix's entries 0, 1, 3 and 4, each taken as -1, 0 or 1 against the largest of them.
+  const std::int64_t entries[4] = {matrix[0], matrix[1], matrix[3], matrix[4]};
+  std::int64_t largest = 0;
+  for (std::int64_t entry : entries) largest = std::max(largest, entry < 0 ? -entry : entry);
+  if (largest == 0 || matrix[2] != 0 || matrix[5] != 0) return {.odd = true};
+  int sign[4];
+  for (int i = 0; i < 4; ++i) {
+    const std::int64_t size = entries[i] < 0 ? -entries[i] : entries[i];
+    sign[i] = size * kMatrixLeeway < largest ? 0 : entries[i] > 0 ? 1 : -1;
+  }
+  const auto [a, b, c, d] = sign;
+  const bool straight = a != 0 && d != 0 && b == 0 && c == 0;
+  const bool across = a == 0 && d == 0 && b != 0 && c != 0;
+  if (!straight && !across) return {.odd = true};
+  Orientation orientation;
+  orientation.mirrored = a * d - b * c < 0;
+  // Without its mirror (x taken as -x), the matrix only turns, as its a and b tell.
+  const int turnA = orientation.mirrored ? -a : a;
+  const int turnB = orientation.mirrored ? -b : b;
+  orientation.rotation = turnA == 1 ? 0 : turnB == 1 ? 90 : turnA == -1 ? 180 : 270;
+  return orientation;
 }
 
 FrameConverter::FrameConverter(int width, int height, AVPixelFormat format,
@@ -163,9 +196,24 @@ std::optional<Yuv10Frame> FrameConverter::Yuv10Of(const AVFrame& frame) {
 
 namespace {
 
-// `frame` as 8-bit RGB rows at its size, turned clockwise by `rotation` degrees; empty when it
-// cannot be converted.
-VideoFrame UprightRgb(const AVFrame& frame, int rotation, std::optional<HdrCurve> hdr) {
+// Where the pixel (`x`, `y`) of a frame `width` by `height` stands once shown as `orientation`
+// says: mirrored first, then turned.
+std::pair<int, int> ShownAt(int x, int y, int width, int height, Orientation orientation) {
+  if (orientation.mirrored) x = width - 1 - x;
+  switch (orientation.rotation) {
+    case 90:
+      return {height - 1 - y, x};
+    case 180:
+      return {width - 1 - x, height - 1 - y};
+    case 270:
+      return {y, width - 1 - x};
+    default:
+      return {x, y};
+  }
+}
+
+// `frame` as 8-bit RGB rows, shown as `orientation` says; empty when it cannot be converted.
+VideoFrame UprightRgb(const AVFrame& frame, Orientation orientation, std::optional<HdrCurve> hdr) {
   const int width = frame.width;
   const int height = frame.height;
   std::string rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3, '\0');
@@ -173,24 +221,13 @@ VideoFrame UprightRgb(const AVFrame& frame, int rotation, std::optional<HdrCurve
   std::uint8_t* planes[1] = {reinterpret_cast<std::uint8_t*>(rgb.data())};
   const int strides[1] = {width * 3};
   if (rgb.empty() || !converter.Convert(frame, planes, strides)) return {};
-  if (rotation == 0) return {width, height, std::move(rgb)};
-  const bool quarter = rotation == 90 || rotation == 270;
+  if (orientation.rotation == 0 && !orientation.mirrored) return {width, height, std::move(rgb)};
+  const bool quarter = orientation.rotation == 90 || orientation.rotation == 270;
   VideoFrame upright{quarter ? height : width, quarter ? width : height,
                      std::string(rgb.size(), 0)};
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      int ux = x;
-      int uy = y;
-      if (rotation == 90) {
-        ux = height - 1 - y;
-        uy = x;
-      } else if (rotation == 180) {
-        ux = width - 1 - x;
-        uy = height - 1 - y;
-      } else if (rotation == 270) {
-        ux = y;
-        uy = width - 1 - x;
-      }
+      const auto [ux, uy] = ShownAt(x, y, width, height, orientation);
       std::memcpy(&upright.rgb[(static_cast<std::size_t>(uy) * upright.width + ux) * 3],
                   &rgb[(static_cast<std::size_t>(y) * width + x) * 3], 3);
     }
@@ -216,7 +253,7 @@ bool IsBlack(const VideoFrame& frame) {
 void PosterSearch::Offer(const AVFrame& frame, const AVStream& stream) {
   const double at = static_cast<double>(frame.best_effort_timestamp) * av_q2d(stream.time_base);
   if (found_ || at + 1e-3 < from_) return;
-  VideoFrame rgb = UprightRgb(frame, rotation_, hdr_);
+  VideoFrame rgb = UprightRgb(frame, orientation_, hdr_);
   if (rgb.rgb.empty()) return;
   if (!IsBlack(rgb)) {
     first_ = std::move(rgb);

@@ -64,6 +64,19 @@ class FrameConverter {
   std::vector<std::uint16_t> yuv10_;
 };
 
+// How the frames of a video are shown, by its display matrix: mirrored left to right where
+// `mirrored`, then turned clockwise by `rotation` degrees (0, 90, 180 or 270).
+struct Orientation {
+  int rotation = 0;
+  bool mirrored = false;
+  // Whether the matrix is neither a quarter turn nor a mirror (a slant, or all zero): the video is
+  // then shown as it is stored, and the album's file drops the matrix.
+  bool odd = false;
+};
+
+// How the frames of `stream` are shown, by its display matrix; as stored where it has none.
+Orientation OrientationOf(const AVStream& stream);
+
 // Looks among the decoded frames of a video for its poster: the first frame from `from` seconds
 // on that is not black, or, where all are for kPosterSearchSeconds, the first of them.
 class PosterSearch {
@@ -71,10 +84,10 @@ class PosterSearch {
   // How far past `from` a frame that is not black is looked for.
   static constexpr double kPosterSearchSeconds = 5.0;
 
-  // Looks from `from` seconds on, turning the frames clockwise by `rotation` degrees and through
-  // the tone map of `hdr` where the video is HDR.
-  PosterSearch(double from, int rotation, std::optional<HdrCurve> hdr)
-      : from_(from), rotation_(rotation), hdr_(hdr) {}
+  // Looks from `from` seconds on, showing the frames as `orientation` says and through the tone
+  // map of `hdr` where the video is HDR.
+  PosterSearch(double from, Orientation orientation, std::optional<HdrCurve> hdr)
+      : from_(from), orientation_(orientation), hdr_(hdr) {}
 
   // Offers `frame`, decoded from `stream`, until the poster is found.
   void Offer(const AVFrame& frame, const AVStream& stream);
@@ -85,7 +98,7 @@ class PosterSearch {
 
  private:
   double from_;
-  int rotation_;
+  Orientation orientation_;
   std::optional<HdrCurve> hdr_;
   std::optional<VideoFrame> first_;
   bool found_ = false;

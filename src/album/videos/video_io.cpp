@@ -2,8 +2,13 @@
 // SPDX-License-Identifier: MIT
 #include "album/videos/video_io.h"
 
+#include <array>
 #include <cerrno>
 #include <cstring>
+#include <string_view>
+#include <utility>
+
+#include "album/videos/video_frames.h"
 
 extern "C" {
 #include <libavutil/error.h>
@@ -21,13 +26,63 @@ constexpr unsigned kMostStreams = 32;
 constexpr std::int64_t kProbeBytes = std::int64_t{5} << 20;
 constexpr std::int64_t kProbeMicroseconds = 5 * std::int64_t{AV_TIME_BASE};
 
+// The program's names of the formats and codecs of videos, by the names the library gives them.
+constexpr std::array<std::pair<std::string_view, std::string_view>, 21> kFormatNames = {{
+    {"mov,mp4,m4a,3gp,3g2,mj2", "MP4"},
+    {"matroska,webm", "Matroska"},
+    {"avi", "AVI"},
+    {"mpegts", "MPEG-TS"},
+    {"mpeg", "MPEG-PS"},
+    {"mpegvideo", "MPEG"},
+    {"flv", "FLV"},
+    {"asf", "ASF"},
+    {"ogg", "Ogg"},
+    {"mp3", "MP3"},
+    {"wav", "WAV"},
+    {"h264", "H.264"},
+    {"hevc", "HEVC"},
+    {"vp8", "VP8"},
+    {"vp9", "VP9"},
+    {"av1", "AV1"},
+    {"mpeg2video", "MPEG-2"},
+    {"mpeg4", "MPEG-4"},
+    {"mjpeg", "MJPEG"},
+    {"prores", "ProRes"},
+    {"vvc", "VVC"},
+}};
+
+// The program's name of the format or codec that the library names `name`; `name` itself where
+// the program has none.
+std::string FormatName(std::string name) {
+  for (const auto& [library, own] : kFormatNames) {
+    if (name == library) return std::string(own);
+  }
+  return name;
+}
+
+// The best video stream of `format` that is a video, not a picture attached to a song or a file;
+// a negative number when there is none.
+int BestVideoStream(AVFormatContext& format) {
+  const int best = av_find_best_stream(&format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  const auto attached = [&](unsigned index) {
+    return (format.streams[index]->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
+  };
+  if (best < 0 || !attached(static_cast<unsigned>(best))) return best;
+  for (unsigned i = 0; i < format.nb_streams; ++i) {
+    if (format.streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO && !attached(i)) {
+      return static_cast<int>(i);
+    }
+  }
+  return AVERROR_STREAM_NOT_FOUND;
+}
+
 }  // namespace
 
 // The error of `kind` about a video of `format`, with the library's words for `code` when asked.
 PictureError VideoError(Kind kind, std::string format, int code, bool libraryText) {
   PictureError error;
   error.kind = kind;
-  error.format = std::move(format);
+  error.format = FormatName(std::move(format));
   if (libraryText && code < 0) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
     av_strerror(code, text, sizeof text);
@@ -83,7 +138,10 @@ Result<Opened, PictureError> OpenVideo(ReadableFile& file, std::mutex& lock, boo
   if (int code = avformat_find_stream_info(format, nullptr); code < 0) {
     return VideoError(Kind::kBadHeader, opened.container, code, libraryText);
   }
-  const int video = av_find_best_stream(format, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
+  // A container that holds no stream at all (its header emptied) is damaged; one whose streams
+  // are all sound, or a cover picture, is no video.
+  if (format->nb_streams == 0) return VideoError(Kind::kDamaged, opened.container, 0, false);
+  const int video = BestVideoStream(*format);
   if (video < 0) return VideoError(Kind::kUnknownFormat, opened.container, video, libraryText);
   opened.video = format->streams[video];
   const int audio = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, video, nullptr, 0);
@@ -136,8 +194,10 @@ AVStream* AddStreamLike(Output& output, const AVStream& input) {
   AVStream* stream = avformat_new_stream(output.format.get(), nullptr);
   if (stream == nullptr) return nullptr;
   stream->time_base = input.time_base;
-  if (const std::uint8_t* matrix =
-          av_stream_get_side_data(&input, AV_PKT_DATA_DISPLAYMATRIX, nullptr)) {
+  const std::uint8_t* matrix = av_stream_get_side_data(&input, AV_PKT_DATA_DISPLAYMATRIX, nullptr);
+  // A matrix that neither turns by quarters nor mirrors is left out: the frames are shown as
+  // they are stored, as the poster shows them.
+  if (matrix != nullptr && !OrientationOf(input).odd) {
     if (std::uint8_t* copy =
             av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, sizeof(std::int32_t) * 9)) {
       std::memcpy(copy, matrix, sizeof(std::int32_t) * 9);

@@ -23,7 +23,8 @@ extern "C" {
 
 namespace quillmere {
 
-// The error of `kind` about a video of `format`, with the library's words for `code` when asked.
+// The error of `kind` about a video of `format` (the library's name of a format or codec, told in
+// the program's words), with the library's words for `code` when asked.
 PictureError VideoError(PictureError::Kind kind, std::string format, int code, bool libraryText);
 
 struct FormatCloser {
@@ -104,7 +105,8 @@ struct Opened {
   std::string container;
 };
 
-// Opens `file` as a video and finds its best video and audio streams.
+// Opens `file` as a video and finds its best video and audio streams; a picture attached as a
+// cover is no video stream, and a file without one is of an unknown format.
 Result<Opened, PictureError> OpenVideo(ReadableFile& file, std::mutex& lock, bool libraryText);
 
 // An opened decoder for `stream`, on `threads` threads.

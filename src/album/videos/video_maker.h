@@ -69,7 +69,8 @@ class VideoMaker {
   virtual ~VideoMaker() = default;
 
   // Reads what `file` tells about itself as a video, and how it would be made; refuses one over
-  // the limits.
+  // the limits, and fails with kUnknownFormat where it holds no video (sound alone, with or
+  // without a cover picture).
   virtual Result<VideoFacts, PictureError> Probe(ReadableFile& file) = 0;
 
   // Writes the album's video of `file` to `out` as `facts` (from Probe) say, and gives its poster:
