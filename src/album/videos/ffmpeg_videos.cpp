@@ -16,6 +16,7 @@
 #include "album/videos/video_frames.h"
 #include "album/videos/video_io.h"
 #include "album/videos/video_module.h"
+#include "album/videos/video_timing.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -167,7 +168,7 @@ class FfmpegVideoMaker final : public VideoMaker {
   // The poster of `video`, opened from `file` and read from wherever it stands: decoded from the
   // key frame at about a second in where it has one, else from the start.
   Result<VideoFrame, PictureError> PosterOf(ReadableFile& file, Opened& video) {
-    auto decoder = DecoderFor(*video.video, rules_.libraryText, /*manyFrames=*/false);
+    auto decoder = DecoderFor(*video.video, rules_.libraryText, /*threads=*/1);
     if (auto* error = decoder.failure()) return std::move(*error);
     PosterSearch poster = PosterSearchFor(video);
     const double from = PosterStart(video);
@@ -189,6 +190,7 @@ class FfmpegVideoMaker final : public VideoMaker {
         ended = true;
         avcodec_send_packet(decoder.value().get(), nullptr);
       } else if (packet->stream_index == video.video->index) {
+        MoveBack(*packet, *video.video, StartOf(video));
         avcodec_send_packet(decoder.value().get(), packet.get());
       }
       av_packet_unref(packet.get());
@@ -204,14 +206,15 @@ class FfmpegVideoMaker final : public VideoMaker {
   // to the key frame before `seconds` otherwise, with `packet` empty; false when neither works.
   static bool SeekToKeyFrameNear(Opened& video, double seconds, AVPacket& packet) {
     AVStream& stream = *video.video;
-    const auto at = static_cast<std::int64_t>(seconds / av_q2d(stream.time_base));
+    const std::int64_t start = InStreamTime(StartOf(video), stream);
+    const auto at = static_cast<std::int64_t>(seconds / av_q2d(stream.time_base)) + start;
     if (av_seek_frame(video.format.get(), stream.index, at, 0) >= 0) {
       while (av_read_frame(video.format.get(), &packet) >= 0) {
         if (packet.stream_index != stream.index) {
           av_packet_unref(&packet);
           continue;
         }
-        const double found = static_cast<double>(packet.pts) * av_q2d(stream.time_base);
+        const double found = static_cast<double>(packet.pts - start) * av_q2d(stream.time_base);
         if (packet.pts != AV_NOPTS_VALUE && found <= seconds + kPosterKeyFrameSlack) return true;
         av_packet_unref(&packet);
         break;
@@ -286,6 +289,7 @@ class FfmpegVideoMaker final : public VideoMaker {
     }
     PacketPointer packet(av_packet_alloc());
     if (!packet) return PictureError{.kind = Kind::kOutOfMemory};
+    const std::int64_t start = StartOf(input);
     while (av_read_frame(input.format.get(), packet.get()) >= 0) {
       const int to = map[static_cast<std::size_t>(packet->stream_index)];
       if (to < 0) {
@@ -293,6 +297,7 @@ class FfmpegVideoMaker final : public VideoMaker {
         continue;
       }
       const AVStream& from = *input.format->streams[packet->stream_index];
+      MoveBack(*packet, from, start);
       if (!Going(progress, *packet, from, facts)) return PictureError{.kind = Kind::kStopped};
       av_packet_rescale_ts(packet.get(), from.time_base, output.format->streams[to]->time_base);
       packet->stream_index = to;

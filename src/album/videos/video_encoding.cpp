@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "album/videos/video_frames.h"
+#include "album/videos/video_timing.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -30,8 +31,23 @@ struct Transcoded {
   PosterSearch* poster = nullptr;
   std::unique_ptr<SwrContext, ResampleFreer> resample;
   std::unique_ptr<AVAudioFifo, FifoFreer> fifo;
+  // The sound's next sample, counted from the start of the album's file; set by its first frame.
   std::int64_t samples = 0;
+  bool started = false;
+  // The time of the last frame of video given to the encoder; none before the first.
+  std::int64_t lastPts = AV_NOPTS_VALUE;
 };
+
+// The time of the decoded video `frame` of `stream`: its own, or a frame after the last where it
+// has none or would come no later than the last, as a decoder's guess can.
+std::int64_t FrameTime(Transcoded& stream, const AVFrame& frame) {
+  std::int64_t pts = frame.best_effort_timestamp;
+  if (stream.lastPts != AV_NOPTS_VALUE && (pts == AV_NOPTS_VALUE || pts <= stream.lastPts)) {
+    pts = stream.lastPts + std::max<std::int64_t>(FrameDurationOf(*stream.in), 1);
+  }
+  stream.lastPts = pts;
+  return pts;
+}
 
 // Sends `frame` (none to drain it) to `stream`'s encoder and writes what comes out; the library's
 // error code, or 0.
@@ -41,6 +57,11 @@ int EncodeAndWrite(Transcoded& stream, AVFrame* frame, AVFormatContext& output) 
   PacketPointer packet(av_packet_alloc());
   if (!packet) return AVERROR(ENOMEM);
   while ((code = avcodec_receive_packet(stream.encoder.get(), packet.get())) == 0) {
+    // The encoder tells no duration of a frame; the last one would last nothing without it.
+    if (packet->duration <= 0 && stream.in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+      packet->duration = av_rescale_q(FrameDurationOf(*stream.in), stream.in->time_base,
+                                      stream.encoder->time_base);
+    }
     av_packet_rescale_ts(packet.get(), stream.encoder->time_base, stream.out->time_base);
     packet->stream_index = stream.out->index;
     if ((code = av_interleaved_write_frame(&output, packet.get())) < 0) return code;
@@ -48,8 +69,9 @@ int EncodeAndWrite(Transcoded& stream, AVFrame* frame, AVFormatContext& output) 
   return code == AVERROR(EAGAIN) || code == AVERROR_EOF ? 0 : code;
 }
 
-// Opens an H.264 encoder for the video of `in`, fitted within `box`, into `stream`.
-int OpenVideoEncoder(Transcoded& stream, FitBox box, const AVFormatContext& output) {
+// Opens an H.264 encoder for the video of `in`, fitted within `box`, into `stream`, on `threads`
+// threads (0: as many as the library picks).
+int OpenVideoEncoder(Transcoded& stream, FitBox box, int threads, const AVFormatContext& output) {
   const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
   if (codec == nullptr) codec = avcodec_find_encoder(AV_CODEC_ID_H264);
   if (codec == nullptr) return AVERROR_ENCODER_NOT_FOUND;
@@ -69,13 +91,13 @@ int OpenVideoEncoder(Transcoded& stream, FitBox box, const AVFormatContext& outp
   if ((output.oformat->flags & AVFMT_GLOBALHEADER) != 0) {
     encoder.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
   }
-  // As many threads as the library picks, as ffmpeg's own command gives an encoder.
-  encoder.thread_count = 0;
+  encoder.thread_count = threads;
   av_opt_set(encoder.priv_data, "preset", "veryfast", 0);
   av_opt_set(encoder.priv_data, "crf", "23", 0);
   if (int code = avcodec_open2(&encoder, codec, nullptr); code < 0) return code;
-  stream.convert = std::make_unique<FrameConverter>(fitted.width, fitted.height, AV_PIX_FMT_YUV420P,
-                                                    HdrCurveOf(stream.in->codecpar->color_trc));
+  stream.convert =
+      std::make_unique<FrameConverter>(fitted.width, fitted.height, AV_PIX_FMT_YUV420P,
+                                       HdrCurveOf(stream.in->codecpar->color_trc), threads);
   return avcodec_parameters_from_context(stream.out->codecpar, &encoder);
 }
 
@@ -114,7 +136,7 @@ int EncodeVideoFrame(Transcoded& stream, const AVFrame& frame, AVFormatContext& 
     // A frame the encoder takes as it is goes to it without a copy.
     FramePointer same(av_frame_clone(&frame));
     if (!same) return AVERROR(ENOMEM);
-    same->pts = frame.best_effort_timestamp;
+    same->pts = FrameTime(stream, frame);
     same->pict_type = AV_PICTURE_TYPE_NONE;
     return EncodeAndWrite(stream, same.get(), output);
   }
@@ -125,7 +147,7 @@ int EncodeVideoFrame(Transcoded& stream, const AVFrame& frame, AVFormatContext& 
   scaled->height = stream.encoder->height;
   if (int code = av_frame_get_buffer(scaled.get(), 0); code < 0) return code;
   if (!stream.convert->Convert(frame, scaled->data, scaled->linesize)) return AVERROR(EINVAL);
-  scaled->pts = frame.best_effort_timestamp;
+  scaled->pts = FrameTime(stream, frame);
   return EncodeAndWrite(stream, scaled.get(), output);
 }
 
@@ -151,8 +173,14 @@ int EncodeQueuedAudio(Transcoded& stream, AVFormatContext& output, bool last) {
   return 0;
 }
 
-// Resamples the decoded audio `frame` (none to drain the resampler) into `stream`'s queue.
+// Resamples the decoded audio `frame` (none to drain the resampler) into `stream`'s queue; the
+// first frame tells when the sound starts.
 int QueueAudio(Transcoded& stream, const AVFrame* frame) {
+  if (!stream.started && frame != nullptr && frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+    stream.started = true;
+    stream.samples = av_rescale_q(frame->best_effort_timestamp, stream.in->time_base,
+                                  AVRational{1, stream.encoder->sample_rate});
+  }
   const int in = frame != nullptr ? frame->nb_samples : 0;
   const int most = swr_get_out_samples(stream.resample.get(), in);
   if (most <= 0) return 0;
@@ -199,16 +227,16 @@ Result<void, PictureError> EncodeVideo(Opened& input, Output& output, const Vide
   std::optional<Transcoded> audio;
   video->in = input.video;
   video->poster = &poster;
-  auto decoder = DecoderFor(*input.video, rules.libraryText, /*manyFrames=*/true);
+  auto decoder = DecoderFor(*input.video, rules.libraryText, rules.threads);
   if (auto* error = decoder.failure()) return std::move(*error);
   video->decoder = std::move(decoder.value());
   video->out = AddStreamLike(output, *input.video);
   if (video->out == nullptr) return PictureError{.kind = Kind::kOutOfMemory};
-  if (int code = OpenVideoEncoder(*video, rules.size, *output.format); code < 0) {
+  if (int code = OpenVideoEncoder(*video, rules.size, rules.threads, *output.format); code < 0) {
     return failed(code);
   }
   if (input.audio != nullptr) {
-    auto audioDecoder = DecoderFor(*input.audio, rules.libraryText, /*manyFrames=*/true);
+    auto audioDecoder = DecoderFor(*input.audio, rules.libraryText, rules.threads);
     // A sound track that cannot be decoded is left out; the picture is what counts.
     if (audioDecoder) {
       audio.emplace();
@@ -225,11 +253,13 @@ Result<void, PictureError> EncodeVideo(Opened& input, Output& output, const Vide
   }
   PacketPointer packet(av_packet_alloc());
   if (!packet) return PictureError{.kind = Kind::kOutOfMemory};
+  const std::int64_t start = StartOf(input);
   while (av_read_frame(input.format.get(), packet.get()) >= 0) {
     Transcoded* stream = packet->stream_index == input.video->index          ? &*video
                          : audio && packet->stream_index == audio->in->index ? &*audio
                                                                              : nullptr;
     if (stream != nullptr) {
+      MoveBack(*packet, *stream->in, start);
       if (!Going(progress, *packet, *stream->in, facts)) {
         return PictureError{.kind = Kind::kStopped};
       }

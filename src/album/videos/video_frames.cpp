@@ -75,9 +75,9 @@ std::optional<HdrCurve> HdrCurveOf(AVColorTransferCharacteristic transfer) {
 }
 
 FrameConverter::FrameConverter(int width, int height, AVPixelFormat format,
-                               std::optional<HdrCurve> hdr)
+                               std::optional<HdrCurve> hdr, int threads)
     : width_(width), height_(height), format_(format) {
-  if (hdr) toneMap_.emplace(*hdr);
+  if (hdr) toneMap_.emplace(*hdr, threads);
 }
 
 FrameConverter::~FrameConverter() {
