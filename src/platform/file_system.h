@@ -147,6 +147,10 @@ class NewFile {
   // whose header is written last), or reports why not; later writes still append.
   [[nodiscard]] virtual Result<void> WriteAt(const char* data, std::size_t size,
                                              std::uint64_t offset) = 0;
+  // Reads up to `size` bytes of what was written, from `offset` on (a container that moves its
+  // header before its data); 0 bytes read means the end. A file that cannot be read back fails
+  // with ENOTSUP.
+  virtual Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset);
   // Puts the file in place under `name` as `placement` says, and closes it. On failure nothing of
   // it stays.
   [[nodiscard]] virtual Result<void> PutInPlace(std::string_view name,

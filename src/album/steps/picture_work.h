@@ -40,7 +40,7 @@ inline unsigned ThreadsFor(const AlbumOptions& options) {
 class PictureWork {
  public:
   PictureWork(FileSystem& fs, const AlbumOptions& options, std::uint64_t total)
-      : files_(fs), options_(options), count_(options.progress, total) {}
+      : files_(fs), options_(options), total_(total), count_(options.progress, total) {}
 
   // Loads the image library, where it was not yet; the failure when it cannot be.
   Result<void, AlbumFailure> Start() {
@@ -61,9 +61,9 @@ class PictureWork {
   Result<VideoMaker*, PictureError> Videos() {
     const std::lock_guard<std::mutex> hold(videoLock_);
     if (!videoMaker_ && !videoError_) {
-      const VideoRules rules{options_.videoSize,   options_.maxVideoMilliseconds,
-                             options_.limits,      !options_.pictureSize,
-                             options_.libraryText, options_.keepMetadata};
+      VideoRules rules{options_.videoSize,    options_.maxVideoMilliseconds, options_.limits,
+                       !options_.pictureSize, options_.libraryText,          options_.keepMetadata};
+      rules.threads = VideoThreads();
       auto loaded = LoadVideoMaker(files_.lock(), rules);
       if (loaded) {
         videoMaker_ = std::move(loaded.value());
@@ -78,6 +78,14 @@ class PictureWork {
   // The file layer, one step at a time.
   LockedFiles& files() { return files_; }
 
+  // How many threads each video made takes: the cores shared by the pictures made at once.
+  int VideoThreads() const {
+    std::uint64_t atOnce = ThreadsFor(options_);
+    if (total_ != 0) atOnce = std::min(atOnce, total_);
+    return static_cast<int>(
+        std::max<std::uint64_t>(CoresToUse() / std::max<std::uint64_t>(atOnce, 1), 1));
+  }
+
   // The count of pictures done, which tells the progress.
   WorkCount& count() { return count_; }
 
@@ -91,6 +99,8 @@ class PictureWork {
  private:
   LockedFiles files_;
   const AlbumOptions& options_;
+  // How many pictures the work makes; 0 where it does not know.
+  std::uint64_t total_;
   std::unique_ptr<PictureMaker> maker_;
   std::mutex videoLock_;
   std::unique_ptr<VideoMaker> videoMaker_;

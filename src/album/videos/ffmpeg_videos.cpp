@@ -19,6 +19,7 @@
 #include "album/videos/video_io.h"
 #include "album/videos/video_limits.h"
 #include "album/videos/video_module.h"
+#include "album/videos/video_timing.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -151,9 +152,10 @@ class FfmpegVideoMaker final : public VideoMaker {
     }
     DecideMaking(opened.value(), rules_, facts);
     const VideoShape shape = ShapeOf(opened.value(), facts, rules_.size);
-    if (std::optional<PictureError> over = OverLimits(
-            shape, BoundsFor(shape, rules_.limits.maxMemory), video.width, video.height,
-            static_cast<AVPixelFormat>(video.format), rules_.limits, opened.value().container)) {
+    if (std::optional<PictureError> over =
+            OverLimits(shape, BoundsFor(shape, rules_.limits.maxMemory, rules_.threads),
+                       video.width, video.height, static_cast<AVPixelFormat>(video.format),
+                       rules_.limits, opened.value().container)) {
       return std::move(*over);
     }
     if (std::optional<PictureError> cut =
@@ -221,6 +223,7 @@ class FfmpegVideoMaker final : public VideoMaker {
         ended = true;
         avcodec_send_packet(decoder.value().get(), nullptr);
       } else if (packet->stream_index == video.video->index) {
+        MoveBack(*packet, *video.video, StartOf(video));
         avcodec_send_packet(decoder.value().get(), packet.get());
       }
       av_packet_unref(packet.get());
@@ -237,14 +240,15 @@ class FfmpegVideoMaker final : public VideoMaker {
   // to the key frame before `seconds` otherwise, with `packet` empty; false when neither works.
   static bool SeekToKeyFrameNear(Opened& video, double seconds, AVPacket& packet) {
     AVStream& stream = *video.video;
-    const auto at = static_cast<std::int64_t>(seconds / av_q2d(stream.time_base));
+    const std::int64_t start = InStreamTime(StartOf(video), stream);
+    const auto at = static_cast<std::int64_t>(seconds / av_q2d(stream.time_base)) + start;
     if (av_seek_frame(video.format.get(), stream.index, at, 0) >= 0) {
       while (av_read_frame(video.format.get(), &packet) >= 0) {
         if (packet.stream_index != stream.index) {
           av_packet_unref(&packet);
           continue;
         }
-        const double found = static_cast<double>(packet.pts) * av_q2d(stream.time_base);
+        const double found = static_cast<double>(packet.pts - start) * av_q2d(stream.time_base);
         if (packet.pts != AV_NOPTS_VALUE && found <= seconds + kPosterKeyFrameSlack) return true;
         av_packet_unref(&packet);
         break;
@@ -327,6 +331,7 @@ class FfmpegVideoMaker final : public VideoMaker {
     PacketPointer packet(av_packet_alloc());
     if (!packet) return PictureError{.kind = Kind::kOutOfMemory};
     LengthWatch length(*input.format, rules_.maxMilliseconds, input.container);
+    const std::int64_t start = StartOf(input);
     int read = 0;
     while ((read = av_read_frame(input.format.get(), packet.get())) >= 0) {
       const int to = map[static_cast<std::size_t>(packet->stream_index)];
@@ -335,6 +340,7 @@ class FfmpegVideoMaker final : public VideoMaker {
         continue;
       }
       const AVStream& from = *input.format->streams[packet->stream_index];
+      MoveBack(*packet, from, start);
       if (!Going(progress, *packet, from, facts)) return PictureError{.kind = Kind::kStopped};
       if (std::optional<PictureError> past = length.Past(*packet, from)) return std::move(*past);
       const auto index = static_cast<std::size_t>(packet->stream_index);

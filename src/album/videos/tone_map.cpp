@@ -77,8 +77,8 @@ std::pair<std::uint8_t, std::uint8_t> TvChroma(float r, float g, float b) {
 
 }  // namespace
 
-ToneMap::ToneMap(HdrCurve curve)
-    : curve_(curve), light_(kSignalSteps + 1), encoded_(kEncodeSteps + 1) {
+ToneMap::ToneMap(HdrCurve curve, int threads)
+    : curve_(curve), light_(kSignalSteps + 1), encoded_(kEncodeSteps + 1), threads_(threads) {
   for (std::size_t i = 0; i <= kSignalSteps; ++i) {
     const double value = static_cast<double>(i) / kSignalSteps;
     light_[i] = static_cast<float>(curve == HdrCurve::kPq ? PqNits(value) / kReferenceWhiteNits
@@ -186,8 +186,8 @@ void ToneMap::ToYuv420(const Yuv10Frame& in, std::uint8_t* const out[3],
                        const std::ptrdiff_t strides[3]) const {
   // The rows are shared among the cores, each part on a thread of its own but the first.
   const int chromaRows = (in.height + 1) / 2;
-  const int parts = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1,
-                               std::max(1, chromaRows / kRowsPerPart));
+  const int cores = threads_ > 0 ? threads_ : static_cast<int>(std::thread::hardware_concurrency());
+  const int parts = std::clamp(cores, 1, std::max(1, chromaRows / kRowsPerPart));
   std::vector<std::thread> threads;
   threads.reserve(static_cast<std::size_t>(parts - 1));
   for (int part = 1; part < parts; ++part) {

@@ -61,7 +61,8 @@ struct Yuv10Frame {
 // video.
 class ToneMap {
  public:
-  explicit ToneMap(HdrCurve curve);
+  // Maps light of `curve`, a frame's rows shared among `threads` threads (0: one a core).
+  explicit ToneMap(HdrCurve curve, int threads = 0);
 
   // Writes `in` as 8-bit RGB rows, `stride` bytes apart, to `rgb`.
   void ToRgb(const Yuv10Frame& in, std::uint8_t* rgb, std::ptrdiff_t stride) const;
@@ -101,6 +102,8 @@ class ToneMap {
   std::vector<float> hlgGain_;
   // The 8-bit sRGB value of linear light from 0 to 1, in steps of kEncodeSteps.
   std::vector<std::uint8_t> encoded_;
+  // How many threads share a frame's rows; 0 for one a core.
+  int threads_;
 };
 
 }  // namespace quillmere

@@ -9,6 +9,7 @@
 
 #include "album/videos/video_frames.h"
 #include "album/videos/video_limits.h"
+#include "album/videos/video_timing.h"
 
 extern "C" {
 #include <libavutil/channel_layout.h>
@@ -31,8 +32,23 @@ struct Transcoded {
   PosterSearch* poster = nullptr;
   std::unique_ptr<SwrContext, ResampleFreer> resample;
   std::unique_ptr<AVAudioFifo, FifoFreer> fifo;
+  // The sound's next sample, counted from the start of the album's file; set by its first frame.
   std::int64_t samples = 0;
+  bool started = false;
+  // The time of the last frame of video given to the encoder; none before the first.
+  std::int64_t lastPts = AV_NOPTS_VALUE;
 };
+
+// The time of the decoded video `frame` of `stream`: its own, or a frame after the last where it
+// has none or would come no later than the last, as a decoder's guess can.
+std::int64_t FrameTime(Transcoded& stream, const AVFrame& frame) {
+  std::int64_t pts = frame.best_effort_timestamp;
+  if (stream.lastPts != AV_NOPTS_VALUE && (pts == AV_NOPTS_VALUE || pts <= stream.lastPts)) {
+    pts = stream.lastPts + std::max<std::int64_t>(FrameDurationOf(*stream.in), 1);
+  }
+  stream.lastPts = pts;
+  return pts;
+}
 
 // Sends `frame` (none to drain it) to `stream`'s encoder and writes what comes out; the library's
 // error code, or 0.
@@ -42,6 +58,11 @@ int EncodeAndWrite(Transcoded& stream, AVFrame* frame, AVFormatContext& output) 
   PacketPointer packet(av_packet_alloc());
   if (!packet) return AVERROR(ENOMEM);
   while ((code = avcodec_receive_packet(stream.encoder.get(), packet.get())) == 0) {
+    // The encoder tells no duration of a frame; the last one would last nothing without it.
+    if (packet->duration <= 0 && stream.in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) {
+      packet->duration = av_rescale_q(FrameDurationOf(*stream.in), stream.in->time_base,
+                                      stream.encoder->time_base);
+    }
     av_packet_rescale_ts(packet.get(), stream.encoder->time_base, stream.out->time_base);
     packet->stream_index = stream.out->index;
     if ((code = av_interleaved_write_frame(&output, packet.get())) < 0) return code;
@@ -81,7 +102,8 @@ int OpenVideoEncoder(Transcoded& stream, FitBox box, MakingBounds bounds,
   av_opt_set_int(encoder.priv_data, "rc-lookahead", bounds.lookahead, 0);
   if (int code = avcodec_open2(&encoder, codec, nullptr); code < 0) return code;
   stream.convert = std::make_unique<FrameConverter>(fitted.width, fitted.height, AV_PIX_FMT_YUV420P,
-                                                    HdrCurveOf(stream.in->codecpar->color_trc));
+                                                    HdrCurveOf(stream.in->codecpar->color_trc),
+                                                    bounds.encoderThreads);
   return avcodec_parameters_from_context(stream.out->codecpar, &encoder);
 }
 
@@ -120,7 +142,7 @@ int EncodeVideoFrame(Transcoded& stream, const AVFrame& frame, AVFormatContext& 
     // A frame the encoder takes as it is goes to it without a copy.
     FramePointer same(av_frame_clone(&frame));
     if (!same) return AVERROR(ENOMEM);
-    same->pts = frame.best_effort_timestamp;
+    same->pts = FrameTime(stream, frame);
     same->pict_type = AV_PICTURE_TYPE_NONE;
     return EncodeAndWrite(stream, same.get(), output);
   }
@@ -131,7 +153,7 @@ int EncodeVideoFrame(Transcoded& stream, const AVFrame& frame, AVFormatContext& 
   scaled->height = stream.encoder->height;
   if (int code = av_frame_get_buffer(scaled.get(), 0); code < 0) return code;
   if (!stream.convert->Convert(frame, scaled->data, scaled->linesize)) return AVERROR(EINVAL);
-  scaled->pts = frame.best_effort_timestamp;
+  scaled->pts = FrameTime(stream, frame);
   return EncodeAndWrite(stream, scaled.get(), output);
 }
 
@@ -157,8 +179,14 @@ int EncodeQueuedAudio(Transcoded& stream, AVFormatContext& output, bool last) {
   return 0;
 }
 
-// Resamples the decoded audio `frame` (none to drain the resampler) into `stream`'s queue.
+// Resamples the decoded audio `frame` (none to drain the resampler) into `stream`'s queue; the
+// first frame tells when the sound starts.
 int QueueAudio(Transcoded& stream, const AVFrame* frame) {
+  if (!stream.started && frame != nullptr && frame->best_effort_timestamp != AV_NOPTS_VALUE) {
+    stream.started = true;
+    stream.samples = av_rescale_q(frame->best_effort_timestamp, stream.in->time_base,
+                                  AVRational{1, stream.encoder->sample_rate});
+  }
   const int in = frame != nullptr ? frame->nb_samples : 0;
   const int most = swr_get_out_samples(stream.resample.get(), in);
   if (most <= 0) return 0;
@@ -204,7 +232,7 @@ Result<void, PictureError> EncodeVideo(Opened& input, Output& output, const Vide
   const VideoShape shape{parameters.width, parameters.height,
                          static_cast<AVPixelFormat>(parameters.format),
                          FittedEitherWay(parameters.width, parameters.height, rules.size)};
-  const MakingBounds bounds = BoundsFor(shape, rules.limits.maxMemory);
+  const MakingBounds bounds = BoundsFor(shape, rules.limits.maxMemory, rules.threads);
   // Declared before the decoders it watches, so that it outlives their frames.
   FrameGuard guard(shape, bounds, rules.limits, input.container);
   // A frame refused by the guard is why decoding failed.
@@ -244,12 +272,14 @@ Result<void, PictureError> EncodeVideo(Opened& input, Output& output, const Vide
   PacketPointer packet(av_packet_alloc());
   if (!packet) return PictureError{.kind = Kind::kOutOfMemory};
   LengthWatch length(*input.format, rules.maxMilliseconds, input.container);
+  const std::int64_t start = StartOf(input);
   int read = 0;
   while ((read = av_read_frame(input.format.get(), packet.get())) >= 0) {
     Transcoded* stream = packet->stream_index == input.video->index          ? &*video
                          : audio && packet->stream_index == audio->in->index ? &*audio
                                                                              : nullptr;
     if (stream != nullptr) {
+      MoveBack(*packet, *stream->in, start);
       if (!Going(progress, *packet, *stream->in, facts)) {
         return PictureError{.kind = Kind::kStopped};
       }

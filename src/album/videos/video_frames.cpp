@@ -108,9 +108,9 @@ Orientation OrientationOf(const AVStream& stream) {
 }
 
 FrameConverter::FrameConverter(int width, int height, AVPixelFormat format,
-                               std::optional<HdrCurve> hdr)
+                               std::optional<HdrCurve> hdr, int threads)
     : width_(width), height_(height), format_(format) {
-  if (hdr) toneMap_.emplace(*hdr);
+  if (hdr) toneMap_.emplace(*hdr, threads);
 }
 
 FrameConverter::~FrameConverter() {

@@ -30,8 +30,9 @@ std::optional<HdrCurve> HdrCurveOf(AVColorTransferCharacteristic transfer);
 class FrameConverter {
  public:
   // Converts frames to `width` by `height` in `format`, through the tone map of `hdr` where the
-  // video is HDR (`format` then RGB24 or YUV420P).
-  FrameConverter(int width, int height, AVPixelFormat format, std::optional<HdrCurve> hdr);
+  // video is HDR (`format` then RGB24 or YUV420P), on `threads` threads (0: one a core).
+  FrameConverter(int width, int height, AVPixelFormat format, std::optional<HdrCurve> hdr,
+                 int threads = 0);
   FrameConverter(const FrameConverter&) = delete;
   FrameConverter& operator=(const FrameConverter&) = delete;
   ~FrameConverter();

@@ -5,6 +5,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -12,6 +13,7 @@
 
 extern "C" {
 #include <libavutil/error.h>
+#include <libavutil/opt.h>
 }
 
 namespace quillmere {
@@ -74,6 +76,54 @@ int BestVideoStream(AVFormatContext& format) {
     }
   }
   return AVERROR_STREAM_NOT_FOUND;
+}
+
+// The album's new file read back from the start of its data up to where it ended when it was
+// opened again, as an MP4's header is moved before its data.
+struct ReadBack {
+  Sink& sink;
+  std::int64_t at = 0;
+  std::int64_t end = 0;
+
+  static int Read(void* opaque, std::uint8_t* buffer, int size) {
+    auto& back = *static_cast<ReadBack*>(opaque);
+    if (back.at >= back.end) return AVERROR_EOF;
+    const auto wanted = static_cast<int>(std::min<std::int64_t>(size, back.end - back.at));
+    const int got = back.sink.ReadBack(buffer, wanted, back.at);
+    if (got > 0) back.at += got;
+    return got;
+  }
+
+  static std::int64_t Seek(void* opaque, std::int64_t offset, int whence) {
+    auto& back = *static_cast<ReadBack*>(opaque);
+    return SeekIn(back.at, back.end, offset, whence);
+  }
+};
+
+// Opens the album's file again for reading, as the MP4 writer does to move its header before its
+// data; the only file it opens.
+int OpenReadBack(AVFormatContext* format, AVIOContext** io, const char*, int flags,
+                 AVDictionary**) {
+  if (flags != AVIO_FLAG_READ) return AVERROR(ENOSYS);
+  auto& sink = *static_cast<Sink*>(format->opaque);
+  auto back = std::make_unique<ReadBack>(ReadBack{sink, 0, sink.end()});
+  auto* buffer = static_cast<unsigned char*>(av_malloc(kIoBufferSize));
+  if (buffer == nullptr) return AVERROR(ENOMEM);
+  *io = avio_alloc_context(buffer, kIoBufferSize, 0, back.get(), &ReadBack::Read, nullptr,
+                           &ReadBack::Seek);
+  if (*io == nullptr) {
+    av_free(buffer);
+    return AVERROR(ENOMEM);
+  }
+  back.release();
+  return 0;
+}
+
+// Closes what OpenReadBack opened.
+int CloseReadBack(AVFormatContext*, AVIOContext* io) {
+  delete static_cast<ReadBack*>(io->opaque);
+  IoFreer()(io);
+  return 0;
 }
 
 }  // namespace
@@ -185,6 +235,12 @@ Result<Output, PictureError> OpenOutput(NewFile& out, const std::string& extensi
   output.format.reset(format);
   format->pb = output.io.get();
   format->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_BITEXACT;
+  if (extension != ".webm") {
+    format->opaque = output.sink.get();
+    format->io_open = &OpenReadBack;
+    format->io_close2 = &CloseReadBack;
+    av_opt_set(format->priv_data, "movflags", "+faststart", 0);
+  }
   return output;
 }
 

@@ -109,7 +109,7 @@ struct Opened {
 // cover is no video stream, and a file without one is of an unknown format.
 Result<Opened, PictureError> OpenVideo(ReadableFile& file, std::mutex& lock, bool libraryText);
 
-// An opened decoder for `stream`, on `threads` threads.
+// An opened decoder for `stream`, on `threads` threads (0: as many as the library picks).
 Result<CodecPointer, PictureError> DecoderFor(const AVStream& stream, bool libraryText,
                                               int threads);
 
@@ -149,6 +149,22 @@ class Sink {
     return at;
   }
 
+  // How many bytes the file holds so far.
+  std::int64_t end() const { return end_; }
+
+  // Reads back into `data` up to `size` bytes written from `at` on, as the library's read
+  // callback does: how many came, AVERROR_EOF at the end, or the library's error.
+  int ReadBack(std::uint8_t* data, int size, std::int64_t at) {
+    Result<std::size_t> got =
+        out_.ReadAt(reinterpret_cast<char*>(data), static_cast<std::size_t>(size),
+                    static_cast<std::uint64_t>(at));
+    if (!got) {
+      failed_ = got.error();
+      return AVERROR(EIO);
+    }
+    return got.value() == 0 ? AVERROR_EOF : static_cast<int>(got.value());
+  }
+
  private:
   NewFile& out_;
   std::int64_t at_ = 0;
@@ -163,7 +179,8 @@ struct Output {
   std::unique_ptr<AVFormatContext, OutputFreer> format;
 };
 
-// Opens the album's file `out` as a container of `extension` (".mp4" or ".webm").
+// Opens the album's file `out` as a container of `extension` (".mp4" or ".webm"); an MP4 gets its
+// header (`moov`) before its data, the data moved through the file layer once it is written.
 Result<Output, PictureError> OpenOutput(NewFile& out, const std::string& extension);
 
 // Adds to `output` a stream like `input`'s, carrying its display matrix and nothing else of its

@@ -60,9 +60,9 @@ std::uint64_t DecoderFrames(int threads) {
   return kDecoderFramesAtLeast + 2 * static_cast<std::uint64_t>(threads);
 }
 
-// The threads the encoder may use on this machine.
-int EncoderThreadsHere() {
-  const auto cores = static_cast<int>(std::thread::hardware_concurrency());
+// The threads the encoder may use where a video may take `threads` (0: the machine's cores).
+int EncoderThreadsAtMost(int threads) {
+  const int cores = threads > 0 ? threads : static_cast<int>(std::thread::hardware_concurrency());
   return std::clamp(cores, 1, kMostEncoderThreads);
 }
 
@@ -89,13 +89,15 @@ std::uint64_t MemoryFor(const VideoShape& shape, MakingBounds bounds) {
                       FrameBytes(shape.width, shape.height, shape.format));
 }
 
-MakingBounds BoundsFor(const VideoShape& shape, std::uint64_t maxMemory) {
+MakingBounds BoundsFor(const VideoShape& shape, std::uint64_t maxMemory, int threads) {
   // A copied video decodes only its poster, on one thread.
   if (!shape.encoded) return {};
   // From the fastest down: the decoder's threads given up last for a large input, the encoder's
   // first, then its look-ahead.
-  for (int decoderThreads = kMostDecoderThreads; decoderThreads >= 1; --decoderThreads) {
-    for (int encoderThreads = EncoderThreadsHere(); encoderThreads >= 1; --encoderThreads) {
+  const int mostEncoderThreads = EncoderThreadsAtMost(threads);
+  const int mostDecoderThreads = std::min(kMostDecoderThreads, mostEncoderThreads);
+  for (int decoderThreads = mostDecoderThreads; decoderThreads >= 1; --decoderThreads) {
+    for (int encoderThreads = mostEncoderThreads; encoderThreads >= 1; --encoderThreads) {
       const MakingBounds bounds{decoderThreads, encoderThreads, kLookahead};
       if (MemoryFor(shape, bounds) <= maxMemory) return bounds;
     }

@@ -44,9 +44,9 @@ struct VideoShape {
 // it needs at least.
 std::uint64_t MemoryFor(const VideoShape& shape, MakingBounds bounds);
 
-// The bounds for making a video of `shape`: the most threads and look-ahead whose reckoning stays
-// within `maxMemory`, else the least.
-MakingBounds BoundsFor(const VideoShape& shape, std::uint64_t maxMemory);
+// The bounds for making a video of `shape` on at most `threads` threads (0: as the machine has
+// cores): the most threads and look-ahead whose reckoning stays within `maxMemory`, else the least.
+MakingBounds BoundsFor(const VideoShape& shape, std::uint64_t maxMemory, int threads);
 
 // The refusal of a frame of `width` by `height` in `format`, in a video of `shape` made within
 // `bounds` and `limits`: more pixels than they allow, or more memory; none when it is within them.

@@ -53,6 +53,9 @@ struct VideoRules {
   bool libraryText = false;
   // Whether a copied video keeps what the original records (date, camera, place taken).
   bool keepMetadata = false;
+  // How many threads each video's decoder and encoder use, the cores shared between the videos
+  // made at once; 0 lets the libraries take every core.
+  int threads = 0;
 };
 
 // Told how far the making of one video has come, from 0 to 1; false asks it to stop.
