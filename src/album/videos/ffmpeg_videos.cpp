@@ -12,6 +12,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "album/videos/video_dates.h"
 #include "album/videos/video_encoding.h"
 #include "album/videos/video_frames.h"
 #include "album/videos/video_io.h"
@@ -142,6 +143,7 @@ class FfmpegVideoMaker final : public VideoMaker {
       return VideoError(Kind::kNoVideoDecoder, avcodec_get_name(video.codec_id), 0, false);
     }
     DecideMaking(opened.value(), rules_, facts);
+    ReadDateTaken(*opened.value().format, *opened.value().video, facts);
     return facts;
   }
 
