@@ -147,6 +147,12 @@ class NewFile {
   // whose header is written last), or reports why not; later writes still append.
   [[nodiscard]] virtual Result<void> WriteAt(const char* data, std::size_t size,
                                              std::uint64_t offset) = 0;
+  // Reads up to `size` bytes at `offset` of what was written, so that it can be checked before
+  // it is put in place; fewer at its end. Not every new file can (std::errc::not_supported).
+  [[nodiscard]] virtual Result<std::size_t> ReadAt(char* /*data*/, std::size_t /*size*/,
+                                                   std::uint64_t /*offset*/) {
+    return std::make_error_code(std::errc::not_supported);
+  }
   // Puts the file in place under `name` as `placement` says, and closes it. On failure nothing of
   // it stays.
   [[nodiscard]] virtual Result<void> PutInPlace(std::string_view name,

@@ -111,6 +111,15 @@ Result<void> WriteAllAt(int fd, const char* data, std::size_t size, std::uint64_
   return {};
 }
 
+// Reads up to `size` bytes at `offset` of `fd` into `data`; fewer only at its end.
+Result<std::size_t> ReadSomeAt(int fd, char* data, std::size_t size, std::uint64_t offset) {
+  for (;;) {
+    ssize_t got = ::pread(fd, data, size, static_cast<off_t>(offset));
+    if (got >= 0) return static_cast<std::size_t>(got);
+    if (errno != EINTR) return LastError();
+  }
+}
+
 class PosixReadableFile final : public ReadableFile {
  public:
   PosixReadableFile(FileDescriptor fd, const EntryInfo& opened)
@@ -295,6 +304,10 @@ class UnnamedNewFile final : public NewFile {
     return WriteAllAt(fd_.get(), data, size, offset);
   }
 
+  Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset) override {
+    return ReadSomeAt(fd_.get(), data, size, offset);
+  }
+
   Result<void> PutInPlace(std::string_view name, const Placement& placement) override {
     if (HoldsNul(name)) return SystemError(EINVAL);
     if (std::error_code error = Prepare(fd_.get(), placement, folderOwner_).error()) return error;
@@ -361,6 +374,10 @@ class NamedNewFile final : public NewFile {
 
   Result<void> WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
     return WriteAllAt(fd_.get(), data, size, offset);
+  }
+
+  Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset) override {
+    return ReadSomeAt(fd_.get(), data, size, offset);
   }
 
   Result<void> PutInPlace(std::string_view name, const Placement& placement) override {
@@ -469,7 +486,7 @@ class PosixFolder final : public Folder {
 
   Result<std::unique_ptr<NewFile>> CreateFile() override {
     if (unnamed_) {
-      FileDescriptor fd(::openat(fd_.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666));
+      FileDescriptor fd(::openat(fd_.get(), ".", O_TMPFILE | O_RDWR | O_CLOEXEC, 0666));
       if (fd.get() >= 0) return std::make_unique<UnnamedNewFile>(fd_.get(), owner_, std::move(fd));
       // File systems without O_TMPFILE say so in one of these ways; others are real failures.
       if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return LastError();
@@ -478,7 +495,7 @@ class PosixFolder final : public Folder {
     for (;;) {
       std::string hidden = HiddenName();
       FileDescriptor fd(::openat(fd_.get(), hidden.c_str(),
-                                 O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
+                                 O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY,
                                  0666));
       if (fd.get() >= 0) {
         return std::make_unique<NamedNewFile>(fd_.get(), owner_, std::move(fd), std::move(hidden));

@@ -53,6 +53,9 @@ class FaultyNewFile final : public NewFile {
     if (std::error_code error = fs_.Count(Step::kWrite)) return error;
     return inner_->WriteAt(data, size, offset);
   }
+  Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset) override {
+    return inner_->ReadAt(data, size, offset);
+  }
   Result<void> PutInPlace(std::string_view name, const Placement& placement) override {
     if (std::error_code error = fs_.Count(Step::kPutInPlace)) return error;
     return inner_->PutInPlace(name, placement);
