@@ -173,8 +173,8 @@ std::optional<std::int64_t> SecondsTaken(std::string_view recorded, std::string_
   }
   if (std::optional<int> minutes = ZoneMinutes(zone)) {
     const std::int64_t days = DaysSince1970(clock.tm_year + 1900, clock.tm_mon + 1, clock.tm_mday);
-    return days * 86400 + clock.tm_hour * 3600 + clock.tm_min * 60 + clock.tm_sec -
-           std::int64_t{*minutes} * 60;
+    const int secondOfDay = clock.tm_hour * 3600 + clock.tm_min * 60 + clock.tm_sec;
+    return days * 86400 + secondOfDay - std::int64_t{*minutes} * 60;
   }
   clock.tm_isdst = -1;
   return static_cast<std::int64_t>(std::mktime(&clock));
