@@ -148,8 +148,8 @@ class NewFile {
   [[nodiscard]] virtual Result<void> WriteAt(const char* data, std::size_t size,
                                              std::uint64_t offset) = 0;
   // Reads up to `size` bytes of what was written, from `offset` on (a container that moves its
-  // header before its data); 0 bytes read means the end. A file that cannot be read back fails
-  // with ENOTSUP.
+  // header before its data, a file checked before it is put in place); 0 bytes read means the
+  // end. A file that cannot be read back fails with ENOTSUP.
   virtual Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset);
   // Puts the file in place under `name` as `placement` says, and closes it. On failure nothing of
   // it stays.

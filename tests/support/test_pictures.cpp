@@ -186,6 +186,9 @@ void WriteTestJpeg(const std::string& path, const TestJpeg& jpeg) {
   if (!jpeg.dateTaken.empty()) {
     picture.set("exif-ifd2-DateTimeOriginal", jpeg.dateTaken.c_str());
   }
+  if (!jpeg.zoneTaken.empty()) {
+    picture.set("exif-ifd2-OffsetTimeOriginal", jpeg.zoneTaken.c_str());
+  }
   if (!jpeg.description.empty()) {
     picture.set("exif-ifd0-ImageDescription", jpeg.description.c_str());
   }

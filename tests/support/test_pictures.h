@@ -30,6 +30,8 @@ struct TestJpeg {
   std::string description;
   // Whether it records the place it was taken.
   bool place;
+  // The zone of its date, "+10:00"; none when empty.
+  std::string zoneTaken{};
 };
 
 // Writes a JPEG with detail in every part (so that a truncated copy misses some) to `path`.

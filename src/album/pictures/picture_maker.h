@@ -24,6 +24,8 @@ struct PictureFacts {
   bool jpeg = false;
   // When it was taken, as recorded ("2024:06:01 14:03:22"); empty when it records none.
   std::string dateTaken;
+  // The zone of dateTaken as recorded ("+10:00"); empty for a time taken as local time.
+  std::string zoneTaken;
   // The description its sidecar or else the picture records whole, as UTF-8 where it says its
   // character set and as its bytes where it does not; empty when none.
   std::string description;

@@ -266,6 +266,7 @@ PictureTexts ReadPictureTexts(const std::string& exif, std::string_view xmp) {
   if (ExifData* data = exif.empty() ? nullptr : LoadExif(exif)) {
     const bool bigEndian = exif_data_get_byte_order(data) == EXIF_BYTE_ORDER_MOTOROLA;
     texts.dateTaken = UpToNul(BytesOf(EntryOf(data, EXIF_TAG_DATE_TIME_ORIGINAL)));
+    texts.zoneTaken = UpToNul(BytesOf(EntryOf(data, EXIF_TAG_OFFSET_TIME_ORIGINAL)));
     make = UpToNul(BytesOf(EntryOf(data, EXIF_TAG_MAKE)));
     model = UpToNul(BytesOf(EntryOf(data, EXIF_TAG_MODEL)));
     descriptions.push_back(UpToNul(BytesOf(EntryOf(data, EXIF_TAG_IMAGE_DESCRIPTION))));

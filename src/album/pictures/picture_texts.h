@@ -13,6 +13,8 @@ namespace quillmere {
 struct PictureTexts {
   // When it was taken, as recorded ("2024:06:01 14:03:22"); empty when it records none.
   std::string dateTaken;
+  // The zone of dateTaken as recorded (EXIF OffsetTimeOriginal, "+10:00"); empty when none.
+  std::string zoneTaken;
   // Its description as UTF-8 where it says its character set, as its bytes where it does not.
   std::string description;
   // Its title (XMP's dc:title), as UTF-8; empty when none.

@@ -645,6 +645,7 @@ ProbedOrNot VipsPictureMaker::ProbeOnce(ReadableFile& file, std::string_view sid
   PictureTexts texts = ReadPictureTexts(header.exif, header.xmp);
   PictureTexts sidecar = sidecarXmp.empty() ? PictureTexts{} : ReadSidecarTexts(sidecarXmp);
   facts.dateTaken = std::move(texts.dateTaken);
+  facts.zoneTaken = std::move(texts.zoneTaken);
   facts.description =
       std::move(!sidecar.description.empty() ? sidecar.description : texts.description);
   facts.title = std::move(sidecar.title);

@@ -3,9 +3,12 @@
 #include "album/steps/found_pictures.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
+#include <utility>
 
 #include "album/pictures/file_kind.h"
 #include "album/text/album_text.h"
@@ -143,14 +146,20 @@ void AttachSidecars(std::vector<FoundPicture>& found) {
 }
 
 void OrderPictures(std::vector<FoundPicture>& pictures) {
-  std::stable_sort(pictures.begin(), pictures.end(),
-                   [](const FoundPicture& a, const FoundPicture& b) {
-                     const std::string& x = a.facts.dateTaken;
-                     const std::string& y = b.facts.dateTaken;
-                     if (x.empty() != y.empty()) return y.empty();
-                     if (x != y) return x < y;
-                     return NameOrderLess(a.name, b.name);
-                   });
+  // Each picture's instant is reckoned once: a time without a zone asks the machine's clock.
+  std::vector<std::pair<std::optional<std::int64_t>, FoundPicture>> taken;
+  taken.reserve(pictures.size());
+  for (FoundPicture& picture : pictures) {
+    std::optional<std::int64_t> seconds =
+        SecondsTaken(picture.facts.dateTaken, picture.facts.zoneTaken);
+    taken.emplace_back(seconds, std::move(picture));
+  }
+  std::stable_sort(taken.begin(), taken.end(), [](const auto& a, const auto& b) {
+    if (a.first.has_value() != b.first.has_value()) return a.first.has_value();
+    if (a.first != b.first) return *a.first < *b.first;
+    return NameOrderLess(a.second.name, b.second.name);
+  });
+  for (std::size_t i = 0; i < pictures.size(); ++i) pictures[i] = std::move(taken[i].second);
 }
 
 }  // namespace quillmere

@@ -48,8 +48,9 @@ std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources,
 // out of `found`.
 void AttachSidecars(std::vector<FoundPicture>& found);
 
-// Orders pictures by the date they were taken, then by name (NameOrderLess); those that record
-// no date come after those that do.
+// Orders pictures by the instant they were taken (SecondsTaken: in the zone they record, else
+// in the machine's), then by name (NameOrderLess); those that record no date come after those
+// that do.
 void OrderPictures(std::vector<FoundPicture>& pictures);
 
 }  // namespace quillmere

@@ -7,7 +7,7 @@
 namespace quillmere {
 
 KnownPictures::KnownPictures(ImageFolder& pictures, const std::vector<std::uint64_t>& lines)
-    : lines_(lines) {
+    : pictures_(&pictures), lines_(lines) {
   if (!pictures.folder) return;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const auto number = static_cast<std::int64_t>(i + 1);
@@ -63,6 +63,63 @@ std::optional<KnownPictures::Same> KnownPictures::HoldsMade(const MadeMark& made
 void KnownPictures::Add(std::int64_t number, std::string_view bytes) {
   addedBySize_.emplace(bytes.size(),
                        Added{number, FnvHash(bytes), std::hash<std::string_view>{}(bytes)});
+}
+
+void KnownPictures::LearnVideos() {
+  if (videosLearnt_) return;
+  videosLearnt_ = true;
+  if (!pictures_->folder) return;
+  for (std::size_t i = 0; i < lines_.size(); ++i) {
+    const auto number = static_cast<std::int64_t>(i + 1);
+    for (const char* extension : {".mp4", ".webm"}) {
+      std::string name = pictures_->FileName(number, extension);
+      Result<EntryInfo> entry = pictures_->folder->Inspect(name);
+      if (entry && entry.value().kind == EntryInfo::Kind::kRegular) {
+        videosBySize_.emplace(entry.value().size, std::pair{number, std::move(name)});
+      }
+    }
+  }
+}
+
+std::optional<KnownPictures::Same> KnownPictures::HoldsVideo(const MadeMark& made,
+                                                             const HashFile& hash) {
+  std::vector<std::pair<std::int64_t, std::string>> sized;
+  {
+    const std::lock_guard<std::mutex> hold(hashesLock_);
+    LearnVideos();
+    const auto [first, last] = videosBySize_.equal_range(made.size);
+    for (auto it = first; it != last; ++it) sized.push_back(it->second);
+  }
+  for (const auto& [number, name] : sized) {
+    std::optional<ContentHash> known;
+    {
+      const std::lock_guard<std::mutex> hold(hashesLock_);
+      if (const auto it = videoHashes_.find(name); it != videoHashes_.end()) known = it->second;
+    }
+    if (!known) {
+      Result<ContentHash> read = hash(name);
+      if (!read) continue;
+      known = read.value();
+      const std::lock_guard<std::mutex> hold(hashesLock_);
+      videoHashes_[name] = *known;
+    }
+    if (*known == made.hash) return Same{number, lines_[static_cast<std::size_t>(number - 1)]};
+  }
+  return std::nullopt;
+}
+
+std::optional<KnownPictures::Same> KnownPictures::SameVideoAs(const VideoMark& video,
+                                                              const HashFile& hash) {
+  if (std::optional<Same> held = HoldsVideo(video.made, hash)) return held;
+  for (const auto& [number, added] : addedVideos_) {
+    const bool sameOriginal = video.original && added.original == video.original;
+    if (sameOriginal || added.made == video.made) return Same{number, 0};
+  }
+  return std::nullopt;
+}
+
+void KnownPictures::AddVideo(std::int64_t number, const VideoMark& video) {
+  addedVideos_.emplace_back(number, video);
 }
 
 }  // namespace quillmere

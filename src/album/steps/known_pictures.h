@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "album/cache/made_pictures_cache.h"
@@ -28,8 +29,18 @@ class KnownPictures {
     std::uint64_t line = 0;
   };
 
+  // A video as the album knows it: the hash of its original where it was read, and the size and
+  // hash of the album's video file made of it.
+  struct VideoMark {
+    std::optional<ContentHash> original;
+    MadeMark made;
+  };
+
   // Reads the whole file of the album's picture `number`.
   using ReadPicture = std::function<Result<std::string>(std::int64_t number)>;
+
+  // The hash of the album's file `name` in its pictures' folder.
+  using HashFile = std::function<Result<ContentHash>(const std::string& name)>;
 
   // Learns the sizes of the pictures of `pictures` whose captions stand at `lines` (picture n at
   // lines[n - 1]); a picture that is missing or no regular file is left out.
@@ -46,6 +57,18 @@ class KnownPictures {
   // Learns the picture `number` that was just made of `bytes`.
   void Add(std::int64_t number, std::string_view bytes);
 
+  // The album's entry whose video file is `made`, or none; the album's video files of its size
+  // are hashed by `hash`, once each. Safe to call from any thread.
+  std::optional<Same> HoldsVideo(const MadeMark& made, const HashFile& hash);
+
+  // The entry whose video is the same as `video`: the album's whose file is its made file, or
+  // one added since whose original or made file is its own; none otherwise. Videos are told
+  // apart by their content, never by their posters.
+  std::optional<Same> SameVideoAs(const VideoMark& video, const HashFile& hash);
+
+  // Learns the entry `number` whose video was just made as `video`.
+  void AddVideo(std::int64_t number, const VideoMark& video);
+
  private:
   // A picture added in this run, told by its number and two hashes of its bytes.
   struct Added {
@@ -54,12 +77,23 @@ class KnownPictures {
     std::size_t hash;
   };
 
+  // Learns, once, the names and sizes of the album's video files; under the hashes' lock.
+  void LearnVideos();
+
+  ImageFolder* pictures_ = nullptr;
   std::vector<std::uint64_t> lines_;
   // The hashes of the album's pictures read so far, by number; under its lock.
   std::mutex hashesLock_;
   std::map<std::int64_t, ContentHash> hashes_;
   std::multimap<std::uint64_t, std::int64_t> bySize_;
   std::multimap<std::uint64_t, Added> addedBySize_;
+  // The album's video files by their size, with their numbers and names, once learnt.
+  bool videosLearnt_ = false;
+  std::multimap<std::uint64_t, std::pair<std::int64_t, std::string>> videosBySize_;
+  // The hashes of the album's video files read so far, by name.
+  std::map<std::string, ContentHash> videoHashes_;
+  // The entries made in this run whose video is one, with their marks.
+  std::vector<std::pair<std::int64_t, VideoMark>> addedVideos_;
 };
 
 }  // namespace quillmere

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "album/cache/content_hash.h"
+#include "album/cache/made_pictures_cache.h"
 #include "album/change/album_change.h"
 #include "album/change/album_folder.h"
 #include "album/pictures/file_kind.h"
@@ -63,23 +64,29 @@ class LockedFiles {
   // The hash of the original `file`, just opened, read in parts so that a large video is never
   // held whole; the error when it cannot be read or no longer holds what its opening found.
   Result<ContentHash> HashOriginal(ReadableFile& file) {
-    constexpr std::size_t kPart = std::size_t{1} << 20;
-    static_assert(kPart % ContentHasher::kPartMultiple == 0);
-    const std::uint64_t size = file.AsOpened().size;
-    ContentHasher hasher(size);
-    std::string part(static_cast<std::size_t>(std::min<std::uint64_t>(size, kPart)), '\0');
-    for (std::uint64_t at = 0; at < size;) {
-      const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size - at, kPart));
-      Result<std::size_t> got = [&] {
-        const std::lock_guard<std::mutex> hold(lock_);
-        return ReadFullyAt(file, part.data(), wanted, at);
-      }();
-      if (!got) return got.error();
-      if (got.value() != wanted) return std::make_error_code(std::errc::io_error);
-      hasher.Add(std::string_view(part.data(), wanted));
-      at += wanted;
-    }
-    return hasher.Finish();
+    return HashInParts(file.AsOpened().size, [&](char* data, std::size_t size, std::uint64_t at) {
+      return ReadFullyAt(file, data, size, at);
+    });
+  }
+
+  // The hash of the file `name` of `folder`, read in parts; the error when it cannot be read.
+  Result<ContentHash> HashFile(Folder& folder, const std::string& name) {
+    Result<std::unique_ptr<ReadableFile>> file = [&] {
+      const std::lock_guard<std::mutex> hold(lock_);
+      return folder.OpenForReading(name);
+    }();
+    if (!file) return file.error();
+    return HashOriginal(*file.value());
+  }
+
+  // The size and hash of the new `file`, of `size` bytes, read back in parts.
+  Result<MadeMark> MarkOfNew(NewFile& file, std::uint64_t size) {
+    Result<ContentHash> hash =
+        HashInParts(size, [&](char* data, std::size_t wanted, std::uint64_t at) {
+          return file.ReadAt(data, wanted, at);
+        });
+    if (!hash) return hash.error();
+    return MadeMark{size, hash.value()};
   }
 
   // Reads the file `name` of `folder` whole.
@@ -132,6 +139,28 @@ class LockedFiles {
   }
 
  private:
+  // The hash of `size` bytes that `read` (data, size, offset) reads under the lock, a part at a
+  // time; the error when they cannot be read whole.
+  template <class Read>
+  Result<ContentHash> HashInParts(std::uint64_t size, const Read& read) {
+    constexpr std::size_t kPart = std::size_t{1} << 20;
+    static_assert(kPart % ContentHasher::kPartMultiple == 0);
+    ContentHasher hasher(size);
+    std::string part(static_cast<std::size_t>(std::min<std::uint64_t>(size, kPart)), '\0');
+    for (std::uint64_t at = 0; at < size;) {
+      const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(size - at, kPart));
+      Result<std::size_t> got = [&] {
+        const std::lock_guard<std::mutex> hold(lock_);
+        return read(part.data(), wanted, at);
+      }();
+      if (!got) return got.error();
+      if (got.value() != wanted) return std::make_error_code(std::errc::io_error);
+      hasher.Add(std::string_view(part.data(), wanted));
+      at += wanted;
+    }
+    return hasher.Finish();
+  }
+
   FileSystem& fs_;
   std::mutex lock_;
 };

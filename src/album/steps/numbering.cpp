@@ -76,10 +76,9 @@ class SharedMadePictures {
     return cache_->Lookup(original);
   }
 
-  void Remember(const ContentHash& original, std::string_view made) {
-    const MadeMark mark{made.size(), HashOfContent(made)};
+  void Remember(const ContentHash& original, const MadeMark& made) {
     const std::lock_guard<std::mutex> hold(lock_);
-    cache_->Remember(original, mark);
+    cache_->Remember(original, made);
   }
 
  private:
@@ -88,12 +87,44 @@ class SharedMadePictures {
 };
 
 // What became of one picture on its thread: known as one the album holds, or made (or not), and
-// the hash of its original where it was read; for a video, its file written but not yet named.
+// the hash of its original where it was read; for a video, its file written but not yet named,
+// and that file's size and hash.
 struct PictureOutcome {
   std::optional<KnownPictures::Same> known;
   std::optional<ContentHash> original;
   MadeOrNot made = PictureError{};
   std::unique_ptr<NewFile> video;
+  MadeMark videoMade{};
+};
+
+// A video's new file, measured as it is written so that it can be read back whole.
+class MeasuredNewFile final : public NewFile {
+ public:
+  explicit MeasuredNewFile(std::unique_ptr<NewFile> inner) : inner_(std::move(inner)) {}
+
+  // How many bytes the file holds.
+  std::uint64_t size() const { return size_; }
+
+  Result<void> Write(const char* data, std::size_t size) override {
+    Result<void> written = inner_->Write(data, size);
+    if (written) size_ += size;
+    return written;
+  }
+  Result<void> WriteAt(const char* data, std::size_t size, std::uint64_t offset) override {
+    Result<void> written = inner_->WriteAt(data, size, offset);
+    if (written) size_ = std::max(size_, offset + size);
+    return written;
+  }
+  Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset) override {
+    return inner_->ReadAt(data, size, offset);
+  }
+  Result<void> PutInPlace(std::string_view name, const Placement& placement) override {
+    return inner_->PutInPlace(name, placement);
+  }
+
+ private:
+  std::unique_ptr<NewFile> inner_;
+  std::uint64_t size_ = 0;
 };
 
 // The progress of picture `i`, a video: counted as it goes, and going as long as the work is not
@@ -146,13 +177,18 @@ class Numbering {
   PictureOutcome Recognise(std::size_t i);
   // Hands on picture `i`'s outcome, in the pictures' order.
   void HandOn(std::size_t i, PictureOutcome& outcome);
-  // Leaves picture `i`, made as `made`, out where it repeats a picture of the album or one made
-  // before it; tells whether it did.
-  bool LeftOutAsDuplicate(std::size_t i, const MadeImages& made);
-  // Writes picture `i`, made as `made` (and its video, where it is one), under the next number.
-  void Write(std::size_t i, const MadeImages& made, std::unique_ptr<NewFile> video);
+  // Leaves picture `i`, made as `outcome` says, out where it repeats a picture of the album or
+  // one made before it (a video where it repeats a video); tells whether it did.
+  bool LeftOutAsDuplicate(std::size_t i, const PictureOutcome& outcome);
+  // Writes picture `i`, made as `outcome` says (and its video, where it is one), under the next
+  // number.
+  void Write(std::size_t i, PictureOutcome& outcome);
   // Makes the poster, thumbnail and video of picture `i`, a video, from its opened `file`.
   MadeOrNot MakeVideoEntry(std::size_t i, ReadableFile& file, PictureOutcome& outcome);
+  // The hash of the album's file `name` in its pictures' folder, read in parts.
+  Result<ContentHash> HashKnown(const std::string& name) {
+    return pictureWork_.files().HashFile(*folders_.pictures.folder, name);
+  }
   // Reads the album's picture `number` whole.
   Result<std::string> ReadKnown(std::int64_t number) {
     return pictureWork_.files().ReadWhole(*folders_.pictures.folder,
@@ -180,18 +216,22 @@ PictureOutcome Numbering::Recognise(std::size_t i) {
     outcome.made = Unreadable(file.error());
     return outcome;
   }
-  if (remembered_.on()) {
+  // A video is told from others by its original's content.
+  if (remembered_.on() || picture.video) {
     Result<ContentHash> original = pictureWork_.files().HashOriginal(*file.value());
     if (original) outcome.original = original.value();
   }
   if (outcome.original && toNumber_.known != nullptr) {
     if (std::optional<MadeMark> made = remembered_.Lookup(*outcome.original)) {
-      outcome.known =
-          toNumber_.known->HoldsMade(*made, [&](std::int64_t number) { return ReadKnown(number); });
+      outcome.known = picture.video
+                          ? toNumber_.known->HoldsVideo(
+                                *made, [&](const std::string& name) { return HashKnown(name); })
+                          : toNumber_.known->HoldsMade(
+                                *made, [&](std::int64_t number) { return ReadKnown(number); });
       if (outcome.known) return outcome;
     }
   }
-  // A video is remembered by its poster, as a picture by itself.
+  // A video is remembered by its file, a picture by itself.
   outcome.made = picture.video ? MakeVideoEntry(i, *file.value(), outcome)
                                : MakeImagesOf(picture, *file.value(), pictureWork_, work_.options);
   return outcome;
@@ -202,16 +242,20 @@ MadeOrNot Numbering::MakeVideoEntry(std::size_t i, ReadableFile& file, PictureOu
   const AlbumOptions& options = work_.options;
   Result<VideoMaker*, PictureError> videos = pictureWork_.Videos();
   if (!videos) return videos.error();
-  Result<std::unique_ptr<NewFile>> video = pictureWork_.files().CreateFile(folders_.pictures);
-  if (!video) return Unreadable(video.error());
+  Result<std::unique_ptr<NewFile>> created = pictureWork_.files().CreateFile(folders_.pictures);
+  if (!created) return Unreadable(created.error());
+  auto video = std::make_unique<MeasuredNewFile>(std::move(created.value()));
   VideoGoing going(options, pictureWork_.count(), i);
   Result<VideoFrame, PictureError> poster =
-      videos.value()->Make(file, *picture.video, *video.value(), going);
+      videos.value()->Make(file, *picture.video, *video, going);
   if (!poster) return poster.error();
+  Result<MadeMark> mark = pictureWork_.files().MarkOfNew(*video, video->size());
+  if (!mark) return Unreadable(mark.error());
+  outcome.videoMade = mark.value();
   MadeOrNot made = pictureWork_.maker().MakeFromPixels(
       poster.value().rgb, poster.value().width, poster.value().height,
       options.pictureSize.value_or(FitBox{kLargestSide, kLargestSide}), options.thumbnailSize);
-  if (made) outcome.video = std::move(video.value());
+  if (made) outcome.video = std::move(video);
   return made;
 }
 
@@ -235,14 +279,22 @@ void Numbering::HandOn(std::size_t i, PictureOutcome& outcome) {
   }
   if (writeFailure_) return;
   const MadeImages& made = outcome.made.value();
-  if (outcome.original) remembered_.Remember(*outcome.original, made.picture);
-  if (!LeftOutAsDuplicate(i, made)) Write(i, made, std::move(outcome.video));
+  if (outcome.original && remembered_.on()) {
+    remembered_.Remember(*outcome.original, picture.video ? outcome.videoMade
+                                                          : MadeMark{made.picture.size(),
+                                                                     HashOfContent(made.picture)});
+  }
+  if (!LeftOutAsDuplicate(i, outcome)) Write(i, outcome);
 }
 
-bool Numbering::LeftOutAsDuplicate(std::size_t i, const MadeImages& made) {
+bool Numbering::LeftOutAsDuplicate(std::size_t i, const PictureOutcome& outcome) {
   if (toNumber_.known == nullptr) return false;
   std::optional<KnownPictures::Same> same =
-      toNumber_.known->SameAs(made.picture, [&](std::int64_t number) { return ReadKnown(number); });
+      toNumber_.pictures[i].video
+          ? toNumber_.known->SameVideoAs({outcome.original, outcome.videoMade},
+                                         [&](const std::string& name) { return HashKnown(name); })
+          : toNumber_.known->SameAs(outcome.made.value().picture,
+                                    [&](std::int64_t number) { return ReadKnown(number); });
   if (!same) return false;
   const std::vector<FoundPicture>& pictures = toNumber_.pictures;
   const std::string samePath = folders_.pictures.path + folders_.pictures.FileName(same->number);
@@ -266,8 +318,10 @@ bool Numbering::LeftOutAsDuplicate(std::size_t i, const MadeImages& made) {
   return true;
 }
 
-void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<NewFile> video) {
+void Numbering::Write(std::size_t i, PictureOutcome& outcome) {
   const FoundPicture& picture = toNumber_.pictures[i];
+  const MadeImages& made = outcome.made.value();
+  std::unique_ptr<NewFile> video = std::move(outcome.video);
   const std::int64_t n = toNumber_.first + static_cast<std::int64_t>(numbered_.pairs.size());
   // The picture first, so that its thumbnail is never older than it.
   for (auto [image, bytes] : {std::pair{&folders_.pictures, &made.picture},
@@ -294,7 +348,11 @@ void Numbering::Write(std::size_t i, const MadeImages& made, std::unique_ptr<New
   if (picture.facts.animated) {
     work_.problems().push_back({.kind = PKind::kFirstFrame, .file = picture.path});
   }
-  if (toNumber_.known != nullptr) toNumber_.known->Add(n, made.picture);
+  if (toNumber_.known != nullptr && picture.video) {
+    toNumber_.known->AddVideo(n, {outcome.original, outcome.videoMade});
+  } else if (toNumber_.known != nullptr) {
+    toNumber_.known->Add(n, made.picture);
+  }
 }
 
 Result<NumberedPictures, AlbumFailure> Numbering::Run() {

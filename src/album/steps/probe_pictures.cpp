@@ -76,6 +76,9 @@ void SortOutVideo(FoundPicture& found, std::optional<PictureProblem>& left, Pict
         .kind = PictureProblem::Kind::kNotAVideo, .file = found.path, .picture = *error};
     return;
   }
+  // A video is dated and described by the time it was recorded, as a picture by its EXIF date.
+  found.facts.dateTaken = facts.value().dateTaken;
+  found.facts.zoneTaken = facts.value().zoneTaken;
   found.video = std::move(facts.value());
   left.reset();
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <ctime>
 
 #include "index/index_file.h"
 #include "index/markup_text.h"
@@ -123,6 +124,60 @@ std::string DateTakenText(std::string_view recorded) {
   text[4] = '-';
   text[7] = '-';
   return text;
+}
+
+namespace {
+
+// The number the digits of `text` make; `text` holds digits only.
+int NumberOf(std::string_view text) {
+  int number = 0;
+  for (char c : text) number = number * 10 + (c - '0');
+  return number;
+}
+
+// The minutes east of UTC that `zone` ("+HH:MM" or "-HH:MM") names; none for any other text.
+std::optional<int> ZoneMinutes(std::string_view zone) {
+  if (zone.size() != 6 || (zone[0] != '+' && zone[0] != '-') || zone[3] != ':') return std::nullopt;
+  if (!IsDigit(zone[1]) || !IsDigit(zone[2]) || !IsDigit(zone[4]) || !IsDigit(zone[5])) {
+    return std::nullopt;
+  }
+  const int minutes = NumberOf(zone.substr(1, 2)) * 60 + NumberOf(zone.substr(4, 2));
+  if (minutes > 14 * 60) return std::nullopt;
+  return zone[0] == '-' ? -minutes : minutes;
+}
+
+// The days from 1970-01-01 to `year`-`month`-`day` in the proleptic Gregorian calendar.
+std::int64_t DaysSince1970(int year, int month, int day) {
+  const int y = month <= 2 ? year - 1 : year;
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yearOfEra = y - era * 400;
+  const int dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + day - 1;
+  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return std::int64_t{era} * 146097 + dayOfEra - 719468;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> SecondsTaken(std::string_view recorded, std::string_view zone) {
+  if (DateTakenText(recorded).empty()) return std::nullopt;
+  std::tm clock{};
+  clock.tm_year = NumberOf(recorded.substr(0, 4)) - 1900;
+  clock.tm_mon = NumberOf(recorded.substr(5, 2)) - 1;
+  clock.tm_mday = NumberOf(recorded.substr(8, 2));
+  clock.tm_hour = NumberOf(recorded.substr(11, 2));
+  clock.tm_min = NumberOf(recorded.substr(14, 2));
+  // Seconds are left out by some cameras.
+  if (recorded.size() >= 19 && recorded[16] == ':' && IsDigit(recorded[17]) &&
+      IsDigit(recorded[18])) {
+    clock.tm_sec = NumberOf(recorded.substr(17, 2));
+  }
+  if (std::optional<int> minutes = ZoneMinutes(zone)) {
+    const std::int64_t days = DaysSince1970(clock.tm_year + 1900, clock.tm_mon + 1, clock.tm_mday);
+    const int secondOfDay = clock.tm_hour * 3600 + clock.tm_min * 60 + clock.tm_sec;
+    return days * 86400 + secondOfDay - std::int64_t{*minutes} * 60;
+  }
+  clock.tm_isdst = -1;
+  return static_cast<std::int64_t>(std::mktime(&clock));
 }
 
 std::string NewIndexText(const AlbumHead& head, const std::vector<PicturePair>& pairs) {

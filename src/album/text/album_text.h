@@ -4,6 +4,8 @@
 // themselves, and the order of pictures by name.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +29,12 @@ std::string TitleFromFolderName(std::string_view folderName);
 // "2024-06-01 14:03" from a date as pictures record it, "2024:06:01 14:03:22"; empty when
 // `recorded` is no such date.
 std::string DateTakenText(std::string_view recorded);
+
+// The instant at which a picture or video was taken, in seconds since 1970 UTC, from the date it
+// records (`recorded`, as DateTakenText reads it) in the zone it records (`zone`, "+10:00" or
+// "-03:30"); a date without a zone, or with one that is no zone, is the machine's local time.
+// None when `recorded` is no date.
+std::optional<std::int64_t> SecondsTaken(std::string_view recorded, std::string_view zone);
 
 // The two lines of one picture in the index file.
 struct PicturePair {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "album/videos/stream_cleaning.h"
+#include "album/videos/video_dates.h"
 #include "album/videos/video_encoding.h"
 #include "album/videos/video_frames.h"
 #include "album/videos/video_io.h"
@@ -171,6 +172,7 @@ class FfmpegVideoMaker final : public VideoMaker {
     if (avcodec_find_decoder(video.codec_id) == nullptr) {
       return VideoError(Kind::kNoVideoDecoder, avcodec_get_name(video.codec_id), 0, false);
     }
+    ReadDateTaken(*opened.value().format, *opened.value().video, facts);
     return facts;
   }
 

@@ -31,6 +31,10 @@ struct VideoFacts {
   bool copied = false;
   // The extension of the album's file: ".mp4" or ".webm".
   std::string extension = ".mp4";
+  // When it was recorded, as pictures record it ("2024:06:01 14:03:22"), in the zone `zoneTaken`
+  // ("+10:00"); both empty when the video tells none.
+  std::string dateTaken{};
+  std::string zoneTaken{};
 };
 
 // A frame of a video, upright, as 8-bit RGB rows without gaps.
