@@ -62,6 +62,8 @@ struct PictureProblem {
   std::string same{};
   // A video's length in milliseconds, where its header tells; 0 otherwise.
   std::uint64_t milliseconds = 0;
+  // Whether `file` is a video, which repeats the video of the entry whose poster is `same`.
+  bool video = false;
 
   // Whether it only tells what was passed over, and leaves the work's outcome a success.
   bool note() const {

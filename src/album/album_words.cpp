@@ -187,6 +187,12 @@ struct FailureText {
   }
 };
 
+// What a duplicate `problem` repeats: the album's picture, or the video of an entry.
+std::string SameAs(const PictureProblem& problem) {
+  return (problem.video ? "is the same video as that of " : "makes the same picture as ") +
+         problem.same;
+}
+
 }  // namespace
 
 std::string Describe(const PictureProblem& problem, const CommandWords& words) {
@@ -206,10 +212,9 @@ std::string Describe(const PictureProblem& problem, const CommandWords& words) {
     case PKind::kNotAFile:
       return "is neither a file nor a folder: skipped";
     case PKind::kDuplicate:
-      return "makes the same picture as " + problem.same + ", made before it: left out";
+      return SameAs(problem) + ", made before it: left out";
     case PKind::kInAlbum:
-      return "makes the same picture as " + problem.same +
-             ", which the album holds already: left out";
+      return SameAs(problem) + ", which the album holds already: left out";
     case PKind::kVideo:
       return "is a video (" + problem.picture.format +
              "), but the video module cannot be loaded (" + problem.picture.libraryText +

@@ -267,7 +267,8 @@ void Numbering::HandOn(std::size_t i, PictureOutcome& outcome) {
         {.kind = PKind::kInAlbum,
          .file = picture.path,
          .line = outcome.known->line,
-         .same = picturesPath + folders_.pictures.FileName(outcome.known->number)});
+         .same = picturesPath + folders_.pictures.FileName(outcome.known->number),
+         .video = picture.video.has_value()});
     ++numbered_.duplicates;
     return;
   }
@@ -298,9 +299,13 @@ bool Numbering::LeftOutAsDuplicate(std::size_t i, const PictureOutcome& outcome)
   if (!same) return false;
   const std::vector<FoundPicture>& pictures = toNumber_.pictures;
   const std::string samePath = folders_.pictures.path + folders_.pictures.FileName(same->number);
+  const bool video = pictures[i].video.has_value();
   if (same->line != 0) {
-    work_.problems().push_back(
-        {.kind = PKind::kInAlbum, .file = pictures[i].path, .line = same->line, .same = samePath});
+    work_.problems().push_back({.kind = PKind::kInAlbum,
+                                .file = pictures[i].path,
+                                .line = same->line,
+                                .same = samePath,
+                                .video = video});
     ++numbered_.duplicates;
     return true;
   }
@@ -309,7 +314,8 @@ bool Numbering::LeftOutAsDuplicate(std::size_t i, const PictureOutcome& outcome)
   const bool takesOver = KeepsOver(pictures[i], pictures[sources_[k]]);
   work_.problems().push_back({.kind = PKind::kDuplicate,
                               .file = pictures[takesOver ? sources_[k] : i].path,
-                              .same = samePath});
+                              .same = samePath,
+                              .video = video});
   if (takesOver) {
     numbered_.pairs[k] = PairOf(pictures[i]);
     sources_[k] = i;

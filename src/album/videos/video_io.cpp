@@ -115,7 +115,8 @@ int OpenReadBack(AVFormatContext* format, AVIOContext** io, const char*, int fla
     av_free(buffer);
     return AVERROR(ENOMEM);
   }
-  back.release();
+  // The reader is the context's own from here on; CloseReadBack deletes it.
+  (*io)->opaque = back.release();
   return 0;
 }
 

@@ -120,7 +120,7 @@ TEST(VideoOrder, VideosTakeTheirPlaceByDateAndAreOneOnlyWhenTheSame) {
   for (const Case& c : cases) {
     if (!c.pair.empty()) pairs += c.pair + "\n";
     if (c.pair.empty()) {
-      EXPECT_NE(result.err.find(photos + "/" + c.name + " makes the same picture as"),
+      EXPECT_NE(result.err.find(photos + "/" + c.name + " is the same video as that of"),
                 std::string::npos)
           << result.err;
     }
