@@ -29,10 +29,6 @@ const std::error_category& FileErrorCategory() {
   return category;
 }
 
-Result<std::size_t> NewFile::ReadAt(char*, std::size_t, std::uint64_t) {
-  return std::make_error_code(std::errc::not_supported);
-}
-
 Result<std::size_t> ReadFullyAt(ReadableFile& file, char* data, std::size_t size,
                                 std::uint64_t offset) {
   std::size_t got = 0;

@@ -149,8 +149,13 @@ class NewFile {
                                              std::uint64_t offset) = 0;
   // Reads up to `size` bytes of what was written, from `offset` on (a container that moves its
   // header before its data, a file checked before it is put in place); 0 bytes read means the
-  // end. A file that cannot be read back fails with ENOTSUP.
-  virtual Result<std::size_t> ReadAt(char* data, std::size_t size, std::uint64_t offset);
+  // end. A file that cannot be read back fails with ENOTSUP. Defined here, so that the class has
+  // no function of its own in one object file: its type information then comes with every module
+  // that uses it (the video module is loaded by a program that does not export its symbols).
+  virtual Result<std::size_t> ReadAt(char* /*data*/, std::size_t /*size*/,
+                                     std::uint64_t /*offset*/) {
+    return std::make_error_code(std::errc::not_supported);
+  }
   // Puts the file in place under `name` as `placement` says, and closes it. On failure nothing of
   // it stays.
   [[nodiscard]] virtual Result<void> PutInPlace(std::string_view name,
