@@ -35,23 +35,19 @@ std::string Pattern(const std::string& size, const std::string& seconds, const s
          then;
 }
 
-// An MPEG-TS cut together from a stream of `first` and one of `second`, so that its frames change
-// size midway while its header tells the first.
-std::string TwoSizes(const std::string& first, const std::string& second) {
-  return Pattern(first, "0.8", "-c:v libx264 {}.a.ts") + " && " +
-         Pattern(second, "0.8", "-c:v libx264 {}.b.ts") +
-         " && printf \"file '%s'\\nfile '%s'\\n\" {}.a.ts {}.b.ts > {}.parts"
-         " && ffmpeg -v error -y -f concat -safe 0 -i {}.parts -c copy {}"
-         " && rm {}.a.ts {}.b.ts {}.parts";
-}
-
-// An MJPEG AVI whose header tells `first` while a later frame is of `second`.
-std::string AviTwoSizes(const std::string& first, const std::string& second) {
-  return Pattern(first, "0.3", "-c:v mjpeg {}.a.avi") + " && " +
-         Pattern(second, "0.1", "-c:v mjpeg {}.b.avi") +
-         " && printf \"file '%s'\\nfile '%s'\\n\" {}.a.avi {}.b.avi > {}.parts"
-         " && ffmpeg -v error -y -f concat -safe 0 -i {}.parts -c copy {}"
-         " && rm {}.a.avi {}.b.avi {}.parts";
+// A video cut together from `firstSeconds` of `first` and `secondSeconds` of `second`, encoded
+// with `codec` into `extension`, so that its frames change size midway while its header tells the
+// first.
+std::string TwoSizes(const std::string& first, const std::string& firstSeconds,
+                     const std::string& second, const std::string& secondSeconds,
+                     const std::string& codec, const std::string& extension) {
+  const std::string a = "{}.a" + extension;
+  const std::string b = "{}.b" + extension;
+  return Pattern(first, firstSeconds, "-c:v " + codec + " " + a) + " && " +
+         Pattern(second, secondSeconds, "-c:v " + codec + " " + b) +
+         " && printf \"file '%s'\\nfile '%s'\\n\" " + a + " " + b + " > {}.parts" +
+         " && ffmpeg -v error -y -f concat -safe 0 -i {}.parts -c copy {}" + " && rm " + a + " " +
+         b + " {}.parts";
 }
 
 // A video of one second with `tracks` tiny sound tracks beside its picture.
@@ -89,10 +85,16 @@ TEST(VideoLimitsTest, EachVideoIsMadeOrRefusedWithItsReason) {
        Pattern("64x48", "1", noDuration),
        {"--max-video-seconds", "2"},
        ""},
-      {"growing.ts", TwoSizes("64x48", "160x120"), {"--max-pixels", "5000"}, "(--max-pixels)"},
-      {"growing_within.ts", TwoSizes("64x48", "160x120"), {"--max-pixels", "20000"}, ""},
+      {"growing.ts",
+       TwoSizes("64x48", "0.8", "160x120", "0.8", "libx264", ".ts"),
+       {"--max-pixels", "5000"},
+       "(--max-pixels)"},
+      {"growing_within.ts",
+       TwoSizes("64x48", "0.8", "160x120", "0.8", "libx264", ".ts"),
+       {"--max-pixels", "20000"},
+       ""},
       {"huge_frame.avi",
-       AviTwoSizes("64x48", "3000x3000"),
+       TwoSizes("64x48", "0.3", "3000x3000", "0.1", "mjpeg", ".avi"),
        {"--max-memory", "50"},
        "(--max-memory)"},
       {"cut.mp4", Mp4Cut("50"), {}, "ends early"},
