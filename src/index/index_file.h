@@ -23,6 +23,14 @@ inline constexpr std::int32_t kMaxPicsPerRow = 10000;
 // videos; spaces around and after the ";" do not matter.
 inline constexpr std::string_view kVideosLine = "; videos";
 
+// The comment line of the head that says the site is an album of a tree of albums, whose entries
+// may be albums; spaces around and after the ";" do not matter.
+inline constexpr std::string_view kAlbumsLine = "; albums";
+
+// The word of the head's comment line that gives the address of the parent album's index page
+// ("; parent ../index.html"), honoured in a site whose head says kAlbumsLine.
+inline constexpr std::string_view kParentWord = "; parent";
+
 // The head of an index file: its five values, and where in the file they stood.
 struct IndexHead {
   std::string_view SiteTitle;
@@ -44,6 +52,14 @@ struct IndexHead {
   // True when a comment line of the head says that the site has videos (kVideosLine): only
   // then does a run look for them beside the pictures.
   bool videos = false;
+
+  // True when a comment line of the head says that the site is an album of a tree (kAlbumsLine):
+  // only then are its album entries and its parent looked for.
+  bool albums = false;
+
+  // The address of the parent album's index page, as its comment line gives it (kParentWord);
+  // empty when the head names none.
+  std::string_view parent;
 
   // Where the picture section starts: the lines of the head and its place in the text.
   std::uint64_t headLines = 0;

@@ -67,7 +67,8 @@ void FindSidecarsBeside(std::vector<FoundPicture>& found, const std::set<std::st
 }  // namespace
 
 Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs,
-                                          std::vector<PictureProblem>& passedOver) {
+                                          std::vector<PictureProblem>& passedOver,
+                                          SubFolders subFolders) {
   using PKind = PictureProblem::Kind;
   Result<std::vector<std::string>> names = fs.ListFolder(folder);
   if (!names) return names.error();
@@ -83,6 +84,7 @@ Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem&
     if (kind == EntryInfo::Kind::kRegular) {
       found.push_back(FoundPicture{std::move(path), std::move(name), {}});
     } else if (kind == EntryInfo::Kind::kFolder) {
+      if (subFolders == SubFolders::kLeave) continue;
       passedOver.push_back({.kind = PKind::kFolderSkipped, .file = std::move(path)});
     } else if (kind == EntryInfo::Kind::kMissing) {
       // Listed a moment ago, it is a link to nothing (or to itself), or it has just gone.

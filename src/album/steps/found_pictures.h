@@ -32,12 +32,17 @@ struct FoundPicture {
   std::optional<VideoFacts> video{};
 };
 
+// Whether FilesIn lists the sub-folders it passes over, or leaves them to the walk of a tree.
+enum class SubFolders { kReport, kLeave };
+
 // The files of `folder` that may be pictures: regular files (or symbolic links that lead to
 // one) whose names do not start with ".", in no particular order; the error when the folder
-// cannot be listed. What else is there is added to `passedOver`: folders (also through links),
-// links that lead to no file, and entries that are neither files nor folders.
+// cannot be listed. What else is there is added to `passedOver`: folders (also through links;
+// unless `subFolders` leaves them), links that lead to no file, and entries that are neither
+// files nor folders.
 Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem& fs,
-                                          std::vector<PictureProblem>& passedOver);
+                                          std::vector<PictureProblem>& passedOver,
+                                          SubFolders subFolders = SubFolders::kReport);
 
 // The pictures given to --add-pictures: files as they are, folders by their pictures; what is
 // neither becomes a problem.

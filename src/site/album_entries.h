@@ -1,0 +1,62 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// The entries of a site that are albums of their own: a small file beside the entry's picture
+// (its cover) names the sub-album's folder, so that renumbering carries it with the entry.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "index/index_file.h"
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// The extension of the file beside picture n (`pictures/p3.album`) that makes entry n an album.
+inline constexpr std::string_view kAlbumEntryExtension = ".album";
+
+// The largest album file read; a larger one makes no album entry.
+inline constexpr std::size_t kMaxAlbumEntryFile = 4096;
+
+// The sub-album of one entry: its folder, relative to the folder of the index file, as the
+// entry's album file names it (one line, without its line end or a trailing "/").
+struct AlbumEntry {
+  std::int64_t number = 0;
+  std::string folder;
+};
+
+// The entries of one run that are albums, by number.
+class AlbumEntries {
+ public:
+  // The album of entry `n`, or none when entry `n` is a picture or a video.
+  const AlbumEntry* Of(std::int64_t n) const;
+
+  // Records the album of an entry numbered above every entry recorded before it.
+  void Add(AlbumEntry entry) { entries_.push_back(std::move(entry)); }
+
+  // Whether no entry is an album.
+  bool empty() const { return entries_.empty(); }
+
+ private:
+  std::vector<AlbumEntry> entries_;
+};
+
+// The text of the album file that makes an entry the album in `folder` (relative to the index
+// file's folder).
+std::string AlbumEntryText(std::string_view folder);
+
+// The folder an album file's text names; empty when the text names none a page can link to.
+std::string AlbumEntryFolder(std::string_view text);
+
+// The address of the index page of the sub-album in `folder`, percent-encoded for a link.
+std::string AlbumEntryLink(std::string_view folder);
+
+// Finds the entries 1 to `pictureCount` of the index file with `head` that are albums, from one
+// listing of the pictures' folder inside `site`: none unless the head says that the site is an
+// album of a tree and the picture prefix stays inside the site. A folder that cannot be read has
+// no album entries.
+AlbumEntries FindAlbumEntries(const IndexHead& head, std::int64_t pictureCount, Folder& site);
+
+}  // namespace quillmere
