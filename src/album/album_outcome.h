@@ -51,6 +51,9 @@ struct PictureProblem {
     kInAlbum,
     // `file` is the short video of a Live Photo whose still, `same`, was taken; a note only.
     kLivePhotoVideo,
+    // `file` holds the bytes of the album's own picture `same` (of its video, where `video`), so
+    // it was left out even where duplicates are allowed; a note only.
+    kOwnFile,
   };
   Kind kind = Kind::kNotAPicture;
   std::string file{};
@@ -69,7 +72,7 @@ struct PictureProblem {
   bool note() const {
     return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile || kind == Kind::kDuplicate ||
            kind == Kind::kVideo || kind == Kind::kOtherFile || kind == Kind::kFirstFrame ||
-           kind == Kind::kInAlbum || kind == Kind::kLivePhotoVideo;
+           kind == Kind::kInAlbum || kind == Kind::kLivePhotoVideo || kind == Kind::kOwnFile;
   }
 };
 

@@ -228,6 +228,10 @@ std::string Describe(const PictureProblem& problem, const CommandWords& words) {
       return "is the video of the Live Photo " + problem.same + ": its still was taken, left out";
     case PKind::kFirstFrame:
       return "is animated: its first frame was taken";
+    case PKind::kOwnFile:
+      return (problem.video ? "holds the bytes of the album's own video of "
+                            : "holds the bytes of the album's own picture ") +
+             problem.same + ": left out";
   }
   return "";
 }

@@ -79,13 +79,13 @@ Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>
                      StateOf(index.text.bytes()));
   PlanImages(plan.folders, plan.first, plan.last(), change);
   if (auto done = change.Begin(); !done) return std::move(*done.failure());
-  std::optional<KnownPictures> known;
-  if (!work.options.allowDuplicates) known.emplace(plan.folders.pictures, numbers.lines);
+  // The album's own files are left out even where duplicates are allowed.
+  KnownPictures known(plan.folders.pictures, numbers.lines);
   std::optional<MadePicturesCache> remembered = LoadMadePictures(work);
   work.remembered = remembered ? &*remembered : nullptr;
-  auto made =
-      MakeAndNumber({plan.pictures, plan.first, "the files given", known ? &*known : nullptr},
-                    plan.folders, change, work);
+  auto made = MakeAndNumber({plan.pictures, plan.first, "the files given",
+                             work.options.allowDuplicates ? nullptr : &known, &known},
+                            plan.folders, change, work);
   if (auto* failure = made.failure()) return std::move(*failure);
   const std::vector<PicturePair>& pairs = made.value().pairs;
   if (pairs.empty()) {

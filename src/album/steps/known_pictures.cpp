@@ -3,6 +3,7 @@
 #include "album/steps/known_pictures.h"
 
 #include "run/fnv_hash.h"
+#include "site/video_entries.h"
 
 namespace quillmere {
 
@@ -71,7 +72,7 @@ void KnownPictures::LearnVideos() {
   if (!pictures_->folder) return;
   for (std::size_t i = 0; i < lines_.size(); ++i) {
     const auto number = static_cast<std::int64_t>(i + 1);
-    for (const char* extension : {".mp4", ".webm"}) {
+    for (std::string_view extension : kVideoFileExtensions) {
       std::string name = pictures_->FileName(number, extension);
       Result<EntryInfo> entry = pictures_->folder->Inspect(name);
       if (entry && entry.value().kind == EntryInfo::Kind::kRegular) {
@@ -120,6 +121,13 @@ std::optional<KnownPictures::Same> KnownPictures::SameVideoAs(const VideoMark& v
 
 void KnownPictures::AddVideo(std::int64_t number, const VideoMark& video) {
   addedVideos_.emplace_back(number, video);
+}
+
+bool KnownPictures::HoldsFileSized(std::uint64_t size, bool video) {
+  if (!video) return bySize_.contains(size);
+  const std::lock_guard<std::mutex> hold(hashesLock_);
+  LearnVideos();
+  return videosBySize_.contains(size);
 }
 
 }  // namespace quillmere

@@ -69,6 +69,10 @@ class KnownPictures {
   // Learns the entry `number` whose video was just made as `video`.
   void AddVideo(std::int64_t number, const VideoMark& video);
 
+  // Whether the album has a picture (a video file, where `video`) of `size` bytes, which a file
+  // of that size may be byte for byte; tells without reading any file. Safe from any thread.
+  bool HoldsFileSized(std::uint64_t size, bool video);
+
  private:
   // A picture added in this run, told by its number and two hashes of its bytes.
   struct Added {

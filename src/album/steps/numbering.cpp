@@ -91,6 +91,8 @@ class SharedMadePictures {
 // and that file's size and hash.
 struct PictureOutcome {
   std::optional<KnownPictures::Same> known;
+  // Whether `known` is the album's own file, given back byte for byte.
+  bool own = false;
   std::optional<ContentHash> original;
   MadeOrNot made = PictureError{};
   std::unique_ptr<NewFile> video;
@@ -175,6 +177,10 @@ class Numbering {
  private:
   // What becomes of picture `i`, on one of the work's threads.
   PictureOutcome Recognise(std::size_t i);
+  // The album's entry whose own file picture `i`'s opened `file` is byte for byte, or none; the
+  // file is hashed (into `outcome`) only where the album has a file of its size.
+  std::optional<KnownPictures::Same> OwnFileOf(std::size_t i, ReadableFile& file,
+                                               PictureOutcome& outcome);
   // Hands on picture `i`'s outcome, in the pictures' order.
   void HandOn(std::size_t i, PictureOutcome& outcome);
   // Leaves picture `i`, made as `outcome` says, out where it repeats a picture of the album or
@@ -221,6 +227,11 @@ PictureOutcome Numbering::Recognise(std::size_t i) {
     Result<ContentHash> original = pictureWork_.files().HashOriginal(*file.value());
     if (original) outcome.original = original.value();
   }
+  outcome.known = OwnFileOf(i, *file.value(), outcome);
+  if (outcome.known) {
+    outcome.own = true;
+    return outcome;
+  }
   if (outcome.original && toNumber_.known != nullptr) {
     if (std::optional<MadeMark> made = remembered_.Lookup(*outcome.original)) {
       outcome.known = picture.video
@@ -235,6 +246,23 @@ PictureOutcome Numbering::Recognise(std::size_t i) {
   outcome.made = picture.video ? MakeVideoEntry(i, *file.value(), outcome)
                                : MakeImagesOf(picture, *file.value(), pictureWork_, work_.options);
   return outcome;
+}
+
+std::optional<KnownPictures::Same> Numbering::OwnFileOf(std::size_t i, ReadableFile& file,
+                                                        PictureOutcome& outcome) {
+  const bool video = toNumber_.pictures[i].video.has_value();
+  const std::uint64_t size = file.AsOpened().size;
+  if (toNumber_.own == nullptr || !toNumber_.own->HoldsFileSized(size, video)) return std::nullopt;
+  if (!outcome.original) {
+    Result<ContentHash> original = pictureWork_.files().HashOriginal(file);
+    if (!original) return std::nullopt;
+    outcome.original = original.value();
+  }
+  const MadeMark mark{size, *outcome.original};
+  return video ? toNumber_.own->HoldsVideo(mark,
+                                           [&](const std::string& name) { return HashKnown(name); })
+               : toNumber_.own->HoldsMade(mark,
+                                          [&](std::int64_t number) { return ReadKnown(number); });
 }
 
 MadeOrNot Numbering::MakeVideoEntry(std::size_t i, ReadableFile& file, PictureOutcome& outcome) {
@@ -264,7 +292,7 @@ void Numbering::HandOn(std::size_t i, PictureOutcome& outcome) {
   const std::string& picturesPath = folders_.pictures.path;
   if (outcome.known) {
     work_.problems().push_back(
-        {.kind = PKind::kInAlbum,
+        {.kind = outcome.own ? PKind::kOwnFile : PKind::kInAlbum,
          .file = picture.path,
          .line = outcome.known->line,
          .same = picturesPath + folders_.pictures.FileName(outcome.known->number),

@@ -29,6 +29,9 @@ struct PicturesToNumber {
   std::int64_t first = 1;
   std::string givenAs;
   KnownPictures* known = nullptr;
+  // The album's pictures, where given, of which a file that holds the same bytes is left out
+  // whether `known` is given or not: the album's own file given back is no new picture.
+  KnownPictures* own = nullptr;
 };
 
 // What MakeAndNumber made: the pairs of the pictures written, and how many were left out as

@@ -645,13 +645,27 @@ TEST_F(ReorderTest, AChangedFileKeepsTheJournalUntilTheChangeIsGivenUp) {
 // Expected: pictures that come out as pictures the album holds already are left out and counted,
 // known from the pictures made before without being decoded where they were made before; a picture
 // added twice in one run is added once, with a note; the run succeeds; --allow-duplicates adds
-// them all the same. What the cache remembers counts only while the album holds that picture.
+// them all the same. What the cache remembers counts only while the album holds that picture. A
+// file that holds the bytes of the album's own picture is left out, allowed or not; one a byte
+// other is added.
 TEST_F(ReorderTest, PicturesTheAlbumHoldsAreLeftOutUnlessAllowed) {
   const std::string cache = dir / "cache";
   ASSERT_EQ(setenv("XDG_CACHE_HOME", cache.c_str(), 1), 0);
   FreshAlbum();
   testing::WriteFlatJpeg(dir / "new.jpg", {128, 128, 128});
   stdfs::copy(dir / "new.jpg", dir / "new copy.jpg");
+  // A photo made at a size: made again, its picture comes out other than it.
+  const std::vector<std::string> resized = {"--picture-size", "200x150"};
+  testing::WriteTestJpeg(dir / "photo.jpg", testing::TestJpeg(320, 240));
+  ASSERT_EQ(
+      testing::RunCli({"--add-pictures", resized[0], resized[1], index, dir / "photo.jpg"}, fs)
+          .code,
+      0);
+  const std::string own = album + "/pictures/p7.jpg";
+  stdfs::copy(own, dir / "p7 elsewhere.jpg");
+  std::string changed = ReadFile(own);
+  changed[15] = static_cast<char>(changed[15] ^ 1);  // the JFIF header's density
+  WriteFile(dir / "one byte.jpg", changed);
   // Making a picture within a budget of 1 MiB is refused, so only a picture known without being
   // decoded is told to be in the album.
   const std::vector<std::string> noDecoding = {"--max-memory", "1"};
@@ -665,29 +679,34 @@ TEST_F(ReorderTest, PicturesTheAlbumHoldsAreLeftOutUnlessAllowed) {
     // Whether picture 3 is deleted from the album first.
     bool removeThird = false;
   };
+  const std::string ownSaid = "holds the bytes of the album's own picture " + own + ": left out";
   const std::vector<Case> cases = {
+      {"the album's own photo", resized, {own}, ownSaid, 7},
+      {"a copy of it", resized, {dir / "p7 elsewhere.jpg"}, ownSaid, 7},
+      {"the album's own, allowed", {"--allow-duplicates"}, {own}, ownSaid, 7},
       {"an album's picture again",
        {},
        {colours + "/c2.jpg"},
        "1 picture is in the album already",
-       6},
+       7},
       {"known through the cache",
        noDecoding,
        {colours + "/c2.jpg"},
        "1 picture is in the album already",
-       6},
+       7},
       {"the album's pictures and a new one twice",
        {},
        {colours, dir / "new.jpg", dir / "new copy.jpg"},
        "6 pictures are in the album already",
-       7},
+       8},
       {"a picture removed since",
        noDecoding,
        {colours + "/c3.jpg"},
        "c3.jpg is refused: making it would need",
-       6,
+       7,
        true},
-      {"allowed", {"--allow-duplicates"}, {colours + "/c2.jpg"}, "", 7},
+      {"allowed", {"--allow-duplicates"}, {colours + "/c2.jpg"}, "", 8},
+      {"one byte other than the album's own", resized, {dir / "one byte.jpg"}, "", 9},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
