@@ -8,26 +8,28 @@
 #include "album/steps/renumber_files.h"
 #include "album/text/edited_text.h"
 #include "album/text/pair_bytes.h"
-#include "site/video_entries.h"
+#include "site/entry_companions.h"
 
 namespace quillmere {
 namespace {
 
-// Adds the videos beside the pictures of `open` to the images its change renumbers.
-Result<void, AlbumFailure> FindVideos(OpenAlbum& open) {
+// Adds the files beside the pictures of `open` that go with their entries to the images its
+// change renumbers: the videos where the index file says it has videos, and the album files.
+Result<void, AlbumFailure> FindCompanions(OpenAlbum& open) {
   const ImageFolder& pictures = open.folders.pictures;
-  for (std::string_view extension : kVideoFileExtensions) {
-    ImageFolder videos;
+  for (std::string_view extension : kEntryCompanionExtensions) {
+    if (IsVideoFileExtension(extension) && !open.index.head.videos) continue;
+    ImageFolder companion;
     if (pictures.folder) {
       Result<std::unique_ptr<Folder>> again = pictures.folder->OpenFolder(".");
       if (!again) return AlbumFailure::FolderNotOpened{pictures.path, again.error()};
-      videos.folder = std::move(again.value());
+      companion.folder = std::move(again.value());
     }
-    videos.path = pictures.path;
-    videos.relative = pictures.relative;
-    videos.namePrefix = pictures.namePrefix;
-    videos.extension = extension;
-    open.videos.push_back(std::move(videos));
+    companion.path = pictures.path;
+    companion.relative = pictures.relative;
+    companion.namePrefix = pictures.namePrefix;
+    companion.extension = extension;
+    open.companions.push_back(std::move(companion));
   }
   return {};
 }
@@ -38,12 +40,11 @@ Result<void, AlbumFailure> FindFolders(OpenAlbum& open, const std::string& index
   auto folders = FindImageFolders(open.album, head.ImagePrefix, head.ThumbPrefix, indexPath);
   if (auto* failure = folders.failure()) return std::move(*failure);
   open.folders = std::move(folders.value());
-  if (head.videos) return FindVideos(open);
-  return {};
+  return FindCompanions(open);
 }
 
 // The images whose files the change renumbers: the thumbnails only where they are other files
-// than the pictures, and the videos beside the pictures.
+// than the pictures, and the files beside the pictures that go with their entries.
 std::vector<ImageFolder*> ImagesOf(OpenAlbum& open) {
   ImageFolders& folders = open.folders;
   std::vector<ImageFolder*> images = {&folders.pictures};
@@ -51,7 +52,7 @@ std::vector<ImageFolder*> ImagesOf(OpenAlbum& open) {
       folders.pictures.relative + folders.pictures.namePrefix) {
     images.push_back(&folders.thumbnails);
   }
-  for (ImageFolder& videos : open.videos) images.push_back(&videos);
+  for (ImageFolder& companion : open.companions) images.push_back(&companion);
   return images;
 }
 

@@ -31,8 +31,9 @@ struct OpenAlbum {
   PictureLineNumbers numbers;
   // Found only for an edit that renumbers files.
   ImageFolders folders{};
-  // The pictures' folder once for each kind of video, where the index file says it has videos.
-  std::vector<ImageFolder> videos{};
+  // The pictures' folder once for each kind of file beside a picture that goes with its entry:
+  // each kind of video, where the index file says it has videos, and the album file.
+  std::vector<ImageFolder> companions{};
 
   std::int64_t count() const { return static_cast<std::int64_t>(numbers.lines.size()); }
 };

@@ -316,12 +316,15 @@ TEST_F(ReorderTest, AnIndexFileNamedAloneRemovesPicturesToTheTrash) {
 }
 
 // In an album whose index file says it has videos, a video beside its poster moves and goes with
-// it; in one that does not, files named like videos are left alone.
-TEST_F(ReorderTest, VideosMoveAndGoWithTheirPosters) {
+// it; in one that does not, files named like videos are left alone. An entry's album file moves
+// and goes with its picture in either.
+TEST_F(ReorderTest, VideosAndAlbumFilesMoveAndGoWithTheirPictures) {
   struct Case {
     bool videosLine;
     std::vector<std::string> args;
-    std::map<std::string, std::string> after;  // video file: its bytes, or "" for none
+    std::map<std::string, std::string> after;  // file beside a picture: its bytes, or "" for none
+    // The file of the desktop's trash that a removal leaves there, if any.
+    std::string trashed = {};
   };
   const std::vector<Case> cases = {
       {true,
@@ -329,13 +332,22 @@ TEST_F(ReorderTest, VideosMoveAndGoWithTheirPosters) {
        {{"p2.mp4", ""}, {"p5.mp4", "video 2"}, {"p4.webm", "video 5"}, {"p5.webm", ""}}},
       {true, {"--remove-pictures", "2"}, {{"p2.mp4", ""}, {"p4.webm", "video 5"}}},
       {false, {"--move-picture", "2", "5"}, {{"p2.mp4", "video 2"}, {"p5.webm", "video 5"}}},
+      {false,
+       {"--move-picture", "3", "6"},
+       {{"p3.album", ""}, {"p6.album", "Lisbon\n"}, {"p5.webm", "video 5"}}},
+      {true,
+       {"--remove-pictures", "3"},
+       {{"p3.album", ""}, {"p2.album", ""}, {"p4.webm", "video 5"}},
+       "p3 (removed).album"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + (c.videosLine ? " with videos" : " without"));
     FreshAlbum();
+    stdfs::remove_all(home + "/data");
     if (c.videosLine) WriteFile(index, "; videos\r\n" + IndexText(kParts));
     WriteFile(album + "/pictures/p2.mp4", "video 2");
     WriteFile(album + "/pictures/p5.webm", "video 5");
+    WriteFile(album + "/pictures/p3.album", "Lisbon\n");
     std::vector<std::string> args = c.args;
     args.insert(args.begin() + 1, index);
     const testing::ProcessResult result = RunProcess(args);
@@ -343,6 +355,9 @@ TEST_F(ReorderTest, VideosMoveAndGoWithTheirPosters) {
     for (const auto& [name, bytes] : c.after) {
       const std::string file = album + "/pictures/" + name;
       EXPECT_EQ(stdfs::exists(file) ? ReadFile(file) : "", bytes) << name;
+    }
+    if (!c.trashed.empty()) {
+      EXPECT_EQ(ReadFile(home + "/data/Trash/files/" + c.trashed), "Lisbon\n");
     }
   }
 }
