@@ -51,6 +51,14 @@ struct PictureProblem {
     kInAlbum,
     // `file` is the short video of a Live Photo whose still, `same`, was taken; a note only.
     kLivePhotoVideo,
+    // `file`, in a tree of pictures, is a symbolic link to a folder, which the walk of the tree
+    // does not follow; a note only.
+    kLinkToFolder,
+    // `file`, in a tree of pictures, is a folder more than kMostTreeDepth folders below its top,
+    // which the walk of the tree does not enter; a note only.
+    kTooDeep,
+    // `file`, in a tree of pictures, is a folder that could not be opened or listed, for `error`.
+    kFolderUnreadable,
   };
   Kind kind = Kind::kNotAPicture;
   std::string file{};
@@ -69,7 +77,8 @@ struct PictureProblem {
   bool note() const {
     return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile || kind == Kind::kDuplicate ||
            kind == Kind::kVideo || kind == Kind::kOtherFile || kind == Kind::kFirstFrame ||
-           kind == Kind::kInAlbum || kind == Kind::kLivePhotoVideo;
+           kind == Kind::kInAlbum || kind == Kind::kLivePhotoVideo || kind == Kind::kLinkToFolder ||
+           kind == Kind::kTooDeep;
   }
 };
 
