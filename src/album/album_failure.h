@@ -177,13 +177,29 @@ struct AlbumFailure {
     std::size_t errors = 0;
   };
 
+  // The folders `first` and `second`, beside each other in a tree of pictures, have names that
+  // differ only in case (or in the form their accented letters are written in), so that their
+  // albums would be one folder where the site is served from a file system that ignores the
+  // difference; nothing was written.
+  struct FoldersClash {
+    std::string first;
+    std::string second;
+  };
+  // The folder `path` of a tree of pictures has the name of a file or folder that the album of
+  // its parent folder `parent` writes, where its own album would have to be; nothing was written.
+  struct FolderNameTaken {
+    std::string path;
+    std::string parent;
+  };
+
   using Why =
       std::variant<PicturesUnreadable, NoPictures, AlbumInUse, NamesTaken, FolderUnavailable,
                    NotAFolder, FolderNotMade, FolderNotOpened, OutsideTheAlbum, LinkedFolder,
                    PicturesElsewhere, IndexUnusable, IndexIsLink, HeadIncomplete, NotWritten,
                    SupportNotCopied, NoImageLibrary, SiteNotWritten, Stopped, NoSuchPicture,
                    NotAFile, NoTrash, NotRenamed, LinesWouldJoin, NotFinished, IndexChanged,
-                   CaptionDropsPair, EditorFailed, EditFileLost, EditFileFaulty>;
+                   CaptionDropsPair, EditorFailed, EditFileLost, EditFileFaulty, FoldersClash,
+                   FolderNameTaken>;
 
   // A failure of the kind `kind`, with what it is about.
   template <class K, std::enable_if_t<std::is_constructible_v<Why, K&&>, int> = 0>

@@ -33,6 +33,10 @@ inline constexpr std::string_view kAlbumThumbPrefix = "thumbs/t";
 inline constexpr std::string_view kAlbumPicturePrefix = "pictures/p";
 inline constexpr std::string_view kAlbumSupportFolder = "support";
 
+// How many folders below the top of a tree of pictures its walk goes at most: a folder deeper than
+// that is passed over, so that a tree of any depth is walked in bounded work.
+inline constexpr int kMostTreeDepth = 32;
+
 // Hears how far the work on the pictures has come; told by one thread at a time.
 class PictureProgress {
  public:

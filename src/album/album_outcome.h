@@ -54,6 +54,14 @@ struct PictureProblem {
     // `file` holds the bytes of the album's own picture `same` (of its video, where `video`), so
     // it was left out even where duplicates are allowed; a note only.
     kOwnFile,
+    // `file`, in a tree of pictures, is a symbolic link to a folder, which the walk of the tree
+    // does not follow; a note only.
+    kLinkToFolder,
+    // `file`, in a tree of pictures, is a folder more than kMostTreeDepth folders below its top,
+    // which the walk of the tree does not enter; a note only.
+    kTooDeep,
+    // `file`, in a tree of pictures, is a folder that could not be opened or listed, for `error`.
+    kFolderUnreadable,
   };
   Kind kind = Kind::kNotAPicture;
   std::string file{};
@@ -72,7 +80,8 @@ struct PictureProblem {
   bool note() const {
     return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile || kind == Kind::kDuplicate ||
            kind == Kind::kVideo || kind == Kind::kOtherFile || kind == Kind::kFirstFrame ||
-           kind == Kind::kInAlbum || kind == Kind::kLivePhotoVideo || kind == Kind::kOwnFile;
+           kind == Kind::kInAlbum || kind == Kind::kLivePhotoVideo || kind == Kind::kOwnFile ||
+           kind == Kind::kLinkToFolder || kind == Kind::kTooDeep;
   }
 };
 

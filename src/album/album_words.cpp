@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "album/album_failure.h"
+#include "album/album_options.h"
 #include "album/album_outcome.h"
 #include "platform/signals.h"
 
@@ -185,6 +186,17 @@ struct FailureText {
            (f.errors == 1 ? " error" : " errors") +
            ", so the edit was not applied; nothing was changed.";
   }
+  std::string operator()(const Failure::FoldersClash& f) const {
+    return "The folders " + f.first + " and " + f.second +
+           " differ only in case or in how their accented letters are written, so their albums "
+           "would be one folder on a file system that ignores that; nothing was written. Rename "
+           "one of them.";
+  }
+  std::string operator()(const Failure::FolderNameTaken& f) const {
+    return "The folder " + f.path + " has the name of a file or folder of the album of " +
+           f.parent +
+           ", where its own album would have to be; nothing was written. Rename the folder.";
+  }
 };
 
 // What a duplicate `problem` repeats: the album's picture, or the video of an entry.
@@ -232,6 +244,14 @@ std::string Describe(const PictureProblem& problem, const CommandWords& words) {
       return (problem.video ? "holds the bytes of the album's own video of "
                             : "holds the bytes of the album's own picture ") +
              problem.same + ": left out";
+    case PKind::kLinkToFolder:
+      return "is a link to a folder and was not followed";
+    case PKind::kTooDeep:
+      return "is a folder more than " + std::to_string(kMostTreeDepth) +
+             " folders below the top of the tree: not walked";
+    case PKind::kFolderUnreadable:
+      return "is a folder that could not be read: " + ErrorText(problem.error) +
+             ": its pictures are not taken";
   }
   return "";
 }

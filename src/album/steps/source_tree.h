@@ -34,11 +34,14 @@ struct SourceTree {
   std::vector<SourceFolder> folders;
 };
 
-// Walks the tree of pictures at `top` for the album to be made in `albumFolder`: the folders
-// that hold pictures or videos at any depth, skipping hidden folders, the folders that tools
-// leave, symbolic links to folders and the album folder itself, and adding to `passedOver` what
-// it leaves out that a person would look for. Refuses, before anything is written, two folders
-// whose albums would clash and a folder named like one of an album's own folders.
+// Walks the tree of pictures at `top` for the album to be made in `albumFolder`, through held
+// folders and never through a symbolic link to a folder: the folders that hold pictures or videos
+// (by their first bytes) at any depth, and the top whatever it holds. Skips hidden folders, the
+// folders that tools leave, folders with nothing to show and the album folder itself (by device
+// and inode); adds to `passedOver` the links to folders, the folders deeper than kMostTreeDepth
+// and those that cannot be read. Refuses, before anything is written, two folders side by side
+// whose albums would clash (FoldersClash) and a folder named like a file or folder of its
+// parent's album (FolderNameTaken); a top that cannot be read is PicturesUnreadable.
 Result<SourceTree, AlbumFailure> ReadSourceTree(const std::string& top,
                                                 const std::string& albumFolder, FileSystem& fs,
                                                 std::vector<PictureProblem>& passedOver);
