@@ -58,25 +58,16 @@ TEST(ReadIndex, HeadSkipsBlankAndCommentLinesAnywhere) {
 }
 
 // The head's comment lines before the fifth value say whether the site is an album of a tree and
-// where its parent is; the same lines in the picture section, or other words, say nothing.
+// where its parent is; other words, or the same lines in the picture section, say nothing.
 TEST(ReadIndex, HeadTellsAnAlbumOfATreeAndItsParent) {
-  struct Case {
-    const char* text;
-    bool albums;
-    const char* parent;
-  };
-  for (const Case& c : {
-           Case{"T\n; albums\n; parent ../index.html\nt\ni\ns\n3\n", true, "../index.html"},
-           Case{"T\nt\n  ;albums  \ni\n;   parent   up/index.html  \ns\n3\n", true,
-                "up/index.html"},
-           Case{"T\nt\ni\ns\n; parent a.html\n; parent b.html\n3\n", false, "a.html"},
-           Case{"T\nt\ni\ns\n; parent\n; parentx\n; albums too\n3\n", false, ""},
-           Case{"T\nt\ni\ns\n3\n; albums\n; parent ../index.html\nA\nB\n", false, ""},
-           Case{"T\nt\ni\n; albums\n; parent p.html", true, "p.html"},
-       }) {
-    IndexFile index = Parse(c.text);
-    EXPECT_EQ(index.head.albums, c.albums) << c.text;
-    EXPECT_EQ(index.head.parent, c.parent) << c.text;
+  for (const auto& [text, albums, parent] : std::vector<std::tuple<std::string, bool, std::string>>{
+           {"T\nt\n  ;albums \ni\n;   parent  ../index.html \ns\n3\n", true, "../index.html"},
+           {"T\nt\ni\ns\n; parent a.html\n; parent b.html\n3\n", false, "a.html"},
+           {"T\nt\ni\ns\n; parent\n; parentx\n; albums too\n3\n", false, ""},
+           {"T\nt\ni\ns\n3\n; albums\n; parent ../index.html\nA\nB\n", false, ""}}) {
+    IndexFile index = Parse(text);
+    EXPECT_EQ(index.head.albums, albums) << text;
+    EXPECT_EQ(index.head.parent, parent) << text;
   }
 }
 
