@@ -131,14 +131,14 @@ void BM_RewriteUnchangedPages(benchmark::State& state) {
     return;
   }
   const PageRules rules;
-  if (!SiteWriter(*opened.value(), rules).WritePicturePages(index, quillmere::VideoEntries{})) {
+  if (!SiteWriter(*opened.value(), rules).WritePicturePages(index, quillmere::PageEntries{})) {
     std::filesystem::remove_all(folder);
     state.SkipWithError("cannot write the pages");
     return;
   }
   for (auto _ : state) {
     SiteWriter writer(*opened.value(), rules);
-    benchmark::DoNotOptimize(writer.WritePicturePages(index, quillmere::VideoEntries{}));
+    benchmark::DoNotOptimize(writer.WritePicturePages(index, quillmere::PageEntries{}));
   }
   state.SetItemsProcessed(state.iterations() * index.PictureCount());
   std::filesystem::remove_all(folder);

@@ -16,6 +16,7 @@
 #include "run/journal_settle.h"
 #include "run/message_text.h"
 #include "site/jpeg_shape.h"
+#include "site/page_entries.h"
 #include "site/page_output.h"
 #include "site/site_writer.h"
 #include "site/video_container.h"
@@ -124,7 +125,7 @@ class Checker {
     SectionShape shape = LearnSectionShape(PictureLines(text, head));
     LookBeyondTheLastPicture(head, shape.pictureCount);
     if (Result<std::unique_ptr<Folder>> site = fs_.OpenFolder(check_.siteFolder); site) {
-      videos_ = FindVideoEntries(head, shape.pictureCount, *site.value());
+      entries_ = FindPageEntries(head, shape.pictureCount, *site.value());
     }
     PairRhythm rhythm(shape.model, /*learning=*/false);
     PairReader pairs(PictureLines(text, head));
@@ -142,7 +143,7 @@ class Checker {
           LookFor("thumbnail", PictureFileName(head.ThumbPrefix, n), pair.firstLineNumber);
       const FileState picture =
           LookFor("picture", PictureFileName(head.ImagePrefix, n), pair.firstLineNumber);
-      if (const VideoEntry* video = videos_.Of(n)) {
+      if (const VideoEntry* video = entries_.videos.Of(n)) {
         LookFor("video", NumberedFileName(head.ImagePrefix, n, video->extension),
                 pair.firstLineNumber);
       }
@@ -427,8 +428,8 @@ class Checker {
     PageRules rules;
     rules.differing = &differing;
     SiteWriter compare(*folder.value(), rules);
-    Result<void, PageFailure> compared = compare.WriteIndexPage(index.value());
-    if (compared) compared = compare.WritePicturePages(index.value(), videos_);
+    Result<void, PageFailure> compared = compare.WriteIndexPage(index.value(), entries_);
+    if (compared) compared = compare.WritePicturePages(index.value(), entries_);
     if (const PageFailure* failure = compared.failure()) ReportUncomparedPage(*failure);
     std::erase_if(differing, [&](const std::string& page) { return emptyPages_.contains(page); });
     ReportDifferingPages(*folder.value(), differing, index.value().PictureCount() + 1);
@@ -543,8 +544,8 @@ class Checker {
   std::string fileBeyond_;
   // Whether the pictures and thumbnails are elsewhere (a URL), so that none can be looked for.
   bool filesElsewhere_ = false;
-  // The entries that show a video beside their poster.
-  VideoEntries videos_;
+  // The entries that show a video beside their poster, and those that are albums.
+  PageEntries entries_;
   // Whether the index file is one of the pages, and the pages found empty.
   bool indexIsAPage_ = false;
   std::set<std::string> emptyPages_;

@@ -16,20 +16,45 @@ namespace {
 
 constexpr std::size_t kReadBlock = 8 << 20;
 
-// Tells whether the comment line `comment`, trimmed, is the one that says the site has videos:
-// the same words after the ";", whatever the spaces around them.
-bool SaysVideos(std::string_view comment) {
-  return TrimSpaces(comment.substr(1)) == TrimSpaces(kVideosLine.substr(1));
+// The words of the comment line `comment`, trimmed, after its ";", whatever the spaces around
+// them.
+std::string_view CommentWords(std::string_view comment) {
+  return TrimSpaces(comment.substr(1));
 }
 
-// Reads the next value line of the head, skipping blank and comment lines and noting the one
-// that says the site has videos; empty at the end.
+// Tells whether the comment line `comment`, trimmed, is the comment line `line` whatever the
+// spaces around its words.
+bool IsCommentLine(std::string_view comment, std::string_view line) {
+  return CommentWords(comment) == CommentWords(line);
+}
+
+// The address that the comment line `comment`, trimmed, gives the parent album, when it is the
+// line of kParentWord: the word, a space, the address; empty otherwise.
+std::string_view ParentAddress(std::string_view comment) {
+  const std::string_view word = CommentWords(kParentWord);
+  const std::string_view words = CommentWords(comment);
+  if (!words.starts_with(word) || words.size() == word.size() || words[word.size()] != ' ') {
+    return {};
+  }
+  return TrimSpaces(words.substr(word.size()));
+}
+
+// Notes what the head's comment line `comment`, trimmed, says of the site: that it has videos,
+// that it is an album of a tree, or where its parent album is (the first such line counts).
+void ReadHeadComment(std::string_view comment, IndexHead& head) {
+  head.videos = head.videos || IsCommentLine(comment, kVideosLine);
+  head.albums = head.albums || IsCommentLine(comment, kAlbumsLine);
+  if (head.parent.empty()) head.parent = ParentAddress(comment);
+}
+
+// Reads the next value line of the head, skipping blank and comment lines and noting what the
+// comment lines say of the site; empty at the end.
 std::string_view NextValueLine(LineReader& lines, IndexHead& head) {
   while (!lines.AtEnd()) {
     std::string_view value = TrimSpaces(lines.Next());
     if (value.empty()) continue;
     if (value.front() != ';') return value;
-    head.videos = head.videos || SaysVideos(value);
+    ReadHeadComment(value, head);
   }
   return {};
 }

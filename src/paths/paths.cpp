@@ -16,6 +16,13 @@ bool IsSchemeDigit(char c) {
   return c >= '0' && c <= '9';
 }
 
+// Tells whether a link may hold `c` as it is: an ASCII letter or digit, "-", ".", "_", "~", or the
+// "/" between folders.
+bool IsUnreservedInLink(char c) {
+  return IsSchemeLetter(c) || IsSchemeDigit(c) || c == '-' || c == '.' || c == '_' || c == '~' ||
+         c == kSeparator;
+}
+
 bool HasWildcard(std::string_view text) {
   return text.find_first_of("*?") != std::string_view::npos;
 }
@@ -119,6 +126,23 @@ std::string PathOnDisk(std::string_view siteFolder, std::string_view name) {
   std::string path(siteFolder);
   path += name;
   return path;
+}
+
+std::string PercentEncoded(std::string_view name) {
+  static constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+  std::string encoded;
+  encoded.reserve(name.size());
+  for (const char c : name) {
+    if (IsUnreservedInLink(c)) {
+      encoded += c;
+      continue;
+    }
+    const auto byte = static_cast<unsigned char>(c);
+    encoded += '%';
+    encoded += kHexDigits[byte >> 4];
+    encoded += kHexDigits[byte & 0x0F];
+  }
+  return encoded;
 }
 
 std::string TidyFolderPath(std::string path) {

@@ -55,6 +55,11 @@ bool StaysInside(std::string_view prefix);
 // inside `siteFolder` (which ends with "/").
 std::string PathOnDisk(std::string_view siteFolder, std::string_view name);
 
+// `name` as a link of a page names it: every byte but the letters and digits of ASCII, "-", ".",
+// "_", "~" and "/" written as "%" and two upper-case hex digits, so that spaces, "#", "?", "%",
+// quotes and the bytes of UTF-8 beyond ASCII reach the file they name.
+std::string PercentEncoded(std::string_view name);
+
 // Removes trailing "/" from a folder's path given by the user, and gives "." for "".
 std::string TidyFolderPath(std::string path);
 

@@ -13,6 +13,7 @@
 #include "run/journal_settle.h"
 #include "run/message_text.h"
 #include "run/site_folder.h"
+#include "site/page_entries.h"
 #include "site/page_output.h"
 
 namespace quillmere {
@@ -64,11 +65,9 @@ Result<void, RunFailure> WritePages(const std::string& chosenPath, const IndexFi
   const PageRules rules{options.replaceForeignPages, options.stop, options.progress,
                         options.sync ? &batch : nullptr, nullptr};
   SiteWriter writer(folder, rules);
-  std::optional<PageFailure> failure = FailureOf(writer.WriteIndexPage(index));
-  if (!failure) {
-    const VideoEntries videos = FindVideoEntries(index.head, index.PictureCount(), folder);
-    failure = FailureOf(writer.WritePicturePages(index, videos));
-  }
+  const PageEntries entries = FindPageEntries(index.head, index.PictureCount(), folder);
+  std::optional<PageFailure> failure = FailureOf(writer.WriteIndexPage(index, entries));
+  if (!failure) failure = FailureOf(writer.WritePicturePages(index, entries));
   outcome.pages = writer.tally();
   // The pages whole before a failure or a stop take their names too.
   if (std::error_code error = options.sync ? batch.Finish().error() : std::error_code();

@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "index/index_file.h"
 #include "platform/file_system.h"
+#include "site/picture_folder.h"
 
 namespace quillmere {
 
@@ -47,7 +49,9 @@ class AlbumEntries {
 // file's folder).
 std::string AlbumEntryText(std::string_view folder);
 
-// The folder an album file's text names; empty when the text names none a page can link to.
+// The folder an album file's text names, without its line end or trailing "/"; empty when the
+// text names none a page can link to: more than one line, a NUL, CR or other control character,
+// a folder from the top of the file system, or nothing at all.
 std::string AlbumEntryFolder(std::string_view text);
 
 // The address of the index page of the sub-album in `folder`, percent-encoded for a link.
@@ -55,8 +59,13 @@ std::string AlbumEntryLink(std::string_view folder);
 
 // Finds the entries 1 to `pictureCount` of the index file with `head` that are albums, from one
 // listing of the pictures' folder inside `site`: none unless the head says that the site is an
-// album of a tree and the picture prefix stays inside the site. A folder that cannot be read has
-// no album entries.
+// album of a tree and the picture prefix stays inside the site. An entry is an album when its
+// album file is a regular file (never a link, a folder or a pipe) of at most kMaxAlbumEntryFile
+// bytes beside its picture and names a folder. A folder that cannot be read has no album entries.
 AlbumEntries FindAlbumEntries(const IndexHead& head, std::int64_t pictureCount, Folder& site);
+
+// Finds the entries 1 to `pictureCount` that are albums in `pictures`, the pictures' folder as
+// one listing saw it.
+AlbumEntries FindAlbumEntries(PictureFolder& pictures, std::int64_t pictureCount);
 
 }  // namespace quillmere

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "index/index_file.h"
+#include "site/album_entries.h"
 #include "site/page_output.h"
 #include "site/video_entries.h"
 
@@ -15,6 +17,14 @@ namespace quillmere {
 // The head element that declares UTF-8 text, on a picture page whose index file is UTF-8.
 inline constexpr std::string_view kUtf8Declaration =
     "<META http-equiv=Content-Type content=\"text/html; charset=utf-8\">";
+
+// What a click on an album entry's picture does: it opens the sub-album in the window that opened
+// the picture page (the grid's), and closes the picture page's own, when there is such a window;
+// otherwise the link opens the sub-album where the page is.
+inline constexpr std::string_view kOpenInOpener =
+    "try { if (window.opener &amp;&amp; !window.opener.closed) { "
+    "window.opener.location.href = this.href; window.close(); return false; } } catch (e) {} "
+    "return true;";
 
 // Sends the pieces of one line, then the line end.
 template <class Sink, class... Pieces>
@@ -64,6 +74,20 @@ void EmitPopupScript(Sink& out) {
   Line(out, "--></script>");
 }
 
+// The title of the index page in its header box, after a link up to the parent album where the
+// index file is an album of a tree that names one.
+template <class Sink>
+void EmitIndexTitle(Sink& out, const IndexHead& head) {
+  if (head.albums && !head.parent.empty()) {
+    Line(out, "    <TD width=606 bgColor=#CDDBEB rowSpan=3><A href=", Q, head.parent, Q,
+         "><IMG src=", Q, head.SupportFolder, "/previmg.gif", Q, " border=0 alt=", Q, "Up", Q,
+         " align=middle></A> <SPAN id=picheader>", head.SiteTitle, "</SPAN></TD>");
+  } else {
+    Line(out, "    <TD width=606 bgColor=#CDDBEB rowSpan=3><SPAN id=picheader>", head.SiteTitle,
+         "</SPAN></TD>");
+  }
+}
+
 template <class Sink>
 void EmitIndexHeaderBox(Sink& out, const IndexFile& index) {
   const std::string_view support = index.head.SupportFolder;
@@ -72,8 +96,7 @@ void EmitIndexHeaderBox(Sink& out, const IndexFile& index) {
   Line(out, "  <TBODY>");
   Line(out, "    <TR><TD width=7><IMG height=10 src=", Q, support, "/rondtl.gif", Q,
        " width=10></TD>");
-  Line(out, "    <TD width=606 bgColor=#CDDBEB rowSpan=3><SPAN id=picheader>", index.head.SiteTitle,
-       "</SPAN></TD>");
+  EmitIndexTitle(out, index.head);
   Line(out, "    <TD width=7><IMG height=10 src=", Q, support, "/rondtr.gif", Q,
        " width=10></TD></TR>");
   Line(out, "    <TR><TD width=7 bgColor=#CDDBEB><IMG height=1 src=", Q, support, "/x.gif", Q,
@@ -88,8 +111,10 @@ void EmitIndexHeaderBox(Sink& out, const IndexFile& index) {
   Line(out, "</TABLE>");
 }
 
+// The thumbnail of entry `n`, which opens its picture page in the pop-up, or, when `album` is the
+// entry's sub-album, that album in the same window.
 template <class Sink>
-void EmitThumbnail(Sink& out, const IndexFile& index, std::int64_t n) {
+void EmitThumbnail(Sink& out, const IndexFile& index, std::int64_t n, const AlbumEntry* album) {
   const std::string_view support = index.head.SupportFolder;
   const PageNumber number(n);
   Line(out, "        <TR vAlign=top>");
@@ -97,7 +122,11 @@ void EmitThumbnail(Sink& out, const IndexFile& index, std::int64_t n) {
   Line(out, "        <TABLE cellSpacing=0 cellPadding=0 bgColor=#ffffff border=0>");
   Line(out, "          <TBODY>");
   Line(out, "            <TR vAlign=top>");
-  Line(out, "            <TD><A href=", Q, "javascript:show_foto(", number, ")", Q, ">");
+  if (album != nullptr) {
+    Line(out, "            <TD><A href=", Q, AlbumEntryLink(album->folder), Q, ">");
+  } else {
+    Line(out, "            <TD><A href=", Q, "javascript:show_foto(", number, ")", Q, ">");
+  }
   Line(out, "            <IMG src=", Q, index.head.ThumbPrefix, number, kPictureFileExtension, Q,
        ";border=1></A></TD>");
   Line(out, "            <TD background=", Q, support, "/s6.gif", Q, "><IMG height=13 src=", Q,
@@ -109,16 +138,17 @@ void EmitThumbnail(Sink& out, const IndexFile& index, std::int64_t n) {
   Line(out, "        </TABLE></TD></TR>");
 }
 
-// One grid cell; cells past the last picture are empty white boxes.
+// One grid cell, of which `albums` tells the entries that are albums; cells past the last picture
+// are empty white boxes.
 template <class Sink>
-void EmitCell(Sink& out, const IndexFile& index, std::int64_t n) {
+void EmitCell(Sink& out, const IndexFile& index, std::int64_t n, const AlbumEntries& albums) {
   const bool isPicture = n <= index.PictureCount();
   Line(out, "    <TD width=134><IMG height=1 src=", Q, index.head.SupportFolder, "/x.gif", Q,
        " width=134><BR>");
   Line(out,
        "    <TABLE height=100 cellSpacing=0 cellPadding=0 width=100 bgColor=#ffffff border=0>");
   Line(out, "      <TBODY>");
-  if (isPicture) EmitThumbnail(out, index, n);
+  if (isPicture) EmitThumbnail(out, index, n, albums.Of(n));
   Line(out, "      </TBODY>");
   Line(out, "    </TABLE>");
   if (isPicture) {
@@ -128,7 +158,7 @@ void EmitCell(Sink& out, const IndexFile& index, std::int64_t n) {
 }
 
 template <class Sink>
-void EmitGrid(Sink& out, const IndexFile& index) {
+void EmitGrid(Sink& out, const IndexFile& index, const AlbumEntries& albums) {
   const std::int64_t cells = CellCount(index.PictureCount(), index.head.PicsPerRow);
   for (std::int64_t n = 1; n <= cells; ++n) {
     if ((n - 1) % index.head.PicsPerRow == 0) {
@@ -136,7 +166,7 @@ void EmitGrid(Sink& out, const IndexFile& index) {
       Line(out, "  <TBODY>");
       Line(out, "    <TR vAlign=top><TD colSpan=5><BR></TD></TR><TR vAlign=top>");
     }
-    EmitCell(out, index, n);
+    EmitCell(out, index, n, albums);
     if (n % index.head.PicsPerRow == 0) {
       Line(out, "    </TR>");
       Line(out, "  </TBODY>");
@@ -145,13 +175,13 @@ void EmitGrid(Sink& out, const IndexFile& index) {
   }
 }
 
-// The whole index page.
+// The whole index page, whose thumbnails of the entries in `albums` open those albums.
 template <class Sink>
-void EmitIndexPage(Sink& out, const IndexFile& index) {
+void EmitIndexPage(Sink& out, const IndexFile& index, const AlbumEntries& albums = {}) {
   EmitIndexHead(out, index);
   EmitPopupScript(out);
   EmitIndexHeaderBox(out, index);
-  EmitGrid(out, index);
+  EmitGrid(out, index, albums);
   Line(out, "</CENTER>");
   Line(out, "</BODY></HTML>");
 }
@@ -172,11 +202,22 @@ void EmitVideo(Sink& out, std::string_view imagePrefix, const PageNumber& number
   }
 }
 
+// The picture cell of an entry that is an album: its cover, linked to the album so that it opens
+// in the grid's window.
+template <class Sink>
+void EmitAlbumCover(Sink& out, std::string_view imagePrefix, const PageNumber& number,
+                    const AlbumEntry& album) {
+  Line(out, "<TR vAlign=top><TD><A href=", Q, AlbumEntryLink(album.folder), Q, " onclick=", Q,
+       kOpenInOpener, Q, "><IMG src=", Q, imagePrefix, number, kPictureFileExtension, Q,
+       " border=1 alt=", Q, "Album", Q, "></A></TD>");
+}
+
 // The whole page of picture `n`, with arrows to its neighbours; `video` is the entry's video,
-// shown in place of the picture, or none.
+// shown in place of the picture, or none; `album` is the entry's sub-album, to which its picture
+// links, or none (an entry with both is an album).
 template <class Sink>
 void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n,
-                     const VideoEntry* video = nullptr) {
+                     const VideoEntry* video = nullptr, const AlbumEntry* album = nullptr) {
   const std::string_view support = index.head.SupportFolder;
   const Picture& picture = index.Pictures[static_cast<std::size_t>(n - 1)];
   const PageNumber number(n);
@@ -212,7 +253,9 @@ void EmitPicturePage(Sink& out, const IndexFile& index, std::int64_t n,
   Line(out, "<TD width=7><IMG height=10 src=", Q, support, "/rondbr.gif", Q,
        " width=10></TD></TR><TR height=2></TR></TBODY></TABLE></CENTER>");
   Line(out, "<TABLE cellSpacing=0 cellPadding=0 bgColor=#ffffff border=0><TBODY>");
-  if (video != nullptr) {
+  if (album != nullptr) {
+    EmitAlbumCover(out, index.head.ImagePrefix, number, *album);
+  } else if (video != nullptr) {
     EmitVideo(out, index.head.ImagePrefix, number, *video);
   } else if (hasNext) {
     Line(out, "<TR vAlign=top><TD><A href=", Q, kPicturePagePrefix, PageNumber(n + 1),

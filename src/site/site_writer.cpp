@@ -27,17 +27,19 @@ Result<void, PageFailure> SiteWriter::WritePage(std::string_view name, const Emi
   return {};
 }
 
-Result<void, PageFailure> SiteWriter::WriteIndexPage(const IndexFile& index) {
+Result<void, PageFailure> SiteWriter::WriteIndexPage(const IndexFile& index,
+                                                     const PageEntries& entries) {
   totalPages_ = static_cast<std::uint64_t>(index.PictureCount()) + 1;
-  return WritePage(kIndexPageName, [&](auto& sink) { EmitIndexPage(sink, index); });
+  return WritePage(kIndexPageName, [&](auto& sink) { EmitIndexPage(sink, index, entries.albums); });
 }
 
 Result<void, PageFailure> SiteWriter::WritePicturePages(const IndexFile& index,
-                                                        const VideoEntries& videos) {
+                                                        const PageEntries& entries) {
   for (std::int64_t n = 1; n <= index.PictureCount(); ++n) {
-    const VideoEntry* video = videos.Of(n);
-    Result<void, PageFailure> written =
-        WritePage(PicturePageName(n), [&](auto& sink) { EmitPicturePage(sink, index, n, video); });
+    const VideoEntry* video = entries.videos.Of(n);
+    const AlbumEntry* album = entries.albums.Of(n);
+    Result<void, PageFailure> written = WritePage(
+        PicturePageName(n), [&](auto& sink) { EmitPicturePage(sink, index, n, video, album); });
     if (!written) return written;
   }
   return {};

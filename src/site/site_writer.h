@@ -9,8 +9,8 @@
 #include "index/index_file.h"
 #include "platform/file_system.h"
 #include "platform/result.h"
+#include "site/page_entries.h"
 #include "site/page_file.h"
-#include "site/video_entries.h"
 
 namespace quillmere {
 
@@ -25,12 +25,14 @@ class SiteWriter {
  public:
   SiteWriter(Folder& folder, const PageRules& rules) : folder_(folder), rules_(rules) {}
 
-  // Writes "index.html": the header box and the thumbnail grid.
-  Result<void, PageFailure> WriteIndexPage(const IndexFile& index);
+  // Writes "index.html": the header box and the thumbnail grid, whose thumbnails of the albums
+  // in `entries` open those albums.
+  Result<void, PageFailure> WriteIndexPage(const IndexFile& index, const PageEntries& entries);
 
   // Writes "Image1.html" to "ImageN.html", one after the other, showing the video of each entry
-  // in `videos` in place of its picture; stops at the first failure.
-  Result<void, PageFailure> WritePicturePages(const IndexFile& index, const VideoEntries& videos);
+  // of `entries` that is a video in place of its picture, and linking the picture of each that is
+  // an album to that album; stops at the first failure.
+  Result<void, PageFailure> WritePicturePages(const IndexFile& index, const PageEntries& entries);
 
   // The pages handled so far.
   const PageTally& tally() const { return tally_; }

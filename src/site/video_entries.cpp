@@ -8,37 +8,11 @@
 #include <string>
 #include <unordered_map>
 
-#include "paths/paths.h"
 #include "site/jpeg_shape.h"
 #include "site/page_output.h"
 
 namespace quillmere {
 namespace {
-
-// The number that `name` gives an entry as `prefix` NUMBER `extension`, or 0 when it is no such
-// name or the number is not one of the run's pictures.
-std::int64_t EntryNumber(std::string_view name, std::string_view prefix, std::string_view extension,
-                         std::int64_t pictureCount) {
-  const std::int64_t number = NumberInName(name, prefix, extension);
-  return number <= pictureCount ? number : 0;
-}
-
-// The folder of the pictures named by `prefix`, opened a part at a time from the site, or none.
-std::unique_ptr<Folder> OpenPictureFolder(Folder& site, std::string_view folderPart) {
-  Result<std::unique_ptr<Folder>> at = site.OpenFolder(".");
-  for (std::string_view part : PartsOf(folderPart)) {
-    if (!at) return nullptr;
-    at = at.value()->OpenFolder(part);
-  }
-  return at ? std::move(at.value()) : nullptr;
-}
-
-// Tells whether `name` in `folder` is a regular file, which a browser can play: not a folder, a
-// pipe or a symbolic link, and looked at without being opened.
-bool IsRegularFile(Folder& folder, const std::string& name) {
-  Result<EntryInfo> entry = folder.Inspect(name);
-  return entry && entry.value().kind == EntryInfo::Kind::kRegular;
-}
 
 // The poster's size, upright, from its JPEG header; 0 by 0 when it cannot be read.
 void ReadPosterSize(Folder& folder, const std::string& poster, VideoEntry& entry) {
@@ -61,25 +35,26 @@ const VideoEntry* VideoEntries::Of(std::int64_t n) const {
 }
 
 VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, Folder& site) {
+  if (!head.videos || pictureCount == 0) return {};
+  std::optional<PictureFolder> pictures = ListPictureFolder(head, site);
+  return pictures ? FindVideoEntries(*pictures, pictureCount) : VideoEntries();
+}
+
+VideoEntries FindVideoEntries(PictureFolder& pictures, std::int64_t pictureCount) {
   VideoEntries videos;
-  const std::string_view prefix = head.ImagePrefix;
-  if (!head.videos || pictureCount == 0 || !StaysInside(prefix)) return videos;
-  const auto [folderPart, namePrefix] = SplitAtFolder(prefix);
-  std::unique_ptr<Folder> folder = OpenPictureFolder(site, folderPart);
-  if (!folder) return videos;
-  Result<std::vector<std::string>> names = folder->List();
-  if (!names) return videos;
+  const std::string_view namePrefix = pictures.namePrefix;
+  Folder& folder = *pictures.folder;
   // Each entry's video, the preferred extension first, and which entries have their poster.
   std::unordered_map<std::int64_t, std::size_t> found;
   std::vector<std::int64_t> posters;
-  for (const std::string& name : names.value()) {
+  for (const std::string& name : pictures.names) {
     if (const std::int64_t n = EntryNumber(name, namePrefix, kPictureFileExtension, pictureCount)) {
       posters.push_back(n);
       continue;
     }
     for (std::size_t e = 0; e < kVideoFileExtensions.size(); ++e) {
       const std::int64_t n = EntryNumber(name, namePrefix, kVideoFileExtensions[e], pictureCount);
-      if (n != 0 && IsRegularFile(*folder, name)) {
+      if (n != 0 && IsRegularFile(folder, name)) {
         auto [at, added] = found.try_emplace(n, e);
         if (!added) at->second = std::min(at->second, e);
       }
@@ -91,7 +66,7 @@ VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, 
     auto video = found.find(n);
     if (video == found.end()) continue;
     VideoEntry entry{n, kVideoFileExtensions[video->second]};
-    ReadPosterSize(*folder, PictureFileName(namePrefix, n), entry);
+    ReadPosterSize(folder, PictureFileName(namePrefix, n), entry);
     videos.Add(entry);
   }
   return videos;

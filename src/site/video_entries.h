@@ -11,6 +11,7 @@
 
 #include "index/index_file.h"
 #include "platform/file_system.h"
+#include "site/picture_folder.h"
 
 namespace quillmere {
 
@@ -47,5 +48,9 @@ class VideoEntries {
 // pictures' folder inside `site`: none unless the head says that the site has videos and the
 // picture prefix stays inside the site. A folder that cannot be read has no videos.
 VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, Folder& site);
+
+// Finds the entries 1 to `pictureCount` whose picture has a video beside it in `pictures`, the
+// pictures' folder as one listing saw it.
+VideoEntries FindVideoEntries(PictureFolder& pictures, std::int64_t pictureCount);
 
 }  // namespace quillmere

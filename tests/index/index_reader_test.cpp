@@ -57,6 +57,20 @@ TEST(ReadIndex, HeadSkipsBlankAndCommentLinesAnywhere) {
   EXPECT_EQ(PicturesOf(index), (Pairs{{"B", ""}}));
 }
 
+// The head's comment lines before the fifth value say whether the site is an album of a tree and
+// where its parent is; other words, or the same lines in the picture section, say nothing.
+TEST(ReadIndex, HeadTellsAnAlbumOfATreeAndItsParent) {
+  for (const auto& [text, albums, parent] : std::vector<std::tuple<std::string, bool, std::string>>{
+           {"T\nt\n  ;albums \ni\n;   parent  ../index.html \ns\n3\n", true, "../index.html"},
+           {"T\nt\ni\ns\n; parent a.html\n; parent b.html\n3\n", false, "a.html"},
+           {"T\nt\ni\ns\n; parent\n; parentx\n; albums too\n3\n", false, ""},
+           {"T\nt\ni\ns\n3\n; albums\n; parent ../index.html\nA\nB\n", false, ""}}) {
+    IndexFile index = Parse(text);
+    EXPECT_EQ(index.head.albums, albums) << text;
+    EXPECT_EQ(index.head.parent, parent) << text;
+  }
+}
+
 TEST(ReadIndex, HeadKeepsTabsAndTrimsOnlySpaces) {
   IndexFile index = Parse("\t\n  a b  \n\tx\t\n/s/\n2\n");
   EXPECT_EQ(index.head.SiteTitle, "\t");

@@ -33,6 +33,20 @@ TEST(FolderName, IsTheCurrentFolderWithoutSeparator) {
   EXPECT_EQ(FolderName("C:index.txt"), "./");
 }
 
+// A link names a file by every byte of its name: what a link gives a meaning of its own, and
+// every byte beyond ASCII, is written as "%" and two hex digits.
+TEST(PercentEncoded, KeepsOnlyWhatALinkTakesAsItIs) {
+  const std::vector<std::array<std::string_view, 2>> cases = {
+      {"2024/Lisbon-Porto_v1.2~", "2024/Lisbon-Porto_v1.2~"},
+      {"S\xC3\xA3o Paulo", "S%C3%A3o%20Paulo"},
+      {"#1 100% a&b?c", "%231%20100%25%20a%26b%3Fc"},
+      {"\"it's\" <x>", "%22it%27s%22%20%3Cx%3E"},
+      {"a:b\\c+\x7F\xFF", "a%3Ab%5Cc%2B%7F%FF"},
+      {"", ""},
+  };
+  for (const auto& [name, link] : cases) EXPECT_EQ(PercentEncoded(name), link) << name;
+}
+
 TEST(SplitAtFolder, SplitsAtTheLastSeparatorOnly) {
   const std::vector<std::array<std::string_view, 3>> cases = {
       {"pictures/p", "pictures/", "p"},

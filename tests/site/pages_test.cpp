@@ -2,9 +2,11 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 #include <random>
+#include <regex>
 #include <sstream>
 
 #include "cli/console_words.h"
@@ -225,6 +227,86 @@ TEST_F(PagesTest, VideoEntriesShowTheirVideoWhereTheIndexFileSaysSo) {
         for (const std::string& each : lines) expected += each + "\r\n";
       }
       EXPECT_EQ(ReadFile(site + PicturePageName(n)), expected) << "page " << n;
+    }
+  }
+}
+
+// `page` with each line that is a key of `changed` replaced by its value.
+std::string WithLines(const std::string& page, const std::map<std::string, std::string>& changed) {
+  std::string bytes;
+  for (const std::string& line : LinesOf(page)) {
+    auto found = changed.find(line);
+    bytes += (found != changed.end() ? found->second : line) + "\r\n";
+  }
+  return bytes;
+}
+
+// Where the index file says that its site is an album of a tree, an entry with an album file
+// beside its picture opens that album from the grid and from its picture page (in the window that
+// opened the page, by a script that must not end its attribute), and the index page links up to
+// the parent; every other line, and every page without that line, stays byte for byte the model's.
+TEST_F(PagesTest, AlbumEntriesOpenTheirAlbumsWhereTheIndexFileSaysSo) {
+  const std::map<std::string, std::string> files = {{"big/p1.jpg", "p"},
+                                                    {"big/p1.album", "S\xC3\xA3o Paulo\n"},
+                                                    {"big/p2.jpg", "p"},
+                                                    {"big/p2.mp4", "v"},
+                                                    {"big/p3.jpg", "p"},
+                                                    {"big/p3.mp4", "v"},
+                                                    {"big/p3.album", "2024/#1 50%/\n"}};
+  const std::map<std::string, std::string> indexLines = {
+      {"    <TD width=606 bgColor=#CDDBEB rowSpan=3><SPAN id=picheader>Summer</SPAN></TD>",
+       "    <TD width=606 bgColor=#CDDBEB rowSpan=3><A href=\"../index.html\"><IMG "
+       "src=\"gfx/previmg.gif\" border=0 alt=\"Up\" align=middle></A> <SPAN "
+       "id=picheader>Summer</SPAN></TD>"},
+      {"            <TD><A href=\"javascript:show_foto(1)\">",
+       "            <TD><A href=\"S%C3%A3o%20Paulo/index.html\">"},
+      {"            <TD><A href=\"javascript:show_foto(3)\">",
+       "            <TD><A href=\"2024/%231%2050%25/index.html\">"}};
+  const std::string video =
+      "<TR vAlign=top><TD><VIDEO src=\"big/pN.mp4\" poster=\"big/pN.jpg\" "
+      "controls></VIDEO></TD>";
+  const std::map<int, std::string> albumLines = {
+      {1,
+       "<TR vAlign=top><TD><A href=\"S%C3%A3o%20Paulo/index.html\" onclick=\"SCRIPT\"><IMG "
+       "src=\"big/p1.jpg\" border=1 alt=\"Album\"></A></TD>"},
+      {2, std::regex_replace(video, std::regex("pN"), "p2")},
+      {3,
+       "<TR vAlign=top><TD><A href=\"2024/%231%2050%25/index.html\" onclick=\"SCRIPT\"><IMG "
+       "src=\"big/p3.jpg\" border=1 alt=\"Album\"></A></TD>"}};
+  // Without the line, each entry with a video beside its picture shows it.
+  const std::map<int, std::string> videoLines = {
+      {2, albumLines.at(2)}, {3, std::regex_replace(video, std::regex("pN"), "p3")}};
+  const std::regex script(" onclick=\"([^\"]*)\"");
+  for (const bool albums : {true, false}) {
+    SCOPED_TRACE(albums ? "albums" : "no line that says so");
+    const std::string site = dir / (albums ? "tree/" : "plain/");
+    std::filesystem::create_directories(site + "big");
+    for (const auto& [name, bytes] : files) WriteFile(site + name, bytes);
+    std::string text = std::string("Summer\r\n; videos\r\n") + (albums ? "; albums\r\n" : "") +
+                       " ;parent ../index.html\r\nthumbs/t\r\nbig/p\r\ngfx\r\n2\r\n";
+    for (int n = 1; n <= 3; ++n) text += "Caption " + std::to_string(n) + "\r\nLong\r\n";
+    WriteFile(site + "index.txt", text);
+    RunOutcome outcome = GenerateSite(site + "index.txt", fs);
+    ASSERT_TRUE(outcome.ok()) << Describe(outcome, CommandLineWords());
+    const testing::ReferenceIndex model = ReferenceRead(text);
+    const std::string index = ReadFile(site + "index.html");
+    EXPECT_EQ(index, WithLines(ReferenceIndexPage(model),
+                               albums ? indexLines : std::map<std::string, std::string>()));
+    EXPECT_TRUE(HasPageSignature(index, index));
+    for (int n = 1; n <= 3; ++n) {
+      const std::string page = ReadFile(site + PicturePageName(n));
+      EXPECT_TRUE(HasPageSignature(page, page)) << n;
+      std::string expected = ReferencePicturePage(model, n);
+      const std::map<int, std::string>& lines = albums ? albumLines : videoLines;
+      if (lines.contains(n)) expected = WithLines(expected, {{LinesOf(expected)[12], lines.at(n)}});
+      EXPECT_EQ(std::regex_replace(page, script, " onclick=\"SCRIPT\""), expected) << n;
+      std::smatch found;
+      if (!std::regex_search(page, found, script)) continue;
+      for (const char* step : {"window.opener &amp;&amp; !window.opener.closed",
+                               "window.opener.location.href = this.href; window.close(); "
+                               "return false;"}) {
+        EXPECT_NE(found[1].str().find(step), std::string::npos) << step;
+      }
     }
   }
 }
