@@ -1,7 +1,7 @@
 // SPDX-FileCopyrightText: 2026 The Quillmere developers
 // SPDX-License-Identifier: MIT
-// --new-album: a whole album made from a folder of pictures.
-#include "album/commands/new_album.h"
+// --new-album's making of one album, alone or as one of a tree of albums.
+#include "album/commands/album_making.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -10,16 +10,19 @@
 #include "album/album_failure.h"
 #include "album/album_options.h"
 #include "album/album_outcome.h"
+#include "album/commands/new_album.h"
 #include "album/steps/album_work.h"
 #include "album/steps/found_pictures.h"
 #include "album/steps/held_album.h"
 #include "album/steps/image_folders.h"
 #include "album/steps/numbering.h"
 #include "album/steps/probe_pictures.h"
+#include "album/steps/sub_album_entries.h"
 #include "paths/paths.h"
 #include "run/site_folder.h"
 #include "site/page_output.h"
 #include "site/support_images.h"
+#include "site/video_entries.h"
 
 namespace quillmere {
 namespace {
@@ -133,9 +136,62 @@ Result<void, AlbumFailure> AddSupportImages(SupportPlace& place, AlbumChange& ch
   return {};
 }
 
-// Makes the album in `album`, which holds nothing of an album yet, from `pictures`.
+// The support folder that the head of an album `depth` folders below the top of its tree names.
+std::string SupportFolderAt(std::size_t depth) {
+  std::string folder;
+  for (std::size_t d = 0; d < depth; ++d) folder += "../";
+  return folder + std::string(kAlbumSupportFolder);
+}
+
+// The head of the album made from `picturesFolder`, standing in a tree as `place` says (none for
+// an album of its own), with videos where `videos` says so.
+AlbumHead HeadOf(const std::string& picturesFolder, const TreePlace* place, bool videos) {
+  const std::size_t depth = place != nullptr ? place->depth : 0;
+  return AlbumHead{NewAlbumTitle(picturesFolder),
+                   std::string(kAlbumThumbPrefix),
+                   std::string(kAlbumPicturePrefix),
+                   SupportFolderAt(depth),
+                   kNewAlbumPicsPerRow,
+                   videos,
+                   place != nullptr,
+                   depth > 0 ? "../" + std::string(kIndexPageName) : std::string()};
+}
+
+// Whether the album at `place` copies the support images: an album of its own, or the top of a
+// tree, whose albums below share its copy.
+bool CopiesSupport(const TreePlace* place) {
+  return place == nullptr || place->depth == 0;
+}
+
+// The album's own pictures and videos among `pairs`, made of `pictures` as `made` tells.
+AlbumSummary OwnSummary(const std::vector<FoundPicture>& pictures, const NumberedPictures& made) {
+  AlbumSummary own;
+  own.pictures = made.pairs.size();
+  own.videos = made.videos;
+  for (std::size_t i : made.sources) {
+    own.AddDate(pictures[i].facts.dateTaken, pictures[i].facts.zoneTaken);
+  }
+  return own;
+}
+
+// Makes the pictures of `toNumber` after the entries that `place` lists; nothing where there are
+// none and those entries are there. A folder of albums whose own files are no pictures is one.
+Result<NumberedPictures, AlbumFailure> MakeOwnPictures(const PicturesToNumber& toNumber,
+                                                       std::size_t listed, ImageFolders& folders,
+                                                       AlbumChange& change, AlbumWork& work) {
+  if (listed > 0 && toNumber.pictures.empty()) return NumberedPictures{};
+  auto made = MakeAndNumber(toNumber, folders, change, work);
+  if (listed > 0 && made.failure() != nullptr && made.failure()->Is<AlbumFailure::NoPictures>()) {
+    return NumberedPictures{};
+  }
+  return made;
+}
+
+// Makes the album in `album`, which holds nothing of an album yet, from `pictures`, standing in
+// a tree as `place` says (none for an album of its own); what it holds itself goes to `own`.
 Result<void, AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& picturesFolder,
-                                       const std::vector<FoundPicture>& pictures, AlbumWork& work) {
+                                       const std::vector<FoundPicture>& pictures,
+                                       const TreePlace* place, AlbumWork& work, AlbumSummary& own) {
   AlbumOutcome& outcome = work.outcome;
   Result<std::vector<std::string>> taken = std::vector<std::string>();
   auto found = FindImageFolders(album, kAlbumPicturePrefix, kAlbumThumbPrefix, outcome.indexPath);
@@ -144,13 +200,18 @@ Result<void, AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& pi
   folders.videos = std::any_of(pictures.begin(), pictures.end(), [](const FoundPicture& picture) {
     return picture.video.has_value();
   });
-  const auto count = static_cast<std::int64_t>(pictures.size());
+  const std::size_t listed = place != nullptr ? place->subAlbums.size() : 0;
+  folders.albums = listed > 0;
+  const auto count = static_cast<std::int64_t>(listed + pictures.size());
   Result<std::vector<std::string>> images = TakenImageNames(folders, 1, count);
   if (!images) return AlbumFailure::FolderNotMade{album.path, images.error()};
   taken.value().insert(taken.value().end(), images.value().begin(), images.value().end());
-  auto support = FindSupportPlace(album, outcome.indexPath, work.fs, taken.value());
-  if (auto* failure = support.failure()) return std::move(*failure);
-  SupportPlace& place = support.value();
+  std::optional<SupportPlace> support;
+  if (CopiesSupport(place)) {
+    auto found_support = FindSupportPlace(album, outcome.indexPath, work.fs, taken.value());
+    if (auto* failure = found_support.failure()) return std::move(*failure);
+    support.emplace(std::move(found_support.value()));
+  }
   if (!taken.value().empty()) {
     const std::string folder =
         album.path.size() > 1 ? album.path.substr(0, album.path.size() - 1) : album.path;
@@ -160,33 +221,43 @@ Result<void, AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& pi
   AlbumChange change(*album.folder, album.path, ChangeKind::kNewAlbum, std::string(kAlbumIndexName),
                      {});
   PlanImages(folders, 1, count, change);
-  PlanFolders(place.folder, change);
-  for (const std::string& name : place.missing) change.PlanFile(place.folder.relative + name);
+  if (support) {
+    PlanFolders(support->folder, change);
+    for (const std::string& name : support->missing)
+      change.PlanFile(support->folder.relative + name);
+  }
   if (auto done = change.Begin(); !done) return std::move(*done.failure());
+  std::vector<PicturePair> pairs;
+  if (place != nullptr) {
+    auto entries = MakeSubAlbumEntries(place->subAlbums, 1, *album.folder, folders, change, work);
+    if (auto* failure = entries.failure()) return std::move(*failure);
+    pairs = std::move(entries.value());
+  }
   std::optional<KnownPictures> known;
   if (!work.options.allowDuplicates) known.emplace(folders.pictures, std::vector<std::uint64_t>());
   std::optional<MadePicturesCache> remembered = LoadMadePictures(work);
   work.remembered = remembered ? &*remembered : nullptr;
-  auto made = MakeAndNumber({pictures, 1, picturesFolder, known ? &*known : nullptr}, folders,
-                            change, work);
+  const auto first = static_cast<std::int64_t>(listed) + 1;
+  auto made = MakeOwnPictures({pictures, first, picturesFolder, known ? &*known : nullptr}, listed,
+                              folders, change, work);
   if (auto* failure = made.failure()) return std::move(*failure);
-  if (auto done = AddSupportImages(place, change, work.fs); !done)
-    return std::move(*done.failure());
-  const std::vector<PicturePair>& pairs = made.value().pairs;
-  const AlbumHead head{NewAlbumTitle(picturesFolder),
-                       std::string(kAlbumThumbPrefix),
-                       std::string(kAlbumPicturePrefix),
-                       std::string(kAlbumSupportFolder),
-                       kNewAlbumPicsPerRow,
-                       made.value().videos > 0};
+  if (support) {
+    if (auto done = AddSupportImages(*support, change, work.fs); !done) {
+      return std::move(*done.failure());
+    }
+  }
+  const NumberedPictures& numbered = made.value();
+  pairs.insert(pairs.end(), numbered.pairs.begin(), numbered.pairs.end());
+  const AlbumHead head = HeadOf(picturesFolder, place, numbered.videos > 0);
   Placement placement;
   placement.replace = false;
   if (std::error_code error = change.Commit(NewIndexText(head, pairs), placement).error()) {
     return AlbumFailure::NotWritten{outcome.indexPath, error};
   }
-  outcome.picturesAdded = pairs.size();
-  outcome.videosAdded = made.value().videos;
+  outcome.picturesAdded = numbered.pairs.size();
+  outcome.videosAdded = numbered.videos;
   outcome.thumbnailsWritten = pairs.size();
+  own = OwnSummary(pictures, numbered);
   SaveMadePictures(remembered, work);
   return FinishSite(album, work);
 }
@@ -203,47 +274,134 @@ Result<bool> LacksAPage(AlbumFolder& album, const ChosenIndex& index) {
   return false;
 }
 
-// Tells whether the index file of `album` is one that this command began for `picturesFolder` and
-// left without all of its pages: the head it writes, the title it gives those pictures, and a page
-// missing.
-Result<bool, AlbumFailure> WasBegunHere(AlbumFolder& album, const std::string& picturesFolder,
-                                        AlbumWork& work) {
+// The pictures among the files of `picturesFolder`, probed and in their order; the folders below
+// it are left to the tree where `place` is given, and a folder of a tree that lists albums may
+// have none.
+Result<std::vector<FoundPicture>, AlbumFailure> ProbeOwnFiles(const std::string& picturesFolder,
+                                                              const TreePlace* place,
+                                                              AlbumWork& work) {
+  Result<std::vector<FoundPicture>> found =
+      FilesIn(picturesFolder, work.fs, work.problems(),
+              place != nullptr ? SubFolders::kLeave : SubFolders::kReport);
+  if (!found) return AlbumFailure::PicturesUnreadable{picturesFolder, found.error()};
+  AttachSidecars(found.value());
+  auto probed = ProbePictures(std::move(found.value()), picturesFolder, work);
+  const bool listsAlbums = place != nullptr && !place->subAlbums.empty();
+  if (listsAlbums && probed.failure() != nullptr &&
+      probed.failure()->Is<AlbumFailure::NoPictures>()) {
+    return std::vector<FoundPicture>();
+  }
+  return probed;
+}
+
+// How far an album that this command began in a folder came.
+enum class Begun {
+  // It began none there.
+  kNone,
+  // Its index file is there without all of its pages.
+  kUnfinished,
+  // Its index file and all of its pages are there.
+  kComplete,
+};
+
+// Tells whether `text` starts with the head this command writes for `picturesFolder` standing in
+// a tree as `place` says, with or without videos.
+bool StartsWithTreeHead(std::string_view text, const std::string& picturesFolder,
+                        const TreePlace& place) {
+  for (const bool videos : {false, true}) {
+    if (text.starts_with(NewIndexText(HeadOf(picturesFolder, &place, videos), {}))) return true;
+  }
+  return false;
+}
+
+// Tells how far the index file of `album` is one that this command began for `picturesFolder`
+// standing in a tree as `place` says (none for an album of its own): the head it writes, the
+// title it gives those pictures, and whether a page is missing.
+Result<Begun, AlbumFailure> BegunHere(AlbumFolder& album, const std::string& picturesFolder,
+                                      const TreePlace* place, AlbumWork& work) {
   const std::string& indexPath = work.outcome.indexPath;
   Result<EntryInfo> entry = album.folder->Inspect(kAlbumIndexName);
   if (!entry) return AlbumFailure::FolderNotMade{album.path, entry.error()};
-  if (entry.value().kind != EntryInfo::Kind::kRegular) return false;
+  if (entry.value().kind != EntryInfo::Kind::kRegular) return Begun::kNone;
   auto text = ReadHeldIndexFile(indexPath, *album.folder, work.fs, IndexLink::kRefuse);
-  if (text.failure() != nullptr) return false;
+  if (text.failure() != nullptr) return Begun::kNone;
+  if (place != nullptr && !StartsWithTreeHead(text.value().bytes(), picturesFolder, *place)) {
+    return Begun::kNone;
+  }
   auto index = ReadAlbumIndex(indexPath, std::move(text.value()));
-  if (index.failure() != nullptr) return false;
+  if (index.failure() != nullptr) return Begun::kNone;
   const IndexHead& head = index.value().head;
+  const std::size_t depth = place != nullptr ? place->depth : 0;
   if (head.SiteTitle != NewAlbumTitle(picturesFolder) || head.ThumbPrefix != kAlbumThumbPrefix ||
-      head.ImagePrefix != kAlbumPicturePrefix || head.SupportFolder != kAlbumSupportFolder) {
-    return false;
+      head.ImagePrefix != kAlbumPicturePrefix || head.SupportFolder != SupportFolderAt(depth)) {
+    return Begun::kNone;
   }
   Result<bool> lacks = LacksAPage(album, index.value());
   if (!lacks) return AlbumFailure::FolderNotMade{album.path, lacks.error()};
-  return lacks.value();
+  return lacks.value() ? Begun::kUnfinished : Begun::kComplete;
+}
+
+// What the album in `album`, made before from `picturesFolder` as one of a tree as `place` says,
+// holds itself: how many pictures and videos from its index file (its entries after those of the
+// albums it lists), the dates they span from the pictures' folder probed again.
+Result<AlbumSummary, AlbumFailure> SummaryOfMade(AlbumFolder& album,
+                                                 const std::string& picturesFolder,
+                                                 const TreePlace& place, AlbumWork& work) {
+  const std::string& indexPath = work.outcome.indexPath;
+  auto text = ReadHeldIndexFile(indexPath, *album.folder, work.fs, IndexLink::kRefuse);
+  if (auto* failure = text.failure()) return AlbumFailure::IndexUnusable{std::move(*failure)};
+  auto index = ReadAlbumIndex(indexPath, std::move(text.value()));
+  if (auto* failure = index.failure()) return std::move(*failure);
+  const auto count = static_cast<std::int64_t>(PictureLinesOf(index.value()).lines.size());
+  const auto listed = static_cast<std::int64_t>(place.subAlbums.size());
+  const VideoEntries videos = FindVideoEntries(index.value().head, count, *album.folder);
+  AlbumSummary own;
+  own.pictures = static_cast<std::uint64_t>(std::max<std::int64_t>(count - listed, 0));
+  for (std::int64_t n = listed + 1; n <= count; ++n) {
+    if (videos.Of(n) != nullptr) ++own.videos;
+  }
+  // What probing finds again was told when the album was made.
+  AlbumOutcome probing;
+  AlbumWork again{work.fs, work.options, probing, nullptr};
+  auto probed = ProbeOwnFiles(picturesFolder, &place, again);
+  if (auto* failure = probed.failure()) return std::move(*failure);
+  for (const FoundPicture& picture : probed.value()) {
+    own.AddDate(picture.facts.dateTaken, picture.facts.zoneTaken);
+  }
+  return own;
 }
 
 // Finishes the album in `album` that an interrupted --new-album of `picturesFolder` began: the
 // change its journal held was finished when the folder was taken, or its index file is there
 // without all of its pages. Only pages are written, and none in place of a file that is no page
-// of this program. Tells whether there was such an album.
+// of this program. An album below the top of a tree that stands complete is taken as made. Tells
+// whether there was such an album; what it holds itself goes to `own` where it stands in a tree.
 Result<bool, AlbumFailure> FinishBegunAlbum(AlbumFolder& album, const std::string& picturesFolder,
-                                            AlbumWork& work) {
+                                            const TreePlace* place, AlbumWork& work,
+                                            AlbumSummary& own) {
   const bool settledHere = album.settled.outcome == SettledJournal::Outcome::kFinished &&
                            album.settled.change == ChangeKind::kNewAlbum;
+  Begun begun = Begun::kUnfinished;
   if (!settledHere) {
-    auto begun = WasBegunHere(album, picturesFolder, work);
-    if (auto* failure = begun.failure()) return std::move(*failure);
-    if (!begun.value()) return false;
+    auto found = BegunHere(album, picturesFolder, place, work);
+    if (auto* failure = found.failure()) return std::move(*failure);
+    begun = found.value();
   }
-  AlbumOptions options = work.options;
-  options.run.replaceForeignPages = false;
-  AlbumWork finishing{work.fs, options, work.outcome, nullptr};
-  if (auto done = FinishSite(album, finishing); !done) return std::move(*done.failure());
-  work.outcome.picturesAdded = static_cast<std::uint64_t>(work.outcome.site.pictureCount);
+  const bool takenAsMade = begun == Begun::kComplete && place != nullptr && place->depth > 0;
+  if (begun == Begun::kNone || (begun == Begun::kComplete && !takenAsMade)) return false;
+  if (!takenAsMade) {
+    AlbumOptions options = work.options;
+    options.run.replaceForeignPages = false;
+    AlbumWork finishing{work.fs, options, work.outcome, nullptr};
+    if (auto done = FinishSite(album, finishing); !done) return std::move(*done.failure());
+    work.outcome.picturesAdded = static_cast<std::uint64_t>(work.outcome.site.pictureCount);
+    work.outcome.albumsMade = 1;
+  }
+  if (place == nullptr) return true;
+  auto summary = SummaryOfMade(album, picturesFolder, *place, work);
+  if (auto* failure = summary.failure()) return std::move(*failure);
+  own = summary.value();
+  if (!takenAsMade) work.outcome.picturesAdded = own.pictures;
   return true;
 }
 
@@ -257,11 +415,13 @@ Result<void, AlbumFailure> CheckHoldsNoSite(AlbumFolder& held, const std::string
   return AlbumFailure::AlbumInUse{albumPath, std::move(taken.value())};
 }
 
-// Makes the album of the pictures in `picturesFolder` in `albumPath`, adding the folders it made
-// to `made`.
+// Makes the album of the pictures in `picturesFolder` in `albumPath`, standing in a tree as
+// `place` says (none for an album of its own), adding the folders it made to `made`; what it
+// holds itself goes to `own`.
 Result<void, AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
-                                          const std::string& albumPath,
-                                          std::vector<std::string>& made, AlbumWork& work) {
+                                          const std::string& albumPath, const TreePlace* place,
+                                          std::vector<std::string>& made, AlbumWork& work,
+                                          AlbumSummary& own) {
   FileSystem& fs = work.fs;
   const std::string siteFolder = albumPath == "/" ? albumPath : albumPath + kSeparator;
   Result<EntryInfo> entry = fs.Inspect(albumPath, /*follow=*/true);
@@ -276,15 +436,12 @@ Result<void, AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
                      : LockNearestParent(albumPath, fs, work.options);
   if (auto* failure = held.failure()) return std::move(*failure);
   if (exists) {
-    auto finished = FinishBegunAlbum(held.value(), picturesFolder, work);
+    auto finished = FinishBegunAlbum(held.value(), picturesFolder, place, work, own);
     if (auto* failure = finished.failure()) return std::move(*failure);
     if (finished.value()) return {};
     if (auto done = CheckHoldsNoSite(held.value(), albumPath, fs); !done) return done;
   }
-  Result<std::vector<FoundPicture>> found = FilesIn(picturesFolder, fs, work.problems());
-  if (!found) return AlbumFailure::PicturesUnreadable{picturesFolder, found.error()};
-  AttachSidecars(found.value());
-  auto probed = ProbePictures(std::move(found.value()), picturesFolder, work);
+  auto probed = ProbeOwnFiles(picturesFolder, place, work);
   if (auto* failure = probed.failure()) return std::move(*failure);
   if (!exists) {
     made = MissingFolders(albumPath, fs);
@@ -299,23 +456,16 @@ Result<void, AlbumFailure> MakeNewAlbumIn(const std::string& picturesFolder,
     }
   }
   // The album folder is let go, on the return, before a folder the work made is removed.
-  return MakeAlbumIn(held.value(), picturesFolder, probed.value(), work);
+  auto done = MakeAlbumIn(held.value(), picturesFolder, probed.value(), place, work, own);
+  if (done) work.outcome.albumsMade = 1;
+  return done;
 }
 
 }  // namespace
 
-std::string NewAlbumTitle(const std::string& picturesFolder) {
-  // The name a folder goes by, also when given as "." or with a trailing "/".
-  std::error_code error;
-  std::filesystem::path path = std::filesystem::absolute(picturesFolder, error).lexically_normal();
-  if (error) path = std::filesystem::path(picturesFolder).lexically_normal();
-  std::string name = path.filename().string();
-  if (name.empty()) name = path.parent_path().filename().string();
-  return TitleFromFolderName(name);
-}
-
-AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& albumFolder,
-                          FileSystem& fs, const AlbumOptions& options) {
+AlbumOutcome MakeAlbumOf(const std::string& picturesFolder, const std::string& albumFolder,
+                         const TreePlace* place, FileSystem& fs, const AlbumOptions& options,
+                         AlbumSummary& own) {
   AlbumOutcome outcome;
   const std::string albumPath = TidyFolderPath(albumFolder);
   const std::string siteFolder = albumPath == "/" ? albumPath : albumPath + kSeparator;
@@ -323,7 +473,7 @@ AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& 
   AlbumWork work{fs, options, outcome};
   std::vector<std::string> made;
   WithinMemory(outcome, [&] {
-    outcome.failure = FailureOf(MakeNewAlbumIn(picturesFolder, albumPath, made, work));
+    outcome.failure = FailureOf(MakeNewAlbumIn(picturesFolder, albumPath, place, made, work, own));
   });
   // A failed album leaves no folder it made; one that holds the album stays.
   if (!outcome.ok()) RemoveMadeFolders(made, fs);
