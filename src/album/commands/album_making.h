@@ -9,7 +9,10 @@
 
 #include "album/album_options.h"
 #include "album/album_outcome.h"
+#include "album/steps/album_work.h"
+#include "album/steps/found_pictures.h"
 #include "album/steps/sub_album_entries.h"
+#include "album/text/album_text.h"
 #include "platform/file_system.h"
 
 namespace quillmere {
@@ -21,6 +24,20 @@ struct TreePlace {
   // The albums below it that it lists first, in order.
   std::vector<SubAlbumEntry> subAlbums;
 };
+
+// The support folder that the head of an album `depth` folders below the top of its tree names.
+std::string SupportFolderAt(std::size_t depth);
+
+// The head of the album made from `picturesFolder`, standing in a tree as `place` says (none for
+// an album of its own), with videos where `videos` says so.
+AlbumHead NewAlbumHead(const std::string& picturesFolder, const TreePlace* place, bool videos);
+
+// The pictures among the files of `picturesFolder`, probed and in their order; the folders below
+// it are left to the tree where `place` is given, and a folder of a tree that lists albums may
+// have none.
+Result<std::vector<FoundPicture>, AlbumFailure> ProbeOwnFiles(const std::string& picturesFolder,
+                                                              const TreePlace* place,
+                                                              AlbumWork& work);
 
 // Makes the album of the pictures in `picturesFolder` in `albumFolder` as --new-album does, or
 // finishes one that an interrupted run of it began there; where `place` is given, as one album of
