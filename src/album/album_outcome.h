@@ -101,6 +101,8 @@ struct AlbumOutcome {
   std::uint64_t picturesRemoved = 0;
   std::uint64_t thumbnailsWritten = 0;
   std::uint64_t thumbnailsUpToDate = 0;
+  // Albums made, or finished where an interrupted run began them: one, or those of a tree.
+  std::uint64_t albumsMade = 0;
   // The run that wrote the site, when it was reached.
   RunOutcome site;
 

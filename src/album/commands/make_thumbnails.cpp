@@ -16,6 +16,7 @@
 #include "album/steps/held_album.h"
 #include "album/steps/picture_work.h"
 #include "paths/paths.h"
+#include "site/album_entries.h"
 #include "site/jpeg_shape.h"
 #include "site/page_output.h"
 #include "site/video_entries.h"
@@ -93,14 +94,14 @@ std::vector<std::size_t> ThumbnailsToMake(const std::string& siteFolder, const C
   return toMake;
 }
 
-// Makes the thumbnail `n` of `thumbnails`, fitted within `size` and marked as a video's where
-// `video` says so, from the picture at `picture`, and hands it to `batch`; the problem when it
-// cannot be made or written.
+// Makes the thumbnail `n` of `thumbnails`, fitted within `size` and with `mark` drawn on it,
+// from the picture at `picture`, and hands it to `batch`; the problem when it cannot be made or
+// written.
 Result<void, PictureProblem> MakeOneThumbnail(PictureWork& work, FileBatch& batch,
                                               const std::string& picture, ImageFolder& thumbnails,
-                                              std::int64_t n, FitBox size, bool video) {
+                                              std::int64_t n, FitBox size, ThumbnailMark mark) {
   Result<std::unique_ptr<ReadableFile>> file = work.files().Open(picture);
-  MadeOrNot made = file ? work.maker().MakeThumbnail(*file.value(), size, video)
+  MadeOrNot made = file ? work.maker().MakeThumbnail(*file.value(), size, mark)
                         : MadeOrNot(Unreadable(file.error()));
   if (auto* error = made.failure()) {
     return PictureProblem{
@@ -132,11 +133,16 @@ Result<void, AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
   const PictureLineNumbers numbers = PictureLinesOf(index);
   const std::vector<std::size_t> toMake =
       ThumbnailsToMake(album.path, index, numbers, thumbnails, work);
-  // The thumbnail of an entry that is a video carries the mark that says so.
+  // The thumbnail of an entry that is a video, or an album, carries the mark that says so.
+  const auto count = static_cast<std::int64_t>(numbers.lines.size());
   const VideoEntries videos =
-      toMake.empty() ? VideoEntries()
-                     : FindVideoEntries(index.head, static_cast<std::int64_t>(numbers.lines.size()),
-                                        *album.folder);
+      toMake.empty() ? VideoEntries() : FindVideoEntries(index.head, count, *album.folder);
+  const AlbumEntries albums =
+      toMake.empty() ? AlbumEntries() : FindAlbumEntries(index.head, count, *album.folder);
+  const auto markOf = [&](std::int64_t n) {
+    if (albums.Of(n) != nullptr) return ThumbnailMark::kAlbum;
+    return videos.Of(n) != nullptr ? ThumbnailMark::kPlay : ThumbnailMark::kNone;
+  };
 
   PictureWork pictureWork(work.fs, options, toMake.size());
   if (!toMake.empty()) {
@@ -158,8 +164,8 @@ Result<void, AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
     const std::size_t i = toMake[k];
     const auto n = static_cast<std::int64_t>(i + 1);
     const std::string picture = PathOnDisk(album.path, PictureFileName(index.head.ImagePrefix, n));
-    Result<void, PictureProblem> made = MakeOneThumbnail(
-        pictureWork, batch, picture, thumbnails, n, options.thumbnailSize, videos.Of(n) != nullptr);
+    Result<void, PictureProblem> made = MakeOneThumbnail(pictureWork, batch, picture, thumbnails, n,
+                                                         options.thumbnailSize, markOf(n));
     if (PictureProblem* problem = made.failure()) problem->line = numbers.lines[i];
     {
       const std::lock_guard<std::mutex> hold(resultLock);

@@ -49,7 +49,7 @@ struct PictureHeader {
 enum class Making {
   // The thumbnail alone, decoded for its box.
   kThumbnail,
-  // The thumbnail alone with the mark of a video's thumbnail, decoded for its box.
+  // The thumbnail alone with a mark drawn on it (a video's, an album's), decoded for its box.
   kMarkedThumbnail,
   // The file copied as it is, and its thumbnail decoded for its box.
   kCopyAndThumbnail,

@@ -48,6 +48,16 @@ struct MadeImages {
 // What making a picture gives: its images, or why they could not be made.
 using MadeOrNot = Result<MadeImages, PictureError>;
 
+// The mark drawn on a thumbnail that tells what its entry is.
+enum class ThumbnailMark {
+  // None: the entry is a picture.
+  kNone,
+  // A round mark with a triangle at its middle: the entry is a video.
+  kPlay,
+  // A small stack of frames at its lower right corner: the entry is an album of its own.
+  kAlbum,
+};
+
 // Makes pictures on any number of threads at once. Every read of a picture file holds the lock
 // that all the work's steps of the file layer share.
 class PictureMaker {
@@ -65,9 +75,9 @@ class PictureMaker {
   virtual MadeOrNot MakePictureAndThumbnail(ReadableFile& file, std::optional<FitBox> picture,
                                             FitBox thumbnail, bool keepMetadata) = 0;
 
-  // Makes the thumbnail of `file`, fitted within `thumbnail`, with the mark that shows a video's
-  // thumbnail at its middle when `playMark` says so; refuses a picture over the limits.
-  virtual MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail, bool playMark) = 0;
+  // Makes the thumbnail of `file`, fitted within `thumbnail`, with `mark` drawn on it; refuses a
+  // picture over the limits.
+  virtual MadeOrNot MakeThumbnail(ReadableFile& file, FitBox thumbnail, ThumbnailMark mark) = 0;
 
   // Makes the picture of the upright 8-bit RGB rows `rgb`, `width` by `height` (a video's
   // poster), fitted within `picture`, and its thumbnail fitted within `thumbnail` with the play

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "album/steps/image_folders.h"
 
+#include "site/album_entries.h"
 #include "site/video_entries.h"
 
 namespace quillmere {
@@ -24,6 +25,10 @@ void PlanImages(const ImageFolders& folders, std::int64_t first, std::int64_t la
   for (std::int64_t n = first; n <= last; ++n) {
     change.PlanFile(folders.pictures.RelativeName(n));
     change.PlanFile(folders.thumbnails.RelativeName(n));
+    if (folders.albums) {
+      change.PlanFile(folders.pictures.relative +
+                      folders.pictures.FileName(n, kAlbumEntryExtension));
+    }
     if (!folders.videos) continue;
     for (std::string_view extension : kVideoFileExtensions) {
       change.PlanFile(folders.pictures.relative + folders.pictures.FileName(n, extension));
@@ -38,11 +43,15 @@ Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int
   Result<std::vector<std::string>> thumbnails = TakenNames(folders.thumbnails, first, last);
   if (!thumbnails) return thumbnails;
   for (std::string& name : thumbnails.value()) taken.value().push_back(std::move(name));
-  if (!folders.videos) return taken;
-  for (std::string_view extension : kVideoFileExtensions) {
-    Result<std::vector<std::string>> videos = TakenNames(folders.pictures, first, last, extension);
-    if (!videos) return videos;
-    for (std::string& name : videos.value()) taken.value().push_back(std::move(name));
+  std::vector<std::string_view> besides;
+  if (folders.albums) besides.push_back(kAlbumEntryExtension);
+  if (folders.videos) {
+    besides.insert(besides.end(), kVideoFileExtensions.begin(), kVideoFileExtensions.end());
+  }
+  for (std::string_view extension : besides) {
+    Result<std::vector<std::string>> beside = TakenNames(folders.pictures, first, last, extension);
+    if (!beside) return beside;
+    for (std::string& name : beside.value()) taken.value().push_back(std::move(name));
   }
   return taken;
 }

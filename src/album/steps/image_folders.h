@@ -22,6 +22,9 @@ struct ImageFolders {
   ImageFolder thumbnails;
   // Whether videos are among the pictures made, each beside its poster.
   bool videos = false;
+  // Whether albums of a tree are among the entries made, each by its album file beside its
+  // cover.
+  bool albums = false;
 };
 
 // Finds the folders of the pictures and thumbnails of `album`, named by the index file
@@ -32,12 +35,13 @@ Result<ImageFolders, AlbumFailure> FindImageFolders(AlbumFolder& album,
                                                     const std::string& indexPath);
 
 // Plans in `change` the folders to make and the pictures and thumbnails `first` to `last` of
-// `folders`, and the videos beside the pictures (of either kind) where `folders` has videos.
+// `folders`, the videos beside the pictures (of either kind) where `folders` has videos, and
+// the album files beside them where it has albums.
 void PlanImages(const ImageFolders& folders, std::int64_t first, std::int64_t last,
                 AlbumChange& change);
 
-// The names among the pictures and thumbnails `first` to `last` of `folders`, and the videos
-// where it has videos, that are taken.
+// The names among the pictures and thumbnails `first` to `last` of `folders`, the videos where it
+// has videos and the album files where it has albums, that are taken.
 Result<std::vector<std::string>> TakenImageNames(ImageFolders& folders, std::int64_t first,
                                                  std::int64_t last);
 

@@ -209,7 +209,7 @@ class Numbering {
   SharedMadePictures remembered_;
   NumberedPictures numbered_;
   // The picture each pair was made of.
-  std::vector<std::size_t> sources_;
+  std::vector<std::size_t>& sources_ = numbered_.sources;
   std::optional<AlbumFailure> writeFailure_;
 };
 

@@ -41,6 +41,8 @@ struct NumberedPictures {
   std::size_t duplicates = 0;
   // How many of them are videos.
   std::size_t videos = 0;
+  // The index in the pictures given of the picture each pair was made of.
+  std::vector<std::size_t> sources;
 };
 
 // The pictures made before, loaded from the user's cache folder when the options ask to remember

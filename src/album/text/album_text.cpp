@@ -184,6 +184,8 @@ std::string NewIndexText(const AlbumHead& head, const std::vector<PicturePair>& 
   std::string text = head.title + "\n" + head.thumbPrefix + "\n" + head.picturePrefix + "\n" +
                      head.supportFolder + "\n";
   if (head.videos) text.append(kVideosLine).append("\n");
+  if (head.albums) text.append(kAlbumsLine).append("\n");
+  if (!head.parent.empty()) text.append(kParentWord).append(" ").append(head.parent).append("\n");
   text += std::to_string(head.picsPerRow) + "\n";
   for (const PicturePair& pair : pairs) text += pair.caption + "\n" + pair.description + "\n";
   return text;

@@ -51,6 +51,11 @@ struct AlbumHead {
   int picsPerRow = 1;
   // Whether the album has videos, which its head then says.
   bool videos = false;
+  // Whether the album is one of a tree of albums, which its head then says.
+  bool albums = false;
+  // The address of the index page of the album above it in its tree, which its head then gives;
+  // empty for none.
+  std::string parent{};
 };
 
 // The whole index file of a new album, with LF line ends.

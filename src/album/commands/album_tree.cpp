@@ -1,0 +1,78 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "album/commands/album_tree.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "album/commands/album_making.h"
+#include "album/steps/album_work.h"
+#include "album/steps/picture_work.h"
+#include "paths/paths.h"
+
+namespace quillmere {
+namespace {
+
+// How many folders below the top the folder at `relative` is.
+std::size_t DepthOf(const std::string& relative) {
+  if (relative.empty()) return 0;
+  return static_cast<std::size_t>(std::count(relative.begin(), relative.end(), '/')) + 1;
+}
+
+// The folder of the album of the tree's folder at `relative` below `albumPath`.
+std::string AlbumPathOf(const std::string& albumPath, const std::string& relative) {
+  if (relative.empty()) return albumPath;
+  return (albumPath == "/" ? albumPath : albumPath + "/") + relative;
+}
+
+// The place in the tree of `folder`, with an entry for each album below it that it lists and that
+// holds a picture to be its cover, from what `summaries` say they hold.
+TreePlace PlaceOf(const SourceFolder& folder, const SourceTree& tree,
+                  const std::vector<AlbumSummary>& summaries) {
+  TreePlace place{DepthOf(folder.relative), {}};
+  for (std::size_t k : folder.subAlbums) {
+    const SourceFolder& below = tree.folders[k];
+    if (!below.listed || summaries[k].pictures == 0) continue;
+    place.subAlbums.push_back({below.name, summaries[k]});
+  }
+  return place;
+}
+
+// Adds what the outcome `one` of one album of the tree tells to the tree's `outcome`.
+void AddOutcome(AlbumOutcome&& one, AlbumOutcome& outcome) {
+  std::move(one.problems.begin(), one.problems.end(), std::back_inserter(outcome.problems));
+  outcome.picturesAdded += one.picturesAdded;
+  outcome.videosAdded += one.videosAdded;
+  outcome.thumbnailsWritten += one.thumbnailsWritten;
+  outcome.albumsMade += one.albumsMade;
+  outcome.site = std::move(one.site);
+  outcome.failure = std::move(one.failure);
+}
+
+}  // namespace
+
+AlbumOutcome MakeAlbumTree(const SourceTree& tree, const std::string& albumFolder, FileSystem& fs,
+                           const AlbumOptions& options) {
+  AlbumOutcome outcome;
+  const std::string albumPath = TidyFolderPath(albumFolder);
+  const std::string siteFolder = albumPath == "/" ? albumPath : albumPath + kSeparator;
+  outcome.indexPath = siteFolder + std::string(kAlbumIndexName);
+  // What each album holds, the albums it lists included, for the album above it.
+  std::vector<AlbumSummary> summaries(tree.folders.size());
+  for (std::size_t i = 0; i < tree.folders.size() && outcome.ok(); ++i) {
+    if (StopRequested(options)) {
+      outcome.failure = Stopped(options, "the albums not made yet were left unmade.");
+      break;
+    }
+    const SourceFolder& folder = tree.folders[i];
+    const TreePlace place = PlaceOf(folder, tree, summaries);
+    AlbumSummary& summary = summaries[i];
+    AddOutcome(MakeAlbumOf(folder.path, AlbumPathOf(albumPath, folder.relative), &place, fs,
+                           options, summary),
+               outcome);
+    for (const SubAlbumEntry& entry : place.subAlbums) summary.Add(entry.summary);
+  }
+  return outcome;
+}
+
+}  // namespace quillmere

@@ -1,0 +1,139 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// A tree of albums made from a tree of folders given by hand: each album's index file, its
+// entries for the albums below it, the support images at the top only, and a run that finishes
+// what an interrupted one left.
+#include "album/commands/album_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "album/album_options.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
+
+namespace quillmere {
+namespace {
+
+namespace stdfs = std::filesystem;
+using testing::ReadFile;
+using testing::TempFolder;
+
+class AlbumTreeTest : public ::testing::Test {
+ protected:
+  // Photos/2024/Lisbon holds a flat grey picture, Photos/2024/Porto two dated ones, Photos/_drafts
+  // one, Photos one of its own; the tree lists them children first.
+  void SetUp() override {
+    for (const char* folder : {"/2024/Lisbon", "/2024/Porto", "/_drafts"}) {
+      stdfs::create_directories(photos + folder);
+    }
+    testing::WriteFlatJpeg(photos + "/2024/Lisbon/grey.jpg", {128, 128, 128});
+    testing::WriteTestJpeg(photos + "/2024/Porto/b.jpg",
+                           {80, 60, 1, "2024:06:03 09:00:00", "", false});
+    testing::WriteTestJpeg(photos + "/2024/Porto/a.jpg",
+                           {64, 48, 1, "2024:06:01 10:00:00", "", false});
+    testing::WriteTestJpeg(photos + "/_drafts/c.jpg", {64, 48});
+    testing::WriteTestJpeg(photos + "/top.jpg", {64, 48, 1, "2023:05:05 12:00:00", "", false});
+    tree.folders = {{photos + "/2024/Lisbon", "2024/Lisbon", "Lisbon", true, {}},
+                    {photos + "/2024/Porto", "2024/Porto", "Porto", true, {}},
+                    {photos + "/2024", "2024", "2024", true, {0, 1}},
+                    {photos + "/_drafts", "_drafts", "_drafts", false, {}},
+                    {photos, "", "", true, {2, 3}}};
+    options.threads = 1;
+  }
+
+  // The index files of the albums that list others, as a whole run makes them.
+  const std::string yearIndex =
+      "2024\nthumbs/t\npictures/p\n../support\n; albums\n; parent ../index.html\n5\n"
+      "Lisbon\n1 picture\nPorto\n2 pictures, 2024-06-01 to 2024-06-03\n";
+  const std::string topIndex =
+      "Photos\nthumbs/t\npictures/p\nsupport\n; albums\n5\n"
+      "2024\n3 pictures, 2024-06-01 to 2024-06-03\ntop\n2023-05-05 12:00\n";
+
+  TempFolder dir;
+  PosixFileSystem fs;
+  AlbumOptions options;
+  const std::string photos = dir / "Photos";
+  const std::string album = dir / "album";
+  SourceTree tree;
+};
+
+// Every folder becomes an album at its place; an album lists the albums below it first, by a copy
+// of their cover with the album mark on its thumbnail, their name and what they hold; an unlisted
+// folder gets its album but no entry; the support images are copied at the top only.
+TEST_F(AlbumTreeTest, EveryFolderBecomesAnAlbumListedInItsParent) {
+  const AlbumOutcome outcome = MakeAlbumTree(tree, album, fs, options);
+  ASSERT_TRUE(outcome.ok());
+  EXPECT_EQ(outcome.albumsMade, 5u);
+  EXPECT_EQ(outcome.picturesAdded, 5u);
+  const struct {
+    const char* file;
+    // Its bytes; none for a file or folder that is not there.
+    std::optional<std::string> text;
+  } files[] = {
+      {"/2024/Lisbon/index.txt",
+       "Lisbon\nthumbs/t\npictures/p\n../../support\n; albums\n; parent ../index.html\n5\n"
+       "grey\ngrey\n"},
+      {"/2024/index.txt", yearIndex},
+      {"/_drafts/index.txt",
+       "_drafts\nthumbs/t\npictures/p\n../support\n; albums\n; parent ../index.html\n5\nc\nc\n"},
+      {"/index.txt", topIndex},
+      {"/pictures/p1.album", "2024\n"},
+      {"/2024/pictures/p2.album", "Porto\n"},
+      {"/pictures/p2.album", std::nullopt},
+      {"/2024/Lisbon/pictures/p1.album", std::nullopt},
+      {"/2024/support", std::nullopt},
+      {"/2024/Lisbon/support", std::nullopt},
+      {"/_drafts/support", std::nullopt},
+  };
+  for (const auto& file : files) {
+    if (file.text) {
+      EXPECT_EQ(ReadFile(album + file.file), *file.text) << file.file;
+    } else {
+      EXPECT_FALSE(stdfs::exists(album + file.file)) << file.file;
+    }
+  }
+  EXPECT_TRUE(stdfs::is_directory(album + "/support"));
+  // The cover of the top's entry is the first picture of the first album below it, recursively.
+  EXPECT_EQ(ReadFile(album + "/pictures/p1.jpg"), ReadFile(album + "/2024/Lisbon/pictures/p1.jpg"));
+  // The grey cover's thumbnail bears the stack of frames at its lower right corner only.
+  const std::string thumbnail = album + "/thumbs/t1.jpg";
+  EXPECT_NEAR(testing::PixelOf(thumbnail, 32, 24)[1], 128, 10) << "the middle";
+  EXPECT_GE(testing::PixelOf(thumbnail, 52, 44)[1], 190) << "the front frame's rim";
+  EXPECT_LE(testing::PixelOf(thumbnail, 52, 38)[1], 80) << "within the front frame";
+}
+
+// A run after an interrupted one finishes the tree: an album below the top that stands complete
+// is taken as made, and what it holds is still told in its parent; one that lacks a page is
+// finished.
+TEST_F(AlbumTreeTest, ARunFinishesATreeThatWasInterrupted) {
+  const struct {
+    const char* what;
+    std::function<void(const std::string&)> interrupted;
+    std::uint64_t albumsMade;
+  } cases[] = {
+      {"two albums complete", [](const std::string&) {}, 3},
+      {"one of them without its index page",
+       [](const std::string& made) { stdfs::remove(made + "/2024/Porto/index.html"); }, 4},
+  };
+  for (const auto& c : cases) {
+    stdfs::remove_all(album);
+    SourceTree begun;
+    begun.folders = {tree.folders[0], tree.folders[1]};
+    ASSERT_TRUE(MakeAlbumTree(begun, album, fs, options).ok()) << c.what;
+    c.interrupted(album);
+    const AlbumOutcome outcome = MakeAlbumTree(tree, album, fs, options);
+    ASSERT_TRUE(outcome.ok()) << c.what;
+    EXPECT_EQ(outcome.albumsMade, c.albumsMade) << c.what;
+    EXPECT_EQ(ReadFile(album + "/2024/index.txt"), yearIndex) << c.what;
+    EXPECT_EQ(ReadFile(album + "/index.txt"), topIndex) << c.what;
+    EXPECT_TRUE(stdfs::exists(album + "/2024/Porto/index.html")) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace quillmere
