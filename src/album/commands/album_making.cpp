@@ -320,8 +320,7 @@ Result<std::vector<FoundPicture>, AlbumFailure> ProbeOwnFiles(const std::string&
                                                               const TreePlace* place,
                                                               AlbumWork& work) {
   Result<std::vector<FoundPicture>> found =
-      FilesIn(picturesFolder, work.fs, work.problems(),
-              place != nullptr ? SubFolders::kLeave : SubFolders::kReport);
+      FilesIn(picturesFolder, work.fs, work.problems(), SubFolders::kLeave);
   if (!found) return AlbumFailure::PicturesUnreadable{picturesFolder, found.error()};
   AttachSidecars(found.value());
   auto probed = ProbePictures(std::move(found.value()), picturesFolder, work);

@@ -421,15 +421,17 @@ TEST(PictureProcess, TheSameBadFilesGiveTheSameMessagesInEveryRun) {
   }
 }
 
-// Expected: folders, links to nothing and other entries among the pictures are listed, one line
-// each; a link to a picture elsewhere is followed and the picture taken; only a link to nothing
-// makes the run a failure.
+// Expected: a folder of pictures among the pictures becomes an album within the album; links to
+// folders and to nothing are listed, one line each; a link to a picture elsewhere is followed and
+// the picture taken; only a link to nothing makes the run a failure.
 TEST_F(PictureTest, WhatIsPassedOverAmongThePicturesIsListed) {
   struct Case {
     const char* what;
     std::function<void()> make;
     std::string listed;
     int code;
+    // The album's pictures' folder afterwards.
+    std::string pictures = "p1.jpg";
   };
   const std::vector<Case> cases = {
       {"a folder",
@@ -437,13 +439,13 @@ TEST_F(PictureTest, WhatIsPassedOverAmongThePicturesIsListed) {
          stdfs::create_directories(photos + "/day 2");
          testing::WriteTestJpeg(photos + "/day 2/inside.jpg", {});
        },
-       photos + "/day 2 is a folder and was skipped: pictures in sub-folders are not taken", 0},
+       "", 0, "p1.album p1.jpg p2.jpg"},
       {"a link to a folder",
        [&] {
          stdfs::create_directories(dir / "elsewhere");
          stdfs::create_directory_symlink(dir / "elsewhere", photos + "/more");
        },
-       photos + "/more is a folder and was skipped: pictures in sub-folders are not taken", 0},
+       photos + "/more is a link to a folder and was not followed", 0},
       {"a link to nothing", [&] { stdfs::create_symlink(dir / "gone.jpg", photos + "/gone.jpg"); },
        photos + "/gone.jpg is a symbolic link that leads to no file: left out", 1},
       {"a link to a picture elsewhere",
@@ -451,7 +453,7 @@ TEST_F(PictureTest, WhatIsPassedOverAmongThePicturesIsListed) {
          testing::WriteTestJpeg(dir / "outside.jpg", {200, 150});
          stdfs::create_symlink(dir / "outside.jpg", photos + "/outside.jpg");
        },
-       "", 0},
+       "", 0, "p1.jpg p2.jpg"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -462,7 +464,7 @@ TEST_F(PictureTest, WhatIsPassedOverAmongThePicturesIsListed) {
     const CliResult result = NewAlbum();
     EXPECT_EQ(result.code, c.code);
     EXPECT_EQ(result.err, c.listed.empty() ? "" : "quillmere-cli: " + c.listed + "\n");
-    EXPECT_EQ(ListNames(album + "/pictures"), c.listed.empty() ? "p1.jpg p2.jpg" : "p1.jpg");
+    EXPECT_EQ(ListNames(album + "/pictures"), c.pictures);
   }
 }
 
