@@ -421,7 +421,7 @@ std::string PicturesNow(const AlbumOutcome& outcome) {
 
 // What each album command did, in the words of its summary.
 std::string NewAlbumDone(const Options& /*options*/, const AlbumOutcome& outcome) {
-  const std::string made = PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded) + " made";
+  std::string made = PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded) + " made";
   if (outcome.albumsMade <= 1) return made;
   return made + " in " + Count(outcome.albumsMade, "album", "albums");
 }
