@@ -38,6 +38,14 @@ TreePlace PlaceOf(const SourceFolder& folder, const SourceTree& tree,
   return place;
 }
 
+// Tells whether `one`, the outcome of an album below the top, failed only because none of its
+// pictures could be made: each is listed already, and the album is left out of its parent, so
+// that one folder of bad files does not end the tree.
+bool MadeNothingBelowTop(const AlbumOutcome& one, const SourceFolder& folder) {
+  return !folder.relative.empty() && one.failure.has_value() &&
+         one.failure->Is<AlbumFailure::NoPictures>();
+}
+
 // Adds what the outcome `one` of one album of the tree tells to the tree's `outcome`.
 void AddOutcome(AlbumOutcome&& one, AlbumOutcome& outcome) {
   std::move(one.problems.begin(), one.problems.end(), std::back_inserter(outcome.problems));
@@ -67,9 +75,10 @@ AlbumOutcome MakeAlbumTree(const SourceTree& tree, const std::string& albumFolde
     const SourceFolder& folder = tree.folders[i];
     const TreePlace place = PlaceOf(folder, tree, summaries);
     AlbumSummary& summary = summaries[i];
-    AddOutcome(MakeAlbumOf(folder.path, AlbumPathOf(albumPath, folder.relative), &place, fs,
-                           options, summary),
-               outcome);
+    AlbumOutcome one = MakeAlbumOf(folder.path, AlbumPathOf(albumPath, folder.relative), &place, fs,
+                                   options, summary);
+    if (MadeNothingBelowTop(one, folder)) one.failure.reset();
+    AddOutcome(std::move(one), outcome);
     for (const SubAlbumEntry& entry : place.subAlbums) summary.Add(entry.summary);
   }
   return outcome;

@@ -135,5 +135,26 @@ TEST_F(AlbumTreeTest, ARunFinishesATreeThatWasInterrupted) {
   }
 }
 
+// A folder none of whose files can be made lists them and gets no album nor entry; the albums
+// around it are made as they would be without it.
+TEST_F(AlbumTreeTest, AFolderOfBadFilesIsLeftOutAndTheTreeGoesOn) {
+  stdfs::create_directories(photos + "/2024/Broken");
+  testing::WriteFile(photos + "/2024/Broken/cut.jpg", "\xFF\xD8\xFF\xE0");
+  tree.folders = {{photos + "/2024/Broken", "2024/Broken", "Broken", true, {}},
+                  {photos + "/2024/Lisbon", "2024/Lisbon", "Lisbon", true, {}},
+                  {photos + "/2024/Porto", "2024/Porto", "Porto", true, {}},
+                  {photos + "/2024", "2024", "2024", true, {0, 1, 2}},
+                  {photos + "/_drafts", "_drafts", "_drafts", false, {}},
+                  {photos, "", "", true, {3, 4}}};
+  const AlbumOutcome outcome = MakeAlbumTree(tree, album, fs, options);
+  ASSERT_TRUE(outcome.ok());
+  EXPECT_EQ(outcome.albumsMade, 5u);
+  ASSERT_EQ(outcome.problems.size(), 1u);
+  EXPECT_EQ(outcome.problems.front().file, photos + "/2024/Broken/cut.jpg");
+  EXPECT_EQ(ReadFile(album + "/2024/index.txt"), yearIndex);
+  EXPECT_EQ(ReadFile(album + "/index.txt"), topIndex);
+  EXPECT_FALSE(stdfs::exists(album + "/2024/Broken"));
+}
+
 }  // namespace
 }  // namespace quillmere
