@@ -461,13 +461,15 @@ void Form1::ShowAlbumOutcome(const AlbumOutcome& outcome, int stopReason) {
   }
 }
 
-// A new album ends with where it is and how many pictures it has, the files left out behind
-// Details, a button that opens its site and one that opens it in the album editor.
+// A new album ends with where it is and how many pictures (and albums) it has, the files left out
+// behind Details, a button that opens its site and one that opens it in the album editor.
 void Form1::ShowNewAlbum(const AlbumOutcome& outcome) {
   const QString album = FromLocal(AlbumNameOf(outcome.site.title, outcome.indexPath));
   QString folder = FromLocal(outcome.site.siteFolder);
   if (folder.size() > 1 && folder.endsWith(QLatin1Char('/'))) folder.chop(1);
-  const QString made = FromLocal(PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded));
+  QString made = FromLocal(PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded));
+  // A folder of folders is made into a tree of albums, which the message counts.
+  if (outcome.albumsMade > 1) made += QStringLiteral(" in %1 albums").arg(outcome.albumsMade);
   QString text = QStringLiteral("The album %1 is in %2: %3 made.").arg(album, folder, made);
   if (!outcome.problems.empty()) text += QStringLiteral("\n\n") + LeftOutSummary(outcome.problems);
   const int action = ShowDoneChoice(
