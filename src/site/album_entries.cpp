@@ -31,10 +31,7 @@ std::string ReadAlbumFolder(Folder& folder, const std::string& name) {
 }  // namespace
 
 const AlbumEntry* AlbumEntries::Of(std::int64_t n) const {
-  auto found = std::lower_bound(
-      entries_.begin(), entries_.end(), n,
-      [](const AlbumEntry& entry, std::int64_t number) { return entry.number < number; });
-  return found != entries_.end() && found->number == n ? &*found : nullptr;
+  return EntryNumbered(entries_, n);
 }
 
 std::string AlbumEntryText(std::string_view folder) {

@@ -4,6 +4,7 @@
 // picture (a video, an album's file).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -38,5 +39,15 @@ std::int64_t EntryNumber(std::string_view name, std::string_view prefix, std::st
 // Tells whether `name` in `folder` is a regular file: not a folder, a pipe or a symbolic link,
 // and looked at without being opened.
 bool IsRegularFile(Folder& folder, const std::string& name);
+
+// The entry numbered `n` among `entries`, which are in the order of their numbers; none when no
+// entry has that number.
+template <class Entry>
+const Entry* EntryNumbered(const std::vector<Entry>& entries, std::int64_t n) {
+  auto found = std::lower_bound(
+      entries.begin(), entries.end(), n,
+      [](const Entry& entry, std::int64_t number) { return entry.number < number; });
+  return found != entries.end() && found->number == n ? &*found : nullptr;
+}
 
 }  // namespace quillmere

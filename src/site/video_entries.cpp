@@ -28,10 +28,7 @@ void ReadPosterSize(Folder& folder, const std::string& poster, VideoEntry& entry
 }  // namespace
 
 const VideoEntry* VideoEntries::Of(std::int64_t n) const {
-  auto found = std::lower_bound(
-      entries_.begin(), entries_.end(), n,
-      [](const VideoEntry& entry, std::int64_t number) { return entry.number < number; });
-  return found != entries_.end() && found->number == n ? &*found : nullptr;
+  return EntryNumbered(entries_, n);
 }
 
 VideoEntries FindVideoEntries(const IndexHead& head, std::int64_t pictureCount, Folder& site) {
