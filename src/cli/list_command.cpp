@@ -37,6 +37,11 @@ std::string ShownCaption(const ListedPicture& listed) {
   return Visible(ShownOnOneLine(listed.caption));
 }
 
+// The folder of the album that `listed` opens, as a terminal shows it: "Lisbon/".
+std::string ShownAlbum(const ListedPicture& listed) {
+  return Visible(ShownOnOneLine(listed.album)) + "/";
+}
+
 // The characters of `text`, valid UTF-8 as Visible makes it, as a terminal counts its columns.
 std::size_t CharacterCount(std::string_view text) {
   return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
@@ -62,16 +67,20 @@ void PrintAligned(const std::vector<ListedPicture>& pictures, std::ostream& out)
     const std::string number = std::to_string(listed.number);
     out << std::string(numberWidth - number.size(), ' ') << number << "  "
         << Padded(Visible(listed.file), fileWidth) << "  "
-        << Padded(std::string(FilesMark(listed)), markWidth) << "  " << ShownCaption(listed)
-        << "\n";
+        << Padded(std::string(FilesMark(listed)), markWidth) << "  " << ShownCaption(listed);
+    if (!listed.album.empty()) out << "  [album " << ShownAlbum(listed) << "]";
+    out << "\n";
   }
 }
 
-// Prints the list for scripts: number, file, picture, thumbnail and caption, split by tabs.
+// Prints the list for scripts: number, file, picture, thumbnail and caption, split by tabs, and
+// for an entry that is an album, the folder it opens.
 void PrintTabbed(const std::vector<ListedPicture>& pictures, std::ostream& out) {
   for (const ListedPicture& listed : pictures) {
     out << listed.number << '\t' << Visible(listed.file) << '\t' << StateWord(listed.picture)
-        << '\t' << StateWord(listed.thumbnail) << '\t' << ShownCaption(listed) << "\n";
+        << '\t' << StateWord(listed.thumbnail) << '\t' << ShownCaption(listed);
+    if (!listed.album.empty()) out << '\t' << ShownAlbum(listed);
+    out << "\n";
   }
 }
 

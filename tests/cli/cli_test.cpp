@@ -197,7 +197,8 @@ TEST_F(CliTest, MessagesShowControlCharactersVisibly) {
 
 // --list reads the album without writing, a journal left by an interrupted change included: aligned
 // on a terminal, split by tabs for scripts, Latin-1 captions in UTF-8, "-" where a URL names files;
-// captions as the album editor shows them, on one line.
+// captions as the album editor shows them, on one line; an entry that is an album of its own, with
+// the folder it opens, only where the head says the album is one of a tree.
 TEST_F(CliTest, ListsThePicturesWithTheirFiles) {
   std::filesystem::create_directory(dir / "pictures");
   std::filesystem::create_directory(dir / "thumbs");
@@ -208,6 +209,8 @@ TEST_F(CliTest, ListsThePicturesWithTheirFiles) {
   WriteFile(dir / "index.txt",
             "T\nthumbs/t\npictures/p\ns\n3\nCaf\xe9\na\nTab\there\nb\nFish &amp; chips<BR>x\nc\n");
   WriteFile(dir / "url.txt", "U\nhttp://example.org/t\nhttp://example.org/p\ns\n3\nOne\na\n");
+  WriteFile(dir / "tree.txt", "T\nthumbs/t\npictures/p\ns\n; albums\n3\nTrip\na\nTwo\nb\n");
+  WriteFile(dir / "pictures/p1.album", "Lisbon 2024\n");
   WriteFile(dir / ".quillmere-journal", "left by a run cut short\n");
   const std::string names = ListNames(dir.path());
   struct Case {
@@ -225,6 +228,11 @@ TEST_F(CliTest, ListsThePicturesWithTheirFiles) {
             "3  p3.jpg  no picture         Fish & chips x\n"},
            {"url.txt", false, 0, "1\tp1.jpg\t-\t-\tOne\n"},
            {"url.txt", true, 0, "1  p1.jpg  -  One\n"},
+           {"tree.txt", false, 0,
+            "1\tp1.jpg\tyes\tyes\tTrip\tLisbon 2024/\n2\tp2.jpg\tyes\tmissing\tTwo\n"},
+           {"tree.txt", true, 0,
+            "1  p1.jpg  picture+thumbnail  Trip  [album Lisbon 2024/]\n"
+            "2  p2.jpg  no thumbnail       Two\n"},
            {"nope.txt", false, 1, ""},
        }) {
     std::ostringstream out, err;

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "album/commands/list_album.h"
 
+#include <memory>
 #include <string_view>
 #include <unordered_set>
 #include <utility>
@@ -13,6 +14,7 @@
 #include "album/text/pair_bytes.h"
 #include "paths/paths.h"
 #include "run/generate.h"
+#include "site/album_entries.h"
 #include "site/page_output.h"
 
 namespace quillmere {
@@ -49,6 +51,16 @@ PrefixFiles FilesOf(std::string_view prefix, const std::string& indexPath, FileS
   return files;
 }
 
+// The entries of the album with `head` at `indexPath` that are albums of their own: none unless
+// its head says it is an album of a tree and its folder can be opened.
+AlbumEntries AlbumEntriesOf(const IndexHead& head, std::int64_t count, const std::string& indexPath,
+                            FileSystem& fs) {
+  if (!head.albums) return {};
+  Result<std::unique_ptr<Folder>> site = fs.OpenFolder(FolderName(indexPath));
+  if (!site) return {};
+  return FindAlbumEntries(head, count, *site.value());
+}
+
 }  // namespace
 
 Result<std::vector<ListedPicture>, AlbumFailure> ListAlbum(const std::string& indexPath,
@@ -68,6 +80,10 @@ Result<std::vector<ListedPicture>, AlbumFailure> ListAlbum(const std::string& in
     ++n;
     listed.push_back({n, PictureFileName(pictures.namePrefix, n), pictures.Has(n),
                       thumbnails.Has(n), LineAsUtf8(lines.first, head.utf8)});
+  }
+  const AlbumEntries albums = AlbumEntriesOf(head, n, indexPath, fs);
+  for (ListedPicture& picture : listed) {
+    if (const AlbumEntry* album = albums.Of(picture.number)) picture.album = album->folder;
   }
   return listed;
 }

@@ -26,10 +26,14 @@ struct ListedPicture {
   std::optional<bool> thumbnail;
   // Its caption line as the index file holds it, in UTF-8 whatever the file's character set.
   std::string caption;
+  // The folder of the album it opens, relative to the index file's folder, when it is an entry
+  // of an album of a tree that is an album of its own; empty for a picture or a video.
+  std::string album{};
 };
 
 // Lists the pictures of the index file at `indexPath`, read as a run reads it, looking at each
-// folder of pictures and thumbnails once; takes no lock, settles no interrupted change and writes
+// folder of pictures and thumbnails once (and the pictures' once more for the album entries of an
+// album of a tree); takes no lock, settles no interrupted change and writes
 // nothing. Fails as a run does when the index file cannot be used.
 Result<std::vector<ListedPicture>, AlbumFailure> ListAlbum(const std::string& indexPath,
                                                            FileSystem& fs);
