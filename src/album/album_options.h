@@ -12,6 +12,7 @@
 #include "run/generate.h"
 #include "run/journal.h"
 #include "run/progress_text.h"
+#include "site/album_entries.h"
 
 namespace quillmere {
 
@@ -27,15 +28,11 @@ inline constexpr FitBox kDefaultThumbnailSize{100, 100};
 // Thumbnails per row of a new album: five columns of 134 pixels fit a window 700 wide.
 inline constexpr int kNewAlbumPicsPerRow = 5;
 
-// The names a new album gives its index file, thumbnails, pictures and support folder.
-inline constexpr std::string_view kAlbumIndexName = "index.txt";
+// The names a new album gives its thumbnails, pictures and support folder; its index file's is
+// kAlbumIndexName.
 inline constexpr std::string_view kAlbumThumbPrefix = "thumbs/t";
 inline constexpr std::string_view kAlbumPicturePrefix = "pictures/p";
 inline constexpr std::string_view kAlbumSupportFolder = "support";
-
-// How many folders below the top of a tree of pictures its walk goes at most: a folder deeper than
-// that is passed over, so that a tree of any depth is walked in bounded work.
-inline constexpr int kMostTreeDepth = 32;
 
 // Hears how far the work on the pictures has come; told by one thread at a time.
 class PictureProgress {

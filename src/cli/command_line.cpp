@@ -37,6 +37,7 @@
 #include "run/journal.h"
 #include "run/message_text.h"
 #include "run/progress_text.h"
+#include "site/albums_below.h"
 #include "site/page_output.h"
 #include "version/version.h"
 
@@ -556,8 +557,16 @@ int RunGenerate(const Options& options, const Console& console, FileSystem& fs) 
   return Generate(options.operands.front(), options, console, fs);
 }
 
+// Checks the album of the index file and every album of a tree below it, each finding and summary
+// under its own index file's name.
 int RunCheck(const Options& options, const Console& console, FileSystem& fs) {
-  return Check(options.operands.front(), options.Has(Id::kQuiet), console.out, console.err, fs);
+  const std::string& top = options.operands.front();
+  const bool quiet = options.Has(Id::kQuiet);
+  int code = Check(top, quiet, console.out, console.err, fs);
+  for (const std::string& below : AlbumsBelow(top, fs)) {
+    if (Check(below, quiet, console.out, console.err, fs) != kExitOk) code = kExitFailure;
+  }
+  return code;
 }
 
 int RunList(const Options& options, const Console& console, FileSystem& fs) {

@@ -19,6 +19,13 @@ namespace quillmere {
 // The extension of the file beside picture n (`pictures/p3.album`) that makes entry n an album.
 inline constexpr std::string_view kAlbumEntryExtension = ".album";
 
+// The name of the index file of every album of a tree that the program makes, in its folder.
+inline constexpr std::string_view kAlbumIndexName = "index.txt";
+
+// How many folders below its top a tree's walk goes at most: a folder deeper than that is passed
+// over, so that a tree of any depth is walked in bounded work.
+inline constexpr int kMostTreeDepth = 32;
+
 // The largest album file read; a larger one makes no album entry.
 inline constexpr std::size_t kMaxAlbumEntryFile = 4096;
 
@@ -40,6 +47,9 @@ class AlbumEntries {
 
   // Whether no entry is an album.
   bool empty() const { return entries_.empty(); }
+
+  // The albums of the entries, by number.
+  const std::vector<AlbumEntry>& all() const { return entries_; }
 
  private:
   std::vector<AlbumEntry> entries_;

@@ -247,6 +247,28 @@ TEST_F(CliTest, ListsThePicturesWithTheirFiles) {
   EXPECT_EQ(testing::ReadFile(dir / ".quillmere-journal"), "left by a run cut short\n");
 }
 
+// --check of an album of a tree checks every album below it once, each finding under its own
+// index file; an entry naming the album itself or a folder out of the tree is not walked into.
+TEST_F(CliTest, ChecksEveryAlbumOfATree) {
+  for (const char* folder : {"pictures", "thumbs", "sub/pictures", "sub/thumbs", "out"}) {
+    std::filesystem::create_directories(dir / folder);
+  }
+  const std::string head = "T\nthumbs/t\npictures/p\nhttp://example.org\n; albums\n3\n";
+  WriteFile(dir / "index.txt", head + "Sub\na\nSelf\nb\nOut\nc\n");
+  WriteFile(dir / "sub/index.txt", head + "One\na\n");
+  for (const char* file :
+       {"pictures/p1.jpg", "pictures/p2.jpg", "pictures/p3.jpg", "thumbs/t1.jpg", "thumbs/t2.jpg",
+        "thumbs/t3.jpg", "sub/pictures/p1.jpg", "out/index.txt"}) {
+    WriteFile(dir / file, "x");
+  }
+  WriteFile(dir / "pictures/p1.album", "sub\n");
+  WriteFile(dir / "pictures/p2.album", ".\n");
+  WriteFile(dir / "pictures/p3.album", "sub/../out\n");
+  const CliResult result = Run({"--check", "-q", dir / "index.txt"});
+  EXPECT_EQ(result.code, 1);
+  EXPECT_EQ(result.out, dir / "sub/index.txt" + ":7: thumbnail thumbs/t1.jpg is missing\n");
+}
+
 // The progress line: nothing on what is no terminal, nothing for work shorter than its delay,
 // then one line rewritten in place at most ten times a second, the last count always shown, and
 // blanked out at the end.

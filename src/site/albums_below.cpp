@@ -1,0 +1,80 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+#include "site/albums_below.h"
+
+#include <memory>
+#include <set>
+#include <string_view>
+#include <utility>
+
+#include "index/index_file.h"
+#include "paths/paths.h"
+#include "site/album_entries.h"
+
+namespace quillmere {
+namespace {
+
+// The walk of one tree: the folders it has been in and the index files it found.
+struct TreeWalk {
+  std::set<std::pair<dev_t, ino_t>> seen;
+  std::vector<std::string> found;
+
+  // Whether `folder` is one the walk has not been in, which it then has.
+  bool FirstVisit(Folder& folder) {
+    Result<EntryInfo> itself = folder.Inspect(".");
+    return itself && seen.emplace(itself.value().device, itself.value().inode).second;
+  }
+};
+
+// The album entries of the index file `name` in `folder`; none when it cannot be read or its
+// head does not say it is an album of a tree.
+AlbumEntries EntriesOf(Folder& folder, std::string_view name) {
+  Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(name);
+  if (!file) return {};
+  Result<IndexText, IndexError> text = LoadIndexText(*file.value());
+  if (!text) return {};
+  Result<IndexFile, IndexError> index = ParseIndexText(text.value().bytes());
+  if (!index || !index.value().head.albums) return {};
+  return FindAlbumEntries(index.value().head, index.value().PictureCount(), folder);
+}
+
+// Opens the folder `relative` (one or more names between "/", none of them "." or "..") below
+// `folder`, one name at a time, so that no symbolic link is followed.
+Result<std::unique_ptr<Folder>> OpenBelow(Folder& folder, std::string_view relative) {
+  std::unique_ptr<Folder> at;
+  for (std::string_view part : PartsOf(relative)) {
+    Result<std::unique_ptr<Folder>> next = (at ? *at : folder).OpenFolder(part);
+    if (!next) return next;
+    at = std::move(next).value();
+  }
+  if (!at) return std::make_error_code(std::errc::invalid_argument);
+  return at;
+}
+
+// Adds the albums below the index file `name` in `folder`, which `path` names (ending with "/"),
+// `depth` folders below the top.
+void WalkBelow(Folder& folder, std::string_view name, const std::string& path, int depth,
+               TreeWalk& walk) {
+  if (depth >= kMostTreeDepth) return;
+  const AlbumEntries entries = EntriesOf(folder, name);
+  for (const AlbumEntry& entry : entries.all()) {
+    if (!StaysInside(entry.folder)) continue;
+    Result<std::unique_ptr<Folder>> below = OpenBelow(folder, entry.folder);
+    if (!below || !walk.FirstVisit(*below.value())) continue;
+    const std::string belowPath = path + entry.folder + "/";
+    walk.found.push_back(belowPath + std::string(kAlbumIndexName));
+    WalkBelow(*below.value(), kAlbumIndexName, belowPath, depth + 1, walk);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> AlbumsBelow(const std::string& indexPath, FileSystem& fs) {
+  Result<std::unique_ptr<Folder>> top = fs.OpenFolder(FolderName(indexPath));
+  TreeWalk walk;
+  if (!top || !walk.FirstVisit(*top.value())) return {};
+  WalkBelow(*top.value(), SplitAtFolder(indexPath).name, FolderAsGiven(indexPath), 0, walk);
+  return std::move(walk.found);
+}
+
+}  // namespace quillmere

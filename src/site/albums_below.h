@@ -1,0 +1,23 @@
+// SPDX-FileCopyrightText: 2026 The Quillmere developers
+// SPDX-License-Identifier: MIT
+// The albums of a tree below one of its albums, found through their parents' album entries, for
+// the commands that look at every album of a tree.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace quillmere {
+
+// Finds the albums below the album of the index file at `indexPath`, through the album entries of
+// each album whose head says it is one of a tree, and gives their index files' paths, each parent
+// before the albums below it, in the order of their entries. A folder is walked into once however
+// many entries name it, never through a symbolic link, never out of the tree (a folder named with
+// ".." or from the top of the file system), and never deeper than kMostTreeDepth; an entry whose
+// folder cannot be opened is left out, and one whose index file cannot be read is
+// given, so that the command that uses it says why.
+std::vector<std::string> AlbumsBelow(const std::string& indexPath, FileSystem& fs);
+
+}  // namespace quillmere
