@@ -481,6 +481,8 @@ struct AlbumRow {
                       FileSystem& fs);
   std::string (*done)(const Options& options, const AlbumOutcome& outcome);
   std::string (*details)(const AlbumOutcome& outcome);
+  // Whether the command works on every album of a tree below the index file's, one at a time.
+  bool walksTree = false;
 };
 
 // One command of quillmere-cli: the check of its operands, and how it runs: an album command by
@@ -522,11 +524,10 @@ std::string AlbumSummary(const AlbumRow& row, const Options& options, const Albu
          Visible(outcome.site.siteFolder + std::string(kIndexPageName));
 }
 
-int RunAlbumMode(Mode mode, const AlbumRow& row, const Options& options, AlbumOptions album,
-                 const Console& console, FileSystem& fs) {
+// Runs the album command of `row` once, on the operands of `options`, and reports it.
+int RunOneAlbum(Mode mode, const AlbumRow& row, const Options& options, AlbumOptions album,
+                StopRequest& stop, const Console& console, FileSystem& fs) {
   std::ostream& err = console.err;
-  WarnOfLargeThumbnails(album, err);
-  StopRequest stop;
   AlbumOutcome outcome;
   {
     WorkOnProgressLine progress(err, console.errIsTerminal,
@@ -534,7 +535,6 @@ int RunAlbumMode(Mode mode, const AlbumRow& row, const Options& options, AlbumOp
     WaitingMessage waiting(err, console.errIsTerminal);
     album.progress = &progress;
     album.run = RunOptionsFrom(options, stop, &progress, &waiting);
-    const StopOnSignals stopOnSignals(stop);
     outcome = row.run(options.operands, album, fs);
     progress.Finish();
   }
@@ -550,6 +550,25 @@ int RunAlbumMode(Mode mode, const AlbumRow& row, const Options& options, AlbumOp
   const bool onlyNotes = std::all_of(outcome.problems.begin(), outcome.problems.end(),
                                      [](const PictureProblem& problem) { return problem.note(); });
   return onlyNotes ? kExitOk : kExitFailure;
+}
+
+int RunAlbumMode(Mode mode, const AlbumRow& row, const Options& options, const AlbumOptions& album,
+                 const Console& console, FileSystem& fs) {
+  WarnOfLargeThumbnails(album, console.err);
+  StopRequest stop;
+  const StopOnSignals stopOnSignals(stop);
+  int code = RunOneAlbum(mode, row, options, album, stop, console, fs);
+  if (!row.walksTree) return code;
+  // Each album below is worked on under its own lock, and one that fails does not keep the
+  // others from their turn; a stop ends the walk.
+  for (const std::string& below : AlbumsBelow(options.operands.front(), fs)) {
+    if (stop.requested()) break;
+    Options one = options;
+    one.operands.front() = below;
+    const int belowCode = RunOneAlbum(mode, row, one, album, stop, console, fs);
+    if (code == kExitOk) code = belowCode;
+  }
+  return code;
 }
 
 // The commands that work on one index file and are no album commands.
@@ -602,7 +621,7 @@ const std::array<CommandRow, 11> kCommands = {{
     {Mode::kMovePicture, MovePictureOperands, nullptr,
      AlbumRow{RunMovePicture, MovePictureDone, NoDetails}},
     {Mode::kMakeThumbnails, OneIndexFile, nullptr,
-     AlbumRow{RunMakeThumbnails, MakeThumbnailsDone, MakeThumbnailsDetails}},
+     AlbumRow{RunMakeThumbnails, MakeThumbnailsDone, MakeThumbnailsDetails, true}},
 }};
 
 // The row of the command `mode`.

@@ -178,6 +178,23 @@ void ShrinkingVideo(const std::string& path) {
   for (const std::string& part : {first, second, parts}) stdfs::remove(part);
 }
 
+// --make-thumbnails of a tree's top makes what is missing in every album below it, each album
+// under its own lock and with its own summary line.
+TEST_F(AlbumTest, MakesTheThumbnailsOfEveryAlbumOfATree) {
+  stdfs::create_directories(dir / "Photos/Lisbon");
+  testing::WriteTestJpeg(dir / "Photos/top.jpg", {64, 48});
+  testing::WriteTestJpeg(dir / "Photos/Lisbon/tram.jpg", {64, 48});
+  ASSERT_EQ(Run({"--new-album", "-q", dir / "Photos", dir / "album"}).code, 0);
+  stdfs::remove(dir / "album/Lisbon/thumbs/t1.jpg");
+  const CliResult result = Run({"--make-thumbnails", dir / "album/index.txt"});
+  EXPECT_EQ(result.code, 0) << result.err;
+  EXPECT_TRUE(stdfs::exists(dir / "album/Lisbon/thumbs/t1.jpg"));
+  EXPECT_EQ(result.out,
+            "Photos: 0 thumbnails made, 2 up to date, site in " +
+                dir / "album/index.html\nLisbon: 1 thumbnail made, 0 up to date, site in " +
+                dir / "album/Lisbon/index.html\n");
+}
+
 // Expected: of a phone's folder, the pictures and videos are taken (with their sidecars' texts
 // and without the camera's boilerplate), one of two files that make the same picture is left out,
 // a Live Photo's video is named and left out, other files are counted, and only a picture or a
