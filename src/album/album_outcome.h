@@ -62,6 +62,9 @@ struct PictureProblem {
     kTooDeep,
     // `file`, in a tree of pictures, is a folder that could not be opened or listed, for `error`.
     kFolderUnreadable,
+    // `file`, the index file of the album above the album of `same` in its tree, could not be
+    // changed to say what that album holds now, for `error` where the system gave one.
+    kParentNotUpdated,
   };
   Kind kind = Kind::kNotAPicture;
   std::string file{};

@@ -205,6 +205,14 @@ std::string SameAs(const PictureProblem& problem) {
          problem.same;
 }
 
+// Why the entry in a parent was left as it was, and how to bring it up to date.
+std::string ParentNotUpdated(const PictureProblem& problem, const CommandWords& words) {
+  std::string text = "does not yet say what the album of " + problem.same + " holds now";
+  if (problem.error) text += ": " + ErrorText(problem.error);
+  const std::string step = words.Step(NextStep::kFinishChange, problem.same);
+  return step.empty() ? text : text + "; " + step + " brings it up to date";
+}
+
 }  // namespace
 
 std::string Describe(const PictureProblem& problem, const CommandWords& words) {
@@ -252,6 +260,8 @@ std::string Describe(const PictureProblem& problem, const CommandWords& words) {
     case PKind::kFolderUnreadable:
       return "is a folder that could not be read: " + ErrorText(problem.error) +
              ": its pictures are not taken";
+    case PKind::kParentNotUpdated:
+      return ParentNotUpdated(problem, words);
   }
   return "";
 }

@@ -38,9 +38,25 @@ AlbumEntries EntriesOf(Folder& folder, std::string_view name) {
   return FindAlbumEntries(index.value().head, index.value().PictureCount(), folder);
 }
 
-// Opens the folder `relative` (one or more names between "/", none of them "." or "..") below
-// `folder`, one name at a time, so that no symbolic link is followed.
-Result<std::unique_ptr<Folder>> OpenBelow(Folder& folder, std::string_view relative) {
+// Adds the albums below the index file `name` in `folder`, which `path` names (ending with "/"),
+// `depth` folders below the top.
+void WalkBelow(Folder& folder, std::string_view name, const std::string& path, int depth,
+               TreeWalk& walk) {
+  if (depth >= kMostTreeDepth) return;
+  const AlbumEntries entries = EntriesOf(folder, name);
+  for (const AlbumEntry& entry : entries.all()) {
+    Result<std::unique_ptr<Folder>> below = OpenEntryFolder(folder, entry.folder);
+    if (!below || !walk.FirstVisit(*below.value())) continue;
+    const std::string belowPath = path + entry.folder + "/";
+    walk.found.push_back(belowPath + std::string(kAlbumIndexName));
+    WalkBelow(*below.value(), kAlbumIndexName, belowPath, depth + 1, walk);
+  }
+}
+
+}  // namespace
+
+Result<std::unique_ptr<Folder>> OpenEntryFolder(Folder& folder, std::string_view relative) {
+  if (!StaysInside(relative)) return std::make_error_code(std::errc::invalid_argument);
   std::unique_ptr<Folder> at;
   for (std::string_view part : PartsOf(relative)) {
     Result<std::unique_ptr<Folder>> next = (at ? *at : folder).OpenFolder(part);
@@ -50,24 +66,6 @@ Result<std::unique_ptr<Folder>> OpenBelow(Folder& folder, std::string_view relat
   if (!at) return std::make_error_code(std::errc::invalid_argument);
   return at;
 }
-
-// Adds the albums below the index file `name` in `folder`, which `path` names (ending with "/"),
-// `depth` folders below the top.
-void WalkBelow(Folder& folder, std::string_view name, const std::string& path, int depth,
-               TreeWalk& walk) {
-  if (depth >= kMostTreeDepth) return;
-  const AlbumEntries entries = EntriesOf(folder, name);
-  for (const AlbumEntry& entry : entries.all()) {
-    if (!StaysInside(entry.folder)) continue;
-    Result<std::unique_ptr<Folder>> below = OpenBelow(folder, entry.folder);
-    if (!below || !walk.FirstVisit(*below.value())) continue;
-    const std::string belowPath = path + entry.folder + "/";
-    walk.found.push_back(belowPath + std::string(kAlbumIndexName));
-    WalkBelow(*below.value(), kAlbumIndexName, belowPath, depth + 1, walk);
-  }
-}
-
-}  // namespace
 
 std::vector<std::string> AlbumsBelow(const std::string& indexPath, FileSystem& fs) {
   Result<std::unique_ptr<Folder>> top = fs.OpenFolder(FolderName(indexPath));

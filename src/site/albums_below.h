@@ -4,12 +4,19 @@
 // the commands that look at every album of a tree.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
 
 namespace quillmere {
+
+// Opens the folder of an album entry, `relative` to `folder` as its album file names it, one name
+// at a time so that no symbolic link is followed; a folder out of the tree (named with ".." or
+// from the top of the file system) is refused.
+Result<std::unique_ptr<Folder>> OpenEntryFolder(Folder& folder, std::string_view relative);
 
 // Finds the albums below the album of the index file at `indexPath`, through the album entries of
 // each album whose head says it is one of a tree, and gives their index files' paths, each parent

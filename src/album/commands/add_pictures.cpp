@@ -9,6 +9,7 @@
 #include "album/album_failure.h"
 #include "album/album_options.h"
 #include "album/album_outcome.h"
+#include "album/commands/parent_entry.h"
 #include "album/steps/album_work.h"
 #include "album/steps/found_pictures.h"
 #include "album/steps/held_album.h"
@@ -125,6 +126,8 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
     }
     outcome.failure = FailureOf(AddTo(held.value(), sources, work));
   });
+  // The album's lock is let go before its parent's is taken.
+  if (outcome.ok()) UpdateParentEntries(indexPath, fs, options, outcome);
   return outcome;
 }
 

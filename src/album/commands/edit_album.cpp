@@ -2,12 +2,14 @@
 // SPDX-License-Identifier: MIT
 #include "album/commands/edit_album.h"
 
+#include "album/commands/parent_entry.h"
 #include "album/steps/edit_change.h"
 #include "album/steps/held_album.h"
 #include "album/text/album_text.h"
 #include "album/text/pair_bytes.h"
 #include "index/utf8.h"
 #include "paths/paths.h"
+#include "site/album_entries.h"
 #include "site/page_output.h"
 
 namespace quillmere {
@@ -36,12 +38,16 @@ Result<AlbumForEditing, AlbumFailure> ReadForEditing(const std::string& indexPat
                               LineAsUtf8(caption, album.utf8),
                               LineAsUtf8(description, album.utf8)});
   }
+  const AlbumEntries albums = FindAlbumEntries(head, number, *held.value().album.folder);
+  for (const AlbumEntry& entry : albums.all()) {
+    album.pictures[static_cast<std::size_t>(entry.number - 1)].album = entry.folder;
+  }
   return album;
 }
 
 AlbumOutcome EditAlbum(const std::string& indexPath, const AlbumEdit& edit, FileSystem& fs,
                        const AlbumOptions& options) {
-  return ChangeAlbum(
+  AlbumOutcome outcome = ChangeAlbum(
       indexPath, fs, options, [&](OpenAlbum& open, AlbumWork& work) -> Result<void, AlbumFailure> {
         const std::int64_t count = open.count();
         auto done = MakeEdit(open, edit, work);
@@ -50,6 +56,8 @@ AlbumOutcome EditAlbum(const std::string& indexPath, const AlbumEdit& edit, File
         }
         return done;
       });
+  if (outcome.ok()) UpdateParentEntries(indexPath, fs, options, outcome);
+  return outcome;
 }
 
 }  // namespace quillmere

@@ -2,6 +2,7 @@
 // SPDX-License-Identifier: MIT
 #include "album/commands/move_picture.h"
 
+#include "album/commands/parent_entry.h"
 #include "album/steps/edit_change.h"
 
 namespace quillmere {
@@ -32,9 +33,11 @@ Result<void, AlbumFailure> MoveIn(OpenAlbum& open, std::int64_t from, std::int64
 
 AlbumOutcome MovePicture(const std::string& indexPath, std::int64_t from, std::int64_t to,
                          FileSystem& fs, const AlbumOptions& options) {
-  return ChangeAlbum(indexPath, fs, options, [&](OpenAlbum& open, AlbumWork& work) {
+  AlbumOutcome outcome = ChangeAlbum(indexPath, fs, options, [&](OpenAlbum& open, AlbumWork& work) {
     return MoveIn(open, from, to, work);
   });
+  if (outcome.ok()) UpdateParentEntries(indexPath, fs, options, outcome);
+  return outcome;
 }
 
 }  // namespace quillmere

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "album/commands/parent_entry.h"
 #include "album/steps/edit_change.h"
 
 namespace quillmere {
@@ -39,7 +40,10 @@ AlbumOutcome RemovePictures(const std::string& indexPath, std::vector<std::int64
         if (numbers.empty()) return {};
         return RemoveFrom(open, numbers, work);
       });
-  if (outcome.ok()) outcome.picturesRemoved = numbers.size();
+  if (outcome.ok()) {
+    outcome.picturesRemoved = numbers.size();
+    UpdateParentEntries(indexPath, fs, options, outcome);
+  }
   return outcome;
 }
 

@@ -14,6 +14,7 @@
 #include "album/album_failure.h"
 #include "album/change/album_change.h"
 #include "album/steps/album_work.h"
+#include "album/steps/edit_change.h"
 #include "album/steps/image_folders.h"
 #include "album/text/album_text.h"
 #include "platform/file_system.h"
@@ -34,6 +35,10 @@ struct AlbumSummary {
 
   // Adds the dates of a picture taken at `recorded` in `zone`, as its facts give them.
   void AddDate(std::string_view recorded, std::string_view zone);
+  // Adds a date as the album's own texts give it: "2024-06-01 10:00" as DateTakenText writes it,
+  // or the day alone as SummaryText does. Such dates are ordered by their text, so a summary adds
+  // them only to others of their kind, never to dates added with AddDate.
+  void AddWrittenDate(std::string_view date);
   // Adds what `other` holds.
   void Add(const AlbumSummary& other);
 };
@@ -42,6 +47,10 @@ struct AlbumSummary {
 // the days they were taken ("12 pictures, 2024-06-01 to 2024-06-09"), or just how many when none
 // records a date.
 std::string SummaryText(const AlbumSummary& summary);
+
+// What a description that SummaryText wrote says, its dates added with AddWrittenDate; none for
+// any other text, such as one the person wrote in its place.
+std::optional<AlbumSummary> SummaryOfText(std::string_view text);
 
 // One album below an album of a tree, listed as an entry of it.
 struct SubAlbumEntry {
@@ -57,5 +66,20 @@ struct SubAlbumEntry {
 Result<std::vector<PicturePair>, AlbumFailure> MakeSubAlbumEntries(
     const std::vector<SubAlbumEntry>& entries, std::int64_t first, Folder& album,
     ImageFolders& folders, AlbumChange& change, AlbumWork& work);
+
+// An entry of an album whose cover is to be made again from the album it opens.
+struct CoverToReplace {
+  // The entry's number, and the folder of its album relative to the album's folder.
+  std::int64_t number = 0;
+  std::string folder;
+};
+
+// Gives the entries `covers` of the album `open` new covers, each a copy of the first picture of
+// the album it opens with a thumbnail of it that bears the album mark, and writes `text` as the
+// album's index file, as one change: the new files are written under names of their own and the
+// old ones held aside until the index file is new, then discarded, so that a stop or a crash
+// leaves each entry with its old cover or its new one, never without. No covers change nothing.
+Result<void, AlbumFailure> ReplaceCovers(OpenAlbum& open, const std::vector<CoverToReplace>& covers,
+                                         const std::string& text, AlbumWork& work);
 
 }  // namespace quillmere

@@ -22,6 +22,9 @@ struct AlbumForEditing {
     std::string file;
     std::string caption;
     std::string description;
+    // The folder of the album the entry opens, relative to the index file's; empty for a picture
+    // or a video.
+    std::string album{};
   };
   IndexState state;
   // Whether the index file is UTF-8; otherwise its text is read and written as ISO-8859-1.

@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "album/album_options.h"
+#include "album/commands/move_picture.h"
+#include "album/commands/remove_pictures.h"
 #include "support/temp_folder.h"
 #include "support/test_pictures.h"
 
@@ -154,6 +156,53 @@ TEST_F(AlbumTreeTest, AFolderOfBadFilesIsLeftOutAndTheTreeGoesOn) {
   EXPECT_EQ(ReadFile(album + "/2024/index.txt"), yearIndex);
   EXPECT_EQ(ReadFile(album + "/index.txt"), topIndex);
   EXPECT_FALSE(stdfs::exists(album + "/2024/Broken"));
+}
+
+// `text` with its first `from` replaced by `to`.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  if (at != std::string::npos) text.replace(at, from.size(), to);
+  return text;
+}
+
+// A change in an album below is carried up: its entry in each album above says what it holds
+// now, but for a description the person wrote; a parent that another run holds is left as it is
+// and named, with the way to bring it up to date.
+TEST_F(AlbumTreeTest, AChangeBelowIsToldInTheAlbumsAbove) {
+  ASSERT_TRUE(MakeAlbumTree(tree, album, fs, options).ok());
+  const std::string oldThumbnail = ReadFile(album + "/2024/thumbs/t2.jpg");
+  const AlbumOutcome removed = RemovePictures(album + "/2024/Porto/index.txt", {1}, fs, options);
+  ASSERT_TRUE(removed.ok());
+  EXPECT_TRUE(removed.problems.empty());
+  // Porto's entry shows its new first picture, and the change leaves no file of its own behind.
+  EXPECT_EQ(ReadFile(album + "/2024/pictures/p2.jpg"),
+            ReadFile(album + "/2024/Porto/pictures/p1.jpg"));
+  EXPECT_NE(ReadFile(album + "/2024/thumbs/t2.jpg"), oldThumbnail);
+  EXPECT_EQ(testing::ListNames(album + "/2024/pictures"), "p1.album p1.jpg p2.album p2.jpg");
+  const std::string year = Replaced(yearIndex, "2 pictures, 2024-06-01 to", "1 picture,");
+  EXPECT_EQ(ReadFile(album + "/2024/index.txt"), year);
+  const std::string top = Replaced(topIndex, "3 pictures, 2024-06-01 to", "2 pictures,");
+  EXPECT_EQ(ReadFile(album + "/index.txt"), top);
+
+  const std::string own = Replaced(top, "2 pictures, 2024-06-03", "Our summer");
+  testing::WriteFile(album + "/index.txt", own);
+  ASSERT_TRUE(RemovePictures(album + "/2024/Lisbon/index.txt", {1}, fs, options).ok());
+  EXPECT_EQ(ReadFile(album + "/2024/index.txt"), Replaced(year, "1 picture\n", "0 pictures\n"));
+  EXPECT_EQ(ReadFile(album + "/index.txt"), own);
+
+  Result<std::unique_ptr<Folder>> yearFolder = fs.OpenFolder(album + "/2024/");
+  ASSERT_TRUE(yearFolder);
+  Result<std::unique_ptr<FolderLock>> held = yearFolder.value()->TryLock();
+  ASSERT_TRUE(held);
+  options.run.wait = false;
+  const std::string porto = album + "/2024/Porto/index.txt";
+  EXPECT_TRUE(MovePicture(porto, 1, 1, fs, options).problems.empty()) << "nothing to change";
+  const AlbumOutcome busy = RemovePictures(porto, {1}, fs, options);
+  ASSERT_TRUE(busy.ok());
+  ASSERT_EQ(busy.problems.size(), 1u);
+  EXPECT_EQ(busy.problems[0].kind, PictureProblem::Kind::kParentNotUpdated);
+  EXPECT_EQ(busy.problems[0].file, album + "/2024/index.txt");
+  EXPECT_EQ(busy.problems[0].same, porto);
 }
 
 }  // namespace
