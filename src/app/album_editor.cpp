@@ -3,6 +3,7 @@
 #include "app/album_editor.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -46,6 +47,7 @@
 #include "platform/qt/message_box.h"
 #include "platform/stop_request.h"
 #include "run/journal_format.h"
+#include "site/album_entries.h"
 #include "site/page_output.h"
 #include "site/video_entries.h"
 
@@ -77,6 +79,14 @@ QString FromLatin1(std::string_view text) {
 }
 
 // The pictures of `album` as the editor lists them: numbered from 1, with their lines.
+// The folder of the album each picture of `album` opens, by its number; empty for the others.
+std::vector<std::string> AlbumsOf(const AlbumForEditing& album) {
+  std::vector<std::string> albums;
+  albums.reserve(album.pictures.size());
+  for (const auto& picture : album.pictures) albums.push_back(picture.album);
+  return albums;
+}
+
 std::vector<EditorEntry> EntriesOf(const AlbumForEditing& album) {
   std::vector<EditorEntry> entries;
   entries.reserve(album.pictures.size());
@@ -252,6 +262,8 @@ void AlbumEditor::BuildWidgets() {
   connect(list_, &PictureListView::filesDropped, this, &AlbumEditor::AddFiles);
   // Delete in the list removes a picture; in a field it deletes text.
   connect(list_, &PictureListView::removeAsked, this, &AlbumEditor::RemoveSelected);
+  // Double-click or Enter on an album of a tree opens it in an editor of its own.
+  connect(list_, &QAbstractItemView::activated, this, &AlbumEditor::OpenEntryAlbum);
   title_->installEventFilter(this);
   caption_->installEventFilter(this);
   description_->installEventFilter(this);
@@ -423,7 +435,8 @@ bool AlbumEditor::Take(const QString& indexPath, QString& why) {
   WatchIndex();
   reapply_->hide();
   previews_->Clear();
-  model_->Reset(EntriesOf(album_), PathOnDisk(folderPrefix_.toStdString(), album_.thumbPrefix));
+  model_->Reset(EntriesOf(album_), PathOnDisk(folderPrefix_.toStdString(), album_.thumbPrefix),
+                AlbumsOf(album_));
   undo_->clear();
   savedIndex_ = 0;
   undoFloor_ = 0;
@@ -843,7 +856,7 @@ void AlbumEditor::TakeMerged(MergedEdit merged) {
   shownNumber_ = 0;
   previews_->Clear();
   model_->Reset(std::move(merged.pictures),
-                PathOnDisk(folderPrefix_.toStdString(), album_.thumbPrefix));
+                PathOnDisk(folderPrefix_.toStdString(), album_.thumbPrefix), AlbumsOf(album_));
   undo_->clear();
   undoFloor_ = 0;
   ++round_;
@@ -954,6 +967,40 @@ bool AlbumEditor::eventFilter(QObject* watched, QEvent* event) {
 
 void AlbumEditor::Fail(const QString& text) {
   ShowCriticalMessage(this, EditorTitle(), text);
+}
+
+// The album of an entry that is one opens in an editor of its own; the editor's own file system
+// is not lent to it, as it ends with this editor.
+void AlbumEditor::OpenEntryAlbum(const QModelIndex& index) {
+  const QString folder = index.data(PictureListModel::kAlbumRole).toString();
+  if (folder.isEmpty()) return;
+  ShowAlbumEditor(parentWidget(), fs_ == &machineFileSystem_ ? nullptr : fs_,
+                  folderPrefix_ + folder + QLatin1Char('/') +
+                      QString::fromLatin1(kAlbumIndexName.data(),
+                                          static_cast<qsizetype>(kAlbumIndexName.size())),
+                  trash_);
+}
+
+AlbumEditor* ShowAlbumEditor(QWidget* parent, FileSystem* fs, const QString& indexPath,
+                             Trash* trash) {
+  const QString absolute = QFileInfo(indexPath).absoluteFilePath();
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    auto* open = qobject_cast<AlbumEditor*>(window);
+    if (open == nullptr || !open->isVisible() || open->indexPath() != absolute) continue;
+    open->raise();
+    open->activateWindow();
+    return open;
+  }
+  auto* editor = new AlbumEditor(parent, fs);
+  editor->setWindowFlag(Qt::Window);
+  editor->setAttribute(Qt::WA_DeleteOnClose);
+  if (trash != nullptr) editor->setTrash(trash);
+  if (!editor->Open(indexPath)) {
+    delete editor;
+    return nullptr;
+  }
+  editor->show();
+  return editor;
 }
 
 }  // namespace quillmere

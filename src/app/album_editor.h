@@ -76,6 +76,9 @@ class AlbumEditor final : public QMainWindow {
   // Whether the editor holds changes that are not saved.
   bool unsaved() const;
 
+  // The index file of the album shown, as an absolute local path; empty before one is read.
+  const QString& indexPath() const { return indexPath_; }
+
  public slots:
   // Makes every change as one edit of the album from a snapshot; the editor stays open to more.
   void Save();
@@ -112,6 +115,7 @@ class AlbumEditor final : public QMainWindow {
   void ShowCaptionProblem();
   void Moved(int from, int to);
   void AddFiles(const QStringList& paths);
+  void OpenEntryAlbum(const QModelIndex& index);
   void Push(EditorCommand* command);
   void StartWork(BackgroundRun::AlbumWork work);
   void WorkFinished();
@@ -200,5 +204,12 @@ class AlbumEditor final : public QMainWindow {
   int savingIndex_ = 0;
   bool saving_ = false;
 };
+
+// Shows the album editor on the album of the index file `indexPath` as a window of its own over
+// `parent`, or raises the one that shows that album already. Its work goes through `fs` (the
+// machine's file system when none), and removed files go to `trash` where one is given. None when
+// the album cannot be read, which the editor has said.
+AlbumEditor* ShowAlbumEditor(QWidget* parent, FileSystem* fs, const QString& indexPath,
+                             Trash* trash = nullptr);
 
 }  // namespace quillmere

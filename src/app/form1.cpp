@@ -292,8 +292,13 @@ bool Form1::AgreesToNewSite(const QString& indexFile) {
 
 void Form1::MakeAlbum(const QString& picturesFolder) {
   const QFileInfo proposed(ProposedAlbumFolder(picturesFolder, refusedAlbumPlaces_));
-  const QString title =
-      QStringLiteral("Folder for the album of %1").arg(QFileInfo(picturesFolder).fileName());
+  // A folder of folders makes a tree, and the question says how many albums it will be.
+  const std::size_t albums =
+      AlbumsToMake(ToLocal(picturesFolder), ToLocal(proposed.absoluteFilePath()), *fs_);
+  const QString name = QFileInfo(picturesFolder).fileName();
+  const QString title = albums > 1
+                            ? QStringLiteral("Folder for the %1 albums of %2").arg(albums).arg(name)
+                            : QStringLiteral("Folder for the album of %1").arg(name);
   if (folderBox_.ShowChoose(title, proposed.absolutePath(), proposed.fileName()) !=
       FolderBox::ShowResult::kChosen) {
     return;
@@ -481,14 +486,7 @@ void Form1::ShowNewAlbum(const AlbumOutcome& outcome) {
 
 // The album editor opens as a window of its own over this one, on the album of `indexPath`.
 void Form1::OpenEditor(const QString& indexPath) {
-  auto* editor = new AlbumEditor(this, fs_);
-  editor->setWindowFlag(Qt::Window);
-  editor->setAttribute(Qt::WA_DeleteOnClose);
-  if (!editor->Open(indexPath)) {
-    delete editor;
-    return;
-  }
-  editor->show();
+  ShowAlbumEditor(this, fs_, indexPath);
 }
 
 // Where a new album's folder could not be made, or is no folder, the folder dialog comes back

@@ -28,10 +28,12 @@ PictureListModel::PictureListModel(QObject* parent)
   connect(thumbnails_, &ThumbnailLoader::loaded, this, &PictureListModel::ThumbnailLoaded);
 }
 
-void PictureListModel::Reset(std::vector<EditorEntry> entries, std::string thumbPrefix) {
+void PictureListModel::Reset(std::vector<EditorEntry> entries, std::string thumbPrefix,
+                             std::vector<std::string> albums) {
   beginResetModel();
   entries_ = std::move(entries);
   thumbPrefix_ = std::move(thumbPrefix);
+  albums_ = std::move(albums);
   fileNumbers_.clear();
   thumbnails_->Clear();
   rowsStale_ = true;
@@ -54,6 +56,11 @@ QVariant PictureListModel::data(const QModelIndex& index, int role) const {
       return HoldsMarkup(picture.caption) || HoldsMarkup(picture.description);
     case kNumberRole:
       return QVariant::fromValue<qint64>(picture.number);
+    case kAlbumRole: {
+      const auto k = static_cast<std::size_t>(picture.number - 1);
+      return picture.number > 0 && k < albums_.size() ? QString::fromStdString(albums_[k])
+                                                      : QString();
+    }
     case Qt::DecorationRole:
       return thumbnails_->Image(picture.number, QString::fromStdString(PictureFileName(
                                                     thumbPrefix_, FileNumberOf(picture.number))));

@@ -34,13 +34,18 @@ class PictureListModel final : public QAbstractListModel {
     kMarkupRole,
     // The picture's key.
     kNumberRole,
+    // The folder of the album the entry opens, relative to the index file's; empty for a
+    // picture or a video.
+    kAlbumRole,
   };
 
   explicit PictureListModel(QObject* parent = nullptr);
 
   // Shows `entries`, whose thumbnails are the files that the pages name with the prefix
-  // `thumbPrefix` (a path in UTF-8), each numbered by its key.
-  void Reset(std::vector<EditorEntry> entries, std::string thumbPrefix);
+  // `thumbPrefix` (a path in UTF-8), each numbered by its key; the entry with key k opens the
+  // album in the folder `albums[k - 1]`, where that is not empty.
+  void Reset(std::vector<EditorEntry> entries, std::string thumbPrefix,
+             std::vector<std::string> albums = {});
 
   // After a save, the files of the picture with key k have the number `fileNumbers[k]` (0 when
   // they are gone); the thumbnails are read again.
@@ -76,6 +81,8 @@ class PictureListModel final : public QAbstractListModel {
   void ThumbnailLoaded(std::int64_t number);
 
   std::vector<EditorEntry> entries_;
+  // The folder of the album each key's entry opens, by key.
+  std::vector<std::string> albums_;
   std::string thumbPrefix_;
   // The files' number of each key, when a save has renumbered them; empty while they are the keys.
   std::vector<std::int64_t> fileNumbers_;

@@ -78,6 +78,9 @@ void PictureRowDelegate::paint(QPainter* painter, const QStyleOptionViewItem& op
   const QFontMetrics boldMetrics(bold);
   QString caption = index.data(Qt::DisplayRole).toString();
   if (index.data(PictureListModel::kMarkupRole).toBool()) caption += QStringLiteral("  [markup]");
+  // An album of a tree is marked as --list marks it; its thumbnail bears the stack of frames.
+  const QString album = index.data(PictureListModel::kAlbumRole).toString();
+  if (!album.isEmpty()) caption += QStringLiteral("  [album %1/]").arg(album);
   painter->setFont(bold);
   painter->drawText(text, Qt::AlignLeft | Qt::AlignTop,
                     boldMetrics.elidedText(caption, Qt::ElideRight, text.width()));

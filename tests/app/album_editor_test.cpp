@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QImageReader>
 #include <QLabel>
 #include <QLineEdit>
@@ -82,6 +83,60 @@ bool SaveAndWait(AlbumEditor& editor) {
 void TypeCaption(AlbumEditor& editor, int row, const QString& text) {
   editor.list().setCurrentIndex(editor.pictures().index(row));
   editor.captionField().setText(text);
+}
+
+// An entry that is an album of a tree is marked, and double-click or Enter on it opens that album
+// in an editor of its own, once however often it is asked for; on a picture it opens nothing.
+TEST(AlbumEditor, OpensTheAlbumOfAnEntryInAnEditorOfItsOwn) {
+  testing::TempFolder album;
+  for (const char* folder : {"pictures", "thumbs", "Lisbon/pictures", "Lisbon/thumbs"}) {
+    std::filesystem::create_directories(album / folder);
+  }
+  for (const char* picture : {"pictures/p1.jpg", "pictures/p2.jpg", "thumbs/t1.jpg",
+                              "thumbs/t2.jpg", "Lisbon/pictures/p1.jpg", "Lisbon/thumbs/t1.jpg"}) {
+    testing::WriteTestJpeg(album / picture, testing::TestJpeg(64, 48));
+  }
+  testing::WriteFile(album / "pictures/p1.album", "Lisbon\n");
+  const std::string head = "thumbs/t\npictures/p\nsupport\n; albums\n3\n";
+  testing::WriteFile(album / "index.txt", "Trips\n" + head + "Lisbon\n1 picture\nHome\nHome\n");
+  testing::WriteFile(album / "Lisbon/index.txt", "Lisbon\n" + head + "Tram\nTram\n");
+  AlbumEditor editor;
+  ASSERT_TRUE(editor.Open(QString::fromStdString(album / "index.txt")));
+  editor.show();
+  const auto editors = [] {
+    QStringList shown;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (auto* open = qobject_cast<AlbumEditor*>(window); open && open->isVisible()) {
+        shown << open->indexPath();
+      }
+    }
+    return shown;
+  };
+  const QString lisbon = QString::fromStdString(album / "Lisbon/index.txt");
+  const struct {
+    int row;
+    QString album;
+    QStringList open;
+  } cases[] = {
+      {1, QString(), {editor.indexPath()}},
+      {0, QStringLiteral("Lisbon"), {editor.indexPath(), lisbon}},
+      {0, QStringLiteral("Lisbon"), {editor.indexPath(), lisbon}},
+  };
+  for (const auto& c : cases) {
+    editor.list().setCurrentIndex(editor.pictures().index(c.row));
+    EXPECT_EQ(editor.pictures().index(c.row).data(PictureListModel::kAlbumRole).toString(),
+              c.album);
+    editor.list().setFocus();
+    QTest::keyClick(&editor.list(), Qt::Key_Return);
+    QStringList open = editors();
+    open.sort();
+    QStringList expected = c.open;
+    expected.sort();
+    EXPECT_EQ(open, expected) << c.row;
+  }
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (auto* open = qobject_cast<AlbumEditor*>(window); open && open != &editor) open->close();
+  }
 }
 
 TEST(AlbumEditor, EditsMovesRemovesAndSavesAsOneEdit) {

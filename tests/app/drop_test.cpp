@@ -169,6 +169,8 @@ enum class Outcome {
   // A new album of the dropped folder's two videos, or the dropped video added to the window's
   // album as its picture 3: each a video with its poster.
   kVideosMade,
+  // A tree of albums of the dropped folder and the folder in it, which the question counts.
+  kTreeMade,
   // The album editor, open on the album of the dropped folder; nothing written.
   kEditorOpened,
   // A box that names what was dropped and says why it is refused; nothing written.
@@ -220,6 +222,13 @@ TEST_F(DropTest, EachKindOfDropDoesWhatItSays) {
          return QStringList{MakeVideoFolder(scratch, "Clips", 1) + QStringLiteral("/clip 1.mp4")};
        },
        true, Outcome::kVideosMade},
+      {"a folder of folders",
+       [](const QString& scratch) {
+         const QString top = MakePictureFolder(scratch, "Trip", 1);
+         MakePictureFolder(top, "Day 2", 1);
+         return QStringList{top};
+       },
+       false, Outcome::kTreeMade},
       {"the folder of an album",
        [](const QString& scratch) { return QStringList{scratch + QStringLiteral("/site")}; }, true,
        Outcome::kEditorOpened},
@@ -356,6 +365,15 @@ TEST_F(DropTest, EachKindOfDropDoesWhatItSays) {
           EXPECT_TRUE(said[0].text.contains(QLatin1String(" 2 videos made")))
               << said[0].text.toStdString();
         }
+        break;
+      }
+      case Outcome::kTreeMade: {
+        ASSERT_EQ(window.folderBox().showings().size(), 1u);
+        EXPECT_TRUE(
+            window.folderBox().showings().front().title.contains(QLatin1String(" 2 albums")))
+            << window.folderBox().showings().front().title.toStdString();
+        EXPECT_TRUE(QFile::exists(album + QStringLiteral("/Day 2/index.html")));
+        EXPECT_TRUE(QFile::exists(album + QStringLiteral("/index.html")));
         break;
       }
       case Outcome::kEditorOpened: {

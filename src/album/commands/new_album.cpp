@@ -4,6 +4,7 @@
 // folders.
 #include "album/commands/new_album.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "album/album_failure.h"
@@ -25,6 +26,16 @@ std::string NewAlbumTitle(const std::string& picturesFolder) {
   std::string name = path.filename().string();
   if (name.empty()) name = path.parent_path().filename().string();
   return TitleFromFolderName(name);
+}
+
+std::size_t AlbumsToMake(const std::string& picturesFolder, const std::string& albumFolder,
+                         FileSystem& fs) {
+  std::vector<PictureProblem> passedOver;
+  Result<SourceTree, AlbumFailure> tree = SourceTree();
+  AlbumOutcome outcome;
+  WithinMemory(outcome,
+               [&] { tree = ReadSourceTree(picturesFolder, albumFolder, fs, passedOver); });
+  return tree ? std::max<std::size_t>(tree.value().folders.size(), 1) : 1;
 }
 
 AlbumOutcome MakeNewAlbum(const std::string& picturesFolder, const std::string& albumFolder,

@@ -3,6 +3,7 @@
 // --new-album: a whole album made from a folder of pictures.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "album/album_options.h"
@@ -14,6 +15,12 @@ namespace quillmere {
 // The title that a new album made from the pictures in `picturesFolder` takes: the folder's name
 // in words.
 std::string NewAlbumTitle(const std::string& picturesFolder);
+
+// How many albums MakeNewAlbum would make of `picturesFolder` in `albumFolder`: one for it and
+// one for each folder below it that holds pictures or videos; 1 when the tree cannot be read,
+// as the command says why when it is run.
+std::size_t AlbumsToMake(const std::string& picturesFolder, const std::string& albumFolder,
+                         FileSystem& fs);
 
 // Makes a new album in `albumFolder` (created when missing) from the pictures in
 // `picturesFolder`: refuses a folder that holds an index file or pages, writing nothing; orders
