@@ -191,6 +191,11 @@ struct AlbumFailure {
     std::string path;
     std::string parent;
   };
+  // The album of the index file `indexPath`, below an entry to be removed, holds a change that was
+  // cut short; nothing was changed.
+  struct AlbumBelowUnfinished {
+    std::string indexPath;
+  };
 
   using Why =
       std::variant<PicturesUnreadable, NoPictures, AlbumInUse, NamesTaken, FolderUnavailable,
@@ -199,7 +204,7 @@ struct AlbumFailure {
                    SupportNotCopied, NoImageLibrary, SiteNotWritten, Stopped, NoSuchPicture,
                    NotAFile, NoTrash, NotRenamed, LinesWouldJoin, NotFinished, IndexChanged,
                    CaptionDropsPair, EditorFailed, EditFileLost, EditFileFaulty, FoldersClash,
-                   FolderNameTaken>;
+                   FolderNameTaken, AlbumBelowUnfinished>;
 
   // A failure of the kind `kind`, with what it is about.
   template <class K, std::enable_if_t<std::is_constructible_v<Why, K&&>, int> = 0>

@@ -65,6 +65,9 @@ struct PictureProblem {
     // `file`, the index file of the album above the album of `same` in its tree, could not be
     // changed to say what that album holds now, for `error` where the system gave one.
     kParentNotUpdated,
+    // `file` is the person's own, in the folder of an album of a tree that was removed for
+    // good; it was kept, and so was its folder. A note only.
+    kKeptInRemovedAlbum,
   };
   Kind kind = Kind::kNotAPicture;
   std::string file{};
@@ -84,7 +87,8 @@ struct PictureProblem {
     return kind == Kind::kFolderSkipped || kind == Kind::kNotAFile || kind == Kind::kDuplicate ||
            kind == Kind::kVideo || kind == Kind::kOtherFile || kind == Kind::kFirstFrame ||
            kind == Kind::kInAlbum || kind == Kind::kLivePhotoVideo || kind == Kind::kOwnFile ||
-           kind == Kind::kLinkToFolder || kind == Kind::kTooDeep;
+           kind == Kind::kLinkToFolder || kind == Kind::kTooDeep ||
+           kind == Kind::kKeptInRemovedAlbum;
   }
 };
 

@@ -192,6 +192,13 @@ struct FailureText {
            "would be one folder on a file system that ignores that; nothing was written. Rename "
            "one of them.";
   }
+  std::string operator()(const Failure::AlbumBelowUnfinished& f) const {
+    std::string text = "The album of " + f.indexPath +
+                       ", which an entry to be removed opens, holds a change that was cut short; "
+                       "nothing was changed.";
+    const std::string step = words.Step(NextStep::kFinishChange, f.indexPath);
+    return step.empty() ? text : text + " " + step + " finishes it first.";
+  }
   std::string operator()(const Failure::FolderNameTaken& f) const {
     return "The folder " + f.path + " has the name of a file or folder of the album of " +
            f.parent +
@@ -262,6 +269,8 @@ std::string Describe(const PictureProblem& problem, const CommandWords& words) {
              ": its pictures are not taken";
     case PKind::kParentNotUpdated:
       return ParentNotUpdated(problem, words);
+    case PKind::kKeptInRemovedAlbum:
+      return "is not the program's: kept in the folder of the album removed";
   }
   return "";
 }

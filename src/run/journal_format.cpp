@@ -59,6 +59,8 @@ constexpr StepRow kStepRows[] = {
     {"discard", JournalStep::Kind::kDiscard, true, 1},
     {"trash", JournalStep::Kind::kTrash, true, 1},
     {"page", JournalStep::Kind::kDiscardPage, true, 1},
+    {"trash-album", JournalStep::Kind::kTrashAlbum, true, 1},
+    {"discard-album", JournalStep::Kind::kDiscardAlbum, true, 1},
 };
 
 // Tells whether each row of kStepRows stands at its kind's place.

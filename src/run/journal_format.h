@@ -70,6 +70,13 @@ struct JournalStep {
     kTrash,
     // The page `path` goes once the index file is new, if it is one that this program wrote.
     kDiscardPage,
+    // The folder `path`, an album of a tree below the index file's, goes to the desktop's trash
+    // once the index file is new, whole: done by a Trash.
+    kTrashAlbum,
+    // The files the program made in the folder `path`, an album of a tree below the index
+    // file's, and in the albums below it go once the index file is new, and then their folders
+    // where nothing else is left in them.
+    kDiscardAlbum,
   };
   Kind kind = Kind::kMakeFile;
   std::string path;

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "site/album_files.h"
 #include "site/page_signature.h"
 
 namespace quillmere {
@@ -227,6 +228,8 @@ Result<void> Undo(Folder& top, const JournalStep& step) {
     case Kind::kDiscard:
     case Kind::kTrash:
     case Kind::kDiscardPage:
+    case Kind::kTrashAlbum:
+    case Kind::kDiscardAlbum:
       break;
   }
   return {};
@@ -239,6 +242,34 @@ Result<bool> IsWrittenPage(Folder& folder, const std::string& leaf) {
   return IsOpenedWrittenPage(*page.value());
 }
 
+// Removes the files the program made in the album `leaf` of `parent` and in the albums below it,
+// then each of their folders that nothing else is left in; what the person put there stays.
+Result<void> DiscardAlbum(Folder& parent, const std::string& leaf) {
+  Result<std::unique_ptr<Folder>> album = parent.OpenFolder(leaf);
+  if (!album) return album.error();
+  const AlbumFiles files = FindAlbumFiles(*album.value());
+  for (const std::string& path : files.made) {
+    std::string name;
+    Result<std::unique_ptr<Folder>> folder = OpenFolderOf(*album.value(), path, name);
+    if (!folder) return folder.error();
+    std::error_code error = folder.value()->Remove(name).error();
+    if (error && error != std::errc::no_such_file_or_directory) return error;
+  }
+  for (const std::string& path : files.folders) {
+    std::string inParent = leaf;
+    if (!path.empty()) inParent.append("/").append(path);
+    std::string name;
+    Result<std::unique_ptr<Folder>> folder = OpenFolderOf(parent, inParent, name);
+    if (!folder) return folder.error();
+    const std::error_code error = folder.value()->RemoveFolder(name).error();
+    if (error && error != std::errc::directory_not_empty &&
+        error != std::errc::no_such_file_or_directory) {
+      return error;
+    }
+  }
+  return {};
+}
+
 // Does one step after the index file's change that may or may not have been done: a file that
 // is gone, or is no longer a regular file, is left as it is.
 Result<void> DoAfter(Folder& top, const JournalStep& step, Trash* trash) {
@@ -247,6 +278,12 @@ Result<void> DoAfter(Folder& top, const JournalStep& step, Trash* trash) {
   Result<Located> at = Locate(top, step.path);
   if (!at) return at.error();
   Located& located = at.value();
+  if (step.kind == Kind::kTrashAlbum || step.kind == Kind::kDiscardAlbum) {
+    // An album's folder that is gone went already; a link in its place is never followed.
+    if (located.entry.kind != EntryInfo::Kind::kFolder) return {};
+    if (step.kind == Kind::kDiscardAlbum) return DiscardAlbum(*located.folder, located.leaf);
+    return trash != nullptr ? trash->MoveToTrash(step.path) : SystemError(ENOTSUP);
+  }
   if (located.entry.kind != EntryInfo::Kind::kRegular) return {};
   if (step.kind == Kind::kTrash) {
     return trash != nullptr ? trash->MoveToTrash(step.path) : SystemError(ENOTSUP);
@@ -262,10 +299,12 @@ Result<void> DoAfter(Folder& top, const JournalStep& step, Trash* trash) {
 // The first file of `journal` that waits to go to the trash, or "" when none does.
 Result<std::string> FirstForTheTrash(Folder& top, const Journal& journal) {
   for (const JournalStep& step : journal.steps) {
-    if (step.kind != JournalStep::Kind::kTrash) continue;
+    const bool album = step.kind == JournalStep::Kind::kTrashAlbum;
+    if (step.kind != JournalStep::Kind::kTrash && !album) continue;
     Result<Located> at = Locate(top, step.path);
     if (!at) return at.error();
-    if (at.value().entry.kind == EntryInfo::Kind::kRegular) return step.path;
+    const EntryInfo::Kind waiting = album ? EntryInfo::Kind::kFolder : EntryInfo::Kind::kRegular;
+    if (at.value().entry.kind == waiting) return step.path;
   }
   return std::string();
 }

@@ -14,10 +14,10 @@
 namespace quillmere {
 namespace {
 
-// The walk of one tree: the folders it has been in and the index files it found.
+// The walk of one tree: the folders it has been in, and what it tells of each album it finds.
 struct TreeWalk {
   std::set<std::pair<dev_t, ino_t>> seen;
-  std::vector<std::string> found;
+  const AlbumVisit& visit;
 
   // Whether `folder` is one the walk has not been in, which it then has.
   bool FirstVisit(Folder& folder) {
@@ -38,19 +38,20 @@ AlbumEntries EntriesOf(Folder& folder, std::string_view name) {
   return FindAlbumEntries(index.value().head, index.value().PictureCount(), folder);
 }
 
-// Adds the albums below the index file `name` in `folder`, which `path` names (ending with "/"),
-// `depth` folders below the top.
-void WalkBelow(Folder& folder, std::string_view name, const std::string& path, int depth,
+// Tells the walk's visit of the albums below the index file `name` in `folder`, which `path`
+// names (ending with "/"), `depth` folders below the top; false once the visit asks to stop.
+bool WalkBelow(Folder& folder, std::string_view name, const std::string& path, int depth,
                TreeWalk& walk) {
-  if (depth >= kMostTreeDepth) return;
+  if (depth >= kMostTreeDepth) return true;
   const AlbumEntries entries = EntriesOf(folder, name);
   for (const AlbumEntry& entry : entries.all()) {
     Result<std::unique_ptr<Folder>> below = OpenEntryFolder(folder, entry.folder);
     if (!below || !walk.FirstVisit(*below.value())) continue;
     const std::string belowPath = path + entry.folder + "/";
-    walk.found.push_back(belowPath + std::string(kAlbumIndexName));
-    WalkBelow(*below.value(), kAlbumIndexName, belowPath, depth + 1, walk);
+    if (!walk.visit(*below.value(), belowPath)) return false;
+    if (!WalkBelow(*below.value(), kAlbumIndexName, belowPath, depth + 1, walk)) return false;
   }
+  return true;
 }
 
 }  // namespace
@@ -67,12 +68,23 @@ Result<std::unique_ptr<Folder>> OpenEntryFolder(Folder& folder, std::string_view
   return at;
 }
 
+bool WalkAlbumsBelow(Folder& top, std::string_view name, const std::string& path,
+                     const AlbumVisit& visit) {
+  TreeWalk walk{{}, visit};
+  if (!walk.FirstVisit(top)) return true;
+  return WalkBelow(top, name, path, 0, walk);
+}
+
 std::vector<std::string> AlbumsBelow(const std::string& indexPath, FileSystem& fs) {
   Result<std::unique_ptr<Folder>> top = fs.OpenFolder(FolderName(indexPath));
-  TreeWalk walk;
-  if (!top || !walk.FirstVisit(*top.value())) return {};
-  WalkBelow(*top.value(), SplitAtFolder(indexPath).name, FolderAsGiven(indexPath), 0, walk);
-  return std::move(walk.found);
+  std::vector<std::string> found;
+  if (!top) return found;
+  WalkAlbumsBelow(*top.value(), SplitAtFolder(indexPath).name, FolderAsGiven(indexPath),
+                  [&](Folder& /*album*/, const std::string& path) {
+                    found.push_back(path + std::string(kAlbumIndexName));
+                    return true;
+                  });
+  return found;
 }
 
 }  // namespace quillmere

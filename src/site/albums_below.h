@@ -4,6 +4,7 @@
 // the commands that look at every album of a tree.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -17,6 +18,16 @@ namespace quillmere {
 // at a time so that no symbolic link is followed; a folder out of the tree (named with ".." or
 // from the top of the file system) is refused.
 Result<std::unique_ptr<Folder>> OpenEntryFolder(Folder& folder, std::string_view relative);
+
+// What a walk of a tree is told of each album it finds: its folder, held, and its path (ending
+// with "/"); false stops the walk.
+using AlbumVisit = std::function<bool(Folder& album, const std::string& path)>;
+
+// Walks the albums below the index file `name` in `top`, whose folder `path` names ("" or ending
+// with "/"), as AlbumsBelow finds them, each parent before the albums below it, and tells `visit`
+// of each with its folder held; false when `visit` stopped the walk.
+bool WalkAlbumsBelow(Folder& top, std::string_view name, const std::string& path,
+                     const AlbumVisit& visit);
 
 // Finds the albums below the album of the index file at `indexPath`, through the album entries of
 // each album whose head says it is one of a tree, and gives their index files' paths, each parent

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <new>
 
+#include "album/steps/removed_albums.h"
 #include "album/steps/renumber_files.h"
 #include "album/text/edited_text.h"
 #include "album/text/pair_bytes.h"
@@ -54,6 +55,16 @@ std::vector<ImageFolder*> ImagesOf(OpenAlbum& open) {
   }
   for (ImageFolder& companion : open.companions) images.push_back(&companion);
   return images;
+}
+
+// The numbers of the pictures that `numbers` (the new number of each, 0 for one left out) leaves
+// out.
+std::vector<std::int64_t> RemovedBy(const std::vector<std::int64_t>& numbers) {
+  std::vector<std::int64_t> removed;
+  for (std::size_t i = 0; i < numbers.size(); ++i) {
+    if (numbers[i] == 0) removed.push_back(static_cast<std::int64_t>(i + 1));
+  }
+  return removed;
 }
 
 // Refuses `text` unless its pictures' lines are `expected`: a CR alone that would meet an LF when
@@ -143,6 +154,7 @@ Result<void, AlbumFailure> MakeEdit(OpenAlbum& open, const AlbumEdit& edit, Albu
   }
   if (auto done = CheckEdit(open, edit.text, indexPath); !done) return done;
   OrderPlan plan;
+  RemovedAlbums removedAlbums;
   const bool reorders = !KeepsOrder(open.count(), edit.text.order);
   if (reorders) {
     if (auto done = FindFolders(open, indexPath); !done) return done;
@@ -155,6 +167,12 @@ Result<void, AlbumFailure> MakeEdit(OpenAlbum& open, const AlbumEdit& edit, Albu
     if (left < open.count()) {
       if (auto done = PlanOldPages(open.album, open.index.name, left, plan); !done) return done;
     }
+    // The albums of a tree that removed entries open go with them, held until the change ends.
+    auto held = HoldRemovedAlbums(open, RemovedBy(numbers), work);
+    if (auto* failure = held.failure()) return std::move(*failure);
+    removedAlbums = std::move(held.value());
+    plan.stepsAfterIndex.insert(plan.stepsAfterIndex.end(), removedAlbums.steps.begin(),
+                                removedAlbums.steps.end());
   }
   const std::string text = EditedText(old, open.index.head, edit.text);
   if (text == old) return {};

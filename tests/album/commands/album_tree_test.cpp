@@ -15,6 +15,8 @@
 #include "album/album_options.h"
 #include "album/commands/move_picture.h"
 #include "album/commands/remove_pictures.h"
+#include "run/journal.h"
+#include "run/journal_settle.h"
 #include "support/temp_folder.h"
 #include "support/test_pictures.h"
 
@@ -158,6 +160,25 @@ TEST_F(AlbumTreeTest, AFolderOfBadFilesIsLeftOutAndTheTreeGoesOn) {
   EXPECT_FALSE(stdfs::exists(album + "/2024/Broken"));
 }
 
+// A trash that takes what it is given, files or folders, into the folder `bin`.
+class FolderTrash final : public Trash {
+ public:
+  FolderTrash(std::string album, std::string bin) : album_(std::move(album)), bin_(std::move(bin)) {
+    stdfs::create_directories(bin_);
+  }
+  Result<void> CheckTakes(std::string_view /*path*/) override { return {}; }
+  Result<void> MoveToTrash(std::string_view path) override {
+    const stdfs::path from = album_ + "/" + std::string(path);
+    std::error_code error;
+    stdfs::rename(from, bin_ + "/" + from.filename().string(), error);
+    return error;
+  }
+
+ private:
+  std::string album_;
+  std::string bin_;
+};
+
 // `text` with its first `from` replaced by `to`.
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   const std::size_t at = text.find(from);
@@ -203,6 +224,54 @@ TEST_F(AlbumTreeTest, AChangeBelowIsToldInTheAlbumsAbove) {
   EXPECT_EQ(busy.problems[0].kind, PictureProblem::Kind::kParentNotUpdated);
   EXPECT_EQ(busy.problems[0].file, album + "/2024/index.txt");
   EXPECT_EQ(busy.problems[0].same, porto);
+}
+
+// Removing an album's entry takes the album with it, whole and under the locks of every album
+// below it: to the trash; removed for good, only the files the program made go and the person's
+// own stay, named; while an album below holds a change cut short, nothing is removed.
+TEST_F(AlbumTreeTest, RemovingAnAlbumEntryTakesTheAlbumWithIt) {
+  const struct {
+    const char* what;
+    bool deleted;
+    bool unfinished;
+  } cases[] = {{"to the trash", false, false},
+               {"for good", true, false},
+               {"with a change cut short below", false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    stdfs::remove_all(album);
+    stdfs::remove_all(dir / "bin");
+    ASSERT_TRUE(MakeAlbumTree(tree, album, fs, options).ok());
+    const std::string porto = album + "/2024/Porto";
+    testing::WriteFile(porto + "/notes.txt", "mine\n");
+    if (c.unfinished) testing::WriteFile(porto + "/" + std::string(kJournalName), "cut short");
+    const std::string year = ReadFile(album + "/2024/index.txt");
+    FolderTrash trash(album + "/2024", dir / "bin");
+    AlbumOptions removing = options;
+    removing.trash = &trash;
+    removing.deleteRemoved = c.deleted;
+    const AlbumOutcome outcome = RemovePictures(album + "/2024/index.txt", {2}, fs, removing);
+    if (c.unfinished) {
+      ASSERT_TRUE(outcome.failure && outcome.failure->Is<AlbumFailure::AlbumBelowUnfinished>());
+      EXPECT_EQ(ReadFile(album + "/2024/index.txt"), year);
+      EXPECT_TRUE(stdfs::exists(porto + "/index.html"));
+      continue;
+    }
+    ASSERT_TRUE(outcome.ok());
+    EXPECT_EQ(ReadFile(album + "/2024/index.txt"),
+              Replaced(yearIndex, "\nPorto\n2 pictures, 2024-06-01 to 2024-06-03", ""));
+    const auto names = [](const std::string& folder) {
+      return stdfs::exists(folder) ? testing::ListNames(folder) : "<missing>";
+    };
+    EXPECT_EQ(names(porto), c.deleted ? "notes.txt" : "<missing>");
+    EXPECT_EQ(names(dir / "bin/Porto"),
+              c.deleted ? "<missing>"
+                        : "Image1.html Image2.html index.html index.txt notes.txt pictures thumbs");
+    ASSERT_EQ(outcome.problems.size(), c.deleted ? 1u : 0u);
+    if (c.deleted) {
+      EXPECT_EQ(outcome.problems[0].file, porto + "/notes.txt");
+    }
+  }
 }
 
 }  // namespace

@@ -627,6 +627,57 @@ TEST_F(ReorderTest, AKilledTreeOfAlbumsIsFinishedByTheSameCommand) {
   ExpectKilledNewAlbumsFinished(tree, false);
 }
 
+// Expected: removing the entry of an album of a tree, killed after whichever system call that
+// changes the disk, is finished or undone by --remove-pictures without numbers: the album is as it
+// was before the removal, or as after it with the sub-album whole in the desktop's trash.
+TEST_F(ReorderTest, AKilledRemovalOfAnAlbumOfATreeIsFinishedOrUndone) {
+  if (std::system("strace -V >/dev/null 2>&1") != 0) GTEST_SKIP() << "strace is not installed";
+  const std::string tree = dir / "tree";
+  stdfs::create_directories(tree + "/Lisbon");
+  for (const char* name : {"/c1.jpg", "/Lisbon/c2.jpg", "/Lisbon/c3.jpg"}) {
+    stdfs::copy_file(stdfs::path(colours) / stdfs::path(name).filename(), tree + name);
+  }
+  const std::string made = dir / "made";
+  ASSERT_EQ(RunProcess({"--new-album", tree, made}).exitCode, 0);
+  const std::map<std::string, std::string> before = InsideSnapshot(made);
+  const std::map<std::string, std::string> lisbon = InsideSnapshot(made + "/Lisbon");
+  const std::string trashed = home + "/data/Trash/files/Lisbon";
+  const auto fresh = [&] {
+    stdfs::remove_all(album);
+    stdfs::remove_all(home + "/data/Trash");
+    stdfs::copy(made, album, stdfs::copy_options::recursive);
+  };
+  fresh();
+  ASSERT_EQ(RunProcess({"--remove-pictures", index, "1"}).exitCode, 0);
+  const std::map<std::string, std::string> after = InsideSnapshot(album);
+  ASSERT_FALSE(stdfs::exists(album + "/Lisbon"));
+  EXPECT_EQ(InsideSnapshot(trashed), lisbon);
+  int kills = 0;
+  for (const char* call : kChangingCalls) {
+    for (int nth = 1;; ++nth) {
+      SCOPED_TRACE(std::string("killed at ") + call + " " + std::to_string(nth));
+      fresh();
+      const std::string inject = std::string(call) + ":signal=KILL:when=" + std::to_string(nth);
+      const testing::ProcessResult killed =
+          RunProcess({"--remove-pictures", index, "1"},
+                     {"strace", "-f", "-qq", "-o", "/dev/null", "-e", "trace=" + std::string(call),
+                      "-e", "inject=" + inject});
+      if (killed.exitCode == 0) break;
+      ASSERT_TRUE(killed.signal == SIGKILL || killed.exitCode == 128 + SIGKILL) << killed.err;
+      ++kills;
+      const testing::ProcessResult again = RunProcess({"--remove-pictures", index});
+      EXPECT_EQ(again.exitCode, 0) << again.err;
+      const std::map<std::string, std::string> now = InsideSnapshot(album);
+      EXPECT_TRUE(now == before || now == after);
+      if (now == after) {
+        EXPECT_EQ(InsideSnapshot(trashed), lisbon);
+      }
+    }
+  }
+  ::testing::Test::RecordProperty("Kills", kills);
+  EXPECT_GT(kills, 10);
+}
+
 // Expected: a killed --new-album of one folder is finished by the same command, which refuses an
 // album that is whole, and finishes one it began whose pages are missing.
 TEST_F(ReorderTest, AKilledNewAlbumIsFinishedByTheSameCommand) {
