@@ -196,6 +196,12 @@ struct AlbumFailure {
   struct AlbumBelowUnfinished {
     std::string indexPath;
   };
+  // The album of the index file `indexPath` names its support images at a place that albums of
+  // a tree below it could not share, so a folder of folders is not added to it; nothing was
+  // written.
+  struct SupportNotShared {
+    std::string indexPath;
+  };
 
   using Why =
       std::variant<PicturesUnreadable, NoPictures, AlbumInUse, NamesTaken, FolderUnavailable,
@@ -204,7 +210,7 @@ struct AlbumFailure {
                    SupportNotCopied, NoImageLibrary, SiteNotWritten, Stopped, NoSuchPicture,
                    NotAFile, NoTrash, NotRenamed, LinesWouldJoin, NotFinished, IndexChanged,
                    CaptionDropsPair, EditorFailed, EditFileLost, EditFileFaulty, FoldersClash,
-                   FolderNameTaken, AlbumBelowUnfinished>;
+                   FolderNameTaken, AlbumBelowUnfinished, SupportNotShared>;
 
   // A failure of the kind `kind`, with what it is about.
   template <class K, std::enable_if_t<std::is_constructible_v<Why, K&&>, int> = 0>

@@ -199,6 +199,12 @@ struct FailureText {
     const std::string step = words.Step(NextStep::kFinishChange, f.indexPath);
     return step.empty() ? text : text + " " + step + " finishes it first.";
   }
+  std::string operator()(const Failure::SupportNotShared& f) const {
+    return "The album of " + f.indexPath +
+           " does not keep its support images in its own folder support, which the albums of its "
+           "sub-folders would share, so a folder of folders is not added to it; nothing was "
+           "written. Add the folders one at a time.";
+  }
   std::string operator()(const Failure::FolderNameTaken& f) const {
     return "The folder " + f.path + " has the name of a file or folder of the album of " +
            f.parent +

@@ -428,8 +428,10 @@ std::string NewAlbumDone(const Options& /*options*/, const AlbumOutcome& outcome
 }
 
 std::string AddPicturesDone(const Options& /*options*/, const AlbumOutcome& outcome) {
-  return PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded) + " added, " +
-         PicturesNow(outcome);
+  std::string added = PicturesAndVideos(outcome.picturesAdded, outcome.videosAdded) + " added";
+  if (outcome.albumsMade > 0)
+    added += " (" + Count(outcome.albumsMade, "new album", "new albums") + ")";
+  return added + ", " + PicturesNow(outcome);
 }
 
 std::string RemovePicturesDone(const Options& options, const AlbumOutcome& outcome) {

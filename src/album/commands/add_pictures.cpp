@@ -9,6 +9,7 @@
 #include "album/album_failure.h"
 #include "album/album_options.h"
 #include "album/album_outcome.h"
+#include "album/commands/add_tree.h"
 #include "album/commands/parent_entry.h"
 #include "album/steps/album_work.h"
 #include "album/steps/found_pictures.h"
@@ -45,12 +46,13 @@ Result<void, AlbumFailure> CheckNamesFree(const std::string& indexPath, AddPlan&
 
 // Finds out everything that can be known before the first write: the pictures, where they go,
 // and that no file is in their way.
-Result<AddPlan, AlbumFailure> PlanAdding(const std::vector<std::string>& sources, HeldAlbum& held,
+Result<AddPlan, AlbumFailure> PlanAdding(const std::vector<std::string>& sources,
+                                         SubFolders subFolders, HeldAlbum& held,
                                          const PictureLineNumbers& numbers, AlbumWork& work) {
   const std::string& indexPath = work.outcome.indexPath;
   const IndexHead& head = held.index.head;
-  auto probed =
-      ProbePictures(GivenPictures(sources, work.fs, work.problems()), "the files given", work);
+  auto probed = ProbePictures(GivenPictures(sources, work.fs, work.problems(), subFolders),
+                              "the files given", work);
   if (auto* failure = probed.failure()) return std::move(*failure);
   auto folders = FindImageFolders(held.album, head.ImagePrefix, head.ThumbPrefix, indexPath);
   if (auto* failure = folders.failure()) return std::move(*failure);
@@ -66,13 +68,13 @@ Result<AddPlan, AlbumFailure> PlanAdding(const std::vector<std::string>& sources
 
 // Adds the pictures `sources` to the album `held`, whose lock is held, and writes its site.
 Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>& sources,
-                                 AlbumWork& work) {
+                                 SubFolders subFolders, AlbumWork& work) {
   const std::string& indexPath = work.outcome.indexPath;
   AlbumFolder& album = held.album;
   const ChosenIndex& index = held.index;
   if (index.head.fifthValueLine == 0) return AlbumFailure::HeadIncomplete{indexPath};
   const PictureLineNumbers numbers = PictureLinesOf(index);
-  auto planned = PlanAdding(sources, held, numbers, work);
+  auto planned = PlanAdding(sources, subFolders, held, numbers, work);
   if (auto* failure = planned.failure()) return std::move(*failure);
   AddPlan& plan = planned.value();
 
@@ -99,7 +101,7 @@ Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>
   text += PairsToAppend(index.text.bytes(), numbers.lastPairOpen, pairs);
   // An album's first video makes its head say that it has videos.
   if (made.value().videos > 0 && !index.head.videos) {
-    text = WithVideosLine(text, index.head.fifthValueLine);
+    text = WithHeadLine(text, index.head.fifthValueLine, kVideosLine);
   }
   if (std::error_code error = change.Commit(text, KeepingModeAndOwner(index.text.source)).error()) {
     return AlbumFailure::NotWritten{indexPath, error};
@@ -113,8 +115,8 @@ Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>
 
 }  // namespace
 
-AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::string>& sources,
-                         FileSystem& fs, const AlbumOptions& options) {
+AlbumOutcome AddOwnPictures(const std::string& indexPath, const std::vector<std::string>& sources,
+                            FileSystem& fs, const AlbumOptions& options, SubFolders subFolders) {
   AlbumOutcome outcome;
   outcome.indexPath = indexPath;
   AlbumWork work{fs, options, outcome};
@@ -124,11 +126,19 @@ AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::st
       outcome.failure = std::move(*failure);
       return;
     }
-    outcome.failure = FailureOf(AddTo(held.value(), sources, work));
+    outcome.failure = FailureOf(AddTo(held.value(), sources, subFolders, work));
   });
   // The album's lock is let go before its parent's is taken.
   if (outcome.ok()) UpdateParentEntries(indexPath, fs, options, outcome);
   return outcome;
+}
+
+AlbumOutcome AddPictures(const std::string& indexPath, const std::vector<std::string>& sources,
+                         FileSystem& fs, const AlbumOptions& options) {
+  if (std::optional<AlbumOutcome> tree = AddPictureTree(indexPath, sources, fs, options)) {
+    return std::move(*tree);
+  }
+  return AddOwnPictures(indexPath, sources, fs, options, SubFolders::kReport);
 }
 
 }  // namespace quillmere

@@ -13,18 +13,6 @@
 namespace quillmere {
 namespace {
 
-// How many folders below the top the folder at `relative` is.
-std::size_t DepthOf(const std::string& relative) {
-  if (relative.empty()) return 0;
-  return static_cast<std::size_t>(std::count(relative.begin(), relative.end(), '/')) + 1;
-}
-
-// The folder of the album of the tree's folder at `relative` below `albumPath`.
-std::string AlbumPathOf(const std::string& albumPath, const std::string& relative) {
-  if (relative.empty()) return albumPath;
-  return (albumPath == "/" ? albumPath : albumPath + "/") + relative;
-}
-
 // The place in the tree of `folder`, with an entry for each album below it that it lists and that
 // holds a picture to be its cover, from what `summaries` say they hold.
 TreePlace PlaceOf(const SourceFolder& folder, const SourceTree& tree,
@@ -46,7 +34,18 @@ bool MadeNothingBelowTop(const AlbumOutcome& one, const SourceFolder& folder) {
          one.failure->Is<AlbumFailure::NoPictures>();
 }
 
-// Adds what the outcome `one` of one album of the tree tells to the tree's `outcome`.
+}  // namespace
+
+std::size_t DepthOf(const std::string& relative) {
+  if (relative.empty()) return 0;
+  return static_cast<std::size_t>(std::count(relative.begin(), relative.end(), '/')) + 1;
+}
+
+std::string AlbumPathOf(const std::string& albumPath, const std::string& relative) {
+  if (relative.empty()) return albumPath;
+  return (albumPath == "/" ? albumPath : albumPath + "/") + relative;
+}
+
 void AddOutcome(AlbumOutcome&& one, AlbumOutcome& outcome) {
   std::move(one.problems.begin(), one.problems.end(), std::back_inserter(outcome.problems));
   outcome.picturesAdded += one.picturesAdded;
@@ -56,8 +55,6 @@ void AddOutcome(AlbumOutcome&& one, AlbumOutcome& outcome) {
   outcome.site = std::move(one.site);
   outcome.failure = std::move(one.failure);
 }
-
-}  // namespace
 
 AlbumOutcome MakeAlbumTree(const SourceTree& tree, const std::string& albumFolder, FileSystem& fs,
                            const AlbumOptions& options) {

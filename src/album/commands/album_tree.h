@@ -3,6 +3,7 @@
 // --new-album of a folder of folders: a tree of albums, each made whole before the album above it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "album/album_options.h"
@@ -21,5 +22,15 @@ namespace quillmere {
 // the first album that fails, leaving those made before it.
 AlbumOutcome MakeAlbumTree(const SourceTree& tree, const std::string& albumFolder, FileSystem& fs,
                            const AlbumOptions& options);
+
+// How many folders below the top of a tree the folder at `relative` ("2024/Lisbon") is.
+std::size_t DepthOf(const std::string& relative);
+
+// The folder of the album of the tree's folder at `relative` below the album folder `albumPath`.
+std::string AlbumPathOf(const std::string& albumPath, const std::string& relative);
+
+// Adds what the outcome `one` of one album of a tree tells to the tree's `outcome`: its problems
+// and counts, and its site and failure, as the last album's.
+void AddOutcome(AlbumOutcome&& one, AlbumOutcome& outcome);
 
 }  // namespace quillmere

@@ -101,13 +101,14 @@ Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem&
 }
 
 std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources, FileSystem& fs,
-                                        std::vector<PictureProblem>& problems) {
+                                        std::vector<PictureProblem>& problems,
+                                        SubFolders subFolders) {
   std::vector<FoundPicture> found;
   std::set<std::string> given;
   for (const std::string& source : sources) {
     Result<EntryInfo> entry = fs.Inspect(source, /*follow=*/true);
     if (entry && entry.value().kind == EntryInfo::Kind::kFolder) {
-      Result<std::vector<FoundPicture>> inFolder = FilesIn(source, fs, problems);
+      Result<std::vector<FoundPicture>> inFolder = FilesIn(source, fs, problems, subFolders);
       if (!inFolder) {
         problems.push_back({.kind = PictureProblem::Kind::kNotAPicture,
                             .file = source,

@@ -44,10 +44,11 @@ Result<std::vector<FoundPicture>> FilesIn(const std::string& folder, FileSystem&
                                           std::vector<PictureProblem>& passedOver,
                                           SubFolders subFolders = SubFolders::kReport);
 
-// The pictures given to --add-pictures: files as they are, folders by their pictures; what is
-// neither becomes a problem.
+// The pictures given to --add-pictures: files as they are, folders by their pictures (their
+// sub-folders reported or left as `subFolders` says); what is neither becomes a problem.
 std::vector<FoundPicture> GivenPictures(const std::vector<std::string>& sources, FileSystem& fs,
-                                        std::vector<PictureProblem>& problems);
+                                        std::vector<PictureProblem>& problems,
+                                        SubFolders subFolders = SubFolders::kReport);
 
 // Gives each of `found` its XMP sidecar among `found`, and takes the sidecars that found a picture
 // out of `found`.

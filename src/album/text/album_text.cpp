@@ -191,7 +191,8 @@ std::string NewIndexText(const AlbumHead& head, const std::vector<PicturePair>& 
   return text;
 }
 
-std::string WithVideosLine(std::string_view text, std::uint64_t fifthValueLine) {
+std::string WithHeadLine(std::string_view text, std::uint64_t fifthValueLine,
+                         std::string_view headLine) {
   std::size_t at = 0;
   for (std::uint64_t line = 1; line < fifthValueLine && at < text.size(); ++line) {
     const std::size_t end = text.find('\n', at);
@@ -199,7 +200,7 @@ std::string WithVideosLine(std::string_view text, std::uint64_t fifthValueLine) 
     at = end + 1;
   }
   std::string with(text.substr(0, at));
-  with.append(kVideosLine).append(LineEndOf(text));
+  with.append(headLine).append(LineEndOf(text));
   with.append(text.substr(at));
   return with;
 }

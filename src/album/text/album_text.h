@@ -61,9 +61,10 @@ struct AlbumHead {
 // The whole index file of a new album, with LF line ends.
 std::string NewIndexText(const AlbumHead& head, const std::vector<PicturePair>& pairs);
 
-// `text`, whose head's fifth value stands on line `fifthValueLine`, with the line that says the
-// album has videos before that value.
-std::string WithVideosLine(std::string_view text, std::uint64_t fifthValueLine);
+// `text`, whose head's fifth value stands on line `fifthValueLine`, with the comment line
+// `headLine` (kVideosLine, kAlbumsLine) before that value.
+std::string WithHeadLine(std::string_view text, std::uint64_t fifthValueLine,
+                         std::string_view headLine);
 
 // The first line end of `text`, or LF when it has none.
 std::string_view LineEndOf(std::string_view text);

@@ -13,7 +13,9 @@
 #include <vector>
 
 #include "album/album_options.h"
+#include "album/commands/add_pictures.h"
 #include "album/commands/move_picture.h"
+#include "album/commands/new_album.h"
 #include "album/commands/remove_pictures.h"
 #include "run/journal.h"
 #include "run/journal_settle.h"
@@ -272,6 +274,45 @@ TEST_F(AlbumTreeTest, RemovingAnAlbumEntryTakesTheAlbumWithIt) {
       EXPECT_EQ(outcome.problems[0].file, porto + "/notes.txt");
     }
   }
+}
+
+// A folder of folders added to an album: a folder with an album at its place gets its new pictures
+// there, one without gets an album of its own, listed in the album above it after its entries and
+// before its new pictures; every entry above says what its album holds now; a flat album becomes
+// the top of a tree.
+TEST_F(AlbumTreeTest, AFolderOfFoldersIsAddedAlbumByAlbum) {
+  SourceTree begun;
+  begun.folders = {
+      tree.folders[0], {photos + "/2024", "2024", "2024", true, {0}}, {photos, "", "", true, {1}}};
+  ASSERT_TRUE(MakeAlbumTree(begun, album, fs, options).ok());
+  testing::WriteTestJpeg(photos + "/2024/Lisbon/tram.jpg",
+                         {64, 48, 1, "2024:06:05 08:00:00", "", false});
+  const AlbumOutcome added = AddPictures(album + "/index.txt", {photos}, fs, options);
+  ASSERT_TRUE(added.ok()) << Describe(*added.failure, WordsWithoutSteps());
+  EXPECT_EQ(added.albumsMade, 2u) << "Porto and _drafts";
+  EXPECT_EQ(added.picturesAdded, 4u);
+  EXPECT_EQ(ReadFile(album + "/2024/index.txt"),
+            Replaced(yearIndex, "Lisbon\n1 picture\n", "Lisbon\n2 pictures, 2024-06-05\n"));
+  EXPECT_EQ(ReadFile(album + "/index.txt"),
+            Replaced(topIndex, "3 pictures, 2024-06-01 to 2024-06-03",
+                     "4 pictures, 2024-06-01 to 2024-06-05"));
+  EXPECT_TRUE(stdfs::exists(album + "/_drafts/index.html"));
+
+  const std::string more = dir / "More";
+  stdfs::create_directories(more + "/Sintra");
+  testing::WriteTestJpeg(more + "/x.jpg", {72, 40});
+  testing::WriteTestJpeg(more + "/Sintra/s.jpg", {48, 64});
+  const std::string flat = dir / "flat";
+  ASSERT_TRUE(MakeNewAlbum(photos + "/2024/Porto", flat, fs, options).ok());
+  const AlbumOutcome rooted = AddPictures(flat + "/index.txt", {more}, fs, options);
+  ASSERT_TRUE(rooted.ok());
+  EXPECT_TRUE(rooted.problems.empty());
+  EXPECT_EQ(ReadFile(flat + "/index.txt"),
+            "Porto\nthumbs/t\npictures/p\nsupport\n; albums\n5\na\n2024-06-01 10:00\nb\n"
+            "2024-06-03 09:00\nSintra\n1 picture\nx\nx\n");
+  EXPECT_EQ(
+      ReadFile(flat + "/Sintra/index.txt"),
+      "Sintra\nthumbs/t\npictures/p\n../support\n; albums\n; parent ../index.html\n5\ns\ns\n");
 }
 
 }  // namespace
