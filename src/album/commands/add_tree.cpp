@@ -10,6 +10,7 @@
 #include "album/commands/album_tree.h"
 #include "album/commands/parent_entry.h"
 #include "album/steps/album_work.h"
+#include "album/steps/edit_change.h"
 #include "album/steps/held_album.h"
 #include "album/steps/image_folders.h"
 #include "album/steps/picture_work.h"
@@ -126,7 +127,8 @@ struct TreeAdding {
 };
 
 // Adds the folder `i` of the tree to the album at its place, which holds `indexPath`: the new
-// albums below it listed, then its own pictures.
+// albums below it listed, then its own pictures. The top's site is written and told of even when
+// its folder has no pictures of its own.
 AlbumOutcome AddToAlbum(TreeAdding& adding, std::size_t i, const std::string& indexPath,
                         FileSystem& fs, const AlbumOptions& options) {
   AlbumOutcome outcome;
@@ -137,7 +139,16 @@ AlbumOutcome AddToAlbum(TreeAdding& adding, std::size_t i, const std::string& in
   }
   AlbumOutcome own =
       AddOwnPictures(indexPath, {adding.tree.folders[i].path}, fs, options, SubFolders::kLeave);
-  if (HadNoPictures(own)) own.failure.reset();
+  if (HadNoPictures(own)) {
+    own.failure.reset();
+    if (adding.tree.folders[i].relative.empty()) {
+      AlbumOutcome site = ChangeAlbum(indexPath, fs, options, [](OpenAlbum&, AlbumWork&) {
+        return Result<void, AlbumFailure>();
+      });
+      own.failure = std::move(site.failure);
+      own.site = std::move(site.site);
+    }
+  }
   AddOutcome(std::move(own), outcome);
   return outcome;
 }

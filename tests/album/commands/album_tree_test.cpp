@@ -297,6 +297,12 @@ TEST_F(AlbumTreeTest, AFolderOfFoldersIsAddedAlbumByAlbum) {
             Replaced(topIndex, "3 pictures, 2024-06-01 to 2024-06-03",
                      "4 pictures, 2024-06-01 to 2024-06-05"));
   EXPECT_TRUE(stdfs::exists(album + "/_drafts/index.html"));
+  // A folder with no pictures of its own still has its album's site told of.
+  const AlbumOutcome again =
+      AddPictures(album + "/2024/index.txt", {photos + "/2024"}, fs, options);
+  ASSERT_TRUE(again.ok());
+  EXPECT_EQ(again.picturesAdded, 0u);
+  EXPECT_EQ(again.site.pictureCount, 2);
 
   const std::string more = dir / "More";
   stdfs::create_directories(more + "/Sintra");
