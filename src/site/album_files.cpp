@@ -40,14 +40,8 @@ struct MadeNames {
 
 // The walk of a tree of albums: the folders it has been in, and what it found.
 struct FilesWalk {
-  std::set<std::pair<dev_t, ino_t>> seen;
+  FoldersSeen seen;
   AlbumFiles files;
-
-  // Whether `folder` is one the walk has not been in, which it then has.
-  bool FirstVisit(Folder& folder) {
-    Result<EntryInfo> itself = folder.Inspect(".");
-    return itself && seen.emplace(itself.value().device, itself.value().inode).second;
-  }
 };
 
 // The index text of the album in `album`; none when it cannot be read.
@@ -127,7 +121,7 @@ void WalkAlbum(Folder& album, const std::string& path, int depth, FilesWalk& wal
     for (const AlbumEntry& entry : entries.all()) {
       if (depth + 1 >= kMostTreeDepth || entry.folder.find('/') != std::string::npos) continue;
       Result<std::unique_ptr<Folder>> below = OpenEntryFolder(album, entry.folder);
-      if (!below || !walk.FirstVisit(*below.value())) continue;
+      if (!below || !walk.seen.FirstVisit(*below.value())) continue;
       walked.insert(entry.folder);
       WalkAlbum(*below.value(), path + entry.folder + "/", depth + 1, walk);
     }
@@ -148,7 +142,7 @@ void WalkAlbum(Folder& album, const std::string& path, int depth, FilesWalk& wal
 
 AlbumFiles FindAlbumFiles(Folder& album) {
   FilesWalk walk;
-  if (walk.FirstVisit(album)) WalkAlbum(album, "", 0, walk);
+  if (walk.seen.FirstVisit(album)) WalkAlbum(album, "", 0, walk);
   return std::move(walk.files);
 }
 

@@ -3,7 +3,6 @@
 #include "site/albums_below.h"
 
 #include <memory>
-#include <set>
 #include <string_view>
 #include <utility>
 
@@ -16,14 +15,8 @@ namespace {
 
 // The walk of one tree: the folders it has been in, and what it tells of each album it finds.
 struct TreeWalk {
-  std::set<std::pair<dev_t, ino_t>> seen;
+  FoldersSeen seen;
   const AlbumVisit& visit;
-
-  // Whether `folder` is one the walk has not been in, which it then has.
-  bool FirstVisit(Folder& folder) {
-    Result<EntryInfo> itself = folder.Inspect(".");
-    return itself && seen.emplace(itself.value().device, itself.value().inode).second;
-  }
 };
 
 // The album entries of the index file `name` in `folder`; none when it cannot be read or its
@@ -46,7 +39,7 @@ bool WalkBelow(Folder& folder, std::string_view name, const std::string& path, i
   const AlbumEntries entries = EntriesOf(folder, name);
   for (const AlbumEntry& entry : entries.all()) {
     Result<std::unique_ptr<Folder>> below = OpenEntryFolder(folder, entry.folder);
-    if (!below || !walk.FirstVisit(*below.value())) continue;
+    if (!below || !walk.seen.FirstVisit(*below.value())) continue;
     const std::string belowPath = path + entry.folder + "/";
     if (!walk.visit(*below.value(), belowPath)) return false;
     if (!WalkBelow(*below.value(), kAlbumIndexName, belowPath, depth + 1, walk)) return false;
@@ -68,10 +61,15 @@ Result<std::unique_ptr<Folder>> OpenEntryFolder(Folder& folder, std::string_view
   return at;
 }
 
+bool FoldersSeen::FirstVisit(Folder& folder) {
+  Result<EntryInfo> itself = folder.Inspect(".");
+  return itself && seen_.emplace(itself.value().device, itself.value().inode).second;
+}
+
 bool WalkAlbumsBelow(Folder& top, std::string_view name, const std::string& path,
                      const AlbumVisit& visit) {
   TreeWalk walk{{}, visit};
-  if (!walk.FirstVisit(top)) return true;
+  if (!walk.seen.FirstVisit(top)) return true;
   return WalkBelow(top, name, path, 0, walk);
 }
 

@@ -6,13 +6,26 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/file_system.h"
 
 namespace quillmere {
+
+// The folders a walk of a tree has been in, each known by its device and inode.
+class FoldersSeen {
+ public:
+  // Whether `folder` is one the walk has not been in, which it then has; false when that cannot
+  // be told.
+  bool FirstVisit(Folder& folder);
+
+ private:
+  std::set<std::pair<dev_t, ino_t>> seen_;
+};
 
 // Opens the folder of an album entry, `relative` to `folder` as its album file names it, one name
 // at a time so that no symbolic link is followed; a folder out of the tree (named with ".." or

@@ -117,17 +117,9 @@ Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>
 
 AlbumOutcome AddOwnPictures(const std::string& indexPath, const std::vector<std::string>& sources,
                             FileSystem& fs, const AlbumOptions& options, SubFolders subFolders) {
-  AlbumOutcome outcome;
-  outcome.indexPath = indexPath;
-  AlbumWork work{fs, options, outcome};
-  WithinMemory(outcome, [&] {
-    auto held = HoldAlbum(indexPath, fs, options);
-    if (auto* failure = held.failure()) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    outcome.failure = FailureOf(AddTo(held.value(), sources, subFolders, work));
-  });
+  AlbumOutcome outcome = WorkOnHeldAlbum(
+      indexPath, fs, options,
+      [&](HeldAlbum& held, AlbumWork& work) { return AddTo(held, sources, subFolders, work); });
   // The album's lock is let go before its parent's is taken.
   if (outcome.ok()) UpdateParentEntries(indexPath, fs, options, outcome);
   return outcome;

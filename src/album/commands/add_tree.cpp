@@ -65,17 +65,9 @@ Result<void, AlbumFailure> AppendEntries(HeldAlbum& held, const std::vector<SubA
 AlbumOutcome AddAlbumEntries(const std::string& indexPath,
                              const std::vector<SubAlbumEntry>& entries, FileSystem& fs,
                              const AlbumOptions& options) {
-  AlbumOutcome outcome;
-  outcome.indexPath = indexPath;
-  AlbumWork work{fs, options, outcome};
-  WithinMemory(outcome, [&] {
-    auto held = HoldAlbum(indexPath, fs, options);
-    if (auto* failure = held.failure()) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    outcome.failure = FailureOf(AppendEntries(held.value(), entries, work));
-  });
+  AlbumOutcome outcome = WorkOnHeldAlbum(
+      indexPath, fs, options,
+      [&](HeldAlbum& held, AlbumWork& work) { return AppendEntries(held, entries, work); });
   if (outcome.ok()) UpdateParentEntries(indexPath, fs, options, outcome);
   return outcome;
 }

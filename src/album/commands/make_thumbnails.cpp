@@ -193,18 +193,7 @@ Result<void, AlbumFailure> RemakeThumbnails(HeldAlbum& held, AlbumWork& work) {
 
 AlbumOutcome MakeThumbnails(const std::string& indexPath, FileSystem& fs,
                             const AlbumOptions& options) {
-  AlbumOutcome outcome;
-  outcome.indexPath = indexPath;
-  AlbumWork work{fs, options, outcome};
-  WithinMemory(outcome, [&] {
-    auto held = HoldAlbum(indexPath, fs, options);
-    if (auto* failure = held.failure()) {
-      outcome.failure = std::move(*failure);
-      return;
-    }
-    outcome.failure = FailureOf(RemakeThumbnails(held.value(), work));
-  });
-  return outcome;
+  return WorkOnHeldAlbum(indexPath, fs, options, RemakeThumbnails);
 }
 
 }  // namespace quillmere

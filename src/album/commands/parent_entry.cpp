@@ -4,7 +4,6 @@
 
 #include <memory>
 #include <optional>
-#include <set>
 #include <utility>
 
 #include "album/steps/edit_change.h"
@@ -33,9 +32,8 @@ std::optional<FolderId> IdOf(Folder& folder) {
 // What the album in `folder`, `depth` folders below the one changed, holds with the albums it
 // lists, counted from their index files: its entries that are no albums, and the dates their
 // descriptions give as the program writes them. `seen` holds the folders counted, each once.
-std::optional<AlbumSummary> SummaryOfAlbum(Folder& folder, int depth, std::set<FolderId>& seen) {
-  const std::optional<FolderId> id = IdOf(folder);
-  if (!id || !seen.insert(*id).second) return std::nullopt;
+std::optional<AlbumSummary> SummaryOfAlbum(Folder& folder, int depth, FoldersSeen& seen) {
+  if (!seen.FirstVisit(folder)) return std::nullopt;
   Result<std::unique_ptr<ReadableFile>> file = folder.OpenForReading(kAlbumIndexName);
   if (!file) return std::nullopt;
   Result<IndexText, IndexError> text = LoadIndexText(*file.value());
@@ -155,7 +153,7 @@ ParentChange ParentChangeOf(Folder& folder, std::string_view text, const IndexHe
     }
     const auto& [caption, description] = pairs[static_cast<std::size_t>(entry.number - 1)];
     if (!SummaryOfText(description)) continue;
-    std::set<FolderId> seen;
+    FoldersSeen seen;
     const std::optional<AlbumSummary> now = SummaryOfAlbum(*below.value(), 0, seen);
     if (!now || SummaryText(*now) == description) continue;
     change.edit.pairs[entry.number] = {std::string(caption), SummaryText(*now)};

@@ -45,4 +45,20 @@ Result<HeldAlbum, AlbumFailure> HoldAlbum(const std::string& indexPath, FileSyst
   return HeldAlbum{std::move(opened.value()), std::move(loaded.value())};
 }
 
+AlbumOutcome WorkOnHeldAlbum(const std::string& indexPath, FileSystem& fs,
+                             const AlbumOptions& options, const HeldAlbumStep& step) {
+  AlbumOutcome outcome;
+  outcome.indexPath = indexPath;
+  AlbumWork work{fs, options, outcome};
+  WithinMemory(outcome, [&] {
+    auto held = HoldAlbum(indexPath, fs, options);
+    if (auto* failure = held.failure()) {
+      outcome.failure = std::move(*failure);
+      return;
+    }
+    outcome.failure = FailureOf(step(held.value(), work));
+  });
+  return outcome;
+}
+
 }  // namespace quillmere

@@ -5,13 +5,16 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <variant>
 #include <vector>
 
 #include "album/album_failure.h"
 #include "album/album_options.h"
+#include "album/album_outcome.h"
 #include "album/change/album_folder.h"
+#include "album/steps/album_work.h"
 #include "index/index_file.h"
 #include "platform/file_system.h"
 
@@ -50,5 +53,13 @@ struct HeldAlbum {
 // index file through that folder, refusing a symbolic link at its name.
 Result<HeldAlbum, AlbumFailure> HoldAlbum(const std::string& indexPath, FileSystem& fs,
                                           const AlbumOptions& options);
+
+// What a command does to the album it holds; the failure when it cannot.
+using HeldAlbumStep = std::function<Result<void, AlbumFailure>(HeldAlbum&, AlbumWork&)>;
+
+// Holds the album of `indexPath` as HoldAlbum does and runs `step` on it, within the memory the
+// work may take; the outcome fails with what either says.
+AlbumOutcome WorkOnHeldAlbum(const std::string& indexPath, FileSystem& fs,
+                             const AlbumOptions& options, const HeldAlbumStep& step);
 
 }  // namespace quillmere

@@ -19,6 +19,7 @@
 #include "album/commands/remove_pictures.h"
 #include "run/journal.h"
 #include "run/journal_settle.h"
+#include "support/folder_trash.h"
 #include "support/temp_folder.h"
 #include "support/test_pictures.h"
 
@@ -162,25 +163,6 @@ TEST_F(AlbumTreeTest, AFolderOfBadFilesIsLeftOutAndTheTreeGoesOn) {
   EXPECT_FALSE(stdfs::exists(album + "/2024/Broken"));
 }
 
-// A trash that takes what it is given, files or folders, into the folder `bin`.
-class FolderTrash final : public Trash {
- public:
-  FolderTrash(std::string album, std::string bin) : album_(std::move(album)), bin_(std::move(bin)) {
-    stdfs::create_directories(bin_);
-  }
-  Result<void> CheckTakes(std::string_view /*path*/) override { return {}; }
-  Result<void> MoveToTrash(std::string_view path) override {
-    const stdfs::path from = album_ + "/" + std::string(path);
-    std::error_code error;
-    stdfs::rename(from, bin_ + "/" + from.filename().string(), error);
-    return error;
-  }
-
- private:
-  std::string album_;
-  std::string bin_;
-};
-
 // `text` with its first `from` replaced by `to`.
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
   const std::size_t at = text.find(from);
@@ -248,7 +230,7 @@ TEST_F(AlbumTreeTest, RemovingAnAlbumEntryTakesTheAlbumWithIt) {
     testing::WriteFile(porto + "/notes.txt", "mine\n");
     if (c.unfinished) testing::WriteFile(porto + "/" + std::string(kJournalName), "cut short");
     const std::string year = ReadFile(album + "/2024/index.txt");
-    FolderTrash trash(album + "/2024", dir / "bin");
+    testing::FolderTrash trash(album + "/2024", dir / "bin");
     AlbumOptions removing = options;
     removing.trash = &trash;
     removing.deleteRemoved = c.deleted;

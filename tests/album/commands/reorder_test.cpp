@@ -30,6 +30,7 @@
 #include "support/child_process.h"
 #include "support/cli_runner.h"
 #include "support/faulty_file_system.h"
+#include "support/folder_trash.h"
 #include "support/reference_site.h"
 #include "support/temp_folder.h"
 #include "support/test_pictures.h"
@@ -366,29 +367,6 @@ TEST_F(ReorderTest, VideosAndAlbumFilesMoveAndGoWithTheirPictures) {
   }
 }
 
-// A trash that takes files into a folder of the test, or refuses them all.
-class FolderTrash final : public Trash {
- public:
-  FolderTrash(std::string album, std::string bin, bool refuse)
-      : album_(std::move(album)), bin_(std::move(bin)), refuse_(refuse) {
-    stdfs::create_directories(bin_);
-  }
-  Result<void> CheckTakes(std::string_view /*path*/) override {
-    return refuse_ ? SystemError(ENOTSUP) : std::error_code();
-  }
-  Result<void> MoveToTrash(std::string_view path) override {
-    const stdfs::path from = album_ + "/" + std::string(path);
-    std::error_code error;
-    stdfs::rename(from, bin_ + "/" + from.filename().string(), error);
-    return error;
-  }
-
- private:
-  std::string album_;
-  std::string bin_;
-  bool refuse_;
-};
-
 // Every file under `folder` with its bytes.
 std::map<std::string, std::string> Snapshot(const std::string& folder) {
   std::map<std::string, std::string> files;
@@ -404,8 +382,8 @@ TEST_F(ReorderTest, RefusalsAndFailuresLeaveTheAlbumAsItWas) {
   FreshAlbum();
   const std::map<std::string, std::string> before = Snapshot(album);
   const std::string bin = dir / "bin";
-  FolderTrash refusing(album, bin, /*refuse=*/true);
-  FolderTrash taking(album, bin, /*refuse=*/false);
+  testing::FolderTrash refusing(album, bin, /*refuse=*/true);
+  testing::FolderTrash taking(album, bin, /*refuse=*/false);
   AlbumOptions options;
   options.trash = &taking;
   EXPECT_TRUE(RemovePictures(index, {7}, fs, options).failure->Is<AlbumFailure::NoSuchPicture>());
