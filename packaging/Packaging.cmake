@@ -117,6 +117,11 @@ if(QUILLMERE_BUILD_APP)
   set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-gtk-platformtheme)
   set(CPACK_DEBIAN_PACKAGE_SUGGESTS qt6-xdgdesktopportal-platformtheme)
 endif()
+# --publish runs rsync, and ssh for a destination on another host.
+list(APPEND CPACK_DEBIAN_PACKAGE_RECOMMENDS rsync)
+list(APPEND CPACK_DEBIAN_PACKAGE_SUGGESTS openssh-client)
+list(JOIN CPACK_DEBIAN_PACKAGE_RECOMMENDS ", " CPACK_DEBIAN_PACKAGE_RECOMMENDS)
+list(JOIN CPACK_DEBIAN_PACKAGE_SUGGESTS ", " CPACK_DEBIAN_PACKAGE_SUGGESTS)
 list(JOIN quillmere_depends ", " CPACK_DEBIAN_PACKAGE_DEPENDS)
 
 include(CPack)

@@ -10,9 +10,10 @@ build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libvips-dev lib
                 libavutil-dev libswscale-dev libswresample-dev)
 # bash-completion for the test of quillmere-cli's completion; LittleCMS and zlib to make the test
 # pictures with a colour profile and the PNG that unpacks to thousands of MB; strace for the order
-# of flushes; ffmpeg to make the test videos.
+# of flushes and of the renames on a publish's receiving side; ffmpeg to make the test videos;
+# rsync, which --publish runs.
 test_packages=("${build_packages[@]}" googletest libgtest-dev libgmock-dev bash-completion
-               liblcms2-dev zlib1g-dev strace ffmpeg)
+               liblcms2-dev zlib1g-dev strace ffmpeg rsync)
 # The package is made with dpkg-dev and file; lintian checks it as a distribution would.
 package_packages=("${build_packages[@]}" dpkg-dev file)
 deb_packages=("${package_packages[@]}" lintian)

@@ -38,6 +38,7 @@
 #include "app/editor_commands.h"
 #include "app/editor_edit.h"
 #include "app/editor_merge.h"
+#include "app/editor_publish.h"
 #include "app/local_text.h"
 #include "app/picture_list_model.h"
 #include "app/picture_list_view.h"
@@ -350,6 +351,12 @@ void AlbumEditor::BuildActions() {
   removeAction_->setToolTip(
       QStringLiteral("Remove the selected picture (Delete); its files go to the "
                      "trash when the album is saved"));
+  publish_ = new EditorPublish(this);
+  connect(publish_, &EditorPublish::runningChanged, this, &AlbumEditor::UpdateActions);
+  publishAction_ = bar->addAction(QStringLiteral("Publish"), this, &AlbumEditor::Publish);
+  publishAction_->setToolTip(
+      QStringLiteral("Send the saved album to its web server; its destination is asked for "
+                     "the first time"));
   UpdateActions();
 }
 
@@ -363,6 +370,9 @@ void AlbumEditor::UpdateActions() {
   undoAction_->setEnabled(!adding && undo_->index() > floor);
   redoAction_->setEnabled(!adding && undo_->canRedo());
   removeAction_->setEnabled(!adding && SelectedRow() >= 0);
+  if (publishAction_ != nullptr) {
+    publishAction_->setEnabled(!indexPath_.isEmpty() && !busy() && !publish_->running());
+  }
   if (undo_->index() > 0 && undo_->index() == undoFloor_) {
     undoAction_->setToolTip(
         QStringLiteral("A saved removal is not undone here: its files are in the trash"));
@@ -371,6 +381,18 @@ void AlbumEditor::UpdateActions() {
         QStringLiteral("Undo (%1)")
             .arg(QKeySequence(QKeySequence::Undo).toString(QKeySequence::NativeText)));
   }
+}
+
+// Publishes what is saved: an album with changes not saved is saved first.
+void AlbumEditor::Publish() {
+  if (busy() || publish_->running()) return;
+  if (unsaved()) {
+    ShowWarningMessage(this, EditorTitle(),
+                       QStringLiteral("Save the album first: publishing sends the album as it "
+                                      "is saved."));
+    return;
+  }
+  publish_->Start(indexPath_);
 }
 
 bool AlbumEditor::unsaved() const {

@@ -36,6 +36,7 @@ class QUndoStack;
 namespace quillmere {
 
 class EditorCommand;
+class EditorPublish;
 class PictureListModel;
 class PictureListView;
 class ThumbnailLoader;
@@ -138,6 +139,7 @@ class AlbumEditor final : public QMainWindow {
   void ShowStep(const EditorCommand& step);
   void SelectNeighbour(QWidget* field, int step);
   void Fail(const QString& text);
+  void Publish();
 
   PosixFileSystem machineFileSystem_;
   FileSystem* fs_;
@@ -160,6 +162,8 @@ class AlbumEditor final : public QMainWindow {
   QAction* undoAction_ = nullptr;
   QAction* redoAction_ = nullptr;
   QAction* removeAction_ = nullptr;
+  QAction* publishAction_ = nullptr;
+  EditorPublish* publish_ = nullptr;
   QLabel* progressLabel_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
   QPushButton* cancel_ = nullptr;

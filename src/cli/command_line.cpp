@@ -28,6 +28,7 @@
 #include "cli/list_command.h"
 #include "cli/options.h"
 #include "cli/progress_line.h"
+#include "cli/publish_command.h"
 #include "cli/shell_word.h"
 #include "paths/paths.h"
 #include "platform/signals.h"
@@ -377,6 +378,11 @@ std::string AddPicturesOperands(const std::vector<std::string>& files) {
   return files.size() >= 2 ? "" : "--add-pictures takes an index file and the pictures to add";
 }
 
+std::string PublishOperands(const std::vector<std::string>& files) {
+  if (files.size() == 1 || files.size() == 2) return "";
+  return "--publish takes an index file and, the first time, a destination";
+}
+
 std::string RemovePicturesOperands(const std::vector<std::string>& files) {
   if (!files.empty() && PictureNumbers(files)) return "";
   return "--remove-pictures takes an index file and the numbers of the pictures to remove";
@@ -602,18 +608,23 @@ int RunAddSupport(const Options& options, const Console& console, FileSystem& fs
   return AddSupport(options.operands.front(), options, console, fs);
 }
 
+int RunPublish(const Options& options, const Console& console, FileSystem& fs) {
+  return PublishAlbum(options, console, fs);
+}
+
 int RunAbandon(const Options& options, const Console& console, FileSystem& fs) {
   return Abandon(options.operands.front(), options, console, fs);
 }
 
 // Every command, one row each.
-const std::array<CommandRow, 11> kCommands = {{
+const std::array<CommandRow, 12> kCommands = {{
     {Mode::kGenerate, OneIndexFile, RunGenerate, std::nullopt},
     {Mode::kCheck, OneIndexFile, RunCheck, std::nullopt},
     {Mode::kList, OneIndexFile, RunList, std::nullopt},
     {Mode::kEdit, OneIndexFile, RunEdit, std::nullopt},
     {Mode::kAddSupportImages, OneIndexFile, RunAddSupport, std::nullopt},
     {Mode::kAbandonChange, OneIndexFile, RunAbandon, std::nullopt},
+    {Mode::kPublish, PublishOperands, RunPublish, std::nullopt},
     {Mode::kNewAlbum, NewAlbumOperands, nullptr,
      AlbumRow{RunNewAlbum, NewAlbumDone, NewAlbumDetails}},
     {Mode::kAddPictures, AddPicturesOperands, nullptr,

@@ -19,7 +19,7 @@ constexpr Modes kForceModes = kPageModes & ~ModeBit(Mode::kNewAlbum);
 // The column where --help's descriptions start.
 constexpr std::size_t kHelpColumn = 33;
 
-constexpr std::array<OptionRow, 27> kOptions = {{
+constexpr std::array<OptionRow, 29> kOptions = {{
     {Id::kForce,
      "--force",
      '\0',
@@ -156,6 +156,19 @@ constexpr std::array<OptionRow, 27> kOptions = {{
     {Id::kAbandonChange, "--abandon-change", '\0', "", Mode::kAbandonChange, "INDEX_FILE",
      ModeBit(Mode::kAbandonChange), "", Task::kKeepAlbum,
      "give up an interrupted change; keep the album as is"},
+    {Id::kPublish, "--publish", '\0', "", Mode::kPublish, "INDEX_FILE [DESTINATION]",
+     ModeBit(Mode::kPublish), "", Task::kKeepAlbum,
+     "send the site to a folder, host:folder or rsync://"},
+    {Id::kDryRun,
+     "--dry-run",
+     'n',
+     "",
+     {},
+     "",
+     ModeBit(Mode::kPublish),
+     "",
+     Task::kKeepAlbum,
+     "say what would be sent and removed; send nothing"},
     {Id::kAddSupportImages, "--add-support-images", '\0', "", Mode::kAddSupportImages, "INDEX_FILE",
      ModeBit(Mode::kAddSupportImages), "", Task::kKeepAlbum, "copy the bundled support images"},
     {Id::kCheck, "--check", '\0', "", Mode::kCheck, "INDEX_FILE", ModeBit(Mode::kCheck), "",
@@ -290,7 +303,9 @@ std::string DefaultOf(OptionId id) {
     case Id::kMovePicture:
     case Id::kEdit:
     case Id::kAbandonChange:
+    case Id::kPublish:
     // The options that take no value.
+    case Id::kDryRun:
     case Id::kForce:
     case Id::kSync:
     case Id::kKeepMetadata:

@@ -28,6 +28,7 @@ enum class Mode {
   kEdit,
   kAbandonChange,
   kList,
+  kPublish,
 };
 
 // A set of modes, one bit each.
@@ -61,6 +62,8 @@ enum class OptionId {
   kMovePicture,
   kEdit,
   kAbandonChange,
+  kPublish,
+  kDryRun,
   kForce,
   kSync,
   kPictureSize,
