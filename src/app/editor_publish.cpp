@@ -5,7 +5,6 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QMetaObject>
 #include <QStatusBar>
 #include <utility>
 
@@ -18,15 +17,29 @@
 namespace quillmere {
 namespace {
 
-const QString kTitle = QStringLiteral("Publish");
+// The title of the publish's boxes.
+QString Title() {
+  return QStringLiteral("Publish");
+}
 
 QString Text(const std::string& text) {
   return QString::fromStdString(text);
 }
 
+// `text`, a message of the core's, as a sentence of its own in a message box.
+QString Sentence(const std::string& text) {
+  QString sentence = Text(text);
+  if (!sentence.isEmpty()) sentence[0] = sentence[0].toUpper();
+  return sentence + QLatin1Char('.');
+}
+
 }  // namespace
 
-EditorPublish::EditorPublish(QMainWindow* editor) : QObject(editor), editor_(editor) {}
+EditorPublish::EditorPublish(QMainWindow* editor) : QObject(editor), editor_(editor) {
+  connect(this, &EditorPublish::workDone, this, &EditorPublish::Finish, Qt::QueuedConnection);
+  progressPoll_.setInterval(200);
+  connect(&progressPoll_, &QTimer::timeout, this, &EditorPublish::ShowProgress);
+}
 
 EditorPublish::~EditorPublish() {
   if (!thread_.joinable()) return;
@@ -40,7 +53,7 @@ std::optional<std::string> EditorPublish::DestinationFor(const std::string& fold
   if (remembered) return remembered;
   bool given = false;
   const QString text = QInputDialog::getText(
-      editor_, kTitle,
+      editor_, Title(),
       QStringLiteral("Publish the album to a folder, to host:folder over ssh, or to "
                      "rsync://host/module/folder:"),
       QLineEdit::Normal, QString(), &given);
@@ -55,31 +68,42 @@ void EditorPublish::Start(const QString& indexPath) {
   if (!text) return;
   Result<Destination, DestinationProblem> destination = ParseDestination(*text);
   if (auto* problem = destination.failure()) {
-    ShowWarningMessage(editor_, kTitle, Text(DescribeDestinationProblem(*problem, *text)));
+    ShowWarningMessage(editor_, Title(), Sentence(DescribeDestinationProblem(*problem, *text)));
     return;
   }
   text_ = *text;
   destination_ = destination.value();
   editor_->statusBar()->showMessage(QStringLiteral("Publishing to %1...").arg(Text(text_)));
   stop_ = std::make_unique<StopRequest>();
+  progress_.reset();
+  outcome_.reset();
   thread_ = std::thread([this] {
     PosixFileSystem fs;
     PublishOptions options;
     options.batch = true;
     options.stop = stop_.get();
     options.progress = [this](const PublishProgress& progress) {
-      QMetaObject::invokeMethod(
-          this, [this, progress] { ShowProgress(progress); }, Qt::QueuedConnection);
+      const std::lock_guard<std::mutex> hold(lock_);
+      progress_ = progress;
     };
-    auto outcome = std::make_shared<Result<PublishOutcome, PublishFailure>>(
-        Publish(indexPath_, destination_, fs, options));
-    QMetaObject::invokeMethod(
-        this, [this, outcome] { Finish(std::move(*outcome)); }, Qt::QueuedConnection);
+    Result<PublishOutcome, PublishFailure> outcome = Publish(indexPath_, destination_, fs, options);
+    {
+      const std::lock_guard<std::mutex> hold(lock_);
+      outcome_.emplace(std::move(outcome));
+    }
+    emit workDone();
   });
+  progressPoll_.start();
   emit runningChanged();
 }
 
-void EditorPublish::ShowProgress(const PublishProgress& progress) {
+void EditorPublish::ShowProgress() {
+  PublishProgress progress;
+  {
+    const std::lock_guard<std::mutex> hold(lock_);
+    if (!progress_) return;
+    progress = *progress_;
+  }
   QString line = QStringLiteral("Publishing to %1: %2%").arg(Text(text_)).arg(progress.percent);
   if (!progress.timeLeft.empty()) {
     line += QStringLiteral(", %1 left").arg(Text(progress.timeLeft));
@@ -87,14 +111,17 @@ void EditorPublish::ShowProgress(const PublishProgress& progress) {
   editor_->statusBar()->showMessage(line);
 }
 
-void EditorPublish::Finish(Result<PublishOutcome, PublishFailure> outcome) {
+void EditorPublish::Finish() {
   thread_.join();
+  progressPoll_.stop();
   emit runningChanged();
+  Result<PublishOutcome, PublishFailure> outcome = std::move(*outcome_);
   if (auto* failure = outcome.failure()) {
     editor_->statusBar()->clearMessage();
     if (failure->kind != PublishFailure::Kind::kStopped || stop_->reason() == 0) {
-      ShowCriticalMessage(editor_, kTitle,
-                          Text(DescribePublishFailure(*failure, indexPath_, destination_, true)));
+      ShowCriticalMessage(
+          editor_, Title(),
+          Sentence(DescribePublishFailure(*failure, indexPath_, destination_, true)));
     }
     return;
   }
@@ -104,7 +131,7 @@ void EditorPublish::Finish(Result<PublishOutcome, PublishFailure> outcome) {
   if (outcome.value().foreign.empty()) return;
   QString names;
   for (const std::string& file : outcome.value().foreign) names += "\n" + Text(file);
-  ShowWarningMessage(editor_, kTitle,
+  ShowWarningMessage(editor_, Title(),
                      QStringLiteral("These files at %1 were not published by this program and "
                                     "differ from the album's; they were left as they are:%2")
                          .arg(Text(text_), names));

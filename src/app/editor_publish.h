@@ -6,7 +6,9 @@
 
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -40,12 +42,14 @@ class EditorPublish final : public QObject {
  signals:
   // Sent when a publish has started or ended.
   void runningChanged();
+  // Sent on the publish's own thread when it is done; for the publish itself.
+  void workDone();
 
  private:
   // The destination to publish the album in `folder` to: the one remembered, else asked for.
   std::optional<std::string> DestinationFor(const std::string& folder);
-  void ShowProgress(const PublishProgress& progress);
-  void Finish(Result<PublishOutcome, PublishFailure> outcome);
+  void ShowProgress();
+  void Finish();
 
   QMainWindow* editor_;
   std::thread thread_;
@@ -54,6 +58,11 @@ class EditorPublish final : public QObject {
   std::string indexPath_;
   std::string text_;
   Destination destination_;
+  // How far the publish has come, and how it ended: written on its thread, read on the window's.
+  std::mutex lock_;
+  std::optional<PublishProgress> progress_;
+  std::optional<Result<PublishOutcome, PublishFailure>> outcome_;
+  QTimer progressPoll_;
 };
 
 }  // namespace quillmere

@@ -27,6 +27,8 @@ constexpr int kRsyncPartial = 23;
 constexpr int kRsyncVanished = 24;
 constexpr int kSshFailed = 255;
 constexpr int kNotFound = 127;
+// A status above this is 128 + the signal that ended rsync (RunInBackground), but ssh's 255.
+constexpr int kEndedBySignal = 128;
 
 // The options every rsync call of a publish takes: times kept, files readable by the web server,
 // names passed as they are, and ssh never asking a question when `batch` says so.
@@ -37,13 +39,25 @@ std::vector<std::string> BaseArguments(bool batch) {
   return arguments;
 }
 
+// The line of what rsync wrote on its standard error that says best what went wrong: ssh's own,
+// else the first of rsync's that is not its closing "rsync error:" line, else the last.
+std::string TellingLine(const std::vector<std::string>& said) {
+  for (const std::string& line : said) {
+    if (line.starts_with("ssh:")) return line;
+  }
+  for (const std::string& line : said) {
+    if (!line.starts_with("rsync error:") && !line.empty()) return line;
+  }
+  return said.empty() ? "" : said.back();
+}
+
 // The failure that the words rsync wrote on its standard error (`said`) and its exit status
 // (`status`) tell of.
 PublishFailure FailureOfRsync(int status, const std::vector<std::string>& said,
                               const PublishOptions& options) {
   PublishFailure failure;
   failure.status = status;
-  failure.said = said.empty() ? "" : said.back();
+  failure.said = TellingLine(said);
   const auto saidAny = [&](std::string_view words) {
     return std::any_of(said.begin(), said.end(), [&](const std::string& line) {
       return line.find(words) != std::string::npos;
@@ -52,9 +66,9 @@ PublishFailure FailureOfRsync(int status, const std::vector<std::string>& said,
   if (options.stop != nullptr && options.stop->requested()) {
     failure.kind = Kind::kStopped;
     failure.stopReason = options.stop->reason();
-  } else if (status == kRsyncStopped || status > 128) {
+  } else if (status == kRsyncStopped || (status > kEndedBySignal && status < kSshFailed)) {
     failure.kind = Kind::kStopped;
-    failure.stopReason = status > 128 ? status - 128 : 0;
+    failure.stopReason = status > kEndedBySignal ? status - kEndedBySignal : 0;
   } else if (saidAny("Failed to exec ssh") || (status == kRsyncStartFailed && saidAny("ssh"))) {
     failure.kind = Kind::kNoSsh;
   } else if (saidAny("rsync: command not found") || saidAny("rsync: not found") ||

@@ -69,7 +69,7 @@ std::string DescribePublishFailure(const PublishFailure& failure, const std::str
                                    const Destination& destination, bool window) {
   using Kind = PublishFailure::Kind;
   const std::string& host = destination.host;
-  const std::string said = failure.said.empty() ? "" : " (rsync: " + failure.said + ")";
+  const std::string said = failure.said.empty() ? "" : " (" + failure.said + ")";
   switch (failure.kind) {
     case Kind::kSiteRefused:
       return DescribeRefusal(failure.refusal, indexPath);

@@ -88,7 +88,12 @@ Result<void> RememberDestination(const std::string& albumFolder, const std::stri
   std::map<std::string, std::string> all = ReadAll(*path, fs);
   all[*key] = destination;
   std::string text;
-  for (const auto& [album, where] : all) text += album + '\t' + where + '\n';
+  for (const auto& [album, where] : all) {
+    text += album;
+    text += '\t';
+    text += where;
+    text += '\n';
+  }
   Result<std::unique_ptr<NewFile>> file = held.value()->CreateFile();
   if (!file) return file.error();
   if (auto error = file.value()->Write(text.data(), text.size()).error()) return error;
