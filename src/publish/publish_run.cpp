@@ -30,10 +30,12 @@ constexpr int kNotFound = 127;
 // A status above this is 128 + the signal that ended rsync (RunInBackground), but ssh's 255.
 constexpr int kEndedBySignal = 128;
 
-// The options every rsync call of a publish takes: times kept, files readable by the web server,
-// names passed as they are, and ssh never asking a question when `batch` says so.
+// The options every rsync call of a publish takes: files' times kept, new files and folders
+// readable by the web server (the modes of those there already, and the times of folders, are
+// left as they are), names passed as they are, and ssh never asking a question when `batch`
+// says so.
 std::vector<std::string> BaseArguments(bool batch) {
-  std::vector<std::string> arguments = {"rsync", "--times", "--perms", "--chmod=D755,F644",
+  std::vector<std::string> arguments = {"rsync", "--times", "--omit-dir-times", "--chmod=D755,F644",
                                         "--protect-args"};
   if (batch) arguments.emplace_back("--rsh=ssh -o BatchMode=yes");
   return arguments;
@@ -146,6 +148,26 @@ std::string RsyncSource(const std::string& indexPath) {
   return folder.starts_with("/") ? folder : "./" + folder;
 }
 
+// The rules of rsync's --exclude-from (with --from0) that leave out each of `paths`, a path from
+// the top of the transfer: anchored there, and, where a path holds a wildcard, every wildcard
+// and backslash in it escaped (rsync reads a backslash as an escape only then).
+std::string ExclusionRules(const std::vector<std::string>& paths) {
+  std::string rules;
+  for (const std::string& path : paths) {
+    rules += '/';
+    if (path.find_first_of("*?[") == std::string::npos) {
+      rules += path;
+    } else {
+      for (char c : path) {
+        if (c == '*' || c == '?' || c == '[' || c == '\\') rules += '\\';
+        rules += c;
+      }
+    }
+    rules += '\0';
+  }
+  return rules;
+}
+
 // One publish: its album, its destination, and its own folder of lists.
 class PublishRun {
  public:
@@ -178,15 +200,19 @@ class PublishRun {
                         std::back_inserter(gone));
     std::set<std::string> both = published;
     both.insert(now.begin(), now.end());
-    if (!options_.dryRun) {
+    if (!options_.dryRun && both != published) {
       if (auto done = SendPublishedList(both); !done) return std::move(*done.failure());
     }
-    if (auto done = SendPhase(Without(site.content)); !done) return std::move(*done.failure());
+    if (!AllUpToDateThere(Without(site.content))) {
+      if (auto done = SendContent(site); !done) return std::move(*done.failure());
+    }
     for (const std::vector<std::string>& depth : site.indexPages) {
-      if (auto done = SendPhase(Without(depth)); !done) return std::move(*done.failure());
+      const std::vector<std::string> pages = Without(depth);
+      if (AllUpToDateThere(pages)) continue;
+      if (auto done = SendPhase(pages); !done) return std::move(*done.failure());
     }
     if (auto done = RemoveGone(gone); !done) return std::move(*done.failure());
-    if (!options_.dryRun) {
+    if (!options_.dryRun && now != both) {
       if (auto done = SendPublishedList(now); !done) return std::move(*done.failure());
     }
     return std::move(outcome_);
@@ -262,6 +288,9 @@ class PublishRun {
   // The files this program published at the destination before, as its list there says; none
   // for a destination it never published to.
   Result<std::set<std::string>, PublishFailure> FetchPublishedList() {
+    if (destination_.kind == DestinationKind::kLocal) {
+      return ReadPublishedListAt(destination_.folder + std::string(kPublishedListName));
+    }
     const std::string local = work_.path() + "previous";
     Result<RsyncEnd, PublishFailure> end = RunRsync(
         {"--ignore-missing-args", destination_.folder + std::string(kPublishedListName), local},
@@ -270,8 +299,21 @@ class PublishRun {
     if (end.value().status != 0 && !NoSuchFolderSaid(end.value().status, end.value().said)) {
       return FailureOfRsync(end.value().status, end.value().said, options_);
     }
-    Result<std::unique_ptr<ReadableFile>> file = fs_.OpenForReading(local);
-    if (!file) return std::set<std::string>();
+    return ReadPublishedListAt(local);
+  }
+
+  // The files that the list at `path` names; none when there is no list.
+  Result<std::set<std::string>, PublishFailure> ReadPublishedListAt(const std::string& path) {
+    Result<std::unique_ptr<ReadableFile>> file = fs_.OpenForReading(path);
+    if (!file && file.error() == std::errc::no_such_file_or_directory) {
+      return std::set<std::string>();
+    }
+    if (!file) {
+      PublishFailure failure;
+      failure.kind = Kind::kListUnreadable;
+      failure.error = file.error();
+      return failure;
+    }
     std::optional<std::set<std::string>> list = ReadPublishedList(*file.value());
     if (!list) {
       PublishFailure failure;
@@ -310,13 +352,47 @@ class PublishRun {
     return kept;
   }
 
-  // Sends `files` in one rsync call, each put in place at the end, all at once.
+  // Whether every one of `files` is at a local destination as it is in the album, by the size and
+  // time that rsync compares, so that a phase with nothing to send needs no rsync; always false
+  // for a destination on another host, which only rsync can tell.
+  bool AllUpToDateThere(const std::vector<std::string>& files) {
+    if (destination_.kind != DestinationKind::kLocal) return false;
+    return std::all_of(files.begin(), files.end(), [&](const std::string& file) {
+      Result<EntryInfo> here = fs_.Inspect(source_ + file, false);
+      Result<EntryInfo> there = fs_.Inspect(destination_.folder + file, false);
+      return here && there && there.value().kind == EntryInfo::Kind::kRegular &&
+             there.value().size == here.value().size &&
+             there.value().modified == here.value().modified;
+    });
+  }
+
+  // Sends the site but its index pages in one rsync call over the whole folder, which leaves out
+  // every file that is not the site's: a list of the files sent would be read by rsync a byte at
+  // a time, and the site's files far outnumber the others.
+  Result<void, PublishFailure> SendContent(const SiteFiles& site) {
+    std::vector<std::string> left = site.others;
+    for (const std::vector<std::string>& depth : site.indexPages) {
+      left.insert(left.end(), depth.begin(), depth.end());
+    }
+    left.insert(left.end(), outcome_.foreign.begin(), outcome_.foreign.end());
+    auto rules = WriteWorkFile("leave-out", ExclusionRules(left));
+    if (auto* failure = rules.failure()) return std::move(*failure);
+    return Send({"--recursive", "--exclude-from=" + rules.value()});
+  }
+
+  // Sends `files` in one rsync call.
   Result<void, PublishFailure> SendPhase(const std::vector<std::string>& files) {
     if (files.empty()) return {};
     auto list = WriteFileList(files);
     if (auto* failure = list.failure()) return std::move(*failure);
-    std::vector<std::string> arguments = {"--delay-updates", "--itemize-changes", "--from0",
-                                          "--files-from=" + list.value()};
+    return Send({"--files-from=" + list.value()});
+  }
+
+  // Sends from the album to the destination with `chosen`, the options that choose the files,
+  // each file put in place at the end, all at once.
+  Result<void, PublishFailure> Send(const std::vector<std::string>& chosen) {
+    std::vector<std::string> arguments = {"--delay-updates", "--itemize-changes", "--from0"};
+    arguments.insert(arguments.end(), chosen.begin(), chosen.end());
     if (options_.dryRun) arguments.emplace_back("--dry-run");
     if (options_.progress) arguments.emplace_back("--info=progress2");
     arguments.push_back(source_);

@@ -57,8 +57,9 @@ struct PublishFailure {
     kSiteRefused,
     // The destination is the album's folder or a folder inside it.
     kInsideAlbum,
-    // The destination's list of published files is not one this program wrote.
+    // The destination's list of published files is not one this program wrote, or cannot be read.
     kForeignList,
+    kListUnreadable,
     // A file the publish hands to rsync could not be written (`error`).
     kWorkFiles,
     kNoRsync,

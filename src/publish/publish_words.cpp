@@ -80,6 +80,9 @@ std::string DescribePublishFailure(const PublishFailure& failure, const std::str
       return destination.folder + std::string(kPublishedListName) +
              " was not written by this program, so it cannot tell which files there are its "
              "own: publish to another folder, or remove that file";
+    case Kind::kListUnreadable:
+      return destination.folder + std::string(kPublishedListName) +
+             " could not be read: " + failure.error.message();
     case Kind::kWorkFiles:
       return "the list of files for rsync could not be written: " + failure.error.message();
     case Kind::kNoRsync:

@@ -80,6 +80,7 @@ class SiteWalk {
     std::sort(files_.content.begin(), files_.content.end());
     files_.content.erase(std::unique(files_.content.begin(), files_.content.end()),
                          files_.content.end());
+    FindOthers();
     std::reverse(files_.indexPages.begin(), files_.indexPages.end());
     return std::move(files_);
   }
@@ -91,6 +92,30 @@ class SiteWalk {
               std::error_code error) {
     refusal_ = SiteRefusal{reason, indexFile, std::move(detail), 0, error};
     return false;
+  }
+
+  // Finds what the site's folders hold that is not the site's; the folders on the way to a site
+  // folder are site folders too.
+  void FindOthers() {
+    std::vector<std::string> listed;
+    for (const auto& entry : names_) listed.push_back(entry.first);
+    for (const std::string& folder : listed) {
+      for (std::size_t slash = folder.find('/'); slash + 1 < folder.size();
+           slash = folder.find('/', slash + 1)) {
+        NamesIn(folder.substr(0, slash + 1));
+      }
+    }
+    std::set<std::string, std::less<>> site(files_.content.begin(), files_.content.end());
+    for (const std::vector<std::string>& depth : files_.indexPages) {
+      site.insert(depth.begin(), depth.end());
+    }
+    for (const auto& [folder, names] : names_) {
+      for (const std::string& name : names) {
+        std::string path = folder + name;
+        if (site.contains(path) || names_.contains(path + "/")) continue;
+        files_.others.push_back(std::move(path));
+      }
+    }
   }
 
   // The names the folder at `folder` from the top holds; none when it cannot be read.

@@ -43,6 +43,9 @@ struct SiteFiles {
   std::vector<std::string> content;
   // The index pages, one list for each depth of the tree, the deepest first.
   std::vector<std::vector<std::string>> indexPages;
+  // Everything else in the folders that hold them: index files, pages of no picture, the person's
+  // own files and folders; what a send of the whole folder must leave out.
+  std::vector<std::string> others;
   // The locks of every album's folder, taken from the top down, held while the site is sent.
   std::vector<std::unique_ptr<FolderLock>> locks;
 

@@ -171,6 +171,23 @@ TEST_F(PublishTest, WhatArrivesForEachStateOfTheAlbumAndTheDestination) {
        {"Image8.html", "pictures/p8.jpg", "thumbs/t8.jpg"},
        {},
        0},
+      {"a first publish cut short after its list and the pictures",
+       [](PublishTest& t) {
+         const std::string list = ReadFile(t.www_ + ".quillmere-published");
+         fs::remove_all(t.www_);
+         fs::create_directories(t.www_);
+         WriteFile(t.www_ + ".quillmere-published", list);
+         fs::create_directories(t.www_ + "pictures");
+         for (int n = 1; n <= 7; ++n) {
+           const std::string name = "pictures/p" + std::to_string(n) + ".jpg";
+           fs::copy(t.album_ + name, t.www_ + name);
+           fs::last_write_time(t.www_ + name, fs::last_write_time(t.album_ + name));
+         }
+       },
+       27,
+       {},
+       {},
+       0},
   };
   for (const Case& c : cases) {
     c.before(*this);
