@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string_view>
@@ -357,12 +359,25 @@ class PublishRun {
   // for a destination on another host, which only rsync can tell.
   bool AllUpToDateThere(const std::vector<std::string>& files) {
     if (destination_.kind != DestinationKind::kLocal) return false;
+    // Each folder is opened once on each side, and its files looked at by name in it.
+    std::map<std::string, std::pair<std::unique_ptr<Folder>, std::unique_ptr<Folder>>, std::less<>>
+        folders;
     return std::all_of(files.begin(), files.end(), [&](const std::string& file) {
-      Result<EntryInfo> here = fs_.Inspect(source_ + file, false);
-      Result<EntryInfo> there = fs_.Inspect(destination_.folder + file, false);
-      return here && there && there.value().kind == EntryInfo::Kind::kRegular &&
-             there.value().size == here.value().size &&
-             there.value().modified == here.value().modified;
+      const SplitPath split = SplitAtFolder(file);
+      auto [place, added] = folders.try_emplace(std::string(split.folder));
+      auto& [here, there] = place->second;
+      if (added) {
+        Result<std::unique_ptr<Folder>> source = fs_.OpenFolder(source_ + place->first);
+        Result<std::unique_ptr<Folder>> target = fs_.OpenFolder(destination_.folder + place->first);
+        if (source) here = std::move(source.value());
+        if (target) there = std::move(target.value());
+      }
+      if (!here || !there) return false;
+      Result<EntryInfo> ours = here->Inspect(split.name);
+      Result<EntryInfo> theirs = there->Inspect(split.name);
+      return ours && theirs && theirs.value().kind == EntryInfo::Kind::kRegular &&
+             theirs.value().size == ours.value().size &&
+             theirs.value().modified == ours.value().modified;
     });
   }
 
