@@ -4,6 +4,7 @@
 
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMainWindow>
 #include <QStatusBar>
 #include <utility>
@@ -104,7 +105,9 @@ void EditorPublish::ShowProgress() {
     if (!progress_) return;
     progress = *progress_;
   }
-  QString line = QStringLiteral("Publishing to %1: %2%").arg(Text(text_)).arg(progress.percent);
+  QString line = QStringLiteral("Publishing to %1: %2 bytes, %3%")
+                     .arg(Text(text_), QLocale().toString(progress.bytes))
+                     .arg(progress.percent);
   if (!progress.timeLeft.empty()) {
     line += QStringLiteral(", %1 left").arg(Text(progress.timeLeft));
   }

@@ -38,6 +38,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 shift
+[ -n "$NO_RSYNC_THERE" ] && PATH=/nonexistent
 exec strace -f -qq -e trace=rename,renameat,renameat2 -o "$RENAME_LOG" -A sh -c "$*"
 )";
 
@@ -287,6 +288,15 @@ TEST_F(PublishTest, OverSshTheIndexPageAppearsAfterEveryFileItNames) {
   for (const char* named : {"p8.jpg", "t8.jpg", "Image8.html", "x.gif"}) {
     EXPECT_LT(at(named), at("index.html")) << named;
   }
+}
+
+TEST_F(PublishTest, AHostWithoutRsyncIsSaidSo) {
+  setenv("NO_RSYNC_THERE", "1", 1);
+  Result<PublishOutcome, PublishFailure> outcome = PublishTo("me@example.org:" + www_);
+  unsetenv("NO_RSYNC_THERE");
+  ASSERT_FALSE(outcome);
+  EXPECT_EQ(outcome.failure()->kind, Kind::kNoRsyncThere) << outcome.failure()->said;
+  EXPECT_FALSE(fs::exists(www_));
 }
 
 }  // namespace
