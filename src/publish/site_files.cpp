@@ -200,12 +200,6 @@ class SiteWalk {
 
 }  // namespace
 
-std::size_t SiteFiles::size() const {
-  std::size_t pages = 0;
-  for (const std::vector<std::string>& depth : indexPages) pages += depth.size();
-  return content.size() + pages;
-}
-
 Result<SiteFiles, SiteRefusal> FindSiteFiles(Folder& top, const std::string& indexName) {
   SiteWalk walk(top);
   if (walk.TakeAlbum(top, "", 0, indexName)) {

@@ -48,9 +48,6 @@ struct SiteFiles {
   std::vector<std::string> others;
   // The locks of every album's folder, taken from the top down, held while the site is sent.
   std::vector<std::unique_ptr<FolderLock>> locks;
-
-  // How many files there are in all.
-  std::size_t size() const;
 };
 
 // Locks the album of the index file `indexName` in `top` and every album below it, from the top
