@@ -82,10 +82,6 @@ int UsageError(std::ostream& err, const std::string& problem) {
   return kExitUsage;
 }
 
-std::string Count(std::uint64_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
-
 // The line --verbose prints after the pages of the index file at `indexPath` were written.
 void PrintSummary(std::ostream& out, const RunOutcome& outcome, const std::string& indexPath) {
   const std::uint64_t pages = outcome.pages.written + outcome.pages.unchanged;

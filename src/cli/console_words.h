@@ -38,9 +38,6 @@ void Tell(std::ostream& err, const std::string& message);
 // Tells of wrong usage, `problem`, with the usage lines; the exit code for it.
 int UsageError(std::ostream& err, const std::string& problem);
 
-// "1 picture", "3 pictures": `count` with the word for `one` or `many`.
-std::string Count(std::uint64_t count, const char* one, const char* many);
-
 // The line --verbose prints after the pages of the index file at `indexPath` were written.
 void PrintSummary(std::ostream& out, const RunOutcome& outcome, const std::string& indexPath);
 

@@ -207,21 +207,10 @@ bool CanRun(const std::string& program) {
 Result<int> RunInForeground(const std::vector<std::string>& arguments) {
   std::vector<char*> argv = ArgumentVector(arguments);
   // The program answers the keyboard's signals as it always would.
-  posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t defaults;
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGINT);
-  sigaddset(&defaults, SIGQUIT);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  sigset_t none;
-  sigemptyset(&none);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+  const DefaultSignals signals;
   const KeyboardSignalsIgnored ignored;
   pid_t child = 0;
-  const int spawned = posix_spawnp(&child, argv[0], nullptr, &attributes, argv.data(), environ);
-  posix_spawnattr_destroy(&attributes);
+  const int spawned = posix_spawnp(&child, argv[0], nullptr, signals.get(), argv.data(), environ);
   if (spawned != 0) return SystemError(spawned);
   return WaitForEnd(child);
 }

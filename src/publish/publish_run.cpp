@@ -16,6 +16,7 @@
 #include "platform/run_program.h"
 #include "platform/temporary_folder.h"
 #include "publish/published_list.h"
+#include "run/record_words.h"
 
 namespace quillmere {
 namespace {
@@ -97,13 +98,8 @@ PublishFailure FailureOfRsync(int status, const std::vector<std::string>& said,
 
 // Reads a progress line of rsync's --info=progress2 ("1,234,567  45%  1.2MB/s  0:00:12 ...").
 std::optional<PublishProgress> ProgressOf(std::string_view line) {
-  std::vector<std::string_view> parts;
-  std::size_t start = line.find_first_not_of(' ');
-  while (start != std::string_view::npos) {
-    const std::size_t end = line.find(' ', start);
-    parts.push_back(line.substr(start, end - start));
-    start = end == std::string_view::npos ? end : line.find_first_not_of(' ', end);
-  }
+  std::vector<std::string_view> parts = SplitWords(line);
+  std::erase(parts, std::string_view());
   if (parts.size() < 4 || !parts[1].ends_with('%')) return std::nullopt;
   PublishProgress progress;
   for (char c : parts[0]) {
@@ -185,18 +181,13 @@ class PublishRun {
     auto previous = FetchPublishedList();
     if (auto* failure = previous.failure()) return std::move(*failure);
     const std::set<std::string>& published = previous.value();
-    std::vector<std::string> candidates;
-    for (const std::string& file : site.content) {
-      if (!published.contains(file)) candidates.push_back(file);
-    }
-    for (const std::vector<std::string>& depth : site.indexPages) {
-      for (const std::string& file : depth) {
-        if (!published.contains(file)) candidates.push_back(file);
-      }
-    }
-    if (auto done = FindForeign(candidates); !done) return std::move(*done.failure());
     std::set<std::string> now = AllOf(site);
-    for (const std::string& file : outcome_.foreign) now.erase(file);
+    std::vector<std::string> candidates;
+    std::set_difference(now.begin(), now.end(), published.begin(), published.end(),
+                        std::back_inserter(candidates));
+    if (auto done = FindForeign(candidates); !done) return std::move(*done.failure());
+    foreign_.insert(outcome_.foreign.begin(), outcome_.foreign.end());
+    for (const std::string& file : foreign_) now.erase(file);
     std::vector<std::string> gone;
     std::set_difference(published.begin(), published.end(), now.begin(), now.end(),
                         std::back_inserter(gone));
@@ -346,11 +337,10 @@ class PublishRun {
 
   // `files` without those of someone else's at the destination.
   std::vector<std::string> Without(const std::vector<std::string>& files) const {
-    if (outcome_.foreign.empty()) return files;
-    const std::set<std::string> foreign(outcome_.foreign.begin(), outcome_.foreign.end());
+    if (foreign_.empty()) return files;
     std::vector<std::string> kept;
     std::copy_if(files.begin(), files.end(), std::back_inserter(kept),
-                 [&](const std::string& file) { return !foreign.contains(file); });
+                 [&](const std::string& file) { return !foreign_.contains(file); });
     return kept;
   }
 
@@ -433,8 +423,10 @@ class PublishRun {
     // Named from a folder that holds only their folders, every one of them is missing there, and
     // so deleted at the destination; the folders, there already, keep their times.
     const std::string empty = work_.path() + "empty/";
-    for (const std::string& file : gone) {
-      if (auto error = fs_.CreateFolders(empty + FolderAsGiven(file)).error()) {
+    std::set<std::string> folders;
+    for (const std::string& file : gone) folders.insert(FolderAsGiven(file));
+    for (const std::string& folder : folders) {
+      if (auto error = fs_.CreateFolders(empty + folder).error()) {
         PublishFailure failure;
         failure.kind = Kind::kWorkFiles;
         failure.error = error;
@@ -467,6 +459,8 @@ class PublishRun {
   const PublishOptions& options_;
   TemporaryFolder work_;
   PublishOutcome outcome_;
+  // The files of someone else's at the destination, as outcome_.foreign names them.
+  std::set<std::string> foreign_;
 };
 
 // Whether the local `destination` is the folder `album` or lies inside it.

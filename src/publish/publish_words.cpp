@@ -3,14 +3,10 @@
 #include "publish/publish_words.h"
 
 #include "paths/paths.h"
+#include "run/message_text.h"
 
 namespace quillmere {
 namespace {
-
-// `count` and the noun that goes with it.
-std::string Files(std::size_t count, const char* one, const char* many) {
-  return std::to_string(count) + " " + (count == 1 ? one : many);
-}
 
 // The index file that a refusal is about, as the person would name it.
 std::string AlbumOf(const SiteRefusal& refusal, const std::string& indexPath) {
@@ -33,7 +29,7 @@ std::string DescribeRefusal(const SiteRefusal& refusal, const std::string& index
              "folder it leads to, or keep the files inside the album";
     case Reason::kFileMissing:
       return "the site of " + album + " lacks " + FolderAsGiven(indexPath) + refusal.detail +
-             (refusal.more > 0 ? " and " + Files(refusal.more, "more file", "more files") : "") +
+             (refusal.more > 0 ? " and " + Count(refusal.more, "more file", "more files") : "") +
              ": write its pages by running the index file, and its thumbnails with "
              "--make-thumbnails, then publish";
     case Reason::kIndexUnreadable:
@@ -120,7 +116,7 @@ std::string DescribePublishFailure(const PublishFailure& failure, const std::str
 std::string PublishDone(const PublishOutcome& outcome, const Destination& destination,
                         bool dryRun) {
   std::string text =
-      Files(outcome.sent.size(), "file", "files") + (dryRun ? " would be sent, " : " sent, ") +
+      Count(outcome.sent.size(), "file", "files") + (dryRun ? " would be sent, " : " sent, ") +
       std::to_string(outcome.removed.size()) + (dryRun ? " would be removed" : " removed");
   if (outcome.adopted > 0) text += ", " + std::to_string(outcome.adopted) + " already there";
   return text + ", to " + destination.text;

@@ -12,8 +12,8 @@
 
 namespace quillmere {
 
-// The text of the list of `files`: a first line that names the format, then one path a line, a
-// "\" or a line end inside a path written as "\\" or "\n".
+// The text of the list of `files`: a first line that names the format, then one path a line,
+// written as the program's record files write a path (EscapedWord).
 std::string PublishedListText(const std::set<std::string>& files);
 
 // The files that the list in `file` names; none when it is no such list or cannot be read.

@@ -32,13 +32,9 @@ std::map<std::string, std::string> ReadAll(const std::string& path, FileSystem& 
   std::map<std::string, std::string> all;
   Result<std::unique_ptr<ReadableFile>> file = fs.OpenForReading(path);
   if (!file) return all;
-  std::string text;
-  char buffer[8192];
-  for (;;) {
-    Result<std::size_t> got = file.value()->Read(buffer, sizeof buffer);
-    if (!got || got.value() == 0 || text.size() > kMostBytes) break;
-    text.append(buffer, got.value());
-  }
+  Result<WholeFile> whole = ReadWhole(*file.value(), kMostBytes);
+  if (!whole) return all;
+  const std::string& text = whole.value().bytes;
   std::string_view rest = text;
   while (!rest.empty()) {
     const std::size_t end = rest.find('\n');

@@ -97,41 +97,6 @@ std::optional<ChangeKind> ChangeNamed(std::string_view word, int version) {
   return std::nullopt;
 }
 
-// `path` with "%", spaces and control bytes written as %XX, so that it is one word of a line.
-std::string Escaped(std::string_view path) {
-  std::string escaped;
-  for (unsigned char c : path) {
-    if (c <= ' ' || c == '%' || c == 0x7f) {
-      char code[4];
-      std::snprintf(code, sizeof code, "%%%02X", c);
-      escaped += code;
-    } else {
-      escaped += static_cast<char>(c);
-    }
-  }
-  return escaped;
-}
-
-// The path that the word `word` is, its %XX undone; none when a % is not followed by two hex
-// digits.
-std::optional<std::string> Unescaped(std::string_view word) {
-  std::string path;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (word[i] != '%') {
-      path += word[i];
-      continue;
-    }
-    if (i + 2 >= word.size()) return std::nullopt;
-    unsigned int code = 0;
-    const char* end = word.data() + i + 3;
-    const auto [stop, error] = std::from_chars(word.data() + i + 1, end, code, 16);
-    if (error != std::errc() || stop != end) return std::nullopt;
-    path += static_cast<char>(code);
-    i += 2;
-  }
-  return path;
-}
-
 // Tells whether `path` names something inside the folder: relative, without "." or ".." parts,
 // empty parts or NUL bytes.
 bool StaysInFolder(std::string_view path) {
@@ -176,7 +141,7 @@ std::optional<int> VersionNamed(const Words& words) {
 std::string ChangeLine(const Journal& journal) {
   const std::string word(ChangeWord(journal.change));
   if (NamesChangeByCommand(journal.version)) {
-    return "command " + Escaped(std::string(kCommandPrefix) + word);
+    return "command " + EscapedWord(std::string(kCommandPrefix) + word);
   }
   return "change " + word;
 }
@@ -245,11 +210,11 @@ std::optional<JournalStep> ParseStep(const Words& words) {
   }
   JournalStep step;
   step.kind = row->kind;
-  std::optional<std::string> path = Unescaped(words[1]);
+  std::optional<std::string> path = UnescapedWord(words[1]);
   if (!path || !StaysInFolder(*path)) return std::nullopt;
   step.path = std::move(*path);
   if (!moves) return step;
-  std::optional<std::string> to = Unescaped(words[2]);
+  std::optional<std::string> to = UnescapedWord(words[2]);
   if (!to || !StaysInFolder(*to) || FolderPart(*to) != FolderPart(step.path)) return std::nullopt;
   step.to = std::move(*to);
   std::optional<MovedFile> moved = ParseMovedFile({words.begin() + 3, words.end()});
@@ -265,10 +230,10 @@ std::string StepLine(const JournalStep& step) {
   const StepRow& row = RowOf(step.kind);
   std::string line(row.word);
   line += ' ';
-  line += Escaped(step.path);
+  line += EscapedWord(step.path);
   if (row.paths != 2) return line;
   line += ' ';
-  line += Escaped(step.to);
+  line += EscapedWord(step.to);
   if (step.inode == 0) return line;
   line += ' ' + std::to_string(step.device) + ':' + std::to_string(step.inode);
   if (step.mark) {
@@ -315,7 +280,7 @@ std::string JournalText(const Journal& journal) {
   };
   line(FirstLine(journal.version));
   line(ChangeLine(journal));
-  line("index " + Escaped(journal.indexName));
+  line("index " + EscapedWord(journal.indexName));
   line("before " + StateText(journal.before));
   line("after " + (journal.after ? StateText(*journal.after) : std::string("unknown")));
   for (const JournalStep& step : journal.steps) line(StepLine(step));
@@ -333,7 +298,7 @@ std::optional<Journal> ParseJournal(std::string_view text) {
   journal.version = *version;
   auto value = [&](std::size_t i, std::string_view key) -> std::optional<std::string> {
     if (lines[i].size() != 2 || lines[i][0] != key) return std::nullopt;
-    return Unescaped(lines[i][1]);
+    return UnescapedWord(lines[i][1]);
   };
   std::optional<std::string> word = value(1, NamesChangeByCommand(*version) ? "command" : "change");
   std::optional<ChangeKind> change = word ? ChangeNamed(*word, *version) : std::nullopt;

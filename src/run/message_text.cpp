@@ -71,20 +71,15 @@ std::string QuotedExcerpt(std::string_view text) {
   return out;
 }
 
-namespace {
-
-// "1 picture", "3 videos": `count` of a thing named `one` or `many`.
-std::string Counted(std::uint64_t count, const char* one, const char* many) {
+std::string Count(std::uint64_t count, const char* one, const char* many) {
   return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
-}  // namespace
-
 std::string PicturesAndVideos(std::uint64_t entries, std::uint64_t videos) {
   const std::uint64_t stills = entries - std::min(videos, entries);
-  if (videos == 0) return Counted(stills, "picture", "pictures");
-  if (stills == 0) return Counted(videos, "video", "videos");
-  return Counted(stills, "picture", "pictures") + " and " + Counted(videos, "video", "videos");
+  if (videos == 0) return Count(stills, "picture", "pictures");
+  if (stills == 0) return Count(videos, "video", "videos");
+  return Count(stills, "picture", "pictures") + " and " + Count(videos, "video", "videos");
 }
 
 std::string GroupedNumber(std::uint64_t number) {

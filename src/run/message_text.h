@@ -28,6 +28,9 @@ std::string QuotedExcerpt(std::string_view text);
 std::string GroupedNumber(std::uint64_t number, const std::locale& locale);
 std::string GroupedNumber(std::uint64_t number);
 
+// "1 picture", "3 videos": `count` of a thing named `one` or `many`.
+std::string Count(std::uint64_t count, const char* one, const char* many);
+
 // "28 pictures and 1 video": `entries` pictures of an album counted, `videos` of them as videos.
 std::string PicturesAndVideos(std::uint64_t entries, std::uint64_t videos);
 

@@ -2,6 +2,9 @@
 // SPDX-License-Identifier: MIT
 #include "run/record_words.h"
 
+#include <charconv>
+#include <cstdio>
+
 namespace quillmere {
 
 std::vector<std::string_view> SplitWords(std::string_view line) {
@@ -27,6 +30,41 @@ std::optional<std::uint64_t> ParseHex16(std::string_view word) {
   const auto [stop, error] = std::from_chars(word.data(), end, value, 16);
   if (word.size() != 16 || error != std::errc() || stop != end) return std::nullopt;
   return value;
+}
+
+// `path` with "%", spaces and control bytes written as %XX, so that it is one word of a line.
+std::string EscapedWord(std::string_view path) {
+  std::string escaped;
+  for (unsigned char c : path) {
+    if (c <= ' ' || c == '%' || c == 0x7f) {
+      char code[4];
+      std::snprintf(code, sizeof code, "%%%02X", c);
+      escaped += code;
+    } else {
+      escaped += static_cast<char>(c);
+    }
+  }
+  return escaped;
+}
+
+// The path that the word `word` is, its %XX undone; none when a % is not followed by two hex
+// digits.
+std::optional<std::string> UnescapedWord(std::string_view word) {
+  std::string path;
+  for (std::size_t i = 0; i < word.size(); ++i) {
+    if (word[i] != '%') {
+      path += word[i];
+      continue;
+    }
+    if (i + 2 >= word.size()) return std::nullopt;
+    unsigned int code = 0;
+    const char* end = word.data() + i + 3;
+    const auto [stop, error] = std::from_chars(word.data() + i + 1, end, code, 16);
+    if (error != std::errc() || stop != end) return std::nullopt;
+    path += static_cast<char>(code);
+    i += 2;
+  }
+  return path;
 }
 
 }  // namespace quillmere

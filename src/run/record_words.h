@@ -19,6 +19,13 @@ namespace quillmere {
 // space at the line's end starts no word.
 std::vector<std::string_view> SplitWords(std::string_view line);
 
+// `path` with "%", spaces and control bytes written as %XX, so that it is one word of a line.
+std::string EscapedWord(std::string_view path);
+
+// The path that the word `word` is, its %XX undone; none when a % is not followed by two hex
+// digits.
+std::optional<std::string> UnescapedWord(std::string_view word);
+
 // The 16 lowercase hex digits of `value`, zeros in front.
 std::string Hex16(std::uint64_t value);
 
