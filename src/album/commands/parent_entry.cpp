@@ -196,10 +196,12 @@ bool ParentNeedsChange(const std::string& parentIndex, const FolderId& child, Fi
 void TellNotUpdated(const std::string& parentIndex, const std::string& indexPath,
                     const AlbumFailure& failure, AlbumOutcome& outcome) {
   const RunFailure* run = failure.run();
-  outcome.problems.push_back({.kind = PictureProblem::Kind::kParentNotUpdated,
-                              .file = parentIndex,
-                              .error = run != nullptr ? run->error() : std::error_code(),
-                              .same = indexPath});
+  PictureProblem problem;
+  problem.kind = PictureProblem::Kind::kParentNotUpdated;
+  problem.file = parentIndex;
+  problem.error = run != nullptr ? run->error() : std::error_code();
+  problem.same = indexPath;
+  outcome.problems.push_back(std::move(problem));
 }
 
 }  // namespace
