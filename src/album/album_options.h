@@ -16,6 +16,8 @@
 
 namespace quillmere {
 
+class MadePicturesCache;
+
 // Pictures are fitted within this box by default: the picture page's pop-up window is 825 by
 // 650 pixels, and its margins, the description box above the picture, the picture's border and
 // its shadow leave about 790 by 570 of it, with room for a description of two lines.
@@ -80,6 +82,9 @@ struct AlbumOptions {
   bool deleteRemoved = false;
   // Where the files of removed pictures go instead; none for the desktop's trash.
   Trash* trash = nullptr;
+  // The pictures made before, loaded once by a command over many albums and shared by them; none
+  // for each album to load and save the cache itself.
+  MadePicturesCache* sharedMadePictures = nullptr;
 };
 
 }  // namespace quillmere

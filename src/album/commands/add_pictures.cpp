@@ -84,8 +84,8 @@ Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>
   if (auto done = change.Begin(); !done) return std::move(*done.failure());
   // The album's own files are left out even where duplicates are allowed.
   KnownPictures known(plan.folders.pictures, numbers.lines);
-  std::optional<MadePicturesCache> remembered = LoadMadePictures(work);
-  work.remembered = remembered ? &*remembered : nullptr;
+  std::optional<MadePicturesCache> remembered;
+  UseMadePictures(work, remembered);
   auto made = MakeAndNumber({plan.pictures, plan.first, "the files given",
                              work.options.allowDuplicates ? nullptr : &known, &known},
                             plan.folders, change, work);
@@ -94,7 +94,7 @@ Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>
   if (pairs.empty()) {
     // Only pictures the album holds already leave it as it was, and its site is written.
     change.Undo();
-    SaveMadePictures(remembered, work);
+    SaveMadePictures(remembered, work.fs);
     return FinishSite(album, work);
   }
   std::string text(index.text.bytes());
@@ -109,7 +109,7 @@ Result<void, AlbumFailure> AddTo(HeldAlbum& held, const std::vector<std::string>
   work.outcome.picturesAdded = pairs.size();
   work.outcome.videosAdded = made.value().videos;
   work.outcome.thumbnailsWritten = pairs.size();
-  SaveMadePictures(remembered, work);
+  SaveMadePictures(remembered, work.fs);
   return FinishSite(album, work);
 }
 

@@ -13,6 +13,7 @@
 #include "album/steps/edit_change.h"
 #include "album/steps/held_album.h"
 #include "album/steps/image_folders.h"
+#include "album/steps/numbering.h"
 #include "album/steps/picture_work.h"
 #include "album/steps/source_tree.h"
 #include "album/steps/sub_album_entries.h"
@@ -190,6 +191,10 @@ std::optional<AlbumOutcome> AddPictureTree(const std::string& indexPath,
   const std::vector<SourceFolder>& folders = tree.value().folders;
   TreeAdding adding{tree.value(), albumPath, *depth, std::vector<AlbumSummary>(folders.size()),
                     std::vector<bool>(folders.size(), false)};
+  // The cache of pictures made before is read once for the whole tree, and written once.
+  std::optional<MadePicturesCache> remembered;
+  WithinMemory(outcome, [&] { remembered = LoadMadePictures(options, fs); });
+  const AlbumOptions sharing = SharingMadePictures(options, remembered);
   for (std::size_t i = 0; i < folders.size() && outcome.ok(); ++i) {
     if (StopRequested(options)) {
       outcome.failure = Stopped(options, "the folders not added yet were left as they were.");
@@ -200,10 +205,11 @@ std::optional<AlbumOutcome> AddPictureTree(const std::string& indexPath,
     AlbumOutcome one =
         top || HoldsAlbum(path, fs)
             ? AddToAlbum(adding, i, top ? indexPath : path + "/" + std::string(kAlbumIndexName), fs,
-                         options)
-            : MakeNewAlbum(adding, i, path, fs, options);
+                         sharing)
+            : MakeNewAlbum(adding, i, path, fs, sharing);
     AddOutcome(std::move(one), outcome);
   }
+  SaveMadePictures(remembered, fs);
   outcome.indexPath = indexPath;
   return outcome;
 }

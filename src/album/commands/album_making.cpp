@@ -213,8 +213,8 @@ Result<void, AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& pi
   }
   std::optional<KnownPictures> known;
   if (!work.options.allowDuplicates) known.emplace(folders.pictures, std::vector<std::uint64_t>());
-  std::optional<MadePicturesCache> remembered = LoadMadePictures(work);
-  work.remembered = remembered ? &*remembered : nullptr;
+  std::optional<MadePicturesCache> remembered;
+  UseMadePictures(work, remembered);
   const auto first = static_cast<std::int64_t>(listed) + 1;
   auto made = MakeOwnPictures({pictures, first, picturesFolder, known ? &*known : nullptr}, listed,
                               folders, change, work);
@@ -236,7 +236,7 @@ Result<void, AlbumFailure> MakeAlbumIn(AlbumFolder& album, const std::string& pi
   outcome.videosAdded = numbered.videos;
   outcome.thumbnailsWritten = pairs.size();
   own = OwnSummary(pictures, numbered);
-  SaveMadePictures(remembered, work);
+  SaveMadePictures(remembered, work.fs);
   return FinishSite(album, work);
 }
 

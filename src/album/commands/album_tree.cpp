@@ -7,6 +7,7 @@
 
 #include "album/commands/album_making.h"
 #include "album/steps/album_work.h"
+#include "album/steps/numbering.h"
 #include "album/steps/picture_work.h"
 #include "paths/paths.h"
 
@@ -57,8 +58,12 @@ void AddOutcome(AlbumOutcome&& one, AlbumOutcome& outcome) {
 }
 
 AlbumOutcome MakeAlbumTree(const SourceTree& tree, const std::string& albumFolder, FileSystem& fs,
-                           const AlbumOptions& options) {
+                           const AlbumOptions& asked) {
   AlbumOutcome outcome;
+  // The cache of pictures made before is read once for the whole tree, and written once.
+  std::optional<MadePicturesCache> remembered;
+  WithinMemory(outcome, [&] { remembered = LoadMadePictures(asked, fs); });
+  const AlbumOptions options = SharingMadePictures(asked, remembered);
   const std::string albumPath = TidyFolderPath(albumFolder);
   const std::string siteFolder = albumPath == "/" ? albumPath : albumPath + kSeparator;
   outcome.indexPath = siteFolder + std::string(kAlbumIndexName);
@@ -78,6 +83,7 @@ AlbumOutcome MakeAlbumTree(const SourceTree& tree, const std::string& albumFolde
     AddOutcome(std::move(one), outcome);
     for (const SubAlbumEntry& entry : place.subAlbums) summary.Add(entry.summary);
   }
+  SaveMadePictures(remembered, fs);
   return outcome;
 }
 

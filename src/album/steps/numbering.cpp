@@ -423,15 +423,31 @@ Result<NumberedPictures, AlbumFailure> MakeAndNumber(const PicturesToNumber& toN
   return Numbering(toNumber, folders, change, work).Run();
 }
 
-std::optional<MadePicturesCache> LoadMadePictures(AlbumWork& work) {
-  if (!work.options.rememberPictures) return std::nullopt;
+std::optional<MadePicturesCache> LoadMadePictures(const AlbumOptions& options, FileSystem& fs) {
+  if (!options.rememberPictures) return std::nullopt;
   std::optional<std::string> home = UserCacheFolder();
   if (!home) return std::nullopt;
-  return MadePicturesCache::Load(work.fs, *home);
+  return MadePicturesCache::Load(fs, *home);
 }
 
-void SaveMadePictures(std::optional<MadePicturesCache>& remembered, AlbumWork& work) {
-  if (remembered) static_cast<void>(remembered->Save(work.fs));
+void UseMadePictures(AlbumWork& work, std::optional<MadePicturesCache>& own) {
+  if (work.options.sharedMadePictures != nullptr) {
+    work.remembered = work.options.sharedMadePictures;
+    return;
+  }
+  own = LoadMadePictures(work.options, work.fs);
+  work.remembered = own ? &*own : nullptr;
+}
+
+AlbumOptions SharingMadePictures(const AlbumOptions& options,
+                                 std::optional<MadePicturesCache>& remembered) {
+  AlbumOptions shared = options;
+  shared.sharedMadePictures = remembered ? &*remembered : nullptr;
+  return shared;
+}
+
+void SaveMadePictures(std::optional<MadePicturesCache>& remembered, FileSystem& fs) {
+  if (remembered) static_cast<void>(remembered->Save(fs));
 }
 
 }  // namespace quillmere

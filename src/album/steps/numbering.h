@@ -45,13 +45,21 @@ struct NumberedPictures {
   std::vector<std::size_t> sources;
 };
 
-// The pictures made before, loaded from the user's cache folder when the options ask to remember
+// The pictures made before, loaded from the user's cache folder when `options` ask to remember
 // them and there is one.
-std::optional<MadePicturesCache> LoadMadePictures(AlbumWork& work);
+std::optional<MadePicturesCache> LoadMadePictures(const AlbumOptions& options, FileSystem& fs);
+
+// Points `work` at the pictures made before: the cache its options share among many albums, or
+// else `own`, loaded for this album alone, for SaveMadePictures.
+void UseMadePictures(AlbumWork& work, std::optional<MadePicturesCache>& own);
+
+// `options` with `remembered`, where there is one, shared by the albums of a command over many.
+AlbumOptions SharingMadePictures(const AlbumOptions& options,
+                                 std::optional<MadePicturesCache>& remembered);
 
 // Saves the pictures made before, with those made now; a cache that cannot be saved only costs
 // the next run time.
-void SaveMadePictures(std::optional<MadePicturesCache>& remembered, AlbumWork& work);
+void SaveMadePictures(std::optional<MadePicturesCache>& remembered, FileSystem& fs);
 
 // Makes the pictures and thumbnails of `toNumber` and hands them to `change`, in `folders`, where
 // no file has their names; a picture that cannot be made is left out of the numbering and becomes
