@@ -38,7 +38,8 @@ while [ $# -gt 0 ]; do
   esac
 done
 shift
-[ -n "$NO_RSYNC_THERE" ] && PATH=/nonexistent
+# A host without rsync: its shell says so on the standard error, as a real one does.
+[ -n "$NO_RSYNC_THERE" ] && PATH=/nonexistent exec /bin/sh -c "$*"
 exec strace -f -qq -e trace=rename,renameat,renameat2 -o "$RENAME_LOG" -A sh -c "$*"
 )";
 
