@@ -3,6 +3,7 @@
 #include "paths/paths.h"
 
 #include <algorithm>
+#include <charconv>
 #include <vector>
 
 namespace quillmere {
@@ -143,6 +144,24 @@ std::string PercentEncoded(std::string_view name) {
     encoded += kHexDigits[byte & 0x0F];
   }
   return encoded;
+}
+
+std::optional<std::string> PercentDecoded(std::string_view text) {
+  std::string decoded;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '%') {
+      decoded += text[i];
+      continue;
+    }
+    if (i + 2 >= text.size()) return std::nullopt;
+    unsigned int code = 0;
+    const char* first = text.data() + i + 1;
+    const auto [end, error] = std::from_chars(first, first + 2, code, 16);
+    if (error != std::errc() || end != first + 2) return std::nullopt;
+    decoded += static_cast<char>(code);
+    i += 2;
+  }
+  return decoded;
 }
 
 std::string TidyFolderPath(std::string path) {

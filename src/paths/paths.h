@@ -3,6 +3,7 @@
 // Path checks that a run makes on the chosen index file.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,10 @@ std::string PathOnDisk(std::string_view siteFolder, std::string_view name);
 // "_", "~" and "/" written as "%" and two upper-case hex digits, so that spaces, "#", "?", "%",
 // quotes and the bytes of UTF-8 beyond ASCII reach the file they name.
 std::string PercentEncoded(std::string_view name);
+
+// `text` with each "%" and two hex digits undone into its byte; none when a "%" is not followed
+// by two hex digits.
+std::optional<std::string> PercentDecoded(std::string_view text);
 
 // Removes trailing "/" from a folder's path given by the user, and gives "." for "".
 std::string TidyFolderPath(std::string path);

@@ -5,6 +5,8 @@
 #include <charconv>
 #include <cstdio>
 
+#include "paths/paths.h"
+
 namespace quillmere {
 
 std::vector<std::string_view> SplitWords(std::string_view line) {
@@ -50,21 +52,7 @@ std::string EscapedWord(std::string_view path) {
 // The path that the word `word` is, its %XX undone; none when a % is not followed by two hex
 // digits.
 std::optional<std::string> UnescapedWord(std::string_view word) {
-  std::string path;
-  for (std::size_t i = 0; i < word.size(); ++i) {
-    if (word[i] != '%') {
-      path += word[i];
-      continue;
-    }
-    if (i + 2 >= word.size()) return std::nullopt;
-    unsigned int code = 0;
-    const char* end = word.data() + i + 3;
-    const auto [stop, error] = std::from_chars(word.data() + i + 1, end, code, 16);
-    if (error != std::errc() || stop != end) return std::nullopt;
-    path += static_cast<char>(code);
-    i += 2;
-  }
-  return path;
+  return PercentDecoded(word);
 }
 
 }  // namespace quillmere

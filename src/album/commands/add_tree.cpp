@@ -163,6 +163,27 @@ AlbumOutcome MakeNewAlbum(TreeAdding& adding, std::size_t i, const std::string& 
   return one;
 }
 
+// Adds every folder of the tree that `adding` walks to the album at its place, or makes one
+// there, in the tree's order, into `outcome`; the top's album holds `indexPath`.
+void AddEveryFolder(TreeAdding& adding, const std::string& indexPath, FileSystem& fs,
+                    const AlbumOptions& options, AlbumOutcome& outcome) {
+  const std::vector<SourceFolder>& folders = adding.tree.folders;
+  for (std::size_t i = 0; i < folders.size() && outcome.ok(); ++i) {
+    if (StopRequested(options)) {
+      outcome.failure = Stopped(options, "the folders not added yet were left as they were.");
+      break;
+    }
+    const std::string path = AlbumPathOf(adding.albumPath, folders[i].relative);
+    const bool top = folders[i].relative.empty();
+    AlbumOutcome one =
+        top || HoldsAlbum(path, fs)
+            ? AddToAlbum(adding, i, top ? indexPath : path + "/" + std::string(kAlbumIndexName), fs,
+                         options)
+            : MakeNewAlbum(adding, i, path, fs, options);
+    AddOutcome(std::move(one), outcome);
+  }
+}
+
 }  // namespace
 
 std::optional<AlbumOutcome> AddPictureTree(const std::string& indexPath,
@@ -192,24 +213,9 @@ std::optional<AlbumOutcome> AddPictureTree(const std::string& indexPath,
   TreeAdding adding{tree.value(), albumPath, *depth, std::vector<AlbumSummary>(folders.size()),
                     std::vector<bool>(folders.size(), false)};
   // The cache of pictures made before is read once for the whole tree, and written once.
-  std::optional<MadePicturesCache> remembered;
-  WithinMemory(outcome, [&] { remembered = LoadMadePictures(options, fs); });
-  const AlbumOptions sharing = SharingMadePictures(options, remembered);
-  for (std::size_t i = 0; i < folders.size() && outcome.ok(); ++i) {
-    if (StopRequested(options)) {
-      outcome.failure = Stopped(options, "the folders not added yet were left as they were.");
-      break;
-    }
-    const std::string path = AlbumPathOf(albumPath, folders[i].relative);
-    const bool top = folders[i].relative.empty();
-    AlbumOutcome one =
-        top || HoldsAlbum(path, fs)
-            ? AddToAlbum(adding, i, top ? indexPath : path + "/" + std::string(kAlbumIndexName), fs,
-                         sharing)
-            : MakeNewAlbum(adding, i, path, fs, sharing);
-    AddOutcome(std::move(one), outcome);
-  }
-  SaveMadePictures(remembered, fs);
+  WithSharedMadePictures(options, fs, outcome, [&](const AlbumOptions& sharing) {
+    AddEveryFolder(adding, indexPath, fs, sharing, outcome);
+  });
   outcome.indexPath = indexPath;
   return outcome;
 }

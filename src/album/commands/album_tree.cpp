@@ -35,6 +35,28 @@ bool MadeNothingBelowTop(const AlbumOutcome& one, const SourceFolder& folder) {
          one.failure->Is<AlbumFailure::NoPictures>();
 }
 
+// Makes the album of every folder of `tree` at its place below `albumPath`, in the tree's order,
+// into `outcome`, stopping at the first that fails.
+void MakeAlbumsOf(const SourceTree& tree, const std::string& albumPath, FileSystem& fs,
+                  const AlbumOptions& options, AlbumOutcome& outcome) {
+  // What each album holds, the albums it lists included, for the album above it.
+  std::vector<AlbumSummary> summaries(tree.folders.size());
+  for (std::size_t i = 0; i < tree.folders.size() && outcome.ok(); ++i) {
+    if (StopRequested(options)) {
+      outcome.failure = Stopped(options, "the albums not made yet were left unmade.");
+      break;
+    }
+    const SourceFolder& folder = tree.folders[i];
+    const TreePlace place = PlaceOf(folder, tree, summaries);
+    AlbumSummary& summary = summaries[i];
+    AlbumOutcome one = MakeAlbumOf(folder.path, AlbumPathOf(albumPath, folder.relative), &place, fs,
+                                   options, summary);
+    if (MadeNothingBelowTop(one, folder)) one.failure.reset();
+    AddOutcome(std::move(one), outcome);
+    for (const SubAlbumEntry& entry : place.subAlbums) summary.Add(entry.summary);
+  }
+}
+
 }  // namespace
 
 std::size_t DepthOf(const std::string& relative) {
@@ -58,32 +80,15 @@ void AddOutcome(AlbumOutcome&& one, AlbumOutcome& outcome) {
 }
 
 AlbumOutcome MakeAlbumTree(const SourceTree& tree, const std::string& albumFolder, FileSystem& fs,
-                           const AlbumOptions& asked) {
+                           const AlbumOptions& options) {
   AlbumOutcome outcome;
-  // The cache of pictures made before is read once for the whole tree, and written once.
-  std::optional<MadePicturesCache> remembered;
-  WithinMemory(outcome, [&] { remembered = LoadMadePictures(asked, fs); });
-  const AlbumOptions options = SharingMadePictures(asked, remembered);
   const std::string albumPath = TidyFolderPath(albumFolder);
   const std::string siteFolder = albumPath == "/" ? albumPath : albumPath + kSeparator;
   outcome.indexPath = siteFolder + std::string(kAlbumIndexName);
-  // What each album holds, the albums it lists included, for the album above it.
-  std::vector<AlbumSummary> summaries(tree.folders.size());
-  for (std::size_t i = 0; i < tree.folders.size() && outcome.ok(); ++i) {
-    if (StopRequested(options)) {
-      outcome.failure = Stopped(options, "the albums not made yet were left unmade.");
-      break;
-    }
-    const SourceFolder& folder = tree.folders[i];
-    const TreePlace place = PlaceOf(folder, tree, summaries);
-    AlbumSummary& summary = summaries[i];
-    AlbumOutcome one = MakeAlbumOf(folder.path, AlbumPathOf(albumPath, folder.relative), &place, fs,
-                                   options, summary);
-    if (MadeNothingBelowTop(one, folder)) one.failure.reset();
-    AddOutcome(std::move(one), outcome);
-    for (const SubAlbumEntry& entry : place.subAlbums) summary.Add(entry.summary);
-  }
-  SaveMadePictures(remembered, fs);
+  // The cache of pictures made before is read once for the whole tree, and written once.
+  WithSharedMadePictures(options, fs, outcome, [&](const AlbumOptions& sharing) {
+    MakeAlbumsOf(tree, albumPath, fs, sharing, outcome);
+  });
   return outcome;
 }
 

@@ -21,7 +21,7 @@ namespace quillmere {
 // an album below the top that stands complete is taken as made, one begun is finished. Stops at
 // the first album that fails, leaving those made before it.
 AlbumOutcome MakeAlbumTree(const SourceTree& tree, const std::string& albumFolder, FileSystem& fs,
-                           const AlbumOptions& asked);
+                           const AlbumOptions& options);
 
 // How many folders below the top of a tree the folder at `relative` ("2024/Lisbon") is.
 std::size_t DepthOf(const std::string& relative);

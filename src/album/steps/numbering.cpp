@@ -439,11 +439,15 @@ void UseMadePictures(AlbumWork& work, std::optional<MadePicturesCache>& own) {
   work.remembered = own ? &*own : nullptr;
 }
 
-AlbumOptions SharingMadePictures(const AlbumOptions& options,
-                                 std::optional<MadePicturesCache>& remembered) {
-  AlbumOptions shared = options;
-  shared.sharedMadePictures = remembered ? &*remembered : nullptr;
-  return shared;
+void WithSharedMadePictures(const AlbumOptions& options, FileSystem& fs, AlbumOutcome& outcome,
+                            const std::function<void(const AlbumOptions&)>& work) {
+  std::optional<MadePicturesCache> remembered;
+  WithinMemory(outcome, [&] { remembered = LoadMadePictures(options, fs); });
+  if (!outcome.ok()) return;
+  AlbumOptions sharing = options;
+  sharing.sharedMadePictures = remembered ? &*remembered : nullptr;
+  work(sharing);
+  SaveMadePictures(remembered, fs);
 }
 
 void SaveMadePictures(std::optional<MadePicturesCache>& remembered, FileSystem& fs) {

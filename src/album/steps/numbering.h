@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,9 +54,10 @@ std::optional<MadePicturesCache> LoadMadePictures(const AlbumOptions& options, F
 // else `own`, loaded for this album alone, for SaveMadePictures.
 void UseMadePictures(AlbumWork& work, std::optional<MadePicturesCache>& own);
 
-// `options` with `remembered`, where there is one, shared by the albums of a command over many.
-AlbumOptions SharingMadePictures(const AlbumOptions& options,
-                                 std::optional<MadePicturesCache>& remembered);
+// Runs `work` with `options` and one cache of pictures made before, shared by every album it
+// makes, read before it and written after it; memory that runs out reading it fails `outcome`.
+void WithSharedMadePictures(const AlbumOptions& options, FileSystem& fs, AlbumOutcome& outcome,
+                            const std::function<void(const AlbumOptions&)>& work);
 
 // Saves the pictures made before, with those made now; a cache that cannot be saved only costs
 // the next run time.

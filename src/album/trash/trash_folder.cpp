@@ -9,7 +9,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "album/process_named_files.h"
+#include "paths/paths.h"
 
 namespace quillmere {
 namespace {
@@ -179,25 +179,6 @@ Result<std::string> TrashFolderFor(const std::string& path, const TrashPlaces& p
 }
 
 namespace {
-
-// The text of `text` with each %XX undone; none when a % is not followed by two hex digits.
-std::optional<std::string> PercentDecoded(std::string_view text) {
-  std::string decoded;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '%') {
-      decoded += text[i];
-      continue;
-    }
-    unsigned int code = 0;
-    const char* first = text.data() + i + 1;
-    if (i + 2 >= text.size()) return std::nullopt;
-    const auto [end, error] = std::from_chars(first, first + 2, code, 16);
-    if (error != std::errc() || end != first + 2) return std::nullopt;
-    decoded += static_cast<char>(code);
-    i += 2;
-  }
-  return decoded;
-}
 
 // The place that the trash's information file `info` says its file came from, decoded; "" when
 // it says none.
